@@ -1,0 +1,31 @@
+#include <QApplication>
+#include <QScreen>
+#include <cstdlib>
+
+#include "app/Form1.h"
+#include "app/IniSettingsStore.h"
+#include "app/QtPrompts.h"
+#include "fsutil/ProgramFolder.h"
+#include "split/LibreOfficeBridge.h"
+
+int main(int argc, char* argv[]) {
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(fk::kProductName);
+    QApplication::setDesktopFileName(QStringLiteral("folioknife"));
+
+    fk::QtPrompts prompts;
+    fk::IniSettingsStore settings(fk::IniSettingsStore::defaultFilePath());
+    fk::LibreOfficeBridge office(fk::OfficeOptions::fromEnvironment());
+    fk::Form1Services services{prompts, settings, office, fk::ProgramFolder(), fk::TimerSeededRandom(),
+                               fk::GetSpecialFolderPath, [] { std::exit(0); }};
+
+    fk::Form1 form(std::move(services));
+    prompts.setOwner(&form);
+    form.Form_Load();
+    if (form.programEnded()) return 0;
+
+    const QRect screen = form.screen()->availableGeometry();
+    form.move(screen.center() - form.rect().center());
+    form.show();
+    return application.exec();
+}

@@ -1,0 +1,46 @@
+#include "doclist/AddChosenFiles.h"
+
+#include "app/ProcedureTrap.h"
+#include "doclist/PathList.h"
+#include "fsutil/RuntimeError.h"
+
+namespace fk {
+
+void PushButton1_Click(Prompts& prompts, DocumentListModel& list) {
+    ProcedureTrap trap(prompts, procedure::kPushButton1);
+    FileDialogRequest request;
+    QString answer;
+
+    trap.step(100, [&] {
+        request.title = kAddFilesTitle;
+        request.filter = kAddFilesFilter;
+        request.multiSelect = true;
+    });
+    bool tooManyFiles = false;
+    trap.step(102, [&] {
+        try {
+            answer = prompts.openFileDialog(request);
+        } catch (const RuntimeError& error) {
+            // The one error answered with a message of its own: more names than the dialog can return.
+            if (error.number() != kDialogBufferTooSmall) throw;
+            tooManyFiles = true;
+        }
+    });
+    if (tooManyFiles) {
+        prompts.messageBox(kTooManyFilesMessage, kOkOnly);
+        return;
+    }
+    if (answer.isEmpty()) return;
+
+    QStringList parts;
+    trap.step(104, [&] { parts = answer.split(QChar(0)); });
+    if (parts.size() == 1) {
+        trap.step(106, [&] { list.AppendDocument(parts.first()); });
+        return;
+    }
+    for (int i = 1; i < parts.size(); ++i) {
+        trap.step(108, [&] { list.AppendDocument(NormalizePath(parts.first() + platform::kPathSeparator + parts.at(i))); });
+    }
+}
+
+}  // namespace fk

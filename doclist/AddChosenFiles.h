@@ -1,0 +1,16 @@
+#pragma once
+
+#include "app/Prompts.h"
+#include "doclist/DocumentListModel.h"
+
+namespace fk {
+
+inline const QString kAddFilesTitle = QStringLiteral("Add File(s) - Hold Ctrl to select multiple files");
+inline const QString kAddFilesFilter = QStringLiteral("Open Office Writer Documents (*.odt)|*.odt");
+inline const QString kTooManyFilesMessage =
+    QStringLiteral("You've selected too many files to add.\r\rPlease try adding via the \"Add All\" button.");
+
+// "Add Writer File(s)": appends the documents picked in the file dialog.
+void PushButton1_Click(Prompts& prompts, DocumentListModel& list);
+
+}  // namespace fk

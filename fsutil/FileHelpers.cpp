@@ -1,0 +1,139 @@
+#include "fsutil/FileHelpers.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QFile>
+#include <memory>
+
+#include "fsutil/RuntimeError.h"
+
+namespace fk {
+
+namespace {
+
+constexpr int kInitialBound = 100;
+constexpr int kGrowthStep = 50;
+
+QByteArray nativePath(const QString& path) { return QFile::encodeName(path); }
+
+bool statPath(const QString& path, struct stat& info) {
+    if (path.isEmpty()) return false;
+    return ::stat(nativePath(path).constData(), &info) == 0;
+}
+
+QString withTrailingSeparator(const QString& folder, QChar separator) {
+    return folder.endsWith(separator) ? folder : folder + separator;
+}
+
+bool matchFrom(const QString& name, qsizetype n, const QString& pattern, qsizetype p) {
+    while (p < pattern.size()) {
+        const QChar pc = pattern.at(p);
+        if (pc == QLatin1Char('*')) {
+            while (p < pattern.size() && pattern.at(p) == QLatin1Char('*')) ++p;
+            if (p == pattern.size()) return true;
+            for (qsizetype start = n; start <= name.size(); ++start) {
+                if (matchFrom(name, start, pattern, p)) return true;
+            }
+            return false;
+        }
+        if (n >= name.size()) return false;
+        if (pc != QLatin1Char('?') && pc.toCaseFolded() != name.at(n).toCaseFolded()) return false;
+        ++n;
+        ++p;
+    }
+    return n == name.size();
+}
+
+}  // namespace
+
+const QString& FileNameList::at(int index) const {
+    static const QString empty;
+    if (index == 0 && names_.isEmpty()) return empty;
+    return names_.at(index - 1);
+}
+
+bool FileExists(const QString& path) {
+    struct stat info {};
+    return statPath(path, info);
+}
+
+bool FolderExists(const QString& path) {
+    struct stat info {};
+    return statPath(path, info) && S_ISDIR(info.st_mode);
+}
+
+bool FileExistsEx(const QString& path) {
+    if (path.isEmpty()) return false;
+    // Non-blocking, so that probing a named pipe cannot hang the window.
+    const int fd = ::open(nativePath(path).constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) return false;
+    struct stat info {};
+    const bool isFile = ::fstat(fd, &info) == 0 && !S_ISDIR(info.st_mode);
+    ::close(fd);
+    return isFile;
+}
+
+QString GetFileNameFromPath(const QString& path, QChar separator) {
+    return path.mid(path.lastIndexOf(separator) + 1);
+}
+
+QString RemoveExtension(const QString& name) {
+    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+    return dot >= 1 ? name.left(dot) : name;
+}
+
+bool MatchesWildcard(const QString& name, const QString& pattern) {
+    // On the original platform "*.*" also matched names without a dot.
+    if (pattern == QLatin1String("*.*")) return true;
+    return matchFrom(name, 0, pattern, 0);
+}
+
+FileNameList GetFilesInFolder(const QString& folder, const QString& pattern, QChar separator) {
+    const QString base = withTrailingSeparator(folder, separator);
+    FileNameList result;
+    if (!FolderExists(base)) return result;
+
+    std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(nativePath(base).constData()), ::closedir);
+    if (!dir) throw RuntimeError::permissionDenied();
+
+    int bound = kInitialBound;
+    result.peakBound_ = bound;
+    while (const dirent* entry = ::readdir(dir.get())) {
+        const QString name = QFile::decodeName(entry->d_name);
+        if (name == QLatin1String(".") || name == QLatin1String("..")) continue;
+        if (!MatchesWildcard(name, pattern)) continue;
+        const QString path = base + name;
+        struct stat info {};
+        if (!statPath(path, info) || !S_ISREG(info.st_mode) || !FileExistsEx(path)) continue;
+        if (result.names_.size() == static_cast<qsizetype>(INT32_MAX)) throw RuntimeError::overflow();
+        result.names_.append(name);
+        if (result.names_.size() > bound) {
+            bound += kGrowthStep;
+            result.peakBound_ = bound;
+        }
+    }
+    return result;
+}
+
+int FileAttributes(const QString& path) {
+    struct stat link {};
+    if (path.isEmpty() || ::lstat(nativePath(path).constData(), &link) != 0) throw RuntimeError::pathNotFound();
+    struct stat target = link;
+    const bool isLink = S_ISLNK(link.st_mode);
+    if (isLink && ::stat(nativePath(path).constData(), &target) != 0) target = link;
+
+    int attributes = 0;
+    QString name = path;
+    while (name.size() > 1 && name.endsWith(platform::kPathSeparator)) name.chop(1);
+    if (GetFileNameFromPath(name).startsWith(QLatin1Char('.'))) attributes |= attr::kHidden;
+    if (S_ISDIR(target.st_mode)) attributes |= attr::kDirectory;
+    if (S_ISREG(target.st_mode)) attributes |= attr::kArchive;
+    if (isLink) attributes |= attr::kAlias;
+    if (::access(nativePath(path).constData(), W_OK) != 0) attributes |= attr::kReadOnly;
+    return attributes;
+}
+
+}  // namespace fk

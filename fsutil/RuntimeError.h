@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QString>
+#include <stdexcept>
+
+namespace fk {
+
+// A run-time error as the error report shows it: a number for callers that react to
+// particular errors, and the description text that the user reads.
+// Thrown across the office plugin's boundary, so its type must be visible to both sides.
+class __attribute__((visibility("default"))) RuntimeError : public std::runtime_error {
+public:
+    RuntimeError(int number, const QString& description)
+        : std::runtime_error(description.toStdString()), number_(number), description_(description) {}
+
+    int number() const { return number_; }
+    const QString& description() const { return description_; }
+
+    static RuntimeError invalidProcedureCall() { return {5, QStringLiteral("Invalid procedure call or argument")}; }
+    static RuntimeError overflow() { return {6, QStringLiteral("Overflow")}; }
+    static RuntimeError permissionDenied() { return {70, QStringLiteral("Permission denied")}; }
+    static RuntimeError pathNotFound() { return {76, QStringLiteral("Path not found")}; }
+    static RuntimeError cannotCreateObject() { return {429, QStringLiteral("ActiveX component can't create object")}; }
+    static RuntimeError automation(const QString& what) { return {440, QStringLiteral("Automation error: ") + what}; }
+
+private:
+    int number_;
+    QString description_;
+};
+
+}  // namespace fk

@@ -1,0 +1,99 @@
+#include "split/LibreOfficeBridge.h"
+
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QThread>
+
+#include "fsutil/ProgramFolder.h"
+#include "fsutil/RuntimeError.h"
+
+namespace fk {
+
+namespace {
+constexpr int kConnectPollMs = 100;
+}
+
+LibreOfficeBridge::LibreOfficeBridge(OfficeOptions options, QString pluginPath)
+    : process_(std::move(options)), plugin_(pluginPath) {}
+
+LibreOfficeBridge::~LibreOfficeBridge() {
+    // The session's references must go before the library that holds their code.
+    session_.reset();
+}
+
+QString LibreOfficeBridge::defaultPluginPath() { return ProgramFolder() + QStringLiteral("/libfolioknife-uno.so"); }
+
+void LibreOfficeBridge::loadPlugin() {
+    if (session_) return;
+    if (!QFileInfo::exists(process_.options().soffice)) throw RuntimeError::cannotCreateObject();
+    const auto create = reinterpret_cast<CreateUnoSessionFunction>(plugin_.resolve(kCreateUnoSessionSymbol));
+    if (create == nullptr) {
+        qWarning("folioknife: office plugin not loaded: %s", qPrintable(plugin_.errorString()));
+        throw RuntimeError::cannotCreateObject();
+    }
+    session_.reset(create(process_.options().programFolder().toLocal8Bit().constData()));
+    if (!session_) throw RuntimeError::cannotCreateObject();
+}
+
+void LibreOfficeBridge::startAndConnect() {
+    process_.start();
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < kReadinessDeadlineMs) {
+        if (session_->connect(process_.pipeName())) return;
+        switch (process_.state()) {
+            case OfficeProcess::State::RestartRequested:
+                process_.start();
+                break;
+            case OfficeProcess::State::Failed:
+                throw RuntimeError::cannotCreateObject();
+            default:
+                break;
+        }
+        QThread::msleep(kConnectPollMs);
+    }
+    process_.stop();
+    throw RuntimeError(429, QStringLiteral("ActiveX component can't create object (the office did not answer in time)"));
+}
+
+office::Ref LibreOfficeBridge::createServiceManager() {
+    loadPlugin();
+    if (!session_->isAlive()) startAndConnect();
+    return session_->createServiceManager();
+}
+
+UnoSession& LibreOfficeBridge::session() {
+    if (!session_) throw RuntimeError(91, QStringLiteral("Object variable or With block variable not set"));
+    return *session_;
+}
+
+office::Ref LibreOfficeBridge::createInstance(const office::Ref& serviceManager, const QString& serviceName) {
+    return session().createInstance(serviceManager, serviceName);
+}
+office::PropertyValue LibreOfficeBridge::Bridge_GetStruct(const office::Ref& serviceManager, const QString& typeName) {
+    return session().Bridge_GetStruct(serviceManager, typeName);
+}
+office::Ref LibreOfficeBridge::loadComponentFromURL(const office::Ref& desktop, const QString& url,
+                                                    const QString& targetFrame, int searchFlags,
+                                                    const office::Arguments& arguments) {
+    return session().loadComponentFromURL(desktop, url, targetFrame, searchFlags, arguments);
+}
+office::Ref LibreOfficeBridge::getCurrentController(const office::Ref& document) {
+    return session().getCurrentController(document);
+}
+office::Ref LibreOfficeBridge::getViewCursor(const office::Ref& controller) { return session().getViewCursor(controller); }
+office::Ref LibreOfficeBridge::getFrame(const office::Ref& controller) { return session().getFrame(controller); }
+bool LibreOfficeBridge::jumpToLastPage(const office::Ref& viewCursor) { return session().jumpToLastPage(viewCursor); }
+bool LibreOfficeBridge::jumpToFirstPage(const office::Ref& viewCursor) { return session().jumpToFirstPage(viewCursor); }
+bool LibreOfficeBridge::jumpToPage(const office::Ref& viewCursor, int page) { return session().jumpToPage(viewCursor, page); }
+int LibreOfficeBridge::getPage(const office::Ref& viewCursor) { return session().getPage(viewCursor); }
+void LibreOfficeBridge::executeDispatch(const office::Ref& dispatcher, const office::Ref& frame, const QString& command,
+                                        const QString& targetFrame, int searchFlags, const office::Arguments& arguments) {
+    session().executeDispatch(dispatcher, frame, command, targetFrame, searchFlags, arguments);
+}
+void LibreOfficeBridge::Close(const office::Ref& document, bool deliverOwnership) {
+    session().Close(document, deliverOwnership);
+}
+bool LibreOfficeBridge::isAlive() { return session_ && session_->isAlive(); }
+
+}  // namespace fk

@@ -1,0 +1,21 @@
+#include "split/MakePropertyValue.h"
+
+#include <QFileInfo>
+#include <QUrl>
+
+namespace fk {
+
+office::PropertyValue MakePropertyValue(office::OfficeBridge& bridge, const QString& name, const QVariant& value) {
+    const office::Ref serviceManager = bridge.createServiceManager();
+    office::PropertyValue property = bridge.Bridge_GetStruct(serviceManager, QStringLiteral("com.sun.star.beans.PropertyValue"));
+    property.name = name;
+    property.value = value;
+    return property;
+}
+
+QString ToFileUrl(const QString& path) {
+    // The office resolves relative paths against its own working folder, not ours.
+    return QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()).toString(QUrl::FullyEncoded);
+}
+
+}  // namespace fk

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QVariant>
+#include <memory>
+
+namespace fk::office {
+
+// A name/value pair as the office's argument lists carry them.
+struct PropertyValue {
+    QString name;
+    QVariant value;
+};
+using Arguments = QList<PropertyValue>;
+
+// An office object (service manager, desktop, document, frame, ...) whose type only the bridge knows.
+class Object {
+public:
+    virtual ~Object() = default;
+};
+using Ref = std::shared_ptr<Object>;
+
+// The calls the program makes on the office suite, one method per call, named as the office names them.
+// Every method throws fk::RuntimeError when the office refuses the call.
+class OfficeBridge {
+public:
+    virtual ~OfficeBridge() = default;
+
+    // Connects to the office (starting it when needed) and returns its service manager.
+    virtual Ref createServiceManager() = 0;
+    virtual Ref createInstance(const Ref& serviceManager, const QString& serviceName) = 0;
+    virtual PropertyValue Bridge_GetStruct(const Ref& serviceManager, const QString& typeName) = 0;
+    virtual Ref loadComponentFromURL(const Ref& desktop, const QString& url, const QString& targetFrame,
+                                     int searchFlags, const Arguments& arguments) = 0;
+    virtual Ref getCurrentController(const Ref& document) = 0;
+    virtual Ref getViewCursor(const Ref& controller) = 0;
+    virtual Ref getFrame(const Ref& controller) = 0;
+    virtual bool jumpToLastPage(const Ref& viewCursor) = 0;
+    virtual bool jumpToFirstPage(const Ref& viewCursor) = 0;
+    virtual bool jumpToPage(const Ref& viewCursor, int page) = 0;
+    virtual int getPage(const Ref& viewCursor) = 0;
+    virtual void executeDispatch(const Ref& dispatcher, const Ref& frame, const QString& command,
+                                 const QString& targetFrame, int searchFlags, const Arguments& arguments) = 0;
+    virtual void Close(const Ref& document, bool deliverOwnership) = 0;
+
+    // False once the office behind the last service manager has gone away.
+    virtual bool isAlive() = 0;
+};
+
+}  // namespace fk::office

@@ -1,0 +1,149 @@
+#include "split/OfficeProcess.h"
+
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <QFile>
+#include <QFileInfo>
+#include <QRandomGenerator>
+#include <QStandardPaths>
+#include <QThread>
+#include <QUrl>
+#include <vector>
+
+#include "fsutil/RuntimeError.h"
+
+extern char** environ;
+
+namespace fk {
+
+namespace {
+
+constexpr int kStopGraceMs = 5000;
+
+}  // namespace
+
+OfficeOptions OfficeOptions::fromEnvironment() {
+    OfficeOptions options;
+    options.soffice = qEnvironmentVariable("FOLIOKNIFE_SOFFICE");
+    if (options.soffice.isEmpty()) options.soffice = QStandardPaths::findExecutable(QStringLiteral("soffice"));
+    if (options.soffice.isEmpty()) options.soffice = QStringLiteral("/usr/lib/libreoffice/program/soffice");
+    options.headless = qEnvironmentVariable("FOLIOKNIFE_OFFICE_HEADLESS") == QLatin1String("1");
+    options.profileFolder = qEnvironmentVariable("FOLIOKNIFE_OFFICE_PROFILE");
+    return options;
+}
+
+QString OfficeOptions::programFolder() const {
+    const QFileInfo program(soffice);
+    const QString resolved = program.canonicalFilePath();
+    return QFileInfo(resolved.isEmpty() ? soffice : resolved).absolutePath();
+}
+
+OfficeProcess::OfficeProcess(OfficeOptions options) : options_(std::move(options)) {}
+
+OfficeProcess::~OfficeProcess() {
+    // Reap a child that already ended; a running office is left to the user unless stop() was called.
+    if (pid_ > 0) ::waitpid(pid_, nullptr, WNOHANG);
+}
+
+QString OfficeProcess::newPipeName() {
+    QString name = QStringLiteral("folioknife-");
+    for (int i = 0; i < 4; ++i) name += QString::number(QRandomGenerator::system()->generate(), 16).rightJustified(8, QLatin1Char('0'));
+    return name;
+}
+
+QStringList OfficeProcess::arguments() const {
+    QStringList arguments{
+        QStringLiteral("--accept=pipe,name=%1;urp;StarOffice.ComponentContext").arg(pipeName_),
+        QStringLiteral("--norestore"),
+        QStringLiteral("--nologo"),
+        QStringLiteral("--nodefault"),
+        QStringLiteral("--nolockcheck"),
+    };
+    if (options_.headless) arguments << QStringLiteral("--headless") << QStringLiteral("--invisible");
+    if (!options_.profileFolder.isEmpty()) {
+        arguments << QStringLiteral("-env:UserInstallation=") +
+                         QUrl::fromLocalFile(QFileInfo(options_.profileFolder).absoluteFilePath()).toString(QUrl::FullyEncoded);
+    }
+    return arguments;
+}
+
+void OfficeProcess::start() {
+    if (state() == State::Running) stop();
+    if (!QFileInfo(options_.soffice).isExecutable()) throw RuntimeError::cannotCreateObject();
+    pipeName_ = newPipeName();
+
+    std::vector<QByteArray> storage;
+    storage.push_back(QFile::encodeName(options_.soffice));
+    for (const QString& argument : arguments()) storage.push_back(argument.toLocal8Bit());
+    std::vector<char*> argv;
+    for (QByteArray& item : storage) argv.push_back(item.data());
+    argv.push_back(nullptr);
+
+    // A process group of its own: soffice is a wrapper that starts the office proper as its child,
+    // and stopping must reach both.
+    posix_spawnattr_t attributes;
+    ::posix_spawnattr_init(&attributes);
+    ::posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
+    ::posix_spawnattr_setpgroup(&attributes, 0);
+    pid_t pid = -1;
+    const int spawned = ::posix_spawn(&pid, storage.front().constData(), nullptr, &attributes, argv.data(), environ);
+    ::posix_spawnattr_destroy(&attributes);
+    if (spawned != 0) {
+        state_ = State::Failed;
+        throw RuntimeError::cannotCreateObject();
+    }
+    pid_ = pid;
+    groupId_ = pid;
+    state_ = State::Running;
+}
+
+OfficeProcess::State OfficeProcess::state() {
+    if (state_ != State::Running || pid_ <= 0) return state_;
+    int status = 0;
+    const pid_t result = ::waitpid(pid_, &status, WNOHANG);
+    if (result == 0) return state_;
+    if (result == pid_ && WIFEXITED(status)) {
+        const int code = WEXITSTATUS(status);
+        // 0: another office of this user took the request over and listens on our pipe.
+        state_ = code == kRestartExitCode ? State::RestartRequested : code == 0 ? State::HandedOver : State::Failed;
+    } else {
+        state_ = State::Failed;
+    }
+    pid_ = -1;
+    return state_;
+}
+
+void OfficeProcess::stop() {
+    if (groupId_ > 0) ::kill(-groupId_, SIGTERM);
+    if (pid_ <= 0) {
+        killGroupAfterGrace();
+        return;
+    }
+    for (int waited = 0; waited < kStopGraceMs; waited += 50) {
+        if (::waitpid(pid_, nullptr, WNOHANG) == pid_) {
+            pid_ = -1;
+            break;
+        }
+        QThread::msleep(50);
+    }
+    if (pid_ > 0) {
+        ::kill(-groupId_, SIGKILL);
+        ::waitpid(pid_, nullptr, 0);
+        pid_ = -1;
+    }
+    killGroupAfterGrace();
+}
+
+void OfficeProcess::killGroupAfterGrace() {
+    // The office proper may outlive its wrapper for a moment; make sure nothing of the group stays.
+    if (groupId_ <= 0) return;
+    for (int waited = 0; waited < kStopGraceMs && ::kill(-groupId_, 0) == 0; waited += 50) QThread::msleep(50);
+    ::kill(-groupId_, SIGKILL);
+    groupId_ = -1;
+    state_ = State::NotStarted;
+}
+
+}  // namespace fk

@@ -1,0 +1,63 @@
+#pragma once
+
+#include <sys/types.h>
+
+#include <QString>
+#include <QStringList>
+
+namespace fk {
+
+// How the office is started. Read from the environment so that tests and benchmarks can run a
+// headless office with a profile of their own:
+//   FOLIOKNIFE_SOFFICE         the soffice program (default: soffice on PATH, links resolved)
+//   FOLIOKNIFE_OFFICE_HEADLESS 1 for an office without windows
+//   FOLIOKNIFE_OFFICE_PROFILE  the office's profile folder (default: the user's own)
+struct OfficeOptions {
+    QString soffice;
+    bool headless = false;
+    QString profileFolder;
+
+    static OfficeOptions fromEnvironment();
+    // The folder that holds soffice and the office's bootstrap files.
+    QString programFolder() const;
+};
+
+// One office process listening on a private pipe.
+class OfficeProcess {
+public:
+    enum class State { NotStarted, Running, RestartRequested, HandedOver, Failed };
+    // Exit code of an office that wants to be started again (first start of a new profile).
+    static constexpr int kRestartExitCode = 81;
+
+    explicit OfficeProcess(OfficeOptions options);
+    ~OfficeProcess();
+    OfficeProcess(const OfficeProcess&) = delete;
+    OfficeProcess& operator=(const OfficeProcess&) = delete;
+
+    const OfficeOptions& options() const { return options_; }
+
+    // Starts a new office on a new pipe; throws RuntimeError when the program cannot be run.
+    void start();
+    // Polls the process without blocking.
+    State state();
+    // Ends the office this object started, by process id (TERM, then KILL after a grace period).
+    void stop();
+
+    pid_t pid() const { return pid_; }
+    const QString& pipeName() const { return pipeName_; }
+    QStringList arguments() const;
+
+    // A pipe name nobody else can guess or take first.
+    static QString newPipeName();
+
+private:
+    void killGroupAfterGrace();
+
+    OfficeOptions options_;
+    QString pipeName_;
+    pid_t pid_ = -1;
+    pid_t groupId_ = -1;
+    State state_ = State::NotStarted;
+};
+
+}  // namespace fk

@@ -1,0 +1,221 @@
+// The only code that speaks UNO. Built as a plugin that the program opens on first use.
+#include <atomic>
+#include <cstdlib>
+
+#include <com/sun/star/beans/PropertyValue.hpp>
+#include <com/sun/star/bridge/XBridge.hpp>
+#include <com/sun/star/bridge/XBridgeFactory.hpp>
+#include <com/sun/star/connection/NoConnectException.hpp>
+#include <com/sun/star/connection/XConnector.hpp>
+#include <com/sun/star/frame/XComponentLoader.hpp>
+#include <com/sun/star/frame/XController.hpp>
+#include <com/sun/star/frame/XDispatchHelper.hpp>
+#include <com/sun/star/frame/XDispatchProvider.hpp>
+#include <com/sun/star/frame/XFrame.hpp>
+#include <com/sun/star/frame/XModel.hpp>
+#include <com/sun/star/lang/XComponent.hpp>
+#include <com/sun/star/lang/XEventListener.hpp>
+#include <com/sun/star/lang/XMultiComponentFactory.hpp>
+#include <com/sun/star/text/XPageCursor.hpp>
+#include <com/sun/star/text/XTextViewCursorSupplier.hpp>
+#include <com/sun/star/uno/XComponentContext.hpp>
+#include <com/sun/star/util/XCloseable.hpp>
+#include <cppuhelper/bootstrap.hxx>
+#include <cppuhelper/implbase1.hxx>
+
+#include "fsutil/RuntimeError.h"
+#include "split/UnoSession.h"
+
+namespace css = com::sun::star;
+using css::uno::Reference;
+using css::uno::UNO_QUERY_THROW;
+
+namespace {
+
+rtl::OUString toUno(const QString& text) {
+    return rtl::OUString(reinterpret_cast<const sal_Unicode*>(text.utf16()), static_cast<sal_Int32>(text.size()));
+}
+
+QString fromUno(const rtl::OUString& text) {
+    return QString(reinterpret_cast<const QChar*>(text.getStr()), text.getLength());
+}
+
+struct UnoObject : fk::office::Object {
+    explicit UnoObject(Reference<css::uno::XInterface> object) : reference(std::move(object)) {}
+    Reference<css::uno::XInterface> reference;
+};
+
+fk::office::Ref wrap(const Reference<css::uno::XInterface>& object, const char* what) {
+    if (!object.is()) throw fk::RuntimeError::automation(QString::fromLatin1(what) + QStringLiteral(" returned nothing"));
+    return std::make_shared<UnoObject>(object);
+}
+
+template <typename Interface>
+Reference<Interface> as(const fk::office::Ref& object) {
+    const auto* uno = dynamic_cast<const UnoObject*>(object.get());
+    if (uno == nullptr || !uno->reference.is()) {
+        throw fk::RuntimeError(91, QStringLiteral("Object variable or With block variable not set"));
+    }
+    return Reference<Interface>(uno->reference, UNO_QUERY_THROW);
+}
+
+css::uno::Any toAny(const QVariant& value) {
+    switch (value.typeId()) {
+        case QMetaType::Bool:
+            return css::uno::Any(value.toBool());
+        case QMetaType::Int:
+        case QMetaType::LongLong:
+            return css::uno::Any(static_cast<sal_Int32>(value.toInt()));
+        default:
+            return css::uno::Any(toUno(value.toString()));
+    }
+}
+
+css::uno::Sequence<css::beans::PropertyValue> toSequence(const fk::office::Arguments& arguments) {
+    css::uno::Sequence<css::beans::PropertyValue> sequence(static_cast<sal_Int32>(arguments.size()));
+    auto* out = sequence.getArray();
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        out[i].Name = toUno(arguments.at(i).name);
+        out[i].Value = toAny(arguments.at(i).value);
+    }
+    return sequence;
+}
+
+// Every office failure reaches the caller as the program's own run-time error.
+template <typename Call>
+auto guarded(Call&& call) -> decltype(call()) {
+    try {
+        return call();
+    } catch (const css::uno::Exception& error) {
+        const QString message = fromUno(error.Message);
+        throw fk::RuntimeError::automation(message.isEmpty() ? QStringLiteral("the office refused the call") : message);
+    }
+}
+
+class BridgeListener : public cppu::WeakImplHelper1<css::lang::XEventListener> {
+public:
+    explicit BridgeListener(std::shared_ptr<std::atomic<bool>> alive) : alive_(std::move(alive)) {}
+    void SAL_CALL disposing(const css::lang::EventObject&) override { *alive_ = false; }
+
+private:
+    std::shared_ptr<std::atomic<bool>> alive_;
+};
+
+class Session : public fk::UnoSession {
+public:
+    explicit Session(Reference<css::uno::XComponentContext> local) : local_(std::move(local)) {}
+
+    bool connect(const QString& pipeName) override {
+        try {
+            const Reference<css::lang::XMultiComponentFactory> factory = local_->getServiceManager();
+            const Reference<css::connection::XConnector> connector(
+                factory->createInstanceWithContext("com.sun.star.connection.Connector", local_), UNO_QUERY_THROW);
+            const auto connection = connector->connect("pipe,name=" + toUno(pipeName));
+            const Reference<css::bridge::XBridgeFactory> bridges(
+                factory->createInstanceWithContext("com.sun.star.bridge.BridgeFactory", local_), UNO_QUERY_THROW);
+            const Reference<css::bridge::XBridge> bridge = bridges->createBridge("", "urp", connection, nullptr);
+            alive_ = std::make_shared<std::atomic<bool>>(true);
+            Reference<css::lang::XComponent>(bridge, UNO_QUERY_THROW)->addEventListener(new BridgeListener(alive_));
+            remote_.set(bridge->getInstance("StarOffice.ComponentContext"), UNO_QUERY_THROW);
+            bridge_ = bridge;
+            return true;
+        } catch (const css::uno::Exception&) {
+            return false;
+        }
+    }
+
+    bool isAlive() override { return alive_ && *alive_ && remote_.is(); }
+
+    fk::office::Ref createServiceManager() override {
+        if (!isAlive()) throw fk::RuntimeError::cannotCreateObject();
+        return guarded([&] { return wrap(remote_->getServiceManager(), "getServiceManager"); });
+    }
+
+    fk::office::Ref createInstance(const fk::office::Ref& serviceManager, const QString& serviceName) override {
+        return guarded([&] {
+            return wrap(as<css::lang::XMultiComponentFactory>(serviceManager)
+                            ->createInstanceWithContext(toUno(serviceName), remote_),
+                        "createInstance");
+        });
+    }
+
+    fk::office::PropertyValue Bridge_GetStruct(const fk::office::Ref& serviceManager, const QString&) override {
+        as<css::lang::XMultiComponentFactory>(serviceManager);
+        return {};
+    }
+
+    fk::office::Ref loadComponentFromURL(const fk::office::Ref& desktop, const QString& url, const QString& targetFrame,
+                                         int searchFlags, const fk::office::Arguments& arguments) override {
+        return guarded([&] {
+            const auto document = as<css::frame::XComponentLoader>(desktop)->loadComponentFromURL(
+                toUno(url), toUno(targetFrame), searchFlags, toSequence(arguments));
+            if (!document.is()) throw fk::RuntimeError::automation(QStringLiteral("The document cannot be opened: ") + url);
+            return wrap(document, "loadComponentFromURL");
+        });
+    }
+
+    fk::office::Ref getCurrentController(const fk::office::Ref& document) override {
+        return guarded([&] { return wrap(as<css::frame::XModel>(document)->getCurrentController(), "getCurrentController"); });
+    }
+
+    fk::office::Ref getViewCursor(const fk::office::Ref& controller) override {
+        return guarded([&] {
+            return wrap(as<css::text::XTextViewCursorSupplier>(controller)->getViewCursor(), "getViewCursor");
+        });
+    }
+
+    fk::office::Ref getFrame(const fk::office::Ref& controller) override {
+        return guarded([&] { return wrap(as<css::frame::XController>(controller)->getFrame(), "getFrame"); });
+    }
+
+    bool jumpToLastPage(const fk::office::Ref& viewCursor) override {
+        return guarded([&] { return bool(as<css::text::XPageCursor>(viewCursor)->jumpToLastPage()); });
+    }
+
+    bool jumpToFirstPage(const fk::office::Ref& viewCursor) override {
+        return guarded([&] { return bool(as<css::text::XPageCursor>(viewCursor)->jumpToFirstPage()); });
+    }
+
+    bool jumpToPage(const fk::office::Ref& viewCursor, int page) override {
+        return guarded([&] { return bool(as<css::text::XPageCursor>(viewCursor)->jumpToPage(static_cast<sal_Int16>(page))); });
+    }
+
+    int getPage(const fk::office::Ref& viewCursor) override {
+        // The office counts pages in 16 bits; read them unsigned to reach 65535.
+        return guarded([&] { return int(static_cast<sal_uInt16>(as<css::text::XPageCursor>(viewCursor)->getPage())); });
+    }
+
+    void executeDispatch(const fk::office::Ref& dispatcher, const fk::office::Ref& frame, const QString& command,
+                         const QString& targetFrame, int searchFlags, const fk::office::Arguments& arguments) override {
+        guarded([&] {
+            as<css::frame::XDispatchHelper>(dispatcher)->executeDispatch(
+                as<css::frame::XDispatchProvider>(frame), toUno(command), toUno(targetFrame), searchFlags,
+                toSequence(arguments));
+        });
+    }
+
+    void Close(const fk::office::Ref& document, bool deliverOwnership) override {
+        guarded([&] { as<css::util::XCloseable>(document)->close(deliverOwnership); });
+    }
+
+private:
+    Reference<css::uno::XComponentContext> local_;
+    Reference<css::uno::XComponentContext> remote_;
+    Reference<css::bridge::XBridge> bridge_;
+    std::shared_ptr<std::atomic<bool>> alive_;
+};
+
+}  // namespace
+
+extern "C" SAL_DLLPUBLIC_EXPORT fk::UnoSession* folioknife_create_uno_session(const char* officeProgramFolder) {
+    try {
+        // The local UNO runtime finds its type and service registries through the office's bootstrap file.
+        if (std::getenv("URE_BOOTSTRAP") == nullptr) {
+            const std::string bootstrap = std::string("vnd.sun.star.pathname:") + officeProgramFolder + "/fundamentalrc";
+            ::setenv("URE_BOOTSTRAP", bootstrap.c_str(), 0);
+        }
+        return new Session(cppu::defaultBootstrap_InitialComponentContext());
+    } catch (const css::uno::Exception&) {
+        return nullptr;
+    }
+}

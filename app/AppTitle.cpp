@@ -17,7 +17,8 @@ QString SetAppTitle(const QString& productName) {
 }
 
 RandomSource TimerSeededRandom() {
-    auto generator = std::make_shared<QRandomGenerator>(static_cast<quint32>(QTime::currentTime().msecsSinceStartOfDay() / 1000));
+    auto generator = std::make_shared<QRandomGenerator>(
+        static_cast<quint32>(QTime::currentTime().msecsSinceStartOfDay() / 1000));
     return [generator] { return generator->generateDouble(); };
 }
 
@@ -28,9 +29,11 @@ void OpenMakerSiteAtRandom(const RandomSource& random, Prompts& prompts) {
 
 QString HelpMessage() {
     return QStringLiteral(
-               "This software will split documents into one page documents. Unfortunately, sometimes the font and font "
+               "This software will split documents into one page documents. Unfortunately, sometimes the "
+               "font and font "
                "size cannot be preserved so that splits do not come out perfect.") +
-           QStringLiteral("\r\r") + QStringLiteral("Questions? Please contact Team Kestrune at ") + kMakerContactPage;
+           QStringLiteral("\r\r") + QStringLiteral("Questions? Please contact Team Kestrune at ") +
+           kMakerContactPage;
 }
 
 }  // namespace fk

@@ -39,10 +39,11 @@ constexpr int kListColumnTwips = 7000;
 const QString Form1::kListColumnHeader = QStringLiteral(" Writer File(s)");
 
 Form1::Form1(Form1Services services, QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
-                          Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint),
+    : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                          Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint),
       services_(std::move(services)) {
-    splitRun_ = std::make_unique<SplitRun>(services_.office, services_.prompts, static_cast<SplitRunWindow&>(*this));
+    splitRun_ =
+        std::make_unique<SplitRun>(services_.office, services_.prompts, static_cast<SplitRunWindow&>(*this));
     setFixedSize(kClientWidth, kClientHeight);
     setFont(arialBold(kStandardFontPoints));
     QPalette background = palette();
@@ -69,13 +70,15 @@ QPushButton* Form1::makeButton(const QString& caption, const QRect& twips, QWidg
 void Form1::createControls() {
     PushButton5 = makeButton(QStringLiteral("Help"), {120, 120, 7800, 405}, this);
 
-    ListView1 = new DocumentListView(documents_, [this] { return pointer_.isBusy(); }, this);
+    ListView1 = new DocumentListView(
+        documents_, [this] { return pointer_.isBusy(); }, this);
     ListView1->setGeometry(twipsRect(120, 630, 7800, 2265));
     ListView1->setFont(arialBold(kStandardFontPoints));
     ListView1->setDragPointerFile(services_.programFolder + QStringLiteral("/drag.ico"));
 
     PushButton1 = makeButton(QStringLiteral("Add Writer File(s)"), {120, 2980, 3840, 405}, this);
-    PushButton6 = makeButton(QStringLiteral("Add All Writer File(s) In Folder"), {4080, 2980, 3840, 405}, this);
+    PushButton6 =
+        makeButton(QStringLiteral("Add All Writer File(s) In Folder"), {4080, 2980, 3840, 405}, this);
     PushButton9 = makeButton(QStringLiteral("Clear List"), {120, 3490, 3840, 405}, this);
     PushButton10 = makeButton(QStringLiteral("Load Sample/Example Files"), {4080, 3490, 3840, 405}, this);
 
@@ -101,8 +104,8 @@ void Form1::createControls() {
 
 void Form1::setTabOrder() {
     // Tab indexes of the form: list 0, buttons 3..8, then the folder box and its button.
-    const QList<QWidget*> order{ListView1, PushButton1, PushButton6, PushButton9, PushButton10,
-                                PushButton5, PushButton7, Text1, PushButton4};
+    const QList<QWidget*> order{ListView1,   PushButton1, PushButton6, PushButton9, PushButton10,
+                                PushButton5, PushButton7, Text1,       PushButton4};
     for (qsizetype i = 1; i < order.size(); ++i) QWidget::setTabOrder(order.at(i - 1), order.at(i));
     ProgressBar1->setFocusPolicy(Qt::NoFocus);
 }
@@ -199,7 +202,9 @@ void Form1::closeEvent(QCloseEvent* event) {
     services_.endProgram();
 }
 
-void Form1::PushButton1_Click() { fk::PushButton1_Click(services_.prompts, documents_); }
+void Form1::PushButton1_Click() {
+    fk::PushButton1_Click(services_.prompts, documents_);
+}
 
 void Form1::PushButton4_Click() {
     ProcedureTrap trap(services_.prompts, procedure::kPushButton4);
@@ -228,7 +233,9 @@ void Form1::PushButton5_Click() {
 
 void Form1::PushButton6_Click() {}
 
-void Form1::PushButton7_Click() { splitRun_->PushButton7_Click(); }
+void Form1::PushButton7_Click() {
+    splitRun_->PushButton7_Click();
+}
 
 void Form1::PushButton9_Click() {
     ProcedureTrap trap(services_.prompts, procedure::kPushButton9);
@@ -249,24 +256,35 @@ void Form1::Text1_Change() {
     }
 }
 
-int Form1::documentCount() { return documents_.count(); }
+int Form1::documentCount() {
+    return documents_.count();
+}
 
 QString Form1::documentText(int index) {
-    if (index < 1 || index > documents_.count()) throw RuntimeError(35600, QStringLiteral("Index out of bounds"));
+    if (index < 1 || index > documents_.count())
+        throw RuntimeError(35600, QStringLiteral("Index out of bounds"));
     return documents_.text(index);
 }
 
-QString Form1::outputFolderText() { return Text1->text(); }
+QString Form1::outputFolderText() {
+    return Text1->text();
+}
 
 void Form1::setProgressValue(double percent) {
     progressValue_ = percent;
     ProgressBar1->setValue(qRound(percent));
 }
 
-void Form1::setProgressText(const QString& text) { ProgressBar1->setFormat(text); }
+void Form1::setProgressText(const QString& text) {
+    ProgressBar1->setFormat(text);
+}
 
-void Form1::setPointer(int value) { pointer_.set(value); }
+void Form1::setPointer(int value) {
+    pointer_.set(value);
+}
 
-void Form1::yield() { QCoreApplication::processEvents(); }
+void Form1::yield() {
+    QCoreApplication::processEvents();
+}
 
 }  // namespace fk

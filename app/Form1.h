@@ -112,6 +112,8 @@ private:
 };
 
 // Twips of the form designer to pixels at 96 dpi.
-constexpr int TwipsToPixels(int twips) { return (twips + 7) / 15; }
+constexpr int TwipsToPixels(int twips) {
+    return (twips + 7) / 15;
+}
 
 }  // namespace fk

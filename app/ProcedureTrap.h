@@ -13,7 +13,8 @@ namespace fk {
 // step's line, and the procedure goes on with its next step.
 class ProcedureTrap {
 public:
-    ProcedureTrap(Prompts& prompts, QString procedurePath) : prompts_(prompts), path_(std::move(procedurePath)) {}
+    ProcedureTrap(Prompts& prompts, QString procedurePath)
+        : prompts_(prompts), path_(std::move(procedurePath)) {}
 
     int currentLine() const { return line_; }
     int reportCount() const { return reports_; }

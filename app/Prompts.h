@@ -41,7 +41,9 @@ public:
     const QString& applicationTitle() const { return applicationTitle_; }
 
 protected:
-    QString titleOrApplicationTitle(const QString& title) const { return title.isEmpty() ? applicationTitle_ : title; }
+    QString titleOrApplicationTitle(const QString& title) const {
+        return title.isEmpty() ? applicationTitle_ : title;
+    }
 
 private:
     QString applicationTitle_;

@@ -16,8 +16,13 @@ int main(int argc, char* argv[]) {
     fk::QtPrompts prompts;
     fk::IniSettingsStore settings(fk::IniSettingsStore::defaultFilePath());
     fk::LibreOfficeBridge office(fk::OfficeOptions::fromEnvironment());
-    fk::Form1Services services{prompts, settings, office, fk::ProgramFolder(), fk::TimerSeededRandom(),
-                               fk::GetSpecialFolderPath, [] { std::exit(0); }};
+    fk::Form1Services services{prompts,
+                               settings,
+                               office,
+                               fk::ProgramFolder(),
+                               fk::TimerSeededRandom(),
+                               fk::GetSpecialFolderPath,
+                               [] { std::exit(0); }};
 
     fk::Form1 form(std::move(services));
     prompts.setOwner(&form);

@@ -39,7 +39,9 @@ void PushButton1_Click(Prompts& prompts, DocumentListModel& list) {
         return;
     }
     for (int i = 1; i < parts.size(); ++i) {
-        trap.step(108, [&] { list.AppendDocument(NormalizePath(parts.first() + platform::kPathSeparator + parts.at(i))); });
+        trap.step(108, [&] {
+            list.AppendDocument(NormalizePath(parts.first() + platform::kPathSeparator + parts.at(i)));
+        });
     }
 }
 

@@ -17,7 +17,8 @@ public:
     static constexpr int kScrollUpBelowY = 305;
     static constexpr int kScrollDownAboveY = 364;
 
-    DocumentListGestures(DocumentListModel& model, QItemSelectionModel& selection, std::function<bool()> isBusy);
+    DocumentListGestures(DocumentListModel& model, QItemSelectionModel& selection,
+                         std::function<bool()> isBusy);
 
     // Delete key and double-click: removes the selected row unless the window is busy.
     void removeSelected();

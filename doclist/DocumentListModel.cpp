@@ -8,7 +8,8 @@ int DocumentListModel::rowCount(const QModelIndex& parent) const {
 
 QVariant DocumentListModel::data(const QModelIndex& index, int role) const {
     if (!checkIndex(index, CheckIndexOption::IndexIsValid)) return {};
-    if (role == Qt::DisplayRole || role == Qt::EditRole || role == Qt::ToolTipRole) return rows_.at(index.row());
+    if (role == Qt::DisplayRole || role == Qt::EditRole || role == Qt::ToolTipRole)
+        return rows_.at(index.row());
     return {};
 }
 
@@ -37,9 +38,13 @@ bool DocumentListModel::removeRows(int row, int count, const QModelIndex& parent
     return true;
 }
 
-Qt::DropActions DocumentListModel::supportedDropActions() const { return Qt::CopyAction | Qt::MoveAction; }
+Qt::DropActions DocumentListModel::supportedDropActions() const {
+    return Qt::CopyAction | Qt::MoveAction;
+}
 
-QStringList DocumentListModel::mimeTypes() const { return {QStringLiteral("text/uri-list")}; }
+QStringList DocumentListModel::mimeTypes() const {
+    return {QStringLiteral("text/uri-list")};
+}
 
 void DocumentListModel::AppendDocument(const QString& path) {
     const int row = count();

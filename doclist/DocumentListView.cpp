@@ -12,7 +12,8 @@
 namespace fk {
 
 const QString DocumentListView::kToolTip = QStringLiteral(
-    "Drag and drop files here. Double-click item to remove it. Move | line to right and out of window to reveal "
+    "Drag and drop files here. Double-click item to remove it. Move | line to right and out of window to "
+    "reveal "
     "full names.");
 
 std::optional<QStringList> LocalFilesOf(const QMimeData* data) {
@@ -68,7 +69,8 @@ void DocumentListView::mouseMoveEvent(QMouseEvent* event) {
     }
     const QModelIndex target = indexAt(event->position().toPoint());
     const int screenY = qRound(event->globalPosition().y());
-    if (const std::optional<int> row = gestures_->dragStep(target, screenY)) scrollTo(model()->index(*row, 0));
+    if (const std::optional<int> row = gestures_->dragStep(target, screenY))
+        scrollTo(model()->index(*row, 0));
 }
 
 void DocumentListView::mouseReleaseEvent(QMouseEvent* event) {
@@ -77,7 +79,9 @@ void DocumentListView::mouseReleaseEvent(QMouseEvent* event) {
     QTreeView::mouseReleaseEvent(event);
 }
 
-void DocumentListView::mouseDoubleClickEvent(QMouseEvent*) { gestures_->removeSelected(); }
+void DocumentListView::mouseDoubleClickEvent(QMouseEvent*) {
+    gestures_->removeSelected();
+}
 
 void DocumentListView::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Delete) {

@@ -17,7 +17,9 @@ namespace {
 constexpr int kInitialBound = 100;
 constexpr int kGrowthStep = 50;
 
-QByteArray nativePath(const QString& path) { return QFile::encodeName(path); }
+QByteArray nativePath(const QString& path) {
+    return QFile::encodeName(path);
+}
 
 bool statPath(const QString& path, struct stat& info) {
     if (path.isEmpty()) return false;
@@ -120,7 +122,8 @@ FileNameList GetFilesInFolder(const QString& folder, const QString& pattern, QCh
 
 int FileAttributes(const QString& path) {
     struct stat link {};
-    if (path.isEmpty() || ::lstat(nativePath(path).constData(), &link) != 0) throw RuntimeError::pathNotFound();
+    if (path.isEmpty() || ::lstat(nativePath(path).constData(), &link) != 0)
+        throw RuntimeError::pathNotFound();
     struct stat target = link;
     const bool isLink = S_ISLNK(link.st_mode);
     if (isLink && ::stat(nativePath(path).constData(), &target) != 0) target = link;

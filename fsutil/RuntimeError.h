@@ -16,12 +16,18 @@ public:
     int number() const { return number_; }
     const QString& description() const { return description_; }
 
-    static RuntimeError invalidProcedureCall() { return {5, QStringLiteral("Invalid procedure call or argument")}; }
+    static RuntimeError invalidProcedureCall() {
+        return {5, QStringLiteral("Invalid procedure call or argument")};
+    }
     static RuntimeError overflow() { return {6, QStringLiteral("Overflow")}; }
     static RuntimeError permissionDenied() { return {70, QStringLiteral("Permission denied")}; }
     static RuntimeError pathNotFound() { return {76, QStringLiteral("Path not found")}; }
-    static RuntimeError cannotCreateObject() { return {429, QStringLiteral("ActiveX component can't create object")}; }
-    static RuntimeError automation(const QString& what) { return {440, QStringLiteral("Automation error: ") + what}; }
+    static RuntimeError cannotCreateObject() {
+        return {429, QStringLiteral("ActiveX component can't create object")};
+    }
+    static RuntimeError automation(const QString& what) {
+        return {440, QStringLiteral("Automation error: ") + what};
+    }
 
 private:
     int number_;

@@ -11,7 +11,7 @@ PACKAGES=(
     libgtest-dev googletest
     libreoffice-writer libreoffice-dev
     xvfb xauth fonts-liberation fonts-dejavu-core
-    desktop-file-utils
+    desktop-file-utils unzip
 )
 
 missing=()

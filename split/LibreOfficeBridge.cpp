@@ -21,7 +21,9 @@ LibreOfficeBridge::~LibreOfficeBridge() {
     session_.reset();
 }
 
-QString LibreOfficeBridge::defaultPluginPath() { return ProgramFolder() + QStringLiteral("/libfolioknife-uno.so"); }
+QString LibreOfficeBridge::defaultPluginPath() {
+    return ProgramFolder() + QStringLiteral("/libfolioknife-uno.so");
+}
 
 void LibreOfficeBridge::loadPlugin() {
     if (session_) return;
@@ -53,12 +55,13 @@ void LibreOfficeBridge::startAndConnect() {
         QThread::msleep(kConnectPollMs);
     }
     process_.stop();
-    throw RuntimeError(429, QStringLiteral("ActiveX component can't create object (the office did not answer in time)"));
+    throw RuntimeError(
+        429, QStringLiteral("ActiveX component can't create object (the office did not answer in time)"));
 }
 
 office::Ref LibreOfficeBridge::createServiceManager() {
     loadPlugin();
-    if (!session_->isAlive()) startAndConnect();
+    if (!isAlive()) startAndConnect();
     return session_->createServiceManager();
 }
 
@@ -70,7 +73,8 @@ UnoSession& LibreOfficeBridge::session() {
 office::Ref LibreOfficeBridge::createInstance(const office::Ref& serviceManager, const QString& serviceName) {
     return session().createInstance(serviceManager, serviceName);
 }
-office::PropertyValue LibreOfficeBridge::Bridge_GetStruct(const office::Ref& serviceManager, const QString& typeName) {
+office::PropertyValue LibreOfficeBridge::Bridge_GetStruct(const office::Ref& serviceManager,
+                                                          const QString& typeName) {
     return session().Bridge_GetStruct(serviceManager, typeName);
 }
 office::Ref LibreOfficeBridge::loadComponentFromURL(const office::Ref& desktop, const QString& url,
@@ -81,19 +85,40 @@ office::Ref LibreOfficeBridge::loadComponentFromURL(const office::Ref& desktop, 
 office::Ref LibreOfficeBridge::getCurrentController(const office::Ref& document) {
     return session().getCurrentController(document);
 }
-office::Ref LibreOfficeBridge::getViewCursor(const office::Ref& controller) { return session().getViewCursor(controller); }
-office::Ref LibreOfficeBridge::getFrame(const office::Ref& controller) { return session().getFrame(controller); }
-bool LibreOfficeBridge::jumpToLastPage(const office::Ref& viewCursor) { return session().jumpToLastPage(viewCursor); }
-bool LibreOfficeBridge::jumpToFirstPage(const office::Ref& viewCursor) { return session().jumpToFirstPage(viewCursor); }
-bool LibreOfficeBridge::jumpToPage(const office::Ref& viewCursor, int page) { return session().jumpToPage(viewCursor, page); }
-int LibreOfficeBridge::getPage(const office::Ref& viewCursor) { return session().getPage(viewCursor); }
-void LibreOfficeBridge::executeDispatch(const office::Ref& dispatcher, const office::Ref& frame, const QString& command,
-                                        const QString& targetFrame, int searchFlags, const office::Arguments& arguments) {
+office::Ref LibreOfficeBridge::getViewCursor(const office::Ref& controller) {
+    return session().getViewCursor(controller);
+}
+office::Ref LibreOfficeBridge::getFrame(const office::Ref& controller) {
+    return session().getFrame(controller);
+}
+bool LibreOfficeBridge::jumpToLastPage(const office::Ref& viewCursor) {
+    return session().jumpToLastPage(viewCursor);
+}
+bool LibreOfficeBridge::jumpToFirstPage(const office::Ref& viewCursor) {
+    return session().jumpToFirstPage(viewCursor);
+}
+bool LibreOfficeBridge::jumpToPage(const office::Ref& viewCursor, int page) {
+    return session().jumpToPage(viewCursor, page);
+}
+int LibreOfficeBridge::getPage(const office::Ref& viewCursor) {
+    return session().getPage(viewCursor);
+}
+bool LibreOfficeBridge::isCollapsed(const office::Ref& viewCursor) {
+    return session().isCollapsed(viewCursor);
+}
+void LibreOfficeBridge::executeDispatch(const office::Ref& dispatcher, const office::Ref& frame,
+                                        const QString& command, const QString& targetFrame, int searchFlags,
+                                        const office::Arguments& arguments) {
     session().executeDispatch(dispatcher, frame, command, targetFrame, searchFlags, arguments);
 }
 void LibreOfficeBridge::Close(const office::Ref& document, bool deliverOwnership) {
     session().Close(document, deliverOwnership);
 }
-bool LibreOfficeBridge::isAlive() { return session_ && session_->isAlive(); }
+bool LibreOfficeBridge::isAlive() {
+    if (!session_ || !session_->isAlive()) return false;
+    // The bridge learns of a killed office only when a call fails; the process table knows at once.
+    const OfficeProcess::State state = process_.state();
+    return state == OfficeProcess::State::Running || state == OfficeProcess::State::HandedOver;
+}
 
 }  // namespace fk

@@ -24,9 +24,11 @@ public:
 
     office::Ref createServiceManager() override;
     office::Ref createInstance(const office::Ref& serviceManager, const QString& serviceName) override;
-    office::PropertyValue Bridge_GetStruct(const office::Ref& serviceManager, const QString& typeName) override;
-    office::Ref loadComponentFromURL(const office::Ref& desktop, const QString& url, const QString& targetFrame,
-                                     int searchFlags, const office::Arguments& arguments) override;
+    office::PropertyValue Bridge_GetStruct(const office::Ref& serviceManager,
+                                           const QString& typeName) override;
+    office::Ref loadComponentFromURL(const office::Ref& desktop, const QString& url,
+                                     const QString& targetFrame, int searchFlags,
+                                     const office::Arguments& arguments) override;
     office::Ref getCurrentController(const office::Ref& document) override;
     office::Ref getViewCursor(const office::Ref& controller) override;
     office::Ref getFrame(const office::Ref& controller) override;
@@ -34,8 +36,10 @@ public:
     bool jumpToFirstPage(const office::Ref& viewCursor) override;
     bool jumpToPage(const office::Ref& viewCursor, int page) override;
     int getPage(const office::Ref& viewCursor) override;
+    bool isCollapsed(const office::Ref& viewCursor) override;
     void executeDispatch(const office::Ref& dispatcher, const office::Ref& frame, const QString& command,
-                         const QString& targetFrame, int searchFlags, const office::Arguments& arguments) override;
+                         const QString& targetFrame, int searchFlags,
+                         const office::Arguments& arguments) override;
     void Close(const office::Ref& document, bool deliverOwnership) override;
     bool isAlive() override;
 

@@ -5,9 +5,11 @@
 
 namespace fk {
 
-office::PropertyValue MakePropertyValue(office::OfficeBridge& bridge, const QString& name, const QVariant& value) {
+office::PropertyValue MakePropertyValue(office::OfficeBridge& bridge, const QString& name,
+                                        const QVariant& value) {
     const office::Ref serviceManager = bridge.createServiceManager();
-    office::PropertyValue property = bridge.Bridge_GetStruct(serviceManager, QStringLiteral("com.sun.star.beans.PropertyValue"));
+    office::PropertyValue property =
+        bridge.Bridge_GetStruct(serviceManager, QStringLiteral("com.sun.star.beans.PropertyValue"));
     property.name = name;
     property.value = value;
     return property;

@@ -5,7 +5,8 @@
 namespace fk {
 
 // A new name/value struct from a fresh service manager. Failures reach the caller.
-office::PropertyValue MakePropertyValue(office::OfficeBridge& bridge, const QString& name, const QVariant& value);
+office::PropertyValue MakePropertyValue(office::OfficeBridge& bridge, const QString& name,
+                                        const QVariant& value);
 
 // A local path as a file URL the office accepts: absolute, percent-encoded UTF-8.
 QString ToFileUrl(const QString& path);

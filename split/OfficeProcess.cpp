@@ -28,7 +28,8 @@ constexpr int kStopGraceMs = 5000;
 OfficeOptions OfficeOptions::fromEnvironment() {
     OfficeOptions options;
     options.soffice = qEnvironmentVariable("FOLIOKNIFE_SOFFICE");
-    if (options.soffice.isEmpty()) options.soffice = QStandardPaths::findExecutable(QStringLiteral("soffice"));
+    if (options.soffice.isEmpty())
+        options.soffice = QStandardPaths::findExecutable(QStringLiteral("soffice"));
     if (options.soffice.isEmpty()) options.soffice = QStringLiteral("/usr/lib/libreoffice/program/soffice");
     options.headless = qEnvironmentVariable("FOLIOKNIFE_OFFICE_HEADLESS") == QLatin1String("1");
     options.profileFolder = qEnvironmentVariable("FOLIOKNIFE_OFFICE_PROFILE");
@@ -50,7 +51,9 @@ OfficeProcess::~OfficeProcess() {
 
 QString OfficeProcess::newPipeName() {
     QString name = QStringLiteral("folioknife-");
-    for (int i = 0; i < 4; ++i) name += QString::number(QRandomGenerator::system()->generate(), 16).rightJustified(8, QLatin1Char('0'));
+    for (int i = 0; i < 4; ++i)
+        name +=
+            QString::number(QRandomGenerator::system()->generate(), 16).rightJustified(8, QLatin1Char('0'));
     return name;
 }
 
@@ -65,7 +68,8 @@ QStringList OfficeProcess::arguments() const {
     if (options_.headless) arguments << QStringLiteral("--headless") << QStringLiteral("--invisible");
     if (!options_.profileFolder.isEmpty()) {
         arguments << QStringLiteral("-env:UserInstallation=") +
-                         QUrl::fromLocalFile(QFileInfo(options_.profileFolder).absoluteFilePath()).toString(QUrl::FullyEncoded);
+                         QUrl::fromLocalFile(QFileInfo(options_.profileFolder).absoluteFilePath())
+                             .toString(QUrl::FullyEncoded);
     }
     return arguments;
 }
@@ -89,7 +93,8 @@ void OfficeProcess::start() {
     ::posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
     ::posix_spawnattr_setpgroup(&attributes, 0);
     pid_t pid = -1;
-    const int spawned = ::posix_spawn(&pid, storage.front().constData(), nullptr, &attributes, argv.data(), environ);
+    const int spawned =
+        ::posix_spawn(&pid, storage.front().constData(), nullptr, &attributes, argv.data(), environ);
     ::posix_spawnattr_destroy(&attributes);
     if (spawned != 0) {
         state_ = State::Failed;
@@ -108,7 +113,9 @@ OfficeProcess::State OfficeProcess::state() {
     if (result == pid_ && WIFEXITED(status)) {
         const int code = WEXITSTATUS(status);
         // 0: another office of this user took the request over and listens on our pipe.
-        state_ = code == kRestartExitCode ? State::RestartRequested : code == 0 ? State::HandedOver : State::Failed;
+        state_ = code == kRestartExitCode ? State::RestartRequested
+                 : code == 0              ? State::HandedOver
+                                          : State::Failed;
     } else {
         state_ = State::Failed;
     }
@@ -140,7 +147,8 @@ void OfficeProcess::stop() {
 void OfficeProcess::killGroupAfterGrace() {
     // The office proper may outlive its wrapper for a moment; make sure nothing of the group stays.
     if (groupId_ <= 0) return;
-    for (int waited = 0; waited < kStopGraceMs && ::kill(-groupId_, 0) == 0; waited += 50) QThread::msleep(50);
+    for (int waited = 0; waited < kStopGraceMs && ::kill(-groupId_, 0) == 0; waited += 50)
+        QThread::msleep(50);
     ::kill(-groupId_, SIGKILL);
     groupId_ = -1;
     state_ = State::NotStarted;

@@ -38,8 +38,8 @@ OutputProbe::OutputProbe(const QString& path) : path_(path), before_(take(path))
 
 void OutputProbe::verifyWritten() const {
     const Snapshot after = take(path_);
-    const bool changed = !before_.exists || after.inode != before_.inode || after.modifiedNs != before_.modifiedNs ||
-                         after.size != before_.size;
+    const bool changed = !before_.exists || after.inode != before_.inode ||
+                         after.modifiedNs != before_.modifiedNs || after.size != before_.size;
     if (after.exists && changed && after.modifiedNs >= startNs_ - kClockSlackNs) return;
     throw RuntimeError(75, QStringLiteral("The page document was not stored: ") + path_);
 }

@@ -6,14 +6,18 @@ namespace fk {
 
 QString OfficeMissingMessage() {
     return QStringLiteral("Error 214878392") + QStringLiteral("\r\n\r\n") +
-           QStringLiteral("OpenOffice is required to run this software. It is not installed on this computer.") +
-           QStringLiteral("\r\r") + QStringLiteral("Woud you like to open this site now?") + QStringLiteral("\r\n\r\n") +
-           QStringLiteral("(If you think this error is a mistake and you have OpenOffice installed, please email a "
-                          "screenshot of this error message and a screenshot of the OpenOffice 'About' window to ") +
+           QStringLiteral(
+               "OpenOffice is required to run this software. It is not installed on this computer.") +
+           QStringLiteral("\r\r") + QStringLiteral("Woud you like to open this site now?") +
+           QStringLiteral("\r\n\r\n") +
+           QStringLiteral(
+               "(If you think this error is a mistake and you have OpenOffice installed, please email a "
+               "screenshot of this error message and a screenshot of the OpenOffice 'About' window to ") +
            ProcedureTrap::kSupportAddress + QStringLiteral(")");
 }
 
-void IsOpenOfficeInstalled(office::OfficeBridge& bridge, Prompts& prompts, const std::function<void()>& endProgram) {
+void IsOpenOfficeInstalled(office::OfficeBridge& bridge, Prompts& prompts,
+                           const std::function<void()>& endProgram) {
     // Every statement here is skipped silently when it fails: nothing of this check is ever reported.
     office::Ref serviceManager;
     try {

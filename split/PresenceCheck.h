@@ -12,6 +12,7 @@ QString OfficeMissingMessage();
 
 // Returns when the office can be reached. Otherwise tells the user, offers the download page and
 // calls endProgram, whatever the answer.
-void IsOpenOfficeInstalled(office::OfficeBridge& bridge, Prompts& prompts, const std::function<void()>& endProgram);
+void IsOpenOfficeInstalled(office::OfficeBridge& bridge, Prompts& prompts,
+                           const std::function<void()>& endProgram);
 
 }  // namespace fk

@@ -63,7 +63,9 @@ void SplitRun::PushButton7_Click() {
                 if (divisor == 0) throw RuntimeError(11, QStringLiteral("Division by zero"));
                 window_.setProgressValue(static_cast<double>(i) / divisor * 100.0);
             });
-            trap.step(114, [&] { window_.setProgressText(QStringLiteral("Processing: ") + GetFileNameFromPath(path)); });
+            trap.step(114, [&] {
+                window_.setProgressText(QStringLiteral("Processing: ") + GetFileNameFromPath(path));
+            });
             trap.step(116, [&] { window_.yield(); });
             trap.step(118, [&] { window_.setPointer(11); });
             splitDocument(trap, path);
@@ -95,44 +97,67 @@ void SplitRun::splitDocument(ProcedureTrap& trap, const QString& path) {
 
     if (!steps.run(120, [&] { serviceManager = bridge_.createServiceManager(); })) return;
     if (!steps.run(122, [&] { desktop = bridge_.createInstance(serviceManager, kDesktopService); })) return;
-    if (!steps.run(124, [&] { input = bridge_.loadComponentFromURL(desktop, ToFileUrl(path), kBlankFrame, 0, none); }))
+    if (!steps.run(124, [&] {
+            input = bridge_.loadComponentFromURL(desktop, ToFileUrl(path), kBlankFrame, 0, none);
+        }))
         return;
 
     // Without any of these the pages cannot be found; one report is enough, then the document is closed.
-    const bool usable =
-        steps.run(126, [&] { dispatcher = bridge_.createInstance(serviceManager, kDispatchHelperService); }) &&
-        steps.run(128, [&] { controller = bridge_.getCurrentController(input); }) &&
-        steps.run(130, [&] { viewCursor = bridge_.getViewCursor(controller); }) &&
-        steps.run(132, [&] { bridge_.jumpToLastPage(viewCursor); }) &&
-        steps.run(134, [&] {
-            pageCount = bridge_.getPage(viewCursor);
-            if (pageCount < 1) throw RuntimeError(440, QStringLiteral("The document reports no pages"));
-        }) &&
-        steps.run(136, [&] {
-            bridge_.jumpToFirstPage(viewCursor);
-            ensureOnPage(viewCursor, 1);
-        }) &&
-        steps.run(138, [&] { inputFrame = bridge_.getFrame(bridge_.getCurrentController(input)); });
+    const bool usable = steps.run(126, [&] {
+        dispatcher = bridge_.createInstance(serviceManager, kDispatchHelperService);
+    }) && steps.run(128, [&] {
+        controller = bridge_.getCurrentController(input);
+    }) && steps.run(130, [&] {
+        viewCursor = bridge_.getViewCursor(controller);
+    }) && steps.run(132, [&] {
+        bridge_.jumpToLastPage(viewCursor);
+    }) && steps.run(134, [&] {
+        pageCount = bridge_.getPage(viewCursor);
+        if (pageCount < 1) throw RuntimeError(440, QStringLiteral("The document reports no pages"));
+    }) && steps.run(136, [&] {
+        bridge_.jumpToFirstPage(viewCursor);
+        ensureOnPage(viewCursor, 1);
+    }) && steps.run(138, [&] { inputFrame = bridge_.getFrame(bridge_.getCurrentController(input)); });
 
     for (int page = 1; usable && page <= pageCount; ++page) {  // 140
+        // With nothing selected (a page that begins inside a table, a blank page) a copy would leave the
+        // clipboard as it was, and the paste would repeat the page copied before.
+        bool selected = false;
         steps.run(142, [&] {
-            bridge_.executeDispatch(dispatcher, inputFrame, QStringLiteral(".uno:GoToEndOfPageSel"), {}, 0, none);
+            bridge_.executeDispatch(dispatcher, inputFrame, QStringLiteral(".uno:GoToEndOfPageSel"), {}, 0,
+                                    none);
+            if (bridge_.isCollapsed(viewCursor)) {
+                throw RuntimeError(
+                    440, QStringLiteral("Nothing could be selected on page %1; its page document is "
+                                        "stored empty")
+                             .arg(page));
+            }
+            selected = true;
         });
-        steps.run(144, [&] { bridge_.executeDispatch(dispatcher, inputFrame, QStringLiteral(".uno:Copy"), {}, 0, none); });
+        if (selected) {
+            steps.run(144, [&] {
+                bridge_.executeDispatch(dispatcher, inputFrame, QStringLiteral(".uno:Copy"), {}, 0, none);
+            });
+        }
         QString pagePath;
         steps.run(146, [&] { pagePath = PageFilePath(window_.outputFolderText(), path, page); });
         office::Ref pageDocument, pageFrame;
-        const bool pageOpen =
-            steps.run(148, [&] { pageDocument = bridge_.loadComponentFromURL(desktop, kNewWriterDocument, kBlankFrame, 0, none); }) &&
-            steps.run(150, [&] { pageFrame = bridge_.getFrame(bridge_.getCurrentController(pageDocument)); });
-        if (pageOpen) {
+        const bool pageOpen = steps.run(148, [&] {
+            pageDocument = bridge_.loadComponentFromURL(desktop, kNewWriterDocument, kBlankFrame, 0, none);
+        }) && steps.run(150, [&] {
+            pageFrame = bridge_.getFrame(bridge_.getCurrentController(pageDocument));
+        });
+        if (pageOpen && selected) {
             steps.run(152, [&] {
                 bridge_.executeDispatch(dispatcher, pageFrame, QStringLiteral(".uno:Paste"), {}, 0, none);
             });
         }
         office::Arguments store(2);
-        steps.run(154, [&] { store[0] = MakePropertyValue(bridge_, QStringLiteral("URL"), ToFileUrl(pagePath)); });
-        steps.run(156, [&] { store[1] = MakePropertyValue(bridge_, QStringLiteral("FilterName"), QStringLiteral("writer8")); });
+        steps.run(154,
+                  [&] { store[0] = MakePropertyValue(bridge_, QStringLiteral("URL"), ToFileUrl(pagePath)); });
+        steps.run(156, [&] {
+            store[1] = MakePropertyValue(bridge_, QStringLiteral("FilterName"), QStringLiteral("writer8"));
+        });
         if (pageOpen) {
             steps.run(158, [&] {
                 const OutputProbe probe(pagePath);
@@ -143,12 +168,13 @@ void SplitRun::splitDocument(ProcedureTrap& trap, const QString& path) {
         bool onNextPage = true;
         if (page < pageCount) {  // 160
             onNextPage = steps.run(162, [&] {
-                bridge_.executeDispatch(dispatcher, inputFrame, QStringLiteral(".uno:GoToStartOfNextPage"), {}, 0, none);
+                bridge_.executeDispatch(dispatcher, inputFrame, QStringLiteral(".uno:GoToStartOfNextPage"),
+                                        {}, 0, none);
                 ensureOnPage(viewCursor, page + 1);
             });
         }
         if (pageDocument) steps.run(164, [&] { bridge_.Close(pageDocument, true); });
-        pageDocument.reset();  // 166
+        pageDocument.reset();                          // 166
         if (!onNextPage || steps.officeLost()) break;  // 168
     }
 

@@ -22,7 +22,8 @@ public:
 };
 
 inline const QString kDoneMessage = QStringLiteral("Done.");
-inline const QString kNoFolderMessage = QStringLiteral("Folder does not exist. Please select another folder.");
+inline const QString kNoFolderMessage =
+    QStringLiteral("Folder does not exist. Please select another folder.");
 inline const QString kNoFilesMessage = QStringLiteral("No files added.");
 inline const QString kIdleProgressText = QStringLiteral("Progress Bar");
 

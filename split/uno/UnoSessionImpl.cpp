@@ -13,10 +13,12 @@
 #include <com/sun/star/frame/XDispatchProvider.hpp>
 #include <com/sun/star/frame/XFrame.hpp>
 #include <com/sun/star/frame/XModel.hpp>
+#include <com/sun/star/lang/DisposedException.hpp>
 #include <com/sun/star/lang/XComponent.hpp>
 #include <com/sun/star/lang/XEventListener.hpp>
 #include <com/sun/star/lang/XMultiComponentFactory.hpp>
 #include <com/sun/star/text/XPageCursor.hpp>
+#include <com/sun/star/text/XTextViewCursor.hpp>
 #include <com/sun/star/text/XTextViewCursorSupplier.hpp>
 #include <com/sun/star/uno/XComponentContext.hpp>
 #include <com/sun/star/util/XCloseable.hpp>
@@ -33,7 +35,8 @@ using css::uno::UNO_QUERY_THROW;
 namespace {
 
 rtl::OUString toUno(const QString& text) {
-    return rtl::OUString(reinterpret_cast<const sal_Unicode*>(text.utf16()), static_cast<sal_Int32>(text.size()));
+    return rtl::OUString(reinterpret_cast<const sal_Unicode*>(text.utf16()),
+                         static_cast<sal_Int32>(text.size()));
 }
 
 QString fromUno(const rtl::OUString& text) {
@@ -46,7 +49,8 @@ struct UnoObject : fk::office::Object {
 };
 
 fk::office::Ref wrap(const Reference<css::uno::XInterface>& object, const char* what) {
-    if (!object.is()) throw fk::RuntimeError::automation(QString::fromLatin1(what) + QStringLiteral(" returned nothing"));
+    if (!object.is())
+        throw fk::RuntimeError::automation(QString::fromLatin1(what) + QStringLiteral(" returned nothing"));
     return std::make_shared<UnoObject>(object);
 }
 
@@ -81,14 +85,19 @@ css::uno::Sequence<css::beans::PropertyValue> toSequence(const fk::office::Argum
     return sequence;
 }
 
-// Every office failure reaches the caller as the program's own run-time error.
+// Every office failure reaches the caller as the program's own run-time error. A disposed bridge
+// means the office has gone away.
 template <typename Call>
-auto guarded(Call&& call) -> decltype(call()) {
+auto guarded(Call&& call, std::atomic<bool>* alive = nullptr) -> decltype(call()) {
     try {
         return call();
+    } catch (const css::lang::DisposedException& error) {
+        if (alive != nullptr) *alive = false;
+        throw fk::RuntimeError::automation(fromUno(error.Message));
     } catch (const css::uno::Exception& error) {
         const QString message = fromUno(error.Message);
-        throw fk::RuntimeError::automation(message.isEmpty() ? QStringLiteral("the office refused the call") : message);
+        throw fk::RuntimeError::automation(message.isEmpty() ? QStringLiteral("the office refused the call")
+                                                             : message);
     }
 }
 
@@ -109,13 +118,17 @@ public:
         try {
             const Reference<css::lang::XMultiComponentFactory> factory = local_->getServiceManager();
             const Reference<css::connection::XConnector> connector(
-                factory->createInstanceWithContext("com.sun.star.connection.Connector", local_), UNO_QUERY_THROW);
+                factory->createInstanceWithContext("com.sun.star.connection.Connector", local_),
+                UNO_QUERY_THROW);
             const auto connection = connector->connect("pipe,name=" + toUno(pipeName));
             const Reference<css::bridge::XBridgeFactory> bridges(
-                factory->createInstanceWithContext("com.sun.star.bridge.BridgeFactory", local_), UNO_QUERY_THROW);
-            const Reference<css::bridge::XBridge> bridge = bridges->createBridge("", "urp", connection, nullptr);
+                factory->createInstanceWithContext("com.sun.star.bridge.BridgeFactory", local_),
+                UNO_QUERY_THROW);
+            const Reference<css::bridge::XBridge> bridge =
+                bridges->createBridge("", "urp", connection, nullptr);
             alive_ = std::make_shared<std::atomic<bool>>(true);
-            Reference<css::lang::XComponent>(bridge, UNO_QUERY_THROW)->addEventListener(new BridgeListener(alive_));
+            Reference<css::lang::XComponent>(bridge, UNO_QUERY_THROW)
+                ->addEventListener(new BridgeListener(alive_));
             remote_.set(bridge->getInstance("StarOffice.ComponentContext"), UNO_QUERY_THROW);
             bridge_ = bridge;
             return true;
@@ -128,77 +141,96 @@ public:
 
     fk::office::Ref createServiceManager() override {
         if (!isAlive()) throw fk::RuntimeError::cannotCreateObject();
-        return guarded([&] { return wrap(remote_->getServiceManager(), "getServiceManager"); });
+        return call([&] { return wrap(remote_->getServiceManager(), "getServiceManager"); });
     }
 
-    fk::office::Ref createInstance(const fk::office::Ref& serviceManager, const QString& serviceName) override {
-        return guarded([&] {
+    fk::office::Ref createInstance(const fk::office::Ref& serviceManager,
+                                   const QString& serviceName) override {
+        return call([&] {
             return wrap(as<css::lang::XMultiComponentFactory>(serviceManager)
                             ->createInstanceWithContext(toUno(serviceName), remote_),
                         "createInstance");
         });
     }
 
-    fk::office::PropertyValue Bridge_GetStruct(const fk::office::Ref& serviceManager, const QString&) override {
+    fk::office::PropertyValue Bridge_GetStruct(const fk::office::Ref& serviceManager,
+                                               const QString&) override {
         as<css::lang::XMultiComponentFactory>(serviceManager);
         return {};
     }
 
-    fk::office::Ref loadComponentFromURL(const fk::office::Ref& desktop, const QString& url, const QString& targetFrame,
-                                         int searchFlags, const fk::office::Arguments& arguments) override {
-        return guarded([&] {
+    fk::office::Ref loadComponentFromURL(const fk::office::Ref& desktop, const QString& url,
+                                         const QString& targetFrame, int searchFlags,
+                                         const fk::office::Arguments& arguments) override {
+        return call([&] {
             const auto document = as<css::frame::XComponentLoader>(desktop)->loadComponentFromURL(
                 toUno(url), toUno(targetFrame), searchFlags, toSequence(arguments));
-            if (!document.is()) throw fk::RuntimeError::automation(QStringLiteral("The document cannot be opened: ") + url);
+            if (!document.is())
+                throw fk::RuntimeError::automation(QStringLiteral("The document cannot be opened: ") + url);
             return wrap(document, "loadComponentFromURL");
         });
     }
 
     fk::office::Ref getCurrentController(const fk::office::Ref& document) override {
-        return guarded([&] { return wrap(as<css::frame::XModel>(document)->getCurrentController(), "getCurrentController"); });
+        return call([&] {
+            return wrap(as<css::frame::XModel>(document)->getCurrentController(), "getCurrentController");
+        });
     }
 
     fk::office::Ref getViewCursor(const fk::office::Ref& controller) override {
-        return guarded([&] {
+        return call([&] {
             return wrap(as<css::text::XTextViewCursorSupplier>(controller)->getViewCursor(), "getViewCursor");
         });
     }
 
     fk::office::Ref getFrame(const fk::office::Ref& controller) override {
-        return guarded([&] { return wrap(as<css::frame::XController>(controller)->getFrame(), "getFrame"); });
+        return call([&] { return wrap(as<css::frame::XController>(controller)->getFrame(), "getFrame"); });
     }
 
     bool jumpToLastPage(const fk::office::Ref& viewCursor) override {
-        return guarded([&] { return bool(as<css::text::XPageCursor>(viewCursor)->jumpToLastPage()); });
+        return call([&] { return bool(as<css::text::XPageCursor>(viewCursor)->jumpToLastPage()); });
     }
 
     bool jumpToFirstPage(const fk::office::Ref& viewCursor) override {
-        return guarded([&] { return bool(as<css::text::XPageCursor>(viewCursor)->jumpToFirstPage()); });
+        return call([&] { return bool(as<css::text::XPageCursor>(viewCursor)->jumpToFirstPage()); });
     }
 
     bool jumpToPage(const fk::office::Ref& viewCursor, int page) override {
-        return guarded([&] { return bool(as<css::text::XPageCursor>(viewCursor)->jumpToPage(static_cast<sal_Int16>(page))); });
+        return call([&] {
+            return bool(as<css::text::XPageCursor>(viewCursor)->jumpToPage(static_cast<sal_Int16>(page)));
+        });
+    }
+
+    bool isCollapsed(const fk::office::Ref& viewCursor) override {
+        return call([&] { return bool(as<css::text::XTextViewCursor>(viewCursor)->isCollapsed()); });
     }
 
     int getPage(const fk::office::Ref& viewCursor) override {
         // The office counts pages in 16 bits; read them unsigned to reach 65535.
-        return guarded([&] { return int(static_cast<sal_uInt16>(as<css::text::XPageCursor>(viewCursor)->getPage())); });
+        return call(
+            [&] { return int(static_cast<sal_uInt16>(as<css::text::XPageCursor>(viewCursor)->getPage())); });
     }
 
-    void executeDispatch(const fk::office::Ref& dispatcher, const fk::office::Ref& frame, const QString& command,
-                         const QString& targetFrame, int searchFlags, const fk::office::Arguments& arguments) override {
-        guarded([&] {
-            as<css::frame::XDispatchHelper>(dispatcher)->executeDispatch(
-                as<css::frame::XDispatchProvider>(frame), toUno(command), toUno(targetFrame), searchFlags,
-                toSequence(arguments));
+    void executeDispatch(const fk::office::Ref& dispatcher, const fk::office::Ref& frame,
+                         const QString& command, const QString& targetFrame, int searchFlags,
+                         const fk::office::Arguments& arguments) override {
+        call([&] {
+            as<css::frame::XDispatchHelper>(dispatcher)
+                ->executeDispatch(as<css::frame::XDispatchProvider>(frame), toUno(command),
+                                  toUno(targetFrame), searchFlags, toSequence(arguments));
         });
     }
 
     void Close(const fk::office::Ref& document, bool deliverOwnership) override {
-        guarded([&] { as<css::util::XCloseable>(document)->close(deliverOwnership); });
+        call([&] { as<css::util::XCloseable>(document)->close(deliverOwnership); });
     }
 
 private:
+    template <typename Call>
+    auto call(Call&& body) -> decltype(body()) {
+        return guarded(std::forward<Call>(body), alive_.get());
+    }
+
     Reference<css::uno::XComponentContext> local_;
     Reference<css::uno::XComponentContext> remote_;
     Reference<css::bridge::XBridge> bridge_;
@@ -207,11 +239,13 @@ private:
 
 }  // namespace
 
-extern "C" SAL_DLLPUBLIC_EXPORT fk::UnoSession* folioknife_create_uno_session(const char* officeProgramFolder) {
+extern "C" SAL_DLLPUBLIC_EXPORT fk::UnoSession* folioknife_create_uno_session(
+    const char* officeProgramFolder) {
     try {
         // The local UNO runtime finds its type and service registries through the office's bootstrap file.
         if (std::getenv("URE_BOOTSTRAP") == nullptr) {
-            const std::string bootstrap = std::string("vnd.sun.star.pathname:") + officeProgramFolder + "/fundamentalrc";
+            const std::string bootstrap =
+                std::string("vnd.sun.star.pathname:") + officeProgramFolder + "/fundamentalrc";
             ::setenv("URE_BOOTSTRAP", bootstrap.c_str(), 0);
         }
         return new Session(cppu::defaultBootstrap_InitialComponentContext());

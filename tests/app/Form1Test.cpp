@@ -1,0 +1,234 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QHeaderView>
+#include <QTemporaryDir>
+
+#include "FakeOfficeBridge.h"
+#include "FakePrompts.h"
+#include "MemorySettingsStore.h"
+#include "app/Form1.h"
+#include "app/ProcedureTrap.h"
+#include "split/PresenceCheck.h"
+
+using namespace fk;
+using namespace fk::test;
+
+namespace {
+
+const QString kDesktop = QStringLiteral("/home/ann/Desktop");
+
+class Form1Test : public ::testing::Test {
+protected:
+    void putProgramFile(const QString& name, const QString& sourceName) {
+        QDir().mkpath(QFileInfo(programFolder.filePath(name)).absolutePath());
+        ASSERT_TRUE(QFile::copy(QStringLiteral(FOLIOKNIFE_SOURCE_DIR "/resources/") + sourceName,
+                                programFolder.filePath(name)));
+    }
+
+    Form1& load() {
+        Form1Services services{prompts,
+                               settings,
+                               office,
+                               programFolder.path(),
+                               [this] { return draw; },
+                               [this](int) { return desktop; },
+                               [this] { ++endCalls; }};
+        form = std::make_unique<Form1>(std::move(services));
+        form->Form_Load();
+        return *form;
+    }
+
+    QTemporaryDir programFolder;
+    FakePrompts prompts;
+    MemorySettingsStore settings;
+    FakeOfficeBridge office;
+    double draw = 0.5;
+    QString desktop = kDesktop;
+    int endCalls = 0;
+    std::unique_ptr<Form1> form;
+};
+
+}  // namespace
+
+TEST_F(Form1Test, LayoutFollowsTheFormDesign) {
+    Form1& window = load();
+    EXPECT_EQ(window.size(), QSize(536, 394));
+    EXPECT_EQ(window.minimumSize(), window.maximumSize());
+    EXPECT_FALSE(window.windowFlags() & Qt::WindowMaximizeButtonHint);
+    EXPECT_TRUE(window.windowFlags() & Qt::WindowMinimizeButtonHint);
+    EXPECT_EQ(window.windowTitle(), "Folioknife");
+
+    EXPECT_EQ(window.PushButton5->geometry(), QRect(8, 8, 520, 27));
+    EXPECT_EQ(window.ListView1->geometry(), QRect(8, 42, 520, 151));
+    EXPECT_EQ(window.PushButton1->geometry(), QRect(8, 199, 256, 27));
+    EXPECT_EQ(window.PushButton6->geometry(), QRect(272, 199, 256, 27));
+    EXPECT_EQ(window.PushButton9->geometry(), QRect(8, 233, 256, 27));
+    EXPECT_EQ(window.PushButton10->geometry(), QRect(272, 233, 256, 27));
+    EXPECT_EQ(window.Frame1->geometry(), QRect(8, 263, 520, 54));
+    EXPECT_EQ(window.Text1->geometry(), QRect(16, 20, 433, 23));
+    EXPECT_EQ(window.PushButton4->geometry(), QRect(456, 20, 48, 23));
+    EXPECT_EQ(window.PushButton7->geometry(), QRect(8, 325, 520, 27));
+    EXPECT_EQ(window.ProgressBar1->geometry(), QRect(8, 360, 520, 27));
+
+    EXPECT_EQ(window.PushButton5->text(), "Help");
+    EXPECT_EQ(window.PushButton1->text(), "Add Writer File(s)");
+    EXPECT_EQ(window.PushButton6->text(), "Add All Writer File(s) In Folder");
+    EXPECT_EQ(window.PushButton9->text(), "Clear List");
+    EXPECT_EQ(window.PushButton10->text(), "Load Sample/Example Files");
+    EXPECT_EQ(window.Frame1->title(), "Save Results To This Folder");
+    EXPECT_EQ(window.PushButton4->text(), "...");
+    EXPECT_EQ(window.PushButton7->text(), "Start Splitting");
+    EXPECT_EQ(window.progressText(), "Progress Bar");
+    EXPECT_EQ(window.PushButton7->font().family(), "Arial");
+    EXPECT_DOUBLE_EQ(window.PushButton7->font().pointSizeF(), 11.25);
+    EXPECT_TRUE(window.Text1->font().bold());
+
+    EXPECT_EQ(window.ListView1->model()->headerData(0, Qt::Horizontal).toString(), " Writer File(s)");
+    EXPECT_EQ(window.ListView1->header()->sectionSize(0), 467);
+
+    // Tab order: list, the two button rows, Help, Start Splitting, the folder box and its button.
+    const QList<QWidget*> expected{window.ListView1,   window.PushButton1,  window.PushButton6,
+                                   window.PushButton9, window.PushButton10, window.PushButton5,
+                                   window.PushButton7, window.Text1,        window.PushButton4};
+    QList<QWidget*> chain;
+    QWidget* widget = window.ListView1;
+    do {
+        if (expected.contains(widget) && !chain.contains(widget)) chain << widget;
+        widget = widget->nextInFocusChain();
+    } while (widget != window.ListView1);
+    EXPECT_EQ(chain, expected);
+}
+
+TEST_F(Form1Test, FirstStartShowsAndStoresTheDesktopFolder) {
+    Form1& window = load();
+    EXPECT_EQ(window.Text1->text(), kDesktop + "/");
+    EXPECT_EQ(settings.writes, QStringList{"Text1=" + kDesktop + "/"});
+    EXPECT_TRUE(prompts.messages.isEmpty());
+    EXPECT_EQ(prompts.applicationTitle(), "Folioknife");
+    EXPECT_EQ(endCalls, 0);
+}
+
+TEST_F(Form1Test, LaterStartsShowTheStoredFolderEvenAnEmptyOne) {
+    settings.values["Text1"] = "/gone/folder/";
+    EXPECT_EQ(load().Text1->text(), "/gone/folder/");
+
+    settings.values["Text1"] = "";
+    settings.writes.clear();
+    EXPECT_EQ(load().Text1->text(), "");
+    EXPECT_TRUE(settings.writes.isEmpty());
+}
+
+TEST_F(Form1Test, MissingDesktopIsReportedAtLine132AndLeavesTheBoxEmpty) {
+    desktop.clear();
+    settings.values["Text1"] = "/stored/";
+    Form1& window = load();
+    EXPECT_EQ(window.Text1->text(), "");
+    ASSERT_EQ(prompts.messages.size(), 1);
+    EXPECT_EQ(prompts.messages[0].text,
+              ProcedureTrap::message("Invalid procedure call or argument", procedure::kFormLoad, 132));
+    EXPECT_EQ(window.windowTitle(), "Folioknife");  // the rest of the start-up ran
+}
+
+TEST_F(Form1Test, WithoutSkinAndCursorTheWindowIsWhiteAndButtonsShowTheArrow) {
+    Form1& window = load();
+    EXPECT_FALSE(window.skinApplied());
+    EXPECT_FALSE(window.hasCustomPointer());
+    EXPECT_EQ(window.palette().color(QPalette::Window), QColor(Qt::white));
+    window.pointer().hoverButton();
+    EXPECT_EQ(window.pointer().value(), WindowPointer::kCustom);
+    EXPECT_EQ(window.cursor().shape(), Qt::ArrowCursor);
+}
+
+TEST_F(Form1Test, SkinAndCursorBesideTheProgramAreUsed) {
+    putProgramFile("x/o.cjs", "x/o.cjs");
+    putProgramFile("HAND-M.CUR", "HAND-M.CUR");
+    Form1& window = load();
+    EXPECT_TRUE(prompts.messages.isEmpty()) << prompts.messageTexts().join("\n").toStdString();
+    EXPECT_TRUE(window.skinApplied());
+    EXPECT_EQ(window.palette().color(QPalette::Window), QApplication::palette().color(QPalette::Button));
+    EXPECT_TRUE(window.hasCustomPointer());
+    window.pointer().hoverButton();
+    EXPECT_EQ(window.cursor().shape(), Qt::BitmapCursor);
+}
+
+TEST_F(Form1Test, HourglassIsNeverReplacedByHovering) {
+    Form1& window = load();
+    window.pointer().set(WindowPointer::kHourglass);
+    window.pointer().hoverButton();
+    window.pointer().hoverBackground();
+    EXPECT_EQ(window.pointer().value(), WindowPointer::kHourglass);
+    EXPECT_EQ(window.cursor().shape(), Qt::WaitCursor);
+    window.pointer().set(WindowPointer::kDefault);
+    window.pointer().hoverButton();
+    window.pointer().hoverBackground();
+    EXPECT_EQ(window.pointer().value(), WindowPointer::kDefault);
+}
+
+TEST_F(Form1Test, MakersPageOpensOnlyOnTheLuckyDraw) {
+    draw = 0.06;
+    load();
+    EXPECT_EQ(prompts.openedAddresses, QStringList{kMakerHomePage});
+}
+
+TEST_F(Form1Test, MissingOfficeEndsTheProgramAfterTheMessage) {
+    office.available = false;
+    prompts.messageAnswers.enqueue(MessageAnswer::Yes);
+    Form1& window = load();
+    ASSERT_EQ(prompts.messages.size(), 1);
+    EXPECT_EQ(prompts.messages[0].text, OfficeMissingMessage());
+    EXPECT_EQ(prompts.openedAddresses, QStringList{kOfficeDownloadPage});
+    EXPECT_EQ(endCalls, 1);
+    EXPECT_TRUE(window.programEnded());
+}
+
+TEST_F(Form1Test, HelpShowsTheFixedMessageUnderTheApplicationTitle) {
+    Form1& window = load();
+    window.PushButton5->click();
+    ASSERT_EQ(prompts.messages.size(), 1);
+    EXPECT_EQ(prompts.messages[0].text, HelpMessage());
+    EXPECT_EQ(prompts.messages[0].style, kOkOnly);
+    EXPECT_EQ(prompts.messages[0].title, "Folioknife");
+}
+
+TEST_F(Form1Test, BrowseButtonStoresTheChoiceAndLeavesCancelAlone) {
+    Form1& window = load();
+    settings.writes.clear();
+    window.PushButton4_Click();  // cancelled
+    EXPECT_TRUE(settings.writes.isEmpty());
+    EXPECT_EQ(window.Text1->text(), kDesktop + "/");
+
+    prompts.folderAnswers.enqueue("/data/out");
+    window.PushButton4_Click();
+    EXPECT_EQ(window.Text1->text(), "/data/out/");
+    EXPECT_EQ(settings.values["LastFolderDot"], "/data/out");
+    EXPECT_EQ(settings.values["Text1"], "/data/out/");
+
+    window.Text1->setText("/typed/elsewhere");
+    prompts.folderAnswers.enqueue("/");
+    window.PushButton4_Click();
+    EXPECT_EQ(prompts.folderDialogStarts.last(), "/data/out");  // not the typed text
+    EXPECT_EQ(prompts.folderDialogTitles.last(), "Please select folder:");
+    EXPECT_EQ(window.Text1->text(), "/");
+    EXPECT_EQ(settings.values["LastFolderDot"], "/");
+}
+
+TEST_F(Form1Test, TypedTextIsStoredOnEveryChangeAndWriteFailuresAreQuiet) {
+    Form1& window = load();
+    settings.writes.clear();
+    window.Text1->setText("/o");
+    window.Text1->setText("/ou");
+    EXPECT_EQ(settings.writes, QStringList({"Text1=/o", "Text1=/ou"}));
+    settings.failWrites = true;
+    window.Text1->setText("/out");
+    EXPECT_TRUE(prompts.messages.isEmpty());
+}
+
+TEST_F(Form1Test, ClosingTheWindowEndsTheProgram) {
+    Form1& window = load();
+    window.show();
+    window.close();
+    EXPECT_EQ(endCalls, 1);
+}

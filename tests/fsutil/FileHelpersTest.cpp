@@ -1,0 +1,127 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include "fsutil/FileHelpers.h"
+#include "fsutil/RuntimeError.h"
+
+using namespace fk;
+
+namespace {
+
+const QChar kBackslash = QLatin1Char('\\');
+
+void touch(const QString& path, const QByteArray& content = "x") {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(content);
+}
+
+class FolderTest : public ::testing::Test {
+protected:
+    QString path(const QString& name) const { return dir.filePath(name); }
+    QTemporaryDir dir;
+};
+
+}  // namespace
+
+TEST(PathPieces, FileNameFromWindowsAndPosixPaths) {
+    EXPECT_EQ(GetFileNameFromPath(QStringLiteral("C:\\docs\\report.odt"), kBackslash), "report.odt");
+    EXPECT_EQ(GetFileNameFromPath(QStringLiteral("report.odt"), kBackslash), "report.odt");
+    EXPECT_EQ(GetFileNameFromPath(QStringLiteral("C:\\docs\\"), kBackslash), "");
+    EXPECT_EQ(GetFileNameFromPath(QStringLiteral("/home/ann/report.odt")), "report.odt");
+    EXPECT_EQ(GetFileNameFromPath(QStringLiteral("/home/ann/")), "");
+    EXPECT_EQ(GetFileNameFromPath(QString()), "");
+    EXPECT_EQ(GetFileNameFromPath(QStringLiteral("/home/Ärger/Übersicht.odt")), "Übersicht.odt");
+    // A backslash is an ordinary character in a POSIX name.
+    EXPECT_EQ(GetFileNameFromPath(QStringLiteral("/tmp/a\\b.odt")), "a\\b.odt");
+}
+
+TEST(PathPieces, RemoveExtensionKeepsNamesWithoutARealExtension) {
+    EXPECT_EQ(RemoveExtension(QStringLiteral("a.b.odt")), "a.b");
+    EXPECT_EQ(RemoveExtension(QStringLiteral("minutes.final.sxw")), "minutes.final");
+    EXPECT_EQ(RemoveExtension(QStringLiteral(".odt")), ".odt");
+    EXPECT_EQ(RemoveExtension(QStringLiteral("README")), "README");
+    EXPECT_EQ(RemoveExtension(QString()), "");
+    EXPECT_EQ(RemoveExtension(QStringLiteral("trailing.")), "trailing");
+    EXPECT_EQ(RemoveExtension(QStringLiteral("отчёт.odt")), "отчёт");
+}
+
+TEST(Wildcards, MatchLikeTheOriginalPlatform) {
+    EXPECT_TRUE(MatchesWildcard(QStringLiteral("noextension"), QStringLiteral("*.*")));
+    EXPECT_TRUE(MatchesWildcard(QStringLiteral("A.ODT"), QStringLiteral("*.odt")));
+    EXPECT_FALSE(MatchesWildcard(QStringLiteral("a.odtx"), QStringLiteral("*.odt")));
+    EXPECT_FALSE(MatchesWildcard(QStringLiteral("odt"), QStringLiteral("*.odt")));
+    EXPECT_TRUE(MatchesWildcard(QStringLiteral("a.b.odt"), QStringLiteral("*.odt")));
+    EXPECT_TRUE(MatchesWildcard(QStringLiteral("x1.txt"), QStringLiteral("x?.txt")));
+}
+
+TEST_F(FolderTest, ExistenceTestsAnswerFalseInsteadOfFailing) {
+    touch(path("file.odt"));
+    EXPECT_TRUE(FileExists(path("file.odt")));
+    EXPECT_TRUE(FileExistsEx(path("file.odt")));
+    EXPECT_FALSE(FolderExists(path("file.odt")));
+
+    EXPECT_TRUE(FolderExists(dir.path()));
+    EXPECT_TRUE(FolderExists(dir.path() + QLatin1Char('/')));
+    EXPECT_FALSE(FileExistsEx(dir.path()));
+
+    for (const QString& missing : {QString(), path("missing.odt"), QStringLiteral("\x01bad")}) {
+        EXPECT_FALSE(FileExists(missing));
+        EXPECT_FALSE(FileExistsEx(missing));
+        EXPECT_FALSE(FolderExists(missing));
+    }
+}
+
+TEST_F(FolderTest, FileExistsExDoesNotHangOnAPipe) {
+    const QByteArray fifo = QFile::encodeName(path("pipe"));
+    ASSERT_EQ(::mkfifo(fifo.constData(), 0600), 0);
+    EXPECT_TRUE(FileExistsEx(path("pipe")));
+}
+
+TEST_F(FolderTest, AttributesFollowThePlatformMapping) {
+    touch(path("plain.odt"));
+    touch(path(".hidden.odt"));
+    QDir().mkdir(path("sub"));
+    EXPECT_EQ(FileAttributes(path("plain.odt")), 32);
+    EXPECT_EQ(FileAttributes(path(".hidden.odt")), 34);
+    EXPECT_EQ(FileAttributes(path("sub")), 16);
+    ASSERT_TRUE(QFile::link(path("sub"), path("alias")));
+    EXPECT_EQ(FileAttributes(path("alias")), 16 | 1024);
+    EXPECT_THROW(FileAttributes(path("missing")), RuntimeError);
+}
+
+TEST_F(FolderTest, ListingKeepsRegularFilesOnly) {
+    touch(path("a.odt"));
+    touch(path("B.ODT"));
+    touch(path(".hidden.odt"));
+    touch(path("notes.txt"));
+    QDir().mkdir(path("folder.odt"));
+    const FileNameList odt = GetFilesInFolder(dir.path(), QStringLiteral("*.odt"));
+    QStringList names = odt.names();
+    names.sort();
+    EXPECT_EQ(names, QStringList({".hidden.odt", "B.ODT", "a.odt"}));
+    EXPECT_EQ(GetFilesInFolder(dir.path() + QLatin1Char('/'), QStringLiteral("*.*")).upperBound(), 4);
+}
+
+TEST_F(FolderTest, EmptyResultHasTheSingleIndexZero) {
+    const FileNameList none = GetFilesInFolder(dir.path(), QStringLiteral("*.*"));
+    EXPECT_EQ(none.upperBound(), 0);
+    EXPECT_EQ(none.at(0), "");
+    EXPECT_EQ(GetFilesInFolder(path("missing"), QStringLiteral("*.*")).upperBound(), 0);
+}
+
+TEST_F(FolderTest, ListGrowsByHundredThenFifty) {
+    for (int i = 0; i < 100; ++i) touch(path(QStringLiteral("f%1.odt").arg(i)));
+    FileNameList hundred = GetFilesInFolder(dir.path(), QStringLiteral("*.*"));
+    EXPECT_EQ(hundred.upperBound(), 100);
+    EXPECT_EQ(hundred.peakBound(), 100);
+    touch(path("f100.odt"));
+    FileNameList more = GetFilesInFolder(dir.path(), QStringLiteral("*.*"));
+    EXPECT_EQ(more.upperBound(), 101);
+    EXPECT_EQ(more.peakBound(), 150);
+    EXPECT_FALSE(more.at(101).isEmpty());
+}

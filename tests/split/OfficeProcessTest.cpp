@@ -1,0 +1,116 @@
+#include <gtest/gtest.h>
+#include <signal.h>
+
+#include <QFile>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include "fsutil/RuntimeError.h"
+#include "split/LibreOfficeBridge.h"
+#include "split/OfficeProcess.h"
+
+using namespace fk;
+
+namespace {
+
+// A stand-in for soffice: a shell script whose behaviour the test writes.
+class FakeSoffice {
+public:
+    explicit FakeSoffice(const QString& body) {
+        path = dir.filePath("soffice");
+        QFile script(path);
+        script.open(QIODevice::WriteOnly);
+        script.write(("#!/bin/sh\necho \"$@\" >> '" + dir.filePath("starts") + "'\n" + body + "\n").toUtf8());
+        script.close();
+        script.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    }
+    QStringList starts() const {
+        QFile log(dir.filePath("starts"));
+        log.open(QIODevice::ReadOnly);
+        return QString::fromUtf8(log.readAll()).split('\n', Qt::SkipEmptyParts);
+    }
+    OfficeOptions options(bool headless = true) const { return {path, headless, dir.filePath("my profile")}; }
+
+    QTemporaryDir dir;
+    QString path;
+};
+
+OfficeProcess::State settle(OfficeProcess& process) {
+    for (int i = 0; i < 100 && process.state() == OfficeProcess::State::Running; ++i) QThread::msleep(20);
+    return process.state();
+}
+
+}  // namespace
+
+TEST(OfficeProcess, StartsWithAPrivatePipeAndTheUsualFlags) {
+    FakeSoffice soffice("exit 0");
+    OfficeProcess process(soffice.options());
+    process.start();
+    const QString firstPipe = process.pipeName();
+    EXPECT_TRUE(QRegularExpression("^folioknife-[0-9a-f]{32}$").match(firstPipe).hasMatch());
+    EXPECT_EQ(settle(process), OfficeProcess::State::HandedOver);
+    const QString arguments = soffice.starts().value(0);
+    EXPECT_TRUE(arguments.contains("--accept=pipe,name=" + firstPipe + ";urp;StarOffice.ComponentContext"));
+    EXPECT_FALSE(arguments.contains("socket"));
+    EXPECT_TRUE(arguments.contains("--headless"));
+    EXPECT_TRUE(arguments.contains("--norestore"));
+    EXPECT_TRUE(arguments.contains("-env:UserInstallation=file://"));
+    EXPECT_TRUE(arguments.contains("my%20profile"));
+    process.start();
+    EXPECT_NE(process.pipeName(), firstPipe);
+}
+
+TEST(OfficeProcess, VisibleOfficeForUsersHasNoHeadlessFlag) {
+    FakeSoffice soffice("exit 0");
+    OfficeProcess process(soffice.options(false));
+    EXPECT_FALSE(process.arguments().join(' ').contains("headless"));
+}
+
+TEST(OfficeProcess, ExitCodesTellRestartFromFailure) {
+    FakeSoffice restart("exit 81");
+    OfficeProcess first(restart.options());
+    first.start();
+    EXPECT_EQ(settle(first), OfficeProcess::State::RestartRequested);
+
+    FakeSoffice broken("exit 3");
+    OfficeProcess second(broken.options());
+    second.start();
+    EXPECT_EQ(settle(second), OfficeProcess::State::Failed);
+}
+
+TEST(OfficeProcess, StopEndsTheWholeProcessGroup) {
+    FakeSoffice soffice("sleep 300 &\necho $! > \"$(dirname \"$0\")/child\"\nwait");
+    OfficeProcess process(soffice.options());
+    process.start();
+    QString childFile = soffice.dir.filePath("child");
+    for (int i = 0; i < 100 && !QFile::exists(childFile); ++i) QThread::msleep(20);
+    QFile child(childFile);
+    ASSERT_TRUE(child.open(QIODevice::ReadOnly));
+    const pid_t childPid = QString::fromUtf8(child.readAll()).trimmed().toInt();
+    ASSERT_GT(childPid, 0);
+    process.stop();
+    EXPECT_NE(::kill(childPid, 0), 0);
+    EXPECT_EQ(process.pid(), -1);
+}
+
+TEST(LibreOfficeBridge, NoOfficeProgramMeansNoServiceManager) {
+    LibreOfficeBridge bridge({QStringLiteral("/nonexistent/office/soffice"), true, {}});
+    EXPECT_THROW(bridge.createServiceManager(), RuntimeError);
+    EXPECT_FALSE(bridge.isAlive());
+}
+
+TEST(LibreOfficeBridge, MissingPluginMeansNoServiceManager) {
+    FakeSoffice soffice("exit 0");
+    LibreOfficeBridge bridge(soffice.options(), QStringLiteral("/nonexistent/libfolioknife-uno.so"));
+    EXPECT_THROW(bridge.createServiceManager(), RuntimeError);
+    EXPECT_TRUE(soffice.starts().isEmpty());
+}
+
+TEST(LibreOfficeBridge, RestartsOnceOnExitCode81ThenGivesUpOnFailure) {
+    FakeSoffice soffice(
+        "if [ -e \"$(dirname \"$0\")/once\" ]; then exit 3; fi\ntouch \"$(dirname \"$0\")/once\"\nexit 81");
+    LibreOfficeBridge bridge(soffice.options());
+    EXPECT_THROW(bridge.createServiceManager(), RuntimeError);
+    EXPECT_EQ(soffice.starts().size(), 2);
+}

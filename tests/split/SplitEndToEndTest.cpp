@@ -1,0 +1,258 @@
+// Splits real documents with a real headless LibreOffice through the main window's code path.
+#include <gtest/gtest.h>
+#include <signal.h>
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include "FakePrompts.h"
+#include "MemorySettingsStore.h"
+#include "TestOffice.h"
+#include "app/Form1.h"
+#include "split/MakePropertyValue.h"
+
+using namespace fk;
+using namespace fk::test;
+
+namespace {
+
+QByteArray digest(const QString& path) {
+    QFile file(path);
+    file.open(QIODevice::ReadOnly);
+    return QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256);
+}
+
+// Passes every call to the real office, and lets a test act just before a chosen call.
+class ObservedBridge : public office::OfficeBridge {
+public:
+    explicit ObservedBridge(office::OfficeBridge& real) : real_(real) {}
+    std::function<void(const QString&)> before;
+
+    office::Ref createServiceManager() override { return real_.createServiceManager(); }
+    office::Ref createInstance(const office::Ref& m, const QString& n) override {
+        return real_.createInstance(m, n);
+    }
+    office::PropertyValue Bridge_GetStruct(const office::Ref& m, const QString& t) override {
+        return real_.Bridge_GetStruct(m, t);
+    }
+    office::Ref loadComponentFromURL(const office::Ref& d, const QString& u, const QString& t, int f,
+                                     const office::Arguments& a) override {
+        return real_.loadComponentFromURL(d, u, t, f, a);
+    }
+    office::Ref getCurrentController(const office::Ref& d) override { return real_.getCurrentController(d); }
+    office::Ref getViewCursor(const office::Ref& c) override { return real_.getViewCursor(c); }
+    office::Ref getFrame(const office::Ref& c) override { return real_.getFrame(c); }
+    bool jumpToLastPage(const office::Ref& v) override { return real_.jumpToLastPage(v); }
+    bool jumpToFirstPage(const office::Ref& v) override { return real_.jumpToFirstPage(v); }
+    bool jumpToPage(const office::Ref& v, int p) override { return real_.jumpToPage(v, p); }
+    int getPage(const office::Ref& v) override { return real_.getPage(v); }
+    bool isCollapsed(const office::Ref& v) override { return real_.isCollapsed(v); }
+    void executeDispatch(const office::Ref& d, const office::Ref& f, const QString& c, const QString& t,
+                         int s, const office::Arguments& a) override {
+        if (before) before(c);
+        real_.executeDispatch(d, f, c, t, s, a);
+    }
+    void Close(const office::Ref& d, bool o) override { real_.Close(d, o); }
+    bool isAlive() override { return real_.isAlive(); }
+
+private:
+    office::OfficeBridge& real_;
+};
+
+class SplitEndToEnd : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { office_ = new TestOffice(); }
+    static void TearDownTestSuite() {
+        delete office_;
+        office_ = nullptr;
+    }
+
+    void SetUp() override {
+        QDir().mkpath(inputs());
+        QDir().mkpath(outputs());
+    }
+
+    QString inputs() const { return work.filePath("in"); }
+    QString outputs() const { return work.filePath("out"); }
+
+    QString makeDocument(const QString& name, const TestOffice::Content& content) {
+        const QString path = inputs() + "/" + name;
+        office_->makeDocument(path, content);
+        return path;
+    }
+
+    static QStringList numberedPages(const QString& stem, int pages) {
+        QStringList texts;
+        for (int page = 1; page <= pages; ++page)
+            texts << QStringLiteral("%1 page %2 marker").arg(stem).arg(page);
+        return texts;
+    }
+
+    Form1& window(office::OfficeBridge& bridge) {
+        Form1Services services{prompts,
+                               settings,
+                               bridge,
+                               programFolder.path(),
+                               [] { return 0.5; },
+                               [this](int) { return work.path(); },
+                               [] {}};
+        form = std::make_unique<Form1>(std::move(services));
+        form->Form_Load();
+        form->Text1->setText(outputs() + "/");
+        return *form;
+    }
+
+    QStringList outputNames() const { return QDir(outputs()).entryList(QDir::Files, QDir::Name); }
+
+    // Each output holds its own page's text and no other page's.
+    // Pages listed in `emptyPages` must hold no page's text at all.
+    void expectPagesOf(const QString& baseName, const QStringList& pageTexts,
+                       const QList<int>& emptyPages = {}) {
+        for (int page = 1; page <= pageTexts.size(); ++page) {
+            const QString path =
+                outputs() + "/" + QStringLiteral("%1_%2.odt").arg(baseName).arg(page, 4, 10, QChar('0'));
+            ASSERT_TRUE(IsOdtPackage(path)) << path.toStdString();
+            const QString text = OdtBodyText(path).join('\n');
+            for (int other = 1; other <= pageTexts.size(); ++other) {
+                EXPECT_EQ(text.contains(pageTexts.at(other - 1)), other == page && !emptyPages.contains(page))
+                    << baseName.toStdString() << " output " << page << " holds: " << text.toStdString();
+            }
+        }
+        EXPECT_FALSE(QFile::exists(
+            outputs() + "/" +
+            QStringLiteral("%1_%2.odt").arg(baseName).arg(pageTexts.size() + 1, 4, 10, QChar('0'))));
+    }
+
+    static TestOffice* office_;
+    QTemporaryDir work;
+    QTemporaryDir programFolder;
+    FakePrompts prompts;
+    MemorySettingsStore settings;
+    std::unique_ptr<Form1> form;
+};
+
+TestOffice* SplitEndToEnd::office_ = nullptr;
+
+}  // namespace
+
+TEST_F(SplitEndToEnd, SplitsEveryPageOfRealDocumentsIntoItsOwnDocument) {
+    const QStringList plain = numberedPages("Plain", 3);
+    const QStringList headed = numberedPages("Headed", 2);
+    const QStringList table = numberedPages("Tabled", 3);
+    const QStringList foreign{QStringLiteral("Übersicht Grüße page 1"), QStringLiteral("Отчёт страница 2"),
+                              QStringLiteral("日本語のページ 3")};
+    const QStringList odd = numberedPages("Odd", 2);
+    const QStringList paths{
+        makeDocument("plain.odt", {plain}),
+        makeDocument("headed.odt", {headed, true}),
+        makeDocument("tabled.odt", {table, false, true}),
+        makeDocument("Übersicht отчёт.odt", {foreign}),
+        makeDocument("100% sure #1?.odt", {odd}),
+    };
+    QList<QByteArray> before;
+    for (const QString& path : paths) before << digest(path);
+
+    Form1& main = window(office_->bridge());
+    for (const QString& path : paths) main.documents().AppendDocument(path);
+    main.PushButton7_Click();
+
+    // The office selects nothing from inside a table cell: that page is reported and stored empty,
+    // never filled with the page copied before it.
+    const QStringList messages = prompts.messageTexts();
+    ASSERT_EQ(messages.size(), 2) << messages.join("\n----\n").toStdString();
+    EXPECT_TRUE(messages[0].startsWith("Nothing could be selected on page 1;"));
+    EXPECT_TRUE(messages[0].contains("at line 142\r\r"));
+    EXPECT_EQ(messages[1], "Done.");
+    EXPECT_EQ(outputNames().size(), 13);
+    expectPagesOf("plain", plain);
+    expectPagesOf("headed", headed);
+    expectPagesOf("tabled", table, {1});
+    expectPagesOf("Übersicht отчёт", foreign);
+    expectPagesOf("100% sure #1?", odd);
+    for (qsizetype i = 0; i < paths.size(); ++i) EXPECT_EQ(digest(paths[i]), before[i]) << "input changed";
+    EXPECT_EQ(main.progressValue(), 0);
+    EXPECT_EQ(main.progressText(), "Progress Bar");
+    EXPECT_FALSE(main.IsSplitting());
+}
+
+TEST_F(SplitEndToEnd, BadInputIsReportedAndTheRunGoesOn) {
+    const auto write = [&](const QString& name, const QByteArray& bytes) {
+        QFile file(inputs() + "/" + name);
+        file.open(QIODevice::WriteOnly);
+        file.write(bytes);
+        return file.fileName();
+    };
+    const QStringList bad{
+        inputs() + "/missing.odt",
+        write("corrupt.odt", QByteArray("PK\x03\x04 this is no zip archive at all", 36)),
+    };
+    const QString good = makeDocument("good.odt", {numberedPages("Good", 2)});
+    Form1& main = window(office_->bridge());
+    for (const QString& path : bad) main.documents().AppendDocument(path);
+    main.documents().AppendDocument(good);
+    main.PushButton7_Click();
+
+    const QStringList messages = prompts.messageTexts();
+    ASSERT_EQ(messages.size(), 3) << messages.join("\n----\n").toStdString();
+    EXPECT_TRUE(messages[0].contains("at line 124\r\r"));
+    EXPECT_TRUE(messages[1].contains("at line 124\r\r"));
+    EXPECT_EQ(messages.last(), "Done.");
+    expectPagesOf("good", numberedPages("Good", 2));
+}
+
+TEST_F(SplitEndToEnd, OddFilesNamedLikeDocumentsNeverStopTheRun) {
+    const auto write = [&](const QString& name, const QByteArray& bytes) {
+        QFile file(inputs() + "/" + name);
+        file.open(QIODevice::WriteOnly);
+        file.write(bytes);
+        return file.fileName();
+    };
+    Form1& main = window(office_->bridge());
+    main.documents().AppendDocument(write("empty.odt", {}));
+    main.documents().AppendDocument(write("text.odt", "plain text that only pretends to be a document\n"));
+    const QString good = makeDocument("after.odt", {numberedPages("After", 2)});
+    main.documents().AppendDocument(good);
+    main.PushButton7_Click();
+    // The office may open these as (empty) text documents; whatever it does, each costs at most one report.
+    EXPECT_LE(prompts.messages.size(), 3);
+    EXPECT_EQ(prompts.messageTexts().last(), "Done.");
+    expectPagesOf("after", numberedPages("After", 2));
+}
+
+TEST_F(SplitEndToEnd, UnwritableOutputFolderIsReportedForEveryPage) {
+    const QString doc = makeDocument("two.odt", {numberedPages("Two", 2)});
+    Form1& main = window(office_->bridge());
+    main.documents().AppendDocument(doc);
+    main.Text1->setText("/proc/");
+    main.PushButton7_Click();
+    const QStringList messages = prompts.messageTexts();
+    ASSERT_EQ(messages.size(), 3) << messages.join("\n----\n").toStdString();
+    EXPECT_TRUE(messages[0].contains("at line 158\r\r"));
+    EXPECT_TRUE(messages[1].contains("at line 158\r\r"));
+    EXPECT_EQ(messages[2], "Done.");
+}
+
+TEST_F(SplitEndToEnd, OfficeKilledInTheMiddleOfADocumentCostsThatDocumentOnly) {
+    const QString first = makeDocument("first.odt", {numberedPages("First", 4)});
+    const QString second = makeDocument("second.odt", {numberedPages("Second", 2)});
+    ObservedBridge observed(office_->bridge());
+    int saves = 0;
+    observed.before = [&](const QString& command) {
+        if (command == ".uno:SaveAs" && ++saves == 2) ::kill(-office_->bridge().process().pid(), SIGKILL);
+    };
+    const pid_t killedOffice = office_->bridge().process().pid();
+    Form1& main = window(observed);
+    main.documents().AppendDocument(first);
+    main.documents().AppendDocument(second);
+    main.PushButton7_Click();
+
+    const QStringList messages = prompts.messageTexts();
+    ASSERT_EQ(messages.size(), 2) << messages.join("\n----\n").toStdString();
+    EXPECT_TRUE(messages[0].contains("in Tamberlon2021/08/31.Form1.PushButton7_Click at line 158"));
+    EXPECT_EQ(messages[1], "Done.");
+    EXPECT_TRUE(QFile::exists(outputs() + "/first_0001.odt"));
+    EXPECT_NE(office_->bridge().process().pid(), killedOffice);
+    expectPagesOf("second", numberedPages("Second", 2));
+}

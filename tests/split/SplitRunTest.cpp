@@ -1,0 +1,331 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include "FakeOfficeBridge.h"
+#include "FakePrompts.h"
+#include "app/ProcedureTrap.h"
+#include "fsutil/RuntimeError.h"
+#include "split/MakePropertyValue.h"
+#include "split/SplitRun.h"
+
+using namespace fk;
+using namespace fk::test;
+
+namespace {
+
+class FakeWindow : public SplitRunWindow {
+public:
+    int documentCount() override { return static_cast<int>(rows.size()); }
+    QString documentText(int index) override {
+        if (index < 1 || index > rows.size()) throw RuntimeError(35600, "Index out of bounds");
+        return rows.at(index - 1);
+    }
+    QString outputFolderText() override { return folder; }
+    void setProgressValue(double percent) override { values << percent; }
+    void setProgressText(const QString& text) override { texts << text; }
+    void setPointer(int value) override { pointers << value; }
+    void yield() override {
+        if (onYield) onYield();
+    }
+
+    QStringList rows;
+    QString folder;
+    QList<double> values;
+    QStringList texts;
+    QList<int> pointers;
+    std::function<void()> onYield;
+};
+
+class SplitRunTest : public ::testing::Test {
+protected:
+    SplitRunTest() : run(office, prompts, window) {
+        window.folder = out.path() + "/";
+        QDir().mkpath(in.path());
+    }
+    QString input(const QString& name, int pages) {
+        const QString path = in.filePath(name);
+        office.documents.insert(ToFileUrl(path), pages);
+        window.rows << path;
+        return path;
+    }
+    QString reportFor(int line, const QString& description) const {
+        return ProcedureTrap::message(description, procedure::kPushButton7, line);
+    }
+    QStringList outputs() const { return QDir(out.path()).entryList(QDir::Files, QDir::Name); }
+
+    QTemporaryDir in;
+    QTemporaryDir out;
+    FakeOfficeBridge office;
+    FakePrompts prompts;
+    FakeWindow window;
+    SplitRun run;
+};
+
+}  // namespace
+
+TEST(PageFilePath, NamesFollowTheBaseNameAndAtLeastFourDigits) {
+    EXPECT_EQ(PageFilePath("/out/", "/in/Report.odt", 3), "/out/Report_0003.odt");
+    EXPECT_EQ(PageFilePath("/out/", "/in/minutes.final.sxw", 1), "/out/minutes.final_0001.odt");
+    EXPECT_EQ(PageFilePath("/out/", "/in/.odt", 1), "/out/.odt_0001.odt");
+    EXPECT_EQ(PageFilePath("/out", "/in/Report.odt", 1), "/outReport_0001.odt");
+    EXPECT_EQ(PageFilePath("/out/", "/in/r.odt", 9999), "/out/r_9999.odt");
+    EXPECT_EQ(PageFilePath("/out/", "/in/r.odt", 10000), "/out/r_10000.odt");
+    EXPECT_EQ(PageFilePath("/out/", "/in/r.odt", 70000), "/out/r_70000.odt");
+}
+
+TEST(ToFileUrl, EncodesWhatAPathMayHold) {
+    EXPECT_EQ(ToFileUrl("/in/My report.odt"), "file:///in/My%20report.odt");
+    EXPECT_EQ(ToFileUrl("/in/100% #1?.odt"), "file:///in/100%25%20%231%3F.odt");
+    EXPECT_EQ(ToFileUrl("/in/Übersicht.odt"), "file:///in/%C3%9Cbersicht.odt");
+}
+
+TEST_F(SplitRunTest, EmptyListOnlySaysSoWhateverTheFolder) {
+    window.folder = "/no/such/folder/";
+    run.PushButton7_Click();
+    EXPECT_EQ(prompts.messageTexts(), QStringList{"No files added."});
+    EXPECT_EQ(prompts.messages[0].style, kOkOnly);
+    EXPECT_TRUE(office.calls.isEmpty());
+    EXPECT_FALSE(run.IsSplitting());
+}
+
+TEST_F(SplitRunTest, MissingOrEmptyFolderIsRefusedAndNothingChanges) {
+    input("a.odt", 1);
+    for (const QString& folder : {QStringLiteral("/no/such/folder/"), QString()}) {
+        window.folder = folder;
+        run.PushButton7_Click();
+    }
+    EXPECT_EQ(prompts.messageTexts(), QStringList(2, "Folder does not exist. Please select another folder."));
+    EXPECT_TRUE(office.calls.isEmpty());
+    EXPECT_TRUE(window.values.isEmpty());
+    EXPECT_TRUE(window.pointers.isEmpty());
+}
+
+TEST_F(SplitRunTest, OnePageDocumentMakesTheCallsInOrder) {
+    const QString path = input("Report.odt", 1);
+    run.PushButton7_Click();
+    const QString url = ToFileUrl(path);
+    const QString outUrl = ToFileUrl(out.filePath("Report_0001.odt"));
+    const QStringList expected{
+        "createServiceManager",
+        "createInstance(com.sun.star.frame.Desktop)",
+        "loadComponentFromURL(" + url + ",_blank,0,0)",
+        "createInstance(com.sun.star.frame.DispatchHelper)",
+        "getCurrentController",
+        "getViewCursor",
+        "jumpToLastPage",
+        "getPage",
+        "jumpToFirstPage",
+        "getPage",
+        "getCurrentController",
+        "getFrame",
+        "executeDispatch(.uno:GoToEndOfPageSel,'',0,[])",
+        "isCollapsed",
+        "executeDispatch(.uno:Copy,'',0,[])",
+        "loadComponentFromURL(private:factory/swriter,_blank,0,0)",
+        "getCurrentController",
+        "getFrame",
+        "executeDispatch(.uno:Paste,'',0,[])",
+        "createServiceManager",
+        "Bridge_GetStruct(com.sun.star.beans.PropertyValue)",
+        "createServiceManager",
+        "Bridge_GetStruct(com.sun.star.beans.PropertyValue)",
+        "executeDispatch(.uno:SaveAs,'',0,[URL=" + outUrl + ",FilterName=writer8])",
+        "Close(True)",
+        "Close(True)",
+    };
+    EXPECT_EQ(office.calls, expected);
+    EXPECT_EQ(prompts.messageTexts(), QStringList{"Done."});
+    EXPECT_EQ(office.openDocuments(), 0);
+}
+
+TEST_F(SplitRunTest, EveryPageIsStoredFromItsOwnPageInOrder) {
+    const QString path = input("minutes.final.sxw", 3);
+    run.PushButton7_Click();
+    EXPECT_EQ(outputs(),
+              QStringList({"minutes.final_0001.odt", "minutes.final_0002.odt", "minutes.final_0003.odt"}));
+    for (int page = 1; page <= 3; ++page) {
+        EXPECT_EQ(office.stored.value(
+                      out.filePath(QStringLiteral("minutes.final_%1.odt").arg(page, 4, 10, QChar('0')))),
+                  ToFileUrl(path) + "#" + QString::number(page));
+    }
+    EXPECT_EQ(office.calls.count("executeDispatch(.uno:GoToStartOfNextPage,'',0,[])"), 2);
+}
+
+TEST_F(SplitRunTest, ProgressCountsDocumentsAndReturnsToIdle) {
+    for (int i = 1; i <= 4; ++i) input(QStringLiteral("d%1.odt").arg(i), 1);
+    QList<int> pointerWhenYielding;
+    window.onYield = [&] { pointerWhenYielding << (window.pointers.isEmpty() ? 0 : window.pointers.last()); };
+    run.PushButton7_Click();
+    EXPECT_EQ(window.values, QList<double>({25, 50, 75, 100, 0}));
+    EXPECT_EQ(window.texts, QStringList({"Processing: d1.odt", "Processing: d2.odt", "Processing: d3.odt",
+                                         "Processing: d4.odt", "Progress Bar"}));
+    EXPECT_EQ(pointerWhenYielding, QList<int>({0, 11, 11, 11}));
+    EXPECT_EQ(window.pointers.last(), 0);
+    EXPECT_EQ(prompts.messageTexts(), QStringList{"Done."});
+}
+
+TEST_F(SplitRunTest, SecondClickDuringARunDoesNothing) {
+    input("a.odt", 2);
+    input("b.odt", 1);
+    window.onYield = [&] {
+        EXPECT_TRUE(run.IsSplitting());
+        run.PushButton7_Click();
+    };
+    run.PushButton7_Click();
+    EXPECT_EQ(prompts.messageTexts(), QStringList{"Done."});
+    EXPECT_EQ(outputs().size(), 3);
+    EXPECT_FALSE(run.IsSplitting());
+}
+
+TEST_F(SplitRunTest, RowsAddedDuringTheRunAreCountedButNotSplit) {
+    input("a.odt", 1);
+    input("b.odt", 1);
+    window.onYield = [&] { window.rows << in.filePath("late.odt"); };
+    run.PushButton7_Click();
+    EXPECT_EQ(window.values.mid(0, 2), QList<double>({1.0 / 2 * 100.0, 2.0 / 3 * 100.0}));
+    EXPECT_EQ(outputs(), QStringList({"a_0001.odt", "b_0001.odt"}));
+}
+
+TEST_F(SplitRunTest, DocumentThatCannotBeOpenedGivesOneReportAndTheRunGoesOn) {
+    window.rows << in.filePath("missing.odt");
+    input("good.odt", 2);
+    run.PushButton7_Click();
+    ASSERT_EQ(prompts.messages.size(), 2);
+    EXPECT_TRUE(prompts.messages[0].text.contains("at line 124\r\r"));
+    EXPECT_EQ(prompts.messages[0].style, kOkExclamation);
+    EXPECT_EQ(prompts.messages[1].text, "Done.");
+    EXPECT_EQ(outputs(), QStringList({"good_0001.odt", "good_0002.odt"}));
+}
+
+TEST_F(SplitRunTest, UnreadablePageCountClosesTheDocumentAfterOneReport) {
+    input("a.odt", 3);
+    office.refuse.insert("jumpToLastPage");
+    run.PushButton7_Click();
+    ASSERT_EQ(prompts.messages.size(), 2);
+    EXPECT_TRUE(prompts.messages[0].text.contains("at line 132\r\r"));
+    EXPECT_TRUE(outputs().isEmpty());
+    EXPECT_EQ(office.closedDocuments.size(), 1);
+    EXPECT_EQ(office.openDocuments(), 0);
+}
+
+TEST_F(SplitRunTest, FailedStepIsReportedUnderItsLineAndTheRestRuns) {
+    input("a.odt", 2);
+    input("b.odt", 1);
+    office.refuse.insert("executeDispatch(.uno:Copy,'',0,[])");
+    office.onCall = [&](const QString& call) {
+        if (call.startsWith("executeDispatch(.uno:Paste"))
+            office.refuse.clear();  // only the first copy fails
+    };
+    run.PushButton7_Click();
+    ASSERT_EQ(prompts.messages.size(), 2);
+    EXPECT_EQ(prompts.messages[0].text,
+              reportFor(144, "Automation error: refused executeDispatch(.uno:Copy,'',0,[])"));
+    EXPECT_EQ(prompts.messages[1].text, "Done.");
+    EXPECT_EQ(outputs().size(), 3);
+    // A new run can start afterwards.
+    run.PushButton7_Click();
+    EXPECT_EQ(prompts.messages.last().text, "Done.");
+}
+
+TEST_F(SplitRunTest, PageThatWasNotStoredIsAFailure) {
+    input("a.odt", 2);
+    office.skipWrites = true;
+    run.PushButton7_Click();
+    ASSERT_EQ(prompts.messages.size(), 3);
+    EXPECT_EQ(prompts.messages[0].text,
+              reportFor(158, "The page document was not stored: " + out.filePath("a_0001.odt")));
+    EXPECT_TRUE(prompts.messages[1].text.contains("a_0002.odt\r\nin"));
+}
+
+TEST_F(SplitRunTest, StaleOutputOfAnEarlierRunDoesNotCountAsStored) {
+    input("a.odt", 1);
+    QFile stale(out.filePath("a_0001.odt"));
+    ASSERT_TRUE(stale.open(QIODevice::WriteOnly));
+    stale.write("old");
+    stale.close();
+    office.skipWrites = true;
+    run.PushButton7_Click();
+    EXPECT_TRUE(prompts.messages[0].text.contains("at line 158"));
+}
+
+TEST_F(SplitRunTest, CursorLeftOnTheLastPageIsPutOnTheFirst) {
+    const QString path = input("table-first.odt", 3);
+    office.firstPageSticks = true;
+    run.PushButton7_Click();
+    EXPECT_EQ(prompts.messageTexts(), QStringList{"Done."});
+    EXPECT_TRUE(office.calls.contains("jumpToPage(1)"));
+    EXPECT_EQ(office.stored.value(out.filePath("table-first_0001.odt")), ToFileUrl(path) + "#1");
+}
+
+TEST_F(SplitRunTest, StalledMoveToTheNextPageIsMended) {
+    const QString path = input("table-spans.odt", 3);
+    office.stallOnPages = {1};
+    run.PushButton7_Click();
+    EXPECT_EQ(prompts.messageTexts(), QStringList{"Done."});
+    EXPECT_EQ(office.stored.value(out.filePath("table-spans_0002.odt")), ToFileUrl(path) + "#2");
+}
+
+TEST_F(SplitRunTest, EmptySelectionNeverRepeatsThePreviousPage) {
+    const QString path = input("gap.odt", 3);
+    office.emptySelectionOnPages = {2};
+    run.PushButton7_Click();
+    ASSERT_EQ(prompts.messages.size(), 2);
+    EXPECT_EQ(prompts.messages[0].text,
+              reportFor(142, "Nothing could be selected on page 2; its page document is stored empty"));
+    EXPECT_EQ(office.stored.value(out.filePath("gap_0002.odt")), "");
+    EXPECT_EQ(office.stored.value(out.filePath("gap_0003.odt")), ToFileUrl(path) + "#3");
+}
+
+TEST_F(SplitRunTest, CursorThatCannotBeMovedStopsTheDocumentInsteadOfRepeatingAPage) {
+    input("stuck.odt", 3);
+    input("next.odt", 1);
+    office.stallOnPages = {1};
+    office.jumpToPageIgnored = true;
+    run.PushButton7_Click();
+    ASSERT_EQ(prompts.messages.size(), 2);
+    EXPECT_EQ(prompts.messages[0].text, reportFor(162, "The view cursor cannot be moved to page 2"));
+    EXPECT_EQ(outputs(), QStringList({"next_0001.odt", "stuck_0001.odt"}));
+    EXPECT_EQ(office.openDocuments(), 0);
+}
+
+TEST_F(SplitRunTest, OfficeThatDiesCostsOneReportAndTheNextDocumentGetsANewOffice) {
+    input("a.odt", 5);
+    input("b.odt", 2);
+    int saves = 0;
+    office.onCall = [&](const QString& call) {
+        if (call.startsWith("executeDispatch(.uno:SaveAs") && ++saves == 2)
+            office.dieAtCall = static_cast<int>(office.calls.size());
+    };
+    run.PushButton7_Click();
+    ASSERT_EQ(prompts.messages.size(), 2) << prompts.messageTexts().join("\n").toStdString();
+    EXPECT_TRUE(prompts.messages[0].text.startsWith("Automation error: the office has gone away"));
+    EXPECT_EQ(prompts.messages[1].text, "Done.");
+    EXPECT_EQ(office.starts, 2);
+    EXPECT_TRUE(outputs().contains("b_0002.odt"));
+    EXPECT_FALSE(run.IsSplitting());
+}
+
+TEST_F(SplitRunTest, NoOfficeAtAllIsReportedForEachDocument) {
+    input("a.odt", 1);
+    input("b.odt", 1);
+    office.available = false;
+    run.PushButton7_Click();
+    ASSERT_EQ(prompts.messages.size(), 3);
+    EXPECT_EQ(prompts.messages[0].text, reportFor(120, "ActiveX component can't create object"));
+    EXPECT_EQ(prompts.messages[2].text, "Done.");
+}
+
+TEST_F(SplitRunTest, RowRemovedDuringTheFirstYieldIsReportedNotSplitTwice) {
+    input("a.odt", 1);
+    input("b.odt", 1);
+    window.onYield = [&] {
+        if (window.rows.size() == 2) window.rows.removeLast();
+    };
+    run.PushButton7_Click();
+    ASSERT_EQ(prompts.messages.size(), 2);
+    EXPECT_TRUE(prompts.messages[0].text.startsWith("Index out of bounds\r\n"));
+    EXPECT_EQ(outputs(), QStringList{"a_0001.odt"});
+}

@@ -1,0 +1,202 @@
+#include "FakeOfficeBridge.h"
+
+#include <QFile>
+#include <QUrl>
+
+#include "fsutil/RuntimeError.h"
+
+namespace fk::test {
+
+struct FakeOfficeBridge::Document {
+    QString url;
+    int pages = 1;
+    int cursorPage = 1;
+    QString content;
+    bool closed = false;
+};
+
+namespace {
+
+struct FakeObject : office::Object {
+    QString kind;
+    std::shared_ptr<FakeOfficeBridge::Document> document;
+};
+
+}  // namespace
+
+// A private alias makes the nested type usable in this file's helpers.
+using Document = FakeOfficeBridge::Document;
+
+static office::Ref make(const QString& kind, std::shared_ptr<Document> document = {}) {
+    auto object = std::make_shared<FakeObject>();
+    object->kind = kind;
+    object->document = std::move(document);
+    return object;
+}
+
+static const FakeObject& fake(const office::Ref& object, const QString& kind) {
+    const auto* found = dynamic_cast<const FakeObject*>(object.get());
+    if (found == nullptr)
+        throw RuntimeError(91, QStringLiteral("Object variable or With block variable not set"));
+    if (found->kind != kind)
+        throw RuntimeError(438, QStringLiteral("Object doesn't support this property or method"));
+    return *found;
+}
+
+void FakeOfficeBridge::record(const QString& call) {
+    const int index = static_cast<int>(calls.size());
+    calls << call;
+    if (onCall) onCall(call);
+    if (index == dieAtCall) alive = false;
+    if (!alive && !call.startsWith(QLatin1String("createServiceManager"))) {
+        throw RuntimeError(440, QStringLiteral("Automation error: the office has gone away"));
+    }
+    if (refuse.contains(call)) throw RuntimeError(440, QStringLiteral("Automation error: refused ") + call);
+}
+
+std::shared_ptr<Document> FakeOfficeBridge::document(const office::Ref& object) {
+    const auto* found = dynamic_cast<const FakeObject*>(object.get());
+    if (found == nullptr || !found->document)
+        throw RuntimeError(91, QStringLiteral("Object variable not set"));
+    if (found->document->closed)
+        throw RuntimeError(440, QStringLiteral("Automation error: document is closed"));
+    return found->document;
+}
+
+office::Ref FakeOfficeBridge::createServiceManager() {
+    if (!available) {
+        calls << QStringLiteral("createServiceManager");
+        throw RuntimeError::cannotCreateObject();
+    }
+    if (!alive) {
+        alive = true;
+        ++starts;
+        open_.clear();
+    }
+    record(QStringLiteral("createServiceManager"));
+    return make(QStringLiteral("ServiceManager"));
+}
+
+office::Ref FakeOfficeBridge::createInstance(const office::Ref& serviceManager, const QString& serviceName) {
+    record(QStringLiteral("createInstance(%1)").arg(serviceName));
+    fake(serviceManager, QStringLiteral("ServiceManager"));
+    if (serviceName == QLatin1String("com.sun.star.frame.Desktop")) return make(QStringLiteral("Desktop"));
+    if (serviceName == QLatin1String("com.sun.star.frame.DispatchHelper"))
+        return make(QStringLiteral("DispatchHelper"));
+    throw RuntimeError(429, QStringLiteral("ActiveX component can't create object"));
+}
+
+office::PropertyValue FakeOfficeBridge::Bridge_GetStruct(const office::Ref& serviceManager,
+                                                         const QString& typeName) {
+    record(QStringLiteral("Bridge_GetStruct(%1)").arg(typeName));
+    fake(serviceManager, QStringLiteral("ServiceManager"));
+    return {};
+}
+
+office::Ref FakeOfficeBridge::loadComponentFromURL(const office::Ref& desktop, const QString& url,
+                                                   const QString& targetFrame, int searchFlags,
+                                                   const office::Arguments& arguments) {
+    record(QStringLiteral("loadComponentFromURL(%1,%2,%3,%4)")
+               .arg(url, targetFrame)
+               .arg(searchFlags)
+               .arg(arguments.size()));
+    fake(desktop, QStringLiteral("Desktop"));
+    auto loaded = std::make_shared<Document>();
+    loaded->url = url;
+    if (url != QLatin1String("private:factory/swriter")) {
+        if (!documents.contains(url))
+            throw RuntimeError(440, QStringLiteral("Automation error: cannot load ") + url);
+        loaded->pages = documents.value(url);
+    }
+    open_.insert(loaded.get());
+    return make(QStringLiteral("Document"), loaded);
+}
+
+office::Ref FakeOfficeBridge::getCurrentController(const office::Ref& document_) {
+    record(QStringLiteral("getCurrentController"));
+    return make(QStringLiteral("Controller"), document(document_));
+}
+
+office::Ref FakeOfficeBridge::getViewCursor(const office::Ref& controller) {
+    record(QStringLiteral("getViewCursor"));
+    return make(QStringLiteral("ViewCursor"), fake(controller, QStringLiteral("Controller")).document);
+}
+
+office::Ref FakeOfficeBridge::getFrame(const office::Ref& controller) {
+    record(QStringLiteral("getFrame"));
+    return make(QStringLiteral("Frame"), fake(controller, QStringLiteral("Controller")).document);
+}
+
+bool FakeOfficeBridge::jumpToLastPage(const office::Ref& viewCursor) {
+    record(QStringLiteral("jumpToLastPage"));
+    auto doc = document(viewCursor);
+    doc->cursorPage = doc->pages;
+    return true;
+}
+
+bool FakeOfficeBridge::jumpToFirstPage(const office::Ref& viewCursor) {
+    record(QStringLiteral("jumpToFirstPage"));
+    auto doc = document(viewCursor);
+    if (firstPageSticks) return false;
+    doc->cursorPage = 1;
+    return true;
+}
+
+bool FakeOfficeBridge::jumpToPage(const office::Ref& viewCursor, int page) {
+    record(QStringLiteral("jumpToPage(%1)").arg(page));
+    auto doc = document(viewCursor);
+    if (jumpToPageIgnored || page < 1 || page > doc->pages) return false;
+    doc->cursorPage = page;
+    return true;
+}
+
+int FakeOfficeBridge::getPage(const office::Ref& viewCursor) {
+    record(QStringLiteral("getPage"));
+    return document(viewCursor)->cursorPage;
+}
+
+bool FakeOfficeBridge::isCollapsed(const office::Ref& viewCursor) {
+    record(QStringLiteral("isCollapsed"));
+    return emptySelectionOnPages.contains(document(viewCursor)->cursorPage);
+}
+
+void FakeOfficeBridge::executeDispatch(const office::Ref& dispatcher, const office::Ref& frame,
+                                       const QString& command, const QString& targetFrame, int searchFlags,
+                                       const office::Arguments& arguments) {
+    QStringList names;
+    for (const office::PropertyValue& argument : arguments)
+        names << argument.name + QLatin1Char('=') + argument.value.toString();
+    record(QStringLiteral("executeDispatch(%1,'%2',%3,[%4])")
+               .arg(command, targetFrame)
+               .arg(searchFlags)
+               .arg(names.join(',')));
+    fake(dispatcher, QStringLiteral("DispatchHelper"));
+    auto doc = document(frame);
+    if (command == QLatin1String(".uno:Copy")) {
+        clipboard_ = doc->url + QLatin1Char('#') + QString::number(doc->cursorPage);
+    } else if (command == QLatin1String(".uno:Paste")) {
+        doc->content = clipboard_;
+    } else if (command == QLatin1String(".uno:GoToStartOfNextPage")) {
+        if (!stallOnPages.contains(doc->cursorPage) && doc->cursorPage < doc->pages) ++doc->cursorPage;
+    } else if (command == QLatin1String(".uno:SaveAs")) {
+        const QString path = QUrl(arguments.value(0).value.toString()).toLocalFile();
+        stored.insert(path, doc->content);
+        if (!skipWrites) {
+            QFile out(path);
+            if (!out.open(QIODevice::WriteOnly))
+                throw RuntimeError(440, QStringLiteral("Automation error: cannot store ") + path);
+            out.write(doc->content.toUtf8());
+        }
+    }
+}
+
+void FakeOfficeBridge::Close(const office::Ref& document_, bool deliverOwnership) {
+    record(
+        QStringLiteral("Close(%1)").arg(deliverOwnership ? QStringLiteral("True") : QStringLiteral("False")));
+    auto doc = document(document_);
+    doc->closed = true;
+    closedDocuments << doc->url;
+    open_.remove(doc.get());
+}
+
+}  // namespace fk::test

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QStringList>
+#include <QTemporaryDir>
+#include <memory>
+
+#include "split/LibreOfficeBridge.h"
+
+namespace fk::test {
+
+// A real headless LibreOffice with a profile of its own, stopped by process id when the test ends.
+class TestOffice {
+public:
+    TestOffice();
+    ~TestOffice();
+
+    LibreOfficeBridge& bridge() { return *bridge_; }
+    QString folder() const { return scratch_.path(); }
+
+    struct Content {
+        QStringList pages;  // one text per page, each on a page of its own
+        bool headerAndFooter = false;
+        bool leadingTable = false;  // the first page begins with a table
+    };
+    // Writes an .odt document through the office itself.
+    void makeDocument(const QString& odtPath, const Content& content);
+
+private:
+    QTemporaryDir scratch_;
+    std::unique_ptr<LibreOfficeBridge> bridge_;
+};
+
+// The paragraphs of an .odt document's body, headers and footers left out.
+QStringList OdtBodyText(const QString& odtPath);
+// Whether a file is a readable ODF text package.
+bool IsOdtPackage(const QString& path);
+
+}  // namespace fk::test

@@ -11,6 +11,9 @@
 
 #include "app/ProcedureTrap.h"
 #include "doclist/AddChosenFiles.h"
+#include "doclist/AddFolderFiles.h"
+#include "fsutil/FolderWalk.h"
+#include "fsutil/Samples.h"
 #include "fsutil/FileHelpers.h"
 #include "fsutil/RuntimeError.h"
 #include "split/PresenceCheck.h"
@@ -212,7 +215,7 @@ void Form1::PushButton4_Click() {
     QString chosen;
     trap.step(100, [&] {
         lastFolder = services_.settings.read(settings::kLastFolderDot, QString());
-        chosen = services_.prompts.browseForFolder(QStringLiteral("Please select folder:"), lastFolder);
+        chosen = BrowseForFolder(services_.prompts, kSelectFolderTitle, lastFolder);
     });
     if (trap.test(102, [&] { return chosen.isEmpty(); })) return;
     trap.step(104, [&] {
@@ -231,7 +234,10 @@ void Form1::PushButton5_Click() {
     trap.step(100, [&] { services_.prompts.messageBox(HelpMessage(), kOkOnly); });
 }
 
-void Form1::PushButton6_Click() {}
+void Form1::PushButton6_Click() {
+    FolderScanServices scan{services_.prompts, services_.settings, services_.fileSystem, pointer_, [this] { yield(); }};
+    fk::PushButton6_Click(scan, documents_);
+}
 
 void Form1::PushButton7_Click() {
     splitRun_->PushButton7_Click();
@@ -242,10 +248,15 @@ void Form1::PushButton9_Click() {
     trap.step(100, [&] { ListView1->gestures().clearList(); });
 }
 
-void Form1::PushButton10_Click() {}
+void Form1::PushButton10_Click() {
+    ProcedureTrap trap(services_.prompts, procedure::kPushButton10);
+    trap.step(100, [&] {
+        LoadSampleFiles(documents_, services_.programFolder, services_.fileSystem, services_.prompts);
+    });
+}
 
 void Form1::filesDropped(const QStringList& paths) {
-    for (const QString& path : paths) documents_.AppendDocument(path);
+    AddDroppedPaths(paths, documents_, services_.fileSystem, services_.prompts, [this] { yield(); });
 }
 
 void Form1::Text1_Change() {

@@ -16,6 +16,7 @@
 #include "app/WindowPointer.h"
 #include "doclist/DocumentListModel.h"
 #include "doclist/DocumentListView.h"
+#include "fsutil/FileSystem.h"
 #include "split/OfficeBridge.h"
 #include "split/SplitRun.h"
 
@@ -26,6 +27,7 @@ struct Form1Services {
     Prompts& prompts;
     SettingsStore& settings;
     office::OfficeBridge& office;
+    FileSystem& fileSystem;
     QString programFolder;
     RandomSource random;
     std::function<QString(int)> specialFolderPath = GetSpecialFolderPath;

@@ -5,6 +5,7 @@
 #include "app/Form1.h"
 #include "app/IniSettingsStore.h"
 #include "app/QtPrompts.h"
+#include "fsutil/FileSystem.h"
 #include "fsutil/ProgramFolder.h"
 #include "split/LibreOfficeBridge.h"
 
@@ -16,9 +17,11 @@ int main(int argc, char* argv[]) {
     fk::QtPrompts prompts;
     fk::IniSettingsStore settings(fk::IniSettingsStore::defaultFilePath());
     fk::LibreOfficeBridge office(fk::OfficeOptions::fromEnvironment());
+    fk::LocalFileSystem fileSystem;
     fk::Form1Services services{prompts,
                                settings,
                                office,
+                               fileSystem,
                                fk::ProgramFolder(),
                                fk::TimerSeededRandom(),
                                fk::GetSpecialFolderPath,

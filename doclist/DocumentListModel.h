@@ -3,10 +3,12 @@
 #include <QAbstractListModel>
 #include <QStringList>
 
+#include "fsutil/DocumentSink.h"
+
 namespace fk {
 
 // The rows of the document list: one path text each, in splitting order.
-class DocumentListModel : public QAbstractListModel {
+class DocumentListModel : public QAbstractListModel, public DocumentSink {
     Q_OBJECT
 public:
     using QAbstractListModel::QAbstractListModel;
@@ -21,7 +23,8 @@ public:
     QStringList mimeTypes() const override;
 
     // The one way a row is added: at the end, checked for nothing.
-    void AppendDocument(const QString& path);
+    void AppendDocument(const QString& path) override;
+    bool contains(const QString& path) const override { return rows_.contains(path); }
     void clear();
     int count() const { return static_cast<int>(rows_.size()); }
     // 1-based, as the split run counts.

@@ -32,6 +32,7 @@ protected:
         Form1Services services{prompts,
                                settings,
                                office,
+                               fileSystem,
                                programFolder.path(),
                                [this] { return draw; },
                                [this](int) { return desktop; },
@@ -44,6 +45,7 @@ protected:
     QTemporaryDir programFolder;
     FakePrompts prompts;
     MemorySettingsStore settings;
+    LocalFileSystem fileSystem;
     FakeOfficeBridge office;
     double draw = 0.5;
     QString desktop = kDesktop;

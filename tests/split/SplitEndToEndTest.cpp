@@ -94,6 +94,7 @@ protected:
         Form1Services services{prompts,
                                settings,
                                bridge,
+                               fileSystem,
                                programFolder.path(),
                                [] { return 0.5; },
                                [this](int) { return work.path(); },
@@ -130,6 +131,7 @@ protected:
     QTemporaryDir programFolder;
     FakePrompts prompts;
     MemorySettingsStore settings;
+    LocalFileSystem fileSystem;
     std::unique_ptr<Form1> form;
 };
 

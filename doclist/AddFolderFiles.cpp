@@ -1,0 +1,108 @@
+#include "doclist/AddFolderFiles.h"
+
+#include "app/ProcedureTrap.h"
+#include "doclist/PathList.h"
+#include "fsutil/FolderWalk.h"
+#include "fsutil/Platform.h"
+
+namespace fk {
+
+namespace {
+
+// Hidden and archived, nothing else: lock and backup files some programs leave beside documents.
+constexpr int kSkippedAttributes = attr::kArchive | attr::kHidden;
+
+QString withoutLastCharacter(const QString& folder) { return folder.left(folder.size() - 1); }
+
+// Runs steps without any report: the drop handlers have none of their own.
+struct QuietSteps {
+    template <typename Body>
+    bool step(int, Body&& body) {
+        try {
+            body();
+            return true;
+        } catch (...) {
+            return false;
+        }
+    }
+};
+
+// Appends the files of every walked folder that pass the tests; each failing step costs that step only.
+template <typename Steps>
+void appendFilesOf(const QStringList& folders, const QString& pattern, bool writerDocumentsOnly, Steps& steps,
+                   int firstLine, DocumentSink& list, FileSystem& fileSystem) {
+    for (const QString& entry : folders) {
+        const QString folder = withoutLastCharacter(entry);
+        FileNameList names;
+        if (!steps.step(firstLine, [&] { names = fileSystem.filesInFolder(folder, pattern); })) continue;
+        for (int i = 1; i <= names.upperBound(); ++i) {
+            const QString name = names.at(i);
+            if (name.startsWith(QLatin1Char('~'))) continue;
+            const QString path = folder + platform::kPathSeparator + name;
+            if (writerDocumentsOnly && !IsWriterDocument(path)) continue;
+            bool keep = false;
+            steps.step(firstLine + 2, [&] { keep = fileSystem.fileExistsEx(path); });
+            if (!keep) continue;
+            steps.step(firstLine + 4, [&] { keep = fileSystem.fileAttributes(path) != kSkippedAttributes; });
+            if (!keep) continue;
+            steps.step(firstLine + 6, [&] { list.AppendDocument(NormalizePath(path)); });
+        }
+    }
+}
+
+}  // namespace
+
+bool IsWriterDocument(const QString& path) {
+    for (const char* extension : {".odt", ".ott", ".stw", ".sxw"}) {
+        if (path.contains(QLatin1String(extension), Qt::CaseInsensitive)) return true;
+    }
+    return false;
+}
+
+void PushButton6_Click(FolderScanServices& services, DocumentSink& list) {
+    ProcedureTrap trap(services.prompts, procedure::kPushButton6);
+    QString extension;
+    trap.step(100, [&] {
+        const QString preset = services.settings.read(settings::kExtension, QStringLiteral("*"));
+        extension = services.prompts.inputBox(kExtensionPrompt, QString(), preset);
+    });
+    if (extension.isEmpty()) return;  // 102
+    trap.step(102, [&] { services.settings.write(settings::kExtension, extension); });
+
+    QString folder;
+    trap.step(104, [&] {
+        const QString lastFolder = services.settings.read(settings::kLastFolder, QString());
+        folder = BrowseForFolder(services.prompts, kSelectFolderTitle, lastFolder);
+    });
+    if (folder.isEmpty()) return;  // 106
+    trap.step(108, [&] { services.settings.write(settings::kLastFolder, folder); });
+
+    trap.step(110, [&] { services.pointer.set(WindowPointer::kHourglass); });
+    QStringList folders;
+    trap.step(112, [&] { folders.append(folder + platform::kPathSeparator); });
+    trap.step(114, [&] {
+        GetSubDirectories2016(folders, true, services.fileSystem, services.prompts, services.yield);
+    });
+    appendFilesOf(folders, QStringLiteral("*.") + extension, true, trap, 116, list, services.fileSystem);
+    trap.step(130, [&] { services.pointer.set(WindowPointer::kDefault); });
+}
+
+void AddDroppedPaths(const QStringList& paths, DocumentSink& list, FileSystem& fileSystem, Prompts& prompts,
+                     const std::function<void()>& yield) {
+    QuietSteps quiet;
+    for (const QString& path : paths) {
+        bool isFolder = false;
+        quiet.step(0, [&] {
+            isFolder = fileSystem.folderExists(path) && (fileSystem.fileAttributes(path) & attr::kDirectory) != 0;
+        });
+        if (!isFolder) {
+            list.AppendDocument(path);
+            continue;
+        }
+        QStringList folders{path + platform::kPathSeparator};
+        GetSubDirectories2016(folders, true, fileSystem, prompts, yield);
+        appendFilesOf(folders, QStringLiteral("*.*"), false, quiet, 0, list, fileSystem);
+    }
+}
+
+}  // namespace fk

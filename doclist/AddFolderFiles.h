@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QStringList>
+#include <functional>
+
+#include "app/Prompts.h"
+#include "app/SettingsStore.h"
+#include "app/WindowPointer.h"
+#include "fsutil/DocumentSink.h"
+#include "fsutil/FileSystem.h"
+
+namespace fk {
+
+inline const QString kExtensionPrompt = QStringLiteral(
+    "Enter file extension to load:\r\r(* for all files, txt for all txt files, doc for all doc files, etc.)");
+inline const QString kSelectFolderTitle = QStringLiteral("Please select folder:");
+
+// A path that contains ".odt", ".ott", ".stw" or ".sxw" anywhere, in any letter case.
+bool IsWriterDocument(const QString& path);
+
+struct FolderScanServices {
+    Prompts& prompts;
+    SettingsStore& settings;
+    FileSystem& fileSystem;
+    WindowPointer& pointer;
+    std::function<void()> yield;
+};
+
+// "Add All Writer File(s) In Folder": asks for an extension and a folder, then appends every Writer
+// document of the folder tree in walk order.
+void PushButton6_Click(FolderScanServices& services, DocumentSink& list);
+
+// Files and folders dropped on the list: files as delivered, folders with every file of their tree.
+void AddDroppedPaths(const QStringList& paths, DocumentSink& list, FileSystem& fileSystem, Prompts& prompts,
+                     const std::function<void()>& yield);
+
+}  // namespace fk

@@ -1,0 +1,23 @@
+#include "fsutil/Samples.h"
+
+#include "fsutil/Platform.h"
+
+namespace fk {
+
+QString SamplesFolder(const QString& programFolder) {
+    return programFolder + platform::kPathSeparator + QStringLiteral("Samples");
+}
+
+void LoadSampleFiles(DocumentSink& list, const QString& programFolder, FileSystem& fileSystem, Prompts& prompts) {
+    const QString folder = SamplesFolder(programFolder);
+    const FileNameList names = fileSystem.filesInFolder(folder, QStringLiteral("*.*"));
+    for (int i = 1; i <= names.upperBound(); ++i) {
+        const QString path = folder + platform::kPathSeparator + names.at(i);
+        if (FileExists(path) && !list.contains(path)) list.AppendDocument(path);
+    }
+    if (prompts.messageBox(kOpenSamplesQuestion, kYesNo) == MessageAnswer::Yes) {
+        prompts.openExternally(folder + platform::kPathSeparator);
+    }
+}
+
+}  // namespace fk

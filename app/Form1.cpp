@@ -12,10 +12,10 @@
 #include "app/ProcedureTrap.h"
 #include "doclist/AddChosenFiles.h"
 #include "doclist/AddFolderFiles.h"
-#include "fsutil/FolderWalk.h"
-#include "fsutil/Samples.h"
 #include "fsutil/FileHelpers.h"
+#include "fsutil/FolderWalk.h"
 #include "fsutil/RuntimeError.h"
+#include "fsutil/Samples.h"
 #include "split/PresenceCheck.h"
 
 namespace fk {
@@ -235,7 +235,8 @@ void Form1::PushButton5_Click() {
 }
 
 void Form1::PushButton6_Click() {
-    FolderScanServices scan{services_.prompts, services_.settings, services_.fileSystem, pointer_, [this] { yield(); }};
+    FolderScanServices scan{services_.prompts, services_.settings, services_.fileSystem, pointer_,
+                            [this] { yield(); }};
     fk::PushButton6_Click(scan, documents_);
 }
 

@@ -39,7 +39,8 @@ int main(int argc, char** argv) {
     std::printf("%8s %12s %12s\n", "pages", "total ms", "ms/page");
     for (int pages : sizes) {
         fk::test::TestOffice::Content content;
-        for (int page = 1; page <= pages; ++page) content.pages << QStringLiteral("Benchmark page %1").arg(page);
+        for (int page = 1; page <= pages; ++page)
+            content.pages << QStringLiteral("Benchmark page %1").arg(page);
         const QString input = work.filePath(QStringLiteral("bench-%1.odt").arg(pages));
         office.makeDocument(input, content);
         const QString output = work.filePath(QStringLiteral("out-%1/").arg(pages));

@@ -12,7 +12,9 @@ namespace {
 // Hidden and archived, nothing else: lock and backup files some programs leave beside documents.
 constexpr int kSkippedAttributes = attr::kArchive | attr::kHidden;
 
-QString withoutLastCharacter(const QString& folder) { return folder.left(folder.size() - 1); }
+QString withoutLastCharacter(const QString& folder) {
+    return folder.left(folder.size() - 1);
+}
 
 // Runs steps without any report: the drop handlers have none of their own.
 struct QuietSteps {
@@ -93,7 +95,8 @@ void AddDroppedPaths(const QStringList& paths, DocumentSink& list, FileSystem& f
     for (const QString& path : paths) {
         bool isFolder = false;
         quiet.step(0, [&] {
-            isFolder = fileSystem.folderExists(path) && (fileSystem.fileAttributes(path) & attr::kDirectory) != 0;
+            isFolder =
+                fileSystem.folderExists(path) && (fileSystem.fileAttributes(path) & attr::kDirectory) != 0;
         });
         if (!isFolder) {
             list.AppendDocument(path);

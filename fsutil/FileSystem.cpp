@@ -39,6 +39,8 @@ QList<FileSystem::SubFolder> LocalFileSystem::subFolders(const QString& path) {
     return folders;
 }
 
-QString LocalFileSystem::canonicalPath(const QString& path) { return QFileInfo(path).canonicalFilePath(); }
+QString LocalFileSystem::canonicalPath(const QString& path) {
+    return QFileInfo(path).canonicalFilePath();
+}
 
 }  // namespace fk

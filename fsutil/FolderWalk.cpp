@@ -20,7 +20,8 @@ struct ListingFailure {
 };
 
 bool descends(const FileSystem::Folder& folder) {
-    return folder.isRoot || (folder.attributes != kHiddenSystemAlias && folder.attributes != kHiddenSystemFolder);
+    return folder.isRoot ||
+           (folder.attributes != kHiddenSystemAlias && folder.attributes != kHiddenSystemFolder);
 }
 
 QString parentOf(const QString& folder) {
@@ -33,7 +34,10 @@ QString parentOf(const QString& folder) {
 class Walk {
 public:
     Walk(FileSystem& fileSystem, Prompts& prompts, const std::function<void()>& yield)
-        : fs_(fileSystem), prompts_(prompts), yield_(yield), trap_(prompts, procedure::kGetSubDirectories2016) {}
+        : fs_(fileSystem),
+          prompts_(prompts),
+          yield_(yield),
+          trap_(prompts, procedure::kGetSubDirectories2016) {}
 
     void run(QStringList& folders, bool recurse);
 
@@ -88,11 +92,11 @@ void Walk::listEntry(const QString& entry, QStringList& level) {
     step(118, [&] { subFolders = fs_.subFolders(entry); });
     for (const FileSystem::SubFolder& sub : subFolders) {
         step(120, [&] { yield_(); });
-        const QString& name = sub.name;  // 122
-        if (name.toUtf8().size() >= platform::kMaxPathLength) continue;                     // 124
-        if (HasUnsafeCharacters(name)) continue;                                             // 126
-        if (name.contains(QLatin1Char('?'))) continue;                                       // 128
-        if (name == QLatin1String(".") || name == QLatin1String("..")) continue;             // 130
+        const QString& name = sub.name;                                           // 122
+        if (name.toUtf8().size() >= platform::kMaxPathLength) continue;           // 124
+        if (HasUnsafeCharacters(name)) continue;                                  // 126
+        if (name.contains(QLatin1Char('?'))) continue;                            // 128
+        if (name == QLatin1String(".") || name == QLatin1String("..")) continue;  // 130
         if (sub.alias && leadsBack(entry, name)) continue;
         step(134, [&] { level.append(entry + name + platform::kPathSeparator); });  // 132 builds the path
     }
@@ -109,7 +113,7 @@ bool Walk::leadsBack(const QString& entry, const QString& name) {
 }
 
 void Walk::run(QStringList& folders, bool recurse) {
-    QStringList level;  // 100 to 104
+    QStringList level;                            // 100 to 104
     for (qsizetype i = 0; i < folders.size();) {  // 106
         const QString entry = folders.at(i);
         try {

@@ -8,7 +8,8 @@ QString SamplesFolder(const QString& programFolder) {
     return programFolder + platform::kPathSeparator + QStringLiteral("Samples");
 }
 
-void LoadSampleFiles(DocumentSink& list, const QString& programFolder, FileSystem& fileSystem, Prompts& prompts) {
+void LoadSampleFiles(DocumentSink& list, const QString& programFolder, FileSystem& fileSystem,
+                     Prompts& prompts) {
     const QString folder = SamplesFolder(programFolder);
     const FileNameList names = fileSystem.filesInFolder(folder, QStringLiteral("*.*"));
     for (int i = 1; i <= names.upperBound(); ++i) {

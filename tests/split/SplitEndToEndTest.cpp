@@ -11,6 +11,7 @@
 #include "MemorySettingsStore.h"
 #include "TestOffice.h"
 #include "app/Form1.h"
+#include "fsutil/ProgramFolder.h"
 #include "split/MakePropertyValue.h"
 
 using namespace fk;
@@ -177,6 +178,28 @@ TEST_F(SplitEndToEnd, SplitsEveryPageOfRealDocumentsIntoItsOwnDocument) {
     EXPECT_EQ(main.progressValue(), 0);
     EXPECT_EQ(main.progressText(), "Progress Bar");
     EXPECT_FALSE(main.IsSplitting());
+}
+
+TEST_F(SplitEndToEnd, ShippedSamplesLoadAndSplit) {
+    Form1Services services{prompts,
+                           settings,
+                           office_->bridge(),
+                           fileSystem,
+                           ProgramFolder(),
+                           [] { return 0.5; },
+                           [this](int) { return work.path(); },
+                           [] {}};
+    form = std::make_unique<Form1>(std::move(services));
+    form->Form_Load();
+    form->Text1->setText(outputs() + "/");
+    form->PushButton10_Click();
+    ASSERT_EQ(form->documents().count(), 4);
+    form->PushButton7_Click();
+    EXPECT_EQ(prompts.messageTexts().last(), "Done.");
+    EXPECT_EQ(prompts.messages.size(), 2) << prompts.messageTexts().join("\n----\n").toStdString();
+    EXPECT_EQ(outputNames().size(), 8);
+    EXPECT_TRUE(OdtBodyText(outputs() + "/Price list_0001.odt").join(' ').contains("Toner"));
+    EXPECT_TRUE(OdtBodyText(outputs() + "/Grüße aus Köln – Привет_0002.odt").join(' ').contains("кириллицу"));
 }
 
 TEST_F(SplitEndToEnd, BadInputIsReportedAndTheRunGoesOn) {

@@ -5,6 +5,7 @@
 #include <functional>
 #include <optional>
 
+#include "QtPrinters.h"
 #include "app/Prompts.h"
 
 namespace fk::test {

@@ -108,8 +108,13 @@ FileNameList GetFilesInFolder(const QString& folder, const QString& pattern, QCh
         if (name == QLatin1String(".") || name == QLatin1String("..")) continue;
         if (!MatchesWildcard(name, pattern)) continue;
         const QString path = base + name;
-        struct stat info {};
-        if (!statPath(path, info) || !S_ISREG(info.st_mode) || !FileExistsEx(path)) continue;
+        // The listing usually tells the entry's type; ask the file system only when it does not.
+        if (entry->d_type != DT_REG) {
+            struct stat info {};
+            if (entry->d_type != DT_LNK && entry->d_type != DT_UNKNOWN) continue;
+            if (!statPath(path, info) || !S_ISREG(info.st_mode)) continue;
+        }
+        if (!FileExistsEx(path)) continue;
         if (result.names_.size() == static_cast<qsizetype>(INT32_MAX)) throw RuntimeError::overflow();
         result.names_.append(name);
         if (result.names_.size() > bound) {
@@ -127,6 +132,7 @@ int FileAttributes(const QString& path) {
     struct stat target = link;
     const bool isLink = S_ISLNK(link.st_mode);
     if (isLink && ::stat(nativePath(path).constData(), &target) != 0) target = link;
+    const QByteArray native = nativePath(path);
 
     int attributes = 0;
     QString name = path;
@@ -135,7 +141,7 @@ int FileAttributes(const QString& path) {
     if (S_ISDIR(target.st_mode)) attributes |= attr::kDirectory;
     if (S_ISREG(target.st_mode)) attributes |= attr::kArchive;
     if (isLink) attributes |= attr::kAlias;
-    if (::access(nativePath(path).constData(), W_OK) != 0) attributes |= attr::kReadOnly;
+    if (::access(native.constData(), W_OK) != 0) attributes |= attr::kReadOnly;
     return attributes;
 }
 

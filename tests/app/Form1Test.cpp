@@ -11,6 +11,7 @@
 #include "MemorySettingsStore.h"
 #include "app/Form1.h"
 #include "app/ProcedureTrap.h"
+#include "split/LibreOfficeBridge.h"
 #include "split/PresenceCheck.h"
 
 using namespace fk;
@@ -184,6 +185,23 @@ TEST_F(Form1Test, MissingOfficeEndsTheProgramAfterTheMessage) {
     EXPECT_EQ(prompts.openedAddresses, QStringList{kOfficeDownloadPage});
     EXPECT_EQ(endCalls, 1);
     EXPECT_TRUE(window.programEnded());
+}
+
+TEST_F(Form1Test, RealBridgeWithoutAnOfficeEndsTheProgramAfterTheMessage) {
+    LibreOfficeBridge noOffice({QStringLiteral("/nonexistent/office/program/soffice"), true, {}});
+    Form1Services services{prompts,
+                           settings,
+                           noOffice,
+                           fileSystem,
+                           programFolder.path(),
+                           [] { return 0.5; },
+                           [](int) { return kDesktop; },
+                           [this] { ++endCalls; }};
+    Form1 window(std::move(services));
+    window.Form_Load();
+    EXPECT_EQ(prompts.messageTexts(), QStringList{OfficeMissingMessage()});
+    EXPECT_EQ(endCalls, 1);
+    EXPECT_FALSE(window.isVisible());
 }
 
 TEST_F(Form1Test, HelpShowsTheFixedMessageUnderTheApplicationTitle) {

@@ -106,6 +106,13 @@ protected:
         return *form;
     }
 
+    QString write(const QString& name, const QByteArray& bytes) const {
+        QFile file(inputs() + "/" + name);
+        file.open(QIODevice::WriteOnly);
+        file.write(bytes);
+        return file.fileName();
+    }
+
     QStringList outputNames() const { return QDir(outputs()).entryList(QDir::Files, QDir::Name); }
 
     // Each output holds its own page's text and no other page's.
@@ -203,12 +210,6 @@ TEST_F(SplitEndToEnd, ShippedSamplesLoadAndSplit) {
 }
 
 TEST_F(SplitEndToEnd, BadInputIsReportedAndTheRunGoesOn) {
-    const auto write = [&](const QString& name, const QByteArray& bytes) {
-        QFile file(inputs() + "/" + name);
-        file.open(QIODevice::WriteOnly);
-        file.write(bytes);
-        return file.fileName();
-    };
     const QStringList bad{
         inputs() + "/missing.odt",
         write("corrupt.odt", QByteArray("PK\x03\x04 this is no zip archive at all", 36)),
@@ -228,12 +229,6 @@ TEST_F(SplitEndToEnd, BadInputIsReportedAndTheRunGoesOn) {
 }
 
 TEST_F(SplitEndToEnd, OddFilesNamedLikeDocumentsNeverStopTheRun) {
-    const auto write = [&](const QString& name, const QByteArray& bytes) {
-        QFile file(inputs() + "/" + name);
-        file.open(QIODevice::WriteOnly);
-        file.write(bytes);
-        return file.fileName();
-    };
     Form1& main = window(office_->bridge());
     main.documents().AppendDocument(write("empty.odt", {}));
     main.documents().AppendDocument(write("text.odt", "plain text that only pretends to be a document\n"));

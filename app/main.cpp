@@ -1,5 +1,6 @@
 #include <QApplication>
 #include <QScreen>
+#include <cstdio>
 #include <cstdlib>
 
 #include "app/Form1.h"
@@ -25,7 +26,12 @@ int main(int argc, char* argv[]) {
                                fk::ProgramFolder(),
                                fk::TimerSeededRandom(),
                                fk::GetSpecialFolderPath,
-                               [] { std::exit(0); }};
+                               [] {
+                                   // At once, as the window closes: every setting is already on disk, and
+                                   // the office runtime's own exit handlers must not race its bridge threads.
+                                   std::fflush(nullptr);
+                                   std::_Exit(0);
+                               }};
 
     fk::Form1 form(std::move(services));
     prompts.setOwner(&form);

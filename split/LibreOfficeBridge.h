@@ -37,6 +37,7 @@ public:
     bool jumpToPage(const office::Ref& viewCursor, int page) override;
     int getPage(const office::Ref& viewCursor) override;
     bool isCollapsed(const office::Ref& viewCursor) override;
+    bool isInTable(const office::Ref& viewCursor) override;
     void executeDispatch(const office::Ref& dispatcher, const office::Ref& frame, const QString& command,
                          const QString& targetFrame, int searchFlags,
                          const office::Arguments& arguments) override;

@@ -42,6 +42,8 @@ public:
     virtual int getPage(const Ref& viewCursor) = 0;
     // True when the view cursor selects nothing.
     virtual bool isCollapsed(const Ref& viewCursor) = 0;
+    // True when the view cursor stands inside a table.
+    virtual bool isInTable(const Ref& viewCursor) = 0;
     virtual void executeDispatch(const Ref& dispatcher, const Ref& frame, const QString& command,
                                  const QString& targetFrame, int searchFlags, const Arguments& arguments) = 0;
     virtual void Close(const Ref& document, bool deliverOwnership) = 0;

@@ -89,6 +89,34 @@ void SplitRun::ensureOnPage(const office::Ref& viewCursor, int page) {
     }
 }
 
+void SplitRun::dispatch(const office::Ref& dispatcher, const office::Ref& frame, const char* command) {
+    bridge_.executeDispatch(dispatcher, frame, QString::fromLatin1(command), {}, 0, {});
+}
+
+void SplitRun::copyPageThatBeginsInATable(const office::Ref& dispatcher, const office::Ref& inputFrame,
+                                          const office::Ref& pageFrame, const office::Ref& viewCursor, int page) {
+    // Each table at the top of the page is copied whole; then the rest of the page as usual.
+    for (int table = 0; table < kMaxLeadingTables; ++table) {
+        dispatch(dispatcher, inputFrame, ".uno:SelectTable");
+        dispatch(dispatcher, inputFrame, ".uno:Copy");
+        dispatch(dispatcher, pageFrame, ".uno:GoToEndOfDoc");
+        dispatch(dispatcher, pageFrame, ".uno:Paste");
+        for (int row = 0; bridge_.isInTable(viewCursor); ++row) {
+            if (row == kMaxTableRows) throw RuntimeError(440, QStringLiteral("A table on page %1 has no end").arg(page));
+            dispatch(dispatcher, inputFrame, ".uno:GoDown");
+        }
+        if (bridge_.getPage(viewCursor) != page) return;  // the table filled the page
+        dispatch(dispatcher, inputFrame, ".uno:GoToEndOfPageSel");
+        if (!bridge_.isCollapsed(viewCursor)) {
+            dispatch(dispatcher, inputFrame, ".uno:Copy");
+            dispatch(dispatcher, pageFrame, ".uno:GoToEndOfDoc");
+            dispatch(dispatcher, pageFrame, ".uno:Paste");
+            return;
+        }
+        if (!bridge_.isInTable(viewCursor)) return;
+    }
+}
+
 void SplitRun::splitDocument(ProcedureTrap& trap, const QString& path) {
     DocumentSteps steps(trap, bridge_);
     office::Ref serviceManager, desktop, input, dispatcher, controller, viewCursor, inputFrame;
@@ -120,19 +148,16 @@ void SplitRun::splitDocument(ProcedureTrap& trap, const QString& path) {
     }) && steps.run(138, [&] { inputFrame = bridge_.getFrame(bridge_.getCurrentController(input)); });
 
     for (int page = 1; usable && page <= pageCount; ++page) {  // 140
-        // With nothing selected (a page that begins inside a table, a blank page) a copy would leave the
-        // clipboard as it was, and the paste would repeat the page copied before.
+        // With nothing selected a copy would leave the clipboard as it was, and the paste would repeat
+        // the page copied before. Nothing is selected on a blank page, and on a page that begins inside
+        // a table: the office does not extend a selection out of a table cell.
         bool selected = false;
+        bool startsInTable = false;
         steps.run(142, [&] {
             bridge_.executeDispatch(dispatcher, inputFrame, QStringLiteral(".uno:GoToEndOfPageSel"), {}, 0,
                                     none);
-            if (bridge_.isCollapsed(viewCursor)) {
-                throw RuntimeError(
-                    440, QStringLiteral("Nothing could be selected on page %1; its page document is "
-                                        "stored empty")
-                             .arg(page));
-            }
-            selected = true;
+            selected = !bridge_.isCollapsed(viewCursor);
+            if (!selected) startsInTable = bridge_.isInTable(viewCursor);
         });
         if (selected) {
             steps.run(144, [&] {
@@ -151,6 +176,9 @@ void SplitRun::splitDocument(ProcedureTrap& trap, const QString& path) {
             steps.run(152, [&] {
                 bridge_.executeDispatch(dispatcher, pageFrame, QStringLiteral(".uno:Paste"), {}, 0, none);
             });
+        }
+        if (pageOpen && startsInTable) {
+            steps.run(152, [&] { copyPageThatBeginsInATable(dispatcher, inputFrame, pageFrame, viewCursor, page); });
         }
         office::Arguments store(2);
         steps.run(154,

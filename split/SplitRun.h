@@ -42,6 +42,13 @@ public:
 private:
     void splitDocument(ProcedureTrap& trap, const QString& path);
     void ensureOnPage(const office::Ref& viewCursor, int page);
+    void dispatch(const office::Ref& dispatcher, const office::Ref& frame, const char* command);
+    void copyPageThatBeginsInATable(const office::Ref& dispatcher, const office::Ref& inputFrame,
+                                    const office::Ref& pageFrame, const office::Ref& viewCursor, int page);
+
+    // Bounds for walking out of tables, so that a document the office misreports cannot hold the run.
+    static constexpr int kMaxLeadingTables = 100;
+    static constexpr int kMaxTableRows = 100000;
 
     office::OfficeBridge& bridge_;
     Prompts& prompts_;

@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include <com/sun/star/beans/PropertyValue.hpp>
+#include <com/sun/star/beans/XPropertySet.hpp>
 #include <com/sun/star/bridge/XBridge.hpp>
 #include <com/sun/star/bridge/XBridgeFactory.hpp>
 #include <com/sun/star/connection/NoConnectException.hpp>
@@ -198,6 +199,14 @@ public:
     bool jumpToPage(const fk::office::Ref& viewCursor, int page) override {
         return call([&] {
             return bool(as<css::text::XPageCursor>(viewCursor)->jumpToPage(static_cast<sal_Int16>(page)));
+        });
+    }
+
+    bool isInTable(const fk::office::Ref& viewCursor) override {
+        return call([&] {
+            const css::uno::Any table = as<css::beans::XPropertySet>(viewCursor)->getPropertyValue("TextTable");
+            return table.hasValue() && table.getValueTypeClass() == css::uno::TypeClass_INTERFACE &&
+                   static_cast<const Reference<css::uno::XInterface>*>(table.getValue())->is();
         });
     }
 

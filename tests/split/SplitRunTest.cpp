@@ -268,15 +268,24 @@ TEST_F(SplitRunTest, StalledMoveToTheNextPageIsMended) {
     EXPECT_EQ(office.stored.value(out.filePath("table-spans_0002.odt")), ToFileUrl(path) + "#2");
 }
 
-TEST_F(SplitRunTest, EmptySelectionNeverRepeatsThePreviousPage) {
+TEST_F(SplitRunTest, BlankPageIsStoredEmptyNeverAsThePreviousPage) {
     const QString path = input("gap.odt", 3);
     office.emptySelectionOnPages = {2};
     run.PushButton7_Click();
-    ASSERT_EQ(prompts.messages.size(), 2);
-    EXPECT_EQ(prompts.messages[0].text,
-              reportFor(142, "Nothing could be selected on page 2; its page document is stored empty"));
+    EXPECT_EQ(prompts.messageTexts(), QStringList{"Done."});
     EXPECT_EQ(office.stored.value(out.filePath("gap_0002.odt")), "");
     EXPECT_EQ(office.stored.value(out.filePath("gap_0003.odt")), ToFileUrl(path) + "#3");
+}
+
+TEST_F(SplitRunTest, PageThatBeginsInATableGetsTheTableAndTheRestOfThePage) {
+    const QString path = input("form.odt", 3);
+    office.tableStartPages = {1, 3};
+    run.PushButton7_Click();
+    EXPECT_EQ(prompts.messageTexts(), QStringList{"Done."});
+    const QString url = ToFileUrl(path);
+    EXPECT_EQ(office.stored.value(out.filePath("form_0001.odt")), url + "#1#table+" + url + "#1");
+    EXPECT_EQ(office.stored.value(out.filePath("form_0002.odt")), url + "#2");
+    EXPECT_EQ(office.stored.value(out.filePath("form_0003.odt")), url + "#3#table+" + url + "#3");
 }
 
 TEST_F(SplitRunTest, CursorThatCannotBeMovedStopsTheDocumentInsteadOfRepeatingAPage) {

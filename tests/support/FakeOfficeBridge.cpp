@@ -11,6 +11,8 @@ struct FakeOfficeBridge::Document {
     QString url;
     int pages = 1;
     int cursorPage = 1;
+    bool inTable = false;
+    QString selection;
     QString content;
     bool closed = false;
 };
@@ -52,6 +54,12 @@ void FakeOfficeBridge::record(const QString& call) {
         throw RuntimeError(440, QStringLiteral("Automation error: the office has gone away"));
     }
     if (refuse.contains(call)) throw RuntimeError(440, QStringLiteral("Automation error: refused ") + call);
+}
+
+static void arrive(FakeOfficeBridge& office, Document& doc, int page) {
+    doc.cursorPage = page;
+    doc.inTable = office.tableStartPages.contains(page);
+    doc.selection.clear();
 }
 
 std::shared_ptr<Document> FakeOfficeBridge::document(const office::Ref& object) {
@@ -130,7 +138,7 @@ office::Ref FakeOfficeBridge::getFrame(const office::Ref& controller) {
 bool FakeOfficeBridge::jumpToLastPage(const office::Ref& viewCursor) {
     record(QStringLiteral("jumpToLastPage"));
     auto doc = document(viewCursor);
-    doc->cursorPage = doc->pages;
+    arrive(*this, *doc, doc->pages);
     return true;
 }
 
@@ -138,7 +146,7 @@ bool FakeOfficeBridge::jumpToFirstPage(const office::Ref& viewCursor) {
     record(QStringLiteral("jumpToFirstPage"));
     auto doc = document(viewCursor);
     if (firstPageSticks) return false;
-    doc->cursorPage = 1;
+    arrive(*this, *doc, 1);
     return true;
 }
 
@@ -146,7 +154,7 @@ bool FakeOfficeBridge::jumpToPage(const office::Ref& viewCursor, int page) {
     record(QStringLiteral("jumpToPage(%1)").arg(page));
     auto doc = document(viewCursor);
     if (jumpToPageIgnored || page < 1 || page > doc->pages) return false;
-    doc->cursorPage = page;
+    arrive(*this, *doc, page);
     return true;
 }
 
@@ -157,7 +165,12 @@ int FakeOfficeBridge::getPage(const office::Ref& viewCursor) {
 
 bool FakeOfficeBridge::isCollapsed(const office::Ref& viewCursor) {
     record(QStringLiteral("isCollapsed"));
-    return emptySelectionOnPages.contains(document(viewCursor)->cursorPage);
+    return document(viewCursor)->selection.isEmpty();
+}
+
+bool FakeOfficeBridge::isInTable(const office::Ref& viewCursor) {
+    record(QStringLiteral("isInTable"));
+    return document(viewCursor)->inTable;
 }
 
 void FakeOfficeBridge::executeDispatch(const office::Ref& dispatcher, const office::Ref& frame,
@@ -172,12 +185,22 @@ void FakeOfficeBridge::executeDispatch(const office::Ref& dispatcher, const offi
                .arg(names.join(',')));
     fake(dispatcher, QStringLiteral("DispatchHelper"));
     auto doc = document(frame);
-    if (command == QLatin1String(".uno:Copy")) {
-        clipboard_ = doc->url + QLatin1Char('#') + QString::number(doc->cursorPage);
+    const QString pageText = doc->url + QLatin1Char('#') + QString::number(doc->cursorPage);
+    if (command == QLatin1String(".uno:GoToEndOfPageSel")) {
+        const bool nothing = doc->inTable || emptySelectionOnPages.contains(doc->cursorPage);
+        doc->selection = nothing ? QString() : pageText;
+    } else if (command == QLatin1String(".uno:SelectTable")) {
+        if (doc->inTable) doc->selection = pageText + QStringLiteral("#table");
+    } else if (command == QLatin1String(".uno:GoDown")) {
+        doc->inTable = false;
+        doc->selection.clear();
+    } else if (command == QLatin1String(".uno:Copy")) {
+        // Like the office, a copy without a selection leaves the clipboard as it was.
+        if (!doc->selection.isEmpty()) clipboard_ = doc->selection;
     } else if (command == QLatin1String(".uno:Paste")) {
-        doc->content = clipboard_;
+        doc->content += (doc->content.isEmpty() ? QString() : QStringLiteral("+")) + clipboard_;
     } else if (command == QLatin1String(".uno:GoToStartOfNextPage")) {
-        if (!stallOnPages.contains(doc->cursorPage) && doc->cursorPage < doc->pages) ++doc->cursorPage;
+        if (!stallOnPages.contains(doc->cursorPage) && doc->cursorPage < doc->pages) arrive(*this, *doc, doc->cursorPage + 1);
     } else if (command == QLatin1String(".uno:SaveAs")) {
         const QString path = QUrl(arguments.value(0).value.toString()).toLocalFile();
         stored.insert(path, doc->content);

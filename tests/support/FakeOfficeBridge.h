@@ -29,6 +29,7 @@ public:
     bool jumpToPage(const office::Ref& viewCursor, int page) override;
     int getPage(const office::Ref& viewCursor) override;
     bool isCollapsed(const office::Ref& viewCursor) override;
+    bool isInTable(const office::Ref& viewCursor) override;
     void executeDispatch(const office::Ref& dispatcher, const office::Ref& frame, const QString& command,
                          const QString& targetFrame, int searchFlags,
                          const office::Arguments& arguments) override;
@@ -55,6 +56,8 @@ public:
     bool jumpToPageIgnored = false;
     // Selecting to the end of these pages selects nothing.
     QSet<int> emptySelectionOnPages;
+    // These pages begin inside a table.
+    QSet<int> tableStartPages;
     // SaveAs reports success but writes nothing.
     bool skipWrites = false;
 

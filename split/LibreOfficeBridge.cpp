@@ -106,7 +106,9 @@ int LibreOfficeBridge::getPage(const office::Ref& viewCursor) {
 bool LibreOfficeBridge::isCollapsed(const office::Ref& viewCursor) {
     return session().isCollapsed(viewCursor);
 }
-bool LibreOfficeBridge::isInTable(const office::Ref& viewCursor) { return session().isInTable(viewCursor); }
+bool LibreOfficeBridge::isInTable(const office::Ref& viewCursor) {
+    return session().isInTable(viewCursor);
+}
 void LibreOfficeBridge::executeDispatch(const office::Ref& dispatcher, const office::Ref& frame,
                                         const QString& command, const QString& targetFrame, int searchFlags,
                                         const office::Arguments& arguments) {

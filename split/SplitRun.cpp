@@ -94,7 +94,8 @@ void SplitRun::dispatch(const office::Ref& dispatcher, const office::Ref& frame,
 }
 
 void SplitRun::copyPageThatBeginsInATable(const office::Ref& dispatcher, const office::Ref& inputFrame,
-                                          const office::Ref& pageFrame, const office::Ref& viewCursor, int page) {
+                                          const office::Ref& pageFrame, const office::Ref& viewCursor,
+                                          int page) {
     // Each table at the top of the page is copied whole; then the rest of the page as usual.
     for (int table = 0; table < kMaxLeadingTables; ++table) {
         dispatch(dispatcher, inputFrame, ".uno:SelectTable");
@@ -102,7 +103,8 @@ void SplitRun::copyPageThatBeginsInATable(const office::Ref& dispatcher, const o
         dispatch(dispatcher, pageFrame, ".uno:GoToEndOfDoc");
         dispatch(dispatcher, pageFrame, ".uno:Paste");
         for (int row = 0; bridge_.isInTable(viewCursor); ++row) {
-            if (row == kMaxTableRows) throw RuntimeError(440, QStringLiteral("A table on page %1 has no end").arg(page));
+            if (row == kMaxTableRows)
+                throw RuntimeError(440, QStringLiteral("A table on page %1 has no end").arg(page));
             dispatch(dispatcher, inputFrame, ".uno:GoDown");
         }
         if (bridge_.getPage(viewCursor) != page) return;  // the table filled the page
@@ -178,7 +180,9 @@ void SplitRun::splitDocument(ProcedureTrap& trap, const QString& path) {
             });
         }
         if (pageOpen && startsInTable) {
-            steps.run(152, [&] { copyPageThatBeginsInATable(dispatcher, inputFrame, pageFrame, viewCursor, page); });
+            steps.run(152, [&] {
+                copyPageThatBeginsInATable(dispatcher, inputFrame, pageFrame, viewCursor, page);
+            });
         }
         office::Arguments store(2);
         steps.run(154,

@@ -204,7 +204,8 @@ public:
 
     bool isInTable(const fk::office::Ref& viewCursor) override {
         return call([&] {
-            const css::uno::Any table = as<css::beans::XPropertySet>(viewCursor)->getPropertyValue("TextTable");
+            const css::uno::Any table =
+                as<css::beans::XPropertySet>(viewCursor)->getPropertyValue("TextTable");
             return table.hasValue() && table.getValueTypeClass() == css::uno::TypeClass_INTERFACE &&
                    static_cast<const Reference<css::uno::XInterface>*>(table.getValue())->is();
         });

@@ -200,7 +200,8 @@ void FakeOfficeBridge::executeDispatch(const office::Ref& dispatcher, const offi
     } else if (command == QLatin1String(".uno:Paste")) {
         doc->content += (doc->content.isEmpty() ? QString() : QStringLiteral("+")) + clipboard_;
     } else if (command == QLatin1String(".uno:GoToStartOfNextPage")) {
-        if (!stallOnPages.contains(doc->cursorPage) && doc->cursorPage < doc->pages) arrive(*this, *doc, doc->cursorPage + 1);
+        if (!stallOnPages.contains(doc->cursorPage) && doc->cursorPage < doc->pages)
+            arrive(*this, *doc, doc->cursorPage + 1);
     } else if (command == QLatin1String(".uno:SaveAs")) {
         const QString path = QUrl(arguments.value(0).value.toString()).toLocalFile();
         stored.insert(path, doc->content);

@@ -32,7 +32,7 @@ public:
     // The chosen file's path; for several files the folder, then each name after a NUL character;
     // the empty text on Cancel. Throws RuntimeError 20476 when the answer does not fit the dialog's buffer.
     virtual QString openFileDialog(const FileDialogRequest& request) = 0;
-    // The chosen folder, without a trailing separator unless it is the root; empty on Cancel.
+    // The chosen folder as the dialog gives it; empty on Cancel.
     virtual QString browseForFolder(const QString& title, const QString& startFolder) = 0;
     // Opens a web address or a folder with the desktop's default handler, without waiting for it.
     virtual bool openExternally(const QString& address) = 0;

@@ -8,8 +8,6 @@
 #include <QMessageBox>
 #include <QUrl>
 
-#include "fsutil/Platform.h"
-
 namespace fk {
 
 QString QtPrompts::displayText(const QString& text) {
@@ -65,9 +63,7 @@ QString QtPrompts::openFileDialog(const FileDialogRequest& request) {
 
 QString QtPrompts::browseForFolder(const QString& title, const QString& startFolder) {
     const QString start = QFileInfo(startFolder).isDir() ? startFolder : QString();
-    QString folder = QFileDialog::getExistingDirectory(owner_, title, start, QFileDialog::ShowDirsOnly);
-    while (folder.size() > 1 && folder.endsWith(platform::kPathSeparator)) folder.chop(1);
-    return folder;
+    return QFileDialog::getExistingDirectory(owner_, title, start, QFileDialog::ShowDirsOnly);
 }
 
 bool QtPrompts::openExternally(const QString& address) {

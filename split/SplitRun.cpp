@@ -76,7 +76,6 @@ void SplitRun::PushButton7_Click() {
         trap.step(182, [&] { prompts_.messageBox(kDoneMessage, kOkOnly); });
     }
     trap.step(188, [&] { isSplitting_ = false; });
-    isSplitting_ = false;
 }
 
 void SplitRun::ensureOnPage(const office::Ref& viewCursor, int page) {
@@ -156,15 +155,12 @@ void SplitRun::splitDocument(ProcedureTrap& trap, const QString& path) {
         bool selected = false;
         bool startsInTable = false;
         steps.run(142, [&] {
-            bridge_.executeDispatch(dispatcher, inputFrame, QStringLiteral(".uno:GoToEndOfPageSel"), {}, 0,
-                                    none);
+            dispatch(dispatcher, inputFrame, ".uno:GoToEndOfPageSel");
             selected = !bridge_.isCollapsed(viewCursor);
             if (!selected) startsInTable = bridge_.isInTable(viewCursor);
         });
         if (selected) {
-            steps.run(144, [&] {
-                bridge_.executeDispatch(dispatcher, inputFrame, QStringLiteral(".uno:Copy"), {}, 0, none);
-            });
+            steps.run(144, [&] { dispatch(dispatcher, inputFrame, ".uno:Copy"); });
         }
         QString pagePath;
         steps.run(146, [&] { pagePath = PageFilePath(window_.outputFolderText(), path, page); });
@@ -175,9 +171,7 @@ void SplitRun::splitDocument(ProcedureTrap& trap, const QString& path) {
             pageFrame = bridge_.getFrame(bridge_.getCurrentController(pageDocument));
         });
         if (pageOpen && selected) {
-            steps.run(152, [&] {
-                bridge_.executeDispatch(dispatcher, pageFrame, QStringLiteral(".uno:Paste"), {}, 0, none);
-            });
+            steps.run(152, [&] { dispatch(dispatcher, pageFrame, ".uno:Paste"); });
         }
         if (pageOpen && startsInTable) {
             steps.run(152, [&] {
@@ -200,8 +194,7 @@ void SplitRun::splitDocument(ProcedureTrap& trap, const QString& path) {
         bool onNextPage = true;
         if (page < pageCount) {  // 160
             onNextPage = steps.run(162, [&] {
-                bridge_.executeDispatch(dispatcher, inputFrame, QStringLiteral(".uno:GoToStartOfNextPage"),
-                                        {}, 0, none);
+                dispatch(dispatcher, inputFrame, ".uno:GoToStartOfNextPage");
                 ensureOnPage(viewCursor, page + 1);
             });
         }

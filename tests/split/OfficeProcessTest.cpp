@@ -59,6 +59,7 @@ TEST(OfficeProcess, StartsWithAPrivatePipeAndTheUsualFlags) {
     EXPECT_TRUE(arguments.contains("my%20profile"));
     process.start();
     EXPECT_NE(process.pipeName(), firstPipe);
+    settle(process);
 }
 
 TEST(OfficeProcess, VisibleOfficeForUsersHasNoHeadlessFlag) {

@@ -138,6 +138,8 @@ TEST_F(SplitRunTest, OnePageDocumentMakesTheCallsInOrder) {
     };
     EXPECT_EQ(office.calls, expected);
     EXPECT_EQ(prompts.messageTexts(), QStringList{"Done."});
+    EXPECT_EQ(window.values, QList<double>({100, 0}));
+    EXPECT_EQ(window.texts, QStringList({"Processing: Report.odt", "Progress Bar"}));
     EXPECT_EQ(office.openDocuments(), 0);
 }
 

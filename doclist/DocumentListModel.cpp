@@ -19,7 +19,7 @@ QVariant DocumentListModel::headerData(int section, Qt::Orientation orientation,
 }
 
 Qt::ItemFlags DocumentListModel::flags(const QModelIndex& index) const {
-    if (!index.isValid()) return Qt::ItemIsDropEnabled;
+    if (!index.isValid()) return Qt::NoItemFlags;
     return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
 }
 
@@ -36,14 +36,6 @@ bool DocumentListModel::removeRows(int row, int count, const QModelIndex& parent
     rows_.remove(row, count);
     endRemoveRows();
     return true;
-}
-
-Qt::DropActions DocumentListModel::supportedDropActions() const {
-    return Qt::CopyAction | Qt::MoveAction;
-}
-
-QStringList DocumentListModel::mimeTypes() const {
-    return {QStringLiteral("text/uri-list")};
 }
 
 void DocumentListModel::AppendDocument(const QString& path) {

@@ -19,8 +19,6 @@ public:
     Qt::ItemFlags flags(const QModelIndex& index) const override;
     bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
     bool removeRows(int row, int count, const QModelIndex& parent = {}) override;
-    Qt::DropActions supportedDropActions() const override;
-    QStringList mimeTypes() const override;
 
     // The one way a row is added: at the end, checked for nothing.
     void AppendDocument(const QString& path) override;

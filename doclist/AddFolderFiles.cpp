@@ -52,6 +52,15 @@ void appendFilesOf(const QStringList& folders, const QString& pattern, bool writ
     }
 }
 
+// Lines 112 to 128 of the folder scan.
+void scanFolder(ProcedureTrap& trap, const QString& folder, const QString& extension, DocumentSink& list,
+                FileSystem& fileSystem, Prompts& prompts, const std::function<void()>& yield) {
+    QStringList folders;
+    trap.step(112, [&] { folders.append(folder + platform::kPathSeparator); });
+    trap.step(114, [&] { GetSubDirectories2016(folders, true, fileSystem, prompts, yield); });
+    appendFilesOf(folders, QStringLiteral("*.") + extension, true, trap, 116, list, fileSystem);
+}
+
 }  // namespace
 
 bool IsWriterDocument(const QString& path) {
@@ -80,13 +89,15 @@ void PushButton6_Click(FolderScanServices& services, DocumentSink& list) {
     trap.step(108, [&] { services.settings.write(settings::kLastFolder, folder); });
 
     trap.step(110, [&] { services.pointer.set(WindowPointer::kHourglass); });
-    QStringList folders;
-    trap.step(112, [&] { folders.append(folder + platform::kPathSeparator); });
-    trap.step(114, [&] {
-        GetSubDirectories2016(folders, true, services.fileSystem, services.prompts, services.yield);
-    });
-    appendFilesOf(folders, QStringLiteral("*.") + extension, true, trap, 116, list, services.fileSystem);
+    scanFolder(trap, folder, extension, list, services.fileSystem, services.prompts, services.yield);
     trap.step(130, [&] { services.pointer.set(WindowPointer::kDefault); });
+}
+
+void AddWriterDocumentsInFolder(const QString& folder, const QString& extension, DocumentSink& list,
+                                FileSystem& fileSystem, Prompts& prompts,
+                                const std::function<void()>& yield) {
+    ProcedureTrap trap(prompts, procedure::kPushButton6);
+    scanFolder(trap, folder, extension, list, fileSystem, prompts, yield);
 }
 
 void AddDroppedPaths(const QStringList& paths, DocumentSink& list, FileSystem& fileSystem, Prompts& prompts,

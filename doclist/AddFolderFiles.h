@@ -30,6 +30,11 @@ struct FolderScanServices {
 // document of the folder tree in walk order.
 void PushButton6_Click(FolderScanServices& services, DocumentSink& list);
 
+// The scan behind "Add All Writer File(s) In Folder" once the extension and folder are known: every
+// Writer document of the folder tree, in walk order, reported under that procedure's name.
+void AddWriterDocumentsInFolder(const QString& folder, const QString& extension, DocumentSink& list,
+                                FileSystem& fileSystem, Prompts& prompts, const std::function<void()>& yield);
+
 // Files and folders dropped on the list: files as delivered, folders with every file of their tree.
 void AddDroppedPaths(const QStringList& paths, DocumentSink& list, FileSystem& fileSystem, Prompts& prompts,
                      const std::function<void()>& yield);

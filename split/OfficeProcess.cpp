@@ -1,5 +1,6 @@
 #include "split/OfficeProcess.h"
 
+#include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -92,9 +93,16 @@ void OfficeProcess::start() {
     ::posix_spawnattr_init(&attributes);
     ::posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
     ::posix_spawnattr_setpgroup(&attributes, 0);
+    posix_spawn_file_actions_t files;
+    ::posix_spawn_file_actions_init(&files);
+    if (options_.quiet) {
+        ::posix_spawn_file_actions_addopen(&files, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+        ::posix_spawn_file_actions_addopen(&files, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+    }
     pid_t pid = -1;
     const int spawned =
-        ::posix_spawn(&pid, storage.front().constData(), nullptr, &attributes, argv.data(), environ);
+        ::posix_spawn(&pid, storage.front().constData(), &files, &attributes, argv.data(), environ);
+    ::posix_spawn_file_actions_destroy(&files);
     ::posix_spawnattr_destroy(&attributes);
     if (spawned != 0) {
         state_ = State::Failed;
@@ -142,6 +150,11 @@ void OfficeProcess::stop() {
         pid_ = -1;
     }
     killGroupAfterGrace();
+}
+
+void OfficeProcess::abandon() {
+    const pid_t group = groupId_.load();
+    if (group > 0) ::kill(-group, SIGKILL);
 }
 
 void OfficeProcess::killGroupAfterGrace() {

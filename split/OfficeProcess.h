@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <atomic>
 
 namespace fk {
 
@@ -16,6 +17,8 @@ struct OfficeOptions {
     QString soffice;
     bool headless = false;
     QString profileFolder;
+    // The office's own messages on standard output and error are dropped (a command line has its own).
+    bool quiet = false;
 
     static OfficeOptions fromEnvironment();
     // The folder that holds soffice and the office's bootstrap files.
@@ -42,8 +45,13 @@ public:
     State state();
     // Ends the office this object started, by process id (TERM, then KILL after a grace period).
     void stop();
+    // Kills the office at once without waiting for it; safe to call from another thread, for an
+    // office that no longer answers. The owner's next state() sees it gone.
+    void abandon();
 
     pid_t pid() const { return pid_; }
+    // The office's process group (the office proper runs as a child of the wrapper); -1 when stopped.
+    pid_t groupId() const { return groupId_; }
     const QString& pipeName() const { return pipeName_; }
     QStringList arguments() const;
 
@@ -56,7 +64,7 @@ private:
     OfficeOptions options_;
     QString pipeName_;
     pid_t pid_ = -1;
-    pid_t groupId_ = -1;
+    std::atomic<pid_t> groupId_ = -1;
     State state_ = State::NotStarted;
 };
 

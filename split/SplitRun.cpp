@@ -185,11 +185,12 @@ void SplitRun::splitDocument(ProcedureTrap& trap, const QString& path) {
             store[1] = MakePropertyValue(bridge_, QStringLiteral("FilterName"), QStringLiteral("writer8"));
         });
         if (pageOpen) {
-            steps.run(158, [&] {
+            const bool stored = steps.run(158, [&] {
                 const OutputProbe probe(pagePath);
                 bridge_.executeDispatch(dispatcher, pageFrame, QStringLiteral(".uno:SaveAs"), {}, 0, store);
                 probe.verifyWritten();
             });
+            if (stored) window_.pageStored(page, pageCount);
         }
         bool onNextPage = true;
         if (page < pageCount) {  // 160

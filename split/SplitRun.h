@@ -19,6 +19,8 @@ public:
     virtual void setPointer(int pointer) = 0;
     // Lets the window handle pending events once.
     virtual void yield() = 0;
+    // Told after a page was stored; the main window has no use for it, the command line counts pages.
+    virtual void pageStored(int /*page*/, int /*pageCount*/) {}
 };
 
 inline const QString kDoneMessage = QStringLiteral("Done.");

@@ -1,6 +1,7 @@
 // The only code that speaks UNO. Built as a plugin that the program opens on first use.
 #include <atomic>
 #include <cstdlib>
+#include <mutex>
 
 #include <com/sun/star/beans/PropertyValue.hpp>
 #include <com/sun/star/beans/XPropertySet.hpp>
@@ -247,18 +248,29 @@ private:
     std::shared_ptr<std::atomic<bool>> alive_;
 };
 
+// One local UNO runtime per process, shared by every session: sessions may be made on several
+// threads at once (one per office), and the bootstrap reads the environment.
+Reference<css::uno::XComponentContext> localContext(const char* officeProgramFolder) {
+    static std::mutex guard;
+    static Reference<css::uno::XComponentContext> context;
+    const std::lock_guard lock(guard);
+    if (context.is()) return context;
+    // The local runtime finds its type and service registries through the office's bootstrap file.
+    if (std::getenv("URE_BOOTSTRAP") == nullptr) {
+        const std::string bootstrap =
+            std::string("vnd.sun.star.pathname:") + officeProgramFolder + "/fundamentalrc";
+        ::setenv("URE_BOOTSTRAP", bootstrap.c_str(), 0);
+    }
+    context = cppu::defaultBootstrap_InitialComponentContext();
+    return context;
+}
+
 }  // namespace
 
 extern "C" SAL_DLLPUBLIC_EXPORT fk::UnoSession* folioknife_create_uno_session(
     const char* officeProgramFolder) {
     try {
-        // The local UNO runtime finds its type and service registries through the office's bootstrap file.
-        if (std::getenv("URE_BOOTSTRAP") == nullptr) {
-            const std::string bootstrap =
-                std::string("vnd.sun.star.pathname:") + officeProgramFolder + "/fundamentalrc";
-            ::setenv("URE_BOOTSTRAP", bootstrap.c_str(), 0);
-        }
-        return new Session(cppu::defaultBootstrap_InitialComponentContext());
+        return new Session(localContext(officeProgramFolder));
     } catch (const css::uno::Exception&) {
         return nullptr;
     }

@@ -1,0 +1,133 @@
+#include "cli/CommandLine.h"
+
+#include <QCommandLineParser>
+#include <QDir>
+
+#include "fsutil/FileHelpers.h"
+#include "fsutil/Platform.h"
+#include "split/SplitRun.h"
+
+namespace fk::cli {
+
+namespace {
+
+QString absoluteFolderText(const QString& folder, const QString& workingFolder) {
+    QString path = QDir::cleanPath(QDir(workingFolder).absoluteFilePath(folder));
+    if (!path.endsWith(platform::kPathSeparator)) path += platform::kPathSeparator;
+    return path;
+}
+
+}  // namespace
+
+ParsedCommandLine ParseCommandLine(const QStringList& arguments, const QString& workingFolder) {
+    QCommandLineParser parser;
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    const QCommandLineOption output({QStringLiteral("o"), QStringLiteral("output")}, {},
+                                    QStringLiteral("DIR"));
+    const QCommandLineOption jobs({QStringLiteral("j"), QStringLiteral("jobs")}, {}, QStringLiteral("N"));
+    const QCommandLineOption timeout({QStringLiteral("t"), QStringLiteral("timeout")}, {},
+                                     QStringLiteral("SECONDS"));
+    const QCommandLineOption visible(QStringLiteral("visible"));
+    const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
+    parser.addOptions({output, jobs, timeout, visible, help});
+    parser.addPositionalArgument(QStringLiteral("INPUT"), {});
+
+    ParsedCommandLine parsed;
+    CommandLine& options = parsed.options;
+    if (!parser.parse(arguments)) {
+        parsed.error = parser.errorText();
+        return parsed;
+    }
+    options.help = parser.isSet(help);
+    if (options.help) return parsed;
+
+    if (parser.isSet(jobs)) {
+        bool ok = false;
+        options.jobs = parser.value(jobs).toInt(&ok);
+        if (!ok || options.jobs < 1 || options.jobs > kMaxJobs) {
+            parsed.error = QStringLiteral("--jobs takes a whole number from 1 to %1, not '%2'.")
+                               .arg(kMaxJobs)
+                               .arg(parser.value(jobs));
+            return parsed;
+        }
+    }
+    if (parser.isSet(timeout)) {
+        bool ok = false;
+        options.timeoutSeconds = parser.value(timeout).toDouble(&ok);
+        if (!ok || !(options.timeoutSeconds > 0)) {
+            parsed.error = QStringLiteral("--timeout takes a number of seconds above 0, not '%1'.")
+                               .arg(parser.value(timeout));
+            return parsed;
+        }
+    }
+    options.visible = parser.isSet(visible);
+    if (options.visible && options.jobs > 1) {
+        parsed.error = QStringLiteral(
+            "--visible works with one job only: visible offices share the desktop's clipboard.");
+        return parsed;
+    }
+    options.inputs = parser.positionalArguments();
+    if (options.inputs.isEmpty()) {
+        parsed.error = QStringLiteral("No input given: name documents or folders to split.");
+        return parsed;
+    }
+    options.outputFolder =
+        absoluteFolderText(parser.isSet(output) ? parser.value(output) : QStringLiteral("."), workingFolder);
+    if (!FolderExists(options.outputFolder)) {
+        parsed.error = options.outputFolder + QStringLiteral(": ") + kNoFolderMessage;
+    }
+    return parsed;
+}
+
+QString UsageText() {
+    return QStringLiteral(R"(NAME
+    folioknife-split - split word-processor documents into one-page documents
+
+SYNOPSIS
+    folioknife-split [-o DIR] [--jobs N] [--timeout SECONDS] [--visible] INPUT...
+
+DESCRIPTION
+    Every INPUT document is opened by LibreOffice, and each of its pages is copied into a new
+    Writer document stored as NAME_0001.odt, NAME_0002.odt, ... in the output folder, exactly as
+    the Folioknife window does it. An INPUT folder adds every Writer document (.odt, .ott, .stw,
+    .sxw) of its tree. Input documents are never changed; existing outputs of the same name are
+    replaced. Documents whose names give the same output names are split one after the other, in
+    the order given, so that the last one wins whatever the number of jobs.
+
+OPTIONS
+    -o, --output DIR
+        Folder for the one-page documents; it must exist. Default: the current folder.
+    -j, --jobs N
+        Split N documents at once, each on an office of its own (own profile, own pipe).
+        Default: 1.
+    -t, --timeout SECONDS
+        Deadline per document. An office that has not finished the document by then is
+        killed, the document is reported as failed, and a new office takes the next one.
+    --visible
+        Show the office's windows (one job only). Without it the office runs headless and no
+        display is needed.
+    -h, --help
+        Show this text.
+
+OUTPUT
+    On a terminal, a live bar with documents and pages done, pages per second and the time
+    left; otherwise one line per document. A summary ends the run. Errors go to standard
+    error in the words of the Folioknife window's error report.
+
+EXIT STATUS
+    0   every document was split
+    1   at least one document, page or input failed
+    2   usage error: unknown option, no input, or the output folder does not exist
+
+ENVIRONMENT
+    FOLIOKNIFE_SOFFICE   the soffice program to start (default: soffice on PATH)
+    XDG_CACHE_HOME       office profiles are kept in $XDG_CACHE_HOME/folioknife/offices
+                         (default ~/.cache/folioknife/offices), one per job
+
+EXAMPLES
+    folioknife-split -o pages/ report.odt letters/
+    folioknife-split --jobs 2 --timeout 300 -o /srv/pages /srv/incoming
+)");
+}
+
+}  // namespace fk::cli

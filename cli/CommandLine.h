@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace fk::cli {
+
+inline constexpr int kExitSplit = 0;
+inline constexpr int kExitSomeFailed = 1;
+inline constexpr int kExitUsage = 2;
+// More offices than this only fight over memory and cores.
+inline constexpr int kMaxJobs = 64;
+
+struct CommandLine {
+    QStringList inputs;
+    QString outputFolder;  // absolute, ending in a separator, as the output folder box holds it
+    int jobs = 1;
+    double timeoutSeconds = 0;  // 0: no deadline
+    bool visible = false;
+    bool help = false;
+};
+
+struct ParsedCommandLine {
+    CommandLine options;
+    QString error;  // not empty: a usage error
+};
+
+// Reads the arguments (program name first). Relative paths are taken from workingFolder.
+ParsedCommandLine ParseCommandLine(const QStringList& arguments, const QString& workingFolder);
+
+QString UsageText();
+
+}  // namespace fk::cli

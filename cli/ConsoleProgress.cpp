@@ -1,0 +1,163 @@
+#include "cli/ConsoleProgress.h"
+
+#include <cmath>
+
+#include "cli/CommandLine.h"
+
+namespace fk::cli {
+
+namespace {
+constexpr int kBarWidth = 24;
+const QString kProgramName = QStringLiteral("folioknife-split");
+
+QString pagesText(int pages) {
+    return pages == 1 ? QStringLiteral("1 page") : QStringLiteral("%1 pages").arg(pages);
+}
+}  // namespace
+
+int BatchSummary::exitStatus() const {
+    return failed == 0 && inputProblems == 0 ? kExitSplit : kExitSomeFailed;
+}
+
+BatchSummary Summarize(const QList<DocumentResult>& results, int inputProblems, double seconds) {
+    BatchSummary summary;
+    summary.documents = static_cast<int>(results.size());
+    for (const DocumentResult& result : results) {
+        if (!result.succeeded()) ++summary.failed;
+        summary.pages += result.pagesStored;
+    }
+    summary.inputProblems = inputProblems;
+    summary.seconds = seconds;
+    return summary;
+}
+
+ConsoleProgress::ConsoleProgress(QTextStream& out, QTextStream& err, bool live, int documentCount,
+                                 std::function<double()> secondsSinceStart)
+    : out_(out), err_(err), live_(live), documentCount_(documentCount), now_(std::move(secondsSinceStart)) {}
+
+QString ConsoleProgress::terminalText(const QString& text) {
+    QString result = text;
+    result.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    result.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return result;
+}
+
+QString ConsoleProgress::clock(double seconds) {
+    const long total = std::lround(std::max(0.0, seconds));
+    const QString minutesAndSeconds =
+        QStringLiteral("%1:%2").arg((total / 60) % 60).arg(total % 60, 2, 10, QLatin1Char('0'));
+    return total >= 3600
+               ? QStringLiteral("%1:%2").arg(total / 3600).arg(minutesAndSeconds.rightJustified(5, '0'))
+               : minutesAndSeconds;
+}
+
+void ConsoleProgress::documentStarted(const QString& path) {
+    inProgress_.insert(path, {0, 0});
+    redraw();
+}
+
+void ConsoleProgress::pageStored(const QString& path, int, int pageCount) {
+    auto& [stored, count] = inProgress_[path];
+    ++stored;
+    count = pageCount;
+    ++pages_;
+    redraw();
+}
+
+void ConsoleProgress::report(const QString& path, const QString& text) {
+    clearLive();
+    err_ << kProgramName << ": " << path << ":\n" << terminalText(text) << "\n";
+    err_.flush();
+    redraw();
+}
+
+void ConsoleProgress::documentFinished(const DocumentResult& result) {
+    inProgress_.remove(result.path);
+    ++finished_;
+    if (!live_) {
+        QString outcome;
+        if (result.succeeded()) {
+            outcome = pagesText(result.pagesStored);
+        } else if (result.timedOut) {
+            outcome = QStringLiteral("FAILED (timed out), %1 stored").arg(pagesText(result.pagesStored));
+        } else if (result.pageCount > 0) {
+            outcome =
+                QStringLiteral("FAILED, %1 of %2 pages stored").arg(result.pagesStored).arg(result.pageCount);
+        } else {
+            outcome = QStringLiteral("FAILED, %1 stored").arg(pagesText(result.pagesStored));
+        }
+        out_ << QStringLiteral("[%1/%2] %3: %4 in %5 s\n")
+                    .arg(finished_)
+                    .arg(documentCount_)
+                    .arg(result.path, outcome)
+                    .arg(result.seconds, 0, 'f', 1);
+        out_.flush();
+    }
+    redraw();
+}
+
+void ConsoleProgress::idle() {
+    redraw();
+}
+
+void ConsoleProgress::problem(const QString& text) {
+    clearLive();
+    err_ << kProgramName << ": " << terminalText(text) << "\n";
+    err_.flush();
+    redraw();
+}
+
+QString ConsoleProgress::statusLine() const {
+    double done = finished_;
+    for (const auto& [stored, count] : inProgress_) {
+        if (count > 0) done += static_cast<double>(stored) / count;
+    }
+    const double fraction = documentCount_ > 0 ? std::min(1.0, done / documentCount_) : 1.0;
+    const int filled = static_cast<int>(fraction * kBarWidth);
+    const double elapsed = now_();
+    const QString rate = elapsed > 0 ? QString::number(pages_ / elapsed, 'f', 1) : QStringLiteral("0.0");
+    const QString left = fraction > 0 ? clock(elapsed * (1 - fraction) / fraction) : QStringLiteral("--:--");
+    return QStringLiteral("[%1%2] %3/%4 documents  %5 pages  %6 pages/s  %7 left")
+        .arg(QString(filled, QLatin1Char('#')), QString(kBarWidth - filled, QLatin1Char('.')))
+        .arg(finished_)
+        .arg(documentCount_)
+        .arg(pages_)
+        .arg(rate, left);
+}
+
+void ConsoleProgress::redraw() {
+    if (!live_) return;
+    out_ << "\r\x1b[K" << statusLine();
+    out_.flush();
+    lineShown_ = true;
+}
+
+void ConsoleProgress::clearLive() {
+    if (!live_ || !lineShown_) return;
+    out_ << "\r\x1b[K";
+    out_.flush();
+    lineShown_ = false;
+}
+
+void ConsoleProgress::summary(const BatchSummary& summary) {
+    if (live_) {
+        redraw();
+        out_ << "\n";
+        lineShown_ = false;
+    }
+    out_ << QStringLiteral("%1 documents: %2 split, %3 failed\n")
+                .arg(summary.documents)
+                .arg(summary.documents - summary.failed)
+                .arg(summary.failed);
+    if (summary.inputProblems > 0)
+        out_ << QStringLiteral("%1 of the inputs could not be read fully\n").arg(summary.inputProblems);
+    const double rate = summary.seconds > 0 ? summary.pages / summary.seconds : 0;
+    out_ << QStringLiteral("%1 written in %2 (%3 pages/s)\n")
+                .arg(pagesText(summary.pages))
+                .arg(summary.seconds < 60 ? QString::number(summary.seconds, 'f', 1) + QStringLiteral(" s")
+                                          : clock(summary.seconds))
+                .arg(rate, 0, 'f', 1);
+    out_.flush();
+}
+
+}  // namespace fk::cli

@@ -1,0 +1,59 @@
+#pragma once
+
+#include <QHash>
+#include <QTextStream>
+#include <functional>
+
+#include "cli/BatchSplit.h"
+
+namespace fk::cli {
+
+struct BatchSummary {
+    int documents = 0;
+    int failed = 0;
+    int pages = 0;
+    int inputProblems = 0;
+    double seconds = 0;
+    int exitStatus() const;
+};
+
+BatchSummary Summarize(const QList<DocumentResult>& results, int inputProblems, double seconds);
+
+// Progress and errors of a command-line run. On a terminal one live line (a bar, documents and
+// pages done, rate, time left) that error reports interrupt; otherwise one line per document.
+class ConsoleProgress : public BatchObserver {
+public:
+    ConsoleProgress(QTextStream& out, QTextStream& err, bool live, int documentCount,
+                    std::function<double()> secondsSinceStart);
+
+    void documentStarted(const QString& path) override;
+    void pageStored(const QString& path, int page, int pageCount) override;
+    void report(const QString& path, const QString& text) override;
+    void documentFinished(const DocumentResult& result) override;
+    void idle() override;
+
+    // A problem outside any document (an input that cannot be read).
+    void problem(const QString& text);
+    void summary(const BatchSummary& summary);
+
+    // The error report's line breaks are the dialog's; a terminal wants its own.
+    static QString terminalText(const QString& text);
+    static QString clock(double seconds);
+
+private:
+    QString statusLine() const;
+    void redraw();
+    void clearLive();
+
+    QTextStream& out_;
+    QTextStream& err_;
+    bool live_;
+    int documentCount_;
+    std::function<double()> now_;
+    int finished_ = 0;
+    int pages_ = 0;
+    QHash<QString, std::pair<int, int>> inProgress_;  // path -> pages stored, page count
+    bool lineShown_ = false;
+};
+
+}  // namespace fk::cli

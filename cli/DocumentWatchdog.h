@@ -1,0 +1,37 @@
+#pragma once
+
+#include <chrono>
+#include <condition_variable>
+#include <functional>
+#include <mutex>
+#include <thread>
+
+namespace fk::cli {
+
+// A deadline for one document at a time: when it passes before disarm(), the expiry action runs
+// (on the watchdog's own thread, since the job's thread is the one that waits for the office).
+class DocumentWatchdog {
+public:
+    explicit DocumentWatchdog(std::function<void()> onExpiry);
+    ~DocumentWatchdog();
+    DocumentWatchdog(const DocumentWatchdog&) = delete;
+    DocumentWatchdog& operator=(const DocumentWatchdog&) = delete;
+
+    void arm(std::chrono::milliseconds timeout);
+    // Returns whether the deadline passed; once it returns, the expiry action is not running.
+    bool disarm();
+
+private:
+    void watch();
+
+    std::function<void()> onExpiry_;
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::chrono::steady_clock::time_point deadline_;
+    bool armed_ = false;
+    bool expired_ = false;
+    bool stopping_ = false;
+    std::thread thread_;
+};
+
+}  // namespace fk::cli

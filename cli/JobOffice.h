@@ -1,0 +1,20 @@
+#pragma once
+
+#include <memory>
+
+#include "split/OfficeBridge.h"
+
+namespace fk::cli {
+
+// The office one job splits its documents on.
+class JobOffice {
+public:
+    virtual ~JobOffice() = default;
+    virtual office::OfficeBridge& bridge() = 0;
+    // Starts an office unless one is listening; throws RuntimeError when none can be started.
+    virtual void ensureStarted() = 0;
+    // Kills an office that does not answer; called from another thread while a call may be waiting.
+    virtual void abandon() = 0;
+};
+
+}  // namespace fk::cli

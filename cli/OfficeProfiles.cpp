@@ -1,0 +1,49 @@
+#include "cli/OfficeProfiles.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <QDir>
+#include <QFile>
+
+#include "fsutil/RuntimeError.h"
+
+namespace fk::cli {
+
+namespace {
+// Enough for every job of many runs at once; beyond it something is wrong with the folder.
+constexpr int kMaxSlots = 1024;
+}  // namespace
+
+OfficeProfiles::OfficeProfiles(const QString& baseFolder, int count) {
+    if (!QDir().mkpath(baseFolder))
+        throw RuntimeError(75, QStringLiteral("Path/File access error: ") + baseFolder);
+    for (int slot = 1; slot <= kMaxSlots && folders_.size() < count; ++slot) {
+        const QString folder = baseFolder + QStringLiteral("/%1").arg(slot);
+        const QByteArray lockPath = QFile::encodeName(folder + QStringLiteral(".lock"));
+        const int lock = ::open(lockPath.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+        if (lock < 0) continue;
+        if (::flock(lock, LOCK_EX | LOCK_NB) != 0) {
+            ::close(lock);
+            continue;
+        }
+        locks_.push_back(lock);
+        folders_ << folder;
+    }
+    if (folders_.size() < count)
+        throw RuntimeError(75,
+                           QStringLiteral("Path/File access error: no free office profile in ") + baseFolder);
+}
+
+OfficeProfiles::~OfficeProfiles() {
+    for (const int lock : locks_) ::close(lock);
+}
+
+QString OfficeProfiles::defaultBaseFolder() {
+    QString cache = qEnvironmentVariable("XDG_CACHE_HOME");
+    if (cache.isEmpty()) cache = QDir::homePath() + QStringLiteral("/.cache");
+    return cache + QStringLiteral("/folioknife/offices");
+}
+
+}  // namespace fk::cli

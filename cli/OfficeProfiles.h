@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <vector>
+
+namespace fk::cli {
+
+// Office profile folders for the jobs of one run, kept between runs so that an office starts without
+// first building a profile. A folder is locked while a run uses it; a second run at the same time
+// takes other folders.
+class OfficeProfiles {
+public:
+    // Folders base/1, base/2, ...: the first `count` that no other run holds.
+    OfficeProfiles(const QString& baseFolder, int count);
+    ~OfficeProfiles();
+    OfficeProfiles(const OfficeProfiles&) = delete;
+    OfficeProfiles& operator=(const OfficeProfiles&) = delete;
+
+    const QStringList& folders() const { return folders_; }
+
+    // $XDG_CACHE_HOME/folioknife/offices, or ~/.cache/folioknife/offices.
+    static QString defaultBaseFolder();
+
+private:
+    QStringList folders_;
+    std::vector<int> locks_;
+};
+
+}  // namespace fk::cli

@@ -54,9 +54,11 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments, const QString& 
     if (parser.isSet(timeout)) {
         bool ok = false;
         options.timeoutSeconds = parser.value(timeout).toDouble(&ok);
-        if (!ok || !(options.timeoutSeconds > 0)) {
-            parsed.error = QStringLiteral("--timeout takes a number of seconds above 0, not '%1'.")
-                               .arg(parser.value(timeout));
+        if (!ok || !(options.timeoutSeconds > 0) || options.timeoutSeconds > kMaxTimeoutSeconds) {
+            parsed.error =
+                QStringLiteral("--timeout takes a number of seconds above 0 and up to %1, not '%2'.")
+                    .arg(kMaxTimeoutSeconds)
+                    .arg(parser.value(timeout));
             return parsed;
         }
     }

@@ -10,6 +10,8 @@ inline constexpr int kExitSomeFailed = 1;
 inline constexpr int kExitUsage = 2;
 // More offices than this only fight over memory and cores.
 inline constexpr int kMaxJobs = 64;
+// A week; beyond it a deadline means nothing, and the milliseconds must stay countable.
+inline constexpr int kMaxTimeoutSeconds = 7 * 24 * 3600;
 
 struct CommandLine {
     QStringList inputs;

@@ -1,0 +1,185 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <array>
+#include <atomic>
+#include <thread>
+
+#include "FakeOfficeBridge.h"
+#include "QtPrinters.h"
+#include "app/ProcedureTrap.h"
+#include "cli/BatchSplit.h"
+#include "split/MakePropertyValue.h"
+
+using namespace fk;
+using namespace fk::cli;
+using namespace std::chrono_literals;
+
+namespace {
+
+class FakeJobOffice : public JobOffice {
+public:
+    office::OfficeBridge& bridge() override { return office; }
+    void ensureStarted() override { office.createServiceManager(); }
+    void abandon() override { abandoned = true; }
+
+    test::FakeOfficeBridge office;
+    std::atomic<bool> abandoned = false;
+};
+
+// The batch owns what the factory makes; the test keeps the offices to look at afterwards.
+class BorrowedOffice : public JobOffice {
+public:
+    explicit BorrowedOffice(JobOffice& office) : office_(office) {}
+    office::OfficeBridge& bridge() override { return office_.bridge(); }
+    void ensureStarted() override { office_.ensureStarted(); }
+    void abandon() override { office_.abandon(); }
+
+private:
+    JobOffice& office_;
+};
+
+class RecordingObserver : public BatchObserver {
+public:
+    void documentStarted(const QString& path) override { started << path; }
+    void pageStored(const QString&, int, int) override { ++pages; }
+    void report(const QString& path, const QString& text) override { reports << path + " | " + text; }
+    void documentFinished(const DocumentResult& result) override { finished << result.path; }
+
+    QStringList started, finished, reports;
+    int pages = 0;
+};
+
+class BatchSplitTest : public ::testing::Test {
+protected:
+    QString input(const QString& relative, int pages) {
+        const QString path = in.filePath(relative);
+        for (FakeJobOffice& office : offices) office.office.documents.insert(ToFileUrl(path), pages);
+        return path;
+    }
+    QList<DocumentResult> run(const QList<QStringList>& groups, int jobs,
+                              std::chrono::milliseconds timeout = 0ms) {
+        BatchSettings settings;
+        settings.outputFolder = out.path() + "/";
+        settings.jobs = jobs;
+        settings.timeout = timeout;
+        BatchSplit batch(
+            settings, [this](int job) { return std::make_unique<BorrowedOffice>(offices.at(job)); },
+            observer);
+        return batch.run(groups);
+    }
+    QStringList outputs() const { return QDir(out.path()).entryList(QDir::Files, QDir::Name); }
+    QString output(const QString& name) const {
+        QFile file(out.filePath(name));
+        return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+    }
+
+    QTemporaryDir in, out;
+    std::array<FakeJobOffice, 3> offices;
+    RecordingObserver observer;
+};
+
+TEST_F(BatchSplitTest, SplitsEveryDocumentWithTheWindowsNames) {
+    const QString report = input("report.odt", 3);
+    const QString letter = input("letter.odt", 1);
+    const QList<DocumentResult> results = run({{report}, {letter}}, 1);
+
+    ASSERT_EQ(results.size(), 2);
+    EXPECT_TRUE(results[0].succeeded());
+    EXPECT_EQ(results[0].pageCount, 3);
+    EXPECT_EQ(results[0].pagesStored, 3);
+    EXPECT_EQ(outputs(),
+              (QStringList{"letter_0001.odt", "report_0001.odt", "report_0002.odt", "report_0003.odt"}));
+    EXPECT_EQ(observer.pages, 4);
+    EXPECT_EQ(observer.finished, (QStringList{report, letter}));
+    EXPECT_TRUE(observer.reports.isEmpty());
+    EXPECT_EQ(offices[0].office.starts, 1) << "one office for the whole run";
+    EXPECT_EQ(offices[0].office.openDocuments(), 0);
+}
+
+TEST_F(BatchSplitTest, ADocumentTheOfficeCannotOpenFailsAloneWithTheWindowsReport) {
+    const QString bad = in.filePath("bad.odt");
+    const QString good = input("good.odt", 2);
+    const QList<DocumentResult> results = run({{bad}, {good}}, 1);
+
+    ASSERT_EQ(results.size(), 2);
+    EXPECT_FALSE(results[0].succeeded());
+    EXPECT_EQ(results[0].reports, 1);
+    EXPECT_TRUE(results[1].succeeded());
+    ASSERT_EQ(observer.reports.size(), 1);
+    EXPECT_EQ(observer.reports[0],
+              bad + " | " +
+                  ProcedureTrap::message("Automation error: cannot load " + ToFileUrl(bad),
+                                         procedure::kPushButton7, 124));
+}
+
+TEST_F(BatchSplitTest, NoOfficeMeansEveryDocumentFailsWithOneReportEach) {
+    for (FakeJobOffice& office : offices) office.office.available = false;
+    const QList<DocumentResult> results = run({{input("a.odt", 1)}, {input("b.odt", 1)}}, 2);
+    ASSERT_EQ(results.size(), 2);
+    for (const DocumentResult& result : results) {
+        EXPECT_FALSE(result.succeeded());
+        EXPECT_EQ(result.reports, 1);
+    }
+    ASSERT_EQ(observer.reports.size(), 2);
+    EXPECT_TRUE(observer.reports[0].contains("at line 120"));
+    EXPECT_TRUE(outputs().isEmpty());
+}
+
+TEST_F(BatchSplitTest, ParallelJobsGiveTheSameOutputsAndKeepSharedNamesInOrder) {
+    QDir().mkpath(in.filePath("a"));
+    QDir().mkpath(in.filePath("b"));
+    const QString first = input("a/report.odt", 3);
+    const QString second = input("b/report.odt", 2);
+    QList<QStringList> groups{{first, second}};
+    for (int i = 0; i < 6; ++i) groups.append(QStringList{input(QString("doc%1.odt").arg(i), 2)});
+    // The first job's office is slow, so that the other job takes every free group meanwhile.
+    offices[0].office.onCall = [](const QString&) { std::this_thread::sleep_for(1ms); };
+
+    const QList<DocumentResult> results = run(groups, 2);
+    ASSERT_EQ(results.size(), 8);
+    for (const DocumentResult& result : results) EXPECT_TRUE(result.succeeded()) << result.path.toStdString();
+    EXPECT_EQ(outputs().size(), 3 + 6 * 2);
+    EXPECT_EQ(output("report_0001.odt"), ToFileUrl(second) + "#1")
+        << "the later document wins, as with one job";
+    EXPECT_EQ(output("report_0003.odt"), ToFileUrl(first) + "#3");
+    EXPECT_GE(offices[0].office.starts, 1);
+    EXPECT_GE(offices[1].office.starts, 1);
+    EXPECT_EQ(offices[2].office.starts, 0) << "two jobs, two offices";
+    const int firstIndex = observer.started.indexOf(first);
+    EXPECT_LT(firstIndex, observer.started.indexOf(second));
+    EXPECT_LT(observer.finished.indexOf(first), observer.started.indexOf(second))
+        << "a group's documents one after the other";
+}
+
+TEST_F(BatchSplitTest, AHungOfficeIsAbandonedAtTheDeadlineAndANewOneTakesTheNextDocument) {
+    const QString hangs = input("hangs.odt", 4);
+    const QString next = input("next.odt", 2);
+    FakeJobOffice& office = offices[0];
+    office.office.onCall = [&](const QString& call) {
+        if (!call.startsWith("loadComponentFromURL(" + ToFileUrl(hangs))) return;
+        while (!office.abandoned) std::this_thread::sleep_for(1ms);
+        office.office.alive = false;  // what killing the office does to the connection
+    };
+
+    const QList<DocumentResult> results = run({{hangs}, {next}}, 1, 50ms);
+    ASSERT_EQ(results.size(), 2);
+    EXPECT_TRUE(results[0].timedOut);
+    EXPECT_FALSE(results[0].succeeded());
+    EXPECT_TRUE(results[1].succeeded());
+    EXPECT_EQ(office.office.starts, 2);
+    EXPECT_EQ(outputs(), (QStringList{"next_0001.odt", "next_0002.odt"}));
+    ASSERT_EQ(observer.reports.size(), 2);
+    EXPECT_TRUE(observer.reports[1].contains("did not finish this document within 0.05 s"));
+}
+
+TEST_F(BatchSplitTest, AFastDocumentIsNotTimedOut) {
+    const QList<DocumentResult> results = run({{input("quick.odt", 2)}}, 1, 10s);
+    ASSERT_EQ(results.size(), 1);
+    EXPECT_TRUE(results[0].succeeded());
+    EXPECT_FALSE(offices[0].abandoned);
+}
+
+}  // namespace

@@ -1,0 +1,73 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QTemporaryDir>
+
+#include "QtPrinters.h"
+#include "cli/CommandLine.h"
+
+using namespace fk::cli;
+
+namespace {
+
+class CommandLineTest : public ::testing::Test {
+protected:
+    ParsedCommandLine parse(QStringList arguments) {
+        arguments.prepend(QStringLiteral("folioknife-split"));
+        return ParseCommandLine(arguments, work.path());
+    }
+    QTemporaryDir work;
+};
+
+TEST_F(CommandLineTest, DefaultsAndBothOptionSpellings) {
+    QDir(work.path()).mkpath("pages");
+    const ParsedCommandLine defaults = parse({"a.odt", "folder"});
+    ASSERT_EQ(defaults.error, QString());
+    EXPECT_EQ(defaults.options.inputs, (QStringList{"a.odt", "folder"}));
+    EXPECT_EQ(defaults.options.outputFolder, work.path() + "/");
+    EXPECT_EQ(defaults.options.jobs, 1);
+    EXPECT_EQ(defaults.options.timeoutSeconds, 0);
+    EXPECT_FALSE(defaults.options.visible);
+
+    const ParsedCommandLine full = parse({"-o", "pages", "--jobs=3", "--timeout", "2.5", "a.odt"});
+    ASSERT_EQ(full.error, QString());
+    EXPECT_EQ(full.options.outputFolder, work.path() + "/pages/");
+    EXPECT_EQ(full.options.jobs, 3);
+    EXPECT_DOUBLE_EQ(full.options.timeoutSeconds, 2.5);
+
+    const ParsedCommandLine shortOptions =
+        parse({"-j", "2", "-t", "9", "--output", work.path() + "/pages/", "a"});
+    ASSERT_EQ(shortOptions.error, QString());
+    EXPECT_EQ(shortOptions.options.jobs, 2);
+    EXPECT_EQ(shortOptions.options.outputFolder, work.path() + "/pages/");
+}
+
+TEST_F(CommandLineTest, InputsThatLookLikeOptionsAfterDoubleDash) {
+    const ParsedCommandLine parsed = parse({"--", "-odd name.odt"});
+    ASSERT_EQ(parsed.error, QString());
+    EXPECT_EQ(parsed.options.inputs, QStringList{"-odd name.odt"});
+}
+
+TEST_F(CommandLineTest, UsageErrors) {
+    EXPECT_EQ(parse({"--frobnicate", "a.odt"}).error, "Unknown option 'frobnicate'.");
+    EXPECT_EQ(parse({}).error, "No input given: name documents or folders to split.");
+    EXPECT_EQ(parse({"-o", "missing", "a.odt"}).error,
+              work.path() + "/missing/: Folder does not exist. Please select another folder.");
+    EXPECT_TRUE(parse({"-o"}).error.contains("Missing value"));
+    for (const char* jobs : {"0", "-1", "two", "65", "1.5"})
+        EXPECT_TRUE(parse({"--jobs", jobs, "a.odt"}).error.startsWith("--jobs takes")) << jobs;
+    for (const char* timeout : {"0", "-3", "soon", "nan", "inf", "604801"})
+        EXPECT_TRUE(parse({"--timeout", timeout, "a.odt"}).error.startsWith("--timeout takes")) << timeout;
+    EXPECT_EQ(parse({"--visible", "--jobs", "2", "a.odt"}).error,
+              "--visible works with one job only: visible offices share the desktop's clipboard.");
+    EXPECT_EQ(parse({"--visible", "a.odt"}).error, QString());
+}
+
+TEST_F(CommandLineTest, HelpNeedsNothingElse) {
+    EXPECT_TRUE(parse({"--help"}).options.help);
+    EXPECT_TRUE(parse({"-h", "--jobs", "0"}).options.help);
+    EXPECT_TRUE(UsageText().contains("SYNOPSIS"));
+    EXPECT_TRUE(UsageText().contains("EXIT STATUS"));
+}
+
+}  // namespace

@@ -1,0 +1,94 @@
+#include <gtest/gtest.h>
+
+#include "QtPrinters.h"
+#include "cli/CommandLine.h"
+#include "cli/ConsoleProgress.h"
+
+using namespace fk::cli;
+
+namespace {
+
+class ConsoleProgressTest : public ::testing::Test {
+protected:
+    ConsoleProgress progress(bool live, int documents) {
+        return ConsoleProgress(outStream, errStream, live, documents, [this] { return now; });
+    }
+    DocumentResult result(const QString& path, int pageCount, int stored, int reports = 0) {
+        DocumentResult r;
+        r.path = path;
+        r.pageCount = pageCount;
+        r.pagesStored = stored;
+        r.reports = reports;
+        r.seconds = 1.5;
+        return r;
+    }
+    QString out, err;
+    QTextStream outStream{&out};
+    QTextStream errStream{&err};
+    double now = 0;
+};
+
+TEST_F(ConsoleProgressTest, OneLinePerDocumentWhenNotOnATerminal) {
+    ConsoleProgress lines = progress(false, 3);
+    lines.documentStarted("/in/a.odt");
+    lines.pageStored("/in/a.odt", 1, 1);
+    lines.documentFinished(result("/in/a.odt", 1, 1));
+    lines.documentFinished(result("/in/b.odt", 5, 3, 2));
+    DocumentResult late = result("/in/c.odt", 0, 0, 1);
+    late.timedOut = true;
+    lines.documentFinished(late);
+    EXPECT_EQ(out,
+              "[1/3] /in/a.odt: 1 page in 1.5 s\n"
+              "[2/3] /in/b.odt: FAILED, 3 of 5 pages stored in 1.5 s\n"
+              "[3/3] /in/c.odt: FAILED (timed out), 0 pages stored in 1.5 s\n");
+    EXPECT_TRUE(err.isEmpty());
+}
+
+TEST_F(ConsoleProgressTest, ReportsGoToStandardErrorWithTheDocumentAndTerminalLineBreaks) {
+    ConsoleProgress lines = progress(false, 1);
+    lines.report("/in/a.odt", "Automation error\r\nin X at line 124\r\rPlease email");
+    EXPECT_EQ(err, "folioknife-split: /in/a.odt:\nAutomation error\nin X at line 124\n\nPlease email\n");
+    EXPECT_TRUE(out.isEmpty());
+}
+
+TEST_F(ConsoleProgressTest, LiveLineShowsBarRateAndTimeLeftAndMakesWayForReports) {
+    ConsoleProgress live = progress(true, 2);
+    now = 10;
+    live.documentStarted("/in/a.odt");
+    for (int page = 1; page <= 4; ++page) live.pageStored("/in/a.odt", page, 4);
+    live.documentFinished(result("/in/a.odt", 4, 4));
+    live.documentStarted("/in/b.odt");
+    live.pageStored("/in/b.odt", 1, 2);
+    // One and a half of two documents in 10 s: about 3 s left.
+    EXPECT_TRUE(
+        out.endsWith("\r\x1b[K[##################......] 1/2 documents  5 pages  0.5 pages/s  0:03 left"))
+        << out.toStdString();
+    out.clear();
+    live.report("/in/b.odt", "Trouble");
+    EXPECT_TRUE(out.startsWith("\r\x1b[K\r\x1b[K["))
+        << "the line is cleared, then drawn again below the report";
+    EXPECT_EQ(err, "folioknife-split: /in/b.odt:\nTrouble\n");
+}
+
+TEST_F(ConsoleProgressTest, SummaryAndExitStatus) {
+    ConsoleProgress lines = progress(false, 2);
+    const BatchSummary summary = Summarize({result("/a", 2, 2), result("/b", 3, 1, 1)}, 1, 4);
+    lines.summary(summary);
+    EXPECT_EQ(out,
+              "2 documents: 1 split, 1 failed\n"
+              "1 of the inputs could not be read fully\n"
+              "3 pages written in 4.0 s (0.8 pages/s)\n");
+    EXPECT_EQ(summary.exitStatus(), kExitSomeFailed);
+    EXPECT_EQ(Summarize({result("/a", 2, 2)}, 0, 1).exitStatus(), kExitSplit);
+    EXPECT_EQ(Summarize({result("/a", 2, 2)}, 1, 1).exitStatus(), kExitSomeFailed);
+    EXPECT_EQ(Summarize({result("/a", 2, 1)}, 0, 1).exitStatus(), kExitSomeFailed) << "a page not stored";
+}
+
+TEST(ConsoleClock, MinutesAndHours) {
+    EXPECT_EQ(ConsoleProgress::clock(0), "0:00");
+    EXPECT_EQ(ConsoleProgress::clock(59.6), "1:00");
+    EXPECT_EQ(ConsoleProgress::clock(754), "12:34");
+    EXPECT_EQ(ConsoleProgress::clock(3 * 3600 + 62), "3:01:02");
+}
+
+}  // namespace

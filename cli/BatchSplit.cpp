@@ -168,6 +168,7 @@ private:
             if (settings_.timeout.count() > 0) watchdog_.arm(settings_.timeout);
             run.PushButton7_Click();
             result.timedOut = settings_.timeout.count() > 0 && watchdog_.disarm();
+            if (!office_.bridge().isAlive()) office_.clearAfterLoss(path);
         }
         result.seconds = static_cast<double>(clock.nsecsElapsed()) / 1e9;
         if (result.timedOut) {

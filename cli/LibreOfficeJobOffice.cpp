@@ -2,6 +2,9 @@
 
 #include <signal.h>
 
+#include <QFile>
+#include <QFileInfo>
+#include <QUrl>
 #include <array>
 #include <atomic>
 
@@ -28,6 +31,26 @@ LibreOfficeJobOffice::~LibreOfficeJobOffice() {
 void LibreOfficeJobOffice::ensureStarted() {
     bridge_.createServiceManager();
     officeGroups.at(job_) = bridge_.process().groupId();
+}
+
+void LibreOfficeJobOffice::clearAfterLoss(const QString& documentPath) {
+    RemoveStaleLockFile(documentPath, bridge_.process().options().profileFolder);
+}
+
+bool RemoveStaleLockFile(const QString& documentPath, const QString& profileFolder) {
+    if (profileFolder.isEmpty()) return false;
+    const QFileInfo document(documentPath);
+    const QString lockPath =
+        document.absolutePath() + QStringLiteral("/.~lock.") + document.fileName() + QLatin1Char('#');
+    QFile lock(lockPath);
+    if (!lock.open(QIODevice::ReadOnly)) return false;
+    // ",user,host,time,profile URL;" as the office writes it.
+    const QString content = QString::fromUtf8(lock.read(4096)).trimmed();
+    lock.close();
+    const QString profileUrl =
+        QUrl::fromLocalFile(QFileInfo(profileFolder).absoluteFilePath()).toString(QUrl::FullyEncoded);
+    if (!content.endsWith(QLatin1Char(',') + profileUrl + QLatin1Char(';'))) return false;
+    return QFile::remove(lockPath);
 }
 
 void KillJobOfficesFromSignalHandler() {

@@ -15,11 +15,17 @@ public:
     office::OfficeBridge& bridge() override { return bridge_; }
     void ensureStarted() override;
     void abandon() override { bridge_.process().abandon(); }
+    void clearAfterLoss(const QString& documentPath) override;
 
 private:
     int job_;
     LibreOfficeBridge bridge_;
 };
+
+// Removes the office's lock file beside a document when this profile's office wrote it: an office
+// that was killed leaves it behind, and the next office of the profile then refuses the document.
+// Another user's or office's lock is left alone. Returns whether a lock file was removed.
+bool RemoveStaleLockFile(const QString& documentPath, const QString& profileFolder);
 
 // Kills every office the jobs have started; async-signal-safe.
 void KillJobOfficesFromSignalHandler();

@@ -1,0 +1,246 @@
+// Runs folioknife-split as a user would, against real headless LibreOffice processes.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QDirIterator>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include "QtPrinters.h"
+#include "TestOffice.h"
+#include "fsutil/ProgramFolder.h"
+
+using namespace fk;
+using namespace fk::test;
+
+namespace {
+
+QByteArray digest(const QString& path) {
+    QFile file(path);
+    file.open(QIODevice::ReadOnly);
+    return QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256);
+}
+
+// Processes whose command line mentions the text: the offices of one test's profile folder.
+QList<pid_t> ProcessesMentioning(const QString& text) {
+    QList<pid_t> found;
+    const QByteArray needle = text.toUtf8();
+    for (const QString& entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
+        bool isNumber = false;
+        const pid_t pid = entry.toInt(&isNumber);
+        if (!isNumber || pid == ::getpid()) continue;
+        QFile cmdline(QStringLiteral("/proc/%1/cmdline").arg(pid));
+        if (cmdline.open(QIODevice::ReadOnly) && cmdline.readAll().contains(needle)) found << pid;
+    }
+    return found;
+}
+
+struct Outcome {
+    int exitCode = -1;
+    QString out, err;
+};
+
+class CommandLineEndToEnd : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        office_ = new TestOffice;
+        documents_ = new QTemporaryDir;
+        auto make = [](const QString& name, int pages, bool table = false) {
+            TestOffice::Content content;
+            for (int page = 1; page <= pages; ++page)
+                content.pages << QStringLiteral("%1 page %2").arg(name).arg(page);
+            content.leadingTable = table;
+            office_->makeDocument(documents_->filePath(name + QStringLiteral(".odt")), content);
+        };
+        make(QStringLiteral("alpha"), 3);
+        make(QStringLiteral("beta"), 2, true);
+        make(QStringLiteral("gamma"), 1);
+        make(QStringLiteral("long"), 40);
+    }
+    static void TearDownTestSuite() {
+        delete office_;
+        delete documents_;
+    }
+
+    CommandLineEndToEnd() {
+        QDir().mkpath(output());
+        QDir().mkpath(cache());
+    }
+    ~CommandLineEndToEnd() override {
+        // Whatever a run left behind is stopped here, by process id, and counts as a failure.
+        const QList<pid_t> left = ProcessesMentioning(cache());
+        for (const pid_t pid : left) ::kill(pid, SIGKILL);
+        EXPECT_TRUE(left.isEmpty()) << left.size() << " office processes were left running";
+    }
+
+    static QString document(const QString& name) {
+        return documents_->filePath(name + QStringLiteral(".odt"));
+    }
+    QString output() const { return work_.filePath(QStringLiteral("out")); }
+    QString cache() const { return work_.filePath(QStringLiteral("cache")); }
+    QStringList outputs() const { return QDir(output()).entryList(QDir::Files, QDir::Name); }
+
+    QProcess* start(const QStringList& arguments) {
+        auto* process = new QProcess;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("XDG_CACHE_HOME"), cache());
+        process->setProcessEnvironment(environment);
+        process->setWorkingDirectory(work_.path());
+        process->start(ProgramFolder() + QStringLiteral("/folioknife-split"), arguments);
+        EXPECT_TRUE(process->waitForStarted());
+        return process;
+    }
+    Outcome finish(QProcess* process) {
+        process->waitForFinished(600000);
+        Outcome run{process->exitStatus() == QProcess::NormalExit ? process->exitCode() : -1,
+                    QString::fromUtf8(process->readAllStandardOutput()),
+                    QString::fromUtf8(process->readAllStandardError())};
+        delete process;
+        return run;
+    }
+    Outcome split(const QStringList& arguments) { return finish(start(arguments)); }
+
+    // Waits until the named output exists, then returns the job's office proper (soffice.bin).
+    pid_t officeOnceStored(const QString& outputName) {
+        QElapsedTimer clock;
+        clock.start();
+        while (!QFile::exists(QDir(output()).filePath(outputName)) && clock.elapsed() < 120000)
+            QThread::msleep(20);
+        for (const pid_t pid : ProcessesMentioning(cache())) {
+            if (QFile::symLinkTarget(QStringLiteral("/proc/%1/exe").arg(pid))
+                    .endsWith(QLatin1String("soffice.bin")))
+                return pid;
+        }
+        return -1;
+    }
+
+    static TestOffice* office_;
+    static QTemporaryDir* documents_;
+    QTemporaryDir work_;
+};
+
+TestOffice* CommandLineEndToEnd::office_ = nullptr;
+QTemporaryDir* CommandLineEndToEnd::documents_ = nullptr;
+
+TEST_F(CommandLineEndToEnd, UsageErrorsEndWithStatusTwoAndStartNoOffice) {
+    EXPECT_EQ(split({QStringLiteral("--no-such-option"), document("alpha")}).exitCode, 2);
+    EXPECT_EQ(split({}).exitCode, 2);
+    const Outcome missingFolder = split({QStringLiteral("-o"), QStringLiteral("nowhere"), document("alpha")});
+    EXPECT_EQ(missingFolder.exitCode, 2);
+    EXPECT_TRUE(missingFolder.err.contains("Folder does not exist. Please select another folder."));
+    const Outcome help = split({QStringLiteral("--help")});
+    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_TRUE(help.out.startsWith("NAME"));
+    EXPECT_TRUE(outputs().isEmpty());
+}
+
+TEST_F(CommandLineEndToEnd, BadInputIsReportedAndEverythingElseIsSplitUnchanged) {
+    const QString folder = work_.filePath(QStringLiteral("in"));
+    QDir().mkpath(folder + QStringLiteral("/deeper"));
+    QFile::copy(document("alpha"), folder + QStringLiteral("/deeper/Grüße #1 – Привет.odt"));
+    QFile::copy(document("gamma"), folder + QStringLiteral("/~lock.odt"));
+    // A damaged package: the office recognises an ODF file and cannot read it. (Bytes without any
+    // structure, or an empty file, it opens as text.)
+    QFile garbage(folder + QStringLiteral("/broken.odt"));
+    garbage.open(QIODevice::WriteOnly);
+    garbage.write(QByteArray("PK\x03\x04") + QByteArray(2048, '\x5a'));
+    garbage.close();
+    QFile::link(QStringLiteral("/nonexistent/target.odt"), folder + QStringLiteral("/dangling.odt"));
+    QFile(folder + QStringLiteral("/notes.txt")).open(QIODevice::WriteOnly);
+    QStringList inputs{document("beta"), QStringLiteral("in"), QStringLiteral("missing.odt")};
+    QMap<QString, QByteArray> before;
+    for (QDirIterator it(documents_->path(), QDir::Files); it.hasNext();) {
+        const QString path = it.next();
+        before.insert(path, digest(path));
+    }
+    for (QDirIterator it(folder, QDir::Files | QDir::NoSymLinks, QDirIterator::Subdirectories);
+         it.hasNext();) {
+        const QString path = it.next();
+        before.insert(path, digest(path));
+    }
+
+    const Outcome run = split(QStringList{QStringLiteral("-o"), QStringLiteral("out")} + inputs);
+
+    EXPECT_EQ(run.exitCode, 1) << run.err.toStdString();
+    EXPECT_EQ(outputs(), (QStringList{"Grüße #1 – Привет_0001.odt", "Grüße #1 – Привет_0002.odt",
+                                      "Grüße #1 – Привет_0003.odt", "beta_0001.odt", "beta_0002.odt"}))
+        << run.err.toStdString();
+    EXPECT_EQ(OdtBodyText(QDir(output()).filePath("Grüße #1 – Привет_0002.odt")),
+              QStringList{"alpha page 2"});
+    EXPECT_TRUE(OdtBodyText(QDir(output()).filePath("beta_0001.odt")).contains("Cell A1"));
+    EXPECT_TRUE(run.err.contains("missing.odt: no such file or folder")) << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains(folder + "/broken.odt:\n")) << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains("in Tamberlon2021/08/31.Form1.PushButton7_Click at line 124"));
+    EXPECT_TRUE(run.out.contains("3 documents: 2 split, 1 failed")) << run.out.toStdString();
+    EXPECT_TRUE(run.out.contains("5 pages written")) << run.out.toStdString();
+    for (auto it = before.cbegin(); it != before.cend(); ++it)
+        EXPECT_EQ(digest(it.key()), it.value()) << "changed: " << it.key().toStdString();
+}
+
+TEST_F(CommandLineEndToEnd, TwoJobsGiveTheSameOutputsAsOne) {
+    const QStringList inputs{document("alpha"), document("beta"), document("gamma")};
+    const Outcome one = split(QStringList{QStringLiteral("-o"), QStringLiteral("out")} + inputs);
+    ASSERT_EQ(one.exitCode, 0) << one.err.toStdString();
+    QMap<QString, QStringList> single;
+    for (const QString& name : outputs()) single.insert(name, OdtBodyText(QDir(output()).filePath(name)));
+    QDir(output()).removeRecursively();
+    QDir().mkpath(output());
+
+    const Outcome two = split(QStringList{QStringLiteral("-o"), QStringLiteral("out"),
+                                          QStringLiteral("--jobs"), QStringLiteral("2")} +
+                              inputs);
+    ASSERT_EQ(two.exitCode, 0) << two.err.toStdString();
+    QMap<QString, QStringList> parallel;
+    for (const QString& name : outputs()) parallel.insert(name, OdtBodyText(QDir(output()).filePath(name)));
+    EXPECT_EQ(single.keys().size(), 6);
+    EXPECT_EQ(parallel, single);
+    EXPECT_TRUE(two.out.contains("3 documents: 3 split, 0 failed"));
+}
+
+TEST_F(CommandLineEndToEnd, AnOfficeKilledMidDocumentCostsThatDocumentOnly) {
+    QProcess* process = start({QStringLiteral("-o"), QStringLiteral("out"), document("long"),
+                               document("alpha"), document("gamma")});
+    const pid_t office = officeOnceStored(QStringLiteral("long_0002.odt"));
+    if (office <= 0) {
+        const Outcome failed = finish(process);
+        FAIL() << "no office found; exit " << failed.exitCode << "\n" << failed.err.toStdString();
+    }
+    ::kill(office, SIGKILL);
+    const Outcome run = finish(process);
+
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_LT(outputs().filter("long_").size(), 40);
+    EXPECT_EQ(outputs().filter("alpha_").size(), 3) << run.err.toStdString();
+    EXPECT_EQ(outputs().filter("gamma_").size(), 1);
+    EXPECT_TRUE(run.err.contains(document("long") + ":\nAutomation error")) << run.err.toStdString();
+    EXPECT_TRUE(run.out.contains("3 documents: 2 split, 1 failed"));
+    EXPECT_FALSE(QFile::exists(documents_->filePath(".~lock.long.odt#")))
+        << "the killed office's lock is cleared";
+}
+
+TEST_F(CommandLineEndToEnd, AHungOfficeIsKilledAtTheDeadlineAndTheRestIsSplit) {
+    QProcess* process = start({QStringLiteral("-o"), QStringLiteral("out"), QStringLiteral("--timeout"),
+                               QStringLiteral("20"), document("long"), document("gamma")});
+    const pid_t office = officeOnceStored(QStringLiteral("long_0001.odt"));
+    if (office <= 0) {
+        const Outcome failed = finish(process);
+        FAIL() << "no office found; exit " << failed.exitCode << "\n" << failed.err.toStdString();
+    }
+    ::kill(office, SIGSTOP);  // it neither answers nor dies
+    const Outcome run = finish(process);
+
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(outputs().filter("gamma_").size(), 1) << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains("The office did not finish this document within 20 s"))
+        << run.err.toStdString();
+    EXPECT_TRUE(run.out.contains("FAILED (timed out)"));
+    EXPECT_FALSE(QFile::exists(QStringLiteral("/proc/%1").arg(office))) << "the hung office is gone";
+}
+
+}  // namespace

@@ -1,5 +1,6 @@
 #!/bin/bash
 # Installs what is missing from Debian's packages and builds Folioknife.
+# Usage: setup.sh [EXTRA-PACKAGE...]   (the benchmarks add the ones only they need)
 # Idempotent: when everything is present it only runs an incremental build.
 set -euo pipefail
 ROOT="$(cd "$(dirname "$0")/.." && pwd)"
@@ -12,6 +13,7 @@ PACKAGES=(
     libreoffice-writer libreoffice-dev
     xvfb xauth fonts-liberation fonts-dejavu-core
     desktop-file-utils unzip
+    "$@"
 )
 
 missing=()

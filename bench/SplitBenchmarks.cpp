@@ -1,0 +1,353 @@
+// The split benchmarks: time per page of the split run beside a Python UNO reference on the same
+// headless office, its growth with document length, memory of the office and of folioknife-split,
+// and the speed-up of two jobs. Prints a table and writes the figures as JSON.
+// Usage: folioknife_bench --reference SCRIPT [--json FILE] [--quick]
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QThread>
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+#include "FakePrompts.h"
+#include "TestOffice.h"
+#include "fsutil/ProgramFolder.h"
+#include "split/SplitRun.h"
+
+extern char** environ;
+
+namespace {
+
+using fk::test::TestOffice;
+
+class QuietWindow : public fk::SplitRunWindow {
+public:
+    QStringList rows;
+    QString folder;
+    int documentCount() override { return static_cast<int>(rows.size()); }
+    QString documentText(int index) override { return rows.at(index - 1); }
+    QString outputFolderText() override { return folder; }
+    void setProgressValue(double) override {}
+    void setProgressText(const QString&) override {}
+    void setPointer(int) override {}
+    void yield() override {}
+};
+
+double megabytes(long kilobytes) {
+    return static_cast<double>(kilobytes) / 1024.0;
+}
+
+// Resident memory of every process in a group, in kB: the office is a wrapper and the office proper.
+long GroupResidentKilobytes(pid_t group) {
+    long total = 0;
+    for (const QString& entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
+        bool isNumber = false;
+        entry.toInt(&isNumber);
+        if (!isNumber) continue;
+        QFile stat(QStringLiteral("/proc/%1/stat").arg(entry));
+        if (!stat.open(QIODevice::ReadOnly)) continue;
+        const QByteArray line = stat.readAll();
+        // Fields after the command name, which may hold blanks: state ppid pgrp ...
+        const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
+        if (fields.size() < 3 || fields[2].toInt() != group) continue;
+        QFile status(QStringLiteral("/proc/%1/status").arg(entry));
+        if (!status.open(QIODevice::ReadOnly)) continue;
+        for (const QByteArray& statusLine : status.readAll().split('\n')) {
+            if (statusLine.startsWith("VmRSS:"))
+                total += statusLine.mid(6).trimmed().split(' ').value(0).toLong();
+        }
+    }
+    return total;
+}
+
+long HighWaterKilobytes(pid_t pid) {
+    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
+    if (!status.open(QIODevice::ReadOnly)) return 0;
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith("VmHWM:")) return line.mid(6).trimmed().split(' ').value(0).toLong();
+    }
+    return 0;
+}
+
+class Bench {
+public:
+    Bench(QString referenceScript, bool quick) : reference_(std::move(referenceScript)), quick_(quick) {}
+
+    QString document(const QString& name, int pages) {
+        const QString path = work_.filePath(name + QStringLiteral(".odt"));
+        if (QFile::exists(path)) return path;
+        TestOffice::Content content;
+        for (int page = 1; page <= pages; ++page)
+            content.pages << QStringLiteral("%1, page %2: some text to lay out").arg(name).arg(page);
+        office_.makeDocument(path, content);
+        return path;
+    }
+
+    QString freshFolder(const QString& name) {
+        const QString folder = work_.filePath(name);
+        QDir(folder).removeRecursively();
+        QDir().mkpath(folder);
+        return folder + QLatin1Char('/');
+    }
+
+    // Milliseconds of our split run for the documents, on the shared office.
+    double ours(const QStringList& documents, int expectedPages) {
+        fk::test::FakePrompts prompts;
+        QuietWindow window;
+        window.rows = documents;
+        window.folder = freshFolder(QStringLiteral("ours"));
+        fk::SplitRun run(office_.bridge(), prompts, window);
+        QElapsedTimer clock;
+        clock.start();
+        run.PushButton7_Click();
+        const double elapsed = static_cast<double>(clock.nsecsElapsed()) / 1e6;
+        check(window.folder, expectedPages, prompts.messages.size() == 1);
+        return elapsed;
+    }
+
+    // Milliseconds of the reference script for the same documents, on the same office.
+    double theirs(const QStringList& documents, int expectedPages) {
+        const QString folder = freshFolder(QStringLiteral("reference"));
+        QProcess python;
+        python.start(QStringLiteral("/usr/bin/python3"),
+                     QStringList{reference_, QStringLiteral("--pipe"), office_.bridge().process().pipeName(),
+                                 QStringLiteral("--output"), folder} +
+                         documents);
+        python.waitForFinished(-1);
+        const QJsonObject result = QJsonDocument::fromJson(python.readAllStandardOutput()).object();
+        if (python.exitCode() != 0 || !result.contains(QStringLiteral("ms"))) {
+            std::fprintf(stderr, "reference script failed:\n%s\n", python.readAllStandardError().constData());
+            std::exit(1);
+        }
+        check(folder, expectedPages, true);
+        return result.value(QStringLiteral("ms")).toDouble();
+    }
+
+    void check(const QString& folder, int expectedPages, bool clean) {
+        const auto written = QDir(folder).entryList(QDir::Files).size();
+        if (written != expectedPages || !clean) {
+            std::fprintf(stderr, "a run stored %lld of %d pages%s\n", static_cast<long long>(written),
+                         expectedPages, clean ? "" : " and reported errors");
+            std::exit(1);
+        }
+    }
+
+    QJsonObject throughput() {
+        QJsonArray rows;
+        const QList<int> sizes = quick_ ? QList<int>{10, 50} : QList<int>{10, 50, 200};
+        const int rounds = quick_ ? 1 : 2;
+        // The office and the Python bridge warm up first, so that neither side pays for the other.
+        const QString warmUp = document(QStringLiteral("warm-up"), 3);
+        ours({warmUp}, 3);
+        theirs({warmUp}, 3);
+        for (const int pages : sizes) {
+            const QString input = document(QStringLiteral("pages-%1").arg(pages), pages);
+            double best = 1e300, bestReference = 1e300;
+            for (int round = 0; round < rounds; ++round) {
+                // Alternate who goes first, so that a warm or cold office favours neither.
+                if (round % 2 == 0) {
+                    best = std::min(best, ours({input}, pages));
+                    bestReference = std::min(bestReference, theirs({input}, pages));
+                } else {
+                    bestReference = std::min(bestReference, theirs({input}, pages));
+                    best = std::min(best, ours({input}, pages));
+                }
+            }
+            QJsonObject row;
+            row[QStringLiteral("pages")] = pages;
+            row[QStringLiteral("ours_ms_per_page")] = best / pages;
+            row[QStringLiteral("reference_ms_per_page")] = bestReference / pages;
+            row[QStringLiteral("ratio")] = best / bestReference;
+            rows.append(row);
+            std::printf("%-42s %10.1f %10.1f %8.2f   <= 1.00\n",
+                        qPrintable(QStringLiteral("ms per page, %1 pages").arg(pages)), best / pages,
+                        bestReference / pages, best / bestReference);
+            std::fflush(stdout);
+        }
+        const double first = rows.first().toObject()[QStringLiteral("ours_ms_per_page")].toDouble();
+        const double last = rows.last().toObject()[QStringLiteral("ours_ms_per_page")].toDouble();
+        const double firstReference =
+            rows.first().toObject()[QStringLiteral("reference_ms_per_page")].toDouble();
+        const double lastReference =
+            rows.last().toObject()[QStringLiteral("reference_ms_per_page")].toDouble();
+        std::printf(
+            "%-42s %10.2f %10.2f %8s   <= 1.15\n",
+            qPrintable(
+                QStringLiteral("growth, ms/page at %1 / at %2 pages").arg(sizes.last()).arg(sizes.first())),
+            last / first, lastReference / firstReference, "");
+        QJsonObject result;
+        result[QStringLiteral("sizes")] = rows;
+        result[QStringLiteral("growth")] = last / first;
+        result[QStringLiteral("reference_growth")] = lastReference / firstReference;
+        return result;
+    }
+
+    QJsonObject officeMemory() {
+        const int documents = 5;
+        const int pages = quick_ ? 20 : 100;
+        QStringList inputs;
+        for (int i = 1; i <= documents; ++i) inputs << document(QStringLiteral("memory-%1").arg(i), pages);
+        const pid_t group = office_.bridge().process().groupId();
+        const long before = GroupResidentKilobytes(group);
+        const double elapsed = ours(inputs, documents * pages);
+        const long after = GroupResidentKilobytes(group);
+        std::printf("%-42s %10.0f %10s %8s\n",
+                    qPrintable(QStringLiteral("office MB before %1 pages").arg(documents * pages)),
+                    megabytes(before), "", "");
+        std::printf("%-42s %10.0f %10s %8s\n", "office MB after", megabytes(after), "", "");
+        std::printf("%-42s %10.1f %10s %8s   < 64\n", "office growth MB", megabytes(after - before), "", "");
+        QJsonObject result;
+        result[QStringLiteral("pages")] = documents * pages;
+        result[QStringLiteral("office_mb_before")] = megabytes(before);
+        result[QStringLiteral("office_mb_after")] = megabytes(after);
+        result[QStringLiteral("office_growth_mb")] = megabytes(after - before);
+        result[QStringLiteral("ms_per_page")] = elapsed / (documents * pages);
+        return result;
+    }
+
+    struct CommandRun {
+        double seconds = 0;
+        long peakKilobytes = 0;
+        int status = -1;
+    };
+
+    // folioknife-split as a user runs it, with its own offices and profiles.
+    CommandRun command(const QStringList& arguments, const QString& cache) {
+        QList<QByteArray> storage{
+            QFile::encodeName(fk::ProgramFolder() + QStringLiteral("/folioknife-split"))};
+        for (const QString& argument : arguments) storage << argument.toLocal8Bit();
+        std::vector<char*> argv;
+        for (QByteArray& item : storage) argv.push_back(item.data());
+        argv.push_back(nullptr);
+        QList<QByteArray> environment{"XDG_CACHE_HOME=" + QFile::encodeName(cache)};
+        for (char** variable = environ; *variable != nullptr; ++variable) {
+            if (!QByteArray(*variable).startsWith("XDG_CACHE_HOME=")) environment << QByteArray(*variable);
+        }
+        std::vector<char*> envp;
+        for (QByteArray& item : environment) envp.push_back(item.data());
+        envp.push_back(nullptr);
+
+        posix_spawn_file_actions_t files;
+        posix_spawn_file_actions_init(&files);
+        posix_spawn_file_actions_addopen(&files, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+        QElapsedTimer clock;
+        clock.start();
+        pid_t pid = -1;
+        CommandRun run;
+        if (posix_spawn(&pid, argv[0], &files, nullptr, argv.data(), envp.data()) != 0) return run;
+        posix_spawn_file_actions_destroy(&files);
+        // The process's own high-water mark, read while it runs: wait4's figure would include the
+        // offices it reaped.
+        int status = 0;
+        while (waitpid(pid, &status, WNOHANG) == 0) {
+            run.peakKilobytes = std::max(run.peakKilobytes, HighWaterKilobytes(pid));
+            QThread::msleep(20);
+        }
+        run.seconds = static_cast<double>(clock.nsecsElapsed()) / 1e9;
+        run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        return run;
+    }
+
+    QJsonObject jobs() {
+        const int count = 8, pages = 20;
+        QStringList inputs;
+        for (int i = 1; i <= count; ++i) inputs << document(QStringLiteral("jobs-%1").arg(i), pages);
+        const QString cache = work_.filePath(QStringLiteral("cache"));
+        // Both profiles are made before timing: a first start builds a profile and starts again.
+        command({QStringLiteral("--jobs"), QStringLiteral("2"), QStringLiteral("-o"),
+                 freshFolder(QStringLiteral("jobs-warm")), document(QStringLiteral("warm-up"), 3),
+                 document(QStringLiteral("pages-10"), 10)},
+                cache);
+        CommandRun one, two;
+        const int rounds = quick_ ? 1 : 2;
+        one.seconds = two.seconds = 1e300;
+        for (int round = 0; round < rounds; ++round) {
+            for (const int jobCount : {1, 2}) {
+                const QString folder = freshFolder(QStringLiteral("jobs-%1").arg(jobCount));
+                const CommandRun run =
+                    command(QStringList{QStringLiteral("--jobs"), QString::number(jobCount),
+                                        QStringLiteral("-o"), folder} +
+                                inputs,
+                            cache);
+                check(folder, count * pages, run.status == 0);
+                CommandRun& best = jobCount == 1 ? one : two;
+                best.peakKilobytes = std::max(best.peakKilobytes, run.peakKilobytes);
+                best.seconds = std::min(best.seconds, run.seconds);
+            }
+        }
+        std::printf("%-42s %10.1f %10s %8s\n",
+                    qPrintable(QStringLiteral("--jobs 1 s, %1 x %2 pages").arg(count).arg(pages)),
+                    one.seconds, "", "");
+        std::printf("%-42s %10.1f %10s %8s\n", "--jobs 2 s", two.seconds, "", "");
+        std::printf("%-42s %10.2f %10s %8s   >= 1.6\n", "speed-up", one.seconds / two.seconds, "", "");
+        std::printf("%-42s %10.1f %10s %8s   < 80\n", "folioknife-split peak MB, --jobs 1",
+                    megabytes(one.peakKilobytes), "", "");
+        std::printf("%-42s %10.1f %10s %8s   < 80\n", "folioknife-split peak MB, --jobs 2",
+                    megabytes(two.peakKilobytes), "", "");
+        QJsonObject result;
+        result[QStringLiteral("documents")] = count;
+        result[QStringLiteral("pages_each")] = pages;
+        result[QStringLiteral("jobs1_seconds")] = one.seconds;
+        result[QStringLiteral("jobs2_seconds")] = two.seconds;
+        result[QStringLiteral("speedup")] = one.seconds / two.seconds;
+        result[QStringLiteral("peak_mb_jobs1")] = megabytes(one.peakKilobytes);
+        result[QStringLiteral("peak_mb_jobs2")] = megabytes(two.peakKilobytes);
+        return result;
+    }
+
+private:
+    QString reference_;
+    bool quick_;
+    TestOffice office_;
+    QTemporaryDir work_;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication application(argc, argv);
+    QString reference, jsonPath;
+    bool quick = false;
+    const QStringList arguments = application.arguments();
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        if (arguments[i] == QLatin1String("--reference") && i + 1 < arguments.size()) {
+            reference = arguments[++i];
+        } else if (arguments[i] == QLatin1String("--json") && i + 1 < arguments.size()) {
+            jsonPath = arguments[++i];
+        } else if (arguments[i] == QLatin1String("--quick")) {
+            quick = true;
+        } else {
+            std::fprintf(stderr, "usage: folioknife_bench --reference SCRIPT [--json FILE] [--quick]\n");
+            return 2;
+        }
+    }
+    if (reference.isEmpty()) reference = QStringLiteral(FOLIOKNIFE_SOURCE_DIR "/bench/reference_split.py");
+
+    QJsonObject figures;
+    {
+        Bench bench(reference, quick);
+        std::printf("%-42s %10s %10s %8s   %s\n", "measure", "ours", "reference", "ratio", "target");
+        figures[QStringLiteral("throughput")] = bench.throughput();
+        figures[QStringLiteral("office_memory")] = bench.officeMemory();
+        figures[QStringLiteral("jobs")] = bench.jobs();
+    }
+    if (!jsonPath.isEmpty()) {
+        QFile json(jsonPath);
+        if (json.open(QIODevice::WriteOnly)) json.write(QJsonDocument(figures).toJson());
+        std::printf("figures written to %s\n", qPrintable(jsonPath));
+    }
+    std::fflush(stdout);
+    std::_Exit(0);  // the office is already stopped; UNO's exit handlers would race its threads
+}

@@ -2,6 +2,8 @@
 #include <atomic>
 #include <cstdlib>
 #include <mutex>
+#include <utility>
+#include <vector>
 
 #include <com/sun/star/beans/PropertyValue.hpp>
 #include <com/sun/star/beans/XPropertySet.hpp>
@@ -45,9 +47,12 @@ QString fromUno(const rtl::OUString& text) {
     return QString(reinterpret_cast<const QChar*>(text.getStr()), text.getLength());
 }
 
+// An office object and the interfaces already asked of it: each question to a remote object is a
+// round trip to the office, and the split run asks the same few of the same objects on every page.
 struct UnoObject : fk::office::Object {
     explicit UnoObject(Reference<css::uno::XInterface> object) : reference(std::move(object)) {}
     Reference<css::uno::XInterface> reference;
+    mutable std::vector<std::pair<css::uno::Type, Reference<css::uno::XInterface>>> interfaces;
 };
 
 fk::office::Ref wrap(const Reference<css::uno::XInterface>& object, const char* what) {
@@ -62,7 +67,13 @@ Reference<Interface> as(const fk::office::Ref& object) {
     if (uno == nullptr || !uno->reference.is()) {
         throw fk::RuntimeError(91, QStringLiteral("Object variable or With block variable not set"));
     }
-    return Reference<Interface>(uno->reference, UNO_QUERY_THROW);
+    const css::uno::Type& type = cppu::UnoType<Interface>::get();
+    for (const auto& [known, answer] : uno->interfaces) {
+        if (known == type) return Reference<Interface>(static_cast<Interface*>(answer.get()));
+    }
+    Reference<Interface> answer(uno->reference, UNO_QUERY_THROW);
+    uno->interfaces.emplace_back(type, Reference<css::uno::XInterface>(answer.get()));
+    return answer;
 }
 
 css::uno::Any toAny(const QVariant& value) {
@@ -143,7 +154,12 @@ public:
 
     fk::office::Ref createServiceManager() override {
         if (!isAlive()) throw fk::RuntimeError::cannotCreateObject();
-        return call([&] { return wrap(remote_->getServiceManager(), "getServiceManager"); });
+        // The office has one service manager; asked for on every page, it is fetched once per connection.
+        if (!serviceManager_ || serviceManagerBridge_ != bridge_) {
+            serviceManager_ = call([&] { return wrap(remote_->getServiceManager(), "getServiceManager"); });
+            serviceManagerBridge_ = bridge_;
+        }
+        return serviceManager_;
     }
 
     fk::office::Ref createInstance(const fk::office::Ref& serviceManager,
@@ -244,6 +260,8 @@ private:
 
     Reference<css::uno::XComponentContext> local_;
     Reference<css::uno::XComponentContext> remote_;
+    fk::office::Ref serviceManager_;
+    Reference<css::bridge::XBridge> serviceManagerBridge_;
     Reference<css::bridge::XBridge> bridge_;
     std::shared_ptr<std::atomic<bool>> alive_;
 };

@@ -1,5 +1,7 @@
 #include "cli/BatchDocuments.h"
 
+#include "cli/UnattendedPrompts.h"
+
 #include <QDir>
 #include <QHash>
 #include <QSet>
@@ -30,7 +32,7 @@ private:
 };
 
 // Counts the reports of the folder walk while passing them on.
-class CountingPrompts : public Prompts {
+class CountingPrompts : public UnattendedPrompts {
 public:
     explicit CountingPrompts(Prompts& inner) : inner_(inner) {}
     int reports = 0;
@@ -38,10 +40,6 @@ public:
         ++reports;
         return inner_.messageBox(text, style, title);
     }
-    QString inputBox(const QString&, const QString&, const QString&) override { return {}; }
-    QString openFileDialog(const FileDialogRequest&) override { return {}; }
-    QString browseForFolder(const QString&, const QString&) override { return {}; }
-    bool openExternally(const QString&) override { return false; }
 
 private:
     Prompts& inner_;

@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "cli/DocumentWatchdog.h"
+#include "cli/UnattendedPrompts.h"
 #include "fsutil/RuntimeError.h"
 #include "split/SplitRun.h"
 
@@ -42,7 +43,7 @@ private:
 };
 
 // The split run's messages: "Done." is the normal end, anything else is a report on the document.
-class DocumentPrompts : public Prompts {
+class DocumentPrompts : public UnattendedPrompts {
 public:
     DocumentPrompts(DocumentResult& result, BatchObserver& observer) : result_(result), observer_(observer) {}
 
@@ -52,10 +53,6 @@ public:
         observer_.report(result_.path, text);
         return MessageAnswer::Ok;
     }
-    QString inputBox(const QString&, const QString&, const QString&) override { return {}; }
-    QString openFileDialog(const FileDialogRequest&) override { return {}; }
-    QString browseForFolder(const QString&, const QString&) override { return {}; }
-    bool openExternally(const QString&) override { return false; }
 
 private:
     DocumentResult& result_;

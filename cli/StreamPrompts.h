@@ -2,13 +2,13 @@
 
 #include <QTextStream>
 
-#include "app/Prompts.h"
 #include "cli/ConsoleProgress.h"
+#include "cli/UnattendedPrompts.h"
 
 namespace fk::cli {
 
 // Prompts for a run without a window: reports are printed, questions get no answer.
-class StreamPrompts : public Prompts {
+class StreamPrompts : public UnattendedPrompts {
 public:
     explicit StreamPrompts(QTextStream& err) : err_(err) {}
 
@@ -17,10 +17,6 @@ public:
         err_.flush();
         return MessageAnswer::Ok;
     }
-    QString inputBox(const QString&, const QString&, const QString&) override { return {}; }
-    QString openFileDialog(const FileDialogRequest&) override { return {}; }
-    QString browseForFolder(const QString&, const QString&) override { return {}; }
-    bool openExternally(const QString&) override { return false; }
 
 private:
     QTextStream& err_;

@@ -3,7 +3,6 @@
 #include <signal.h>
 #include <unistd.h>
 
-#include <QCryptographicHash>
 #include <QDir>
 #include <QDirIterator>
 #include <QElapsedTimer>
@@ -20,12 +19,6 @@ using namespace fk;
 using namespace fk::test;
 
 namespace {
-
-QByteArray digest(const QString& path) {
-    QFile file(path);
-    file.open(QIODevice::ReadOnly);
-    return QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256);
-}
 
 // Processes whose command line mentions the text: the offices of one test's profile folder.
 QList<pid_t> ProcessesMentioning(const QString& text) {
@@ -157,12 +150,12 @@ TEST_F(CommandLineEndToEnd, BadInputIsReportedAndEverythingElseIsSplitUnchanged)
     QMap<QString, QByteArray> before;
     for (QDirIterator it(documents_->path(), QDir::Files); it.hasNext();) {
         const QString path = it.next();
-        before.insert(path, digest(path));
+        before.insert(path, FileDigest(path));
     }
     for (QDirIterator it(folder, QDir::Files | QDir::NoSymLinks, QDirIterator::Subdirectories);
          it.hasNext();) {
         const QString path = it.next();
-        before.insert(path, digest(path));
+        before.insert(path, FileDigest(path));
     }
 
     const Outcome run = split(QStringList{QStringLiteral("-o"), QStringLiteral("out")} + inputs);
@@ -180,7 +173,7 @@ TEST_F(CommandLineEndToEnd, BadInputIsReportedAndEverythingElseIsSplitUnchanged)
     EXPECT_TRUE(run.out.contains("3 documents: 2 split, 1 failed")) << run.out.toStdString();
     EXPECT_TRUE(run.out.contains("5 pages written")) << run.out.toStdString();
     for (auto it = before.cbegin(); it != before.cend(); ++it)
-        EXPECT_EQ(digest(it.key()), it.value()) << "changed: " << it.key().toStdString();
+        EXPECT_EQ(FileDigest(it.key()), it.value()) << "changed: " << it.key().toStdString();
 }
 
 TEST_F(CommandLineEndToEnd, TwoJobsGiveTheSameOutputsAsOne) {

@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 
-#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -18,12 +17,6 @@ using namespace fk;
 using namespace fk::test;
 
 namespace {
-
-QByteArray digest(const QString& path) {
-    QFile file(path);
-    file.open(QIODevice::ReadOnly);
-    return QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256);
-}
 
 // Passes every call to the real office, and lets a test act just before a chosen call.
 class ObservedBridge : public office::OfficeBridge {
@@ -163,7 +156,7 @@ TEST_F(SplitEndToEnd, SplitsEveryPageOfRealDocumentsIntoItsOwnDocument) {
         makeDocument("100% sure #1?.odt", {odd}),
     };
     QList<QByteArray> before;
-    for (const QString& path : paths) before << digest(path);
+    for (const QString& path : paths) before << FileDigest(path);
 
     Form1& main = window(office_->bridge());
     for (const QString& path : paths) main.documents().AppendDocument(path);
@@ -177,7 +170,8 @@ TEST_F(SplitEndToEnd, SplitsEveryPageOfRealDocumentsIntoItsOwnDocument) {
     EXPECT_TRUE(OdtBodyText(outputs() + "/tabled_0001.odt").contains("Cell A1"));
     expectPagesOf("Übersicht отчёт", foreign);
     expectPagesOf("100% sure #1?", odd);
-    for (qsizetype i = 0; i < paths.size(); ++i) EXPECT_EQ(digest(paths[i]), before[i]) << "input changed";
+    for (qsizetype i = 0; i < paths.size(); ++i)
+        EXPECT_EQ(FileDigest(paths[i]), before[i]) << "input changed";
     EXPECT_EQ(main.progressValue(), 0);
     EXPECT_EQ(main.progressText(), "Progress Bar");
     EXPECT_FALSE(main.IsSplitting());

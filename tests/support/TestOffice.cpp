@@ -1,5 +1,6 @@
 #include "TestOffice.h"
 
+#include <QCryptographicHash>
 #include <QFile>
 #include <QProcess>
 #include <QXmlStreamReader>
@@ -113,6 +114,12 @@ QStringList OdtBodyText(const QString& odtPath) {
         }
     }
     return paragraphs;
+}
+
+QByteArray FileDigest(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return {};
+    return QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256);
 }
 
 bool IsOdtPackage(const QString& path) {

@@ -32,6 +32,8 @@ private:
 
 // The paragraphs of an .odt document's body, headers and footers left out.
 QStringList OdtBodyText(const QString& odtPath);
+// SHA-256 of a file's bytes, to show that an input was left as it was.
+QByteArray FileDigest(const QString& path);
 // Whether a file is a readable ODF text package.
 bool IsOdtPackage(const QString& path);
 

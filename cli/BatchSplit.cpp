@@ -158,6 +158,7 @@ private:
         clock.start();
         DocumentPrompts prompts(result, observer_);
         // The office is started outside the deadline: a first start builds a profile and takes long.
+        office_.clearStaleLock(path);
         ProcedureTrap trap(prompts, procedure::kPushButton7);
         if (trap.step(120, [&] { office_.ensureStarted(); })) {
             DocumentWindow window(result, settings_.outputFolder, observer_);
@@ -165,7 +166,7 @@ private:
             if (settings_.timeout.count() > 0) watchdog_.arm(settings_.timeout);
             run.PushButton7_Click();
             result.timedOut = settings_.timeout.count() > 0 && watchdog_.disarm();
-            if (!office_.bridge().isAlive()) office_.clearAfterLoss(path);
+            if (!office_.bridge().isAlive()) office_.clearStaleLock(path);
         }
         result.seconds = static_cast<double>(clock.nsecsElapsed()) / 1e9;
         if (result.timedOut) {

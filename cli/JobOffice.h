@@ -15,9 +15,9 @@ public:
     virtual void ensureStarted() = 0;
     // Kills an office that does not answer; called from another thread while a call may be waiting.
     virtual void abandon() = 0;
-    // After the office went away with the document open: removes what it left that would keep the
-    // document from opening again.
-    virtual void clearAfterLoss(const QString& documentPath) = 0;
+    // Removes a lock file beside the document that an office of ours left when it was killed (by a
+    // deadline, a crash or an interrupted run): the office would refuse the document because of it.
+    virtual void clearStaleLock(const QString& documentPath) = 0;
 };
 
 }  // namespace fk::cli

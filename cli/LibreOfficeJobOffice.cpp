@@ -19,8 +19,8 @@ std::array<std::atomic<pid_t>, kMaxJobs> officeGroups{};
 
 }  // namespace
 
-LibreOfficeJobOffice::LibreOfficeJobOffice(int job, OfficeOptions options)
-    : job_(job), bridge_(std::move(options)) {}
+LibreOfficeJobOffice::LibreOfficeJobOffice(int job, OfficeOptions options, const OfficeProfiles& profiles)
+    : job_(job), bridge_(std::move(options)), profiles_(profiles) {}
 
 LibreOfficeJobOffice::~LibreOfficeJobOffice() {
     // A command-line run owns its offices: none outlives it.
@@ -33,12 +33,12 @@ void LibreOfficeJobOffice::ensureStarted() {
     officeGroups.at(job_) = bridge_.process().groupId();
 }
 
-void LibreOfficeJobOffice::clearAfterLoss(const QString& documentPath) {
-    RemoveStaleLockFile(documentPath, bridge_.process().options().profileFolder);
+void LibreOfficeJobOffice::clearStaleLock(const QString& documentPath) {
+    RemoveStaleLockFile(documentPath, [this](const QString& folder) { return profiles_.isStale(folder); });
 }
 
-bool RemoveStaleLockFile(const QString& documentPath, const QString& profileFolder) {
-    if (profileFolder.isEmpty()) return false;
+bool RemoveStaleLockFile(const QString& documentPath,
+                         const std::function<bool(const QString& profileFolder)>& isStale) {
     const QFileInfo document(documentPath);
     const QString lockPath =
         document.absolutePath() + QStringLiteral("/.~lock.") + document.fileName() + QLatin1Char('#');
@@ -47,9 +47,9 @@ bool RemoveStaleLockFile(const QString& documentPath, const QString& profileFold
     // ",user,host,time,profile URL;" as the office writes it.
     const QString content = QString::fromUtf8(lock.read(4096)).trimmed();
     lock.close();
-    const QString profileUrl =
-        QUrl::fromLocalFile(QFileInfo(profileFolder).absoluteFilePath()).toString(QUrl::FullyEncoded);
-    if (!content.endsWith(QLatin1Char(',') + profileUrl + QLatin1Char(';'))) return false;
+    if (!content.endsWith(QLatin1Char(';'))) return false;
+    const QUrl profile(content.mid(content.lastIndexOf(QLatin1Char(',')) + 1).chopped(1));
+    if (!profile.isLocalFile() || !isStale(profile.toLocalFile())) return false;
     return QFile::remove(lockPath);
 }
 

@@ -1,6 +1,9 @@
 #pragma once
 
+#include <functional>
+
 #include "cli/JobOffice.h"
+#include "cli/OfficeProfiles.h"
 #include "split/LibreOfficeBridge.h"
 
 namespace fk::cli {
@@ -9,23 +12,25 @@ namespace fk::cli {
 // signal handler, so that an interrupted run leaves no office behind.
 class LibreOfficeJobOffice : public JobOffice {
 public:
-    LibreOfficeJobOffice(int job, OfficeOptions options);
+    LibreOfficeJobOffice(int job, OfficeOptions options, const OfficeProfiles& profiles);
     ~LibreOfficeJobOffice() override;
 
     office::OfficeBridge& bridge() override { return bridge_; }
     void ensureStarted() override;
     void abandon() override { bridge_.process().abandon(); }
-    void clearAfterLoss(const QString& documentPath) override;
+    void clearStaleLock(const QString& documentPath) override;
 
 private:
     int job_;
     LibreOfficeBridge bridge_;
+    const OfficeProfiles& profiles_;
 };
 
-// Removes the office's lock file beside a document when this profile's office wrote it: an office
-// that was killed leaves it behind, and the next office of the profile then refuses the document.
-// Another user's or office's lock is left alone. Returns whether a lock file was removed.
-bool RemoveStaleLockFile(const QString& documentPath, const QString& profileFolder);
+// Removes the office's lock file beside a document when the office that wrote it used a profile that
+// isStale() names. Any other lock (another user's, the user's own office's) is left alone. Returns
+// whether a lock file was removed.
+bool RemoveStaleLockFile(const QString& documentPath,
+                         const std::function<bool(const QString& profileFolder)>& isStale);
 
 // Kills every office the jobs have started; async-signal-safe.
 void KillJobOfficesFromSignalHandler();

@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include "fsutil/RuntimeError.h"
 
@@ -16,18 +17,30 @@ namespace {
 constexpr int kMaxSlots = 1024;
 }  // namespace
 
-OfficeProfiles::OfficeProfiles(const QString& baseFolder, int count) {
+namespace {
+
+// Takes the folder's lock without waiting; -1 when another run holds it.
+int tryLock(const QString& folder) {
+    const QByteArray path = QFile::encodeName(folder + QStringLiteral(".lock"));
+    const int lock = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (lock < 0) return -1;
+    if (::flock(lock, LOCK_EX | LOCK_NB) != 0) {
+        ::close(lock);
+        return -1;
+    }
+    return lock;
+}
+
+}  // namespace
+
+OfficeProfiles::OfficeProfiles(const QString& baseFolder, int count)
+    : base_(QDir::cleanPath(QDir(baseFolder).absolutePath())) {
     if (!QDir().mkpath(baseFolder))
         throw RuntimeError(75, QStringLiteral("Path/File access error: ") + baseFolder);
     for (int slot = 1; slot <= kMaxSlots && folders_.size() < count; ++slot) {
         const QString folder = baseFolder + QStringLiteral("/%1").arg(slot);
-        const QByteArray lockPath = QFile::encodeName(folder + QStringLiteral(".lock"));
-        const int lock = ::open(lockPath.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+        const int lock = tryLock(folder);
         if (lock < 0) continue;
-        if (::flock(lock, LOCK_EX | LOCK_NB) != 0) {
-            ::close(lock);
-            continue;
-        }
         locks_.push_back(lock);
         folders_ << folder;
     }
@@ -38,6 +51,18 @@ OfficeProfiles::OfficeProfiles(const QString& baseFolder, int count) {
 
 OfficeProfiles::~OfficeProfiles() {
     for (const int lock : locks_) ::close(lock);
+}
+
+bool OfficeProfiles::isStale(const QString& profileFolder) const {
+    const QString folder = QDir::cleanPath(QDir(profileFolder).absolutePath());
+    for (const QString& own : folders_) {
+        if (QDir::cleanPath(QDir(own).absolutePath()) == folder) return true;
+    }
+    if (QFileInfo(folder).absolutePath() != base_) return false;
+    const int lock = tryLock(folder);
+    if (lock < 0) return false;
+    ::close(lock);
+    return true;
 }
 
 QString OfficeProfiles::defaultBaseFolder() {

@@ -18,11 +18,16 @@ public:
     OfficeProfiles& operator=(const OfficeProfiles&) = delete;
 
     const QStringList& folders() const { return folders_; }
+    // Whether an office with this profile can no longer be running: the profile is one of this run's
+    // (whose offices only open a document while splitting it), or one of the base folder that no
+    // run holds.
+    bool isStale(const QString& profileFolder) const;
 
     // $XDG_CACHE_HOME/folioknife/offices, or ~/.cache/folioknife/offices.
     static QString defaultBaseFolder();
 
 private:
+    QString base_;
     QStringList folders_;
     std::vector<int> locks_;
 };

@@ -102,7 +102,7 @@ int run(const QStringList& arguments) {
         [&](int job) {
             fk::OfficeOptions jobOptions = officeOptions;
             jobOptions.profileFolder = profiles->folders().at(job);
-            return std::make_unique<LibreOfficeJobOffice>(job, jobOptions);
+            return std::make_unique<LibreOfficeJobOffice>(job, jobOptions, *profiles);
         },
         progress);
     const QList<DocumentResult> results = batch.run(groups);

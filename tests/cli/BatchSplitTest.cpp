@@ -24,10 +24,10 @@ public:
     office::OfficeBridge& bridge() override { return office; }
     void ensureStarted() override { office.createServiceManager(); }
     void abandon() override { abandoned = true; }
-    void clearAfterLoss(const QString& path) override { lost << path; }
+    void clearStaleLock(const QString& path) override { lockChecks << path; }
 
     test::FakeOfficeBridge office;
-    QStringList lost;
+    QStringList lockChecks;
     std::atomic<bool> abandoned = false;
 };
 
@@ -38,7 +38,7 @@ public:
     office::OfficeBridge& bridge() override { return office_.bridge(); }
     void ensureStarted() override { office_.ensureStarted(); }
     void abandon() override { office_.abandon(); }
-    void clearAfterLoss(const QString& path) override { office_.clearAfterLoss(path); }
+    void clearStaleLock(const QString& path) override { office_.clearStaleLock(path); }
 
 private:
     JobOffice& office_;
@@ -173,7 +173,8 @@ TEST_F(BatchSplitTest, AHungOfficeIsAbandonedAtTheDeadlineAndANewOneTakesTheNext
     EXPECT_FALSE(results[0].succeeded());
     EXPECT_TRUE(results[1].succeeded());
     EXPECT_EQ(office.office.starts, 2);
-    EXPECT_EQ(office.lost, QStringList{hangs});
+    EXPECT_EQ(office.lockChecks, (QStringList{hangs, hangs, next}))
+        << "before each document, and after the loss";
     EXPECT_EQ(outputs(), (QStringList{"next_0001.odt", "next_0002.odt"}));
     ASSERT_EQ(observer.reports.size(), 2);
     EXPECT_TRUE(observer.reports[1].contains("did not finish this document within 0.05 s"));

@@ -236,4 +236,22 @@ TEST_F(CommandLineEndToEnd, AHungOfficeIsKilledAtTheDeadlineAndTheRestIsSplit) {
     EXPECT_FALSE(QFile::exists(QStringLiteral("/proc/%1").arg(office))) << "the hung office is gone";
 }
 
+TEST_F(CommandLineEndToEnd, AnInterruptedRunStopsItsOfficesAndTheNextRunSplitsTheSameDocuments) {
+    const QStringList arguments{QStringLiteral("-o"), QStringLiteral("out"), QStringLiteral("--jobs"),
+                                QStringLiteral("2"),  document("long"),      document("alpha")};
+    QProcess* process = start(arguments);
+    const pid_t office = officeOnceStored(QStringLiteral("long_0001.odt"));
+    ::kill(static_cast<pid_t>(process->processId()), SIGINT);
+    const Outcome interrupted = finish(process);
+    EXPECT_EQ(interrupted.exitCode, -1) << "ended by the signal";
+    EXPECT_GT(office, 0);
+    QThread::msleep(200);
+    EXPECT_TRUE(ProcessesMentioning(cache()).isEmpty()) << "no office outlives an interrupted run";
+
+    const Outcome again = split(arguments);
+    EXPECT_EQ(again.exitCode, 0) << again.err.toStdString();
+    EXPECT_EQ(outputs().filter("long_").size(), 40);
+    EXPECT_FALSE(QFile::exists(documents_->filePath(".~lock.long.odt#")));
+}
+
 }  // namespace

@@ -6,6 +6,7 @@
 #include <QUrl>
 
 #include "cli/LibreOfficeJobOffice.h"
+#include "cli/OfficeProfiles.h"
 
 using namespace fk::cli;
 
@@ -25,17 +26,34 @@ protected:
     QTemporaryDir work;
 };
 
-TEST_F(StaleLockFileTest, OnlyTheLockOfThisProfilesOfficeIsRemoved) {
+TEST_F(StaleLockFileTest, OnlyLocksOfProfilesThatCannotBeInUseAreRemoved) {
+    const auto isStale = [this](const QString& folder) { return folder == profile(); };
     writeLock(",root,vm,07.12.2026 22:46," + profileUrl() + ";\n");
-    EXPECT_TRUE(RemoveStaleLockFile(document(), profile()));
+    EXPECT_TRUE(RemoveStaleLockFile(document(), isStale));
     EXPECT_FALSE(QFile::exists(lockPath()));
 
     writeLock(",anna,desk,07.12.2026 22:46,file:///home/anna/.config/libreoffice/4;\n");
-    EXPECT_FALSE(RemoveStaleLockFile(document(), profile()));
+    EXPECT_FALSE(RemoveStaleLockFile(document(), isStale));
     writeLock(",root,vm,07.12.2026 22:46," + profileUrl() + "0;\n");
-    EXPECT_FALSE(RemoveStaleLockFile(document(), profile())) << "offices/10 is another profile";
+    EXPECT_FALSE(RemoveStaleLockFile(document(), isStale)) << "offices/10 is another profile";
+    writeLock("not a lock file at all");
+    EXPECT_FALSE(RemoveStaleLockFile(document(), isStale));
     EXPECT_TRUE(QFile::exists(lockPath()));
-    EXPECT_FALSE(RemoveStaleLockFile(work.filePath("other.odt"), profile())) << "no lock file at all";
+    EXPECT_FALSE(RemoveStaleLockFile(work.filePath("other.odt"), isStale)) << "no lock file at all";
+}
+
+TEST(OfficeProfilesStaleness, OwnProfilesAndUnheldSlotsAreStaleOthersAreNot) {
+    QTemporaryDir cache;
+    const QString base = cache.filePath("offices");
+    OfficeProfiles mine(base, 1);
+    EXPECT_TRUE(mine.isStale(base + "/1"));
+    EXPECT_TRUE(mine.isStale(base + "/7")) << "a slot no run holds: its office was killed with its run";
+    {
+        OfficeProfiles other(base, 1);
+        EXPECT_FALSE(mine.isStale(base + "/2")) << "held by a run that is still going";
+    }
+    EXPECT_TRUE(mine.isStale(base + "/2"));
+    EXPECT_FALSE(mine.isStale(QDir::homePath() + "/.config/libreoffice/4")) << "the user's own office";
 }
 
 }  // namespace

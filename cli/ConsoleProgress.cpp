@@ -145,12 +145,15 @@ void ConsoleProgress::summary(const BatchSummary& summary) {
         out_ << "\n";
         lineShown_ = false;
     }
-    out_ << QStringLiteral("%1 documents: %2 split, %3 failed\n")
-                .arg(summary.documents)
+    out_ << QStringLiteral("%1: %2 split, %3 failed\n")
+                .arg(summary.documents == 1 ? QStringLiteral("1 document")
+                                            : QStringLiteral("%1 documents").arg(summary.documents))
                 .arg(summary.documents - summary.failed)
                 .arg(summary.failed);
     if (summary.inputProblems > 0)
-        out_ << QStringLiteral("%1 of the inputs could not be read fully\n").arg(summary.inputProblems);
+        out_ << (summary.inputProblems == 1 ? QStringLiteral("1 input was not found or not read fully\n")
+                                            : QStringLiteral("%1 inputs were not found or not read fully\n")
+                                                  .arg(summary.inputProblems));
     const double rate = summary.seconds > 0 ? summary.pages / summary.seconds : 0;
     out_ << QStringLiteral("%1 written in %2 (%3 pages/s)\n")
                 .arg(pagesText(summary.pages))

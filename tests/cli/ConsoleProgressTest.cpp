@@ -76,10 +76,13 @@ TEST_F(ConsoleProgressTest, SummaryAndExitStatus) {
     lines.summary(summary);
     EXPECT_EQ(out,
               "2 documents: 1 split, 1 failed\n"
-              "1 of the inputs could not be read fully\n"
+              "1 input was not found or not read fully\n"
               "3 pages written in 4.0 s (0.8 pages/s)\n");
     EXPECT_EQ(summary.exitStatus(), kExitSomeFailed);
     EXPECT_EQ(Summarize({result("/a", 2, 2)}, 0, 1).exitStatus(), kExitSplit);
+    out.clear();
+    lines.summary(Summarize({result("/a", 1, 1)}, 0, 2));
+    EXPECT_EQ(out, "1 document: 1 split, 0 failed\n1 page written in 2.0 s (0.5 pages/s)\n");
     EXPECT_EQ(Summarize({result("/a", 2, 2)}, 1, 1).exitStatus(), kExitSomeFailed);
     EXPECT_EQ(Summarize({result("/a", 2, 1)}, 0, 1).exitStatus(), kExitSomeFailed) << "a page not stored";
 }

@@ -61,6 +61,7 @@ QString flatDocument(const TestOffice::Content& content) {
 TestOffice::TestOffice() {
     OfficeOptions options = OfficeOptions::fromEnvironment();
     options.headless = true;
+    options.quiet = true;
     options.profileFolder = scratch_.filePath(QStringLiteral("profile"));
     bridge_ = std::make_unique<LibreOfficeBridge>(options);
 }

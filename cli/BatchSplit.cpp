@@ -166,7 +166,10 @@ private:
             if (settings_.timeout.count() > 0) watchdog_.arm(settings_.timeout);
             run.PushButton7_Click();
             result.timedOut = settings_.timeout.count() > 0 && watchdog_.disarm();
-            if (!office_.bridge().isAlive()) office_.clearStaleLock(path);
+            if (!office_.bridge().isAlive()) {
+                office_.clearStaleLock(path);
+                office_.clearLocksLeftIn(settings_.outputFolder);
+            }
         }
         result.seconds = static_cast<double>(clock.nsecsElapsed()) / 1e9;
         if (result.timedOut) {

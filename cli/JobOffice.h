@@ -18,6 +18,9 @@ public:
     // Removes a lock file beside the document that an office of ours left when it was killed (by a
     // deadline, a crash or an interrupted run): the office would refuse the document because of it.
     virtual void clearStaleLock(const QString& documentPath) = 0;
+    // After this job's office was lost: removes the lock files it left on page documents it had
+    // open in the folder, which would keep the next office from storing them again.
+    virtual void clearLocksLeftIn(const QString& folder) = 0;
 };
 
 }  // namespace fk::cli

@@ -2,6 +2,7 @@
 
 #include <signal.h>
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QUrl>
@@ -35,6 +36,26 @@ void LibreOfficeJobOffice::ensureStarted() {
 
 void LibreOfficeJobOffice::clearStaleLock(const QString& documentPath) {
     RemoveStaleLockFile(documentPath, [this](const QString& folder) { return profiles_.isStale(folder); });
+}
+
+void LibreOfficeJobOffice::clearLocksLeftIn(const QString& folder) {
+    // Only this job's own: the other jobs' offices are alive and may hold page documents there.
+    const QString own = QDir::cleanPath(bridge_.process().options().profileFolder);
+    RemoveStaleLockFilesIn(folder,
+                           [&own](const QString& profile) { return QDir::cleanPath(profile) == own; });
+}
+
+int RemoveStaleLockFilesIn(const QString& folder,
+                           const std::function<bool(const QString& profileFolder)>& isStale) {
+    static const QString prefix = QStringLiteral(".~lock.");
+    int removed = 0;
+    const QDir directory(folder);
+    for (const QString& name :
+         directory.entryList({prefix + QLatin1Char('*') + QLatin1Char('#')}, QDir::Files | QDir::Hidden)) {
+        const QString document = directory.filePath(name.mid(prefix.size()).chopped(1));
+        if (RemoveStaleLockFile(document, isStale)) ++removed;
+    }
+    return removed;
 }
 
 bool RemoveStaleLockFile(const QString& documentPath,

@@ -19,6 +19,7 @@ public:
     void ensureStarted() override;
     void abandon() override { bridge_.process().abandon(); }
     void clearStaleLock(const QString& documentPath) override;
+    void clearLocksLeftIn(const QString& folder) override;
 
 private:
     int job_;
@@ -31,6 +32,10 @@ private:
 // whether a lock file was removed.
 bool RemoveStaleLockFile(const QString& documentPath,
                          const std::function<bool(const QString& profileFolder)>& isStale);
+
+// RemoveStaleLockFile for every lock file in a folder; returns how many were removed.
+int RemoveStaleLockFilesIn(const QString& folder,
+                           const std::function<bool(const QString& profileFolder)>& isStale);
 
 // Kills every office the jobs have started; async-signal-safe.
 void KillJobOfficesFromSignalHandler();

@@ -91,6 +91,10 @@ int run(const QStringList& arguments) {
         return kExitSomeFailed;
     }
 
+    // Offices of an earlier run that was killed may have left locks on the outputs it was storing.
+    RemoveStaleLockFilesIn(options.outputFolder,
+                           [&profiles](const QString& folder) { return profiles->isStale(folder); });
+
     ConsoleProgress progress(out, err, ::isatty(STDOUT_FILENO) == 1, static_cast<int>(input.documents.size()),
                              [&clock] { return static_cast<double>(clock.nsecsElapsed()) / 1e9; });
     BatchSettings settings;

@@ -10,6 +10,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QThread>
+#include <QUrl>
 
 #include "QtPrinters.h"
 #include "TestOffice.h"
@@ -252,6 +253,23 @@ TEST_F(CommandLineEndToEnd, AnInterruptedRunStopsItsOfficesAndTheNextRunSplitsTh
     EXPECT_EQ(again.exitCode, 0) << again.err.toStdString();
     EXPECT_EQ(outputs().filter("long_").size(), 40);
     EXPECT_FALSE(QFile::exists(documents_->filePath(".~lock.long.odt#")));
+}
+
+TEST_F(CommandLineEndToEnd, LocksThatKilledOfficesLeftOnOutputsDoNotStopTheNextRun) {
+    // As an office of an earlier run's second job leaves it when that run is killed mid-page.
+    QFile::copy(document("gamma"), QDir(output()).filePath("gamma_0001.odt"));
+    const QString lock = QDir(output()).filePath(".~lock.gamma_0001.odt#");
+    QFile stale(lock);
+    ASSERT_TRUE(stale.open(QIODevice::WriteOnly));
+    stale.write(",me,here,07.12.2026 22:46," +
+                QUrl::fromLocalFile(cache() + "/folioknife/offices/2").toString(QUrl::FullyEncoded).toUtf8() +
+                ";\n");
+    stale.close();
+
+    const Outcome run = split({QStringLiteral("-o"), QStringLiteral("out"), document("gamma")});
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_FALSE(QFile::exists(lock));
+    EXPECT_EQ(OdtBodyText(QDir(output()).filePath("gamma_0001.odt")), QStringList{"gamma page 1"});
 }
 
 }  // namespace

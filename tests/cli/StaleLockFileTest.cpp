@@ -42,6 +42,22 @@ TEST_F(StaleLockFileTest, OnlyLocksOfProfilesThatCannotBeInUseAreRemoved) {
     EXPECT_FALSE(RemoveStaleLockFile(work.filePath("other.odt"), isStale)) << "no lock file at all";
 }
 
+TEST_F(StaleLockFileTest, EveryStaleLockOfAFolderGoesTheRestStays) {
+    const auto isStale = [this](const QString& folder) { return folder == profile(); };
+    const QStringList names{"a_0001.odt", "a_0002.odt", "b_0001.odt"};
+    for (const QString& name : names) {
+        QFile lock(work.filePath(".~lock." + name + "#"));
+        ASSERT_TRUE(lock.open(QIODevice::WriteOnly));
+        lock.write(
+            (",root,vm,07.12.2026 22:46," +
+             (name.startsWith('b') ? QString("file:///home/anna/.config/libreoffice/4") : profileUrl()) +
+             ";\n")
+                .toUtf8());
+    }
+    EXPECT_EQ(RemoveStaleLockFilesIn(work.path(), isStale), 2);
+    EXPECT_EQ(QDir(work.path()).entryList(QDir::Files | QDir::Hidden), QStringList{".~lock.b_0001.odt#"});
+}
+
 TEST(OfficeProfilesStaleness, OwnProfilesAndUnheldSlotsAreStaleOthersAreNot) {
     QTemporaryDir cache;
     const QString base = cache.filePath("offices");

@@ -12,7 +12,8 @@ PACKAGES=(
     libgtest-dev googletest
     libreoffice-writer libreoffice-dev
     xvfb xauth fonts-liberation fonts-dejavu-core
-    desktop-file-utils unzip
+    libpugixml-dev libzip-dev
+    desktop-file-utils unzip poppler-utils
     "$@"
 )
 

@@ -1,8 +1,8 @@
 #include <QStandardPaths>
 
 #include "app/StartUp.h"
-#include "fsutil/Platform.h"
-#include "fsutil/RuntimeError.h"
+#include "base/Platform.h"
+#include "base/RuntimeError.h"
 
 namespace fk {
 

@@ -9,18 +9,26 @@
 #include <QMouseEvent>
 #include <QPixmap>
 
-#include "app/ProcedureTrap.h"
+#include "base/ProcedureTrap.h"
+#include "base/RuntimeError.h"
 #include "doclist/AddChosenFiles.h"
-#include "doclist/AddFolderFiles.h"
 #include "fsutil/FileHelpers.h"
-#include "fsutil/FolderWalk.h"
-#include "fsutil/RuntimeError.h"
-#include "fsutil/Samples.h"
+#include "gather/AddFolderFiles.h"
+#include "gather/FolderWalk.h"
+#include "gather/Samples.h"
 #include "split/PresenceCheck.h"
 
 namespace fk {
 
 namespace {
+
+// The program's icon in every size it ships, compiled into the program.
+QIcon ProgramIcon() {
+    QIcon icon;
+    for (const int size : {32, 48, 128, 256})
+        icon.addFile(QStringLiteral(":/folioknife-%1.png").arg(size), QSize(size, size));
+    return icon;
+}
 
 QRect twipsRect(int left, int top, int width, int height) {
     return {TwipsToPixels(left), TwipsToPixels(top), TwipsToPixels(width), TwipsToPixels(height)};
@@ -46,7 +54,7 @@ Form1::Form1(Form1Services services, QWidget* parent)
                           Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint),
       services_(std::move(services)) {
     splitRun_ =
-        std::make_unique<SplitRun>(services_.office, services_.prompts, static_cast<SplitRunWindow&>(*this));
+        std::make_unique<SplitRun>(services_.engine, services_.prompts, static_cast<SplitRunWindow&>(*this));
     setFixedSize(kClientWidth, kClientHeight);
     setFont(arialBold(kStandardFontPoints));
     QPalette background = palette();
@@ -140,7 +148,7 @@ void Form1::Form_Load() {
     }
     trap.step(108, [&] { OpenMakerSiteAtRandom(services_.random, services_.prompts); });
     trap.step(126, [&] { setWindowTitle(kProductName); });
-    trap.more([&] { setWindowIcon(QIcon(QStringLiteral(":/folioknife.ico.png"))); });
+    trap.more([&] { setWindowIcon(ProgramIcon()); });
     trap.more([&] { services_.prompts.setApplicationTitle(SetAppTitle(kProductName)); });
     trap.step(128, [&] { documents_.setColumnHeader(kListColumnHeader); });
     trap.step(130, [&] { ListView1->header()->resizeSection(0, TwipsToPixels(kListColumnTwips)); });

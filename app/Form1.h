@@ -10,15 +10,15 @@
 #include <memory>
 #include <optional>
 
-#include "app/Prompts.h"
-#include "app/SettingsStore.h"
+#include "app/SplitRun.h"
 #include "app/StartUp.h"
-#include "app/WindowPointer.h"
+#include "base/Prompts.h"
+#include "base/SettingsStore.h"
+#include "base/WindowPointer.h"
 #include "doclist/DocumentListModel.h"
 #include "doclist/DocumentListView.h"
 #include "fsutil/FileSystem.h"
 #include "split/OfficeBridge.h"
-#include "split/SplitRun.h"
 
 namespace fk {
 
@@ -27,6 +27,7 @@ struct Form1Services {
     Prompts& prompts;
     SettingsStore& settings;
     office::OfficeBridge& office;
+    SplitEngine& engine;  // splits each document of Start Splitting
     FileSystem& fileSystem;
     QString programFolder;
     RandomSource random;

@@ -3,7 +3,7 @@
 #include <QPointer>
 #include <QWidget>
 
-#include "app/Prompts.h"
+#include "base/Prompts.h"
 
 namespace fk {
 

@@ -3,7 +3,7 @@
 #include <QString>
 #include <functional>
 
-#include "app/Prompts.h"
+#include "base/Prompts.h"
 
 namespace fk {
 

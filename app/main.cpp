@@ -4,10 +4,11 @@
 #include <cstdlib>
 
 #include "app/Form1.h"
-#include "app/IniSettingsStore.h"
 #include "app/QtPrompts.h"
+#include "base/IniSettingsStore.h"
 #include "fsutil/FileSystem.h"
 #include "fsutil/ProgramFolder.h"
+#include "split/CopyPageEngine.h"
 #include "split/LibreOfficeBridge.h"
 
 int main(int argc, char* argv[]) {
@@ -18,10 +19,12 @@ int main(int argc, char* argv[]) {
     fk::QtPrompts prompts;
     fk::IniSettingsStore settings(fk::IniSettingsStore::defaultFilePath());
     fk::LibreOfficeBridge office(fk::OfficeOptions::fromEnvironment());
+    fk::CopyPageEngine engine(office);
     fk::LocalFileSystem fileSystem;
     fk::Form1Services services{prompts,
                                settings,
                                office,
+                               engine,
                                fileSystem,
                                fk::ProgramFolder(),
                                fk::TimerSeededRandom(),

@@ -10,8 +10,8 @@
 
 #include "FakePrompts.h"
 #include "MemorySettingsStore.h"
-#include "doclist/AddFolderFiles.h"
 #include "doclist/DocumentListModel.h"
+#include "gather/AddFolderFiles.h"
 
 namespace {
 

@@ -23,8 +23,9 @@
 
 #include "FakePrompts.h"
 #include "TestOffice.h"
+#include "app/SplitRun.h"
 #include "fsutil/ProgramFolder.h"
-#include "split/SplitRun.h"
+#include "split/CopyPageEngine.h"
 
 extern char** environ;
 
@@ -108,7 +109,8 @@ public:
         QuietWindow window;
         window.rows = documents;
         window.folder = freshFolder(QStringLiteral("ours"));
-        fk::SplitRun run(office_.bridge(), prompts, window);
+        fk::CopyPageEngine engine(office_.bridge());
+        fk::SplitRun run(engine, prompts, window);
         QElapsedTimer clock;
         clock.start();
         run.PushButton7_Click();

@@ -6,11 +6,11 @@
 #include <QHash>
 #include <QSet>
 
-#include "doclist/AddFolderFiles.h"
-#include "doclist/PathList.h"
-#include "fsutil/DocumentSink.h"
+#include "base/Platform.h"
 #include "fsutil/FileHelpers.h"
-#include "fsutil/Platform.h"
+#include "gather/AddFolderFiles.h"
+#include "gather/DocumentSink.h"
+#include "gather/PathList.h"
 
 namespace fk::cli {
 
@@ -19,7 +19,7 @@ namespace {
 class UniqueDocuments : public DocumentSink {
 public:
     explicit UniqueDocuments(QStringList& documents) : documents_(documents) {}
-    bool contains(const QString& path) const override { return seen_.contains(path); }
+    QStringList texts() const override { return documents_; }
     void AppendDocument(const QString& path) override {
         if (seen_.contains(path)) return;
         seen_.insert(path);

@@ -3,7 +3,7 @@
 #include <QList>
 #include <QStringList>
 
-#include "app/Prompts.h"
+#include "base/Prompts.h"
 #include "fsutil/FileSystem.h"
 
 namespace fk::cli {

@@ -5,59 +5,12 @@
 #include <mutex>
 #include <thread>
 
+#include "base/RuntimeError.h"
 #include "cli/DocumentWatchdog.h"
-#include "cli/UnattendedPrompts.h"
-#include "fsutil/RuntimeError.h"
-#include "split/SplitRun.h"
 
 namespace fk::cli {
 
 namespace {
-
-// The window the split run sees for one document: a list of one row and the output folder.
-class DocumentWindow : public SplitRunWindow {
-public:
-    DocumentWindow(DocumentResult& result, const QString& outputFolder, BatchObserver& observer)
-        : result_(result), outputFolder_(outputFolder), observer_(observer) {}
-
-    int documentCount() override { return 1; }
-    QString documentText(int index) override {
-        if (index != 1) throw RuntimeError(381, QStringLiteral("Invalid property array index"));
-        return result_.path;
-    }
-    QString outputFolderText() override { return outputFolder_; }
-    void setProgressValue(double) override {}
-    void setProgressText(const QString&) override {}
-    void setPointer(int) override {}
-    void yield() override {}
-    void pageStored(int page, int pageCount) override {
-        result_.pageCount = pageCount;
-        ++result_.pagesStored;
-        observer_.pageStored(result_.path, page, pageCount);
-    }
-
-private:
-    DocumentResult& result_;
-    const QString& outputFolder_;
-    BatchObserver& observer_;
-};
-
-// The split run's messages: "Done." is the normal end, anything else is a report on the document.
-class DocumentPrompts : public UnattendedPrompts {
-public:
-    DocumentPrompts(DocumentResult& result, BatchObserver& observer) : result_(result), observer_(observer) {}
-
-    MessageAnswer messageBox(const QString& text, int, const QString&) override {
-        if (text == kDoneMessage) return MessageAnswer::Ok;
-        ++result_.reports;
-        observer_.report(result_.path, text);
-        return MessageAnswer::Ok;
-    }
-
-private:
-    DocumentResult& result_;
-    BatchObserver& observer_;
-};
 
 // Hands the groups out to the jobs and serializes the observer.
 class WorkQueue {
@@ -136,12 +89,35 @@ private:
 
 }  // namespace
 
+// Passes what the engine tells about one document on to the batch's observer.
+class DocumentObserver : public SplitObserver {
+public:
+    DocumentObserver(DocumentResult& result, BatchObserver& observer)
+        : result_(result), observer_(observer) {}
+    void pageCountKnown(int pageCount) override { result_.pageCount = pageCount; }
+    void pageStored(int page, const QString&) override {
+        ++result_.pagesStored;
+        observer_.pageStored(result_.path, page, result_.pageCount);
+    }
+    void failed(const SplitFailure& failure) override {
+        observer_.report(result_.path, FailureText(failure));
+    }
+    void noted(const QString& text) override { observer_.report(result_.path, text); }
+
+private:
+    DocumentResult& result_;
+    BatchObserver& observer_;
+};
+
 class BatchSplit::Job {
 public:
-    Job(const BatchSettings& settings, JobOffice& office, WorkQueue& queue)
-        : settings_(settings), office_(office), queue_(queue), observer_(queue), watchdog_([&office] {
-              office.abandon();
-          }) {}
+    Job(const BatchSettings& settings, JobOffice& office, SplitEngine& engine, WorkQueue& queue)
+        : settings_(settings),
+          office_(office),
+          engine_(engine),
+          queue_(queue),
+          observer_(queue),
+          watchdog_([&office] { office.abandon(); }) {}
 
     void run() {
         while (const QStringList* group = queue_.nextGroup()) {
@@ -156,16 +132,24 @@ private:
         observer_.documentStarted(path);
         QElapsedTimer clock;
         clock.start();
-        DocumentPrompts prompts(result, observer_);
         // The office is started outside the deadline: a first start builds a profile and takes long.
         office_.clearStaleLock(path);
-        ProcedureTrap trap(prompts, procedure::kPushButton7);
-        if (trap.step(120, [&] { office_.ensureStarted(); })) {
-            DocumentWindow window(result, settings_.outputFolder, observer_);
-            SplitRun run(office_.bridge(), prompts, window);
+        try {
+            office_.ensureStarted();
+        } catch (const RuntimeError& error) {
+            const SplitFailure failure{SplitStage::Connect, 0, error.description(), 0};
+            result.failures.append(failure);
+            observer_.report(path, FailureText(failure));
+        }
+        if (result.failures.isEmpty()) {
+            DocumentObserver tell(result, observer_);
             if (settings_.timeout.count() > 0) watchdog_.arm(settings_.timeout);
-            run.PushButton7_Click();
+            const SplitResult split = engine_.split(path, settings_.outputFolder, tell);
             result.timedOut = settings_.timeout.count() > 0 && watchdog_.disarm();
+            result.pageCount = split.pageCount;
+            result.pagesStored = split.pagesStored;
+            result.failures = split.failures;
+            result.method = split.method;
             if (!office_.bridge().isAlive()) {
                 office_.clearStaleLock(path);
                 office_.clearLocksLeftIn(settings_.outputFolder);
@@ -174,8 +158,8 @@ private:
         result.seconds = static_cast<double>(clock.nsecsElapsed()) / 1e9;
         if (result.timedOut) {
             observer_.report(path,
-                             QStringLiteral("The office did not finish this document within %1 s and was "
-                                            "stopped; a new office takes the next document.")
+                             QStringLiteral("the office did not finish this document within %1 s and was "
+                                            "stopped; a new office takes the next document")
                                  .arg(std::chrono::duration<double>(settings_.timeout).count()));
         }
         queue_.add(result);
@@ -184,13 +168,24 @@ private:
 
     const BatchSettings& settings_;
     JobOffice& office_;
+    SplitEngine& engine_;
     WorkQueue& queue_;
     SerializedObserver observer_;
     DocumentWatchdog watchdog_;
 };
 
-BatchSplit::BatchSplit(BatchSettings settings, JobOfficeFactory makeOffice, BatchObserver& observer)
-    : settings_(std::move(settings)), makeOffice_(std::move(makeOffice)), observer_(observer) {}
+QString FailureText(const SplitFailure& failure) {
+    QString text = failure.message;
+    if (failure.page > 0) text = QStringLiteral("page %1: ").arg(failure.page) + text;
+    return text + QStringLiteral(" (") + StageName(failure.stage) + QLatin1Char(')');
+}
+
+BatchSplit::BatchSplit(BatchSettings settings, JobOfficeFactory makeOffice, SplitEngineFactory makeEngine,
+                       BatchObserver& observer)
+    : settings_(std::move(settings)),
+      makeOffice_(std::move(makeOffice)),
+      makeEngine_(std::move(makeEngine)),
+      observer_(observer) {}
 
 QList<DocumentResult> BatchSplit::run(const QList<QStringList>& groups) {
     WorkQueue queue(groups, observer_);
@@ -201,7 +196,8 @@ QList<DocumentResult> BatchSplit::run(const QList<QStringList>& groups) {
         threads.emplace_back([this, job, &queue] {
             {
                 const std::unique_ptr<JobOffice> office = makeOffice_(job);
-                Job(settings_, *office, queue).run();
+                const std::unique_ptr<SplitEngine> engine = makeEngine_(office->bridge());
+                Job(settings_, *office, *engine, queue).run();
             }
             queue.jobEnded();
         });

@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "cli/JobOffice.h"
+#include "split/SplitEngine.h"
 
 namespace fk::cli {
 
@@ -14,12 +15,18 @@ struct DocumentResult {
     QString path;
     int pageCount = 0;  // 0 while unknown
     int pagesStored = 0;
-    int reports = 0;
+    QList<SplitFailure> failures;
+    QString method;
     bool timedOut = false;
     double seconds = 0;
 
-    bool succeeded() const { return reports == 0 && !timedOut && pageCount > 0 && pagesStored == pageCount; }
+    bool succeeded() const {
+        return failures.isEmpty() && !timedOut && pageCount > 0 && pagesStored == pageCount;
+    }
 };
+
+// A failure in the command line's words: "page N: what failed (stage)".
+QString FailureText(const SplitFailure& failure);
 
 // What a batch run tells as it goes; called from the jobs' threads, one call at a time.
 class BatchObserver {
@@ -27,7 +34,7 @@ public:
     virtual ~BatchObserver() = default;
     virtual void documentStarted(const QString& path) = 0;
     virtual void pageStored(const QString& path, int page, int pageCount) = 0;
-    // An error report, in the words of the window's error report.
+    // A failure or a note on the document, one line.
     virtual void report(const QString& path, const QString& text) = 0;
     virtual void documentFinished(const DocumentResult& result) = 0;
     // Called now and then from the thread that runs the batch, for a live display.
@@ -41,12 +48,15 @@ struct BatchSettings {
 };
 
 using JobOfficeFactory = std::function<std::unique_ptr<JobOffice>(int job)>;
+// The engine a job splits with, working on that job's office.
+using SplitEngineFactory = std::function<std::unique_ptr<SplitEngine>(office::OfficeBridge& office)>;
 
-// Splits groups of documents on `jobs` offices at once with the window's split run, one document at a
-// time per office. A group's documents are split in order by one job.
+// Splits groups of documents on `jobs` offices at once, one document at a time per office. A group's
+// documents are split in order by one job.
 class BatchSplit {
 public:
-    BatchSplit(BatchSettings settings, JobOfficeFactory makeOffice, BatchObserver& observer);
+    BatchSplit(BatchSettings settings, JobOfficeFactory makeOffice, SplitEngineFactory makeEngine,
+               BatchObserver& observer);
 
     QList<DocumentResult> run(const QList<QStringList>& groups);
 
@@ -57,6 +67,7 @@ private:
 
     BatchSettings settings_;
     JobOfficeFactory makeOffice_;
+    SplitEngineFactory makeEngine_;
     BatchObserver& observer_;
 };
 

@@ -3,9 +3,8 @@
 #include <QCommandLineParser>
 #include <QDir>
 
+#include "base/Platform.h"
 #include "fsutil/FileHelpers.h"
-#include "fsutil/Platform.h"
-#include "split/SplitRun.h"
 
 namespace fk::cli {
 
@@ -76,7 +75,8 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments, const QString& 
     options.outputFolder =
         absoluteFolderText(parser.isSet(output) ? parser.value(output) : QStringLiteral("."), workingFolder);
     if (!FolderExists(options.outputFolder)) {
-        parsed.error = options.outputFolder + QStringLiteral(": ") + kNoFolderMessage;
+        parsed.error =
+            options.outputFolder + QStringLiteral(": not a folder; name an existing folder with -o.");
     }
     return parsed;
 }

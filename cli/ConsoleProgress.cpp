@@ -66,7 +66,7 @@ void ConsoleProgress::pageStored(const QString& path, int, int pageCount) {
 
 void ConsoleProgress::report(const QString& path, const QString& text) {
     clearLive();
-    err_ << kProgramName << ": " << path << ":\n" << terminalText(text) << "\n";
+    err_ << kProgramName << ": " << path << ": " << terminalText(text) << "\n";
     err_.flush();
     redraw();
 }

@@ -8,7 +8,7 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include "fsutil/RuntimeError.h"
+#include "base/RuntimeError.h"
 
 namespace fk::cli {
 

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "base/RuntimeError.h"
 #include "cli/BatchDocuments.h"
 #include "cli/BatchSplit.h"
 #include "cli/CommandLine.h"
@@ -17,8 +18,7 @@
 #include "cli/OfficeProfiles.h"
 #include "cli/StreamPrompts.h"
 #include "fsutil/FileSystem.h"
-#include "fsutil/RuntimeError.h"
-#include "split/SplitRun.h"
+#include "split/CopyPageEngine.h"
 
 namespace {
 
@@ -69,7 +69,7 @@ int run(const QStringList& arguments) {
     const BatchDocuments input = CollectDocuments(options.inputs, workingFolder, fileSystem, walkReports);
     for (const QString& problem : input.problems) err << "folioknife-split: " << problem << "\n";
     if (input.documents.isEmpty()) {
-        err << "folioknife-split: " << fk::kNoFilesMessage << "\n";
+        err << "folioknife-split: no documents to split\n";
         return input.problems.isEmpty() ? kExitUsage : kExitSomeFailed;
     }
     const QList<QStringList> groups = GroupBySharedOutputNames(input.documents);
@@ -108,6 +108,7 @@ int run(const QStringList& arguments) {
             jobOptions.profileFolder = profiles->folders().at(job);
             return std::make_unique<LibreOfficeJobOffice>(job, jobOptions, *profiles);
         },
+        [](fk::office::OfficeBridge& office) { return std::make_unique<fk::CopyPageEngine>(office); },
         progress);
     const QList<DocumentResult> results = batch.run(groups);
     const BatchSummary summary = Summarize(results, static_cast<int>(input.problems.size()),

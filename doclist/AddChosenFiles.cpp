@@ -1,8 +1,8 @@
 #include "doclist/AddChosenFiles.h"
 
-#include "app/ProcedureTrap.h"
-#include "doclist/PathList.h"
-#include "fsutil/RuntimeError.h"
+#include "base/ProcedureTrap.h"
+#include "base/RuntimeError.h"
+#include "gather/PathList.h"
 
 namespace fk {
 

@@ -3,7 +3,7 @@
 #include <QAbstractListModel>
 #include <QStringList>
 
-#include "fsutil/DocumentSink.h"
+#include "gather/DocumentSink.h"
 
 namespace fk {
 
@@ -22,12 +22,11 @@ public:
 
     // The one way a row is added: at the end, checked for nothing.
     void AppendDocument(const QString& path) override;
-    bool contains(const QString& path) const override { return rows_.contains(path); }
     void clear();
     int count() const { return static_cast<int>(rows_.size()); }
     // 1-based, as the split run counts.
     QString text(int index) const { return rows_.at(index - 1); }
-    const QStringList& texts() const { return rows_; }
+    QStringList texts() const override { return rows_; }
 
     void setColumnHeader(const QString& header);
 

@@ -8,14 +8,11 @@
 #include <QFile>
 #include <memory>
 
-#include "fsutil/RuntimeError.h"
+#include "base/RuntimeError.h"
 
 namespace fk {
 
 namespace {
-
-constexpr int kInitialBound = 100;
-constexpr int kGrowthStep = 50;
 
 QByteArray nativePath(const QString& path) {
     return QFile::encodeName(path);
@@ -101,8 +98,6 @@ FileNameList GetFilesInFolder(const QString& folder, const QString& pattern, QCh
     std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(nativePath(base).constData()), ::closedir);
     if (!dir) throw RuntimeError::permissionDenied();
 
-    int bound = kInitialBound;
-    result.peakBound_ = bound;
     while (const dirent* entry = ::readdir(dir.get())) {
         const QString name = QFile::decodeName(entry->d_name);
         if (name == QLatin1String(".") || name == QLatin1String("..")) continue;
@@ -117,10 +112,6 @@ FileNameList GetFilesInFolder(const QString& folder, const QString& pattern, QCh
         if (!FileExistsEx(path)) continue;
         if (result.names_.size() == static_cast<qsizetype>(INT32_MAX)) throw RuntimeError::overflow();
         result.names_.append(name);
-        if (result.names_.size() > bound) {
-            bound += kGrowthStep;
-            result.peakBound_ = bound;
-        }
     }
     return result;
 }

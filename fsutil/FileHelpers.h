@@ -3,7 +3,7 @@
 #include <QString>
 #include <QStringList>
 
-#include "fsutil/Platform.h"
+#include "base/Platform.h"
 
 namespace fk {
 
@@ -14,13 +14,10 @@ public:
     int upperBound() const { return static_cast<int>(names_.size()); }
     const QString& at(int index) const;  // 1..upperBound(); index 0 of an empty list is ""
     const QStringList& names() const { return names_; }
-    // The largest bound the list was grown to while it was filled (100, 150, 200, ...).
-    int peakBound() const { return peakBound_; }
 
 private:
     friend FileNameList GetFilesInFolder(const QString&, const QString&, QChar);
     QStringList names_;
-    int peakBound_ = 0;
 };
 
 bool FileExists(const QString& path);

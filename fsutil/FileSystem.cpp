@@ -8,7 +8,7 @@
 #include <QFileInfo>
 #include <memory>
 
-#include "fsutil/RuntimeError.h"
+#include "base/RuntimeError.h"
 
 namespace fk {
 

@@ -4,8 +4,8 @@
 #include <QFileInfo>
 #include <QThread>
 
+#include "base/RuntimeError.h"
 #include "fsutil/ProgramFolder.h"
-#include "fsutil/RuntimeError.h"
 
 namespace fk {
 
@@ -42,7 +42,7 @@ void LibreOfficeBridge::startAndConnect() {
     QElapsedTimer clock;
     clock.start();
     while (clock.elapsed() < kReadinessDeadlineMs) {
-        if (session_->connect(process_.pipeName())) return;
+        if (session_->connect(OfficeConnection{process_.pipeName()})) return;
         switch (process_.state()) {
             case OfficeProcess::State::RestartRequested:
                 process_.start();

@@ -1,5 +1,7 @@
 #include "split/OfficeProcess.h"
 
+#include "split/OfficeConnection.h"
+
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
@@ -14,7 +16,7 @@
 #include <QUrl>
 #include <vector>
 
-#include "fsutil/RuntimeError.h"
+#include "base/RuntimeError.h"
 
 extern char** environ;
 
@@ -60,7 +62,7 @@ QString OfficeProcess::newPipeName() {
 
 QStringList OfficeProcess::arguments() const {
     QStringList arguments{
-        QStringLiteral("--accept=pipe,name=%1;urp;StarOffice.ComponentContext").arg(pipeName_),
+        OfficeConnection{pipeName_}.acceptArgument(),
         QStringLiteral("--norestore"),
         QStringLiteral("--nologo"),
         QStringLiteral("--nodefault"),

@@ -5,7 +5,7 @@
 
 #include <QFile>
 
-#include "fsutil/RuntimeError.h"
+#include "base/RuntimeError.h"
 
 namespace fk {
 

@@ -1,6 +1,6 @@
 #include "split/PresenceCheck.h"
 
-#include "app/ProcedureTrap.h"
+#include "base/ProcedureTrap.h"
 
 namespace fk {
 

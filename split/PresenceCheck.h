@@ -2,7 +2,7 @@
 
 #include <functional>
 
-#include "app/Prompts.h"
+#include "base/Prompts.h"
 #include "split/OfficeBridge.h"
 
 namespace fk {

@@ -1,14 +1,15 @@
 #pragma once
 
 #include "split/OfficeBridge.h"
+#include "split/OfficeConnection.h"
 
 namespace fk {
 
 // What the UNO plugin offers: the office calls, plus connecting to an office that listens on a pipe.
 class UnoSession : public office::OfficeBridge {
 public:
-    // False while nothing listens on the pipe yet.
-    virtual bool connect(const QString& pipeName) = 0;
+    // False while nothing listens there yet.
+    virtual bool connect(const OfficeConnection& connection) = 0;
 };
 
 }  // namespace fk

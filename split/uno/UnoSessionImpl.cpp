@@ -29,7 +29,7 @@
 #include <cppuhelper/bootstrap.hxx>
 #include <cppuhelper/implbase1.hxx>
 
-#include "fsutil/RuntimeError.h"
+#include "base/RuntimeError.h"
 #include "split/UnoSession.h"
 
 namespace css = com::sun::star;
@@ -127,22 +127,22 @@ class Session : public fk::UnoSession {
 public:
     explicit Session(Reference<css::uno::XComponentContext> local) : local_(std::move(local)) {}
 
-    bool connect(const QString& pipeName) override {
+    bool connect(const fk::OfficeConnection& description) override {
         try {
             const Reference<css::lang::XMultiComponentFactory> factory = local_->getServiceManager();
             const Reference<css::connection::XConnector> connector(
                 factory->createInstanceWithContext("com.sun.star.connection.Connector", local_),
                 UNO_QUERY_THROW);
-            const auto connection = connector->connect("pipe,name=" + toUno(pipeName));
+            const auto connection = connector->connect(toUno(description.connectionDescription()));
             const Reference<css::bridge::XBridgeFactory> bridges(
                 factory->createInstanceWithContext("com.sun.star.bridge.BridgeFactory", local_),
                 UNO_QUERY_THROW);
             const Reference<css::bridge::XBridge> bridge =
-                bridges->createBridge("", "urp", connection, nullptr);
+                bridges->createBridge("", toUno(fk::OfficeConnection::kProtocol), connection, nullptr);
             alive_ = std::make_shared<std::atomic<bool>>(true);
             Reference<css::lang::XComponent>(bridge, UNO_QUERY_THROW)
                 ->addEventListener(new BridgeListener(alive_));
-            remote_.set(bridge->getInstance("StarOffice.ComponentContext"), UNO_QUERY_THROW);
+            remote_.set(bridge->getInstance(toUno(fk::OfficeConnection::kInitialObject)), UNO_QUERY_THROW);
             bridge_ = bridge;
             return true;
         } catch (const css::uno::Exception&) {

@@ -10,7 +10,8 @@
 #include "FakePrompts.h"
 #include "MemorySettingsStore.h"
 #include "app/Form1.h"
-#include "app/ProcedureTrap.h"
+#include "base/ProcedureTrap.h"
+#include "split/CopyPageEngine.h"
 #include "split/LibreOfficeBridge.h"
 #include "split/PresenceCheck.h"
 
@@ -33,6 +34,7 @@ protected:
         Form1Services services{prompts,
                                settings,
                                office,
+                               engine,
                                fileSystem,
                                programFolder.path(),
                                [this] { return draw; },
@@ -48,6 +50,7 @@ protected:
     MemorySettingsStore settings;
     LocalFileSystem fileSystem;
     FakeOfficeBridge office;
+    CopyPageEngine engine{office};
     double draw = 0.5;
     QString desktop = kDesktop;
     int endCalls = 0;
@@ -189,9 +192,11 @@ TEST_F(Form1Test, MissingOfficeEndsTheProgramAfterTheMessage) {
 
 TEST_F(Form1Test, RealBridgeWithoutAnOfficeEndsTheProgramAfterTheMessage) {
     LibreOfficeBridge noOffice({QStringLiteral("/nonexistent/office/program/soffice"), true, {}});
+    CopyPageEngine noOfficeEngine(noOffice);
     Form1Services services{prompts,
                            settings,
                            noOffice,
+                           noOfficeEngine,
                            fileSystem,
                            programFolder.path(),
                            [] { return 0.5; },

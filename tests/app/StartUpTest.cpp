@@ -2,7 +2,7 @@
 
 #include "FakePrompts.h"
 #include "app/StartUp.h"
-#include "fsutil/RuntimeError.h"
+#include "base/RuntimeError.h"
 
 using namespace fk;
 using fk::test::FakePrompts;

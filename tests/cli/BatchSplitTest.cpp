@@ -8,13 +8,13 @@
 #include <thread>
 
 #include "FakeOfficeBridge.h"
+#include "FakeSplitEngine.h"
 #include "QtPrinters.h"
-#include "app/ProcedureTrap.h"
 #include "cli/BatchSplit.h"
-#include "split/MakePropertyValue.h"
 
 using namespace fk;
 using namespace fk::cli;
+using namespace fk::test;
 using namespace std::chrono_literals;
 
 namespace {
@@ -61,7 +61,7 @@ class BatchSplitTest : public ::testing::Test {
 protected:
     QString input(const QString& relative, int pages) {
         const QString path = in.filePath(relative);
-        for (FakeJobOffice& office : offices) office.office.documents.insert(ToFileUrl(path), pages);
+        script.pageCounts.insert(path, pages);
         return path;
     }
     QList<DocumentResult> run(const QList<QStringList>& groups, int jobs,
@@ -72,6 +72,13 @@ protected:
         settings.timeout = timeout;
         BatchSplit batch(
             settings, [this](int job) { return std::make_unique<BorrowedOffice>(offices.at(job)); },
+            [this](office::OfficeBridge& office) {
+                auto engine = std::make_unique<FakeSplitEngine>(script);
+                engine->beforeDocument = [this, &office](const QString& path) {
+                    return !beforeDocument || beforeDocument(office, path);
+                };
+                return engine;
+            },
             observer);
         return batch.run(groups);
     }
@@ -83,6 +90,8 @@ protected:
 
     QTemporaryDir in, out;
     std::array<FakeJobOffice, 3> offices;
+    FakeSplitEngine script;  // what every job's engine knows
+    std::function<bool(office::OfficeBridge&, const QString&)> beforeDocument;
     RecordingObserver observer;
 };
 
@@ -104,20 +113,17 @@ TEST_F(BatchSplitTest, SplitsEveryDocumentWithTheWindowsNames) {
     EXPECT_EQ(offices[0].office.openDocuments(), 0);
 }
 
-TEST_F(BatchSplitTest, ADocumentTheOfficeCannotOpenFailsAloneWithTheWindowsReport) {
+TEST_F(BatchSplitTest, ADocumentTheEngineCannotOpenFailsAloneWithItsFailure) {
     const QString bad = in.filePath("bad.odt");
     const QString good = input("good.odt", 2);
     const QList<DocumentResult> results = run({{bad}, {good}}, 1);
 
     ASSERT_EQ(results.size(), 2);
     EXPECT_FALSE(results[0].succeeded());
-    EXPECT_EQ(results[0].reports, 1);
+    EXPECT_EQ(results[0].failures.size(), 1);
     EXPECT_TRUE(results[1].succeeded());
     ASSERT_EQ(observer.reports.size(), 1);
-    EXPECT_EQ(observer.reports[0],
-              bad + " | " +
-                  ProcedureTrap::message("Automation error: cannot load " + ToFileUrl(bad),
-                                         procedure::kPushButton7, 124));
+    EXPECT_EQ(observer.reports[0], bad + " | cannot load " + bad + " (open)");
 }
 
 TEST_F(BatchSplitTest, NoOfficeMeansEveryDocumentFailsWithOneReportEach) {
@@ -126,10 +132,10 @@ TEST_F(BatchSplitTest, NoOfficeMeansEveryDocumentFailsWithOneReportEach) {
     ASSERT_EQ(results.size(), 2);
     for (const DocumentResult& result : results) {
         EXPECT_FALSE(result.succeeded());
-        EXPECT_EQ(result.reports, 1);
+        EXPECT_EQ(result.failures.size(), 1);
     }
     ASSERT_EQ(observer.reports.size(), 2);
-    EXPECT_TRUE(observer.reports[0].contains("at line 120"));
+    EXPECT_TRUE(observer.reports[0].endsWith("(connect)"));
     EXPECT_TRUE(outputs().isEmpty());
 }
 
@@ -141,15 +147,17 @@ TEST_F(BatchSplitTest, ParallelJobsGiveTheSameOutputsAndKeepSharedNamesInOrder) 
     QList<QStringList> groups{{first, second}};
     for (int i = 0; i < 6; ++i) groups.append(QStringList{input(QString("doc%1.odt").arg(i), 2)});
     // The first job's office is slow, so that the other job takes every free group meanwhile.
-    offices[0].office.onCall = [](const QString&) { std::this_thread::sleep_for(1ms); };
+    beforeDocument = [this](office::OfficeBridge& office, const QString&) {
+        if (&office == &offices[0].office) std::this_thread::sleep_for(20ms);
+        return true;
+    };
 
     const QList<DocumentResult> results = run(groups, 2);
     ASSERT_EQ(results.size(), 8);
     for (const DocumentResult& result : results) EXPECT_TRUE(result.succeeded()) << result.path.toStdString();
     EXPECT_EQ(outputs().size(), 3 + 6 * 2);
-    EXPECT_EQ(output("report_0001.odt"), ToFileUrl(second) + "#1")
-        << "the later document wins, as with one job";
-    EXPECT_EQ(output("report_0003.odt"), ToFileUrl(first) + "#3");
+    EXPECT_EQ(output("report_0001.odt"), second + "#1") << "the later document wins, as with one job";
+    EXPECT_EQ(output("report_0003.odt"), first + "#3");
     EXPECT_GE(offices[0].office.starts, 1);
     EXPECT_GE(offices[1].office.starts, 1);
     EXPECT_EQ(offices[2].office.starts, 0) << "two jobs, two offices";
@@ -163,10 +171,11 @@ TEST_F(BatchSplitTest, AHungOfficeIsAbandonedAtTheDeadlineAndANewOneTakesTheNext
     const QString hangs = input("hangs.odt", 4);
     const QString next = input("next.odt", 2);
     FakeJobOffice& office = offices[0];
-    office.office.onCall = [&](const QString& call) {
-        if (!call.startsWith("loadComponentFromURL(" + ToFileUrl(hangs))) return;
+    beforeDocument = [&](office::OfficeBridge&, const QString& path) {
+        if (path != hangs) return true;
         while (!office.abandoned) std::this_thread::sleep_for(1ms);
         office.office.alive = false;  // what killing the office does to the connection
+        return false;
     };
 
     const QList<DocumentResult> results = run({{hangs}, {next}}, 1, 50ms);

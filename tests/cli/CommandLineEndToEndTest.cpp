@@ -127,7 +127,7 @@ TEST_F(CommandLineEndToEnd, UsageErrorsEndWithStatusTwoAndStartNoOffice) {
     EXPECT_EQ(split({}).exitCode, 2);
     const Outcome missingFolder = split({QStringLiteral("-o"), QStringLiteral("nowhere"), document("alpha")});
     EXPECT_EQ(missingFolder.exitCode, 2);
-    EXPECT_TRUE(missingFolder.err.contains("Folder does not exist. Please select another folder."));
+    EXPECT_TRUE(missingFolder.err.contains("not a folder"));
     const Outcome help = split({QStringLiteral("--help")});
     EXPECT_EQ(help.exitCode, 0);
     EXPECT_TRUE(help.out.startsWith("NAME"));
@@ -169,8 +169,8 @@ TEST_F(CommandLineEndToEnd, BadInputIsReportedAndEverythingElseIsSplitUnchanged)
               QStringList{"alpha page 2"});
     EXPECT_TRUE(OdtBodyText(QDir(output()).filePath("beta_0001.odt")).contains("Cell A1"));
     EXPECT_TRUE(run.err.contains("missing.odt: no such file or folder")) << run.err.toStdString();
-    EXPECT_TRUE(run.err.contains(folder + "/broken.odt:\n")) << run.err.toStdString();
-    EXPECT_TRUE(run.err.contains("in Tamberlon2021/08/31.Form1.PushButton7_Click at line 124"));
+    EXPECT_TRUE(run.err.contains(folder + "/broken.odt: ")) << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains("(open)")) << run.err.toStdString();
     EXPECT_TRUE(run.out.contains("3 documents: 2 split, 1 failed")) << run.out.toStdString();
     EXPECT_TRUE(run.out.contains("5 pages written")) << run.out.toStdString();
     for (auto it = before.cbegin(); it != before.cend(); ++it)
@@ -212,7 +212,7 @@ TEST_F(CommandLineEndToEnd, AnOfficeKilledMidDocumentCostsThatDocumentOnly) {
     EXPECT_LT(outputs().filter("long_").size(), 40);
     EXPECT_EQ(outputs().filter("alpha_").size(), 3) << run.err.toStdString();
     EXPECT_EQ(outputs().filter("gamma_").size(), 1);
-    EXPECT_TRUE(run.err.contains(document("long") + ":\nAutomation error")) << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains(document("long") + ": ")) << run.err.toStdString();
     EXPECT_TRUE(run.out.contains("3 documents: 2 split, 1 failed"));
     EXPECT_FALSE(QFile::exists(documents_->filePath(".~lock.long.odt#")))
         << "the killed office's lock is cleared";
@@ -231,7 +231,7 @@ TEST_F(CommandLineEndToEnd, AHungOfficeIsKilledAtTheDeadlineAndTheRestIsSplit) {
 
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_EQ(outputs().filter("gamma_").size(), 1) << run.err.toStdString();
-    EXPECT_TRUE(run.err.contains("The office did not finish this document within 20 s"))
+    EXPECT_TRUE(run.err.contains("the office did not finish this document within 20 s"))
         << run.err.toStdString();
     EXPECT_TRUE(run.out.contains("FAILED (timed out)"));
     EXPECT_FALSE(QFile::exists(QStringLiteral("/proc/%1").arg(office))) << "the hung office is gone";

@@ -52,7 +52,7 @@ TEST_F(CommandLineTest, UsageErrors) {
     EXPECT_EQ(parse({"--frobnicate", "a.odt"}).error, "Unknown option 'frobnicate'.");
     EXPECT_EQ(parse({}).error, "No input given: name documents or folders to split.");
     EXPECT_EQ(parse({"-o", "missing", "a.odt"}).error,
-              work.path() + "/missing/: Folder does not exist. Please select another folder.");
+              work.path() + "/missing/: not a folder; name an existing folder with -o.");
     EXPECT_TRUE(parse({"-o"}).error.contains("Missing value"));
     for (const char* jobs : {"0", "-1", "two", "65", "1.5"})
         EXPECT_TRUE(parse({"--jobs", jobs, "a.odt"}).error.startsWith("--jobs takes")) << jobs;

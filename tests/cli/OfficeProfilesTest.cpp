@@ -3,8 +3,8 @@
 #include <QTemporaryDir>
 
 #include "QtPrinters.h"
+#include "base/RuntimeError.h"
 #include "cli/OfficeProfiles.h"
-#include "fsutil/RuntimeError.h"
 
 using namespace fk::cli;
 

@@ -5,8 +5,8 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include "base/RuntimeError.h"
 #include "fsutil/FileHelpers.h"
-#include "fsutil/RuntimeError.h"
 
 using namespace fk;
 
@@ -114,14 +114,9 @@ TEST_F(FolderTest, EmptyResultHasTheSingleIndexZero) {
     EXPECT_EQ(GetFilesInFolder(path("missing"), QStringLiteral("*.*")).upperBound(), 0);
 }
 
-TEST_F(FolderTest, ListGrowsByHundredThenFifty) {
-    for (int i = 0; i < 100; ++i) touch(path(QStringLiteral("f%1.odt").arg(i)));
-    FileNameList hundred = GetFilesInFolder(dir.path(), QStringLiteral("*.*"));
-    EXPECT_EQ(hundred.upperBound(), 100);
-    EXPECT_EQ(hundred.peakBound(), 100);
-    touch(path("f100.odt"));
+TEST_F(FolderTest, ListHoldsEveryNamePastAHundred) {
+    for (int i = 0; i < 101; ++i) touch(path(QStringLiteral("f%1.odt").arg(i)));
     FileNameList more = GetFilesInFolder(dir.path(), QStringLiteral("*.*"));
     EXPECT_EQ(more.upperBound(), 101);
-    EXPECT_EQ(more.peakBound(), 150);
     EXPECT_FALSE(more.at(101).isEmpty());
 }

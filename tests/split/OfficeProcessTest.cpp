@@ -6,7 +6,7 @@
 #include <QTemporaryDir>
 #include <QThread>
 
-#include "fsutil/RuntimeError.h"
+#include "base/RuntimeError.h"
 #include "split/LibreOfficeBridge.h"
 #include "split/OfficeProcess.h"
 

@@ -11,6 +11,7 @@
 #include "TestOffice.h"
 #include "app/Form1.h"
 #include "fsutil/ProgramFolder.h"
+#include "split/CopyPageEngine.h"
 #include "split/MakePropertyValue.h"
 
 using namespace fk;
@@ -86,9 +87,11 @@ protected:
     }
 
     Form1& window(office::OfficeBridge& bridge) {
+        engine = std::make_unique<CopyPageEngine>(bridge);
         Form1Services services{prompts,
                                settings,
                                bridge,
+                               *engine,
                                fileSystem,
                                programFolder.path(),
                                [] { return 0.5; },
@@ -134,6 +137,7 @@ protected:
     FakePrompts prompts;
     MemorySettingsStore settings;
     LocalFileSystem fileSystem;
+    std::unique_ptr<CopyPageEngine> engine;
     std::unique_ptr<Form1> form;
 };
 
@@ -178,14 +182,11 @@ TEST_F(SplitEndToEnd, SplitsEveryPageOfRealDocumentsIntoItsOwnDocument) {
 }
 
 TEST_F(SplitEndToEnd, ShippedSamplesLoadAndSplit) {
-    Form1Services services{prompts,
-                           settings,
-                           office_->bridge(),
-                           fileSystem,
-                           ProgramFolder(),
-                           [] { return 0.5; },
-                           [this](int) { return work.path(); },
-                           [] {}};
+    engine = std::make_unique<CopyPageEngine>(office_->bridge());
+    Form1Services services{
+        prompts,    settings,        office_->bridge(),  *engine,
+        fileSystem, ProgramFolder(), [] { return 0.5; }, [this](int) { return work.path(); },
+        [] {}};
     form = std::make_unique<Form1>(std::move(services));
     form->Form_Load();
     form->Text1->setText(outputs() + "/");

@@ -2,8 +2,8 @@
 
 #include <QMap>
 
+#include "base/RuntimeError.h"
 #include "fsutil/FileSystem.h"
-#include "fsutil/RuntimeError.h"
 
 namespace fk::test {
 

@@ -3,7 +3,7 @@
 #include <QFile>
 #include <QUrl>
 
-#include "fsutil/RuntimeError.h"
+#include "base/RuntimeError.h"
 
 namespace fk::test {
 

@@ -1,6 +1,6 @@
 #include "FakePrompts.h"
 
-#include "fsutil/RuntimeError.h"
+#include "base/RuntimeError.h"
 
 namespace fk::test {
 

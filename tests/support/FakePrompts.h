@@ -6,7 +6,7 @@
 #include <optional>
 
 #include "QtPrinters.h"
-#include "app/Prompts.h"
+#include "base/Prompts.h"
 
 namespace fk::test {
 

@@ -3,8 +3,8 @@
 #include <QMap>
 #include <QStringList>
 
-#include "app/SettingsStore.h"
-#include "fsutil/RuntimeError.h"
+#include "base/RuntimeError.h"
+#include "base/SettingsStore.h"
 
 namespace fk::test {
 

@@ -1,10 +1,10 @@
-#include "fsutil/FolderWalk.h"
+#include "gather/FolderWalk.h"
 
 #include <optional>
 
-#include "app/ProcedureTrap.h"
-#include "fsutil/Platform.h"
-#include "fsutil/RuntimeError.h"
+#include "base/Platform.h"
+#include "base/ProcedureTrap.h"
+#include "base/RuntimeError.h"
 
 namespace fk {
 

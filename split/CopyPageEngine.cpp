@@ -1,7 +1,6 @@
-#include "split/SplitRun.h"
+#include "split/CopyPageEngine.h"
 
-#include "fsutil/FileHelpers.h"
-#include "fsutil/RuntimeError.h"
+#include "base/RuntimeError.h"
 #include "split/MakePropertyValue.h"
 #include "split/OutputProbe.h"
 
@@ -14,71 +13,52 @@ const QString kDispatchHelperService = QStringLiteral("com.sun.star.frame.Dispat
 const QString kBlankFrame = QStringLiteral("_blank");
 const QString kNewWriterDocument = QStringLiteral("private:factory/swriter");
 
-// Runs the steps of one document and gives up on it once the office has gone away, so that a dead
-// office costs one report and not one per remaining step.
-class DocumentSteps {
+QString describe(std::exception_ptr error) {
+    try {
+        std::rethrow_exception(error);
+    } catch (const RuntimeError& runtimeError) {
+        return runtimeError.description();
+    } catch (const std::exception& other) {
+        return QString::fromLocal8Bit(other.what());
+    } catch (...) {
+        return QStringLiteral("Automation error");
+    }
+}
+
+}  // namespace
+
+// Runs the numbered steps of one document: a step that throws becomes a failure, and the next step
+// runs. Once the office has gone away the document is given up, so that a dead office costs one
+// failure and not one per remaining step.
+class CopyPageEngine::Steps {
 public:
-    DocumentSteps(ProcedureTrap& trap, office::OfficeBridge& bridge) : trap_(trap), bridge_(bridge) {}
+    Steps(office::OfficeBridge& bridge, SplitResult& result, SplitObserver& observer)
+        : bridge_(bridge), result_(result), observer_(observer) {}
 
     template <typename Step>
-    bool run(int line, Step&& body) {
+    bool run(int line, SplitStage stage, int page, Step&& body) {
         if (officeLost_) return false;
-        if (trap_.step(line, std::forward<Step>(body))) return true;
+        try {
+            body();
+            return true;
+        } catch (...) {
+            const SplitFailure failure{stage, page, describe(std::current_exception()), line};
+            result_.failures.append(failure);
+            observer_.failed(failure);
+        }
         officeLost_ = !bridge_.isAlive();
         return false;
     }
     bool officeLost() const { return officeLost_; }
 
 private:
-    ProcedureTrap& trap_;
     office::OfficeBridge& bridge_;
+    SplitResult& result_;
+    SplitObserver& observer_;
     bool officeLost_ = false;
 };
 
-}  // namespace
-
-QString PageFilePath(const QString& outputFolderText, const QString& documentPath, int page) {
-    return outputFolderText + RemoveExtension(GetFileNameFromPath(documentPath)) + QLatin1Char('_') +
-           QStringLiteral("%1").arg(page, 4, 10, QLatin1Char('0')) + QStringLiteral(".odt");
-}
-
-void SplitRun::PushButton7_Click() {
-    ProcedureTrap trap(prompts_, procedure::kPushButton7);
-    if (isSplitting_) return;  // 100
-    trap.step(102, [&] { isSplitting_ = true; });
-
-    if (trap.test(104, [&] { return window_.documentCount() == 0; })) {
-        trap.step(186, [&] { prompts_.messageBox(kNoFilesMessage, kOkOnly); });
-    } else if (trap.test(106, [&] { return !FolderExists(window_.outputFolderText()); })) {
-        trap.step(184, [&] { prompts_.messageBox(kNoFolderMessage, kOkOnly); });
-    } else {
-        int count = 0;
-        trap.step(108, [&] { count = window_.documentCount(); });
-        for (int i = 1; i <= count; ++i) {
-            QString path;
-            // A row that vanished while the window yielded is not split in place of another.
-            if (!trap.step(110, [&] { path = window_.documentText(i); })) continue;
-            trap.step(112, [&] {
-                const int divisor = window_.documentCount();
-                if (divisor == 0) throw RuntimeError(11, QStringLiteral("Division by zero"));
-                window_.setProgressValue(static_cast<double>(i) / divisor * 100.0);
-            });
-            trap.step(114, [&] {
-                window_.setProgressText(QStringLiteral("Processing: ") + GetFileNameFromPath(path));
-            });
-            trap.step(116, [&] { window_.yield(); });
-            trap.step(118, [&] { window_.setPointer(11); });
-            splitDocument(trap, path);
-        }
-        trap.step(176, [&] { window_.setPointer(0); });
-        trap.step(178, [&] { window_.setProgressValue(0); });
-        trap.step(180, [&] { window_.setProgressText(kIdleProgressText); });
-        trap.step(182, [&] { prompts_.messageBox(kDoneMessage, kOkOnly); });
-    }
-    trap.step(188, [&] { isSplitting_ = false; });
-}
-
-void SplitRun::ensureOnPage(const office::Ref& viewCursor, int page) {
+void CopyPageEngine::ensureOnPage(const office::Ref& viewCursor, int page) {
     // The suite can leave the cursor elsewhere (a document that begins with a table, a table that
     // spans pages); copying from there would store another page's content again.
     if (bridge_.getPage(viewCursor) == page) return;
@@ -88,13 +68,13 @@ void SplitRun::ensureOnPage(const office::Ref& viewCursor, int page) {
     }
 }
 
-void SplitRun::dispatch(const office::Ref& dispatcher, const office::Ref& frame, const char* command) {
+void CopyPageEngine::dispatch(const office::Ref& dispatcher, const office::Ref& frame, const char* command) {
     bridge_.executeDispatch(dispatcher, frame, QString::fromLatin1(command), {}, 0, {});
 }
 
-void SplitRun::copyPageThatBeginsInATable(const office::Ref& dispatcher, const office::Ref& inputFrame,
-                                          const office::Ref& pageFrame, const office::Ref& viewCursor,
-                                          int page) {
+void CopyPageEngine::copyPageThatBeginsInATable(const office::Ref& dispatcher, const office::Ref& inputFrame,
+                                                const office::Ref& pageFrame, const office::Ref& viewCursor,
+                                                int page) {
     // Each table at the top of the page is copied whole; then the rest of the page as usual.
     for (int table = 0; table < kMaxLeadingTables; ++table) {
         dispatch(dispatcher, inputFrame, ".uno:SelectTable");
@@ -118,35 +98,45 @@ void SplitRun::copyPageThatBeginsInATable(const office::Ref& dispatcher, const o
     }
 }
 
-void SplitRun::splitDocument(ProcedureTrap& trap, const QString& path) {
-    DocumentSteps steps(trap, bridge_);
+SplitResult CopyPageEngine::split(const QString& path, const QString& outputFolder, SplitObserver& observer) {
+    SplitResult result;
+    result.method = kMethod;
+    Steps steps(bridge_, result, observer);
     office::Ref serviceManager, desktop, input, dispatcher, controller, viewCursor, inputFrame;
     int pageCount = 0;
     const office::Arguments none;
 
-    if (!steps.run(120, [&] { serviceManager = bridge_.createServiceManager(); })) return;
-    if (!steps.run(122, [&] { desktop = bridge_.createInstance(serviceManager, kDesktopService); })) return;
-    if (!steps.run(124, [&] {
+    if (!steps.run(120, SplitStage::Connect, 0, [&] { serviceManager = bridge_.createServiceManager(); }))
+        return result;
+    if (!steps.run(122, SplitStage::Connect, 0,
+                   [&] { desktop = bridge_.createInstance(serviceManager, kDesktopService); }))
+        return result;
+    if (!steps.run(124, SplitStage::Open, 0, [&] {
             input = bridge_.loadComponentFromURL(desktop, ToFileUrl(path), kBlankFrame, 0, none);
         }))
-        return;
+        return result;
 
-    // Without any of these the pages cannot be found; one report is enough, then the document is closed.
-    const bool usable = steps.run(126, [&] {
+    // Without any of these the pages cannot be found; one failure is enough, then the document is closed.
+    const SplitStage counting = SplitStage::CountPages;
+    const bool usable = steps.run(126, counting, 0, [&] {
         dispatcher = bridge_.createInstance(serviceManager, kDispatchHelperService);
-    }) && steps.run(128, [&] {
+    }) && steps.run(128, counting, 0, [&] {
         controller = bridge_.getCurrentController(input);
-    }) && steps.run(130, [&] {
+    }) && steps.run(130, counting, 0, [&] {
         viewCursor = bridge_.getViewCursor(controller);
-    }) && steps.run(132, [&] {
+    }) && steps.run(132, counting, 0, [&] {
         bridge_.jumpToLastPage(viewCursor);
-    }) && steps.run(134, [&] {
+    }) && steps.run(134, counting, 0, [&] {
         pageCount = bridge_.getPage(viewCursor);
         if (pageCount < 1) throw RuntimeError(440, QStringLiteral("The document reports no pages"));
-    }) && steps.run(136, [&] {
+        result.pageCount = pageCount;
+        observer.pageCountKnown(pageCount);
+    }) && steps.run(136, counting, 0, [&] {
         bridge_.jumpToFirstPage(viewCursor);
         ensureOnPage(viewCursor, 1);
-    }) && steps.run(138, [&] { inputFrame = bridge_.getFrame(bridge_.getCurrentController(input)); });
+    }) && steps.run(138, counting, 0, [&] {
+        inputFrame = bridge_.getFrame(bridge_.getCurrentController(input));
+    });
 
     for (int page = 1; usable && page <= pageCount; ++page) {  // 140
         // With nothing selected a copy would leave the clipboard as it was, and the paste would repeat
@@ -154,58 +144,62 @@ void SplitRun::splitDocument(ProcedureTrap& trap, const QString& path) {
         // a table: the office does not extend a selection out of a table cell.
         bool selected = false;
         bool startsInTable = false;
-        steps.run(142, [&] {
+        steps.run(142, SplitStage::Copy, page, [&] {
             dispatch(dispatcher, inputFrame, ".uno:GoToEndOfPageSel");
             selected = !bridge_.isCollapsed(viewCursor);
             if (!selected) startsInTable = bridge_.isInTable(viewCursor);
         });
         if (selected) {
-            steps.run(144, [&] { dispatch(dispatcher, inputFrame, ".uno:Copy"); });
+            steps.run(144, SplitStage::Copy, page, [&] { dispatch(dispatcher, inputFrame, ".uno:Copy"); });
         }
         QString pagePath;
-        steps.run(146, [&] { pagePath = PageFilePath(window_.outputFolderText(), path, page); });
+        steps.run(146, SplitStage::Store, page, [&] { pagePath = PageFilePath(outputFolder, path, page); });
         office::Ref pageDocument, pageFrame;
-        const bool pageOpen = steps.run(148, [&] {
+        const bool pageOpen = steps.run(148, SplitStage::Copy, page, [&] {
             pageDocument = bridge_.loadComponentFromURL(desktop, kNewWriterDocument, kBlankFrame, 0, none);
-        }) && steps.run(150, [&] {
+        }) && steps.run(150, SplitStage::Copy, page, [&] {
             pageFrame = bridge_.getFrame(bridge_.getCurrentController(pageDocument));
         });
         if (pageOpen && selected) {
-            steps.run(152, [&] { dispatch(dispatcher, pageFrame, ".uno:Paste"); });
+            steps.run(152, SplitStage::Copy, page, [&] { dispatch(dispatcher, pageFrame, ".uno:Paste"); });
         }
         if (pageOpen && startsInTable) {
-            steps.run(152, [&] {
+            steps.run(152, SplitStage::Copy, page, [&] {
                 copyPageThatBeginsInATable(dispatcher, inputFrame, pageFrame, viewCursor, page);
             });
         }
         office::Arguments store(2);
-        steps.run(154,
+        steps.run(154, SplitStage::Store, page,
                   [&] { store[0] = MakePropertyValue(bridge_, QStringLiteral("URL"), ToFileUrl(pagePath)); });
-        steps.run(156, [&] {
+        steps.run(156, SplitStage::Store, page, [&] {
             store[1] = MakePropertyValue(bridge_, QStringLiteral("FilterName"), QStringLiteral("writer8"));
         });
         if (pageOpen) {
-            const bool stored = steps.run(158, [&] {
+            const bool stored = steps.run(158, SplitStage::Store, page, [&] {
                 const OutputProbe probe(pagePath);
                 bridge_.executeDispatch(dispatcher, pageFrame, QStringLiteral(".uno:SaveAs"), {}, 0, store);
                 probe.verifyWritten();
             });
-            if (stored) window_.pageStored(page, pageCount);
+            if (stored) {
+                ++result.pagesStored;
+                observer.pageStored(page, pagePath);
+            }
         }
         bool onNextPage = true;
         if (page < pageCount) {  // 160
-            onNextPage = steps.run(162, [&] {
+            onNextPage = steps.run(162, SplitStage::NextPage, page + 1, [&] {
                 dispatch(dispatcher, inputFrame, ".uno:GoToStartOfNextPage");
                 ensureOnPage(viewCursor, page + 1);
             });
         }
-        if (pageDocument) steps.run(164, [&] { bridge_.Close(pageDocument, true); });
+        if (pageDocument) steps.run(164, SplitStage::Close, page, [&] { bridge_.Close(pageDocument, true); });
         pageDocument.reset();                          // 166
         if (!onNextPage || steps.officeLost()) break;  // 168
     }
 
-    steps.run(170, [&] { bridge_.Close(input, true); });
+    steps.run(170, SplitStage::Close, 0, [&] { bridge_.Close(input, true); });
     input.reset();  // 172
+    return result;
 }
 
 }  // namespace fk

@@ -2,7 +2,7 @@
 
 #include <QSettings>
 
-#include "app/SettingsStore.h"
+#include "base/SettingsStore.h"
 
 namespace fk {
 

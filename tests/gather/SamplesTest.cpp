@@ -6,7 +6,7 @@
 
 #include "FakePrompts.h"
 #include "doclist/DocumentListModel.h"
-#include "fsutil/Samples.h"
+#include "gather/Samples.h"
 
 using namespace fk;
 using fk::test::FakePrompts;

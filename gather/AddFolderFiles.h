@@ -3,11 +3,11 @@
 #include <QStringList>
 #include <functional>
 
-#include "app/Prompts.h"
-#include "app/SettingsStore.h"
-#include "app/WindowPointer.h"
-#include "fsutil/DocumentSink.h"
+#include "base/Prompts.h"
+#include "base/SettingsStore.h"
+#include "base/WindowPointer.h"
 #include "fsutil/FileSystem.h"
+#include "gather/DocumentSink.h"
 
 namespace fk {
 

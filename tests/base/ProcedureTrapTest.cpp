@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "FakePrompts.h"
-#include "app/ProcedureTrap.h"
-#include "fsutil/RuntimeError.h"
+#include "base/ProcedureTrap.h"
+#include "base/RuntimeError.h"
 
 using namespace fk;
 using fk::test::FakePrompts;

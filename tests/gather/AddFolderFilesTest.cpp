@@ -10,8 +10,8 @@
 
 #include "FakePrompts.h"
 #include "MemorySettingsStore.h"
-#include "doclist/AddFolderFiles.h"
 #include "doclist/DocumentListView.h"
+#include "gather/AddFolderFiles.h"
 
 using namespace fk;
 using namespace fk::test;

@@ -1,9 +1,9 @@
-#include "doclist/AddFolderFiles.h"
+#include "gather/AddFolderFiles.h"
 
-#include "app/ProcedureTrap.h"
-#include "doclist/PathList.h"
-#include "fsutil/FolderWalk.h"
-#include "fsutil/Platform.h"
+#include "base/Platform.h"
+#include "base/ProcedureTrap.h"
+#include "gather/FolderWalk.h"
+#include "gather/PathList.h"
 
 namespace fk {
 

@@ -4,7 +4,7 @@
 #include <exception>
 #include <utility>
 
-#include "app/Prompts.h"
+#include "base/Prompts.h"
 
 namespace fk {
 
@@ -45,6 +45,11 @@ public:
     // Reports the exception in flight under the current line.
     void reportCurrentException();
     void report(const QString& description);
+    // Reports a failure that happened elsewhere under the given line.
+    void reportAt(int line, const QString& description) {
+        line_ = line;
+        report(description);
+    }
 
     static QString message(const QString& description, const QString& procedurePath, int line);
     static const QString kSupportAddress;

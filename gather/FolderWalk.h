@@ -3,7 +3,7 @@
 #include <QStringList>
 #include <functional>
 
-#include "app/Prompts.h"
+#include "base/Prompts.h"
 #include "fsutil/FileSystem.h"
 
 namespace fk {

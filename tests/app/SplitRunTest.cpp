@@ -6,10 +6,11 @@
 
 #include "FakeOfficeBridge.h"
 #include "FakePrompts.h"
-#include "app/ProcedureTrap.h"
-#include "fsutil/RuntimeError.h"
+#include "app/SplitRun.h"
+#include "base/ProcedureTrap.h"
+#include "base/RuntimeError.h"
+#include "split/CopyPageEngine.h"
 #include "split/MakePropertyValue.h"
-#include "split/SplitRun.h"
 
 using namespace fk;
 using namespace fk::test;
@@ -41,7 +42,7 @@ public:
 
 class SplitRunTest : public ::testing::Test {
 protected:
-    SplitRunTest() : run(office, prompts, window) {
+    SplitRunTest() : engine(office), run(engine, prompts, window) {
         window.folder = out.path() + "/";
         QDir().mkpath(in.path());
     }
@@ -61,6 +62,7 @@ protected:
     FakeOfficeBridge office;
     FakePrompts prompts;
     FakeWindow window;
+    CopyPageEngine engine;
     SplitRun run;
 };
 
@@ -70,7 +72,8 @@ TEST(PageFilePath, NamesFollowTheBaseNameAndAtLeastFourDigits) {
     EXPECT_EQ(PageFilePath("/out/", "/in/Report.odt", 3), "/out/Report_0003.odt");
     EXPECT_EQ(PageFilePath("/out/", "/in/minutes.final.sxw", 1), "/out/minutes.final_0001.odt");
     EXPECT_EQ(PageFilePath("/out/", "/in/.odt", 1), "/out/.odt_0001.odt");
-    EXPECT_EQ(PageFilePath("/out", "/in/Report.odt", 1), "/outReport_0001.odt");
+    // A typed folder without its trailing separator still names a folder, not a prefix.
+    EXPECT_EQ(PageFilePath("/out", "/in/Report.odt", 1), "/out/Report_0001.odt");
     EXPECT_EQ(PageFilePath("/out/", "/in/r.odt", 9999), "/out/r_9999.odt");
     EXPECT_EQ(PageFilePath("/out/", "/in/r.odt", 10000), "/out/r_10000.odt");
     EXPECT_EQ(PageFilePath("/out/", "/in/r.odt", 70000), "/out/r_70000.odt");

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "app/Prompts.h"
-#include "fsutil/DocumentSink.h"
+#include "base/Prompts.h"
 #include "fsutil/FileSystem.h"
+#include "gather/DocumentSink.h"
 
 namespace fk {
 

@@ -1,6 +1,6 @@
-#include "app/ProcedureTrap.h"
+#include "base/ProcedureTrap.h"
 
-#include "fsutil/RuntimeError.h"
+#include "base/RuntimeError.h"
 
 namespace fk {
 

@@ -1,8 +1,8 @@
-#include "app/IniSettingsStore.h"
+#include "base/IniSettingsStore.h"
 
 #include <QStandardPaths>
 
-#include "fsutil/RuntimeError.h"
+#include "base/RuntimeError.h"
 
 namespace fk {
 

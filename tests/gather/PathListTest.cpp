@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "doclist/DocumentListModel.h"
-#include "doclist/PathList.h"
+#include "gather/PathList.h"
 
 using namespace fk;
 

@@ -1,6 +1,7 @@
-#include "fsutil/Samples.h"
+#include "gather/Samples.h"
 
-#include "fsutil/Platform.h"
+#include "base/Platform.h"
+#include "gather/PathList.h"
 
 namespace fk {
 
@@ -14,7 +15,7 @@ void LoadSampleFiles(DocumentSink& list, const QString& programFolder, FileSyste
     const FileNameList names = fileSystem.filesInFolder(folder, QStringLiteral("*.*"));
     for (int i = 1; i <= names.upperBound(); ++i) {
         const QString path = folder + platform::kPathSeparator + names.at(i);
-        if (FileExists(path) && !list.contains(path)) list.AppendDocument(path);
+        if (FileExists(path) && !IsInList(list, path)) list.AppendDocument(path);
     }
     if (prompts.messageBox(kOpenSamplesQuestion, kYesNo) == MessageAnswer::Yes) {
         prompts.openExternally(folder + platform::kPathSeparator);

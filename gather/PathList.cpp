@@ -1,6 +1,6 @@
-#include "doclist/PathList.h"
+#include "gather/PathList.h"
 
-#include "doclist/DocumentListModel.h"
+#include "gather/DocumentSink.h"
 
 namespace fk {
 
@@ -27,7 +27,7 @@ QString NormalizePath(const QString& path, QChar separator) {
     return prefix + collapsePairs(path.mid(rest), separator);
 }
 
-bool IsInList(const DocumentListModel& list, const QString& path) {
+bool IsInList(const DocumentSink& list, const QString& path) {
     bool found = false;
     for (const QString& row : list.texts()) {
         if (row == path) found = true;

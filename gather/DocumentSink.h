@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QString>
+#include <QStringList>
 
 namespace fk {
 
@@ -8,8 +8,8 @@ namespace fk {
 class DocumentSink {
 public:
     virtual ~DocumentSink() = default;
-    // True when a row's text equals the path exactly.
-    virtual bool contains(const QString& path) const = 0;
+    // Every row's text, top to bottom.
+    virtual QStringList texts() const = 0;
     virtual void AppendDocument(const QString& path) = 0;
 };
 

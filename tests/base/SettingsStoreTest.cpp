@@ -4,8 +4,8 @@
 #include <QSettings>
 #include <QTemporaryDir>
 
-#include "app/IniSettingsStore.h"
-#include "fsutil/RuntimeError.h"
+#include "base/IniSettingsStore.h"
+#include "base/RuntimeError.h"
 
 using namespace fk;
 

@@ -1,0 +1,35 @@
+#pragma once
+
+#include "split/OfficeBridge.h"
+#include "split/SplitEngine.h"
+
+namespace fk {
+
+// Splits a document the way the window always has: for every page the office selects the page,
+// copies it, pastes it into a new Writer document and stores that. Its steps keep the numbers the
+// window's error report names (120 to 172).
+class CopyPageEngine : public SplitEngine {
+public:
+    explicit CopyPageEngine(office::OfficeBridge& bridge) : bridge_(bridge) {}
+
+    SplitResult split(const QString& documentPath, const QString& outputFolder,
+                      SplitObserver& observer) override;
+
+    static inline const QString kMethod = QStringLiteral("copy");
+
+private:
+    class Steps;
+
+    void ensureOnPage(const office::Ref& viewCursor, int page);
+    void dispatch(const office::Ref& dispatcher, const office::Ref& frame, const char* command);
+    void copyPageThatBeginsInATable(const office::Ref& dispatcher, const office::Ref& inputFrame,
+                                    const office::Ref& pageFrame, const office::Ref& viewCursor, int page);
+
+    // Bounds for walking out of tables, so that a document the office misreports cannot hold the run.
+    static constexpr int kMaxLeadingTables = 100;
+    static constexpr int kMaxTableRows = 100000;
+
+    office::OfficeBridge& bridge_;
+};
+
+}  // namespace fk

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+
+namespace fk {
+
+// Where in the splitting of one document something went wrong.
+enum class SplitStage { Connect, Open, CountPages, Copy, Store, NextPage, Close, Slice };
+
+QString StageName(SplitStage stage);
+
+struct SplitFailure {
+    SplitStage stage = SplitStage::Open;
+    int page = 0;  // 1-based; 0 where no page applies
+    QString message;
+    // The numbered step of the engine's procedure that failed, for engines that number their steps.
+    int step = 0;
+};
+
+struct SplitResult {
+    int pageCount = 0;  // 0 while unknown
+    int pagesStored = 0;
+    QList<SplitFailure> failures;
+    QString method;  // which engine made the pages
+
+    bool succeeded() const { return failures.isEmpty() && pageCount > 0 && pagesStored == pageCount; }
+};
+
+// Told as a document is split; every call is made on the thread that runs the engine.
+class SplitObserver {
+public:
+    virtual ~SplitObserver() = default;
+    virtual void pageCountKnown(int /*pageCount*/) {}
+    virtual void pageStored(int /*page*/, const QString& /*path*/) {}
+    // Each failure as it happens; the result lists them all again.
+    virtual void failed(const SplitFailure& /*failure*/) {}
+    // A note for the user that is not a failure (for example that another method took over).
+    virtual void noted(const QString& /*text*/) {}
+};
+
+// Splits one document into one document per page: NAME_0001.odt, NAME_0002.odt ... in the output folder.
+class SplitEngine {
+public:
+    virtual ~SplitEngine() = default;
+    virtual SplitResult split(const QString& documentPath, const QString& outputFolder,
+                              SplitObserver& observer) = 0;
+};
+
+// Output document path for one page: the folder, the document's base name, "_", the page number as
+// "0000", ".odt". The folder and the name are joined with one separator.
+QString PageFilePath(const QString& outputFolder, const QString& documentPath, int page);
+
+}  // namespace fk

@@ -1,0 +1,97 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QTemporaryDir>
+
+#include "FakeOfficeBridge.h"
+#include "QtPrinters.h"
+#include "split/CopyPageEngine.h"
+#include "split/MakePropertyValue.h"
+
+using namespace fk;
+using namespace fk::test;
+
+namespace {
+
+class RecordingObserver : public SplitObserver {
+public:
+    void pageCountKnown(int count) override { pageCount = count; }
+    void pageStored(int page, const QString& path) override {
+        stored << QStringLiteral("%1 %2").arg(page).arg(path);
+    }
+    void failed(const SplitFailure& failure) override { failures << failure; }
+
+    int pageCount = 0;
+    QStringList stored;
+    QList<SplitFailure> failures;
+};
+
+class CopyPageEngineTest : public ::testing::Test {
+protected:
+    QString input(const QString& name, int pages) {
+        const QString path = in.filePath(name);
+        office.documents.insert(ToFileUrl(path), pages);
+        return path;
+    }
+    SplitResult split(const QString& path) { return engine.split(path, out.path(), observer); }
+
+    QTemporaryDir in, out;
+    FakeOfficeBridge office;
+    CopyPageEngine engine{office};
+    RecordingObserver observer;
+};
+
+}  // namespace
+
+TEST_F(CopyPageEngineTest, AResultCountsPagesAndTellsEachStoredPage) {
+    const SplitResult result = split(input("report.odt", 3));
+    EXPECT_TRUE(result.succeeded());
+    EXPECT_EQ(result.method, "copy");
+    EXPECT_EQ(result.pageCount, 3);
+    EXPECT_EQ(result.pagesStored, 3);
+    EXPECT_EQ(observer.pageCount, 3);
+    EXPECT_EQ(observer.stored,
+              (QStringList{"1 " + out.path() + "/report_0001.odt", "2 " + out.path() + "/report_0002.odt",
+                           "3 " + out.path() + "/report_0003.odt"}));
+    EXPECT_EQ(office.openDocuments(), 0);
+}
+
+TEST_F(CopyPageEngineTest, FailuresCarryStageStepAndPage) {
+    const SplitResult unopened = split(in.filePath("missing.odt"));
+    ASSERT_EQ(unopened.failures.size(), 1);
+    EXPECT_EQ(unopened.failures[0].stage, SplitStage::Open);
+    EXPECT_EQ(unopened.failures[0].step, 124);
+    EXPECT_EQ(unopened.failures[0].page, 0);
+    EXPECT_FALSE(unopened.succeeded());
+
+    office.stallOnPages = {2};
+    office.jumpToPageIgnored = true;
+    const SplitResult stalled = split(input("stalls.odt", 3));
+    ASSERT_EQ(stalled.failures.size(), 1);
+    EXPECT_EQ(stalled.failures[0].stage, SplitStage::NextPage);
+    EXPECT_EQ(stalled.failures[0].step, 162);
+    EXPECT_EQ(stalled.failures[0].page, 3);
+    EXPECT_EQ(stalled.pagesStored, 2);
+    EXPECT_EQ(observer.failures.size(), 2) << "the observer hears each failure as it happens";
+}
+
+TEST_F(CopyPageEngineTest, ADeadOfficeCostsOneFailure) {
+    const QString path = input("dies.odt", 5);
+    office.dieAtCall = 20;
+    const SplitResult result = split(path);
+    EXPECT_EQ(result.failures.size(), 1);
+    EXPECT_LT(result.pagesStored, 5);
+}
+
+TEST(PageFilePath, JoinsFolderAndNameWithOneSeparator) {
+    EXPECT_EQ(PageFilePath("/out", "/in/a.odt", 1), "/out/a_0001.odt");
+    EXPECT_EQ(PageFilePath("/out/", "/in/a.odt", 1), "/out/a_0001.odt");
+    EXPECT_EQ(PageFilePath("/", "/in/a.odt", 12), "/a_0012.odt");
+}
+
+TEST(StageName, NamesEveryStage) {
+    for (const SplitStage stage :
+         {SplitStage::Connect, SplitStage::Open, SplitStage::CountPages, SplitStage::Copy, SplitStage::Store,
+          SplitStage::NextPage, SplitStage::Close, SplitStage::Slice})
+        EXPECT_FALSE(StageName(stage).isEmpty());
+}

@@ -1,0 +1,42 @@
+#include "FakeSplitEngine.h"
+
+#include <QFile>
+
+namespace fk::test {
+
+SplitResult FakeSplitEngine::split(const QString& documentPath, const QString& outputFolder,
+                                   SplitObserver& observer) {
+    splitDocuments << documentPath;
+    SplitResult result;
+    result.method = method;
+    if (beforeDocument && !beforeDocument(documentPath)) {
+        const SplitFailure failure{SplitStage::Open, 0, QStringLiteral("the office went away"), 124};
+        result.failures << failure;
+        observer.failed(failure);
+        return result;
+    }
+    if (!pageCounts.contains(documentPath)) {
+        const SplitFailure failure{SplitStage::Open, 0, QStringLiteral("cannot load ") + documentPath, 124};
+        result.failures << failure;
+        observer.failed(failure);
+        return result;
+    }
+    result.pageCount = pageCounts.value(documentPath);
+    observer.pageCountKnown(result.pageCount);
+    for (int page = 1; page <= result.pageCount; ++page) {
+        const QString path = PageFilePath(outputFolder, documentPath, page);
+        QFile file(path);
+        if (failingPages.value(documentPath).contains(page) || !file.open(QIODevice::WriteOnly)) {
+            const SplitFailure failure{SplitStage::Store, page, QStringLiteral("not stored: ") + path, 158};
+            result.failures << failure;
+            observer.failed(failure);
+            continue;
+        }
+        file.write((documentPath + QLatin1Char('#') + QString::number(page)).toUtf8());
+        ++result.pagesStored;
+        observer.pageStored(page, path);
+    }
+    return result;
+}
+
+}  // namespace fk::test

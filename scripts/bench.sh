@@ -4,8 +4,9 @@
 set -euo pipefail
 ROOT="$(cd "$(dirname "$0")/.." && pwd)"
 BUILD_DIR="${FOLIOKNIFE_BUILD_DIR:-$ROOT/build}"
-# python3-uno runs the reference script that the split run is measured against.
-"$ROOT/scripts/setup.sh" python3-uno
+# python3-uno runs the reference script that the split run is measured against; python3-numpy and
+# python3-pil compare page images in bench/fidelity.py.
+"$ROOT/scripts/setup.sh" python3-uno python3-numpy python3-pil
 cd "$BUILD_DIR"
 exec env QT_QPA_PLATFORM=offscreen "$BUILD_DIR/bin/folioknife_bench" \
     --reference "$ROOT/bench/reference_split.py" --json "$BUILD_DIR/bench-results.json" "$@"

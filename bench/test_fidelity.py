@@ -1,0 +1,88 @@
+"""Checks of the look and word measures of fidelity.py.  Run: python3 -m unittest bench/test_fidelity.py"""
+import collections
+import os
+import sys
+import unittest
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import fidelity  # noqa: E402
+from fidelity import np  # noqa: E402
+
+
+def page(h=60, w=40):
+    return np.zeros((h, w), dtype=bool)
+
+
+def text_like():
+    """Thin strokes, where any shift of two pixels would lose the overlap."""
+    m = page()
+    m[10, 5:35] = True
+    m[20:40, 12] = True
+    m[30, 20:30] = True
+    return m
+
+
+class LookScore(unittest.TestCase):
+    def test_identical_pages_score_one(self):
+        self.assertEqual(fidelity.look_score(text_like(), text_like()), 1.0)
+
+    def test_shift_by_one_pixel_is_tolerated_in_every_direction(self):
+        for dy, dx in ((0, 1), (1, 0), (1, 1), (-1, 0), (0, -1), (-1, 1)):
+            with self.subTest(dy=dy, dx=dx):
+                self.assertEqual(fidelity.look_score(text_like(), np.roll(text_like(), (dy, dx), (0, 1))), 1.0)
+
+    def test_shift_by_two_pixels_is_not(self):
+        self.assertLess(fidelity.look_score(text_like(), np.roll(text_like(), (2, 2), (0, 1))), 0.2)
+
+    def test_blank_pages(self):
+        self.assertEqual(fidelity.look_score(page(), page()), 1.0)
+        self.assertEqual(fidelity.look_score(page(), text_like()), 0.0)
+        self.assertEqual(fidelity.look_score(text_like(), page()), 0.0)
+
+    def test_missing_ink_counts_against_both_sides(self):
+        half = text_like()
+        half[20:40, 12] = False  # the page lost one stroke
+        score = fidelity.look_score(text_like(), half)
+        self.assertGreater(score, 0.5)
+        self.assertLess(score, 1.0)
+        self.assertAlmostEqual(score, fidelity.look_score(half, text_like()))
+
+    def test_pages_of_different_size_compare_as_padded_with_paper(self):
+        # A landscape page rendered as portrait must not score as a match.
+        portrait, landscape = page(60, 40), page(40, 60)
+        portrait[50, 5:30] = True
+        landscape[30, 45:58] = True
+        self.assertEqual(fidelity.look_score(portrait, landscape), 0.0)
+        self.assertEqual(fidelity.look_score(text_like(), np.pad(text_like(), ((0, 5), (0, 9)))), 1.0)
+
+    def test_ink_is_what_is_darker_than_the_threshold(self):
+        grey = fidelity.Image.fromarray(np.array([[0, 100, 159, 160, 255]], dtype=np.uint8))
+        self.assertEqual(fidelity.ink(grey).tolist(), [[True, True, True, False, False]])
+
+
+class Words(unittest.TestCase):
+    def test_case_punctuation_and_ligatures_are_ignored(self):
+        self.assertEqual(fidelity.words("Harbour, harbour! \ufb01eld-work"),
+                         collections.Counter({"harbour": 2, "field": 1, "work": 1}))
+
+    def test_recall_and_precision_count_repeats(self):
+        given = fidelity.words("page one page two")
+        got = fidelity.words("page one one three")
+        f = fidelity.word_figures(given, got)
+        self.assertEqual(f["common_words"], 2)  # "page" once and "one" once
+        self.assertAlmostEqual(f["recall"], 2 / 4)
+        self.assertAlmostEqual(f["precision"], 2 / 4)
+
+
+class Outputs(unittest.TestCase):
+    def test_outputs_are_found_in_page_order_and_only_for_the_name(self):
+        import tempfile
+        with tempfile.TemporaryDirectory() as d:
+            for f in ("a_0010.odt", "a_0002.odt", "a_0001.odt", "ab_0001.odt", "a_0003.pdf", "a_01.odt"):
+                open(os.path.join(d, f), "w").close()
+            self.assertEqual([os.path.basename(f) for f in fidelity.find_outputs(d, "a")],
+                             ["a_0001.odt", "a_0002.odt", "a_0010.odt"])
+
+
+if __name__ == "__main__":
+    unittest.main()

@@ -27,8 +27,9 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments, const QString& 
     const QCommandLineOption timeout({QStringLiteral("t"), QStringLiteral("timeout")}, {},
                                      QStringLiteral("SECONDS"));
     const QCommandLineOption visible(QStringLiteral("visible"));
+    const QCommandLineOption method(QStringLiteral("method"), {}, QStringLiteral("METHOD"));
     const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
-    parser.addOptions({output, jobs, timeout, visible, help});
+    parser.addOptions({output, jobs, timeout, visible, method, help});
     parser.addPositionalArgument(QStringLiteral("INPUT"), {});
 
     ParsedCommandLine parsed;
@@ -61,6 +62,17 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments, const QString& 
             return parsed;
         }
     }
+    if (parser.isSet(method)) {
+        const QString name = parser.value(method);
+        if (name == QLatin1String("slice")) {
+            options.method = SplitMethod::Slice;
+        } else if (name == QLatin1String("copy")) {
+            options.method = SplitMethod::Copy;
+        } else {
+            parsed.error = QStringLiteral("--method is 'slice' or 'copy', not '%1'.").arg(name);
+            return parsed;
+        }
+    }
     options.visible = parser.isSet(visible);
     if (options.visible && options.jobs > 1) {
         parsed.error = QStringLiteral(
@@ -86,19 +98,27 @@ QString UsageText() {
     folioknife-split - split word-processor documents into one-page documents
 
 SYNOPSIS
-    folioknife-split [-o DIR] [--jobs N] [--timeout SECONDS] [--visible] INPUT...
+    folioknife-split [-o DIR] [--method slice|copy] [--jobs N] [--timeout SECONDS] [--visible]
+                     INPUT...
 
 DESCRIPTION
-    Every INPUT document is opened by LibreOffice, and each of its pages is copied into a new
-    Writer document stored as NAME_0001.odt, NAME_0002.odt, ... in the output folder, exactly as
-    the Folioknife window does it. An INPUT folder adds every Writer document (.odt, .ott, .stw,
-    .sxw) of its tree. Input documents are never changed; existing outputs of the same name are
-    replaced. Documents whose names give the same output names are split one after the other, in
-    the order given, so that the last one wins whatever the number of jobs.
+    Every INPUT document is laid out by LibreOffice, and each of its pages becomes a document
+    of its own, stored as NAME_0001.odt, NAME_0002.odt, ... in the output folder. An INPUT
+    folder adds every Writer document (.odt, .ott, .stw, .sxw) of its tree. Input documents are
+    never changed; existing outputs of the same name are replaced. Documents whose names give
+    the same output names are split one after the other, in the order given, so that the last
+    one wins whatever the number of jobs.
 
 OPTIONS
     -o, --output DIR
         Folder for the one-page documents; it must exist. Default: the current folder.
+    --method slice|copy
+        slice (the default): the office marks where each page begins and stores the
+        document once; folioknife-split then cuts it into one document per page, keeping
+        page styles, headers, footers, pictures and numbering. A document the slicer does
+        not understand is split with the copy method instead, and standard error says so.
+        copy: for every page the office copies the page into a new document and stores
+        it, as the Folioknife window does.
     -j, --jobs N
         Split N documents at once, each on an office of its own (own profile, own pipe).
         Default: 1.
@@ -114,12 +134,12 @@ OPTIONS
 OUTPUT
     On a terminal, a live bar with documents and pages done, pages per second and the time
     left; otherwise one line per document. A summary ends the run. Errors go to standard
-    error in the words of the Folioknife window's error report.
+    error, one line each: folioknife-split: FILE: page N: what failed (stage).
 
 EXIT STATUS
     0   every document was split
     1   at least one document, page or input failed
-    2   usage error: unknown option, no input, or the output folder does not exist
+    2   usage error: unknown option or method, no input, or the output folder does not exist
 
 ENVIRONMENT
     FOLIOKNIFE_SOFFICE   the soffice program to start (default: soffice on PATH)

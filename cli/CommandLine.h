@@ -13,6 +13,9 @@ inline constexpr int kMaxJobs = 64;
 // A week; beyond it a deadline means nothing, and the milliseconds must stay countable.
 inline constexpr int kMaxTimeoutSeconds = 7 * 24 * 3600;
 
+// How each document is split: the page slicer (default) or the window's copy-and-paste procedure.
+enum class SplitMethod { Slice, Copy };
+
 struct CommandLine {
     QStringList inputs;
     QString outputFolder;  // absolute, ending in a separator, as the output folder box holds it
@@ -20,6 +23,7 @@ struct CommandLine {
     double timeoutSeconds = 0;  // 0: no deadline
     bool visible = false;
     bool help = false;
+    SplitMethod method = SplitMethod::Slice;
 };
 
 struct ParsedCommandLine {

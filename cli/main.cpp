@@ -16,9 +16,9 @@
 #include "cli/ConsoleProgress.h"
 #include "cli/LibreOfficeJobOffice.h"
 #include "cli/OfficeProfiles.h"
+#include "cli/SplitEngines.h"
 #include "cli/StreamPrompts.h"
 #include "fsutil/FileSystem.h"
-#include "split/CopyPageEngine.h"
 
 namespace {
 
@@ -108,7 +108,9 @@ int run(const QStringList& arguments) {
             jobOptions.profileFolder = profiles->folders().at(job);
             return std::make_unique<LibreOfficeJobOffice>(job, jobOptions, *profiles);
         },
-        [](fk::office::OfficeBridge& office) { return std::make_unique<fk::CopyPageEngine>(office); },
+        [method = options.method](fk::office::OfficeBridge& office) {
+            return MakeSplitEngine(method, office);
+        },
         progress);
     const QList<DocumentResult> results = batch.run(groups);
     const BatchSummary summary = Summarize(results, static_cast<int>(input.problems.size()),

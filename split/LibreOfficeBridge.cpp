@@ -117,6 +117,20 @@ void LibreOfficeBridge::executeDispatch(const office::Ref& dispatcher, const off
 void LibreOfficeBridge::Close(const office::Ref& document, bool deliverOwnership) {
     session().Close(document, deliverOwnership);
 }
+bool LibreOfficeBridge::jumpToStartOfPage(const office::Ref& viewCursor) {
+    return session().jumpToStartOfPage(viewCursor);
+}
+QString LibreOfficeBridge::getPropertyValue(const office::Ref& object, const QString& name) {
+    return session().getPropertyValue(object, name);
+}
+void LibreOfficeBridge::insertBookmark(const office::Ref& document, const office::Ref& viewCursor,
+                                       const QString& name) {
+    session().insertBookmark(document, viewCursor, name);
+}
+void LibreOfficeBridge::storeToURL(const office::Ref& document, const QString& url,
+                                   const office::Arguments& arguments) {
+    session().storeToURL(document, url, arguments);
+}
 bool LibreOfficeBridge::isAlive() {
     if (!session_ || !session_->isAlive()) return false;
     // The bridge learns of a killed office only when a call fails; the process table knows at once.

@@ -13,6 +13,8 @@ QString StageName(SplitStage stage) {
             return QStringLiteral("open");
         case SplitStage::CountPages:
             return QStringLiteral("count pages");
+        case SplitStage::Mark:
+            return QStringLiteral("mark pages");
         case SplitStage::Copy:
             return QStringLiteral("copy");
         case SplitStage::Store:

@@ -6,7 +6,7 @@
 namespace fk {
 
 // Where in the splitting of one document something went wrong.
-enum class SplitStage { Connect, Open, CountPages, Copy, Store, NextPage, Close, Slice };
+enum class SplitStage { Connect, Open, CountPages, Mark, Copy, Store, NextPage, Close, Slice };
 
 QString StageName(SplitStage stage);
 

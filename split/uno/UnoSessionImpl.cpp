@@ -11,17 +11,22 @@
 #include <com/sun/star/bridge/XBridgeFactory.hpp>
 #include <com/sun/star/connection/NoConnectException.hpp>
 #include <com/sun/star/connection/XConnector.hpp>
+#include <com/sun/star/container/XNamed.hpp>
 #include <com/sun/star/frame/XComponentLoader.hpp>
 #include <com/sun/star/frame/XController.hpp>
 #include <com/sun/star/frame/XDispatchHelper.hpp>
 #include <com/sun/star/frame/XDispatchProvider.hpp>
 #include <com/sun/star/frame/XFrame.hpp>
 #include <com/sun/star/frame/XModel.hpp>
+#include <com/sun/star/frame/XStorable.hpp>
 #include <com/sun/star/lang/DisposedException.hpp>
 #include <com/sun/star/lang/XComponent.hpp>
 #include <com/sun/star/lang/XEventListener.hpp>
 #include <com/sun/star/lang/XMultiComponentFactory.hpp>
+#include <com/sun/star/lang/XMultiServiceFactory.hpp>
 #include <com/sun/star/text/XPageCursor.hpp>
+#include <com/sun/star/text/XText.hpp>
+#include <com/sun/star/text/XTextContent.hpp>
 #include <com/sun/star/text/XTextViewCursor.hpp>
 #include <com/sun/star/text/XTextViewCursorSupplier.hpp>
 #include <com/sun/star/uno/XComponentContext.hpp>
@@ -80,6 +85,8 @@ css::uno::Any toAny(const QVariant& value) {
     switch (value.typeId()) {
         case QMetaType::Bool:
             return css::uno::Any(value.toBool());
+        case QMetaType::Short:
+            return css::uno::Any(static_cast<sal_Int16>(value.toInt()));
         case QMetaType::Int:
         case QMetaType::LongLong:
             return css::uno::Any(static_cast<sal_Int32>(value.toInt()));
@@ -250,6 +257,36 @@ public:
 
     void Close(const fk::office::Ref& document, bool deliverOwnership) override {
         call([&] { as<css::util::XCloseable>(document)->close(deliverOwnership); });
+    }
+
+    bool jumpToStartOfPage(const fk::office::Ref& viewCursor) override {
+        return call([&] { return bool(as<css::text::XPageCursor>(viewCursor)->jumpToStartOfPage()); });
+    }
+
+    QString getPropertyValue(const fk::office::Ref& object, const QString& name) override {
+        return call([&] {
+            rtl::OUString text;
+            as<css::beans::XPropertySet>(object)->getPropertyValue(toUno(name)) >>= text;
+            return fromUno(text);
+        });
+    }
+
+    void insertBookmark(const fk::office::Ref& document, const fk::office::Ref& viewCursor,
+                        const QString& name) override {
+        call([&] {
+            const Reference<css::text::XTextContent> bookmark(
+                as<css::lang::XMultiServiceFactory>(document)->createInstance("com.sun.star.text.Bookmark"),
+                UNO_QUERY_THROW);
+            Reference<css::container::XNamed>(bookmark, UNO_QUERY_THROW)->setName(toUno(name));
+            const auto cursor = as<css::text::XTextViewCursor>(viewCursor);
+            const Reference<css::text::XTextRange> where(cursor, UNO_QUERY_THROW);
+            cursor->getText()->insertTextContent(where, bookmark, false);
+        });
+    }
+
+    void storeToURL(const fk::office::Ref& document, const QString& url,
+                    const fk::office::Arguments& arguments) override {
+        call([&] { as<css::frame::XStorable>(document)->storeToURL(toUno(url), toSequence(arguments)); });
     }
 
 private:

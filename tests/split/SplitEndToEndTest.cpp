@@ -51,6 +51,16 @@ public:
         real_.executeDispatch(d, f, c, t, s, a);
     }
     void Close(const office::Ref& d, bool o) override { real_.Close(d, o); }
+    bool jumpToStartOfPage(const office::Ref& v) override { return real_.jumpToStartOfPage(v); }
+    QString getPropertyValue(const office::Ref& o, const QString& n) override {
+        return real_.getPropertyValue(o, n);
+    }
+    void insertBookmark(const office::Ref& d, const office::Ref& v, const QString& n) override {
+        real_.insertBookmark(d, v, n);
+    }
+    void storeToURL(const office::Ref& d, const QString& u, const office::Arguments& a) override {
+        real_.storeToURL(d, u, a);
+    }
     bool isAlive() override { return real_.isAlive(); }
 
 private:

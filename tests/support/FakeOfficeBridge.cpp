@@ -109,6 +109,9 @@ office::Ref FakeOfficeBridge::loadComponentFromURL(const office::Ref& desktop, c
                .arg(searchFlags)
                .arg(arguments.size()));
     fake(desktop, QStringLiteral("Desktop"));
+    lastLoadArguments.clear();
+    for (const office::PropertyValue& argument : arguments)
+        lastLoadArguments << argument.name + QLatin1Char('=') + argument.value.toString();
     auto loaded = std::make_shared<Document>();
     loaded->url = url;
     if (url != QLatin1String("private:factory/swriter")) {
@@ -153,7 +156,7 @@ bool FakeOfficeBridge::jumpToFirstPage(const office::Ref& viewCursor) {
 bool FakeOfficeBridge::jumpToPage(const office::Ref& viewCursor, int page) {
     record(QStringLiteral("jumpToPage(%1)").arg(page));
     auto doc = document(viewCursor);
-    if (jumpToPageIgnored || page < 1 || page > doc->pages) return false;
+    if (jumpToPageIgnored || page < 1 || page > doc->pages || blankPages.contains(page)) return false;
     arrive(*this, *doc, page);
     return true;
 }
@@ -221,6 +224,35 @@ void FakeOfficeBridge::Close(const office::Ref& document_, bool deliverOwnership
     doc->closed = true;
     closedDocuments << doc->url;
     open_.remove(doc.get());
+}
+
+bool FakeOfficeBridge::jumpToStartOfPage(const office::Ref& viewCursor) {
+    record(QStringLiteral("jumpToStartOfPage"));
+    document(viewCursor);
+    return true;
+}
+
+QString FakeOfficeBridge::getPropertyValue(const office::Ref& object, const QString& name) {
+    record(QStringLiteral("getPropertyValue(%1)").arg(name));
+    return pageStyles.value(document(object)->cursorPage, QStringLiteral("Standard"));
+}
+
+void FakeOfficeBridge::insertBookmark(const office::Ref& document_, const office::Ref& viewCursor,
+                                      const QString& name) {
+    record(QStringLiteral("insertBookmark(%1)").arg(name));
+    document(document_);
+    bookmarks << QStringLiteral("%1@%2").arg(name).arg(document(viewCursor)->cursorPage);
+}
+
+void FakeOfficeBridge::storeToURL(const office::Ref& document_, const QString& url,
+                                  const office::Arguments&) {
+    record(QStringLiteral("storeToURL(%1)").arg(url));
+    document(document_);
+    if (packageToStore.isEmpty()) return;
+    const QString path = QUrl(url).toLocalFile();
+    QFile::remove(path);
+    if (!QFile::copy(packageToStore, path))
+        throw RuntimeError::automation(QStringLiteral("cannot store ") + url);
 }
 
 }  // namespace fk::test

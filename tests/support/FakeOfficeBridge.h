@@ -34,6 +34,12 @@ public:
                          const QString& targetFrame, int searchFlags,
                          const office::Arguments& arguments) override;
     void Close(const office::Ref& document, bool deliverOwnership) override;
+    bool jumpToStartOfPage(const office::Ref& viewCursor) override;
+    QString getPropertyValue(const office::Ref& object, const QString& name) override;
+    void insertBookmark(const office::Ref& document, const office::Ref& viewCursor,
+                        const QString& name) override;
+    void storeToURL(const office::Ref& document, const QString& url,
+                    const office::Arguments& arguments) override;
     bool isAlive() override { return alive; }
 
     // Input documents by file URL, with their page counts.
@@ -60,6 +66,16 @@ public:
     QSet<int> tableStartPages;
     // SaveAs reports success but writes nothing.
     bool skipWrites = false;
+    // Blank pages the layout inserted: the cursor cannot go there.
+    QSet<int> blankPages;
+    // Page style names by page; "Standard" for the rest.
+    QMap<int, QString> pageStyles;
+    // What storeToURL writes: a copy of this file (nothing when empty).
+    QString packageToStore;
+    // Bookmarks inserted, as "name@page".
+    QStringList bookmarks;
+    // The argument names and values of the last load, as "Name=value".
+    QStringList lastLoadArguments;
 
     // What each SaveAs stored: output path -> page text ("<input url>#<page>").
     QMap<QString, QString> stored;

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <memory>
+
+#include "cli/CommandLine.h"
+#include "split/CopyPageEngine.h"
+#include "split/SlicePageEngine.h"
+
+namespace fk::cli {
+
+// The engine of one job: the slicer with the copy procedure to fall back on, or the copy procedure.
+class SplitEngines : public SplitEngine {
+public:
+    SplitEngines(SplitMethod method, office::OfficeBridge& office)
+        : method_(method), copy_(office), slice_(office, copy_) {}
+
+    SplitResult split(const QString& documentPath, const QString& outputFolder,
+                      SplitObserver& observer) override {
+        if (method_ == SplitMethod::Copy) return copy_.split(documentPath, outputFolder, observer);
+        return slice_.split(documentPath, outputFolder, observer);
+    }
+
+private:
+    SplitMethod method_;
+    CopyPageEngine copy_;
+    SlicePageEngine slice_;
+};
+
+inline std::unique_ptr<SplitEngine> MakeSplitEngine(SplitMethod method, office::OfficeBridge& office) {
+    return std::make_unique<SplitEngines>(method, office);
+}
+
+}  // namespace fk::cli

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <vector>
+
+#include "slicer/PagePlan.h"
+#include "split/OfficeBridge.h"
+#include "split/SplitEngine.h"
+
+namespace fk {
+
+// Splits a document with one load and one store: the office marks where each page begins and stores
+// the marked document once; our slicer then cuts that package into one package per page, keeping page
+// styles, headers, footers and pictures. A document the slicer does not understand is split by the
+// fallback engine instead, and the observer is told why.
+class SlicePageEngine : public SplitEngine {
+public:
+    SlicePageEngine(office::OfficeBridge& bridge, SplitEngine& fallback)
+        : bridge_(bridge), fallback_(fallback) {}
+
+    SplitResult split(const QString& documentPath, const QString& outputFolder,
+                      SplitObserver& observer) override;
+
+    static inline const QString kMethod = QStringLiteral("slice");
+
+private:
+    class Stages;
+
+    // Loads the document hidden, marks every page's start, stores the marked document at `package`
+    // and closes it. Returns the plan of pages; empty when a stage failed.
+    std::vector<slicer::PlannedPage> markAndStore(const QString& documentPath, const QString& package,
+                                                  Stages& stages);
+
+    office::OfficeBridge& bridge_;
+    SplitEngine& fallback_;
+};
+
+}  // namespace fk

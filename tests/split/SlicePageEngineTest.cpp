@@ -1,0 +1,97 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include "FakeOfficeBridge.h"
+#include "FakeSplitEngine.h"
+#include "QtPrinters.h"
+#include "base/RuntimeError.h"
+#include "split/MakePropertyValue.h"
+#include "split/SlicePageEngine.h"
+
+using namespace fk;
+using namespace fk::test;
+
+namespace {
+
+class RecordingObserver : public SplitObserver {
+public:
+    void failed(const SplitFailure& failure) override { failures << failure; }
+    void noted(const QString& text) override { notes << text; }
+    QList<SplitFailure> failures;
+    QStringList notes;
+};
+
+class SlicePageEngineTest : public ::testing::Test {
+protected:
+    SlicePageEngineTest() {
+        input = in.filePath("report.odt");
+        office.documents.insert(ToFileUrl(input), 4);
+        fallback.pageCounts.insert(input, 4);
+        fallback.method = QStringLiteral("copy");
+        // Not a package: the slicer cannot read it, so the fallback splits the document.
+        garbage = in.filePath("garbage.odt");
+        QFile file(garbage);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("not a package");
+        office.packageToStore = garbage;
+    }
+
+    QTemporaryDir in, out;
+    QString input, garbage;
+    FakeOfficeBridge office;
+    FakeSplitEngine fallback;
+    SlicePageEngine engine{office, fallback};
+    RecordingObserver observer;
+};
+
+}  // namespace
+
+TEST_F(SlicePageEngineTest, MarksEveryReachablePageOfAHiddenDocumentWithoutRunningMacros) {
+    office.blankPages = {2};
+    office.pageStyles = {{1, "First Page"}, {3, "Right Page"}};
+    engine.split(input, out.path(), observer);
+
+    EXPECT_EQ(office.bookmarks, (QStringList{"__folioknife_page_0001@1", "__folioknife_page_0003@3",
+                                             "__folioknife_page_0004@4"}))
+        << "no mark for the blank page the cursor cannot reach";
+    EXPECT_EQ(office.lastLoadArguments,
+              (QStringList{"Hidden=true", "MacroExecutionMode=0", "UpdateDocMode=0"}));
+    const QStringList stores = office.calls.filter("storeToURL");
+    ASSERT_EQ(stores.size(), 1) << "one store per document";
+    EXPECT_FALSE(stores[0].contains(ToFileUrl(input))) << "the input is never stored";
+    EXPECT_FALSE(stores[0].contains(ToFileUrl(out.path()))) << "the marked copy stays private";
+    EXPECT_GT(office.calls.lastIndexOf("Close(True)"), office.calls.indexOf(stores[0]));
+    EXPECT_EQ(office.openDocuments(), 0);
+}
+
+TEST_F(SlicePageEngineTest, APackageTheSlicerCannotReadIsSplitByTheFallbackAndSaysSo) {
+    const SplitResult result = engine.split(input, out.path(), observer);
+    EXPECT_EQ(result.method, "copy");
+    EXPECT_TRUE(result.succeeded());
+    EXPECT_EQ(fallback.splitDocuments, QStringList{input});
+    ASSERT_EQ(observer.notes.size(), 1);
+    EXPECT_TRUE(observer.notes[0].startsWith("split with the copy method instead"))
+        << observer.notes[0].toStdString();
+}
+
+TEST_F(SlicePageEngineTest, ADocumentTheOfficeCannotOpenIsOneFailureAndNoFallback) {
+    const SplitResult result = engine.split(in.filePath("missing.odt"), out.path(), observer);
+    ASSERT_EQ(result.failures.size(), 1);
+    EXPECT_EQ(result.failures[0].stage, SplitStage::Open);
+    EXPECT_TRUE(fallback.splitDocuments.isEmpty());
+    EXPECT_TRUE(QDir(out.path()).isEmpty());
+}
+
+TEST_F(SlicePageEngineTest, AFailedStoreOfTheMarkedCopyFailsTheDocument) {
+    office.onCall = [this](const QString& call) {
+        if (call.startsWith("storeToURL")) throw RuntimeError::automation("disk full");
+    };
+    const SplitResult result = engine.split(input, out.path(), observer);
+    ASSERT_FALSE(result.failures.isEmpty());
+    EXPECT_EQ(result.failures[0].stage, SplitStage::Store);
+    EXPECT_TRUE(fallback.splitDocuments.isEmpty());
+    EXPECT_EQ(office.openDocuments(), 0) << "the document is closed after a failed store";
+}

@@ -47,7 +47,8 @@ pugi::xml_node BodyRangeCopier::copyWhole(pugi::xml_node source, pugi::xml_node 
     return added == previous ? pugi::xml_node() : added;
 }
 
-void BodyRangeCopier::copyChildren(pugi::xml_node source, pugi::xml_node target, bool holdsStart, bool holdsEnd) {
+void BodyRangeCopier::copyChildren(pugi::xml_node source, pugi::xml_node target, bool holdsStart,
+                                   bool holdsEnd) {
     const bool isBody = odf::is(source, "office:text");
     bool wantListStart = odf::isList(source) && (holdsStart || continuesNumbering(source));
     if (wantListStart) {
@@ -93,7 +94,8 @@ void BodyRangeCopier::copyNode(pugi::xml_node source, pugi::xml_node targetParen
     if (odf::is(source, "text:page-count")) {
         // The output has fewer pages than the input it stands for; show the input's count.
         const std::string shown = source.text().as_string();
-        targetParent.append_child(pugi::node_pcdata).set_value(shown.empty() ? pageCountText_.c_str() : shown.c_str());
+        targetParent.append_child(pugi::node_pcdata)
+            .set_value(shown.empty() ? pageCountText_.c_str() : shown.c_str());
         return;
     }
 

@@ -17,7 +17,8 @@ bool isLiftable(pugi::xml_node node) {
 }
 
 bool onlyContentFreeBefore(const BodyPosition& position) {
-    pugi::xml_node sibling = position.before ? position.before.previous_sibling() : position.parent.last_child();
+    pugi::xml_node sibling =
+        position.before ? position.before.previous_sibling() : position.parent.last_child();
     for (; sibling; sibling = sibling.previous_sibling())
         if (!odf::isContentFree(sibling)) return false;
     return true;

@@ -19,7 +19,9 @@ std::optional<int> parseInt(std::string_view text) {
     return value;
 }
 
-bool isTrue(pugi::xml_attribute attribute) { return std::strcmp(attribute.value(), "true") == 0; }
+bool isTrue(pugi::xml_attribute attribute) {
+    return std::strcmp(attribute.value(), "true") == 0;
+}
 
 // Lists of one list style continue each other; nested lists count on at deeper levels.
 int firstNumberOfLevel(const StyleCatalog& styles, const std::string& listStyle, int level) {
@@ -83,7 +85,9 @@ void DocumentFacts::visitList(pugi::xml_node list, ListWalk& lists, ListChain* c
         if (odf::is(child, "text:list-item")) {
             int& counter = chain->counters[index];
             const pugi::xml_attribute start = child.attribute("text:start-value");
-            counter = start ? start.as_int() : counter ? counter + 1 : firstNumberOfLevel(styles_, chain->style, index);
+            counter = start     ? start.as_int()
+                      : counter ? counter + 1
+                                : firstNumberOfLevel(styles_, chain->style, index);
             std::fill(chain->counters.begin() + index + 1, chain->counters.end(), 0);
             numbers_[child.internal_object()] = counter;
         }
@@ -92,14 +96,17 @@ void DocumentFacts::visitList(pugi::xml_node list, ListWalk& lists, ListChain* c
     }
 }
 
-int DocumentFacts::outlineLevel(pugi::xml_node heading) { return heading.attribute("text:outline-level").as_int(1); }
+int DocumentFacts::outlineLevel(pugi::xml_node heading) {
+    return heading.attribute("text:outline-level").as_int(1);
+}
 
 bool DocumentFacts::takesOutlineNumber(pugi::xml_node heading, const StyleCatalog& styles) {
     if (isTrue(heading.attribute("text:is-list-header"))) return false;
     const std::string style = heading.attribute("text:style-name").as_string();
     if (!styles.style("paragraph", style)) return true;  // nothing known says otherwise
     if (!styles.inheritedAttribute("paragraph", style, "style:default-outline-level")) return false;
-    const pugi::xml_attribute ownList = styles.inheritedAttribute("paragraph", style, "style:list-style-name");
+    const pugi::xml_attribute ownList =
+        styles.inheritedAttribute("paragraph", style, "style:list-style-name");
     return !ownList || !*ownList.value();
 }
 
@@ -136,7 +143,8 @@ std::size_t DocumentFacts::orderOf(const BodyPosition& position) const {
     return found == order_.end() ? nodeCount_ : found->second;
 }
 
-int DocumentFacts::notesBefore(std::string_view noteClass, const BodyPosition& position, bool sinceChapter) const {
+int DocumentFacts::notesBefore(std::string_view noteClass, const BodyPosition& position,
+                               bool sinceChapter) const {
     const std::vector<std::size_t>& notes = noteClass == "endnote" ? endnotes_ : footnotes_;
     const std::size_t end = orderOf(position);
     std::size_t begin = 0;

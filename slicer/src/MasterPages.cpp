@@ -28,7 +28,8 @@ void appendUtf8(std::string& out, char32_t code) {
 
 MasterPages::MasterPages(pugi::xml_node stylesRoot) {
     for (pugi::xml_node page : stylesRoot.child("office:master-styles").children("style:master-page"))
-        pages_.push_back({page.attribute("style:name").as_string(), page.attribute("style:display-name").as_string(),
+        pages_.push_back({page.attribute("style:name").as_string(),
+                          page.attribute("style:display-name").as_string(),
                           page.attribute("style:next-style-name").as_string()});
 }
 

@@ -38,13 +38,27 @@ bool isInlineWrapper(pugi::xml_node node) {
 }
 
 bool isMarker(pugi::xml_node node) {
-    return isOneOf(node, {"text:bookmark", "text:bookmark-start", "text:bookmark-end", "text:reference-mark",
-                          "text:reference-mark-start", "text:reference-mark-end", "text:toc-mark",
-                          "text:toc-mark-start", "text:toc-mark-end", "text:alphabetical-index-mark",
-                          "text:alphabetical-index-mark-start", "text:alphabetical-index-mark-end",
-                          "text:user-index-mark", "text:user-index-mark-start", "text:user-index-mark-end",
-                          "text:soft-page-break", "text:change", "text:change-start", "text:change-end",
-                          "office:annotation", "office:annotation-end"});
+    return isOneOf(node, {"text:bookmark",
+                          "text:bookmark-start",
+                          "text:bookmark-end",
+                          "text:reference-mark",
+                          "text:reference-mark-start",
+                          "text:reference-mark-end",
+                          "text:toc-mark",
+                          "text:toc-mark-start",
+                          "text:toc-mark-end",
+                          "text:alphabetical-index-mark",
+                          "text:alphabetical-index-mark-start",
+                          "text:alphabetical-index-mark-end",
+                          "text:user-index-mark",
+                          "text:user-index-mark-start",
+                          "text:user-index-mark-end",
+                          "text:soft-page-break",
+                          "text:change",
+                          "text:change-start",
+                          "text:change-end",
+                          "office:annotation",
+                          "office:annotation-end"});
 }
 
 bool isReservedMark(pugi::xml_node node) {
@@ -58,17 +72,19 @@ int markedPage(pugi::xml_node node) {
 }
 
 bool isPageAnchored(pugi::xml_node node) {
-    return node.type() == pugi::node_element && std::strcmp(node.attribute("text:anchor-type").value(), "page") == 0;
+    return node.type() == pugi::node_element &&
+           std::strcmp(node.attribute("text:anchor-type").value(), "page") == 0;
 }
 
 bool isPrologue(pugi::xml_node node) {
     const std::string_view name = node.name();
     if (name.starts_with("text:") && (name.ends_with("-decls") || name.ends_with("-source"))) return true;
-    return isOneOf(node, {"office:forms", "text:tracked-changes", "text:alphabetical-index-auto-mark-file",
-                          "table:calculation-settings", "table:content-validations", "table:label-ranges",
-                          "table:table-source", "table:scenario", "office:dde-source", "table:title", "table:desc",
-                          "table:table-column", "table:table-columns", "table:table-column-group",
-                          "table:table-header-columns", "table:table-header-rows"});
+    return isOneOf(node,
+                   {"office:forms", "text:tracked-changes", "text:alphabetical-index-auto-mark-file",
+                    "table:calculation-settings", "table:content-validations", "table:label-ranges",
+                    "table:table-source", "table:scenario", "office:dde-source", "table:title", "table:desc",
+                    "table:table-column", "table:table-columns", "table:table-column-group",
+                    "table:table-header-columns", "table:table-header-rows"});
 }
 
 bool isContentFree(pugi::xml_node node) {
@@ -108,14 +124,16 @@ bool canHoldBoundary(pugi::xml_node node) {
 
 pugi::xml_node firstContentChild(pugi::xml_node parent) {
     for (pugi::xml_node child = parent.first_child(); child; child = child.next_sibling())
-        if (child.type() == pugi::node_element && !isPrologue(child) && !isPageAnchored(child) && !isMarker(child))
+        if (child.type() == pugi::node_element && !isPrologue(child) && !isPageAnchored(child) &&
+            !isMarker(child))
             return child;
     return {};
 }
 
 pugi::xml_node lastContentChild(pugi::xml_node parent) {
     for (pugi::xml_node child = parent.last_child(); child; child = child.previous_sibling())
-        if (child.type() == pugi::node_element && !isPrologue(child) && !isPageAnchored(child) && !isMarker(child))
+        if (child.type() == pugi::node_element && !isPrologue(child) && !isPageAnchored(child) &&
+            !isMarker(child))
             return child;
     return {};
 }

@@ -7,11 +7,19 @@
 // What the elements of an OpenDocument text body are to the slicer.
 namespace fk::slicer::odf {
 
-inline bool is(pugi::xml_node node, std::string_view name) { return name == node.name(); }
+inline bool is(pugi::xml_node node, std::string_view name) {
+    return name == node.name();
+}
 
-inline bool isParagraph(pugi::xml_node node) { return is(node, "text:p") || is(node, "text:h"); }
-inline bool isTable(pugi::xml_node node) { return is(node, "table:table"); }
-inline bool isList(pugi::xml_node node) { return is(node, "text:list"); }
+inline bool isParagraph(pugi::xml_node node) {
+    return is(node, "text:p") || is(node, "text:h");
+}
+inline bool isTable(pugi::xml_node node) {
+    return is(node, "table:table");
+}
+inline bool isList(pugi::xml_node node) {
+    return is(node, "text:list");
+}
 inline bool isListEntry(pugi::xml_node node) {
     return is(node, "text:list-item") || is(node, "text:list-header");
 }

@@ -8,12 +8,14 @@ constexpr int kMaxStyleDepth = 64;
 
 OutputStyles::OutputStyles(const StyleCatalog& input, pugi::xml_node automaticStyles)
     : input_(input), automaticStyles_(automaticStyles) {
-    for (pugi::xml_node style : automaticStyles_.children()) usedNames_.insert(style.attribute("style:name").value());
+    for (pugi::xml_node style : automaticStyles_.children())
+        usedNames_.insert(style.attribute("style:name").value());
 }
 
 pugi::xml_node OutputStyles::automaticStyle(std::string_view family, std::string_view name) const {
     for (pugi::xml_node style : automaticStyles_.children("style:style"))
-        if (name == style.attribute("style:name").as_string() && family == style.attribute("style:family").as_string())
+        if (name == style.attribute("style:name").as_string() &&
+            family == style.attribute("style:family").as_string())
             return style;
     return {};
 }
@@ -36,7 +38,8 @@ pugi::xml_node OutputStyles::derive(std::string_view family, std::string_view ba
         style = automaticStyles_.append_child("style:style");
         style.append_attribute("style:name").set_value(name.c_str());
         style.append_attribute("style:family").set_value(std::string(family).c_str());
-        if (!base.empty()) style.append_attribute("style:parent-style-name").set_value(std::string(base).c_str());
+        if (!base.empty())
+            style.append_attribute("style:parent-style-name").set_value(std::string(base).c_str());
     }
     return style;
 }

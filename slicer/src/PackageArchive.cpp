@@ -52,15 +52,19 @@ std::vector<PackageEntry> PackageArchive::read(const fs::path& package) {
         std::string name = stat.name;
         if (name.empty() || name.back() == '/') continue;  // folders are implied by the files in them
 
-        std::unique_ptr<zip_file_t, int (*)(zip_file_t*)> file(zip_fopen_index(archive.get(), index, 0), zip_fclose);
-        if (!file) throw SliceError("Cannot read " + name + " in " + package.string() + ": " + zip_strerror(archive.get()));
+        std::unique_ptr<zip_file_t, int (*)(zip_file_t*)> file(zip_fopen_index(archive.get(), index, 0),
+                                                               zip_fclose);
+        if (!file)
+            throw SliceError("Cannot read " + name + " in " + package.string() + ": " +
+                             zip_strerror(archive.get()));
         std::string data(stat.valid & ZIP_STAT_SIZE ? stat.size : 0, '\0');
         zip_int64_t got = data.empty() ? 0 : zip_fread(file.get(), data.data(), data.size());
         // Reading on to the end makes the library check the entry's checksum.
         char probe;
         if (got == static_cast<zip_int64_t>(data.size()) && zip_fread(file.get(), &probe, 1) != 0) got = -1;
         if (got != static_cast<zip_int64_t>(data.size()))
-            throw SliceError("Damaged entry " + name + " in " + package.string() + ": " + zip_file_strerror(file.get()));
+            throw SliceError("Damaged entry " + name + " in " + package.string() + ": " +
+                             zip_file_strerror(file.get()));
         entries.push_back({std::move(name), std::move(data)});
     }
     return entries;

@@ -32,7 +32,8 @@ PackageManifest::PackageManifest(std::string_view manifestXml) {
     version_ = root.attribute("manifest:version").as_string();
     for (pugi::xml_node entry : root.children("manifest:file-entry")) {
         if (entry.child("manifest:encryption-data")) throw SliceError("The package is encrypted");
-        mediaTypes_[entry.attribute("manifest:full-path").as_string()] = entry.attribute("manifest:media-type").as_string();
+        mediaTypes_[entry.attribute("manifest:full-path").as_string()] =
+            entry.attribute("manifest:media-type").as_string();
     }
 }
 
@@ -53,7 +54,8 @@ std::string PackageManifest::render(const std::vector<std::string>& entryNames) 
     const auto addEntry = [&](const std::string& path, const std::string& mediaType, bool withVersion) {
         pugi::xml_node entry = root.append_child("manifest:file-entry");
         entry.append_attribute("manifest:full-path").set_value(path.c_str());
-        if (withVersion && !version_.empty()) entry.append_attribute("manifest:version").set_value(version_.c_str());
+        if (withVersion && !version_.empty())
+            entry.append_attribute("manifest:version").set_value(version_.c_str());
         entry.append_attribute("manifest:media-type").set_value(mediaType.c_str());
     };
     addEntry("/", kTextMediaType, true);

@@ -51,8 +51,8 @@ void PackageReferences::collect(pugi::xml_node root) {
 
 bool PackageReferences::covers(std::string_view entryName) const {
     for (const std::string& path : paths_)
-        if (entryName == path || (entryName.starts_with(path) && entryName.size() > path.size() &&
-                                  entryName[path.size()] == '/'))
+        if (entryName == path ||
+            (entryName.starts_with(path) && entryName.size() > path.size() && entryName[path.size()] == '/'))
             return true;
     return false;
 }

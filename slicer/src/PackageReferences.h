@@ -14,7 +14,8 @@ class PackageReferences {
 public:
     void collect(pugi::xml_node root);
 
-    // Whether the entry is referred to, itself or through its folder ("Object 1" covers "Object 1/content.xml").
+    // Whether the entry is referred to, itself or through its folder ("Object 1" covers "Object
+    // 1/content.xml").
     bool covers(std::string_view entryName) const;
 
 private:

@@ -11,9 +11,13 @@ PackageSlicer::~PackageSlicer() = default;
 PackageSlicer::PackageSlicer(PackageSlicer&&) noexcept = default;
 PackageSlicer& PackageSlicer::operator=(PackageSlicer&&) noexcept = default;
 
-int PackageSlicer::pageCount() const { return document_->pageCount(); }
+int PackageSlicer::pageCount() const {
+    return document_->pageCount();
+}
 
-const std::vector<SliceIssue>& PackageSlicer::issues() const { return document_->issues(); }
+const std::vector<SliceIssue>& PackageSlicer::issues() const {
+    return document_->issues();
+}
 
 void PackageSlicer::writePages(int first, int last, const std::filesystem::path& target) const {
     document_->writePages(first, last, target);

@@ -15,7 +15,8 @@ struct BlockStyle {
 };
 
 BlockStyle styleOf(pugi::xml_node block) {
-    if (odf::isTable(block)) return {"table", block.attribute("table:style-name").as_string(), "style:table-properties"};
+    if (odf::isTable(block))
+        return {"table", block.attribute("table:style-name").as_string(), "style:table-properties"};
     if (odf::isParagraph(block))
         return {"paragraph", block.attribute("text:style-name").as_string(), "style:paragraph-properties"};
     return {};
@@ -24,7 +25,8 @@ BlockStyle styleOf(pugi::xml_node block) {
 std::optional<int> pageNumberSetBy(pugi::xml_node block, const StyleCatalog& styles) {
     const BlockStyle style = styleOf(block);
     if (style.family.empty()) return std::nullopt;
-    const std::string value = styles.inheritedProperty(style.family, style.name, style.properties, "style:page-number");
+    const std::string value =
+        styles.inheritedProperty(style.family, style.name, style.properties, "style:page-number");
     int number = 0;
     const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), number);
     if (value.empty() || error != std::errc() || end != value.data() + value.size()) return std::nullopt;
@@ -46,7 +48,8 @@ PageMap::PageMap(pugi::xml_node officeText, const std::vector<PlannedPage>& plan
     numberPages(officeText, plan, marks, styles, masterPages);
 }
 
-std::vector<pugi::xml_node> PageMap::findMarks(pugi::xml_node officeText, const std::vector<PlannedPage>& plan) {
+std::vector<pugi::xml_node> PageMap::findMarks(pugi::xml_node officeText,
+                                               const std::vector<PlannedPage>& plan) {
     const int pageCount = static_cast<int>(plan.size());
     std::vector<pugi::xml_node> marks(plan.size() + 1);
     struct Walker : pugi::xml_tree_walker {
@@ -69,7 +72,8 @@ std::vector<pugi::xml_node> PageMap::findMarks(pugi::xml_node officeText, const 
             marks[page] = mark;
     }
     for (int page = 2; page <= pageCount; ++page)
-        if (!plan[page - 1].blank && !marks[page]) issues_.push_back({page, "the page has no mark in the body"});
+        if (!plan[page - 1].blank && !marks[page])
+            issues_.push_back({page, "the page has no mark in the body"});
     return marks;
 }
 
@@ -122,7 +126,8 @@ void PageMap::numberPages(pugi::xml_node officeText, const std::vector<PlannedPa
 
         Page& current = pages_[page - 1];
         const Page* previous = page > 1 ? &pages_[page - 2] : nullptr;
-        current.shownNumber = pageNumberSetBy(opening, styles).value_or(previous ? previous->shownNumber + 1 : 1);
+        current.shownNumber =
+            pageNumberSetBy(opening, styles).value_or(previous ? previous->shownNumber + 1 : 1);
         current.masterPage = masterPages.resolve(plan[page - 1].pageStyle);
         if (current.masterPage.empty()) current.masterPage = masterPageSetBy(opening, styles);
         if (current.masterPage.empty())

@@ -33,12 +33,13 @@ pugi::xml_node restyle(pugi::xml_node block, OutputStyles& styles) {
 
 }  // namespace
 
-void PageStartStyler::styleFirstPage(pugi::xml_node outputText, const std::string& masterPage, int shownNumber,
-                                     OutputStyles& styles) {
+void PageStartStyler::styleFirstPage(pugi::xml_node outputText, const std::string& masterPage,
+                                     int shownNumber, OutputStyles& styles) {
     const pugi::xml_node firstTop = odf::firstContentChild(outputText);
     pugi::xml_node block = innermost(firstTop, odf::firstContentChild);
     if (!odf::isParagraph(block) && !odf::isTable(block)) {
-        block = firstTop ? outputText.insert_child_before("text:p", firstTop) : outputText.append_child("text:p");
+        block =
+            firstTop ? outputText.insert_child_before("text:p", firstTop) : outputText.append_child("text:p");
         block.append_attribute("text:style-name").set_value("Standard");
     }
     pugi::xml_node style = restyle(block, styles);
@@ -47,15 +48,16 @@ void PageStartStyler::styleFirstPage(pugi::xml_node outputText, const std::strin
         if (!master) master = style.append_attribute("style:master-page-name");
         master.set_value(masterPage.c_str());
     }
-    OutputStyles::setProperty(style, blockStyle(block).properties, "style:page-number", std::to_string(shownNumber));
+    OutputStyles::setProperty(style, blockStyle(block).properties, "style:page-number",
+                              std::to_string(shownNumber));
 }
 
 void PageStartStyler::dropTrailingBreak(pugi::xml_node outputText, OutputStyles& styles) {
     const pugi::xml_node block = innermost(odf::lastContentChild(outputText), odf::lastContentChild);
     if (!odf::isParagraph(block) && !odf::isTable(block)) return;
     const BlockStyle kind = blockStyle(block);
-    const std::string breakAfter = styles.inheritedProperty(kind.family, block.attribute(kind.styleAttribute).as_string(),
-                                                            kind.properties, "fo:break-after");
+    const std::string breakAfter = styles.inheritedProperty(
+        kind.family, block.attribute(kind.styleAttribute).as_string(), kind.properties, "fo:break-after");
     if (breakAfter != "page") return;
     OutputStyles::setProperty(restyle(block, styles), kind.properties, "fo:break-after", "auto");
 }

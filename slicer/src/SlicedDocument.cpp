@@ -15,14 +15,16 @@ namespace {
 constexpr unsigned kParseOptions = pugi::parse_default | pugi::parse_ws_pcdata;
 
 bool isTextMediaType(std::string_view mimetype) {
-    while (!mimetype.empty() && (mimetype.back() == '\n' || mimetype.back() == '\r' || mimetype.back() == ' '))
+    while (!mimetype.empty() &&
+           (mimetype.back() == '\n' || mimetype.back() == '\r' || mimetype.back() == ' '))
         mimetype.remove_suffix(1);
     return mimetype == "application/vnd.oasis.opendocument.text" ||
            mimetype == "application/vnd.oasis.opendocument.text-template";
 }
 
 void parse(pugi::xml_document& document, const PackageEntry& entry) {
-    const pugi::xml_parse_result result = document.load_buffer(entry.data.data(), entry.data.size(), kParseOptions);
+    const pugi::xml_parse_result result =
+        document.load_buffer(entry.data.data(), entry.data.size(), kParseOptions);
     if (!result) throw SliceError(entry.name + " is not well-formed: " + result.description());
 }
 
@@ -35,8 +37,8 @@ std::string serialised(const pugi::xml_document& document) {
 
 // Entries of the input that say nothing true about a single page, or that our edits invalidate.
 bool isDropped(const std::string& name) {
-    return name.starts_with("META-INF/") || name.starts_with("Thumbnails/") || name.starts_with("Configurations2/") ||
-           name == "layout-cache";
+    return name.starts_with("META-INF/") || name.starts_with("Thumbnails/") ||
+           name.starts_with("Configurations2/") || name == "layout-cache";
 }
 
 }  // namespace
@@ -54,7 +56,8 @@ SlicedDocument::SlicedDocument(const std::filesystem::path& markedPackage, std::
     if (!text_) throw SliceError(markedPackage.string() + " has no text body");
     if (const PackageEntry* styles = entry("styles.xml")) parse(styles_, *styles);
     const PackageEntry* manifest = entry("META-INF/manifest.xml");
-    manifest_ = std::make_unique<PackageManifest>(manifest ? std::string_view(manifest->data) : std::string_view());
+    manifest_ =
+        std::make_unique<PackageManifest>(manifest ? std::string_view(manifest->data) : std::string_view());
 
     const pugi::xml_node contentRoot = content_.document_element();
     const pugi::xml_node stylesRoot = styles_.document_element();
@@ -74,8 +77,8 @@ const PackageEntry* SlicedDocument::entry(std::string_view name) const {
 }
 
 bool SlicedDocument::isMedia(const std::string& name) const {
-    return name.starts_with("Pictures/") || name.starts_with("Media/") || name.starts_with("ObjectReplacements/") ||
-           inputReferences_.covers(name);
+    return name.starts_with("Pictures/") || name.starts_with("Media/") ||
+           name.starts_with("ObjectReplacements/") || inputReferences_.covers(name);
 }
 
 void SlicedDocument::writePages(int first, int last, const std::filesystem::path& target) const {
@@ -130,13 +133,15 @@ void SlicedDocument::buildContent(int first, int last, pugi::xml_document& outpu
         outputText.remove_attribute("text:use-soft-page-breaks");
     }
     pugi::xml_node automaticStyles = root.child("office:automatic-styles");
-    if (!automaticStyles) automaticStyles = root.insert_child_before("office:automatic-styles", root.child("office:body"));
+    if (!automaticStyles)
+        automaticStyles = root.insert_child_before("office:automatic-styles", root.child("office:body"));
 
     OutputStyles styles(*catalog_, automaticStyles);
     BodyRangeCopier copier(*facts_, styles, std::to_string(pageCount()));
     copier.copy(text_, pages_->startOf(first), pages_->startOf(last + 1), outputText);
     placePageAnchoredObjects(first, last, outputText, copier);
-    PageStartStyler::styleFirstPage(outputText, pages_->masterPage(first), pages_->shownNumber(first), styles);
+    PageStartStyler::styleFirstPage(outputText, pages_->masterPage(first), pages_->shownNumber(first),
+                                    styles);
     PageStartStyler::dropTrailingBreak(outputText, styles);
 }
 

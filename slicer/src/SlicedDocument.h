@@ -31,7 +31,8 @@ private:
     const PackageEntry* entry(std::string_view name) const;
     void buildContent(int first, int last, pugi::xml_document& output) const;
     void buildStyles(int first, pugi::xml_document& output) const;
-    void placePageAnchoredObjects(int first, int last, pugi::xml_node outputText, class BodyRangeCopier& copier) const;
+    void placePageAnchoredObjects(int first, int last, pugi::xml_node outputText,
+                                  class BodyRangeCopier& copier) const;
     bool isMedia(const std::string& entryName) const;
 
     std::vector<PlannedPage> plan_;

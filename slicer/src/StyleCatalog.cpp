@@ -7,13 +7,14 @@ namespace fk::slicer {
 namespace {
 // Parent chains are short; the bound only guards against a style that is its own ancestor.
 constexpr int kMaxStyleDepth = 64;
-}
+}  // namespace
 
 StyleCatalog::StyleCatalog(pugi::xml_node contentRoot, pugi::xml_node stylesRoot)
-    : contentAutomatic_(contentRoot.child("office:automatic-styles")), common_(stylesRoot.child("office:styles")) {}
+    : contentAutomatic_(contentRoot.child("office:automatic-styles")),
+      common_(stylesRoot.child("office:styles")) {}
 
-pugi::xml_node StyleCatalog::findIn(pugi::xml_node container, std::string_view element, std::string_view family,
-                                    std::string_view name) {
+pugi::xml_node StyleCatalog::findIn(pugi::xml_node container, std::string_view element,
+                                    std::string_view family, std::string_view name) {
     for (pugi::xml_node style : container.children()) {
         if (element != style.name() || name != style.attribute("style:name").as_string()) continue;
         if (family.empty() || family == style.attribute("style:family").as_string()) return style;
@@ -44,7 +45,8 @@ std::string StyleCatalog::inheritedProperty(std::string_view family, std::string
                                             std::string_view properties, std::string_view attribute) const {
     pugi::xml_node current = style(family, name);
     for (int depth = 0; current && depth < kMaxStyleDepth; ++depth) {
-        const pugi::xml_attribute value = current.child(std::string(properties).c_str()).attribute(std::string(attribute).c_str());
+        const pugi::xml_attribute value =
+            current.child(std::string(properties).c_str()).attribute(std::string(attribute).c_str());
         if (value) return value.value();
         current = commonStyle(family, current.attribute("style:parent-style-name").as_string());
     }

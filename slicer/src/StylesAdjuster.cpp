@@ -30,8 +30,10 @@ void StylesAdjuster::continueNoteNumbers(pugi::xml_node stylesRoot, const Docume
     pugi::xml_node styles = stylesRoot.child("office:styles");
     if (!styles) return;
     for (const char* noteClass : {"footnote", "endnote"}) {
-        pugi::xml_node configuration = styles.find_child_by_attribute("text:notes-configuration", "text:note-class", noteClass);
-        const std::string_view scope = configuration.attribute("text:start-numbering-at").as_string("document");
+        pugi::xml_node configuration =
+            styles.find_child_by_attribute("text:notes-configuration", "text:note-class", noteClass);
+        const std::string_view scope =
+            configuration.attribute("text:start-numbering-at").as_string("document");
         if (scope == "page") continue;
         const int before = facts.notesBefore(noteClass, pageStart, scope == "chapter");
         if (before == 0) continue;

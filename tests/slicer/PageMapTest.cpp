@@ -14,7 +14,8 @@ const std::string kMasterPages =
 
 class PageMapTest : public ::testing::Test {
 protected:
-    PageMap map(const std::string& body, const std::vector<PlannedPage>& plan, const std::string& automaticStyles = "") {
+    PageMap map(const std::string& body, const std::vector<PlannedPage>& plan,
+                const std::string& automaticStyles = "") {
         document_ = std::make_unique<TestDocument>(body, automaticStyles);
         styles_.load_string(stylesXml("", kMasterPages).c_str());
         masterPages_ = std::make_unique<MasterPages>(styles_.document_element());
@@ -59,18 +60,21 @@ TEST_F(PageMapTest, PagesCountOnUnlessAPageStartSetsItsNumber) {
         masters.push_back(pages.masterPage(page));
     }
     EXPECT_EQ(shown, (std::vector<int>{1, 2, 10, 11, 12}));
-    EXPECT_EQ(masters, (std::vector<std::string>{"Standard", "Standard", "Left_20_Page", "Right_20_Page", "Left_20_Page"}));
+    EXPECT_EQ(masters, (std::vector<std::string>{"Standard", "Standard", "Left_20_Page", "Right_20_Page",
+                                                 "Left_20_Page"}));
     EXPECT_EQ(pages.startOf(4), pages.startOf(5));
 }
 
 TEST_F(PageMapTest, PlannedPageStyleWinsOverTheBody) {
-    const PageMap pages = map("<text:p>a</text:p><text:p>" + mark(2) + "b</text:p>", {{false, "First Page"}, {}});
+    const PageMap pages =
+        map("<text:p>a</text:p><text:p>" + mark(2) + "b</text:p>", {{false, "First Page"}, {}});
     EXPECT_EQ(pages.masterPage(1), "First_20_Page");
     EXPECT_EQ(pages.masterPage(2), "Standard");
 }
 
 TEST_F(PageMapTest, MissingDuplicatedAndStrayMarksAreReported) {
-    const PageMap pages = map("<text:p>a" + mark(3) + "b" + mark(3) + "c" + mark(7) + "</text:p>", {{}, {}, {}});
+    const PageMap pages =
+        map("<text:p>a" + mark(3) + "b" + mark(3) + "c" + mark(7) + "</text:p>", {{}, {}, {}});
     ASSERT_EQ(pages.issues().size(), 3u);
     EXPECT_EQ(pages.issues()[0].page, 3);
     EXPECT_EQ(pages.issues()[0].what, "the page mark appears twice");

@@ -12,8 +12,9 @@ TEST(PagePlanTest, MarkNamesRoundTrip) {
 }
 
 TEST(PagePlanTest, OtherNamesAreNotMarks) {
-    for (const char* name : {"", "Bookmark 1", "__folioknife_page_", "__folioknife_page_02", "__folioknife_page_0000",
-                             "__folioknife_page_0002 copy", "__folioknife_page_-001", "x__folioknife_page_0002"})
+    for (const char* name :
+         {"", "Bookmark 1", "__folioknife_page_", "__folioknife_page_02", "__folioknife_page_0000",
+          "__folioknife_page_0002 copy", "__folioknife_page_-001", "x__folioknife_page_0002"})
         EXPECT_EQ(PageOfMark(name), 0) << name;
 }
 

@@ -29,17 +29,20 @@ inline constexpr const char* kOdfNamespaces =
     R"( xmlns:svg="urn:oasis:names:tc:opendocument:xmlns:svg-compatible:1.0")";
 
 // Our page mark, as the office stores it in the body.
-inline std::string mark(int page) { return R"(<text:bookmark text:name=")" + PageMarkName(page) + R"("/>)"; }
+inline std::string mark(int page) {
+    return R"(<text:bookmark text:name=")" + PageMarkName(page) + R"("/>)";
+}
 
 inline std::string contentXml(const std::string& body, const std::string& automaticStyles = "") {
     return std::string("<office:document-content") + kOdfNamespaces + R"( office:version="1.3">)" +
-           "<office:automatic-styles>" + automaticStyles + "</office:automatic-styles><office:body><office:text>" +
-           body + "</office:text></office:body></office:document-content>";
+           "<office:automatic-styles>" + automaticStyles +
+           "</office:automatic-styles><office:body><office:text>" + body +
+           "</office:text></office:body></office:document-content>";
 }
 
 inline std::string stylesXml(const std::string& commonStyles, const std::string& masterStyles = "") {
-    return std::string("<office:document-styles") + kOdfNamespaces + R"( office:version="1.3">)" + "<office:styles>" +
-           commonStyles + "</office:styles><office:master-styles>" + masterStyles +
+    return std::string("<office:document-styles") + kOdfNamespaces + R"( office:version="1.3">)" +
+           "<office:styles>" + commonStyles + "</office:styles><office:master-styles>" + masterStyles +
            "</office:master-styles></office:document-styles>";
 }
 
@@ -68,7 +71,9 @@ public:
         facts_ = std::make_unique<DocumentFacts>(text(), *catalog_);
     }
 
-    pugi::xml_node text() const { return content_.document_element().child("office:body").child("office:text"); }
+    pugi::xml_node text() const {
+        return content_.document_element().child("office:body").child("office:text");
+    }
     const StyleCatalog& styles() const { return *catalog_; }
     const DocumentFacts& facts() const { return *facts_; }
 

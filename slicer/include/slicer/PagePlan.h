@@ -12,7 +12,8 @@ std::string PageMarkName(int page);
 int PageOfMark(std::string_view bookmarkName);
 
 struct PlannedPage {
-    bool blank = false;     // a blank page the layout inserted (e.g. before a right-hand page): no mark in the body
+    bool blank =
+        false;  // a blank page the layout inserted (e.g. before a right-hand page): no mark in the body
     std::string pageStyle;  // the page style's name as the office API reports it; empty = not known
 };
 

@@ -28,6 +28,12 @@ void parse(pugi::xml_document& document, const PackageEntry& entry) {
     if (!result) throw SliceError(entry.name + " is not well-formed: " + result.description());
 }
 
+void declareUtf8(pugi::xml_document& document) {
+    pugi::xml_node declaration = document.prepend_child(pugi::node_declaration);
+    declaration.append_attribute("version").set_value("1.0");
+    declaration.append_attribute("encoding").set_value("UTF-8");
+}
+
 std::string serialised(const pugi::xml_document& document) {
     std::ostringstream text;
     // Raw: indentation would add spaces to paragraphs.
@@ -117,6 +123,7 @@ void SlicedDocument::writePages(int first, int last, const std::filesystem::path
 
 void SlicedDocument::buildContent(int first, int last, pugi::xml_document& output) const {
     const pugi::xml_node inputRoot = content_.document_element();
+    declareUtf8(output);
     pugi::xml_node root = output.append_child(inputRoot.name());
     for (pugi::xml_attribute attribute : inputRoot.attributes()) root.append_copy(attribute);
     pugi::xml_node outputText;
@@ -164,6 +171,7 @@ void SlicedDocument::placePageAnchoredObjects(int first, int last, pugi::xml_nod
 void SlicedDocument::buildStyles(int first, pugi::xml_document& output) const {
     if (!styles_.document_element()) return;
     output.reset(styles_);
+    declareUtf8(output);
     StylesAdjuster::replacePageCounts(output.document_element(), std::to_string(pageCount()));
     StylesAdjuster::continueNoteNumbers(output.document_element(), *facts_, pages_->startOf(first));
 }

@@ -49,33 +49,29 @@ protected:
             R"(text:anchor-type="paragraph"><draw:image xlink:href="Pictures/logo.png"/></draw:frame>)"
             R"(</text:p></style:header><style:footer><text:p>of <text:page-count>3</text:page-count>)"
             R"(</text:p></style:footer></style:master-page>)");
+        std::vector<std::pair<std::string, std::string>> entries{
+            {"mimetype", kMimetype},
+            {"content.xml", contentXml(body)},
+            {"styles.xml", styles},
+            {"meta.xml", "<office:document-meta/>"},
+            {"settings.xml", "<settings/>"},
+            {"Pictures/logo.png", "logo"},
+            {"Pictures/one.png", "one"},
+            {"Pictures/three.png", "three"},
+            {"Pictures/orphan.png", "orphan"},
+            {"Object 1/content.xml", "<chart/>"},
+            {"ObjectReplacements/Object 1", "replacement"},
+            {"Thumbnails/thumbnail.png", "thumb"}};
+        std::vector<std::pair<std::string, std::string>> listed{
+            {"Object 1/", "application/vnd.oasis.opendocument.chart"},
+            {"ObjectReplacements/Object 1", "application/x-openoffice-gdimetafile"}};
+        for (const auto& [name, data] : entries)
+            if (name != "mimetype" && !name.starts_with("Object"))
+                listed.emplace_back(name, name.ends_with(".png") ? "image/png" : "text/xml");
+        listed.emplace_back("Object 1/content.xml", "text/xml");
+        entries.emplace_back("META-INF/manifest.xml", manifestXml(listed));
         const fs::path input = folder_ / "marked.odt";
-        TestPackage::write(
-            input, {{"mimetype", kMimetype},
-                    {"content.xml", contentXml(body)},
-                    {"styles.xml", styles},
-                    {"meta.xml", "<office:document-meta/>"},
-                    {"settings.xml", "<office:document-settings/>"},
-                    {"Pictures/logo.png", "logo"},
-                    {"Pictures/one.png", "one"},
-                    {"Pictures/three.png", "three"},
-                    {"Pictures/orphan.png", "orphan"},
-                    {"Object 1/content.xml", "<chart/>"},
-                    {"ObjectReplacements/Object 1", "replacement"},
-                    {"Thumbnails/thumbnail.png", "thumb"},
-                    {"META-INF/manifest.xml",
-                     manifestXml({{"Pictures/logo.png", "image/png"},
-                                  {"Pictures/one.png", "image/png"},
-                                  {"Pictures/three.png", "image/png"},
-                                  {"Pictures/orphan.png", "image/png"},
-                                  {"Object 1/", "application/vnd.oasis.opendocument.chart"},
-                                  {"Object 1/content.xml", "text/xml"},
-                                  {"ObjectReplacements/Object 1", "application/x-openoffice-gdimetafile"},
-                                  {"content.xml", "text/xml"},
-                                  {"styles.xml", "text/xml"},
-                                  {"meta.xml", "text/xml"},
-                                  {"settings.xml", "text/xml"},
-                                  {"Thumbnails/thumbnail.png", "image/png"}})}});
+        TestPackage::write(input, entries);
         return input;
     }
 

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace fk::slicer {
+
+// Bookmark the office inserts at the start of page `page` (1-based): "__folioknife_page_0001" etc.
+std::string PageMarkName(int page);
+
+// The page number of a mark name, or 0 when the name is not one of ours.
+int PageOfMark(std::string_view bookmarkName);
+
+struct PlannedPage {
+    bool blank =
+        false;  // a blank page the layout inserted (e.g. before a right-hand page): no mark in the body
+    std::string pageStyle;  // the page style's name as the office API reports it; empty = not known
+};
+
+}  // namespace fk::slicer

@@ -1,0 +1,155 @@
+#include "BodyRangeCopier.h"
+
+#include "OdfNodes.h"
+
+#include <cstring>
+#include <string_view>
+
+namespace fk::slicer {
+
+namespace {
+
+std::unordered_set<const void*> ancestorsOrSelf(pugi::xml_node node) {
+    std::unordered_set<const void*> path;
+    for (; node; node = node.parent()) path.insert(node.internal_object());
+    return path;
+}
+
+bool continuesNumbering(pugi::xml_node list) {
+    return std::strcmp(list.attribute("text:continue-numbering").value(), "true") == 0 ||
+           list.attribute("text:continue-list");
+}
+
+void setAttribute(pugi::xml_node element, const char* name, const std::string& value) {
+    pugi::xml_attribute attribute = element.attribute(name);
+    if (!attribute) attribute = element.append_attribute(name);
+    attribute.set_value(value.c_str());
+}
+
+}  // namespace
+
+BodyRangeCopier::BodyRangeCopier(const DocumentFacts& facts, OutputStyles& styles, std::string pageCountText)
+    : facts_(facts), styles_(styles), pageCountText_(std::move(pageCountText)) {}
+
+void BodyRangeCopier::copy(pugi::xml_node sourceText, const BodyPosition& start, const BodyPosition& end,
+                           pugi::xml_node targetText) {
+    start_ = start;
+    end_ = end;
+    startPath_ = ancestorsOrSelf(start.parent);
+    endPath_ = ancestorsOrSelf(end.parent);
+    copyChildren(sourceText, targetText, true, true);
+}
+
+pugi::xml_node BodyRangeCopier::copyWhole(pugi::xml_node source, pugi::xml_node targetParent) {
+    const pugi::xml_node previous = targetParent.last_child();
+    copyNode(source, targetParent, false, false);
+    const pugi::xml_node added = targetParent.last_child();
+    return added == previous ? pugi::xml_node() : added;
+}
+
+void BodyRangeCopier::copyChildren(pugi::xml_node source, pugi::xml_node target, bool holdsStart,
+                                   bool holdsEnd) {
+    const bool isBody = odf::is(source, "office:text");
+    bool wantListStart = odf::isList(source) && (holdsStart || continuesNumbering(source));
+    if (wantListStart) {
+        // The explicit start value replaces the link to a list the output may not hold.
+        target.remove_attribute("text:continue-numbering");
+        target.remove_attribute("text:continue-list");
+    }
+    bool started = !holdsStart;
+    for (pugi::xml_node child : source.children()) {
+        if (holdsEnd && source == end_.parent && child == end_.before) break;
+        if (holdsStart && source == start_.parent && child == start_.before) started = true;
+        // Page-anchored objects are placed by page number, not by position.
+        if (isBody && odf::isPageAnchored(child)) continue;
+
+        const pugi::xml_node previous = target.last_child();
+        const bool childHoldsStart = holdsStart && !started && onStartPath(child);
+        const bool childHoldsEnd = holdsEnd && onEndPath(child);
+        if (childHoldsStart || childHoldsEnd) {
+            copyNode(child, target, childHoldsStart, childHoldsEnd);
+            started = true;
+        } else if (started || (holdsStart && odf::isPrologue(child))) {
+            copyNode(child, target, false, false);
+        }
+
+        const pugi::xml_node added = target.last_child();
+        if (wantListStart && added != previous && odf::is(added, "text:list-item")) {
+            if (const auto number = facts_.listItemNumber(child))
+                setAttribute(added, "text:start-value", std::to_string(*number));
+            wantListStart = false;
+        }
+        if (childHoldsEnd) break;
+    }
+}
+
+void BodyRangeCopier::copyNode(pugi::xml_node source, pugi::xml_node targetParent, bool holdsStart,
+                               bool holdsEnd) {
+    if (source.type() == pugi::node_pcdata || source.type() == pugi::node_cdata) {
+        targetParent.append_copy(source);
+        return;
+    }
+    if (source.type() != pugi::node_element) return;
+    if (odf::isReservedMark(source) || odf::is(source, "text:soft-page-break")) return;
+    if (odf::is(source, "text:page-count")) {
+        // The output has fewer pages than the input it stands for; show the input's count.
+        const std::string shown = source.text().as_string();
+        targetParent.append_child(pugi::node_pcdata)
+            .set_value(shown.empty() ? pageCountText_.c_str() : shown.c_str());
+        return;
+    }
+
+    pugi::xml_node copy = targetParent.append_child(source.name());
+    for (pugi::xml_attribute attribute : source.attributes()) copy.append_copy(attribute);
+    if (holdsStart) makeContinuation(copy);
+    if (odf::is(source, "text:h") && !holdsStart) continueHeadingNumber(source, copy);
+    if (odf::is(source, "text:sequence")) continueSequence(source, copy);
+    copyChildren(source, copy, holdsStart, holdsEnd);
+}
+
+void BodyRangeCopier::makeContinuation(pugi::xml_node copy) {
+    if (odf::isParagraph(copy)) {
+        // The rest of a paragraph that flowed onto the next page: no first-line indent, no space above,
+        // no drop cap, and no second heading number.
+        pugi::xml_node style = styles_.derive("paragraph", copy.attribute("text:style-name").as_string());
+        OutputStyles::setProperty(style, "style:paragraph-properties", "fo:text-indent", "0cm");
+        OutputStyles::setProperty(style, "style:paragraph-properties", "fo:margin-top", "0cm");
+        style.child("style:paragraph-properties").remove_attribute("style:auto-text-indent");
+        style.child("style:paragraph-properties").remove_child("style:drop-cap");
+        style.remove_attribute("style:master-page-name");
+        setAttribute(copy, "text:style-name", style.attribute("style:name").value());
+        if (odf::is(copy, "text:h")) {
+            setAttribute(copy, "text:is-list-header", "true");
+            copy.remove_attribute("text:restart-numbering");
+            copy.remove_attribute("text:start-value");
+        }
+    } else if (odf::is(copy, "text:list-item")) {
+        // The rest of an item: its label was shown on the earlier page.
+        copy.set_name("text:list-header");
+        copy.remove_attribute("text:start-value");
+    }
+}
+
+void BodyRangeCopier::continueHeadingNumber(pugi::xml_node source, pugi::xml_node copy) {
+    const auto number = facts_.headingNumber(source);
+    if (!number) return;
+    const int level = DocumentFacts::outlineLevel(source);
+    std::optional<int> restartAt;
+    if (std::strcmp(copy.attribute("text:restart-numbering").value(), "true") == 0)
+        restartAt = copy.attribute("text:start-value").as_int(1);
+    if (shownOutline_.advance(level, restartAt) == *number) return;
+    // Without the headings before it the output would count this level afresh. Parent levels cannot
+    // be restarted this way, so a heading below a chapter that started on an earlier page shows the
+    // right number at its own level only.
+    setAttribute(copy, "text:restart-numbering", "true");
+    setAttribute(copy, "text:start-value", std::to_string(*number));
+    shownOutline_.set(level, *number);
+}
+
+void BodyRangeCopier::continueSequence(pugi::xml_node source, pugi::xml_node copy) {
+    if (!sequencesSeen_.insert(source.attribute("text:name").as_string()).second) return;
+    if (const auto number = facts_.sequenceNumber(source))
+        setAttribute(copy, "text:formula", "ooow:" + std::to_string(*number));
+}
+
+}  // namespace fk::slicer

@@ -1,0 +1,160 @@
+#include "DocumentFacts.h"
+
+#include "OdfNodes.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cstring>
+#include <deque>
+#include <map>
+
+namespace fk::slicer {
+
+namespace {
+
+std::optional<int> parseInt(std::string_view text) {
+    int value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
+    return value;
+}
+
+bool isTrue(pugi::xml_attribute attribute) {
+    return std::strcmp(attribute.value(), "true") == 0;
+}
+
+// Lists of one list style continue each other; nested lists count on at deeper levels.
+int firstNumberOfLevel(const StyleCatalog& styles, const std::string& listStyle, int level) {
+    for (pugi::xml_node levelStyle : styles.listStyle(listStyle).children("text:list-level-style-number"))
+        if (levelStyle.attribute("text:level").as_int() == level + 1)
+            return levelStyle.attribute("text:start-value").as_int(1);
+    return 1;
+}
+
+}  // namespace
+
+struct DocumentFacts::ListChain {
+    std::string style;
+    std::array<int, OutlineCounter::kLevels> counters{};
+};
+
+struct DocumentFacts::ListWalk {
+    std::deque<ListChain> chains;
+    std::map<std::string, ListChain*> byId;
+    std::map<std::string, ListChain*> lastByStyle;
+    ListChain* last = nullptr;
+};
+
+DocumentFacts::DocumentFacts(pugi::xml_node officeText, const StyleCatalog& styles) : styles_(styles) {
+    ListWalk lists;
+    visit(officeText, lists, nullptr, 0);
+}
+
+std::optional<int> DocumentFacts::find(pugi::xml_node node) const {
+    const auto found = numbers_.find(node.internal_object());
+    if (found == numbers_.end()) return std::nullopt;
+    return found->second;
+}
+
+void DocumentFacts::visit(pugi::xml_node node, ListWalk& lists, ListChain* chain, int level) {
+    order_[node.internal_object()] = nodeCount_++;
+    if (node.type() != pugi::node_element) return;
+    if (odf::isList(node)) return visitList(node, lists, chain, level);
+    if (odf::is(node, "text:h")) countHeading(node);
+    if (odf::is(node, "text:sequence")) countSequence(node);
+    if (odf::is(node, "text:note")) countNote(node);
+    for (pugi::xml_node child : node.children()) visit(child, lists, chain, level);
+}
+
+void DocumentFacts::visitList(pugi::xml_node list, ListWalk& lists, ListChain* chain, int level) {
+    if (!chain) {
+        const std::string style = list.attribute("text:style-name").as_string();
+        if (const auto continued = lists.byId.find(list.attribute("text:continue-list").as_string());
+            continued != lists.byId.end())
+            chain = continued->second;
+        else if (isTrue(list.attribute("text:continue-numbering"))) {
+            const auto sameStyle = lists.lastByStyle.find(style);
+            chain = sameStyle != lists.lastByStyle.end() ? sameStyle->second : lists.last;
+        }
+        if (!chain) chain = &lists.chains.emplace_back(ListChain{style, {}});
+        if (const char* id = list.attribute("xml:id").as_string(); *id) lists.byId[id] = chain;
+        lists.lastByStyle[style] = lists.last = chain;
+    }
+    const int index = std::min(level, OutlineCounter::kLevels - 1);
+    for (pugi::xml_node child : list.children()) {
+        if (odf::is(child, "text:list-item")) {
+            int& counter = chain->counters[index];
+            const pugi::xml_attribute start = child.attribute("text:start-value");
+            counter = start     ? start.as_int()
+                      : counter ? counter + 1
+                                : firstNumberOfLevel(styles_, chain->style, index);
+            std::fill(chain->counters.begin() + index + 1, chain->counters.end(), 0);
+            numbers_[child.internal_object()] = counter;
+        }
+        order_[child.internal_object()] = nodeCount_++;
+        for (pugi::xml_node grandchild : child.children()) visit(grandchild, lists, chain, index + 1);
+    }
+}
+
+int DocumentFacts::outlineLevel(pugi::xml_node heading) {
+    return heading.attribute("text:outline-level").as_int(1);
+}
+
+bool DocumentFacts::takesOutlineNumber(pugi::xml_node heading, const StyleCatalog& styles) {
+    if (isTrue(heading.attribute("text:is-list-header"))) return false;
+    const std::string style = heading.attribute("text:style-name").as_string();
+    if (!styles.style("paragraph", style)) return true;  // nothing known says otherwise
+    if (!styles.inheritedAttribute("paragraph", style, "style:default-outline-level")) return false;
+    const pugi::xml_attribute ownList =
+        styles.inheritedAttribute("paragraph", style, "style:list-style-name");
+    return !ownList || !*ownList.value();
+}
+
+void DocumentFacts::countHeading(pugi::xml_node heading) {
+    const int level = outlineLevel(heading);
+    if (level == 1) chapterStarts_.push_back(nodeCount_ - 1);
+    if (!takesOutlineNumber(heading, styles_)) return;
+    std::optional<int> restartAt;
+    if (isTrue(heading.attribute("text:restart-numbering")))
+        restartAt = heading.attribute("text:start-value").as_int(1);
+    numbers_[heading.internal_object()] = outline_.advance(level, restartAt);
+}
+
+void DocumentFacts::countSequence(pugi::xml_node field) {
+    int& count = sequenceCounts_[field.attribute("text:name").as_string()];
+    std::string_view formula = field.attribute("text:formula").as_string();
+    if (formula.starts_with("ooow:")) formula.remove_prefix(5);
+    // A formula that is a plain number sets the counter; anything else counts on.
+    count = parseInt(formula).value_or(count + 1);
+    numbers_[field.internal_object()] = count;
+}
+
+void DocumentFacts::countNote(pugi::xml_node note) {
+    if (note.child("text:note-citation").attribute("text:label")) return;
+    const std::string_view noteClass = note.attribute("text:note-class").as_string("footnote");
+    (noteClass == "endnote" ? endnotes_ : footnotes_).push_back(nodeCount_ - 1);
+}
+
+std::size_t DocumentFacts::orderOf(const BodyPosition& position) const {
+    pugi::xml_node next = position.before;
+    for (pugi::xml_node up = position.parent; !next && up; up = up.parent()) next = up.next_sibling();
+    if (!next) return nodeCount_;
+    const auto found = order_.find(next.internal_object());
+    return found == order_.end() ? nodeCount_ : found->second;
+}
+
+int DocumentFacts::notesBefore(std::string_view noteClass, const BodyPosition& position,
+                               bool sinceChapter) const {
+    const std::vector<std::size_t>& notes = noteClass == "endnote" ? endnotes_ : footnotes_;
+    const std::size_t end = orderOf(position);
+    std::size_t begin = 0;
+    if (sinceChapter) {
+        const auto chapter = std::lower_bound(chapterStarts_.begin(), chapterStarts_.end(), end);
+        if (chapter != chapterStarts_.begin()) begin = *std::prev(chapter);
+    }
+    const auto from = std::lower_bound(notes.begin(), notes.end(), begin);
+    const auto to = std::lower_bound(notes.begin(), notes.end(), end);
+    return static_cast<int>(to - from);
+}
+
+}  // namespace fk::slicer

@@ -1,0 +1,60 @@
+#pragma once
+
+#include "BodyPosition.h"
+#include "OutlineCounter.h"
+#include "StyleCatalog.h"
+
+#include <pugixml.hpp>
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+namespace fk::slicer {
+
+// Numbers the input document shows, worked out once from its whole body, so that every output can
+// continue them: list item numbers, heading numbers, caption sequence numbers and note counts.
+class DocumentFacts {
+public:
+    DocumentFacts(pugi::xml_node officeText, const StyleCatalog& styles);
+
+    std::optional<int> listItemNumber(pugi::xml_node item) const { return find(item); }
+    // Only headings that take part in the outline numbering have one.
+    std::optional<int> headingNumber(pugi::xml_node heading) const { return find(heading); }
+    std::optional<int> sequenceNumber(pugi::xml_node field) const { return find(field); }
+
+    // Notes of the class ("footnote", "endnote") numbered before the position; notes with a label of
+    // their own do not count. With sinceChapter, only those after the last chapter heading count.
+    int notesBefore(std::string_view noteClass, const BodyPosition& position, bool sinceChapter) const;
+
+    // Document order of a position, comparable between positions.
+    std::size_t orderOf(const BodyPosition& position) const;
+
+    // Whether a heading is numbered by the outline (not a list header, not numbered by another list).
+    static bool takesOutlineNumber(pugi::xml_node heading, const StyleCatalog& styles);
+    static int outlineLevel(pugi::xml_node heading);
+
+private:
+    struct ListChain;
+    struct ListWalk;
+
+    std::optional<int> find(pugi::xml_node node) const;
+    void visit(pugi::xml_node node, ListWalk& lists, ListChain* chain, int level);
+    void visitList(pugi::xml_node list, ListWalk& lists, ListChain* chain, int level);
+    void countHeading(pugi::xml_node heading);
+    void countSequence(pugi::xml_node field);
+    void countNote(pugi::xml_node note);
+
+    const StyleCatalog& styles_;
+    std::unordered_map<const void*, int> numbers_;
+    std::unordered_map<const void*, std::size_t> order_;
+    std::size_t nodeCount_ = 0;
+    std::vector<std::size_t> footnotes_, endnotes_, chapterStarts_;
+    std::unordered_map<std::string, int> sequenceCounts_;
+    OutlineCounter outline_;
+};
+
+}  // namespace fk::slicer

@@ -1,0 +1,59 @@
+#pragma once
+
+#include <pugixml.hpp>
+
+#include <string_view>
+
+// What the elements of an OpenDocument text body are to the slicer.
+namespace fk::slicer::odf {
+
+inline bool is(pugi::xml_node node, std::string_view name) {
+    return name == node.name();
+}
+
+inline bool isParagraph(pugi::xml_node node) {
+    return is(node, "text:p") || is(node, "text:h");
+}
+inline bool isTable(pugi::xml_node node) {
+    return is(node, "table:table");
+}
+inline bool isList(pugi::xml_node node) {
+    return is(node, "text:list");
+}
+inline bool isListEntry(pugi::xml_node node) {
+    return is(node, "text:list-item") || is(node, "text:list-header");
+}
+
+// Spans, links and other inline wrappers that are repeated around each part of a cut paragraph.
+bool isInlineWrapper(pugi::xml_node node);
+
+// Bookmark, reference and index marks, soft page breaks and change marks: positions, not text.
+bool isMarker(pugi::xml_node node);
+
+// One of our page bookmarks (point, start or end).
+bool isReservedMark(pugi::xml_node node);
+
+// The page a point bookmark or bookmark start of ours opens; 0 for anything else.
+int markedPage(pugi::xml_node node);
+
+// A drawing object anchored to a page rather than to text.
+bool isPageAnchored(pugi::xml_node node);
+
+// Head children a container repeats in every part: body declarations, table columns and heading rows,
+// index sources.
+bool isPrologue(pugi::xml_node node);
+
+// Nodes with no visible text in the flow: a page that starts after them starts before them.
+bool isContentFree(pugi::xml_node node);
+
+// Block containers whose start is also the start of their first child, for boundary lifting.
+bool isBlockContainer(pugi::xml_node node);
+
+// Elements in which a page boundary can lie and that the slicer knows how to cut.
+bool canHoldBoundary(pugi::xml_node node);
+
+// First and last child elements that are body content (not prologue, not page-anchored).
+pugi::xml_node firstContentChild(pugi::xml_node parent);
+pugi::xml_node lastContentChild(pugi::xml_node parent);
+
+}  // namespace fk::slicer::odf

@@ -1,0 +1,40 @@
+#pragma once
+
+#include "StyleCatalog.h"
+
+#include <pugixml.hpp>
+
+#include <string>
+#include <string_view>
+#include <unordered_set>
+
+namespace fk::slicer {
+
+// The automatic styles of one output document: finds them and adds styles derived from existing ones.
+class OutputStyles {
+public:
+    OutputStyles(const StyleCatalog& input, pugi::xml_node automaticStyles);
+
+    // A new automatic style of `family` that looks like `base` (an automatic or common style name, or
+    // empty). Automatic styles cannot have automatic parents, so an automatic base is copied whole and
+    // keeps its own parent; a common base becomes the parent. Returns the new style element.
+    pugi::xml_node derive(std::string_view family, std::string_view base);
+
+    std::string inheritedProperty(std::string_view family, std::string_view name, std::string_view properties,
+                                  std::string_view attribute) const;
+
+    // Sets an attribute on the style's properties element, creating the element when missing.
+    static void setProperty(pugi::xml_node style, std::string_view properties, std::string_view attribute,
+                            std::string_view value);
+
+private:
+    pugi::xml_node automaticStyle(std::string_view family, std::string_view name) const;
+    std::string freshName(std::string_view family);
+
+    const StyleCatalog& input_;
+    pugi::xml_node automaticStyles_;
+    std::unordered_set<std::string> usedNames_;
+    int lastNumber_ = 0;
+};
+
+}  // namespace fk::slicer

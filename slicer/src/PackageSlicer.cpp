@@ -1,0 +1,26 @@
+#include "slicer/PackageSlicer.h"
+
+#include "SlicedDocument.h"
+
+namespace fk::slicer {
+
+PackageSlicer::PackageSlicer(const std::filesystem::path& markedPackage, std::vector<PlannedPage> plan)
+    : document_(std::make_unique<SlicedDocument>(markedPackage, std::move(plan))) {}
+
+PackageSlicer::~PackageSlicer() = default;
+PackageSlicer::PackageSlicer(PackageSlicer&&) noexcept = default;
+PackageSlicer& PackageSlicer::operator=(PackageSlicer&&) noexcept = default;
+
+int PackageSlicer::pageCount() const {
+    return document_->pageCount();
+}
+
+const std::vector<SliceIssue>& PackageSlicer::issues() const {
+    return document_->issues();
+}
+
+void PackageSlicer::writePages(int first, int last, const std::filesystem::path& target) const {
+    document_->writePages(first, last, target);
+}
+
+}  // namespace fk::slicer

@@ -1,0 +1,138 @@
+#include "PageMap.h"
+
+#include "BoundaryLocator.h"
+#include "OdfNodes.h"
+
+#include <charconv>
+#include <optional>
+
+namespace fk::slicer {
+
+namespace {
+
+struct BlockStyle {
+    std::string family, name, properties;
+};
+
+BlockStyle styleOf(pugi::xml_node block) {
+    if (odf::isTable(block))
+        return {"table", block.attribute("table:style-name").as_string(), "style:table-properties"};
+    if (odf::isParagraph(block))
+        return {"paragraph", block.attribute("text:style-name").as_string(), "style:paragraph-properties"};
+    return {};
+}
+
+std::optional<int> pageNumberSetBy(pugi::xml_node block, const StyleCatalog& styles) {
+    const BlockStyle style = styleOf(block);
+    if (style.family.empty()) return std::nullopt;
+    const std::string value =
+        styles.inheritedProperty(style.family, style.name, style.properties, "style:page-number");
+    int number = 0;
+    const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), number);
+    if (value.empty() || error != std::errc() || end != value.data() + value.size()) return std::nullopt;
+    return number;
+}
+
+std::string masterPageSetBy(pugi::xml_node block, const StyleCatalog& styles) {
+    const BlockStyle style = styleOf(block);
+    if (style.family.empty()) return {};
+    return styles.inheritedAttribute(style.family, style.name, "style:master-page-name").as_string();
+}
+
+}  // namespace
+
+PageMap::PageMap(pugi::xml_node officeText, const std::vector<PlannedPage>& plan, const StyleCatalog& styles,
+                 const MasterPages& masterPages, const DocumentFacts& facts) {
+    const std::vector<pugi::xml_node> marks = findMarks(officeText, plan);
+    locateStarts(officeText, marks, plan, facts);
+    numberPages(officeText, plan, marks, styles, masterPages);
+}
+
+std::vector<pugi::xml_node> PageMap::findMarks(pugi::xml_node officeText,
+                                               const std::vector<PlannedPage>& plan) {
+    const int pageCount = static_cast<int>(plan.size());
+    std::vector<pugi::xml_node> marks(plan.size() + 1);
+    struct Walker : pugi::xml_tree_walker {
+        std::vector<pugi::xml_node> found;
+        bool for_each(pugi::xml_node& node) override {
+            if (odf::markedPage(node) > 0) found.push_back(node);
+            return true;
+        }
+    } walker;
+    officeText.traverse(walker);
+    for (const pugi::xml_node mark : walker.found) {
+        const int page = odf::markedPage(mark);
+        if (page > pageCount)
+            issues_.push_back({page, "a page mark beyond the last page of the layout"});
+        else if (marks[page])
+            issues_.push_back({page, "the page mark appears twice"});
+        else if (plan[page - 1].blank && page > 1)
+            issues_.push_back({page, "a page the layout leaves blank carries a mark"});
+        else
+            marks[page] = mark;
+    }
+    for (int page = 2; page <= pageCount; ++page)
+        if (!plan[page - 1].blank && !marks[page])
+            issues_.push_back({page, "the page has no mark in the body"});
+    return marks;
+}
+
+void PageMap::locateStarts(pugi::xml_node officeText, const std::vector<pugi::xml_node>& marks,
+                           const std::vector<PlannedPage>& plan, const DocumentFacts& facts) {
+    const int pageCount = static_cast<int>(plan.size());
+    starts_.assign(plan.size() + 1, BodyPosition::endOf(officeText));
+    std::vector<bool> marked(plan.size() + 1, false);
+    for (int page = 2; page <= pageCount; ++page) {
+        if (!marks[page]) continue;
+        const PageBoundary boundary = BoundaryLocator::locate(marks[page]);
+        if (!boundary.issue.empty()) issues_.push_back({page, boundary.issue});
+        starts_[page - 1] = boundary.position;
+        marked[page] = true;
+    }
+    // Pages without a mark begin where the next page with one does.
+    for (int page = pageCount; page >= 2; --page)
+        if (!marked[page]) starts_[page - 1] = starts_[page];
+    if (pageCount > 0) starts_[0] = BodyPosition::startOf(officeText);
+
+    std::size_t previous = 0;
+    for (int page = 2; page <= pageCount; ++page) {
+        if (!marked[page]) continue;
+        const std::size_t order = facts.orderOf(starts_[page - 1]);
+        if (order < previous) issues_.push_back({page, "the page marks are out of order"});
+        previous = std::max(previous, order);
+    }
+}
+
+pugi::xml_node PageMap::openingBlock(const BodyPosition& position) {
+    pugi::xml_node node = position.before;
+    while (node && (odf::isContentFree(node) || odf::isPageAnchored(node) || odf::isPrologue(node)))
+        node = node.next_sibling();
+    while (node && odf::isBlockContainer(node)) node = odf::firstContentChild(node);
+    return odf::isParagraph(node) || odf::isTable(node) ? node : pugi::xml_node();
+}
+
+void PageMap::numberPages(pugi::xml_node officeText, const std::vector<PlannedPage>& plan,
+                          const std::vector<pugi::xml_node>& marks, const StyleCatalog& styles,
+                          const MasterPages& masterPages) {
+    const int pageCount = static_cast<int>(plan.size());
+    pages_.resize(plan.size());
+    for (int page = 1; page <= pageCount; ++page) {
+        // Only a page that opens with a paragraph or table of its own can set its style and number.
+        pugi::xml_node opening;
+        if (page == 1)
+            opening = openingBlock(BodyPosition::startOf(officeText));
+        else if (marks[page])
+            opening = openingBlock(starts_[page - 1]);
+
+        Page& current = pages_[page - 1];
+        const Page* previous = page > 1 ? &pages_[page - 2] : nullptr;
+        current.shownNumber =
+            pageNumberSetBy(opening, styles).value_or(previous ? previous->shownNumber + 1 : 1);
+        current.masterPage = masterPages.resolve(plan[page - 1].pageStyle);
+        if (current.masterPage.empty()) current.masterPage = masterPageSetBy(opening, styles);
+        if (current.masterPage.empty())
+            current.masterPage = previous ? masterPages.next(previous->masterPage) : masterPages.initial();
+    }
+}
+
+}  // namespace fk::slicer

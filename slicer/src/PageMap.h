@@ -1,0 +1,55 @@
+#pragma once
+
+#include "BodyPosition.h"
+#include "DocumentFacts.h"
+#include "MasterPages.h"
+#include "StyleCatalog.h"
+#include "slicer/PackageSlicer.h"
+#include "slicer/PagePlan.h"
+
+#include <pugixml.hpp>
+
+#include <string>
+#include <vector>
+
+namespace fk::slicer {
+
+// Where each page of the input layout begins in the body, which page style it has and which page
+// number it shows.
+class PageMap {
+public:
+    PageMap(pugi::xml_node officeText, const std::vector<PlannedPage>& plan, const StyleCatalog& styles,
+            const MasterPages& masterPages, const DocumentFacts& facts);
+
+    int pageCount() const { return static_cast<int>(pages_.size()); }
+
+    // Where the content of `page` begins; pageCount() + 1 gives the end of the body. A blank page
+    // begins where the next page with content does.
+    const BodyPosition& startOf(int page) const { return starts_.at(page - 1); }
+    int shownNumber(int page) const { return pages_.at(page - 1).shownNumber; }
+    const std::string& masterPage(int page) const { return pages_.at(page - 1).masterPage; }
+
+    const std::vector<SliceIssue>& issues() const { return issues_; }
+
+    // The paragraph or table a page that starts at `position` opens with, if any.
+    static pugi::xml_node openingBlock(const BodyPosition& position);
+
+private:
+    struct Page {
+        int shownNumber = 0;
+        std::string masterPage;
+    };
+
+    std::vector<pugi::xml_node> findMarks(pugi::xml_node officeText, const std::vector<PlannedPage>& plan);
+    void locateStarts(pugi::xml_node officeText, const std::vector<pugi::xml_node>& marks,
+                      const std::vector<PlannedPage>& plan, const DocumentFacts& facts);
+    void numberPages(pugi::xml_node officeText, const std::vector<PlannedPage>& plan,
+                     const std::vector<pugi::xml_node>& marks, const StyleCatalog& styles,
+                     const MasterPages& masterPages);
+
+    std::vector<BodyPosition> starts_;
+    std::vector<Page> pages_;
+    std::vector<SliceIssue> issues_;
+};
+
+}  // namespace fk::slicer

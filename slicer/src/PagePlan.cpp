@@ -1,0 +1,28 @@
+#include "slicer/PagePlan.h"
+
+#include <charconv>
+#include <cstdio>
+
+namespace fk::slicer {
+
+namespace {
+constexpr std::string_view kMarkPrefix = "__folioknife_page_";
+}
+
+std::string PageMarkName(int page) {
+    char digits[16];
+    std::snprintf(digits, sizeof digits, "%04d", page);
+    return std::string(kMarkPrefix) + digits;
+}
+
+int PageOfMark(std::string_view bookmarkName) {
+    if (!bookmarkName.starts_with(kMarkPrefix)) return 0;
+    const std::string_view digits = bookmarkName.substr(kMarkPrefix.size());
+    int page = 0;
+    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), page);
+    if (error != std::errc() || end != digits.data() + digits.size() || page <= 0) return 0;
+    // Only the exact spelling we write is ours; "…_02" or "…_0002 copy" were made by someone else.
+    return PageMarkName(page) == bookmarkName ? page : 0;
+}
+
+}  // namespace fk::slicer

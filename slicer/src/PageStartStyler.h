@@ -1,0 +1,23 @@
+#pragma once
+
+#include "OutputStyles.h"
+
+#include <pugixml.hpp>
+
+#include <string>
+
+namespace fk::slicer {
+
+// Makes an output body start and end as its page did in the input.
+class PageStartStyler {
+public:
+    // Gives the first paragraph (or table) the page's style and the number the page shows, through a
+    // derived automatic style; a body with no block gets an empty paragraph to carry them.
+    static void styleFirstPage(pugi::xml_node outputText, const std::string& masterPage, int shownNumber,
+                               OutputStyles& styles);
+
+    // A page break after the last block would add an empty page at the end of the output.
+    static void dropTrailingBreak(pugi::xml_node outputText, OutputStyles& styles);
+};
+
+}  // namespace fk::slicer

@@ -1,0 +1,66 @@
+#include "StyleCatalog.h"
+
+#include <string>
+
+namespace fk::slicer {
+
+namespace {
+// Parent chains are short; the bound only guards against a style that is its own ancestor.
+constexpr int kMaxStyleDepth = 64;
+}  // namespace
+
+StyleCatalog::StyleCatalog(pugi::xml_node contentRoot, pugi::xml_node stylesRoot)
+    : contentAutomatic_(contentRoot.child("office:automatic-styles")),
+      common_(stylesRoot.child("office:styles")) {}
+
+pugi::xml_node StyleCatalog::findIn(pugi::xml_node container, std::string_view element,
+                                    std::string_view family, std::string_view name) {
+    for (pugi::xml_node style : container.children()) {
+        if (element != style.name() || name != style.attribute("style:name").as_string()) continue;
+        if (family.empty() || family == style.attribute("style:family").as_string()) return style;
+    }
+    return {};
+}
+
+pugi::xml_node StyleCatalog::automaticStyle(std::string_view family, std::string_view name) const {
+    return findIn(contentAutomatic_, "style:style", family, name);
+}
+
+pugi::xml_node StyleCatalog::commonStyle(std::string_view family, std::string_view name) const {
+    return findIn(common_, "style:style", family, name);
+}
+
+pugi::xml_node StyleCatalog::style(std::string_view family, std::string_view name) const {
+    if (name.empty()) return {};
+    pugi::xml_node found = automaticStyle(family, name);
+    return found ? found : commonStyle(family, name);
+}
+
+pugi::xml_node StyleCatalog::listStyle(std::string_view name) const {
+    pugi::xml_node found = findIn(contentAutomatic_, "text:list-style", "", name);
+    return found ? found : findIn(common_, "text:list-style", "", name);
+}
+
+std::string StyleCatalog::inheritedProperty(std::string_view family, std::string_view name,
+                                            std::string_view properties, std::string_view attribute) const {
+    pugi::xml_node current = style(family, name);
+    for (int depth = 0; current && depth < kMaxStyleDepth; ++depth) {
+        const pugi::xml_attribute value =
+            current.child(std::string(properties).c_str()).attribute(std::string(attribute).c_str());
+        if (value) return value.value();
+        current = commonStyle(family, current.attribute("style:parent-style-name").as_string());
+    }
+    return {};
+}
+
+pugi::xml_attribute StyleCatalog::inheritedAttribute(std::string_view family, std::string_view name,
+                                                     std::string_view attribute) const {
+    pugi::xml_node current = style(family, name);
+    for (int depth = 0; current && depth < kMaxStyleDepth; ++depth) {
+        if (const pugi::xml_attribute value = current.attribute(std::string(attribute).c_str())) return value;
+        current = commonStyle(family, current.attribute("style:parent-style-name").as_string());
+    }
+    return {};
+}
+
+}  // namespace fk::slicer

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <pugixml.hpp>
+
+#include <string>
+#include <string_view>
+
+namespace fk::slicer {
+
+// Looks up the styles a body refers to: the automatic styles of content.xml and the common styles of
+// styles.xml, following parent styles.
+class StyleCatalog {
+public:
+    // Either root may be null (a document without styles.xml, a test body).
+    StyleCatalog(pugi::xml_node contentRoot, pugi::xml_node stylesRoot);
+
+    pugi::xml_node automaticStyle(std::string_view family, std::string_view name) const;
+    pugi::xml_node commonStyle(std::string_view family, std::string_view name) const;
+    pugi::xml_node style(std::string_view family, std::string_view name) const;
+
+    // An attribute of a style's properties element (e.g. style:paragraph-properties/@fo:break-after),
+    // as the style or its nearest ancestor sets it; empty when none does.
+    std::string inheritedProperty(std::string_view family, std::string_view name, std::string_view properties,
+                                  std::string_view attribute) const;
+
+    // An attribute of the style element itself (e.g. style:master-page-name), inherited likewise.
+    // Returns null when no style in the chain has it.
+    pugi::xml_attribute inheritedAttribute(std::string_view family, std::string_view name,
+                                           std::string_view attribute) const;
+
+    // A list style (text:list-style) by name.
+    pugi::xml_node listStyle(std::string_view name) const;
+
+private:
+    static pugi::xml_node findIn(pugi::xml_node container, std::string_view element, std::string_view family,
+                                 std::string_view name);
+
+    pugi::xml_node contentAutomatic_;
+    pugi::xml_node common_;
+};
+
+}  // namespace fk::slicer

@@ -1,0 +1,23 @@
+#pragma once
+
+#include "BodyPosition.h"
+#include "DocumentFacts.h"
+
+#include <pugixml.hpp>
+
+#include <string>
+
+namespace fk::slicer {
+
+// The changes one output needs in styles.xml so its headers, footers and notes look as in the input.
+class StylesAdjuster {
+public:
+    // Replaces every page-count field with the number it shows (or `pageCountText` when it shows none).
+    static void replacePageCounts(pugi::xml_node root, const std::string& pageCountText);
+
+    // Makes footnote and endnote numbers go on from where the input stands at `pageStart`.
+    static void continueNoteNumbers(pugi::xml_node stylesRoot, const DocumentFacts& facts,
+                                    const BodyPosition& pageStart);
+};
+
+}  // namespace fk::slicer

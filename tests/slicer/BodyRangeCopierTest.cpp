@@ -1,0 +1,186 @@
+#include "TestDocument.h"
+
+namespace fk::slicer {
+namespace {
+
+TEST(BodyRangeCopierTest, ParagraphCutInsideTextRepeatsSpansAndLosesIndentOnTheContinuation) {
+    TestDocument document(
+        R"(<text:p text:style-name="P1">Hello <text:span text:style-name="T1">wo)" + mark(2) +
+            R"(rld</text:span> again</text:p><text:p>next</text:p>)",
+        R"(<style:style style:name="P1" style:family="paragraph" style:parent-style-name="Body">)"
+        R"(<style:paragraph-properties fo:text-indent="1cm" fo:margin-left="2cm"/></style:style>)");
+    EXPECT_EQ(
+        document.page(1),
+        R"(<text:p text:style-name="P1">Hello <text:span text:style-name="T1">wo</text:span></text:p>)");
+    EXPECT_EQ(document.page(2),
+              R"(<text:p text:style-name="FkP1"><text:span text:style-name="T1">rld</text:span>)"
+              R"( again</text:p><text:p>next</text:p>)");
+    EXPECT_EQ(document.outputStyle("FkP1"),
+              R"(<style:style style:name="FkP1" style:family="paragraph" style:parent-style-name="Body">)"
+              R"(<style:paragraph-properties fo:text-indent="0cm" fo:margin-left="2cm" fo:margin-top="0cm"/>)"
+              R"(</style:style>)");
+}
+
+TEST(BodyRangeCopierTest, ContinuationOfACommonStyleParagraphDerivesFromIt) {
+    TestDocument document(R"(<text:p text:style-name="Text_20_body">a)" + mark(2) + "b</text:p>");
+    EXPECT_EQ(document.page(2), R"(<text:p text:style-name="FkP1">b</text:p>)");
+    EXPECT_EQ(
+        document.outputStyle("FkP1"),
+        R"(<style:style style:name="FkP1" style:family="paragraph" style:parent-style-name="Text_20_body">)"
+        R"(<style:paragraph-properties fo:text-indent="0cm" fo:margin-top="0cm"/></style:style>)");
+}
+
+TEST(BodyRangeCopierTest, ParagraphOpenedByTheMarkGoesWhollyToTheNextPage) {
+    TestDocument document(R"(<text:p>one</text:p><text:p text:style-name="P1"><text:span>)" + mark(2) +
+                          "</text:span>two</text:p>");
+    EXPECT_EQ(document.page(1), "<text:p>one</text:p>");
+    EXPECT_EQ(document.page(2), R"(<text:p text:style-name="P1"><text:span/>two</text:p>)");
+}
+
+TEST(BodyRangeCopierTest, MiddlePageOfAParagraphSpanningThreePages) {
+    TestDocument document("<text:p>a" + mark(2) + "b" + mark(3) + "c</text:p>");
+    EXPECT_EQ(document.page(1), "<text:p>a</text:p>");
+    EXPECT_EQ(document.page(2), R"(<text:p text:style-name="FkP1">b</text:p>)");
+    EXPECT_EQ(document.page(3), R"(<text:p text:style-name="FkP1">c</text:p>)");
+    EXPECT_EQ(document.pages(1, 3), "<text:p>abc</text:p>");
+}
+
+TEST(BodyRangeCopierTest, ListItemCutInsideTextContinuesAsListHeaderAndNumberingGoesOn) {
+    TestDocument document(
+        R"(<text:list text:style-name="L1"><text:list-item><text:p>one</text:p></text:list-item>)"
+        "<text:list-item><text:p>tw" +
+        mark(2) +
+        "o</text:p></text:list-item>"
+        "<text:list-item><text:p>three</text:p></text:list-item></text:list>");
+    EXPECT_EQ(document.page(1),
+              R"(<text:list text:style-name="L1"><text:list-item><text:p>one</text:p>)"
+              "</text:list-item><text:list-item><text:p>tw</text:p></text:list-item></text:list>");
+    EXPECT_EQ(document.page(2),
+              R"(<text:list text:style-name="L1"><text:list-header><text:p text:style-name="FkP1">)"
+              R"(o</text:p></text:list-header><text:list-item text:start-value="3"><text:p>three)"
+              "</text:p></text:list-item></text:list>");
+}
+
+TEST(BodyRangeCopierTest, ListCutBetweenItemsStartsAtTheInputNumber) {
+    TestDocument document(
+        R"(<text:list><text:list-item text:start-value="5"><text:p>a</text:p></text:list-item>)"
+        "<text:list-item><text:p>b</text:p></text:list-item>"
+        "<text:list-item><text:p>" +
+        mark(2) +
+        "c</text:p>"
+        "<text:list><text:list-item><text:p>c1</text:p></text:list-item></text:list>"
+        "</text:list-item></text:list>");
+    EXPECT_EQ(document.page(2),
+              R"(<text:list><text:list-item text:start-value="7"><text:p>c</text:p><text:list>)"
+              "<text:list-item><text:p>c1</text:p></text:list-item></text:list></text:list-item>"
+              "</text:list>");
+}
+
+TEST(BodyRangeCopierTest, ListThatContinuesAnEarlierOneGetsAnExplicitStart) {
+    TestDocument document(
+        R"(<text:list text:style-name="L1" xml:id="list1"><text:list-item><text:p>a</text:p>)"
+        "</text:list-item><text:list-item><text:p>b</text:p></text:list-item></text:list>"
+        "<text:p>" +
+        mark(2) +
+        "between</text:p>"
+        R"(<text:list text:style-name="L1" text:continue-numbering="true"><text:list-item>)"
+        R"(<text:p>c</text:p></text:list-item></text:list>)"
+        R"(<text:list text:style-name="L2" text:continue-list="list1"><text:list-item>)"
+        R"(<text:p>d</text:p></text:list-item></text:list>)");
+    EXPECT_EQ(document.page(2),
+              "<text:p>between</text:p>"
+              R"(<text:list text:style-name="L1"><text:list-item text:start-value="3"><text:p>c)"
+              "</text:p></text:list-item></text:list>"
+              R"(<text:list text:style-name="L2"><text:list-item text:start-value="4"><text:p>d)"
+              "</text:p></text:list-item></text:list>");
+}
+
+TEST(BodyRangeCopierTest, TableCutBetweenRowsRepeatsColumnsAndHeadingRows) {
+    const std::string row = "<table:table-row><table:table-cell><text:p>";
+    const std::string end = "</text:p></table:table-cell></table:table-row>";
+    TestDocument document(R"(<table:table table:name="T" table:style-name="T1"><table:table-column/>)"
+                          "<table:table-header-rows>" +
+                          row + "head" + end + "</table:table-header-rows>" + row + "a" + end + row +
+                          mark(2) + "b" + end + row + "c" + end + "</table:table>");
+    const std::string head = R"(<table:table table:name="T" table:style-name="T1"><table:table-column/>)"
+                             "<table:table-header-rows>" +
+                             row + "head" + end + "</table:table-header-rows>";
+    EXPECT_EQ(document.page(1), head + row + "a" + end + "</table:table>");
+    EXPECT_EQ(document.page(2), head + row + "b" + end + row + "c" + end + "</table:table>");
+}
+
+TEST(BodyRangeCopierTest, SectionIsRepeatedAroundEachPart) {
+    TestDocument document(
+        R"(<text:section text:name="S" text:style-name="Sect1"><text:p>a</text:p><text:p>)" + mark(2) +
+        "b</text:p></text:section><text:p>c</text:p>");
+    EXPECT_EQ(document.page(1), R"(<text:section text:name="S" text:style-name="Sect1"><text:p>a</text:p>)"
+                                "</text:section>");
+    EXPECT_EQ(document.page(2), R"(<text:section text:name="S" text:style-name="Sect1"><text:p>b</text:p>)"
+                                "</text:section><text:p>c</text:p>");
+}
+
+TEST(BodyRangeCopierTest, DeclarationsAreKeptOnEveryPage) {
+    TestDocument document(
+        R"(<text:sequence-decls><text:sequence-decl text:name="Table"/></text:sequence-decls>)"
+        "<text:p>a</text:p><text:p>" +
+        mark(2) + "b</text:p>");
+    EXPECT_EQ(document.page(2),
+              R"(<text:sequence-decls><text:sequence-decl text:name="Table"/></text:sequence-decls>)"
+              "<text:p>b</text:p>");
+}
+
+TEST(BodyRangeCopierTest, MarksSoftBreaksAndPageCountsDoNotSurvive) {
+    const std::string name = PageMarkName(3);
+    TestDocument document("<text:p>" + mark(1) +
+                          "of <text:page-count>12</text:page-count> and "
+                          "<text:page-count/><text:soft-page-break/><text:bookmark-start text:name=\"" +
+                          name + "\"/>x<text:bookmark-end text:name=\"" + name +
+                          R"("/><text:bookmark text:name="own"/></text:p>)");
+    EXPECT_EQ(document.pages(1, 3), R"(<text:p>of 12 and 9x<text:bookmark text:name="own"/></text:p>)");
+}
+
+TEST(BodyRangeCopierTest, HeadingsContinueTheOutlineNumbers) {
+    const std::string styles =
+        R"(<style:style style:name="H1" style:family="paragraph" style:default-outline-level="1"/>)"
+        R"(<style:style style:name="H2" style:family="paragraph" style:default-outline-level="2"/>)";
+    TestDocument document(R"(<text:h text:style-name="H1" text:outline-level="1">A</text:h>)"
+                          R"(<text:h text:style-name="H1" text:outline-level="1">B</text:h>)"
+                          R"(<text:h text:style-name="H2" text:outline-level="2">B.1</text:h>)"
+                          R"(<text:h text:style-name="H2" text:outline-level="2">)" +
+                              mark(2) +
+                              "B.2</text:h>"
+                              R"(<text:h text:style-name="H2" text:outline-level="2">B.3</text:h>)"
+                              R"(<text:h text:style-name="H1" text:outline-level="1">C</text:h>)"
+                              R"(<text:h text:style-name="H2" text:outline-level="2">C.1</text:h>)",
+                          "", styles);
+    EXPECT_EQ(
+        document.page(2),
+        R"(<text:h text:style-name="H2" text:outline-level="2" text:restart-numbering="true" )"
+        R"(text:start-value="2">B.2</text:h><text:h text:style-name="H2" text:outline-level="2">B.3</text:h>)"
+        R"(<text:h text:style-name="H1" text:outline-level="1" text:restart-numbering="true" )"
+        R"(text:start-value="3">C</text:h><text:h text:style-name="H2" text:outline-level="2">C.1</text:h>)");
+}
+
+TEST(BodyRangeCopierTest, HeadingCutInsideTextContinuesWithoutANumber) {
+    TestDocument document(R"(<text:h text:outline-level="1" text:start-value="4">Long)" + mark(2) +
+                          " title</text:h>");
+    EXPECT_EQ(
+        document.page(2),
+        R"(<text:h text:outline-level="1" text:style-name="FkP1" text:is-list-header="true"> title</text:h>)");
+}
+
+TEST(BodyRangeCopierTest, FirstCaptionOfEachSequenceStartsAtItsInputNumber) {
+    const auto caption = [](const char* name, const char* formula) {
+        return std::string(R"(<text:p><text:sequence text:name=")") + name + R"(" text:formula=")" + formula +
+               R"(">?</text:sequence></text:p>)";
+    };
+    TestDocument document(caption("Table", "ooow:Table+1") + caption("Figure", "ooow:Figure+1") +
+                          caption("Table", "ooow:Table+1") + "<text:p>" + mark(2) + "</text:p>" +
+                          caption("Table", "ooow:Table+1") + caption("Table", "ooow:Table+1") +
+                          caption("Figure", "ooow:Figure+1"));
+    EXPECT_EQ(document.page(2), "<text:p/>" + caption("Table", "ooow:3") + caption("Table", "ooow:Table+1") +
+                                    caption("Figure", "ooow:2"));
+}
+
+}  // namespace
+}  // namespace fk::slicer

@@ -1,0 +1,293 @@
+#include "slicer/PackageSlicer.h"
+
+#include "TestDocument.h"
+#include "TestPackage.h"
+
+#include <cstdlib>
+#include <fstream>
+
+namespace fk::slicer {
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string kMimetype = "application/vnd.oasis.opendocument.text";
+
+std::string manifestXml(const std::vector<std::pair<std::string, std::string>>& entries) {
+    std::string xml =
+        R"(<manifest:manifest xmlns:manifest="urn:oasis:names:tc:opendocument:xmlns:manifest:1.0")"
+        R"( manifest:version="1.3"><manifest:file-entry manifest:full-path="/" manifest:version="1.3")"
+        R"( manifest:media-type="application/vnd.oasis.opendocument.text"/>)";
+    for (const auto& [path, type] : entries)
+        xml += R"(<manifest:file-entry manifest:full-path=")" + path + R"(" manifest:media-type=")" + type +
+               R"("/>)";
+    return xml + "</manifest:manifest>";
+}
+
+std::string picture(const std::string& name) {
+    return R"(<draw:frame text:anchor-type="as-char"><draw:image xlink:href="Pictures/)" + name +
+           R"("/></draw:frame>)";
+}
+
+class PackageSlicerTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        folder_ =
+            fs::temp_directory_path() / ("fk-slicer-test-" + std::to_string(::getpid()) + "-" +
+                                         ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(folder_);
+        fs::create_directories(folder_);
+    }
+    void TearDown() override { fs::remove_all(folder_); }
+
+    // A three-page document: a header logo, a picture on each of pages 1 and 3, a chart on page 2, a
+    // frame anchored to page 3 and a footer with the page count.
+    fs::path writeInput(const std::string& body) {
+        const std::string styles = stylesXml(
+            R"(<text:notes-configuration text:note-class="footnote" text:start-value="0"/>)",
+            R"(<style:master-page style:name="Standard"><style:header><text:p><draw:frame )"
+            R"(text:anchor-type="paragraph"><draw:image xlink:href="Pictures/logo.png"/></draw:frame>)"
+            R"(</text:p></style:header><style:footer><text:p>of <text:page-count>3</text:page-count>)"
+            R"(</text:p></style:footer></style:master-page>)");
+        std::vector<std::pair<std::string, std::string>> entries{
+            {"mimetype", kMimetype},
+            {"content.xml", contentXml(body)},
+            {"styles.xml", styles},
+            {"meta.xml", "<office:document-meta/>"},
+            {"settings.xml", "<settings/>"},
+            {"Pictures/logo.png", "logo"},
+            {"Pictures/one.png", "one"},
+            {"Pictures/three.png", "three"},
+            {"Pictures/orphan.png", "orphan"},
+            {"Object 1/content.xml", "<chart/>"},
+            {"ObjectReplacements/Object 1", "replacement"},
+            {"Thumbnails/thumbnail.png", "thumb"}};
+        std::vector<std::pair<std::string, std::string>> listed{
+            {"Object 1/", "application/vnd.oasis.opendocument.chart"},
+            {"ObjectReplacements/Object 1", "application/x-openoffice-gdimetafile"}};
+        for (const auto& [name, data] : entries)
+            if (name != "mimetype" && !name.starts_with("Object"))
+                listed.emplace_back(name, name.ends_with(".png") ? "image/png" : "text/xml");
+        listed.emplace_back("Object 1/content.xml", "text/xml");
+        entries.emplace_back("META-INF/manifest.xml", manifestXml(listed));
+        const fs::path input = folder_ / "marked.odt";
+        TestPackage::write(input, entries);
+        return input;
+    }
+
+    fs::path writeStandardInput() {
+        return writeInput(
+            R"(<text:sequence-decls/><draw:frame text:anchor-type="page" text:anchor-page-number="3">)"
+            R"(<draw:text-box><text:p>boxed</text:p></draw:text-box></draw:frame>)"
+            "<text:p>" +
+            mark(1) + "one" + picture("one.png") +
+            R"(<text:note text:note-class="footnote"><text:note-citation>1</text:note-citation>)"
+            "<text:note-body><text:p>n</text:p></text:note-body></text:note></text:p>"
+            "<text:p>" +
+            mark(2) +
+            R"(two<draw:frame text:anchor-type="as-char"><draw:object )"
+            R"(xlink:href="./Object 1"/><draw:image xlink:href="./ObjectReplacements/Object 1"/>)"
+            "</draw:frame></text:p><text:p>" +
+            mark(3) + "three" + picture("three.png") + "</text:p>");
+    }
+
+    static pugi::xml_node parse(pugi::xml_document& document, const std::string& xml) {
+        EXPECT_TRUE(document.load_string(xml.c_str(), pugi::parse_default | pugi::parse_ws_pcdata));
+        return document.document_element();
+    }
+
+    static std::vector<std::string> names(const fs::path& package) {
+        std::vector<std::string> result;
+        for (const auto& entry : TestPackage::read(package)) result.push_back(entry.name);
+        return result;
+    }
+
+    fs::path folder_;
+};
+
+TEST_F(PackageSlicerTest, PageHoldsItsBodyAndOnlyTheEntriesItUses) {
+    const PackageSlicer slicer(writeStandardInput(), std::vector<PlannedPage>(3));
+    EXPECT_EQ(slicer.pageCount(), 3);
+    EXPECT_TRUE(slicer.issues().empty());
+    const fs::path page2 = folder_ / "page2.odt";
+    slicer.writePage(2, page2);
+
+    const std::vector<TestPackage::Entry> entries = TestPackage::read(page2);
+    ASSERT_FALSE(entries.empty());
+    EXPECT_EQ(entries.front().name, "mimetype");
+    EXPECT_EQ(entries.front().data, kMimetype);
+    EXPECT_TRUE(entries.front().stored);
+    EXPECT_EQ(names(page2),
+              (std::vector<std::string>{"mimetype", "content.xml", "styles.xml", "meta.xml", "settings.xml",
+                                        "Pictures/logo.png", "Object 1/content.xml",
+                                        "ObjectReplacements/Object 1", "META-INF/manifest.xml"}));
+
+    std::map<std::string, std::string> contents = TestPackage::contents(page2);
+    pugi::xml_document manifest;
+    std::vector<std::string> listed;
+    for (pugi::xml_node entry : parse(manifest, contents["META-INF/manifest.xml"]).children())
+        listed.push_back(std::string(entry.attribute("manifest:full-path").value()) + " " +
+                         entry.attribute("manifest:media-type").value());
+    EXPECT_EQ(listed,
+              (std::vector<std::string>{
+                  "/ " + kMimetype, "Object 1/ application/vnd.oasis.opendocument.chart",
+                  "content.xml text/xml", "styles.xml text/xml", "meta.xml text/xml", "settings.xml text/xml",
+                  "Pictures/logo.png image/png", "Object 1/content.xml text/xml",
+                  "ObjectReplacements/Object 1 application/x-openoffice-gdimetafile"}));
+
+    pugi::xml_document content;
+    const pugi::xml_node text =
+        parse(content, contents["content.xml"]).child("office:body").child("office:text");
+    EXPECT_EQ(std::string(text.child("text:p").child_value()), "two");
+    EXPECT_EQ(text.select_nodes("text:p").size(), 1u);
+    EXPECT_FALSE(text.child("draw:frame"));
+}
+
+TEST_F(PackageSlicerTest, PageCarriesItsNumberFootnoteStartAndTheInputPageCount) {
+    const PackageSlicer slicer(writeStandardInput(), std::vector<PlannedPage>(3));
+    const fs::path page3 = folder_ / "page3.odt";
+    slicer.writePage(3, page3);
+    std::map<std::string, std::string> contents = TestPackage::contents(page3);
+
+    pugi::xml_document content, styles;
+    const pugi::xml_node contentRoot = parse(content, contents["content.xml"]);
+    const pugi::xml_node text = contentRoot.child("office:body").child("office:text");
+    const pugi::xml_node first = text.child("text:p");
+    const pugi::xml_node style =
+        contentRoot.child("office:automatic-styles")
+            .find_child_by_attribute("style:name", first.attribute("text:style-name").value());
+    EXPECT_EQ(std::string(style.attribute("style:master-page-name").value()), "Standard");
+    EXPECT_EQ(std::string(style.child("style:paragraph-properties").attribute("style:page-number").value()),
+              "3");
+    EXPECT_EQ(std::string(text.first_child().name()), "text:sequence-decls");
+
+    // The frame anchored to input page 3 is on page 1 of this output, before the first paragraph.
+    const pugi::xml_node frame = text.child("draw:frame");
+    EXPECT_EQ(frame.attribute("text:anchor-page-number").as_int(), 1);
+    EXPECT_EQ(frame.next_sibling(), first);
+
+    const pugi::xml_node stylesRoot = parse(styles, contents["styles.xml"]);
+    EXPECT_EQ(std::string(stylesRoot.child("office:master-styles")
+                              .child("style:master-page")
+                              .child("style:footer")
+                              .child("text:p")
+                              .child_value()),
+              "of 3");
+    EXPECT_EQ(stylesRoot.child("office:styles")
+                  .child("text:notes-configuration")
+                  .attribute("text:start-value")
+                  .as_int(),
+              1);
+    EXPECT_EQ(contents.count("Pictures/three.png"), 1u);
+    EXPECT_EQ(contents.count("Pictures/one.png"), 0u);
+}
+
+TEST_F(PackageSlicerTest, OurMarksNeverReachAnOutput) {
+    const PackageSlicer slicer(writeStandardInput(), std::vector<PlannedPage>(3));
+    const fs::path all = folder_ / "all.odt";
+    slicer.writePages(1, 3, all);
+    const std::string content = TestPackage::contents(all)["content.xml"];
+    EXPECT_EQ(content.find("__folioknife_page_"), std::string::npos);
+    EXPECT_NE(content.find("three"), std::string::npos);
+    EXPECT_NE(content.find("one"), std::string::npos);
+}
+
+TEST_F(PackageSlicerTest, BlankPageIsAnEmptyParagraphWithTheLayoutsStyle) {
+    const fs::path input = writeInput("<text:p>one</text:p><text:p>" + mark(3) + "three</text:p>");
+    const PackageSlicer slicer(input, {{}, {true, "Left Page"}, {}});
+    EXPECT_TRUE(slicer.issues().empty());
+    const fs::path blank = folder_ / "blank.odt";
+    slicer.writePage(2, blank);
+    pugi::xml_document content;
+    const pugi::xml_node root = parse(content, TestPackage::contents(blank)["content.xml"]);
+    const pugi::xml_node text = root.child("office:body").child("office:text");
+    ASSERT_EQ(text.select_nodes("*").size(), 1u);
+    const pugi::xml_node paragraph = text.child("text:p");
+    EXPECT_TRUE(paragraph.first_child().empty());
+    const pugi::xml_node style =
+        root.child("office:automatic-styles")
+            .find_child_by_attribute("style:name", paragraph.attribute("text:style-name").value());
+    // No master page of that name in the input: the one that follows page 1 applies.
+    EXPECT_EQ(std::string(style.attribute("style:master-page-name").value()), "Standard");
+    EXPECT_EQ(std::string(style.child("style:paragraph-properties").attribute("style:page-number").value()),
+              "2");
+}
+
+TEST_F(PackageSlicerTest, ExistingFileOrLinkAtTargetIsReplacedNotWrittenThrough) {
+    const PackageSlicer slicer(writeStandardInput(), std::vector<PlannedPage>(3));
+    const fs::path victim = folder_ / "victim.txt";
+    std::ofstream(victim) << "keep me";
+    const fs::path link = folder_ / "link.odt";
+    fs::create_symlink(victim, link);
+    slicer.writePage(1, link);
+    EXPECT_FALSE(fs::is_symlink(link));
+    EXPECT_EQ(TestPackage::read(link).front().name, "mimetype");
+    std::ifstream kept(victim);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), {}), "keep me");
+
+    slicer.writePage(2, link);
+    EXPECT_EQ(std::string(TestPackage::contents(link)["content.xml"]).find("three"), std::string::npos);
+}
+
+TEST_F(PackageSlicerTest, FailedWriteThrowsAndLeavesNothingBehind) {
+    const PackageSlicer slicer(writeStandardInput(), std::vector<PlannedPage>(3));
+    EXPECT_THROW(slicer.writePage(1, folder_ / "missing" / "page.odt"), SliceError);
+
+    const fs::path occupied = folder_ / "out" / "page.odt";
+    fs::create_directories(occupied / "inside");
+    EXPECT_THROW(slicer.writePage(1, occupied), SliceError);
+    std::vector<fs::path> left;
+    for (const auto& item : fs::directory_iterator(occupied.parent_path()))
+        left.push_back(item.path().filename());
+    EXPECT_EQ(left, std::vector<fs::path>{"page.odt"});
+
+    EXPECT_THROW(slicer.writePages(2, 4, folder_ / "range.odt"), SliceError);
+    EXPECT_THROW(slicer.writePages(0, 1, folder_ / "range.odt"), SliceError);
+    EXPECT_FALSE(fs::exists(folder_ / "range.odt"));
+}
+
+TEST_F(PackageSlicerTest, UnreadablePackagesAreRefused) {
+    const fs::path garbage = folder_ / "garbage.odt";
+    std::ofstream(garbage) << "not a zip at all";
+    EXPECT_THROW(PackageSlicer(garbage, std::vector<PlannedPage>(1)), SliceError);
+    EXPECT_THROW(PackageSlicer(folder_ / "absent.odt", std::vector<PlannedPage>(1)), SliceError);
+
+    const fs::path spreadsheet = folder_ / "sheet.ods";
+    TestPackage::write(spreadsheet, {{"mimetype", "application/vnd.oasis.opendocument.spreadsheet"},
+                                     {"content.xml", contentXml("")}});
+    EXPECT_THROW(PackageSlicer(spreadsheet, std::vector<PlannedPage>(1)), SliceError);
+
+    const fs::path broken = folder_ / "broken.odt";
+    TestPackage::write(broken,
+                       {{"mimetype", kMimetype}, {"content.xml", "<office:document-content><office:body>"}});
+    EXPECT_THROW(PackageSlicer(broken, std::vector<PlannedPage>(1)), SliceError);
+
+    const fs::path encrypted = folder_ / "encrypted.odt";
+    TestPackage::write(
+        encrypted,
+        {{"mimetype", kMimetype},
+         {"content.xml", contentXml("<text:p/>")},
+         {"META-INF/manifest.xml",
+          R"(<manifest:manifest xmlns:manifest="urn:oasis:names:tc:opendocument:xmlns:manifest:1.0">)"
+          R"(<manifest:file-entry manifest:full-path="content.xml" manifest:media-type="text/xml">)"
+          R"(<manifest:encryption-data/></manifest:file-entry></manifest:manifest>)"}});
+    EXPECT_THROW(PackageSlicer(encrypted, std::vector<PlannedPage>(1)), SliceError);
+}
+
+// Slices a real marked package when one is given, for looking at the results in an office:
+// FOLIOKNIFE_SLICER_SAMPLE=marked.odt FOLIOKNIFE_SLICER_PAGES=12 slicer_tests --gtest_filter=*Sample*
+TEST_F(PackageSlicerTest, SampleFromTheEnvironment) {
+    const char* sample = std::getenv("FOLIOKNIFE_SLICER_SAMPLE");
+    const char* pages = std::getenv("FOLIOKNIFE_SLICER_PAGES");
+    if (!sample || !pages) GTEST_SKIP() << "FOLIOKNIFE_SLICER_SAMPLE and FOLIOKNIFE_SLICER_PAGES not set";
+    const PackageSlicer slicer(sample, std::vector<PlannedPage>(std::atoi(pages)));
+    for (const SliceIssue& issue : slicer.issues())
+        std::cout << "page " << issue.page << ": " << issue.what << "\n";
+    const fs::path output = fs::path(sample).parent_path() / "sliced";
+    fs::create_directories(output);
+    for (int page = 1; page <= slicer.pageCount(); ++page)
+        slicer.writePage(page, output / ("page" + std::to_string(page) + ".odt"));
+}
+
+}  // namespace
+}  // namespace fk::slicer

@@ -1,0 +1,63 @@
+#include "PageStartStyler.h"
+#include "TestDocument.h"
+
+namespace fk::slicer {
+namespace {
+
+TEST(PageStartStylerTest, FirstParagraphCarriesPageStyleAndNumber) {
+    TestDocument document(
+        R"(<text:p text:style-name="P1">a</text:p><text:p>b</text:p>)",
+        R"(<style:style style:name="P1" style:family="paragraph" style:parent-style-name="Body">)"
+        R"(<style:text-properties fo:color="#ff0000"/></style:style>)");
+    document.page(1);
+    PageStartStyler::styleFirstPage(document.outputText(), "Left_20_Page", 7, document.outputStyles());
+    EXPECT_EQ(innerXml(document.outputText()),
+              R"(<text:p text:style-name="FkP1">a</text:p><text:p>b</text:p>)");
+    EXPECT_EQ(document.outputStyle("FkP1"),
+              R"(<style:style style:name="FkP1" style:family="paragraph" style:parent-style-name="Body" )"
+              R"(style:master-page-name="Left_20_Page"><style:paragraph-properties style:page-number="7"/>)"
+              R"(<style:text-properties fo:color="#ff0000"/></style:style>)");
+}
+
+TEST(PageStartStylerTest, PageStartingWithATableInAListOrSectionStylesTheTable) {
+    TestDocument document(
+        R"(<text:section text:name="S"><table:table table:style-name="Tab">)"
+        "<table:table-row><table:table-cell><text:p>a</text:p></table:table-cell></table:table-row>"
+        "</table:table></text:section>");
+    document.page(1);
+    PageStartStyler::styleFirstPage(document.outputText(), "Standard", 3, document.outputStyles());
+    EXPECT_EQ(document.outputText().first_child().first_child().attribute("table:style-name").as_string(),
+              std::string("FkTab1"));
+    EXPECT_EQ(
+        document.outputStyle("FkTab1"),
+        R"(<style:style style:name="FkTab1" style:family="table" style:parent-style-name="Tab" )"
+        R"(style:master-page-name="Standard"><style:table-properties style:page-number="3"/></style:style>)");
+}
+
+TEST(PageStartStylerTest, EmptyBodyGetsAParagraphAfterItsDeclarations) {
+    TestDocument document("<text:sequence-decls/>");
+    document.page(1);
+    PageStartStyler::styleFirstPage(document.outputText(), "Standard", 4, document.outputStyles());
+    EXPECT_EQ(innerXml(document.outputText()), R"(<text:sequence-decls/><text:p text:style-name="FkP1"/>)");
+    EXPECT_EQ(
+        document.outputStyle("FkP1"),
+        R"(<style:style style:name="FkP1" style:family="paragraph" style:parent-style-name="Standard" )"
+        R"(style:master-page-name="Standard"><style:paragraph-properties style:page-number="4"/></style:style>)");
+}
+
+TEST(PageStartStylerTest, PageBreakAfterTheLastParagraphIsDropped) {
+    TestDocument document(
+        R"(<text:list><text:list-item><text:p text:style-name="Breaking">a</text:p></text:list-item>)"
+        "</text:list>",
+        "",
+        R"(<style:style style:name="Breaking" style:family="paragraph">)"
+        R"(<style:paragraph-properties fo:break-after="page"/></style:style>)");
+    document.page(1);
+    PageStartStyler::dropTrailingBreak(document.outputText(), document.outputStyles());
+    EXPECT_EQ(document.outputStyle("FkP1"),
+              R"(<style:style style:name="FkP1" style:family="paragraph" style:parent-style-name="Breaking">)"
+              R"(<style:paragraph-properties fo:break-after="auto"/></style:style>)");
+}
+
+}  // namespace
+}  // namespace fk::slicer

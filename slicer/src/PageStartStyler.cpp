@@ -62,4 +62,21 @@ void PageStartStyler::dropTrailingBreak(pugi::xml_node outputText, OutputStyles&
     OutputStyles::setProperty(restyle(block, styles), kind.properties, "fo:break-after", "auto");
 }
 
+void PageStartStyler::closeAfterTable(pugi::xml_node outputText, OutputStyles& styles) {
+    pugi::xml_node container = outputText;
+    pugi::xml_node last = odf::lastContentChild(container);
+    while (odf::is(last, "text:section")) {
+        container = last;
+        last = odf::lastContentChild(container);
+    }
+    if (!odf::isTable(last)) return;
+    pugi::xml_node tail = styles.derive("paragraph", "");
+    OutputStyles::setProperty(tail, "style:paragraph-properties", "fo:margin-top", "0cm");
+    OutputStyles::setProperty(tail, "style:paragraph-properties", "fo:margin-bottom", "0cm");
+    OutputStyles::setProperty(tail, "style:paragraph-properties", "fo:line-height", "0.02cm");
+    OutputStyles::setProperty(tail, "style:text-properties", "fo:font-size", "1pt");
+    container.insert_child_after("text:p", last).append_attribute("text:style-name") =
+        tail.attribute("style:name").value();
+}
+
 }  // namespace fk::slicer

@@ -18,6 +18,11 @@ public:
 
     // A page break after the last block would add an empty page at the end of the output.
     static void dropTrailingBreak(pugi::xml_node outputText, OutputStyles& styles);
+
+    // The office ends every document with a paragraph and adds one after a closing table; a table that
+    // fills its page would push that paragraph onto a second page. Ends such a body with a paragraph
+    // too small to need any room.
+    static void closeAfterTable(pugi::xml_node outputText, OutputStyles& styles);
 };
 
 }  // namespace fk::slicer

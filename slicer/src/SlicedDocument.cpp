@@ -147,9 +147,12 @@ void SlicedDocument::buildContent(int first, int last, pugi::xml_document& outpu
     BodyRangeCopier copier(*facts_, styles, std::to_string(pageCount()));
     copier.copy(text_, pages_->startOf(first), pages_->startOf(last + 1), outputText);
     placePageAnchoredObjects(first, last, outputText, copier);
-    PageStartStyler::styleFirstPage(outputText, pages_->masterPage(first), pages_->shownNumber(first),
-                                    styles);
+    const bool blank = first == last && plan_.at(static_cast<size_t>(first - 1)).blank;
+    const BlankPage blankStyle = blank ? blankPage(first) : BlankPage{};
+    PageStartStyler::styleFirstPage(outputText, blank ? blankStyle.masterPage : pages_->masterPage(first),
+                                    blank ? blankStyle.shownNumber : pages_->shownNumber(first), styles);
     PageStartStyler::dropTrailingBreak(outputText, styles);
+    PageStartStyler::closeAfterTable(outputText, styles);
 }
 
 void SlicedDocument::placePageAnchoredObjects(int first, int last, pugi::xml_node outputText,
@@ -174,6 +177,33 @@ void SlicedDocument::buildStyles(int first, pugi::xml_document& output) const {
     declareUtf8(output);
     StylesAdjuster::replacePageCounts(output.document_element(), std::to_string(pageCount()));
     StylesAdjuster::continueNoteNumbers(output.document_element(), *facts_, pages_->startOf(first));
+    if (!plan_.at(static_cast<size_t>(first - 1)).blank) return;
+    const BlankPage blank = blankPage(first);
+    pugi::xml_node masters = output.document_element().child("office:master-styles");
+    if (!masters) masters = output.document_element().append_child("office:master-styles");
+    pugi::xml_node master = masters.append_child("style:master-page");
+    master.append_attribute("style:name") = blank.masterPage.c_str();
+    master.append_attribute("style:display-name") = "Folioknife Blank Page";
+    master.append_attribute("style:page-layout-name") = blank.pageLayout.c_str();
+}
+
+SlicedDocument::BlankPage SlicedDocument::blankPage(int page) const {
+    BlankPage blank{kBlankMasterPage, {}, pages_->shownNumber(page)};
+    const pugi::xml_node root = styles_.document_element();
+    const std::string following = pages_->masterPage(page);
+    for (pugi::xml_node master : root.child("office:master-styles").children("style:master-page")) {
+        if (following == master.attribute("style:name").as_string())
+            blank.pageLayout = master.attribute("style:page-layout-name").as_string();
+    }
+    // A page layout for right (or left) pages only would make the office insert a blank page of its own
+    // before a page whose number has the other parity; the blank page shows no number, so pick one that fits.
+    for (pugi::xml_node layout : root.child("office:automatic-styles").children("style:page-layout")) {
+        if (blank.pageLayout != layout.attribute("style:name").as_string()) continue;
+        const std::string usage = layout.attribute("style:page-usage").as_string();
+        const bool odd = blank.shownNumber % 2 == 1;
+        if ((usage == "right" && !odd) || (usage == "left" && odd)) ++blank.shownNumber;
+    }
+    return blank;
 }
 
 }  // namespace fk::slicer

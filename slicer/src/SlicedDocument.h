@@ -34,6 +34,15 @@ private:
     void placePageAnchoredObjects(int first, int last, pugi::xml_node outputText,
                                   class BodyRangeCopier& copier) const;
     bool isMedia(const std::string& entryName) const;
+    // How a page the layout left blank is written: its own page style, without header or footer.
+    struct BlankPage {
+        std::string masterPage;
+        std::string pageLayout;
+        int shownNumber = 0;
+    };
+    BlankPage blankPage(int page) const;
+
+    static inline const std::string kBlankMasterPage = "Folioknife_20_Blank_20_Page";
 
     std::vector<PlannedPage> plan_;
     std::vector<PackageEntry> entries_;

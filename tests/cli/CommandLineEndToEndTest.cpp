@@ -198,8 +198,10 @@ TEST_F(CommandLineEndToEnd, TwoJobsGiveTheSameOutputsAsOne) {
 }
 
 TEST_F(CommandLineEndToEnd, AnOfficeKilledMidDocumentCostsThatDocumentOnly) {
-    QProcess* process = start({QStringLiteral("-o"), QStringLiteral("out"), document("long"),
-                               document("alpha"), document("gamma")});
+    // The copy method keeps the office busy for the whole document, so that it can die in the middle.
+    QProcess* process =
+        start({QStringLiteral("--method"), QStringLiteral("copy"), QStringLiteral("-o"),
+               QStringLiteral("out"), document("long"), document("alpha"), document("gamma")});
     const pid_t office = officeOnceStored(QStringLiteral("long_0002.odt"));
     if (office <= 0) {
         const Outcome failed = finish(process);
@@ -219,8 +221,9 @@ TEST_F(CommandLineEndToEnd, AnOfficeKilledMidDocumentCostsThatDocumentOnly) {
 }
 
 TEST_F(CommandLineEndToEnd, AHungOfficeIsKilledAtTheDeadlineAndTheRestIsSplit) {
-    QProcess* process = start({QStringLiteral("-o"), QStringLiteral("out"), QStringLiteral("--timeout"),
-                               QStringLiteral("20"), document("long"), document("gamma")});
+    QProcess* process = start({QStringLiteral("--method"), QStringLiteral("copy"), QStringLiteral("-o"),
+                               QStringLiteral("out"), QStringLiteral("--timeout"), QStringLiteral("20"),
+                               document("long"), document("gamma")});
     const pid_t office = officeOnceStored(QStringLiteral("long_0001.odt"));
     if (office <= 0) {
         const Outcome failed = finish(process);

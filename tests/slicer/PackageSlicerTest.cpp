@@ -207,10 +207,17 @@ TEST_F(PackageSlicerTest, BlankPageIsAnEmptyParagraphWithTheLayoutsStyle) {
     const pugi::xml_node style =
         root.child("office:automatic-styles")
             .find_child_by_attribute("style:name", paragraph.attribute("text:style-name").value());
-    // No master page of that name in the input: the one that follows page 1 applies.
-    EXPECT_EQ(std::string(style.attribute("style:master-page-name").value()), "Standard");
+    // A blank page shows no header or footer: its page style is one of its own, on the layout of the
+    // page style that applies (no master page of the plan's name in the input: the one after page 1).
+    EXPECT_EQ(std::string(style.attribute("style:master-page-name").value()), "Folioknife_20_Blank_20_Page");
     EXPECT_EQ(std::string(style.child("style:paragraph-properties").attribute("style:page-number").value()),
               "2");
+    pugi::xml_document styles;
+    const pugi::xml_node master = parse(styles, TestPackage::contents(blank)["styles.xml"])
+                                      .child("office:master-styles")
+                                      .find_child_by_attribute("style:name", "Folioknife_20_Blank_20_Page");
+    ASSERT_TRUE(master);
+    EXPECT_FALSE(master.first_child()) << "no header, no footer";
 }
 
 TEST_F(PackageSlicerTest, ExistingFileOrLinkAtTargetIsReplacedNotWrittenThrough) {

@@ -281,20 +281,5 @@ TEST_F(PackageSlicerTest, UnreadablePackagesAreRefused) {
     EXPECT_THROW(PackageSlicer(encrypted, std::vector<PlannedPage>(1)), SliceError);
 }
 
-// Slices a real marked package when one is given, for looking at the results in an office:
-// FOLIOKNIFE_SLICER_SAMPLE=marked.odt FOLIOKNIFE_SLICER_PAGES=12 slicer_tests --gtest_filter=*Sample*
-TEST_F(PackageSlicerTest, SampleFromTheEnvironment) {
-    const char* sample = std::getenv("FOLIOKNIFE_SLICER_SAMPLE");
-    const char* pages = std::getenv("FOLIOKNIFE_SLICER_PAGES");
-    if (!sample || !pages) GTEST_SKIP() << "FOLIOKNIFE_SLICER_SAMPLE and FOLIOKNIFE_SLICER_PAGES not set";
-    const PackageSlicer slicer(sample, std::vector<PlannedPage>(std::atoi(pages)));
-    for (const SliceIssue& issue : slicer.issues())
-        std::cout << "page " << issue.page << ": " << issue.what << "\n";
-    const fs::path output = fs::path(sample).parent_path() / "sliced";
-    fs::create_directories(output);
-    for (int page = 1; page <= slicer.pageCount(); ++page)
-        slicer.writePage(page, output / ("page" + std::to_string(page) + ".odt"));
-}
-
 }  // namespace
 }  // namespace fk::slicer

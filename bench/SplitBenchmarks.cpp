@@ -26,6 +26,8 @@
 #include "app/SplitRun.h"
 #include "fsutil/ProgramFolder.h"
 #include "split/CopyPageEngine.h"
+#include "split/MakePropertyValue.h"
+#include "split/SlicePageEngine.h"
 
 extern char** environ;
 
@@ -274,6 +276,71 @@ public:
         return run;
     }
 
+    // Milliseconds of one engine on one document, on the shared office.
+    double engineMs(fk::SplitEngine& engine, const QString& document, int expectedPages) {
+        const QString folder = freshFolder(QStringLiteral("engine"));
+        fk::SplitObserver quiet;
+        QElapsedTimer clock;
+        clock.start();
+        const fk::SplitResult result = engine.split(document, folder, quiet);
+        const double elapsed = static_cast<double>(clock.nsecsElapsed()) / 1e6;
+        check(folder, expectedPages, result.succeeded());
+        return elapsed;
+    }
+
+    // The least any splitter that lets the office lay out must spend: one load and one store.
+    double floorMs(const QString& document) {
+        fk::LibreOfficeBridge& office = office_.bridge();
+        const QString copy = work_.filePath(QStringLiteral("floor.odt"));
+        QElapsedTimer clock;
+        clock.start();
+        const fk::office::Ref desktop = office.createInstance(office.createServiceManager(),
+                                                              QStringLiteral("com.sun.star.frame.Desktop"));
+        const fk::office::Ref loaded =
+            office.loadComponentFromURL(desktop, fk::ToFileUrl(document), QStringLiteral("_blank"), 0,
+                                        {{QStringLiteral("Hidden"), true}});
+        office.storeToURL(loaded, fk::ToFileUrl(copy),
+                          {{QStringLiteral("FilterName"), QStringLiteral("writer8")}});
+        office.Close(loaded, true);
+        return static_cast<double>(clock.nsecsElapsed()) / 1e6;
+    }
+
+    // The page slicer beside the copy engine and the floor, on the same warm office, best of rounds.
+    QJsonArray slicer() {
+        QJsonArray rows;
+        fk::CopyPageEngine copy(office_.bridge());
+        fk::SlicePageEngine slice(office_.bridge(), copy);
+        const int rounds = quick_ ? 1 : 2;
+        for (const int pages : quick_ ? QList<int>{10, 50} : QList<int>{10, 50, 200}) {
+            const QString input = document(QStringLiteral("pages-%1").arg(pages), pages);
+            double sliceBest = 1e300, copyBest = 1e300, floorBest = 1e300;
+            for (int round = 0; round < rounds; ++round) {
+                floorBest = std::min(floorBest, floorMs(input));
+                sliceBest = std::min(sliceBest, engineMs(slice, input, pages));
+                copyBest = std::min(copyBest, engineMs(copy, input, pages));
+            }
+            std::printf("%-42s %10.0f %10.0f %8.3f   <= 0.2 at 200\n",
+                        qPrintable(QStringLiteral("slice / copy ms, %1 pages").arg(pages)), sliceBest,
+                        copyBest, sliceBest / copyBest);
+            std::printf("%-42s %10.0f %10.0f %8.2f   <= 1.5\n",
+                        qPrintable(QStringLiteral("slice / floor ms, %1 pages").arg(pages)), sliceBest,
+                        floorBest, sliceBest / floorBest);
+            QJsonObject row;
+            row[QStringLiteral("pages")] = pages;
+            row[QStringLiteral("slice_ms")] = sliceBest;
+            row[QStringLiteral("copy_ms")] = copyBest;
+            row[QStringLiteral("floor_ms")] = floorBest;
+            rows.append(row);
+        }
+        const QString big = document(QStringLiteral("pages-%1").arg(quick_ ? 50 : 200), quick_ ? 50 : 200);
+        const CommandRun run =
+            command({QStringLiteral("-o"), freshFolder(QStringLiteral("slice-memory")), big},
+                    work_.filePath(QStringLiteral("cache")));
+        std::printf("%-42s %10.1f %10s %8s   < 80\n", "folioknife-split --method slice peak MB",
+                    megabytes(run.peakKilobytes), "", "");
+        return rows;
+    }
+
     QJsonObject jobs() {
         const int count = 8, pages = 20;
         QStringList inputs;
@@ -353,6 +420,7 @@ int main(int argc, char** argv) {
     {
         Bench bench(reference, quick);
         std::printf("%-42s %10s %10s %8s   %s\n", "measure", "ours", "reference", "ratio", "target");
+        figures[QStringLiteral("slicer")] = bench.slicer();
         figures[QStringLiteral("throughput")] = bench.throughput();
         figures[QStringLiteral("office_memory")] = bench.officeMemory();
         figures[QStringLiteral("jobs")] = bench.jobs();

@@ -9,6 +9,7 @@
 #include <QMouseEvent>
 #include <QPixmap>
 
+#include "app/CursorHotSpot.h"
 #include "base/ProcedureTrap.h"
 #include "base/RuntimeError.h"
 #include "doclist/AddChosenFiles.h"
@@ -143,7 +144,8 @@ void Form1::Form_Load() {
         trap.step(106, [&] {
             const QPixmap picture(cursorFile);
             if (picture.isNull()) throw RuntimeError(481, QStringLiteral("Invalid picture"));
-            customPointer_ = QCursor(picture, 0, 0);
+            const QPoint hotSpot = CursorFileHotSpot(cursorFile).value_or(QPoint(0, 0));
+            customPointer_ = QCursor(picture, hotSpot.x(), hotSpot.y());
         });
     }
     trap.step(108, [&] { OpenMakerSiteAtRandom(services_.random, services_.prompts); });

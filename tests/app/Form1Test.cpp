@@ -158,6 +158,7 @@ TEST_F(Form1Test, SkinAndCursorBesideTheProgramAreUsed) {
     EXPECT_TRUE(window.hasCustomPointer());
     window.pointer().hoverButton();
     EXPECT_EQ(window.cursor().shape(), Qt::BitmapCursor);
+    EXPECT_EQ(window.cursor().hotSpot(), QPoint(13, 1));  // the fingertip, as the file names it
 }
 
 TEST_F(Form1Test, HourglassIsNeverReplacedByHovering) {

@@ -104,14 +104,14 @@ void Form1::createControls() {
 
     PushButton7 = makeButton(QStringLiteral("Start Splitting"), {120, 4870, 7800, 405}, this);
 
-    ProgressBar1 = new QProgressBar(this);
+    ProgressBar1 = new PlainTextProgressBar(this);
     ProgressBar1->setGeometry(twipsRect(120, 5400, 7800, 405));
     ProgressBar1->setFont(arialBold(kButtonFontPoints));
     ProgressBar1->setRange(0, 100);
     ProgressBar1->setValue(0);
     ProgressBar1->setTextVisible(true);
     ProgressBar1->setAlignment(Qt::AlignCenter);
-    ProgressBar1->setFormat(kIdleProgressText);
+    ProgressBar1->setPlainText(kIdleProgressText);
 }
 
 void Form1::setTabOrder() {
@@ -298,7 +298,7 @@ void Form1::setProgressValue(double percent) {
 }
 
 void Form1::setProgressText(const QString& text) {
-    ProgressBar1->setFormat(text);
+    ProgressBar1->setPlainText(text);
 }
 
 void Form1::setPointer(int value) {

@@ -8,6 +8,7 @@
 
 #include "FakeOfficeBridge.h"
 #include "FakePrompts.h"
+#include "FakeSplitEngine.h"
 #include "MemorySettingsStore.h"
 #include "app/Form1.h"
 #include "base/ProcedureTrap.h"
@@ -34,7 +35,7 @@ protected:
         Form1Services services{prompts,
                                settings,
                                office,
-                               engine,
+                               *splitEngine,
                                fileSystem,
                                programFolder.path(),
                                [this] { return draw; },
@@ -51,6 +52,7 @@ protected:
     LocalFileSystem fileSystem;
     FakeOfficeBridge office;
     CopyPageEngine engine{office};
+    SplitEngine* splitEngine = &engine;
     double draw = 0.5;
     QString desktop = kDesktop;
     int endCalls = 0;
@@ -257,4 +259,26 @@ TEST_F(Form1Test, ClosingTheWindowEndsTheProgram) {
     window.show();
     window.close();
     EXPECT_EQ(endCalls, 1);
+}
+
+TEST_F(Form1Test, ProgressShowsDocumentNamesExactlyEvenWithPercentSigns) {
+    QTemporaryDir out;
+    FakeSplitEngine fake;
+    splitEngine = &fake;
+    Form1& window = load();
+    window.Text1->setText(out.path() + "/");
+    const QStringList names{"Budget 100%value.odt", "%p%v%m %%.odt", "50% off.odt"};
+    QStringList shown;
+    fake.beforeDocument = [&](const QString&) {
+        shown << window.ProgressBar1->text();
+        return true;
+    };
+    for (const QString& name : names) {
+        window.documents().AppendDocument("/in/" + name);
+        fake.pageCounts.insert("/in/" + name, 1);
+    }
+    window.PushButton7_Click();
+    EXPECT_EQ(shown, QStringList({"Processing: Budget 100%value.odt", "Processing: %p%v%m %%.odt",
+                                  "Processing: 50% off.odt"}));
+    EXPECT_EQ(window.ProgressBar1->text(), "Progress Bar");
 }

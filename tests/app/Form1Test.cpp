@@ -282,3 +282,13 @@ TEST_F(Form1Test, ProgressShowsDocumentNamesExactlyEvenWithPercentSigns) {
                                   "Processing: 50% off.odt"}));
     EXPECT_EQ(window.ProgressBar1->text(), "Progress Bar");
 }
+
+TEST_F(Form1Test, WindowCarriesTheProgramIconInEveryShippedSize) {
+    Form1& window = load();
+    const QIcon icon = window.windowIcon();
+    ASSERT_FALSE(icon.isNull());
+    for (const int size : {32, 48, 128, 256}) {
+        EXPECT_TRUE(icon.availableSizes().contains(QSize(size, size))) << size;
+        EXPECT_EQ(icon.pixmap(QSize(size, size)).size(), QSize(size, size)) << size;
+    }
+}

@@ -34,7 +34,7 @@ protected:
     Form1& load() {
         Form1Services services{prompts,
                                settings,
-                               office,
+                               *bridge,
                                *splitEngine,
                                fileSystem,
                                programFolder.path(),
@@ -52,6 +52,7 @@ protected:
     LocalFileSystem fileSystem;
     FakeOfficeBridge office;
     CopyPageEngine engine{office};
+    office::OfficeBridge* bridge = &office;
     SplitEngine* splitEngine = &engine;
     double draw = 0.5;
     QString desktop = kDesktop;
@@ -182,33 +183,38 @@ TEST_F(Form1Test, MakersPageOpensOnlyOnTheLuckyDraw) {
     EXPECT_EQ(prompts.openedAddresses, QStringList{kMakerHomePage});
 }
 
-TEST_F(Form1Test, MissingOfficeEndsTheProgramAfterTheMessage) {
+TEST_F(Form1Test, OfficeThatCannotBeReachedIsReportedAndTheWindowStays) {
     office.available = false;
-    prompts.messageAnswers.enqueue(MessageAnswer::Yes);
     Form1& window = load();
-    ASSERT_EQ(prompts.messages.size(), 1);
-    EXPECT_EQ(prompts.messages[0].text, OfficeMissingMessage());
-    EXPECT_EQ(prompts.openedAddresses, QStringList{kOfficeDownloadPage});
-    EXPECT_EQ(endCalls, 1);
-    EXPECT_TRUE(window.programEnded());
+    EXPECT_EQ(prompts.messageTexts(),
+              QStringList{ProcedureTrap::message("ActiveX component can't create object",
+                                                 procedure::kFormLoad, 134)});
+    EXPECT_TRUE(prompts.openedAddresses.isEmpty());
+    EXPECT_EQ(endCalls, 0);
+    EXPECT_FALSE(window.programEnded());
+}
+
+TEST_F(Form1Test, RealBridgeWithoutItsPluginIsReportedAndTheWindowStays) {
+    LibreOfficeBridge noPlugin({QCoreApplication::applicationFilePath(), true, {}},
+                               QStringLiteral("/nonexistent/libfolioknife-uno.so"));
+    bridge = &noPlugin;
+    Form1& window = load();
+    EXPECT_EQ(prompts.messageTexts(),
+              QStringList{ProcedureTrap::message("ActiveX component can't create object",
+                                                 procedure::kFormLoad, 134)});
+    EXPECT_EQ(endCalls, 0);
+    EXPECT_FALSE(window.programEnded());
 }
 
 TEST_F(Form1Test, RealBridgeWithoutAnOfficeEndsTheProgramAfterTheMessage) {
     LibreOfficeBridge noOffice({QStringLiteral("/nonexistent/office/program/soffice"), true, {}});
-    CopyPageEngine noOfficeEngine(noOffice);
-    Form1Services services{prompts,
-                           settings,
-                           noOffice,
-                           noOfficeEngine,
-                           fileSystem,
-                           programFolder.path(),
-                           [] { return 0.5; },
-                           [](int) { return kDesktop; },
-                           [this] { ++endCalls; }};
-    Form1 window(std::move(services));
-    window.Form_Load();
+    bridge = &noOffice;
+    prompts.messageAnswers.enqueue(MessageAnswer::Yes);
+    Form1& window = load();
     EXPECT_EQ(prompts.messageTexts(), QStringList{OfficeMissingMessage()});
+    EXPECT_EQ(prompts.openedAddresses, QStringList{kOfficeDownloadPage});
     EXPECT_EQ(endCalls, 1);
+    EXPECT_TRUE(window.programEnded());
     EXPECT_FALSE(window.isVisible());
 }
 

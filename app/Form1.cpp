@@ -9,6 +9,7 @@
 #include <QMouseEvent>
 #include <QPixmap>
 
+#include "app/CursorHotSpot.h"
 #include "base/ProcedureTrap.h"
 #include "base/RuntimeError.h"
 #include "doclist/AddChosenFiles.h"
@@ -103,14 +104,14 @@ void Form1::createControls() {
 
     PushButton7 = makeButton(QStringLiteral("Start Splitting"), {120, 4870, 7800, 405}, this);
 
-    ProgressBar1 = new QProgressBar(this);
+    ProgressBar1 = new PlainTextProgressBar(this);
     ProgressBar1->setGeometry(twipsRect(120, 5400, 7800, 405));
     ProgressBar1->setFont(arialBold(kButtonFontPoints));
     ProgressBar1->setRange(0, 100);
     ProgressBar1->setValue(0);
     ProgressBar1->setTextVisible(true);
     ProgressBar1->setAlignment(Qt::AlignCenter);
-    ProgressBar1->setFormat(kIdleProgressText);
+    ProgressBar1->setPlainText(kIdleProgressText);
 }
 
 void Form1::setTabOrder() {
@@ -143,7 +144,8 @@ void Form1::Form_Load() {
         trap.step(106, [&] {
             const QPixmap picture(cursorFile);
             if (picture.isNull()) throw RuntimeError(481, QStringLiteral("Invalid picture"));
-            customPointer_ = QCursor(picture, 0, 0);
+            const QPoint hotSpot = CursorFileHotSpot(cursorFile).value_or(QPoint(0, 0));
+            customPointer_ = QCursor(picture, hotSpot.x(), hotSpot.y());
         });
     }
     trap.step(108, [&] { OpenMakerSiteAtRandom(services_.random, services_.prompts); });
@@ -296,7 +298,7 @@ void Form1::setProgressValue(double percent) {
 }
 
 void Form1::setProgressText(const QString& text) {
-    ProgressBar1->setFormat(text);
+    ProgressBar1->setPlainText(text);
 }
 
 void Form1::setPointer(int value) {

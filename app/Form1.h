@@ -3,13 +3,13 @@
 #include <QCursor>
 #include <QGroupBox>
 #include <QLineEdit>
-#include <QProgressBar>
 #include <QPushButton>
 #include <QWidget>
 #include <functional>
 #include <memory>
 #include <optional>
 
+#include "app/PlainTextProgressBar.h"
 #include "app/SplitRun.h"
 #include "app/StartUp.h"
 #include "base/Prompts.h"
@@ -65,7 +65,7 @@ public:
     DocumentListModel& documents() { return documents_; }
     bool IsSplitting() const { return splitRun_->IsSplitting(); }
     double progressValue() const { return progressValue_; }
-    QString progressText() const { return ProgressBar1->format(); }
+    QString progressText() const { return ProgressBar1->text(); }
     bool hasCustomPointer() const { return customPointer_.has_value(); }
     bool skinApplied() const { return skinApplied_; }
 
@@ -79,7 +79,7 @@ public:
     QPushButton* PushButton10 = nullptr;
     QGroupBox* Frame1 = nullptr;
     QLineEdit* Text1 = nullptr;
-    QProgressBar* ProgressBar1 = nullptr;
+    PlainTextProgressBar* ProgressBar1 = nullptr;
 
 protected:
     void closeEvent(QCloseEvent* event) override;

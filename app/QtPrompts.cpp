@@ -8,6 +8,8 @@
 #include <QMessageBox>
 #include <QUrl>
 
+#include "app/FileDialogAnswer.h"
+
 namespace fk {
 
 QString QtPrompts::displayText(const QString& text) {
@@ -53,12 +55,7 @@ QString QtPrompts::openFileDialog(const FileDialogRequest& request) {
         const QString one = QFileDialog::getOpenFileName(owner_, request.title, QString(), filter);
         if (!one.isEmpty()) chosen << one;
     }
-    if (chosen.isEmpty()) return {};
-    if (chosen.size() == 1) return chosen.first();
-    // Several files come from one folder: answer as "folder NUL name NUL name ...".
-    QString answer = QFileInfo(chosen.first()).absolutePath();
-    for (const QString& path : chosen) answer += QChar(0) + QFileInfo(path).fileName();
-    return answer;
+    return FileDialogAnswer(chosen);
 }
 
 QString QtPrompts::browseForFolder(const QString& title, const QString& startFolder) {

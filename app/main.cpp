@@ -5,6 +5,7 @@
 
 #include "app/Form1.h"
 #include "app/QtPrompts.h"
+#include "app/StopOwnOffice.h"
 #include "base/IniSettingsStore.h"
 #include "fsutil/FileSystem.h"
 #include "fsutil/ProgramFolder.h"
@@ -29,7 +30,8 @@ int main(int argc, char* argv[]) {
                                fk::ProgramFolder(),
                                fk::TimerSeededRandom(),
                                fk::GetSpecialFolderPath,
-                               [] {
+                               [&office] {
+                                   fk::StopOwnOffice(office.process());
                                    // At once, as the window closes: every setting is already on disk, and
                                    // the office runtime's own exit handlers must not race its bridge threads.
                                    std::fflush(nullptr);

@@ -29,7 +29,8 @@ public:
     virtual MessageAnswer messageBox(const QString& text, int style, const QString& title = {}) = 0;
     // The typed answer; the empty text when the user cancels.
     virtual QString inputBox(const QString& prompt, const QString& title, const QString& preset) = 0;
-    // The chosen file's path; for several files the folder, then each name after a NUL character;
+    // The chosen file's path; for several files the folder they share, then each one's path below it
+    // after a NUL character;
     // the empty text on Cancel. Throws RuntimeError 20476 when the answer does not fit the dialog's buffer.
     virtual QString openFileDialog(const FileDialogRequest& request) = 0;
     // The chosen folder as the dialog gives it; empty on Cancel.

@@ -25,6 +25,10 @@ public:
     static RuntimeError cannotCreateObject() {
         return {429, QStringLiteral("ActiveX component can't create object")};
     }
+    // The office program is not there or cannot be run: the one failure that means "not installed".
+    static RuntimeError officeNotFound() {
+        return {432, QStringLiteral("File name or class name not found during Automation operation")};
+    }
     static RuntimeError automation(const QString& what) {
         return {440, QStringLiteral("Automation error: ") + what};
     }

@@ -13,12 +13,27 @@ QModelIndex DocumentListGestures::selectedIndex() const {
     return rows.isEmpty() ? QModelIndex() : rows.first();
 }
 
-void DocumentListGestures::removeSelected() {
+void DocumentListGestures::mouseDown() {
+    listMouseDown_ = true;
+    selectedAtPress_ = selectedIndex();
+}
+
+void DocumentListGestures::remove(const QModelIndex& row) {
     if (isBusy_()) return;
     if (model_.count() == 0) return;
+    if (!row.isValid()) return;
+    model_.removeRows(row.row(), 1);
+}
+
+void DocumentListGestures::removeSelected() {
+    remove(selectedIndex());
+}
+
+void DocumentListGestures::doubleClicked() {
+    // The first click of a double-click below the rows has cleared the selection by now; the row
+    // meant is the one selected when that click was pressed.
     const QModelIndex selected = selectedIndex();
-    if (!selected.isValid()) return;
-    model_.removeRows(selected.row(), 1);
+    remove(selected.isValid() ? selected : QModelIndex(selectedAtPress_));
 }
 
 void DocumentListGestures::clearList() {

@@ -20,12 +20,16 @@ public:
     DocumentListGestures(DocumentListModel& model, QItemSelectionModel& selection,
                          std::function<bool()> isBusy);
 
-    // Delete key and double-click: removes the selected row unless the window is busy.
+    // Delete key: removes the selected row unless the window is busy.
     void removeSelected();
+    // Double-click: removes the selected row, or the one that was selected when the double-click
+    // began, unless the window is busy.
+    void doubleClicked();
     // "Clear List".
     void clearList();
 
-    void mouseDown() { listMouseDown_ = true; }
+    // Called before the list handles the press.
+    void mouseDown();
     void mouseUp() { listMouseDown_ = false; }
     void itemClicked() { dragItem_ = selectedIndex(); }
 
@@ -39,12 +43,14 @@ public:
 
 private:
     QModelIndex selectedIndex() const;
+    void remove(const QModelIndex& row);
 
     DocumentListModel& model_;
     QItemSelectionModel& selection_;
     std::function<bool()> isBusy_;
     bool listMouseDown_ = false;
     QPersistentModelIndex dragItem_;
+    QPersistentModelIndex selectedAtPress_;
 };
 
 }  // namespace fk

@@ -80,7 +80,7 @@ void DocumentListView::mouseReleaseEvent(QMouseEvent* event) {
 }
 
 void DocumentListView::mouseDoubleClickEvent(QMouseEvent*) {
-    gestures_->removeSelected();
+    gestures_->doubleClicked();
 }
 
 void DocumentListView::keyPressEvent(QKeyEvent* event) {

@@ -128,8 +128,16 @@ int FileAttributes(const QString& path) {
     int attributes = 0;
     QString name = path;
     while (name.size() > 1 && name.endsWith(platform::kPathSeparator)) name.chop(1);
-    if (GetFileNameFromPath(name).startsWith(QLatin1Char('.'))) attributes |= attr::kHidden;
-    if (S_ISDIR(target.st_mode)) attributes |= attr::kDirectory;
+    const QString baseName = GetFileNameFromPath(name);
+    if (baseName.startsWith(QLatin1Char('.'))) attributes |= attr::kHidden;
+    if (S_ISDIR(target.st_mode)) {
+        attributes |= attr::kDirectory;
+        // Dot-folders hold programs' caches, settings and trash, as hidden system folders do
+        // elsewhere; this platform has no system attribute of its own.
+        if (baseName.startsWith(QLatin1Char('.')) && baseName != QLatin1String(".") &&
+            baseName != QLatin1String(".."))
+            attributes |= attr::kSystem;
+    }
     if (S_ISREG(target.st_mode)) attributes |= attr::kArchive;
     if (isLink) attributes |= attr::kAlias;
     if (::access(native.constData(), W_OK) != 0) attributes |= attr::kReadOnly;

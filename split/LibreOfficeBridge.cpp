@@ -27,7 +27,8 @@ QString LibreOfficeBridge::defaultPluginPath() {
 
 void LibreOfficeBridge::loadPlugin() {
     if (session_) return;
-    if (!QFileInfo::exists(process_.options().soffice)) throw RuntimeError::cannotCreateObject();
+    const QFileInfo program(process_.options().soffice);
+    if (!program.isFile() || !program.isExecutable()) throw RuntimeError::officeNotFound();
     const auto create = reinterpret_cast<CreateUnoSessionFunction>(plugin_.resolve(kCreateUnoSessionSymbol));
     if (create == nullptr) {
         qWarning("folioknife: office plugin not loaded: %s", qPrintable(plugin_.errorString()));

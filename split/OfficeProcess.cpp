@@ -79,7 +79,7 @@ QStringList OfficeProcess::arguments() const {
 
 void OfficeProcess::start() {
     if (state() == State::Running) stop();
-    if (!QFileInfo(options_.soffice).isExecutable()) throw RuntimeError::cannotCreateObject();
+    if (!QFileInfo(options_.soffice).isExecutable()) throw RuntimeError::officeNotFound();
     pipeName_ = newPipeName();
 
     std::vector<QByteArray> storage;

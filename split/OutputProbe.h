@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QDateTime>
+#include <QByteArray>
 #include <QString>
 
 namespace fk {
@@ -16,15 +16,18 @@ public:
 private:
     struct Snapshot {
         bool exists = false;
+        qint64 device = 0;
         qint64 inode = 0;
         qint64 modifiedNs = 0;
         qint64 size = 0;
+        QByteArray signature;  // of the file's head and tail
+
+        bool sameFileAs(const Snapshot& other) const;
     };
     static Snapshot take(const QString& path);
 
     QString path_;
     Snapshot before_;
-    qint64 startNs_;
 };
 
 }  // namespace fk

@@ -1,6 +1,7 @@
 #include "split/PresenceCheck.h"
 
 #include "base/ProcedureTrap.h"
+#include "base/RuntimeError.h"
 
 namespace fk {
 
@@ -18,11 +19,12 @@ QString OfficeMissingMessage() {
 
 void IsOpenOfficeInstalled(office::OfficeBridge& bridge, Prompts& prompts,
                            const std::function<void()>& endProgram) {
-    // Every statement here is skipped silently when it fails: nothing of this check is ever reported.
+    // Only the missing office is answered here, and none of its statements is ever reported.
     office::Ref serviceManager;
     try {
         serviceManager = bridge.createServiceManager();
-    } catch (...) {
+    } catch (const RuntimeError& error) {
+        if (error.number() != RuntimeError::officeNotFound().number()) throw;
     }
     if (serviceManager) return;
 

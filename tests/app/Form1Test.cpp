@@ -8,6 +8,7 @@
 
 #include "FakeOfficeBridge.h"
 #include "FakePrompts.h"
+#include "FakeSplitEngine.h"
 #include "MemorySettingsStore.h"
 #include "app/Form1.h"
 #include "base/ProcedureTrap.h"
@@ -33,8 +34,8 @@ protected:
     Form1& load() {
         Form1Services services{prompts,
                                settings,
-                               office,
-                               engine,
+                               *bridge,
+                               *splitEngine,
                                fileSystem,
                                programFolder.path(),
                                [this] { return draw; },
@@ -51,6 +52,8 @@ protected:
     LocalFileSystem fileSystem;
     FakeOfficeBridge office;
     CopyPageEngine engine{office};
+    office::OfficeBridge* bridge = &office;
+    SplitEngine* splitEngine = &engine;
     double draw = 0.5;
     QString desktop = kDesktop;
     int endCalls = 0;
@@ -158,6 +161,7 @@ TEST_F(Form1Test, SkinAndCursorBesideTheProgramAreUsed) {
     EXPECT_TRUE(window.hasCustomPointer());
     window.pointer().hoverButton();
     EXPECT_EQ(window.cursor().shape(), Qt::BitmapCursor);
+    EXPECT_EQ(window.cursor().hotSpot(), QPoint(13, 1));  // the fingertip, as the file names it
 }
 
 TEST_F(Form1Test, HourglassIsNeverReplacedByHovering) {
@@ -179,33 +183,38 @@ TEST_F(Form1Test, MakersPageOpensOnlyOnTheLuckyDraw) {
     EXPECT_EQ(prompts.openedAddresses, QStringList{kMakerHomePage});
 }
 
-TEST_F(Form1Test, MissingOfficeEndsTheProgramAfterTheMessage) {
+TEST_F(Form1Test, OfficeThatCannotBeReachedIsReportedAndTheWindowStays) {
     office.available = false;
-    prompts.messageAnswers.enqueue(MessageAnswer::Yes);
     Form1& window = load();
-    ASSERT_EQ(prompts.messages.size(), 1);
-    EXPECT_EQ(prompts.messages[0].text, OfficeMissingMessage());
-    EXPECT_EQ(prompts.openedAddresses, QStringList{kOfficeDownloadPage});
-    EXPECT_EQ(endCalls, 1);
-    EXPECT_TRUE(window.programEnded());
+    EXPECT_EQ(prompts.messageTexts(),
+              QStringList{ProcedureTrap::message("ActiveX component can't create object",
+                                                 procedure::kFormLoad, 134)});
+    EXPECT_TRUE(prompts.openedAddresses.isEmpty());
+    EXPECT_EQ(endCalls, 0);
+    EXPECT_FALSE(window.programEnded());
+}
+
+TEST_F(Form1Test, RealBridgeWithoutItsPluginIsReportedAndTheWindowStays) {
+    LibreOfficeBridge noPlugin({QCoreApplication::applicationFilePath(), true, {}},
+                               QStringLiteral("/nonexistent/libfolioknife-uno.so"));
+    bridge = &noPlugin;
+    Form1& window = load();
+    EXPECT_EQ(prompts.messageTexts(),
+              QStringList{ProcedureTrap::message("ActiveX component can't create object",
+                                                 procedure::kFormLoad, 134)});
+    EXPECT_EQ(endCalls, 0);
+    EXPECT_FALSE(window.programEnded());
 }
 
 TEST_F(Form1Test, RealBridgeWithoutAnOfficeEndsTheProgramAfterTheMessage) {
     LibreOfficeBridge noOffice({QStringLiteral("/nonexistent/office/program/soffice"), true, {}});
-    CopyPageEngine noOfficeEngine(noOffice);
-    Form1Services services{prompts,
-                           settings,
-                           noOffice,
-                           noOfficeEngine,
-                           fileSystem,
-                           programFolder.path(),
-                           [] { return 0.5; },
-                           [](int) { return kDesktop; },
-                           [this] { ++endCalls; }};
-    Form1 window(std::move(services));
-    window.Form_Load();
+    bridge = &noOffice;
+    prompts.messageAnswers.enqueue(MessageAnswer::Yes);
+    Form1& window = load();
     EXPECT_EQ(prompts.messageTexts(), QStringList{OfficeMissingMessage()});
+    EXPECT_EQ(prompts.openedAddresses, QStringList{kOfficeDownloadPage});
     EXPECT_EQ(endCalls, 1);
+    EXPECT_TRUE(window.programEnded());
     EXPECT_FALSE(window.isVisible());
 }
 
@@ -256,4 +265,36 @@ TEST_F(Form1Test, ClosingTheWindowEndsTheProgram) {
     window.show();
     window.close();
     EXPECT_EQ(endCalls, 1);
+}
+
+TEST_F(Form1Test, ProgressShowsDocumentNamesExactlyEvenWithPercentSigns) {
+    QTemporaryDir out;
+    FakeSplitEngine fake;
+    splitEngine = &fake;
+    Form1& window = load();
+    window.Text1->setText(out.path() + "/");
+    const QStringList names{"Budget 100%value.odt", "%p%v%m %%.odt", "50% off.odt"};
+    QStringList shown;
+    fake.beforeDocument = [&](const QString&) {
+        shown << window.ProgressBar1->text();
+        return true;
+    };
+    for (const QString& name : names) {
+        window.documents().AppendDocument("/in/" + name);
+        fake.pageCounts.insert("/in/" + name, 1);
+    }
+    window.PushButton7_Click();
+    EXPECT_EQ(shown, QStringList({"Processing: Budget 100%value.odt", "Processing: %p%v%m %%.odt",
+                                  "Processing: 50% off.odt"}));
+    EXPECT_EQ(window.ProgressBar1->text(), "Progress Bar");
+}
+
+TEST_F(Form1Test, WindowCarriesTheProgramIconInEveryShippedSize) {
+    Form1& window = load();
+    const QIcon icon = window.windowIcon();
+    ASSERT_FALSE(icon.isNull());
+    for (const int size : {32, 48, 128, 256}) {
+        EXPECT_TRUE(icon.availableSizes().contains(QSize(size, size))) << size;
+        EXPECT_EQ(icon.pixmap(QSize(size, size)).size(), QSize(size, size)) << size;
+    }
 }

@@ -1,10 +1,14 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractItemModelTester>
+#include <QGuiApplication>
 #include <QMimeData>
+#include <QStyleHints>
 #include <QTest>
 #include <QUrl>
+#include <QWindow>
 
+#include "QtPrinters.h"
 #include "doclist/DocumentListGestures.h"
 #include "doclist/DocumentListView.h"
 
@@ -152,6 +156,45 @@ TEST(DocumentListView, DeleteKeyDoubleClickAndOtherKeys) {
     view.setCurrentIndex(model.index(0, 0));
     QTest::keyClick(&view, Qt::Key_Delete);
     EXPECT_EQ(model.count(), 1);
+}
+
+namespace {
+
+// A double-click as the window system delivers it: press, release, press, double-click, release.
+void doubleClickAt(QWidget* viewport, const QPoint& position) {
+    QWindow* window = viewport->window()->windowHandle();
+    QTest::mouseDClick(window, Qt::LeftButton, {}, window->mapFromGlobal(viewport->mapToGlobal(position)));
+}
+
+}  // namespace
+
+TEST(DocumentListView, RealDoubleClickRemovesTheSelectedRowOrTheOneClicked) {
+    DocumentListModel model;
+    DocumentListView view(model, [] { return false; });
+    view.resize(400, 200);
+    view.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+    for (const char* row : {"a", "b", "c", "d"}) model.AppendDocument(row);
+    const QPoint belowTheRows(10, view.viewport()->height() - 5);
+    ASSERT_FALSE(view.indexAt(belowTheRows).isValid());
+
+    view.setCurrentIndex(model.index(1, 0));
+    doubleClickAt(view.viewport(), belowTheRows);
+    EXPECT_EQ(model.texts(), QStringList({"a", "c", "d"}));
+
+    // On a row, the row under the pointer goes, whichever was selected before.
+    view.setCurrentIndex(model.index(0, 0));
+    doubleClickAt(view.viewport(), view.visualRect(model.index(2, 0)).center());
+    EXPECT_EQ(model.texts(), QStringList({"a", "c"}));
+
+    // A single click below the rows still clears the selection: a later double-click there removes nothing.
+    QWindow* window = view.windowHandle();
+    const QPoint below = window->mapFromGlobal(view.viewport()->mapToGlobal(belowTheRows));
+    view.setCurrentIndex(model.index(1, 0));
+    QTest::mouseClick(window, Qt::LeftButton, {}, below);
+    QTest::qWait(QGuiApplication::styleHints()->mouseDoubleClickInterval() + 50);
+    doubleClickAt(view.viewport(), belowTheRows);
+    EXPECT_EQ(model.texts(), QStringList({"a", "c"}));
 }
 
 TEST(DocumentListView, AcceptsLocalFileListsOnly) {

@@ -91,6 +91,12 @@ TEST_F(FolderTest, AttributesFollowThePlatformMapping) {
     EXPECT_EQ(FileAttributes(path("sub")), 16);
     ASSERT_TRUE(QFile::link(path("sub"), path("alias")));
     EXPECT_EQ(FileAttributes(path("alias")), 16 | 1024);
+    // Dot-folders count as hidden system folders, with or without the separator, and so do links to them.
+    QDir().mkdir(path(".cache"));
+    EXPECT_EQ(FileAttributes(path(".cache")), 16 | 2 | 4);
+    EXPECT_EQ(FileAttributes(path(".cache/")), 16 | 2 | 4);
+    ASSERT_TRUE(QFile::link(path(".cache"), path(".cache-link")));
+    EXPECT_EQ(FileAttributes(path(".cache-link")), 16 | 2 | 4 | 1024);
     EXPECT_THROW(FileAttributes(path("missing")), RuntimeError);
 }
 

@@ -150,6 +150,21 @@ TEST(FolderWalkOnDisk, RealTreeInBreadthFirstOrderWithoutLooping) {
     EXPECT_TRUE(prompts.messages.isEmpty());
 }
 
+TEST(FolderWalkOnDisk, DotFoldersAreNeitherListedNorEntered) {
+    QTemporaryDir dir;
+    const QString root = dir.path() + "/";
+    for (const char* folder : {"Documents/.git/objects", ".cache/thumbnails", ".local/share/Trash", "a.b/c"})
+        QDir().mkpath(root + folder);
+    ASSERT_TRUE(QFile::link(root + ".cache", root + "Documents/.cache-link"));
+    LocalFileSystem fs;
+    FakePrompts prompts;
+    QStringList folders{root};
+    GetSubDirectories2016(folders, true, fs, prompts, [] {});
+    folders.sort();
+    EXPECT_EQ(folders, QStringList({root, root + "Documents/", root + "a.b/", root + "a.b/c/"}));
+    EXPECT_TRUE(prompts.messages.isEmpty());
+}
+
 TEST(BrowseForFolder, TrimsTheSeparatorButKeepsTheRoot) {
     FakePrompts prompts;
     prompts.folderAnswers << "/data/out/"

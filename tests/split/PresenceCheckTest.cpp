@@ -1,7 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
+#include <QFile>
+#include <QTemporaryDir>
+
 #include "FakeOfficeBridge.h"
 #include "FakePrompts.h"
+#include "base/RuntimeError.h"
+#include "split/LibreOfficeBridge.h"
 #include "split/PresenceCheck.h"
 
 using namespace fk;
@@ -16,21 +22,51 @@ TEST(PresenceCheck, PresentOfficeShowsNothing) {
     EXPECT_EQ(ended, 0);
 }
 
-TEST(PresenceCheck, MissingOfficeAsksOffersThePageAndEnds) {
-    for (MessageAnswer answer : {MessageAnswer::Yes, MessageAnswer::No}) {
-        FakeOfficeBridge office;
-        office.available = false;
+TEST(PresenceCheck, MissingOrUnrunnableOfficeAsksOffersThePageAndEnds) {
+    QTemporaryDir dir;
+    const QString notRunnable = dir.filePath("soffice");
+    QFile program(notRunnable);
+    ASSERT_TRUE(program.open(QIODevice::WriteOnly));
+    program.write("#!/bin/sh\n");
+    program.close();
+    for (const QString& soffice : {QStringLiteral("/nonexistent/office/program/soffice"), notRunnable}) {
+        for (MessageAnswer answer : {MessageAnswer::Yes, MessageAnswer::No}) {
+            LibreOfficeBridge office({soffice, true, {}});
+            FakePrompts prompts;
+            prompts.setApplicationTitle("Folioknife");
+            prompts.messageAnswers.enqueue(answer);
+            int ended = 0;
+            IsOpenOfficeInstalled(office, prompts, [&] { ++ended; });
+            ASSERT_EQ(prompts.messages.size(), 1);
+            EXPECT_EQ(prompts.messages[0].text, OfficeMissingMessage());
+            EXPECT_EQ(prompts.messages[0].style, kYesNo);
+            EXPECT_EQ(prompts.messages[0].title, "Folioknife");
+            EXPECT_EQ(prompts.openedAddresses,
+                      answer == MessageAnswer::Yes ? QStringList{kOfficeDownloadPage} : QStringList{});
+            EXPECT_EQ(ended, 1);
+        }
+    }
+}
+
+TEST(PresenceCheck, OtherFailuresGoToTheCallersReportWithoutTheOfferOrTheEnd) {
+    // The office program is there, the plugin that talks to it is not.
+    LibreOfficeBridge withoutPlugin({QCoreApplication::applicationFilePath(), true, {}},
+                                    QStringLiteral("/nonexistent/libfolioknife-uno.so"));
+    FakeOfficeBridge unreachable;
+    unreachable.available = false;
+    for (office::OfficeBridge* office : {static_cast<office::OfficeBridge*>(&withoutPlugin),
+                                         static_cast<office::OfficeBridge*>(&unreachable)}) {
         FakePrompts prompts;
-        prompts.setApplicationTitle("Folioknife");
-        prompts.messageAnswers.enqueue(answer);
         int ended = 0;
-        IsOpenOfficeInstalled(office, prompts, [&] { ++ended; });
-        ASSERT_EQ(prompts.messages.size(), 1);
-        EXPECT_EQ(prompts.messages[0].style, kYesNo);
-        EXPECT_EQ(prompts.messages[0].title, "Folioknife");
-        EXPECT_EQ(prompts.openedAddresses,
-                  answer == MessageAnswer::Yes ? QStringList{kOfficeDownloadPage} : QStringList{});
-        EXPECT_EQ(ended, 1);
+        try {
+            IsOpenOfficeInstalled(*office, prompts, [&] { ++ended; });
+            ADD_FAILURE() << "the failure was not passed on";
+        } catch (const RuntimeError& error) {
+            EXPECT_EQ(error.number(), 429);
+        }
+        EXPECT_TRUE(prompts.messages.isEmpty());
+        EXPECT_TRUE(prompts.openedAddresses.isEmpty());
+        EXPECT_EQ(ended, 0);
     }
 }
 

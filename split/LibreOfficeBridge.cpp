@@ -124,10 +124,6 @@ bool LibreOfficeBridge::jumpToStartOfPage(const office::Ref& viewCursor) {
 QString LibreOfficeBridge::getPropertyValue(const office::Ref& object, const QString& name) {
     return session().getPropertyValue(object, name);
 }
-void LibreOfficeBridge::insertBookmark(const office::Ref& document, const office::Ref& viewCursor,
-                                       const QString& name) {
-    session().insertBookmark(document, viewCursor, name);
-}
 void LibreOfficeBridge::storeToURL(const office::Ref& document, const QString& url,
                                    const office::Arguments& arguments) {
     session().storeToURL(document, url, arguments);

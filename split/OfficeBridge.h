@@ -49,11 +49,9 @@ public:
     virtual void Close(const Ref& document, bool deliverOwnership) = 0;
 
     // For marking page starts: the view cursor to the start of its page, a property of an object
-    // (as text, for names), a bookmark of that name inserted where the view cursor stands, and the
-    // document stored to a URL without becoming that file's document.
+    // (as text, for names), and the document stored to a URL without becoming that file's document.
     virtual bool jumpToStartOfPage(const Ref& viewCursor) = 0;
     virtual QString getPropertyValue(const Ref& object, const QString& name) = 0;
-    virtual void insertBookmark(const Ref& document, const Ref& viewCursor, const QString& name) = 0;
     virtual void storeToURL(const Ref& document, const QString& url, const Arguments& arguments) = 0;
 
     // False once the office behind the last service manager has gone away.

@@ -11,7 +11,6 @@
 #include <com/sun/star/bridge/XBridgeFactory.hpp>
 #include <com/sun/star/connection/NoConnectException.hpp>
 #include <com/sun/star/connection/XConnector.hpp>
-#include <com/sun/star/container/XNamed.hpp>
 #include <com/sun/star/frame/XComponentLoader.hpp>
 #include <com/sun/star/frame/XController.hpp>
 #include <com/sun/star/frame/XDispatchHelper.hpp>
@@ -23,10 +22,7 @@
 #include <com/sun/star/lang/XComponent.hpp>
 #include <com/sun/star/lang/XEventListener.hpp>
 #include <com/sun/star/lang/XMultiComponentFactory.hpp>
-#include <com/sun/star/lang/XMultiServiceFactory.hpp>
 #include <com/sun/star/text/XPageCursor.hpp>
-#include <com/sun/star/text/XText.hpp>
-#include <com/sun/star/text/XTextContent.hpp>
 #include <com/sun/star/text/XTextViewCursor.hpp>
 #include <com/sun/star/text/XTextViewCursorSupplier.hpp>
 #include <com/sun/star/uno/XComponentContext.hpp>
@@ -268,19 +264,6 @@ public:
             rtl::OUString text;
             as<css::beans::XPropertySet>(object)->getPropertyValue(toUno(name)) >>= text;
             return fromUno(text);
-        });
-    }
-
-    void insertBookmark(const fk::office::Ref& document, const fk::office::Ref& viewCursor,
-                        const QString& name) override {
-        call([&] {
-            const Reference<css::text::XTextContent> bookmark(
-                as<css::lang::XMultiServiceFactory>(document)->createInstance("com.sun.star.text.Bookmark"),
-                UNO_QUERY_THROW);
-            Reference<css::container::XNamed>(bookmark, UNO_QUERY_THROW)->setName(toUno(name));
-            const auto cursor = as<css::text::XTextViewCursor>(viewCursor);
-            const Reference<css::text::XTextRange> where(cursor, UNO_QUERY_THROW);
-            cursor->getText()->insertTextContent(where, bookmark, false);
         });
     }
 

@@ -55,9 +55,6 @@ public:
     QString getPropertyValue(const office::Ref& o, const QString& n) override {
         return real_.getPropertyValue(o, n);
     }
-    void insertBookmark(const office::Ref& d, const office::Ref& v, const QString& n) override {
-        real_.insertBookmark(d, v, n);
-    }
     void storeToURL(const office::Ref& d, const QString& u, const office::Arguments& a) override {
         real_.storeToURL(d, u, a);
     }

@@ -202,6 +202,8 @@ void FakeOfficeBridge::executeDispatch(const office::Ref& dispatcher, const offi
         if (!doc->selection.isEmpty()) clipboard_ = doc->selection;
     } else if (command == QLatin1String(".uno:Paste")) {
         doc->content += (doc->content.isEmpty() ? QString() : QStringLiteral("+")) + clipboard_;
+    } else if (command == QLatin1String(".uno:InsertBookmark")) {
+        bookmarks << QStringLiteral("%1@%2").arg(arguments.value(0).value.toString()).arg(doc->cursorPage);
     } else if (command == QLatin1String(".uno:GoToStartOfNextPage")) {
         if (!stallOnPages.contains(doc->cursorPage) && doc->cursorPage < doc->pages)
             arrive(*this, *doc, doc->cursorPage + 1);
@@ -235,13 +237,6 @@ bool FakeOfficeBridge::jumpToStartOfPage(const office::Ref& viewCursor) {
 QString FakeOfficeBridge::getPropertyValue(const office::Ref& object, const QString& name) {
     record(QStringLiteral("getPropertyValue(%1)").arg(name));
     return pageStyles.value(document(object)->cursorPage, QStringLiteral("Standard"));
-}
-
-void FakeOfficeBridge::insertBookmark(const office::Ref& document_, const office::Ref& viewCursor,
-                                      const QString& name) {
-    record(QStringLiteral("insertBookmark(%1)").arg(name));
-    document(document_);
-    bookmarks << QStringLiteral("%1@%2").arg(name).arg(document(viewCursor)->cursorPage);
 }
 
 void FakeOfficeBridge::storeToURL(const office::Ref& document_, const QString& url,

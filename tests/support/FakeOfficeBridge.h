@@ -36,8 +36,6 @@ public:
     void Close(const office::Ref& document, bool deliverOwnership) override;
     bool jumpToStartOfPage(const office::Ref& viewCursor) override;
     QString getPropertyValue(const office::Ref& object, const QString& name) override;
-    void insertBookmark(const office::Ref& document, const office::Ref& viewCursor,
-                        const QString& name) override;
     void storeToURL(const office::Ref& document, const QString& url,
                     const office::Arguments& arguments) override;
     bool isAlive() override { return alive; }

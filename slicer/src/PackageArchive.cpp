@@ -2,7 +2,11 @@
 
 #include "slicer/PackageSlicer.h"
 
+#include <fcntl.h>
+#include <unistd.h>
 #include <zip.h>
+
+#include <cerrno>
 
 #include <memory>
 #include <random>
@@ -70,17 +74,19 @@ std::vector<PackageEntry> PackageArchive::read(const fs::path& package) {
     return entries;
 }
 
-void PackageArchive::write(const fs::path& target, const std::vector<const PackageEntry*>& entries) {
-    const std::string failure = "Cannot write " + target.string() + ": ";
-    std::string temporary;
-    ArchiveHandle archive;
-    for (int attempt = 0; attempt < 16 && !archive; ++attempt) {
-        temporary = temporarySibling(target);
-        int openError = 0;
-        archive.reset(zip_open(temporary.c_str(), ZIP_CREATE | ZIP_EXCL, &openError));
-        if (!archive && openError != ZIP_ER_EXISTS) throw SliceError(failure + openErrorText(openError));
-    }
-    if (!archive) throw SliceError(failure + "no free temporary name in its folder");
+namespace {
+
+// The whole package, built in memory: libzip writes a file package through a temporary file of its
+// own, which costs a second file and rename for every page.
+std::string packageBytes(const std::vector<const PackageEntry*>& entries, const std::string& failure) {
+    zip_error_t error;
+    zip_error_init(&error);
+    zip_source_t* buffer = zip_source_buffer_create(nullptr, 0, 0, &error);
+    if (!buffer) throw SliceError(failure + zip_error_strerror(&error));
+    zip_source_keep(buffer);  // read back after the archive is closed
+    const std::unique_ptr<zip_source_t, void (*)(zip_source_t*)> kept(buffer, zip_source_free);
+    ArchiveHandle archive(zip_open_from_source(buffer, ZIP_TRUNCATE, &error));
+    if (!archive) throw SliceError(failure + zip_error_strerror(&error));
 
     for (std::size_t i = 0; i < entries.size(); ++i) {
         const PackageEntry& entry = *entries[i];
@@ -90,19 +96,62 @@ void PackageArchive::write(const fs::path& target, const std::vector<const Packa
             if (source) zip_source_free(source);
             throw SliceError(failure + zip_strerror(archive.get()));
         }
+        // The package's type comes first and uncompressed, so that it can be read at a fixed offset.
         zip_set_file_compression(archive.get(), index, i == 0 ? ZIP_CM_STORE : ZIP_CM_DEFLATE, 0);
     }
-
-    // Nothing reaches the disk before zip_close, which writes its own temporary file and renames it to
-    // `temporary` only when everything was written.
-    if (zip_close(archive.get()) != 0) {
-        const std::string reason = zip_strerror(archive.get());
-        std::error_code ignored;
-        fs::remove(temporary, ignored);
-        throw SliceError(failure + reason);
-    }
+    if (zip_close(archive.get()) != 0) throw SliceError(failure + zip_strerror(archive.get()));
     archive.release();
 
+    zip_stat_t stat;
+    if (zip_source_stat(buffer, &stat) != 0 || zip_source_open(buffer) != 0)
+        throw SliceError(failure + zip_error_strerror(zip_source_error(buffer)));
+    std::string bytes(stat.size, '\0');
+    const zip_int64_t got = zip_source_read(buffer, bytes.data(), bytes.size());
+    zip_source_close(buffer);
+    if (got != static_cast<zip_int64_t>(bytes.size()))
+        throw SliceError(failure + "the package could not be read back");
+    return bytes;
+}
+
+// Writes the bytes to a new file that nobody else has: O_EXCL never opens an existing file or link.
+void writeNewFile(const std::string& path, const std::string& bytes) {
+    const int file = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    if (file < 0) throw std::system_error(errno, std::generic_category());
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t wrote = ::write(file, bytes.data() + done, bytes.size() - done);
+        if (wrote < 0 && errno == EINTR) continue;
+        if (wrote <= 0) {
+            const int reason = wrote < 0 ? errno : ENOSPC;
+            ::close(file);
+            throw std::system_error(reason, std::generic_category());
+        }
+        done += static_cast<std::size_t>(wrote);
+    }
+    // A full disk can show first when the file is closed.
+    if (::close(file) != 0) throw std::system_error(errno, std::generic_category());
+}
+
+}  // namespace
+
+void PackageArchive::write(const fs::path& target, const std::vector<const PackageEntry*>& entries) {
+    const std::string failure = "Cannot write " + target.string() + ": ";
+    const std::string bytes = packageBytes(entries, failure);
+    std::string temporary;
+    for (int attempt = 0;; ++attempt) {
+        temporary = temporarySibling(target);
+        try {
+            writeNewFile(temporary, bytes);
+            break;
+        } catch (const std::system_error& error) {
+            std::error_code ignored;
+            if (error.code() != std::errc::file_exists) fs::remove(temporary, ignored);
+            if (error.code() != std::errc::file_exists || attempt == 15)
+                throw SliceError(failure + error.code().message());
+        }
+    }
+    // Only a complete package is renamed over the final name: a file or link there is replaced, never
+    // written through.
     std::error_code renameError;
     fs::rename(temporary, target, renameError);
     if (renameError) {

@@ -1,6 +1,12 @@
 #include "split/SlicePageEngine.h"
 
 #include <QTemporaryDir>
+#include <algorithm>
+#include <atomic>
+#include <condition_variable>
+#include <mutex>
+#include <optional>
+#include <thread>
 
 #include "base/RuntimeError.h"
 #include "slicer/PackageSlicer.h"
@@ -155,14 +161,50 @@ SplitResult SlicePageEngine::split(const QString& path, const QString& outputFol
         return fallback_.split(path, outputFolder, observer);
     }
 
-    for (int page = 1; page <= result.pageCount; ++page) {
-        const QString target = PageFilePath(outputFolder, path, page);
-        if (stages.run(SplitStage::Store, page, [&] { slicer->writePage(page, target.toStdString()); })) {
+    writePages(*slicer, path, outputFolder, result, stages, observer);
+    return result;
+}
+
+void SlicePageEngine::writePages(const slicer::PackageSlicer& slicer, const QString& path,
+                                 const QString& outputFolder, SplitResult& result, Stages& stages,
+                                 SplitObserver& observer) {
+    // Pages are independent of each other and of the office, so a few threads write them at once;
+    // this thread tells the observer about each page in page order as it is done.
+    const int pageCount = result.pageCount;
+    std::vector<std::optional<QString>> failures(static_cast<size_t>(pageCount));
+    std::vector<bool> done(static_cast<size_t>(pageCount), false);
+    std::mutex guard;
+    std::condition_variable pageDone;
+    std::atomic<int> nextPage{1};
+    auto work = [&] {
+        for (int page = nextPage++; page <= pageCount; page = nextPage++) {
+            std::optional<QString> failure;
+            try {
+                slicer.writePage(page, PageFilePath(outputFolder, path, page).toStdString());
+            } catch (const std::exception& error) {
+                failure = QString::fromLocal8Bit(error.what());
+            }
+            const std::lock_guard lock(guard);
+            failures[static_cast<size_t>(page - 1)] = failure;
+            done[static_cast<size_t>(page - 1)] = true;
+            pageDone.notify_all();
+        }
+    };
+    const int writers = std::clamp(static_cast<int>(std::thread::hardware_concurrency()), 1, kMaxWriters);
+    std::vector<std::jthread> threads;
+    for (int writer = 0; writer < std::min(writers, pageCount); ++writer) threads.emplace_back(work);
+    for (int page = 1; page <= pageCount; ++page) {
+        std::unique_lock lock(guard);
+        pageDone.wait(lock, [&] { return done[static_cast<size_t>(page - 1)]; });
+        const std::optional<QString> failure = failures[static_cast<size_t>(page - 1)];
+        lock.unlock();
+        if (failure) {
+            stages.fail(SplitStage::Store, page, *failure);
+        } else {
             ++result.pagesStored;
-            observer.pageStored(page, target);
+            observer.pageStored(page, PageFilePath(outputFolder, path, page));
         }
     }
-    return result;
 }
 
 }  // namespace fk

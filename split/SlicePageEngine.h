@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "slicer/PackageSlicer.h"
 #include "slicer/PagePlan.h"
 #include "split/OfficeBridge.h"
 #include "split/SplitEngine.h"
@@ -29,6 +30,12 @@ private:
     // and closes it. Returns the plan of pages; empty when a stage failed.
     std::vector<slicer::PlannedPage> markAndStore(const QString& documentPath, const QString& package,
                                                   Stages& stages);
+
+    void writePages(const slicer::PackageSlicer& slicer, const QString& path, const QString& outputFolder,
+                    SplitResult& result, Stages& stages, SplitObserver& observer);
+
+    // More writers than cores only queue for them; the packages are small.
+    static constexpr int kMaxWriters = 4;
 
     office::OfficeBridge& bridge_;
     SplitEngine& fallback_;

@@ -161,3 +161,52 @@ TEST_F(SliceEndToEnd, HardCasesGiveOnePageEachWithTheInputsWords) {
         }
     }
 }
+
+TEST_F(SliceEndToEnd, BadInputsGetOneReportEachAndLeaveNoPartialFile) {
+    const QString in = work_.filePath(QStringLiteral("in"));
+    const QString out = work_.filePath(QStringLiteral("out"));
+    QDir().mkpath(in);
+    QDir().mkpath(out);
+    // A document that needs a password, stored by the office itself.
+    {
+        LibreOfficeBridge& office = office_->bridge();
+        const office::Ref desktop = office.createInstance(office.createServiceManager(),
+                                                          QStringLiteral("com.sun.star.frame.Desktop"));
+        const office::Ref document =
+            office.loadComponentFromURL(desktop, ToFileUrl(kHardCases + QStringLiteral("/title-page.odt")),
+                                        QStringLiteral("_blank"), 0, {{QStringLiteral("Hidden"), true}});
+        office.storeToURL(document, ToFileUrl(in + QStringLiteral("/locked.odt")),
+                          {{QStringLiteral("FilterName"), QStringLiteral("writer8")},
+                           {QStringLiteral("Password"), QStringLiteral("secret")}});
+        office.Close(document, true);
+    }
+    // A package cut short, as a broken download leaves it.
+    QFile whole(kHardCases + QStringLiteral("/pictures.odt"));
+    ASSERT_TRUE(whole.open(QIODevice::ReadOnly));
+    QFile damaged(in + QStringLiteral("/damaged.odt"));
+    ASSERT_TRUE(damaged.open(QIODevice::WriteOnly));
+    damaged.write(whole.read(whole.size() / 2));
+    damaged.close();
+    const QStringList bad{in + QStringLiteral("/locked.odt"), in + QStringLiteral("/damaged.odt")};
+    QMap<QString, QByteArray> digests;
+    for (const QString& path : bad) digests.insert(path, FileDigest(path));
+
+    QProcess split;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("XDG_CACHE_HOME"), work_.filePath(QStringLiteral("cache")));
+    split.setProcessEnvironment(environment);
+    split.start(
+        ProgramFolder() + QStringLiteral("/folioknife-split"),
+        QStringList{QStringLiteral("-o"), out} + bad + QStringList{kHardCases + QStringLiteral("/toc.odt")});
+    ASSERT_TRUE(split.waitForFinished(600000));
+    const QString errors = QString::fromUtf8(split.readAllStandardError());
+    EXPECT_EQ(split.exitCode(), 1) << errors.toStdString();
+    for (const QString& path : bad) {
+        EXPECT_EQ(errors.count(path + QStringLiteral(": ")), 1) << errors.toStdString();
+        EXPECT_EQ(FileDigest(path), digests.value(path)) << "input changed";
+    }
+    const QStringList written = QDir(out).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+    EXPECT_EQ(written.filter(QStringLiteral("toc_")).size(), 6);
+    EXPECT_EQ(written.size(), 6) << "nothing of the bad inputs, and no temporary file: "
+                                 << written.join(' ').toStdString();
+}

@@ -141,16 +141,28 @@ SplitResult SlicePageEngine::split(const QString& path, const QString& outputFol
         notUnderstood = QString::fromLocal8Bit(error.what());
     }
     if (!notUnderstood.isEmpty()) {
+        if (!selection_.isEveryPage()) {
+            stages.fail(SplitStage::Slice, 0,
+                        QStringLiteral("the slicer does not understand ") + notUnderstood +
+                            QStringLiteral("; a page selection cannot be split with the copy method"));
+            return result;
+        }
         observer.noted(QStringLiteral("split with the copy method instead: the slicer does not understand ") +
                        notUnderstood);
         return fallback_.split(path, outputFolder, observer);
     }
 
-    for (int page = 1; page <= result.pageCount; ++page) {
-        const QString target = PageFilePath(outputFolder, path, page);
-        if (stages.run(SplitStage::Store, page, [&] { slicer->writePage(page, target.toStdString()); })) {
+    const std::vector<PageSelection::Output> outputs = selection_.outputs(result.pageCount);
+    if (!selection_.isEveryPage()) result.outputsExpected = static_cast<int>(outputs.size());
+    if (selection_.namesPagesBeyond(result.pageCount))
+        observer.noted(
+            QStringLiteral("the page selection names pages beyond the last one, %1").arg(result.pageCount));
+    for (const PageSelection::Output& output : outputs) {
+        const QString target = PageFilePath(outputFolder, path, output.number);
+        if (stages.run(SplitStage::Store, output.first,
+                       [&] { slicer->writePages(output.first, output.last, target.toStdString()); })) {
             ++result.pagesStored;
-            observer.pageStored(page, target);
+            observer.pageStored(output.number, target);
         }
     }
     return result;

@@ -4,6 +4,7 @@
 
 #include "slicer/PagePlan.h"
 #include "split/OfficeBridge.h"
+#include "split/PageSelection.h"
 #include "split/SplitEngine.h"
 
 namespace fk {
@@ -20,6 +21,10 @@ public:
     SplitResult split(const QString& documentPath, const QString& outputFolder,
                       SplitObserver& observer) override;
 
+    // Which pages to write, and how many to a document; every page on its own unless set. A document
+    // the slicer does not understand then fails: the fallback cannot keep to a selection.
+    void setSelection(PageSelection selection) { selection_ = std::move(selection); }
+
     static inline const QString kMethod = QStringLiteral("slice");
 
 private:
@@ -32,6 +37,7 @@ private:
 
     office::OfficeBridge& bridge_;
     SplitEngine& fallback_;
+    PageSelection selection_;
 };
 
 }  // namespace fk

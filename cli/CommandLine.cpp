@@ -2,6 +2,7 @@
 
 #include <QCommandLineParser>
 #include <QDir>
+#include <QFileInfo>
 
 #include "base/Platform.h"
 #include "fsutil/FileHelpers.h"
@@ -28,8 +29,13 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments, const QString& 
                                      QStringLiteral("SECONDS"));
     const QCommandLineOption visible(QStringLiteral("visible"));
     const QCommandLineOption method(QStringLiteral("method"), {}, QStringLiteral("METHOD"));
+    const QCommandLineOption pages(QStringLiteral("pages"), {}, QStringLiteral("LIST"));
+    const QCommandLineOption every(QStringLiteral("every"), {}, QStringLiteral("N"));
+    const QCommandLineOption json(QStringLiteral("json"), {}, QStringLiteral("FILE"));
+    const QCommandLineOption shard(QStringLiteral("shard"), {}, QStringLiteral("I/N"));
     const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
-    parser.addOptions({output, jobs, timeout, visible, method, help});
+    const QCommandLineOption version(QStringLiteral("version"));
+    parser.addOptions({output, jobs, timeout, visible, method, pages, every, json, shard, help, version});
     parser.addPositionalArgument(QStringLiteral("INPUT"), {});
 
     ParsedCommandLine parsed;
@@ -39,7 +45,8 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments, const QString& 
         return parsed;
     }
     options.help = parser.isSet(help);
-    if (options.help) return parsed;
+    options.version = parser.isSet(version);
+    if (options.help || options.version) return parsed;
 
     if (parser.isSet(jobs)) {
         bool ok = false;
@@ -73,6 +80,48 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments, const QString& 
             return parsed;
         }
     }
+    if (parser.isSet(pages) && parser.isSet(every)) {
+        parsed.error = QStringLiteral("--pages and --every cannot be given together.");
+        return parsed;
+    }
+    if ((parser.isSet(pages) || parser.isSet(every)) && options.method == SplitMethod::Copy) {
+        parsed.error = QStringLiteral(
+            "--pages and --every need the page slicer: they cannot be given with --method copy.");
+        return parsed;
+    }
+    if (parser.isSet(pages)) {
+        const std::optional<PageSelection> selection =
+            PageSelection::parse(parser.value(pages), parsed.error);
+        if (!selection) {
+            parsed.error.prepend(QStringLiteral("--pages: "));
+            return parsed;
+        }
+        options.pages = *selection;
+    }
+    if (parser.isSet(every)) {
+        bool ok = false;
+        const int size = parser.value(every).toInt(&ok);
+        if (!ok || size < 1 || size > kMaxPagesPerDocument) {
+            parsed.error = QStringLiteral("--every takes a whole number of pages from 1 to %1, not '%2'.")
+                               .arg(kMaxPagesPerDocument)
+                               .arg(parser.value(every));
+            return parsed;
+        }
+        options.pages = PageSelection::every(size);
+    }
+    if (parser.isSet(shard)) {
+        options.shard = ParseShard(parser.value(shard), parsed.error);
+        if (!options.shard) return parsed;
+    }
+    if (parser.isSet(json)) {
+        options.jsonFile = QDir::cleanPath(QDir(workingFolder).absoluteFilePath(parser.value(json)));
+        const QFileInfo file(options.jsonFile);
+        if (parser.value(json).isEmpty() || file.isDir() || !QFileInfo(file.absolutePath()).isDir()) {
+            parsed.error = QStringLiteral("--json names a file in an existing folder, not '%1'.")
+                               .arg(parser.value(json));
+            return parsed;
+        }
+    }
     options.visible = parser.isSet(visible);
     if (options.visible && options.jobs > 1) {
         parsed.error = QStringLiteral(
@@ -91,6 +140,14 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments, const QString& 
             options.outputFolder + QStringLiteral(": not a folder; name an existing folder with -o.");
     }
     return parsed;
+}
+
+QString ProgramVersion() {
+    return QStringLiteral(FOLIOKNIFE_VERSION);
+}
+
+QString VersionText() {
+    return QStringLiteral("folioknife-split ") + ProgramVersion() + QLatin1Char('\n');
 }
 
 QString UsageText() {

@@ -1,73 +1,45 @@
 #include "cli/BatchDocuments.h"
 
-#include "cli/UnattendedPrompts.h"
-
 #include <QDir>
 #include <QHash>
 #include <QSet>
 
-#include "base/Platform.h"
+#include "cli/DocumentContent.h"
+#include "cli/WriterFolderScan.h"
 #include "fsutil/FileHelpers.h"
-#include "gather/AddFolderFiles.h"
-#include "gather/DocumentSink.h"
 #include "gather/PathList.h"
 
 namespace fk::cli {
 
-namespace {
-
-class UniqueDocuments : public DocumentSink {
-public:
-    explicit UniqueDocuments(QStringList& documents) : documents_(documents) {}
-    QStringList texts() const override { return documents_; }
-    void AppendDocument(const QString& path) override {
-        if (seen_.contains(path)) return;
-        seen_.insert(path);
-        documents_.append(path);
-    }
-
-private:
-    QStringList& documents_;
-    QSet<QString> seen_;
-};
-
-// Counts the reports of the folder walk while passing them on.
-class CountingPrompts : public UnattendedPrompts {
-public:
-    explicit CountingPrompts(Prompts& inner) : inner_(inner) {}
-    int reports = 0;
-    MessageAnswer messageBox(const QString& text, int style, const QString& title) override {
-        ++reports;
-        return inner_.messageBox(text, style, title);
-    }
-
-private:
-    Prompts& inner_;
-};
-
-QString withoutTrailingSeparators(QString folder) {
-    while (folder.endsWith(platform::kPathSeparator)) folder.chop(1);
-    return folder;
-}
-
-}  // namespace
-
 BatchDocuments CollectDocuments(const QStringList& inputs, const QString& workingFolder,
-                                FileSystem& fileSystem, Prompts& prompts) {
+                                const NonUtf8Arguments& nonUtf8,
+                                const std::function<bool(const QString& path)>& wanted) {
     BatchDocuments result;
-    UniqueDocuments documents(result.documents);
-    CountingPrompts counting(prompts);
+    QSet<QString> seen;
+    const auto take = [&](const QString& path) {
+        if (seen.contains(path) || (wanted && !wanted(path))) return;
+        seen.insert(path);
+        const QString problem = ContentProblem(ExamineDocument(path));
+        if (problem.isEmpty())
+            result.documents << path;
+        else
+            result.problems << path + QStringLiteral(": ") + problem;
+    };
     const QDir working(workingFolder);
     for (const QString& input : inputs) {
+        const auto native = nonUtf8.constFind(input);
+        if (native != nonUtf8.cend()) {
+            result.problems << DisplayName(*native) +
+                                   QStringLiteral(": the name is not valid UTF-8; rename it to split it");
+            continue;
+        }
         const QString path = NormalizePath(QDir::cleanPath(working.absoluteFilePath(input)));
-        if (fileSystem.folderExists(path)) {
-            const int before = counting.reports;
-            AddWriterDocumentsInFolder(withoutTrailingSeparators(path), QStringLiteral("*"), documents,
-                                       fileSystem, counting, [] {});
-            if (counting.reports != before)
-                result.problems << input + QStringLiteral(": not every folder could be read");
-        } else if (fileSystem.fileExistsEx(path)) {
-            documents.AppendDocument(path);
+        if (FolderExists(path)) {
+            const FolderScanFindings found = ScanWriterFolder(path);
+            for (const QString& document : found.documents) take(document);
+            result.problems << found.problems;
+        } else if (FileExistsEx(path)) {
+            take(path);
         } else {
             result.problems << input + QStringLiteral(": no such file or folder, or not readable");
         }

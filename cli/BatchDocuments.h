@@ -2,21 +2,24 @@
 
 #include <QList>
 #include <QStringList>
+#include <functional>
 
-#include "base/Prompts.h"
-#include "fsutil/FileSystem.h"
+#include "cli/NativeNames.h"
 
 namespace fk::cli {
 
 struct BatchDocuments {
     QStringList documents;  // absolute, normalized, each once, in the order given
-    QStringList problems;   // inputs that were not found or could not be read fully
+    QStringList problems;   // inputs not found, not read fully, or not documents; one line each
 };
 
-// Documents as given; folders with every Writer document of their tree, as the folder scan with "*"
-// finds them. Reports of the folder walk reach the prompts and are counted as problems.
+// Documents as given; folders with every Writer document of their tree (see ScanWriterFolder). A file
+// that is empty or not a word-processor document by its first bytes is a problem, not a document; so
+// is an input whose name is not UTF-8 (`nonUtf8` names those, by the text Qt made of them). Only
+// documents that `wanted` accepts (all when it is empty) are looked at and kept.
 BatchDocuments CollectDocuments(const QStringList& inputs, const QString& workingFolder,
-                                FileSystem& fileSystem, Prompts& prompts);
+                                const NonUtf8Arguments& nonUtf8 = {},
+                                const std::function<bool(const QString& path)>& wanted = {});
 
 // Documents whose outputs would have the same names, in list order; the groups in order of first
 // appearance. Splitting a group in order keeps the outputs the same whatever the number of jobs.

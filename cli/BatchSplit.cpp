@@ -1,6 +1,7 @@
 #include "cli/BatchSplit.h"
 
 #include <QElapsedTimer>
+#include <atomic>
 #include <condition_variable>
 #include <mutex>
 #include <thread>
@@ -20,7 +21,20 @@ public:
 
     const QStringList* nextGroup() {
         const std::lock_guard lock(mutex_);
+        if (stopping_) return nullptr;
         return next_ < groups_.size() ? &groups_[next_++] : nullptr;
+    }
+
+    bool stopping() const { return stopping_; }
+
+    // The offices to stop when the run is stopped: each job's while it lives.
+    void enlist(JobOffice* office) {
+        const std::lock_guard lock(mutex_);
+        offices_.push_back(office);
+    }
+    void discharge(JobOffice* office) {
+        const std::lock_guard lock(mutex_);
+        std::erase(offices_, office);
     }
 
     template <typename Call>
@@ -42,13 +56,20 @@ public:
         ended_.notify_all();
     }
 
-    // Waits for every job, letting the observer show progress meanwhile.
-    void waitForJobs(int jobs) {
+    // Waits for every job, letting the observer show progress meanwhile, and stops the run when asked.
+    void waitForJobs(int jobs, const std::function<bool()>& stopRequested) {
         std::unique_lock lock(mutex_);
         while (endedJobs_ < jobs) {
+            if (!stopping_ && stopRequested && stopRequested()) stopLocked();
             ended_.wait_for(lock, BatchSplit::kIdleInterval);
             observer_.idle();
         }
+    }
+
+    // No further document is started, and the offices are stopped.
+    void stop() {
+        const std::lock_guard lock(mutex_);
+        stopLocked();
     }
 
     QList<DocumentResult> results() {
@@ -57,12 +78,19 @@ public:
     }
 
 private:
+    void stopLocked() {
+        stopping_ = true;
+        for (JobOffice* office : offices_) office->abandon();
+    }
+
     const QList<QStringList>& groups_;
     BatchObserver& observer_;
     std::mutex mutex_;
     std::condition_variable ended_;
     qsizetype next_ = 0;
     int endedJobs_ = 0;
+    std::atomic<bool> stopping_ = false;
+    std::vector<JobOffice*> offices_;
     QList<DocumentResult> results_;
 };
 
@@ -95,8 +123,9 @@ public:
     DocumentObserver(DocumentResult& result, BatchObserver& observer)
         : result_(result), observer_(observer) {}
     void pageCountKnown(int pageCount) override { result_.pageCount = pageCount; }
-    void pageStored(int page, const QString&) override {
+    void pageStored(int page, const QString& path) override {
         ++result_.pagesStored;
+        result_.outputs << path;
         observer_.pageStored(result_.path, page, result_.pageCount);
     }
     void failed(const SplitFailure& failure) override {
@@ -121,7 +150,10 @@ public:
 
     void run() {
         while (const QStringList* group = queue_.nextGroup()) {
-            for (const QString& path : *group) split(path);
+            for (const QString& path : *group) {
+                if (queue_.stopping()) return;
+                split(path);
+            }
         }
     }
 
@@ -141,7 +173,7 @@ private:
             result.failures.append(failure);
             observer_.report(path, FailureText(failure));
         }
-        if (result.failures.isEmpty()) {
+        if (result.failures.isEmpty() && !queue_.stopping()) {
             DocumentObserver tell(result, observer_);
             if (settings_.timeout.count() > 0) watchdog_.arm(settings_.timeout);
             const SplitResult split = engine_.split(path, settings_.outputFolder, tell);
@@ -150,12 +182,14 @@ private:
             result.pagesStored = split.pagesStored;
             result.failures = split.failures;
             result.method = split.method;
+            result.outputsExpected = split.outputsExpected;
             if (!office_.bridge().isAlive()) {
                 office_.clearStaleLock(path);
                 office_.clearLocksLeftIn(settings_.outputFolder);
             }
         }
         result.seconds = static_cast<double>(clock.nsecsElapsed()) / 1e9;
+        result.interrupted = queue_.stopping() && !result.succeeded();
         if (result.timedOut) {
             observer_.report(path,
                              QStringLiteral("the office did not finish this document within %1 s and was "
@@ -189,6 +223,7 @@ BatchSplit::BatchSplit(BatchSettings settings, JobOfficeFactory makeOffice, Spli
 
 QList<DocumentResult> BatchSplit::run(const QList<QStringList>& groups) {
     WorkQueue queue(groups, observer_);
+    if (settings_.stopRequested && settings_.stopRequested()) queue.stop();
     const int jobs = std::max(1, std::min<int>(settings_.jobs, static_cast<int>(groups.size())));
     std::vector<std::thread> threads;
     threads.reserve(jobs);
@@ -197,12 +232,14 @@ QList<DocumentResult> BatchSplit::run(const QList<QStringList>& groups) {
             {
                 const std::unique_ptr<JobOffice> office = makeOffice_(job);
                 const std::unique_ptr<SplitEngine> engine = makeEngine_(office->bridge());
+                queue.enlist(office.get());
                 Job(settings_, *office, *engine, queue).run();
+                queue.discharge(office.get());
             }
             queue.jobEnded();
         });
     }
-    queue.waitForJobs(jobs);
+    queue.waitForJobs(jobs, settings_.stopRequested);
     for (std::thread& thread : threads) thread.join();
     return queue.results();
 }

@@ -19,9 +19,16 @@ struct DocumentResult {
     QString method;
     bool timedOut = false;
     double seconds = 0;
+    QStringList outputs;  // the documents written, in order
+    // Outputs a complete split writes; -1: one per page.
+    int outputsExpected = -1;
+    // The run was stopped while this document was being split.
+    bool interrupted = false;
 
+    int expectedOutputs() const { return outputsExpected >= 0 ? outputsExpected : pageCount; }
     bool succeeded() const {
-        return failures.isEmpty() && !timedOut && pageCount > 0 && pagesStored == pageCount;
+        return failures.isEmpty() && !timedOut && !interrupted && pageCount > 0 &&
+               pagesStored == expectedOutputs();
     }
 };
 
@@ -45,6 +52,9 @@ struct BatchSettings {
     QString outputFolder;  // ends in a separator
     int jobs = 1;
     std::chrono::milliseconds timeout{0};  // 0: none
+    // Asked now and then by the thread that runs the batch; once it answers true, no further document
+    // is started and the jobs' offices are stopped, so that the documents being split end soon.
+    std::function<bool()> stopRequested;
 };
 
 using JobOfficeFactory = std::function<std::unique_ptr<JobOffice>(int job)>;

@@ -2,6 +2,7 @@
 
 #include <QCommandLineParser>
 #include <QDir>
+#include <QFileInfo>
 
 #include "base/Platform.h"
 #include "fsutil/FileHelpers.h"
@@ -28,8 +29,13 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments, const QString& 
                                      QStringLiteral("SECONDS"));
     const QCommandLineOption visible(QStringLiteral("visible"));
     const QCommandLineOption method(QStringLiteral("method"), {}, QStringLiteral("METHOD"));
+    const QCommandLineOption pages(QStringLiteral("pages"), {}, QStringLiteral("LIST"));
+    const QCommandLineOption every(QStringLiteral("every"), {}, QStringLiteral("N"));
+    const QCommandLineOption json(QStringLiteral("json"), {}, QStringLiteral("FILE"));
+    const QCommandLineOption shard(QStringLiteral("shard"), {}, QStringLiteral("I/N"));
     const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
-    parser.addOptions({output, jobs, timeout, visible, method, help});
+    const QCommandLineOption version(QStringLiteral("version"));
+    parser.addOptions({output, jobs, timeout, visible, method, pages, every, json, shard, help, version});
     parser.addPositionalArgument(QStringLiteral("INPUT"), {});
 
     ParsedCommandLine parsed;
@@ -39,7 +45,8 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments, const QString& 
         return parsed;
     }
     options.help = parser.isSet(help);
-    if (options.help) return parsed;
+    options.version = parser.isSet(version);
+    if (options.help || options.version) return parsed;
 
     if (parser.isSet(jobs)) {
         bool ok = false;
@@ -73,6 +80,48 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments, const QString& 
             return parsed;
         }
     }
+    if (parser.isSet(pages) && parser.isSet(every)) {
+        parsed.error = QStringLiteral("--pages and --every cannot be given together.");
+        return parsed;
+    }
+    if ((parser.isSet(pages) || parser.isSet(every)) && options.method == SplitMethod::Copy) {
+        parsed.error = QStringLiteral(
+            "--pages and --every need the page slicer: they cannot be given with --method copy.");
+        return parsed;
+    }
+    if (parser.isSet(pages)) {
+        const std::optional<PageSelection> selection =
+            PageSelection::parse(parser.value(pages), parsed.error);
+        if (!selection) {
+            parsed.error.prepend(QStringLiteral("--pages: "));
+            return parsed;
+        }
+        options.pages = *selection;
+    }
+    if (parser.isSet(every)) {
+        bool ok = false;
+        const int size = parser.value(every).toInt(&ok);
+        if (!ok || size < 1 || size > kMaxPagesPerDocument) {
+            parsed.error = QStringLiteral("--every takes a whole number of pages from 1 to %1, not '%2'.")
+                               .arg(kMaxPagesPerDocument)
+                               .arg(parser.value(every));
+            return parsed;
+        }
+        options.pages = PageSelection::every(size);
+    }
+    if (parser.isSet(shard)) {
+        options.shard = ParseShard(parser.value(shard), parsed.error);
+        if (!options.shard) return parsed;
+    }
+    if (parser.isSet(json)) {
+        options.jsonFile = QDir::cleanPath(QDir(workingFolder).absoluteFilePath(parser.value(json)));
+        const QFileInfo file(options.jsonFile);
+        if (parser.value(json).isEmpty() || file.isDir() || !QFileInfo(file.absolutePath()).isDir()) {
+            parsed.error = QStringLiteral("--json names a file in an existing folder, not '%1'.")
+                               .arg(parser.value(json));
+            return parsed;
+        }
+    }
     options.visible = parser.isSet(visible);
     if (options.visible && options.jobs > 1) {
         parsed.error = QStringLiteral(
@@ -93,21 +142,33 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments, const QString& 
     return parsed;
 }
 
+QString ProgramVersion() {
+    return QStringLiteral(FOLIOKNIFE_VERSION);
+}
+
+QString VersionText() {
+    return QStringLiteral("folioknife-split ") + ProgramVersion() + QLatin1Char('\n');
+}
+
 QString UsageText() {
     return QStringLiteral(R"(NAME
     folioknife-split - split word-processor documents into one-page documents
 
 SYNOPSIS
-    folioknife-split [-o DIR] [--method slice|copy] [--jobs N] [--timeout SECONDS] [--visible]
-                     INPUT...
+    folioknife-split [-o DIR] [--method slice|copy] [--pages LIST | --every N] [--jobs N]
+                     [--timeout SECONDS] [--visible] [--json FILE] [--shard I/N] INPUT...
+    folioknife-split --help | --version
 
 DESCRIPTION
     Every INPUT document is laid out by LibreOffice, and each of its pages becomes a document
     of its own, stored as NAME_0001.odt, NAME_0002.odt, ... in the output folder. An INPUT
-    folder adds every Writer document (.odt, .ott, .stw, .sxw) of its tree. Input documents are
-    never changed; existing outputs of the same name are replaced. Documents whose names give
-    the same output names are split one after the other, in the order given, so that the last
-    one wins whatever the number of jobs.
+    folder adds every Writer document (names ending in .odt, .ott, .stw or .sxw, in any letter
+    case) of its tree; hidden files, lock files (~..., .~lock...) and links with such names are
+    left out, and dot-folders are not entered. Empty files, files that are no word-processor
+    document by their first bytes, names that are not UTF-8 and links that lead nowhere are
+    reported and not split. Input documents are never changed; existing outputs of the same
+    name are replaced. Documents whose names give the same output names are split one after
+    the other, in the order given, so that the last one wins whatever the number of jobs.
 
 OPTIONS
     -o, --output DIR
@@ -119,6 +180,12 @@ OPTIONS
         not understand is split with the copy method instead, and standard error says so.
         copy: for every page the office copies the page into a new document and stores
         it, as the Folioknife window does.
+    --pages LIST
+        Write only these pages, each under its own page number: single pages and ranges
+        separated by commas, such as 1-3,7,10- (10- is page 10 to the end). Page slicer only.
+    --every N
+        Write documents of N pages each: NAME_0001.odt holds pages 1 to N, NAME_0002.odt
+        pages N+1 to 2N, and so on. Page slicer only.
     -j, --jobs N
         Split N documents at once, each on an office of its own (own profile, own pipe).
         Default: 1.
@@ -128,8 +195,17 @@ OPTIONS
     --visible
         Show the office's windows (one job only). Without it the office runs headless and no
         display is needed.
+    --json FILE
+        Write a JSON report to FILE when the run ends: one record per document with its
+        input, outputs, pages, method, status, failures (stage, page, message) and seconds.
+    --shard I/N
+        Split only part I of N of the documents, counted from 0 (0/4 to 3/4 for four hosts).
+        A document's part comes from a hash of its absolute path, so N hosts given the same
+        inputs at the same paths split every document exactly once.
     -h, --help
         Show this text.
+    --version
+        Show the version.
 
 OUTPUT
     On a terminal, a live bar with documents and pages done, pages per second and the time
@@ -140,6 +216,9 @@ EXIT STATUS
     0   every document was split
     1   at least one document, page or input failed
     2   usage error: unknown option or method, no input, or the output folder does not exist
+    128+N  stopped by signal N (130 for Ctrl-C, 143 for SIGTERM, 129 for SIGHUP): the summary
+        names the documents done, cut short (with their pages so far) and not started. A
+        second signal ends the program at once.
 
 ENVIRONMENT
     FOLIOKNIFE_SOFFICE   the soffice program to start (default: soffice on PATH)
@@ -149,6 +228,8 @@ ENVIRONMENT
 EXAMPLES
     folioknife-split -o pages/ report.odt letters/
     folioknife-split --jobs 2 --timeout 300 -o /srv/pages /srv/incoming
+    folioknife-split --pages 1,3- -o covers/ report.odt
+    folioknife-split --shard "$JOB_COMPLETION_INDEX/8" --json run.json -o /srv/pages /srv/incoming
 )");
 }
 

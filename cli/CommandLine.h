@@ -2,6 +2,10 @@
 
 #include <QString>
 #include <QStringList>
+#include <optional>
+
+#include "cli/Shard.h"
+#include "split/PageSelection.h"
 
 namespace fk::cli {
 
@@ -12,6 +16,8 @@ inline constexpr int kExitUsage = 2;
 inline constexpr int kMaxJobs = 64;
 // A week; beyond it a deadline means nothing, and the milliseconds must stay countable.
 inline constexpr int kMaxTimeoutSeconds = 7 * 24 * 3600;
+// Beyond any document's page count.
+inline constexpr int kMaxPagesPerDocument = 1000000;
 
 // How each document is split: the page slicer (default) or the window's copy-and-paste procedure.
 enum class SplitMethod { Slice, Copy };
@@ -23,7 +29,11 @@ struct CommandLine {
     double timeoutSeconds = 0;  // 0: no deadline
     bool visible = false;
     bool help = false;
+    bool version = false;
     SplitMethod method = SplitMethod::Slice;
+    PageSelection pages;  // --pages or --every; every page on its own when neither is given
+    QString jsonFile;     // absolute; empty: no JSON report
+    std::optional<Shard> shard;
 };
 
 struct ParsedCommandLine {
@@ -35,5 +45,9 @@ struct ParsedCommandLine {
 ParsedCommandLine ParseCommandLine(const QStringList& arguments, const QString& workingFolder);
 
 QString UsageText();
+
+// The project's version, and "folioknife-split VERSION" as --version prints it.
+QString ProgramVersion();
+QString VersionText();
 
 }  // namespace fk::cli

@@ -11,8 +11,10 @@ namespace fk::cli {
 // The engine of one job: the slicer with the copy procedure to fall back on, or the copy procedure.
 class SplitEngines : public SplitEngine {
 public:
-    SplitEngines(SplitMethod method, office::OfficeBridge& office)
-        : method_(method), copy_(office), slice_(office, copy_) {}
+    SplitEngines(SplitMethod method, office::OfficeBridge& office, PageSelection pages = {})
+        : method_(method), copy_(office), slice_(office, copy_) {
+        slice_.setSelection(std::move(pages));
+    }
 
     SplitResult split(const QString& documentPath, const QString& outputFolder,
                       SplitObserver& observer) override {
@@ -26,8 +28,9 @@ private:
     SlicePageEngine slice_;
 };
 
-inline std::unique_ptr<SplitEngine> MakeSplitEngine(SplitMethod method, office::OfficeBridge& office) {
-    return std::make_unique<SplitEngines>(method, office);
+inline std::unique_ptr<SplitEngine> MakeSplitEngine(SplitMethod method, office::OfficeBridge& office,
+                                                    const PageSelection& pages = {}) {
+    return std::make_unique<SplitEngines>(method, office, pages);
 }
 
 }  // namespace fk::cli

@@ -1,5 +1,4 @@
 // folioknife-split: the split run of the Folioknife window, for many documents and without a display.
-#include <signal.h>
 #include <unistd.h>
 
 #include <QCoreApplication>
@@ -14,19 +13,16 @@
 #include "cli/BatchSplit.h"
 #include "cli/CommandLine.h"
 #include "cli/ConsoleProgress.h"
+#include "cli/InterruptSignals.h"
+#include "cli/JsonReport.h"
 #include "cli/LibreOfficeJobOffice.h"
+#include "cli/NativeNames.h"
 #include "cli/OfficeProfiles.h"
+#include "cli/RunInterruption.h"
+#include "cli/Shard.h"
 #include "cli/SplitEngines.h"
-#include "cli/StreamPrompts.h"
-#include "fsutil/FileSystem.h"
 
 namespace {
-
-void stopOfficesAndDie(int signalNumber) {
-    fk::cli::KillJobOfficesFromSignalHandler();
-    ::signal(signalNumber, SIG_DFL);
-    ::raise(signalNumber);
-}
 
 [[noreturn]] void finish(int status) {
     std::fflush(stdout);
@@ -35,7 +31,17 @@ void stopOfficesAndDie(int signalNumber) {
     std::_Exit(status);
 }
 
-int run(const QStringList& arguments) {
+// Writes the JSON report when one was asked for; false when it could not be written.
+bool writeReport(const fk::cli::CommandLine& options, const fk::cli::RunRecord& record, QTextStream& err) {
+    if (options.jsonFile.isEmpty()) return true;
+    const QString error = fk::cli::WriteJsonReport(options.jsonFile, record, fk::cli::ProgramVersion());
+    if (error.isEmpty()) return true;
+    err << "folioknife-split: " << error << "\n";
+    err.flush();
+    return false;
+}
+
+int run(const QStringList& arguments, const fk::cli::NonUtf8Arguments& nonUtf8) {
     using namespace fk::cli;
     QTextStream out(stdout);
     QTextStream err(stderr);
@@ -45,6 +51,10 @@ int run(const QStringList& arguments) {
     const CommandLine& options = parsed.options;
     if (options.help) {
         out << UsageText();
+        return kExitSplit;
+    }
+    if (options.version) {
+        out << VersionText();
         return kExitSplit;
     }
     if (!parsed.error.isEmpty()) {
@@ -64,12 +74,24 @@ int run(const QStringList& arguments) {
 
     QElapsedTimer clock;
     clock.start();
-    fk::LocalFileSystem fileSystem;
-    StreamPrompts walkReports(err);
-    const BatchDocuments input = CollectDocuments(options.inputs, workingFolder, fileSystem, walkReports);
+    std::function<bool(const QString&)> inShard;
+    if (options.shard) {
+        inShard = [shard = *options.shard](const QString& path) {
+            return ShardOf(path, shard.count) == shard.index;
+        };
+    }
+    const BatchDocuments input = CollectDocuments(options.inputs, workingFolder, nonUtf8, inShard);
     for (const QString& problem : input.problems) err << "folioknife-split: " << problem << "\n";
+    RunRecord record;
+    record.problems = input.problems;
     if (input.documents.isEmpty()) {
+        // A shard may rightly have nothing to do.
+        if (options.shard && input.problems.isEmpty()) {
+            out << "no documents in shard " << options.shard->index << "/" << options.shard->count << "\n";
+            return writeReport(options, record, err) ? kExitSplit : kExitSomeFailed;
+        }
         err << "folioknife-split: no documents to split\n";
+        writeReport(options, record, err);
         return input.problems.isEmpty() ? kExitUsage : kExitSomeFailed;
     }
     const QList<QStringList> groups = GroupBySharedOutputNames(input.documents);
@@ -101,6 +123,7 @@ int run(const QStringList& arguments) {
     settings.outputFolder = options.outputFolder;
     settings.jobs = jobs;
     settings.timeout = std::chrono::milliseconds(std::llround(options.timeoutSeconds * 1000));
+    settings.stopRequested = [] { return InterruptSignals::received() != 0; };
     BatchSplit batch(
         settings,
         [&](int job) {
@@ -108,21 +131,30 @@ int run(const QStringList& arguments) {
             jobOptions.profileFolder = profiles->folders().at(job);
             return std::make_unique<LibreOfficeJobOffice>(job, jobOptions, *profiles);
         },
-        [method = options.method](fk::office::OfficeBridge& office) {
-            return MakeSplitEngine(method, office);
+        [method = options.method, pages = options.pages](fk::office::OfficeBridge& office) {
+            return MakeSplitEngine(method, office, pages);
         },
         progress);
-    const QList<DocumentResult> results = batch.run(groups);
-    const BatchSummary summary = Summarize(results, static_cast<int>(input.problems.size()),
+    record.results = batch.run(groups);
+    const BatchSummary summary = Summarize(record.results, static_cast<int>(input.problems.size()),
                                            static_cast<double>(clock.nsecsElapsed()) / 1e9);
     progress.summary(summary);
-    return summary.exitStatus();
+    record.signalNumber = InterruptSignals::received();
+    if (record.signalNumber != 0) {
+        const RunInterruption where = WhereRunStopped(groups, record.results);
+        PrintInterruption(out, record.signalNumber, where);
+        record.notStarted = where.notStarted;
+    }
+    const bool reported = writeReport(options, record, err);
+    if (record.signalNumber != 0) return InterruptSignals::exitStatus(record.signalNumber);
+    return reported ? summary.exitStatus() : kExitSomeFailed;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    for (const int signalNumber : {SIGINT, SIGTERM, SIGHUP}) ::signal(signalNumber, stopOfficesAndDie);
+    fk::cli::InterruptSignals::install();
+    const fk::cli::NonUtf8Arguments nonUtf8 = fk::cli::FindNonUtf8Arguments(argc, argv);
     QCoreApplication application(argc, argv);
-    finish(run(application.arguments()));
+    finish(run(application.arguments(), nonUtf8));
 }

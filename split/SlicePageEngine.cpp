@@ -156,53 +156,68 @@ SplitResult SlicePageEngine::split(const QString& path, const QString& outputFol
         notUnderstood = QString::fromLocal8Bit(error.what());
     }
     if (!notUnderstood.isEmpty()) {
+        if (!selection_.isEveryPage()) {
+            stages.fail(SplitStage::Slice, 0,
+                        QStringLiteral("the slicer does not understand ") + notUnderstood +
+                            QStringLiteral("; a page selection cannot be split with the copy method"));
+            return result;
+        }
         observer.noted(QStringLiteral("split with the copy method instead: the slicer does not understand ") +
                        notUnderstood);
         return fallback_.split(path, outputFolder, observer);
     }
 
-    writePages(*slicer, path, outputFolder, result, stages, observer);
+    const std::vector<PageSelection::Output> outputs = selection_.outputs(result.pageCount);
+    if (!selection_.isEveryPage()) result.outputsExpected = static_cast<int>(outputs.size());
+    if (selection_.namesPagesBeyond(result.pageCount))
+        observer.noted(
+            QStringLiteral("the page selection names pages beyond the last one, %1").arg(result.pageCount));
+    writeOutputs(*slicer, outputs, path, outputFolder, result, stages, observer);
     return result;
 }
 
-void SlicePageEngine::writePages(const slicer::PackageSlicer& slicer, const QString& path,
-                                 const QString& outputFolder, SplitResult& result, Stages& stages,
-                                 SplitObserver& observer) {
-    // Pages are independent of each other and of the office, so a few threads write them at once;
-    // this thread tells the observer about each page in page order as it is done.
-    const int pageCount = result.pageCount;
-    std::vector<std::optional<QString>> failures(static_cast<size_t>(pageCount));
-    std::vector<bool> done(static_cast<size_t>(pageCount), false);
+void SlicePageEngine::writeOutputs(const slicer::PackageSlicer& slicer,
+                                   const std::vector<PageSelection::Output>& outputs, const QString& path,
+                                   const QString& outputFolder, SplitResult& result, Stages& stages,
+                                   SplitObserver& observer) {
+    // Outputs are independent of each other and of the office, so a few threads write them at once;
+    // this thread tells the observer about each output in order as it is done.
+    const int count = static_cast<int>(outputs.size());
+    std::vector<std::optional<QString>> failures(outputs.size());
+    std::vector<bool> done(outputs.size(), false);
     std::mutex guard;
-    std::condition_variable pageDone;
-    std::atomic<int> nextPage{1};
+    std::condition_variable outputDone;
+    std::atomic<int> next{0};
     auto work = [&] {
-        for (int page = nextPage++; page <= pageCount; page = nextPage++) {
+        for (int index = next++; index < count; index = next++) {
+            const PageSelection::Output& output = outputs[static_cast<size_t>(index)];
             std::optional<QString> failure;
             try {
-                slicer.writePage(page, PageFilePath(outputFolder, path, page).toStdString());
+                slicer.writePages(output.first, output.last,
+                                  PageFilePath(outputFolder, path, output.number).toStdString());
             } catch (const std::exception& error) {
                 failure = QString::fromLocal8Bit(error.what());
             }
             const std::lock_guard lock(guard);
-            failures[static_cast<size_t>(page - 1)] = failure;
-            done[static_cast<size_t>(page - 1)] = true;
-            pageDone.notify_all();
+            failures[static_cast<size_t>(index)] = failure;
+            done[static_cast<size_t>(index)] = true;
+            outputDone.notify_all();
         }
     };
     const int writers = std::clamp(static_cast<int>(std::thread::hardware_concurrency()), 1, kMaxWriters);
     std::vector<std::jthread> threads;
-    for (int writer = 0; writer < std::min(writers, pageCount); ++writer) threads.emplace_back(work);
-    for (int page = 1; page <= pageCount; ++page) {
+    for (int writer = 0; writer < std::min(writers, count); ++writer) threads.emplace_back(work);
+    for (int index = 0; index < count; ++index) {
         std::unique_lock lock(guard);
-        pageDone.wait(lock, [&] { return done[static_cast<size_t>(page - 1)]; });
-        const std::optional<QString> failure = failures[static_cast<size_t>(page - 1)];
+        outputDone.wait(lock, [&] { return done[static_cast<size_t>(index)]; });
+        const std::optional<QString> failure = failures[static_cast<size_t>(index)];
         lock.unlock();
+        const PageSelection::Output& output = outputs[static_cast<size_t>(index)];
         if (failure) {
-            stages.fail(SplitStage::Store, page, *failure);
+            stages.fail(SplitStage::Store, output.first, *failure);
         } else {
             ++result.pagesStored;
-            observer.pageStored(page, PageFilePath(outputFolder, path, page));
+            observer.pageStored(output.number, PageFilePath(outputFolder, path, output.number));
         }
     }
 }

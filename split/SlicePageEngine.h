@@ -5,6 +5,7 @@
 #include "slicer/PackageSlicer.h"
 #include "slicer/PagePlan.h"
 #include "split/OfficeBridge.h"
+#include "split/PageSelection.h"
 #include "split/SplitEngine.h"
 
 namespace fk {
@@ -21,6 +22,10 @@ public:
     SplitResult split(const QString& documentPath, const QString& outputFolder,
                       SplitObserver& observer) override;
 
+    // Which pages to write, and how many to a document; every page on its own unless set. A document
+    // the slicer does not understand then fails: the fallback cannot keep to a selection.
+    void setSelection(PageSelection selection) { selection_ = std::move(selection); }
+
     static inline const QString kMethod = QStringLiteral("slice");
 
 private:
@@ -31,14 +36,16 @@ private:
     std::vector<slicer::PlannedPage> markAndStore(const QString& documentPath, const QString& package,
                                                   Stages& stages);
 
-    void writePages(const slicer::PackageSlicer& slicer, const QString& path, const QString& outputFolder,
-                    SplitResult& result, Stages& stages, SplitObserver& observer);
+    void writeOutputs(const slicer::PackageSlicer& slicer, const std::vector<PageSelection::Output>& outputs,
+                      const QString& path, const QString& outputFolder, SplitResult& result, Stages& stages,
+                      SplitObserver& observer);
 
     // More writers than cores only queue for them; the packages are small.
     static constexpr int kMaxWriters = 4;
 
     office::OfficeBridge& bridge_;
     SplitEngine& fallback_;
+    PageSelection selection_;
 };
 
 }  // namespace fk

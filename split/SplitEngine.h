@@ -23,8 +23,12 @@ struct SplitResult {
     int pagesStored = 0;
     QList<SplitFailure> failures;
     QString method;  // which engine made the pages
+    // Documents a complete split writes when a page selection makes it other than one per page; -1:
+    // one per page. pagesStored then counts those documents.
+    int outputsExpected = -1;
 
-    bool succeeded() const { return failures.isEmpty() && pageCount > 0 && pagesStored == pageCount; }
+    int expectedOutputs() const { return outputsExpected >= 0 ? outputsExpected : pageCount; }
+    bool succeeded() const { return failures.isEmpty() && pageCount > 0 && pagesStored == expectedOutputs(); }
 };
 
 // Told as a document is split; every call is made on the thread that runs the engine.

@@ -1,33 +1,48 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 
-#include "FakePrompts.h"
 #include "QtPrinters.h"
 #include "cli/BatchDocuments.h"
+#include "cli/DocumentContent.h"
+#include "cli/NativeNames.h"
+#include "cli/WriterFolderScan.h"
 
 using namespace fk;
 using namespace fk::cli;
 
 namespace {
 
+const QByteArray kZip("PK\x03\x04 rest of a package", 24);
+
 class BatchDocumentsTest : public ::testing::Test {
 protected:
-    QString touch(const QString& relative) {
+    QString touch(const QString& relative, const QByteArray& content = kZip) {
         const QString path = work.filePath(relative);
         QDir().mkpath(QFileInfo(path).absolutePath());
         QFile file(path);
         EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(content);
         return path;
     }
-    BatchDocuments collect(const QStringList& inputs) {
-        return CollectDocuments(inputs, work.path(), fileSystem, prompts);
+    // A file whose name has bytes that are not UTF-8; returns its native path.
+    QByteArray touchNative(const QByteArray& relative) {
+        const QByteArray path = QFile::encodeName(work.path()) + '/' + relative;
+        FILE* file = std::fopen(path.constData(), "wb");
+        EXPECT_NE(file, nullptr);
+        if (file) {
+            std::fwrite(kZip.constData(), 1, kZip.size(), file);
+            std::fclose(file);
+        }
+        return path;
+    }
+    BatchDocuments collect(const QStringList& inputs, const NonUtf8Arguments& nonUtf8 = {}) {
+        return CollectDocuments(inputs, work.path(), nonUtf8);
     }
     QTemporaryDir work;
-    LocalFileSystem fileSystem;
-    test::FakePrompts prompts;
 };
 
 TEST_F(BatchDocumentsTest, FoldersGiveTheirWriterDocumentsFilesAreTakenAsGiven) {
@@ -39,10 +54,9 @@ TEST_F(BatchDocumentsTest, FoldersGiveTheirWriterDocumentsFilesAreTakenAsGiven) 
     const QString word = touch("memo.docx");
 
     const BatchDocuments found = collect({"in/", "memo.docx", report, "./in/../in/report.odt"});
-    EXPECT_TRUE(found.problems.isEmpty());
+    EXPECT_TRUE(found.problems.isEmpty()) << found.problems.join('\n').toStdString();
     EXPECT_EQ(found.documents, (QStringList{report, nested, word}))
         << "each document once, in the order given";
-    EXPECT_TRUE(prompts.messages.isEmpty());
 }
 
 TEST_F(BatchDocumentsTest, MissingInputsAreProblemsAndTheRestStays) {
@@ -51,6 +65,134 @@ TEST_F(BatchDocumentsTest, MissingInputsAreProblemsAndTheRestStays) {
     EXPECT_EQ(found.documents, QStringList{report});
     ASSERT_EQ(found.problems.size(), 2);
     EXPECT_TRUE(found.problems[0].startsWith("gone.odt: no such file"));
+}
+
+// Folder inputs: which names are documents.
+
+TEST_F(BatchDocumentsTest, OnlyNamesThatEndInAWriterExtensionAreDocuments) {
+    const QStringList kept{touch("in/a.odt"), touch("in/b.ODT"), touch("in/c.Ott"), touch("in/d.stw"),
+                           touch("in/e.SXW")};
+    for (const char* name : {"in/b.odt.bak", "in/c.odt~", "in/d.odt#", "in/a.odtfoo", "in/j.odt ", "in/odt",
+                             "in/x.sxw.orig", "in/y.odt.txt"})
+        touch(name);
+    const BatchDocuments found = collect({"in"});
+    EXPECT_EQ(found.documents, kept);
+    EXPECT_TRUE(found.problems.isEmpty()) << found.problems.join('\n').toStdString();
+}
+
+TEST(WriterExtension, AtTheEndInAnyCase) {
+    EXPECT_TRUE(HasWriterExtension("report.odt"));
+    EXPECT_TRUE(HasWriterExtension("REPORT.SXW"));
+    EXPECT_FALSE(HasWriterExtension(".odt")) << "a bare extension is a hidden file, not a name";
+    EXPECT_FALSE(HasWriterExtension("report.odt.bak"));
+    EXPECT_FALSE(HasWriterExtension("report.odt "));
+    EXPECT_FALSE(HasWriterExtension("report.odp"));
+}
+
+TEST_F(BatchDocumentsTest, LinksPassTheSameNameTestsAsFiles) {
+    const QString target = touch("elsewhere/target.odt");
+    QDir().mkpath(work.filePath("in"));
+    const QString linked = work.filePath("in/linked.odt");
+    ASSERT_TRUE(QFile::link(target, linked));
+    ASSERT_TRUE(QFile::link(target, work.filePath("in/.hidden-link.odt")));
+    ASSERT_TRUE(QFile::link(target, work.filePath("in/~lock-link.odt")));
+    ASSERT_TRUE(QFile::link(target, work.filePath("in/.~lock.linked.odt#")));
+    ASSERT_TRUE(QFile::link(target, work.filePath("in/linked.odt.bak")));
+    const BatchDocuments found = collect({"in"});
+    EXPECT_EQ(found.documents, QStringList{linked});
+    EXPECT_TRUE(found.problems.isEmpty()) << found.problems.join('\n').toStdString();
+}
+
+TEST_F(BatchDocumentsTest, ALinkThatLeadsNowhereIsReportedAndALinkUpTheTreeIsWalkedOnce) {
+    const QString report = touch("in/sub/report.odt");
+    ASSERT_TRUE(QFile::link("/nonexistent/target.odt", work.filePath("in/dangling.odt")));
+    ASSERT_TRUE(QFile::link(work.filePath("in"), work.filePath("in/sub/up")));
+    const BatchDocuments found = collect({"in"});
+    EXPECT_EQ(found.documents, QStringList{report});
+    ASSERT_EQ(found.problems.size(), 1);
+    EXPECT_EQ(found.problems[0], work.filePath("in/dangling.odt") + ": link leads nowhere, not split");
+}
+
+TEST_F(BatchDocumentsTest, HiddenAndDotFoldersAreNotWalked) {
+    touch("in/.cache/report.odt");
+    const QString kept = touch("in/visible/report.odt");
+    EXPECT_EQ(collect({"in"}).documents, QStringList{kept});
+}
+
+// Names that are not UTF-8.
+
+TEST_F(BatchDocumentsTest, ADocumentWhoseNameIsNotUtf8IsReportedFromAFolder) {
+    QDir().mkpath(work.filePath("in"));
+    touchNative("in/caf\xE9.odt");
+    touchNative("in/caf\xE9.txt");
+    const QString kept = touch("in/plain.odt");
+    ASSERT_EQ(::mkdir((QFile::encodeName(work.path()) + "/in/d\xFF").constData(), 0700), 0);
+    const BatchDocuments found = collect({"in"});
+    EXPECT_EQ(found.documents, QStringList{kept});
+    EXPECT_EQ(found.problems,
+              (QStringList{work.filePath("in/caf\\xe9.odt") +
+                               ": the name is not valid UTF-8; rename the file to split it",
+                           work.filePath("in/d\\xff") +
+                               ": the folder name is not valid UTF-8; its documents are not split"}));
+}
+
+TEST_F(BatchDocumentsTest, AnInputWhoseNameIsNotUtf8IsReportedByItsRealNameNotAsMissing) {
+    const QByteArray native = touchNative("caf\xE9.odt");
+    const char* argv[] = {"folioknife-split", native.constData(), "plain.odt"};
+    const NonUtf8Arguments nonUtf8 = FindNonUtf8Arguments(3, argv);
+    ASSERT_EQ(nonUtf8.size(), 1);
+    const BatchDocuments found = collect({QString::fromLocal8Bit(native)}, nonUtf8);
+    EXPECT_TRUE(found.documents.isEmpty());
+    ASSERT_EQ(found.problems.size(), 1);
+    EXPECT_EQ(found.problems[0],
+              work.filePath("caf\\xe9.odt") + ": the name is not valid UTF-8; rename it to split it");
+}
+
+TEST(NativeNames, Utf8ValidityAndDisplay) {
+    EXPECT_TRUE(IsUtf8("Grüße – Привет.odt"));
+    EXPECT_TRUE(IsUtf8(""));
+    EXPECT_FALSE(IsUtf8("caf\xE9.odt"));
+    EXPECT_FALSE(IsUtf8("\xC0\xAF")) << "overlong";
+    EXPECT_FALSE(IsUtf8("\xED\xA0\x80")) << "surrogate";
+    EXPECT_FALSE(IsUtf8("\xF4\x90\x80\x80")) << "beyond U+10FFFF";
+    EXPECT_FALSE(IsUtf8("ab\xE2\x82")) << "cut short";
+    EXPECT_EQ(DisplayName("Grüße\xFF.odt"), QStringLiteral("Grüße\\xff.odt"));
+}
+
+// Contents: empty files and files that are no documents.
+
+TEST_F(BatchDocumentsTest, EmptyFilesAndFilesThatAreNoDocumentsAreReportedNotSplit) {
+    const QString empty = touch("in/empty.odt", {});
+    const QString text = touch("in/text.odt", "just some words\n");
+    const QString png = touch("picture.odt", "\x89PNG\r\n\x1a\n");
+    const QString kept = touch("in/real.odt");
+    const BatchDocuments found = collect({"in", "picture.odt"});
+    EXPECT_EQ(found.documents, QStringList{kept});
+    EXPECT_EQ(found.problems, (QStringList{empty + ": empty file, not split",
+                                           text + ": " + ContentProblem(DocumentContent::NotADocument),
+                                           png + ": " + ContentProblem(DocumentContent::NotADocument)}));
+}
+
+TEST(DocumentContent, KnownWordProcessorFormatsByTheirFirstBytes) {
+    EXPECT_EQ(ClassifyContent(kZip), DocumentContent::Document);
+    EXPECT_EQ(ClassifyContent(QByteArray("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1\0\0", 10)),
+              DocumentContent::Document);
+    EXPECT_EQ(ClassifyContent("{\\rtf1\\ansi"), DocumentContent::Document);
+    EXPECT_EQ(ClassifyContent("\xFFWPC"), DocumentContent::Document);
+    EXPECT_EQ(ClassifyContent("\xEF\xBB\xBF  <?xml version=\"1.0\"?><office:document"),
+              DocumentContent::Document);
+    EXPECT_EQ(ClassifyContent("<office:document xmlns:office="), DocumentContent::Document);
+    EXPECT_EQ(ClassifyContent(""), DocumentContent::Empty);
+    EXPECT_EQ(ClassifyContent("PK\x05\x06"), DocumentContent::NotADocument) << "an empty zip archive";
+    EXPECT_EQ(ClassifyContent("\xD0\xCF\x11\xE0"), DocumentContent::NotADocument) << "cut short";
+    EXPECT_EQ(ClassifyContent("Dear Sir,"), DocumentContent::NotADocument);
+    EXPECT_EQ(ClassifyContent("%PDF-1.7"), DocumentContent::NotADocument);
+}
+
+TEST_F(BatchDocumentsTest, ANamedPipeIsNotADocumentAndDoesNotHang) {
+    const QString pipe = work.filePath("pipe.odt");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    EXPECT_EQ(ExamineDocument(pipe), DocumentContent::NotADocument);
 }
 
 TEST(GroupBySharedOutputNames, SameOutputNamesShareAGroupInListOrder) {

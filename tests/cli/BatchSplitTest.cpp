@@ -70,6 +70,7 @@ protected:
         settings.outputFolder = out.path() + "/";
         settings.jobs = jobs;
         settings.timeout = timeout;
+        settings.stopRequested = [this] { return stop.load(); };
         BatchSplit batch(
             settings, [this](int job) { return std::make_unique<BorrowedOffice>(offices.at(job)); },
             [this](office::OfficeBridge& office) {
@@ -93,6 +94,7 @@ protected:
     FakeSplitEngine script;  // what every job's engine knows
     std::function<bool(office::OfficeBridge&, const QString&)> beforeDocument;
     RecordingObserver observer;
+    std::atomic<bool> stop = false;
 };
 
 TEST_F(BatchSplitTest, SplitsEveryDocumentWithTheWindowsNames) {
@@ -196,6 +198,49 @@ TEST_F(BatchSplitTest, AFastDocumentIsNotTimedOut) {
     ASSERT_EQ(results.size(), 1);
     EXPECT_TRUE(results[0].succeeded());
     EXPECT_FALSE(offices[0].abandoned);
+}
+
+// Interrupted runs.
+
+TEST_F(BatchSplitTest, AStopStartsNoFurtherDocumentStopsTheOfficesAndMarksTheDocumentCutShort) {
+    const QString first = input("first.odt", 2);
+    const QString busy = input("busy.odt", 3);
+    const QString later = input("later.odt", 1);
+    const QString alsoLater = input("also-later.odt", 1);
+    FakeJobOffice& office = offices[0];
+    beforeDocument = [&](office::OfficeBridge&, const QString& path) {
+        if (path != busy) return true;
+        stop = true;  // the signal arrives while the office works on this document
+        while (!office.abandoned) std::this_thread::sleep_for(1ms);
+        office.office.alive = false;
+        return false;
+    };
+
+    const QList<DocumentResult> results = run({{first}, {busy, later}, {alsoLater}}, 1);
+    ASSERT_EQ(results.size(), 2) << "a stopped run hands out no further document, not even of a group";
+    EXPECT_TRUE(results[0].succeeded());
+    EXPECT_FALSE(results[0].interrupted);
+    EXPECT_EQ(results[1].path, busy);
+    EXPECT_TRUE(results[1].interrupted);
+    EXPECT_FALSE(results[1].succeeded());
+    EXPECT_EQ(observer.started, (QStringList{first, busy}));
+    EXPECT_EQ(outputs(), (QStringList{"first_0001.odt", "first_0002.odt"}));
+}
+
+TEST_F(BatchSplitTest, ARunStoppedBeforeItBeganStartsNothing) {
+    stop = true;
+    const QList<DocumentResult> results = run({{input("a.odt", 1)}, {input("b.odt", 1)}}, 2);
+    EXPECT_TRUE(results.isEmpty());
+    EXPECT_TRUE(observer.started.isEmpty());
+    EXPECT_EQ(offices[0].office.starts + offices[1].office.starts, 0);
+}
+
+TEST_F(BatchSplitTest, ResultsListTheOutputsWritten) {
+    const QString report = input("report.odt", 2);
+    const QList<DocumentResult> results = run({{report}}, 1);
+    ASSERT_EQ(results.size(), 1);
+    EXPECT_EQ(results[0].outputs,
+              (QStringList{out.filePath("report_0001.odt"), out.filePath("report_0002.odt")}));
 }
 
 }  // namespace

@@ -7,7 +7,11 @@
 #include <QDirIterator>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QThread>
 #include <QUrl>
@@ -171,6 +175,7 @@ TEST_F(CommandLineEndToEnd, BadInputIsReportedAndEverythingElseIsSplitUnchanged)
     EXPECT_TRUE(run.err.contains("missing.odt: no such file or folder")) << run.err.toStdString();
     EXPECT_TRUE(run.err.contains(folder + "/broken.odt: ")) << run.err.toStdString();
     EXPECT_TRUE(run.err.contains("(open)")) << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains(folder + "/dangling.odt: link leads nowhere")) << run.err.toStdString();
     EXPECT_TRUE(run.out.contains("3 documents: 2 split, 1 failed")) << run.out.toStdString();
     EXPECT_TRUE(run.out.contains("5 pages written")) << run.out.toStdString();
     for (auto it = before.cbegin(); it != before.cend(); ++it)
@@ -242,13 +247,21 @@ TEST_F(CommandLineEndToEnd, AHungOfficeIsKilledAtTheDeadlineAndTheRestIsSplit) {
 
 TEST_F(CommandLineEndToEnd, AnInterruptedRunStopsItsOfficesAndTheNextRunSplitsTheSameDocuments) {
     const QStringList arguments{QStringLiteral("-o"), QStringLiteral("out"), QStringLiteral("--jobs"),
-                                QStringLiteral("2"),  document("long"),      document("alpha")};
+                                QStringLiteral("2"),  document("long"),      document("alpha"),
+                                document("beta"),     document("gamma")};
     QProcess* process = start(arguments);
     const pid_t office = officeOnceStored(QStringLiteral("long_0001.odt"));
     ::kill(static_cast<pid_t>(process->processId()), SIGINT);
     const Outcome interrupted = finish(process);
-    EXPECT_EQ(interrupted.exitCode, -1) << "ended by the signal";
+    EXPECT_EQ(interrupted.exitCode, 128 + SIGINT) << interrupted.err.toStdString();
     EXPECT_GT(office, 0);
+    EXPECT_TRUE(interrupted.out.contains("Interrupted by SIGINT: ")) << interrupted.out.toStdString();
+    EXPECT_TRUE(interrupted.out.contains("not started: ")) << interrupted.out.toStdString();
+    // Every output under its final name is a whole document: pages are written aside and renamed.
+    for (const QString& name : outputs()) {
+        EXPECT_TRUE(QRegularExpression("^[a-z]+_\\d{4}\\.odt$").match(name).hasMatch()) << name.toStdString();
+        EXPECT_FALSE(OdtBodyText(QDir(output()).filePath(name)).isEmpty()) << name.toStdString();
+    }
     QThread::msleep(200);
     EXPECT_TRUE(ProcessesMentioning(cache()).isEmpty()) << "no office outlives an interrupted run";
 
@@ -256,6 +269,87 @@ TEST_F(CommandLineEndToEnd, AnInterruptedRunStopsItsOfficesAndTheNextRunSplitsTh
     EXPECT_EQ(again.exitCode, 0) << again.err.toStdString();
     EXPECT_EQ(outputs().filter("long_").size(), 40);
     EXPECT_FALSE(QFile::exists(documents_->filePath(".~lock.long.odt#")));
+}
+
+TEST_F(CommandLineEndToEnd, TerminatedRunWritesItsReportAndEndsWith143) {
+    const QString report = work_.filePath(QStringLiteral("run.json"));
+    QProcess* process =
+        start({QStringLiteral("--method"), QStringLiteral("copy"), QStringLiteral("-o"),
+               QStringLiteral("out"), QStringLiteral("--json"), report, document("long"), document("gamma")});
+    officeOnceStored(QStringLiteral("long_0002.odt"));
+    ::kill(static_cast<pid_t>(process->processId()), SIGTERM);
+    const Outcome run = finish(process);
+    EXPECT_EQ(run.exitCode, 128 + SIGTERM) << run.err.toStdString();
+    EXPECT_TRUE(run.out.contains("cut short: " + document("long") + ": ")) << run.out.toStdString();
+    EXPECT_TRUE(run.out.contains("not started: " + document("gamma"))) << run.out.toStdString();
+    QFile file(report);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QJsonObject json = QJsonDocument::fromJson(file.readAll()).object();
+    EXPECT_EQ(json["signal"].toInt(), SIGTERM);
+    const QJsonArray documents = json["documents"].toArray();
+    ASSERT_EQ(documents.size(), 2);
+    EXPECT_EQ(documents[0].toObject()["status"].toString(), "interrupted");
+    EXPECT_EQ(documents[1].toObject()["status"].toString(), "not started");
+    QThread::msleep(200);
+    EXPECT_TRUE(ProcessesMentioning(cache()).isEmpty());
+}
+
+TEST_F(CommandLineEndToEnd, ChosenPagesAndDocumentsOfSeveralPages) {
+    const Outcome chosen = split({QStringLiteral("-o"), QStringLiteral("out"), QStringLiteral("--pages"),
+                                  QStringLiteral("1,3-"), document("alpha")});
+    EXPECT_EQ(chosen.exitCode, 0) << chosen.err.toStdString();
+    EXPECT_EQ(outputs(), (QStringList{"alpha_0001.odt", "alpha_0003.odt"}));
+    EXPECT_EQ(OdtBodyText(QDir(output()).filePath("alpha_0003.odt")), QStringList{"alpha page 3"});
+    QDir(output()).removeRecursively();
+    QDir().mkpath(output());
+
+    const Outcome every = split({QStringLiteral("-o"), QStringLiteral("out"), QStringLiteral("--every"),
+                                 QStringLiteral("2"), document("alpha")});
+    EXPECT_EQ(every.exitCode, 0) << every.err.toStdString();
+    EXPECT_EQ(outputs(), (QStringList{"alpha_0001.odt", "alpha_0002.odt"}));
+    EXPECT_EQ(OdtBodyText(QDir(output()).filePath("alpha_0001.odt")),
+              (QStringList{"alpha page 1", "alpha page 2"}));
+    EXPECT_EQ(OdtBodyText(QDir(output()).filePath("alpha_0002.odt")), QStringList{"alpha page 3"});
+}
+
+TEST_F(CommandLineEndToEnd, JsonReportListsEveryDocumentWithItsOutputs) {
+    const QString report = work_.filePath(QStringLiteral("run.json"));
+    const Outcome run = split({QStringLiteral("-o"), QStringLiteral("out"), QStringLiteral("--json"), report,
+                               document("gamma"), QStringLiteral("missing.odt")});
+    EXPECT_EQ(run.exitCode, 1);
+    QFile file(report);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QJsonObject json = QJsonDocument::fromJson(file.readAll()).object();
+    const QJsonArray documents = json["documents"].toArray();
+    ASSERT_EQ(documents.size(), 1);
+    const QJsonObject gamma = documents[0].toObject();
+    EXPECT_EQ(gamma["input"].toString(), document("gamma"));
+    EXPECT_EQ(gamma["status"].toString(), "split");
+    EXPECT_EQ(gamma["pages"].toInt(), 1);
+    EXPECT_EQ(gamma["method"].toString(), "slice");
+    EXPECT_EQ(gamma["outputs"].toArray(), QJsonArray{QDir(output()).filePath("gamma_0001.odt")});
+    EXPECT_EQ(json["problems"].toArray().size(), 1);
+}
+
+TEST_F(CommandLineEndToEnd, ANameThatIsNotUtf8IsReportedByItsBytesAndStartsNoOffice) {
+    const QByteArray native = QFile::encodeName(work_.path()) + "/caf\xE9.odt";
+    ASSERT_TRUE(
+        QFile::copy(document("gamma"), QFile::decodeName(QFile::encodeName(work_.path()) + "/tmp.odt")));
+    ASSERT_EQ(::rename((QFile::encodeName(work_.path()) + "/tmp.odt").constData(), native.constData()), 0);
+    // QProcess would re-encode the argument; a shell passes the bytes as they are.
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("XDG_CACHE_HOME"), cache());
+    process.setProcessEnvironment(environment);
+    process.setWorkingDirectory(work_.path());
+    process.start(QStringLiteral("/bin/sh"),
+                  {QStringLiteral("-c"), QStringLiteral("exec \"$0\" -o out \"$(printf 'caf\\351.odt')\""),
+                   ProgramFolder() + QStringLiteral("/folioknife-split")});
+    ASSERT_TRUE(process.waitForFinished(120000));
+    const QString err = QString::fromUtf8(process.readAllStandardError());
+    EXPECT_EQ(process.exitCode(), 1);
+    EXPECT_TRUE(err.contains("caf\\xe9.odt: the name is not valid UTF-8")) << err.toStdString();
+    EXPECT_FALSE(err.contains("no such file")) << err.toStdString();
 }
 
 TEST_F(CommandLineEndToEnd, LocksThatKilledOfficesLeftOnOutputsDoNotStopTheNextRun) {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include "QtPrinters.h"
@@ -61,6 +62,49 @@ TEST_F(CommandLineTest, UsageErrors) {
     EXPECT_EQ(parse({"--visible", "--jobs", "2", "a.odt"}).error,
               "--visible works with one job only: visible offices share the desktop's clipboard.");
     EXPECT_EQ(parse({"--visible", "a.odt"}).error, QString());
+}
+
+TEST_F(CommandLineTest, PageSelectionsNeedTheSlicerAndOneAtATime) {
+    const ParsedCommandLine pages = parse({"--pages", "1-3,7,10-", "a.odt"});
+    ASSERT_EQ(pages.error, QString());
+    EXPECT_EQ(pages.options.pages.outputs(11).size(), 6u);
+    const ParsedCommandLine every = parse({"--every", "4", "a.odt"});
+    ASSERT_EQ(every.error, QString());
+    EXPECT_EQ(every.options.pages.outputs(9).size(), 3u);
+    EXPECT_TRUE(parse({"a.odt"}).options.pages.isEveryPage());
+
+    EXPECT_EQ(parse({"--pages", "1", "--every", "2", "a.odt"}).error,
+              "--pages and --every cannot be given together.");
+    for (const QStringList& selection : {QStringList{"--pages", "2"}, QStringList{"--every", "2"}}) {
+        EXPECT_EQ(parse(selection + QStringList{"--method", "copy", "a.odt"}).error,
+                  "--pages and --every need the page slicer: they cannot be given with --method copy.");
+    }
+    EXPECT_TRUE(parse({"--pages", "3-1", "a.odt"}).error.startsWith("--pages: '3-1' is not a list of pages"));
+    for (const char* size : {"0", "-2", "x", "1.5", "1000001"})
+        EXPECT_TRUE(parse({"--every", size, "a.odt"}).error.startsWith("--every takes")) << size;
+}
+
+TEST_F(CommandLineTest, JsonReportFileAndShard) {
+    const ParsedCommandLine parsed = parse({"--json", "run.json", "--shard", "1/3", "a.odt"});
+    ASSERT_EQ(parsed.error, QString());
+    EXPECT_EQ(parsed.options.jsonFile, work.path() + "/run.json");
+    ASSERT_TRUE(parsed.options.shard.has_value());
+    EXPECT_EQ(parsed.options.shard->index, 1);
+    EXPECT_EQ(parsed.options.shard->count, 3);
+    EXPECT_FALSE(parse({"a.odt"}).options.shard.has_value());
+
+    QDir(work.path()).mkpath("folder");
+    for (const char* json : {"missing/run.json", "folder", ""})
+        EXPECT_TRUE(parse({"--json", json, "a.odt"}).error.startsWith("--json names a file")) << json;
+    EXPECT_TRUE(parse({"--shard", "3/3", "a.odt"}).error.startsWith("--shard takes I/N"));
+}
+
+TEST_F(CommandLineTest, VersionNeedsNothingElse) {
+    EXPECT_TRUE(parse({"--version"}).options.version);
+    EXPECT_TRUE(parse({"--version", "--jobs", "0"}).error.isEmpty());
+    EXPECT_EQ(VersionText(), "folioknife-split " + ProgramVersion() + "\n");
+    EXPECT_TRUE(ProgramVersion().contains(QRegularExpression("^\\d+\\.\\d+\\.\\d+$")))
+        << ProgramVersion().toStdString();
 }
 
 TEST_F(CommandLineTest, HelpNeedsNothingElse) {

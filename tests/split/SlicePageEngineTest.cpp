@@ -7,6 +7,8 @@
 #include "FakeOfficeBridge.h"
 #include "FakeSplitEngine.h"
 #include "QtPrinters.h"
+#include "TestDocument.h"
+#include "TestPackage.h"
 #include "base/RuntimeError.h"
 #include "split/MakePropertyValue.h"
 #include "split/SlicePageEngine.h"
@@ -94,4 +96,95 @@ TEST_F(SlicePageEngineTest, AFailedStoreOfTheMarkedCopyFailsTheDocument) {
     EXPECT_EQ(result.failures[0].stage, SplitStage::Store);
     EXPECT_TRUE(fallback.splitDocuments.isEmpty());
     EXPECT_EQ(office.openDocuments(), 0) << "the document is closed after a failed store";
+}
+
+// Page selections.
+
+namespace {
+
+// A marked package of four pages, each a paragraph with its name, as the office stores it.
+QString writeMarkedPackage(const QString& path) {
+    using namespace slicer;
+    const std::string body = "<text:p>" + mark(1) + "one</text:p><text:p>" + mark(2) +
+                             "two</text:p><text:p>" + mark(3) + "three</text:p><text:p>" + mark(4) +
+                             "four</text:p>";
+    TestPackage::write(
+        path.toStdString(),
+        {{"mimetype", "application/vnd.oasis.opendocument.text"},
+         {"content.xml", contentXml(body)},
+         {"styles.xml", stylesXml("", R"(<style:master-page style:name="Standard"/>)")},
+         {"META-INF/manifest.xml",
+          R"(<manifest:manifest xmlns:manifest="urn:oasis:names:tc:opendocument:xmlns:manifest:1.0">)"
+          R"(<manifest:file-entry manifest:full-path="/" )"
+          R"(manifest:media-type="application/vnd.oasis.opendocument.text"/>)"
+          R"(<manifest:file-entry manifest:full-path="content.xml" manifest:media-type="text/xml"/>)"
+          R"(<manifest:file-entry manifest:full-path="styles.xml" manifest:media-type="text/xml"/>)"
+          "</manifest:manifest>"}});
+    return path;
+}
+
+std::string bodyOf(const QString& package) {
+    for (const slicer::TestPackage::Entry& entry : slicer::TestPackage::read(package.toStdString())) {
+        if (entry.name == "content.xml") return entry.data;
+    }
+    return {};
+}
+
+class RecordingPages : public RecordingObserver {
+public:
+    void pageStored(int page, const QString& path) override {
+        stored << QStringLiteral("%1 %2").arg(page).arg(path);
+    }
+    QStringList stored;
+};
+
+}  // namespace
+
+TEST_F(SlicePageEngineTest, ChosenPagesAreWrittenUnderTheirOwnNumbersAndNothingElse) {
+    office.packageToStore = writeMarkedPackage(in.filePath("marked.odt"));
+    QString error;
+    engine.setSelection(*PageSelection::parse("2-3,9", error));
+    RecordingPages pages;
+    const SplitResult result = engine.split(input, out.path(), pages);
+
+    EXPECT_TRUE(result.succeeded()) << (result.failures.isEmpty() ? ""
+                                                                  : result.failures[0].message.toStdString());
+    EXPECT_EQ(result.pageCount, 4);
+    EXPECT_EQ(result.pagesStored, 2);
+    EXPECT_EQ(QDir(out.path()).entryList(QDir::Files, QDir::Name),
+              (QStringList{"report_0002.odt", "report_0003.odt"}));
+    EXPECT_EQ(pages.stored,
+              (QStringList{"2 " + out.filePath("report_0002.odt"), "3 " + out.filePath("report_0003.odt")}));
+    const std::string second = bodyOf(out.filePath("report_0002.odt"));
+    EXPECT_NE(second.find("two"), std::string::npos);
+    EXPECT_EQ(second.find("three"), std::string::npos);
+    ASSERT_EQ(pages.notes.size(), 1);
+    EXPECT_TRUE(pages.notes[0].contains("beyond the last one, 4")) << pages.notes[0].toStdString();
+}
+
+TEST_F(SlicePageEngineTest, EveryNPagesWritesDocumentsOfNPagesNumberedInOrder) {
+    office.packageToStore = writeMarkedPackage(in.filePath("marked.odt"));
+    engine.setSelection(PageSelection::every(3));
+    const SplitResult result = engine.split(input, out.path(), observer);
+
+    EXPECT_TRUE(result.succeeded());
+    EXPECT_EQ(result.expectedOutputs(), 2);
+    EXPECT_EQ(QDir(out.path()).entryList(QDir::Files, QDir::Name),
+              (QStringList{"report_0001.odt", "report_0002.odt"}));
+    const std::string first = bodyOf(out.filePath("report_0001.odt"));
+    for (const char* word : {"one", "two", "three"}) EXPECT_NE(first.find(word), std::string::npos) << word;
+    EXPECT_EQ(first.find("four"), std::string::npos);
+    const std::string last = bodyOf(out.filePath("report_0002.odt"));
+    EXPECT_NE(last.find("four"), std::string::npos);
+    EXPECT_EQ(last.find("three"), std::string::npos);
+}
+
+TEST_F(SlicePageEngineTest, WithASelectionADocumentTheSlicerCannotCutFailsInsteadOfFallingBack) {
+    engine.setSelection(PageSelection::every(2));
+    const SplitResult result = engine.split(input, out.path(), observer);
+    EXPECT_FALSE(result.succeeded());
+    ASSERT_EQ(result.failures.size(), 1);
+    EXPECT_EQ(result.failures[0].stage, SplitStage::Slice);
+    EXPECT_TRUE(fallback.splitDocuments.isEmpty()) << "the copy method would write every page";
+    EXPECT_TRUE(QDir(out.path()).isEmpty());
 }

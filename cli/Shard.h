@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <cstdint>
+#include <optional>
+
+namespace fk::cli {
+
+// One of N parts of the inputs, numbered from 0 (as a Kubernetes Indexed Job numbers its pods), so
+// that N hosts given the same inputs split every document exactly once.
+struct Shard {
+    int index = 0;
+    int count = 1;
+};
+
+inline constexpr int kMaxShards = 1000000;
+
+// "I/N" with 0 <= I < N. Returns nothing and sets `error` otherwise.
+std::optional<Shard> ParseShard(const QString& text, QString& error);
+
+// 64-bit FNV-1a of the bytes: the same on every host and every run, unlike qHash.
+std::uint64_t StableHash(const QByteArray& bytes);
+
+// The shard a document belongs to: by the hash of its absolute path's UTF-8.
+int ShardOf(const QString& absolutePath, int count);
+
+// The documents of the list that belong to the shard, in list order.
+QStringList DocumentsOfShard(const QStringList& absolutePaths, const Shard& shard);
+
+}  // namespace fk::cli

@@ -1,0 +1,54 @@
+// --help, the manual page, the bash completion and the README name the same options.
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QRegularExpression>
+#include <QSet>
+#include <QTemporaryDir>
+
+#include "QtPrinters.h"
+#include "cli/CommandLine.h"
+
+using namespace fk::cli;
+
+namespace {
+
+QString sourceFile(const QString& relative) {
+    QFile file(QStringLiteral(FOLIOKNIFE_SOURCE_DIR "/") + relative);
+    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << relative.toStdString();
+    return QString::fromUtf8(file.readAll());
+}
+
+QSet<QString> longOptions(QString text) {
+    text.replace(QStringLiteral("\\-"), QStringLiteral("-"));  // troff's minus signs
+    QSet<QString> options;
+    static const QRegularExpression option(QStringLiteral("(?<![\\w-])--[a-z][a-z-]*[a-z]"));
+    for (const QRegularExpressionMatch& match : option.globalMatch(text)) options.insert(match.captured());
+    return options;
+}
+
+QString readmeCommandLineSection() {
+    const QString readme = sourceFile(QStringLiteral("README.md"));
+    const qsizetype start = readme.indexOf(QStringLiteral("## From the command line"));
+    const qsizetype end = readme.indexOf(QStringLiteral("\n## "), start + 1);
+    EXPECT_GE(start, 0);
+    return readme.mid(start, end - start);
+}
+
+TEST(DocumentationAgrees, HelpManualPageCompletionAndReadmeNameTheSameOptions) {
+    const QSet<QString> help = longOptions(UsageText());
+    EXPECT_TRUE(help.contains("--pages") && help.contains("--shard") && help.contains("--version"));
+    EXPECT_EQ(longOptions(sourceFile("resources/man/folioknife-split.1")), help) << "manual page";
+    EXPECT_EQ(longOptions(sourceFile("resources/completions/folioknife-split")), help) << "bash completion";
+    EXPECT_EQ(longOptions(readmeCommandLineSection()), help) << "README, From the command line";
+}
+
+TEST(DocumentationAgrees, EveryOptionTheHelpNamesIsOneTheCommandLineKnows) {
+    QTemporaryDir work;
+    for (const QString& option : longOptions(UsageText())) {
+        const ParsedCommandLine parsed = ParseCommandLine({"folioknife-split", option, "x"}, work.path());
+        EXPECT_FALSE(parsed.error.startsWith("Unknown option")) << option.toStdString();
+    }
+}
+
+}  // namespace

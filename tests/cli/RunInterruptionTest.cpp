@@ -1,0 +1,68 @@
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include "QtPrinters.h"
+#include "cli/InterruptSignals.h"
+#include "cli/RunInterruption.h"
+
+using namespace fk::cli;
+
+namespace {
+
+DocumentResult result(const QString& path, int pageCount, int stored, bool interrupted) {
+    DocumentResult made;
+    made.path = path;
+    made.pageCount = pageCount;
+    made.pagesStored = stored;
+    made.interrupted = interrupted;
+    return made;
+}
+
+TEST(RunInterruption, DocumentsDoneCutShortAndNotStarted) {
+    const QList<QStringList> groups{{"/a.odt"}, {"/b.odt", "/c.odt"}, {"/d.odt"}, {"/e.odt"}};
+    const QList<DocumentResult> results{result("/d.odt", 2, 2, false), result("/b.odt", 40, 12, true),
+                                        result("/a.odt", 1, 0, false)};
+    const RunInterruption where = WhereRunStopped(groups, results);
+    EXPECT_EQ(where.finished, 2) << "a failed document is done too";
+    ASSERT_EQ(where.cutShort.size(), 1);
+    EXPECT_EQ(where.cutShort[0].path, "/b.odt");
+    EXPECT_EQ(where.notStarted, (QStringList{"/c.odt", "/e.odt"})) << "in list order";
+
+    QString text;
+    QTextStream out(&text);
+    PrintInterruption(out, SIGINT, where);
+    EXPECT_EQ(text,
+              "Interrupted by SIGINT: 2 documents done, 1 cut short, 2 not started\n"
+              "  cut short: /b.odt: 12 of 40 pages stored\n"
+              "  not started: /c.odt\n"
+              "  not started: /e.odt\n");
+}
+
+// The handlers are tried in child processes: a signal must not reach the test runner itself.
+TEST(InterruptSignals, TheFirstSignalIsOnlyNoted) {
+    for (const int signalNumber : {SIGINT, SIGTERM, SIGHUP}) {
+        EXPECT_EXIT(
+            {
+                InterruptSignals::install();
+                ::raise(signalNumber);
+                ::_exit(InterruptSignals::received() == signalNumber ? 7 : 8);
+            },
+            ::testing::ExitedWithCode(7), "")
+            << signalNumber;
+    }
+}
+
+TEST(InterruptSignals, ASecondSignalEndsTheProgramAtOnceWithStatus128PlusTheSignal) {
+    EXPECT_EXIT(
+        {
+            InterruptSignals::install();
+            ::raise(SIGINT);
+            ::raise(SIGTERM);
+            ::_exit(9);
+        },
+        ::testing::ExitedWithCode(128 + SIGTERM), "");
+    EXPECT_EQ(InterruptSignals::exitStatus(SIGINT), 130);
+}
+
+}  // namespace

@@ -1,0 +1,57 @@
+#include <gtest/gtest.h>
+
+#include <QSet>
+
+#include "QtPrinters.h"
+#include "cli/Shard.h"
+
+using namespace fk::cli;
+
+namespace {
+
+QStringList samplePaths() {
+    QStringList paths;
+    for (int i = 0; i < 300; ++i)
+        paths << QStringLiteral("/srv/incoming/%1/Bericht Nr. %2 – Grüße.odt").arg(i % 17).arg(i);
+    return paths;
+}
+
+TEST(Shard, EveryDocumentInExactlyOneShardForAnyNumberOfShards) {
+    const QStringList paths = samplePaths();
+    for (int count = 1; count <= 7; ++count) {
+        QStringList all;
+        for (int index = 0; index < count; ++index) {
+            const QStringList mine = DocumentsOfShard(paths, Shard{index, count});
+            EXPECT_FALSE(mine.isEmpty())
+                << index << "/" << count << ": a shard of 300 documents is never empty";
+            all << mine;
+        }
+        EXPECT_EQ(all.size(), paths.size()) << count;
+        EXPECT_EQ(QSet<QString>(all.begin(), all.end()), QSet<QString>(paths.begin(), paths.end())) << count;
+    }
+}
+
+TEST(Shard, TheSameOnEveryHostAndRun) {
+    // Fixed values: a change of hash would make hosts of different versions split documents twice.
+    EXPECT_EQ(StableHash(""), 14695981039346656037ULL);
+    EXPECT_EQ(StableHash("a"), 0xaf63dc4c8601ec8cULL);
+    EXPECT_EQ(ShardOf("/srv/incoming/report.odt", 4),
+              static_cast<int>(StableHash("/srv/incoming/report.odt") % 4));
+    EXPECT_EQ(ShardOf("/srv/incoming/report.odt", 7), 2);
+    EXPECT_EQ(ShardOf(QStringLiteral("/srv/Grüße.odt"), 5), 2);
+}
+
+TEST(Shard, ParsedAsIndexFromZeroOfCount) {
+    QString error;
+    const std::optional<Shard> shard = ParseShard("2/4", error);
+    ASSERT_TRUE(shard.has_value());
+    EXPECT_EQ(shard->index, 2);
+    EXPECT_EQ(shard->count, 4);
+    EXPECT_TRUE(ParseShard("0/1", error).has_value());
+    for (const char* text : {"4/4", "-1/4", "1/0", "1", "a/b", "1/4/2", " 1/4", "1/10000000"}) {
+        EXPECT_FALSE(ParseShard(text, error).has_value()) << text;
+        EXPECT_TRUE(error.startsWith("--shard takes I/N")) << text;
+    }
+}
+
+}  // namespace

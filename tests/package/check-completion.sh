@@ -1,0 +1,31 @@
+#!/bin/bash
+# The bash completion offers the options, the methods, folders after -o and documents as inputs.
+# Usage: check-completion.sh COMPLETION-FILE
+set -uo pipefail
+source "$1"
+WORK="$(mktemp -d)"
+trap 'rm -rf "$WORK"' EXIT
+cd "$WORK" && mkdir pages && touch report.odt LETTER.SXW notes.txt
+failed=0
+complete_words() {
+    COMP_WORDS=("$@")
+    COMP_CWORD=$((${#COMP_WORDS[@]} - 1))
+    COMPREPLY=()
+    _folioknife_split
+    ((${#COMPREPLY[@]})) && printf '%s\n' "${COMPREPLY[@]}" | sort | tr '\n' ' '
+}
+expect() {
+    local want="$1"
+    shift
+    local got
+    got="$(complete_words "$@")"
+    [[ "$got" == "$want" ]] || { echo "FAIL: $* -> '$got', want '$want'"; failed=1; }
+}
+expect "--jobs --json " folioknife-split --j
+expect "copy slice " folioknife-split --method ""
+expect "pages " folioknife-split -o ""
+expect "LETTER.SXW notes.txt pages report.odt " folioknife-split --json ""
+expect "LETTER.SXW pages report.odt " folioknife-split ""
+expect "" folioknife-split --pages ""
+complete -p folioknife-split >/dev/null || { echo "FAIL: not registered"; failed=1; }
+exit $failed

@@ -200,8 +200,9 @@ OPTIONS
         input, outputs, pages, method, status, failures (stage, page, message) and seconds.
     --shard I/N
         Split only part I of N of the documents, counted from 0 (0/4 to 3/4 for four hosts).
-        A document's part comes from a hash of its absolute path, so N hosts given the same
-        inputs at the same paths split every document exactly once.
+        A document's part comes from a hash of its output base name, so N hosts given the
+        same inputs split every document exactly once, and documents whose outputs would share
+        names are split in one part, in the order given; all parts may write to one folder.
     -h, --help
         Show this text.
     --version

@@ -1,5 +1,7 @@
 #include "cli/Shard.h"
 
+#include "fsutil/FileHelpers.h"
+
 #include <QRegularExpression>
 
 namespace fk::cli {
@@ -29,8 +31,9 @@ std::uint64_t StableHash(const QByteArray& bytes) {
     return hash;
 }
 
-int ShardOf(const QString& absolutePath, int count) {
-    return static_cast<int>(StableHash(absolutePath.toUtf8()) % static_cast<std::uint64_t>(count));
+int ShardOf(const QString& documentPath, int count) {
+    const QString outputName = RemoveExtension(GetFileNameFromPath(documentPath));
+    return static_cast<int>(StableHash(outputName.toUtf8()) % static_cast<std::uint64_t>(count));
 }
 
 QStringList DocumentsOfShard(const QStringList& absolutePaths, const Shard& shard) {

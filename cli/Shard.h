@@ -22,8 +22,10 @@ std::optional<Shard> ParseShard(const QString& text, QString& error);
 // 64-bit FNV-1a of the bytes: the same on every host and every run, unlike qHash.
 std::uint64_t StableHash(const QByteArray& bytes);
 
-// The shard a document belongs to: by the hash of its absolute path's UTF-8.
-int ShardOf(const QString& absolutePath, int count);
+// The shard a document belongs to: by the hash of the UTF-8 of the base name its outputs carry. Documents
+// whose outputs would share names land in one shard, split there in order as in a single run, so shards
+// may write to one folder; and hosts may see the inputs under different folders.
+int ShardOf(const QString& documentPath, int count);
 
 // The documents of the list that belong to the shard, in list order.
 QStringList DocumentsOfShard(const QStringList& absolutePaths, const Shard& shard);

@@ -1,8 +1,10 @@
 #include "split/CopyPageEngine.h"
 
+#include <optional>
+
 #include "base/RuntimeError.h"
 #include "split/MakePropertyValue.h"
-#include "split/OutputProbe.h"
+#include "split/StagedPageFile.h"
 
 namespace fk {
 
@@ -152,8 +154,11 @@ SplitResult CopyPageEngine::split(const QString& path, const QString& outputFold
         if (selected) {
             steps.run(144, SplitStage::Copy, page, [&] { dispatch(dispatcher, inputFrame, ".uno:Copy"); });
         }
-        QString pagePath;
-        steps.run(146, SplitStage::Store, page, [&] { pagePath = PageFilePath(outputFolder, path, page); });
+        // The office stores under a private name; the page replaces whatever is at its name only once
+        // it is complete, and a link there is replaced, not written through.
+        std::optional<StagedPageFile> staged;
+        steps.run(146, SplitStage::Store, page,
+                  [&] { staged.emplace(PageFilePath(outputFolder, path, page)); });
         office::Ref pageDocument, pageFrame;
         const bool pageOpen = steps.run(148, SplitStage::Copy, page, [&] {
             pageDocument = bridge_.loadComponentFromURL(desktop, kNewWriterDocument, kBlankFrame, 0, none);
@@ -169,20 +174,22 @@ SplitResult CopyPageEngine::split(const QString& path, const QString& outputFold
             });
         }
         office::Arguments store(2);
-        steps.run(154, SplitStage::Store, page,
-                  [&] { store[0] = MakePropertyValue(bridge_, QStringLiteral("URL"), ToFileUrl(pagePath)); });
+        steps.run(154, SplitStage::Store, page, [&] {
+            if (!staged)
+                throw RuntimeError(75, QStringLiteral("The page document has no name to be stored under"));
+            store[0] = MakePropertyValue(bridge_, QStringLiteral("URL"), ToFileUrl(staged->stagingPath()));
+        });
         steps.run(156, SplitStage::Store, page, [&] {
             store[1] = MakePropertyValue(bridge_, QStringLiteral("FilterName"), QStringLiteral("writer8"));
         });
-        if (pageOpen) {
+        if (pageOpen && staged) {
             const bool stored = steps.run(158, SplitStage::Store, page, [&] {
-                const OutputProbe probe(pagePath);
                 bridge_.executeDispatch(dispatcher, pageFrame, QStringLiteral(".uno:SaveAs"), {}, 0, store);
-                probe.verifyWritten();
+                staged->commit();
             });
             if (stored) {
                 ++result.pagesStored;
-                observer.pageStored(page, pagePath);
+                observer.pageStored(page, staged->finalPath());
             }
         }
         bool onNextPage = true;

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include "FakeOfficeBridge.h"
@@ -110,7 +111,8 @@ TEST_F(SplitRunTest, OnePageDocumentMakesTheCallsInOrder) {
     const QString path = input("Report.odt", 1);
     run.PushButton7_Click();
     const QString url = ToFileUrl(path);
-    const QString outUrl = ToFileUrl(out.filePath("Report_0001.odt"));
+    // The office stores under a private name beside the page's own, renamed into place afterwards.
+    const QString outUrl = ToFileUrl(out.filePath(".Report_0001.odt.fk-XXXXXXXX"));
     const QStringList expected{
         "createServiceManager",
         "createInstance(com.sun.star.frame.Desktop)",
@@ -139,7 +141,10 @@ TEST_F(SplitRunTest, OnePageDocumentMakesTheCallsInOrder) {
         "Close(True)",
         "Close(True)",
     };
-    EXPECT_EQ(office.calls, expected);
+    QStringList calls = office.calls;
+    calls.replaceInStrings(QRegularExpression("\\.fk-[a-z0-9]{8}"), ".fk-XXXXXXXX");
+    EXPECT_EQ(calls, expected);
+    EXPECT_EQ(outputs(), QStringList{"Report_0001.odt"});
     EXPECT_EQ(prompts.messageTexts(), QStringList{"Done."});
     EXPECT_EQ(window.values, QList<double>({100, 0}));
     EXPECT_EQ(window.texts, QStringList({"Processing: Report.odt", "Progress Bar"}));
@@ -152,7 +157,7 @@ TEST_F(SplitRunTest, EveryPageIsStoredFromItsOwnPageInOrder) {
     EXPECT_EQ(outputs(),
               QStringList({"minutes.final_0001.odt", "minutes.final_0002.odt", "minutes.final_0003.odt"}));
     for (int page = 1; page <= 3; ++page) {
-        EXPECT_EQ(office.stored.value(
+        EXPECT_EQ(FakeOfficeBridge::storedText(
                       out.filePath(QStringLiteral("minutes.final_%1.odt").arg(page, 4, 10, QChar('0')))),
                   ToFileUrl(path) + "#" + QString::number(page));
     }
@@ -262,7 +267,7 @@ TEST_F(SplitRunTest, CursorLeftOnTheLastPageIsPutOnTheFirst) {
     run.PushButton7_Click();
     EXPECT_EQ(prompts.messageTexts(), QStringList{"Done."});
     EXPECT_TRUE(office.calls.contains("jumpToPage(1)"));
-    EXPECT_EQ(office.stored.value(out.filePath("table-first_0001.odt")), ToFileUrl(path) + "#1");
+    EXPECT_EQ(FakeOfficeBridge::storedText(out.filePath("table-first_0001.odt")), ToFileUrl(path) + "#1");
 }
 
 TEST_F(SplitRunTest, StalledMoveToTheNextPageIsMended) {
@@ -270,7 +275,7 @@ TEST_F(SplitRunTest, StalledMoveToTheNextPageIsMended) {
     office.stallOnPages = {1};
     run.PushButton7_Click();
     EXPECT_EQ(prompts.messageTexts(), QStringList{"Done."});
-    EXPECT_EQ(office.stored.value(out.filePath("table-spans_0002.odt")), ToFileUrl(path) + "#2");
+    EXPECT_EQ(FakeOfficeBridge::storedText(out.filePath("table-spans_0002.odt")), ToFileUrl(path) + "#2");
 }
 
 TEST_F(SplitRunTest, BlankPageIsStoredEmptyNeverAsThePreviousPage) {
@@ -278,8 +283,8 @@ TEST_F(SplitRunTest, BlankPageIsStoredEmptyNeverAsThePreviousPage) {
     office.emptySelectionOnPages = {2};
     run.PushButton7_Click();
     EXPECT_EQ(prompts.messageTexts(), QStringList{"Done."});
-    EXPECT_EQ(office.stored.value(out.filePath("gap_0002.odt")), "");
-    EXPECT_EQ(office.stored.value(out.filePath("gap_0003.odt")), ToFileUrl(path) + "#3");
+    EXPECT_EQ(FakeOfficeBridge::storedText(out.filePath("gap_0002.odt")), "");
+    EXPECT_EQ(FakeOfficeBridge::storedText(out.filePath("gap_0003.odt")), ToFileUrl(path) + "#3");
 }
 
 TEST_F(SplitRunTest, PageThatBeginsInATableGetsTheTableAndTheRestOfThePage) {
@@ -288,9 +293,9 @@ TEST_F(SplitRunTest, PageThatBeginsInATableGetsTheTableAndTheRestOfThePage) {
     run.PushButton7_Click();
     EXPECT_EQ(prompts.messageTexts(), QStringList{"Done."});
     const QString url = ToFileUrl(path);
-    EXPECT_EQ(office.stored.value(out.filePath("form_0001.odt")), url + "#1#table+" + url + "#1");
-    EXPECT_EQ(office.stored.value(out.filePath("form_0002.odt")), url + "#2");
-    EXPECT_EQ(office.stored.value(out.filePath("form_0003.odt")), url + "#3#table+" + url + "#3");
+    EXPECT_EQ(FakeOfficeBridge::storedText(out.filePath("form_0001.odt")), url + "#1#table+" + url + "#1");
+    EXPECT_EQ(FakeOfficeBridge::storedText(out.filePath("form_0002.odt")), url + "#2");
+    EXPECT_EQ(FakeOfficeBridge::storedText(out.filePath("form_0003.odt")), url + "#3#table+" + url + "#3");
 }
 
 TEST_F(SplitRunTest, CursorThatCannotBeMovedStopsTheDocumentInsteadOfRepeatingAPage) {

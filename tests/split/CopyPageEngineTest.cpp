@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include "FakeOfficeBridge.h"
@@ -81,6 +83,43 @@ TEST_F(CopyPageEngineTest, ADeadOfficeCostsOneFailure) {
     const SplitResult result = split(path);
     EXPECT_EQ(result.failures.size(), 1);
     EXPECT_LT(result.pagesStored, 5);
+}
+
+TEST_F(CopyPageEngineTest, ALinkAtAPageNameIsReplacedNeverWrittenThrough) {
+    const QString path = input("report.odt", 2);
+    QFile precious(in.filePath("precious.odt"));
+    ASSERT_TRUE(precious.open(QIODevice::WriteOnly));
+    precious.write("keep me");
+    precious.close();
+    ASSERT_TRUE(QFile::link(precious.fileName(), out.filePath("report_0001.odt")));
+
+    EXPECT_TRUE(split(path).succeeded());
+
+    ASSERT_TRUE(precious.open(QIODevice::ReadOnly));
+    EXPECT_EQ(precious.readAll(), "keep me");
+    const QFileInfo page(out.filePath("report_0001.odt"));
+    EXPECT_FALSE(page.isSymLink());
+    EXPECT_EQ(FakeOfficeBridge::storedText(page.filePath()), ToFileUrl(path) + "#1");
+    EXPECT_EQ(QDir(out.path()).entryList(QDir::Files | QDir::Hidden | QDir::System),
+              (QStringList{"report_0001.odt", "report_0002.odt"}))
+        << "nothing of the private names is left";
+}
+
+TEST_F(CopyPageEngineTest, APageThatWasNotStoredLeavesTheOlderPageAndNoPrivateFile) {
+    const QString path = input("report.odt", 1);
+    QFile older(out.filePath("report_0001.odt"));
+    ASSERT_TRUE(older.open(QIODevice::WriteOnly));
+    older.write("older page");
+    older.close();
+    office.skipWrites = true;
+
+    const SplitResult result = split(path);
+
+    ASSERT_EQ(result.failures.size(), 1);
+    EXPECT_EQ(result.failures[0].step, 158);
+    EXPECT_EQ(result.failures[0].message, "The page document was not stored: " + older.fileName());
+    EXPECT_EQ(FakeOfficeBridge::storedText(older.fileName()), "older page");
+    EXPECT_EQ(QDir(out.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"report_0001.odt"});
 }
 
 TEST(PageFilePath, JoinsFolderAndNameWithOneSeparator) {

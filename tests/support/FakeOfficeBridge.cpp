@@ -255,4 +255,9 @@ void FakeOfficeBridge::storeToURL(const office::Ref& document_, const QString& u
         throw RuntimeError::automation(QStringLiteral("cannot store ") + url);
 }
 
+QString FakeOfficeBridge::storedText(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+}
+
 }  // namespace fk::test

@@ -77,8 +77,10 @@ public:
     // The argument names and values of the last load, as "Name=value".
     QStringList lastLoadArguments;
 
-    // What each SaveAs stored: output path -> page text ("<input url>#<page>").
+    // What each SaveAs stored: the path it was given -> page text ("<input url>#<page>").
     QMap<QString, QString> stored;
+    // The page text of a page document SaveAs wrote, wherever it was moved afterwards.
+    static QString storedText(const QString& path);
     QStringList closedDocuments;
     int openDocuments() const { return static_cast<int>(open_.size()); }
 

@@ -22,6 +22,19 @@ private:
 
 }  // namespace
 
+ProtectedPaths SplitRun::listedDocuments() {
+    QStringList rows;
+    const int count = window_.documentCount();
+    for (int i = 1; i <= count; ++i) {
+        try {
+            rows << window_.documentText(i);
+        } catch (const RuntimeError&) {
+            // A row that is gone is reported where the run reaches it.
+        }
+    }
+    return ProtectedPaths(rows);
+}
+
 void SplitRun::PushButton7_Click() {
     ProcedureTrap trap(prompts_, procedure::kPushButton7);
     if (isSplitting_) return;  // 100
@@ -34,6 +47,7 @@ void SplitRun::PushButton7_Click() {
     } else {
         int count = 0;
         trap.step(108, [&] { count = window_.documentCount(); });
+        const ProtectedPaths inputs = listedDocuments();
         for (int i = 1; i <= count; ++i) {
             QString path;
             // A row that vanished while the window yielded is not split in place of another.
@@ -49,7 +63,7 @@ void SplitRun::PushButton7_Click() {
             trap.step(116, [&] { window_.yield(); });
             trap.step(118, [&] { window_.setPointer(11); });
             ReportingObserver reports(trap);
-            engine_.split(path, window_.outputFolderText(), reports);  // 120-172
+            engine_.split(path, window_.outputFolderText(), inputs, reports);  // 120-172
         }
         trap.step(176, [&] { window_.setPointer(0); });
         trap.step(178, [&] { window_.setProgressValue(0); });

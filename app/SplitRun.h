@@ -38,6 +38,9 @@ public:
     bool IsSplitting() const { return isSplitting_; }
 
 private:
+    // Every listed document: no page of the run may replace one of them.
+    ProtectedPaths listedDocuments();
+
     SplitEngine& engine_;
     Prompts& prompts_;
     SplitRunWindow& window_;

@@ -111,8 +111,10 @@ private:
 
 class BatchSplit::Job {
 public:
-    Job(const BatchSettings& settings, JobOffice& office, SplitEngine& engine, WorkQueue& queue)
+    Job(const BatchSettings& settings, const ProtectedPaths& inputs, JobOffice& office, SplitEngine& engine,
+        WorkQueue& queue)
         : settings_(settings),
+          inputs_(inputs),
           office_(office),
           engine_(engine),
           queue_(queue),
@@ -144,7 +146,7 @@ private:
         if (result.failures.isEmpty()) {
             DocumentObserver tell(result, observer_);
             if (settings_.timeout.count() > 0) watchdog_.arm(settings_.timeout);
-            const SplitResult split = engine_.split(path, settings_.outputFolder, tell);
+            const SplitResult split = engine_.split(path, settings_.outputFolder, inputs_, tell);
             result.timedOut = settings_.timeout.count() > 0 && watchdog_.disarm();
             result.pageCount = split.pageCount;
             result.pagesStored = split.pagesStored;
@@ -167,6 +169,7 @@ private:
     }
 
     const BatchSettings& settings_;
+    const ProtectedPaths& inputs_;
     JobOffice& office_;
     SplitEngine& engine_;
     WorkQueue& queue_;
@@ -189,15 +192,18 @@ BatchSplit::BatchSplit(BatchSettings settings, JobOfficeFactory makeOffice, Spli
 
 QList<DocumentResult> BatchSplit::run(const QList<QStringList>& groups) {
     WorkQueue queue(groups, observer_);
+    QStringList documents;
+    for (const QStringList& group : groups) documents += group;
+    const ProtectedPaths inputs(documents);
     const int jobs = std::max(1, std::min<int>(settings_.jobs, static_cast<int>(groups.size())));
     std::vector<std::thread> threads;
     threads.reserve(jobs);
     for (int job = 0; job < jobs; ++job) {
-        threads.emplace_back([this, job, &queue] {
+        threads.emplace_back([this, job, &queue, &inputs] {
             {
                 const std::unique_ptr<JobOffice> office = makeOffice_(job);
                 const std::unique_ptr<SplitEngine> engine = makeEngine_(office->bridge());
-                Job(settings_, *office, *engine, queue).run();
+                Job(settings_, inputs, *office, *engine, queue).run();
             }
             queue.jobEnded();
         });

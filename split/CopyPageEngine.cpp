@@ -100,7 +100,8 @@ void CopyPageEngine::copyPageThatBeginsInATable(const office::Ref& dispatcher, c
     }
 }
 
-SplitResult CopyPageEngine::split(const QString& path, const QString& outputFolder, SplitObserver& observer) {
+SplitResult CopyPageEngine::split(const QString& path, const QString& outputFolder,
+                                  const ProtectedPaths& inputs, SplitObserver& observer) {
     SplitResult result;
     result.method = kMethod;
     Steps steps(bridge_, result, observer);
@@ -155,12 +156,16 @@ SplitResult CopyPageEngine::split(const QString& path, const QString& outputFold
             steps.run(144, SplitStage::Copy, page, [&] { dispatch(dispatcher, inputFrame, ".uno:Copy"); });
         }
         // The office stores under a private name; the page replaces whatever is at its name only once
-        // it is complete, and a link there is replaced, not written through.
+        // it is complete, and a link there is replaced, not written through. A page that would replace
+        // one of the run's documents is not made at all.
         std::optional<StagedPageFile> staged;
-        steps.run(146, SplitStage::Store, page,
-                  [&] { staged.emplace(PageFilePath(outputFolder, path, page)); });
+        const bool storable = steps.run(146, SplitStage::Store, page, [&] {
+            const QString pagePath = PageFilePath(outputFolder, path, page);
+            if (inputs.covers(pagePath)) throw RuntimeError(75, ProtectedPaths::refusal(pagePath));
+            staged.emplace(pagePath);
+        });
         office::Ref pageDocument, pageFrame;
-        const bool pageOpen = steps.run(148, SplitStage::Copy, page, [&] {
+        const bool pageOpen = storable && steps.run(148, SplitStage::Copy, page, [&] {
             pageDocument = bridge_.loadComponentFromURL(desktop, kNewWriterDocument, kBlankFrame, 0, none);
         }) && steps.run(150, SplitStage::Copy, page, [&] {
             pageFrame = bridge_.getFrame(bridge_.getCurrentController(pageDocument));
@@ -174,15 +179,12 @@ SplitResult CopyPageEngine::split(const QString& path, const QString& outputFold
             });
         }
         office::Arguments store(2);
-        steps.run(154, SplitStage::Store, page, [&] {
-            if (!staged)
-                throw RuntimeError(75, QStringLiteral("The page document has no name to be stored under"));
+        const bool described = storable && steps.run(154, SplitStage::Store, page, [&] {
             store[0] = MakePropertyValue(bridge_, QStringLiteral("URL"), ToFileUrl(staged->stagingPath()));
-        });
-        steps.run(156, SplitStage::Store, page, [&] {
+        }) && steps.run(156, SplitStage::Store, page, [&] {
             store[1] = MakePropertyValue(bridge_, QStringLiteral("FilterName"), QStringLiteral("writer8"));
         });
-        if (pageOpen && staged) {
+        if (pageOpen && described) {
             const bool stored = steps.run(158, SplitStage::Store, page, [&] {
                 bridge_.executeDispatch(dispatcher, pageFrame, QStringLiteral(".uno:SaveAs"), {}, 0, store);
                 staged->commit();

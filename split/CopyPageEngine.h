@@ -12,7 +12,7 @@ class CopyPageEngine : public SplitEngine {
 public:
     explicit CopyPageEngine(office::OfficeBridge& bridge) : bridge_(bridge) {}
 
-    SplitResult split(const QString& documentPath, const QString& outputFolder,
+    SplitResult split(const QString& documentPath, const QString& outputFolder, const ProtectedPaths& inputs,
                       SplitObserver& observer) override;
 
     static inline const QString kMethod = QStringLiteral("copy");

@@ -112,7 +112,7 @@ std::vector<slicer::PlannedPage> SlicePageEngine::markAndStore(const QString& pa
 }
 
 SplitResult SlicePageEngine::split(const QString& path, const QString& outputFolder,
-                                   SplitObserver& observer) {
+                                   const ProtectedPaths& inputs, SplitObserver& observer) {
     SplitResult result;
     result.method = kMethod;
     Stages stages(result, observer);
@@ -143,11 +143,15 @@ SplitResult SlicePageEngine::split(const QString& path, const QString& outputFol
     if (!notUnderstood.isEmpty()) {
         observer.noted(QStringLiteral("split with the copy method instead: the slicer does not understand ") +
                        notUnderstood);
-        return fallback_.split(path, outputFolder, observer);
+        return fallback_.split(path, outputFolder, inputs, observer);
     }
 
     for (int page = 1; page <= result.pageCount; ++page) {
         const QString target = PageFilePath(outputFolder, path, page);
+        if (inputs.covers(target)) {
+            stages.fail(SplitStage::Store, page, ProtectedPaths::refusal(target));
+            continue;
+        }
         if (stages.run(SplitStage::Store, page, [&] { slicer->writePage(page, target.toStdString()); })) {
             ++result.pagesStored;
             observer.pageStored(page, target);

@@ -17,7 +17,7 @@ public:
     SlicePageEngine(office::OfficeBridge& bridge, SplitEngine& fallback)
         : bridge_(bridge), fallback_(fallback) {}
 
-    SplitResult split(const QString& documentPath, const QString& outputFolder,
+    SplitResult split(const QString& documentPath, const QString& outputFolder, const ProtectedPaths& inputs,
                       SplitObserver& observer) override;
 
     static inline const QString kMethod = QStringLiteral("slice");

@@ -261,6 +261,28 @@ TEST_F(SplitRunTest, StaleOutputOfAnEarlierRunDoesNotCountAsStored) {
     EXPECT_TRUE(prompts.messages[0].text.contains("at line 158"));
 }
 
+TEST_F(SplitRunTest, AListedDocumentInTheOutputFolderIsNeverReplacedByAPage) {
+    const QString whole = input("a.odt", 2);
+    const QString listed = out.filePath("a_0001.odt");
+    QFile file(listed);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("listed document");
+    file.close();
+    window.rows << listed;
+    office.documents.insert(ToFileUrl(listed), 1);
+
+    run.PushButton7_Click();
+
+    EXPECT_EQ(FakeOfficeBridge::storedText(listed), "listed document");
+    ASSERT_EQ(prompts.messages.size(), 2);
+    EXPECT_EQ(prompts.messages[0].text,
+              reportFor(146, "The page document would overwrite an input of this run and was not stored: " +
+                                 listed));
+    EXPECT_EQ(prompts.messages[1].text, "Done.");
+    EXPECT_EQ(FakeOfficeBridge::storedText(out.filePath("a_0002.odt")), ToFileUrl(whole) + "#2");
+    EXPECT_EQ(outputs(), (QStringList{"a_0001.odt", "a_0001_0001.odt", "a_0002.odt"}));
+}
+
 TEST_F(SplitRunTest, CursorLeftOnTheLastPageIsPutOnTheFirst) {
     const QString path = input("table-first.odt", 3);
     office.firstPageSticks = true;

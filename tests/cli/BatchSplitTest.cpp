@@ -67,7 +67,7 @@ protected:
     QList<DocumentResult> run(const QList<QStringList>& groups, int jobs,
                               std::chrono::milliseconds timeout = 0ms) {
         BatchSettings settings;
-        settings.outputFolder = out.path() + "/";
+        settings.outputFolder = outputFolder.isEmpty() ? out.path() + "/" : outputFolder;
         settings.jobs = jobs;
         settings.timeout = timeout;
         BatchSplit batch(
@@ -89,6 +89,7 @@ protected:
     }
 
     QTemporaryDir in, out;
+    QString outputFolder;  // out, unless a test names another
     std::array<FakeJobOffice, 3> offices;
     FakeSplitEngine script;  // what every job's engine knows
     std::function<bool(office::OfficeBridge&, const QString&)> beforeDocument;
@@ -189,6 +190,31 @@ TEST_F(BatchSplitTest, AHungOfficeIsAbandonedAtTheDeadlineAndANewOneTakesTheNext
     EXPECT_EQ(outputs(), (QStringList{"next_0001.odt", "next_0002.odt"}));
     ASSERT_EQ(observer.reports.size(), 2);
     EXPECT_TRUE(observer.reports[1].contains("did not finish this document within 0.05 s"));
+}
+
+TEST_F(BatchSplitTest, NoPageReplacesAnInputOfAnotherGroupAndTheDocumentFails) {
+    // "-o same same": the output folder holds an input whose name is a page name of another input.
+    const QString whole = input("a.odt", 2);
+    const QString page = input("a_0001.odt", 1);
+    QFile pageFile(page);
+    ASSERT_TRUE(pageFile.open(QIODevice::WriteOnly));
+    pageFile.write("the user's own document");
+    pageFile.close();
+    outputFolder = in.path() + "/";
+
+    const QList<DocumentResult> results = run({{page}, {whole}}, 2);
+
+    ASSERT_EQ(results.size(), 2);
+    QFile kept(page);
+    ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+    EXPECT_EQ(kept.readAll(), "the user's own document");
+    const DocumentResult& split = results[0].path == whole ? results[0] : results[1];
+    EXPECT_FALSE(split.succeeded());
+    EXPECT_EQ(split.pagesStored, 1) << "the other page is stored";
+    ASSERT_EQ(split.failures.size(), 1);
+    EXPECT_EQ(split.failures[0].page, 1);
+    EXPECT_EQ(split.failures[0].stage, SplitStage::Store);
+    EXPECT_TRUE(split.failures[0].message.contains("would overwrite an input of this run"));
 }
 
 TEST_F(BatchSplitTest, AFastDocumentIsNotTimedOut) {

@@ -35,7 +35,9 @@ protected:
         office.documents.insert(ToFileUrl(path), pages);
         return path;
     }
-    SplitResult split(const QString& path) { return engine.split(path, out.path(), observer); }
+    SplitResult split(const QString& path) {
+        return engine.split(path, out.path(), ProtectedPaths({path}), observer);
+    }
 
     QTemporaryDir in, out;
     FakeOfficeBridge office;
@@ -120,6 +122,30 @@ TEST_F(CopyPageEngineTest, APageThatWasNotStoredLeavesTheOlderPageAndNoPrivateFi
     EXPECT_EQ(result.failures[0].message, "The page document was not stored: " + older.fileName());
     EXPECT_EQ(FakeOfficeBridge::storedText(older.fileName()), "older page");
     EXPECT_EQ(QDir(out.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"report_0001.odt"});
+}
+
+TEST_F(CopyPageEngineTest, APageThatWouldReplaceAnInputOfTheRunIsFailedAndTheOthersStored) {
+    const QString path = input("a.odt", 3);
+    const QString other = out.filePath("a_0002.odt");
+    QFile file(other);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("another input");
+    file.close();
+
+    const SplitResult result = engine.split(path, out.path(), ProtectedPaths({other, path}), observer);
+
+    ASSERT_EQ(result.failures.size(), 1);
+    EXPECT_EQ(result.failures[0].stage, SplitStage::Store);
+    EXPECT_EQ(result.failures[0].page, 2);
+    EXPECT_EQ(result.failures[0].step, 146);
+    EXPECT_EQ(result.failures[0].message,
+              "The page document would overwrite an input of this run and was not stored: " + other);
+    EXPECT_EQ(FakeOfficeBridge::storedText(other), "another input");
+    EXPECT_EQ(result.pagesStored, 2);
+    EXPECT_EQ(FakeOfficeBridge::storedText(out.filePath("a_0003.odt")), ToFileUrl(path) + "#3");
+    EXPECT_EQ(office.calls.count("loadComponentFromURL(private:factory/swriter,_blank,0,0)"), 2)
+        << "no page document is made for it";
+    EXPECT_EQ(office.openDocuments(), 0);
 }
 
 TEST(PageFilePath, JoinsFolderAndNameWithOneSeparator) {

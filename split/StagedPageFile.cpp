@@ -11,6 +11,7 @@
 #include <cstring>
 
 #include "base/RuntimeError.h"
+#include "split/OdfPackageCheck.h"
 
 namespace fk {
 
@@ -60,6 +61,8 @@ StagedPageFile::~StagedPageFile() {
 
 void StagedPageFile::commit() {
     if (!probe_.written()) throw notStored(final_, {});
+    const QString defect = OdfPackageDefect(staging_);
+    if (!defect.isEmpty()) throw notStored(final_, defect);
     if (::rename(QFile::encodeName(staging_).constData(), QFile::encodeName(final_).constData()) != 0)
         throw notStored(final_, QString::fromLocal8Bit(std::strerror(errno)));
     committed_ = true;

@@ -264,10 +264,7 @@ TEST_F(SplitRunTest, StaleOutputOfAnEarlierRunDoesNotCountAsStored) {
 TEST_F(SplitRunTest, AListedDocumentInTheOutputFolderIsNeverReplacedByAPage) {
     const QString whole = input("a.odt", 2);
     const QString listed = out.filePath("a_0001.odt");
-    QFile file(listed);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write("listed document");
-    file.close();
+    FakeOfficeBridge::writePackage(listed, "listed document");
     window.rows << listed;
     office.documents.insert(ToFileUrl(listed), 1);
 

@@ -107,30 +107,43 @@ TEST_F(CopyPageEngineTest, ALinkAtAPageNameIsReplacedNeverWrittenThrough) {
         << "nothing of the private names is left";
 }
 
-TEST_F(CopyPageEngineTest, APageThatWasNotStoredLeavesTheOlderPageAndNoPrivateFile) {
+TEST_F(CopyPageEngineTest, AnIncompletePageIsAFailureAndLeavesTheOlderPageAndNoPrivateFile) {
     const QString path = input("report.odt", 1);
-    QFile older(out.filePath("report_0001.odt"));
-    ASSERT_TRUE(older.open(QIODevice::WriteOnly));
-    older.write("older page");
-    older.close();
-    office.skipWrites = true;
+    const QString older = out.filePath("report_0001.odt");
+    struct Case {
+        const char* name;
+        bool skip;
+        qint64 cutAt;
+        QString why;
+    };
+    // A page whose store was cut short keeps the head of a package but loses its directory.
+    for (const Case& store :
+         {Case{"nothing written", true, -1, {}}, Case{"cut short", false, 100, "(incomplete: "},
+          Case{"empty", false, 0, "(empty)"}, Case{"not a package", false, 20, "(not an"}}) {
+        SCOPED_TRACE(store.name);
+        FakeOfficeBridge::writePackage(older, "older page");
+        office.skipWrites = store.skip;
+        office.cutWritesAt = store.cutAt;
 
-    const SplitResult result = split(path);
+        const SplitResult result = split(path);
 
-    ASSERT_EQ(result.failures.size(), 1);
-    EXPECT_EQ(result.failures[0].step, 158);
-    EXPECT_EQ(result.failures[0].message, "The page document was not stored: " + older.fileName());
-    EXPECT_EQ(FakeOfficeBridge::storedText(older.fileName()), "older page");
-    EXPECT_EQ(QDir(out.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"report_0001.odt"});
+        ASSERT_EQ(result.failures.size(), 1);
+        EXPECT_EQ(result.failures[0].step, 158);
+        EXPECT_EQ(result.failures[0].stage, SplitStage::Store);
+        EXPECT_TRUE(result.failures[0].message.startsWith("The page document was not stored: " + older))
+            << result.failures[0].message.toStdString();
+        EXPECT_TRUE(result.failures[0].message.contains(store.why));
+        EXPECT_EQ(result.pagesStored, 0);
+        EXPECT_FALSE(result.succeeded());
+        EXPECT_EQ(FakeOfficeBridge::storedText(older), "older page");
+        EXPECT_EQ(QDir(out.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"report_0001.odt"});
+    }
 }
 
 TEST_F(CopyPageEngineTest, APageThatWouldReplaceAnInputOfTheRunIsFailedAndTheOthersStored) {
     const QString path = input("a.odt", 3);
     const QString other = out.filePath("a_0002.odt");
-    QFile file(other);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write("another input");
-    file.close();
+    FakeOfficeBridge::writePackage(other, "another input");
 
     const SplitResult result = engine.split(path, out.path(), ProtectedPaths({other, path}), observer);
 

@@ -1,5 +1,7 @@
 #include "FakeOfficeBridge.h"
 
+#include <zip.h>
+
 #include <QFile>
 #include <QUrl>
 
@@ -209,10 +211,11 @@ void FakeOfficeBridge::executeDispatch(const office::Ref& dispatcher, const offi
         const QString path = QUrl(arguments.value(0).value.toString()).toLocalFile();
         stored.insert(path, doc->content);
         if (!skipWrites) {
+            writePackage(path, doc->content);
             QFile out(path);
-            if (!out.open(QIODevice::WriteOnly))
+            if (!out.exists())
                 throw RuntimeError(440, QStringLiteral("Automation error: cannot store ") + path);
-            out.write(doc->content.toUtf8());
+            if (cutWritesAt >= 0) out.resize(cutWritesAt);
         }
     }
 }
@@ -255,9 +258,36 @@ void FakeOfficeBridge::storeToURL(const office::Ref& document_, const QString& u
         throw RuntimeError::automation(QStringLiteral("cannot store ") + url);
 }
 
+void FakeOfficeBridge::writePackage(const QString& path, const QString& pageText) {
+    int error = 0;
+    zip_t* archive = zip_open(QFile::encodeName(path).constData(), ZIP_CREATE | ZIP_TRUNCATE, &error);
+    if (archive == nullptr) return;
+    static const QByteArray mimetype = QByteArrayLiteral("application/vnd.oasis.opendocument.text");
+    const QByteArray content = pageText.toUtf8();
+    const zip_int64_t first = zip_file_add(
+        archive, "mimetype", zip_source_buffer(archive, mimetype.constData(), mimetype.size(), 0), 0);
+    zip_set_file_compression(archive, first, ZIP_CM_STORE, 0);
+    zip_file_add(archive, "content.xml", zip_source_buffer(archive, content.constData(), content.size(), 0),
+                 0);
+    zip_close(archive);
+}
+
 QString FakeOfficeBridge::storedText(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+    int error = 0;
+    zip_t* archive = zip_open(QFile::encodeName(path).constData(), ZIP_RDONLY, &error);
+    if (archive == nullptr) return {};
+    QByteArray text;
+    zip_stat_t stat;
+    if (zip_stat(archive, "content.xml", 0, &stat) == 0) {
+        text.resize(static_cast<qsizetype>(stat.size));
+        zip_file_t* file = zip_fopen(archive, "content.xml", 0);
+        if (file != nullptr) {
+            zip_fread(file, text.data(), stat.size);
+            zip_fclose(file);
+        }
+    }
+    zip_discard(archive);
+    return QString::fromUtf8(text);
 }
 
 }  // namespace fk::test

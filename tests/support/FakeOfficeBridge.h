@@ -66,6 +66,8 @@ public:
     QSet<int> tableStartPages;
     // SaveAs reports success but writes nothing.
     bool skipWrites = false;
+    // SaveAs reports success but its file ends after this many bytes, as on a full disk; -1 whole.
+    qint64 cutWritesAt = -1;
     // Blank pages the layout inserted: the cursor cannot go there.
     QSet<int> blankPages;
     // Page style names by page; "Standard" for the rest.
@@ -79,8 +81,10 @@ public:
 
     // What each SaveAs stored: the path it was given -> page text ("<input url>#<page>").
     QMap<QString, QString> stored;
-    // The page text of a page document SaveAs wrote, wherever it was moved afterwards.
+    // SaveAs writes a small OpenDocument package whose content.xml is the page text; this reads it back
+    // from a page document wherever it was moved afterwards (empty when there is none).
     static QString storedText(const QString& path);
+    static void writePackage(const QString& path, const QString& pageText);
     QStringList closedDocuments;
     int openDocuments() const { return static_cast<int>(open_.size()); }
 

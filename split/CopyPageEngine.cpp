@@ -60,14 +60,26 @@ private:
     bool officeLost_ = false;
 };
 
-void CopyPageEngine::ensureOnPage(const office::Ref& viewCursor, int page) {
+CopyPageEngine::Arrival CopyPageEngine::jumpTo(const office::Ref& viewCursor, int page) {
+    if (!bridge_.jumpToPage(viewCursor, page)) return Arrival::Refused;
+    // The cursor's page is asked only at the page's start: right after a jump into a table that a
+    // repeated heading row continues, the office still names the page before.
+    bridge_.jumpToStartOfPage(viewCursor);
+    return bridge_.getPage(viewCursor) == page ? Arrival::There : Arrival::Elsewhere;
+}
+
+bool CopyPageEngine::ensureOnPage(const office::Ref& viewCursor, int page, int pageCount) {
     // The suite can leave the cursor elsewhere (a document that begins with a table, a table that
     // spans pages); copying from there would store another page's content again.
-    if (bridge_.getPage(viewCursor) == page) return;
-    bridge_.jumpToPage(viewCursor, page);
-    if (bridge_.getPage(viewCursor) != page) {
-        throw RuntimeError(440, QStringLiteral("The view cursor cannot be moved to page %1").arg(page));
-    }
+    if (bridge_.getPage(viewCursor) == page) return true;
+    const Arrival arrival = jumpTo(viewCursor, page);
+    if (arrival == Arrival::There) return true;
+    // A page the layout inserts blank (left and right page styles) refuses the cursor. It is never the
+    // first or the last page, and the page after it takes the cursor.
+    if (arrival == Arrival::Refused && page > 1 && page < pageCount &&
+        jumpTo(viewCursor, page + 1) == Arrival::There)
+        return false;
+    throw RuntimeError(440, QStringLiteral("The view cursor cannot be moved to page %1").arg(page));
 }
 
 void CopyPageEngine::dispatch(const office::Ref& dispatcher, const office::Ref& frame, const char* command) {
@@ -136,22 +148,27 @@ SplitResult CopyPageEngine::split(const QString& path, const QString& outputFold
         observer.pageCountKnown(pageCount);
     }) && steps.run(136, counting, 0, [&] {
         bridge_.jumpToFirstPage(viewCursor);
-        ensureOnPage(viewCursor, 1);
+        ensureOnPage(viewCursor, 1, pageCount);
     }) && steps.run(138, counting, 0, [&] {
         inputFrame = bridge_.getFrame(bridge_.getCurrentController(input));
     });
 
+    // The page is one the layout inserted blank: nothing is copied, an empty page is stored, and the
+    // cursor already stands on the next page.
+    bool blank = false;
     for (int page = 1; usable && page <= pageCount; ++page) {  // 140
         // With nothing selected a copy would leave the clipboard as it was, and the paste would repeat
         // the page copied before. Nothing is selected on a blank page, and on a page that begins inside
         // a table: the office does not extend a selection out of a table cell.
         bool selected = false;
         bool startsInTable = false;
-        steps.run(142, SplitStage::Copy, page, [&] {
-            dispatch(dispatcher, inputFrame, ".uno:GoToEndOfPageSel");
-            selected = !bridge_.isCollapsed(viewCursor);
-            if (!selected) startsInTable = bridge_.isInTable(viewCursor);
-        });
+        if (!blank) {
+            steps.run(142, SplitStage::Copy, page, [&] {
+                dispatch(dispatcher, inputFrame, ".uno:GoToEndOfPageSel");
+                selected = !bridge_.isCollapsed(viewCursor);
+                if (!selected) startsInTable = bridge_.isInTable(viewCursor);
+            });
+        }
         if (selected) {
             steps.run(144, SplitStage::Copy, page, [&] { dispatch(dispatcher, inputFrame, ".uno:Copy"); });
         }
@@ -197,8 +214,8 @@ SplitResult CopyPageEngine::split(const QString& path, const QString& outputFold
         bool onNextPage = true;
         if (page < pageCount) {  // 160
             onNextPage = steps.run(162, SplitStage::NextPage, page + 1, [&] {
-                dispatch(dispatcher, inputFrame, ".uno:GoToStartOfNextPage");
-                ensureOnPage(viewCursor, page + 1);
+                if (!blank) dispatch(dispatcher, inputFrame, ".uno:GoToStartOfNextPage");
+                blank = !ensureOnPage(viewCursor, page + 1, pageCount);
             });
         }
         if (pageDocument) steps.run(164, SplitStage::Close, page, [&] { bridge_.Close(pageDocument, true); });

@@ -317,6 +317,18 @@ TEST_F(SplitRunTest, PageThatBeginsInATableGetsTheTableAndTheRestOfThePage) {
     EXPECT_EQ(FakeOfficeBridge::storedText(out.filePath("form_0003.odt")), url + "#3#table+" + url + "#3");
 }
 
+TEST_F(SplitRunTest, BlankPagesOfTheLayoutAndTablesWithHeadingRowsSplitWithoutAReport) {
+    const QString path = input("hard.odt", 5);
+    office.blankPages = {2};
+    office.tableStartPages = {4};
+    office.headingRowPages = {4};
+    run.PushButton7_Click();
+    EXPECT_EQ(prompts.messageTexts(), QStringList{"Done."});
+    EXPECT_EQ(outputs().size(), 5);
+    EXPECT_EQ(FakeOfficeBridge::storedText(out.filePath("hard_0002.odt")), "");
+    EXPECT_EQ(FakeOfficeBridge::storedText(out.filePath("hard_0005.odt")), ToFileUrl(path) + "#5");
+}
+
 TEST_F(SplitRunTest, CursorThatCannotBeMovedStopsTheDocumentInsteadOfRepeatingAPage) {
     input("stuck.odt", 3);
     input("next.odt", 1);

@@ -161,6 +161,49 @@ TEST_F(CopyPageEngineTest, APageThatWouldReplaceAnInputOfTheRunIsFailedAndTheOth
     EXPECT_EQ(office.openDocuments(), 0);
 }
 
+TEST_F(CopyPageEngineTest, ABlankPageTheLayoutInsertedIsStoredEmptyAndTheRestFollow) {
+    const QString path = input("left-right.odt", 5);
+    office.blankPages = {2, 4};
+    const SplitResult result = split(path);
+
+    EXPECT_TRUE(result.succeeded());
+    EXPECT_EQ(result.pagesStored, 5) << "one output for every page the office counts";
+    const QString url = ToFileUrl(path);
+    const QStringList expected{url + "#1", "", url + "#3", "", url + "#5"};
+    for (int page = 1; page <= 5; ++page)
+        EXPECT_EQ(FakeOfficeBridge::storedText(PageFilePath(out.path(), path, page)), expected[page - 1])
+            << "page " << page;
+}
+
+TEST_F(CopyPageEngineTest, APageThatBeginsInATableWithARepeatedHeadingRowIsReached) {
+    const QString path = input("long-table.odt", 4);
+    office.tableStartPages = {2, 3};
+    office.headingRowPages = {2, 3};
+    const SplitResult result = split(path);
+
+    EXPECT_TRUE(result.succeeded()) << (result.failures.isEmpty() ? ""
+                                                                  : result.failures[0].message.toStdString());
+    EXPECT_EQ(result.pagesStored, 4);
+    const QString url = ToFileUrl(path);
+    EXPECT_EQ(FakeOfficeBridge::storedText(out.filePath("long-table_0003.odt")),
+              url + "#3#table+" + url + "#3");
+    EXPECT_EQ(FakeOfficeBridge::storedText(out.filePath("long-table_0004.odt")), url + "#4");
+}
+
+TEST_F(CopyPageEngineTest, ACursorThatReachesNoFurtherPageIsStillAFailure) {
+    // Not a blank page: the page after it cannot be reached either, or it is the last page.
+    office.jumpToPageIgnored = true;
+    for (const int stall : {1, 2}) {
+        office.stallOnPages = {stall};
+        const SplitResult result = split(input(QStringLiteral("stuck%1.odt").arg(stall), 3));
+        ASSERT_EQ(result.failures.size(), 1);
+        EXPECT_EQ(result.failures[0].step, 162);
+        EXPECT_EQ(result.failures[0].message,
+                  QStringLiteral("The view cursor cannot be moved to page %1").arg(stall + 1));
+        EXPECT_EQ(result.pagesStored, stall);
+    }
+}
+
 TEST(PageFilePath, JoinsFolderAndNameWithOneSeparator) {
     EXPECT_EQ(PageFilePath("/out", "/in/a.odt", 1), "/out/a_0001.odt");
     EXPECT_EQ(PageFilePath("/out/", "/in/a.odt", 1), "/out/a_0001.odt");

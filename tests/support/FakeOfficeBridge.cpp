@@ -13,6 +13,7 @@ struct FakeOfficeBridge::Document {
     QString url;
     int pages = 1;
     int cursorPage = 1;
+    bool namesPageBefore = false;
     bool inTable = false;
     QString selection;
     QString content;
@@ -60,6 +61,7 @@ void FakeOfficeBridge::record(const QString& call) {
 
 static void arrive(FakeOfficeBridge& office, Document& doc, int page) {
     doc.cursorPage = page;
+    doc.namesPageBefore = office.headingRowPages.contains(page);
     doc.inTable = office.tableStartPages.contains(page);
     doc.selection.clear();
 }
@@ -165,7 +167,8 @@ bool FakeOfficeBridge::jumpToPage(const office::Ref& viewCursor, int page) {
 
 int FakeOfficeBridge::getPage(const office::Ref& viewCursor) {
     record(QStringLiteral("getPage"));
-    return document(viewCursor)->cursorPage;
+    const auto doc = document(viewCursor);
+    return doc->namesPageBefore ? doc->cursorPage - 1 : doc->cursorPage;
 }
 
 bool FakeOfficeBridge::isCollapsed(const office::Ref& viewCursor) {
@@ -205,8 +208,9 @@ void FakeOfficeBridge::executeDispatch(const office::Ref& dispatcher, const offi
     } else if (command == QLatin1String(".uno:Paste")) {
         doc->content += (doc->content.isEmpty() ? QString() : QStringLiteral("+")) + clipboard_;
     } else if (command == QLatin1String(".uno:GoToStartOfNextPage")) {
-        if (!stallOnPages.contains(doc->cursorPage) && doc->cursorPage < doc->pages)
-            arrive(*this, *doc, doc->cursorPage + 1);
+        int next = doc->cursorPage + 1;
+        while (blankPages.contains(next)) ++next;
+        if (!stallOnPages.contains(doc->cursorPage) && next <= doc->pages) arrive(*this, *doc, next);
     } else if (command == QLatin1String(".uno:SaveAs")) {
         const QString path = QUrl(arguments.value(0).value.toString()).toLocalFile();
         stored.insert(path, doc->content);
@@ -231,7 +235,7 @@ void FakeOfficeBridge::Close(const office::Ref& document_, bool deliverOwnership
 
 bool FakeOfficeBridge::jumpToStartOfPage(const office::Ref& viewCursor) {
     record(QStringLiteral("jumpToStartOfPage"));
-    document(viewCursor);
+    document(viewCursor)->namesPageBefore = false;
     return true;
 }
 

@@ -68,8 +68,12 @@ public:
     bool skipWrites = false;
     // SaveAs reports success but its file ends after this many bytes, as on a full disk; -1 whole.
     qint64 cutWritesAt = -1;
-    // Blank pages the layout inserted: the cursor cannot go there.
+    // Blank pages the layout inserted: the cursor cannot go there, and the move to the next page passes
+    // over them.
     QSet<int> blankPages;
+    // Pages that begin in a table whose heading row repeats: right after the cursor arrives there, it
+    // names the page before until it is moved to the start of its page.
+    QSet<int> headingRowPages;
     // Page style names by page; "Standard" for the rest.
     QMap<int, QString> pageStyles;
     // What storeToURL writes: a copy of this file (nothing when empty).

@@ -147,9 +147,15 @@ TEST_F(BatchSplitTest, ParallelJobsGiveTheSameOutputsAndKeepSharedNamesInOrder) 
     const QString second = input("b/report.odt", 2);
     QList<QStringList> groups{{first, second}};
     for (int i = 0; i < 6; ++i) groups.append(QStringList{input(QString("doc%1.odt").arg(i), 2)});
-    // The first job's office is slow, so that the other job takes every free group meanwhile.
-    beforeDocument = [this](office::OfficeBridge& office, const QString&) {
-        if (&office == &offices[0].office) std::this_thread::sleep_for(20ms);
+    // The first job's office is slow, so that the other job takes every free group meanwhile; the other
+    // job waits for the first one's start, which a busy machine can delay.
+    std::atomic<bool> firstJobWorks = false;
+    beforeDocument = [&](office::OfficeBridge& office, const QString&) {
+        if (&office == &offices[0].office) {
+            firstJobWorks = true;
+            std::this_thread::sleep_for(20ms);
+        }
+        for (int waited = 0; !firstJobWorks && waited < 2000; ++waited) std::this_thread::sleep_for(1ms);
         return true;
     };
 

@@ -7,6 +7,7 @@
 
 #include "base/RuntimeError.h"
 #include "cli/DocumentWatchdog.h"
+#include "split/OlderPages.h"
 
 namespace fk::cli {
 
@@ -152,6 +153,11 @@ private:
             result.pagesStored = split.pagesStored;
             result.failures = split.failures;
             result.method = split.method;
+            result.olderPages = OlderPagesAfter(settings_.outputFolder, path, split.pageCount);
+            if (!result.olderPages.isEmpty()) {
+                tell.noted(QStringLiteral("older pages remain beside the new ones: ") +
+                           OlderPagesText(result.olderPages));
+            }
             if (!office_.bridge().isAlive()) {
                 office_.clearStaleLock(path);
                 office_.clearLocksLeftIn(settings_.outputFolder);

@@ -280,6 +280,23 @@ TEST_F(SplitRunTest, AListedDocumentInTheOutputFolderIsNeverReplacedByAPage) {
     EXPECT_EQ(outputs(), (QStringList{"a_0001.odt", "a_0001_0001.odt", "a_0002.odt"}));
 }
 
+TEST_F(SplitRunTest, OlderPagesOfLongerSplitsAreToldInOneMessageBeforeDone) {
+    input("a.odt", 1);
+    input("b.odt", 2);
+    input("c.odt", 2);
+    for (const char* older : {"a_0002.odt", "c_0003.odt", "c_0004.odt", "c_0005.odt"})
+        FakeOfficeBridge::writePackage(out.filePath(older), "older");
+
+    run.PushButton7_Click();
+
+    EXPECT_EQ(prompts.messageTexts(),
+              (QStringList{"Older pages remain beside the new ones:\r\na.odt: a_0002.odt\r\n"
+                           "c.odt: c_0003.odt to c_0005.odt",
+                           "Done."}));
+    EXPECT_EQ(prompts.messages[0].style, kOkExclamation);
+    EXPECT_EQ(FakeOfficeBridge::storedText(out.filePath("c_0005.odt")), "older") << "kept as they are";
+}
+
 TEST_F(SplitRunTest, CursorLeftOnTheLastPageIsPutOnTheFirst) {
     const QString path = input("table-first.odt", 3);
     office.firstPageSticks = true;

@@ -223,6 +223,28 @@ TEST_F(BatchSplitTest, NoPageReplacesAnInputOfAnotherGroupAndTheDocumentFails) {
     EXPECT_TRUE(split.failures[0].message.contains("would overwrite an input of this run"));
 }
 
+TEST_F(BatchSplitTest, PagesOfAnEarlierLongerSplitAreKeptAndToldOnce) {
+    const QString report = input("report.odt", 2);
+    for (const char* older : {"report_0003.odt", "report_0004.odt", "report_0006.odt"}) {
+        QFile file(out.filePath(older));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    }
+    const QString letter = input("letter.odt", 1);
+
+    const QList<DocumentResult> results = run({{report}, {letter}}, 1);
+
+    ASSERT_EQ(results.size(), 2);
+    EXPECT_TRUE(results[0].succeeded());
+    EXPECT_EQ(results[0].olderPages,
+              (QStringList{out.filePath("report_0003.odt"), out.filePath("report_0004.odt")}))
+        << "the pages that follow the new ones, up to the first gap";
+    EXPECT_TRUE(results[1].olderPages.isEmpty());
+    EXPECT_EQ(observer.reports,
+              QStringList{report +
+                          " | older pages remain beside the new ones: report_0003.odt to report_0004.odt"});
+    EXPECT_EQ(outputs().size(), 6) << "nothing is removed";
+}
+
 TEST_F(BatchSplitTest, AFastDocumentIsNotTimedOut) {
     const QList<DocumentResult> results = run({{input("quick.odt", 2)}}, 1, 10s);
     ASSERT_EQ(results.size(), 1);

@@ -127,7 +127,9 @@ SplitResult CopyPageEngine::split(const QString& path, const QString& outputFold
                    [&] { desktop = bridge_.createInstance(serviceManager, kDesktopService); }))
         return result;
     if (!steps.run(124, SplitStage::Open, 0, [&] {
-            input = bridge_.loadComponentFromURL(desktop, ToFileUrl(path), kBlankFrame, 0, none);
+            // Visible as ever, but nothing in the document may stop the office with a dialog.
+            input = bridge_.loadComponentFromURL(desktop, ToFileUrl(path), kBlankFrame, 0,
+                                                 office::UnattendedLoadArguments());
         }))
         return result;
 

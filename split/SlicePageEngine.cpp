@@ -12,9 +12,6 @@ namespace {
 
 const QString kDesktopService = QStringLiteral("com.sun.star.frame.Desktop");
 const QString kBlankFrame = QStringLiteral("_blank");
-// The office's MacroExecutionMode NEVER_EXECUTE and UpdateDocMode NO_UPDATE: nothing runs, nothing asks.
-constexpr short kNeverExecuteMacros = 0;
-constexpr short kNoLinkUpdate = 0;
 
 QString describe(std::exception_ptr error) {
     try {
@@ -63,10 +60,8 @@ std::vector<slicer::PlannedPage> SlicePageEngine::markAndStore(const QString& pa
             desktop = bridge_.createInstance(bridge_.createServiceManager(), kDesktopService);
         }))
         return {};
-    const office::Arguments hidden{
-        {QStringLiteral("Hidden"), true},
-        {QStringLiteral("MacroExecutionMode"), QVariant::fromValue(kNeverExecuteMacros)},
-        {QStringLiteral("UpdateDocMode"), QVariant::fromValue(kNoLinkUpdate)}};
+    const office::Arguments hidden =
+        office::Arguments{{QStringLiteral("Hidden"), true}} + office::UnattendedLoadArguments();
     if (!stages.run(SplitStage::Open, 0, [&] {
             document = bridge_.loadComponentFromURL(desktop, ToFileUrl(path), kBlankFrame, 0, hidden);
         }))

@@ -116,7 +116,7 @@ TEST_F(SplitRunTest, OnePageDocumentMakesTheCallsInOrder) {
     const QStringList expected{
         "createServiceManager",
         "createInstance(com.sun.star.frame.Desktop)",
-        "loadComponentFromURL(" + url + ",_blank,0,0)",
+        "loadComponentFromURL(" + url + ",_blank,0,3)",
         "createInstance(com.sun.star.frame.DispatchHelper)",
         "getCurrentController",
         "getViewCursor",

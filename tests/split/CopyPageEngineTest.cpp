@@ -204,6 +204,13 @@ TEST_F(CopyPageEngineTest, ACursorThatReachesNoFurtherPageIsStillAFailure) {
     }
 }
 
+TEST_F(CopyPageEngineTest, TheDocumentIsLoadedVisibleButWithoutMacrosAndWithoutQuestions) {
+    const QString path = input("macros.odt", 1);
+    split(path);
+    EXPECT_EQ(office.loadArguments.value(ToFileUrl(path)),
+              (QStringList{"MacroExecutionMode=0", "UpdateDocMode=0", "InteractionHandler=abort"}));
+}
+
 TEST(PageFilePath, JoinsFolderAndNameWithOneSeparator) {
     EXPECT_EQ(PageFilePath("/out", "/in/a.odt", 1), "/out/a_0001.odt");
     EXPECT_EQ(PageFilePath("/out/", "/in/a.odt", 1), "/out/a_0001.odt");

@@ -59,8 +59,8 @@ TEST_F(SlicePageEngineTest, MarksEveryReachablePageOfAHiddenDocumentWithoutRunni
     EXPECT_EQ(office.bookmarks, (QStringList{"__folioknife_page_0001@1", "__folioknife_page_0003@3",
                                              "__folioknife_page_0004@4"}))
         << "no mark for the blank page the cursor cannot reach";
-    EXPECT_EQ(office.lastLoadArguments,
-              (QStringList{"Hidden=true", "MacroExecutionMode=0", "UpdateDocMode=0"}));
+    EXPECT_EQ(office.lastLoadArguments, (QStringList{"Hidden=true", "MacroExecutionMode=0", "UpdateDocMode=0",
+                                                     "InteractionHandler=abort"}));
     const QStringList stores = office.calls.filter("storeToURL");
     ASSERT_EQ(stores.size(), 1) << "one store per document";
     EXPECT_FALSE(stores[0].contains(ToFileUrl(input))) << "the input is never stored";

@@ -116,6 +116,7 @@ office::Ref FakeOfficeBridge::loadComponentFromURL(const office::Ref& desktop, c
     lastLoadArguments.clear();
     for (const office::PropertyValue& argument : arguments)
         lastLoadArguments << argument.name + QLatin1Char('=') + argument.value.toString();
+    loadArguments.insert(url, lastLoadArguments);
     auto loaded = std::make_shared<Document>();
     loaded->url = url;
     if (url != QLatin1String("private:factory/swriter")) {

@@ -80,8 +80,9 @@ public:
     QString packageToStore;
     // Bookmarks inserted, as "name@page".
     QStringList bookmarks;
-    // The argument names and values of the last load, as "Name=value".
+    // The argument names and values of the last load, as "Name=value", and of each URL's last load.
     QStringList lastLoadArguments;
+    QMap<QString, QStringList> loadArguments;
 
     // What each SaveAs stored: the path it was given -> page text ("<input url>#<page>").
     QMap<QString, QString> stored;

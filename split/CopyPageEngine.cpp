@@ -205,6 +205,7 @@ SplitResult CopyPageEngine::split(const QString& path, const QString& outputFold
         });
         if (pageOpen && described) {
             const bool stored = steps.run(158, SplitStage::Store, page, [&] {
+                staged->reserve();
                 bridge_.executeDispatch(dispatcher, pageFrame, QStringLiteral(".uno:SaveAs"), {}, 0, store);
                 staged->commit();
             });

@@ -17,8 +17,6 @@ namespace fk {
 
 namespace {
 
-constexpr int kNameAttempts = 16;
-
 QString randomSuffix() {
     static const char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
     QString suffix;
@@ -34,33 +32,31 @@ RuntimeError notStored(const QString& path, const QString& why) {
 
 }  // namespace
 
-QString StagedPageFile::reserveBeside(const QString& finalPath) {
+QString StagedPageFile::nameBeside(const QString& finalPath) {
     const QFileInfo target(finalPath);
-    const QString prefix =
-        target.absolutePath() + QStringLiteral("/.") + target.fileName() + QStringLiteral(".fk-");
-    for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
-        const QString candidate = prefix + randomSuffix();
-        // A new regular file of our own: a name someone else made, or a link planted there, is never used.
-        const int file = ::open(QFile::encodeName(candidate).constData(),
-                                O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-        if (file >= 0) {
-            ::close(file);
-            return candidate;
-        }
-        if (errno != EEXIST) throw notStored(finalPath, QString::fromLocal8Bit(std::strerror(errno)));
-    }
-    throw notStored(finalPath, QStringLiteral("no free temporary name in its folder"));
+    return target.absolutePath() + QStringLiteral("/.") + target.fileName() + QStringLiteral(".fk-") +
+           randomSuffix();
 }
 
 StagedPageFile::StagedPageFile(QString finalPath)
-    : final_(std::move(finalPath)), staging_(reserveBeside(final_)), probe_(staging_) {}
+    : final_(std::move(finalPath)), staging_(nameBeside(final_)) {}
 
 StagedPageFile::~StagedPageFile() {
-    if (!committed_) ::unlink(QFile::encodeName(staging_).constData());
+    if (probe_ && !committed_) ::unlink(QFile::encodeName(staging_).constData());
+}
+
+void StagedPageFile::reserve() {
+    // A new regular file of our own: a file someone else made there, or a link planted there, is
+    // never written.
+    const int file = ::open(QFile::encodeName(staging_).constData(),
+                            O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (file < 0) throw notStored(final_, QString::fromLocal8Bit(std::strerror(errno)));
+    ::close(file);
+    probe_.emplace(staging_);
 }
 
 void StagedPageFile::commit() {
-    if (!probe_.written()) throw notStored(final_, {});
+    if (!probe_ || !probe_->written()) throw notStored(final_, {});
     const QString defect = OdfPackageDefect(staging_);
     if (!defect.isEmpty()) throw notStored(final_, defect);
     if (::rename(QFile::encodeName(staging_).constData(), QFile::encodeName(final_).constData()) != 0)

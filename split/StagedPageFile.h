@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <optional>
 
 #include "split/OutputProbe.h"
 
@@ -11,8 +12,7 @@ namespace fk {
 // through, and a good older page is replaced only by a good new one.
 class StagedPageFile {
 public:
-    // Reserves a new, unguessable name in the final name's folder; throws RuntimeError when the
-    // folder takes none.
+    // Chooses a new, unguessable name in the final name's folder.
     explicit StagedPageFile(QString finalPath);
     // Removes the staged file unless it was put in place.
     ~StagedPageFile();
@@ -21,6 +21,9 @@ public:
 
     // Where the office is to store the page.
     const QString& stagingPath() const { return staging_; }
+    // Makes the staged file, empty, before the office stores there; throws RuntimeError naming the final
+    // path when the folder takes no file.
+    void reserve();
     const QString& finalPath() const { return final_; }
 
     // Renames the staged file over the final name once the store wrote it and it is a complete
@@ -29,11 +32,11 @@ public:
     void commit();
 
 private:
-    static QString reserveBeside(const QString& finalPath);
+    static QString nameBeside(const QString& finalPath);
 
     QString final_;
     QString staging_;
-    OutputProbe probe_;
+    std::optional<OutputProbe> probe_;  // from the moment the staged file is made
     bool committed_ = false;
 };
 

@@ -2,6 +2,7 @@
 
 #include "base/RuntimeError.h"
 #include "fsutil/FileHelpers.h"
+#include "split/OlderPages.h"
 
 namespace fk {
 
@@ -22,6 +23,19 @@ private:
 
 }  // namespace
 
+ProtectedPaths SplitRun::listedDocuments() {
+    QStringList rows;
+    const int count = window_.documentCount();
+    for (int i = 1; i <= count; ++i) {
+        try {
+            rows << window_.documentText(i);
+        } catch (const RuntimeError&) {
+            // A row that is gone is reported where the run reaches it.
+        }
+    }
+    return ProtectedPaths(rows);
+}
+
 void SplitRun::PushButton7_Click() {
     ProcedureTrap trap(prompts_, procedure::kPushButton7);
     if (isSplitting_) return;  // 100
@@ -33,7 +47,9 @@ void SplitRun::PushButton7_Click() {
         trap.step(184, [&] { prompts_.messageBox(kNoFolderMessage, kOkOnly); });
     } else {
         int count = 0;
+        QStringList olderPages;  // by document, told once at the end
         trap.step(108, [&] { count = window_.documentCount(); });
+        const ProtectedPaths inputs = listedDocuments();
         for (int i = 1; i <= count; ++i) {
             QString path;
             // A row that vanished while the window yielded is not split in place of another.
@@ -49,11 +65,22 @@ void SplitRun::PushButton7_Click() {
             trap.step(116, [&] { window_.yield(); });
             trap.step(118, [&] { window_.setPointer(11); });
             ReportingObserver reports(trap);
-            engine_.split(path, window_.outputFolderText(), reports);  // 120-172
+            const QString folder = window_.outputFolderText();
+            const SplitResult result = engine_.split(path, folder, inputs, reports);  // 120-172
+            const QStringList older = OlderPagesAfter(folder, path, result.pageCount);
+            if (!older.isEmpty())
+                olderPages << GetFileNameFromPath(path) + QStringLiteral(": ") + OlderPagesText(older);
         }
         trap.step(176, [&] { window_.setPointer(0); });
         trap.step(178, [&] { window_.setProgressValue(0); });
         trap.step(180, [&] { window_.setProgressText(kIdleProgressText); });
+        if (!olderPages.isEmpty()) {
+            trap.step(181, [&] {
+                prompts_.messageBox(
+                    kOlderPagesMessage + QStringLiteral("\r\n") + olderPages.join(QStringLiteral("\r\n")),
+                    kOkExclamation);
+            });
+        }
         trap.step(182, [&] { prompts_.messageBox(kDoneMessage, kOkOnly); });
     }
     trap.step(188, [&] { isSplitting_ = false; });

@@ -26,6 +26,7 @@ inline const QString kNoFolderMessage =
     QStringLiteral("Folder does not exist. Please select another folder.");
 inline const QString kNoFilesMessage = QStringLiteral("No files added.");
 inline const QString kIdleProgressText = QStringLiteral("Progress Bar");
+inline const QString kOlderPagesMessage = QStringLiteral("Older pages remain beside the new ones:");
 
 // "Start Splitting": every listed document is split into one-page documents by the split engine; its
 // failures are shown as the error report of this handler, under the step that failed.
@@ -38,6 +39,9 @@ public:
     bool IsSplitting() const { return isSplitting_; }
 
 private:
+    // Every listed document: no page of the run may replace one of them.
+    ProtectedPaths listedDocuments();
+
     SplitEngine& engine_;
     Prompts& prompts_;
     SplitRunWindow& window_;

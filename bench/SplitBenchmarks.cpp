@@ -282,7 +282,7 @@ public:
         fk::SplitObserver quiet;
         QElapsedTimer clock;
         clock.start();
-        const fk::SplitResult result = engine.split(document, folder, quiet);
+        const fk::SplitResult result = engine.split(document, folder, fk::ProtectedPaths({document}), quiet);
         const double elapsed = static_cast<double>(clock.nsecsElapsed()) / 1e6;
         check(folder, expectedPages, result.succeeded());
         return elapsed;

@@ -8,6 +8,7 @@
 
 #include "base/RuntimeError.h"
 #include "cli/DocumentWatchdog.h"
+#include "split/OlderPages.h"
 
 namespace fk::cli {
 
@@ -140,8 +141,10 @@ private:
 
 class BatchSplit::Job {
 public:
-    Job(const BatchSettings& settings, JobOffice& office, SplitEngine& engine, WorkQueue& queue)
+    Job(const BatchSettings& settings, const ProtectedPaths& inputs, JobOffice& office, SplitEngine& engine,
+        WorkQueue& queue)
         : settings_(settings),
+          inputs_(inputs),
           office_(office),
           engine_(engine),
           queue_(queue),
@@ -176,13 +179,18 @@ private:
         if (result.failures.isEmpty() && !queue_.stopping()) {
             DocumentObserver tell(result, observer_);
             if (settings_.timeout.count() > 0) watchdog_.arm(settings_.timeout);
-            const SplitResult split = engine_.split(path, settings_.outputFolder, tell);
+            const SplitResult split = engine_.split(path, settings_.outputFolder, inputs_, tell);
             result.timedOut = settings_.timeout.count() > 0 && watchdog_.disarm();
             result.pageCount = split.pageCount;
             result.pagesStored = split.pagesStored;
             result.failures = split.failures;
             result.method = split.method;
             result.outputsExpected = split.outputsExpected;
+            result.olderPages = OlderPagesAfter(settings_.outputFolder, path, split.pageCount);
+            if (!result.olderPages.isEmpty()) {
+                tell.noted(QStringLiteral("older pages remain beside the new ones: ") +
+                           OlderPagesText(result.olderPages));
+            }
             if (!office_.bridge().isAlive()) {
                 office_.clearStaleLock(path);
                 office_.clearLocksLeftIn(settings_.outputFolder);
@@ -201,6 +209,7 @@ private:
     }
 
     const BatchSettings& settings_;
+    const ProtectedPaths& inputs_;
     JobOffice& office_;
     SplitEngine& engine_;
     WorkQueue& queue_;
@@ -224,16 +233,19 @@ BatchSplit::BatchSplit(BatchSettings settings, JobOfficeFactory makeOffice, Spli
 QList<DocumentResult> BatchSplit::run(const QList<QStringList>& groups) {
     WorkQueue queue(groups, observer_);
     if (settings_.stopRequested && settings_.stopRequested()) queue.stop();
+    QStringList documents;
+    for (const QStringList& group : groups) documents += group;
+    const ProtectedPaths inputs(documents);
     const int jobs = std::max(1, std::min<int>(settings_.jobs, static_cast<int>(groups.size())));
     std::vector<std::thread> threads;
     threads.reserve(jobs);
     for (int job = 0; job < jobs; ++job) {
-        threads.emplace_back([this, job, &queue] {
+        threads.emplace_back([this, job, &queue, &inputs] {
             {
                 const std::unique_ptr<JobOffice> office = makeOffice_(job);
                 const std::unique_ptr<SplitEngine> engine = makeEngine_(office->bridge());
                 queue.enlist(office.get());
-                Job(settings_, *office, *engine, queue).run();
+                Job(settings_, inputs, *office, *engine, queue).run();
                 queue.discharge(office.get());
             }
             queue.jobEnded();

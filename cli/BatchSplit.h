@@ -17,6 +17,8 @@ struct DocumentResult {
     int pagesStored = 0;
     QList<SplitFailure> failures;
     QString method;
+    // Page documents of an earlier, longer split of this document, kept beside the new ones.
+    QStringList olderPages;
     bool timedOut = false;
     double seconds = 0;
     QStringList outputs;  // the documents written, in order

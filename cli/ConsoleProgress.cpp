@@ -25,6 +25,7 @@ BatchSummary Summarize(const QList<DocumentResult>& results, int inputProblems, 
     for (const DocumentResult& result : results) {
         if (!result.succeeded()) ++summary.failed;
         summary.pages += result.pagesStored;
+        if (!result.olderPages.isEmpty()) ++summary.withOlderPages;
     }
     summary.inputProblems = inputProblems;
     summary.seconds = seconds;
@@ -154,6 +155,11 @@ void ConsoleProgress::summary(const BatchSummary& summary) {
         out_ << (summary.inputProblems == 1 ? QStringLiteral("1 input was not found or not read fully\n")
                                             : QStringLiteral("%1 inputs were not found or not read fully\n")
                                                   .arg(summary.inputProblems));
+    if (summary.withOlderPages > 0)
+        out_ << (summary.withOlderPages == 1
+                     ? QStringLiteral("1 document has older pages beside its new ones\n")
+                     : QStringLiteral("%1 documents have older pages beside their new ones\n")
+                           .arg(summary.withOlderPages));
     const double rate = summary.seconds > 0 ? summary.pages / summary.seconds : 0;
     out_ << QStringLiteral("%1 written in %2 (%3 pages/s)\n")
                 .arg(pagesText(summary.pages))

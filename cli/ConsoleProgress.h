@@ -13,6 +13,7 @@ struct BatchSummary {
     int failed = 0;
     int pages = 0;
     int inputProblems = 0;
+    int withOlderPages = 0;  // documents whose earlier, longer split left pages beside the new ones
     double seconds = 0;
     int exitStatus() const;
 };

@@ -33,7 +33,7 @@ int tryLock(const QString& folder) {
 
 }  // namespace
 
-OfficeProfiles::OfficeProfiles(const QString& baseFolder, int count)
+OfficeProfiles::OfficeProfiles(const QString& baseFolder, int count, OrphanOffices& orphans)
     : base_(QDir::cleanPath(QDir(baseFolder).absolutePath())) {
     if (!QDir().mkpath(baseFolder))
         throw RuntimeError(75, QStringLiteral("Path/File access error: ") + baseFolder);
@@ -42,6 +42,7 @@ OfficeProfiles::OfficeProfiles(const QString& baseFolder, int count)
         const int lock = tryLock(folder);
         if (lock < 0) continue;
         locks_.push_back(lock);
+        orphans.stopOfficesUsing(folder);
         folders_ << folder;
     }
     if (folders_.size() < count)

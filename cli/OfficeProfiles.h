@@ -4,6 +4,8 @@
 #include <QStringList>
 #include <vector>
 
+#include "cli/OrphanOffices.h"
+
 namespace fk::cli {
 
 // Office profile folders for the jobs of one run, kept between runs so that an office starts without
@@ -11,8 +13,9 @@ namespace fk::cli {
 // takes other folders.
 class OfficeProfiles {
 public:
-    // Folders base/1, base/2, ...: the first `count` that no other run holds.
-    OfficeProfiles(const QString& baseFolder, int count);
+    // Folders base/1, base/2, ...: the first `count` that no other run holds. An office an earlier,
+    // killed run left on a folder is stopped as the folder is taken over.
+    OfficeProfiles(const QString& baseFolder, int count, OrphanOffices& orphans);
     ~OfficeProfiles();
     OfficeProfiles(const OfficeProfiles&) = delete;
     OfficeProfiles& operator=(const OfficeProfiles&) = delete;

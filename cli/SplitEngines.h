@@ -16,10 +16,10 @@ public:
         slice_.setSelection(std::move(pages));
     }
 
-    SplitResult split(const QString& documentPath, const QString& outputFolder,
+    SplitResult split(const QString& documentPath, const QString& outputFolder, const ProtectedPaths& inputs,
                       SplitObserver& observer) override {
-        if (method_ == SplitMethod::Copy) return copy_.split(documentPath, outputFolder, observer);
-        return slice_.split(documentPath, outputFolder, observer);
+        if (method_ == SplitMethod::Copy) return copy_.split(documentPath, outputFolder, inputs, observer);
+        return slice_.split(documentPath, outputFolder, inputs, observer);
     }
 
 private:

@@ -106,14 +106,17 @@ int run(const QStringList& arguments, const fk::cli::NonUtf8Arguments& nonUtf8) 
 
     const int jobs = std::min<int>(options.jobs, static_cast<int>(groups.size()));
     std::unique_ptr<OfficeProfiles> profiles;
+    ProcessTableOrphans orphans;
     try {
-        profiles = std::make_unique<OfficeProfiles>(OfficeProfiles::defaultBaseFolder(), jobs);
+        profiles = std::make_unique<OfficeProfiles>(OfficeProfiles::defaultBaseFolder(), jobs, orphans);
     } catch (const fk::RuntimeError& error) {
         err << "folioknife-split: " << error.description() << "\n";
         return kExitSomeFailed;
     }
 
-    // Offices of an earlier run that was killed may have left locks on the outputs it was storing.
+    // Offices of an earlier run that was killed may have left locks on the outputs it was storing, and
+    // their pipes.
+    RemoveDeadOfficePipes();
     RemoveStaleLockFilesIn(options.outputFolder,
                            [&profiles](const QString& folder) { return profiles->isStale(folder); });
 

@@ -1,8 +1,10 @@
 #include "split/CopyPageEngine.h"
 
+#include <optional>
+
 #include "base/RuntimeError.h"
 #include "split/MakePropertyValue.h"
-#include "split/OutputProbe.h"
+#include "split/StagedPageFile.h"
 
 namespace fk {
 
@@ -58,14 +60,26 @@ private:
     bool officeLost_ = false;
 };
 
-void CopyPageEngine::ensureOnPage(const office::Ref& viewCursor, int page) {
+CopyPageEngine::Arrival CopyPageEngine::jumpTo(const office::Ref& viewCursor, int page) {
+    if (!bridge_.jumpToPage(viewCursor, page)) return Arrival::Refused;
+    // The cursor's page is asked only at the page's start: right after a jump into a table that a
+    // repeated heading row continues, the office still names the page before.
+    bridge_.jumpToStartOfPage(viewCursor);
+    return bridge_.getPage(viewCursor) == page ? Arrival::There : Arrival::Elsewhere;
+}
+
+bool CopyPageEngine::ensureOnPage(const office::Ref& viewCursor, int page, int pageCount) {
     // The suite can leave the cursor elsewhere (a document that begins with a table, a table that
     // spans pages); copying from there would store another page's content again.
-    if (bridge_.getPage(viewCursor) == page) return;
-    bridge_.jumpToPage(viewCursor, page);
-    if (bridge_.getPage(viewCursor) != page) {
-        throw RuntimeError(440, QStringLiteral("The view cursor cannot be moved to page %1").arg(page));
-    }
+    if (bridge_.getPage(viewCursor) == page) return true;
+    const Arrival arrival = jumpTo(viewCursor, page);
+    if (arrival == Arrival::There) return true;
+    // A page the layout inserts blank (left and right page styles) refuses the cursor. It is never the
+    // first or the last page, and the page after it takes the cursor.
+    if (arrival == Arrival::Refused && page > 1 && page < pageCount &&
+        jumpTo(viewCursor, page + 1) == Arrival::There)
+        return false;
+    throw RuntimeError(440, QStringLiteral("The view cursor cannot be moved to page %1").arg(page));
 }
 
 void CopyPageEngine::dispatch(const office::Ref& dispatcher, const office::Ref& frame, const char* command) {
@@ -98,7 +112,8 @@ void CopyPageEngine::copyPageThatBeginsInATable(const office::Ref& dispatcher, c
     }
 }
 
-SplitResult CopyPageEngine::split(const QString& path, const QString& outputFolder, SplitObserver& observer) {
+SplitResult CopyPageEngine::split(const QString& path, const QString& outputFolder,
+                                  const ProtectedPaths& inputs, SplitObserver& observer) {
     SplitResult result;
     result.method = kMethod;
     Steps steps(bridge_, result, observer);
@@ -112,7 +127,9 @@ SplitResult CopyPageEngine::split(const QString& path, const QString& outputFold
                    [&] { desktop = bridge_.createInstance(serviceManager, kDesktopService); }))
         return result;
     if (!steps.run(124, SplitStage::Open, 0, [&] {
-            input = bridge_.loadComponentFromURL(desktop, ToFileUrl(path), kBlankFrame, 0, none);
+            // Visible as ever, but nothing in the document may stop the office with a dialog.
+            input = bridge_.loadComponentFromURL(desktop, ToFileUrl(path), kBlankFrame, 0,
+                                                 office::UnattendedLoadArguments());
         }))
         return result;
 
@@ -133,29 +150,41 @@ SplitResult CopyPageEngine::split(const QString& path, const QString& outputFold
         observer.pageCountKnown(pageCount);
     }) && steps.run(136, counting, 0, [&] {
         bridge_.jumpToFirstPage(viewCursor);
-        ensureOnPage(viewCursor, 1);
+        ensureOnPage(viewCursor, 1, pageCount);
     }) && steps.run(138, counting, 0, [&] {
         inputFrame = bridge_.getFrame(bridge_.getCurrentController(input));
     });
 
+    // The page is one the layout inserted blank: nothing is copied, an empty page is stored, and the
+    // cursor already stands on the next page.
+    bool blank = false;
     for (int page = 1; usable && page <= pageCount; ++page) {  // 140
         // With nothing selected a copy would leave the clipboard as it was, and the paste would repeat
         // the page copied before. Nothing is selected on a blank page, and on a page that begins inside
         // a table: the office does not extend a selection out of a table cell.
         bool selected = false;
         bool startsInTable = false;
-        steps.run(142, SplitStage::Copy, page, [&] {
-            dispatch(dispatcher, inputFrame, ".uno:GoToEndOfPageSel");
-            selected = !bridge_.isCollapsed(viewCursor);
-            if (!selected) startsInTable = bridge_.isInTable(viewCursor);
-        });
+        if (!blank) {
+            steps.run(142, SplitStage::Copy, page, [&] {
+                dispatch(dispatcher, inputFrame, ".uno:GoToEndOfPageSel");
+                selected = !bridge_.isCollapsed(viewCursor);
+                if (!selected) startsInTable = bridge_.isInTable(viewCursor);
+            });
+        }
         if (selected) {
             steps.run(144, SplitStage::Copy, page, [&] { dispatch(dispatcher, inputFrame, ".uno:Copy"); });
         }
-        QString pagePath;
-        steps.run(146, SplitStage::Store, page, [&] { pagePath = PageFilePath(outputFolder, path, page); });
+        // The office stores under a private name; the page replaces whatever is at its name only once
+        // it is complete, and a link there is replaced, not written through. A page that would replace
+        // one of the run's documents is not made at all.
+        std::optional<StagedPageFile> staged;
+        const bool storable = steps.run(146, SplitStage::Store, page, [&] {
+            const QString pagePath = PageFilePath(outputFolder, path, page);
+            if (inputs.covers(pagePath)) throw RuntimeError(75, ProtectedPaths::refusal(pagePath));
+            staged.emplace(pagePath);
+        });
         office::Ref pageDocument, pageFrame;
-        const bool pageOpen = steps.run(148, SplitStage::Copy, page, [&] {
+        const bool pageOpen = storable && steps.run(148, SplitStage::Copy, page, [&] {
             pageDocument = bridge_.loadComponentFromURL(desktop, kNewWriterDocument, kBlankFrame, 0, none);
         }) && steps.run(150, SplitStage::Copy, page, [&] {
             pageFrame = bridge_.getFrame(bridge_.getCurrentController(pageDocument));
@@ -169,27 +198,27 @@ SplitResult CopyPageEngine::split(const QString& path, const QString& outputFold
             });
         }
         office::Arguments store(2);
-        steps.run(154, SplitStage::Store, page,
-                  [&] { store[0] = MakePropertyValue(bridge_, QStringLiteral("URL"), ToFileUrl(pagePath)); });
-        steps.run(156, SplitStage::Store, page, [&] {
+        const bool described = storable && steps.run(154, SplitStage::Store, page, [&] {
+            store[0] = MakePropertyValue(bridge_, QStringLiteral("URL"), ToFileUrl(staged->stagingPath()));
+        }) && steps.run(156, SplitStage::Store, page, [&] {
             store[1] = MakePropertyValue(bridge_, QStringLiteral("FilterName"), QStringLiteral("writer8"));
         });
-        if (pageOpen) {
+        if (pageOpen && described) {
             const bool stored = steps.run(158, SplitStage::Store, page, [&] {
-                const OutputProbe probe(pagePath);
+                staged->reserve();
                 bridge_.executeDispatch(dispatcher, pageFrame, QStringLiteral(".uno:SaveAs"), {}, 0, store);
-                probe.verifyWritten();
+                staged->commit();
             });
             if (stored) {
                 ++result.pagesStored;
-                observer.pageStored(page, pagePath);
+                observer.pageStored(page, staged->finalPath());
             }
         }
         bool onNextPage = true;
         if (page < pageCount) {  // 160
             onNextPage = steps.run(162, SplitStage::NextPage, page + 1, [&] {
-                dispatch(dispatcher, inputFrame, ".uno:GoToStartOfNextPage");
-                ensureOnPage(viewCursor, page + 1);
+                if (!blank) dispatch(dispatcher, inputFrame, ".uno:GoToStartOfNextPage");
+                blank = !ensureOnPage(viewCursor, page + 1, pageCount);
             });
         }
         if (pageDocument) steps.run(164, SplitStage::Close, page, [&] { bridge_.Close(pageDocument, true); });

@@ -12,7 +12,7 @@ class CopyPageEngine : public SplitEngine {
 public:
     explicit CopyPageEngine(office::OfficeBridge& bridge) : bridge_(bridge) {}
 
-    SplitResult split(const QString& documentPath, const QString& outputFolder,
+    SplitResult split(const QString& documentPath, const QString& outputFolder, const ProtectedPaths& inputs,
                       SplitObserver& observer) override;
 
     static inline const QString kMethod = QStringLiteral("copy");
@@ -20,7 +20,11 @@ public:
 private:
     class Steps;
 
-    void ensureOnPage(const office::Ref& viewCursor, int page);
+    enum class Arrival { There, Elsewhere, Refused };
+    Arrival jumpTo(const office::Ref& viewCursor, int page);
+    // Puts the view cursor at the start of `page`. False when the page is one the layout inserted blank:
+    // the cursor cannot go there and stands at the start of the page after it instead.
+    bool ensureOnPage(const office::Ref& viewCursor, int page, int pageCount);
     void dispatch(const office::Ref& dispatcher, const office::Ref& frame, const char* command);
     void copyPageThatBeginsInATable(const office::Ref& dispatcher, const office::Ref& inputFrame,
                                     const office::Ref& pageFrame, const office::Ref& viewCursor, int page);

@@ -5,6 +5,19 @@
 
 namespace fk {
 
+namespace office {
+
+Arguments UnattendedLoadArguments() {
+    // The office's MacroExecutionMode NEVER_EXECUTE and UpdateDocMode NO_UPDATE.
+    constexpr short kNeverExecuteMacros = 0;
+    constexpr short kNoLinkUpdate = 0;
+    return {{QStringLiteral("MacroExecutionMode"), QVariant::fromValue(kNeverExecuteMacros)},
+            {QStringLiteral("UpdateDocMode"), QVariant::fromValue(kNoLinkUpdate)},
+            {kInteractionHandler, kAbortEveryInteraction}};
+}
+
+}  // namespace office
+
 office::PropertyValue MakePropertyValue(office::OfficeBridge& bridge, const QString& name,
                                         const QVariant& value) {
     const office::Ref serviceManager = bridge.createServiceManager();

@@ -8,6 +8,11 @@ namespace fk {
 office::PropertyValue MakePropertyValue(office::OfficeBridge& bridge, const QString& name,
                                         const QVariant& value);
 
+namespace office {
+// The arguments every document is loaded with: macros never run, links are not updated, nothing asks.
+Arguments UnattendedLoadArguments();
+}  // namespace office
+
 // A local path as a file URL the office accepts: absolute, percent-encoded UTF-8.
 QString ToFileUrl(const QString& path);
 

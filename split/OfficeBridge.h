@@ -14,6 +14,12 @@ struct PropertyValue {
 };
 using Arguments = QList<PropertyValue>;
 
+// A load argument named kInteractionHandler with this value is turned by the bridge into an interaction
+// handler that answers every question of the office with its abort choice (disapprove where it offers
+// no abort), so that no dialog ever waits for a user: a load that would ask fails instead.
+inline const QString kInteractionHandler = QStringLiteral("InteractionHandler");
+inline const QString kAbortEveryInteraction = QStringLiteral("abort");
+
 // An office object (service manager, desktop, document, frame, ...) whose type only the bridge knows.
 class Object {
 public:

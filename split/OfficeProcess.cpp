@@ -53,7 +53,7 @@ OfficeProcess::~OfficeProcess() {
 }
 
 QString OfficeProcess::newPipeName() {
-    QString name = QStringLiteral("folioknife-");
+    QString name = kPipeNamePrefix;
     for (int i = 0; i < 4; ++i)
         name +=
             QString::number(QRandomGenerator::system()->generate(), 16).rightJustified(8, QLatin1Char('0'));
@@ -69,12 +69,13 @@ QStringList OfficeProcess::arguments() const {
         QStringLiteral("--nolockcheck"),
     };
     if (options_.headless) arguments << QStringLiteral("--headless") << QStringLiteral("--invisible");
-    if (!options_.profileFolder.isEmpty()) {
-        arguments << QStringLiteral("-env:UserInstallation=") +
-                         QUrl::fromLocalFile(QFileInfo(options_.profileFolder).absoluteFilePath())
-                             .toString(QUrl::FullyEncoded);
-    }
+    if (!options_.profileFolder.isEmpty()) arguments << profileArgument(options_.profileFolder);
     return arguments;
+}
+
+QString OfficeProcess::profileArgument(const QString& profileFolder) {
+    return QStringLiteral("-env:UserInstallation=") +
+           QUrl::fromLocalFile(QFileInfo(profileFolder).absoluteFilePath()).toString(QUrl::FullyEncoded);
 }
 
 void OfficeProcess::start() {

@@ -55,8 +55,11 @@ public:
     const QString& pipeName() const { return pipeName_; }
     QStringList arguments() const;
 
-    // A pipe name nobody else can guess or take first.
+    // A pipe name nobody else can guess or take first; it begins with kPipeNamePrefix.
     static QString newPipeName();
+    static inline const QString kPipeNamePrefix = QStringLiteral("folioknife-");
+    // The argument that starts an office on this profile folder.
+    static QString profileArgument(const QString& profileFolder);
 
 private:
     void killGroupAfterGrace();

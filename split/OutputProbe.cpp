@@ -48,7 +48,7 @@ OutputProbe::Snapshot OutputProbe::take(const QString& path) {
 
 OutputProbe::OutputProbe(const QString& path) : path_(path), before_(take(path)) {}
 
-void OutputProbe::verifyWritten() const {
+bool OutputProbe::written() const {
     // Stored: the file is there and is not the very file that was there before. The office's save
     // normally puts a new file in place of the old one (a new inode); a save in place still changes
     // the size, the time stamp or the bytes. The time stamp is compared with its own earlier value
@@ -57,7 +57,11 @@ void OutputProbe::verifyWritten() const {
     // Only a rewrite with the very same bytes within one time step goes unseen, and that leaves
     // the same page behind.
     const Snapshot after = take(path_);
-    if (after.exists && !after.sameFileAs(before_)) return;
+    return after.exists && !after.sameFileAs(before_);
+}
+
+void OutputProbe::verifyWritten() const {
+    if (written()) return;
     throw RuntimeError(75, QStringLiteral("The page document was not stored: ") + path_);
 }
 

@@ -10,6 +10,8 @@ namespace fk {
 class OutputProbe {
 public:
     explicit OutputProbe(const QString& path);
+    // Whether the file is there now and is not the very file that was there before.
+    bool written() const;
     // Throws RuntimeError when the file was not written.
     void verifyWritten() const;
 

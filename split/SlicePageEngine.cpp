@@ -19,9 +19,6 @@ namespace {
 const QString kDesktopService = QStringLiteral("com.sun.star.frame.Desktop");
 const QString kDispatchHelperService = QStringLiteral("com.sun.star.frame.DispatchHelper");
 const QString kBlankFrame = QStringLiteral("_blank");
-// The office's MacroExecutionMode NEVER_EXECUTE and UpdateDocMode NO_UPDATE: nothing runs, nothing asks.
-constexpr short kNeverExecuteMacros = 0;
-constexpr short kNoLinkUpdate = 0;
 
 QString describe(std::exception_ptr error) {
     try {
@@ -72,10 +69,8 @@ std::vector<slicer::PlannedPage> SlicePageEngine::markAndStore(const QString& pa
             dispatcher = bridge_.createInstance(serviceManager, kDispatchHelperService);
         }))
         return {};
-    const office::Arguments hidden{
-        {QStringLiteral("Hidden"), true},
-        {QStringLiteral("MacroExecutionMode"), QVariant::fromValue(kNeverExecuteMacros)},
-        {QStringLiteral("UpdateDocMode"), QVariant::fromValue(kNoLinkUpdate)}};
+    const office::Arguments hidden =
+        office::Arguments{{QStringLiteral("Hidden"), true}} + office::UnattendedLoadArguments();
     if (!stages.run(SplitStage::Open, 0, [&] {
             document = bridge_.loadComponentFromURL(desktop, ToFileUrl(path), kBlankFrame, 0, hidden);
         }))
@@ -127,7 +122,7 @@ std::vector<slicer::PlannedPage> SlicePageEngine::markAndStore(const QString& pa
 }
 
 SplitResult SlicePageEngine::split(const QString& path, const QString& outputFolder,
-                                   SplitObserver& observer) {
+                                   const ProtectedPaths& inputs, SplitObserver& observer) {
     SplitResult result;
     result.method = kMethod;
     Stages stages(result, observer);
@@ -164,7 +159,7 @@ SplitResult SlicePageEngine::split(const QString& path, const QString& outputFol
         }
         observer.noted(QStringLiteral("split with the copy method instead: the slicer does not understand ") +
                        notUnderstood);
-        return fallback_.split(path, outputFolder, observer);
+        return fallback_.split(path, outputFolder, inputs, observer);
     }
 
     const std::vector<PageSelection::Output> outputs = selection_.outputs(result.pageCount);
@@ -172,13 +167,14 @@ SplitResult SlicePageEngine::split(const QString& path, const QString& outputFol
     if (selection_.namesPagesBeyond(result.pageCount))
         observer.noted(
             QStringLiteral("the page selection names pages beyond the last one, %1").arg(result.pageCount));
-    writeOutputs(*slicer, outputs, path, outputFolder, result, stages, observer);
+    writeOutputs(*slicer, outputs, path, outputFolder, inputs, result, stages, observer);
     return result;
 }
 
 void SlicePageEngine::writeOutputs(const slicer::PackageSlicer& slicer,
                                    const std::vector<PageSelection::Output>& outputs, const QString& path,
-                                   const QString& outputFolder, SplitResult& result, Stages& stages,
+                                   const QString& outputFolder, const ProtectedPaths& inputs,
+                                   SplitResult& result, Stages& stages,
                                    SplitObserver& observer) {
     // Outputs are independent of each other and of the office, so a few threads write them at once;
     // this thread tells the observer about each output in order as it is done.
@@ -191,12 +187,16 @@ void SlicePageEngine::writeOutputs(const slicer::PackageSlicer& slicer,
     auto work = [&] {
         for (int index = next++; index < count; index = next++) {
             const PageSelection::Output& output = outputs[static_cast<size_t>(index)];
+            const QString target = PageFilePath(outputFolder, path, output.number);
             std::optional<QString> failure;
-            try {
-                slicer.writePages(output.first, output.last,
-                                  PageFilePath(outputFolder, path, output.number).toStdString());
-            } catch (const std::exception& error) {
-                failure = QString::fromLocal8Bit(error.what());
+            if (inputs.covers(target)) {
+                failure = ProtectedPaths::refusal(target);
+            } else {
+                try {
+                    slicer.writePages(output.first, output.last, target.toStdString());
+                } catch (const std::exception& error) {
+                    failure = QString::fromLocal8Bit(error.what());
+                }
             }
             const std::lock_guard lock(guard);
             failures[static_cast<size_t>(index)] = failure;

@@ -19,7 +19,7 @@ public:
     SlicePageEngine(office::OfficeBridge& bridge, SplitEngine& fallback)
         : bridge_(bridge), fallback_(fallback) {}
 
-    SplitResult split(const QString& documentPath, const QString& outputFolder,
+    SplitResult split(const QString& documentPath, const QString& outputFolder, const ProtectedPaths& inputs,
                       SplitObserver& observer) override;
 
     // Which pages to write, and how many to a document; every page on its own unless set. A document
@@ -37,7 +37,8 @@ private:
                                                   Stages& stages);
 
     void writeOutputs(const slicer::PackageSlicer& slicer, const std::vector<PageSelection::Output>& outputs,
-                      const QString& path, const QString& outputFolder, SplitResult& result, Stages& stages,
+                      const QString& path, const QString& outputFolder, const ProtectedPaths& inputs,
+                      SplitResult& result, Stages& stages,
                       SplitObserver& observer);
 
     // More writers than cores only queue for them; the packages are small.

@@ -3,6 +3,8 @@
 #include <QList>
 #include <QString>
 
+#include "split/ProtectedPaths.h"
+
 namespace fk {
 
 // Where in the splitting of one document something went wrong.
@@ -44,11 +46,12 @@ public:
 };
 
 // Splits one document into one document per page: NAME_0001.odt, NAME_0002.odt ... in the output folder.
+// A page whose file would replace one of `inputs` (the run's documents) is not stored but failed.
 class SplitEngine {
 public:
     virtual ~SplitEngine() = default;
     virtual SplitResult split(const QString& documentPath, const QString& outputFolder,
-                              SplitObserver& observer) = 0;
+                              const ProtectedPaths& inputs, SplitObserver& observer) = 0;
 };
 
 // Output document path for one page: the folder, the document's base name, "_", the page number as

@@ -22,6 +22,10 @@
 #include <com/sun/star/lang/XComponent.hpp>
 #include <com/sun/star/lang/XEventListener.hpp>
 #include <com/sun/star/lang/XMultiComponentFactory.hpp>
+#include <com/sun/star/task/XInteractionAbort.hpp>
+#include <com/sun/star/task/XInteractionDisapprove.hpp>
+#include <com/sun/star/task/XInteractionHandler.hpp>
+#include <com/sun/star/task/XInteractionRequest.hpp>
 #include <com/sun/star/text/XPageCursor.hpp>
 #include <com/sun/star/text/XTextViewCursor.hpp>
 #include <com/sun/star/text/XTextViewCursorSupplier.hpp>
@@ -91,12 +95,40 @@ css::uno::Any toAny(const QVariant& value) {
     }
 }
 
+// Answers every question of the office with its abort choice, or its disapprove choice where it offers
+// no abort: a stale or damaged lock, a document with macros, a damaged file never wait for a user.
+class AbortingInteractionHandler : public cppu::WeakImplHelper1<css::task::XInteractionHandler> {
+public:
+    void SAL_CALL handle(const Reference<css::task::XInteractionRequest>& request) override {
+        if (!request.is()) return;
+        Reference<css::task::XInteractionContinuation> disapprove;
+        for (const auto& continuation : request->getContinuations()) {
+            if (Reference<css::task::XInteractionAbort>(continuation, css::uno::UNO_QUERY).is()) {
+                continuation->select();
+                return;
+            }
+            if (!disapprove.is() &&
+                Reference<css::task::XInteractionDisapprove>(continuation, css::uno::UNO_QUERY).is())
+                disapprove = continuation;
+        }
+        if (disapprove.is()) disapprove->select();
+    }
+};
+
+css::uno::Any toArgumentValue(const fk::office::PropertyValue& argument) {
+    if (argument.name == fk::office::kInteractionHandler &&
+        argument.value.toString() == fk::office::kAbortEveryInteraction) {
+        return css::uno::Any(Reference<css::task::XInteractionHandler>(new AbortingInteractionHandler));
+    }
+    return toAny(argument.value);
+}
+
 css::uno::Sequence<css::beans::PropertyValue> toSequence(const fk::office::Arguments& arguments) {
     css::uno::Sequence<css::beans::PropertyValue> sequence(static_cast<sal_Int32>(arguments.size()));
     auto* out = sequence.getArray();
     for (qsizetype i = 0; i < arguments.size(); ++i) {
         out[i].Name = toUno(arguments.at(i).name);
-        out[i].Value = toAny(arguments.at(i).value);
+        out[i].Value = toArgumentValue(arguments.at(i));
     }
     return sequence;
 }

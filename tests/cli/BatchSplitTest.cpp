@@ -67,7 +67,7 @@ protected:
     QList<DocumentResult> run(const QList<QStringList>& groups, int jobs,
                               std::chrono::milliseconds timeout = 0ms) {
         BatchSettings settings;
-        settings.outputFolder = out.path() + "/";
+        settings.outputFolder = outputFolder.isEmpty() ? out.path() + "/" : outputFolder;
         settings.jobs = jobs;
         settings.timeout = timeout;
         settings.stopRequested = [this] { return stop.load(); };
@@ -90,6 +90,7 @@ protected:
     }
 
     QTemporaryDir in, out;
+    QString outputFolder;  // out, unless a test names another
     std::array<FakeJobOffice, 3> offices;
     FakeSplitEngine script;  // what every job's engine knows
     std::function<bool(office::OfficeBridge&, const QString&)> beforeDocument;
@@ -148,9 +149,15 @@ TEST_F(BatchSplitTest, ParallelJobsGiveTheSameOutputsAndKeepSharedNamesInOrder) 
     const QString second = input("b/report.odt", 2);
     QList<QStringList> groups{{first, second}};
     for (int i = 0; i < 6; ++i) groups.append(QStringList{input(QString("doc%1.odt").arg(i), 2)});
-    // The first job's office is slow, so that the other job takes every free group meanwhile.
-    beforeDocument = [this](office::OfficeBridge& office, const QString&) {
-        if (&office == &offices[0].office) std::this_thread::sleep_for(20ms);
+    // The first job's office is slow, so that the other job takes every free group meanwhile; the other
+    // job waits for the first one's start, which a busy machine can delay.
+    std::atomic<bool> firstJobWorks = false;
+    beforeDocument = [&](office::OfficeBridge& office, const QString&) {
+        if (&office == &offices[0].office) {
+            firstJobWorks = true;
+            std::this_thread::sleep_for(20ms);
+        }
+        for (int waited = 0; !firstJobWorks && waited < 2000; ++waited) std::this_thread::sleep_for(1ms);
         return true;
     };
 
@@ -191,6 +198,53 @@ TEST_F(BatchSplitTest, AHungOfficeIsAbandonedAtTheDeadlineAndANewOneTakesTheNext
     EXPECT_EQ(outputs(), (QStringList{"next_0001.odt", "next_0002.odt"}));
     ASSERT_EQ(observer.reports.size(), 2);
     EXPECT_TRUE(observer.reports[1].contains("did not finish this document within 0.05 s"));
+}
+
+TEST_F(BatchSplitTest, NoPageReplacesAnInputOfAnotherGroupAndTheDocumentFails) {
+    // "-o same same": the output folder holds an input whose name is a page name of another input.
+    const QString whole = input("a.odt", 2);
+    const QString page = input("a_0001.odt", 1);
+    QFile pageFile(page);
+    ASSERT_TRUE(pageFile.open(QIODevice::WriteOnly));
+    pageFile.write("the user's own document");
+    pageFile.close();
+    outputFolder = in.path() + "/";
+
+    const QList<DocumentResult> results = run({{page}, {whole}}, 2);
+
+    ASSERT_EQ(results.size(), 2);
+    QFile kept(page);
+    ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+    EXPECT_EQ(kept.readAll(), "the user's own document");
+    const DocumentResult& split = results[0].path == whole ? results[0] : results[1];
+    EXPECT_FALSE(split.succeeded());
+    EXPECT_EQ(split.pagesStored, 1) << "the other page is stored";
+    ASSERT_EQ(split.failures.size(), 1);
+    EXPECT_EQ(split.failures[0].page, 1);
+    EXPECT_EQ(split.failures[0].stage, SplitStage::Store);
+    EXPECT_TRUE(split.failures[0].message.contains("would overwrite an input of this run"));
+}
+
+TEST_F(BatchSplitTest, PagesOfAnEarlierLongerSplitAreKeptAndToldOnce) {
+    const QString report = input("report.odt", 2);
+    for (const char* older : {"report_0003.odt", "report_0004.odt", "report_0006.odt"}) {
+        QFile file(out.filePath(older));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    }
+    const QString letter = input("letter.odt", 1);
+
+    const QList<DocumentResult> results = run({{report}, {letter}}, 1);
+
+    ASSERT_EQ(results.size(), 2);
+    EXPECT_TRUE(results[0].succeeded());
+    EXPECT_EQ(results[0].olderPages,
+              (QStringList{out.filePath("report_0003.odt"), out.filePath("report_0004.odt")}))
+        << "the pages that follow the new ones, up to the first gap";
+    EXPECT_TRUE(results[1].olderPages.isEmpty());
+    EXPECT_EQ(observer.reports,
+              QStringList{report +
+                          " | older pages remain beside the new ones: report_0003.odt to report_0004.odt"});
+    EXPECT_EQ(outputs().size(), 6) << "nothing is removed";
 }
 
 TEST_F(BatchSplitTest, AFastDocumentIsNotTimedOut) {

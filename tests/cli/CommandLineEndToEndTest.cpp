@@ -7,6 +7,7 @@
 #include <QDirIterator>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -369,6 +370,82 @@ TEST_F(CommandLineEndToEnd, LocksThatKilledOfficesLeftOnOutputsDoNotStopTheNextR
     const Outcome run = split({QStringLiteral("-o"), QStringLiteral("out"), document("gamma")});
     EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
     EXPECT_FALSE(QFile::exists(lock));
+    EXPECT_EQ(OdtBodyText(QDir(output()).filePath("gamma_0001.odt")), QStringList{"gamma page 1"});
+}
+
+TEST_F(CommandLineEndToEnd, NoInputIsOverwrittenAndALinkAtAPageNameIsReplacedByEitherMethod) {
+    for (const QString& method : {QStringLiteral("slice"), QStringLiteral("copy")}) {
+        SCOPED_TRACE(method.toStdString());
+        // "-o same same": the folder holds a document and a document that bears one of its page names.
+        const QString same = work_.filePath(method);
+        QDir().mkpath(same);
+        QFile::copy(document("alpha"), same + QStringLiteral("/a.odt"));
+        QFile::copy(document("gamma"), same + QStringLiteral("/a_0002.odt"));
+        const QString precious = work_.filePath(method + QStringLiteral("-precious.odt"));
+        QFile::copy(document("gamma"), precious);
+        ASSERT_TRUE(QFile::link(precious, same + QStringLiteral("/a_0003.odt")));
+        const QByteArray inputBefore = FileDigest(same + QStringLiteral("/a_0002.odt"));
+        const QByteArray preciousBefore = FileDigest(precious);
+
+        const Outcome run = split({QStringLiteral("--method"), method, QStringLiteral("-o"), same,
+                                   same + QStringLiteral("/a.odt"), same + QStringLiteral("/a_0002.odt")});
+
+        EXPECT_EQ(run.exitCode, 1) << run.err.toStdString();
+        EXPECT_TRUE(run.err.contains("page 2: The page document would overwrite an input of this run"))
+            << run.err.toStdString();
+        EXPECT_EQ(FileDigest(same + QStringLiteral("/a_0002.odt")), inputBefore);
+        EXPECT_EQ(FileDigest(precious), preciousBefore);
+        EXPECT_FALSE(QFileInfo(same + QStringLiteral("/a_0003.odt")).isSymLink());
+        EXPECT_EQ(OdtBodyText(same + QStringLiteral("/a_0003.odt")), QStringList{"alpha page 3"});
+        EXPECT_EQ(OdtBodyText(same + QStringLiteral("/a_0002_0001.odt")), QStringList{"gamma page 1"});
+        EXPECT_EQ(QDir(same).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name),
+                  (QStringList{"a.odt", "a_0001.odt", "a_0002.odt", "a_0002_0001.odt", "a_0003.odt"}))
+            << "no private file is left";
+    }
+}
+
+TEST_F(CommandLineEndToEnd, OlderPagesOfALongerSplitAreKeptAndNoted) {
+    const Outcome longer = split({QStringLiteral("-o"), QStringLiteral("out"), document("alpha")});
+    ASSERT_EQ(longer.exitCode, 0) << longer.err.toStdString();
+    const QString shorter = work_.filePath(QStringLiteral("alpha.odt"));
+    QFile::copy(document("gamma"), shorter);
+
+    const Outcome run = split({QStringLiteral("-o"), QStringLiteral("out"), shorter});
+
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_EQ(run.err, "folioknife-split: " + shorter +
+                           ": older pages remain beside the new ones: alpha_0002.odt to alpha_0003.odt\n");
+    EXPECT_TRUE(run.out.contains("1 document has older pages beside its new ones\n"))
+        << run.out.toStdString();
+    EXPECT_EQ(outputs().size(), 3);
+    EXPECT_EQ(OdtBodyText(QDir(output()).filePath("alpha_0001.odt")), QStringList{"gamma page 1"});
+}
+
+TEST_F(CommandLineEndToEnd, AnOfficeLeftByARunKilledAtOnceIsStoppedByTheNextRun) {
+    QProcess* process = start({QStringLiteral("--method"), QStringLiteral("copy"), QStringLiteral("-o"),
+                               QStringLiteral("out"), document("long")});
+    const pid_t office = officeOnceStored(QStringLiteral("long_0001.odt"));
+    ::kill(static_cast<pid_t>(process->processId()), SIGKILL);
+    finish(process);
+    ASSERT_GT(office, 0);
+    QFile commandLine(QStringLiteral("/proc/%1/cmdline").arg(office));
+    ASSERT_TRUE(commandLine.open(QIODevice::ReadOnly)) << "the office outlives its killed run";
+    QString pipe;
+    for (const QByteArray& argument : commandLine.readAll().split('\0')) {
+        const qsizetype name = argument.indexOf("pipe,name=");
+        if (name >= 0) pipe = QString::fromUtf8(argument.mid(name + 10, argument.indexOf(';') - name - 10));
+    }
+    ASSERT_FALSE(pipe.isEmpty());
+
+    const Outcome run = split({QStringLiteral("-o"), QStringLiteral("out"), document("gamma")});
+
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    QFile status(QStringLiteral("/proc/%1/stat").arg(office));
+    const QByteArray state = status.open(QIODevice::ReadOnly) ? status.readAll() : QByteArray();
+    EXPECT_TRUE(state.isEmpty() || state.contains(") Z "))
+        << "the orphan office is gone: " << state.constData();
+    EXPECT_FALSE(QFile::exists(QStringLiteral("/tmp/OSL_PIPE_%1_").arg(::getuid()) + pipe))
+        << "its pipe is removed";
     EXPECT_EQ(OdtBodyText(QDir(output()).filePath("gamma_0001.odt")), QStringList{"gamma page 1"});
 }
 

@@ -87,6 +87,22 @@ TEST_F(ConsoleProgressTest, SummaryAndExitStatus) {
     EXPECT_EQ(Summarize({result("/a", 2, 1)}, 0, 1).exitStatus(), kExitSomeFailed) << "a page not stored";
 }
 
+TEST_F(ConsoleProgressTest, SummaryCountsDocumentsWithOlderPagesWithoutFailingThem) {
+    ConsoleProgress lines = progress(false, 3);
+    DocumentResult shorter = result("/a", 2, 2);
+    shorter.olderPages = QStringList{"/out/a_0003.odt"};
+    const BatchSummary one = Summarize({shorter, result("/b", 1, 1)}, 0, 2);
+    lines.summary(one);
+    EXPECT_EQ(out,
+              "2 documents: 2 split, 0 failed\n"
+              "1 document has older pages beside its new ones\n"
+              "3 pages written in 2.0 s (1.5 pages/s)\n");
+    EXPECT_EQ(one.exitStatus(), kExitSplit);
+    out.clear();
+    lines.summary(Summarize({shorter, shorter}, 0, 2));
+    EXPECT_TRUE(out.contains("\n2 documents have older pages beside their new ones\n"));
+}
+
 TEST(ConsoleClock, MinutesAndHours) {
     EXPECT_EQ(ConsoleProgress::clock(0), "0:00");
     EXPECT_EQ(ConsoleProgress::clock(59.6), "1:00");

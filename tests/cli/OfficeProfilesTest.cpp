@@ -1,10 +1,19 @@
 #include <gtest/gtest.h>
 
-#include <QTemporaryDir>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
 
+#include <QDir>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <cstring>
+
+#include "FakeOrphanOffices.h"
 #include "QtPrinters.h"
 #include "base/RuntimeError.h"
 #include "cli/OfficeProfiles.h"
+#include "split/OfficeProcess.h"
 
 using namespace fk::cli;
 
@@ -13,18 +22,22 @@ namespace {
 TEST(OfficeProfiles, RunsAtTheSameTimeGetFoldersOfTheirOwnAndLaterRunsReuseThem) {
     QTemporaryDir cache;
     const QString base = cache.filePath("offices");
+    fk::test::FakeOrphanOffices orphans;
     {
-        OfficeProfiles first(base, 2);
+        OfficeProfiles first(base, 2, orphans);
         EXPECT_EQ(first.folders(), (QStringList{base + "/1", base + "/2"}));
-        OfficeProfiles second(base, 1);
+        OfficeProfiles second(base, 1, orphans);
         EXPECT_EQ(second.folders(), QStringList{base + "/3"}) << "1 and 2 are held by the first run";
     }
-    OfficeProfiles later(base, 1);
+    OfficeProfiles later(base, 1, orphans);
     EXPECT_EQ(later.folders(), QStringList{base + "/1"});
+    EXPECT_EQ(orphans.stopped, (QStringList{base + "/1", base + "/2", base + "/3", base + "/1"}))
+        << "each folder taken over is first rid of an office an earlier, killed run left on it";
 }
 
 TEST(OfficeProfiles, AFolderThatCannotBeMadeIsAnError) {
-    EXPECT_THROW(OfficeProfiles("/proc/folioknife/offices", 1), fk::RuntimeError);
+    fk::test::FakeOrphanOffices orphans;
+    EXPECT_THROW(OfficeProfiles("/proc/folioknife/offices", 1, orphans), fk::RuntimeError);
 }
 
 TEST(OfficeProfiles, DefaultFolderFollowsXdgCacheHome) {
@@ -32,6 +45,64 @@ TEST(OfficeProfiles, DefaultFolderFollowsXdgCacheHome) {
     EXPECT_EQ(OfficeProfiles::defaultBaseFolder(), "/var/tmp/somewhere/folioknife/offices");
     qunsetenv("XDG_CACHE_HOME");
     EXPECT_TRUE(OfficeProfiles::defaultBaseFolder().endsWith("/.cache/folioknife/offices"));
+}
+
+// A stand-in for an office: a shell that waits on its input, with the office's profile argument.
+QProcess* startOfficeOn(const QString& profileFolder, QObject* parent) {
+    auto* process = new QProcess(parent);
+    process->start("sh",
+                   {"-c", "read x", "sh", "--headless", fk::OfficeProcess::profileArgument(profileFolder)});
+    EXPECT_TRUE(process->waitForStarted());
+    return process;
+}
+
+TEST(ProcessTableOrphans, KillsTheOfficesOfThatProfileOnly) {
+    QTemporaryDir cache;
+    QObject owner;
+    QProcess* orphan = startOfficeOn(cache.filePath("offices/1"), &owner);
+    QProcess* other = startOfficeOn(cache.filePath("offices/12"), &owner);
+    ProcessTableOrphans table;
+    ASSERT_EQ(table.officesUsing(cache.filePath("offices/1")),
+              QList<pid_t>{static_cast<pid_t>(orphan->processId())});
+
+    table.stopOfficesUsing(cache.filePath("offices/1"));
+
+    EXPECT_TRUE(orphan->waitForFinished(5000));
+    EXPECT_EQ(orphan->exitStatus(), QProcess::CrashExit);
+    EXPECT_EQ(other->state(), QProcess::Running);
+    other->kill();
+    other->waitForFinished(5000);
+}
+
+// A pipe as the office makes it: a socket file, listened on while the office lives.
+int makePipe(const QString& path, bool listening) {
+    const int socket = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const QByteArray name = QFile::encodeName(path);
+    std::memcpy(address.sun_path, name.constData(), static_cast<size_t>(name.size()));
+    EXPECT_EQ(::bind(socket, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+    if (listening) {
+        EXPECT_EQ(::listen(socket, 1), 0);
+        return socket;
+    }
+    ::close(socket);
+    return -1;
+}
+
+TEST(RemoveDeadOfficePipes, OnlyOurPipesThatNobodyListensOnAreRemoved) {
+    QTemporaryDir folder;
+    const QString ours = QStringLiteral("OSL_PIPE_%1_folioknife-").arg(::getuid());
+    makePipe(folder.filePath(ours + "dead"), false);
+    const int live = makePipe(folder.filePath(ours + "live"), true);
+    makePipe(folder.filePath(QStringLiteral("OSL_PIPE_%1_SingleOfficeIPC_1f8f").arg(::getuid())), false);
+
+    EXPECT_EQ(RemoveDeadOfficePipes(folder.path()), 1);
+
+    EXPECT_EQ(
+        QDir(folder.path()).entryList(QDir::System),
+        (QStringList{ours + "live", QStringLiteral("OSL_PIPE_%1_SingleOfficeIPC_1f8f").arg(::getuid())}));
+    ::close(live);
 }
 
 }  // namespace

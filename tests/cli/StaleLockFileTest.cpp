@@ -5,6 +5,7 @@
 #include <QTemporaryDir>
 #include <QUrl>
 
+#include "FakeOrphanOffices.h"
 #include "cli/LibreOfficeJobOffice.h"
 #include "cli/OfficeProfiles.h"
 
@@ -61,11 +62,12 @@ TEST_F(StaleLockFileTest, EveryStaleLockOfAFolderGoesTheRestStays) {
 TEST(OfficeProfilesStaleness, OwnProfilesAndUnheldSlotsAreStaleOthersAreNot) {
     QTemporaryDir cache;
     const QString base = cache.filePath("offices");
-    OfficeProfiles mine(base, 1);
+    fk::test::FakeOrphanOffices orphans;
+    OfficeProfiles mine(base, 1, orphans);
     EXPECT_TRUE(mine.isStale(base + "/1"));
     EXPECT_TRUE(mine.isStale(base + "/7")) << "a slot no run holds: its office was killed with its run";
     {
-        OfficeProfiles other(base, 1);
+        OfficeProfiles other(base, 1, orphans);
         EXPECT_FALSE(mine.isStale(base + "/2")) << "held by a run that is still going";
     }
     EXPECT_TRUE(mine.isStale(base + "/2"));

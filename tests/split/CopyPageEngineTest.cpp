@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include "FakeOfficeBridge.h"
@@ -33,7 +35,9 @@ protected:
         office.documents.insert(ToFileUrl(path), pages);
         return path;
     }
-    SplitResult split(const QString& path) { return engine.split(path, out.path(), observer); }
+    SplitResult split(const QString& path) {
+        return engine.split(path, out.path(), ProtectedPaths({path}), observer);
+    }
 
     QTemporaryDir in, out;
     FakeOfficeBridge office;
@@ -81,6 +85,130 @@ TEST_F(CopyPageEngineTest, ADeadOfficeCostsOneFailure) {
     const SplitResult result = split(path);
     EXPECT_EQ(result.failures.size(), 1);
     EXPECT_LT(result.pagesStored, 5);
+}
+
+TEST_F(CopyPageEngineTest, ALinkAtAPageNameIsReplacedNeverWrittenThrough) {
+    const QString path = input("report.odt", 2);
+    QFile precious(in.filePath("precious.odt"));
+    ASSERT_TRUE(precious.open(QIODevice::WriteOnly));
+    precious.write("keep me");
+    precious.close();
+    ASSERT_TRUE(QFile::link(precious.fileName(), out.filePath("report_0001.odt")));
+
+    EXPECT_TRUE(split(path).succeeded());
+
+    ASSERT_TRUE(precious.open(QIODevice::ReadOnly));
+    EXPECT_EQ(precious.readAll(), "keep me");
+    const QFileInfo page(out.filePath("report_0001.odt"));
+    EXPECT_FALSE(page.isSymLink());
+    EXPECT_EQ(FakeOfficeBridge::storedText(page.filePath()), ToFileUrl(path) + "#1");
+    EXPECT_EQ(QDir(out.path()).entryList(QDir::Files | QDir::Hidden | QDir::System),
+              (QStringList{"report_0001.odt", "report_0002.odt"}))
+        << "nothing of the private names is left";
+}
+
+TEST_F(CopyPageEngineTest, AnIncompletePageIsAFailureAndLeavesTheOlderPageAndNoPrivateFile) {
+    const QString path = input("report.odt", 1);
+    const QString older = out.filePath("report_0001.odt");
+    struct Case {
+        const char* name;
+        bool skip;
+        qint64 cutAt;
+        QString why;
+    };
+    // A page whose store was cut short keeps the head of a package but loses its directory.
+    for (const Case& store :
+         {Case{"nothing written", true, -1, {}}, Case{"cut short", false, 100, "(incomplete: "},
+          Case{"empty", false, 0, "(empty)"}, Case{"not a package", false, 20, "(not an"}}) {
+        SCOPED_TRACE(store.name);
+        FakeOfficeBridge::writePackage(older, "older page");
+        office.skipWrites = store.skip;
+        office.cutWritesAt = store.cutAt;
+
+        const SplitResult result = split(path);
+
+        ASSERT_EQ(result.failures.size(), 1);
+        EXPECT_EQ(result.failures[0].step, 158);
+        EXPECT_EQ(result.failures[0].stage, SplitStage::Store);
+        EXPECT_TRUE(result.failures[0].message.startsWith("The page document was not stored: " + older))
+            << result.failures[0].message.toStdString();
+        EXPECT_TRUE(result.failures[0].message.contains(store.why));
+        EXPECT_EQ(result.pagesStored, 0);
+        EXPECT_FALSE(result.succeeded());
+        EXPECT_EQ(FakeOfficeBridge::storedText(older), "older page");
+        EXPECT_EQ(QDir(out.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"report_0001.odt"});
+    }
+}
+
+TEST_F(CopyPageEngineTest, APageThatWouldReplaceAnInputOfTheRunIsFailedAndTheOthersStored) {
+    const QString path = input("a.odt", 3);
+    const QString other = out.filePath("a_0002.odt");
+    FakeOfficeBridge::writePackage(other, "another input");
+
+    const SplitResult result = engine.split(path, out.path(), ProtectedPaths({other, path}), observer);
+
+    ASSERT_EQ(result.failures.size(), 1);
+    EXPECT_EQ(result.failures[0].stage, SplitStage::Store);
+    EXPECT_EQ(result.failures[0].page, 2);
+    EXPECT_EQ(result.failures[0].step, 146);
+    EXPECT_EQ(result.failures[0].message,
+              "The page document would overwrite an input of this run and was not stored: " + other);
+    EXPECT_EQ(FakeOfficeBridge::storedText(other), "another input");
+    EXPECT_EQ(result.pagesStored, 2);
+    EXPECT_EQ(FakeOfficeBridge::storedText(out.filePath("a_0003.odt")), ToFileUrl(path) + "#3");
+    EXPECT_EQ(office.calls.count("loadComponentFromURL(private:factory/swriter,_blank,0,0)"), 2)
+        << "no page document is made for it";
+    EXPECT_EQ(office.openDocuments(), 0);
+}
+
+TEST_F(CopyPageEngineTest, ABlankPageTheLayoutInsertedIsStoredEmptyAndTheRestFollow) {
+    const QString path = input("left-right.odt", 5);
+    office.blankPages = {2, 4};
+    const SplitResult result = split(path);
+
+    EXPECT_TRUE(result.succeeded());
+    EXPECT_EQ(result.pagesStored, 5) << "one output for every page the office counts";
+    const QString url = ToFileUrl(path);
+    const QStringList expected{url + "#1", "", url + "#3", "", url + "#5"};
+    for (int page = 1; page <= 5; ++page)
+        EXPECT_EQ(FakeOfficeBridge::storedText(PageFilePath(out.path(), path, page)), expected[page - 1])
+            << "page " << page;
+}
+
+TEST_F(CopyPageEngineTest, APageThatBeginsInATableWithARepeatedHeadingRowIsReached) {
+    const QString path = input("long-table.odt", 4);
+    office.tableStartPages = {2, 3};
+    office.headingRowPages = {2, 3};
+    const SplitResult result = split(path);
+
+    EXPECT_TRUE(result.succeeded()) << (result.failures.isEmpty() ? ""
+                                                                  : result.failures[0].message.toStdString());
+    EXPECT_EQ(result.pagesStored, 4);
+    const QString url = ToFileUrl(path);
+    EXPECT_EQ(FakeOfficeBridge::storedText(out.filePath("long-table_0003.odt")),
+              url + "#3#table+" + url + "#3");
+    EXPECT_EQ(FakeOfficeBridge::storedText(out.filePath("long-table_0004.odt")), url + "#4");
+}
+
+TEST_F(CopyPageEngineTest, ACursorThatReachesNoFurtherPageIsStillAFailure) {
+    // Not a blank page: the page after it cannot be reached either, or it is the last page.
+    office.jumpToPageIgnored = true;
+    for (const int stall : {1, 2}) {
+        office.stallOnPages = {stall};
+        const SplitResult result = split(input(QStringLiteral("stuck%1.odt").arg(stall), 3));
+        ASSERT_EQ(result.failures.size(), 1);
+        EXPECT_EQ(result.failures[0].step, 162);
+        EXPECT_EQ(result.failures[0].message,
+                  QStringLiteral("The view cursor cannot be moved to page %1").arg(stall + 1));
+        EXPECT_EQ(result.pagesStored, stall);
+    }
+}
+
+TEST_F(CopyPageEngineTest, TheDocumentIsLoadedVisibleButWithoutMacrosAndWithoutQuestions) {
+    const QString path = input("macros.odt", 1);
+    split(path);
+    EXPECT_EQ(office.loadArguments.value(ToFileUrl(path)),
+              (QStringList{"MacroExecutionMode=0", "UpdateDocMode=0", "InteractionHandler=abort"}));
 }
 
 TEST(PageFilePath, JoinsFolderAndNameWithOneSeparator) {

@@ -2,8 +2,10 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
+#include "../slicer/TestPackage.h"
 #include "FakeOfficeBridge.h"
 #include "FakeSplitEngine.h"
 #include "QtPrinters.h"
@@ -54,13 +56,13 @@ protected:
 TEST_F(SlicePageEngineTest, MarksEveryReachablePageOfAHiddenDocumentWithoutRunningMacros) {
     office.blankPages = {2};
     office.pageStyles = {{1, "First Page"}, {3, "Right Page"}};
-    engine.split(input, out.path(), observer);
+    engine.split(input, out.path(), ProtectedPaths({input}), observer);
 
     EXPECT_EQ(office.bookmarks, (QStringList{"__folioknife_page_0001@1", "__folioknife_page_0003@3",
                                              "__folioknife_page_0004@4"}))
         << "no mark for the blank page the cursor cannot reach";
-    EXPECT_EQ(office.lastLoadArguments,
-              (QStringList{"Hidden=true", "MacroExecutionMode=0", "UpdateDocMode=0"}));
+    EXPECT_EQ(office.lastLoadArguments, (QStringList{"Hidden=true", "MacroExecutionMode=0", "UpdateDocMode=0",
+                                                     "InteractionHandler=abort"}));
     const QStringList stores = office.calls.filter("storeToURL");
     ASSERT_EQ(stores.size(), 1) << "one store per document";
     EXPECT_FALSE(stores[0].contains(ToFileUrl(input))) << "the input is never stored";
@@ -69,8 +71,53 @@ TEST_F(SlicePageEngineTest, MarksEveryReachablePageOfAHiddenDocumentWithoutRunni
     EXPECT_EQ(office.openDocuments(), 0);
 }
 
+TEST_F(SlicePageEngineTest, APageThatWouldReplaceAnInputOfTheRunIsFailedAndTheOthersStored) {
+    const QString marked = in.filePath("marked.odt");
+    const std::string namespaces = R"( xmlns:office="urn:oasis:names:tc:opendocument:xmlns:office:1.0")"
+                                   R"( xmlns:style="urn:oasis:names:tc:opendocument:xmlns:style:1.0")"
+                                   R"( xmlns:text="urn:oasis:names:tc:opendocument:xmlns:text:1.0")";
+    std::string content = "<office:document-content" + namespaces + "><office:body><office:text>";
+    for (int page = 1; page <= 4; ++page)
+        content +=
+            R"(<text:p><text:bookmark text:name=")" + slicer::PageMarkName(page) + R"("/>page</text:p>)";
+    content += "</office:text></office:body></office:document-content>";
+    const std::string styles = "<office:document-styles" + namespaces +
+                               R"(><office:master-styles><style:master-page style:name="Standard"/>)"
+                               "</office:master-styles></office:document-styles>";
+    slicer::TestPackage::write(
+        marked.toStdString(),
+        {{"mimetype", "application/vnd.oasis.opendocument.text"},
+         {"content.xml", content},
+         {"styles.xml", styles},
+         {"META-INF/manifest.xml",
+          R"(<manifest:manifest xmlns:manifest="urn:oasis:names:tc:opendocument:xmlns:manifest:1.0">)"
+          R"(<manifest:file-entry manifest:full-path="/" manifest:media-type="application/vnd.oasis.opendocument.text"/>)"
+          R"(<manifest:file-entry manifest:full-path="content.xml" manifest:media-type="text/xml"/>)"
+          R"(<manifest:file-entry manifest:full-path="styles.xml" manifest:media-type="text/xml"/>)"
+          R"(</manifest:manifest>)"}});
+    office.packageToStore = marked;
+    const QString other = out.filePath("report_0003.odt");
+    QFile file(other);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("another input");
+    file.close();
+
+    const SplitResult result = engine.split(input, out.path(), ProtectedPaths({input, other}), observer);
+
+    EXPECT_EQ(result.method, "slice");
+    ASSERT_EQ(result.failures.size(), 1);
+    EXPECT_EQ(result.failures[0].stage, SplitStage::Store);
+    EXPECT_EQ(result.failures[0].page, 3);
+    EXPECT_EQ(result.failures[0].message,
+              "The page document would overwrite an input of this run and was not stored: " + other);
+    EXPECT_EQ(result.pagesStored, 3);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), "another input");
+    EXPECT_TRUE(QFileInfo::exists(out.filePath("report_0004.odt")));
+}
+
 TEST_F(SlicePageEngineTest, APackageTheSlicerCannotReadIsSplitByTheFallbackAndSaysSo) {
-    const SplitResult result = engine.split(input, out.path(), observer);
+    const SplitResult result = engine.split(input, out.path(), ProtectedPaths({input}), observer);
     EXPECT_EQ(result.method, "copy");
     EXPECT_TRUE(result.succeeded());
     EXPECT_EQ(fallback.splitDocuments, QStringList{input});
@@ -80,7 +127,7 @@ TEST_F(SlicePageEngineTest, APackageTheSlicerCannotReadIsSplitByTheFallbackAndSa
 }
 
 TEST_F(SlicePageEngineTest, ADocumentTheOfficeCannotOpenIsOneFailureAndNoFallback) {
-    const SplitResult result = engine.split(in.filePath("missing.odt"), out.path(), observer);
+    const SplitResult result = engine.split(in.filePath("missing.odt"), out.path(), {}, observer);
     ASSERT_EQ(result.failures.size(), 1);
     EXPECT_EQ(result.failures[0].stage, SplitStage::Open);
     EXPECT_TRUE(fallback.splitDocuments.isEmpty());
@@ -91,7 +138,7 @@ TEST_F(SlicePageEngineTest, AFailedStoreOfTheMarkedCopyFailsTheDocument) {
     office.onCall = [this](const QString& call) {
         if (call.startsWith("storeToURL")) throw RuntimeError::automation("disk full");
     };
-    const SplitResult result = engine.split(input, out.path(), observer);
+    const SplitResult result = engine.split(input, out.path(), ProtectedPaths({input}), observer);
     ASSERT_FALSE(result.failures.isEmpty());
     EXPECT_EQ(result.failures[0].stage, SplitStage::Store);
     EXPECT_TRUE(fallback.splitDocuments.isEmpty());
@@ -145,7 +192,7 @@ TEST_F(SlicePageEngineTest, ChosenPagesAreWrittenUnderTheirOwnNumbersAndNothingE
     QString error;
     engine.setSelection(*PageSelection::parse("2-3,9", error));
     RecordingPages pages;
-    const SplitResult result = engine.split(input, out.path(), pages);
+    const SplitResult result = engine.split(input, out.path(), ProtectedPaths({input}), pages);
 
     EXPECT_TRUE(result.succeeded()) << (result.failures.isEmpty() ? ""
                                                                   : result.failures[0].message.toStdString());
@@ -165,7 +212,7 @@ TEST_F(SlicePageEngineTest, ChosenPagesAreWrittenUnderTheirOwnNumbersAndNothingE
 TEST_F(SlicePageEngineTest, EveryNPagesWritesDocumentsOfNPagesNumberedInOrder) {
     office.packageToStore = writeMarkedPackage(in.filePath("marked.odt"));
     engine.setSelection(PageSelection::every(3));
-    const SplitResult result = engine.split(input, out.path(), observer);
+    const SplitResult result = engine.split(input, out.path(), ProtectedPaths({input}), observer);
 
     EXPECT_TRUE(result.succeeded());
     EXPECT_EQ(result.expectedOutputs(), 2);
@@ -181,7 +228,7 @@ TEST_F(SlicePageEngineTest, EveryNPagesWritesDocumentsOfNPagesNumberedInOrder) {
 
 TEST_F(SlicePageEngineTest, WithASelectionADocumentTheSlicerCannotCutFailsInsteadOfFallingBack) {
     engine.setSelection(PageSelection::every(2));
-    const SplitResult result = engine.split(input, out.path(), observer);
+    const SplitResult result = engine.split(input, out.path(), ProtectedPaths({input}), observer);
     EXPECT_FALSE(result.succeeded());
     ASSERT_EQ(result.failures.size(), 1);
     EXPECT_EQ(result.failures[0].stage, SplitStage::Slice);

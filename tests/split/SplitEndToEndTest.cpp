@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include "FakePrompts.h"
@@ -273,4 +274,72 @@ TEST_F(SplitEndToEnd, OfficeKilledInTheMiddleOfADocumentCostsThatDocumentOnly) {
     EXPECT_TRUE(QFile::exists(outputs() + "/first_0001.odt"));
     EXPECT_NE(office_->bridge().process().pid(), killedOffice);
     expectPagesOf("second", numberedPages("Second", 2));
+}
+
+TEST_F(SplitEndToEnd, LinksAtPageNamesAndListedDocumentsInTheOutputFolderAreNeverWritten) {
+    const QString doc = makeDocument("a.odt", {numberedPages("A", 3)});
+    // A listed document that bears a page's name, and a link at another page's name to a document.
+    const QString listed = outputs() + "/a_0002.odt";
+    office_->makeDocument(listed, {numberedPages("Listed", 1)});
+    const QString precious = makeDocument("precious.odt", {numberedPages("Precious", 1)});
+    ASSERT_TRUE(QFile::link(precious, outputs() + "/a_0003.odt"));
+    const QByteArray listedBefore = FileDigest(listed), preciousBefore = FileDigest(precious);
+
+    Form1& main = window(office_->bridge());
+    main.documents().AppendDocument(doc);
+    main.documents().AppendDocument(listed);
+    main.PushButton7_Click();
+
+    const QStringList messages = prompts.messageTexts();
+    ASSERT_EQ(messages.size(), 2) << messages.join("\n----\n").toStdString();
+    EXPECT_TRUE(messages[0].contains("would overwrite an input of this run")) << messages[0].toStdString();
+    EXPECT_TRUE(messages[0].contains("at line 146\r\r"));
+    EXPECT_EQ(messages[1], "Done.");
+    EXPECT_EQ(FileDigest(listed), listedBefore);
+    EXPECT_EQ(FileDigest(precious), preciousBefore);
+    EXPECT_FALSE(QFileInfo(outputs() + "/a_0003.odt").isSymLink());
+    EXPECT_EQ(OdtBodyText(outputs() + "/a_0003.odt"), QStringList{"A page 3 marker"});
+    EXPECT_EQ(outputNames(), (QStringList{"a_0001.odt", "a_0002.odt", "a_0002_0001.odt", "a_0003.odt"}))
+        << "no private file is left";
+    EXPECT_TRUE(QDir(outputs()).entryList(QDir::Files | QDir::Hidden).filter(".fk-").isEmpty());
+}
+
+TEST_F(SplitEndToEnd, HardLayoutsGiveOnePageDocumentPerPageTheOfficeCounts) {
+    // Blank pages the layout inserts between left and right pages, and a table whose heading row
+    // repeats on every page it spans.
+    const QString hard = QStringLiteral(FOLIOKNIFE_SOURCE_DIR) + "/tests/data/hard-cases/";
+    Form1& main = window(office_->bridge());
+    for (const QString& name :
+         {QStringLiteral("left-right-blank.odt"), QStringLiteral("table-three-pages.odt")}) {
+        QFile::copy(hard + name, inputs() + "/" + name);
+        main.documents().AppendDocument(inputs() + "/" + name);
+    }
+    main.PushButton7_Click();
+
+    EXPECT_EQ(prompts.messageTexts(), QStringList{"Done."});
+    EXPECT_EQ(outputNames().filter("left-right-blank_").size(), 5);
+    EXPECT_EQ(outputNames().filter("table-three-pages_").size(), 3);
+    for (const QString& name : outputNames())
+        EXPECT_TRUE(IsOdtPackage(outputs() + "/" + name)) << name.toStdString();
+}
+
+TEST_F(SplitEndToEnd, OlderPagesOfALongerSplitAreToldOnceBeforeDone) {
+    const QString longer = makeDocument("report.odt", {numberedPages("Long", 4)});
+    Form1& first = window(office_->bridge());
+    first.documents().AppendDocument(longer);
+    first.PushButton7_Click();
+    ASSERT_EQ(prompts.messageTexts(), QStringList{"Done."});
+    prompts.messages.clear();
+
+    QFile::remove(longer);
+    makeDocument("report.odt", {numberedPages("Short", 2)});
+    Form1& second = window(office_->bridge());
+    second.documents().AppendDocument(longer);
+    second.PushButton7_Click();
+
+    EXPECT_EQ(prompts.messageTexts(),
+              (QStringList{
+                  "Older pages remain beside the new ones:\r\nreport.odt: report_0003.odt to report_0004.odt",
+                  "Done."}));
+    EXPECT_EQ(outputNames().size(), 4);
 }

@@ -1,5 +1,7 @@
 #include "FakeOfficeBridge.h"
 
+#include <zip.h>
+
 #include <QFile>
 #include <QUrl>
 
@@ -11,6 +13,7 @@ struct FakeOfficeBridge::Document {
     QString url;
     int pages = 1;
     int cursorPage = 1;
+    bool namesPageBefore = false;
     bool inTable = false;
     QString selection;
     QString content;
@@ -58,6 +61,7 @@ void FakeOfficeBridge::record(const QString& call) {
 
 static void arrive(FakeOfficeBridge& office, Document& doc, int page) {
     doc.cursorPage = page;
+    doc.namesPageBefore = office.headingRowPages.contains(page);
     doc.inTable = office.tableStartPages.contains(page);
     doc.selection.clear();
 }
@@ -112,6 +116,7 @@ office::Ref FakeOfficeBridge::loadComponentFromURL(const office::Ref& desktop, c
     lastLoadArguments.clear();
     for (const office::PropertyValue& argument : arguments)
         lastLoadArguments << argument.name + QLatin1Char('=') + argument.value.toString();
+    loadArguments.insert(url, lastLoadArguments);
     auto loaded = std::make_shared<Document>();
     loaded->url = url;
     if (url != QLatin1String("private:factory/swriter")) {
@@ -163,7 +168,8 @@ bool FakeOfficeBridge::jumpToPage(const office::Ref& viewCursor, int page) {
 
 int FakeOfficeBridge::getPage(const office::Ref& viewCursor) {
     record(QStringLiteral("getPage"));
-    return document(viewCursor)->cursorPage;
+    const auto doc = document(viewCursor);
+    return doc->namesPageBefore ? doc->cursorPage - 1 : doc->cursorPage;
 }
 
 bool FakeOfficeBridge::isCollapsed(const office::Ref& viewCursor) {
@@ -205,16 +211,18 @@ void FakeOfficeBridge::executeDispatch(const office::Ref& dispatcher, const offi
     } else if (command == QLatin1String(".uno:InsertBookmark")) {
         bookmarks << QStringLiteral("%1@%2").arg(arguments.value(0).value.toString()).arg(doc->cursorPage);
     } else if (command == QLatin1String(".uno:GoToStartOfNextPage")) {
-        if (!stallOnPages.contains(doc->cursorPage) && doc->cursorPage < doc->pages)
-            arrive(*this, *doc, doc->cursorPage + 1);
+        int next = doc->cursorPage + 1;
+        while (blankPages.contains(next)) ++next;
+        if (!stallOnPages.contains(doc->cursorPage) && next <= doc->pages) arrive(*this, *doc, next);
     } else if (command == QLatin1String(".uno:SaveAs")) {
         const QString path = QUrl(arguments.value(0).value.toString()).toLocalFile();
         stored.insert(path, doc->content);
         if (!skipWrites) {
+            writePackage(path, doc->content);
             QFile out(path);
-            if (!out.open(QIODevice::WriteOnly))
+            if (!out.exists())
                 throw RuntimeError(440, QStringLiteral("Automation error: cannot store ") + path);
-            out.write(doc->content.toUtf8());
+            if (cutWritesAt >= 0) out.resize(cutWritesAt);
         }
     }
 }
@@ -230,7 +238,7 @@ void FakeOfficeBridge::Close(const office::Ref& document_, bool deliverOwnership
 
 bool FakeOfficeBridge::jumpToStartOfPage(const office::Ref& viewCursor) {
     record(QStringLiteral("jumpToStartOfPage"));
-    document(viewCursor);
+    document(viewCursor)->namesPageBefore = false;
     return true;
 }
 
@@ -248,6 +256,38 @@ void FakeOfficeBridge::storeToURL(const office::Ref& document_, const QString& u
     QFile::remove(path);
     if (!QFile::copy(packageToStore, path))
         throw RuntimeError::automation(QStringLiteral("cannot store ") + url);
+}
+
+void FakeOfficeBridge::writePackage(const QString& path, const QString& pageText) {
+    int error = 0;
+    zip_t* archive = zip_open(QFile::encodeName(path).constData(), ZIP_CREATE | ZIP_TRUNCATE, &error);
+    if (archive == nullptr) return;
+    static const QByteArray mimetype = QByteArrayLiteral("application/vnd.oasis.opendocument.text");
+    const QByteArray content = pageText.toUtf8();
+    const zip_int64_t first = zip_file_add(
+        archive, "mimetype", zip_source_buffer(archive, mimetype.constData(), mimetype.size(), 0), 0);
+    zip_set_file_compression(archive, first, ZIP_CM_STORE, 0);
+    zip_file_add(archive, "content.xml", zip_source_buffer(archive, content.constData(), content.size(), 0),
+                 0);
+    zip_close(archive);
+}
+
+QString FakeOfficeBridge::storedText(const QString& path) {
+    int error = 0;
+    zip_t* archive = zip_open(QFile::encodeName(path).constData(), ZIP_RDONLY, &error);
+    if (archive == nullptr) return {};
+    QByteArray text;
+    zip_stat_t stat;
+    if (zip_stat(archive, "content.xml", 0, &stat) == 0) {
+        text.resize(static_cast<qsizetype>(stat.size));
+        zip_file_t* file = zip_fopen(archive, "content.xml", 0);
+        if (file != nullptr) {
+            zip_fread(file, text.data(), stat.size);
+            zip_fclose(file);
+        }
+    }
+    zip_discard(archive);
+    return QString::fromUtf8(text);
 }
 
 }  // namespace fk::test

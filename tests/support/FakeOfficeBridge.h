@@ -64,19 +64,30 @@ public:
     QSet<int> tableStartPages;
     // SaveAs reports success but writes nothing.
     bool skipWrites = false;
-    // Blank pages the layout inserted: the cursor cannot go there.
+    // SaveAs reports success but its file ends after this many bytes, as on a full disk; -1 whole.
+    qint64 cutWritesAt = -1;
+    // Blank pages the layout inserted: the cursor cannot go there, and the move to the next page passes
+    // over them.
     QSet<int> blankPages;
+    // Pages that begin in a table whose heading row repeats: right after the cursor arrives there, it
+    // names the page before until it is moved to the start of its page.
+    QSet<int> headingRowPages;
     // Page style names by page; "Standard" for the rest.
     QMap<int, QString> pageStyles;
     // What storeToURL writes: a copy of this file (nothing when empty).
     QString packageToStore;
     // Bookmarks inserted, as "name@page".
     QStringList bookmarks;
-    // The argument names and values of the last load, as "Name=value".
+    // The argument names and values of the last load, as "Name=value", and of each URL's last load.
     QStringList lastLoadArguments;
+    QMap<QString, QStringList> loadArguments;
 
-    // What each SaveAs stored: output path -> page text ("<input url>#<page>").
+    // What each SaveAs stored: the path it was given -> page text ("<input url>#<page>").
     QMap<QString, QString> stored;
+    // SaveAs writes a small OpenDocument package whose content.xml is the page text; this reads it back
+    // from a page document wherever it was moved afterwards (empty when there is none).
+    static QString storedText(const QString& path);
+    static void writePackage(const QString& path, const QString& pageText);
     QStringList closedDocuments;
     int openDocuments() const { return static_cast<int>(open_.size()); }
 

@@ -5,7 +5,7 @@
 namespace fk::test {
 
 SplitResult FakeSplitEngine::split(const QString& documentPath, const QString& outputFolder,
-                                   SplitObserver& observer) {
+                                   const ProtectedPaths& inputs, SplitObserver& observer) {
     splitDocuments << documentPath;
     SplitResult result;
     result.method = method;
@@ -25,6 +25,12 @@ SplitResult FakeSplitEngine::split(const QString& documentPath, const QString& o
     observer.pageCountKnown(result.pageCount);
     for (int page = 1; page <= result.pageCount; ++page) {
         const QString path = PageFilePath(outputFolder, documentPath, page);
+        if (inputs.covers(path)) {
+            const SplitFailure failure{SplitStage::Store, page, ProtectedPaths::refusal(path), 146};
+            result.failures << failure;
+            observer.failed(failure);
+            continue;
+        }
         QFile file(path);
         if (failingPages.value(documentPath).contains(page) || !file.open(QIODevice::WriteOnly)) {
             const SplitFailure failure{SplitStage::Store, page, QStringLiteral("not stored: ") + path, 158};

@@ -12,7 +12,7 @@ namespace fk::test {
 // knows, and fails to open the rest.
 class FakeSplitEngine : public SplitEngine {
 public:
-    SplitResult split(const QString& documentPath, const QString& outputFolder,
+    SplitResult split(const QString& documentPath, const QString& outputFolder, const ProtectedPaths& inputs,
                       SplitObserver& observer) override;
 
     QHash<QString, int> pageCounts;  // document path -> pages

@@ -1,0 +1,28 @@
+#include "split/OlderPages.h"
+
+#include <QFileInfo>
+
+#include "split/SplitEngine.h"
+
+namespace fk {
+
+QStringList OlderPagesAfter(const QString& outputFolder, const QString& documentPath, int pageCount) {
+    QStringList older;
+    if (pageCount < 1) return older;
+    for (int page = pageCount + 1;; ++page) {
+        const QString path = PageFilePath(outputFolder, documentPath, page);
+        const QFileInfo file(path);
+        if (!file.exists() && !file.isSymLink()) break;
+        older << path;
+    }
+    return older;
+}
+
+QString OlderPagesText(const QStringList& olderPages) {
+    if (olderPages.isEmpty()) return {};
+    const QString first = QFileInfo(olderPages.first()).fileName();
+    if (olderPages.size() == 1) return first;
+    return first + QStringLiteral(" to ") + QFileInfo(olderPages.last()).fileName();
+}
+
+}  // namespace fk

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QString>
+#include <optional>
+
+#include "split/OutputProbe.h"
+
+namespace fk {
+
+// A page document stored under a private name beside its final one and renamed into place only when
+// it is complete: a file or symbolic link already at the final name is replaced, never written
+// through, and a good older page is replaced only by a good new one.
+class StagedPageFile {
+public:
+    // Chooses a new, unguessable name in the final name's folder.
+    explicit StagedPageFile(QString finalPath);
+    // Removes the staged file unless it was put in place.
+    ~StagedPageFile();
+    StagedPageFile(const StagedPageFile&) = delete;
+    StagedPageFile& operator=(const StagedPageFile&) = delete;
+
+    // Where the office is to store the page.
+    const QString& stagingPath() const { return staging_; }
+    // Makes the staged file, empty, before the office stores there; throws RuntimeError naming the final
+    // path when the folder takes no file.
+    void reserve();
+    const QString& finalPath() const { return final_; }
+
+    // Renames the staged file over the final name once the store wrote it and it is a complete
+    // OpenDocument package. Throws RuntimeError naming the final path otherwise; the file at the
+    // final name then stays as it was.
+    void commit();
+
+private:
+    static QString nameBeside(const QString& finalPath);
+
+    QString final_;
+    QString staging_;
+    std::optional<OutputProbe> probe_;  // from the moment the staged file is made
+    bool committed_ = false;
+};
+
+}  // namespace fk

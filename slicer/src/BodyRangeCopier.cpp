@@ -112,9 +112,9 @@ void BodyRangeCopier::makeContinuation(pugi::xml_node copy) {
         // The rest of a paragraph that flowed onto the next page: no first-line indent, no space above,
         // no drop cap, and no second heading number.
         pugi::xml_node style = styles_.derive("paragraph", copy.attribute("text:style-name").as_string());
-        OutputStyles::setProperty(style, "style:paragraph-properties", "fo:text-indent", "0cm");
-        OutputStyles::setProperty(style, "style:paragraph-properties", "fo:margin-top", "0cm");
-        style.child("style:paragraph-properties").remove_attribute("style:auto-text-indent");
+        styles_.setProperty(style, "style:paragraph-properties", "fo:text-indent", "0cm");
+        styles_.setProperty(style, "style:paragraph-properties", "style:auto-text-indent", "false");
+        styles_.setProperty(style, "style:paragraph-properties", "fo:margin-top", "0cm");
         style.child("style:paragraph-properties").remove_child("style:drop-cap");
         style.remove_attribute("style:master-page-name");
         setAttribute(copy, "text:style-name", style.attribute("style:name").value());

@@ -48,8 +48,7 @@ void PageStartStyler::styleFirstPage(pugi::xml_node outputText, const std::strin
         if (!master) master = style.append_attribute("style:master-page-name");
         master.set_value(masterPage.c_str());
     }
-    OutputStyles::setProperty(style, blockStyle(block).properties, "style:page-number",
-                              std::to_string(shownNumber));
+    styles.setProperty(style, blockStyle(block).properties, "style:page-number", std::to_string(shownNumber));
 }
 
 void PageStartStyler::dropTrailingBreak(pugi::xml_node outputText, OutputStyles& styles) {
@@ -59,7 +58,7 @@ void PageStartStyler::dropTrailingBreak(pugi::xml_node outputText, OutputStyles&
     const std::string breakAfter = styles.inheritedProperty(
         kind.family, block.attribute(kind.styleAttribute).as_string(), kind.properties, "fo:break-after");
     if (breakAfter != "page") return;
-    OutputStyles::setProperty(restyle(block, styles), kind.properties, "fo:break-after", "auto");
+    styles.setProperty(restyle(block, styles), kind.properties, "fo:break-after", "auto");
 }
 
 void PageStartStyler::closeAfterTable(pugi::xml_node outputText, OutputStyles& styles) {
@@ -71,10 +70,10 @@ void PageStartStyler::closeAfterTable(pugi::xml_node outputText, OutputStyles& s
     }
     if (!odf::isTable(last)) return;
     pugi::xml_node tail = styles.derive("paragraph", "");
-    OutputStyles::setProperty(tail, "style:paragraph-properties", "fo:margin-top", "0cm");
-    OutputStyles::setProperty(tail, "style:paragraph-properties", "fo:margin-bottom", "0cm");
-    OutputStyles::setProperty(tail, "style:paragraph-properties", "fo:line-height", "0.02cm");
-    OutputStyles::setProperty(tail, "style:text-properties", "fo:font-size", "1pt");
+    styles.setProperty(tail, "style:paragraph-properties", "fo:margin-top", "0cm");
+    styles.setProperty(tail, "style:paragraph-properties", "fo:margin-bottom", "0cm");
+    styles.setProperty(tail, "style:paragraph-properties", "fo:line-height", "0.02cm");
+    styles.setProperty(tail, "style:text-properties", "fo:font-size", "1pt");
     container.insert_child_after("text:p", last).append_attribute("text:style-name") =
         tail.attribute("style:name").value();
 }

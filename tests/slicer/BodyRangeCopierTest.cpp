@@ -17,8 +17,8 @@ TEST(BodyRangeCopierTest, ParagraphCutInsideTextRepeatsSpansAndLosesIndentOnTheC
               R"( again</text:p><text:p>next</text:p>)");
     EXPECT_EQ(document.outputStyle("FkP1"),
               R"(<style:style style:name="FkP1" style:family="paragraph" style:parent-style-name="Body">)"
-              R"(<style:paragraph-properties fo:text-indent="0cm" fo:margin-left="2cm" fo:margin-top="0cm"/>)"
-              R"(</style:style>)");
+              R"(<style:paragraph-properties fo:text-indent="0cm" fo:margin-left="2cm" )"
+              R"(style:auto-text-indent="false" fo:margin-top="0cm"/></style:style>)");
 }
 
 TEST(BodyRangeCopierTest, ContinuationOfACommonStyleParagraphDerivesFromIt) {
@@ -27,7 +27,27 @@ TEST(BodyRangeCopierTest, ContinuationOfACommonStyleParagraphDerivesFromIt) {
     EXPECT_EQ(
         document.outputStyle("FkP1"),
         R"(<style:style style:name="FkP1" style:family="paragraph" style:parent-style-name="Text_20_body">)"
-        R"(<style:paragraph-properties fo:text-indent="0cm" fo:margin-top="0cm"/></style:style>)");
+        R"(<style:paragraph-properties fo:text-indent="0cm" style:auto-text-indent="false" )"
+        R"(fo:margin-top="0cm"/></style:style>)");
+}
+
+TEST(BodyRangeCopierTest, ContinuationWritesOutTheMarginsTheOfficeWouldOtherwiseReset) {
+    // The office holds side margins with the indent, and space below with space above: setting one
+    // alone would drop the inherited others.
+    TestDocument document(
+        R"(<text:p text:style-name="Quote">a)" + mark(2) + "b</text:p>", "",
+        R"(<style:style style:name="Base" style:family="paragraph"><style:paragraph-properties )"
+        R"(fo:margin-left="1cm" fo:margin-bottom="0.3cm" style:contextual-spacing="true"/></style:style>)"
+        R"(<style:style style:name="Quote" style:family="paragraph" style:parent-style-name="Base">)"
+        R"(<style:paragraph-properties fo:margin-right="2cm" fo:text-indent="0.5cm" fo:margin-top="1cm"/>)"
+        R"(</style:style>)");
+    EXPECT_EQ(document.page(2), R"(<text:p text:style-name="FkP1">b</text:p>)");
+    EXPECT_EQ(
+        document.outputStyle("FkP1"),
+        R"(<style:style style:name="FkP1" style:family="paragraph" style:parent-style-name="Quote">)"
+        R"(<style:paragraph-properties fo:margin-left="1cm" fo:margin-right="2cm" fo:text-indent="0cm" )"
+        R"(style:auto-text-indent="false" fo:margin-bottom="0.3cm" style:contextual-spacing="true" )"
+        R"(fo:margin-top="0cm"/></style:style>)");
 }
 
 TEST(BodyRangeCopierTest, ParagraphOpenedByTheMarkGoesWhollyToTheNextPage) {

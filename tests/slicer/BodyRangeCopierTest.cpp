@@ -50,6 +50,29 @@ TEST(BodyRangeCopierTest, ContinuationWritesOutTheMarginsTheOfficeWouldOtherwise
         R"(fo:margin-top="0cm"/></style:style>)");
 }
 
+TEST(BodyRangeCopierTest, FirstPartOfAJustifiedParagraphJustifiesItsLastLineWithoutTrailingSpaces) {
+    const std::string justified =
+        R"(<style:style style:name="J" style:family="paragraph" style:parent-style-name="Body">)"
+        R"(<style:paragraph-properties fo:text-align="justify"/></style:style>)";
+    TestDocument document(
+        R"(<text:p text:style-name="J">one <text:span>two <text:s/></text:span>)" + mark(2) +
+            R"(three</text:p><text:p text:style-name="J">four<text:line-break/> )" + mark(3) +
+            R"(five</text:p><text:p text:style-name="Plain">six )" + mark(4) + "seven</text:p>",
+        justified);
+    EXPECT_EQ(document.page(1), R"(<text:p text:style-name="FkP1">one <text:span>two</text:span></text:p>)");
+    EXPECT_EQ(document.outputStyle("FkP1"),
+              R"(<style:style style:name="FkP1" style:family="paragraph" style:parent-style-name="Body">)"
+              R"(<style:paragraph-properties fo:text-align="justify" fo:text-align-last="justify"/>)"
+              R"(</style:style>)");
+    // A line ended by a manual break is not justified; nor is a paragraph that is not.
+    EXPECT_EQ(
+        document.page(2),
+        R"(<text:p text:style-name="FkP1">three</text:p><text:p text:style-name="J">four<text:line-break/>)"
+        "</text:p>");
+    EXPECT_EQ(document.page(3),
+              R"(<text:p text:style-name="FkP1">five</text:p><text:p text:style-name="Plain">six</text:p>)");
+}
+
 TEST(BodyRangeCopierTest, ParagraphOpenedByTheMarkGoesWhollyToTheNextPage) {
     TestDocument document(R"(<text:p>one</text:p><text:p text:style-name="P1"><text:span>)" + mark(2) +
                           "</text:span>two</text:p>");

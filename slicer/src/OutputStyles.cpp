@@ -14,12 +14,20 @@ constexpr std::array<PropertyGroup, 3> kLinkedParagraphProperties{{
     {"fo:margin-top", "fo:margin-bottom", "style:contextual-spacing", ""},
     {"fo:text-align", "fo:text-align-last", "style:justify-single-word", ""},
 }};
+constexpr std::array<PropertyGroup, 2> kLinkedTableProperties{{
+    {"fo:margin-left", "fo:margin-right", "", ""},
+    {"fo:margin-top", "fo:margin-bottom", "", ""},
+}};
 
 const PropertyGroup* linkedGroup(std::string_view properties, std::string_view attribute) {
-    if (properties != "style:paragraph-properties") return nullptr;
-    for (const PropertyGroup& group : kLinkedParagraphProperties)
-        for (const std::string_view member : group)
-            if (member == attribute) return &group;
+    const auto find = [attribute](const auto& groups) -> const PropertyGroup* {
+        for (const PropertyGroup& group : groups)
+            for (const std::string_view member : group)
+                if (!member.empty() && member == attribute) return &group;
+        return nullptr;
+    };
+    if (properties == "style:paragraph-properties") return find(kLinkedParagraphProperties);
+    if (properties == "style:table-properties") return find(kLinkedTableProperties);
     return nullptr;
 }
 

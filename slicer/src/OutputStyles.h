@@ -25,9 +25,9 @@ public:
 
     // Sets an attribute on the style's properties element, creating the element when missing. The office
     // keeps some paragraph properties together (left and right margins with the first-line indent, space
-    // above with space below, alignment with that of the last line): a style that sets one of them resets
-    // the others to nothing rather than inheriting them, so these are written out with the values the
-    // style inherits.
+    // above with space below, alignment with that of the last line; a table's margins likewise): a style that
+    // sets one of them resets the others to nothing rather than inheriting them, so these are written out
+    // with the values the style inherits.
     void setProperty(pugi::xml_node style, std::string_view properties, std::string_view attribute,
                      std::string_view value) const;
 

@@ -34,7 +34,7 @@ pugi::xml_node restyle(pugi::xml_node block, OutputStyles& styles) {
 }  // namespace
 
 void PageStartStyler::styleFirstPage(pugi::xml_node outputText, const std::string& masterPage,
-                                     int shownNumber, OutputStyles& styles) {
+                                     int shownNumber, bool spaceAbove, OutputStyles& styles) {
     const pugi::xml_node firstTop = odf::firstContentChild(outputText);
     pugi::xml_node block = innermost(firstTop, odf::firstContentChild);
     if (!odf::isParagraph(block) && !odf::isTable(block)) {
@@ -49,6 +49,7 @@ void PageStartStyler::styleFirstPage(pugi::xml_node outputText, const std::strin
         master.set_value(masterPage.c_str());
     }
     styles.setProperty(style, blockStyle(block).properties, "style:page-number", std::to_string(shownNumber));
+    if (!spaceAbove) styles.setProperty(style, blockStyle(block).properties, "fo:margin-top", "0cm");
 }
 
 void PageStartStyler::dropTrailingBreak(pugi::xml_node outputText, OutputStyles& styles) {

@@ -73,10 +73,15 @@ void PageStartStyler::closeAfterTable(pugi::xml_node outputText, OutputStyles& s
     pugi::xml_node tail = styles.derive("paragraph", "");
     styles.setProperty(tail, "style:paragraph-properties", "fo:margin-top", "0cm");
     styles.setProperty(tail, "style:paragraph-properties", "fo:margin-bottom", "0cm");
-    styles.setProperty(tail, "style:paragraph-properties", "fo:line-height", "0.02cm");
+    styles.setProperty(tail, "style:paragraph-properties", "fo:line-height", "0.01cm");
     styles.setProperty(tail, "style:text-properties", "fo:font-size", "1pt");
-    container.insert_child_after("text:p", last).append_attribute("text:style-name") =
-        tail.attribute("style:name").value();
+    pugi::xml_node paragraph = container.insert_child_after("text:p", last);
+    paragraph.append_attribute("text:style-name") = tail.attribute("style:name").value();
+    // A hidden paragraph takes no room at all: a table may end closer to the foot of its page than
+    // the smallest line.
+    pugi::xml_node hide = paragraph.append_child("text:hidden-paragraph");
+    hide.append_attribute("text:condition") = "ooow:1";
+    hide.append_attribute("text:is-hidden") = "true";
 }
 
 }  // namespace fk::slicer

@@ -22,8 +22,8 @@ public:
     static void dropTrailingBreak(pugi::xml_node outputText, OutputStyles& styles);
 
     // The office ends every document with a paragraph and adds one after a closing table; a table that
-    // fills its page would push that paragraph onto a second page. Ends such a body with a paragraph
-    // too small to need any room.
+    // fills its page would push that paragraph onto a second page. Ends such a body with a hidden
+    // paragraph, and a tiny one where hidden paragraphs are shown.
     static void closeAfterTable(pugi::xml_node outputText, OutputStyles& styles);
 };
 

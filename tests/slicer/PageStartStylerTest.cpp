@@ -72,5 +72,18 @@ TEST(PageStartStylerTest, PageBreakAfterTheLastParagraphIsDropped) {
               R"(<style:paragraph-properties fo:break-after="auto"/></style:style>)");
 }
 
+TEST(PageStartStylerTest, BodyEndingWithATableEndsWithAHiddenParagraph) {
+    TestDocument document(
+        R"(<text:section text:name="S"><table:table table:name="T"><table:table-row><table:table-cell>)"
+        "<text:p>a</text:p></table:table-cell></table:table-row></table:table></text:section>");
+    document.page(1);
+    PageStartStyler::closeAfterTable(document.outputText(), document.outputStyles());
+    const pugi::xml_node section = document.outputText().first_child();
+    EXPECT_EQ(outerXml(section.last_child()),
+              R"(<text:p text:style-name="FkP1"><text:hidden-paragraph text:condition="ooow:1" )"
+              R"(text:is-hidden="true"/></text:p>)");
+    EXPECT_EQ(odf::lastContentChild(document.outputText()), section);
+}
+
 }  // namespace
 }  // namespace fk::slicer

@@ -145,6 +145,13 @@ void BodyRangeCopier::copyNode(pugi::xml_node source, pugi::xml_node targetParen
         copy.set_name("text:list-header");
         copy.remove_attribute("text:start-value");
     }
+    if (holdsEnd && odf::is(copy, "text:section")) {
+        // The input's columns ran on to the next page, filled to the foot of this one; ending here,
+        // the office would balance them instead.
+        pugi::xml_node style = styles_.derive("section", copy.attribute("text:style-name").as_string());
+        styles_.setProperty(style, "style:section-properties", "text:dont-balance-text-columns", "true");
+        setAttribute(copy, "text:style-name", style.attribute("style:name").value());
+    }
     if (odf::is(source, "text:h") && !holdsStart) continueHeadingNumber(source, copy);
     if (odf::is(source, "text:sequence")) continueSequence(source, copy);
     copyChildren(source, copy, holdsStart, holdsEnd);

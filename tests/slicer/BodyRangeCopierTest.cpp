@@ -152,12 +152,19 @@ TEST(BodyRangeCopierTest, TableCutBetweenRowsRepeatsColumnsAndHeadingRows) {
     EXPECT_EQ(document.page(2), head + row + "b" + end + row + "c" + end + "</table:table>");
 }
 
-TEST(BodyRangeCopierTest, SectionIsRepeatedAroundEachPart) {
+TEST(BodyRangeCopierTest, SectionIsRepeatedAroundEachPartWithUnbalancedColumnsWhereItRunsOn) {
     TestDocument document(
         R"(<text:section text:name="S" text:style-name="Sect1"><text:p>a</text:p><text:p>)" + mark(2) +
-        "b</text:p></text:section><text:p>c</text:p>");
-    EXPECT_EQ(document.page(1), R"(<text:section text:name="S" text:style-name="Sect1"><text:p>a</text:p>)"
+            "b</text:p></text:section><text:p>c</text:p>",
+        R"(<style:style style:name="Sect1" style:family="section"><style:section-properties>)"
+        R"(<style:columns fo:column-count="2"/></style:section-properties></style:style>)");
+    EXPECT_EQ(document.page(1), R"(<text:section text:name="S" text:style-name="FkS1"><text:p>a</text:p>)"
                                 "</text:section>");
+    EXPECT_EQ(document.outputStyle("FkS1"),
+              R"(<style:style style:name="FkS1" style:family="section"><style:section-properties )"
+              R"(text:dont-balance-text-columns="true"><style:columns fo:column-count="2"/>)"
+              R"(</style:section-properties></style:style>)");
+    // Where the section ends, its columns are balanced as in the input.
     EXPECT_EQ(document.page(2), R"(<text:section text:name="S" text:style-name="Sect1"><text:p>b</text:p>)"
                                 "</text:section><text:p>c</text:p>");
 }

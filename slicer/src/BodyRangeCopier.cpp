@@ -192,13 +192,24 @@ void BodyRangeCopier::continueHeadingNumber(pugi::xml_node source, pugi::xml_nod
     const auto number = facts_.headingNumber(source);
     if (!number) return;
     const int level = DocumentFacts::outlineLevel(source);
+    for (const DocumentFacts::OuterNumber& outer : facts_.outerNumbers(source)) {
+        // A level the output has not counted yet shows as 1.
+        if (std::max(shownOutline_.at(outer.level), 1) == outer.number) continue;
+        // A heading can restart only its own level: a hidden heading of the outer level carries its number.
+        pugi::xml_node carrier = copy.parent().insert_child_before("text:h", copy);
+        setAttribute(carrier, "text:style-name",
+                     styles_.deriveTiny(outer.headingStyle).attribute("style:name").value());
+        setAttribute(carrier, "text:outline-level", std::to_string(outer.level));
+        setAttribute(carrier, "text:restart-numbering", "true");
+        setAttribute(carrier, "text:start-value", std::to_string(outer.number));
+        odf::hide(carrier);
+        shownOutline_.advance(outer.level, outer.number);
+    }
     std::optional<int> restartAt;
     if (std::strcmp(copy.attribute("text:restart-numbering").value(), "true") == 0)
         restartAt = copy.attribute("text:start-value").as_int(1);
     if (shownOutline_.advance(level, restartAt) == *number) return;
-    // Without the headings before it the output would count this level afresh. Parent levels cannot
-    // be restarted this way, so a heading below a chapter that started on an earlier page shows the
-    // right number at its own level only.
+    // Without the headings before it the output would count this level afresh.
     setAttribute(copy, "text:restart-numbering", "true");
     setAttribute(copy, "text:start-value", std::to_string(*number));
     shownOutline_.set(level, *number);

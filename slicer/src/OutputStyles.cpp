@@ -77,6 +77,15 @@ pugi::xml_node OutputStyles::derive(std::string_view family, std::string_view ba
     return style;
 }
 
+pugi::xml_node OutputStyles::deriveTiny(std::string_view base) {
+    pugi::xml_node style = derive("paragraph", base);
+    setProperty(style, "style:paragraph-properties", "fo:margin-top", "0cm");
+    setProperty(style, "style:paragraph-properties", "fo:margin-bottom", "0cm");
+    setProperty(style, "style:paragraph-properties", "fo:line-height", "0.01cm");
+    setProperty(style, "style:text-properties", "fo:font-size", "1pt");
+    return style;
+}
+
 std::string OutputStyles::inheritedProperty(std::string_view family, std::string_view name,
                                             std::string_view properties, std::string_view attribute) const {
     pugi::xml_node current = automaticStyle(family, name);

@@ -20,6 +20,9 @@ public:
     // keeps its own parent; a common base becomes the parent. Returns the new style element.
     pugi::xml_node derive(std::string_view family, std::string_view base);
 
+    // A new paragraph style like `base` whose paragraphs take almost no room: no margins, a tiny line.
+    pugi::xml_node deriveTiny(std::string_view base);
+
     std::string inheritedProperty(std::string_view family, std::string_view name, std::string_view properties,
                                   std::string_view attribute) const;
 

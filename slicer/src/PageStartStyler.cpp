@@ -22,6 +22,14 @@ pugi::xml_node innermost(pugi::xml_node block, pugi::xml_node (*pick)(pugi::xml_
     return block;
 }
 
+pugi::xml_node nextContentSibling(pugi::xml_node node) {
+    for (node = node.next_sibling(); node; node = node.next_sibling())
+        if (node.type() == pugi::node_element && !odf::isPrologue(node) && !odf::isPageAnchored(node) &&
+            !odf::isMarker(node))
+            return node;
+    return {};
+}
+
 pugi::xml_node restyle(pugi::xml_node block, OutputStyles& styles) {
     const BlockStyle kind = blockStyle(block);
     pugi::xml_node style = styles.derive(kind.family, block.attribute(kind.styleAttribute).as_string());
@@ -49,7 +57,13 @@ void PageStartStyler::styleFirstPage(pugi::xml_node outputText, const std::strin
         master.set_value(masterPage.c_str());
     }
     styles.setProperty(style, blockStyle(block).properties, "style:page-number", std::to_string(shownNumber));
-    if (!spaceAbove) styles.setProperty(style, blockStyle(block).properties, "fo:margin-top", "0cm");
+    if (spaceAbove) return;
+    // The office lays out the first block that shows as the page's first, hidden ones before it aside.
+    pugi::xml_node shown = block;
+    while (odf::isHidden(shown)) shown = innermost(nextContentSibling(shown), odf::firstContentChild);
+    if (!odf::isParagraph(shown) && !odf::isTable(shown)) return;
+    styles.setProperty(shown == block ? style : restyle(shown, styles), blockStyle(shown).properties,
+                       "fo:margin-top", "0cm");
 }
 
 void PageStartStyler::dropTrailingBreak(pugi::xml_node outputText, OutputStyles& styles) {
@@ -70,18 +84,11 @@ void PageStartStyler::closeAfterTable(pugi::xml_node outputText, OutputStyles& s
         last = odf::lastContentChild(container);
     }
     if (!odf::isTable(last)) return;
-    pugi::xml_node tail = styles.derive("paragraph", "");
-    styles.setProperty(tail, "style:paragraph-properties", "fo:margin-top", "0cm");
-    styles.setProperty(tail, "style:paragraph-properties", "fo:margin-bottom", "0cm");
-    styles.setProperty(tail, "style:paragraph-properties", "fo:line-height", "0.01cm");
-    styles.setProperty(tail, "style:text-properties", "fo:font-size", "1pt");
     pugi::xml_node paragraph = container.insert_child_after("text:p", last);
-    paragraph.append_attribute("text:style-name") = tail.attribute("style:name").value();
+    paragraph.append_attribute("text:style-name") = styles.deriveTiny("").attribute("style:name").value();
     // A hidden paragraph takes no room at all: a table may end closer to the foot of its page than
     // the smallest line.
-    pugi::xml_node hide = paragraph.append_child("text:hidden-paragraph");
-    hide.append_attribute("text:condition") = "ooow:1";
-    hide.append_attribute("text:is-hidden") = "true";
+    odf::hide(paragraph);
 }
 
 }  // namespace fk::slicer

@@ -211,6 +211,42 @@ TEST(BodyRangeCopierTest, HeadingsContinueTheOutlineNumbers) {
         R"(text:start-value="3">C</text:h><text:h text:style-name="H2" text:outline-level="2">C.1</text:h>)");
 }
 
+TEST(BodyRangeCopierTest, HiddenHeadingCarriesTheChapterNumberALowerHeadingShows) {
+    const auto styles = [](const char* chapterFormat) {
+        return std::string(R"(<style:style style:name="H1" style:family="paragraph" )"
+                           R"(style:default-outline-level="1"/>)"
+                           R"(<style:style style:name="H2" style:family="paragraph" )"
+                           R"(style:default-outline-level="2"/><text:outline-style style:name="Outline">)"
+                           R"(<text:outline-level-style text:level="1" style:num-format=")") +
+               chapterFormat +
+               R"("/><text:outline-level-style text:level="2" style:num-format="1" text:display-levels="2"/>)"
+               "</text:outline-style>";
+    };
+    const std::string body = R"(<text:h text:style-name="H1" text:outline-level="1">A</text:h>)"
+                             R"(<text:h text:style-name="H1" text:outline-level="1">B</text:h>)"
+                             R"(<text:h text:style-name="H2" text:outline-level="2">B.1</text:h>)"
+                             R"(<text:h text:style-name="H2" text:outline-level="2">)" +
+                             mark(2) +
+                             "B.2</text:h>"
+                             R"(<text:h text:style-name="H1" text:outline-level="1">C</text:h>)";
+    TestDocument numbered(body, "", styles("1"));
+    EXPECT_EQ(
+        numbered.page(2),
+        R"(<text:h text:style-name="FkP1" text:outline-level="1" text:restart-numbering="true" )"
+        R"(text:start-value="2"><text:hidden-paragraph text:condition="ooow:1" text:is-hidden="true"/>)"
+        R"(</text:h><text:h text:style-name="H2" text:outline-level="2" text:restart-numbering="true" )"
+        R"(text:start-value="2">B.2</text:h><text:h text:style-name="H1" text:outline-level="1">C</text:h>)");
+    EXPECT_EQ(numbered.outputStyle("FkP1"),
+              R"(<style:style style:name="FkP1" style:family="paragraph" style:parent-style-name="H1">)"
+              R"(<style:text-properties fo:font-size="1pt"/><style:paragraph-properties fo:margin-top="0cm" )"
+              R"(fo:margin-bottom="0cm" fo:line-height="0.01cm"/></style:style>)");
+    EXPECT_EQ(numbered.page(1).find("hidden-paragraph"), std::string::npos);
+
+    // A chapter level that shows no number needs no carrier.
+    TestDocument unnumbered(body, "", styles(""));
+    EXPECT_EQ(unnumbered.page(2).find("hidden-paragraph"), std::string::npos);
+}
+
 TEST(BodyRangeCopierTest, HeadingCutInsideTextContinuesWithoutANumber) {
     TestDocument document(R"(<text:h text:outline-level="1" text:start-value="4">Long)" + mark(2) +
                           " title</text:h>");

@@ -47,6 +47,21 @@ TEST(PageStartStylerTest, FirstBlockOfAPageTheTextFlowedOntoLosesOnlyItsSpaceAbo
               R"(fo:margin-bottom="0.2cm" fo:margin-top="0cm"/></style:style>)");
 }
 
+TEST(PageStartStylerTest, HiddenFirstBlockCarriesThePageStyleAndTheFirstShownOneLosesItsSpaceAbove) {
+    TestDocument document(R"(<text:h text:style-name="Tiny">)"
+                          R"(<text:hidden-paragraph text:condition="ooow:1" text:is-hidden="true"/></text:h>)"
+                          R"(<text:h text:style-name="Heading">a</text:h>)");
+    document.page(1);
+    PageStartStyler::styleFirstPage(document.outputText(), "Standard", 5, false, document.outputStyles());
+    EXPECT_EQ(innerXml(document.outputText()),
+              R"(<text:h text:style-name="FkP1"><text:hidden-paragraph text:condition="ooow:1" )"
+              R"(text:is-hidden="true"/></text:h><text:h text:style-name="FkP2">a</text:h>)");
+    EXPECT_NE(document.outputStyle("FkP1").find(R"(style:master-page-name="Standard")"), std::string::npos);
+    EXPECT_EQ(document.outputStyle("FkP2"),
+              R"(<style:style style:name="FkP2" style:family="paragraph" style:parent-style-name="Heading">)"
+              R"(<style:paragraph-properties fo:margin-top="0cm"/></style:style>)");
+}
+
 TEST(PageStartStylerTest, EmptyBodyGetsAParagraphAfterItsDeclarations) {
     TestDocument document("<text:sequence-decls/>");
     document.page(1);

@@ -33,6 +33,7 @@ public:
         std::string headingStyle;
     };
     std::vector<OuterNumber> outerNumbers(pugi::xml_node heading) const;
+
     std::optional<int> sequenceNumber(pugi::xml_node field) const { return find(field); }
 
     // Notes of the class ("footnote", "endnote") numbered before the position; notes with a label of

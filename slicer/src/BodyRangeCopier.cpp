@@ -3,6 +3,7 @@
 #include "OdfNodes.h"
 
 #include <cstring>
+#include <optional>
 #include <string_view>
 
 namespace fk::slicer {
@@ -18,6 +19,44 @@ std::unordered_set<const void*> ancestorsOrSelf(pugi::xml_node node) {
 bool continuesNumbering(pugi::xml_node list) {
     return std::strcmp(list.attribute("text:continue-numbering").value(), "true") == 0 ||
            list.attribute("text:continue-list");
+}
+
+// Whether the last thing a paragraph (or inline wrapper) shows is a manual line break; nullopt when it
+// shows nothing.
+std::optional<bool> endsWithLineBreak(pugi::xml_node container) {
+    for (pugi::xml_node node = container.last_child(); node; node = node.previous_sibling()) {
+        if (odf::isInlineWrapper(node)) {
+            if (const auto inside = endsWithLineBreak(node)) return inside;
+        } else if (!odf::isContentFree(node)) {
+            return odf::is(node, "text:line-break");
+        }
+    }
+    return std::nullopt;
+}
+
+// Drops the spaces a paragraph (or inline wrapper) ends with; returns whether it reached something
+// shown before them.
+bool trimTrailingSpaces(pugi::xml_node container) {
+    for (pugi::xml_node node = container.last_child(); node;) {
+        const pugi::xml_node previous = node.previous_sibling();
+        if (node.type() == pugi::node_pcdata) {
+            std::string text = node.value();
+            text.erase(text.find_last_not_of(" \t\r\n") + 1);
+            if (!text.empty()) {
+                node.set_value(text.c_str());
+                return true;
+            }
+            container.remove_child(node);
+        } else if (odf::is(node, "text:s")) {
+            container.remove_child(node);
+        } else if (odf::isInlineWrapper(node)) {
+            if (trimTrailingSpaces(node)) return true;
+        } else if (!odf::isContentFree(node)) {
+            return true;
+        }
+        node = previous;
+    }
+    return false;
 }
 
 void setAttribute(pugi::xml_node element, const char* name, const std::string& value) {
@@ -101,31 +140,50 @@ void BodyRangeCopier::copyNode(pugi::xml_node source, pugi::xml_node targetParen
 
     pugi::xml_node copy = targetParent.append_child(source.name());
     for (pugi::xml_attribute attribute : source.attributes()) copy.append_copy(attribute);
-    if (holdsStart) makeContinuation(copy);
+    if (holdsStart && odf::is(copy, "text:list-item")) {
+        // The rest of an item: its label was shown on the earlier page.
+        copy.set_name("text:list-header");
+        copy.remove_attribute("text:start-value");
+    }
+    if (holdsEnd && odf::is(copy, "text:section")) {
+        // The input's columns ran on to the next page, filled to the foot of this one; ending here,
+        // the office would balance them instead.
+        pugi::xml_node style = styles_.derive("section", copy.attribute("text:style-name").as_string());
+        styles_.setProperty(style, "style:section-properties", "text:dont-balance-text-columns", "true");
+        setAttribute(copy, "text:style-name", style.attribute("style:name").value());
+    }
     if (odf::is(source, "text:h") && !holdsStart) continueHeadingNumber(source, copy);
     if (odf::is(source, "text:sequence")) continueSequence(source, copy);
     copyChildren(source, copy, holdsStart, holdsEnd);
+    if (odf::isParagraph(copy) && (holdsStart || holdsEnd)) restyleCutParagraph(copy, holdsStart, holdsEnd);
 }
 
-void BodyRangeCopier::makeContinuation(pugi::xml_node copy) {
-    if (odf::isParagraph(copy)) {
-        // The rest of a paragraph that flowed onto the next page: no first-line indent, no space above,
-        // no drop cap, and no second heading number.
-        pugi::xml_node style = styles_.derive("paragraph", copy.attribute("text:style-name").as_string());
-        OutputStyles::setProperty(style, "style:paragraph-properties", "fo:text-indent", "0cm");
-        OutputStyles::setProperty(style, "style:paragraph-properties", "fo:margin-top", "0cm");
-        style.child("style:paragraph-properties").remove_attribute("style:auto-text-indent");
-        style.child("style:paragraph-properties").remove_child("style:drop-cap");
-        style.remove_attribute("style:master-page-name");
-        setAttribute(copy, "text:style-name", style.attribute("style:name").value());
-        if (odf::is(copy, "text:h")) {
-            setAttribute(copy, "text:is-list-header", "true");
-            copy.remove_attribute("text:restart-numbering");
-            copy.remove_attribute("text:start-value");
-        }
-    } else if (odf::is(copy, "text:list-item")) {
-        // The rest of an item: its label was shown on the earlier page.
-        copy.set_name("text:list-header");
+void BodyRangeCopier::restyleCutParagraph(pugi::xml_node copy, bool continues, bool continued) {
+    constexpr std::string_view kProperties = "style:paragraph-properties";
+    const std::string base = copy.attribute("text:style-name").as_string();
+    // The space at the end of the page's last line took no room there; ending the part, it would be
+    // stretched by a justified last line.
+    if (continued) trimTrailingSpaces(copy);
+    // The input showed the last line on the page justified, as every line but a paragraph's last; a
+    // line ended by a manual break is not.
+    const bool justifyLastLine =
+        continued && !endsWithLineBreak(copy).value_or(false) &&
+        styles_.inheritedProperty("paragraph", base, kProperties, "fo:text-align") == "justify";
+    if (!continues && !justifyLastLine) return;
+    pugi::xml_node style = styles_.derive("paragraph", base);
+    setAttribute(copy, "text:style-name", style.attribute("style:name").value());
+    if (justifyLastLine) styles_.setProperty(style, kProperties, "fo:text-align-last", "justify");
+    if (!continues) return;
+    // The rest of a paragraph that flowed onto the next page: no first-line indent, no space above,
+    // no drop cap, and no second heading number.
+    styles_.setProperty(style, kProperties, "fo:text-indent", "0cm");
+    styles_.setProperty(style, kProperties, "style:auto-text-indent", "false");
+    styles_.setProperty(style, kProperties, "fo:margin-top", "0cm");
+    style.child(kProperties.data()).remove_child("style:drop-cap");
+    style.remove_attribute("style:master-page-name");
+    if (odf::is(copy, "text:h")) {
+        setAttribute(copy, "text:is-list-header", "true");
+        copy.remove_attribute("text:restart-numbering");
         copy.remove_attribute("text:start-value");
     }
 }
@@ -134,13 +192,24 @@ void BodyRangeCopier::continueHeadingNumber(pugi::xml_node source, pugi::xml_nod
     const auto number = facts_.headingNumber(source);
     if (!number) return;
     const int level = DocumentFacts::outlineLevel(source);
+    for (const DocumentFacts::OuterNumber& outer : facts_.outerNumbers(source)) {
+        // A level the output has not counted yet shows as 1.
+        if (std::max(shownOutline_.at(outer.level), 1) == outer.number) continue;
+        // A heading can restart only its own level: a hidden heading of the outer level carries its number.
+        pugi::xml_node carrier = copy.parent().insert_child_before("text:h", copy);
+        setAttribute(carrier, "text:style-name",
+                     styles_.deriveTiny(outer.headingStyle).attribute("style:name").value());
+        setAttribute(carrier, "text:outline-level", std::to_string(outer.level));
+        setAttribute(carrier, "text:restart-numbering", "true");
+        setAttribute(carrier, "text:start-value", std::to_string(outer.number));
+        odf::hide(carrier);
+        shownOutline_.advance(outer.level, outer.number);
+    }
     std::optional<int> restartAt;
     if (std::strcmp(copy.attribute("text:restart-numbering").value(), "true") == 0)
         restartAt = copy.attribute("text:start-value").as_int(1);
     if (shownOutline_.advance(level, restartAt) == *number) return;
-    // Without the headings before it the output would count this level afresh. Parent levels cannot
-    // be restarted this way, so a heading below a chapter that started on an earlier page shows the
-    // right number at its own level only.
+    // Without the headings before it the output would count this level afresh.
     setAttribute(copy, "text:restart-numbering", "true");
     setAttribute(copy, "text:start-value", std::to_string(*number));
     shownOutline_.set(level, *number);

@@ -15,11 +15,12 @@ namespace fk::slicer {
 
 // Copies the part of a body between two page boundaries into an output body. Elements that straddle
 // a boundary are cut: each part keeps the element's attributes, a paragraph's continuation loses its
-// first-line indent and list label, a table's continuation repeats its columns and heading rows, and a
-// list's continuation goes on numbering where the input stands. Counters that run through the
-// document (headings, lists, caption sequences) are given explicit start values where the output
-// would otherwise start them afresh. Our page marks, soft page breaks and page-count fields do not
-// survive the copy.
+// first-line indent, space above and list label, a justified paragraph's first part justifies its last
+// line, a table's continuation repeats its columns and heading rows, a section's columns are not balanced on
+// a page the section runs beyond, and a list's continuation goes on numbering where the input stands.
+// Counters that run through the document (headings, lists, caption sequences) are given explicit start values
+// where the output would otherwise start them afresh. Our page marks, soft page breaks and page-count fields
+// do not survive the copy.
 class BodyRangeCopier {
 public:
     BodyRangeCopier(const DocumentFacts& facts, OutputStyles& styles, std::string pageCountText);
@@ -34,7 +35,9 @@ public:
 private:
     void copyNode(pugi::xml_node source, pugi::xml_node targetParent, bool holdsStart, bool holdsEnd);
     void copyChildren(pugi::xml_node source, pugi::xml_node target, bool holdsStart, bool holdsEnd);
-    void makeContinuation(pugi::xml_node copy);
+    // A paragraph cut by a page boundary: `continues` when it goes on from an earlier page, `continued`
+    // when it goes on onto a later one.
+    void restyleCutParagraph(pugi::xml_node copy, bool continues, bool continued);
     void continueHeadingNumber(pugi::xml_node source, pugi::xml_node copy);
     void continueSequence(pugi::xml_node source, pugi::xml_node copy);
     bool onStartPath(pugi::xml_node node) const { return startPath_.count(node.internal_object()) > 0; }

@@ -118,6 +118,22 @@ void DocumentFacts::countHeading(pugi::xml_node heading) {
     if (isTrue(heading.attribute("text:restart-numbering")))
         restartAt = heading.attribute("text:start-value").as_int(1);
     numbers_[heading.internal_object()] = outline_.advance(level, restartAt);
+
+    const pugi::xml_node format = styles_.outlineLevelStyle(level);
+    const int shownLevels = format.attribute("text:display-levels").as_int(1);
+    std::vector<OuterNumber> outer;
+    for (int parent = std::max(1, level - shownLevels + 1); parent < level; ++parent) {
+        const pugi::xml_node parentFormat = styles_.outlineLevelStyle(parent);
+        if (!*parentFormat.attribute("style:num-format").as_string()) continue;  // shows nothing
+        std::string style = styles_.outlineParagraphStyle(parent);
+        if (!style.empty()) outer.push_back({parent, outline_.at(parent), std::move(style)});
+    }
+    if (!outer.empty()) outerNumbers_[heading.internal_object()] = std::move(outer);
+}
+
+std::vector<DocumentFacts::OuterNumber> DocumentFacts::outerNumbers(pugi::xml_node heading) const {
+    const auto found = outerNumbers_.find(heading.internal_object());
+    return found == outerNumbers_.end() ? std::vector<OuterNumber>{} : found->second;
 }
 
 void DocumentFacts::countSequence(pugi::xml_node field) {

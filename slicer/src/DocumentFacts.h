@@ -24,6 +24,16 @@ public:
     std::optional<int> listItemNumber(pugi::xml_node item) const { return find(item); }
     // Only headings that take part in the outline numbering have one.
     std::optional<int> headingNumber(pugi::xml_node heading) const { return find(heading); }
+
+    // The numbers of the outer levels a heading's label shows ("3" of "3.2"), outermost first, each
+    // with a paragraph style the outline numbers at that level.
+    struct OuterNumber {
+        int level;
+        int number;
+        std::string headingStyle;
+    };
+    std::vector<OuterNumber> outerNumbers(pugi::xml_node heading) const;
+
     std::optional<int> sequenceNumber(pugi::xml_node field) const { return find(field); }
 
     // Notes of the class ("footnote", "endnote") numbered before the position; notes with a label of
@@ -50,6 +60,7 @@ private:
 
     const StyleCatalog& styles_;
     std::unordered_map<const void*, int> numbers_;
+    std::unordered_map<const void*, std::vector<OuterNumber>> outerNumbers_;
     std::unordered_map<const void*, std::size_t> order_;
     std::size_t nodeCount_ = 0;
     std::vector<std::size_t> footnotes_, endnotes_, chapterStarts_;

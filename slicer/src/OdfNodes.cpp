@@ -122,6 +122,18 @@ bool canHoldBoundary(pugi::xml_node node) {
            isBlockContainer(node) || isParagraph(node) || isInlineWrapper(node);
 }
 
+void hide(pugi::xml_node paragraph) {
+    pugi::xml_node field = paragraph.prepend_child("text:hidden-paragraph");
+    field.append_attribute("text:condition") = "ooow:1";
+    field.append_attribute("text:is-hidden") = "true";
+}
+
+bool isHidden(pugi::xml_node paragraph) {
+    return isParagraph(paragraph) && paragraph.child("text:hidden-paragraph") &&
+           std::strcmp(paragraph.child("text:hidden-paragraph").attribute("text:condition").value(),
+                       "ooow:1") == 0;
+}
+
 pugi::xml_node firstContentChild(pugi::xml_node parent) {
     for (pugi::xml_node child = parent.first_child(); child; child = child.next_sibling())
         if (child.type() == pugi::node_element && !isPrologue(child) && !isPageAnchored(child) &&

@@ -52,6 +52,11 @@ bool isBlockContainer(pugi::xml_node node);
 // Elements in which a page boundary can lie and that the slicer knows how to cut.
 bool canHoldBoundary(pugi::xml_node node);
 
+// Makes a paragraph hidden: the office lays it out without any room (unless hidden paragraphs are
+// shown on screen).
+void hide(pugi::xml_node paragraph);
+bool isHidden(pugi::xml_node paragraph);
+
 // First and last child elements that are body content (not prologue, not page-anchored).
 pugi::xml_node firstContentChild(pugi::xml_node parent);
 pugi::xml_node lastContentChild(pugi::xml_node parent);

@@ -19,6 +19,7 @@ public:
     }
 
     void set(int level, int value) { counters_[clampLevel(level) - 1] = value; }
+    int at(int level) const { return counters_[clampLevel(level) - 1]; }
 
     static int clampLevel(int level) { return level < 1 ? 1 : level > kLevels ? kLevels : level; }
 

@@ -1,10 +1,43 @@
 #include "OutputStyles.h"
 
+#include <array>
+
 namespace fk::slicer {
 
 namespace {
+
 constexpr int kMaxStyleDepth = 64;
+
+using PropertyGroup = std::array<std::string_view, 4>;
+constexpr std::array<PropertyGroup, 3> kLinkedParagraphProperties{{
+    {"fo:margin-left", "fo:margin-right", "fo:text-indent", "style:auto-text-indent"},
+    {"fo:margin-top", "fo:margin-bottom", "style:contextual-spacing", ""},
+    {"fo:text-align", "fo:text-align-last", "style:justify-single-word", ""},
+}};
+constexpr std::array<PropertyGroup, 2> kLinkedTableProperties{{
+    {"fo:margin-left", "fo:margin-right", "", ""},
+    {"fo:margin-top", "fo:margin-bottom", "", ""},
+}};
+
+const PropertyGroup* linkedGroup(std::string_view properties, std::string_view attribute) {
+    const auto find = [attribute](const auto& groups) -> const PropertyGroup* {
+        for (const PropertyGroup& group : groups)
+            for (const std::string_view member : group)
+                if (!member.empty() && member == attribute) return &group;
+        return nullptr;
+    };
+    if (properties == "style:paragraph-properties") return find(kLinkedParagraphProperties);
+    if (properties == "style:table-properties") return find(kLinkedTableProperties);
+    return nullptr;
 }
+
+void setAttribute(pugi::xml_node element, const std::string& name, std::string_view value) {
+    pugi::xml_attribute target = element.attribute(name.c_str());
+    if (!target) target = element.append_attribute(name.c_str());
+    target.set_value(std::string(value).c_str());
+}
+
+}  // namespace
 
 OutputStyles::OutputStyles(const StyleCatalog& input, pugi::xml_node automaticStyles)
     : input_(input), automaticStyles_(automaticStyles) {
@@ -44,6 +77,15 @@ pugi::xml_node OutputStyles::derive(std::string_view family, std::string_view ba
     return style;
 }
 
+pugi::xml_node OutputStyles::deriveTiny(std::string_view base) {
+    pugi::xml_node style = derive("paragraph", base);
+    setProperty(style, "style:paragraph-properties", "fo:margin-top", "0cm");
+    setProperty(style, "style:paragraph-properties", "fo:margin-bottom", "0cm");
+    setProperty(style, "style:paragraph-properties", "fo:line-height", "0.01cm");
+    setProperty(style, "style:text-properties", "fo:font-size", "1pt");
+    return style;
+}
+
 std::string OutputStyles::inheritedProperty(std::string_view family, std::string_view name,
                                             std::string_view properties, std::string_view attribute) const {
     pugi::xml_node current = automaticStyle(family, name);
@@ -58,14 +100,23 @@ std::string OutputStyles::inheritedProperty(std::string_view family, std::string
 }
 
 void OutputStyles::setProperty(pugi::xml_node style, std::string_view properties, std::string_view attribute,
-                               std::string_view value) {
-    const std::string propertiesName(properties), attributeName(attribute);
+                               std::string_view value) const {
+    const std::string propertiesName(properties);
     pugi::xml_node element = style.child(propertiesName.c_str());
     // Properties elements come before the text properties, as the office writes them.
     if (!element) element = style.prepend_child(propertiesName.c_str());
-    pugi::xml_attribute target = element.attribute(attributeName.c_str());
-    if (!target) target = element.append_attribute(attributeName.c_str());
-    target.set_value(std::string(value).c_str());
+    if (const PropertyGroup* group = linkedGroup(properties, attribute)) {
+        const std::string family = style.attribute("style:family").as_string();
+        const std::string name = style.attribute("style:name").as_string();
+        for (const std::string_view member : *group) {
+            const std::string memberName(member);
+            if (member.empty() || member == attribute || element.attribute(memberName.c_str())) continue;
+            // A percentage is relative to the parent's value and would apply twice.
+            const std::string inherited = inheritedProperty(family, name, properties, member);
+            if (!inherited.empty() && !inherited.ends_with('%')) setAttribute(element, memberName, inherited);
+        }
+    }
+    setAttribute(element, std::string(attribute), value);
 }
 
 }  // namespace fk::slicer

@@ -20,12 +20,19 @@ public:
     // keeps its own parent; a common base becomes the parent. Returns the new style element.
     pugi::xml_node derive(std::string_view family, std::string_view base);
 
+    // A new paragraph style like `base` whose paragraphs take almost no room: no margins, a tiny line.
+    pugi::xml_node deriveTiny(std::string_view base);
+
     std::string inheritedProperty(std::string_view family, std::string_view name, std::string_view properties,
                                   std::string_view attribute) const;
 
-    // Sets an attribute on the style's properties element, creating the element when missing.
-    static void setProperty(pugi::xml_node style, std::string_view properties, std::string_view attribute,
-                            std::string_view value);
+    // Sets an attribute on the style's properties element, creating the element when missing. The office
+    // keeps some paragraph properties together (left and right margins with the first-line indent, space
+    // above with space below, alignment with that of the last line; a table's margins likewise): a style that
+    // sets one of them resets the others to nothing rather than inheriting them, so these are written out
+    // with the values the style inherits.
+    void setProperty(pugi::xml_node style, std::string_view properties, std::string_view attribute,
+                     std::string_view value) const;
 
 private:
     pugi::xml_node automaticStyle(std::string_view family, std::string_view name) const;

@@ -39,6 +39,36 @@ std::string masterPageSetBy(pugi::xml_node block, const StyleCatalog& styles) {
     return styles.inheritedAttribute(style.family, style.name, "style:master-page-name").as_string();
 }
 
+// The block before `block` in the flow: the last paragraph or table before it, at its level or above.
+pugi::xml_node precedingBlock(pugi::xml_node block) {
+    for (pugi::xml_node node = block; node && !odf::is(node, "office:text"); node = node.parent()) {
+        for (pugi::xml_node previous = node.previous_sibling(); previous;
+             previous = previous.previous_sibling()) {
+            if (previous.type() != pugi::node_element || odf::isContentFree(previous) ||
+                odf::isPrologue(previous) || odf::isPageAnchored(previous))
+                continue;
+            while (odf::isBlockContainer(previous) && odf::lastContentChild(previous))
+                previous = odf::lastContentChild(previous);
+            return previous;
+        }
+    }
+    return {};
+}
+
+// Whether a page break comes right before the block: its own break or page style, or a break after
+// the block before it.
+bool followsPageBreak(pugi::xml_node block, const StyleCatalog& styles) {
+    const BlockStyle own = styleOf(block);
+    if (own.family.empty()) return false;
+    if (styles.inheritedProperty(own.family, own.name, own.properties, "fo:break-before") == "page" ||
+        !masterPageSetBy(block, styles).empty())
+        return true;
+    const BlockStyle previous = styleOf(precedingBlock(block));
+    return !previous.family.empty() &&
+           styles.inheritedProperty(previous.family, previous.name, previous.properties, "fo:break-after") ==
+               "page";
+}
+
 }  // namespace
 
 PageMap::PageMap(pugi::xml_node officeText, const std::vector<PlannedPage>& plan, const StyleCatalog& styles,
@@ -128,6 +158,7 @@ void PageMap::numberPages(pugi::xml_node officeText, const std::vector<PlannedPa
         const Page* previous = page > 1 ? &pages_[page - 2] : nullptr;
         current.shownNumber =
             pageNumberSetBy(opening, styles).value_or(previous ? previous->shownNumber + 1 : 1);
+        current.spaceAbove = page == 1 || plan[page - 1].blank || followsPageBreak(opening, styles);
         current.masterPage = masterPages.resolve(plan[page - 1].pageStyle);
         if (current.masterPage.empty()) current.masterPage = masterPageSetBy(opening, styles);
         if (current.masterPage.empty())

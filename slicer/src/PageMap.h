@@ -28,6 +28,9 @@ public:
     const BodyPosition& startOf(int page) const { return starts_.at(page - 1); }
     int shownNumber(int page) const { return pages_.at(page - 1).shownNumber; }
     const std::string& masterPage(int page) const { return pages_.at(page - 1).masterPage; }
+    // Whether the page's first block shows its space above: the office leaves that space out at the top
+    // of a page the text flowed onto, and keeps it on the first page and after a page break.
+    bool showsSpaceAbove(int page) const { return pages_.at(page - 1).spaceAbove; }
 
     const std::vector<SliceIssue>& issues() const { return issues_; }
 
@@ -38,6 +41,7 @@ private:
     struct Page {
         int shownNumber = 0;
         std::string masterPage;
+        bool spaceAbove = true;
     };
 
     std::vector<pugi::xml_node> findMarks(pugi::xml_node officeText, const std::vector<PlannedPage>& plan);

@@ -22,6 +22,14 @@ pugi::xml_node innermost(pugi::xml_node block, pugi::xml_node (*pick)(pugi::xml_
     return block;
 }
 
+pugi::xml_node nextContentSibling(pugi::xml_node node) {
+    for (node = node.next_sibling(); node; node = node.next_sibling())
+        if (node.type() == pugi::node_element && !odf::isPrologue(node) && !odf::isPageAnchored(node) &&
+            !odf::isMarker(node))
+            return node;
+    return {};
+}
+
 pugi::xml_node restyle(pugi::xml_node block, OutputStyles& styles) {
     const BlockStyle kind = blockStyle(block);
     pugi::xml_node style = styles.derive(kind.family, block.attribute(kind.styleAttribute).as_string());
@@ -34,7 +42,7 @@ pugi::xml_node restyle(pugi::xml_node block, OutputStyles& styles) {
 }  // namespace
 
 void PageStartStyler::styleFirstPage(pugi::xml_node outputText, const std::string& masterPage,
-                                     int shownNumber, OutputStyles& styles) {
+                                     int shownNumber, bool spaceAbove, OutputStyles& styles) {
     const pugi::xml_node firstTop = odf::firstContentChild(outputText);
     pugi::xml_node block = innermost(firstTop, odf::firstContentChild);
     if (!odf::isParagraph(block) && !odf::isTable(block)) {
@@ -48,8 +56,14 @@ void PageStartStyler::styleFirstPage(pugi::xml_node outputText, const std::strin
         if (!master) master = style.append_attribute("style:master-page-name");
         master.set_value(masterPage.c_str());
     }
-    OutputStyles::setProperty(style, blockStyle(block).properties, "style:page-number",
-                              std::to_string(shownNumber));
+    styles.setProperty(style, blockStyle(block).properties, "style:page-number", std::to_string(shownNumber));
+    if (spaceAbove) return;
+    // The office lays out the first block that shows as the page's first, hidden ones before it aside.
+    pugi::xml_node shown = block;
+    while (odf::isHidden(shown)) shown = innermost(nextContentSibling(shown), odf::firstContentChild);
+    if (!odf::isParagraph(shown) && !odf::isTable(shown)) return;
+    styles.setProperty(shown == block ? style : restyle(shown, styles), blockStyle(shown).properties,
+                       "fo:margin-top", "0cm");
 }
 
 void PageStartStyler::dropTrailingBreak(pugi::xml_node outputText, OutputStyles& styles) {
@@ -59,7 +73,7 @@ void PageStartStyler::dropTrailingBreak(pugi::xml_node outputText, OutputStyles&
     const std::string breakAfter = styles.inheritedProperty(
         kind.family, block.attribute(kind.styleAttribute).as_string(), kind.properties, "fo:break-after");
     if (breakAfter != "page") return;
-    OutputStyles::setProperty(restyle(block, styles), kind.properties, "fo:break-after", "auto");
+    styles.setProperty(restyle(block, styles), kind.properties, "fo:break-after", "auto");
 }
 
 void PageStartStyler::closeAfterTable(pugi::xml_node outputText, OutputStyles& styles) {
@@ -70,13 +84,11 @@ void PageStartStyler::closeAfterTable(pugi::xml_node outputText, OutputStyles& s
         last = odf::lastContentChild(container);
     }
     if (!odf::isTable(last)) return;
-    pugi::xml_node tail = styles.derive("paragraph", "");
-    OutputStyles::setProperty(tail, "style:paragraph-properties", "fo:margin-top", "0cm");
-    OutputStyles::setProperty(tail, "style:paragraph-properties", "fo:margin-bottom", "0cm");
-    OutputStyles::setProperty(tail, "style:paragraph-properties", "fo:line-height", "0.02cm");
-    OutputStyles::setProperty(tail, "style:text-properties", "fo:font-size", "1pt");
-    container.insert_child_after("text:p", last).append_attribute("text:style-name") =
-        tail.attribute("style:name").value();
+    pugi::xml_node paragraph = container.insert_child_after("text:p", last);
+    paragraph.append_attribute("text:style-name") = styles.deriveTiny("").attribute("style:name").value();
+    // A hidden paragraph takes no room at all: a table may end closer to the foot of its page than
+    // the smallest line.
+    odf::hide(paragraph);
 }
 
 }  // namespace fk::slicer

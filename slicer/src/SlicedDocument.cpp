@@ -150,7 +150,8 @@ void SlicedDocument::buildContent(int first, int last, pugi::xml_document& outpu
     const bool blank = first == last && plan_.at(static_cast<size_t>(first - 1)).blank;
     const BlankPage blankStyle = blank ? blankPage(first) : BlankPage{};
     PageStartStyler::styleFirstPage(outputText, blank ? blankStyle.masterPage : pages_->masterPage(first),
-                                    blank ? blankStyle.shownNumber : pages_->shownNumber(first), styles);
+                                    blank ? blankStyle.shownNumber : pages_->shownNumber(first),
+                                    pages_->showsSpaceAbove(first), styles);
     PageStartStyler::dropTrailingBreak(outputText, styles);
     PageStartStyler::closeAfterTable(outputText, styles);
 }

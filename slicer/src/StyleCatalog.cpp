@@ -41,6 +41,25 @@ pugi::xml_node StyleCatalog::listStyle(std::string_view name) const {
     return found ? found : findIn(common_, "text:list-style", "", name);
 }
 
+pugi::xml_node StyleCatalog::outlineLevelStyle(int level) const {
+    for (pugi::xml_node levelStyle : common_.child("text:outline-style").children("text:outline-level-style"))
+        if (levelStyle.attribute("text:level").as_int() == level) return levelStyle;
+    return {};
+}
+
+std::string StyleCatalog::outlineParagraphStyle(int level) const {
+    for (pugi::xml_node style : common_.children("style:style")) {
+        if (std::string_view(style.attribute("style:family").as_string()) != "paragraph" ||
+            style.attribute("style:default-outline-level").as_int() != level)
+            continue;
+        // A style with a list of its own is numbered by that list, not by the outline.
+        const std::string name = style.attribute("style:name").as_string();
+        const pugi::xml_attribute ownList = inheritedAttribute("paragraph", name, "style:list-style-name");
+        if (!ownList || !*ownList.value()) return name;
+    }
+    return {};
+}
+
 std::string StyleCatalog::inheritedProperty(std::string_view family, std::string_view name,
                                             std::string_view properties, std::string_view attribute) const {
     pugi::xml_node current = style(family, name);

@@ -31,6 +31,12 @@ public:
     // A list style (text:list-style) by name.
     pugi::xml_node listStyle(std::string_view name) const;
 
+    // The outline numbering's format for a level (text:outline-level-style); null when it has none.
+    pugi::xml_node outlineLevelStyle(int level) const;
+
+    // A common paragraph style that the outline numbers at `level`; empty when there is none.
+    std::string outlineParagraphStyle(int level) const;
+
 private:
     static pugi::xml_node findIn(pugi::xml_node container, std::string_view element, std::string_view family,
                                  std::string_view name);

@@ -17,8 +17,8 @@ TEST(BodyRangeCopierTest, ParagraphCutInsideTextRepeatsSpansAndLosesIndentOnTheC
               R"( again</text:p><text:p>next</text:p>)");
     EXPECT_EQ(document.outputStyle("FkP1"),
               R"(<style:style style:name="FkP1" style:family="paragraph" style:parent-style-name="Body">)"
-              R"(<style:paragraph-properties fo:text-indent="0cm" fo:margin-left="2cm" fo:margin-top="0cm"/>)"
-              R"(</style:style>)");
+              R"(<style:paragraph-properties fo:text-indent="0cm" fo:margin-left="2cm" )"
+              R"(style:auto-text-indent="false" fo:margin-top="0cm"/></style:style>)");
 }
 
 TEST(BodyRangeCopierTest, ContinuationOfACommonStyleParagraphDerivesFromIt) {
@@ -27,7 +27,50 @@ TEST(BodyRangeCopierTest, ContinuationOfACommonStyleParagraphDerivesFromIt) {
     EXPECT_EQ(
         document.outputStyle("FkP1"),
         R"(<style:style style:name="FkP1" style:family="paragraph" style:parent-style-name="Text_20_body">)"
-        R"(<style:paragraph-properties fo:text-indent="0cm" fo:margin-top="0cm"/></style:style>)");
+        R"(<style:paragraph-properties fo:text-indent="0cm" style:auto-text-indent="false" )"
+        R"(fo:margin-top="0cm"/></style:style>)");
+}
+
+TEST(BodyRangeCopierTest, ContinuationWritesOutTheMarginsTheOfficeWouldOtherwiseReset) {
+    // The office holds side margins with the indent, and space below with space above: setting one
+    // alone would drop the inherited others.
+    TestDocument document(
+        R"(<text:p text:style-name="Quote">a)" + mark(2) + "b</text:p>", "",
+        R"(<style:style style:name="Base" style:family="paragraph"><style:paragraph-properties )"
+        R"(fo:margin-left="1cm" fo:margin-bottom="0.3cm" style:contextual-spacing="true"/></style:style>)"
+        R"(<style:style style:name="Quote" style:family="paragraph" style:parent-style-name="Base">)"
+        R"(<style:paragraph-properties fo:margin-right="2cm" fo:text-indent="0.5cm" fo:margin-top="1cm"/>)"
+        R"(</style:style>)");
+    EXPECT_EQ(document.page(2), R"(<text:p text:style-name="FkP1">b</text:p>)");
+    EXPECT_EQ(
+        document.outputStyle("FkP1"),
+        R"(<style:style style:name="FkP1" style:family="paragraph" style:parent-style-name="Quote">)"
+        R"(<style:paragraph-properties fo:margin-left="1cm" fo:margin-right="2cm" fo:text-indent="0cm" )"
+        R"(style:auto-text-indent="false" fo:margin-bottom="0.3cm" style:contextual-spacing="true" )"
+        R"(fo:margin-top="0cm"/></style:style>)");
+}
+
+TEST(BodyRangeCopierTest, FirstPartOfAJustifiedParagraphJustifiesItsLastLineWithoutTrailingSpaces) {
+    const std::string justified =
+        R"(<style:style style:name="J" style:family="paragraph" style:parent-style-name="Body">)"
+        R"(<style:paragraph-properties fo:text-align="justify"/></style:style>)";
+    TestDocument document(
+        R"(<text:p text:style-name="J">one <text:span>two <text:s/></text:span>)" + mark(2) +
+            R"(three</text:p><text:p text:style-name="J">four<text:line-break/> )" + mark(3) +
+            R"(five</text:p><text:p text:style-name="Plain">six )" + mark(4) + "seven</text:p>",
+        justified);
+    EXPECT_EQ(document.page(1), R"(<text:p text:style-name="FkP1">one <text:span>two</text:span></text:p>)");
+    EXPECT_EQ(document.outputStyle("FkP1"),
+              R"(<style:style style:name="FkP1" style:family="paragraph" style:parent-style-name="Body">)"
+              R"(<style:paragraph-properties fo:text-align="justify" fo:text-align-last="justify"/>)"
+              R"(</style:style>)");
+    // A line ended by a manual break is not justified; nor is a paragraph that is not.
+    EXPECT_EQ(
+        document.page(2),
+        R"(<text:p text:style-name="FkP1">three</text:p><text:p text:style-name="J">four<text:line-break/>)"
+        "</text:p>");
+    EXPECT_EQ(document.page(3),
+              R"(<text:p text:style-name="FkP1">five</text:p><text:p text:style-name="Plain">six</text:p>)");
 }
 
 TEST(BodyRangeCopierTest, ParagraphOpenedByTheMarkGoesWhollyToTheNextPage) {
@@ -109,12 +152,19 @@ TEST(BodyRangeCopierTest, TableCutBetweenRowsRepeatsColumnsAndHeadingRows) {
     EXPECT_EQ(document.page(2), head + row + "b" + end + row + "c" + end + "</table:table>");
 }
 
-TEST(BodyRangeCopierTest, SectionIsRepeatedAroundEachPart) {
+TEST(BodyRangeCopierTest, SectionIsRepeatedAroundEachPartWithUnbalancedColumnsWhereItRunsOn) {
     TestDocument document(
         R"(<text:section text:name="S" text:style-name="Sect1"><text:p>a</text:p><text:p>)" + mark(2) +
-        "b</text:p></text:section><text:p>c</text:p>");
-    EXPECT_EQ(document.page(1), R"(<text:section text:name="S" text:style-name="Sect1"><text:p>a</text:p>)"
+            "b</text:p></text:section><text:p>c</text:p>",
+        R"(<style:style style:name="Sect1" style:family="section"><style:section-properties>)"
+        R"(<style:columns fo:column-count="2"/></style:section-properties></style:style>)");
+    EXPECT_EQ(document.page(1), R"(<text:section text:name="S" text:style-name="FkS1"><text:p>a</text:p>)"
                                 "</text:section>");
+    EXPECT_EQ(document.outputStyle("FkS1"),
+              R"(<style:style style:name="FkS1" style:family="section"><style:section-properties )"
+              R"(text:dont-balance-text-columns="true"><style:columns fo:column-count="2"/>)"
+              R"(</style:section-properties></style:style>)");
+    // Where the section ends, its columns are balanced as in the input.
     EXPECT_EQ(document.page(2), R"(<text:section text:name="S" text:style-name="Sect1"><text:p>b</text:p>)"
                                 "</text:section><text:p>c</text:p>");
 }
@@ -159,6 +209,42 @@ TEST(BodyRangeCopierTest, HeadingsContinueTheOutlineNumbers) {
         R"(text:start-value="2">B.2</text:h><text:h text:style-name="H2" text:outline-level="2">B.3</text:h>)"
         R"(<text:h text:style-name="H1" text:outline-level="1" text:restart-numbering="true" )"
         R"(text:start-value="3">C</text:h><text:h text:style-name="H2" text:outline-level="2">C.1</text:h>)");
+}
+
+TEST(BodyRangeCopierTest, HiddenHeadingCarriesTheChapterNumberALowerHeadingShows) {
+    const auto styles = [](const char* chapterFormat) {
+        return std::string(R"(<style:style style:name="H1" style:family="paragraph" )"
+                           R"(style:default-outline-level="1"/>)"
+                           R"(<style:style style:name="H2" style:family="paragraph" )"
+                           R"(style:default-outline-level="2"/><text:outline-style style:name="Outline">)"
+                           R"(<text:outline-level-style text:level="1" style:num-format=")") +
+               chapterFormat +
+               R"("/><text:outline-level-style text:level="2" style:num-format="1" text:display-levels="2"/>)"
+               "</text:outline-style>";
+    };
+    const std::string body = R"(<text:h text:style-name="H1" text:outline-level="1">A</text:h>)"
+                             R"(<text:h text:style-name="H1" text:outline-level="1">B</text:h>)"
+                             R"(<text:h text:style-name="H2" text:outline-level="2">B.1</text:h>)"
+                             R"(<text:h text:style-name="H2" text:outline-level="2">)" +
+                             mark(2) +
+                             "B.2</text:h>"
+                             R"(<text:h text:style-name="H1" text:outline-level="1">C</text:h>)";
+    TestDocument numbered(body, "", styles("1"));
+    EXPECT_EQ(
+        numbered.page(2),
+        R"(<text:h text:style-name="FkP1" text:outline-level="1" text:restart-numbering="true" )"
+        R"(text:start-value="2"><text:hidden-paragraph text:condition="ooow:1" text:is-hidden="true"/>)"
+        R"(</text:h><text:h text:style-name="H2" text:outline-level="2" text:restart-numbering="true" )"
+        R"(text:start-value="2">B.2</text:h><text:h text:style-name="H1" text:outline-level="1">C</text:h>)");
+    EXPECT_EQ(numbered.outputStyle("FkP1"),
+              R"(<style:style style:name="FkP1" style:family="paragraph" style:parent-style-name="H1">)"
+              R"(<style:text-properties fo:font-size="1pt"/><style:paragraph-properties fo:margin-top="0cm" )"
+              R"(fo:margin-bottom="0cm" fo:line-height="0.01cm"/></style:style>)");
+    EXPECT_EQ(numbered.page(1).find("hidden-paragraph"), std::string::npos);
+
+    // A chapter level that shows no number needs no carrier.
+    TestDocument unnumbered(body, "", styles(""));
+    EXPECT_EQ(unnumbered.page(2).find("hidden-paragraph"), std::string::npos);
 }
 
 TEST(BodyRangeCopierTest, HeadingCutInsideTextContinuesWithoutANumber) {

@@ -72,6 +72,32 @@ TEST_F(PageMapTest, PlannedPageStyleWinsOverTheBody) {
     EXPECT_EQ(pages.masterPage(2), "Standard");
 }
 
+TEST_F(PageMapTest, OnlyTheFirstPageAndPagesAfterABreakShowTheSpaceAboveTheirFirstBlock) {
+    const std::string styles =
+        R"(<style:style style:name="Before" style:family="paragraph">)"
+        R"(<style:paragraph-properties fo:break-before="page"/></style:style>)"
+        R"(<style:style style:name="After" style:family="paragraph">)"
+        R"(<style:paragraph-properties fo:break-after="page"/></style:style>)"
+        R"(<style:style style:name="Styled" style:family="paragraph" style:master-page-name="Left_20_Page"/>)"
+        R"(<style:style style:name="TableAfter" style:family="table">)"
+        R"(<style:table-properties fo:break-after="page"/></style:style>)";
+    const std::string table =
+        R"(<table:table table:style-name="TableAfter"><table:table-row><table:table-cell>)"
+        "<text:p>t</text:p></table:table-cell></table:table-row></table:table>";
+    const PageMap pages =
+        map("<text:p>a</text:p><text:p>" + mark(2) + "flowed</text:p>" +
+                R"(<text:p text:style-name="Before">)" + mark(3) + "broken</text:p>" +
+                R"(<text:list><text:list-item><text:p text:style-name="After">x</text:p>)" +
+                "</text:list-item></text:list><text:p>" + mark(4) + "after</text:p>" +
+                R"(<text:p text:style-name="Styled">)" + mark(5) + "styled</text:p>" + table +
+                "<text:section><text:p>" + mark(6) + "in section</text:p></text:section>",
+            {{}, {}, {}, {}, {}, {}}, styles);
+    EXPECT_TRUE(pages.issues().empty());
+    std::vector<bool> spaceAbove;
+    for (int page = 1; page <= pages.pageCount(); ++page) spaceAbove.push_back(pages.showsSpaceAbove(page));
+    EXPECT_EQ(spaceAbove, (std::vector<bool>{true, false, true, true, true, true}));
+}
+
 TEST_F(PageMapTest, MissingDuplicatedAndStrayMarksAreReported) {
     const PageMap pages =
         map("<text:p>a" + mark(3) + "b" + mark(3) + "c" + mark(7) + "</text:p>", {{}, {}, {}});

@@ -139,6 +139,8 @@ int run(const QStringList& arguments, const fk::cli::NonUtf8Arguments& nonUtf8) 
         },
         progress);
     record.results = batch.run(groups);
+    // The offices are stopped now; the pipes they listened on would stay in /tmp.
+    RemoveDeadOfficePipes();
     const BatchSummary summary = Summarize(record.results, static_cast<int>(input.problems.size()),
                                            static_cast<double>(clock.nsecsElapsed()) / 1e9);
     progress.summary(summary);

@@ -38,4 +38,10 @@ private:
 // and every other pipe, are left alone. Returns how many were removed.
 int RemoveDeadOfficePipes(const QString& folder = QStringLiteral("/tmp"));
 
+// Removes the office's own temporary files (lu*.tmp), which an office writes beside a document it
+// stores and leaves behind when it is killed in the middle: those in `folder` that are newer than
+// `since` (made during this run) and that no process of this user holds open. Returns how many.
+int RemoveDeadOfficeTemporaries(const QString& folder, qint64 sinceSecondsSinceEpoch,
+                                const QString& processRoot = QStringLiteral("/proc"));
+
 }  // namespace fk::cli

@@ -2,6 +2,7 @@
 #include <unistd.h>
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
@@ -104,6 +105,8 @@ int run(const QStringList& arguments, const fk::cli::NonUtf8Arguments& nonUtf8) 
     }
     err.flush();
 
+    const qint64 runStart =
+        QDateTime::currentSecsSinceEpoch() - 1;  // whole seconds, as the file system keeps them
     const int jobs = std::min<int>(options.jobs, static_cast<int>(groups.size()));
     std::unique_ptr<OfficeProfiles> profiles;
     ProcessTableOrphans orphans;
@@ -139,8 +142,10 @@ int run(const QStringList& arguments, const fk::cli::NonUtf8Arguments& nonUtf8) 
         },
         progress);
     record.results = batch.run(groups);
-    // The offices are stopped now; the pipes they listened on would stay in /tmp.
+    // The offices are stopped now; the pipes they listened on would stay in /tmp, and a store they were
+    // killed in would leave its temporary file in the output folder.
     RemoveDeadOfficePipes();
+    RemoveDeadOfficeTemporaries(options.outputFolder, runStart);
     const BatchSummary summary = Summarize(record.results, static_cast<int>(input.problems.size()),
                                            static_cast<double>(clock.nsecsElapsed()) / 1e9);
     progress.summary(summary);

@@ -450,3 +450,30 @@ TEST_F(CommandLineEndToEnd, AnOfficeLeftByARunKilledAtOnceIsStoppedByTheNextRun)
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(CommandLineEndToEnd, AVisibleOfficeAsksNothingAboutALockOfAnotherUser) {
+    // Another user's office on another host holds the document: a visible office would ask whether
+    // to open it read-only and wait for an answer.
+    const QString folder = work_.filePath(QStringLiteral("held"));
+    QDir().mkpath(folder);
+    const QString held = folder + QStringLiteral("/held.odt");
+    QFile::copy(document("alpha"), held);
+    QFile lock(folder + QStringLiteral("/.~lock.held.odt#"));
+    ASSERT_TRUE(lock.open(QIODevice::WriteOnly));
+    lock.write(",Someone Else,otherhost,08.12.2026 09:00,file:///home/someone/.config/libreoffice/4;");
+    lock.close();
+    ASSERT_FALSE(qEnvironmentVariableIsEmpty("DISPLAY")) << "the suite runs under an X server";
+
+    QElapsedTimer clock;
+    clock.start();
+    const Outcome run = split({QStringLiteral("--visible"), QStringLiteral("--method"),
+                               QStringLiteral("copy"), QStringLiteral("--timeout"), QStringLiteral("120"),
+                               QStringLiteral("-o"), QStringLiteral("out"), held});
+    EXPECT_LT(clock.elapsed(), 90000) << "no question held the run";
+    EXPECT_FALSE(run.err.contains("did not finish this document")) << run.err.toStdString();
+    EXPECT_TRUE(QFile::exists(lock.fileName())) << "another user's lock is left alone";
+}
+
+}  // namespace

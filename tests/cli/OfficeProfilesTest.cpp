@@ -4,7 +4,9 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <QDateTime>
 #include <QDir>
+#include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <cstring>
@@ -13,6 +15,7 @@
 #include "QtPrinters.h"
 #include "base/RuntimeError.h"
 #include "cli/OfficeProfiles.h"
+#include "cli/OrphanOffices.h"
 #include "split/OfficeProcess.h"
 
 using namespace fk::cli;
@@ -103,6 +106,32 @@ TEST(RemoveDeadOfficePipes, OnlyOurPipesThatNobodyListensOnAreRemoved) {
         QDir(folder.path()).entryList(QDir::System),
         (QStringList{ours + "live", QStringLiteral("OSL_PIPE_%1_SingleOfficeIPC_1f8f").arg(::getuid())}));
     ::close(live);
+}
+
+TEST(RemoveDeadOfficeTemporaries, OnlyThoseOfThisRunThatNobodyHoldsOpen) {
+    QTemporaryDir folder;
+    auto make = [&folder](const QString& name) {
+        QFile file(folder.filePath(name));
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("partial");
+    };
+    const qint64 runStart = QDateTime::currentSecsSinceEpoch() - 1;
+    make("lu1ab2.tmp");     // a killed store of this run
+    make("lu3cd4.tmp");     // older: not ours to judge
+    make("page_0001.odt");  // not the office's temporary file
+    QFile older(folder.filePath("lu3cd4.tmp"));
+    ASSERT_TRUE(older.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(
+        older.setFileTime(QDateTime::currentDateTime().addSecs(-3600), QFileDevice::FileModificationTime));
+    older.close();
+    make("lu5ef6.tmp");
+    QFile stillStoring(folder.filePath("lu5ef6.tmp"));  // an office that still writes it
+    ASSERT_TRUE(stillStoring.open(QIODevice::ReadOnly));
+
+    EXPECT_EQ(RemoveDeadOfficeTemporaries(folder.path(), runStart), 1);
+
+    EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files, QDir::Name),
+              (QStringList{"lu3cd4.tmp", "lu5ef6.tmp", "page_0001.odt"}));
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 
 #include "base/RuntimeError.h"
 #include "cli/DocumentWatchdog.h"
+#include "cli/FailureExplanation.h"
 #include "split/OlderPages.h"
 
 namespace fk::cli {
@@ -121,8 +122,8 @@ private:
 // Passes what the engine tells about one document on to the batch's observer.
 class DocumentObserver : public SplitObserver {
 public:
-    DocumentObserver(DocumentResult& result, BatchObserver& observer)
-        : result_(result), observer_(observer) {}
+    DocumentObserver(DocumentResult& result, BatchObserver& observer, const FailureExplanation& explanation)
+        : result_(result), observer_(observer), explanation_(explanation) {}
     void pageCountKnown(int pageCount) override { result_.pageCount = pageCount; }
     void pageStored(int page, const QString& path) override {
         ++result_.pagesStored;
@@ -130,13 +131,14 @@ public:
         observer_.pageStored(result_.path, page, result_.pageCount);
     }
     void failed(const SplitFailure& failure) override {
-        observer_.report(result_.path, FailureText(failure));
+        observer_.report(result_.path, explanation_.text(failure, result_.path));
     }
     void noted(const QString& text) override { observer_.report(result_.path, text); }
 
 private:
     DocumentResult& result_;
     BatchObserver& observer_;
+    const FailureExplanation& explanation_;
 };
 
 class BatchSplit::Job {
@@ -174,10 +176,11 @@ private:
         } catch (const RuntimeError& error) {
             const SplitFailure failure{SplitStage::Connect, 0, error.description(), 0};
             result.failures.append(failure);
-            observer_.report(path, FailureText(failure));
+            observer_.report(path, FailureExplanation(settings_.verbose).text(failure, path));
         }
         if (result.failures.isEmpty() && !queue_.stopping()) {
-            DocumentObserver tell(result, observer_);
+            const FailureExplanation explanation(settings_.verbose);
+            DocumentObserver tell(result, observer_, explanation);
             if (settings_.timeout.count() > 0) watchdog_.arm(settings_.timeout);
             const SplitResult split = engine_.split(path, settings_.outputFolder, inputs_, tell);
             result.timedOut = settings_.timeout.count() > 0 && watchdog_.disarm();
@@ -216,12 +219,6 @@ private:
     SerializedObserver observer_;
     DocumentWatchdog watchdog_;
 };
-
-QString FailureText(const SplitFailure& failure) {
-    QString text = failure.message;
-    if (failure.page > 0) text = QStringLiteral("page %1: ").arg(failure.page) + text;
-    return text + QStringLiteral(" (") + StageName(failure.stage) + QLatin1Char(')');
-}
 
 BatchSplit::BatchSplit(BatchSettings settings, JobOfficeFactory makeOffice, SplitEngineFactory makeEngine,
                        BatchObserver& observer)

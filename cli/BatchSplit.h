@@ -34,9 +34,6 @@ struct DocumentResult {
     }
 };
 
-// A failure in the command line's words: "page N: what failed (stage)".
-QString FailureText(const SplitFailure& failure);
-
 // What a batch run tells as it goes; called from the jobs' threads, one call at a time.
 class BatchObserver {
 public:
@@ -57,6 +54,7 @@ struct BatchSettings {
     // Asked now and then by the thread that runs the batch; once it answers true, no further document
     // is started and the jobs' offices are stopped, so that the documents being split end soon.
     std::function<bool()> stopRequested;
+    bool verbose = false;  // failures carry the office's own words too
 };
 
 using JobOfficeFactory = std::function<std::unique_ptr<JobOffice>(int job)>;

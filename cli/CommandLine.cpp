@@ -28,6 +28,7 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments, const QString& 
     const QCommandLineOption timeout({QStringLiteral("t"), QStringLiteral("timeout")}, {},
                                      QStringLiteral("SECONDS"));
     const QCommandLineOption visible(QStringLiteral("visible"));
+    const QCommandLineOption verbose(QStringLiteral("verbose"));
     const QCommandLineOption method(QStringLiteral("method"), {}, QStringLiteral("METHOD"));
     const QCommandLineOption pages(QStringLiteral("pages"), {}, QStringLiteral("LIST"));
     const QCommandLineOption every(QStringLiteral("every"), {}, QStringLiteral("N"));
@@ -35,7 +36,8 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments, const QString& 
     const QCommandLineOption shard(QStringLiteral("shard"), {}, QStringLiteral("I/N"));
     const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
     const QCommandLineOption version(QStringLiteral("version"));
-    parser.addOptions({output, jobs, timeout, visible, method, pages, every, json, shard, help, version});
+    parser.addOptions(
+        {output, jobs, timeout, visible, verbose, method, pages, every, json, shard, help, version});
     parser.addPositionalArgument(QStringLiteral("INPUT"), {});
 
     ParsedCommandLine parsed;
@@ -123,6 +125,7 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments, const QString& 
         }
     }
     options.visible = parser.isSet(visible);
+    options.verbose = parser.isSet(verbose);
     if (options.visible && options.jobs > 1) {
         parsed.error = QStringLiteral(
             "--visible works with one job only: visible offices share the desktop's clipboard.");
@@ -156,7 +159,7 @@ QString UsageText() {
 
 SYNOPSIS
     folioknife-split [-o DIR] [--method slice|copy] [--pages LIST | --every N] [--jobs N]
-                     [--timeout SECONDS] [--visible] [--json FILE] [--shard I/N] INPUT...
+                     [--timeout SECONDS] [--visible] [--verbose] [--json FILE] [--shard I/N] INPUT...
     folioknife-split --help | --version
 
 DESCRIPTION
@@ -195,6 +198,8 @@ OPTIONS
     --visible
         Show the office's windows (one job only). Without it the office runs headless and no
         display is needed.
+    --verbose
+        Add the office's own words to each failure, after what folioknife-split makes of it.
     --json FILE
         Write a JSON report to FILE when the run ends: one record per document with its
         input, outputs, pages, method, status, failures (stage, page, message) and seconds.
@@ -211,7 +216,9 @@ OPTIONS
 OUTPUT
     On a terminal, a live bar with documents and pages done, pages per second and the time
     left; otherwise one line per document. A summary ends the run. Errors go to standard
-    error, one line each: folioknife-split: FILE: page N: what failed (stage).
+    error, one line each: folioknife-split: FILE: page N: what failed, and what to do (stage).
+    A cause is named where it can be told: a password, another office's lock (who, where and
+    since when), a page name too long for the file system, an office that does not start.
 
 EXIT STATUS
     0   every document was split

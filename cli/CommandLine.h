@@ -28,6 +28,7 @@ struct CommandLine {
     int jobs = 1;
     double timeoutSeconds = 0;  // 0: no deadline
     bool visible = false;
+    bool verbose = false;
     bool help = false;
     bool version = false;
     SplitMethod method = SplitMethod::Slice;

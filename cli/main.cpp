@@ -128,6 +128,7 @@ int run(const QStringList& arguments, const fk::cli::NonUtf8Arguments& nonUtf8) 
     BatchSettings settings;
     settings.outputFolder = options.outputFolder;
     settings.jobs = jobs;
+    settings.verbose = options.verbose;
     settings.timeout = std::chrono::milliseconds(std::llround(options.timeoutSeconds * 1000));
     settings.stopRequested = [] { return InterruptSignals::received() != 0; };
     BatchSplit batch(

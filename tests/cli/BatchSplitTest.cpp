@@ -126,7 +126,10 @@ TEST_F(BatchSplitTest, ADocumentTheEngineCannotOpenFailsAloneWithItsFailure) {
     EXPECT_EQ(results[0].failures.size(), 1);
     EXPECT_TRUE(results[1].succeeded());
     ASSERT_EQ(observer.reports.size(), 1);
-    EXPECT_EQ(observer.reports[0], bad + " | cannot load " + bad + " (open)");
+    EXPECT_EQ(observer.reports[0],
+              bad +
+                  " | LibreOffice cannot open the document; it may be damaged or of a kind "
+                  "the office does not read (open)");
 }
 
 TEST_F(BatchSplitTest, NoOfficeMeansEveryDocumentFailsWithOneReportEach) {

@@ -201,6 +201,8 @@ TEST_F(SliceEndToEnd, BadInputsGetOneReportEachAndLeaveNoPartialFile) {
     ASSERT_TRUE(split.waitForFinished(600000));
     const QString errors = QString::fromUtf8(split.readAllStandardError());
     EXPECT_EQ(split.exitCode(), 1) << errors.toStdString();
+    EXPECT_TRUE(errors.contains(bad[0] + QStringLiteral(": the document needs a password")))
+        << errors.toStdString();
     for (const QString& path : bad) {
         EXPECT_EQ(errors.count(path + QStringLiteral(": ")), 1) << errors.toStdString();
         EXPECT_EQ(FileDigest(path), digests.value(path)) << "input changed";

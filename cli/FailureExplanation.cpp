@@ -1,0 +1,70 @@
+#include "cli/FailureExplanation.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <climits>
+
+#include "fsutil/FileHelpers.h"
+#include "slicer/PackageInfo.h"
+
+namespace fk::cli {
+
+QString FailureExplanation::lockHolder(const QString& documentPath) {
+    const QFileInfo document(documentPath);
+    QFile lock(document.absolutePath() + QStringLiteral("/.~lock.") + document.fileName() + QLatin1Char('#'));
+    if (!lock.open(QIODevice::ReadOnly)) return {};
+    // The office writes "name,host,system user,date,profile URL;".
+    const QStringList fields = QString::fromUtf8(lock.readAll()).split(QLatin1Char(','));
+    if (fields.size() < 4) return QStringLiteral("another office");
+    const QString who = fields.at(0).trimmed().isEmpty() ? fields.at(2).trimmed() : fields.at(0).trimmed();
+    return QStringLiteral("%1 on %2 since %3").arg(who, fields.at(1).trimmed(), fields.at(3).trimmed());
+}
+
+bool FailureExplanation::needsPassword(const QString& documentPath) {
+    return slicer::IsEncryptedPackage(QFile::encodeName(documentPath).toStdString());
+}
+
+QString FailureExplanation::cause(const SplitFailure& failure, const QString& documentPath) const {
+    switch (failure.stage) {
+        case SplitStage::Connect:
+            return QStringLiteral(
+                "LibreOffice could not be started or reached; check that libreoffice-writer "
+                "is installed and starts");
+        case SplitStage::Open: {
+            if (needsPassword(documentPath))
+                return QStringLiteral(
+                    "the document needs a password; remove it in the office and split again");
+            const QString holder = lockHolder(documentPath);
+            if (!holder.isEmpty())
+                return QStringLiteral(
+                           "the document is open in %1; close it there, or remove its lock file if "
+                           "that office is gone")
+                    .arg(holder);
+            return QStringLiteral(
+                "LibreOffice cannot open the document; it may be damaged or of a kind the "
+                "office does not read");
+        }
+        case SplitStage::Store: {
+            const QString name =
+                RemoveExtension(GetFileNameFromPath(documentPath)) + QStringLiteral("_0000.odt");
+            if (name.toUtf8().size() > NAME_MAX)
+                return QStringLiteral(
+                           "the page's file name would be longer than the file system allows (%1 "
+                           "bytes); rename the document to split it")
+                    .arg(NAME_MAX);
+            return failure.message;
+        }
+        default:
+            return failure.message;
+    }
+}
+
+QString FailureExplanation::text(const SplitFailure& failure, const QString& documentPath) const {
+    QString text = cause(failure, documentPath);
+    if (verbose_ && text != failure.message)
+        text += QStringLiteral(" [office: ") + failure.message + QLatin1Char(']');
+    if (failure.page > 0) text = QStringLiteral("page %1: ").arg(failure.page) + text;
+    return text + QStringLiteral(" (") + StageName(failure.stage) + QLatin1Char(')');
+}
+
+}  // namespace fk::cli

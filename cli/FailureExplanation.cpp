@@ -47,10 +47,14 @@ QString FailureExplanation::cause(const SplitFailure& failure, const QString& do
         case SplitStage::Store: {
             const QString name =
                 RemoveExtension(GetFileNameFromPath(documentPath)) + QStringLiteral("_0000.odt");
-            if (name.toUtf8().size() > NAME_MAX)
+            // A page is first stored under a longer private name, and the office adds a lock file beside
+            // it, so a name that fits the file system can still fail.
+            constexpr int kLongestHelperSuffix = 19;
+            if (name.toUtf8().size() + kLongestHelperSuffix > NAME_MAX)
                 return QStringLiteral(
-                           "the page's file name would be longer than the file system allows (%1 "
-                           "bytes); rename the document to split it")
+                           "the page's file name is too long for the file system (with the temporary name "
+                           "it is first stored under, it must fit in %1 bytes); rename the document to "
+                           "split it")
                     .arg(NAME_MAX);
             return failure.message;
         }

@@ -19,6 +19,8 @@
 #include <QThread>
 #include <algorithm>
 #include <cstdio>
+#include <stdexcept>
+#include <string>
 #include <vector>
 
 #include "FakePrompts.h"
@@ -84,6 +86,10 @@ long HighWaterKilobytes(pid_t pid) {
     return 0;
 }
 
+struct BenchFailure : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
 class Bench {
 public:
     Bench(QString referenceScript, bool quick) : reference_(std::move(referenceScript)), quick_(quick) {}
@@ -132,8 +138,7 @@ public:
         python.waitForFinished(-1);
         const QJsonObject result = QJsonDocument::fromJson(python.readAllStandardOutput()).object();
         if (python.exitCode() != 0 || !result.contains(QStringLiteral("ms"))) {
-            std::fprintf(stderr, "reference script failed:\n%s\n", python.readAllStandardError().constData());
-            std::exit(1);
+            throw BenchFailure("reference script failed:\n" + python.readAllStandardError().toStdString());
         }
         check(folder, expectedPages, true);
         return result.value(QStringLiteral("ms")).toDouble();
@@ -142,9 +147,9 @@ public:
     void check(const QString& folder, int expectedPages, bool clean) {
         const auto written = QDir(folder).entryList(QDir::Files).size();
         if (written != expectedPages || !clean) {
-            std::fprintf(stderr, "a run stored %lld of %d pages%s\n", static_cast<long long>(written),
-                         expectedPages, clean ? "" : " and reported errors");
-            std::exit(1);
+            throw BenchFailure("a run stored " + std::to_string(written) + " of " +
+                               std::to_string(expectedPages) + " pages" +
+                               (clean ? "" : " and reported errors"));
         }
     }
 
@@ -417,13 +422,18 @@ int main(int argc, char** argv) {
     if (reference.isEmpty()) reference = QStringLiteral(FOLIOKNIFE_SOURCE_DIR "/bench/reference_split.py");
 
     QJsonObject figures;
-    {
+    // A failed measurement unwinds through the bench, so that its office is stopped, not left running.
+    try {
         Bench bench(reference, quick);
         std::printf("%-42s %10s %10s %8s   %s\n", "measure", "ours", "reference", "ratio", "target");
         figures[QStringLiteral("slicer")] = bench.slicer();
         figures[QStringLiteral("throughput")] = bench.throughput();
         figures[QStringLiteral("office_memory")] = bench.officeMemory();
         figures[QStringLiteral("jobs")] = bench.jobs();
+    } catch (const BenchFailure& failure) {
+        std::fflush(stdout);
+        std::fprintf(stderr, "%s\n", failure.what());
+        return 1;
     }
     if (!jsonPath.isEmpty()) {
         QFile json(jsonPath);

@@ -13,15 +13,7 @@ QString ProcedureTrap::message(const QString& description, const QString& proced
 }
 
 void ProcedureTrap::reportCurrentException() {
-    try {
-        throw;
-    } catch (const RuntimeError& error) {
-        report(error.description());
-    } catch (const std::exception& error) {
-        report(QString::fromLocal8Bit(error.what()));
-    } catch (...) {
-        report(QStringLiteral("Automation error"));
-    }
+    report(DescriptionOf(std::current_exception()));
 }
 
 void ProcedureTrap::report(const QString& description) {

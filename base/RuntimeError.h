@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <exception>
 #include <stdexcept>
 
 namespace fk {
@@ -37,5 +38,20 @@ private:
     int number_;
     QString description_;
 };
+
+// The description of the exception in `error` as the program reports it: a run-time error's own,
+// another exception's message, or `otherwise` for anything else.
+inline QString DescriptionOf(std::exception_ptr error,
+                             const QString& otherwise = QStringLiteral("Automation error")) {
+    try {
+        std::rethrow_exception(error);
+    } catch (const RuntimeError& runtimeError) {
+        return runtimeError.description();
+    } catch (const std::exception& other) {
+        return QString::fromLocal8Bit(other.what());
+    } catch (...) {
+        return otherwise;
+    }
+}
 
 }  // namespace fk

@@ -4,28 +4,18 @@
 
 #include "base/RuntimeError.h"
 #include "split/MakePropertyValue.h"
+#include "split/OfficeServices.h"
 #include "split/StagedPageFile.h"
 
 namespace fk {
 
+using office::kBlankFrame;
+using office::kDesktopService;
+using office::kDispatchHelperService;
+
 namespace {
 
-const QString kDesktopService = QStringLiteral("com.sun.star.frame.Desktop");
-const QString kDispatchHelperService = QStringLiteral("com.sun.star.frame.DispatchHelper");
-const QString kBlankFrame = QStringLiteral("_blank");
 const QString kNewWriterDocument = QStringLiteral("private:factory/swriter");
-
-QString describe(std::exception_ptr error) {
-    try {
-        std::rethrow_exception(error);
-    } catch (const RuntimeError& runtimeError) {
-        return runtimeError.description();
-    } catch (const std::exception& other) {
-        return QString::fromLocal8Bit(other.what());
-    } catch (...) {
-        return QStringLiteral("Automation error");
-    }
-}
 
 }  // namespace
 
@@ -44,7 +34,7 @@ public:
             body();
             return true;
         } catch (...) {
-            const SplitFailure failure{stage, page, describe(std::current_exception()), line};
+            const SplitFailure failure{stage, page, DescriptionOf(std::current_exception()), line};
             result_.failures.append(failure);
             observer_.failed(failure);
         }

@@ -11,28 +11,13 @@
 #include "base/RuntimeError.h"
 #include "slicer/PackageSlicer.h"
 #include "split/MakePropertyValue.h"
+#include "split/OfficeServices.h"
 
 namespace fk {
 
-namespace {
-
-const QString kDesktopService = QStringLiteral("com.sun.star.frame.Desktop");
-const QString kDispatchHelperService = QStringLiteral("com.sun.star.frame.DispatchHelper");
-const QString kBlankFrame = QStringLiteral("_blank");
-
-QString describe(std::exception_ptr error) {
-    try {
-        std::rethrow_exception(error);
-    } catch (const RuntimeError& runtimeError) {
-        return runtimeError.description();
-    } catch (const std::exception& other) {
-        return QString::fromLocal8Bit(other.what());
-    } catch (...) {
-        return QStringLiteral("unknown error");
-    }
-}
-
-}  // namespace
+using office::kBlankFrame;
+using office::kDesktopService;
+using office::kDispatchHelperService;
 
 // Runs the stages of one document; the first failure ends the document.
 class SlicePageEngine::Stages {
@@ -45,7 +30,7 @@ public:
             body();
             return true;
         } catch (...) {
-            fail(stage, page, describe(std::current_exception()));
+            fail(stage, page, DescriptionOf(std::current_exception(), QStringLiteral("unknown error")));
             return false;
         }
     }
@@ -174,8 +159,7 @@ SplitResult SlicePageEngine::split(const QString& path, const QString& outputFol
 void SlicePageEngine::writeOutputs(const slicer::PackageSlicer& slicer,
                                    const std::vector<PageSelection::Output>& outputs, const QString& path,
                                    const QString& outputFolder, const ProtectedPaths& inputs,
-                                   SplitResult& result, Stages& stages,
-                                   SplitObserver& observer) {
+                                   SplitResult& result, Stages& stages, SplitObserver& observer) {
     // Outputs are independent of each other and of the office, so a few threads write them at once;
     // this thread tells the observer about each output in order as it is done.
     const int count = static_cast<int>(outputs.size());

@@ -128,6 +128,10 @@ void LibreOfficeBridge::storeToURL(const office::Ref& document, const QString& u
                                    const office::Arguments& arguments) {
     session().storeToURL(document, url, arguments);
 }
+std::optional<QStringList> LibreOfficeBridge::runBasic(const office::BasicModule& module,
+                                                       const QString& function, const office::Ref& argument) {
+    return session().runBasic(module, function, argument);
+}
 bool LibreOfficeBridge::isAlive() {
     if (!session_ || !session_->isAlive()) return false;
     // The bridge learns of a killed office only when a call fails; the process table knows at once.

@@ -46,6 +46,8 @@ public:
     QString getPropertyValue(const office::Ref& object, const QString& name) override;
     void storeToURL(const office::Ref& document, const QString& url,
                     const office::Arguments& arguments) override;
+    std::optional<QStringList> runBasic(const office::BasicModule& module, const QString& function,
+                                        const office::Ref& argument) override;
     bool isAlive() override;
 
 private:

@@ -2,8 +2,10 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 #include <memory>
+#include <optional>
 
 namespace fk::office {
 
@@ -26,6 +28,15 @@ public:
     virtual ~Object() = default;
 };
 using Ref = std::shared_ptr<Object>;
+
+// A Basic module of this program's own, run inside the office's process among the office's own macros
+// (never a document's): a loop that calls the office thousands of times costs a round trip per call
+// when it runs here, and next to nothing there.
+struct BasicModule {
+    QString library;
+    QString name;
+    QString source;
+};
 
 // The calls the program makes on the office suite, one method per call, named as the office names them.
 // Every method throws fk::RuntimeError when the office refuses the call.
@@ -59,6 +70,12 @@ public:
     virtual bool jumpToStartOfPage(const Ref& viewCursor) = 0;
     virtual QString getPropertyValue(const Ref& object, const QString& name) = 0;
     virtual void storeToURL(const Ref& document, const QString& url, const Arguments& arguments) = 0;
+
+    // Installs the module in the office (replacing an older version) and runs its function with the
+    // object as its one argument; returns the strings the function returns. Returns nothing when the
+    // office cannot run Basic; throws when the function fails.
+    virtual std::optional<QStringList> runBasic(const BasicModule& module, const QString& function,
+                                                const Ref& argument) = 0;
 
     // False once the office behind the last service manager has gone away.
     virtual bool isAlive() = 0;

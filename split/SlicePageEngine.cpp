@@ -12,12 +12,12 @@
 #include "slicer/PackageSlicer.h"
 #include "split/MakePropertyValue.h"
 #include "split/OfficeServices.h"
+#include "split/PageMarking.h"
 
 namespace fk {
 
 using office::kBlankFrame;
 using office::kDesktopService;
-using office::kDispatchHelperService;
 
 // Runs the stages of one document; the first failure ends the document.
 class SlicePageEngine::Stages {
@@ -47,11 +47,9 @@ private:
 
 std::vector<slicer::PlannedPage> SlicePageEngine::markAndStore(const QString& path, const QString& package,
                                                                Stages& stages) {
-    office::Ref desktop, dispatcher, document, viewCursor, frame;
+    office::Ref desktop, document;
     if (!stages.run(SplitStage::Connect, 0, [&] {
-            const office::Ref serviceManager = bridge_.createServiceManager();
-            desktop = bridge_.createInstance(serviceManager, kDesktopService);
-            dispatcher = bridge_.createInstance(serviceManager, kDispatchHelperService);
+            desktop = bridge_.createInstance(bridge_.createServiceManager(), kDesktopService);
         }))
         return {};
     const office::Arguments hidden =
@@ -62,41 +60,14 @@ std::vector<slicer::PlannedPage> SlicePageEngine::markAndStore(const QString& pa
         return {};
 
     std::vector<slicer::PlannedPage> plan;
+    int pageCount = 0;
     const bool marked = stages.run(SplitStage::CountPages, 0, [&] {
-        const office::Ref controller = bridge_.getCurrentController(document);
-        viewCursor = bridge_.getViewCursor(controller);
-        frame = bridge_.getFrame(controller);
+        const office::Ref viewCursor = bridge_.getViewCursor(bridge_.getCurrentController(document));
         bridge_.jumpToLastPage(viewCursor);
-        const int pageCount = bridge_.getPage(viewCursor);
+        pageCount = bridge_.getPage(viewCursor);
         if (pageCount < 1) throw RuntimeError(440, QStringLiteral("the document reports no pages"));
-        plan.resize(static_cast<size_t>(pageCount));
     }) && stages.run(SplitStage::Mark, 0, [&] {
-        for (int page = 1; page <= static_cast<int>(plan.size()); ++page) {
-            slicer::PlannedPage& planned = plan[static_cast<size_t>(page - 1)];
-            // A page the cursor cannot reach holds no text: a blank page the layout inserted. The cursor's
-            // page is asked only at the page's start: right after the jump into a table that a repeated
-            // heading row continues, the office still names the page before.
-            if (!bridge_.jumpToPage(viewCursor, page) || !bridge_.jumpToStartOfPage(viewCursor) ||
-                bridge_.getPage(viewCursor) != page) {
-                planned.blank = true;
-                continue;
-            }
-            planned.pageStyle =
-                bridge_.getPropertyValue(viewCursor, QStringLiteral("PageStyleName")).toStdString();
-            // One dispatch inserts the bookmark where the cursor stands: a quarter of the round trips of
-            // making, naming and inserting a bookmark object.
-            bridge_.executeDispatch(
-                dispatcher, frame, QStringLiteral(".uno:InsertBookmark"), {}, 0,
-                {{QStringLiteral("Bookmark"), QString::fromStdString(slicer::PageMarkName(page))}});
-        }
-        // A blank page is laid out with the style of the page it makes way for.
-        std::string following;
-        for (auto planned = plan.rbegin(); planned != plan.rend(); ++planned) {
-            if (planned->blank)
-                planned->pageStyle = following;
-            else
-                following = planned->pageStyle;
-        }
+        plan = PageMarking(bridge_).mark(document, pageCount);
     }) && stages.run(SplitStage::Store, 0, [&] {
         bridge_.storeToURL(document, ToFileUrl(package),
                            {{QStringLiteral("FilterName"), QStringLiteral("writer8")}});
@@ -147,6 +118,8 @@ SplitResult SlicePageEngine::split(const QString& path, const QString& outputFol
         return fallback_.split(path, outputFolder, inputs, observer);
     }
 
+    // The pages are cut and written without the office.
+    observer.officeDone();
     const std::vector<PageSelection::Output> outputs = selection_.outputs(result.pageCount);
     if (!selection_.isEveryPage()) result.outputsExpected = static_cast<int>(outputs.size());
     if (selection_.namesPagesBeyond(result.pageCount))

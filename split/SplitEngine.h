@@ -43,6 +43,9 @@ public:
     virtual void failed(const SplitFailure& /*failure*/) {}
     // A note for the user that is not a failure (for example that another method took over).
     virtual void noted(const QString& /*text*/) {}
+    // The office's part of the split is over: the engine goes on without it (writing pages), and the
+    // office may take the next document meanwhile. Engines that need the office to the end never call it.
+    virtual void officeDone() {}
 };
 
 // Splits one document into one document per page: NAME_0001.odt, NAME_0002.odt ... in the output folder.

@@ -9,6 +9,8 @@ namespace {
 constexpr std::string_view kMarkPrefix = "__folioknife_page_";
 }
 
+std::string_view PageMarkPrefix() { return kMarkPrefix; }
+
 std::string PageMarkName(int page) {
     char digits[16];
     std::snprintf(digits, sizeof digits, "%04d", page);

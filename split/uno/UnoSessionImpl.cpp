@@ -11,6 +11,7 @@
 #include <com/sun/star/bridge/XBridgeFactory.hpp>
 #include <com/sun/star/connection/NoConnectException.hpp>
 #include <com/sun/star/connection/XConnector.hpp>
+#include <com/sun/star/container/XNameContainer.hpp>
 #include <com/sun/star/frame/XComponentLoader.hpp>
 #include <com/sun/star/frame/XController.hpp>
 #include <com/sun/star/frame/XDispatchHelper.hpp>
@@ -22,6 +23,10 @@
 #include <com/sun/star/lang/XComponent.hpp>
 #include <com/sun/star/lang/XEventListener.hpp>
 #include <com/sun/star/lang/XMultiComponentFactory.hpp>
+#include <com/sun/star/script/XLibraryContainer.hpp>
+#include <com/sun/star/script/provider/XScript.hpp>
+#include <com/sun/star/script/provider/XScriptProvider.hpp>
+#include <com/sun/star/script/provider/XScriptProviderFactory.hpp>
 #include <com/sun/star/task/XInteractionAbort.hpp>
 #include <com/sun/star/task/XInteractionDisapprove.hpp>
 #include <com/sun/star/task/XInteractionHandler.hpp>
@@ -304,7 +309,72 @@ public:
         call([&] { as<css::frame::XStorable>(document)->storeToURL(toUno(url), toSequence(arguments)); });
     }
 
+    std::optional<QStringList> runBasic(const fk::office::BasicModule& module, const QString& function,
+                                        const fk::office::Ref& argument) override {
+        const Reference<css::script::provider::XScript> script = installedScript(module, function);
+        if (!script.is()) return std::nullopt;
+        return call([&] {
+            css::uno::Sequence<sal_Int16> outIndex;
+            css::uno::Sequence<css::uno::Any> out;
+            css::uno::Sequence<css::uno::Any> arguments(1);
+            arguments.getArray()[0] <<= as<css::uno::XInterface>(argument);
+            const css::uno::Any answer = script->invoke(arguments, outIndex, out);
+            // Basic hands an array of strings back as strings, or as anys when it mixes types.
+            QStringList texts;
+            css::uno::Sequence<rtl::OUString> strings;
+            css::uno::Sequence<css::uno::Any> items;
+            if (answer >>= strings) {
+                for (const rtl::OUString& text : strings) texts << fromUno(text);
+            } else if (answer >>= items) {
+                for (const css::uno::Any& item : items) {
+                    rtl::OUString text;
+                    item >>= text;
+                    texts << fromUno(text);
+                }
+            } else {
+                throw fk::RuntimeError::automation(QStringLiteral("the office's macro returned a ") +
+                                                   fromUno(answer.getValueTypeName()));
+            }
+            return texts;
+        });
+    }
+
 private:
+    // The module put among the office's own Basic macros (where no document's settings can stop it),
+    // and its function found; nothing when the office has no Basic.
+    Reference<css::script::provider::XScript> installedScript(const fk::office::BasicModule& module,
+                                                              const QString& function) {
+        try {
+            const Reference<css::lang::XMultiComponentFactory> factory = remote_->getServiceManager();
+            const Reference<css::script::XLibraryContainer> libraries(
+                factory->createInstanceWithContext("com.sun.star.script.ApplicationScriptLibraryContainer",
+                                                   remote_),
+                UNO_QUERY_THROW);
+            const rtl::OUString library = toUno(module.library);
+            if (!libraries->hasByName(library)) libraries->createLibrary(library);
+            libraries->loadLibrary(library);
+            const Reference<css::container::XNameContainer> modules(libraries->getByName(library),
+                                                                    UNO_QUERY_THROW);
+            const css::uno::Any source(toUno(module.source));
+            const rtl::OUString name = toUno(module.name);
+            if (modules->hasByName(name))
+                modules->replaceByName(name, source);
+            else
+                modules->insertByName(name, source);
+            const Reference<css::script::provider::XScriptProviderFactory> providers(
+                factory->createInstanceWithContext("com.sun.star.script.provider.MasterScriptProviderFactory",
+                                                   remote_),
+                UNO_QUERY_THROW);
+            const Reference<css::script::provider::XScriptProvider> provider(
+                providers->createScriptProvider(css::uno::Any(rtl::OUString())), UNO_QUERY_THROW);
+            return provider->getScript(
+                toUno(QStringLiteral("vnd.sun.star.script:%1.%2.%3?language=Basic&location=application")
+                          .arg(module.library, module.name, function)));
+        } catch (const css::uno::Exception&) {
+            return {};
+        }
+    }
+
     template <typename Call>
     auto call(Call&& body) -> decltype(body()) {
         return guarded(std::forward<Call>(body), alive_.get());

@@ -13,6 +13,7 @@
 #include "TestPackage.h"
 #include "base/RuntimeError.h"
 #include "split/MakePropertyValue.h"
+#include "split/PageMarking.h"
 #include "split/SlicePageEngine.h"
 
 using namespace fk;
@@ -234,4 +235,52 @@ TEST_F(SlicePageEngineTest, WithASelectionADocumentTheSlicerCannotCutFailsInstea
     EXPECT_EQ(result.failures[0].stage, SplitStage::Slice);
     EXPECT_TRUE(fallback.splitDocuments.isEmpty()) << "the copy method would write every page";
     EXPECT_TRUE(QDir(out.path()).isEmpty());
+}
+
+// Marking inside the office, and letting it go.
+
+TEST_F(SlicePageEngineTest, AnOfficeThatRunsBasicMarksEveryPageInOneCallAndIsLetGoBeforePagesAreWritten) {
+    office.packageToStore = writeMarkedPackage(in.filePath("marked.odt"));
+    office.basicAnswer = QStringList{"+First Page", "+Standard", "+Standard", "+Standard"};
+    class OfficeWatch : public RecordingPages {
+    public:
+        explicit OfficeWatch(FakeOfficeBridge& office) : office_(office) {}
+        void officeDone() override { callsWhenDone = office_.calls.size(); }
+        FakeOfficeBridge& office_;
+        qsizetype callsWhenDone = -1;
+    } watch(office);
+
+    const SplitResult result = engine.split(input, out.path(), ProtectedPaths({input}), watch);
+
+    EXPECT_TRUE(result.succeeded());
+    EXPECT_EQ(result.method, "slice");
+    EXPECT_EQ(office.calls.filter("runBasic(FolioknifeSplit.PageMarks.MarkPages)").size(), 1);
+    EXPECT_TRUE(office.calls.filter("jumpToPage").isEmpty()) << "no page-by-page calls";
+    EXPECT_TRUE(office.bookmarks.isEmpty());
+    EXPECT_EQ(watch.stored.size(), 4);
+    EXPECT_EQ(watch.callsWhenDone, office.calls.size()) << "the office is let go once, after its last call";
+}
+
+TEST(PageMarkingTest, TheOfficesAnswerBecomesThePlanAndABlankPageTakesTheStyleOfThePageAfter) {
+    const std::vector<slicer::PlannedPage> plan =
+        PageMarking::planFromAnswer({"+First Page", "-", "+Right Page", "+", "-", "-", "+Left Page"}, 7);
+    ASSERT_EQ(plan.size(), 7u);
+    EXPECT_FALSE(plan[0].blank);
+    EXPECT_EQ(plan[0].pageStyle, "First Page");
+    EXPECT_TRUE(plan[1].blank);
+    EXPECT_EQ(plan[1].pageStyle, "Right Page");
+    EXPECT_FALSE(plan[3].blank);
+    EXPECT_EQ(plan[3].pageStyle, "") << "a page whose style the office does not name";
+    EXPECT_TRUE(plan[4].blank && plan[5].blank);
+    EXPECT_EQ(plan[5].pageStyle, "Left Page");
+
+    EXPECT_THROW(PageMarking::planFromAnswer({"+Standard"}, 2), RuntimeError) << "pages missing";
+    EXPECT_THROW(PageMarking::planFromAnswer({"+Standard", "Standard"}, 2), RuntimeError) << "not ours";
+}
+
+TEST(PageMarkingTest, TheOfficesMacroWritesTheSlicersMarkNames) {
+    const office::BasicModule module = PageMarking::module();
+    const QString prefix = QString::fromStdString(slicer::PageMarkName(7)).chopped(4);
+    EXPECT_TRUE(module.source.contains("\"" + prefix + "\" & Format(page, \"0000\")"));
+    EXPECT_TRUE(module.source.contains("Function " + PageMarking::kFunction + "("));
 }

@@ -59,6 +59,10 @@ public:
     void storeToURL(const office::Ref& d, const QString& u, const office::Arguments& a) override {
         real_.storeToURL(d, u, a);
     }
+    std::optional<QStringList> runBasic(const office::BasicModule& m, const QString& f,
+                                        const office::Ref& a) override {
+        return real_.runBasic(m, f, a);
+    }
     bool isAlive() override { return real_.isAlive(); }
 
 private:

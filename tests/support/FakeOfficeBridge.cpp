@@ -258,6 +258,13 @@ void FakeOfficeBridge::storeToURL(const office::Ref& document_, const QString& u
         throw RuntimeError::automation(QStringLiteral("cannot store ") + url);
 }
 
+std::optional<QStringList> FakeOfficeBridge::runBasic(const office::BasicModule& module,
+                                                      const QString& function, const office::Ref& argument) {
+    record(QStringLiteral("runBasic(%1.%2.%3)").arg(module.library, module.name, function));
+    document(argument);
+    return basicAnswer;
+}
+
 void FakeOfficeBridge::writePackage(const QString& path, const QString& pageText) {
     int error = 0;
     zip_t* archive = zip_open(QFile::encodeName(path).constData(), ZIP_CREATE | ZIP_TRUNCATE, &error);

@@ -38,6 +38,9 @@ public:
     QString getPropertyValue(const office::Ref& object, const QString& name) override;
     void storeToURL(const office::Ref& document, const QString& url,
                     const office::Arguments& arguments) override;
+    // Answers with basicAnswer when set, else as an office that runs no Basic.
+    std::optional<QStringList> runBasic(const office::BasicModule& module, const QString& function,
+                                        const office::Ref& argument) override;
     bool isAlive() override { return alive; }
 
     // Input documents by file URL, with their page counts.
@@ -76,6 +79,8 @@ public:
     QMap<int, QString> pageStyles;
     // What storeToURL writes: a copy of this file (nothing when empty).
     QString packageToStore;
+    // What runBasic answers; nothing: the office runs no Basic.
+    std::optional<QStringList> basicAnswer;
     // Bookmarks inserted, as "name@page".
     QStringList bookmarks;
     // The argument names and values of the last load, as "Name=value", and of each URL's last load.

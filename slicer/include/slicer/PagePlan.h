@@ -5,8 +5,10 @@
 
 namespace fk::slicer {
 
-// Bookmark the office inserts at the start of page `page` (1-based): "__folioknife_page_0001" etc.
+// Bookmark the office inserts at the start of page `page` (1-based): "__folioknife_page_0001" etc.,
+// the prefix and the page number in at least four digits.
 std::string PageMarkName(int page);
+std::string_view PageMarkPrefix();
 
 // The page number of a mark name, or 0 when the name is not one of ours.
 int PageOfMark(std::string_view bookmarkName);

@@ -1,0 +1,118 @@
+#include "split/PageMarking.h"
+
+#include "base/RuntimeError.h"
+#include "split/OfficeServices.h"
+
+namespace fk {
+
+namespace {
+
+const QString kPageStyleName = QStringLiteral("PageStyleName");
+const QString kInsertBookmark = QStringLiteral(".uno:InsertBookmark");
+
+// A blank page is laid out with the style of the page it makes way for.
+void GiveBlankPagesTheFollowingStyle(std::vector<slicer::PlannedPage>& plan) {
+    std::string following;
+    for (auto planned = plan.rbegin(); planned != plan.rend(); ++planned) {
+        if (planned->blank)
+            planned->pageStyle = following;
+        else
+            following = planned->pageStyle;
+    }
+}
+
+}  // namespace
+
+office::BasicModule PageMarking::module() {
+    // The same steps as markCallByCall, in the office's own process. Basic's And does not short-circuit,
+    // hence the chain of Ifs.
+    const QString source =
+        QStringLiteral(R"(Option Explicit
+
+Function MarkPages(document As Object) As Variant
+    Dim controller As Object, cursor As Object, frame As Object, dispatcher As Object
+    controller = document.getCurrentController()
+    cursor = controller.getViewCursor()
+    frame = controller.getFrame()
+    dispatcher = createUnoService("com.sun.star.frame.DispatchHelper")
+    cursor.jumpToLastPage()
+    Dim pageCount As Long, page As Long, reached As Boolean
+    pageCount = cursor.getPage()
+    Dim pages(pageCount - 1) As String
+    Dim mark(0) As New com.sun.star.beans.PropertyValue
+    mark(0).Name = "Bookmark"
+    For page = 1 To pageCount
+        reached = cursor.jumpToPage(page)
+        If reached Then reached = cursor.jumpToStartOfPage()
+        If reached Then reached = (cursor.getPage() = page)
+        If reached Then
+            pages(page - 1) = "+" & cursor.PageStyleName
+            mark(0).Value = "%1" & Format(page, "0000")
+            dispatcher.executeDispatch(frame, ".uno:InsertBookmark", "", 0, mark())
+        Else
+            pages(page - 1) = "-"
+        End If
+    Next
+    MarkPages = pages
+End Function
+)")
+            .arg(QString::fromUtf8(slicer::PageMarkPrefix().data(),
+                                   static_cast<qsizetype>(slicer::PageMarkPrefix().size())));
+    return {QStringLiteral("FolioknifeSplit"), QStringLiteral("PageMarks"), source};
+}
+
+std::vector<slicer::PlannedPage> PageMarking::planFromAnswer(const QStringList& answer, int pageCount) {
+    if (answer.size() != pageCount) {
+        throw RuntimeError::automation(
+            QStringLiteral("the office marked %1 pages of %2").arg(answer.size()).arg(pageCount));
+    }
+    std::vector<slicer::PlannedPage> plan(static_cast<size_t>(pageCount));
+    for (int page = 0; page < pageCount; ++page) {
+        const QString& entry = answer.at(page);
+        slicer::PlannedPage& planned = plan[static_cast<size_t>(page)];
+        if (entry.startsWith(QLatin1Char('+')))
+            planned.pageStyle = entry.mid(1).toStdString();
+        else if (entry == QLatin1String("-"))
+            planned.blank = true;
+        else
+            throw RuntimeError::automation(QStringLiteral("the office's marking answered \"%1\"").arg(entry));
+    }
+    GiveBlankPagesTheFollowingStyle(plan);
+    return plan;
+}
+
+std::vector<slicer::PlannedPage> PageMarking::mark(const office::Ref& document, int pageCount) {
+    if (const std::optional<QStringList> answer = bridge_.runBasic(module(), kFunction, document))
+        return planFromAnswer(*answer, pageCount);
+    return markCallByCall(document, pageCount);
+}
+
+std::vector<slicer::PlannedPage> PageMarking::markCallByCall(const office::Ref& document, int pageCount) {
+    const office::Ref controller = bridge_.getCurrentController(document);
+    const office::Ref viewCursor = bridge_.getViewCursor(controller);
+    const office::Ref frame = bridge_.getFrame(controller);
+    const office::Ref dispatcher =
+        bridge_.createInstance(bridge_.createServiceManager(), office::kDispatchHelperService);
+    std::vector<slicer::PlannedPage> plan(static_cast<size_t>(pageCount));
+    for (int page = 1; page <= pageCount; ++page) {
+        slicer::PlannedPage& planned = plan[static_cast<size_t>(page - 1)];
+        // A page the cursor cannot reach holds no text: a blank page the layout inserted. The cursor's
+        // page is asked only at the page's start: right after the jump into a table that a repeated
+        // heading row continues, the office still names the page before.
+        if (!bridge_.jumpToPage(viewCursor, page) || !bridge_.jumpToStartOfPage(viewCursor) ||
+            bridge_.getPage(viewCursor) != page) {
+            planned.blank = true;
+            continue;
+        }
+        planned.pageStyle = bridge_.getPropertyValue(viewCursor, kPageStyleName).toStdString();
+        // One dispatch inserts the bookmark where the cursor stands: a quarter of the round trips of
+        // making, naming and inserting a bookmark object.
+        bridge_.executeDispatch(
+            dispatcher, frame, kInsertBookmark, {}, 0,
+            {{QStringLiteral("Bookmark"), QString::fromStdString(slicer::PageMarkName(page))}});
+    }
+    GiveBlankPagesTheFollowingStyle(plan);
+    return plan;
+}
+
+}  // namespace fk

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QStringList>
+#include <vector>
+
+#include "slicer/PagePlan.h"
+#include "split/OfficeBridge.h"
+
+namespace fk {
+
+// Marks the start of every page of a loaded document with a bookmark of the slicer's and tells each
+// page's style; a page the view cursor cannot reach is a blank page the layout inserted.
+class PageMarking {
+public:
+    explicit PageMarking(office::OfficeBridge& bridge) : bridge_(bridge) {}
+
+    // Marks pages 1 to pageCount. Inside the office when it runs Basic, else call by call over the
+    // bridge. Throws RuntimeError when the office fails.
+    std::vector<slicer::PlannedPage> mark(const office::Ref& document, int pageCount);
+
+    // The Basic module that marks inside the office, and how its answer reads: one entry per page,
+    // "+" and the page style's name for a marked page, "-" for a blank one.
+    static office::BasicModule module();
+    static std::vector<slicer::PlannedPage> planFromAnswer(const QStringList& answer, int pageCount);
+
+    static inline const QString kFunction = QStringLiteral("MarkPages");
+
+private:
+    std::vector<slicer::PlannedPage> markCallByCall(const office::Ref& document, int pageCount);
+
+    office::OfficeBridge& bridge_;
+};
+
+}  // namespace fk

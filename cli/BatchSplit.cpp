@@ -1,6 +1,8 @@
 #include "cli/BatchSplit.h"
 
 #include <QElapsedTimer>
+#include <QHash>
+#include <algorithm>
 #include <atomic>
 #include <condition_variable>
 #include <mutex>
@@ -119,11 +121,38 @@ private:
 
 }  // namespace
 
+// The moment a document's office part ends (the engine says so, or the split is over), told once to
+// the job, which then gives the office the next document.
+class OfficeHandoff {
+public:
+    std::function<void()> onRelease;  // runs once, on the releasing thread
+
+    void release() {
+        {
+            const std::lock_guard lock(mutex_);
+            if (released_) return;
+            released_ = true;
+            if (onRelease) onRelease();
+        }
+        changed_.notify_all();
+    }
+    void waitForRelease() {
+        std::unique_lock lock(mutex_);
+        changed_.wait(lock, [this] { return released_; });
+    }
+
+private:
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    bool released_ = false;
+};
+
 // Passes what the engine tells about one document on to the batch's observer.
 class DocumentObserver : public SplitObserver {
 public:
-    DocumentObserver(DocumentResult& result, BatchObserver& observer, const FailureExplanation& explanation)
-        : result_(result), observer_(observer), explanation_(explanation) {}
+    DocumentObserver(DocumentResult& result, BatchObserver& observer, const FailureExplanation& explanation,
+                     OfficeHandoff& handoff)
+        : result_(result), observer_(observer), explanation_(explanation), handoff_(handoff) {}
     void pageCountKnown(int pageCount) override { result_.pageCount = pageCount; }
     void pageStored(int page, const QString& path) override {
         ++result_.pagesStored;
@@ -134,11 +163,13 @@ public:
         observer_.report(result_.path, explanation_.text(failure, result_.path));
     }
     void noted(const QString& text) override { observer_.report(result_.path, text); }
+    void officeDone() override { handoff_.release(); }
 
 private:
     DocumentResult& result_;
     BatchObserver& observer_;
     const FailureExplanation& explanation_;
+    OfficeHandoff& handoff_;
 };
 
 class BatchSplit::Job {
@@ -153,17 +184,44 @@ public:
           observer_(queue),
           watchdog_([&office] { office.abandon(); }) {}
 
+    // Each document is split on a thread of its own. Once its office part is over the office takes the
+    // next document, while the pages of this one are still written; a group's documents, which write
+    // the same names, never overlap.
     void run() {
+        std::unique_ptr<DocumentInFlight> finishing;  // the document whose pages are still being written
         while (const QStringList* group = queue_.nextGroup()) {
-            for (const QString& path : *group) {
-                if (queue_.stopping()) return;
-                split(path);
+            for (qsizetype index = 0; index < group->size(); ++index) {
+                if (queue_.stopping()) break;
+                if (index > 0) finishing.reset();
+                const QString path = group->at(index);
+                auto document = std::make_unique<DocumentInFlight>();
+                DocumentInFlight& started = *document;
+                started.handoff.onRelease = [this, &started] {
+                    started.timedOut = settings_.timeout.count() > 0 && watchdog_.disarm();
+                };
+                started.thread = std::thread([this, path, &started] { split(path, started); });
+                started.handoff.waitForRelease();
+                if (!office_.bridge().isAlive()) {
+                    office_.clearStaleLock(path);
+                    office_.clearLocksLeftIn(settings_.outputFolder);
+                }
+                finishing = std::move(document);  // waits for the one before, so two at most
             }
         }
     }
 
 private:
-    void split(const QString& path) {
+    struct DocumentInFlight {
+        OfficeHandoff handoff;
+        bool timedOut = false;  // set when the handoff is released
+        std::thread thread;
+        ~DocumentInFlight() {
+            if (thread.joinable()) thread.join();
+        }
+    };
+
+    void split(const QString& path, DocumentInFlight& document) {
+        OfficeHandoff& handoff = document.handoff;
         DocumentResult result;
         result.path = path;
         observer_.documentStarted(path);
@@ -180,10 +238,11 @@ private:
         }
         if (result.failures.isEmpty() && !queue_.stopping()) {
             const FailureExplanation explanation(settings_.verbose);
-            DocumentObserver tell(result, observer_, explanation);
+            DocumentObserver tell(result, observer_, explanation, handoff);
             if (settings_.timeout.count() > 0) watchdog_.arm(settings_.timeout);
             const SplitResult split = engine_.split(path, settings_.outputFolder, inputs_, tell);
-            result.timedOut = settings_.timeout.count() > 0 && watchdog_.disarm();
+            handoff.release();
+            result.timedOut = document.timedOut;
             result.pageCount = split.pageCount;
             result.pagesStored = split.pagesStored;
             result.failures = split.failures;
@@ -194,11 +253,8 @@ private:
                 tell.noted(QStringLiteral("older pages remain beside the new ones: ") +
                            OlderPagesText(result.olderPages));
             }
-            if (!office_.bridge().isAlive()) {
-                office_.clearStaleLock(path);
-                office_.clearLocksLeftIn(settings_.outputFolder);
-            }
         }
+        handoff.release();
         result.seconds = static_cast<double>(clock.nsecsElapsed()) / 1e9;
         result.interrupted = queue_.stopping() && !result.succeeded();
         if (result.timedOut) {
@@ -250,7 +306,16 @@ QList<DocumentResult> BatchSplit::run(const QList<QStringList>& groups) {
     }
     queue.waitForJobs(jobs, settings_.stopRequested);
     for (std::thread& thread : threads) thread.join();
-    return queue.results();
+    // Documents end in any order (several jobs, and pages written while the next document is opened);
+    // the results keep the order the documents were given in.
+    QHash<QString, qsizetype> position;
+    for (qsizetype index = documents.size() - 1; index >= 0; --index)
+        position.insert(documents[index], index);
+    QList<DocumentResult> results = queue.results();
+    std::stable_sort(results.begin(), results.end(), [&](const DocumentResult& a, const DocumentResult& b) {
+        return position.value(a.path) < position.value(b.path);
+    });
+    return results;
 }
 
 }  // namespace fk::cli

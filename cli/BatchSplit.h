@@ -68,6 +68,7 @@ public:
     BatchSplit(BatchSettings settings, JobOfficeFactory makeOffice, SplitEngineFactory makeEngine,
                BatchObserver& observer);
 
+    // One result per document started, in the order the documents are given.
     QList<DocumentResult> run(const QList<QStringList>& groups);
 
     static constexpr std::chrono::milliseconds kIdleInterval{250};

@@ -75,6 +75,7 @@ protected:
             settings, [this](int job) { return std::make_unique<BorrowedOffice>(offices.at(job)); },
             [this](office::OfficeBridge& office) {
                 auto engine = std::make_unique<FakeSplitEngine>(script);
+                engine->afterOfficeDone = afterOfficeDone;
                 engine->beforeDocument = [this, &office](const QString& path) {
                     return !beforeDocument || beforeDocument(office, path);
                 };
@@ -94,6 +95,7 @@ protected:
     std::array<FakeJobOffice, 3> offices;
     FakeSplitEngine script;  // what every job's engine knows
     std::function<bool(office::OfficeBridge&, const QString&)> beforeDocument;
+    std::function<void(const QString&)> afterOfficeDone;
     RecordingObserver observer;
     std::atomic<bool> stop = false;
 };
@@ -110,7 +112,8 @@ TEST_F(BatchSplitTest, SplitsEveryDocumentWithTheWindowsNames) {
     EXPECT_EQ(outputs(),
               (QStringList{"letter_0001.odt", "report_0001.odt", "report_0002.odt", "report_0003.odt"}));
     EXPECT_EQ(observer.pages, 4);
-    EXPECT_EQ(observer.finished, (QStringList{report, letter}));
+    EXPECT_EQ(observer.started, (QStringList{report, letter}));
+    EXPECT_EQ(observer.finished.size(), 2) << "the letter may end while the report's pages are written";
     EXPECT_TRUE(observer.reports.isEmpty());
     EXPECT_EQ(offices[0].office.starts, 1) << "one office for the whole run";
     EXPECT_EQ(offices[0].office.openDocuments(), 0);
@@ -177,6 +180,41 @@ TEST_F(BatchSplitTest, ParallelJobsGiveTheSameOutputsAndKeepSharedNamesInOrder) 
     EXPECT_LT(firstIndex, observer.started.indexOf(second));
     EXPECT_LT(observer.finished.indexOf(first), observer.started.indexOf(second))
         << "a group's documents one after the other";
+}
+
+TEST_F(BatchSplitTest, AnOfficeTakesTheNextDocumentWhileTheLastOnesPagesAreWritten) {
+    QDir().mkpath(in.filePath("a"));
+    QDir().mkpath(in.filePath("b"));
+    const QString first = input("first.odt", 2);
+    const QString next = input("next.odt", 3);
+    const QString sameNameA = input("a/report.odt", 2);
+    const QString sameNameB = input("b/report.odt", 1);
+    std::atomic<bool> nextStarted = false, sameNameBStarted = false;
+    beforeDocument = [&](office::OfficeBridge&, const QString& path) {
+        if (path == next) nextStarted = true;
+        if (path == sameNameB) sameNameBStarted = true;
+        return true;
+    };
+    bool nextStartedMeanwhile = false, sameNameBStartedMeanwhile = true;
+    afterOfficeDone = [&](const QString& path) {
+        if (path == first) {
+            for (int waited = 0; !nextStarted && waited < 5000; ++waited) std::this_thread::sleep_for(1ms);
+            nextStartedMeanwhile = nextStarted;
+        }
+        if (path == sameNameA) {
+            std::this_thread::sleep_for(50ms);
+            sameNameBStartedMeanwhile = sameNameBStarted;
+        }
+    };
+
+    const QList<DocumentResult> results = run({{first}, {next}, {sameNameA, sameNameB}}, 1);
+    EXPECT_TRUE(nextStartedMeanwhile) << "one job's office went on to the next document";
+    EXPECT_FALSE(sameNameBStartedMeanwhile) << "documents writing the same names never overlap";
+    ASSERT_EQ(results.size(), 4);
+    for (const DocumentResult& result : results) EXPECT_TRUE(result.succeeded()) << result.path.toStdString();
+    EXPECT_EQ(outputs().size(), 2 + 3 + 2);
+    EXPECT_EQ(output("report_0001.odt"), sameNameB + "#1");
+    EXPECT_EQ(offices[0].office.starts, 1);
 }
 
 TEST_F(BatchSplitTest, AHungOfficeIsAbandonedAtTheDeadlineAndANewOneTakesTheNextDocument) {

@@ -6,7 +6,10 @@ namespace fk::test {
 
 SplitResult FakeSplitEngine::split(const QString& documentPath, const QString& outputFolder,
                                    const ProtectedPaths& inputs, SplitObserver& observer) {
-    splitDocuments << documentPath;
+    {
+        const std::lock_guard lock(*guard);
+        splitDocuments << documentPath;
+    }
     SplitResult result;
     result.method = method;
     if (beforeDocument && !beforeDocument(documentPath)) {
@@ -23,6 +26,8 @@ SplitResult FakeSplitEngine::split(const QString& documentPath, const QString& o
     }
     result.pageCount = pageCounts.value(documentPath);
     observer.pageCountKnown(result.pageCount);
+    observer.officeDone();
+    if (afterOfficeDone) afterOfficeDone(documentPath);
     for (int page = 1; page <= result.pageCount; ++page) {
         const QString path = PageFilePath(outputFolder, documentPath, page);
         if (inputs.covers(path)) {

@@ -3,13 +3,16 @@
 #include <QHash>
 #include <QStringList>
 #include <functional>
+#include <memory>
+#include <mutex>
 
 #include "split/SplitEngine.h"
 
 namespace fk::test {
 
 // A split engine that writes a small text file per page ("<document>#<page>") for every document it
-// knows, and fails to open the rest.
+// knows, and fails to open the rest. Like the slicer, it lets the office go once it knows the page
+// count, before it writes pages.
 class FakeSplitEngine : public SplitEngine {
 public:
     SplitResult split(const QString& documentPath, const QString& outputFolder, const ProtectedPaths& inputs,
@@ -20,7 +23,10 @@ public:
     QHash<QString, QList<int>> failingPages;
     // Called before each document, on the engine's thread; false: the office went away meanwhile.
     std::function<bool(const QString&)> beforeDocument;
-    QStringList splitDocuments;
+    // Called after the office is let go, before the pages are written, on the engine's thread.
+    std::function<void(const QString&)> afterOfficeDone;
+    QStringList splitDocuments;  // guarded by `guard`: jobs split two documents at once
+    std::shared_ptr<std::mutex> guard = std::make_shared<std::mutex>();
     QString method = QStringLiteral("fake");
 };
 

@@ -33,19 +33,51 @@ std::string openErrorText(int code) {
 
 std::string temporarySibling(const fs::path& target) {
     static constexpr char kDigits[] = "0123456789abcdef";
-    std::random_device random;
+    // Seeded once per thread: a random device for every page costs more than the page's name is worth.
+    thread_local std::mt19937 random{std::random_device{}()};
     std::string suffix;
     for (int i = 0; i < 12; ++i) suffix += kDigits[random() % 16];
     const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
     return (folder / ("." + target.filename().string() + "." + suffix + ".part")).string();
 }
 
+// Opens a package held in memory for reading; the bytes must outlive the archive.
+ArchiveHandle openInMemory(const std::string& bytes, zip_error_t& error) {
+    zip_source_t* source = zip_source_buffer_create(bytes.data(), bytes.size(), 0, &error);
+    if (!source) return nullptr;
+    ArchiveHandle archive(zip_open_from_source(source, ZIP_RDONLY, &error));
+    if (!archive) zip_source_free(source);
+    return archive;
+}
+
+std::shared_ptr<const std::string> fileBytes(const fs::path& path) {
+    std::error_code error;
+    const std::uintmax_t size = fs::file_size(path, error);
+    const int file = error ? -1 : ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (file < 0)
+        throw SliceError("Cannot read " + path.string() + ": " +
+                         (error ? error : std::error_code(errno, std::generic_category())).message());
+    auto bytes = std::make_shared<std::string>(size, '\0');
+    std::size_t done = 0;
+    while (done < bytes->size()) {
+        const ssize_t got = ::read(file, bytes->data() + done, bytes->size() - done);
+        if (got < 0 && errno == EINTR) continue;
+        if (got <= 0) break;
+        done += static_cast<std::size_t>(got);
+    }
+    ::close(file);
+    if (done != bytes->size()) throw SliceError("Cannot read " + path.string() + ": it changed while read");
+    return bytes;
+}
+
 }  // namespace
 
 std::vector<PackageEntry> PackageArchive::read(const fs::path& package) {
-    int openError = 0;
-    ArchiveHandle archive(zip_open(package.c_str(), ZIP_RDONLY, &openError));
-    if (!archive) throw SliceError("Cannot read " + package.string() + ": " + openErrorText(openError));
+    const std::shared_ptr<const std::string> bytes = fileBytes(package);
+    zip_error_t openError;
+    zip_error_init(&openError);
+    ArchiveHandle archive = openInMemory(*bytes, openError);
+    if (!archive) throw SliceError("Cannot read " + package.string() + ": " + zip_error_strerror(&openError));
 
     std::vector<PackageEntry> entries;
     const zip_int64_t count = zip_get_num_entries(archive.get(), 0);
@@ -69,7 +101,7 @@ std::vector<PackageEntry> PackageArchive::read(const fs::path& package) {
         if (got != static_cast<zip_int64_t>(data.size()))
             throw SliceError("Damaged entry " + name + " in " + package.string() + ": " +
                              zip_file_strerror(file.get()));
-        entries.push_back({std::move(name), std::move(data)});
+        entries.push_back({std::move(name), std::move(data), bytes, static_cast<std::uint64_t>(index)});
     }
     return entries;
 }
@@ -78,7 +110,9 @@ namespace {
 
 // The whole package, built in memory: libzip writes a file package through a temporary file of its
 // own, which costs a second file and rename for every page.
-std::string packageBytes(const std::vector<const PackageEntry*>& entries, const std::string& failure) {
+// The first entry is stored uncompressed when it is the package's type.
+std::string packageBytes(const std::vector<const PackageEntry*>& entries, const std::string& failure,
+                         bool typeFirst = true) {
     zip_error_t error;
     zip_error_init(&error);
     zip_source_t* buffer = zip_source_buffer_create(nullptr, 0, 0, &error);
@@ -88,19 +122,42 @@ std::string packageBytes(const std::vector<const PackageEntry*>& entries, const 
     ArchiveHandle archive(zip_open_from_source(buffer, ZIP_TRUNCATE, &error));
     if (!archive) throw SliceError(failure + zip_error_strerror(&error));
 
+    // The packages that entries are taken over from stay open until the new one is closed.
+    std::vector<std::pair<const std::string*, ArchiveHandle>> sources;
+    auto sourceArchive = [&](const std::string& bytes) -> zip_t* {
+        for (const auto& [known, open] : sources)
+            if (known == &bytes) return open.get();
+        ArchiveHandle open = openInMemory(bytes, error);
+        if (!open) throw SliceError(failure + zip_error_strerror(&error));
+        return sources.emplace_back(&bytes, std::move(open)).second.get();
+    };
     for (std::size_t i = 0; i < entries.size(); ++i) {
         const PackageEntry& entry = *entries[i];
-        zip_source_t* source = zip_source_buffer(archive.get(), entry.data.data(), entry.data.size(), 0);
+        // The package's type comes first and uncompressed, so that it can be read at a fixed offset.
+        const bool first = typeFirst && i == 0;
+        zip_t* from = entry.storedIn && !first ? sourceArchive(*entry.storedIn) : nullptr;
+        zip_source_t* source =
+            from ? zip_source_zip(archive.get(), from, entry.storedAt, ZIP_FL_COMPRESSED, 0, -1)
+                 : zip_source_buffer(archive.get(), entry.data.data(), entry.data.size(), 0);
         const zip_int64_t index = source ? zip_file_add(archive.get(), entry.name.c_str(), source, 0) : -1;
         if (index < 0) {
             if (source) zip_source_free(source);
             throw SliceError(failure + zip_strerror(archive.get()));
         }
-        // The package's type comes first and uncompressed, so that it can be read at a fixed offset.
-        zip_set_file_compression(archive.get(), index, i == 0 ? ZIP_CM_STORE : ZIP_CM_DEFLATE, 0);
+        // An entry taken over keeps its method: compressed stays as it is, stored (a picture) stays stored.
+        zip_int32_t method = first ? ZIP_CM_STORE : ZIP_CM_DEFLATE;
+        if (from) {
+            zip_stat_t stat;
+            method = zip_stat_index(from, entry.storedAt, 0, &stat) == 0 &&
+                             (stat.valid & ZIP_STAT_COMP_METHOD) && stat.comp_method == ZIP_CM_STORE
+                         ? ZIP_CM_STORE
+                         : ZIP_CM_DEFAULT;
+        }
+        if (method != ZIP_CM_DEFAULT) zip_set_file_compression(archive.get(), index, method, 0);
     }
     if (zip_close(archive.get()) != 0) throw SliceError(failure + zip_strerror(archive.get()));
     archive.release();
+    sources.clear();
 
     zip_stat_t stat;
     if (zip_source_stat(buffer, &stat) != 0 || zip_source_open(buffer) != 0)
@@ -133,6 +190,26 @@ void writeNewFile(const std::string& path, const std::string& bytes) {
 }
 
 }  // namespace
+
+PackageEntry PackageArchive::storedAlone(PackageEntry entry) {
+    entry.storedIn.reset();
+    entry.storedIn = std::make_shared<const std::string>(
+        packageBytes({&entry}, "Cannot compress " + entry.name + ": ", false));
+    entry.storedAt = 0;
+    return entry;
+}
+
+PackageEntry RepeatedEntries::share(PackageEntry entry) {
+    const std::size_t key = std::hash<std::string>{}(entry.data);
+    const std::lock_guard lock(mutex_);
+    if (const auto found = shared_.find(key); found != shared_.end()) {
+        if (found->second.name == entry.name && found->second.data == entry.data) return found->second;
+        return entry;
+    }
+    if (++seen_[key] < 2 || shared_.size() >= kMaxShared) return entry;
+    seen_.erase(key);
+    return shared_.emplace(key, PackageArchive::storedAlone(std::move(entry))).first->second;
+}
 
 void PackageArchive::write(const fs::path& target, const std::vector<const PackageEntry*>& entries) {
     const std::string failure = "Cannot write " + target.string() + ": ";

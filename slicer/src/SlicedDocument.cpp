@@ -100,7 +100,8 @@ void SlicedDocument::writePages(int first, int last, const std::filesystem::path
 
     std::vector<PackageEntry> written{{"mimetype", "application/vnd.oasis.opendocument.text"},
                                       {"content.xml", serialised(content)}};
-    if (styles.document_element()) written.push_back({"styles.xml", serialised(styles)});
+    if (styles.document_element())
+        written.push_back(repeatedStyles_.share({"styles.xml", serialised(styles)}));
     std::vector<const PackageEntry*> kept;
     for (const PackageEntry& input : entries_) {
         if (input.name == "mimetype" || input.name == "content.xml" || input.name == "styles.xml" ||

@@ -56,6 +56,7 @@ private:
     std::unique_ptr<PageMap> pages_;
     PackageReferences inputReferences_;
     std::vector<SliceIssue> issues_;
+    mutable RepeatedEntries repeatedStyles_;
 };
 
 }  // namespace fk::slicer

@@ -42,7 +42,7 @@ protected:
 
     // A three-page document: a header logo, a picture on each of pages 1 and 3, a chart on page 2, a
     // frame anchored to page 3 and a footer with the page count.
-    fs::path writeInput(const std::string& body) {
+    fs::path writeInput(const std::string& body, const std::set<std::string>& stored = {}) {
         const std::string styles = stylesXml(
             R"(<text:notes-configuration text:note-class="footnote" text:start-value="0"/>)",
             R"(<style:master-page style:name="Standard"><style:header><text:p><draw:frame )"
@@ -71,24 +71,25 @@ protected:
         listed.emplace_back("Object 1/content.xml", "text/xml");
         entries.emplace_back("META-INF/manifest.xml", manifestXml(listed));
         const fs::path input = folder_ / "marked.odt";
-        TestPackage::write(input, entries);
+        TestPackage::write(input, entries, stored);
         return input;
     }
 
-    fs::path writeStandardInput() {
+    fs::path writeStandardInput(const std::set<std::string>& stored = {}) {
         return writeInput(
             R"(<text:sequence-decls/><draw:frame text:anchor-type="page" text:anchor-page-number="3">)"
             R"(<draw:text-box><text:p>boxed</text:p></draw:text-box></draw:frame>)"
             "<text:p>" +
-            mark(1) + "one" + picture("one.png") +
-            R"(<text:note text:note-class="footnote"><text:note-citation>1</text:note-citation>)"
-            "<text:note-body><text:p>n</text:p></text:note-body></text:note></text:p>"
-            "<text:p>" +
-            mark(2) +
-            R"(two<draw:frame text:anchor-type="as-char"><draw:object )"
-            R"(xlink:href="./Object 1"/><draw:image xlink:href="./ObjectReplacements/Object 1"/>)"
-            "</draw:frame></text:p><text:p>" +
-            mark(3) + "three" + picture("three.png") + "</text:p>");
+                mark(1) + "one" + picture("one.png") +
+                R"(<text:note text:note-class="footnote"><text:note-citation>1</text:note-citation>)"
+                "<text:note-body><text:p>n</text:p></text:note-body></text:note></text:p>"
+                "<text:p>" +
+                mark(2) +
+                R"(two<draw:frame text:anchor-type="as-char"><draw:object )"
+                R"(xlink:href="./Object 1"/><draw:image xlink:href="./ObjectReplacements/Object 1"/>)"
+                "</draw:frame></text:p><text:p>" +
+                mark(3) + "three" + picture("three.png") + "</text:p>",
+            stored);
     }
 
     static pugi::xml_node parse(pugi::xml_document& document, const std::string& xml) {
@@ -141,6 +142,40 @@ TEST_F(PackageSlicerTest, PageHoldsItsBodyAndOnlyTheEntriesItUses) {
     EXPECT_EQ(std::string(text.child("text:p").child_value()), "two");
     EXPECT_EQ(text.select_nodes("text:p").size(), 1u);
     EXPECT_FALSE(text.child("draw:frame"));
+}
+
+TEST_F(PackageSlicerTest, EntriesKeepTheirCompressionAndEveryPageItsOwnStylesInAnyOrder) {
+    const fs::path input = writeStandardInput({"Pictures/one.png", "Pictures/logo.png"});
+    const PackageSlicer slicer(input, std::vector<PlannedPage>(3));
+    // Pages 2 and 3 share their styles (one footnote before each), page 1 has its own; pages written
+    // again and out of order must each still get their own.
+    std::map<int, std::map<std::string, std::string>> first;
+    for (const int page : {1, 2, 3, 2, 3, 1, 3}) {
+        const fs::path output = folder_ / ("page" + std::to_string(page) + ".odt");
+        slicer.writePage(page, output);
+        const std::map<std::string, std::string> contents = TestPackage::contents(output);
+        if (!first.contains(page)) {
+            first[page] = contents;
+            const PackageSlicer fresh(input, std::vector<PlannedPage>(3));
+            const fs::path alone = folder_ / "alone.odt";
+            fresh.writePage(page, alone);
+            EXPECT_EQ(TestPackage::contents(alone).at("styles.xml"), contents.at("styles.xml")) << page;
+        } else {
+            EXPECT_EQ(contents, first[page]) << page;
+        }
+    }
+    EXPECT_NE(first[1].at("styles.xml"), first[2].at("styles.xml"));
+    EXPECT_EQ(first[2].at("styles.xml"), first[3].at("styles.xml"));
+
+    std::map<std::string, bool> stored;
+    for (const TestPackage::Entry& entry : TestPackage::read(folder_ / "page1.odt"))
+        stored[entry.name] = entry.stored;
+    EXPECT_TRUE(stored.at("Pictures/one.png")) << "a stored picture stays stored";
+    EXPECT_TRUE(stored.at("mimetype"));
+    for (const char* name :
+         {"content.xml", "styles.xml", "settings.xml", "meta.xml", "META-INF/manifest.xml"})
+        EXPECT_FALSE(stored.at(name)) << name;
+    EXPECT_EQ(TestPackage::contents(folder_ / "page1.odt").at("Pictures/one.png"), "one");
 }
 
 TEST_F(PackageSlicerTest, PageCarriesItsNumberFootnoteStartAndTheInputPageCount) {

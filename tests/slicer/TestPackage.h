@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <map>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -19,14 +20,18 @@ public:
         bool stored = false;
     };
 
+    // The mimetype, and the entries named in `stored`, are stored uncompressed; the rest deflated.
     static void write(const std::filesystem::path& path,
-                      const std::vector<std::pair<std::string, std::string>>& entries) {
+                      const std::vector<std::pair<std::string, std::string>>& entries,
+                      const std::set<std::string>& stored = {}) {
         int error = 0;
         zip_t* archive = zip_open(path.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &error);
         for (const auto& [name, data] : entries) {
             zip_source_t* source = zip_source_buffer(archive, data.data(), data.size(), 0);
             const zip_int64_t index = zip_file_add(archive, name.c_str(), source, ZIP_FL_OVERWRITE);
-            if (name == "mimetype") zip_set_file_compression(archive, index, ZIP_CM_STORE, 0);
+            zip_set_file_compression(
+                archive, index, name == "mimetype" || stored.contains(name) ? ZIP_CM_STORE : ZIP_CM_DEFLATE,
+                0);
         }
         zip_close(archive);
     }

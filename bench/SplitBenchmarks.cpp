@@ -26,6 +26,7 @@
 #include "FakePrompts.h"
 #include "TestOffice.h"
 #include "app/SplitRun.h"
+#include "cli/AllocatorTuning.h"
 #include "fsutil/ProgramFolder.h"
 #include "split/CopyPageEngine.h"
 #include "split/MakePropertyValue.h"
@@ -403,6 +404,7 @@ private:
 }  // namespace
 
 int main(int argc, char** argv) {
+    fk::cli::KeepFreedMemoryForReuse();  // as folioknife-split does, since the engines run in here
     QCoreApplication application(argc, argv);
     QString reference, jsonPath;
     bool quick = false;

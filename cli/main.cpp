@@ -10,6 +10,7 @@
 #include <cstdlib>
 
 #include "base/RuntimeError.h"
+#include "cli/AllocatorTuning.h"
 #include "cli/BatchDocuments.h"
 #include "cli/BatchSplit.h"
 #include "cli/CommandLine.h"
@@ -165,6 +166,7 @@ int run(const QStringList& arguments, const fk::cli::NonUtf8Arguments& nonUtf8) 
 
 int main(int argc, char** argv) {
     fk::cli::InterruptSignals::install();
+    fk::cli::KeepFreedMemoryForReuse();
     const fk::cli::NonUtf8Arguments nonUtf8 = fk::cli::FindNonUtf8Arguments(argc, argv);
     QCoreApplication application(argc, argv);
     finish(run(application.arguments(), nonUtf8));

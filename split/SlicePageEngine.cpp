@@ -69,8 +69,10 @@ std::vector<slicer::PlannedPage> SlicePageEngine::markAndStore(const QString& pa
     }) && stages.run(SplitStage::Mark, 0, [&] {
         plan = PageMarking(bridge_).mark(document, pageCount);
     }) && stages.run(SplitStage::Store, 0, [&] {
+        // No thumbnail: the office would render the first page for it, and no page keeps it.
         bridge_.storeToURL(document, ToFileUrl(package),
-                           {{QStringLiteral("FilterName"), QStringLiteral("writer8")}});
+                           {{QStringLiteral("FilterName"), QStringLiteral("writer8")},
+                            {QStringLiteral("NoThumbnail"), true}});
     });
     // The marks live only in our copy: the document is closed unsaved.
     stages.run(SplitStage::Close, 0, [&] { bridge_.Close(document, true); });

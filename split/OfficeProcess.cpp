@@ -8,6 +8,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
@@ -102,9 +103,21 @@ void OfficeProcess::start() {
         ::posix_spawn_file_actions_addopen(&files, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
         ::posix_spawn_file_actions_addopen(&files, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
     }
+    std::vector<QByteArray> environment;
+    for (char** variable = environ; *variable != nullptr; ++variable) {
+        if (options_.temporaryFolder.isEmpty() || !QByteArray(*variable).startsWith("TMPDIR="))
+            environment.emplace_back(*variable);
+    }
+    if (!options_.temporaryFolder.isEmpty()) {
+        QDir().mkpath(options_.temporaryFolder);
+        environment.push_back("TMPDIR=" + QFile::encodeName(options_.temporaryFolder));
+    }
+    std::vector<char*> envp;
+    for (QByteArray& item : environment) envp.push_back(item.data());
+    envp.push_back(nullptr);
     pid_t pid = -1;
     const int spawned =
-        ::posix_spawn(&pid, storage.front().constData(), &files, &attributes, argv.data(), environ);
+        ::posix_spawn(&pid, storage.front().constData(), &files, &attributes, argv.data(), envp.data());
     ::posix_spawn_file_actions_destroy(&files);
     ::posix_spawnattr_destroy(&attributes);
     if (spawned != 0) {

@@ -19,6 +19,9 @@ struct OfficeOptions {
     QString profileFolder;
     // The office's own messages on standard output and error are dropped (a command line has its own).
     bool quiet = false;
+    // Where the office keeps its temporary files (TMPDIR); empty: where the environment says. An office
+    // that is killed leaves them behind, so a test's office keeps them in the test's own folder.
+    QString temporaryFolder;
 
     static OfficeOptions fromEnvironment();
     // The folder that holds soffice and the office's bootstrap files.

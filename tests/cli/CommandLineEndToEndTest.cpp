@@ -83,12 +83,19 @@ protected:
     }
     QString output() const { return work_.filePath(QStringLiteral("out")); }
     QString cache() const { return work_.filePath(QStringLiteral("cache")); }
+    // The run's and its offices' temporary files stay in the test's folder.
+    QString temporaryFolder() const {
+        const QString folder = work_.filePath(QStringLiteral("tmp"));
+        QDir().mkpath(folder);
+        return folder;
+    }
     QStringList outputs() const { return QDir(output()).entryList(QDir::Files, QDir::Name); }
 
     QProcess* start(const QStringList& arguments) {
         auto* process = new QProcess;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(QStringLiteral("XDG_CACHE_HOME"), cache());
+        environment.insert(QStringLiteral("TMPDIR"), temporaryFolder());
         process->setProcessEnvironment(environment);
         process->setWorkingDirectory(work_.path());
         process->start(ProgramFolder() + QStringLiteral("/folioknife-split"), arguments);
@@ -344,6 +351,7 @@ TEST_F(CommandLineEndToEnd, ANameThatIsNotUtf8IsReportedByItsBytesAndStartsNoOff
     QProcess process;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("XDG_CACHE_HOME"), cache());
+    environment.insert(QStringLiteral("TMPDIR"), temporaryFolder());
     process.setProcessEnvironment(environment);
     process.setWorkingDirectory(work_.path());
     process.start(QStringLiteral("/bin/sh"),

@@ -124,6 +124,9 @@ TEST_F(SliceEndToEnd, HardCasesGiveOnePageEachWithTheInputsWords) {
     QProcess split;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("XDG_CACHE_HOME"), work_.filePath(QStringLiteral("cache")));
+    // The run's and its offices' temporary files stay in the test's folder.
+    QDir().mkpath(work_.filePath(QStringLiteral("tmp")));
+    environment.insert(QStringLiteral("TMPDIR"), work_.filePath(QStringLiteral("tmp")));
     split.setProcessEnvironment(environment);
     split.start(ProgramFolder() + QStringLiteral("/folioknife-split"),
                 QStringList{QStringLiteral("-o"), out} + inputs);
@@ -194,6 +197,9 @@ TEST_F(SliceEndToEnd, BadInputsGetOneReportEachAndLeaveNoPartialFile) {
     QProcess split;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("XDG_CACHE_HOME"), work_.filePath(QStringLiteral("cache")));
+    // The run's and its offices' temporary files stay in the test's folder.
+    QDir().mkpath(work_.filePath(QStringLiteral("tmp")));
+    environment.insert(QStringLiteral("TMPDIR"), work_.filePath(QStringLiteral("tmp")));
     split.setProcessEnvironment(environment);
     split.start(
         ProgramFolder() + QStringLiteral("/folioknife-split"),

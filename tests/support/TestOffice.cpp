@@ -63,6 +63,7 @@ TestOffice::TestOffice() {
     options.headless = true;
     options.quiet = true;
     options.profileFolder = scratch_.filePath(QStringLiteral("profile"));
+    options.temporaryFolder = scratch_.filePath(QStringLiteral("tmp"));
     bridge_ = std::make_unique<LibreOfficeBridge>(options);
 }
 

@@ -373,6 +373,22 @@ def pictures(_pages):
     return plain(body, automatic=automatic)
 
 
+def picture_at_foot(_pages):
+    # A paragraph whose picture just fits at the foot of page 1 while its first line does not fit under
+    # it: the office keeps the picture there and moves the paragraph's text to page 2.
+    automatic = ('<style:style style:name="Pic" style:family="graphic"><style:graphic-properties '
+                 'style:wrap="none" style:vertical-pos="top" style:horizontal-pos="center" '
+                 'style:vertical-rel="paragraph" style:horizontal-rel="paragraph"/></style:style>\n')
+    body = h("Soundings of the outer bank")
+    for i in range(5):
+        body += p(sentences(4000 + i, 7))
+    chart = image("Chart", png(160, 80, chart_pixel), "paragraph", "8cm", "9.8cm")
+    body += '<text:p text:style-name="Text_20_body">%s%s</text:p>\n' % (chart, html.escape(sentences(4100, 4)))
+    for i in range(4):
+        body += p(sentences(4200 + i, 5))
+    return plain(body, automatic=automatic)
+
+
 def two_columns(_pages):
     automatic = ('<style:style style:name="Cols" style:family="section"><style:section-properties>'
                  '<style:columns fo:column-count="2" fo:column-gap="0.8cm"/></style:section-properties></style:style>\n'
@@ -481,6 +497,7 @@ DOCUMENTS = {
     "numbered-list": (numbered_list, ["odt"]),
     "footnotes": (footnotes, ["odt"]),
     "pictures": (pictures, ["odt"]),
+    "picture-at-foot": (picture_at_foot, ["odt"]),
     "two-columns": (two_columns, ["odt"]),
     "toc": (toc, ["odt"]),
     "landscape-middle": (landscape_middle, ["odt"]),

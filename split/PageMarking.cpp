@@ -26,6 +26,8 @@ void GiveBlankPagesTheFollowingStyle(std::vector<slicer::PlannedPage>& plan) {
 office::BasicModule PageMarking::module() {
     // The steps of markCallByCall, in the office's own process. In there a bookmark object costs less
     // than a dispatch, which goes through the frame. Basic's And does not short-circuit, hence the Ifs.
+    // Each page also tells whether it ends inside a paragraph ("*"): when the next page then begins at
+    // that paragraph's start, the paragraph was begun here with nothing but its anchored objects.
     const QString source =
         QStringLiteral(R"(Option Explicit
 
@@ -33,7 +35,7 @@ Function MarkPages(document As Object) As Variant
     Dim cursor As Object, bookmark As Object
     cursor = document.getCurrentController().getViewCursor()
     cursor.jumpToLastPage()
-    Dim pageCount As Long, page As Long, reached As Boolean
+    Dim pageCount As Long, page As Long, reached As Boolean, style As String
     pageCount = cursor.getPage()
     Dim pages(pageCount - 1) As String
     For page = 1 To pageCount
@@ -41,10 +43,16 @@ Function MarkPages(document As Object) As Variant
         If reached Then reached = cursor.jumpToStartOfPage()
         If reached Then reached = (cursor.getPage() = page)
         If reached Then
-            pages(page - 1) = "+" & cursor.PageStyleName
+            style = cursor.PageStyleName
             bookmark = document.createInstance("com.sun.star.text.Bookmark")
             bookmark.setName("%1" & Format(page, "0000"))
             cursor.getText().insertTextContent(cursor, bookmark, False)
+            cursor.jumpToEndOfPage()
+            If cursor.getText().createTextCursorByRange(cursor).isEndOfParagraph() Then
+                pages(page - 1) = "+" & style
+            Else
+                pages(page - 1) = "*" & style
+            End If
         Else
             pages(page - 1) = "-"
         End If
@@ -66,9 +74,11 @@ std::vector<slicer::PlannedPage> PageMarking::planFromAnswer(const QStringList& 
     for (int page = 0; page < pageCount; ++page) {
         const QString& entry = answer.at(page);
         slicer::PlannedPage& planned = plan[static_cast<size_t>(page)];
-        if (entry.startsWith(QLatin1Char('+')))
+        if (entry.startsWith(QLatin1Char('+')) || entry.startsWith(QLatin1Char('*'))) {
             planned.pageStyle = entry.mid(1).toStdString();
-        else if (entry == QLatin1String("-"))
+            if (entry.startsWith(QLatin1Char('*')) && page + 1 < pageCount)
+                plan[static_cast<size_t>(page + 1)].openingParagraphBegunBefore = true;
+        } else if (entry == QLatin1String("-"))
             planned.blank = true;
         else
             throw RuntimeError::automation(QStringLiteral("the office's marking answered \"%1\"").arg(entry));

@@ -19,7 +19,8 @@ public:
     std::vector<slicer::PlannedPage> mark(const office::Ref& document, int pageCount);
 
     // The Basic module that marks inside the office, and how its answer reads: one entry per page,
-    // "+" and the page style's name for a marked page, "-" for a blank one.
+    // "+" and the page style's name for a marked page ("*" instead when the page ends inside a
+    // paragraph), "-" for a blank one.
     static office::BasicModule module();
     static std::vector<slicer::PlannedPage> planFromAnswer(const QStringList& answer, int pageCount);
 

@@ -148,6 +148,8 @@ void SlicedDocument::buildContent(int first, int last, pugi::xml_document& outpu
     BodyRangeCopier copier(*facts_, styles, std::to_string(pageCount()));
     copier.copy(text_, pages_->startOf(first), pages_->startOf(last + 1), outputText);
     placePageAnchoredObjects(first, last, outputText, copier);
+    if (!objectsLeftOnPageBefore(first).empty()) dropObjectsLeftOnPageBefore(outputText);
+    keepObjectsOfParagraphBegunHere(last, outputText, copier, styles);
     const bool blank = first == last && plan_.at(static_cast<size_t>(first - 1)).blank;
     const BlankPage blankStyle = blank ? blankPage(first) : BlankPage{};
     PageStartStyler::styleFirstPage(outputText, blank ? blankStyle.masterPage : pages_->masterPage(first),
@@ -155,6 +157,52 @@ void SlicedDocument::buildContent(int first, int last, pugi::xml_document& outpu
                                     pages_->showsSpaceAbove(first), styles);
     PageStartStyler::dropTrailingBreak(outputText, styles);
     PageStartStyler::closeAfterTable(outputText, styles);
+}
+
+namespace {
+
+bool isParagraphAnchored(pugi::xml_node node) {
+    return std::string_view(node.attribute("text:anchor-type").value()) == "paragraph";
+}
+
+}  // namespace
+
+std::vector<pugi::xml_node> SlicedDocument::objectsLeftOnPageBefore(int page) const {
+    if (page < 2 || page > pageCount() ||
+        !plan_.at(static_cast<size_t>(page - 1)).openingParagraphBegunBefore)
+        return {};
+    const pugi::xml_node opening = PageMap::openingBlock(pages_->startOf(page));
+    // A paragraph only where the page begins at its very start: one cut in its middle keeps its
+    // objects with its first part already.
+    if (!odf::isParagraph(opening)) return {};
+    std::vector<pugi::xml_node> objects;
+    for (pugi::xml_node child : opening.children())
+        if (isParagraphAnchored(child)) objects.push_back(child);
+    return objects;
+}
+
+void SlicedDocument::keepObjectsOfParagraphBegunHere(int last, pugi::xml_node outputText,
+                                                     BodyRangeCopier& copier, OutputStyles& styles) const {
+    const std::vector<pugi::xml_node> objects = objectsLeftOnPageBefore(last + 1);
+    if (objects.empty()) return;
+    // The objects stand at the foot of this page, anchored to a paragraph that takes next to no room,
+    // as the input's paragraph did here before its text went on to the next page.
+    const pugi::xml_node opening = PageMap::openingBlock(pages_->startOf(last + 1));
+    pugi::xml_node holder = outputText.append_child(opening.name());
+    pugi::xml_node style = styles.deriveTiny(opening.attribute("text:style-name").value());
+    style.remove_attribute("style:master-page-name");
+    styles.setProperty(style, "style:paragraph-properties", "fo:break-before", "auto");
+    styles.setProperty(style, "style:paragraph-properties", "fo:break-after", "auto");
+    holder.append_attribute("text:style-name") = style.attribute("style:name").value();
+    for (pugi::xml_node object : objects) copier.copyWhole(object, holder);
+}
+
+void SlicedDocument::dropObjectsLeftOnPageBefore(pugi::xml_node outputText) {
+    pugi::xml_node opening = PageMap::openingBlock(BodyPosition::startOf(outputText));
+    std::vector<pugi::xml_node> dropped;
+    for (pugi::xml_node child : opening.children())
+        if (isParagraphAnchored(child)) dropped.push_back(child);
+    for (pugi::xml_node child : dropped) opening.remove_child(child);
 }
 
 void SlicedDocument::placePageAnchoredObjects(int first, int last, pugi::xml_node outputText,

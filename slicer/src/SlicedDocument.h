@@ -2,6 +2,7 @@
 
 #include "DocumentFacts.h"
 #include "MasterPages.h"
+#include "OutputStyles.h"
 #include "PackageArchive.h"
 #include "PackageManifest.h"
 #include "PackageReferences.h"
@@ -17,6 +18,8 @@
 #include <vector>
 
 namespace fk::slicer {
+
+class BodyRangeCopier;
 
 // The parsed input package and everything worked out from it once, shared by all outputs.
 class SlicedDocument {
@@ -34,6 +37,12 @@ private:
     void placePageAnchoredObjects(int first, int last, pugi::xml_node outputText,
                                   class BodyRangeCopier& copier) const;
     bool isMedia(const std::string& entryName) const;
+    // The page's first paragraph when the layout began it on the page before with only its anchored
+    // objects there (see PlannedPage), and those objects; else nothing.
+    std::vector<pugi::xml_node> objectsLeftOnPageBefore(int page) const;
+    void keepObjectsOfParagraphBegunHere(int last, pugi::xml_node outputText, BodyRangeCopier& copier,
+                                         OutputStyles& styles) const;
+    static void dropObjectsLeftOnPageBefore(pugi::xml_node outputText);
     // How a page the layout left blank is written: its own page style, without header or footer.
     struct BlankPage {
         std::string masterPage;

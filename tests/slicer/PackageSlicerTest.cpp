@@ -217,6 +217,51 @@ TEST_F(PackageSlicerTest, PageCarriesItsNumberFootnoteStartAndTheInputPageCount)
     EXPECT_EQ(contents.count("Pictures/one.png"), 0u);
 }
 
+TEST_F(PackageSlicerTest, ObjectsOfAParagraphBegunOnThePageBeforeStayThere) {
+    const auto anchored = [](const std::string& picture) {
+        return R"(<draw:frame text:anchor-type="paragraph"><draw:image xlink:href="Pictures/)" + picture +
+               R"("/></draw:frame>)";
+    };
+    // Page 2 begins at the start of a paragraph whose picture the office left at the foot of page 1;
+    // page 3 begins in the middle of a paragraph, whose picture is with its first part on page 2.
+    const fs::path input =
+        writeInput("<text:p>one</text:p><text:p>" + anchored("one.png") + mark(2) + "two</text:p><text:p>" +
+                   anchored("three.png") + "th" + mark(3) + "ree</text:p>");
+    PlannedPage begunBefore;
+    begunBefore.openingParagraphBegunBefore = true;
+    const PackageSlicer slicer(input, {{}, begunBefore, begunBefore});
+    ASSERT_TRUE(slicer.issues().empty());
+    std::map<int, std::map<std::string, std::string>> pages;
+    for (int page = 1; page <= 3; ++page) {
+        const fs::path output = folder_ / ("page" + std::to_string(page) + ".odt");
+        slicer.writePage(page, output);
+        pages[page] = TestPackage::contents(output);
+    }
+
+    pugi::xml_document first;
+    const pugi::xml_node firstRoot = parse(first, pages[1]["content.xml"]);
+    const pugi::xml_node holder = firstRoot.child("office:body").child("office:text").last_child();
+    EXPECT_EQ(std::string(holder.child("draw:frame").child("draw:image").attribute("xlink:href").value()),
+              "Pictures/one.png");
+    EXPECT_EQ(std::string(holder.child_value()), "") << "the picture's paragraph holds no text here";
+    const pugi::xpath_node holderStyle = firstRoot.select_node(
+        ("//style:style[@style:name='" + std::string(holder.attribute("text:style-name").value()) + "']")
+            .c_str());
+    EXPECT_EQ(std::string(
+                  holderStyle.node().child("style:paragraph-properties").attribute("fo:line-height").value()),
+              "0.01cm");
+    EXPECT_EQ(pages[1].count("Pictures/one.png"), 1u);
+
+    EXPECT_EQ(pages[2]["content.xml"].find("one.png"), std::string::npos) << "not twice";
+    EXPECT_EQ(pages[2].count("Pictures/one.png"), 0u);
+    EXPECT_NE(pages[2]["content.xml"].find("two"), std::string::npos);
+    const std::string& second = pages[2]["content.xml"];
+    const std::size_t three = second.find("three.png");
+    EXPECT_NE(three, std::string::npos) << "a paragraph cut in its middle keeps its picture with its first part";
+    EXPECT_EQ(second.find("three.png", three + 1), std::string::npos) << "once";
+    EXPECT_EQ(pages[3]["content.xml"].find("three.png"), std::string::npos);
+}
+
 TEST_F(PackageSlicerTest, OurMarksNeverReachAnOutput) {
     const PackageSlicer slicer(writeStandardInput(), std::vector<PlannedPage>(3));
     const fs::path all = folder_ / "all.odt";

@@ -274,6 +274,13 @@ TEST(PageMarkingTest, TheOfficesAnswerBecomesThePlanAndABlankPageTakesTheStyleOf
     EXPECT_TRUE(plan[4].blank && plan[5].blank);
     EXPECT_EQ(plan[5].pageStyle, "Left Page");
 
+    EXPECT_FALSE(plan[2].openingParagraphBegunBefore);
+
+    const std::vector<slicer::PlannedPage> inside =
+        PageMarking::planFromAnswer({"*Standard", "+Standard", "*Standard"}, 3);
+    EXPECT_TRUE(inside[1].openingParagraphBegunBefore) << "page 1 ends inside a paragraph";
+    EXPECT_FALSE(inside[2].openingParagraphBegunBefore);
+
     EXPECT_THROW(PageMarking::planFromAnswer({"+Standard"}, 2), RuntimeError) << "pages missing";
     EXPECT_THROW(PageMarking::planFromAnswer({"+Standard", "Standard"}, 2), RuntimeError) << "not ours";
 }

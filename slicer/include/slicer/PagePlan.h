@@ -17,6 +17,10 @@ struct PlannedPage {
     bool blank =
         false;  // a blank page the layout inserted (e.g. before a right-hand page): no mark in the body
     std::string pageStyle;  // the page style's name as the office API reports it; empty = not known
+    // The layout began the page's first paragraph on the page before, which holds none of its text but
+    // the objects anchored to it: a picture that left no room under it for the first line. Those
+    // objects belong to the page before.
+    bool openingParagraphBegunBefore = false;
 };
 
 }  // namespace fk::slicer

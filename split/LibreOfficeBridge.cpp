@@ -129,8 +129,9 @@ void LibreOfficeBridge::storeToURL(const office::Ref& document, const QString& u
     session().storeToURL(document, url, arguments);
 }
 std::optional<QStringList> LibreOfficeBridge::runBasic(const office::BasicModule& module,
-                                                       const QString& function, const office::Ref& argument) {
-    return session().runBasic(module, function, argument);
+                                                       const QString& function, const office::Ref& object,
+                                                       const QString& text) {
+    return session().runBasic(module, function, object, text);
 }
 bool LibreOfficeBridge::isAlive() {
     if (!session_ || !session_->isAlive()) return false;

@@ -47,7 +47,7 @@ public:
     void storeToURL(const office::Ref& document, const QString& url,
                     const office::Arguments& arguments) override;
     std::optional<QStringList> runBasic(const office::BasicModule& module, const QString& function,
-                                        const office::Ref& argument) override;
+                                        const office::Ref& object, const QString& text) override;
     bool isAlive() override;
 
 private:

@@ -72,10 +72,10 @@ public:
     virtual void storeToURL(const Ref& document, const QString& url, const Arguments& arguments) = 0;
 
     // Installs the module in the office (replacing an older version) and runs its function with the
-    // object as its one argument; returns the strings the function returns. Returns nothing when the
-    // office cannot run Basic; throws when the function fails.
+    // object and the text as its arguments; returns the strings the function returns. Returns nothing
+    // when the office cannot run Basic; throws when the function fails.
     virtual std::optional<QStringList> runBasic(const BasicModule& module, const QString& function,
-                                                const Ref& argument) = 0;
+                                                const Ref& object, const QString& text) = 0;
 
     // False once the office behind the last service manager has gone away.
     virtual bool isAlive() = 0;

@@ -26,16 +26,14 @@ void GiveBlankPagesTheFollowingStyle(std::vector<slicer::PlannedPage>& plan) {
 office::BasicModule PageMarking::module() {
     // The steps of markCallByCall, in the office's own process. In there a bookmark object costs less
     // than a dispatch, which goes through the frame. Basic's And does not short-circuit, hence the Ifs.
-    // Each page also tells whether it ends inside a paragraph ("*"): when the next page then begins at
-    // that paragraph's start, the paragraph was begun here with nothing but its anchored objects.
     const QString source =
         QStringLiteral(R"(Option Explicit
 
-Function MarkPages(document As Object) As Variant
+Function MarkPages(document As Object, unused As String) As Variant
     Dim cursor As Object, bookmark As Object
     cursor = document.getCurrentController().getViewCursor()
     cursor.jumpToLastPage()
-    Dim pageCount As Long, page As Long, reached As Boolean, style As String
+    Dim pageCount As Long, page As Long, reached As Boolean
     pageCount = cursor.getPage()
     Dim pages(pageCount - 1) As String
     For page = 1 To pageCount
@@ -43,21 +41,31 @@ Function MarkPages(document As Object) As Variant
         If reached Then reached = cursor.jumpToStartOfPage()
         If reached Then reached = (cursor.getPage() = page)
         If reached Then
-            style = cursor.PageStyleName
+            pages(page - 1) = "+" & cursor.PageStyleName
             bookmark = document.createInstance("com.sun.star.text.Bookmark")
             bookmark.setName("%1" & Format(page, "0000"))
             cursor.getText().insertTextContent(cursor, bookmark, False)
-            cursor.jumpToEndOfPage()
-            If cursor.getText().createTextCursorByRange(cursor).isEndOfParagraph() Then
-                pages(page - 1) = "+" & style
-            Else
-                pages(page - 1) = "*" & style
-            End If
         Else
             pages(page - 1) = "-"
         End If
     Next
     MarkPages = pages
+End Function
+
+Function EndsInsideParagraph(document As Object, pageList As String) As Variant
+    Dim cursor As Object, listed As Variant, i As Long
+    cursor = document.getCurrentController().getViewCursor()
+    listed = Split(pageList, ",")
+    Dim answers(UBound(listed)) As String
+    For i = 0 To UBound(listed)
+        answers(i) = "-"
+        If cursor.jumpToPage(CLng(listed(i))) Then
+            If cursor.jumpToEndOfPage() Then
+                If Not cursor.getText().createTextCursorByRange(cursor).isEndOfParagraph() Then answers(i) = "+"
+            End If
+        End If
+    Next
+    EndsInsideParagraph = answers
 End Function
 )")
             .arg(QString::fromUtf8(slicer::PageMarkPrefix().data(),
@@ -74,11 +82,9 @@ std::vector<slicer::PlannedPage> PageMarking::planFromAnswer(const QStringList& 
     for (int page = 0; page < pageCount; ++page) {
         const QString& entry = answer.at(page);
         slicer::PlannedPage& planned = plan[static_cast<size_t>(page)];
-        if (entry.startsWith(QLatin1Char('+')) || entry.startsWith(QLatin1Char('*'))) {
+        if (entry.startsWith(QLatin1Char('+')))
             planned.pageStyle = entry.mid(1).toStdString();
-            if (entry.startsWith(QLatin1Char('*')) && page + 1 < pageCount)
-                plan[static_cast<size_t>(page + 1)].openingParagraphBegunBefore = true;
-        } else if (entry == QLatin1String("-"))
+        else if (entry == QLatin1String("-"))
             planned.blank = true;
         else
             throw RuntimeError::automation(QStringLiteral("the office's marking answered \"%1\"").arg(entry));
@@ -88,9 +94,28 @@ std::vector<slicer::PlannedPage> PageMarking::planFromAnswer(const QStringList& 
 }
 
 std::vector<slicer::PlannedPage> PageMarking::mark(const office::Ref& document, int pageCount) {
-    if (const std::optional<QStringList> answer = bridge_.runBasic(module(), kFunction, document))
+    if (const std::optional<QStringList> answer = bridge_.runBasic(module(), kFunction, document, {}))
         return planFromAnswer(*answer, pageCount);
     return markCallByCall(document, pageCount);
+}
+
+std::vector<int> PageMarking::pagesBegunBefore(const office::Ref& document,
+                                               const std::vector<int>& candidates) {
+    if (candidates.empty()) return {};
+    QStringList before;
+    for (const int page : candidates) before << QString::number(page - 1);
+    const std::optional<QStringList> answer =
+        bridge_.runBasic(module(), kEndsInsideParagraph, document, before.join(QLatin1Char(',')));
+    // An office without Basic cannot tell; the objects then go with their paragraph's text.
+    if (!answer) return {};
+    if (answer->size() != static_cast<qsizetype>(candidates.size()))
+        throw RuntimeError::automation(QStringLiteral("the office answered for %1 pages of %2")
+                                           .arg(answer->size())
+                                           .arg(candidates.size()));
+    std::vector<int> begunBefore;
+    for (size_t i = 0; i < candidates.size(); ++i)
+        if (answer->at(static_cast<qsizetype>(i)) == QLatin1String("+")) begunBefore.push_back(candidates[i]);
+    return begunBefore;
 }
 
 std::vector<slicer::PlannedPage> PageMarking::markCallByCall(const office::Ref& document, int pageCount) {

@@ -45,9 +45,31 @@ private:
     SplitObserver& observer_;
 };
 
+// The document as the office has it loaded; closed unsaved when the split is done with it, for the
+// marks live only in our copy.
+class SlicePageEngine::LoadedDocument {
+public:
+    LoadedDocument(office::OfficeBridge& bridge, Stages& stages) : bridge_(bridge), stages_(stages) {}
+    ~LoadedDocument() { close(); }
+    LoadedDocument(const LoadedDocument&) = delete;
+    LoadedDocument& operator=(const LoadedDocument&) = delete;
+
+    void close() {
+        if (!ref) return;
+        stages_.run(SplitStage::Close, 0, [&] { bridge_.Close(ref, true); });
+        ref.reset();
+    }
+
+    office::Ref ref;
+
+private:
+    office::OfficeBridge& bridge_;
+    Stages& stages_;
+};
+
 std::vector<slicer::PlannedPage> SlicePageEngine::markAndStore(const QString& path, const QString& package,
-                                                               Stages& stages) {
-    office::Ref desktop, document;
+                                                               LoadedDocument& document, Stages& stages) {
+    office::Ref desktop;
     if (!stages.run(SplitStage::Connect, 0, [&] {
             desktop = bridge_.createInstance(bridge_.createServiceManager(), kDesktopService);
         }))
@@ -55,27 +77,25 @@ std::vector<slicer::PlannedPage> SlicePageEngine::markAndStore(const QString& pa
     const office::Arguments hidden =
         office::Arguments{{QStringLiteral("Hidden"), true}} + office::UnattendedLoadArguments();
     if (!stages.run(SplitStage::Open, 0, [&] {
-            document = bridge_.loadComponentFromURL(desktop, ToFileUrl(path), kBlankFrame, 0, hidden);
+            document.ref = bridge_.loadComponentFromURL(desktop, ToFileUrl(path), kBlankFrame, 0, hidden);
         }))
         return {};
 
     std::vector<slicer::PlannedPage> plan;
     int pageCount = 0;
     const bool marked = stages.run(SplitStage::CountPages, 0, [&] {
-        const office::Ref viewCursor = bridge_.getViewCursor(bridge_.getCurrentController(document));
+        const office::Ref viewCursor = bridge_.getViewCursor(bridge_.getCurrentController(document.ref));
         bridge_.jumpToLastPage(viewCursor);
         pageCount = bridge_.getPage(viewCursor);
         if (pageCount < 1) throw RuntimeError(440, QStringLiteral("the document reports no pages"));
     }) && stages.run(SplitStage::Mark, 0, [&] {
-        plan = PageMarking(bridge_).mark(document, pageCount);
+        plan = PageMarking(bridge_).mark(document.ref, pageCount);
     }) && stages.run(SplitStage::Store, 0, [&] {
         // No thumbnail: the office would render the first page for it, and no page keeps it.
-        bridge_.storeToURL(document, ToFileUrl(package),
+        bridge_.storeToURL(document.ref, ToFileUrl(package),
                            {{QStringLiteral("FilterName"), QStringLiteral("writer8")},
                             {QStringLiteral("NoThumbnail"), true}});
     });
-    // The marks live only in our copy: the document is closed unsaved.
-    stages.run(SplitStage::Close, 0, [&] { bridge_.Close(document, true); });
     return marked ? plan : std::vector<slicer::PlannedPage>{};
 }
 
@@ -91,7 +111,8 @@ SplitResult SlicePageEngine::split(const QString& path, const QString& outputFol
         return result;
     }
     const QString package = work.filePath(QStringLiteral("marked.odt"));
-    const std::vector<slicer::PlannedPage> plan = markAndStore(path, package, stages);
+    LoadedDocument document(bridge_, stages);
+    const std::vector<slicer::PlannedPage> plan = markAndStore(path, package, document, stages);
     if (plan.empty() || !result.failures.isEmpty()) return result;
     result.pageCount = static_cast<int>(plan.size());
     observer.pageCountKnown(result.pageCount);
@@ -108,6 +129,17 @@ SplitResult SlicePageEngine::split(const QString& path, const QString& outputFol
     } catch (const slicer::SliceError& error) {
         notUnderstood = QString::fromLocal8Bit(error.what());
     }
+    if (notUnderstood.isEmpty()) {
+        // Only the office knows whether a picture it put at a page's foot belongs with the paragraph
+        // that opens the next page; it is asked about the few pages where that can be.
+        stages.run(SplitStage::Mark, 0, [&] {
+            for (const int page : PageMarking(bridge_).pagesBegunBefore(
+                     document.ref, slicer->pagesOpeningWithAnchoredObjects()))
+                slicer->setOpeningParagraphBegunBefore(page);
+        });
+    }
+    document.close();
+    if (!result.failures.isEmpty()) return result;
     if (!notUnderstood.isEmpty()) {
         if (!selection_.isEveryPage()) {
             stages.fail(SplitStage::Slice, 0,

@@ -30,16 +30,16 @@ public:
 
 private:
     class Stages;
+    class LoadedDocument;
 
-    // Loads the document hidden, marks every page's start, stores the marked document at `package`
-    // and closes it. Returns the plan of pages; empty when a stage failed.
+    // Loads the document hidden, marks every page's start and stores the marked document at `package`,
+    // leaving it loaded. Returns the plan of pages; empty when a stage failed.
     std::vector<slicer::PlannedPage> markAndStore(const QString& documentPath, const QString& package,
-                                                  Stages& stages);
+                                                  LoadedDocument& document, Stages& stages);
 
     void writeOutputs(const slicer::PackageSlicer& slicer, const std::vector<PageSelection::Output>& outputs,
                       const QString& path, const QString& outputFolder, const ProtectedPaths& inputs,
-                      SplitResult& result, Stages& stages,
-                      SplitObserver& observer);
+                      SplitResult& result, Stages& stages, SplitObserver& observer);
 
     // More writers than cores only queue for them; the packages are small.
     static constexpr int kMaxWriters = 4;

@@ -19,6 +19,14 @@ const std::vector<SliceIssue>& PackageSlicer::issues() const {
     return document_->issues();
 }
 
+std::vector<int> PackageSlicer::pagesOpeningWithAnchoredObjects() const {
+    return document_->pagesOpeningWithAnchoredObjects();
+}
+
+void PackageSlicer::setOpeningParagraphBegunBefore(int page) {
+    document_->setOpeningParagraphBegunBefore(page);
+}
+
 void PackageSlicer::writePages(int first, int last, const std::filesystem::path& target) const {
     document_->writePages(first, last, target);
 }

@@ -9,7 +9,9 @@ namespace {
 constexpr std::string_view kMarkPrefix = "__folioknife_page_";
 }
 
-std::string_view PageMarkPrefix() { return kMarkPrefix; }
+std::string_view PageMarkPrefix() {
+    return kMarkPrefix;
+}
 
 std::string PageMarkName(int page) {
     char digits[16];

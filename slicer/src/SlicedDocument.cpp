@@ -167,10 +167,8 @@ bool isParagraphAnchored(pugi::xml_node node) {
 
 }  // namespace
 
-std::vector<pugi::xml_node> SlicedDocument::objectsLeftOnPageBefore(int page) const {
-    if (page < 2 || page > pageCount() ||
-        !plan_.at(static_cast<size_t>(page - 1)).openingParagraphBegunBefore)
-        return {};
+std::vector<pugi::xml_node> SlicedDocument::objectsOfOpeningParagraph(int page) const {
+    if (page < 2 || page > pageCount() || plan_.at(static_cast<size_t>(page - 1)).blank) return {};
     const pugi::xml_node opening = PageMap::openingBlock(pages_->startOf(page));
     // A paragraph only where the page begins at its very start: one cut in its middle keeps its
     // objects with its first part already.
@@ -179,6 +177,25 @@ std::vector<pugi::xml_node> SlicedDocument::objectsLeftOnPageBefore(int page) co
     for (pugi::xml_node child : opening.children())
         if (isParagraphAnchored(child)) objects.push_back(child);
     return objects;
+}
+
+std::vector<pugi::xml_node> SlicedDocument::objectsLeftOnPageBefore(int page) const {
+    if (page < 2 || page > pageCount() ||
+        !plan_.at(static_cast<size_t>(page - 1)).openingParagraphBegunBefore)
+        return {};
+    return objectsOfOpeningParagraph(page);
+}
+
+std::vector<int> SlicedDocument::pagesOpeningWithAnchoredObjects() const {
+    std::vector<int> pages;
+    for (int page = 2; page <= pageCount(); ++page)
+        if (!objectsOfOpeningParagraph(page).empty()) pages.push_back(page);
+    return pages;
+}
+
+void SlicedDocument::setOpeningParagraphBegunBefore(int page) {
+    if (page >= 1 && page <= pageCount())
+        plan_.at(static_cast<size_t>(page - 1)).openingParagraphBegunBefore = true;
 }
 
 void SlicedDocument::keepObjectsOfParagraphBegunHere(int last, pugi::xml_node outputText,

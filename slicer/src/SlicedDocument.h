@@ -29,6 +29,8 @@ public:
     int pageCount() const { return pages_->pageCount(); }
     const std::vector<SliceIssue>& issues() const { return issues_; }
     void writePages(int first, int last, const std::filesystem::path& target) const;
+    std::vector<int> pagesOpeningWithAnchoredObjects() const;
+    void setOpeningParagraphBegunBefore(int page);
 
 private:
     const PackageEntry* entry(std::string_view name) const;
@@ -37,8 +39,10 @@ private:
     void placePageAnchoredObjects(int first, int last, pugi::xml_node outputText,
                                   class BodyRangeCopier& copier) const;
     bool isMedia(const std::string& entryName) const;
-    // The page's first paragraph when the layout began it on the page before with only its anchored
-    // objects there (see PlannedPage), and those objects; else nothing.
+    // The objects anchored to the paragraph that `page` begins at its very start; none for a page
+    // that begins elsewhere.
+    std::vector<pugi::xml_node> objectsOfOpeningParagraph(int page) const;
+    // Those objects when the layout began that paragraph on the page before (see PlannedPage).
     std::vector<pugi::xml_node> objectsLeftOnPageBefore(int page) const;
     void keepObjectsOfParagraphBegunHere(int last, pugi::xml_node outputText, BodyRangeCopier& copier,
                                          OutputStyles& styles) const;

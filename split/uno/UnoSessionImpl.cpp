@@ -310,14 +310,15 @@ public:
     }
 
     std::optional<QStringList> runBasic(const fk::office::BasicModule& module, const QString& function,
-                                        const fk::office::Ref& argument) override {
+                                        const fk::office::Ref& object, const QString& text) override {
         const Reference<css::script::provider::XScript> script = installedScript(module, function);
         if (!script.is()) return std::nullopt;
         return call([&] {
             css::uno::Sequence<sal_Int16> outIndex;
             css::uno::Sequence<css::uno::Any> out;
-            css::uno::Sequence<css::uno::Any> arguments(1);
-            arguments.getArray()[0] <<= as<css::uno::XInterface>(argument);
+            css::uno::Sequence<css::uno::Any> arguments(2);
+            arguments.getArray()[0] <<= as<css::uno::XInterface>(object);
+            arguments.getArray()[1] <<= toUno(text);
             const css::uno::Any answer = script->invoke(arguments, outIndex, out);
             // Basic hands an array of strings back as strings, or as anys when it mixes types.
             QStringList texts;

@@ -59,9 +59,9 @@ public:
     void storeToURL(const office::Ref& d, const QString& u, const office::Arguments& a) override {
         real_.storeToURL(d, u, a);
     }
-    std::optional<QStringList> runBasic(const office::BasicModule& m, const QString& f,
-                                        const office::Ref& a) override {
-        return real_.runBasic(m, f, a);
+    std::optional<QStringList> runBasic(const office::BasicModule& m, const QString& f, const office::Ref& o,
+                                        const QString& t) override {
+        return real_.runBasic(m, f, o, t);
     }
     bool isAlive() override { return real_.isAlive(); }
 

@@ -259,9 +259,11 @@ void FakeOfficeBridge::storeToURL(const office::Ref& document_, const QString& u
 }
 
 std::optional<QStringList> FakeOfficeBridge::runBasic(const office::BasicModule& module,
-                                                      const QString& function, const office::Ref& argument) {
-    record(QStringLiteral("runBasic(%1.%2.%3)").arg(module.library, module.name, function));
-    document(argument);
+                                                      const QString& function, const office::Ref& object,
+                                                      const QString& text) {
+    record(QStringLiteral("runBasic(%1.%2.%3, %4)").arg(module.library, module.name, function, text));
+    document(object);
+    if (basicAnswers.contains(function)) return basicAnswers.value(function);
     return basicAnswer;
 }
 

@@ -40,7 +40,7 @@ public:
                     const office::Arguments& arguments) override;
     // Answers with basicAnswer when set, else as an office that runs no Basic.
     std::optional<QStringList> runBasic(const office::BasicModule& module, const QString& function,
-                                        const office::Ref& argument) override;
+                                        const office::Ref& object, const QString& text) override;
     bool isAlive() override { return alive; }
 
     // Input documents by file URL, with their page counts.
@@ -79,8 +79,9 @@ public:
     QMap<int, QString> pageStyles;
     // What storeToURL writes: a copy of this file (nothing when empty).
     QString packageToStore;
-    // What runBasic answers; nothing: the office runs no Basic.
+    // What runBasic answers, by function or else basicAnswer; nothing: the office runs no Basic.
     std::optional<QStringList> basicAnswer;
+    QMap<QString, QStringList> basicAnswers;
     // Bookmarks inserted, as "name@page".
     QStringList bookmarks;
     // The argument names and values of the last load, as "Name=value", and of each URL's last load.

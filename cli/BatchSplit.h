@@ -34,7 +34,9 @@ struct DocumentResult {
     }
 };
 
-// What a batch run tells as it goes; called from the jobs' threads, one call at a time.
+// What a batch run tells as it goes; called from the documents' threads, one call at a time. The
+// calls of two documents may interleave: a job's next document starts while the last one's pages are
+// written.
 class BatchObserver {
 public:
     virtual ~BatchObserver() = default;

@@ -9,7 +9,7 @@
 namespace fk::cli {
 
 // A deadline for one document at a time: when it passes before disarm(), the expiry action runs
-// (on the watchdog's own thread, since the job's thread is the one that waits for the office).
+// (on the watchdog's own thread, since the document's thread is the one that waits for the office).
 class DocumentWatchdog {
 public:
     explicit DocumentWatchdog(std::function<void()> onExpiry);

@@ -73,7 +73,8 @@ public:
 
     // Installs the module in the office (replacing an older version) and runs its function with the
     // object and the text as its arguments; returns the strings the function returns. Returns nothing
-    // when the office cannot run Basic; throws when the function fails.
+    // when the office cannot take or find the module (it has no Basic); throws when the office has
+    // gone away or the function fails.
     virtual std::optional<QStringList> runBasic(const BasicModule& module, const QString& function,
                                                 const Ref& object, const QString& text) = 0;
 

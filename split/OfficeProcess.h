@@ -21,7 +21,7 @@ struct OfficeOptions {
     bool quiet = false;
     // Where the office keeps its temporary files (TMPDIR); empty: where the environment says. An office
     // that is killed leaves them behind, so a test's office keeps them in the test's own folder.
-    QString temporaryFolder;
+    QString temporaryFolder = {};
 
     static OfficeOptions fromEnvironment();
     // The folder that holds soffice and the office's bootstrap files.

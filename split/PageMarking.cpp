@@ -61,7 +61,9 @@ Function EndsInsideParagraph(document As Object, pageList As String) As Variant
         answers(i) = "-"
         If cursor.jumpToPage(CLng(listed(i))) Then
             If cursor.jumpToEndOfPage() Then
-                If Not cursor.getText().createTextCursorByRange(cursor).isEndOfParagraph() Then answers(i) = "+"
+                If cursor.getPage() = CLng(listed(i)) Then
+                    If Not cursor.getText().createTextCursorByRange(cursor).isEndOfParagraph() Then answers(i) = "+"
+                End If
             End If
         End If
     Next

@@ -113,7 +113,10 @@ SplitResult SlicePageEngine::split(const QString& path, const QString& outputFol
     const QString package = work.filePath(QStringLiteral("marked.odt"));
     LoadedDocument document(bridge_, stages);
     const std::vector<slicer::PlannedPage> plan = markAndStore(path, package, document, stages);
-    if (plan.empty() || !result.failures.isEmpty()) return result;
+    if (plan.empty() || !result.failures.isEmpty()) {
+        document.close();  // here, so that a failure to close is in the result too
+        return result;
+    }
     result.pageCount = static_cast<int>(plan.size());
     observer.pageCountKnown(result.pageCount);
 
@@ -129,15 +132,7 @@ SplitResult SlicePageEngine::split(const QString& path, const QString& outputFol
     } catch (const slicer::SliceError& error) {
         notUnderstood = QString::fromLocal8Bit(error.what());
     }
-    if (notUnderstood.isEmpty()) {
-        // Only the office knows whether a picture it put at a page's foot belongs with the paragraph
-        // that opens the next page; it is asked about the few pages where that can be.
-        stages.run(SplitStage::Mark, 0, [&] {
-            for (const int page : PageMarking(bridge_).pagesBegunBefore(
-                     document.ref, slicer->pagesOpeningWithAnchoredObjects()))
-                slicer->setOpeningParagraphBegunBefore(page);
-        });
-    }
+    if (notUnderstood.isEmpty()) askWherePicturesStand(*slicer, document, stages, observer);
     document.close();
     if (!result.failures.isEmpty()) return result;
     if (!notUnderstood.isEmpty()) {
@@ -161,6 +156,26 @@ SplitResult SlicePageEngine::split(const QString& path, const QString& outputFol
             QStringLiteral("the page selection names pages beyond the last one, %1").arg(result.pageCount));
     writeOutputs(*slicer, outputs, path, outputFolder, inputs, result, stages, observer);
     return result;
+}
+
+void SlicePageEngine::askWherePicturesStand(slicer::PackageSlicer& slicer, LoadedDocument& document,
+                                            Stages& stages, SplitObserver& observer) {
+    // Only the office knows whether a picture it put at a page's foot belongs with the paragraph that
+    // opens the next page; it is asked about the few pages where that can be. Without an answer the
+    // pictures go with their paragraph's text, which the document survives.
+    try {
+        for (const int page :
+             PageMarking(bridge_).pagesBegunBefore(document.ref, slicer.pagesOpeningWithAnchoredObjects()))
+            slicer.setOpeningParagraphBegunBefore(page);
+    } catch (const RuntimeError& error) {
+        if (!bridge_.isAlive()) {
+            stages.fail(SplitStage::Mark, 0, error.description());
+            return;
+        }
+        observer.noted(QStringLiteral("the office did not tell where the pictures at the foot of pages "
+                                      "stand; they are written with their paragraphs: ") +
+                       error.description());
+    }
 }
 
 void SlicePageEngine::writeOutputs(const slicer::PackageSlicer& slicer,

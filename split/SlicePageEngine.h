@@ -37,6 +37,8 @@ private:
     std::vector<slicer::PlannedPage> markAndStore(const QString& documentPath, const QString& package,
                                                   LoadedDocument& document, Stages& stages);
 
+    void askWherePicturesStand(slicer::PackageSlicer& slicer, LoadedDocument& document, Stages& stages,
+                               SplitObserver& observer);
     void writeOutputs(const slicer::PackageSlicer& slicer, const std::vector<PageSelection::Output>& outputs,
                       const QString& path, const QString& outputFolder, const ProtectedPaths& inputs,
                       SplitResult& result, Stages& stages, SplitObserver& observer);

@@ -23,14 +23,6 @@ struct ArchiveDiscarder {
 };
 using ArchiveHandle = std::unique_ptr<zip_t, ArchiveDiscarder>;
 
-std::string openErrorText(int code) {
-    zip_error_t error;
-    zip_error_init_with_code(&error, code);
-    std::string text = zip_error_strerror(&error);
-    zip_error_fini(&error);
-    return text;
-}
-
 std::string temporarySibling(const fs::path& target) {
     static constexpr char kDigits[] = "0123456789abcdef";
     // Seeded once per thread: a random device for every page costs more than the page's name is worth.
@@ -206,7 +198,9 @@ PackageEntry RepeatedEntries::share(PackageEntry entry) {
         if (found->second.name == entry.name && found->second.data == entry.data) return found->second;
         return entry;
     }
-    if (++seen_[key] < 2 || shared_.size() >= kMaxShared) return entry;
+    if (shared_.size() >= kMaxShared) return entry;
+    if (seen_.size() >= kMaxSeen) seen_.clear();
+    if (++seen_[key] < 2) return entry;
     seen_.erase(key);
     return shared_.emplace(key, PackageArchive::storedAlone(std::move(entry))).first->second;
 }

@@ -16,7 +16,7 @@ struct PackageEntry {
     std::string data;
     // The entry as a package held in memory stores it, compressed: written from there, it is taken over
     // as it is instead of compressed again for every page that carries it. Null: compressed when written.
-    std::shared_ptr<const std::string> storedIn;
+    std::shared_ptr<const std::string> storedIn = nullptr;
     std::uint64_t storedAt = 0;  // its index in that package
 };
 
@@ -28,9 +28,9 @@ public:
     static std::vector<PackageEntry> read(const std::filesystem::path& package);
 
     // Writes the entries as a new package at target, the first one stored uncompressed (the mimetype),
-    // all others deflated. The package is written under a temporary name beside target and renamed
-    // over it once complete, so target is replaced (never written through) and never left partial.
-    // Throws SliceError on failure, leaving no temporary file behind.
+    // entries taken over as they were stored, all others deflated. The package is written under a temporary
+    // name beside target and renamed over it once complete, so target is replaced (never written through) and
+    // never left partial. Throws SliceError on failure, leaving no temporary file behind.
     static void write(const std::filesystem::path& target, const std::vector<const PackageEntry*>& entries);
 
     // The entry with a package of its own in memory, for writing it to many packages.
@@ -46,6 +46,7 @@ public:
 
 private:
     static constexpr std::size_t kMaxShared = 32;  // documents whose every page differs gain nothing
+    static constexpr std::size_t kMaxSeen = 4096;
 
     std::mutex mutex_;
     std::unordered_map<std::size_t, int> seen_;  // hash of the data -> sightings

@@ -168,7 +168,10 @@ bool isParagraphAnchored(pugi::xml_node node) {
 }  // namespace
 
 std::vector<pugi::xml_node> SlicedDocument::objectsOfOpeningParagraph(int page) const {
-    if (page < 2 || page > pageCount() || plan_.at(static_cast<size_t>(page - 1)).blank) return {};
+    // After a blank page the layout inserted, the paragraph cannot have begun on the page before.
+    if (page < 2 || page > pageCount() || plan_.at(static_cast<size_t>(page - 1)).blank ||
+        plan_.at(static_cast<size_t>(page - 2)).blank)
+        return {};
     const pugi::xml_node opening = PageMap::openingBlock(pages_->startOf(page));
     // A paragraph only where the page begins at its very start: one cut in its middle keeps its
     // objects with its first part already.

@@ -345,6 +345,7 @@ private:
     // and its function found; nothing when the office has no Basic.
     Reference<css::script::provider::XScript> installedScript(const fk::office::BasicModule& module,
                                                               const QString& function) {
+        if (!isAlive()) throw fk::RuntimeError::cannotCreateObject();
         try {
             const Reference<css::lang::XMultiComponentFactory> factory = remote_->getServiceManager();
             const Reference<css::script::XLibraryContainer> libraries(
@@ -371,7 +372,12 @@ private:
             return provider->getScript(
                 toUno(QStringLiteral("vnd.sun.star.script:%1.%2.%3?language=Basic&location=application")
                           .arg(module.library, module.name, function)));
+        } catch (const css::lang::DisposedException& error) {
+            *alive_ = false;
+            throw fk::RuntimeError::automation(fromUno(error.Message));
         } catch (const css::uno::Exception&) {
+            // A connection that broke meanwhile is an office gone, not an office without Basic.
+            if (!isAlive()) throw fk::RuntimeError::automation(QStringLiteral("the office went away"));
             return {};
         }
     }

@@ -257,9 +257,23 @@ TEST_F(PackageSlicerTest, ObjectsOfAParagraphBegunOnThePageBeforeStayThere) {
     EXPECT_NE(pages[2]["content.xml"].find("two"), std::string::npos);
     const std::string& second = pages[2]["content.xml"];
     const std::size_t three = second.find("three.png");
-    EXPECT_NE(three, std::string::npos) << "a paragraph cut in its middle keeps its picture with its first part";
+    EXPECT_NE(three, std::string::npos)
+        << "a paragraph cut in its middle keeps its picture with its first part";
     EXPECT_EQ(second.find("three.png", three + 1), std::string::npos) << "once";
     EXPECT_EQ(pages[3]["content.xml"].find("three.png"), std::string::npos);
+}
+
+TEST_F(PackageSlicerTest, OnlyPagesOpeningAtAParagraphWithObjectsAreAskedAbout) {
+    const std::string anchored = R"(<draw:frame text:anchor-type="paragraph"><draw:image )"
+                                 R"(xlink:href="Pictures/one.png"/></draw:frame>)";
+    const fs::path input = writeInput(
+        "<text:p>one</text:p><text:p>" + anchored + mark(3) + "three</text:p><text:p>" + anchored + mark(4) +
+        "four</text:p><text:p>" + mark(5) + "five</text:p><text:p>fi" + anchored + mark(6) + "ve</text:p>");
+    PlannedPage blank;
+    blank.blank = true;
+    const PackageSlicer slicer(input, {{}, blank, {}, {}, {}, {}});
+    EXPECT_EQ(slicer.pagesOpeningWithAnchoredObjects(), std::vector<int>{4})
+        << "not after a blank page, not without objects, not in the middle of a paragraph";
 }
 
 TEST_F(PackageSlicerTest, OurMarksNeverReachAnOutput) {

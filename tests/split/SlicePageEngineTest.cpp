@@ -261,13 +261,15 @@ TEST_F(SlicePageEngineTest, AnOfficeThatRunsBasicMarksEveryPageInOneCallAndIsLet
     EXPECT_EQ(watch.callsWhenDone, office.calls.size()) << "the office is let go once, after its last call";
 }
 
-TEST_F(SlicePageEngineTest, AskedAboutAPictureBeforeAPageTheOfficeKeepsItOnThePageItShowsOn) {
+namespace {
+
+// Three pages; the second opens with a paragraph that carries a picture.
+void UsePicturePackage(FakeOfficeBridge& office, const QString& input, const QString& marked) {
     using namespace slicer;
     const std::string picture =
         R"(<draw:frame text:anchor-type="paragraph"><draw:image xlink:href="Pictures/chart.png"/></draw:frame>)";
     const std::string body = "<text:p>one</text:p><text:p>" + picture + mark(2) + "two</text:p><text:p>" +
                              mark(3) + "three</text:p>";
-    const QString marked = in.filePath("marked.odt");
     TestPackage::write(
         marked.toStdString(),
         {{"mimetype", "application/vnd.oasis.opendocument.text"},
@@ -285,6 +287,12 @@ TEST_F(SlicePageEngineTest, AskedAboutAPictureBeforeAPageTheOfficeKeepsItOnThePa
     office.documents.insert(ToFileUrl(input), 3);
     office.packageToStore = marked;
     office.basicAnswer = QStringList{"+Standard", "+Standard", "+Standard"};
+}
+
+}  // namespace
+
+TEST_F(SlicePageEngineTest, AskedAboutAPictureBeforeAPageTheOfficeKeepsItOnThePageItShowsOn) {
+    UsePicturePackage(office, input, in.filePath("marked.odt"));
     office.basicAnswers.insert(PageMarking::kEndsInsideParagraph, {"+"});
 
     const SplitResult result = engine.split(input, out.path(), ProtectedPaths({input}), observer);
@@ -296,6 +304,21 @@ TEST_F(SlicePageEngineTest, AskedAboutAPictureBeforeAPageTheOfficeKeepsItOnThePa
         << "while the document is still loaded";
     EXPECT_NE(bodyOf(out.filePath("report_0001.odt")).find("chart.png"), std::string::npos);
     EXPECT_EQ(bodyOf(out.filePath("report_0002.odt")).find("chart.png"), std::string::npos);
+}
+
+TEST_F(SlicePageEngineTest, APictureQuestionTheOfficeCannotAnswerLeavesThePictureWithItsParagraph) {
+    UsePicturePackage(office, input, in.filePath("marked.odt"));
+    office.onCall = [](const QString& call) {
+        if (call.contains("EndsInsideParagraph")) throw RuntimeError::automation("a Basic error");
+    };
+
+    const SplitResult result = engine.split(input, out.path(), ProtectedPaths({input}), observer);
+
+    EXPECT_TRUE(result.succeeded()) << "the document is split all the same";
+    ASSERT_EQ(observer.notes.size(), 1);
+    EXPECT_TRUE(observer.notes[0].contains("a Basic error"));
+    EXPECT_NE(bodyOf(out.filePath("report_0002.odt")).find("chart.png"), std::string::npos);
+    EXPECT_EQ(office.openDocuments(), 0);
 }
 
 TEST(PageMarkingTest, TheOfficesAnswerBecomesThePlanAndABlankPageTakesTheStyleOfThePageAfter) {

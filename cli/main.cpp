@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QTemporaryDir>
 #include <cstdio>
 #include <cstdlib>
 
@@ -132,11 +133,16 @@ int run(const QStringList& arguments, const fk::cli::NonUtf8Arguments& nonUtf8) 
     settings.verbose = options.verbose;
     settings.timeout = std::chrono::milliseconds(std::llround(options.timeoutSeconds * 1000));
     settings.stopRequested = [] { return InterruptSignals::received() != 0; };
+    // The offices' own temporary files, which an office that is stopped rather than closed leaves
+    // behind, go to a folder of the run's, removed when the run ends.
+    const QTemporaryDir officeTemporaries(QDir::tempPath() + QStringLiteral("/folioknife-offices-XXXXXX"));
     BatchSplit batch(
         settings,
         [&](int job) {
             fk::OfficeOptions jobOptions = officeOptions;
             jobOptions.profileFolder = profiles->folders().at(job);
+            if (officeTemporaries.isValid())
+                jobOptions.temporaryFolder = officeTemporaries.filePath(QString::number(job));
             return std::make_unique<LibreOfficeJobOffice>(job, jobOptions, *profiles);
         },
         [method = options.method, pages = options.pages](fk::office::OfficeBridge& office) {

@@ -231,6 +231,9 @@ TEST_F(CommandLineEndToEnd, AnOfficeKilledMidDocumentCostsThatDocumentOnly) {
     EXPECT_TRUE(run.out.contains("3 documents: 2 split, 1 failed"));
     EXPECT_FALSE(QFile::exists(documents_->filePath(".~lock.long.odt#")))
         << "the killed office's lock is cleared";
+    EXPECT_EQ(QDir(temporaryFolder()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+              QStringList())
+        << "neither the run nor its offices, the killed one included, leave temporary files";
 }
 
 TEST_F(CommandLineEndToEnd, AHungOfficeIsKilledAtTheDeadlineAndTheRestIsSplit) {

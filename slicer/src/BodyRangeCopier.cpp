@@ -152,7 +152,7 @@ void BodyRangeCopier::copyNode(pugi::xml_node source, pugi::xml_node targetParen
         styles_.setProperty(style, "style:section-properties", "text:dont-balance-text-columns", "true");
         setAttribute(copy, "text:style-name", style.attribute("style:name").value());
     }
-    if (odf::is(source, "text:h") && !holdsStart) continueHeadingNumber(source, copy);
+    if (odf::isParagraph(source) && !holdsStart) continueHeadingNumber(source, copy);
     if (odf::is(source, "text:sequence")) continueSequence(source, copy);
     copyChildren(source, copy, holdsStart, holdsEnd);
     if (odf::isParagraph(copy) && (holdsStart || holdsEnd)) restyleCutParagraph(copy, holdsStart, holdsEnd);
@@ -191,7 +191,7 @@ void BodyRangeCopier::restyleCutParagraph(pugi::xml_node copy, bool continues, b
 void BodyRangeCopier::continueHeadingNumber(pugi::xml_node source, pugi::xml_node copy) {
     const auto number = facts_.headingNumber(source);
     if (!number) return;
-    const int level = DocumentFacts::outlineLevel(source);
+    const int level = facts_.headingLevel(source);
     for (const DocumentFacts::OuterNumber& outer : facts_.outerNumbers(source)) {
         // A level the output has not counted yet shows as 1.
         if (std::max(shownOutline_.at(outer.level), 1) == outer.number) continue;
@@ -209,7 +209,12 @@ void BodyRangeCopier::continueHeadingNumber(pugi::xml_node source, pugi::xml_nod
     if (std::strcmp(copy.attribute("text:restart-numbering").value(), "true") == 0)
         restartAt = copy.attribute("text:start-value").as_int(1);
     if (shownOutline_.advance(level, restartAt) == *number) return;
-    // Without the headings before it the output would count this level afresh.
+    // Without the headings before it the output would count this level afresh. Only a heading element
+    // restarts the count; a paragraph numbered by its style is one, so it becomes one.
+    if (odf::is(copy, "text:p")) {
+        copy.set_name("text:h");
+        setAttribute(copy, "text:outline-level", std::to_string(level));
+    }
     setAttribute(copy, "text:restart-numbering", "true");
     setAttribute(copy, "text:start-value", std::to_string(*number));
     shownOutline_.set(level, *number);

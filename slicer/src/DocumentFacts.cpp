@@ -60,7 +60,10 @@ void DocumentFacts::visit(pugi::xml_node node, ListWalk& lists, ListChain* chain
     order_[node.internal_object()] = nodeCount_++;
     if (node.type() != pugi::node_element) return;
     if (odf::isList(node)) return visitList(node, lists, chain, level);
-    if (odf::is(node, "text:h")) countHeading(node);
+    if (odf::is(node, "text:h")) countHeading(node, outlineLevel(node));
+    // Not inside a list: there the list numbers the paragraph.
+    if (odf::is(node, "text:p") && !chain)
+        if (const int outline = styleOutlineLevel(node, styles_); outline > 0) countHeading(node, outline);
     if (odf::is(node, "text:sequence")) countSequence(node);
     if (odf::is(node, "text:note")) countNote(node);
     for (pugi::xml_node child : node.children()) visit(child, lists, chain, level);
@@ -100,6 +103,17 @@ int DocumentFacts::outlineLevel(pugi::xml_node heading) {
     return heading.attribute("text:outline-level").as_int(1);
 }
 
+int DocumentFacts::styleOutlineLevel(pugi::xml_node paragraph, const StyleCatalog& styles) {
+    const pugi::xml_attribute level = styles.inheritedAttribute(
+        "paragraph", paragraph.attribute("text:style-name").as_string(), "style:default-outline-level");
+    return level ? level.as_int(0) : 0;
+}
+
+int DocumentFacts::headingLevel(pugi::xml_node heading) const {
+    const auto found = levels_.find(heading.internal_object());
+    return found != levels_.end() ? found->second : outlineLevel(heading);
+}
+
 bool DocumentFacts::takesOutlineNumber(pugi::xml_node heading, const StyleCatalog& styles) {
     if (isTrue(heading.attribute("text:is-list-header"))) return false;
     const std::string style = heading.attribute("text:style-name").as_string();
@@ -110,10 +124,10 @@ bool DocumentFacts::takesOutlineNumber(pugi::xml_node heading, const StyleCatalo
     return !ownList || !*ownList.value();
 }
 
-void DocumentFacts::countHeading(pugi::xml_node heading) {
-    const int level = outlineLevel(heading);
+void DocumentFacts::countHeading(pugi::xml_node heading, int level) {
     if (level == 1) chapterStarts_.push_back(nodeCount_ - 1);
     if (!takesOutlineNumber(heading, styles_)) return;
+    levels_[heading.internal_object()] = level;
     std::optional<int> restartAt;
     if (isTrue(heading.attribute("text:restart-numbering")))
         restartAt = heading.attribute("text:start-value").as_int(1);

@@ -22,8 +22,13 @@ public:
     DocumentFacts(pugi::xml_node officeText, const StyleCatalog& styles);
 
     std::optional<int> listItemNumber(pugi::xml_node item) const { return find(item); }
-    // Only headings that take part in the outline numbering have one.
-    std::optional<int> headingNumber(pugi::xml_node heading) const { return find(heading); }
+    // Only headings that take part in the outline numbering have one. A paragraph whose style sets an
+    // outline level is numbered as a heading of that level, as the office does.
+    std::optional<int> headingNumber(pugi::xml_node heading) const {
+        return levels_.contains(heading.internal_object()) ? find(heading) : std::nullopt;
+    }
+    // The outline level of a heading (or of a paragraph numbered as one).
+    int headingLevel(pugi::xml_node heading) const;
 
     // The numbers of the outer levels a heading's label shows ("3" of "3.2"), outermost first, each
     // with a paragraph style the outline numbers at that level.
@@ -46,6 +51,8 @@ public:
     // Whether a heading is numbered by the outline (not a list header, not numbered by another list).
     static bool takesOutlineNumber(pugi::xml_node heading, const StyleCatalog& styles);
     static int outlineLevel(pugi::xml_node heading);
+    // The outline level a plain paragraph takes from its style; 0 for none.
+    static int styleOutlineLevel(pugi::xml_node paragraph, const StyleCatalog& styles);
 
 private:
     struct ListChain;
@@ -54,13 +61,14 @@ private:
     std::optional<int> find(pugi::xml_node node) const;
     void visit(pugi::xml_node node, ListWalk& lists, ListChain* chain, int level);
     void visitList(pugi::xml_node list, ListWalk& lists, ListChain* chain, int level);
-    void countHeading(pugi::xml_node heading);
+    void countHeading(pugi::xml_node heading, int level);
     void countSequence(pugi::xml_node field);
     void countNote(pugi::xml_node note);
 
     const StyleCatalog& styles_;
     std::unordered_map<const void*, int> numbers_;
     std::unordered_map<const void*, std::vector<OuterNumber>> outerNumbers_;
+    std::unordered_map<const void*, int> levels_;  // of the headings counted
     std::unordered_map<const void*, std::size_t> order_;
     std::size_t nodeCount_ = 0;
     std::vector<std::size_t> footnotes_, endnotes_, chapterStarts_;

@@ -211,6 +211,23 @@ TEST(BodyRangeCopierTest, HeadingsContinueTheOutlineNumbers) {
         R"(text:start-value="3">C</text:h><text:h text:style-name="H2" text:outline-level="2">C.1</text:h>)");
 }
 
+TEST(BodyRangeCopierTest, AParagraphNumberedByItsHeadingStyleContinuesTheOutlineAsAHeading) {
+    const std::string styles =
+        R"(<style:style style:name="H1" style:family="paragraph" style:default-outline-level="1"/>)";
+    TestDocument document(R"(<text:h text:style-name="H1" text:outline-level="1">A</text:h>)"
+                          R"(<text:p text:style-name="H1">B</text:p><text:p>body</text:p>)"
+                          R"(<text:p text:style-name="H1">)" +
+                              mark(2) +
+                              "C</text:p><text:list><text:list-item><text:p text:style-name=\"H1\">" +
+                              "item</text:p></text:list-item></text:list>",
+                          "", styles);
+    EXPECT_EQ(document.page(2),
+              R"(<text:h text:style-name="H1" text:outline-level="1" text:restart-numbering="true" )"
+              R"(text:start-value="3">C</text:h><text:list><text:list-item><text:p text:style-name="H1">)"
+              R"(item</text:p></text:list-item></text:list>)")
+        << "the third heading of the outline; a list item is the list's, not the outline's";
+}
+
 TEST(BodyRangeCopierTest, HiddenHeadingCarriesTheChapterNumberALowerHeadingShows) {
     const auto styles = [](const char* chapterFormat) {
         return std::string(R"(<style:style style:name="H1" style:family="paragraph" )"

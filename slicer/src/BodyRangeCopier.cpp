@@ -155,7 +155,15 @@ void BodyRangeCopier::copyNode(pugi::xml_node source, pugi::xml_node targetParen
     if (odf::isParagraph(source) && !holdsStart) continueHeadingNumber(source, copy);
     if (odf::is(source, "text:sequence")) continueSequence(source, copy);
     copyChildren(source, copy, holdsStart, holdsEnd);
-    if (odf::isParagraph(copy) && (holdsStart || holdsEnd)) restyleCutParagraph(copy, holdsStart, holdsEnd);
+    if (odf::isParagraph(copy) && (holdsStart || holdsEnd)) {
+        // The rest of a paragraph numbered as a heading by its style must not be numbered again; only
+        // a heading element can say so.
+        if (holdsStart && odf::is(copy, "text:p") && facts_.headingNumber(source)) {
+            copy.set_name("text:h");
+            setAttribute(copy, "text:outline-level", std::to_string(facts_.headingLevel(source)));
+        }
+        restyleCutParagraph(copy, holdsStart, holdsEnd);
+    }
 }
 
 void BodyRangeCopier::restyleCutParagraph(pugi::xml_node copy, bool continues, bool continued) {

@@ -270,6 +270,13 @@ TEST(BodyRangeCopierTest, HeadingCutInsideTextContinuesWithoutANumber) {
     EXPECT_EQ(
         document.page(2),
         R"(<text:h text:outline-level="1" text:style-name="FkP1" text:is-list-header="true"> title</text:h>)");
+
+    // The same for a paragraph that its style numbers as a heading.
+    TestDocument byStyle(
+        R"(<text:p text:style-name="H1">Long)" + mark(2) + " title</text:p>", "",
+        R"(<style:style style:name="H1" style:family="paragraph" style:default-outline-level="2"/>)");
+    EXPECT_EQ(byStyle.page(2), R"(<text:h text:style-name="FkP1" text:outline-level="2" )"
+                               R"(text:is-list-header="true"> title</text:h>)");
 }
 
 TEST(BodyRangeCopierTest, FirstCaptionOfEachSequenceStartsAtItsInputNumber) {

@@ -112,26 +112,25 @@ SplitResult SlicePageEngine::split(const QString& path, const QString& outputFol
     }
     const QString package = work.filePath(QStringLiteral("marked.odt"));
     LoadedDocument document(bridge_, stages);
-    const std::vector<slicer::PlannedPage> plan = markAndStore(path, package, document, stages);
-    if (plan.empty() || !result.failures.isEmpty()) {
-        document.close();  // here, so that a failure to close is in the result too
-        return result;
+    std::vector<slicer::PlannedPage> plan;
+    std::unique_ptr<slicer::PackageSlicer> slicer;
+    QString notUnderstood;
+    for (int attempt = 1;; ++attempt) {
+        plan = markAndStore(path, package, document, stages);
+        if (plan.empty() || !result.failures.isEmpty()) {
+            document.close();  // here, so that a failure to close is in the result too
+            return result;
+        }
+        notUnderstood = readMarkedPackage(package, plan, slicer);
+        // The office can still be moving page breaks while it marks them (seen with many pictures in
+        // a new profile); the document is loaded and marked once more before the slicer gives up.
+        if (attempt > 1 || !slicer || !slicer->layoutMovedWhileMarked()) break;
+        document.close();
+        if (!result.failures.isEmpty()) return result;
     }
     result.pageCount = static_cast<int>(plan.size());
     observer.pageCountKnown(result.pageCount);
 
-    std::unique_ptr<slicer::PackageSlicer> slicer;
-    QString notUnderstood;
-    try {
-        slicer = std::make_unique<slicer::PackageSlicer>(package.toStdString(), plan);
-        for (const slicer::SliceIssue& issue : slicer->issues()) {
-            if (!notUnderstood.isEmpty()) notUnderstood += QStringLiteral("; ");
-            notUnderstood +=
-                QStringLiteral("page %1: %2").arg(issue.page).arg(QString::fromStdString(issue.what));
-        }
-    } catch (const slicer::SliceError& error) {
-        notUnderstood = QString::fromLocal8Bit(error.what());
-    }
     if (notUnderstood.isEmpty()) askWherePicturesStand(*slicer, document, stages, observer);
     document.close();
     if (!result.failures.isEmpty()) return result;
@@ -156,6 +155,24 @@ SplitResult SlicePageEngine::split(const QString& path, const QString& outputFol
             QStringLiteral("the page selection names pages beyond the last one, %1").arg(result.pageCount));
     writeOutputs(*slicer, outputs, path, outputFolder, inputs, result, stages, observer);
     return result;
+}
+
+QString SlicePageEngine::readMarkedPackage(const QString& package,
+                                           const std::vector<slicer::PlannedPage>& plan,
+                                           std::unique_ptr<slicer::PackageSlicer>& slicer) {
+    slicer.reset();
+    QString notUnderstood;
+    try {
+        slicer = std::make_unique<slicer::PackageSlicer>(package.toStdString(), plan);
+        for (const slicer::SliceIssue& issue : slicer->issues()) {
+            if (!notUnderstood.isEmpty()) notUnderstood += QStringLiteral("; ");
+            notUnderstood +=
+                QStringLiteral("page %1: %2").arg(issue.page).arg(QString::fromStdString(issue.what));
+        }
+    } catch (const slicer::SliceError& error) {
+        notUnderstood = QString::fromLocal8Bit(error.what());
+    }
+    return notUnderstood;
 }
 
 void SlicePageEngine::askWherePicturesStand(slicer::PackageSlicer& slicer, LoadedDocument& document,

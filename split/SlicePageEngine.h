@@ -37,6 +37,10 @@ private:
     std::vector<slicer::PlannedPage> markAndStore(const QString& documentPath, const QString& package,
                                                   LoadedDocument& document, Stages& stages);
 
+    // Reads the stored package into `slicer` (null when it cannot be read); returns what the slicer
+    // does not understand, empty when it understands everything.
+    static QString readMarkedPackage(const QString& package, const std::vector<slicer::PlannedPage>& plan,
+                                     std::unique_ptr<slicer::PackageSlicer>& slicer);
     void askWherePicturesStand(slicer::PackageSlicer& slicer, LoadedDocument& document, Stages& stages,
                                SplitObserver& observer);
     void writeOutputs(const slicer::PackageSlicer& slicer, const std::vector<PageSelection::Output>& outputs,

@@ -19,6 +19,12 @@ const std::vector<SliceIssue>& PackageSlicer::issues() const {
     return document_->issues();
 }
 
+bool PackageSlicer::layoutMovedWhileMarked() const {
+    for (const SliceIssue& issue : issues())
+        if (issue.layoutMoved) return true;
+    return false;
+}
+
 std::vector<int> PackageSlicer::pagesOpeningWithAnchoredObjects() const {
     return document_->pagesOpeningWithAnchoredObjects();
 }

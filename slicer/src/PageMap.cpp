@@ -128,7 +128,7 @@ void PageMap::locateStarts(pugi::xml_node officeText, const std::vector<pugi::xm
     for (int page = 2; page <= pageCount; ++page) {
         if (!marked[page]) continue;
         const std::size_t order = facts.orderOf(starts_[page - 1]);
-        if (order < previous) issues_.push_back({page, "the page marks are out of order"});
+        if (order < previous) issues_.push_back({page, "the page marks are out of order", true});
         previous = std::max(previous, order);
     }
 }

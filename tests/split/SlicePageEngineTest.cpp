@@ -321,6 +321,50 @@ TEST_F(SlicePageEngineTest, APictureQuestionTheOfficeCannotAnswerLeavesThePictur
     EXPECT_EQ(office.openDocuments(), 0);
 }
 
+TEST_F(SlicePageEngineTest, MarksThatCameOutOfOrderAreMadeOnceMoreBeforeTheFallback) {
+    using namespace slicer;
+    const auto package = [&](const QString& name, const std::string& body) {
+        const QString path = in.filePath(name);
+        TestPackage::write(
+            path.toStdString(),
+            {{"mimetype", "application/vnd.oasis.opendocument.text"},
+             {"content.xml", contentXml(body)},
+             {"styles.xml", stylesXml("", R"(<style:master-page style:name="Standard"/>)")},
+             {"META-INF/manifest.xml",
+              R"(<manifest:manifest xmlns:manifest="urn:oasis:names:tc:opendocument:xmlns:manifest:1.0">)"
+              R"(<manifest:file-entry manifest:full-path="/" )"
+              R"(manifest:media-type="application/vnd.oasis.opendocument.text"/>)"
+              "</manifest:manifest>"}});
+        return path;
+    };
+    const QString moved = package("moved.odt", "<text:p>one</text:p><text:p>" + mark(3) +
+                                                   "three</text:p><text:p>" + mark(2) + "two</text:p>");
+    const QString settled = package("settled.odt", "<text:p>one</text:p><text:p>" + mark(2) +
+                                                       "two</text:p><text:p>" + mark(3) + "three</text:p>");
+    office.documents.insert(ToFileUrl(input), 3);
+    office.packageToStore = moved;
+    office.onCall = [&](const QString& call) {
+        if (call.startsWith("storeToURL") && office.calls.filter("storeToURL").size() > 1)
+            office.packageToStore = settled;
+    };
+
+    const SplitResult result = engine.split(input, out.path(), ProtectedPaths({input}), observer);
+
+    EXPECT_TRUE(result.succeeded());
+    EXPECT_EQ(result.method, "slice");
+    EXPECT_EQ(office.calls.filter("storeToURL").size(), 2);
+    EXPECT_EQ(office.openDocuments(), 0);
+    EXPECT_TRUE(fallback.splitDocuments.isEmpty());
+    EXPECT_NE(bodyOf(out.filePath("report_0002.odt")).find("two"), std::string::npos);
+
+    // Out of order twice: the fallback splits it, and says why.
+    office.packageToStore = moved;
+    office.onCall = nullptr;
+    const SplitResult again = engine.split(input, out.path(), ProtectedPaths({input}), observer);
+    EXPECT_EQ(again.method, "copy");
+    EXPECT_TRUE(observer.notes.last().contains("out of order")) << observer.notes.last().toStdString();
+}
+
 TEST(PageMarkingTest, TheOfficesAnswerBecomesThePlanAndABlankPageTakesTheStyleOfThePageAfter) {
     const std::vector<slicer::PlannedPage> plan =
         PageMarking::planFromAnswer({"+First Page", "-", "+Right Page", "+", "-", "-", "+Left Page"}, 7);

@@ -18,6 +18,9 @@ class SliceError : public std::runtime_error {
 struct SliceIssue {
     int page;
     std::string what;
+    // The marks are out of order: the layout moved while the office marked the pages, and marking
+    // the document again may succeed.
+    bool layoutMoved = false;
 };
 
 class SlicedDocument;
@@ -38,6 +41,7 @@ public:
     // Non-empty when the body holds something at a mark that the slicer cannot cut faithfully; the
     // caller then uses another method for the document.
     const std::vector<SliceIssue>& issues() const;
+    bool layoutMovedWhileMarked() const;
 
     // Pages that begin at the very start of a paragraph with objects anchored to it. The layout may
     // have begun such a paragraph on the page before with only its objects there (PlannedPage tells

@@ -99,6 +99,15 @@ protected:
     }
 
     static TestOffice* office_;
+    // Profiles in the test's cache; the run's and its offices' temporary files in the test's folder.
+    QProcessEnvironment splitEnvironment() const {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("XDG_CACHE_HOME"), work_.filePath(QStringLiteral("cache")));
+        QDir().mkpath(work_.filePath(QStringLiteral("tmp")));
+        environment.insert(QStringLiteral("TMPDIR"), work_.filePath(QStringLiteral("tmp")));
+        return environment;
+    }
+
     QTemporaryDir work_;
 };
 
@@ -122,12 +131,7 @@ TEST_F(SliceEndToEnd, HardCasesGiveOnePageEachWithTheInputsWords) {
     const QString out = work_.filePath(QStringLiteral("out"));
     QDir().mkpath(out);
     QProcess split;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("XDG_CACHE_HOME"), work_.filePath(QStringLiteral("cache")));
-    // The run's and its offices' temporary files stay in the test's folder.
-    QDir().mkpath(work_.filePath(QStringLiteral("tmp")));
-    environment.insert(QStringLiteral("TMPDIR"), work_.filePath(QStringLiteral("tmp")));
-    split.setProcessEnvironment(environment);
+    split.setProcessEnvironment(splitEnvironment());
     split.start(ProgramFolder() + QStringLiteral("/folioknife-split"),
                 QStringList{QStringLiteral("-o"), out} + inputs);
     ASSERT_TRUE(split.waitForFinished(600000));
@@ -195,12 +199,7 @@ TEST_F(SliceEndToEnd, BadInputsGetOneReportEachAndLeaveNoPartialFile) {
     for (const QString& path : bad) digests.insert(path, FileDigest(path));
 
     QProcess split;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("XDG_CACHE_HOME"), work_.filePath(QStringLiteral("cache")));
-    // The run's and its offices' temporary files stay in the test's folder.
-    QDir().mkpath(work_.filePath(QStringLiteral("tmp")));
-    environment.insert(QStringLiteral("TMPDIR"), work_.filePath(QStringLiteral("tmp")));
-    split.setProcessEnvironment(environment);
+    split.setProcessEnvironment(splitEnvironment());
     split.start(
         ProgramFolder() + QStringLiteral("/folioknife-split"),
         QStringList{QStringLiteral("-o"), out} + bad + QStringList{kHardCases + QStringLiteral("/toc.odt")});

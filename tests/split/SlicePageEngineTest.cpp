@@ -150,25 +150,37 @@ TEST_F(SlicePageEngineTest, AFailedStoreOfTheMarkedCopyFailsTheDocument) {
 
 namespace {
 
-// A marked package of four pages, each a paragraph with its name, as the office stores it.
+// A marked package as the office stores it: the body, one page style, and the pictures named
+// (path -> bytes, each listed in the manifest as a PNG).
+QString writePackage(const QString& path, const std::string& body,
+                     const std::vector<std::pair<std::string, std::string>>& pictures = {}) {
+    using namespace slicer;
+    std::string manifest =
+        R"(<manifest:manifest xmlns:manifest="urn:oasis:names:tc:opendocument:xmlns:manifest:1.0">)"
+        R"(<manifest:file-entry manifest:full-path="/" )"
+        R"(manifest:media-type="application/vnd.oasis.opendocument.text"/>)"
+        R"(<manifest:file-entry manifest:full-path="content.xml" manifest:media-type="text/xml"/>)"
+        R"(<manifest:file-entry manifest:full-path="styles.xml" manifest:media-type="text/xml"/>)";
+    std::vector<std::pair<std::string, std::string>> entries{
+        {"mimetype", "application/vnd.oasis.opendocument.text"},
+        {"content.xml", contentXml(body)},
+        {"styles.xml", stylesXml("", R"(<style:master-page style:name="Standard"/>)")}};
+    for (const auto& [name, bytes] : pictures) {
+        entries.emplace_back(name, bytes);
+        manifest +=
+            R"(<manifest:file-entry manifest:full-path=")" + name + R"(" manifest:media-type="image/png"/>)";
+    }
+    entries.emplace_back("META-INF/manifest.xml", manifest + "</manifest:manifest>");
+    TestPackage::write(path.toStdString(), entries);
+    return path;
+}
+
+// A marked package of four pages, each a paragraph with its name.
 QString writeMarkedPackage(const QString& path) {
     using namespace slicer;
-    const std::string body = "<text:p>" + mark(1) + "one</text:p><text:p>" + mark(2) +
-                             "two</text:p><text:p>" + mark(3) + "three</text:p><text:p>" + mark(4) +
-                             "four</text:p>";
-    TestPackage::write(
-        path.toStdString(),
-        {{"mimetype", "application/vnd.oasis.opendocument.text"},
-         {"content.xml", contentXml(body)},
-         {"styles.xml", stylesXml("", R"(<style:master-page style:name="Standard"/>)")},
-         {"META-INF/manifest.xml",
-          R"(<manifest:manifest xmlns:manifest="urn:oasis:names:tc:opendocument:xmlns:manifest:1.0">)"
-          R"(<manifest:file-entry manifest:full-path="/" )"
-          R"(manifest:media-type="application/vnd.oasis.opendocument.text"/>)"
-          R"(<manifest:file-entry manifest:full-path="content.xml" manifest:media-type="text/xml"/>)"
-          R"(<manifest:file-entry manifest:full-path="styles.xml" manifest:media-type="text/xml"/>)"
-          "</manifest:manifest>"}});
-    return path;
+    return writePackage(path, "<text:p>" + mark(1) + "one</text:p><text:p>" + mark(2) +
+                                  "two</text:p><text:p>" + mark(3) + "three</text:p><text:p>" + mark(4) +
+                                  "four</text:p>");
 }
 
 std::string bodyOf(const QString& package) {
@@ -270,20 +282,7 @@ void UsePicturePackage(FakeOfficeBridge& office, const QString& input, const QSt
         R"(<draw:frame text:anchor-type="paragraph"><draw:image xlink:href="Pictures/chart.png"/></draw:frame>)";
     const std::string body = "<text:p>one</text:p><text:p>" + picture + mark(2) + "two</text:p><text:p>" +
                              mark(3) + "three</text:p>";
-    TestPackage::write(
-        marked.toStdString(),
-        {{"mimetype", "application/vnd.oasis.opendocument.text"},
-         {"content.xml", contentXml(body)},
-         {"styles.xml", stylesXml("", R"(<style:master-page style:name="Standard"/>)")},
-         {"Pictures/chart.png", "png"},
-         {"META-INF/manifest.xml",
-          R"(<manifest:manifest xmlns:manifest="urn:oasis:names:tc:opendocument:xmlns:manifest:1.0">)"
-          R"(<manifest:file-entry manifest:full-path="/" )"
-          R"(manifest:media-type="application/vnd.oasis.opendocument.text"/>)"
-          R"(<manifest:file-entry manifest:full-path="content.xml" manifest:media-type="text/xml"/>)"
-          R"(<manifest:file-entry manifest:full-path="styles.xml" manifest:media-type="text/xml"/>)"
-          R"(<manifest:file-entry manifest:full-path="Pictures/chart.png" manifest:media-type="image/png"/>)"
-          "</manifest:manifest>"}});
+    writePackage(marked, body, {{"Pictures/chart.png", "png"}});
     office.documents.insert(ToFileUrl(input), 3);
     office.packageToStore = marked;
     office.basicAnswer = QStringList{"+Standard", "+Standard", "+Standard"};
@@ -324,18 +323,7 @@ TEST_F(SlicePageEngineTest, APictureQuestionTheOfficeCannotAnswerLeavesThePictur
 TEST_F(SlicePageEngineTest, MarksThatCameOutOfOrderAreMadeOnceMoreBeforeTheFallback) {
     using namespace slicer;
     const auto package = [&](const QString& name, const std::string& body) {
-        const QString path = in.filePath(name);
-        TestPackage::write(
-            path.toStdString(),
-            {{"mimetype", "application/vnd.oasis.opendocument.text"},
-             {"content.xml", contentXml(body)},
-             {"styles.xml", stylesXml("", R"(<style:master-page style:name="Standard"/>)")},
-             {"META-INF/manifest.xml",
-              R"(<manifest:manifest xmlns:manifest="urn:oasis:names:tc:opendocument:xmlns:manifest:1.0">)"
-              R"(<manifest:file-entry manifest:full-path="/" )"
-              R"(manifest:media-type="application/vnd.oasis.opendocument.text"/>)"
-              "</manifest:manifest>"}});
-        return path;
+        return writePackage(in.filePath(name), body);
     };
     const QString moved = package("moved.odt", "<text:p>one</text:p><text:p>" + mark(3) +
                                                    "three</text:p><text:p>" + mark(2) + "two</text:p>");

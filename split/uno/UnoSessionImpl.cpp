@@ -1,6 +1,7 @@
 // The only code that speaks UNO. Built as a plugin that the program opens on first use.
 #include <atomic>
 #include <cstdlib>
+#include <map>
 #include <mutex>
 #include <utility>
 #include <vector>
@@ -184,6 +185,7 @@ public:
                 ->addEventListener(new BridgeListener(alive_));
             remote_.set(bridge->getInstance(toUno(fk::OfficeConnection::kInitialObject)), UNO_QUERY_THROW);
             bridge_ = bridge;
+            scripts_.clear();
             return true;
         } catch (const css::uno::Exception&) {
             return false;
@@ -346,6 +348,9 @@ private:
     Reference<css::script::provider::XScript> installedScript(const fk::office::BasicModule& module,
                                                               const QString& function) {
         if (!isAlive()) throw fk::RuntimeError::cannotCreateObject();
+        // Installed once per connection; the office keeps the module until it ends.
+        const QString key = module.library + QLatin1Char('.') + module.name + QLatin1Char('.') + function;
+        if (const auto found = scripts_.find(key); found != scripts_.end()) return found->second;
         try {
             const Reference<css::lang::XMultiComponentFactory> factory = remote_->getServiceManager();
             const Reference<css::script::XLibraryContainer> libraries(
@@ -369,9 +374,11 @@ private:
                 UNO_QUERY_THROW);
             const Reference<css::script::provider::XScriptProvider> provider(
                 providers->createScriptProvider(css::uno::Any(rtl::OUString())), UNO_QUERY_THROW);
-            return provider->getScript(
+            const Reference<css::script::provider::XScript> script = provider->getScript(
                 toUno(QStringLiteral("vnd.sun.star.script:%1.%2.%3?language=Basic&location=application")
                           .arg(module.library, module.name, function)));
+            if (script.is()) scripts_.emplace(key, script);
+            return script;
         } catch (const css::lang::DisposedException& error) {
             *alive_ = false;
             throw fk::RuntimeError::automation(fromUno(error.Message));
@@ -393,6 +400,7 @@ private:
     Reference<css::bridge::XBridge> serviceManagerBridge_;
     Reference<css::bridge::XBridge> bridge_;
     std::shared_ptr<std::atomic<bool>> alive_;
+    std::map<QString, Reference<css::script::provider::XScript>> scripts_;  // by library.module.function
 };
 
 // One local UNO runtime per process, shared by every session: sessions may be made on several

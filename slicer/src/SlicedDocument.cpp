@@ -1,6 +1,7 @@
 #include "SlicedDocument.h"
 
 #include "BodyRangeCopier.h"
+#include "LiftedObjects.h"
 #include "OdfNodes.h"
 #include "OutputStyles.h"
 #include "PageStartStyler.h"
@@ -150,6 +151,7 @@ void SlicedDocument::buildContent(int first, int last, pugi::xml_document& outpu
     placePageAnchoredObjects(first, last, outputText, copier);
     if (!objectsLeftOnPageBefore(first).empty()) dropObjectsLeftOnPageBefore(outputText);
     keepObjectsOfParagraphBegunHere(last, outputText, copier, styles);
+    LiftedObjects::drawOverText(outputText, styles);
     const bool blank = first == last && plan_.at(static_cast<size_t>(first - 1)).blank;
     const BlankPage blankStyle = blank ? blankPage(first) : BlankPage{};
     PageStartStyler::styleFirstPage(outputText, blank ? blankStyle.masterPage : pages_->masterPage(first),

@@ -42,7 +42,8 @@ protected:
 
     // A three-page document: a header logo, a picture on each of pages 1 and 3, a chart on page 2, a
     // frame anchored to page 3 and a footer with the page count.
-    fs::path writeInput(const std::string& body, const std::set<std::string>& stored = {}) {
+    fs::path writeInput(const std::string& body, const std::set<std::string>& stored = {},
+                        const std::string& automaticStyles = "") {
         const std::string styles = stylesXml(
             R"(<text:notes-configuration text:note-class="footnote" text:start-value="0"/>)",
             R"(<style:master-page style:name="Standard"><style:header><text:p><draw:frame )"
@@ -51,7 +52,7 @@ protected:
             R"(</text:p></style:footer></style:master-page>)");
         std::vector<std::pair<std::string, std::string>> entries{
             {"mimetype", kMimetype},
-            {"content.xml", contentXml(body)},
+            {"content.xml", contentXml(body, automaticStyles)},
             {"styles.xml", styles},
             {"meta.xml", "<office:document-meta/>"},
             {"settings.xml", "<settings/>"},
@@ -274,6 +275,48 @@ TEST_F(PackageSlicerTest, OnlyPagesOpeningAtAParagraphWithObjectsAreAskedAbout) 
     const PackageSlicer slicer(input, {{}, blank, {}, {}, {}, {}});
     EXPECT_EQ(slicer.pagesOpeningWithAnchoredObjects(), std::vector<int>{4})
         << "not after a blank page, not without objects, not in the middle of a paragraph";
+}
+
+TEST_F(PackageSlicerTest, ObjectsTheLayoutLiftedAboveTheirParagraphStayOverTheText) {
+    const std::string automatic =
+        R"(<style:style style:name="gr1" style:family="graphic"><style:graphic-properties style:wrap="none")"
+        R"( style:run-through="background" style:vertical-pos="top" style:vertical-rel="paragraph"/>)"
+        R"(</style:style><style:style style:name="gr2" style:family="graphic" style:parent-style-name="Graphics">)"
+        R"(<style:graphic-properties style:wrap="none" style:vertical-pos="from-top")"
+        R"( style:vertical-rel="paragraph"/></style:style>)";
+    const auto frame = [](const std::string& name, const std::string& style, const std::string& y) {
+        return R"(<draw:frame text:anchor-type="paragraph" draw:name=")" + name + R"(" draw:style-name=")" +
+               style + R"(" svg:y=")" + y + R"("><draw:image xlink:href="Pictures/one.png"/></draw:frame>)";
+    };
+    const fs::path input =
+        writeInput("<text:p>" + mark(1) + "one" + frame("Lifted", "gr1", "-1.09in") +
+                       frame("AtTop", "gr1", "0in") + frame("PlacedAbove", "gr2", "-2cm") + "</text:p>",
+                   {}, automatic);
+    const PackageSlicer slicer(input, std::vector<PlannedPage>(1));
+    slicer.writePage(1, folder_ / "page1.odt");
+
+    pugi::xml_document content;
+    const pugi::xml_node root = parse(content, TestPackage::contents(folder_ / "page1.odt")["content.xml"]);
+    const auto styleOf = [&](const std::string& name) {
+        const pugi::xml_node object =
+            root.select_node(("//draw:frame[@draw:name='" + name + "']").c_str()).node();
+        EXPECT_EQ(std::string(object.attribute("svg:y").value()).empty(), false) << "its position is kept";
+        return root
+            .select_node(("//style:style[@style:name='" +
+                          std::string(object.attribute("draw:style-name").value()) +
+                          "']/style:graphic-properties")
+                             .c_str())
+            .node();
+    };
+    const pugi::xml_node lifted = styleOf("Lifted");
+    EXPECT_EQ(std::string(lifted.attribute("style:wrap").value()), "run-through");
+    EXPECT_EQ(std::string(lifted.attribute("style:run-through").value()), "background")
+        << "drawn behind or before the text as in the input";
+    EXPECT_EQ(std::string(lifted.attribute("style:vertical-pos").value()), "top")
+        << "the office lifts it again, as far as the page needs";
+    EXPECT_EQ(std::string(styleOf("AtTop").attribute("style:wrap").value()), "none");
+    EXPECT_EQ(std::string(styleOf("PlacedAbove").attribute("style:wrap").value()), "none")
+        << "a position the author gave is not the layout's lift";
 }
 
 TEST_F(PackageSlicerTest, OurMarksNeverReachAnOutput) {

@@ -26,48 +26,70 @@ void GiveBlankPagesTheFollowingStyle(std::vector<slicer::PlannedPage>& plan) {
 office::BasicModule PageMarking::module() {
     // The steps of markCallByCall, in the office's own process. In there a bookmark object costs less
     // than a dispatch, which goes through the frame. Basic's And does not short-circuit, hence the Ifs.
+    //
+    // Where every page starts is taken before the first mark goes in: a mark makes the office lay out
+    // its paragraph again, and with large pictures the pages after it can come out otherwise. All marks
+    // then stand where one layout, the one a fresh office makes, put the pages.
+    //
+    // A page that opens at the very start of a paragraph carrying objects may follow a page that holds
+    // those objects but none of the paragraph's lines ("^" instead of "+"). Asked only there: asking at
+    // every page costs more than the marking.
     const QString source =
         QStringLiteral(R"(Option Explicit
 
 Function MarkPages(document As Object, unused As String) As Variant
-    Dim cursor As Object, bookmark As Object
+    Dim cursor As Object, bookmark As Object, start As Object
     cursor = document.getCurrentController().getViewCursor()
     cursor.jumpToLastPage()
     Dim pageCount As Long, page As Long, reached As Boolean
     pageCount = cursor.getPage()
-    Dim pages(pageCount - 1) As String
+    Dim pages(pageCount - 1) As String, starts(pageCount - 1) As Object
     For page = 1 To pageCount
         reached = cursor.jumpToPage(page)
         If reached Then reached = cursor.jumpToStartOfPage()
         If reached Then reached = (cursor.getPage() = page)
         If reached Then
+            start = cursor.getText().createTextCursorByRange(cursor.getStart())
+            starts(page - 1) = start
             pages(page - 1) = "+" & cursor.PageStyleName
-            bookmark = document.createInstance("com.sun.star.text.Bookmark")
-            bookmark.setName("%1" & Format(page, "0000"))
-            cursor.getText().insertTextContent(cursor, bookmark, False)
+            If page > 1 Then
+                If pages(page - 2) <> "-" And start.isStartOfParagraph() Then
+                    If BegunOnPageBefore(cursor, start, page) Then pages(page - 1) = "^" & cursor.PageStyleName
+                End If
+            End If
         Else
             pages(page - 1) = "-"
+        End If
+    Next
+    For page = 1 To pageCount
+        If pages(page - 1) <> "-" Then
+            bookmark = document.createInstance("com.sun.star.text.Bookmark")
+            bookmark.setName("%1" & Format(page, "0000"))
+            starts(page - 1).getText().insertTextContent(starts(page - 1), bookmark, False)
         End If
     Next
     MarkPages = pages
 End Function
 
-Function EndsInsideParagraph(document As Object, pageList As String) As Variant
-    Dim cursor As Object, listed As Variant, i As Long
-    cursor = document.getCurrentController().getViewCursor()
-    listed = Split(pageList, ",")
-    Dim answers(UBound(listed)) As String
-    For i = 0 To UBound(listed)
-        answers(i) = "-"
-        If cursor.jumpToPage(CLng(listed(i))) Then
-            If cursor.jumpToEndOfPage() Then
-                If cursor.getPage() = CLng(listed(i)) Then
-                    If Not cursor.getText().createTextCursorByRange(cursor).isEndOfParagraph() Then answers(i) = "+"
-                End If
+' Whether the paragraph at start, which opens this page, has objects and the page before ends inside it.
+' Leaves the view cursor back at the start of this page.
+Function BegunOnPageBefore(cursor As Object, start As Object, page As Long) As Boolean
+    Dim paragraph As Object, pageEnd As Object
+    BegunOnPageBefore = False
+    If Not start.getPropertySetInfo().hasPropertyByName("TextParagraph") Then Exit Function
+    paragraph = start.TextParagraph
+    If IsNull(paragraph) Then Exit Function
+    If Not paragraph.createContentEnumeration("com.sun.star.text.TextContent").hasMoreElements() Then Exit Function
+    If cursor.jumpToPage(page - 1) Then
+        If cursor.jumpToEndOfPage() Then
+            If cursor.getPage() = page - 1 Then
+                pageEnd = cursor.getText().createTextCursorByRange(cursor.getEnd())
+                BegunOnPageBefore = Not pageEnd.isEndOfParagraph()
             End If
         End If
-    Next
-    EndsInsideParagraph = answers
+    End If
+    cursor.jumpToPage(page)
+    cursor.jumpToStartOfPage()
 End Function
 )")
             .arg(QString::fromUtf8(slicer::PageMarkPrefix().data(),
@@ -84,9 +106,10 @@ std::vector<slicer::PlannedPage> PageMarking::planFromAnswer(const QStringList& 
     for (int page = 0; page < pageCount; ++page) {
         const QString& entry = answer.at(page);
         slicer::PlannedPage& planned = plan[static_cast<size_t>(page)];
-        if (entry.startsWith(QLatin1Char('+')))
+        if (entry.startsWith(QLatin1Char('+')) || entry.startsWith(QLatin1Char('^'))) {
             planned.pageStyle = entry.mid(1).toStdString();
-        else if (entry == QLatin1String("-"))
+            planned.openingParagraphBegunBefore = entry.startsWith(QLatin1Char('^'));
+        } else if (entry == QLatin1String("-"))
             planned.blank = true;
         else
             throw RuntimeError::automation(QStringLiteral("the office's marking answered \"%1\"").arg(entry));
@@ -99,25 +122,6 @@ std::vector<slicer::PlannedPage> PageMarking::mark(const office::Ref& document, 
     if (const std::optional<QStringList> answer = bridge_.runBasic(module(), kFunction, document, {}))
         return planFromAnswer(*answer, pageCount);
     return markCallByCall(document, pageCount);
-}
-
-std::vector<int> PageMarking::pagesBegunBefore(const office::Ref& document,
-                                               const std::vector<int>& candidates) {
-    if (candidates.empty()) return {};
-    QStringList before;
-    for (const int page : candidates) before << QString::number(page - 1);
-    const std::optional<QStringList> answer =
-        bridge_.runBasic(module(), kEndsInsideParagraph, document, before.join(QLatin1Char(',')));
-    // An office without Basic cannot tell; the objects then go with their paragraph's text.
-    if (!answer) return {};
-    if (answer->size() != static_cast<qsizetype>(candidates.size()))
-        throw RuntimeError::automation(QStringLiteral("the office answered for %1 pages of %2")
-                                           .arg(answer->size())
-                                           .arg(candidates.size()));
-    std::vector<int> begunBefore;
-    for (size_t i = 0; i < candidates.size(); ++i)
-        if (answer->at(static_cast<qsizetype>(i)) == QLatin1String("+")) begunBefore.push_back(candidates[i]);
-    return begunBefore;
 }
 
 std::vector<slicer::PlannedPage> PageMarking::markCallByCall(const office::Ref& document, int pageCount) {

@@ -18,18 +18,13 @@ public:
     // bridge. Throws RuntimeError when the office fails.
     std::vector<slicer::PlannedPage> mark(const office::Ref& document, int pageCount);
 
-    // Of the pages that begin at the very start of a paragraph with anchored objects, those whose
-    // paragraph the layout began on the page before: that page ends inside the paragraph. Asked of
-    // the office only when it runs Basic; else none.
-    std::vector<int> pagesBegunBefore(const office::Ref& document, const std::vector<int>& candidates);
-
     // The Basic module that marks inside the office, and how its answer reads: one entry per page,
-    // "+" and the page style's name for a marked page, "-" for a blank one.
+    // "+" and the page style's name for a marked page, "-" for a blank one; "^" instead of "+" where
+    // the page before holds the objects of the paragraph that opens the page, but none of its lines.
     static office::BasicModule module();
     static std::vector<slicer::PlannedPage> planFromAnswer(const QStringList& answer, int pageCount);
 
     static inline const QString kFunction = QStringLiteral("MarkPages");
-    static inline const QString kEndsInsideParagraph = QStringLiteral("EndsInsideParagraph");
 
 private:
     std::vector<slicer::PlannedPage> markCallByCall(const office::Ref& document, int pageCount);

@@ -131,7 +131,6 @@ SplitResult SlicePageEngine::split(const QString& path, const QString& outputFol
     result.pageCount = static_cast<int>(plan.size());
     observer.pageCountKnown(result.pageCount);
 
-    if (notUnderstood.isEmpty()) askWherePicturesStand(*slicer, document, stages, observer);
     document.close();
     if (!result.failures.isEmpty()) return result;
     if (!notUnderstood.isEmpty()) {
@@ -173,26 +172,6 @@ QString SlicePageEngine::readMarkedPackage(const QString& package,
         notUnderstood = QString::fromLocal8Bit(error.what());
     }
     return notUnderstood;
-}
-
-void SlicePageEngine::askWherePicturesStand(slicer::PackageSlicer& slicer, LoadedDocument& document,
-                                            Stages& stages, SplitObserver& observer) {
-    // Only the office knows whether a picture it put at a page's foot belongs with the paragraph that
-    // opens the next page; it is asked about the few pages where that can be. Without an answer the
-    // pictures go with their paragraph's text, which the document survives.
-    try {
-        for (const int page :
-             PageMarking(bridge_).pagesBegunBefore(document.ref, slicer.pagesOpeningWithAnchoredObjects()))
-            slicer.setOpeningParagraphBegunBefore(page);
-    } catch (const RuntimeError& error) {
-        if (!bridge_.isAlive()) {
-            stages.fail(SplitStage::Mark, 0, error.description());
-            return;
-        }
-        observer.noted(QStringLiteral("the office did not tell where the pictures at the foot of pages "
-                                      "stand; they are written with their paragraphs: ") +
-                       error.description());
-    }
 }
 
 void SlicePageEngine::writeOutputs(const slicer::PackageSlicer& slicer,

@@ -41,8 +41,6 @@ private:
     // does not understand, empty when it understands everything.
     static QString readMarkedPackage(const QString& package, const std::vector<slicer::PlannedPage>& plan,
                                      std::unique_ptr<slicer::PackageSlicer>& slicer);
-    void askWherePicturesStand(slicer::PackageSlicer& slicer, LoadedDocument& document, Stages& stages,
-                               SplitObserver& observer);
     void writeOutputs(const slicer::PackageSlicer& slicer, const std::vector<PageSelection::Output>& outputs,
                       const QString& path, const QString& outputFolder, const ProtectedPaths& inputs,
                       SplitResult& result, Stages& stages, SplitObserver& observer);

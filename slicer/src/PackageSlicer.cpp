@@ -25,14 +25,6 @@ bool PackageSlicer::layoutMovedWhileMarked() const {
     return false;
 }
 
-std::vector<int> PackageSlicer::pagesOpeningWithAnchoredObjects() const {
-    return document_->pagesOpeningWithAnchoredObjects();
-}
-
-void PackageSlicer::setOpeningParagraphBegunBefore(int page) {
-    document_->setOpeningParagraphBegunBefore(page);
-}
-
 void PackageSlicer::writePages(int first, int last, const std::filesystem::path& target) const {
     document_->writePages(first, last, target);
 }

@@ -191,18 +191,6 @@ std::vector<pugi::xml_node> SlicedDocument::objectsLeftOnPageBefore(int page) co
     return objectsOfOpeningParagraph(page);
 }
 
-std::vector<int> SlicedDocument::pagesOpeningWithAnchoredObjects() const {
-    std::vector<int> pages;
-    for (int page = 2; page <= pageCount(); ++page)
-        if (!objectsOfOpeningParagraph(page).empty()) pages.push_back(page);
-    return pages;
-}
-
-void SlicedDocument::setOpeningParagraphBegunBefore(int page) {
-    if (page >= 1 && page <= pageCount())
-        plan_.at(static_cast<size_t>(page - 1)).openingParagraphBegunBefore = true;
-}
-
 void SlicedDocument::keepObjectsOfParagraphBegunHere(int last, pugi::xml_node outputText,
                                                      BodyRangeCopier& copier, OutputStyles& styles) const {
     const std::vector<pugi::xml_node> objects = objectsLeftOnPageBefore(last + 1);

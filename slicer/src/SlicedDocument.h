@@ -29,8 +29,6 @@ public:
     int pageCount() const { return pages_->pageCount(); }
     const std::vector<SliceIssue>& issues() const { return issues_; }
     void writePages(int first, int last, const std::filesystem::path& target) const;
-    std::vector<int> pagesOpeningWithAnchoredObjects() const;
-    void setOpeningParagraphBegunBefore(int page);
 
 private:
     const PackageEntry* entry(std::string_view name) const;

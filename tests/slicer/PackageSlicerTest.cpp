@@ -264,19 +264,6 @@ TEST_F(PackageSlicerTest, ObjectsOfAParagraphBegunOnThePageBeforeStayThere) {
     EXPECT_EQ(pages[3]["content.xml"].find("three.png"), std::string::npos);
 }
 
-TEST_F(PackageSlicerTest, OnlyPagesOpeningAtAParagraphWithObjectsAreAskedAbout) {
-    const std::string anchored = R"(<draw:frame text:anchor-type="paragraph"><draw:image )"
-                                 R"(xlink:href="Pictures/one.png"/></draw:frame>)";
-    const fs::path input = writeInput(
-        "<text:p>one</text:p><text:p>" + anchored + mark(3) + "three</text:p><text:p>" + anchored + mark(4) +
-        "four</text:p><text:p>" + mark(5) + "five</text:p><text:p>fi" + anchored + mark(6) + "ve</text:p>");
-    PlannedPage blank;
-    blank.blank = true;
-    const PackageSlicer slicer(input, {{}, blank, {}, {}, {}, {}});
-    EXPECT_EQ(slicer.pagesOpeningWithAnchoredObjects(), std::vector<int>{4})
-        << "not after a blank page, not without objects, not in the middle of a paragraph";
-}
-
 TEST_F(PackageSlicerTest, ObjectsTheLayoutLiftedAboveTheirParagraphStayOverTheText) {
     const std::string automatic =
         R"(<style:style style:name="gr1" style:family="graphic"><style:graphic-properties style:wrap="none")"

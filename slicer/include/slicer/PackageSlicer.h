@@ -43,13 +43,6 @@ public:
     const std::vector<SliceIssue>& issues() const;
     bool layoutMovedWhileMarked() const;
 
-    // Pages that begin at the very start of a paragraph with objects anchored to it. The layout may
-    // have begun such a paragraph on the page before with only its objects there (PlannedPage tells
-    // how); only the office can say, and it is asked for these pages alone.
-    std::vector<int> pagesOpeningWithAnchoredObjects() const;
-    // The office said so for this page: its opening paragraph's objects are written on the page before.
-    void setOpeningParagraphBegunBefore(int page);
-
     // Writes pages first..last (1-based, inclusive) as one package at `target`, atomically: a file or
     // symbolic link already at target is replaced, never written through, and no partial file is
     // ever left under the final name. Throws SliceError with the reason.

@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Writes the hard test documents for page splitting into tests/data/hard-cases.
 
-Each document is small (2 to 6 pages) and holds one layout feature that a page split can get wrong.
+Each document is small (2 to 6 pages) and holds one layout feature that a page split can get wrong;
+the two crowded-pictures documents run to 24 and 28 pages, for it takes many pictures to move a layout.
 They are written as flat OpenDocument XML and converted by a headless LibreOffice with a throw-away
 profile; then every document is exported to PDF with blank pages kept, and the page counts that
 LibreOffice lays out are printed and written to expected.json. The documents are committed.
@@ -389,6 +390,28 @@ def picture_at_foot(_pages):
     return plain(body, automatic=automatic)
 
 
+def crowded_pictures(variant):
+    # Many large pictures anchored to paragraphs, as in a report full of charts. The office leaves some
+    # at a page's foot while their paragraph's text starts on the next page, and lays the pages out
+    # differently once anything is inserted into them (variant 0); it lifts a picture that would run
+    # off the foot of a page above its paragraph, over the text (variant 2).
+    automatic = ('<style:style style:name="Pic" style:family="graphic"><style:graphic-properties '
+                 'style:wrap="none" style:vertical-pos="top" style:horizontal-pos="center" '
+                 'style:vertical-rel="paragraph" style:horizontal-rel="paragraph"/></style:style>\n')
+    body = ""
+    for i in range(150):
+        seed = 10000 * (variant + 1) + i
+        if i % 9 == 0:
+            body += h("Section %d.%d" % (variant + 1, i // 9))
+        if i % (3 + variant) == 1:
+            chart = image("Chart%d" % i, png(160, 80, chart_pixel), "paragraph", "%dcm" % (6 + i % 4),
+                          "%.1fcm" % (2.5 + (i * 37 % 90) / 10.0))
+            body += '<text:p text:style-name="Text_20_body">%s%s</text:p>\n' % (chart, html.escape(sentences(seed, 2 + i % 6)))
+        else:
+            body += p(sentences(seed, 2 + (i * 5) % 8))
+    return plain(body, automatic=automatic)
+
+
 def two_columns(_pages):
     automatic = ('<style:style style:name="Cols" style:family="section"><style:section-properties>'
                  '<style:columns fo:column-count="2" fo:column-gap="0.8cm"/></style:section-properties></style:style>\n'
@@ -498,6 +521,8 @@ DOCUMENTS = {
     "footnotes": (footnotes, ["odt"]),
     "pictures": (pictures, ["odt"]),
     "picture-at-foot": (picture_at_foot, ["odt"]),
+    "crowded-pictures": (lambda _pages: crowded_pictures(0), ["odt"]),
+    "crowded-pictures-lifted": (lambda _pages: crowded_pictures(2), ["odt"]),
     "two-columns": (two_columns, ["odt"]),
     "toc": (toc, ["odt"]),
     "landscape-middle": (landscape_middle, ["odt"]),

@@ -24,12 +24,13 @@ void GiveBlankPagesTheFollowingStyle(std::vector<slicer::PlannedPage>& plan) {
 }  // namespace
 
 office::BasicModule PageMarking::module() {
-    // The steps of markCallByCall, in the office's own process. In there a bookmark object costs less
-    // than a dispatch, which goes through the frame. Basic's And does not short-circuit, hence the Ifs.
+    // Marks in the office's own process, where a bookmark object costs less than a dispatch, which
+    // goes through the frame. Basic's And does not short-circuit, hence the Ifs.
     //
     // Where every page starts is taken before the first mark goes in: a mark makes the office lay out
     // its paragraph again, and with large pictures the pages after it can come out otherwise. All marks
-    // then stand where one layout, the one a fresh office makes, put the pages.
+    // then stand where one layout, the one a fresh office makes, put the pages. (markCallByCall, for
+    // an office without Basic, keeps no text positions across calls and marks as it goes.)
     //
     // A page that opens at the very start of a paragraph carrying objects may follow a page that holds
     // those objects but none of the paragraph's lines ("^" instead of "+"). Asked only there: asking at
@@ -54,8 +55,10 @@ Function MarkPages(document As Object, unused As String) As Variant
             starts(page - 1) = start
             pages(page - 1) = "+" & cursor.PageStyleName
             If withObjects And page > 1 Then
-                If pages(page - 2) <> "-" And start.isStartOfParagraph() Then
-                    If BegunOnPageBefore(cursor, start, page) Then pages(page - 1) = "^" & cursor.PageStyleName
+                If pages(page - 2) <> "-" Then
+                    If start.isStartOfParagraph() Then
+                        If BegunOnPageBefore(cursor, start, page) Then pages(page - 1) = "^" & Mid(pages(page - 1), 2)
+                    End If
                 End If
             End If
         Else
@@ -79,10 +82,12 @@ Function MarkPages(document As Object, unused As String) As Variant
 End Function
 
 ' Whether the paragraph at start, which opens this page, has objects and the page before ends inside it.
-' Leaves the view cursor back at the start of this page.
+' Leaves the view cursor back at the start of this page. An office that cannot tell says no: the
+' objects then go with their paragraph's text, which the document survives.
 Function BegunOnPageBefore(cursor As Object, start As Object, page As Long) As Boolean
     Dim paragraph As Object, pageEnd As Object
     BegunOnPageBefore = False
+    On Error GoTo Back
     If Not start.getPropertySetInfo().hasPropertyByName("TextParagraph") Then Exit Function
     paragraph = start.TextParagraph
     If IsNull(paragraph) Then Exit Function
@@ -95,6 +100,8 @@ Function BegunOnPageBefore(cursor As Object, start As Object, page As Long) As B
             End If
         End If
     End If
+Back:
+    On Error GoTo 0
     cursor.jumpToPage(page)
     cursor.jumpToStartOfPage()
 End Function

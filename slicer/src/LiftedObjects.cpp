@@ -1,12 +1,17 @@
 #include "LiftedObjects.h"
 
+#include <array>
+#include <charconv>
 #include <string>
-#include <string_view>
+#include <utility>
 #include <vector>
 
 namespace fk::slicer {
 
 namespace {
+
+// Less than this is the office rounding a position of zero, not a lift.
+constexpr double kLeastLiftCm = 0.01;
 
 bool isAnchoredToText(pugi::xml_node node) {
     const std::string_view anchor = node.attribute("text:anchor-type").value();
@@ -20,14 +25,29 @@ std::string graphicProperty(const OutputStyles& styles, pugi::xml_node object, s
 
 bool isLifted(pugi::xml_node object, const OutputStyles& styles) {
     if (!isAnchoredToText(object) || !object.attribute("draw:style-name")) return false;
-    // Only the top of the paragraph gives a natural position of zero; below it is the lift.
-    if (!std::string_view(object.attribute("svg:y").value()).starts_with('-')) return false;
+    // Aligned with the top of its paragraph, an object stands at zero; below zero is the lift.
+    const std::optional<double> y = LiftedObjects::centimetres(object.attribute("svg:y").value());
+    if (!y || *y > -kLeastLiftCm) return false;
     const std::string relation = graphicProperty(styles, object, "style:vertical-rel");
+    // Only unwrapped objects are known to be drawn over the text when lifted.
     return graphicProperty(styles, object, "style:vertical-pos") == "top" &&
-           (relation == "paragraph" || relation == "paragraph-content");
+           (relation == "paragraph" || relation == "paragraph-content") &&
+           graphicProperty(styles, object, "style:wrap") == "none";
 }
 
 }  // namespace
+
+std::optional<double> LiftedObjects::centimetres(std::string_view length) {
+    double number = 0;
+    const auto [end, error] = std::from_chars(length.data(), length.data() + length.size(), number);
+    if (error != std::errc()) return std::nullopt;
+    static constexpr std::array<std::pair<std::string_view, double>, 6> kUnits{
+        {{"cm", 1.0}, {"mm", 0.1}, {"in", 2.54}, {"pt", 2.54 / 72}, {"pc", 2.54 / 6}, {"px", 2.54 / 96}}};
+    const std::string_view unit(end, static_cast<size_t>(length.data() + length.size() - end));
+    for (const auto& [name, size] : kUnits)
+        if (unit == name) return number * size;
+    return std::nullopt;
+}
 
 void LiftedObjects::drawOverText(pugi::xml_node outputText, OutputStyles& styles) {
     std::vector<pugi::xml_node> lifted;

@@ -4,16 +4,22 @@
 
 #include <pugixml.hpp>
 
+#include <optional>
+#include <string_view>
+
 namespace fk::slicer {
 
-// An object anchored to a paragraph and aligned with its top cannot run off the foot of the page: when it
-// would, the layout lifts it above its paragraph and draws it over the text, and the office stores where
-// it stood, a negative svg:y. Laid out afresh on a page of its own, the same object would push its
-// paragraph on to a second page instead. Such objects are written where they stood and over the text, as
-// the input's page shows them.
+// An unwrapped object anchored to a paragraph and aligned with its top cannot run off the foot of the
+// page: when it would, the layout lifts it above its paragraph and draws it over the text, and the
+// office stores how far it lifted it, a negative svg:y. Laid out afresh on a page of its own, the same
+// object may push its paragraph on to a second page instead. Such objects are written to be drawn
+// over the text, where the office lifts them again, as the input's page shows them.
 class LiftedObjects {
 public:
     static void drawOverText(pugi::xml_node outputText, OutputStyles& styles);
+
+    // An ODF length ("-1.09in", "2.5cm", "12pt") in centimetres; nothing for another unit or no number.
+    static std::optional<double> centimetres(std::string_view length);
 };
 
 }  // namespace fk::slicer

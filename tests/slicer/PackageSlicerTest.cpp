@@ -43,9 +43,9 @@ protected:
     // A three-page document: a header logo, a picture on each of pages 1 and 3, a chart on page 2, a
     // frame anchored to page 3 and a footer with the page count.
     fs::path writeInput(const std::string& body, const std::set<std::string>& stored = {},
-                        const std::string& automaticStyles = "") {
+                        const std::string& automaticStyles = "", const std::string& commonStyles = "") {
         const std::string styles = stylesXml(
-            R"(<text:notes-configuration text:note-class="footnote" text:start-value="0"/>)",
+            R"(<text:notes-configuration text:note-class="footnote" text:start-value="0"/>)" + commonStyles,
             R"(<style:master-page style:name="Standard"><style:header><text:p><draw:frame )"
             R"(text:anchor-type="paragraph"><draw:image xlink:href="Pictures/logo.png"/></draw:frame>)"
             R"(</text:p></style:header><style:footer><text:p>of <text:page-count>3</text:page-count>)"
@@ -264,46 +264,79 @@ TEST_F(PackageSlicerTest, ObjectsOfAParagraphBegunOnThePageBeforeStayThere) {
     EXPECT_EQ(pages[3]["content.xml"].find("three.png"), std::string::npos);
 }
 
-TEST_F(PackageSlicerTest, ObjectsTheLayoutLiftedAboveTheirParagraphStayOverTheText) {
+TEST_F(PackageSlicerTest, AfterABlankPageTheOpeningParagraphKeepsItsObjects) {
+    const fs::path input =
+        writeInput(R"(<text:p>one</text:p><text:p><draw:frame text:anchor-type="paragraph">)"
+                   R"(<draw:image xlink:href="Pictures/one.png"/></draw:frame>)" +
+                   mark(3) + "three</text:p>");
+    PlannedPage blank, begunBefore;
+    blank.blank = true;
+    begunBefore.openingParagraphBegunBefore = true;
+    const PackageSlicer slicer(input, {{}, blank, begunBefore});
+    slicer.writePage(1, folder_ / "page1.odt");
+    slicer.writePage(3, folder_ / "page3.odt");
+    EXPECT_EQ(TestPackage::contents(folder_ / "page1.odt")["content.xml"].find("one.png"), std::string::npos)
+        << "a blank page the layout inserted stands between them";
+    EXPECT_NE(TestPackage::contents(folder_ / "page3.odt")["content.xml"].find("one.png"), std::string::npos);
+}
+
+TEST_F(PackageSlicerTest, UnwrappedObjectsTheLayoutLiftedAboveTheirParagraphStayOverTheText) {
+    const std::string topOfParagraph = R"( style:vertical-pos="top" style:vertical-rel="paragraph")";
     const std::string automatic =
         R"(<style:style style:name="gr1" style:family="graphic"><style:graphic-properties style:wrap="none")"
-        R"( style:run-through="background" style:vertical-pos="top" style:vertical-rel="paragraph"/>)"
-        R"(</style:style><style:style style:name="gr2" style:family="graphic" style:parent-style-name="Graphics">)"
-        R"(<style:graphic-properties style:wrap="none" style:vertical-pos="from-top")"
-        R"( style:vertical-rel="paragraph"/></style:style>)";
-    const auto frame = [](const std::string& name, const std::string& style, const std::string& y) {
-        return R"(<draw:frame text:anchor-type="paragraph" draw:name=")" + name + R"(" draw:style-name=")" +
-               style + R"(" svg:y=")" + y + R"("><draw:image xlink:href="Pictures/one.png"/></draw:frame>)";
+        R"( style:run-through="background")" +
+        topOfParagraph +
+        R"(/></style:style><style:style style:name="gr2" style:family="graphic" style:parent-style-name="Chart">)"
+        R"(<style:graphic-properties style:vertical-pos="from-top"/></style:style>)"
+        R"(<style:style style:name="gr3" style:family="graphic"><style:graphic-properties style:wrap="parallel")" +
+        topOfParagraph + "/></style:style>";
+    const std::string common = R"(<style:style style:name="Chart" style:family="graphic">)"
+                               R"(<style:graphic-properties style:wrap="none")" +
+                               topOfParagraph + "/></style:style>";
+    const auto frame = [](const std::string& name, const std::string& style, const std::string& y,
+                          const std::string& anchor = "paragraph") {
+        return R"(<draw:frame text:anchor-type=")" + anchor + R"(" draw:name=")" + name +
+               R"(" draw:style-name=")" + style + R"(" svg:y=")" + y +
+               R"("><draw:image xlink:href="Pictures/one.png"/></draw:frame>)";
     };
     const fs::path input =
         writeInput("<text:p>" + mark(1) + "one" + frame("Lifted", "gr1", "-1.09in") +
-                       frame("AtTop", "gr1", "0in") + frame("PlacedAbove", "gr2", "-2cm") + "</text:p>",
-                   {}, automatic);
+                       frame("AtTop", "gr1", "0in") + frame("RoundedZero", "gr1", "-0.0001in") +
+                       frame("PlacedAbove", "gr2", "-2cm") + frame("Wrapped", "gr3", "-2cm") +
+                       frame("LiftedByItsCommonStyle", "Chart", "-14pt", "char") + "</text:p>",
+                   {}, automatic, common);
     const PackageSlicer slicer(input, std::vector<PlannedPage>(1));
     slicer.writePage(1, folder_ / "page1.odt");
 
     pugi::xml_document content;
     const pugi::xml_node root = parse(content, TestPackage::contents(folder_ / "page1.odt")["content.xml"]);
-    const auto styleOf = [&](const std::string& name) {
+    const auto styleOf = [&](const std::string& name) -> std::string {
         const pugi::xml_node object =
             root.select_node(("//draw:frame[@draw:name='" + name + "']").c_str()).node();
-        EXPECT_EQ(std::string(object.attribute("svg:y").value()).empty(), false) << "its position is kept";
-        return root
-            .select_node(("//style:style[@style:name='" +
-                          std::string(object.attribute("draw:style-name").value()) +
-                          "']/style:graphic-properties")
-                             .c_str())
-            .node();
+        EXPECT_NE(std::string(object.attribute("svg:y").value()), "") << name << ": its position is kept";
+        return object.attribute("draw:style-name").value();
     };
-    const pugi::xml_node lifted = styleOf("Lifted");
-    EXPECT_EQ(std::string(lifted.attribute("style:wrap").value()), "run-through");
-    EXPECT_EQ(std::string(lifted.attribute("style:run-through").value()), "background")
+    const auto wrapOf = [&](const std::string& name) -> std::string {
+        const std::string style = styleOf(name);
+        const pugi::xml_node properties =
+            root.select_node(("//style:style[@style:name='" + style + "']/style:graphic-properties").c_str())
+                .node();
+        return properties.attribute("style:wrap").value();
+    };
+    EXPECT_EQ(wrapOf("Lifted"), "run-through");
+    const pugi::xml_node lifted =
+        root.select_node("//style:style[style:graphic-properties/@style:wrap='run-through']").node();
+    EXPECT_EQ(std::string(lifted.child("style:graphic-properties").attribute("style:run-through").value()),
+              "background")
         << "drawn behind or before the text as in the input";
-    EXPECT_EQ(std::string(lifted.attribute("style:vertical-pos").value()), "top")
+    EXPECT_EQ(std::string(lifted.child("style:graphic-properties").attribute("style:vertical-pos").value()),
+              "top")
         << "the office lifts it again, as far as the page needs";
-    EXPECT_EQ(std::string(styleOf("AtTop").attribute("style:wrap").value()), "none");
-    EXPECT_EQ(std::string(styleOf("PlacedAbove").attribute("style:wrap").value()), "none")
-        << "a position the author gave is not the layout's lift";
+    EXPECT_EQ(wrapOf("LiftedByItsCommonStyle"), "run-through");
+    EXPECT_EQ(wrapOf("AtTop"), "none");
+    EXPECT_EQ(wrapOf("RoundedZero"), "none") << "the office's rounding of zero is no lift";
+    EXPECT_EQ(styleOf("PlacedAbove"), "gr2") << "a position the author gave is not the layout's lift";
+    EXPECT_EQ(wrapOf("Wrapped"), "parallel") << "text wrapped around it in the input";
 }
 
 TEST_F(PackageSlicerTest, OurMarksNeverReachAnOutput) {

@@ -132,9 +132,8 @@ void BodyRangeCopier::copyNode(pugi::xml_node source, pugi::xml_node targetParen
     if (odf::isReservedMark(source) || odf::is(source, "text:soft-page-break")) return;
     if (odf::is(source, "text:page-count")) {
         // The output has fewer pages than the input it stands for; show the input's count.
-        const std::string shown = source.text().as_string();
         targetParent.append_child(pugi::node_pcdata)
-            .set_value(shown.empty() ? pageCountText_.c_str() : shown.c_str());
+            .set_value(odf::pageCountShown(source, pageCountText_).c_str());
         return;
     }
 

@@ -1,5 +1,7 @@
 #include "OdfNodes.h"
 
+#include <algorithm>
+
 #include "slicer/PagePlan.h"
 
 #include <array>
@@ -120,6 +122,13 @@ bool isBlockContainer(pugi::xml_node node) {
 bool canHoldBoundary(pugi::xml_node node) {
     return isOneOf(node, {"office:text", "table:table", "table:table-rows", "table:table-row-group"}) ||
            isBlockContainer(node) || isParagraph(node) || isInlineWrapper(node);
+}
+
+std::string pageCountShown(pugi::xml_node field, const std::string& inputPageCount) {
+    const std::string stored = field.text().as_string();
+    const bool decimal =
+        std::all_of(stored.begin(), stored.end(), [](char c) { return c >= '0' && c <= '9'; });
+    return decimal ? inputPageCount : stored;
 }
 
 void hide(pugi::xml_node paragraph) {

@@ -2,6 +2,7 @@
 
 #include <pugixml.hpp>
 
+#include <string>
 #include <string_view>
 
 // What the elements of an OpenDocument text body are to the slicer.
@@ -56,6 +57,11 @@ bool canHoldBoundary(pugi::xml_node node);
 // shown on screen).
 void hide(pugi::xml_node paragraph);
 bool isHidden(pugi::xml_node paragraph);
+
+// The text that stands for a page-count field of the input in an output, which has fewer pages: the
+// input's count where the office stored a decimal number, for that can be stale (a .docx keeps the
+// count its last writer laid out); what it stored where it numbers otherwise ("xii").
+std::string pageCountShown(pugi::xml_node field, const std::string& inputPageCount);
 
 // First and last child elements that are body content (not prologue, not page-anchored).
 pugi::xml_node firstContentChild(pugi::xml_node parent);

@@ -17,10 +17,9 @@ void StylesAdjuster::replacePageCounts(pugi::xml_node root, const std::string& p
     } walker;
     root.traverse(walker);
     for (pugi::xml_node field : walker.fields) {
-        const std::string shown = field.text().as_string();
         field.parent()
             .insert_child_before(pugi::node_pcdata, field)
-            .set_value(shown.empty() ? pageCountText.c_str() : shown.c_str());
+            .set_value(odf::pageCountShown(field, pageCountText).c_str());
         field.parent().remove_child(field);
     }
 }

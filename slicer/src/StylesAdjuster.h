@@ -12,7 +12,7 @@ namespace fk::slicer {
 // The changes one output needs in styles.xml so its headers, footers and notes look as in the input.
 class StylesAdjuster {
 public:
-    // Replaces every page-count field with the number it shows (or `pageCountText` when it shows none).
+    // Replaces every page-count field with the input's count (see odf::pageCountShown).
     static void replacePageCounts(pugi::xml_node root, const std::string& pageCountText);
 
     // Makes footnote and endnote numbers go on from where the input stands at `pageStart`.

@@ -319,8 +319,7 @@ def paragraph_across_pages(_pages):
     return plain(body, automatic=automatic)
 
 
-def numbered_list(_pages):
-    extra = """
+NUMBERING_123 = """
  <text:list-style style:name="Numbering_20_123" style:display-name="Numbering 123">
   <text:list-level-style-number text:level="1" style:num-format="1" style:num-suffix=".">
    <style:list-level-properties text:list-level-position-and-space-mode="label-alignment">
@@ -328,6 +327,10 @@ def numbered_list(_pages):
      fo:text-indent="-0.6cm" fo:margin-left="1cm"/></style:list-level-properties>
   </text:list-level-style-number></text:list-style>
 """
+
+
+def numbered_list(_pages):
+    extra = NUMBERING_123
     body = h("Steps for building a cedar boat") + p(sentences(800, 2))
     body += '<text:list text:style-name="Numbering_20_123">\n'
     for i in range(38):
@@ -492,14 +495,7 @@ def landscape_middle(_pages):
 def same_content(_pages):
     # Headers and footers with fields, a table with a repeated heading row and a numbered list:
     # the same content is committed as .odt, .docx and .doc.
-    extra = """
- <text:list-style style:name="Numbering_20_123" style:display-name="Numbering 123">
-  <text:list-level-style-number text:level="1" style:num-format="1" style:num-suffix=".">
-   <style:list-level-properties text:list-level-position-and-space-mode="label-alignment">
-    <style:list-level-label-alignment text:label-followed-by="listtab" text:list-tab-stop-position="1cm"
-     fo:text-indent="-0.6cm" fo:margin-left="1cm"/></style:list-level-properties>
-  </text:list-level-style-number></text:list-style>
-"""
+    extra = NUMBERING_123
     body = h("Weavers guild handbook") + p(sentences(1500, 8)) + p(sentences(1501, 8))
     body += table("Looms", ["Loom", "Thread", "Colour"], table_rows(1502, 45, 3))
     body += p(sentences(1503, 4)) + '<text:list text:style-name="Numbering_20_123">\n'

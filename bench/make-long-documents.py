@@ -46,7 +46,7 @@ def pictures(_seed):
                 html.escape(hc.sentences(3000 + i, 3 + i % 7)))
         else:
             body += hc.p(hc.sentences(2000 + i, 2 + (i * 7) % 9))
-    return hc.plain(body, automatic=picture_style("Pic", "none", "center"))
+    return hc.plain(body, automatic=hc.UNWRAPPED_PICTURE)
 
 
 def mixed(seed):

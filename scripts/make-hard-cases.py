@@ -377,12 +377,16 @@ def pictures(_pages):
     return plain(body, automatic=automatic)
 
 
+# Pictures of frames styled "Pic": centred on their paragraph's top, no text beside them.
+UNWRAPPED_PICTURE = ('<style:style style:name="Pic" style:family="graphic"><style:graphic-properties '
+                     'style:wrap="none" style:vertical-pos="top" style:horizontal-pos="center" '
+                     'style:vertical-rel="paragraph" style:horizontal-rel="paragraph"/></style:style>\n')
+
+
 def picture_at_foot(_pages):
     # A paragraph whose picture just fits at the foot of page 1 while its first line does not fit under
     # it: the office keeps the picture there and moves the paragraph's text to page 2.
-    automatic = ('<style:style style:name="Pic" style:family="graphic"><style:graphic-properties '
-                 'style:wrap="none" style:vertical-pos="top" style:horizontal-pos="center" '
-                 'style:vertical-rel="paragraph" style:horizontal-rel="paragraph"/></style:style>\n')
+    automatic = UNWRAPPED_PICTURE
     body = h("Soundings of the outer bank")
     for i in range(5):
         body += p(sentences(4000 + i, 7))
@@ -398,9 +402,7 @@ def crowded_pictures(variant):
     # at a page's foot while their paragraph's text starts on the next page, and lays the pages out
     # differently once anything is inserted into them (variant 0); it lifts a picture that would run
     # off the foot of a page above its paragraph, over the text (variant 2).
-    automatic = ('<style:style style:name="Pic" style:family="graphic"><style:graphic-properties '
-                 'style:wrap="none" style:vertical-pos="top" style:horizontal-pos="center" '
-                 'style:vertical-rel="paragraph" style:horizontal-rel="paragraph"/></style:style>\n')
+    automatic = UNWRAPPED_PICTURE
     body = ""
     for i in range(150):
         seed = 10000 * (variant + 1) + i

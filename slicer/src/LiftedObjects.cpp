@@ -2,7 +2,9 @@
 
 #include <array>
 #include <charconv>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -12,6 +14,19 @@ namespace {
 
 // Less than this is the office rounding a position of zero, not a lift.
 constexpr double kLeastLiftCm = 0.01;
+
+// An ODF length ("-1.09in", "2.5cm", "12pt") in centimetres; nothing for another unit or no number.
+std::optional<double> centimetres(std::string_view length) {
+    double number = 0;
+    const auto [end, error] = std::from_chars(length.data(), length.data() + length.size(), number);
+    if (error != std::errc()) return std::nullopt;
+    static constexpr std::array<std::pair<std::string_view, double>, 6> kUnits{
+        {{"cm", 1.0}, {"mm", 0.1}, {"in", 2.54}, {"pt", 2.54 / 72}, {"pc", 2.54 / 6}, {"px", 2.54 / 96}}};
+    const std::string_view unit(end, static_cast<size_t>(length.data() + length.size() - end));
+    for (const auto& [name, size] : kUnits)
+        if (unit == name) return number * size;
+    return std::nullopt;
+}
 
 bool isAnchoredToText(pugi::xml_node node) {
     const std::string_view anchor = node.attribute("text:anchor-type").value();
@@ -26,7 +41,7 @@ std::string graphicProperty(const OutputStyles& styles, pugi::xml_node object, s
 bool isLifted(pugi::xml_node object, const OutputStyles& styles) {
     if (!isAnchoredToText(object) || !object.attribute("draw:style-name")) return false;
     // Aligned with the top of its paragraph, an object stands at zero; below zero is the lift.
-    const std::optional<double> y = LiftedObjects::centimetres(object.attribute("svg:y").value());
+    const std::optional<double> y = centimetres(object.attribute("svg:y").value());
     if (!y || *y > -kLeastLiftCm) return false;
     const std::string relation = graphicProperty(styles, object, "style:vertical-rel");
     // Only unwrapped objects are known to be drawn over the text when lifted.
@@ -36,18 +51,6 @@ bool isLifted(pugi::xml_node object, const OutputStyles& styles) {
 }
 
 }  // namespace
-
-std::optional<double> LiftedObjects::centimetres(std::string_view length) {
-    double number = 0;
-    const auto [end, error] = std::from_chars(length.data(), length.data() + length.size(), number);
-    if (error != std::errc()) return std::nullopt;
-    static constexpr std::array<std::pair<std::string_view, double>, 6> kUnits{
-        {{"cm", 1.0}, {"mm", 0.1}, {"in", 2.54}, {"pt", 2.54 / 72}, {"pc", 2.54 / 6}, {"px", 2.54 / 96}}};
-    const std::string_view unit(end, static_cast<size_t>(length.data() + length.size() - end));
-    for (const auto& [name, size] : kUnits)
-        if (unit == name) return number * size;
-    return std::nullopt;
-}
 
 void LiftedObjects::drawOverText(pugi::xml_node outputText, OutputStyles& styles) {
     std::vector<pugi::xml_node> lifted;

@@ -4,9 +4,6 @@
 
 #include <pugixml.hpp>
 
-#include <optional>
-#include <string_view>
-
 namespace fk::slicer {
 
 // An unwrapped object anchored to a paragraph and aligned with its top cannot run off the foot of the
@@ -17,9 +14,6 @@ namespace fk::slicer {
 class LiftedObjects {
 public:
     static void drawOverText(pugi::xml_node outputText, OutputStyles& styles);
-
-    // An ODF length ("-1.09in", "2.5cm", "12pt") in centimetres; nothing for another unit or no number.
-    static std::optional<double> centimetres(std::string_view length);
 };
 
 }  // namespace fk::slicer

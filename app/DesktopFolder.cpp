@@ -2,7 +2,7 @@
 
 #include "app/StartUp.h"
 #include "base/Platform.h"
-#include "base/RuntimeError.h"
+#include "app/RuntimeError.h"
 
 namespace fk {
 

@@ -10,14 +10,15 @@
 #include <QPixmap>
 
 #include "app/CursorHotSpot.h"
-#include "base/ProcedureTrap.h"
-#include "base/RuntimeError.h"
-#include "doclist/AddChosenFiles.h"
+#include "app/ProcedureTrap.h"
+#include "app/SettingsKeys.h"
+#include "app/RuntimeError.h"
+#include "app/AddChosenFiles.h"
 #include "fsutil/FileHelpers.h"
-#include "gather/AddFolderFiles.h"
-#include "gather/FolderWalk.h"
+#include "app/AddFolderFiles.h"
+#include "app/FolderWalk.h"
 #include "gather/Samples.h"
-#include "split/PresenceCheck.h"
+#include "app/PresenceCheck.h"
 
 namespace fk {
 
@@ -273,7 +274,7 @@ void Form1::filesDropped(const QStringList& paths) {
 void Form1::Text1_Change() {
     try {
         services_.settings.write(settings::kText1, Text1->text());
-    } catch (const RuntimeError&) {
+    } catch (const Failure&) {
         // The change handler has no report of its own; the next change writes again.
     }
 }

@@ -14,7 +14,7 @@
 #include "app/StartUp.h"
 #include "base/Prompts.h"
 #include "base/SettingsStore.h"
-#include "base/WindowPointer.h"
+#include "app/WindowPointer.h"
 #include "doclist/DocumentListModel.h"
 #include "doclist/DocumentListView.h"
 #include "fsutil/FileSystem.h"

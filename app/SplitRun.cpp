@@ -1,6 +1,7 @@
 #include "app/SplitRun.h"
 
-#include "base/RuntimeError.h"
+#include "app/RuntimeError.h"
+#include "app/WindowPointer.h"
 #include "fsutil/FileHelpers.h"
 #include "split/OlderPages.h"
 
@@ -29,7 +30,7 @@ ProtectedPaths SplitRun::listedDocuments() {
     for (int i = 1; i <= count; ++i) {
         try {
             rows << window_.documentText(i);
-        } catch (const RuntimeError&) {
+        } catch (const Failure&) {
             // A row that is gone is reported where the run reaches it.
         }
     }
@@ -63,7 +64,7 @@ void SplitRun::PushButton7_Click() {
                 window_.setProgressText(QStringLiteral("Processing: ") + GetFileNameFromPath(path));
             });
             trap.step(116, [&] { window_.yield(); });
-            trap.step(118, [&] { window_.setPointer(11); });
+            trap.step(118, [&] { window_.setPointer(WindowPointer::kHourglass); });
             ReportingObserver reports(trap);
             const QString folder = window_.outputFolderText();
             const SplitResult result = engine_.split(path, folder, inputs, reports);  // 120-172
@@ -71,7 +72,7 @@ void SplitRun::PushButton7_Click() {
             if (!older.isEmpty())
                 olderPages << GetFileNameFromPath(path) + QStringLiteral(": ") + OlderPagesText(older);
         }
-        trap.step(176, [&] { window_.setPointer(0); });
+        trap.step(176, [&] { window_.setPointer(WindowPointer::kDefault); });
         trap.step(178, [&] { window_.setProgressValue(0); });
         trap.step(180, [&] { window_.setProgressText(kIdleProgressText); });
         if (!olderPages.isEmpty()) {

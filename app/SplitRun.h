@@ -1,6 +1,6 @@
 #pragma once
 
-#include "base/ProcedureTrap.h"
+#include "app/ProcedureTrap.h"
 #include "base/Prompts.h"
 #include "split/SplitEngine.h"
 

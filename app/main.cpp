@@ -6,7 +6,7 @@
 #include "app/Form1.h"
 #include "app/QtPrompts.h"
 #include "app/StopOwnOffice.h"
-#include "base/IniSettingsStore.h"
+#include "app/IniSettingsStore.h"
 #include "fsutil/FileSystem.h"
 #include "fsutil/ProgramFolder.h"
 #include "split/CopyPageEngine.h"

@@ -31,7 +31,7 @@ public:
     virtual QString inputBox(const QString& prompt, const QString& title, const QString& preset) = 0;
     // The chosen file's path; for several files the folder they share, then each one's path below it
     // after a NUL character;
-    // the empty text on Cancel. Throws RuntimeError 20476 when the answer does not fit the dialog's buffer.
+    // the empty text on Cancel. Throws a TooMany failure when the answer does not fit the dialog's buffer.
     virtual QString openFileDialog(const FileDialogRequest& request) = 0;
     // The chosen folder as the dialog gives it; empty on Cancel.
     virtual QString browseForFolder(const QString& title, const QString& startFolder) = 0;
@@ -50,6 +50,5 @@ private:
     QString applicationTitle_;
 };
 
-inline constexpr int kDialogBufferTooSmall = 20476;
 
 }  // namespace fk

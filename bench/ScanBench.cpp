@@ -11,7 +11,7 @@
 #include "FakePrompts.h"
 #include "MemorySettingsStore.h"
 #include "doclist/DocumentListModel.h"
-#include "gather/AddFolderFiles.h"
+#include "app/AddFolderFiles.h"
 
 namespace {
 

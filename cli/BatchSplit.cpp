@@ -8,7 +8,7 @@
 #include <mutex>
 #include <thread>
 
-#include "base/RuntimeError.h"
+#include "base/Failure.h"
 #include "cli/DocumentWatchdog.h"
 #include "cli/FailureExplanation.h"
 #include "split/OlderPages.h"
@@ -231,8 +231,8 @@ private:
         office_.clearStaleLock(path);
         try {
             office_.ensureStarted();
-        } catch (const RuntimeError& error) {
-            const SplitFailure failure{SplitStage::Connect, 0, error.description(), 0};
+        } catch (const Failure& error) {
+            const SplitFailure failure{SplitStage::Connect, 0, error.message(), 0};
             result.failures.append(failure);
             observer_.report(path, FailureExplanation(settings_.verbose).text(failure, path));
         }

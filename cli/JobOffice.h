@@ -11,7 +11,7 @@ class JobOffice {
 public:
     virtual ~JobOffice() = default;
     virtual office::OfficeBridge& bridge() = 0;
-    // Starts an office unless one is listening; throws RuntimeError when none can be started.
+    // Starts an office unless one is listening; throws Failure when none can be started.
     virtual void ensureStarted() = 0;
     // Kills an office that does not answer; called from another thread while a call may be waiting.
     virtual void abandon() = 0;

@@ -8,7 +8,7 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include "base/RuntimeError.h"
+#include "base/Failure.h"
 
 namespace fk::cli {
 
@@ -36,7 +36,7 @@ int tryLock(const QString& folder) {
 OfficeProfiles::OfficeProfiles(const QString& baseFolder, int count, OrphanOffices& orphans)
     : base_(QDir::cleanPath(QDir(baseFolder).absolutePath())) {
     if (!QDir().mkpath(baseFolder))
-        throw RuntimeError(75, QStringLiteral("Path/File access error: ") + baseFolder);
+        throw Failure::fileAccess(baseFolder);
     for (int slot = 1; slot <= kMaxSlots && folders_.size() < count; ++slot) {
         const QString folder = baseFolder + QStringLiteral("/%1").arg(slot);
         const int lock = tryLock(folder);
@@ -46,8 +46,7 @@ OfficeProfiles::OfficeProfiles(const QString& baseFolder, int count, OrphanOffic
         folders_ << folder;
     }
     if (folders_.size() < count)
-        throw RuntimeError(75,
-                           QStringLiteral("Path/File access error: no free office profile in ") + baseFolder);
+        throw Failure::fileAccess(QStringLiteral("no free office profile in ") + baseFolder);
 }
 
 OfficeProfiles::~OfficeProfiles() {

@@ -10,7 +10,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "base/RuntimeError.h"
+#include "base/Failure.h"
 #include "cli/AllocatorTuning.h"
 #include "cli/BatchDocuments.h"
 #include "cli/BatchSplit.h"
@@ -114,8 +114,8 @@ int run(const QStringList& arguments, const fk::cli::NonUtf8Arguments& nonUtf8) 
     ProcessTableOrphans orphans;
     try {
         profiles = std::make_unique<OfficeProfiles>(OfficeProfiles::defaultBaseFolder(), jobs, orphans);
-    } catch (const fk::RuntimeError& error) {
-        err << "folioknife-split: " << error.description() << "\n";
+    } catch (const fk::Failure& error) {
+        err << "folioknife-split: " << error.message() << "\n";
         return kExitSomeFailed;
     }
 

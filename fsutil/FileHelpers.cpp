@@ -8,7 +8,7 @@
 #include <QFile>
 #include <memory>
 
-#include "base/RuntimeError.h"
+#include "base/Failure.h"
 
 namespace fk {
 
@@ -96,7 +96,7 @@ FileNameList GetFilesInFolder(const QString& folder, const QString& pattern, QCh
     if (!FolderExists(base)) return result;
 
     std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(nativePath(base).constData()), ::closedir);
-    if (!dir) throw RuntimeError::permissionDenied();
+    if (!dir) throw Failure::accessDenied();
 
     while (const dirent* entry = ::readdir(dir.get())) {
         const QString name = QFile::decodeName(entry->d_name);
@@ -110,7 +110,7 @@ FileNameList GetFilesInFolder(const QString& folder, const QString& pattern, QCh
             if (!statPath(path, info) || !S_ISREG(info.st_mode)) continue;
         }
         if (!FileExistsEx(path)) continue;
-        if (result.names_.size() == static_cast<qsizetype>(INT32_MAX)) throw RuntimeError::overflow();
+        if (result.names_.size() == static_cast<qsizetype>(INT32_MAX)) throw Failure::tooMany();
         result.names_.append(name);
     }
     return result;
@@ -119,7 +119,7 @@ FileNameList GetFilesInFolder(const QString& folder, const QString& pattern, QCh
 int FileAttributes(const QString& path) {
     struct stat link {};
     if (path.isEmpty() || ::lstat(nativePath(path).constData(), &link) != 0)
-        throw RuntimeError::pathNotFound();
+        throw Failure::pathNotFound();
     struct stat target = link;
     const bool isLink = S_ISLNK(link.st_mode);
     if (isLink && ::stat(nativePath(path).constData(), &target) != 0) target = link;

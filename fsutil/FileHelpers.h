@@ -27,11 +27,11 @@ QString GetFileNameFromPath(const QString& path, QChar separator = platform::kPa
 QString RemoveExtension(const QString& name);
 
 // Regular files of `folder` whose names match the wildcard `pattern` (case-insensitive; "*.*" matches
-// every name). Throws RuntimeError when a folder that exists cannot be read.
+// every name). Throws Failure when a folder that exists cannot be read.
 FileNameList GetFilesInFolder(const QString& folder, const QString& pattern,
                               QChar separator = platform::kPathSeparator);
 
-// Attribute bits of fk::attr for the entry; throws RuntimeError (path not found) when it cannot be read.
+// Attribute bits of fk::attr for the entry; throws Failure (path not found) when it cannot be read.
 int FileAttributes(const QString& path);
 
 bool MatchesWildcard(const QString& name, const QString& pattern);

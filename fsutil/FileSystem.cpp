@@ -8,12 +8,12 @@
 #include <QFileInfo>
 #include <memory>
 
-#include "base/RuntimeError.h"
+#include "base/Failure.h"
 
 namespace fk {
 
 FileSystem::Folder LocalFileSystem::getFolder(const QString& path) {
-    if (!FolderExists(path)) throw RuntimeError::pathNotFound();
+    if (!FolderExists(path)) throw Failure::pathNotFound();
     Folder folder;
     folder.attributes = FileAttributes(path);
     folder.isRoot = QFileInfo(path).canonicalFilePath() == QLatin1String("/");
@@ -23,7 +23,7 @@ FileSystem::Folder LocalFileSystem::getFolder(const QString& path) {
 QList<FileSystem::SubFolder> LocalFileSystem::subFolders(const QString& path) {
     const QByteArray native = QFile::encodeName(path);
     std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(native.constData()), ::closedir);
-    if (!dir) throw errno == EACCES ? RuntimeError::permissionDenied() : RuntimeError::pathNotFound();
+    if (!dir) throw errno == EACCES ? Failure::accessDenied() : Failure::pathNotFound();
     const QByteArray base = native.endsWith('/') ? native : native + '/';
     QList<SubFolder> folders;
     while (const dirent* entry = ::readdir(dir.get())) {

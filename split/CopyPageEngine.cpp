@@ -2,7 +2,7 @@
 
 #include <optional>
 
-#include "base/RuntimeError.h"
+#include "base/Failure.h"
 #include "split/MakePropertyValue.h"
 #include "split/OfficeServices.h"
 #include "split/StagedPageFile.h"
@@ -69,7 +69,7 @@ bool CopyPageEngine::ensureOnPage(const office::Ref& viewCursor, int page, int p
     if (arrival == Arrival::Refused && page > 1 && page < pageCount &&
         jumpTo(viewCursor, page + 1) == Arrival::There)
         return false;
-    throw RuntimeError(440, QStringLiteral("The view cursor cannot be moved to page %1").arg(page));
+    throw Failure(FailureKind::OfficeRefused, QStringLiteral("The view cursor cannot be moved to page %1").arg(page));
 }
 
 void CopyPageEngine::dispatch(const office::Ref& dispatcher, const office::Ref& frame, const char* command) {
@@ -87,7 +87,7 @@ void CopyPageEngine::copyPageThatBeginsInATable(const office::Ref& dispatcher, c
         dispatch(dispatcher, pageFrame, ".uno:Paste");
         for (int row = 0; bridge_.isInTable(viewCursor); ++row) {
             if (row == kMaxTableRows)
-                throw RuntimeError(440, QStringLiteral("A table on page %1 has no end").arg(page));
+                throw Failure(FailureKind::OfficeRefused, QStringLiteral("A table on page %1 has no end").arg(page));
             dispatch(dispatcher, inputFrame, ".uno:GoDown");
         }
         if (bridge_.getPage(viewCursor) != page) return;  // the table filled the page
@@ -135,7 +135,7 @@ SplitResult CopyPageEngine::split(const QString& path, const QString& outputFold
         bridge_.jumpToLastPage(viewCursor);
     }) && steps.run(134, counting, 0, [&] {
         pageCount = bridge_.getPage(viewCursor);
-        if (pageCount < 1) throw RuntimeError(440, QStringLiteral("The document reports no pages"));
+        if (pageCount < 1) throw Failure(FailureKind::Damaged, QStringLiteral("The document reports no pages"));
         result.pageCount = pageCount;
         observer.pageCountKnown(pageCount);
     }) && steps.run(136, counting, 0, [&] {
@@ -170,7 +170,7 @@ SplitResult CopyPageEngine::split(const QString& path, const QString& outputFold
         std::optional<StagedPageFile> staged;
         const bool storable = steps.run(146, SplitStage::Store, page, [&] {
             const QString pagePath = PageFilePath(outputFolder, path, page);
-            if (inputs.covers(pagePath)) throw RuntimeError(75, ProtectedPaths::refusal(pagePath));
+            if (inputs.covers(pagePath)) throw Failure(FailureKind::ProtectedInput, ProtectedPaths::refusal(pagePath));
             staged.emplace(pagePath);
         });
         office::Ref pageDocument, pageFrame;

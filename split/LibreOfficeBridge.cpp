@@ -4,7 +4,7 @@
 #include <QFileInfo>
 #include <QThread>
 
-#include "base/RuntimeError.h"
+#include "base/Failure.h"
 #include "fsutil/ProgramFolder.h"
 
 namespace fk {
@@ -28,14 +28,14 @@ QString LibreOfficeBridge::defaultPluginPath() {
 void LibreOfficeBridge::loadPlugin() {
     if (session_) return;
     const QFileInfo program(process_.options().soffice);
-    if (!program.isFile() || !program.isExecutable()) throw RuntimeError::officeNotFound();
+    if (!program.isFile() || !program.isExecutable()) throw Failure::officeMissing();
     const auto create = reinterpret_cast<CreateUnoSessionFunction>(plugin_.resolve(kCreateUnoSessionSymbol));
     if (create == nullptr) {
         qWarning("folioknife: office plugin not loaded: %s", qPrintable(plugin_.errorString()));
-        throw RuntimeError::cannotCreateObject();
+        throw Failure::officeUnreachable();
     }
     session_.reset(create(process_.options().programFolder().toLocal8Bit().constData()));
-    if (!session_) throw RuntimeError::cannotCreateObject();
+    if (!session_) throw Failure::officeUnreachable();
 }
 
 void LibreOfficeBridge::startAndConnect() {
@@ -49,15 +49,15 @@ void LibreOfficeBridge::startAndConnect() {
                 process_.start();
                 break;
             case OfficeProcess::State::Failed:
-                throw RuntimeError::cannotCreateObject();
+                throw Failure::officeUnreachable();
             default:
                 break;
         }
         QThread::msleep(kConnectPollMs);
     }
     process_.stop();
-    throw RuntimeError(
-        429, QStringLiteral("ActiveX component can't create object (the office did not answer in time)"));
+    throw Failure(FailureKind::OfficeUnreachable,
+                  Failure::officeUnreachable().message() + QStringLiteral(" (the office did not answer in time)"));
 }
 
 office::Ref LibreOfficeBridge::createServiceManager() {
@@ -67,7 +67,7 @@ office::Ref LibreOfficeBridge::createServiceManager() {
 }
 
 UnoSession& LibreOfficeBridge::session() {
-    if (!session_) throw RuntimeError(91, QStringLiteral("Object variable or With block variable not set"));
+    if (!session_) throw Failure::officeGone();
     return *session_;
 }
 

@@ -39,7 +39,7 @@ struct BasicModule {
 };
 
 // The calls the program makes on the office suite, one method per call, named as the office names them.
-// Every method throws fk::RuntimeError when the office refuses the call.
+// Every method throws fk::Failure when the office refuses the call.
 class OfficeBridge {
 public:
     virtual ~OfficeBridge() = default;

@@ -17,7 +17,7 @@
 #include <QUrl>
 #include <vector>
 
-#include "base/RuntimeError.h"
+#include "base/Failure.h"
 
 extern char** environ;
 
@@ -81,7 +81,7 @@ QString OfficeProcess::profileArgument(const QString& profileFolder) {
 
 void OfficeProcess::start() {
     if (state() == State::Running) stop();
-    if (!QFileInfo(options_.soffice).isExecutable()) throw RuntimeError::officeNotFound();
+    if (!QFileInfo(options_.soffice).isExecutable()) throw Failure::officeMissing();
     pipeName_ = newPipeName();
 
     std::vector<QByteArray> storage;
@@ -122,7 +122,7 @@ void OfficeProcess::start() {
     ::posix_spawnattr_destroy(&attributes);
     if (spawned != 0) {
         state_ = State::Failed;
-        throw RuntimeError::cannotCreateObject();
+        throw Failure::officeUnreachable();
     }
     pid_ = pid;
     groupId_ = pid;

@@ -42,7 +42,7 @@ public:
 
     const OfficeOptions& options() const { return options_; }
 
-    // Starts a new office on a new pipe; throws RuntimeError when the program cannot be run.
+    // Starts a new office on a new pipe; throws Failure when the program cannot be run.
     void start();
     // Polls the process without blocking.
     State state();

@@ -5,7 +5,7 @@
 #include <QCryptographicHash>
 #include <QFile>
 
-#include "base/RuntimeError.h"
+#include "base/Failure.h"
 
 namespace fk {
 
@@ -62,7 +62,7 @@ bool OutputProbe::written() const {
 
 void OutputProbe::verifyWritten() const {
     if (written()) return;
-    throw RuntimeError(75, QStringLiteral("The page document was not stored: ") + path_);
+    throw Failure(FailureKind::FileAccess, QStringLiteral("The page document was not stored: ") + path_);
 }
 
 }  // namespace fk

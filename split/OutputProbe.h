@@ -12,7 +12,7 @@ public:
     explicit OutputProbe(const QString& path);
     // Whether the file is there now and is not the very file that was there before.
     bool written() const;
-    // Throws RuntimeError when the file was not written.
+    // Throws Failure when the file was not written.
     void verifyWritten() const;
 
 private:

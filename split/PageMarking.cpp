@@ -1,6 +1,6 @@
 #include "split/PageMarking.h"
 
-#include "base/RuntimeError.h"
+#include "base/Failure.h"
 #include "split/OfficeServices.h"
 
 namespace fk {
@@ -113,7 +113,7 @@ End Function
 
 std::vector<slicer::PlannedPage> PageMarking::planFromAnswer(const QStringList& answer, int pageCount) {
     if (answer.size() != pageCount) {
-        throw RuntimeError::automation(
+        throw Failure::officeRefused(
             QStringLiteral("the office marked %1 pages of %2").arg(answer.size()).arg(pageCount));
     }
     std::vector<slicer::PlannedPage> plan(static_cast<size_t>(pageCount));
@@ -126,7 +126,7 @@ std::vector<slicer::PlannedPage> PageMarking::planFromAnswer(const QStringList& 
         } else if (entry == QLatin1String("-"))
             planned.blank = true;
         else
-            throw RuntimeError::automation(QStringLiteral("the office's marking answered \"%1\"").arg(entry));
+            throw Failure::officeRefused(QStringLiteral("the office's marking answered \"%1\"").arg(entry));
     }
     GiveBlankPagesTheFollowingStyle(plan);
     return plan;

@@ -15,7 +15,7 @@ public:
     explicit PageMarking(office::OfficeBridge& bridge) : bridge_(bridge) {}
 
     // Marks pages 1 to pageCount. Inside the office when it runs Basic, else call by call over the
-    // bridge. Throws RuntimeError when the office fails.
+    // bridge. Throws Failure when the office fails.
     std::vector<slicer::PlannedPage> mark(const office::Ref& document, int pageCount);
 
     // The Basic module that marks inside the office, and how its answer reads: one entry per page,

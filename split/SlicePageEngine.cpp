@@ -8,7 +8,7 @@
 #include <optional>
 #include <thread>
 
-#include "base/RuntimeError.h"
+#include "base/Failure.h"
 #include "slicer/PackageSlicer.h"
 #include "split/MakePropertyValue.h"
 #include "split/OfficeServices.h"
@@ -87,7 +87,7 @@ std::vector<slicer::PlannedPage> SlicePageEngine::markAndStore(const QString& pa
         const office::Ref viewCursor = bridge_.getViewCursor(bridge_.getCurrentController(document.ref));
         bridge_.jumpToLastPage(viewCursor);
         pageCount = bridge_.getPage(viewCursor);
-        if (pageCount < 1) throw RuntimeError(440, QStringLiteral("the document reports no pages"));
+        if (pageCount < 1) throw Failure(FailureKind::Damaged, QStringLiteral("the document reports no pages"));
     }) && stages.run(SplitStage::Mark, 0, [&] {
         plan = PageMarking(bridge_).mark(document.ref, pageCount);
     }) && stages.run(SplitStage::Store, 0, [&] {

@@ -10,7 +10,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "base/RuntimeError.h"
+#include "base/Failure.h"
 #include "split/OdfPackageCheck.h"
 
 namespace fk {
@@ -25,9 +25,14 @@ QString randomSuffix() {
     return suffix;
 }
 
-RuntimeError notStored(const QString& path, const QString& why) {
-    return RuntimeError(75, QStringLiteral("The page document was not stored: ") + path +
-                                (why.isEmpty() ? QString() : QStringLiteral(" (") + why + QLatin1Char(')')));
+Failure notStored(const QString& path, const QString& why, FailureKind kind = FailureKind::FileAccess) {
+    return Failure(kind, QStringLiteral("The page document was not stored: ") + path +
+                             (why.isEmpty() ? QString() : QStringLiteral(" (") + why + QLatin1Char(')')));
+}
+
+// The folder's own answer, so that callers can tell a full or read-only folder from a bad page.
+Failure notStoredForErrno(const QString& path, int error) {
+    return notStored(path, QString::fromLocal8Bit(std::strerror(error)), FailureKindOfErrno(error));
 }
 
 }  // namespace
@@ -50,7 +55,7 @@ void StagedPageFile::reserve() {
     // never written.
     const int file = ::open(QFile::encodeName(staging_).constData(),
                             O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-    if (file < 0) throw notStored(final_, QString::fromLocal8Bit(std::strerror(errno)));
+    if (file < 0) throw notStoredForErrno(final_, errno);
     ::close(file);
     probe_.emplace(staging_);
 }
@@ -60,7 +65,7 @@ void StagedPageFile::commit() {
     const QString defect = OdfPackageDefect(staging_);
     if (!defect.isEmpty()) throw notStored(final_, defect);
     if (::rename(QFile::encodeName(staging_).constData(), QFile::encodeName(final_).constData()) != 0)
-        throw notStored(final_, QString::fromLocal8Bit(std::strerror(errno)));
+        throw notStoredForErrno(final_, errno);
     committed_ = true;
 }
 

@@ -21,13 +21,13 @@ public:
 
     // Where the office is to store the page.
     const QString& stagingPath() const { return staging_; }
-    // Makes the staged file, empty, before the office stores there; throws RuntimeError naming the final
+    // Makes the staged file, empty, before the office stores there; throws Failure naming the final
     // path when the folder takes no file.
     void reserve();
     const QString& finalPath() const { return final_; }
 
     // Renames the staged file over the final name once the store wrote it and it is a complete
-    // OpenDocument package. Throws RuntimeError naming the final path otherwise; the file at the
+    // OpenDocument package. Throws Failure naming the final path otherwise; the file at the
     // final name then stays as it was.
     void commit();
 

@@ -40,7 +40,7 @@
 #include <cppuhelper/bootstrap.hxx>
 #include <cppuhelper/implbase1.hxx>
 
-#include "base/RuntimeError.h"
+#include "base/Failure.h"
 #include "split/UnoSession.h"
 
 namespace css = com::sun::star;
@@ -68,7 +68,7 @@ struct UnoObject : fk::office::Object {
 
 fk::office::Ref wrap(const Reference<css::uno::XInterface>& object, const char* what) {
     if (!object.is())
-        throw fk::RuntimeError::automation(QString::fromLatin1(what) + QStringLiteral(" returned nothing"));
+        throw fk::Failure::officeRefused(QString::fromLatin1(what) + QStringLiteral(" returned nothing"));
     return std::make_shared<UnoObject>(object);
 }
 
@@ -76,7 +76,7 @@ template <typename Interface>
 Reference<Interface> as(const fk::office::Ref& object) {
     const auto* uno = dynamic_cast<const UnoObject*>(object.get());
     if (uno == nullptr || !uno->reference.is()) {
-        throw fk::RuntimeError(91, QStringLiteral("Object variable or With block variable not set"));
+        throw fk::Failure::officeGone();
     }
     const css::uno::Type& type = cppu::UnoType<Interface>::get();
     for (const auto& [known, answer] : uno->interfaces) {
@@ -147,10 +147,10 @@ auto guarded(Call&& call, std::atomic<bool>* alive = nullptr) -> decltype(call()
         return call();
     } catch (const css::lang::DisposedException& error) {
         if (alive != nullptr) *alive = false;
-        throw fk::RuntimeError::automation(fromUno(error.Message));
+        throw fk::Failure::officeRefused(fromUno(error.Message));
     } catch (const css::uno::Exception& error) {
         const QString message = fromUno(error.Message);
-        throw fk::RuntimeError::automation(message.isEmpty() ? QStringLiteral("the office refused the call")
+        throw fk::Failure::officeRefused(message.isEmpty() ? QStringLiteral("the office refused the call")
                                                              : message);
     }
 }
@@ -195,7 +195,7 @@ public:
     bool isAlive() override { return alive_ && *alive_ && remote_.is(); }
 
     fk::office::Ref createServiceManager() override {
-        if (!isAlive()) throw fk::RuntimeError::cannotCreateObject();
+        if (!isAlive()) throw fk::Failure::officeUnreachable();
         // The office has one service manager; asked for on every page, it is fetched once per connection.
         if (!serviceManager_ || serviceManagerBridge_ != bridge_) {
             serviceManager_ = call([&] { return wrap(remote_->getServiceManager(), "getServiceManager"); });
@@ -226,7 +226,7 @@ public:
             const auto document = as<css::frame::XComponentLoader>(desktop)->loadComponentFromURL(
                 toUno(url), toUno(targetFrame), searchFlags, toSequence(arguments));
             if (!document.is())
-                throw fk::RuntimeError::automation(QStringLiteral("The document cannot be opened: ") + url);
+                throw fk::Failure::officeRefused(QStringLiteral("The document cannot be opened: ") + url);
             return wrap(document, "loadComponentFromURL");
         });
     }
@@ -335,7 +335,7 @@ public:
                     texts << fromUno(text);
                 }
             } else {
-                throw fk::RuntimeError::automation(QStringLiteral("the office's macro returned a ") +
+                throw fk::Failure::officeRefused(QStringLiteral("the office's macro returned a ") +
                                                    fromUno(answer.getValueTypeName()));
             }
             return texts;
@@ -347,7 +347,7 @@ private:
     // and its function found; nothing when the office has no Basic.
     Reference<css::script::provider::XScript> installedScript(const fk::office::BasicModule& module,
                                                               const QString& function) {
-        if (!isAlive()) throw fk::RuntimeError::cannotCreateObject();
+        if (!isAlive()) throw fk::Failure::officeUnreachable();
         // Installed once per connection; the office keeps the module until it ends.
         const QString key = module.library + QLatin1Char('.') + module.name + QLatin1Char('.') + function;
         if (const auto found = scripts_.find(key); found != scripts_.end()) return found->second;
@@ -381,10 +381,10 @@ private:
             return script;
         } catch (const css::lang::DisposedException& error) {
             *alive_ = false;
-            throw fk::RuntimeError::automation(fromUno(error.Message));
+            throw fk::Failure::officeRefused(fromUno(error.Message));
         } catch (const css::uno::Exception&) {
             // A connection that broke meanwhile is an office gone, not an office without Basic.
-            if (!isAlive()) throw fk::RuntimeError::automation(QStringLiteral("the office went away"));
+            if (!isAlive()) throw fk::Failure::officeRefused(QStringLiteral("the office went away"));
             return {};
         }
     }

@@ -2,7 +2,7 @@
 
 #include "FakePrompts.h"
 #include "app/FileDialogAnswer.h"
-#include "doclist/AddChosenFiles.h"
+#include "app/AddChosenFiles.h"
 
 using namespace fk;
 using fk::test::FakePrompts;

@@ -11,10 +11,10 @@
 #include "FakeSplitEngine.h"
 #include "MemorySettingsStore.h"
 #include "app/Form1.h"
-#include "base/ProcedureTrap.h"
+#include "app/ProcedureTrap.h"
 #include "split/CopyPageEngine.h"
 #include "split/LibreOfficeBridge.h"
-#include "split/PresenceCheck.h"
+#include "app/PresenceCheck.h"
 
 using namespace fk;
 using namespace fk::test;

@@ -8,8 +8,8 @@
 #include "FakeOfficeBridge.h"
 #include "FakePrompts.h"
 #include "app/SplitRun.h"
-#include "base/ProcedureTrap.h"
-#include "base/RuntimeError.h"
+#include "app/ProcedureTrap.h"
+#include "app/RuntimeError.h"
 #include "split/CopyPageEngine.h"
 #include "split/MakePropertyValue.h"
 

@@ -2,7 +2,7 @@
 
 #include "FakePrompts.h"
 #include "app/StartUp.h"
-#include "base/RuntimeError.h"
+#include "app/RuntimeError.h"
 
 using namespace fk;
 using fk::test::FakePrompts;

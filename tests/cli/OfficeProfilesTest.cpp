@@ -13,7 +13,7 @@
 
 #include "FakeOrphanOffices.h"
 #include "QtPrinters.h"
-#include "base/RuntimeError.h"
+#include "base/Failure.h"
 #include "cli/OfficeProfiles.h"
 #include "cli/OrphanOffices.h"
 #include "split/OfficeProcess.h"
@@ -40,7 +40,7 @@ TEST(OfficeProfiles, RunsAtTheSameTimeGetFoldersOfTheirOwnAndLaterRunsReuseThem)
 
 TEST(OfficeProfiles, AFolderThatCannotBeMadeIsAnError) {
     fk::test::FakeOrphanOffices orphans;
-    EXPECT_THROW(OfficeProfiles("/proc/folioknife/offices", 1, orphans), fk::RuntimeError);
+    EXPECT_THROW(OfficeProfiles("/proc/folioknife/offices", 1, orphans), fk::Failure);
 }
 
 TEST(OfficeProfiles, DefaultFolderFollowsXdgCacheHome) {

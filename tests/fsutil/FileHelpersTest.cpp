@@ -5,7 +5,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 
-#include "base/RuntimeError.h"
+#include "base/Failure.h"
 #include "fsutil/FileHelpers.h"
 
 using namespace fk;
@@ -97,7 +97,7 @@ TEST_F(FolderTest, AttributesFollowThePlatformMapping) {
     EXPECT_EQ(FileAttributes(path(".cache/")), 16 | 2 | 4);
     ASSERT_TRUE(QFile::link(path(".cache"), path(".cache-link")));
     EXPECT_EQ(FileAttributes(path(".cache-link")), 16 | 2 | 4 | 1024);
-    EXPECT_THROW(FileAttributes(path("missing")), RuntimeError);
+    EXPECT_THROW(FileAttributes(path("missing")), Failure);
 }
 
 TEST_F(FolderTest, ListingKeepsRegularFilesOnly) {

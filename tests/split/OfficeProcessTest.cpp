@@ -6,7 +6,7 @@
 #include <QTemporaryDir>
 #include <QThread>
 
-#include "base/RuntimeError.h"
+#include "base/Failure.h"
 #include "split/LibreOfficeBridge.h"
 #include "split/OfficeProcess.h"
 
@@ -97,14 +97,14 @@ TEST(OfficeProcess, StopEndsTheWholeProcessGroup) {
 
 TEST(LibreOfficeBridge, NoOfficeProgramMeansNoServiceManager) {
     LibreOfficeBridge bridge({QStringLiteral("/nonexistent/office/soffice"), true, {}});
-    EXPECT_THROW(bridge.createServiceManager(), RuntimeError);
+    EXPECT_THROW(bridge.createServiceManager(), Failure);
     EXPECT_FALSE(bridge.isAlive());
 }
 
 TEST(LibreOfficeBridge, MissingPluginMeansNoServiceManager) {
     FakeSoffice soffice("exit 0");
     LibreOfficeBridge bridge(soffice.options(), QStringLiteral("/nonexistent/libfolioknife-uno.so"));
-    EXPECT_THROW(bridge.createServiceManager(), RuntimeError);
+    EXPECT_THROW(bridge.createServiceManager(), Failure);
     EXPECT_TRUE(soffice.starts().isEmpty());
 }
 
@@ -112,6 +112,6 @@ TEST(LibreOfficeBridge, RestartsOnceOnExitCode81ThenGivesUpOnFailure) {
     FakeSoffice soffice(
         "if [ -e \"$(dirname \"$0\")/once\" ]; then exit 3; fi\ntouch \"$(dirname \"$0\")/once\"\nexit 81");
     LibreOfficeBridge bridge(soffice.options());
-    EXPECT_THROW(bridge.createServiceManager(), RuntimeError);
+    EXPECT_THROW(bridge.createServiceManager(), Failure);
     EXPECT_EQ(soffice.starts().size(), 2);
 }

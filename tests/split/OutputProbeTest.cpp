@@ -5,7 +5,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 
-#include "base/RuntimeError.h"
+#include "base/Failure.h"
 #include "split/OutputProbe.h"
 
 using namespace fk;
@@ -82,15 +82,15 @@ TEST_F(OutputProbeTest, RewriteInPlaceBeyondTheHeadIsSeenByTheTail) {
 
 TEST_F(OutputProbeTest, UntouchedOrMissingPageIsNotStored) {
     const OutputProbe missing(page);
-    EXPECT_THROW(missing.verifyWritten(), RuntimeError);
+    EXPECT_THROW(missing.verifyWritten(), Failure);
 
     write(page, "earlier run");
     const OutputProbe untouched(page);
     try {
         untouched.verifyWritten();
         ADD_FAILURE() << "an untouched page counted as stored";
-    } catch (const RuntimeError& error) {
-        EXPECT_EQ(error.number(), 75);
-        EXPECT_EQ(error.description(), "The page document was not stored: " + page);
+    } catch (const Failure& error) {
+        EXPECT_EQ(error.kind(), FailureKind::FileAccess);
+        EXPECT_EQ(error.message(), "The page document was not stored: " + page);
     }
 }

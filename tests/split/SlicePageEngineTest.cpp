@@ -11,7 +11,7 @@
 #include "QtPrinters.h"
 #include "TestDocument.h"
 #include "TestPackage.h"
-#include "base/RuntimeError.h"
+#include "base/Failure.h"
 #include "split/MakePropertyValue.h"
 #include "split/PageMarking.h"
 #include "split/SlicePageEngine.h"
@@ -137,7 +137,7 @@ TEST_F(SlicePageEngineTest, ADocumentTheOfficeCannotOpenIsOneFailureAndNoFallbac
 
 TEST_F(SlicePageEngineTest, AFailedStoreOfTheMarkedCopyFailsTheDocument) {
     office.onCall = [this](const QString& call) {
-        if (call.startsWith("storeToURL")) throw RuntimeError::automation("disk full");
+        if (call.startsWith("storeToURL")) throw Failure::officeRefused("disk full");
     };
     const SplitResult result = engine.split(input, out.path(), ProtectedPaths({input}), observer);
     ASSERT_FALSE(result.failures.isEmpty());
@@ -350,8 +350,8 @@ TEST(PageMarkingTest, TheOfficesAnswerBecomesThePlanAndABlankPageTakesTheStyleOf
     EXPECT_TRUE(plan[4].blank && plan[5].blank);
     EXPECT_EQ(plan[5].pageStyle, "Left Page");
 
-    EXPECT_THROW(PageMarking::planFromAnswer({"+Standard"}, 2), RuntimeError) << "pages missing";
-    EXPECT_THROW(PageMarking::planFromAnswer({"+Standard", "Standard"}, 2), RuntimeError) << "not ours";
+    EXPECT_THROW(PageMarking::planFromAnswer({"+Standard"}, 2), Failure) << "pages missing";
+    EXPECT_THROW(PageMarking::planFromAnswer({"+Standard", "Standard"}, 2), Failure) << "not ours";
 }
 
 TEST(PageMarkingTest, TheOfficesMacroWritesTheSlicersMarkNames) {

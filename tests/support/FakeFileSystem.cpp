@@ -16,7 +16,7 @@ FakeFileSystem::Node& FakeFileSystem::addFolder(const QString& path, int attribu
 }
 
 FileSystem::Folder FakeFileSystem::getFolder(const QString& path) {
-    if (!folderExists(path)) throw RuntimeError::pathNotFound();
+    if (!folderExists(path)) throw Failure::pathNotFound();
     const Node& node = nodes[key(path)];
     return {node.isRoot, node.attributes};
 }

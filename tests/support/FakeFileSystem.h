@@ -2,7 +2,7 @@
 
 #include <QMap>
 
-#include "base/RuntimeError.h"
+#include "app/RuntimeError.h"
 #include "fsutil/FileSystem.h"
 
 namespace fk::test {

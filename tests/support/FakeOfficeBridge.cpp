@@ -5,7 +5,7 @@
 #include <QFile>
 #include <QUrl>
 
-#include "base/RuntimeError.h"
+#include "base/Failure.h"
 
 namespace fk::test {
 
@@ -42,9 +42,9 @@ static office::Ref make(const QString& kind, std::shared_ptr<Document> document 
 static const FakeObject& fake(const office::Ref& object, const QString& kind) {
     const auto* found = dynamic_cast<const FakeObject*>(object.get());
     if (found == nullptr)
-        throw RuntimeError(91, QStringLiteral("Object variable or With block variable not set"));
+        throw Failure::officeGone();
     if (found->kind != kind)
-        throw RuntimeError(438, QStringLiteral("Object doesn't support this property or method"));
+        throw Failure(FailureKind::OfficeRefused, QStringLiteral("Object doesn't support this property or method"));
     return *found;
 }
 
@@ -54,9 +54,9 @@ void FakeOfficeBridge::record(const QString& call) {
     if (onCall) onCall(call);
     if (index == dieAtCall) alive = false;
     if (!alive && !call.startsWith(QLatin1String("createServiceManager"))) {
-        throw RuntimeError(440, QStringLiteral("Automation error: the office has gone away"));
+        throw Failure::officeRefused(QStringLiteral("the office has gone away"));
     }
-    if (refuse.contains(call)) throw RuntimeError(440, QStringLiteral("Automation error: refused ") + call);
+    if (refuse.contains(call)) throw Failure::officeRefused(QStringLiteral("refused ") + call);
 }
 
 static void arrive(FakeOfficeBridge& office, Document& doc, int page) {
@@ -69,16 +69,16 @@ static void arrive(FakeOfficeBridge& office, Document& doc, int page) {
 std::shared_ptr<Document> FakeOfficeBridge::document(const office::Ref& object) {
     const auto* found = dynamic_cast<const FakeObject*>(object.get());
     if (found == nullptr || !found->document)
-        throw RuntimeError(91, QStringLiteral("Object variable not set"));
+        throw Failure::officeGone();
     if (found->document->closed)
-        throw RuntimeError(440, QStringLiteral("Automation error: document is closed"));
+        throw Failure::officeRefused(QStringLiteral("document is closed"));
     return found->document;
 }
 
 office::Ref FakeOfficeBridge::createServiceManager() {
     if (!available) {
         calls << QStringLiteral("createServiceManager");
-        throw RuntimeError::cannotCreateObject();
+        throw Failure::officeUnreachable();
     }
     if (!alive) {
         alive = true;
@@ -95,7 +95,7 @@ office::Ref FakeOfficeBridge::createInstance(const office::Ref& serviceManager, 
     if (serviceName == QLatin1String("com.sun.star.frame.Desktop")) return make(QStringLiteral("Desktop"));
     if (serviceName == QLatin1String("com.sun.star.frame.DispatchHelper"))
         return make(QStringLiteral("DispatchHelper"));
-    throw RuntimeError(429, QStringLiteral("ActiveX component can't create object"));
+    throw Failure::officeUnreachable();
 }
 
 office::PropertyValue FakeOfficeBridge::Bridge_GetStruct(const office::Ref& serviceManager,
@@ -121,7 +121,7 @@ office::Ref FakeOfficeBridge::loadComponentFromURL(const office::Ref& desktop, c
     loaded->url = url;
     if (url != QLatin1String("private:factory/swriter")) {
         if (!documents.contains(url))
-            throw RuntimeError(440, QStringLiteral("Automation error: cannot load ") + url);
+            throw Failure::officeRefused(QStringLiteral("cannot load ") + url);
         loaded->pages = documents.value(url);
     }
     open_.insert(loaded.get());
@@ -221,7 +221,7 @@ void FakeOfficeBridge::executeDispatch(const office::Ref& dispatcher, const offi
             writePackage(path, doc->content);
             QFile out(path);
             if (!out.exists())
-                throw RuntimeError(440, QStringLiteral("Automation error: cannot store ") + path);
+                throw Failure::officeRefused(QStringLiteral("cannot store ") + path);
             if (cutWritesAt >= 0) out.resize(cutWritesAt);
         }
     }
@@ -255,7 +255,7 @@ void FakeOfficeBridge::storeToURL(const office::Ref& document_, const QString& u
     const QString path = QUrl(url).toLocalFile();
     QFile::remove(path);
     if (!QFile::copy(packageToStore, path))
-        throw RuntimeError::automation(QStringLiteral("cannot store ") + url);
+        throw Failure::officeRefused(QStringLiteral("cannot store ") + url);
 }
 
 std::optional<QStringList> FakeOfficeBridge::runBasic(const office::BasicModule& module,

@@ -1,6 +1,6 @@
 #include "FakePrompts.h"
 
-#include "base/RuntimeError.h"
+#include "app/RuntimeError.h"
 
 namespace fk::test {
 

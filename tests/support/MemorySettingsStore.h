@@ -3,7 +3,7 @@
 #include <QMap>
 #include <QStringList>
 
-#include "base/RuntimeError.h"
+#include "app/RuntimeError.h"
 #include "base/SettingsStore.h"
 
 namespace fk::test {

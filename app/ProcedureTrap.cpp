@@ -1,6 +1,6 @@
-#include "base/ProcedureTrap.h"
+#include "app/ProcedureTrap.h"
 
-#include "base/RuntimeError.h"
+#include "app/RuntimeError.h"
 
 namespace fk {
 

@@ -5,7 +5,7 @@
 
 #include "base/Prompts.h"
 #include "base/SettingsStore.h"
-#include "base/WindowPointer.h"
+#include "app/WindowPointer.h"
 #include "fsutil/FileSystem.h"
 #include "gather/DocumentSink.h"
 

@@ -4,8 +4,8 @@
 #include <QSettings>
 #include <QTemporaryDir>
 
-#include "base/IniSettingsStore.h"
-#include "base/RuntimeError.h"
+#include "app/IniSettingsStore.h"
+#include "app/RuntimeError.h"
 
 using namespace fk;
 
@@ -33,5 +33,5 @@ TEST(IniSettingsStore, DefaultFileLivesUnderTheUsersConfigFolder) {
 
 TEST(IniSettingsStore, UnwritableStoreRaisesAnError) {
     IniSettingsStore store(QStringLiteral("/proc/folioknife-cannot-write/Kestrune.ini"));
-    EXPECT_THROW(store.write(settings::kText1, "x"), RuntimeError);
+    EXPECT_THROW(store.write(settings::kText1, "x"), Failure);
 }

@@ -1,7 +1,7 @@
-#include "split/PresenceCheck.h"
+#include "app/PresenceCheck.h"
 
-#include "base/ProcedureTrap.h"
-#include "base/RuntimeError.h"
+#include "app/ProcedureTrap.h"
+#include "app/RuntimeError.h"
 
 namespace fk {
 
@@ -23,8 +23,8 @@ void IsOpenOfficeInstalled(office::OfficeBridge& bridge, Prompts& prompts,
     office::Ref serviceManager;
     try {
         serviceManager = bridge.createServiceManager();
-    } catch (const RuntimeError& error) {
-        if (error.number() != RuntimeError::officeNotFound().number()) throw;
+    } catch (const Failure& error) {
+        if (error.kind() != FailureKind::OfficeMissing) throw;
     }
     if (serviceManager) return;
 

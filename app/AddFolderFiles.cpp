@@ -1,8 +1,9 @@
-#include "gather/AddFolderFiles.h"
+#include "app/AddFolderFiles.h"
 
 #include "base/Platform.h"
-#include "base/ProcedureTrap.h"
-#include "gather/FolderWalk.h"
+#include "app/ProcedureTrap.h"
+#include "app/SettingsKeys.h"
+#include "app/FolderWalk.h"
 #include "gather/PathList.h"
 
 namespace fk {

@@ -11,7 +11,7 @@
 #include "FakePrompts.h"
 #include "MemorySettingsStore.h"
 #include "doclist/DocumentListView.h"
-#include "gather/AddFolderFiles.h"
+#include "app/AddFolderFiles.h"
 
 using namespace fk;
 using namespace fk::test;

@@ -1,8 +1,8 @@
-#include "base/IniSettingsStore.h"
+#include "app/IniSettingsStore.h"
 
 #include <QStandardPaths>
 
-#include "base/RuntimeError.h"
+#include "base/Failure.h"
 
 namespace fk {
 
@@ -24,7 +24,7 @@ void IniSettingsStore::write(const QString& key, const QString& value) {
     settings_.setValue(settings::kSection + QLatin1Char('/') + key, value);
     settings_.sync();
     if (settings_.status() != QSettings::NoError) {
-        throw RuntimeError(75, QStringLiteral("Path/File access error"));
+        throw Failure::fileAccess();
     }
 }
 

@@ -6,9 +6,9 @@
 
 #include "FakeOfficeBridge.h"
 #include "FakePrompts.h"
-#include "base/RuntimeError.h"
+#include "app/RuntimeError.h"
 #include "split/LibreOfficeBridge.h"
-#include "split/PresenceCheck.h"
+#include "app/PresenceCheck.h"
 
 using namespace fk;
 using namespace fk::test;
@@ -61,8 +61,8 @@ TEST(PresenceCheck, OtherFailuresGoToTheCallersReportWithoutTheOfferOrTheEnd) {
         try {
             IsOpenOfficeInstalled(*office, prompts, [&] { ++ended; });
             ADD_FAILURE() << "the failure was not passed on";
-        } catch (const RuntimeError& error) {
-            EXPECT_EQ(error.number(), 429);
+        } catch (const Failure& error) {
+            EXPECT_EQ(error.kind(), FailureKind::OfficeUnreachable);
         }
         EXPECT_TRUE(prompts.messages.isEmpty());
         EXPECT_TRUE(prompts.openedAddresses.isEmpty());

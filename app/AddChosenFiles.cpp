@@ -1,7 +1,7 @@
-#include "doclist/AddChosenFiles.h"
+#include "app/AddChosenFiles.h"
 
-#include "base/ProcedureTrap.h"
-#include "base/RuntimeError.h"
+#include "app/ProcedureTrap.h"
+#include "app/RuntimeError.h"
 #include "gather/PathList.h"
 
 namespace fk {
@@ -20,9 +20,9 @@ void PushButton1_Click(Prompts& prompts, DocumentListModel& list) {
     trap.step(102, [&] {
         try {
             answer = prompts.openFileDialog(request);
-        } catch (const RuntimeError& error) {
+        } catch (const Failure& error) {
             // The one error answered with a message of its own: more names than the dialog can return.
-            if (error.number() != kDialogBufferTooSmall) throw;
+            if (error.kind() != FailureKind::TooMany) throw;
             tooManyFiles = true;
         }
     });

@@ -6,7 +6,7 @@
 
 #include "FakeFileSystem.h"
 #include "FakePrompts.h"
-#include "gather/FolderWalk.h"
+#include "app/FolderWalk.h"
 
 using namespace fk;
 using namespace fk::test;

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "FakePrompts.h"
-#include "base/ProcedureTrap.h"
-#include "base/RuntimeError.h"
+#include "app/ProcedureTrap.h"
+#include "app/RuntimeError.h"
 
 using namespace fk;
 using fk::test::FakePrompts;
@@ -25,7 +25,7 @@ TEST(ProcedureTrap, ReportsInAWarningBoxAndGoesOn) {
     ProcedureTrap trap(prompts, kPath);
     QStringList ran;
     trap.step(100, [&] { ran << "100"; });
-    trap.step(102, [&] { throw RuntimeError::overflow(); });
+    trap.step(102, [&] { throw Failure::tooMany(); });
     trap.more([&] { ran << "102b"; });
     trap.step(104, [&] { throw std::runtime_error("second"); });
     trap.step(106, [&] { ran << "106"; });
@@ -49,7 +49,7 @@ TEST(ProcedureTrap, FailureBeforeTheFirstLineReportsLineZero) {
 TEST(ProcedureTrap, FailedBlockTestRunsTheBlock) {
     FakePrompts prompts;
     ProcedureTrap trap(prompts, kPath);
-    EXPECT_TRUE(trap.test(104, []() -> bool { throw RuntimeError::pathNotFound(); }));
+    EXPECT_TRUE(trap.test(104, []() -> bool { throw Failure::pathNotFound(); }));
     EXPECT_FALSE(trap.test(106, [] { return false; }));
     EXPECT_EQ(trap.reportCount(), 1);
     EXPECT_TRUE(prompts.messages[0].text.startsWith("Path not found\r\n"));
@@ -58,7 +58,7 @@ TEST(ProcedureTrap, FailedBlockTestRunsTheBlock) {
 TEST(ProcedureTrap, HelperFailureIsReportedUnderTheCallersLine) {
     FakePrompts prompts;
     ProcedureTrap trap(prompts, kPath);
-    auto helperWithoutTrap = [] { throw RuntimeError::permissionDenied(); };
+    auto helperWithoutTrap = [] { throw Failure::accessDenied(); };
     bool after = false;
     trap.step(120, [&] {
         helperWithoutTrap();

@@ -1,10 +1,10 @@
-#include "gather/FolderWalk.h"
+#include "app/FolderWalk.h"
 
 #include <optional>
 
 #include "base/Platform.h"
-#include "base/ProcedureTrap.h"
-#include "base/RuntimeError.h"
+#include "app/ProcedureTrap.h"
+#include "app/RuntimeError.h"
 
 namespace fk {
 
@@ -50,10 +50,8 @@ private:
         try {
             body();
             return true;
-        } catch (const RuntimeError& error) {
-            throw ListingFailure{error.number()};
         } catch (...) {
-            throw ListingFailure{0};
+            throw ListingFailure{RuntimeErrorNumberOf(std::current_exception())};
         }
     }
     template <typename Condition>
@@ -119,8 +117,8 @@ void Walk::run(QStringList& folders, bool recurse) {
         try {
             listEntry(entry, level);
         } catch (const ListingFailure& failure) {  // 138
-            if (failure.number == RuntimeError::permissionDenied().number() ||
-                failure.number == RuntimeError::pathNotFound().number()) {
+            if (failure.number == RuntimeError::NumberOfKind(FailureKind::AccessDenied) ||
+                failure.number == RuntimeError::NumberOfKind(FailureKind::NotFound)) {
                 // 140 to 148: the first equal entry goes; the walk goes on with the one after it.
                 const qsizetype found = folders.indexOf(entry);
                 if (found >= 0) {

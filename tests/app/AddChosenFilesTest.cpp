@@ -1,7 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "FakePrompts.h"
-#include "doclist/AddChosenFiles.h"
+#include "app/AddChosenFiles.h"
+#include "app/RuntimeError.h"
 
 using namespace fk;
 using fk::test::FakePrompts;

@@ -2,9 +2,11 @@
 
 #include <QSettings>
 
+#include "app/SettingsKeys.h"
 #include "base/SettingsStore.h"
 
 namespace fk {
+
 
 // Keeps the settings in an INI file: the application name is the file, the section its group.
 class IniSettingsStore : public SettingsStore {

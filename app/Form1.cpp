@@ -9,16 +9,16 @@
 #include <QMouseEvent>
 #include <QPixmap>
 
-#include "app/CursorHotSpot.h"
-#include "app/ProcedureTrap.h"
-#include "app/SettingsKeys.h"
-#include "app/RuntimeError.h"
 #include "app/AddChosenFiles.h"
-#include "fsutil/FileHelpers.h"
 #include "app/AddFolderFiles.h"
+#include "app/CursorHotSpot.h"
 #include "app/FolderWalk.h"
-#include "gather/Samples.h"
 #include "app/PresenceCheck.h"
+#include "app/ProcedureTrap.h"
+#include "app/RuntimeError.h"
+#include "app/SettingsKeys.h"
+#include "fsutil/FileHelpers.h"
+#include "gather/Samples.h"
 
 namespace fk {
 
@@ -167,8 +167,12 @@ void Form1::Form_Load() {
     });
 }
 
+// The skin is a Qt style sheet. Its odd name is the one installed skins have always had, so an
+// installed or customised skin keeps working.
+const QString Form1::kSkinStyleSheet = QStringLiteral("/x/o.cjs");
+
 void Form1::ApplySkin() {
-    const QString skinFile = services_.programFolder + QStringLiteral("/x/o.cjs");
+    const QString skinFile = services_.programFolder + kSkinStyleSheet;
     if (!QFileInfo(skinFile).isFile()) return;
     const QColor buttonFace = QApplication::palette().color(QPalette::Button);
     for (QWidget* widget : {static_cast<QWidget*>(this), static_cast<QWidget*>(Frame1)}) {

@@ -12,9 +12,9 @@
 #include "app/PlainTextProgressBar.h"
 #include "app/SplitRun.h"
 #include "app/StartUp.h"
+#include "app/WindowPointer.h"
 #include "base/Prompts.h"
 #include "base/SettingsStore.h"
-#include "app/WindowPointer.h"
 #include "doclist/DocumentListModel.h"
 #include "doclist/DocumentListView.h"
 #include "fsutil/FileSystem.h"
@@ -92,6 +92,7 @@ private:
     void connectHandlers();
     void applyPointer(int value);
     void ApplySkin();
+    static const QString kSkinStyleSheet;  // in the program folder
     void filesDropped(const QStringList& paths);
     QPushButton* makeButton(const QString& caption, const QRect& twips, QWidget* parent);
 

@@ -16,7 +16,6 @@ public:
     ProcedureTrap(Prompts& prompts, QString procedurePath)
         : prompts_(prompts), path_(std::move(procedurePath)) {}
 
-    int currentLine() const { return line_; }
     int reportCount() const { return reports_; }
 
     // Runs a numbered step. Returns false when it failed (and was reported).
@@ -33,7 +32,7 @@ public:
     }
 
     // The test of a conditional block: a test that fails is reported, and then the block runs,
-    // as the original runtime's "next statement" is the first one inside the block.
+    // because execution resumes at the next statement, and that is the first one inside the block.
     template <typename Test>
     bool test(int line, Test&& condition) {
         line_ = line;

@@ -23,7 +23,7 @@ RandomSource TimerSeededRandom();
 // On about one start in a hundred, opens the maker's home page.
 void OpenMakerSiteAtRandom(const RandomSource& random, Prompts& prompts);
 
-// The path of a desktop folder by the original shell's folder number (0 is the desktop);
+// The path of a desktop folder by its shell folder number (0 is the desktop);
 // the empty text when it cannot be found.
 QString GetSpecialFolderPath(int folderNumber);
 // The desktop folder followed by the separator; throws when the desktop cannot be found.

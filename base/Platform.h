@@ -9,12 +9,8 @@ namespace fk::platform {
 
 inline constexpr QChar kPathSeparator = QLatin1Char('/');
 
-// Longest path and longest single name the file system accepts (260 and 255 on Windows).
+// Longest path the file system accepts (260 on Windows).
 inline constexpr int kMaxPathLength = PATH_MAX;
-inline constexpr int kMaxNameLength = NAME_MAX;
-
-// The Windows file dialog had a fixed answer buffer; Qt's dialog has none, so 0 means "no limit".
-inline constexpr int kFileDialogBufferLength = 0;
 
 }  // namespace fk::platform
 

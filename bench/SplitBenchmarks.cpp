@@ -31,6 +31,7 @@
 #include "split/CopyPageEngine.h"
 #include "split/MakePropertyValue.h"
 #include "split/SlicePageEngine.h"
+#include "split/SliceThenCopyEngine.h"
 
 extern char** environ;
 
@@ -324,7 +325,8 @@ public:
     QJsonArray slicer() {
         QJsonArray rows;
         fk::CopyPageEngine copy(office_.bridge());
-        fk::SlicePageEngine slice(office_.bridge(), copy);
+        fk::SlicePageEngine slicer(office_.bridge());
+        fk::SliceThenCopyEngine slice(slicer, copy);
         // The slicer and the floor take a fraction of a second and vary by tens of ms on a busy
         // machine, so they get more rounds than the copy engine, which takes most of a minute.
         const int rounds = quick_ ? 1 : 5;

@@ -8,6 +8,7 @@
 #include "cli/WriterFolderScan.h"
 #include "fsutil/FileHelpers.h"
 #include "gather/PathList.h"
+#include "split/OutputNames.h"
 
 namespace fk::cli {
 
@@ -51,7 +52,7 @@ QList<QStringList> GroupBySharedOutputNames(const QStringList& documents) {
     QList<QStringList> groups;
     QHash<QString, qsizetype> groupOfName;
     for (const QString& document : documents) {
-        const QString name = RemoveExtension(GetFileNameFromPath(document));
+        const QString name = OutputBaseName(document);
         const auto found = groupOfName.constFind(name);
         if (found != groupOfName.cend()) {
             groups[*found].append(document);

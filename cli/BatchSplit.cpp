@@ -153,11 +153,11 @@ public:
     DocumentObserver(DocumentResult& result, BatchObserver& observer, const FailureExplanation& explanation,
                      OfficeHandoff& handoff)
         : result_(result), observer_(observer), explanation_(explanation), handoff_(handoff) {}
-    void pageCountKnown(int pageCount) override { result_.pageCount = pageCount; }
+    void pageCountKnown(int pageCount) override { result_.split.pageCount = pageCount; }
     void pageStored(int page, const QString& path) override {
-        ++result_.pagesStored;
+        ++result_.split.pagesStored;
         result_.outputs << path;
-        observer_.pageStored(result_.path, page, result_.pageCount);
+        observer_.pageStored(result_.path, page, result_.split.pageCount);
     }
     void failed(const SplitFailure& failure) override {
         observer_.report(result_.path, explanation_.text(failure, result_.path));
@@ -232,23 +232,18 @@ private:
         try {
             office_.ensureStarted();
         } catch (const Failure& error) {
-            const SplitFailure failure{SplitStage::Connect, 0, error.message(), 0};
-            result.failures.append(failure);
+            const SplitFailure failure{SplitStage::Connect, 0, error.message(), 0, error.kind()};
+            result.split.failures.append(failure);
             observer_.report(path, FailureExplanation(settings_.verbose).text(failure, path));
         }
-        if (result.failures.isEmpty() && !queue_.stopping()) {
+        if (result.split.failures.isEmpty() && !queue_.stopping()) {
             const FailureExplanation explanation(settings_.verbose);
             DocumentObserver tell(result, observer_, explanation, handoff);
             if (settings_.timeout.count() > 0) watchdog_.arm(settings_.timeout);
-            const SplitResult split = engine_.split(path, settings_.outputFolder, inputs_, tell);
+            result.split = engine_.split(path, settings_.outputFolder, inputs_, tell);
             handoff.release();
             result.timedOut = document.timedOut;
-            result.pageCount = split.pageCount;
-            result.pagesStored = split.pagesStored;
-            result.failures = split.failures;
-            result.method = split.method;
-            result.outputsExpected = split.outputsExpected;
-            result.olderPages = OlderPagesAfter(settings_.outputFolder, path, split.pageCount);
+            result.olderPages = OlderPagesAfter(settings_.outputFolder, path, result.split.pageCount);
             if (!result.olderPages.isEmpty()) {
                 tell.noted(QStringLiteral("older pages remain beside the new ones: ") +
                            OlderPagesText(result.olderPages));

@@ -13,25 +13,17 @@ namespace fk::cli {
 
 struct DocumentResult {
     QString path;
-    int pageCount = 0;  // 0 while unknown
-    int pagesStored = 0;
-    QList<SplitFailure> failures;
-    QString method;
+    // The engine's result; while the document is being split, what it has told so far.
+    SplitResult split;
     // Page documents of an earlier, longer split of this document, kept beside the new ones.
     QStringList olderPages;
     bool timedOut = false;
     double seconds = 0;
     QStringList outputs;  // the documents written, in order
-    // Outputs a complete split writes; -1: one per page.
-    int outputsExpected = -1;
     // The run was stopped while this document was being split.
     bool interrupted = false;
 
-    int expectedOutputs() const { return outputsExpected >= 0 ? outputsExpected : pageCount; }
-    bool succeeded() const {
-        return failures.isEmpty() && !timedOut && !interrupted && pageCount > 0 &&
-               pagesStored == expectedOutputs();
-    }
+    bool succeeded() const { return split.succeeded() && !timedOut && !interrupted; }
 };
 
 // What a batch run tells as it goes; called from the documents' threads, one call at a time. The

@@ -24,7 +24,7 @@ BatchSummary Summarize(const QList<DocumentResult>& results, int inputProblems, 
     summary.documents = static_cast<int>(results.size());
     for (const DocumentResult& result : results) {
         if (!result.succeeded()) ++summary.failed;
-        summary.pages += result.pagesStored;
+        summary.pages += result.split.pagesStored;
         if (!result.olderPages.isEmpty()) ++summary.withOlderPages;
     }
     summary.inputProblems = inputProblems;
@@ -78,14 +78,16 @@ void ConsoleProgress::documentFinished(const DocumentResult& result) {
     if (!live_) {
         QString outcome;
         if (result.succeeded()) {
-            outcome = pagesText(result.pagesStored);
+            outcome = pagesText(result.split.pagesStored);
         } else if (result.timedOut) {
-            outcome = QStringLiteral("FAILED (timed out), %1 stored").arg(pagesText(result.pagesStored));
-        } else if (result.pageCount > 0) {
             outcome =
-                QStringLiteral("FAILED, %1 of %2 pages stored").arg(result.pagesStored).arg(result.pageCount);
+                QStringLiteral("FAILED (timed out), %1 stored").arg(pagesText(result.split.pagesStored));
+        } else if (result.split.pageCount > 0) {
+            outcome = QStringLiteral("FAILED, %1 of %2 pages stored")
+                          .arg(result.split.pagesStored)
+                          .arg(result.split.pageCount);
         } else {
-            outcome = QStringLiteral("FAILED, %1 stored").arg(pagesText(result.pagesStored));
+            outcome = QStringLiteral("FAILED, %1 stored").arg(pagesText(result.split.pagesStored));
         }
         out_ << QStringLiteral("[%1/%2] %3: %4 in %5 s\n")
                     .arg(finished_)

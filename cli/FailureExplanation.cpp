@@ -6,12 +6,13 @@
 
 #include "fsutil/FileHelpers.h"
 #include "slicer/PackageInfo.h"
+#include "split/OutputNames.h"
 
 namespace fk::cli {
 
 QString FailureExplanation::lockHolder(const QString& documentPath) {
     const QFileInfo document(documentPath);
-    QFile lock(document.absolutePath() + QStringLiteral("/.~lock.") + document.fileName() + QLatin1Char('#'));
+    QFile lock(LockFilePath(documentPath));
     if (!lock.open(QIODevice::ReadOnly)) return {};
     // The office writes "name,host,system user,date,profile URL;".
     const QStringList fields = QString::fromUtf8(lock.readAll()).split(QLatin1Char(','));
@@ -45,8 +46,7 @@ QString FailureExplanation::cause(const SplitFailure& failure, const QString& do
                 "office does not read");
         }
         case SplitStage::Store: {
-            const QString name =
-                RemoveExtension(GetFileNameFromPath(documentPath)) + QStringLiteral("_0000.odt");
+            const QString name = PageFileName(documentPath, 0);
             // A page is first stored under a longer private name, and the office adds a lock file beside
             // it, so a name that fits the file system can still fail.
             constexpr int kLongestHelperSuffix = 19;

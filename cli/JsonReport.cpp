@@ -20,10 +20,10 @@ QJsonObject documentRecord(const QString& input, const QString& status) {
 QJsonObject resultRecord(const DocumentResult& result) {
     QJsonObject record = documentRecord(result.path, DocumentStatus(result));
     record.insert(QStringLiteral("outputs"), QJsonArray::fromStringList(result.outputs));
-    record.insert(QStringLiteral("pages"), result.pageCount);
-    record.insert(QStringLiteral("method"), result.method);
+    record.insert(QStringLiteral("pages"), result.split.pageCount);
+    record.insert(QStringLiteral("method"), result.split.method);
     QJsonArray failures;
-    for (const SplitFailure& failure : result.failures) {
+    for (const SplitFailure& failure : result.split.failures) {
         failures.append(QJsonObject{{QStringLiteral("stage"), StageName(failure.stage)},
                                     {QStringLiteral("page"), failure.page},
                                     {QStringLiteral("message"), failure.message}});

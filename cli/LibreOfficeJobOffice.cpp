@@ -10,6 +10,7 @@
 #include <atomic>
 
 #include "cli/CommandLine.h"
+#include "split/OutputNames.h"
 
 namespace fk::cli {
 
@@ -47,11 +48,11 @@ void LibreOfficeJobOffice::clearLocksLeftIn(const QString& folder) {
 
 int RemoveStaleLockFilesIn(const QString& folder,
                            const std::function<bool(const QString& profileFolder)>& isStale) {
-    static const QString prefix = QStringLiteral(".~lock.");
+    const QString& prefix = kLockFilePrefix;
     int removed = 0;
     const QDir directory(folder);
     for (const QString& name :
-         directory.entryList({prefix + QLatin1Char('*') + QLatin1Char('#')}, QDir::Files | QDir::Hidden)) {
+         directory.entryList({prefix + QLatin1Char('*') + kLockFileSuffix}, QDir::Files | QDir::Hidden)) {
         const QString document = directory.filePath(name.mid(prefix.size()).chopped(1));
         if (RemoveStaleLockFile(document, isStale)) ++removed;
     }
@@ -60,9 +61,7 @@ int RemoveStaleLockFilesIn(const QString& folder,
 
 bool RemoveStaleLockFile(const QString& documentPath,
                          const std::function<bool(const QString& profileFolder)>& isStale) {
-    const QFileInfo document(documentPath);
-    const QString lockPath =
-        document.absolutePath() + QStringLiteral("/.~lock.") + document.fileName() + QLatin1Char('#');
+    const QString lockPath = LockFilePath(documentPath);
     QFile lock(lockPath);
     if (!lock.open(QIODevice::ReadOnly)) return false;
     // ",user,host,time,profile URL;" as the office writes it.

@@ -43,11 +43,11 @@ void PrintInterruption(QTextStream& out, int signalNumber, const RunInterruption
                .arg(where.cutShort.size())
                .arg(where.notStarted.size());
     for (const DocumentResult& result : where.cutShort) {
-        const QString stored = result.pageCount > 0
+        const QString stored = result.split.pageCount > 0
                                    ? QStringLiteral("%1 of %2 pages stored")
-                                         .arg(result.pagesStored)
-                                         .arg(result.expectedOutputs())
-                                   : QStringLiteral("%1 pages stored").arg(result.pagesStored);
+                                         .arg(result.split.pagesStored)
+                                         .arg(result.split.expectedOutputs())
+                                   : QStringLiteral("%1 pages stored").arg(result.split.pagesStored);
         out << QStringLiteral("  cut short: %1: %2\n").arg(result.path, stored);
     }
     for (const QString& document : where.notStarted)

@@ -1,6 +1,6 @@
 #include "cli/Shard.h"
 
-#include "fsutil/FileHelpers.h"
+#include "split/OutputNames.h"
 
 #include <QRegularExpression>
 
@@ -32,16 +32,8 @@ std::uint64_t StableHash(const QByteArray& bytes) {
 }
 
 int ShardOf(const QString& documentPath, int count) {
-    const QString outputName = RemoveExtension(GetFileNameFromPath(documentPath));
+    const QString outputName = OutputBaseName(documentPath);
     return static_cast<int>(StableHash(outputName.toUtf8()) % static_cast<std::uint64_t>(count));
-}
-
-QStringList DocumentsOfShard(const QStringList& absolutePaths, const Shard& shard) {
-    QStringList mine;
-    for (const QString& path : absolutePaths) {
-        if (ShardOf(path, shard.count) == shard.index) mine << path;
-    }
-    return mine;
 }
 
 }  // namespace fk::cli

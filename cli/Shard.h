@@ -27,7 +27,4 @@ std::uint64_t StableHash(const QByteArray& bytes);
 // may write to one folder; and hosts may see the inputs under different folders.
 int ShardOf(const QString& documentPath, int count);
 
-// The documents of the list that belong to the shard, in list order.
-QStringList DocumentsOfShard(const QStringList& absolutePaths, const Shard& shard);
-
 }  // namespace fk::cli

@@ -85,7 +85,7 @@ QString RemoveExtension(const QString& name) {
 }
 
 bool MatchesWildcard(const QString& name, const QString& pattern) {
-    // On the original platform "*.*" also matched names without a dot.
+    // "*.*" is how people write "every file"; names without a dot are files too.
     if (pattern == QLatin1String("*.*")) return true;
     return matchFrom(name, 0, pattern, 0);
 }
@@ -118,8 +118,7 @@ FileNameList GetFilesInFolder(const QString& folder, const QString& pattern, QCh
 
 int FileAttributes(const QString& path) {
     struct stat link {};
-    if (path.isEmpty() || ::lstat(nativePath(path).constData(), &link) != 0)
-        throw Failure::pathNotFound();
+    if (path.isEmpty() || ::lstat(nativePath(path).constData(), &link) != 0) throw Failure::pathNotFound();
     struct stat target = link;
     const bool isLink = S_ISLNK(link.st_mode);
     if (isLink && ::stat(nativePath(path).constData(), &target) != 0) target = link;

@@ -34,7 +34,8 @@ public:
             body();
             return true;
         } catch (...) {
-            const SplitFailure failure{stage, page, DescriptionOf(std::current_exception()), line};
+            const SplitFailure failure{stage, page, DescriptionOf(std::current_exception()), line,
+                                       KindOf(std::current_exception())};
             result_.failures.append(failure);
             observer_.failed(failure);
         }
@@ -69,7 +70,8 @@ bool CopyPageEngine::ensureOnPage(const office::Ref& viewCursor, int page, int p
     if (arrival == Arrival::Refused && page > 1 && page < pageCount &&
         jumpTo(viewCursor, page + 1) == Arrival::There)
         return false;
-    throw Failure(FailureKind::OfficeRefused, QStringLiteral("The view cursor cannot be moved to page %1").arg(page));
+    throw Failure(FailureKind::OfficeRefused,
+                  QStringLiteral("The view cursor cannot be moved to page %1").arg(page));
 }
 
 void CopyPageEngine::dispatch(const office::Ref& dispatcher, const office::Ref& frame, const char* command) {
@@ -87,7 +89,8 @@ void CopyPageEngine::copyPageThatBeginsInATable(const office::Ref& dispatcher, c
         dispatch(dispatcher, pageFrame, ".uno:Paste");
         for (int row = 0; bridge_.isInTable(viewCursor); ++row) {
             if (row == kMaxTableRows)
-                throw Failure(FailureKind::OfficeRefused, QStringLiteral("A table on page %1 has no end").arg(page));
+                throw Failure(FailureKind::OfficeRefused,
+                              QStringLiteral("A table on page %1 has no end").arg(page));
             dispatch(dispatcher, inputFrame, ".uno:GoDown");
         }
         if (bridge_.getPage(viewCursor) != page) return;  // the table filled the page
@@ -135,7 +138,8 @@ SplitResult CopyPageEngine::split(const QString& path, const QString& outputFold
         bridge_.jumpToLastPage(viewCursor);
     }) && steps.run(134, counting, 0, [&] {
         pageCount = bridge_.getPage(viewCursor);
-        if (pageCount < 1) throw Failure(FailureKind::Damaged, QStringLiteral("The document reports no pages"));
+        if (pageCount < 1)
+            throw Failure(FailureKind::Damaged, QStringLiteral("The document reports no pages"));
         result.pageCount = pageCount;
         observer.pageCountKnown(pageCount);
     }) && steps.run(136, counting, 0, [&] {
@@ -170,7 +174,8 @@ SplitResult CopyPageEngine::split(const QString& path, const QString& outputFold
         std::optional<StagedPageFile> staged;
         const bool storable = steps.run(146, SplitStage::Store, page, [&] {
             const QString pagePath = PageFilePath(outputFolder, path, page);
-            if (inputs.covers(pagePath)) throw Failure(FailureKind::ProtectedInput, ProtectedPaths::refusal(pagePath));
+            if (inputs.covers(pagePath))
+                throw Failure(FailureKind::ProtectedInput, ProtectedPaths::refusal(pagePath));
             staged.emplace(pagePath);
         });
         office::Ref pageDocument, pageFrame;

@@ -72,7 +72,7 @@ Function MarkPages(document As Object, unused As String) As Variant
     For page = 1 To pageCount
         If pages(page - 1) <> "-" Then
             bookmark = document.createInstance("com.sun.star.text.Bookmark")
-            bookmark.setName("%1" & Format(page, "0000"))
+            bookmark.setName("%1" & Format(page, "%2"))
             starts(page - 1).getText().insertTextContent(starts(page - 1), bookmark, False)
         End If
     Next
@@ -107,7 +107,8 @@ Back:
 End Function
 )")
             .arg(QString::fromUtf8(slicer::PageMarkPrefix().data(),
-                                   static_cast<qsizetype>(slicer::PageMarkPrefix().size())));
+                                   static_cast<qsizetype>(slicer::PageMarkPrefix().size())),
+                 QString(slicer::kPageNumberDigits, QLatin1Char('0')));
     return {QStringLiteral("FolioknifeSplit"), QStringLiteral("PageMarks"), source};
 }
 

@@ -30,12 +30,13 @@ public:
             body();
             return true;
         } catch (...) {
-            fail(stage, page, DescriptionOf(std::current_exception(), QStringLiteral("unknown error")));
+            fail(stage, page, DescriptionOf(std::current_exception(), QStringLiteral("unknown error")),
+                 KindOf(std::current_exception()));
             return false;
         }
     }
-    void fail(SplitStage stage, int page, const QString& message) {
-        const SplitFailure failure{stage, page, message, 0};
+    void fail(SplitStage stage, int page, const QString& message, FailureKind kind = FailureKind::Other) {
+        const SplitFailure failure{stage, page, message, 0, kind};
         result_.failures.append(failure);
         observer_.failed(failure);
     }
@@ -87,7 +88,8 @@ std::vector<slicer::PlannedPage> SlicePageEngine::markAndStore(const QString& pa
         const office::Ref viewCursor = bridge_.getViewCursor(bridge_.getCurrentController(document.ref));
         bridge_.jumpToLastPage(viewCursor);
         pageCount = bridge_.getPage(viewCursor);
-        if (pageCount < 1) throw Failure(FailureKind::Damaged, QStringLiteral("the document reports no pages"));
+        if (pageCount < 1)
+            throw Failure(FailureKind::Damaged, QStringLiteral("the document reports no pages"));
     }) && stages.run(SplitStage::Mark, 0, [&] {
         plan = PageMarking(bridge_).mark(document.ref, pageCount);
     }) && stages.run(SplitStage::Store, 0, [&] {
@@ -134,15 +136,9 @@ SplitResult SlicePageEngine::split(const QString& path, const QString& outputFol
     document.close();
     if (!result.failures.isEmpty()) return result;
     if (!notUnderstood.isEmpty()) {
-        if (!selection_.isEveryPage()) {
-            stages.fail(SplitStage::Slice, 0,
-                        QStringLiteral("the slicer does not understand ") + notUnderstood +
-                            QStringLiteral("; a page selection cannot be split with the copy method"));
-            return result;
-        }
-        observer.noted(QStringLiteral("split with the copy method instead: the slicer does not understand ") +
-                       notUnderstood);
-        return fallback_.split(path, outputFolder, inputs, observer);
+        stages.fail(SplitStage::Slice, 0, QStringLiteral("the slicer does not understand ") + notUnderstood,
+                    FailureKind::NotUnderstood);
+        return result;
     }
 
     // The pages are cut and written without the office.

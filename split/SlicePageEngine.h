@@ -12,19 +12,18 @@ namespace fk {
 
 // Splits a document with one load and one store: the office marks where each page begins and stores
 // the marked document once; our slicer then cuts that package into one package per page, keeping page
-// styles, headers, footers and pictures. A document the slicer does not understand is split by the
-// fallback engine instead, and the observer is told why.
+// styles, headers, footers and pictures. A document the slicer does not understand fails with
+// FailureKind::NotUnderstood, which leaves the caller free to split it another way.
 class SlicePageEngine : public SplitEngine {
 public:
-    SlicePageEngine(office::OfficeBridge& bridge, SplitEngine& fallback)
-        : bridge_(bridge), fallback_(fallback) {}
+    explicit SlicePageEngine(office::OfficeBridge& bridge) : bridge_(bridge) {}
 
     SplitResult split(const QString& documentPath, const QString& outputFolder, const ProtectedPaths& inputs,
                       SplitObserver& observer) override;
 
-    // Which pages to write, and how many to a document; every page on its own unless set. A document
-    // the slicer does not understand then fails: the fallback cannot keep to a selection.
+    // Which pages to write, and how many to a document; every page on its own unless set.
     void setSelection(PageSelection selection) { selection_ = std::move(selection); }
+    const PageSelection& selection() const { return selection_; }
 
     static inline const QString kMethod = QStringLiteral("slice");
 
@@ -49,7 +48,6 @@ private:
     static constexpr int kMaxWriters = 4;
 
     office::OfficeBridge& bridge_;
-    SplitEngine& fallback_;
     PageSelection selection_;
 };
 

@@ -1,8 +1,5 @@
 #include "split/SplitEngine.h"
 
-#include "base/Platform.h"
-#include "fsutil/FileHelpers.h"
-
 namespace fk {
 
 QString StageName(SplitStage stage) {
@@ -27,13 +24,6 @@ QString StageName(SplitStage stage) {
             return QStringLiteral("slice");
     }
     return {};
-}
-
-QString PageFilePath(const QString& outputFolder, const QString& documentPath, int page) {
-    QString folder = outputFolder;
-    if (!folder.isEmpty() && !folder.endsWith(platform::kPathSeparator)) folder += platform::kPathSeparator;
-    return folder + RemoveExtension(GetFileNameFromPath(documentPath)) + QLatin1Char('_') +
-           QStringLiteral("%1").arg(page, 4, 10, QLatin1Char('0')) + QStringLiteral(".odt");
 }
 
 }  // namespace fk

@@ -3,6 +3,9 @@
 #include <QList>
 #include <QString>
 
+#include "base/Failure.h"
+
+#include "split/OutputNames.h"
 #include "split/ProtectedPaths.h"
 
 namespace fk {
@@ -18,6 +21,7 @@ struct SplitFailure {
     QString message;
     // The numbered step of the engine's procedure that failed, for engines that number their steps.
     int step = 0;
+    FailureKind kind = FailureKind::Other;
 };
 
 struct SplitResult {
@@ -56,9 +60,5 @@ public:
     virtual SplitResult split(const QString& documentPath, const QString& outputFolder,
                               const ProtectedPaths& inputs, SplitObserver& observer) = 0;
 };
-
-// Output document path for one page: the folder, the document's base name, "_", the page number as
-// "0000", ".odt". The folder and the name are joined with one separator.
-QString PageFilePath(const QString& outputFolder, const QString& documentPath, int page);
 
 }  // namespace fk

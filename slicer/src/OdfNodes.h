@@ -21,9 +21,6 @@ inline bool isTable(pugi::xml_node node) {
 inline bool isList(pugi::xml_node node) {
     return is(node, "text:list");
 }
-inline bool isListEntry(pugi::xml_node node) {
-    return is(node, "text:list-item") || is(node, "text:list-header");
-}
 
 // Spans, links and other inline wrappers that are repeated around each part of a cut paragraph.
 bool isInlineWrapper(pugi::xml_node node);

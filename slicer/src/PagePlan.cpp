@@ -1,7 +1,7 @@
 #include "slicer/PagePlan.h"
 
 #include <charconv>
-#include <cstdio>
+#include <string>
 
 namespace fk::slicer {
 
@@ -14,8 +14,9 @@ std::string_view PageMarkPrefix() {
 }
 
 std::string PageMarkName(int page) {
-    char digits[16];
-    std::snprintf(digits, sizeof digits, "%04d", page);
+    std::string digits = std::to_string(page);
+    if (digits.size() < static_cast<std::size_t>(kPageNumberDigits))
+        digits.insert(0, static_cast<std::size_t>(kPageNumberDigits) - digits.size(), '0');
     return std::string(kMarkPrefix) + digits;
 }
 

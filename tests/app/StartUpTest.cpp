@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "FakePrompts.h"
-#include "app/StartUp.h"
 #include "app/RuntimeError.h"
+#include "app/StartUp.h"
 
 using namespace fk;
 using fk::test::FakePrompts;
@@ -34,7 +34,7 @@ TEST(GetDesktopFolder, AddsTheSeparatorOrFails) {
     EXPECT_THROW(GetDesktopFolder([](int) { return QString(); }), RuntimeError);
 }
 
-TEST(HelpMessage, ReadsAsSpecifiedWithTheContactPage) {
+TEST(HelpMessage, ShowsItsFixedTextAndTheContactPage) {
     EXPECT_EQ(
         HelpMessage(),
         "This software will split documents into one page documents. Unfortunately, sometimes the font and "

@@ -107,8 +107,8 @@ TEST_F(BatchSplitTest, SplitsEveryDocumentWithTheWindowsNames) {
 
     ASSERT_EQ(results.size(), 2);
     EXPECT_TRUE(results[0].succeeded());
-    EXPECT_EQ(results[0].pageCount, 3);
-    EXPECT_EQ(results[0].pagesStored, 3);
+    EXPECT_EQ(results[0].split.pageCount, 3);
+    EXPECT_EQ(results[0].split.pagesStored, 3);
     EXPECT_EQ(outputs(),
               (QStringList{"letter_0001.odt", "report_0001.odt", "report_0002.odt", "report_0003.odt"}));
     EXPECT_EQ(observer.pages, 4);
@@ -126,7 +126,7 @@ TEST_F(BatchSplitTest, ADocumentTheEngineCannotOpenFailsAloneWithItsFailure) {
 
     ASSERT_EQ(results.size(), 2);
     EXPECT_FALSE(results[0].succeeded());
-    EXPECT_EQ(results[0].failures.size(), 1);
+    EXPECT_EQ(results[0].split.failures.size(), 1);
     EXPECT_TRUE(results[1].succeeded());
     ASSERT_EQ(observer.reports.size(), 1);
     EXPECT_EQ(observer.reports[0],
@@ -141,7 +141,7 @@ TEST_F(BatchSplitTest, NoOfficeMeansEveryDocumentFailsWithOneReportEach) {
     ASSERT_EQ(results.size(), 2);
     for (const DocumentResult& result : results) {
         EXPECT_FALSE(result.succeeded());
-        EXPECT_EQ(result.failures.size(), 1);
+        EXPECT_EQ(result.split.failures.size(), 1);
     }
     ASSERT_EQ(observer.reports.size(), 2);
     EXPECT_TRUE(observer.reports[0].endsWith("(connect)"));
@@ -257,13 +257,13 @@ TEST_F(BatchSplitTest, NoPageReplacesAnInputOfAnotherGroupAndTheDocumentFails) {
     QFile kept(page);
     ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
     EXPECT_EQ(kept.readAll(), "the user's own document");
-    const DocumentResult& split = results[0].path == whole ? results[0] : results[1];
-    EXPECT_FALSE(split.succeeded());
-    EXPECT_EQ(split.pagesStored, 1) << "the other page is stored";
-    ASSERT_EQ(split.failures.size(), 1);
-    EXPECT_EQ(split.failures[0].page, 1);
-    EXPECT_EQ(split.failures[0].stage, SplitStage::Store);
-    EXPECT_TRUE(split.failures[0].message.contains("would overwrite an input of this run"));
+    const DocumentResult& cut = results[0].path == whole ? results[0] : results[1];
+    EXPECT_FALSE(cut.succeeded());
+    EXPECT_EQ(cut.split.pagesStored, 1) << "the other page is stored";
+    ASSERT_EQ(cut.split.failures.size(), 1);
+    EXPECT_EQ(cut.split.failures[0].page, 1);
+    EXPECT_EQ(cut.split.failures[0].stage, SplitStage::Store);
+    EXPECT_TRUE(cut.split.failures[0].message.contains("would overwrite an input of this run"));
 }
 
 TEST_F(BatchSplitTest, PagesOfAnEarlierLongerSplitAreKeptAndToldOnce) {

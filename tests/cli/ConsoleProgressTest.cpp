@@ -16,9 +16,9 @@ protected:
     DocumentResult result(const QString& path, int pageCount, int stored, int reports = 0) {
         DocumentResult r;
         r.path = path;
-        r.pageCount = pageCount;
-        r.pagesStored = stored;
-        for (int i = 0; i < reports; ++i) r.failures << fk::SplitFailure{};
+        r.split.pageCount = pageCount;
+        r.split.pagesStored = stored;
+        for (int i = 0; i < reports; ++i) r.split.failures << fk::SplitFailure{};
         r.seconds = 1.5;
         return r;
     }

@@ -18,18 +18,18 @@ RunRecord sampleRun() {
     RunRecord run;
     DocumentResult split;
     split.path = "/in/report.odt";
-    split.pageCount = 2;
-    split.pagesStored = 2;
+    split.split.pageCount = 2;
+    split.split.pagesStored = 2;
     split.outputs = QStringList{"/out/report_0001.odt", "/out/report_0002.odt"};
-    split.method = "slice";
+    split.split.method = "slice";
     split.seconds = 1.23456;
     DocumentResult failed;
     failed.path = "/in/broken.odt";
-    failed.pageCount = 3;
-    failed.pagesStored = 1;
+    failed.split.pageCount = 3;
+    failed.split.pagesStored = 1;
     failed.outputs = QStringList{"/out/broken_0001.odt"};
-    failed.method = "copy";
-    failed.failures = {SplitFailure{SplitStage::Store, 2, "disk full", 0}};
+    failed.split.method = "copy";
+    failed.split.failures = {SplitFailure{SplitStage::Store, 2, "disk full", 0}};
     run.results = {split, failed};
     run.notStarted = QStringList{"/in/later.odt"};
     run.problems = QStringList{"/in/empty.odt: empty file, not split"};
@@ -76,7 +76,7 @@ TEST(JsonReport, OneRecordPerDocumentWithOutputsPagesMethodFailuresAndSeconds) {
 
 TEST(JsonReport, StatusOfInterruptedAndTimedOutDocuments) {
     DocumentResult result;
-    result.pageCount = 2;
+    result.split.pageCount = 2;
     result.timedOut = true;
     EXPECT_EQ(DocumentStatus(result), "timed out");
     result.interrupted = true;

@@ -13,8 +13,8 @@ namespace {
 DocumentResult result(const QString& path, int pageCount, int stored, bool interrupted) {
     DocumentResult made;
     made.path = path;
-    made.pageCount = pageCount;
-    made.pagesStored = stored;
+    made.split.pageCount = pageCount;
+    made.split.pagesStored = stored;
     made.interrupted = interrupted;
     return made;
 }

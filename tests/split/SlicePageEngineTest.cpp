@@ -15,6 +15,7 @@
 #include "split/MakePropertyValue.h"
 #include "split/PageMarking.h"
 #include "split/SlicePageEngine.h"
+#include "split/SliceThenCopyEngine.h"
 
 using namespace fk;
 using namespace fk::test;
@@ -48,7 +49,8 @@ protected:
     QString input, garbage;
     FakeOfficeBridge office;
     FakeSplitEngine fallback;
-    SlicePageEngine engine{office, fallback};
+    SlicePageEngine slicer{office};
+    SliceThenCopyEngine engine{slicer, fallback};
     RecordingObserver observer;
 };
 
@@ -203,7 +205,7 @@ public:
 TEST_F(SlicePageEngineTest, ChosenPagesAreWrittenUnderTheirOwnNumbersAndNothingElse) {
     office.packageToStore = writeMarkedPackage(in.filePath("marked.odt"));
     QString error;
-    engine.setSelection(*PageSelection::parse("2-3,9", error));
+    slicer.setSelection(*PageSelection::parse("2-3,9", error));
     RecordingPages pages;
     const SplitResult result = engine.split(input, out.path(), ProtectedPaths({input}), pages);
 
@@ -224,7 +226,7 @@ TEST_F(SlicePageEngineTest, ChosenPagesAreWrittenUnderTheirOwnNumbersAndNothingE
 
 TEST_F(SlicePageEngineTest, EveryNPagesWritesDocumentsOfNPagesNumberedInOrder) {
     office.packageToStore = writeMarkedPackage(in.filePath("marked.odt"));
-    engine.setSelection(PageSelection::every(3));
+    slicer.setSelection(PageSelection::every(3));
     const SplitResult result = engine.split(input, out.path(), ProtectedPaths({input}), observer);
 
     EXPECT_TRUE(result.succeeded());
@@ -240,11 +242,14 @@ TEST_F(SlicePageEngineTest, EveryNPagesWritesDocumentsOfNPagesNumberedInOrder) {
 }
 
 TEST_F(SlicePageEngineTest, WithASelectionADocumentTheSlicerCannotCutFailsInsteadOfFallingBack) {
-    engine.setSelection(PageSelection::every(2));
+    slicer.setSelection(PageSelection::every(2));
     const SplitResult result = engine.split(input, out.path(), ProtectedPaths({input}), observer);
     EXPECT_FALSE(result.succeeded());
     ASSERT_EQ(result.failures.size(), 1);
     EXPECT_EQ(result.failures[0].stage, SplitStage::Slice);
+    EXPECT_EQ(result.failures[0].kind, FailureKind::NotUnderstood);
+    EXPECT_TRUE(result.failures[0].message.endsWith("a page selection cannot be split with the copy method"));
+    EXPECT_EQ(observer.failures.size(), 1) << "told once, with the reason";
     EXPECT_TRUE(fallback.splitDocuments.isEmpty()) << "the copy method would write every page";
     EXPECT_TRUE(QDir(out.path()).isEmpty());
 }

@@ -5,6 +5,9 @@
 
 namespace fk::slicer {
 
+// Page numbers in mark and output names have at least this many digits.
+inline constexpr int kPageNumberDigits = 4;
+
 // Bookmark the office inserts at the start of page `page` (1-based): "__folioknife_page_0001" etc.,
 // the prefix and the page number in at least four digits.
 std::string PageMarkName(int page);

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QString>
+
+namespace fk {
+
+// How the files of a split are named, in one place: every engine, the older-page check, the shards,
+// the grouping of documents and the explanations of failures ask here.
+
+// The name every output of a document starts with: its file name without the last extension.
+QString OutputBaseName(const QString& documentPath);
+
+// The number of output `page` as it stands in names: at least kPageNumberDigits digits.
+QString PageNumberText(int page);
+
+// "NAME_0001.odt": the document's base name, "_", the page number, ".odt".
+QString PageFileName(const QString& documentPath, int page);
+
+// The folder and the page file name joined with one separator.
+QString PageFilePath(const QString& outputFolder, const QString& documentPath, int page);
+
+// The lock file an office keeps beside a document it has open: ".~lock.NAME#" in the same folder.
+QString LockFilePath(const QString& documentPath);
+inline const QString kLockFilePrefix = QStringLiteral(".~lock.");
+inline const QChar kLockFileSuffix = QLatin1Char('#');
+
+}  // namespace fk

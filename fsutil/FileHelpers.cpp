@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <QFile>
+#include <algorithm>
 #include <memory>
 
 #include "base/Failure.h"
@@ -90,6 +91,15 @@ bool MatchesWildcard(const QString& name, const QString& pattern) {
     return matchFrom(name, 0, pattern, 0);
 }
 
+bool ListedBefore(const QString& left, const QString& right) {
+    const int order = QString::compare(left, right, Qt::CaseInsensitive);
+    return order != 0 ? order < 0 : left < right;
+}
+
+void SortNamesAsListed(QStringList& names) {
+    std::sort(names.begin(), names.end(), ListedBefore);
+}
+
 FileNameList GetFilesInFolder(const QString& folder, const QString& pattern, QChar separator) {
     const QString base = withTrailingSeparator(folder, separator);
     FileNameList result;
@@ -113,6 +123,7 @@ FileNameList GetFilesInFolder(const QString& folder, const QString& pattern, QCh
         if (result.names_.size() == static_cast<qsizetype>(INT32_MAX)) throw Failure::tooMany();
         result.names_.append(name);
     }
+    SortNamesAsListed(result.names_);
     return result;
 }
 

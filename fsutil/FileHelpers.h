@@ -27,7 +27,8 @@ QString GetFileNameFromPath(const QString& path, QChar separator = platform::kPa
 QString RemoveExtension(const QString& name);
 
 // Regular files of `folder` whose names match the wildcard `pattern` (case-insensitive; "*.*" matches
-// every name). Throws Failure when a folder that exists cannot be read.
+// every name), in name order (see SortNamesAsListed). Throws Failure when a folder that exists cannot
+// be read.
 FileNameList GetFilesInFolder(const QString& folder, const QString& pattern,
                               QChar separator = platform::kPathSeparator);
 
@@ -35,5 +36,11 @@ FileNameList GetFilesInFolder(const QString& folder, const QString& pattern,
 int FileAttributes(const QString& path);
 
 bool MatchesWildcard(const QString& name, const QString& pattern);
+
+// Orders names as a folder listing shows them to people: by name, ignoring letter case, so that a
+// folder's documents are split in the order the user sees them, not in the file system's own order.
+// Names that differ only in case keep a fixed order.
+void SortNamesAsListed(QStringList& names);
+bool ListedBefore(const QString& left, const QString& right);
 
 }  // namespace fk

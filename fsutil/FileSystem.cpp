@@ -6,6 +6,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
 #include <memory>
 
 #include "base/Failure.h"
@@ -36,6 +37,9 @@ QList<FileSystem::SubFolder> LocalFileSystem::subFolders(const QString& path) {
         if (!S_ISDIR(target.st_mode)) continue;
         folders.append({QFile::decodeName(name), S_ISLNK(link.st_mode)});
     }
+    std::sort(folders.begin(), folders.end(), [](const SubFolder& left, const SubFolder& right) {
+        return ListedBefore(left.name, right.name);
+    });
     return folders;
 }
 

@@ -24,7 +24,8 @@ public:
     virtual bool folderExists(const QString& path) = 0;
     // Throws Failure 76 when the folder cannot be opened.
     virtual Folder getFolder(const QString& path) = 0;
-    // Direct sub-folders in listing order; throws Failure (access denied or not found) when the folder cannot be listed.
+    // Direct sub-folders in listing order; throws Failure (access denied or not found) when the folder cannot
+    // be listed.
     virtual QList<SubFolder> subFolders(const QString& path) = 0;
     virtual FileNameList filesInFolder(const QString& folder, const QString& pattern) = 0;
     virtual bool fileExistsEx(const QString& path) = 0;

@@ -7,6 +7,7 @@
 
 #include "base/Failure.h"
 #include "fsutil/FileHelpers.h"
+#include "fsutil/FileSystem.h"
 
 using namespace fk;
 
@@ -125,4 +126,17 @@ TEST_F(FolderTest, ListHoldsEveryNamePastAHundred) {
     FileNameList more = GetFilesInFolder(dir.path(), QStringLiteral("*.*"));
     EXPECT_EQ(more.upperBound(), 101);
     EXPECT_FALSE(more.at(101).isEmpty());
+}
+
+TEST_F(FolderTest, FilesAndSubFoldersComeInNameOrderWhateverTheirCase) {
+    for (const char* name : {"doc 08.odt", "Doc 32.odt", "doc 05.odt", "beta.odt", "Alpha.odt", "alpha.odt"})
+        touch(path(name));
+    for (const char* name : {"zeta", "Alpha", "beta"}) ASSERT_TRUE(QDir(dir.path()).mkdir(name));
+
+    EXPECT_EQ(GetFilesInFolder(dir.path(), "*.*").names(),
+              (QStringList{"Alpha.odt", "alpha.odt", "beta.odt", "doc 05.odt", "doc 08.odt", "Doc 32.odt"}));
+    LocalFileSystem fileSystem;
+    QStringList folders;
+    for (const FileSystem::SubFolder& folder : fileSystem.subFolders(dir.path())) folders << folder.name;
+    EXPECT_EQ(folders, (QStringList{"Alpha", "beta", "zeta"}));
 }

@@ -12,6 +12,9 @@ inline const QString kText1 = QStringLiteral("Text1");
 inline const QString kLastFolderDot = QStringLiteral("LastFolderDot");
 inline const QString kLastFolder = QStringLiteral("LastFolder");
 inline const QString kExtension = QStringLiteral("Extension");
+// Which engine Start Splitting uses: "copy" for the copy-and-paste procedure, anything else (or
+// nothing) for the page slicer with the copy procedure to fall back on.
+inline const QString kSplitMethod = QStringLiteral("SplitMethod");
 }  // namespace settings
 
 }  // namespace fk

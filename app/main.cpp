@@ -4,13 +4,15 @@
 #include <cstdlib>
 
 #include "app/Form1.h"
+#include "app/IniSettingsStore.h"
 #include "app/QtPrompts.h"
 #include "app/StopOwnOffice.h"
-#include "app/IniSettingsStore.h"
+#include "app/WindowSplitMethod.h"
 #include "fsutil/FileSystem.h"
 #include "fsutil/ProgramFolder.h"
 #include "split/CopyPageEngine.h"
 #include "split/LibreOfficeBridge.h"
+#include "split/SliceThenCopyEngine.h"
 
 int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
@@ -20,7 +22,13 @@ int main(int argc, char* argv[]) {
     fk::QtPrompts prompts;
     fk::IniSettingsStore settings(fk::IniSettingsStore::defaultFilePath());
     fk::LibreOfficeBridge office(fk::OfficeOptions::fromEnvironment());
-    fk::CopyPageEngine engine(office);
+    fk::CopyPageEngine copy(office);
+    fk::SlicePageEngine slicer(office);
+    fk::SliceThenCopyEngine sliceThenCopy(slicer, copy);
+    fk::SplitEngine& engine =
+        fk::ChooseWindowSplitMethod(QApplication::arguments(), settings) == fk::WindowSplitMethod::Copy
+            ? static_cast<fk::SplitEngine&>(copy)
+            : sliceThenCopy;
     fk::LocalFileSystem fileSystem;
     fk::Form1Services services{prompts,
                                settings,

@@ -12,6 +12,7 @@
 #include "slicer/PackageSlicer.h"
 #include "split/MakePropertyValue.h"
 #include "split/OfficeServices.h"
+#include "split/OutputFolderState.h"
 #include "split/PageMarking.h"
 
 namespace fk {
@@ -182,8 +183,12 @@ void SlicePageEngine::writeOutputs(const slicer::PackageSlicer& slicer,
     std::mutex guard;
     std::condition_variable outputDone;
     std::atomic<int> next{0};
+    // Once the folder takes no more files, the pages not yet begun are not tried: one failure says it.
+    std::atomic<bool> folderRefuses{false};
+    std::atomic<FailureKind> refusal{FailureKind::Other};
+    int writersDone = 0;  // under guard
     auto work = [&] {
-        for (int index = next++; index < count; index = next++) {
+        for (int index = next++; index < count && !folderRefuses; index = next++) {
             const PageSelection::Output& output = outputs[static_cast<size_t>(index)];
             const QString target = PageFilePath(outputFolder, path, output.number);
             std::optional<QString> failure;
@@ -194,6 +199,11 @@ void SlicePageEngine::writeOutputs(const slicer::PackageSlicer& slicer,
                     slicer.writePages(output.first, output.last, target.toStdString());
                 } catch (const std::exception& error) {
                     failure = QString::fromLocal8Bit(error.what());
+                    const FailureKind why = OutputFolderRefusal(outputFolder);
+                    if (RefusesEveryPage(why)) {
+                        refusal = why;
+                        folderRefuses = true;
+                    }
                 }
             }
             const std::lock_guard lock(guard);
@@ -201,18 +211,24 @@ void SlicePageEngine::writeOutputs(const slicer::PackageSlicer& slicer,
             done[static_cast<size_t>(index)] = true;
             outputDone.notify_all();
         }
+        const std::lock_guard lock(guard);
+        ++writersDone;
+        outputDone.notify_all();
     };
-    const int writers = std::clamp(static_cast<int>(std::thread::hardware_concurrency()), 1, kMaxWriters);
+    const int writers =
+        std::min(std::clamp(static_cast<int>(std::thread::hardware_concurrency()), 1, kMaxWriters), count);
     std::vector<std::jthread> threads;
-    for (int writer = 0; writer < std::min(writers, count); ++writer) threads.emplace_back(work);
+    for (int writer = 0; writer < writers; ++writer) threads.emplace_back(work);
     for (int index = 0; index < count; ++index) {
         std::unique_lock lock(guard);
-        outputDone.wait(lock, [&] { return done[static_cast<size_t>(index)]; });
+        outputDone.wait(lock, [&] { return done[static_cast<size_t>(index)] || writersDone == writers; });
+        if (!done[static_cast<size_t>(index)]) break;  // never begun: the folder refused earlier pages
         const std::optional<QString> failure = failures[static_cast<size_t>(index)];
         lock.unlock();
         const PageSelection::Output& output = outputs[static_cast<size_t>(index)];
         if (failure) {
-            stages.fail(SplitStage::Store, output.first, *failure);
+            stages.fail(SplitStage::Store, output.first, *failure,
+                        folderRefuses ? refusal.load() : FailureKind::FileAccess);
         } else {
             ++result.pagesStored;
             observer.pageStored(output.number, PageFilePath(outputFolder, path, output.number));

@@ -6,6 +6,7 @@
 
 #include "fsutil/FileHelpers.h"
 #include "slicer/PackageInfo.h"
+#include "slicer/TemporaryName.h"
 
 namespace fk::cli {
 
@@ -47,10 +48,9 @@ QString FailureExplanation::cause(const SplitFailure& failure, const QString& do
         case SplitStage::Store: {
             const QString name =
                 RemoveExtension(GetFileNameFromPath(documentPath)) + QStringLiteral("_0000.odt");
-            // A page is first stored under a longer private name, and the office adds a lock file beside
-            // it, so a name that fits the file system can still fail.
-            constexpr int kLongestHelperSuffix = 19;
-            if (name.toUtf8().size() + kLongestHelperSuffix > NAME_MAX)
+            // A page is first stored under a longer private name, so a name that fits the file system can
+            // still fail.
+            if (name.toUtf8().size() + qsizetype{slicer::TemporaryName::kLongestAddition} > NAME_MAX)
                 return QStringLiteral(
                            "the page's file name is too long for the file system (with the temporary name "
                            "it is first stored under, it must fit in %1 bytes); rename the document to "

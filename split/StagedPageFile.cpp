@@ -1,29 +1,15 @@
 #include "split/StagedPageFile.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <QFile>
 #include <QFileInfo>
-#include <QRandomGenerator>
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
+#include <system_error>
 
 #include "base/RuntimeError.h"
-#include "split/OdfPackageCheck.h"
+#include "slicer/PackageInfo.h"
 
 namespace fk {
 
 namespace {
-
-QString randomSuffix() {
-    static const char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
-    QString suffix;
-    for (int i = 0; i < 8; ++i)
-        suffix += QLatin1Char(kLetters[QRandomGenerator::system()->bounded(int(sizeof kLetters) - 1)]);
-    return suffix;
-}
 
 RuntimeError notStored(const QString& path, const QString& why) {
     return RuntimeError(75, QStringLiteral("The page document was not stored: ") + path +
@@ -32,36 +18,30 @@ RuntimeError notStored(const QString& path, const QString& why) {
 
 }  // namespace
 
-QString StagedPageFile::nameBeside(const QString& finalPath) {
-    const QFileInfo target(finalPath);
-    return target.absolutePath() + QStringLiteral("/.") + target.fileName() + QStringLiteral(".fk-") +
-           randomSuffix();
-}
-
 StagedPageFile::StagedPageFile(QString finalPath)
-    : final_(std::move(finalPath)), staging_(nameBeside(final_)) {}
-
-StagedPageFile::~StagedPageFile() {
-    if (probe_ && !committed_) ::unlink(QFile::encodeName(staging_).constData());
-}
+    : final_(std::move(finalPath)),
+      staged_(QFile::encodeName(QFileInfo(final_).absoluteFilePath()).toStdString(),
+              slicer::StagedFile::Layout::InOwnFolder),
+      staging_(QFile::decodeName(staged_.path().c_str())) {}
 
 void StagedPageFile::reserve() {
-    // A new regular file of our own: a file someone else made there, or a link planted there, is
-    // never written.
-    const int file = ::open(QFile::encodeName(staging_).constData(),
-                            O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-    if (file < 0) throw notStored(final_, QString::fromLocal8Bit(std::strerror(errno)));
-    ::close(file);
+    try {
+        staged_.reserve();
+    } catch (const std::system_error& error) {
+        throw notStored(final_, QString::fromLocal8Bit(error.code().message()));
+    }
     probe_.emplace(staging_);
 }
 
 void StagedPageFile::commit() {
     if (!probe_ || !probe_->written()) throw notStored(final_, {});
-    const QString defect = OdfPackageDefect(staging_);
-    if (!defect.isEmpty()) throw notStored(final_, defect);
-    if (::rename(QFile::encodeName(staging_).constData(), QFile::encodeName(final_).constData()) != 0)
-        throw notStored(final_, QString::fromLocal8Bit(std::strerror(errno)));
-    committed_ = true;
+    const std::string defect = slicer::PackageDefect(staged_.path());
+    if (!defect.empty()) throw notStored(final_, QString::fromStdString(defect));
+    try {
+        staged_.commit();
+    } catch (const std::system_error& error) {
+        throw notStored(final_, QString::fromLocal8Bit(error.code().message()));
+    }
 }
 
 }  // namespace fk

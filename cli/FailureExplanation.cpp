@@ -1,9 +1,9 @@
 #include "cli/FailureExplanation.h"
 
 #include <QFile>
-#include <QFileInfo>
 #include <climits>
 
+#include "cli/LockFile.h"
 #include "fsutil/FileHelpers.h"
 #include "slicer/PackageInfo.h"
 #include "slicer/TemporaryName.h"
@@ -11,11 +11,14 @@
 namespace fk::cli {
 
 QString FailureExplanation::lockHolder(const QString& documentPath) {
-    const QFileInfo document(documentPath);
-    QFile lock(document.absolutePath() + QStringLiteral("/.~lock.") + document.fileName() + QLatin1Char('#'));
-    if (!lock.open(QIODevice::ReadOnly)) return {};
-    // The office writes "name,host,system user,date,profile URL;".
-    const QStringList fields = QString::fromUtf8(lock.readAll()).split(QLatin1Char(','));
+    const std::optional<QString> lock = LockFile::readBeside(documentPath);
+    if (!lock) return {};
+    // The office writes "name,host,system user,date,profile URL;". What is shown of it is printable
+    // text only: a planted lock file must not move the terminal's cursor or split the report's line.
+    QString text = *lock;
+    for (QChar& character : text)
+        if (!character.isPrint()) character = QChar::ReplacementCharacter;
+    const QStringList fields = text.split(QLatin1Char(','));
     if (fields.size() < 4) return QStringLiteral("another office");
     const QString who = fields.at(0).trimmed().isEmpty() ? fields.at(2).trimmed() : fields.at(0).trimmed();
     return QStringLiteral("%1 on %2 since %3").arg(who, fields.at(1).trimmed(), fields.at(3).trimmed());

@@ -9,6 +9,7 @@
 #include <climits>
 #include <limits>
 #include <random>
+#include <string>
 
 namespace fk::slicer {
 
@@ -58,6 +59,15 @@ std::optional<std::pair<std::string_view, std::string_view>> splitLast(std::stri
     return std::pair{text.substr(0, hyphen), text.substr(hyphen + 1)};
 }
 
+std::uint32_t fnv1a(std::string_view text) {
+    std::uint32_t hash = 2166136261u;  // 32-bit FNV-1a
+    for (const char byte : text) {
+        hash ^= static_cast<unsigned char>(byte);
+        hash *= 16777619u;
+    }
+    return hash;
+}
+
 std::uint32_t randomNumber() {
     // Seeded once per thread: a random device for every page costs more than the page's name is worth.
     thread_local std::mt19937 random{std::random_device{}()};
@@ -70,18 +80,14 @@ TemporaryOwner TemporaryOwner::thisProcess() {
     static const std::uint32_t host = [] {
         char name[HOST_NAME_MAX + 1] = {};
         ::gethostname(name, sizeof name - 1);
-        return hostHash(name);
+        // Containers can share a host name and a folder but not their process ids: the process-id
+        // namespace is part of the host, so that one never takes another's live process for gone.
+        char space[64] = {};
+        const ssize_t length = ::readlink("/proc/self/ns/pid", space, sizeof space - 1);
+        return fnv1a(std::string(name) +
+                     (length > 0 ? std::string(space, static_cast<std::size_t>(length)) : ""));
     }();
     return {host, ::getpid()};
-}
-
-std::uint32_t TemporaryOwner::hostHash(std::string_view hostName) {
-    std::uint32_t hash = 2166136261u;  // 32-bit FNV-1a
-    for (const char byte : hostName) {
-        hash ^= static_cast<unsigned char>(byte);
-        hash *= 16777619u;
-    }
-    return hash;
 }
 
 bool TemporaryOwner::goneFromThisHost() const {

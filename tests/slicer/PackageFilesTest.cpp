@@ -1,3 +1,4 @@
+#include "Bounds.h"
 #include "PackageArchive.h"
 #include "TestPackage.h"
 #include "slicer/BoundedFile.h"
@@ -9,9 +10,7 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -19,11 +18,10 @@
 #include <climits>
 #include <cstdint>
 #include <fstream>
-#include <functional>
-#include <future>
+#include <initializer_list>
+#include <memory>
 #include <optional>
 #include <system_error>
-#include <thread>
 
 namespace fk::slicer {
 namespace {
@@ -35,77 +33,60 @@ const std::string kMimetype = "application/vnd.oasis.opendocument.text";
 const std::string kManifestOpen =
     R"(<manifest:manifest xmlns:manifest="urn:oasis:names:tc:opendocument:xmlns:manifest:1.0">)";
 
+// Little-endian fields of the given widths, as zip headers hold them.
+void put(std::string& into, std::initializer_list<std::pair<std::uint64_t, int>> fields) {
+    for (const auto& [value, width] : fields)
+        for (int i = 0; i < width; ++i) into += static_cast<char>(value >> (8 * i) & 0xFF);
+}
+
 // A zip written by hand, whose entries declare the sizes they are given rather than the ones they
 // hold; sizes of 4 GiB and more go in a zip64 field, as the format keeps them.
 class CraftedZip {
 public:
     void add(const std::string& name, const std::string& data, std::uint64_t declaredSize, bool deflated) {
         // A deflated entry holds one uncompressed deflate block: any inflater takes it.
-        std::string held = data;
-        if (deflated) {
-            held = "\x01";
-            put16(held, data.size());
-            put16(held, ~data.size() & 0xFFFF);
-            held += data;
-        }
-        const bool zip64 = declaredSize >= 0xFFFFFFFFu;
+        std::string held;
+        if (deflated) put(held, {{1, 1}, {data.size(), 2}, {~data.size() & 0xFFFF, 2}});
+        held += data;
+        const bool zip64 = declaredSize >= kEscaped;
         std::string extra;
-        if (zip64) {
-            put16(extra, 1);
-            put16(extra, 16);
-            put64(extra, declaredSize);
-            put64(extra, held.size());
-        }
-        const auto header = [&](std::string& into) {
-            put16(into, zip64 ? 45 : 20);  // version needed
-            put16(into, 0);                // flags
-            put16(into, deflated ? 8 : 0);
-            put32(into, 0x00210000);  // 1980-01-01
-            put32(into, crc32(data));
-            put32(into, zip64 ? 0xFFFFFFFFu : held.size());
-            put32(into, zip64 ? 0xFFFFFFFFu : declaredSize);
-            put16(into, name.size());
-            put16(into, extra.size());
-        };
-        std::string central;
-        put32(central, 0x02014b50);
-        put16(central, 0x031E);  // made by
-        header(central);
-        put16(central, 0);  // comment
-        put16(central, 0);  // disk
-        put16(central, 0);  // internal attributes
-        put32(central, 0);  // external attributes
-        put32(central, bytes_.size());
-        directory_ += central + name + extra;
-
-        put32(bytes_, 0x04034b50);
-        header(bytes_);
-        bytes_ += name + extra + held;
+        if (zip64) put(extra, {{1, 2}, {16, 2}, {declaredSize, 8}, {held.size(), 8}});
+        // Version needed, flags, method, 1980-01-01, checksum, both sizes, name and extra lengths.
+        std::string header;
+        put(header, {{zip64 ? 45 : 20, 2},
+                     {0, 2},
+                     {deflated ? 8 : 0, 2},
+                     {0x00210000, 4},
+                     {crc32(data), 4},
+                     {zip64 ? kEscaped : held.size(), 4},
+                     {zip64 ? kEscaped : declaredSize, 4},
+                     {name.size(), 2},
+                     {extra.size(), 2}});
+        // Made by; then comment length, disk, attributes and where the entry starts.
+        put(directory_, {{0x02014b50, 4}, {0x031E, 2}});
+        directory_ += header;
+        put(directory_, {{0, 2}, {0, 2}, {0, 2}, {0, 4}, {bytes_.size(), 4}});
+        directory_ += name + extra;
+        put(bytes_, {{0x04034b50, 4}});
+        bytes_ += header + name + extra + held;
         ++count_;
     }
 
     void write(const fs::path& path) const {
         std::string end;
-        put32(end, 0x06054b50);
-        put32(end, 0);  // disks
-        put16(end, count_);
-        put16(end, count_);
-        put32(end, directory_.size());
-        put32(end, bytes_.size());
-        put16(end, 0);
+        put(end, {{0x06054b50, 4},
+                  {0, 4},
+                  {count_, 2},
+                  {count_, 2},
+                  {directory_.size(), 4},
+                  {bytes_.size(), 4},
+                  {0, 2}});
         std::ofstream(path, std::ios::binary) << bytes_ << directory_ << end;
     }
 
 private:
-    static void put16(std::string& into, std::uint64_t value) {
-        for (int i = 0; i < 2; ++i) into += static_cast<char>(value >> (8 * i) & 0xFF);
-    }
-    static void put32(std::string& into, std::uint64_t value) {
-        for (int i = 0; i < 4; ++i) into += static_cast<char>(value >> (8 * i) & 0xFF);
-    }
-    static void put64(std::string& into, std::uint64_t value) {
-        for (int i = 0; i < 8; ++i) into += static_cast<char>(value >> (8 * i) & 0xFF);
-    }
+    static constexpr std::uint64_t kEscaped = 0xFFFFFFFFu;
+
     static std::uint32_t crc32(const std::string& data) {
         std::uint32_t crc = 0xFFFFFFFFu;
         for (const char byte : data) {
@@ -117,34 +98,8 @@ private:
 
     std::string bytes_;
     std::string directory_;
-    int count_ = 0;
+    std::uint64_t count_ = 0;
 };
-
-long peakResidentKiB() {
-    rusage usage{};
-    ::getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_maxrss;
-}
-
-// Runs `body` on a thread of its own and tells whether it ended in time; a body that hangs (on a
-// named pipe, say) is left behind rather than hanging the tests.
-bool endsWithin(std::chrono::milliseconds limit, std::function<void()> body) {
-    auto done = std::make_shared<std::promise<void>>();
-    std::future<void> ended = done->get_future();
-    std::thread([done, body = std::move(body)] {
-        body();
-        done->set_value();
-    }).detach();
-    return ended.wait_for(limit) == std::future_status::ready;
-}
-
-// A process id that ran on this host and is gone.
-pid_t deadPid() {
-    const pid_t child = ::fork();
-    if (child == 0) ::_exit(0);
-    ::waitpid(child, nullptr, 0);
-    return child;
-}
 
 class PackageFilesTest : public ::testing::Test {
 protected:
@@ -185,7 +140,7 @@ TEST_F(PackageFilesTest, AnEntryDeclaringGigabytesIsRefusedAtOnceWithoutTheMemor
         zip.write(path);
         ASSERT_LT(fs::file_size(path), 1000u);
 
-        const long peakBefore = peakResidentKiB();
+        const long peakBefore = test::PeakResidentKiB();
         const auto start = std::chrono::steady_clock::now();
         PackageReader reader = PackageReader::open(path);
         ASSERT_EQ(reader.entryCount(), 3u);
@@ -200,7 +155,7 @@ TEST_F(PackageFilesTest, AnEntryDeclaringGigabytesIsRefusedAtOnceWithoutTheMemor
         EXPECT_FALSE(IsEncryptedPackage(path));
         EXPECT_EQ(PackageDefect(path), "too large: content.xml is larger than 512 MiB");
         EXPECT_LT(std::chrono::steady_clock::now() - start, 2s);
-        EXPECT_LT(peakResidentKiB() - peakBefore, 64 * 1024);
+        EXPECT_LT(test::PeakResidentKiB() - peakBefore, 64 * 1024);
     }
 }
 
@@ -257,7 +212,7 @@ TEST_F(PackageFilesTest, EncryptionIsTakenFromTheParsedManifestOnly) {
     EXPECT_FALSE(IsEncryptedPackage(folder_ / "text.odt"));
     EXPECT_FALSE(IsEncryptedPackage(folder_ / "absent.odt"));
     ASSERT_EQ(::mkfifo((folder_ / "pipe.odt").c_str(), 0600), 0);
-    EXPECT_TRUE(endsWithin(2s, [path = folder_ / "pipe.odt"] { IsEncryptedPackage(path); }))
+    EXPECT_TRUE(test::EndsWithin(2s, [path = folder_ / "pipe.odt"] { IsEncryptedPackage(path); }))
         << "a named pipe is refused without waiting for a writer";
 }
 
@@ -309,7 +264,7 @@ TEST_F(PackageFilesTest, TemporaryNamesTellTheirOwnerAndNothingElseIsTakenForOne
 
 TEST_F(PackageFilesTest, LeftoversAreThoseOfGoneProcessesOfThisHostOnly) {
     const TemporaryOwner here = TemporaryOwner::thisProcess();
-    const TemporaryOwner gone{here.host, deadPid()};
+    const TemporaryOwner gone{here.host, test::DeadPid()};
     const TemporaryOwner elsewhere{here.host ^ 1, gone.pid};
     const auto make = [&](const std::string& target, const TemporaryOwner& owner, bool folder = false) {
         const fs::path path = folder_ / TemporaryName::of(target, owner, 7);
@@ -400,13 +355,14 @@ TEST_F(PackageFilesTest, AFilePrefixIsReadOnlyFromARegularFileAndNeverBeyondTheL
 
     EXPECT_EQ(ReadFilePrefix(folder_ / "lock", 4096), ",ada,analytical,08.12.2026 09:15,file:///home/ada;");
     EXPECT_EQ(ReadFilePrefix(folder_ / "lock", 4), ",ada");
-    const long peakBefore = peakResidentKiB();
+    const long peakBefore = test::PeakResidentKiB();
     EXPECT_EQ(ReadFilePrefix(folder_ / "big", 4096), std::string(4096, '\0'));
-    EXPECT_LT(peakResidentKiB() - peakBefore, 16 * 1024);
+    EXPECT_LT(test::PeakResidentKiB() - peakBefore, 16 * 1024);
     for (const char* refused : {"pipe", "zero", "link", "folder", "absent"}) {
         auto read = std::make_shared<std::optional<std::string>>("not yet read");
-        EXPECT_TRUE(endsWithin(2s, [read, path = folder_ / refused] { *read = ReadFilePrefix(path, 4096); }))
-            << refused;
+        EXPECT_TRUE(test::EndsWithin(2s, [read, path = folder_ / refused] {
+            *read = ReadFilePrefix(path, 4096);
+        })) << refused;
         EXPECT_EQ(*read, std::nullopt) << refused;
     }
     EXPECT_EQ(ReadFilePrefix("/dev/zero", 4096), std::nullopt);

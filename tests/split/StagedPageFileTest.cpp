@@ -7,7 +7,6 @@
 
 #include "FakeOfficeBridge.h"
 #include "QtPrinters.h"
-#include "base/RuntimeError.h"
 #include "slicer/TemporaryName.h"
 #include "split/StagedPageFile.h"
 
@@ -48,20 +47,6 @@ TEST_F(StagedPageFileTest, TheOfficesFilesBesideTheStagedPageGoWithIt) {
         staged.commit();
     }
     EXPECT_EQ(test::FakeOfficeBridge::storedText(page), "page one");
-    EXPECT_EQ(left(), QStringList{"report_0001.odt"});
-}
-
-TEST_F(StagedPageFileTest, AnIncompleteStoreLeavesTheOlderPageAndNothingElse) {
-    test::FakeOfficeBridge::writePackage(page, "older page");
-    {
-        StagedPageFile staged(page);
-        staged.reserve();
-        storeAsTheOfficeDoes(staged.stagingPath(), "new page");
-        QFile cut(staged.stagingPath());
-        ASSERT_TRUE(cut.resize(100));
-        EXPECT_THROW(staged.commit(), RuntimeError);
-    }
-    EXPECT_EQ(test::FakeOfficeBridge::storedText(page), "older page");
     EXPECT_EQ(left(), QStringList{"report_0001.odt"});
 }
 

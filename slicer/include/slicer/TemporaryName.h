@@ -12,13 +12,13 @@
 
 namespace fk::slicer {
 
-// Who made a temporary: a hash of its host's name and the id of the process there.
+// Who made a temporary: a hash of its host's name (with its process-id namespace) and the id of the
+// process there.
 struct TemporaryOwner {
     std::uint32_t host = 0;
     pid_t pid = 0;
 
     static TemporaryOwner thisProcess();
-    static std::uint32_t hostHash(std::string_view hostName);
     // Made on this host by a process that no longer runs: nobody will finish or remove it.
     bool goneFromThisHost() const;
 

@@ -98,6 +98,21 @@ private:
     QList<DocumentResult> results_;
 };
 
+// A job's office, to be stopped with the run while the job lives.
+class EnlistedOffice {
+public:
+    EnlistedOffice(WorkQueue& queue, JobOffice& office) : queue_(queue), office_(office) {
+        queue_.enlist(&office_);
+    }
+    ~EnlistedOffice() { queue_.discharge(&office_); }
+    EnlistedOffice(const EnlistedOffice&) = delete;
+    EnlistedOffice& operator=(const EnlistedOffice&) = delete;
+
+private:
+    WorkQueue& queue_;
+    JobOffice& office_;
+};
+
 // Forwards to the observer under the queue's lock.
 class SerializedObserver : public BatchObserver {
 public:
@@ -201,10 +216,7 @@ public:
                 };
                 started.thread = std::thread([this, path, &started] { split(path, started); });
                 started.handoff.waitForRelease();
-                if (!office_.bridge().isAlive()) {
-                    office_.clearStaleLock(path);
-                    office_.clearLocksLeftIn(settings_.outputFolder);
-                }
+                if (!office_.bridge().isAlive()) clearLocksOfLostOffice(path);
                 finishing = std::move(document);  // waits for the one before, so two at most
             }
         }
@@ -220,13 +232,53 @@ private:
         }
     };
 
+    // Lock files are cleared as well as can be: the next document goes ahead either way.
+    void clearLocksOfLostOffice(const QString& path) {
+        try {
+            office_.clearStaleLock(path);
+            office_.clearLocksLeftIn(settings_.outputFolder);
+        } catch (...) {
+        }
+    }
+
+    // Nothing a document's split throws leaves its thread, memory running out included: it is that
+    // document's failure, and the run goes on.
     void split(const QString& path, DocumentInFlight& document) {
-        OfficeHandoff& handoff = document.handoff;
         DocumentResult result;
         result.path = path;
         observer_.documentStarted(path);
         QElapsedTimer clock;
         clock.start();
+        try {
+            splitOnOffice(path, document, result);
+        } catch (...) {
+            // As far as the job can tell: before the pages were counted the document was being opened.
+            const SplitFailure failure{
+                result.split.pageCount > 0 ? SplitStage::Store : SplitStage::Open, 0,
+                DescriptionOf(std::current_exception(), QStringLiteral("unknown error")), 0,
+                KindOf(std::current_exception())};
+            result.split.failures.append(failure);
+            try {
+                observer_.report(path, FailureExplanation(settings_.verbose).text(failure, path));
+            } catch (...) {
+            }
+        }
+        document.handoff.release();
+        result.timedOut = result.timedOut || document.timedOut;
+        result.seconds = static_cast<double>(clock.nsecsElapsed()) / 1e9;
+        result.interrupted = queue_.stopping() && !result.succeeded();
+        if (result.timedOut) {
+            observer_.report(path,
+                             QStringLiteral("the office did not finish this document within %1 s and was "
+                                            "stopped; a new office takes the next document")
+                                 .arg(std::chrono::duration<double>(settings_.timeout).count()));
+        }
+        queue_.add(result);
+        observer_.documentFinished(result);
+    }
+
+    void splitOnOffice(const QString& path, DocumentInFlight& document, DocumentResult& result) {
+        OfficeHandoff& handoff = document.handoff;
         // The office is started outside the deadline: a first start builds a profile and takes long.
         office_.clearStaleLock(path);
         try {
@@ -250,16 +302,6 @@ private:
             }
         }
         handoff.release();
-        result.seconds = static_cast<double>(clock.nsecsElapsed()) / 1e9;
-        result.interrupted = queue_.stopping() && !result.succeeded();
-        if (result.timedOut) {
-            observer_.report(path,
-                             QStringLiteral("the office did not finish this document within %1 s and was "
-                                            "stopped; a new office takes the next document")
-                                 .arg(std::chrono::duration<double>(settings_.timeout).count()));
-        }
-        queue_.add(result);
-        observer_.documentFinished(result);
     }
 
     const BatchSettings& settings_;
@@ -289,12 +331,13 @@ QList<DocumentResult> BatchSplit::run(const QList<QStringList>& groups) {
     threads.reserve(jobs);
     for (int job = 0; job < jobs; ++job) {
         threads.emplace_back([this, job, &queue, &inputs] {
-            {
+            try {
                 const std::unique_ptr<JobOffice> office = makeOffice_(job);
                 const std::unique_ptr<SplitEngine> engine = makeEngine_(office->bridge());
-                queue.enlist(office.get());
+                const EnlistedOffice enlisted(queue, *office);
                 Job(settings_, inputs, *office, *engine, queue).run();
-                queue.discharge(office.get());
+            } catch (...) {
+                // A job that cannot go on ends; the other jobs take the documents it did not start.
             }
             queue.jobEnded();
         });

@@ -1,21 +1,25 @@
 #include "cli/FailureExplanation.h"
 
 #include <QFile>
-#include <QFileInfo>
 #include <climits>
 
+#include "cli/LockFile.h"
 #include "fsutil/FileHelpers.h"
 #include "slicer/PackageInfo.h"
 #include "split/OutputNames.h"
+#include "slicer/TemporaryName.h"
 
 namespace fk::cli {
 
 QString FailureExplanation::lockHolder(const QString& documentPath) {
-    const QFileInfo document(documentPath);
-    QFile lock(LockFilePath(documentPath));
-    if (!lock.open(QIODevice::ReadOnly)) return {};
-    // The office writes "name,host,system user,date,profile URL;".
-    const QStringList fields = QString::fromUtf8(lock.readAll()).split(QLatin1Char(','));
+    const std::optional<QString> lock = LockFile::readBeside(documentPath);
+    if (!lock) return {};
+    // The office writes "name,host,system user,date,profile URL;". What is shown of it is printable
+    // text only: a planted lock file must not move the terminal's cursor or split the report's line.
+    QString text = *lock;
+    for (QChar& character : text)
+        if (!character.isPrint()) character = QChar::ReplacementCharacter;
+    const QStringList fields = text.split(QLatin1Char(','));
     if (fields.size() < 4) return QStringLiteral("another office");
     const QString who = fields.at(0).trimmed().isEmpty() ? fields.at(2).trimmed() : fields.at(0).trimmed();
     return QStringLiteral("%1 on %2 since %3").arg(who, fields.at(1).trimmed(), fields.at(3).trimmed());
@@ -47,10 +51,9 @@ QString FailureExplanation::cause(const SplitFailure& failure, const QString& do
         }
         case SplitStage::Store: {
             const QString name = PageFileName(documentPath, 0);
-            // A page is first stored under a longer private name, and the office adds a lock file beside
-            // it, so a name that fits the file system can still fail.
-            constexpr int kLongestHelperSuffix = 19;
-            if (name.toUtf8().size() + kLongestHelperSuffix > NAME_MAX)
+            // A page is first stored under a longer private name, so a name that fits the file system can
+            // still fail.
+            if (name.toUtf8().size() + qsizetype{slicer::TemporaryName::kLongestAddition} > NAME_MAX)
                 return QStringLiteral(
                            "the page's file name is too long for the file system (with the temporary name "
                            "it is first stored under, it must fit in %1 bytes); rename the document to "

@@ -4,13 +4,13 @@
 
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QUrl>
 #include <array>
 #include <atomic>
 
 #include "cli/CommandLine.h"
 #include "split/OutputNames.h"
+#include "cli/LockFile.h"
 
 namespace fk::cli {
 
@@ -61,16 +61,14 @@ int RemoveStaleLockFilesIn(const QString& folder,
 
 bool RemoveStaleLockFile(const QString& documentPath,
                          const std::function<bool(const QString& profileFolder)>& isStale) {
-    const QString lockPath = LockFilePath(documentPath);
-    QFile lock(lockPath);
-    if (!lock.open(QIODevice::ReadOnly)) return false;
+    const std::optional<QString> lock = LockFile::readBeside(documentPath);
+    if (!lock) return false;
     // ",user,host,time,profile URL;" as the office writes it.
-    const QString content = QString::fromUtf8(lock.read(4096)).trimmed();
-    lock.close();
+    const QString content = lock->trimmed();
     if (!content.endsWith(QLatin1Char(';'))) return false;
     const QUrl profile(content.mid(content.lastIndexOf(QLatin1Char(',')) + 1).chopped(1));
     if (!profile.isLocalFile() || !isStale(profile.toLocalFile())) return false;
-    return QFile::remove(lockPath);
+    return QFile::remove(LockFile::pathBeside(documentPath));
 }
 
 void KillJobOfficesFromSignalHandler() {

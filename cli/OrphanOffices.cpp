@@ -1,6 +1,4 @@
 #include "cli/OrphanOffices.h"
-#include <QFileInfo>
-#include <QSet>
 
 #include <signal.h>
 #include <sys/socket.h>
@@ -13,7 +11,9 @@
 #include <QThread>
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 
+#include "slicer/TemporaryName.h"
 #include "split/OfficeProcess.h"
 
 namespace fk::cli {
@@ -95,45 +95,13 @@ int RemoveDeadOfficePipes(const QString& folder) {
     return removed;
 }
 
-namespace {
-
-// The files this user's processes hold open, as the process table shows them.
-QSet<QString> OpenFiles(const QString& processRoot) {
-    QSet<QString> open;
-    for (const QString& process : QDir(processRoot).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
-        bool isNumber = false;
-        process.toInt(&isNumber);
-        if (!isNumber) continue;
-        const QDir descriptors(processRoot + QLatin1Char('/') + process + QStringLiteral("/fd"));
-        for (const QString& descriptor : descriptors.entryList(QDir::Files | QDir::System)) {
-            const QString target = QFile::symLinkTarget(descriptors.filePath(descriptor));
-            if (!target.isEmpty()) open.insert(target);
-        }
-    }
-    return open;
-}
-
-}  // namespace
-
-int RemoveDeadOfficeTemporaries(const QString& folder, qint64 sinceSecondsSinceEpoch,
-                                const QString& processRoot) {
-    const QDir dir(folder);
-    QStringList candidates;
-    for (const QString& name : dir.entryList({QStringLiteral("lu*.tmp")}, QDir::Files | QDir::Hidden)) {
-        const QString path = dir.filePath(name);
-        struct stat info {};
-        if (::lstat(QFile::encodeName(path).constData(), &info) != 0 || !S_ISREG(info.st_mode) ||
-            info.st_uid != ::getuid() || info.st_mtime < sinceSecondsSinceEpoch)
-            continue;
-        candidates << path;
-    }
-    if (candidates.isEmpty()) return 0;
-    const QSet<QString> open = OpenFiles(processRoot);
+int RemoveLeftoverTemporaries(const QString& folder) {
     int removed = 0;
-    for (const QString& path : candidates) {
-        const QString canonical = QFileInfo(path).canonicalFilePath();
-        if (open.contains(canonical) || open.contains(path)) continue;
-        if (::unlink(QFile::encodeName(path).constData()) == 0) ++removed;
+    for (const std::filesystem::path& leftover :
+         slicer::LeftoverTemporaries(QFile::encodeName(folder).toStdString())) {
+        // A link inside a leftover folder is removed, never followed.
+        std::error_code error;
+        if (std::filesystem::remove_all(leftover, error) > 0 && !error) ++removed;
     }
     return removed;
 }

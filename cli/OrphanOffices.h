@@ -38,10 +38,10 @@ private:
 // and every other pipe, are left alone. Returns how many were removed.
 int RemoveDeadOfficePipes(const QString& folder = QStringLiteral("/tmp"));
 
-// Removes the office's own temporary files (lu*.tmp), which an office writes beside a document it
-// stores and leaves behind when it is killed in the middle: those in `folder` that are newer than
-// `since` (made during this run) and that no process of this user holds open. Returns how many.
-int RemoveDeadOfficeTemporaries(const QString& folder, qint64 sinceSecondsSinceEpoch,
-                                const QString& processRoot = QStringLiteral("/proc"));
+// Removes what runs of ours on this host left in `folder` when they were killed: the temporaries
+// named by our scheme (a page being stored, a run's working folder) whose process is gone. Nothing is
+// removed by a looser pattern: a user's "lunch-menu.tmp", another host's temporaries in a shared
+// folder and those of runs still going stay. Returns how many were removed.
+int RemoveLeftoverTemporaries(const QString& folder);
 
 }  // namespace fk::cli

@@ -2,13 +2,14 @@
 #include <unistd.h>
 
 #include <QCoreApplication>
-#include <QDateTime>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QFileInfo>
-#include <QTemporaryDir>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
+#include <system_error>
 
 #include "base/Failure.h"
 #include "cli/AllocatorTuning.h"
@@ -21,9 +22,11 @@
 #include "cli/LibreOfficeJobOffice.h"
 #include "cli/NativeNames.h"
 #include "cli/OfficeProfiles.h"
+#include "cli/OrphanOffices.h"
 #include "cli/RunInterruption.h"
 #include "cli/Shard.h"
 #include "cli/SplitEngines.h"
+#include "slicer/StagedFile.h"
 
 namespace {
 
@@ -107,8 +110,6 @@ int run(const QStringList& arguments, const fk::cli::NonUtf8Arguments& nonUtf8) 
     }
     err.flush();
 
-    const qint64 runStart =
-        QDateTime::currentSecsSinceEpoch() - 1;  // whole seconds, as the file system keeps them
     const int jobs = std::min<int>(options.jobs, static_cast<int>(groups.size()));
     std::unique_ptr<OfficeProfiles> profiles;
     ProcessTableOrphans orphans;
@@ -119,11 +120,13 @@ int run(const QStringList& arguments, const fk::cli::NonUtf8Arguments& nonUtf8) 
         return kExitSomeFailed;
     }
 
-    // Offices of an earlier run that was killed may have left locks on the outputs it was storing, and
-    // their pipes.
+    // An earlier run that was killed may have left its temporaries here and in $TMPDIR, and its offices
+    // their locks on the outputs they were storing, and their pipes.
     RemoveDeadOfficePipes();
     RemoveStaleLockFilesIn(options.outputFolder,
                            [&profiles](const QString& folder) { return profiles->isStale(folder); });
+    const QStringList temporaryFolders{options.outputFolder, QDir::tempPath()};
+    for (const QString& folder : temporaryFolders) RemoveLeftoverTemporaries(folder);
 
     ConsoleProgress progress(out, err, ::isatty(STDOUT_FILENO) == 1, static_cast<int>(input.documents.size()),
                              [&clock] { return static_cast<double>(clock.nsecsElapsed()) / 1e9; });
@@ -134,15 +137,23 @@ int run(const QStringList& arguments, const fk::cli::NonUtf8Arguments& nonUtf8) 
     settings.timeout = std::chrono::milliseconds(std::llround(options.timeoutSeconds * 1000));
     settings.stopRequested = [] { return InterruptSignals::received() != 0; };
     // The offices' own temporary files, which an office that is stopped rather than closed leaves
-    // behind, go to a folder of the run's, removed when the run ends.
-    const QTemporaryDir officeTemporaries(QDir::tempPath() + QStringLiteral("/folioknife-offices-XXXXXX"));
+    // behind, go to a folder of the run's, removed when the run ends (or by a later run, if this one is
+    // killed).
+    std::optional<fk::slicer::TemporaryFolder> officeTemporaries;
+    try {
+        officeTemporaries.emplace(
+            QFile::encodeName(QDir::tempPath() + QStringLiteral("/folioknife-offices")).toStdString());
+    } catch (const std::system_error&) {
+        // The offices then keep them where the environment says.
+    }
     BatchSplit batch(
         settings,
         [&](int job) {
             fk::OfficeOptions jobOptions = officeOptions;
             jobOptions.profileFolder = profiles->folders().at(job);
-            if (officeTemporaries.isValid())
-                jobOptions.temporaryFolder = officeTemporaries.filePath(QString::number(job));
+            if (officeTemporaries)
+                jobOptions.temporaryFolder = QFile::decodeName(officeTemporaries->path().c_str()) +
+                                             QLatin1Char('/') + QString::number(job);
             return std::make_unique<LibreOfficeJobOffice>(job, jobOptions, *profiles);
         },
         [method = options.method, pages = options.pages](fk::office::OfficeBridge& office) {
@@ -150,10 +161,10 @@ int run(const QStringList& arguments, const fk::cli::NonUtf8Arguments& nonUtf8) 
         },
         progress);
     record.results = batch.run(groups);
-    // The offices are stopped now; the pipes they listened on would stay in /tmp, and a store they were
-    // killed in would leave its temporary file in the output folder.
+    // The offices are stopped now; the pipes they listened on would stay in /tmp. Runs killed while this
+    // one went leave their temporaries.
     RemoveDeadOfficePipes();
-    RemoveDeadOfficeTemporaries(options.outputFolder, runStart);
+    for (const QString& folder : temporaryFolders) RemoveLeftoverTemporaries(folder);
     const BatchSummary summary = Summarize(record.results, static_cast<int>(input.problems.size()),
                                            static_cast<double>(clock.nsecsElapsed()) / 1e9);
     progress.summary(summary);

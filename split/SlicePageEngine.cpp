@@ -1,15 +1,18 @@
 #include "split/SlicePageEngine.h"
 
-#include <QTemporaryDir>
+#include <QDir>
+#include <QFile>
 #include <algorithm>
 #include <atomic>
 #include <condition_variable>
 #include <mutex>
 #include <optional>
+#include <system_error>
 #include <thread>
 
 #include "base/Failure.h"
 #include "slicer/PackageSlicer.h"
+#include "slicer/StagedFile.h"
 #include "split/MakePropertyValue.h"
 #include "split/OfficeServices.h"
 #include "split/OutputFolderState.h"
@@ -107,13 +110,18 @@ SplitResult SlicePageEngine::split(const QString& path, const QString& outputFol
     SplitResult result;
     result.method = kMethod;
     Stages stages(result, observer);
-    const QTemporaryDir work;
-    if (!work.isValid()) {
-        stages.fail(SplitStage::Store, 0,
-                    QStringLiteral("no private temporary folder: ") + work.errorString());
+    // The marked copy of the document is stored in a folder of this process's, which a later run
+    // removes should this one be killed.
+    std::optional<slicer::TemporaryFolder> work;
+    try {
+        work.emplace(QFile::encodeName(QDir::tempPath() + QStringLiteral("/folioknife-split")).toStdString());
+    } catch (const std::system_error& error) {
+        stages.fail(
+            SplitStage::Store, 0,
+            QStringLiteral("no private temporary folder: ") + QString::fromLocal8Bit(error.code().message()));
         return result;
     }
-    const QString package = work.filePath(QStringLiteral("marked.odt"));
+    const QString package = QFile::decodeName((work->path() / "marked.odt").c_str());
     LoadedDocument document(bridge_, stages);
     std::vector<slicer::PlannedPage> plan;
     std::unique_ptr<slicer::PackageSlicer> slicer;
@@ -125,6 +133,9 @@ SplitResult SlicePageEngine::split(const QString& path, const QString& outputFol
             return result;
         }
         notUnderstood = readMarkedPackage(package, plan, slicer);
+        // The slicer holds the package in memory now: the marked copy of the document is not kept a
+        // moment longer than that.
+        QFile::remove(package);
         // The office can still be moving page breaks while it marks them (seen with many pictures in
         // a new profile); the document is loaded and marked once more before the slicer gives up.
         if (attempt > 1 || !slicer || !slicer->layoutMovedWhileMarked()) break;

@@ -1,29 +1,16 @@
 #include "split/StagedPageFile.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <QFile>
 #include <QFileInfo>
-#include <QRandomGenerator>
-#include <cerrno>
-#include <cstdio>
 #include <cstring>
+#include <system_error>
 
 #include "base/Failure.h"
-#include "split/OdfPackageCheck.h"
+#include "slicer/PackageInfo.h"
 
 namespace fk {
 
 namespace {
-
-QString randomSuffix() {
-    static const char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
-    QString suffix;
-    for (int i = 0; i < 8; ++i)
-        suffix += QLatin1Char(kLetters[QRandomGenerator::system()->bounded(int(sizeof kLetters) - 1)]);
-    return suffix;
-}
 
 Failure notStored(const QString& path, const QString& why, FailureKind kind = FailureKind::FileAccess) {
     return Failure(kind, QStringLiteral("The page document was not stored: ") + path +
@@ -37,36 +24,30 @@ Failure notStoredForErrno(const QString& path, int error) {
 
 }  // namespace
 
-QString StagedPageFile::nameBeside(const QString& finalPath) {
-    const QFileInfo target(finalPath);
-    return target.absolutePath() + QStringLiteral("/.") + target.fileName() + QStringLiteral(".fk-") +
-           randomSuffix();
-}
-
 StagedPageFile::StagedPageFile(QString finalPath)
-    : final_(std::move(finalPath)), staging_(nameBeside(final_)) {}
-
-StagedPageFile::~StagedPageFile() {
-    if (probe_ && !committed_) ::unlink(QFile::encodeName(staging_).constData());
-}
+    : final_(std::move(finalPath)),
+      staged_(QFile::encodeName(QFileInfo(final_).absoluteFilePath()).toStdString(),
+              slicer::StagedFile::Layout::InOwnFolder),
+      staging_(QFile::decodeName(staged_.path().c_str())) {}
 
 void StagedPageFile::reserve() {
-    // A new regular file of our own: a file someone else made there, or a link planted there, is
-    // never written.
-    const int file = ::open(QFile::encodeName(staging_).constData(),
-                            O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-    if (file < 0) throw notStoredForErrno(final_, errno);
-    ::close(file);
+    try {
+        staged_.reserve();
+    } catch (const std::system_error& error) {
+        throw notStoredForErrno(final_, error.code().value());
+    }
     probe_.emplace(staging_);
 }
 
 void StagedPageFile::commit() {
     if (!probe_ || !probe_->written()) throw notStored(final_, {});
-    const QString defect = OdfPackageDefect(staging_);
-    if (!defect.isEmpty()) throw notStored(final_, defect);
-    if (::rename(QFile::encodeName(staging_).constData(), QFile::encodeName(final_).constData()) != 0)
-        throw notStoredForErrno(final_, errno);
-    committed_ = true;
+    const std::string defect = slicer::PackageDefect(staged_.path());
+    if (!defect.empty()) throw notStored(final_, QString::fromStdString(defect));
+    try {
+        staged_.commit();
+    } catch (const std::system_error& error) {
+        throw notStoredForErrno(final_, error.code().value());
+    }
 }
 
 }  // namespace fk

@@ -3,19 +3,22 @@
 #include <QString>
 #include <optional>
 
+#include "slicer/StagedFile.h"
 #include "split/OutputProbe.h"
 
 namespace fk {
 
 // A page document stored under a private name beside its final one and renamed into place only when
 // it is complete: a file or symbolic link already at the final name is replaced, never written
-// through, and a good older page is replaced only by a good new one.
+// through, and a good older page is replaced only by a good new one. The office stores the page in a
+// private folder of the run's beside the final name, and the temporary files its store writes beside
+// the page (lu*.tmp) and its lock file stay in there and go with it.
 class StagedPageFile {
 public:
     // Chooses a new, unguessable name in the final name's folder.
     explicit StagedPageFile(QString finalPath);
-    // Removes the staged file unless it was put in place.
-    ~StagedPageFile();
+    // Removes the staged file and its folder; the page stays if it was put in place.
+    ~StagedPageFile() = default;
     StagedPageFile(const StagedPageFile&) = delete;
     StagedPageFile& operator=(const StagedPageFile&) = delete;
 
@@ -32,12 +35,10 @@ public:
     void commit();
 
 private:
-    static QString nameBeside(const QString& finalPath);
-
     QString final_;
+    slicer::StagedFile staged_;
     QString staging_;
     std::optional<OutputProbe> probe_;  // from the moment the staged file is made
-    bool committed_ = false;
 };
 
 }  // namespace fk

@@ -1,99 +1,40 @@
 #include "PackageArchive.h"
 
-#include "slicer/PackageSlicer.h"
-
-#include <fcntl.h>
-#include <unistd.h>
-#include <zip.h>
-
-#include <cerrno>
+#include "RegularFile.h"
+#include "ZipArchive.h"
+#include "slicer/StagedFile.h"
 
 #include <memory>
-#include <random>
 #include <system_error>
 
 namespace fk::slicer {
 
-namespace {
-
 namespace fs = std::filesystem;
 
-struct ArchiveDiscarder {
-    void operator()(zip_t* archive) const { zip_discard(archive); }
-};
-using ArchiveHandle = std::unique_ptr<zip_t, ArchiveDiscarder>;
-
-std::string temporarySibling(const fs::path& target) {
-    static constexpr char kDigits[] = "0123456789abcdef";
-    // Seeded once per thread: a random device for every page costs more than the page's name is worth.
-    thread_local std::mt19937 random{std::random_device{}()};
-    std::string suffix;
-    for (int i = 0; i < 12; ++i) suffix += kDigits[random() % 16];
-    const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
-    return (folder / ("." + target.filename().string() + "." + suffix + ".part")).string();
-}
-
-// Opens a package held in memory for reading; the bytes must outlive the archive.
-ArchiveHandle openInMemory(const std::string& bytes, zip_error_t& error) {
-    zip_source_t* source = zip_source_buffer_create(bytes.data(), bytes.size(), 0, &error);
-    if (!source) return nullptr;
-    ArchiveHandle archive(zip_open_from_source(source, ZIP_RDONLY, &error));
-    if (!archive) zip_source_free(source);
-    return archive;
-}
-
-std::shared_ptr<const std::string> fileBytes(const fs::path& path) {
-    std::error_code error;
-    const std::uintmax_t size = fs::file_size(path, error);
-    const int file = error ? -1 : ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (file < 0)
-        throw SliceError("Cannot read " + path.string() + ": " +
-                         (error ? error : std::error_code(errno, std::generic_category())).message());
-    auto bytes = std::make_shared<std::string>(size, '\0');
-    std::size_t done = 0;
-    while (done < bytes->size()) {
-        const ssize_t got = ::read(file, bytes->data() + done, bytes->size() - done);
-        if (got < 0 && errno == EINTR) continue;
-        if (got <= 0) break;
-        done += static_cast<std::size_t>(got);
-    }
-    ::close(file);
-    if (done != bytes->size()) throw SliceError("Cannot read " + path.string() + ": it changed while read");
-    return bytes;
-}
-
-}  // namespace
-
 std::vector<PackageEntry> PackageArchive::read(const fs::path& package) {
-    const std::shared_ptr<const std::string> bytes = fileBytes(package);
-    zip_error_t openError;
-    zip_error_init(&openError);
-    ArchiveHandle archive = openInMemory(*bytes, openError);
-    if (!archive) throw SliceError("Cannot read " + package.string() + ": " + zip_error_strerror(&openError));
+    const std::string failure = "Cannot read " + package.string() + ": ";
+    std::string why;
+    std::optional<RegularFile> file = RegularFile::open(package, Links::Follow, why);
+    if (!file) throw PackageError(PackageError::Kind::Unreadable, failure + why);
+    if (file->size() > PackageReader::kMaxPackageBytes)
+        throw PackageError(
+            PackageError::Kind::TooLarge,
+            failure + "larger than " + std::to_string(PackageReader::kMaxPackageBytes >> 20) + " MiB");
+    std::optional<std::string> read = file->readUpTo(PackageReader::kMaxPackageBytes);
+    if (!read) throw PackageError(PackageError::Kind::Unreadable, failure + "the file system refused it");
+    const auto bytes = std::make_shared<const std::string>(std::move(*read));
 
     std::vector<PackageEntry> entries;
-    const zip_int64_t count = zip_get_num_entries(archive.get(), 0);
-    for (zip_int64_t index = 0; index < count; ++index) {
-        zip_stat_t stat;
-        if (zip_stat_index(archive.get(), index, 0, &stat) != 0 || !(stat.valid & ZIP_STAT_NAME))
-            throw SliceError("Cannot read " + package.string() + ": " + zip_strerror(archive.get()));
-        std::string name = stat.name;
-        if (name.empty() || name.back() == '/') continue;  // folders are implied by the files in them
-
-        std::unique_ptr<zip_file_t, int (*)(zip_file_t*)> file(zip_fopen_index(archive.get(), index, 0),
-                                                               zip_fclose);
-        if (!file)
-            throw SliceError("Cannot read " + name + " in " + package.string() + ": " +
-                             zip_strerror(archive.get()));
-        std::string data(stat.valid & ZIP_STAT_SIZE ? stat.size : 0, '\0');
-        zip_int64_t got = data.empty() ? 0 : zip_fread(file.get(), data.data(), data.size());
-        // Reading on to the end makes the library check the entry's checksum.
-        char probe;
-        if (got == static_cast<zip_int64_t>(data.size()) && zip_fread(file.get(), &probe, 1) != 0) got = -1;
-        if (got != static_cast<zip_int64_t>(data.size()))
-            throw SliceError("Damaged entry " + name + " in " + package.string() + ": " +
-                             zip_file_strerror(file.get()));
-        entries.push_back({std::move(name), std::move(data), bytes, static_cast<std::uint64_t>(index)});
+    try {
+        PackageReader reader = PackageReader::inMemory(bytes);
+        for (std::size_t index = 0; index < reader.entryCount(); ++index) {
+            std::string name = reader.entryName(index);
+            if (name.empty() || name.back() == '/') continue;  // folders are implied by the files in them
+            std::string data = reader.read(index);
+            entries.push_back({std::move(name), std::move(data), bytes, index});
+        }
+    } catch (const PackageError& error) {
+        throw PackageError(error.kind(), failure + error.what());
     }
     return entries;
 }
@@ -115,19 +56,22 @@ std::string packageBytes(const std::vector<const PackageEntry*>& entries, const 
     if (!archive) throw SliceError(failure + zip_error_strerror(&error));
 
     // The packages that entries are taken over from stay open until the new one is closed.
-    std::vector<std::pair<const std::string*, ArchiveHandle>> sources;
-    auto sourceArchive = [&](const std::string& bytes) -> zip_t* {
+    std::vector<std::pair<const std::string*, PackageReader>> sources;
+    auto sourceArchive = [&](const std::shared_ptr<const std::string>& bytes) -> zip_t* {
         for (const auto& [known, open] : sources)
-            if (known == &bytes) return open.get();
-        ArchiveHandle open = openInMemory(bytes, error);
-        if (!open) throw SliceError(failure + zip_error_strerror(&error));
-        return sources.emplace_back(&bytes, std::move(open)).second.get();
+            if (known == bytes.get()) return ArchiveAccess::of(open);
+        try {
+            return ArchiveAccess::of(
+                sources.emplace_back(bytes.get(), PackageReader::inMemory(bytes)).second);
+        } catch (const PackageError& sourceError) {
+            throw SliceError(failure + sourceError.what());
+        }
     };
     for (std::size_t i = 0; i < entries.size(); ++i) {
         const PackageEntry& entry = *entries[i];
         // The package's type comes first and uncompressed, so that it can be read at a fixed offset.
         const bool first = typeFirst && i == 0;
-        zip_t* from = entry.storedIn && !first ? sourceArchive(*entry.storedIn) : nullptr;
+        zip_t* from = entry.storedIn && !first ? sourceArchive(entry.storedIn) : nullptr;
         zip_source_t* source =
             from ? zip_source_zip(archive.get(), from, entry.storedAt, ZIP_FL_COMPRESSED, 0, -1)
                  : zip_source_buffer(archive.get(), entry.data.data(), entry.data.size(), 0);
@@ -162,25 +106,6 @@ std::string packageBytes(const std::vector<const PackageEntry*>& entries, const 
     return bytes;
 }
 
-// Writes the bytes to a new file that nobody else has: O_EXCL never opens an existing file or link.
-void writeNewFile(const std::string& path, const std::string& bytes) {
-    const int file = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-    if (file < 0) throw std::system_error(errno, std::generic_category());
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t wrote = ::write(file, bytes.data() + done, bytes.size() - done);
-        if (wrote < 0 && errno == EINTR) continue;
-        if (wrote <= 0) {
-            const int reason = wrote < 0 ? errno : ENOSPC;
-            ::close(file);
-            throw std::system_error(reason, std::generic_category());
-        }
-        done += static_cast<std::size_t>(wrote);
-    }
-    // A full disk can show first when the file is closed.
-    if (::close(file) != 0) throw std::system_error(errno, std::generic_category());
-}
-
 }  // namespace
 
 PackageEntry PackageArchive::storedAlone(PackageEntry entry) {
@@ -208,27 +133,22 @@ PackageEntry RepeatedEntries::share(PackageEntry entry) {
 void PackageArchive::write(const fs::path& target, const std::vector<const PackageEntry*>& entries) {
     const std::string failure = "Cannot write " + target.string() + ": ";
     const std::string bytes = packageBytes(entries, failure);
-    std::string temporary;
     for (int attempt = 0;; ++attempt) {
-        temporary = temporarySibling(target);
+        StagedFile staged(target);
         try {
-            writeNewFile(temporary, bytes);
-            break;
+            staged.reserve();
         } catch (const std::system_error& error) {
-            std::error_code ignored;
-            if (error.code() != std::errc::file_exists) fs::remove(temporary, ignored);
-            if (error.code() != std::errc::file_exists || attempt == 15)
-                throw SliceError(failure + error.code().message());
+            // Someone else's file at a name of ours: another name is tried.
+            if (error.code() == std::errc::file_exists && attempt < 15) continue;
+            throw SliceError(failure + error.code().message());
         }
-    }
-    // Only a complete package is renamed over the final name: a file or link there is replaced, never
-    // written through.
-    std::error_code renameError;
-    fs::rename(temporary, target, renameError);
-    if (renameError) {
-        std::error_code ignored;
-        fs::remove(temporary, ignored);
-        throw SliceError(failure + renameError.message());
+        try {
+            staged.write(bytes);
+            staged.commit();
+            return;
+        } catch (const std::system_error& error) {
+            throw SliceError(failure + error.code().message());
+        }
     }
 }
 

@@ -20,11 +20,11 @@ struct PackageEntry {
     std::uint64_t storedAt = 0;  // its index in that package
 };
 
-// Zip I/O for packages.
+// Packages read whole into memory (with PackageReader's caps) and written whole (through a StagedFile).
 class PackageArchive {
 public:
     // Every file entry of the package, in stored order, each also taken over compressed (and an entry
-    // stored uncompressed, such as a picture, stays so). Throws SliceError when it cannot be read.
+    // stored uncompressed, such as a picture, stays so). Throws PackageError when it cannot be read.
     static std::vector<PackageEntry> read(const std::filesystem::path& package);
 
     // Writes the entries as a new package at target, the first one stored uncompressed (the mimetype),

@@ -1,27 +1,70 @@
 #include "slicer/PackageInfo.h"
 
-#include <zip.h>
+#include "PackageManifest.h"
+#include "slicer/PackageReader.h"
 
-#include <memory>
-#include <string>
+#include <cstdint>
+#include <optional>
+#include <string_view>
 
 namespace fk::slicer {
 
+namespace {
+
+// The fixed part of a zip entry's local header, and the name the first entry must have.
+constexpr std::size_t kLocalHeaderSize = 30;
+constexpr std::string_view kMimetypeName = "mimetype";
+
+std::uint16_t little16(std::string_view bytes, std::size_t offset) {
+    return static_cast<std::uint16_t>(static_cast<unsigned char>(bytes[offset]) |
+                                      static_cast<unsigned char>(bytes[offset + 1]) << 8);
+}
+
+bool startsWithStoredMimetype(std::string_view head) {
+    return head.size() == kLocalHeaderSize + kMimetypeName.size() && head.starts_with("PK\x03\x04") &&
+           little16(head, 8) == 0 /* stored */ && little16(head, 26) == kMimetypeName.size() &&
+           head.substr(kLocalHeaderSize) == kMimetypeName;
+}
+
+std::string defectOf(const PackageError& error) {
+    switch (error.kind()) {
+        case PackageError::Kind::Unreadable:
+            return "cannot be read";
+        case PackageError::Kind::NotAPackage:
+            return std::string("incomplete: ") + error.what();
+        case PackageError::Kind::DamagedEntry:
+            return std::string("damaged: ") + error.what();
+        case PackageError::Kind::TooLarge:
+            return std::string("too large: ") + error.what();
+    }
+    return error.what();
+}
+
+}  // namespace
+
 bool IsEncryptedPackage(const std::filesystem::path& path) {
-    int error = 0;
-    const std::unique_ptr<zip_t, int (*)(zip_t*)> archive(zip_open(path.c_str(), ZIP_RDONLY, &error),
-                                                          zip_close);
-    if (!archive) return false;
-    zip_stat_t stat;
-    if (zip_stat(archive.get(), "META-INF/manifest.xml", 0, &stat) != 0 || !(stat.valid & ZIP_STAT_SIZE))
+    try {
+        PackageReader package = PackageReader::open(path);
+        const std::optional<std::size_t> manifest = package.find("META-INF/manifest.xml");
+        return manifest &&
+               PackageManifest::declaresEncryption(package.read(*manifest, PackageReader::kMaxManifestBytes));
+    } catch (const SliceError&) {
         return false;
-    const std::unique_ptr<zip_file_t, int (*)(zip_file_t*)> file(
-        zip_fopen(archive.get(), "META-INF/manifest.xml", 0), zip_fclose);
-    if (!file) return false;
-    std::string manifest(stat.size, '\0');
-    if (zip_fread(file.get(), manifest.data(), manifest.size()) != static_cast<zip_int64_t>(manifest.size()))
-        return false;
-    return manifest.find("encryption-data") != std::string::npos;
+    }
+}
+
+std::string PackageDefect(const std::filesystem::path& path) {
+    const std::optional<std::string> head = ReadFilePrefix(path, kLocalHeaderSize + kMimetypeName.size());
+    if (!head) return "cannot be read";
+    if (head->empty()) return "empty";
+    if (!startsWithStoredMimetype(*head)) return "not an OpenDocument package";
+    try {
+        PackageReader package = PackageReader::open(path, {.links = Links::Refuse, .checkConsistency = true});
+        for (std::size_t index = 0; index < package.entryCount(); ++index) package.verify(index);
+    } catch (const PackageError& error) {
+        return defectOf(error);
+    }
+    return {};
 }
 
 }  // namespace fk::slicer

@@ -1,15 +1,41 @@
 #include "PackageManifest.h"
 
-#include "slicer/PackageSlicer.h"
+#include "slicer/SliceError.h"
 
 #include <pugixml.hpp>
 
 #include <sstream>
+#include <string>
 
 namespace fk::slicer {
 
 namespace {
 constexpr const char* kTextMediaType = "application/vnd.oasis.opendocument.text";
+constexpr std::string_view kManifestNamespace = "urn:oasis:names:tc:opendocument:xmlns:manifest:1.0";
+
+// The namespace an element's name is in, from the declarations on it and its ancestors.
+std::string_view namespaceOf(pugi::xml_node element) {
+    const std::string_view name = element.name();
+    const std::size_t colon = name.find(':');
+    const std::string declaration =
+        colon == std::string_view::npos ? "xmlns" : "xmlns:" + std::string(name.substr(0, colon));
+    for (pugi::xml_node scope = element; scope; scope = scope.parent())
+        if (const pugi::xml_attribute bound = scope.attribute(declaration.c_str())) return bound.value();
+    return {};
+}
+
+std::string_view localName(pugi::xml_node element) {
+    const std::string_view name = element.name();
+    const std::size_t colon = name.find(':');
+    return colon == std::string_view::npos ? name : name.substr(colon + 1);
+}
+
+bool holdsEncryptionData(const pugi::xml_node root) {
+    for (pugi::xml_node entry : root.children())
+        for (pugi::xml_node part : entry.children())
+            if (localName(part) == "encryption-data" && namespaceOf(part) == kManifestNamespace) return true;
+    return false;
+}
 
 std::string guessedMediaType(std::string_view name) {
     const auto endsWith = [&](std::string_view suffix) { return name.ends_with(suffix); };
@@ -30,11 +56,17 @@ PackageManifest::PackageManifest(std::string_view manifestXml) {
         throw SliceError("The package manifest is damaged");
     const pugi::xml_node root = document.child("manifest:manifest");
     version_ = root.attribute("manifest:version").as_string();
+    if (holdsEncryptionData(document.document_element())) throw SliceError("The package is encrypted");
     for (pugi::xml_node entry : root.children("manifest:file-entry")) {
-        if (entry.child("manifest:encryption-data")) throw SliceError("The package is encrypted");
         mediaTypes_[entry.attribute("manifest:full-path").as_string()] =
             entry.attribute("manifest:media-type").as_string();
     }
+}
+
+bool PackageManifest::declaresEncryption(std::string_view manifestXml) {
+    pugi::xml_document document;
+    return document.load_buffer(manifestXml.data(), manifestXml.size()) &&
+           holdsEncryptionData(document.document_element());
 }
 
 std::string PackageManifest::mediaTypeOf(const std::string& entryName) const {

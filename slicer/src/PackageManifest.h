@@ -14,6 +14,10 @@ public:
     // Throws SliceError for an encrypted package or a manifest that is not XML. Empty text is allowed.
     explicit PackageManifest(std::string_view manifestXml);
 
+    // Whether the manifest gives any entry encryption data: the package was saved with a password.
+    // False for text that is not a manifest.
+    static bool declaresEncryption(std::string_view manifestXml);
+
     std::string render(const std::vector<std::string>& entryNames) const;
 
 private:

@@ -5,6 +5,8 @@
 #include <QTemporaryDir>
 #include <array>
 #include <atomic>
+#include <new>
+#include <stdexcept>
 #include <thread>
 
 #include "FakeOfficeBridge.h"
@@ -133,6 +135,30 @@ TEST_F(BatchSplitTest, ADocumentTheEngineCannotOpenFailsAloneWithItsFailure) {
               bad +
                   " | LibreOffice cannot open the document; it may be damaged or of a kind "
                   "the office does not read (open)");
+}
+
+TEST_F(BatchSplitTest, WhateverASplitThrowsIsThatDocumentsFailureAndTheRunGoesOn) {
+    const QString early = input("early.odt", 2);
+    const QString late = input("late.odt", 2);
+    const QString good = input("good.odt", 1);
+    beforeDocument = [&](office::OfficeBridge&, const QString& path) {
+        if (path == early) throw std::runtime_error("no memory for the document");
+        return true;
+    };
+    afterOfficeDone = [&](const QString& path) {
+        if (path == late) throw std::bad_alloc();
+    };
+    const QList<DocumentResult> results = run({{early}, {late}, {good}}, 2);
+
+    ASSERT_EQ(results.size(), 3);
+    ASSERT_EQ(results[0].split.failures.size(), 1);
+    EXPECT_EQ(results[0].split.failures[0].stage, SplitStage::Open);
+    EXPECT_EQ(results[0].split.failures[0].message, "no memory for the document");
+    ASSERT_EQ(results[1].split.failures.size(), 1);
+    EXPECT_EQ(results[1].split.failures[0].stage, SplitStage::Store) << "its pages were counted";
+    EXPECT_TRUE(results[2].succeeded());
+    EXPECT_EQ(observer.reports.size(), 2);
+    EXPECT_EQ(observer.finished.size(), 3);
 }
 
 TEST_F(BatchSplitTest, NoOfficeMeansEveryDocumentFailsWithOneReportEach) {

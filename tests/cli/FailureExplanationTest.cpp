@@ -1,10 +1,17 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
+#include <functional>
+#include <memory>
 
+#include "Bounds.h"
 #include "QtPrinters.h"
 #include "cli/FailureExplanation.h"
+#include "cli/LibreOfficeJobOffice.h"
 
 using namespace fk;
 using namespace fk::cli;
@@ -26,6 +33,71 @@ TEST(FailureExplanation, NamesWhoHoldsADocumentFromItsLockFile) {
               "the document is open in Ada Lovelace on analytical since 08.12.2026 09:15; close it there, "
               "or remove its lock file if that office is gone (open)");
     EXPECT_FALSE(text.contains("Automation error")) << "the office's words only with --verbose";
+}
+
+// Anyone who can write a document's folder can put anything under its lock file's name. None of it may
+// hang the run, fill its memory or reach the terminal as anything but printable text on one line.
+TEST(FailureExplanation, HostileLockFilesNeitherHangNorFloodTheReport) {
+    using namespace std::chrono_literals;
+    const auto write = [](const QString& path, const QByteArray& bytes) {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+    };
+    struct Case {
+        const char* name;
+        std::function<void(const QString& lock)> plant;
+        QString explanation;
+    };
+    const QString cannotOpen =
+        "LibreOffice cannot open the document; it may be damaged or of a kind the office "
+        "does not read (open)";
+    const Case cases[] = {
+        {"named pipe", [](const QString& lock) { ASSERT_EQ(::mkfifo(QFile::encodeName(lock), 0600), 0); },
+         cannotOpen},
+        {"link to /dev/zero", [](const QString& lock) { ASSERT_TRUE(QFile::link("/dev/zero", lock)); },
+         cannotOpen},
+        {"link to a lock elsewhere",
+         [&write](const QString& lock) {
+             write(lock + ".real", "Ada,analytical,ada,08.12.2026 09:15,file:///tmp/profile;");
+             ASSERT_TRUE(QFile::link(lock + ".real", lock));
+         },
+         cannotOpen},
+        {"300 MB",
+         [](const QString& lock) {
+             QFile file(lock);
+             ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+             ASSERT_TRUE(file.resize(qint64{300} << 20));
+         },
+         "the document is open in another office; close it there, or remove its lock file if that office is "
+         "gone (open)"},
+        {"control characters",
+         [&write](const QString& lock) {
+             write(lock, "Mallory\x1b[2J\r\n,host\x07,user,date\x7f\u202e,private:profile;");
+         },
+         "the document is open in Mallory\uFFFD[2J\uFFFD\uFFFD on host\uFFFD since date\uFFFD\uFFFD; close "
+         "it "
+         "there, or remove its lock file if that office is gone (open)"},
+    };
+    for (const Case& test : cases) {
+        SCOPED_TRACE(test.name);
+        QTemporaryDir folder;
+        const QString document = folder.filePath("report.odt");
+        const QString lock = folder.filePath(".~lock.report.odt#");
+        test.plant(lock);
+
+        const long peakBefore = fk::test::PeakResidentKiB();
+        auto explanation = std::make_shared<QString>();
+        auto removed = std::make_shared<bool>(true);
+        EXPECT_TRUE(fk::test::EndsWithin(2s, [=] {
+            *explanation = FailureExplanation(false).text(kOpenFailure, document);
+            *removed = RemoveStaleLockFile(document, [](const QString&) { return true; });
+        }));
+        EXPECT_LT(fk::test::PeakResidentKiB() - peakBefore, 32 * 1024);
+        EXPECT_EQ(*explanation, test.explanation);
+        EXPECT_FALSE(*removed) << "none of them is a lock of a profile of ours";
+        EXPECT_TRUE(QFileInfo(lock).isSymLink() || QFileInfo::exists(lock));
+    }
 }
 
 TEST(FailureExplanation, VerboseAddsTheOfficesWordsAndPagesComeFirst) {

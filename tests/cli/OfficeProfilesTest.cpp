@@ -4,18 +4,19 @@
 #include <sys/un.h>
 #include <unistd.h>
 
-#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <cstring>
 
+#include "Bounds.h"
 #include "FakeOrphanOffices.h"
 #include "QtPrinters.h"
 #include "base/Failure.h"
 #include "cli/OfficeProfiles.h"
 #include "cli/OrphanOffices.h"
+#include "slicer/TemporaryName.h"
 #include "split/OfficeProcess.h"
 
 using namespace fk::cli;
@@ -108,30 +109,37 @@ TEST(RemoveDeadOfficePipes, OnlyOurPipesThatNobodyListensOnAreRemoved) {
     ::close(live);
 }
 
-TEST(RemoveDeadOfficeTemporaries, OnlyThoseOfThisRunThatNobodyHoldsOpen) {
+TEST(RemoveLeftoverTemporaries, OnlyOursOfRunsGoneFromThisHostAreRemoved) {
+    using fk::slicer::TemporaryName;
+    using fk::slicer::TemporaryOwner;
     QTemporaryDir folder;
-    auto make = [&folder](const QString& name) {
-        QFile file(folder.filePath(name));
+    const TemporaryOwner here = TemporaryOwner::thisProcess();
+    const TemporaryOwner gone{here.host, fk::test::DeadPid()};
+    const auto name = [](const QString& target, const TemporaryOwner& owner) {
+        return QString::fromStdString(TemporaryName::of(target.toStdString(), owner, 0x5eed));
+    };
+    const auto make = [&folder](const QString& fileName) {
+        QFile file(folder.filePath(fileName));
         EXPECT_TRUE(file.open(QIODevice::WriteOnly));
         file.write("partial");
     };
-    const qint64 runStart = QDateTime::currentSecsSinceEpoch() - 1;
-    make("lu1ab2.tmp");     // a killed store of this run
-    make("lu3cd4.tmp");     // older: not ours to judge
-    make("page_0001.odt");  // not the office's temporary file
-    QFile older(folder.filePath("lu3cd4.tmp"));
-    ASSERT_TRUE(older.open(QIODevice::ReadWrite));
-    ASSERT_TRUE(
-        older.setFileTime(QDateTime::currentDateTime().addSecs(-3600), QFileDevice::FileModificationTime));
-    older.close();
-    make("lu5ef6.tmp");
-    QFile stillStoring(folder.filePath("lu5ef6.tmp"));  // an office that still writes it
-    ASSERT_TRUE(stillStoring.open(QIODevice::ReadOnly));
+    make(name("a_0001.odt", gone));  // a page a killed run was writing
+    ASSERT_TRUE(QDir(folder.path()).mkpath(name("folioknife-split", gone) + "/inside"));
+    make(name("folioknife-split", gone) + "/inside/marked.odt");  // a killed run's working folder
+    make("lunch-menu.tmp");                                       // the user's own
+    make("lu1ab2.tmp");                                           // an office's, perhaps on another host
+    const QString otherHost = name("a_0002.odt", {here.host ^ 1, gone.pid});
+    make(otherHost);  // a shared folder: the same process id means nothing there
+    const QString running = name("a_0003.odt", here);
+    make(running);
 
-    EXPECT_EQ(RemoveDeadOfficeTemporaries(folder.path(), runStart), 1);
+    EXPECT_EQ(RemoveLeftoverTemporaries(folder.path()), 2);
 
-    EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files, QDir::Name),
-              (QStringList{"lu3cd4.tmp", "lu5ef6.tmp", "page_0001.odt"}));
+    QStringList left = QDir(folder.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
+    left.sort();
+    QStringList kept{"lunch-menu.tmp", "lu1ab2.tmp", otherHost, running};
+    kept.sort();
+    EXPECT_EQ(left, kept);
 }
 
 }  // namespace

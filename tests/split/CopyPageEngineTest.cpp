@@ -102,8 +102,9 @@ TEST_F(CopyPageEngineTest, ALinkAtAPageNameIsReplacedNeverWrittenThrough) {
     const QFileInfo page(out.filePath("report_0001.odt"));
     EXPECT_FALSE(page.isSymLink());
     EXPECT_EQ(FakeOfficeBridge::storedText(page.filePath()), ToFileUrl(path) + "#1");
-    EXPECT_EQ(QDir(out.path()).entryList(QDir::Files | QDir::Hidden | QDir::System),
-              (QStringList{"report_0001.odt", "report_0002.odt"}))
+    EXPECT_EQ(
+        QDir(out.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System),
+        (QStringList{"report_0001.odt", "report_0002.odt"}))
         << "nothing of the private names is left";
 }
 
@@ -136,7 +137,8 @@ TEST_F(CopyPageEngineTest, AnIncompletePageIsAFailureAndLeavesTheOlderPageAndNoP
         EXPECT_EQ(result.pagesStored, 0);
         EXPECT_FALSE(result.succeeded());
         EXPECT_EQ(FakeOfficeBridge::storedText(older), "older page");
-        EXPECT_EQ(QDir(out.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"report_0001.odt"});
+        EXPECT_EQ(QDir(out.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+                  QStringList{"report_0001.odt"});
     }
 }
 

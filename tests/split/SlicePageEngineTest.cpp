@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
+#include <QUrl>
 
 #include "../slicer/TestPackage.h"
 #include "FakeOfficeBridge.h"
@@ -12,6 +13,7 @@
 #include "TestDocument.h"
 #include "TestPackage.h"
 #include "base/Failure.h"
+#include "slicer/TemporaryName.h"
 #include "split/MakePropertyValue.h"
 #include "split/PageMarking.h"
 #include "split/SlicePageEngine.h"
@@ -127,6 +129,25 @@ TEST_F(SlicePageEngineTest, APackageTheSlicerCannotReadIsSplitByTheFallbackAndSa
     ASSERT_EQ(observer.notes.size(), 1);
     EXPECT_TRUE(observer.notes[0].startsWith("split with the copy method instead"))
         << observer.notes[0].toStdString();
+}
+
+TEST_F(SlicePageEngineTest, TheMarkedCopyIsGoneOnceTheSlicerHasReadIt) {
+    QString marked;
+    bool presentDuringFallback = true;
+    fallback.beforeDocument = [&](const QString&) {
+        const QString store = office.calls.filter("storeToURL").value(0);
+        marked = QUrl(store.mid(store.indexOf('(') + 1).chopped(1)).toLocalFile();
+        presentDuringFallback = QFileInfo::exists(marked);
+        return true;
+    };
+    EXPECT_TRUE(engine.split(input, out.path(), ProtectedPaths({input}), observer).succeeded());
+
+    EXPECT_FALSE(presentDuringFallback) << "the copy of the document is not kept beyond its reading";
+    const QFileInfo folder(QFileInfo(marked).absolutePath());
+    EXPECT_EQ(slicer::TemporaryName::ownerOf(folder.fileName().toStdString()),
+              slicer::TemporaryOwner::thisProcess())
+        << "a later run removes it should this one be killed: " << marked.toStdString();
+    EXPECT_FALSE(folder.exists());
 }
 
 TEST_F(SlicePageEngineTest, ADocumentTheOfficeCannotOpenIsOneFailureAndNoFallback) {

@@ -305,7 +305,8 @@ TEST_F(SplitEndToEnd, LinksAtPageNamesAndListedDocumentsInTheOutputFolderAreNeve
     EXPECT_EQ(OdtBodyText(outputs() + "/a_0003.odt"), QStringList{"A page 3 marker"});
     EXPECT_EQ(outputNames(), (QStringList{"a_0001.odt", "a_0002.odt", "a_0002_0001.odt", "a_0003.odt"}))
         << "no private file is left";
-    EXPECT_TRUE(QDir(outputs()).entryList(QDir::Files | QDir::Hidden).filter(".fk-").isEmpty());
+    EXPECT_TRUE(QDir(outputs()).entryList(QDir::AllEntries | QDir::Hidden).filter(".fk-").isEmpty())
+        << "neither a private file nor the folder the office stored a page in";
 }
 
 TEST_F(SplitEndToEnd, HardLayoutsGiveOnePageDocumentPerPageTheOfficeCounts) {

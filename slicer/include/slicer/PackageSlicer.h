@@ -1,18 +1,14 @@
 #pragma once
 
 #include "slicer/PagePlan.h"
+#include "slicer/SliceError.h"
 
 #include <filesystem>
 #include <memory>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
 namespace fk::slicer {
-
-class SliceError : public std::runtime_error {
-    using runtime_error::runtime_error;
-};
 
 // Something the slicer does not understand, by page.
 struct SliceIssue {

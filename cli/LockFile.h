@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QString>
+#include <optional>
+
+namespace fk::cli {
+
+// The office's lock file beside a document: ".~lock.NAME#", one line "name,host,system user,date,
+// profile URL;". Anyone who can write the document's folder can put anything under that name, so it is
+// read from a regular file only, never through a link, and no further than a lock file goes: a named
+// pipe, a link to /dev/zero or a file of gigabytes cannot hang a run or fill its memory.
+class LockFile {
+public:
+    static constexpr qsizetype kMaxBytes = 4096;
+
+    static QString pathBeside(const QString& documentPath);
+    // The lock file's text, decoded from UTF-8; empty when there is none, or none that can be a lock.
+    static std::optional<QString> readBeside(const QString& documentPath);
+};
+
+}  // namespace fk::cli

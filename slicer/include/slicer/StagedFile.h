@@ -1,0 +1,68 @@
+#pragma once
+
+#include <filesystem>
+#include <string_view>
+
+namespace fk::slicer {
+
+// A folder of this process's own, named as a temporary beside `target` (say $TMPDIR/folioknife-split),
+// removed with everything in it when this object goes. A run killed before then leaves it for
+// LeftoverTemporaries().
+class TemporaryFolder {
+public:
+    // Throws std::system_error when the folder cannot be made.
+    explicit TemporaryFolder(const std::filesystem::path& target);
+    ~TemporaryFolder();
+    TemporaryFolder(const TemporaryFolder&) = delete;
+    TemporaryFolder& operator=(const TemporaryFolder&) = delete;
+
+    const std::filesystem::path& path() const { return path_; }
+
+private:
+    std::filesystem::path path_;
+};
+
+// A file made under a temporary name and renamed over its target once complete: a file or symbolic
+// link at the target is replaced, never written through; no partial file is ever left under the
+// target's name; and the temporary is removed unless it was put in place.
+class StagedFile {
+public:
+    enum class Layout {
+        // The temporary is a file beside the target.
+        Beside,
+        // The temporary is a file named as the target in a private folder beside it, for a writer that
+        // puts files of its own beside what it writes (the office's store does): they go with the folder.
+        InOwnFolder,
+    };
+
+    // Chooses the temporary name; nothing is made yet.
+    explicit StagedFile(std::filesystem::path target, Layout layout = Layout::Beside);
+    ~StagedFile();
+    StagedFile(const StagedFile&) = delete;
+    StagedFile& operator=(const StagedFile&) = delete;
+
+    const std::filesystem::path& target() const { return target_; }
+    // Where the file is written.
+    const std::filesystem::path& path() const { return path_; }
+
+    // Makes the temporary, a new empty regular file of ours: a file or link already at its name is
+    // never opened. Throws std::system_error.
+    void reserve();
+    // Writes the bytes to the reserved file. Throws std::system_error.
+    void write(std::string_view bytes);
+    // Renames the temporary over the target. Throws std::system_error; the target then stays as it was.
+    void commit();
+
+private:
+    void closeFile();
+
+    std::filesystem::path target_;
+    std::filesystem::path folder_;  // empty unless Layout::InOwnFolder
+    std::filesystem::path path_;
+    bool folderMade_ = false;
+    bool fileMade_ = false;
+    int descriptor_ = -1;
+    bool committed_ = false;
+};
+
+}  // namespace fk::slicer

@@ -1,0 +1,92 @@
+#include "slicer/StagedFile.h"
+
+#include "slicer/TemporaryName.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <system_error>
+
+namespace fk::slicer {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+[[noreturn]] void throwErrno(int error) {
+    throw std::system_error(error, std::generic_category());
+}
+
+}  // namespace
+
+TemporaryFolder::TemporaryFolder(const fs::path& target) : path_(TemporaryName::beside(target)) {
+    if (::mkdir(path_.c_str(), 0700) != 0) throwErrno(errno);
+}
+
+TemporaryFolder::~TemporaryFolder() {
+    std::error_code ignored;
+    fs::remove_all(path_, ignored);  // links in it are removed, never followed
+}
+
+StagedFile::StagedFile(fs::path target, Layout layout) : target_(std::move(target)) {
+    if (layout == Layout::InOwnFolder) {
+        folder_ = TemporaryName::beside(target_);
+        path_ = folder_ / target_.filename();
+    } else {
+        path_ = TemporaryName::beside(target_);
+    }
+}
+
+StagedFile::~StagedFile() {
+    closeFile();
+    if (fileMade_ && !committed_) ::unlink(path_.c_str());
+    if (folderMade_) {
+        std::error_code ignored;
+        fs::remove_all(folder_, ignored);
+    }
+}
+
+void StagedFile::closeFile() {
+    if (descriptor_ >= 0) ::close(descriptor_);
+    descriptor_ = -1;
+}
+
+void StagedFile::reserve() {
+    if (!folder_.empty() && !folderMade_) {
+        if (::mkdir(folder_.c_str(), 0700) != 0) throwErrno(errno);
+        folderMade_ = true;
+    }
+    // O_EXCL with O_NOFOLLOW: a file someone else made at the name, or a link planted there, is never
+    // written.
+    descriptor_ = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (descriptor_ < 0) throwErrno(errno);
+    fileMade_ = true;
+}
+
+void StagedFile::write(std::string_view bytes) {
+    if (descriptor_ < 0) throwErrno(EBADF);
+    while (!bytes.empty()) {
+        const ssize_t wrote = ::write(descriptor_, bytes.data(), bytes.size());
+        if (wrote < 0 && errno == EINTR) continue;
+        if (wrote <= 0) throwErrno(wrote < 0 ? errno : ENOSPC);
+        bytes.remove_prefix(static_cast<std::size_t>(wrote));
+    }
+}
+
+void StagedFile::commit() {
+    if (!fileMade_) throwErrno(ENOENT);
+    if (descriptor_ >= 0) {
+        // A full disk can show first when the file is closed.
+        const int closed = ::close(descriptor_);
+        descriptor_ = -1;
+        if (closed != 0) throwErrno(errno);
+    }
+    // Only a complete file is renamed over the target: whatever is there is replaced, never written
+    // through.
+    if (::rename(path_.c_str(), target_.c_str()) != 0) throwErrno(errno);
+    committed_ = true;
+}
+
+}  // namespace fk::slicer

@@ -1,0 +1,53 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include "FakeOfficeBridge.h"
+#include "QtPrinters.h"
+#include "slicer/TemporaryName.h"
+#include "split/StagedPageFile.h"
+
+using namespace fk;
+
+namespace {
+
+class StagedPageFileTest : public ::testing::Test {
+protected:
+    // What a store leaves beside the document it writes: the office's own temporary and its lock.
+    static void storeAsTheOfficeDoes(const QString& path, const QString& text) {
+        test::FakeOfficeBridge::writePackage(path, text);
+        const QFileInfo page(path);
+        for (const QString& name : {QStringLiteral("lu4242abc.tmp"), ".~lock." + page.fileName() + "#"}) {
+            QFile helper(page.absolutePath() + "/" + name);
+            ASSERT_TRUE(helper.open(QIODevice::WriteOnly));
+        }
+    }
+    QStringList left() const {
+        return QDir(out.path())
+            .entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System);
+    }
+
+    QTemporaryDir out;
+    const QString page = out.filePath("report_0001.odt");
+};
+
+TEST_F(StagedPageFileTest, TheOfficesFilesBesideTheStagedPageGoWithIt) {
+    {
+        StagedPageFile staged(page);
+        const QFileInfo folder(QFileInfo(staged.stagingPath()).absolutePath());
+        EXPECT_EQ(folder.absolutePath(), QFileInfo(out.path()).absoluteFilePath());
+        EXPECT_EQ(slicer::TemporaryName::ownerOf(folder.fileName().toStdString()),
+                  slicer::TemporaryOwner::thisProcess())
+            << "a later run can tell it for ours";
+        staged.reserve();
+        storeAsTheOfficeDoes(staged.stagingPath(), "page one");
+        staged.commit();
+    }
+    EXPECT_EQ(test::FakeOfficeBridge::storedText(page), "page one");
+    EXPECT_EQ(left(), QStringList{"report_0001.odt"});
+}
+
+}  // namespace

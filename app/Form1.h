@@ -12,13 +12,13 @@
 #include "app/PlainTextProgressBar.h"
 #include "app/SplitRun.h"
 #include "app/StartUp.h"
+#include "app/WindowPointer.h"
 #include "base/Prompts.h"
 #include "base/SettingsStore.h"
-#include "app/WindowPointer.h"
 #include "doclist/DocumentListModel.h"
 #include "doclist/DocumentListView.h"
 #include "fsutil/FileSystem.h"
-#include "split/OfficeBridge.h"
+#include "split/OfficeSession.h"
 
 namespace fk {
 
@@ -26,7 +26,7 @@ namespace fk {
 struct Form1Services {
     Prompts& prompts;
     SettingsStore& settings;
-    office::OfficeBridge& office;
+    office::OfficeSession& office;
     SplitEngine& engine;  // splits each document of Start Splitting
     FileSystem& fileSystem;
     QString programFolder;

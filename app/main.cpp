@@ -4,13 +4,13 @@
 #include <cstdlib>
 
 #include "app/Form1.h"
+#include "app/IniSettingsStore.h"
 #include "app/QtPrompts.h"
 #include "app/StopOwnOffice.h"
-#include "app/IniSettingsStore.h"
 #include "fsutil/FileSystem.h"
 #include "fsutil/ProgramFolder.h"
 #include "split/CopyPageEngine.h"
-#include "split/LibreOfficeBridge.h"
+#include "split/LibreOfficeSession.h"
 
 int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
@@ -19,7 +19,7 @@ int main(int argc, char* argv[]) {
 
     fk::QtPrompts prompts;
     fk::IniSettingsStore settings(fk::IniSettingsStore::defaultFilePath());
-    fk::LibreOfficeBridge office(fk::OfficeOptions::fromEnvironment());
+    fk::LibreOfficeSession office(fk::OfficeOptions::fromEnvironment());
     fk::CopyPageEngine engine(office);
     fk::LocalFileSystem fileSystem;
     fk::Form1Services services{prompts,

@@ -201,7 +201,7 @@ public:
                 };
                 started.thread = std::thread([this, path, &started] { split(path, started); });
                 started.handoff.waitForRelease();
-                if (!office_.bridge().isAlive()) {
+                if (!office_.session().isAlive()) {
                     office_.clearStaleLock(path);
                     office_.clearLocksLeftIn(settings_.outputFolder);
                 }
@@ -296,7 +296,7 @@ QList<DocumentResult> BatchSplit::run(const QList<QStringList>& groups) {
         threads.emplace_back([this, job, &queue, &inputs] {
             {
                 const std::unique_ptr<JobOffice> office = makeOffice_(job);
-                const std::unique_ptr<SplitEngine> engine = makeEngine_(office->bridge());
+                const std::unique_ptr<SplitEngine> engine = makeEngine_(office->session());
                 queue.enlist(office.get());
                 Job(settings_, inputs, *office, *engine, queue).run();
                 queue.discharge(office.get());

@@ -11,7 +11,7 @@ namespace fk::cli {
 // The engine of one job: the slicer with the copy procedure to fall back on, or the copy procedure.
 class SplitEngines : public SplitEngine {
 public:
-    SplitEngines(SplitMethod method, office::OfficeBridge& office, PageSelection pages = {})
+    SplitEngines(SplitMethod method, office::OfficeSession& office, PageSelection pages = {})
         : method_(method), copy_(office), slice_(office, copy_) {
         slice_.setSelection(std::move(pages));
     }
@@ -28,7 +28,7 @@ private:
     SlicePageEngine slice_;
 };
 
-inline std::unique_ptr<SplitEngine> MakeSplitEngine(SplitMethod method, office::OfficeBridge& office,
+inline std::unique_ptr<SplitEngine> MakeSplitEngine(SplitMethod method, office::OfficeSession& office,
                                                     const PageSelection& pages = {}) {
     return std::make_unique<SplitEngines>(method, office, pages);
 }

@@ -4,7 +4,7 @@
 
 #include "slicer/PackageSlicer.h"
 #include "slicer/PagePlan.h"
-#include "split/OfficeBridge.h"
+#include "split/OfficeSession.h"
 #include "split/PageSelection.h"
 #include "split/SplitEngine.h"
 
@@ -16,8 +16,8 @@ namespace fk {
 // fallback engine instead, and the observer is told why.
 class SlicePageEngine : public SplitEngine {
 public:
-    SlicePageEngine(office::OfficeBridge& bridge, SplitEngine& fallback)
-        : bridge_(bridge), fallback_(fallback) {}
+    SlicePageEngine(office::OfficeSession& office, SplitEngine& fallback)
+        : office_(office), fallback_(fallback) {}
 
     SplitResult split(const QString& documentPath, const QString& outputFolder, const ProtectedPaths& inputs,
                       SplitObserver& observer) override;
@@ -48,7 +48,7 @@ private:
     // More writers than cores only queue for them; the packages are small.
     static constexpr int kMaxWriters = 4;
 
-    office::OfficeBridge& bridge_;
+    office::OfficeSession& office_;
     SplitEngine& fallback_;
     PageSelection selection_;
 };

@@ -3,7 +3,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 
-#include "FakeOfficeBridge.h"
+#include "FakeOfficeSession.h"
 #include "QtPrinters.h"
 #include "split/OdfPackageCheck.h"
 
@@ -12,8 +12,8 @@ using namespace fk;
 TEST(OdfPackageCheck, OnlyAWholePackageWithItsMimetypeFirstPasses) {
     const QTemporaryDir folder;
     const QString page = folder.filePath("page.odt");
-    test::FakeOfficeBridge::writePackage(page,
-                                         QStringLiteral("some text that is long enough to be deflated"));
+    test::FakeOfficeSession::writePackage(page,
+                                          QStringLiteral("some text that is long enough to be deflated"));
     EXPECT_EQ(OdfPackageDefect(page), "");
     EXPECT_EQ(OdfPackageDefect(folder.filePath("missing.odt")), "cannot be read");
 

@@ -210,6 +210,21 @@ TEST_F(CopyPageEngineTest, TheDocumentIsLoadedVisibleButWithoutMacros) {
               (QStringList{"MacroExecutionMode=0", "UpdateDocMode=0"}));
 }
 
+TEST(UnattendedLoadArguments, NeverRunMacrosOrUpdateLinksAndHideOrProtectOnlyWhenAsked) {
+    const auto pairs = [](const office::LoadOptions& options) {
+        QStringList listed;
+        for (const office::PropertyValue& argument : office::UnattendedLoadArguments(options))
+            listed << argument.name + "=" + argument.value.toString();
+        return listed;
+    };
+    EXPECT_EQ(pairs({}), (QStringList{"MacroExecutionMode=0", "UpdateDocMode=0"}));
+    EXPECT_EQ(pairs({.hidden = true, .readOnly = true}),
+              (QStringList{"Hidden=true", "ReadOnly=true", "MacroExecutionMode=0", "UpdateDocMode=0"}));
+    // The office reads both modes as 16-bit numbers only.
+    for (const office::PropertyValue& argument : office::UnattendedLoadArguments({}))
+        EXPECT_EQ(argument.value.typeId(), QMetaType::Short) << argument.name.toStdString();
+}
+
 TEST(PageFilePath, JoinsFolderAndNameWithOneSeparator) {
     EXPECT_EQ(PageFilePath("/out", "/in/a.odt", 1), "/out/a_0001.odt");
     EXPECT_EQ(PageFilePath("/out/", "/in/a.odt", 1), "/out/a_0001.odt");

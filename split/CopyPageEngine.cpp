@@ -100,7 +100,6 @@ SplitResult CopyPageEngine::split(const QString& path, const QString& outputFold
     int pageCount = 0;
 
     if (!steps.run(120, SplitStage::Connect, 0, [&] { office_.reach(); })) return result;
-    // 122: the session keeps the office's desktop.
     if (!steps.run(124, SplitStage::Open, 0, [&] {
             // Visible as ever, but nothing in the document may stop the office with a dialog.
             input = office_.load(ToFileUrl(path), {});
@@ -108,7 +107,6 @@ SplitResult CopyPageEngine::split(const QString& path, const QString& outputFold
         return result;
 
     // Without any of these the pages cannot be found; one failure is enough, then the document is closed.
-    // 126 to 130: the session keeps the dispatcher, the window's controller and its view cursor.
     const SplitStage counting = SplitStage::CountPages;
     const bool usable = steps.run(132, counting, 0, [&] {
         office_.jumpToLastPage(input);
@@ -122,7 +120,6 @@ SplitResult CopyPageEngine::split(const QString& path, const QString& outputFold
         office_.jumpToFirstPage(input);
         ensureOnPage(input, 1, pageCount);
     });
-    // 138: and the window's frame.
 
     // The page is one the layout inserted blank: nothing is copied, an empty page is stored, and the
     // cursor already stands on the next page.
@@ -156,7 +153,6 @@ SplitResult CopyPageEngine::split(const QString& path, const QString& outputFold
         office::DocumentRef pageDocument;
         const bool pageOpen = storable && steps.run(148, SplitStage::Copy, page,
                                                     [&] { pageDocument = office_.createTextDocument(); });
-        // 150: the page document's frame is the session's to find.
         if (pageOpen && selected) {
             steps.run(152, SplitStage::Copy, page, [&] { dispatch(pageDocument, ".uno:Paste"); });
         }
@@ -164,7 +160,6 @@ SplitResult CopyPageEngine::split(const QString& path, const QString& outputFold
             steps.run(152, SplitStage::Copy, page,
                       [&] { copyPageThatBeginsInATable(input, pageDocument, page); });
         }
-        // 154, 156: the store's arguments are plain values, made here.
         if (pageOpen) {
             const bool stored = steps.run(158, SplitStage::Store, page, [&] {
                 staged->reserve();

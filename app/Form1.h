@@ -18,7 +18,7 @@
 #include "doclist/DocumentListModel.h"
 #include "doclist/DocumentListView.h"
 #include "fsutil/FileSystem.h"
-#include "split/OfficeBridge.h"
+#include "split/OfficeSession.h"
 
 namespace fk {
 
@@ -26,7 +26,7 @@ namespace fk {
 struct Form1Services {
     Prompts& prompts;
     SettingsStore& settings;
-    office::OfficeBridge& office;
+    office::OfficeSession& office;
     SplitEngine& engine;  // splits each document of Start Splitting
     FileSystem& fileSystem;
     QString programFolder;

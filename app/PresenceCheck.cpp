@@ -17,16 +17,15 @@ QString OfficeMissingMessage() {
            ProcedureTrap::kSupportAddress + QStringLiteral(")");
 }
 
-void IsOpenOfficeInstalled(office::OfficeBridge& bridge, Prompts& prompts,
+void IsOpenOfficeInstalled(office::OfficeSession& office, Prompts& prompts,
                            const std::function<void()>& endProgram) {
     // Only the missing office is answered here, and none of its statements is ever reported.
-    office::Ref serviceManager;
     try {
-        serviceManager = bridge.createServiceManager();
+        office.reach();
+        return;
     } catch (const Failure& error) {
         if (error.kind() != FailureKind::OfficeMissing) throw;
     }
-    if (serviceManager) return;
 
     try {
         if (prompts.messageBox(OfficeMissingMessage(), kYesNo) == MessageAnswer::Yes) {

@@ -3,7 +3,7 @@
 #include <functional>
 
 #include "base/Prompts.h"
-#include "split/OfficeBridge.h"
+#include "split/OfficeSession.h"
 
 namespace fk {
 
@@ -14,7 +14,7 @@ QString OfficeMissingMessage();
 // the download page and calls endProgram, whatever the answer. Any other failure (a plugin that does
 // not load, an office that does not answer in time) is thrown on to the caller's error report, and
 // the program goes on: the user can put it right and try again.
-void IsOpenOfficeInstalled(office::OfficeBridge& bridge, Prompts& prompts,
+void IsOpenOfficeInstalled(office::OfficeSession& office, Prompts& prompts,
                            const std::function<void()>& endProgram);
 
 }  // namespace fk

@@ -11,7 +11,7 @@
 #include "fsutil/FileSystem.h"
 #include "fsutil/ProgramFolder.h"
 #include "split/CopyPageEngine.h"
-#include "split/LibreOfficeBridge.h"
+#include "split/LibreOfficeSession.h"
 #include "split/SliceThenCopyEngine.h"
 
 int main(int argc, char* argv[]) {
@@ -21,7 +21,7 @@ int main(int argc, char* argv[]) {
 
     fk::QtPrompts prompts;
     fk::IniSettingsStore settings(fk::IniSettingsStore::defaultFilePath());
-    fk::LibreOfficeBridge office(fk::OfficeOptions::fromEnvironment());
+    fk::LibreOfficeSession office(fk::OfficeOptions::fromEnvironment());
     fk::CopyPageEngine copy(office);
     fk::SlicePageEngine slicer(office);
     fk::SliceThenCopyEngine sliceThenCopy(slicer, copy);

@@ -29,7 +29,7 @@
 #include "cli/AllocatorTuning.h"
 #include "fsutil/ProgramFolder.h"
 #include "split/CopyPageEngine.h"
-#include "split/MakePropertyValue.h"
+#include "split/OfficeSession.h"
 #include "split/SlicePageEngine.h"
 #include "split/SliceThenCopyEngine.h"
 
@@ -119,7 +119,7 @@ public:
         QuietWindow window;
         window.rows = documents;
         window.folder = freshFolder(QStringLiteral("ours"));
-        fk::CopyPageEngine engine(office_.bridge());
+        fk::CopyPageEngine engine(office_.session());
         fk::SplitRun run(engine, prompts, window);
         QElapsedTimer clock;
         clock.start();
@@ -134,7 +134,7 @@ public:
         const QString folder = freshFolder(QStringLiteral("reference"));
         QProcess python;
         python.start(QStringLiteral("/usr/bin/python3"),
-                     QStringList{reference_, QStringLiteral("--pipe"), office_.bridge().process().pipeName(),
+                     QStringList{reference_, QStringLiteral("--pipe"), office_.session().process().pipeName(),
                                  QStringLiteral("--output"), folder} +
                          documents);
         python.waitForFinished(-1);
@@ -158,10 +158,10 @@ public:
     // A new office that has already split a small document by the given side: every measured run
     // starts on an office of the same age, since an office slows down as it makes documents.
     void freshOffice(bool forReference) {
-        office_.bridge().process().stop();
+        office_.session().process().stop();
         const QString warmUp = document(QStringLiteral("warm-up"), 3);
         if (forReference) {
-            office_.bridge().createServiceManager();
+            office_.session().reach();
             theirs({warmUp}, 3);
         } else {
             ours({warmUp}, 3);
@@ -222,7 +222,7 @@ public:
         QStringList inputs;
         for (int i = 1; i <= documents; ++i) inputs << document(QStringLiteral("memory-%1").arg(i), pages);
         freshOffice(false);
-        const pid_t group = office_.bridge().process().groupId();
+        const pid_t group = office_.session().process().groupId();
         const long before = GroupResidentKilobytes(group);
         const double elapsed = ours(inputs, documents * pages);
         const long after = GroupResidentKilobytes(group);
@@ -305,27 +305,24 @@ public:
     // The least any splitter that lets the office lay out must spend: one load and one store. The
     // office's store renders a thumbnail of the first page unless told not to, as the slicer tells it.
     double floorMs(const QString& document, bool thumbnail = true) {
-        fk::LibreOfficeBridge& office = office_.bridge();
+        fk::LibreOfficeSession& office = office_.session();
         const QString copy = work_.filePath(QStringLiteral("floor.odt"));
         QElapsedTimer clock;
         clock.start();
-        const fk::office::Ref desktop = office.createInstance(office.createServiceManager(),
-                                                              QStringLiteral("com.sun.star.frame.Desktop"));
-        const fk::office::Ref loaded =
-            office.loadComponentFromURL(desktop, fk::ToFileUrl(document), QStringLiteral("_blank"), 0,
-                                        {{QStringLiteral("Hidden"), true}});
-        office.storeToURL(loaded, fk::ToFileUrl(copy),
+        office.reach();
+        const fk::office::DocumentRef loaded = office.load(fk::ToFileUrl(document), {.hidden = true});
+        office.storeToUrl(loaded, fk::ToFileUrl(copy),
                           {{QStringLiteral("FilterName"), QStringLiteral("writer8")},
                            {QStringLiteral("NoThumbnail"), !thumbnail}});
-        office.Close(loaded, true);
+        office.close(loaded);
         return static_cast<double>(clock.nsecsElapsed()) / 1e6;
     }
 
     // The page slicer beside the copy engine and the floor, on the same warm office, best of rounds.
     QJsonArray slicer() {
         QJsonArray rows;
-        fk::CopyPageEngine copy(office_.bridge());
-        fk::SlicePageEngine slicer(office_.bridge());
+        fk::CopyPageEngine copy(office_.session());
+        fk::SlicePageEngine slicer(office_.session());
         fk::SliceThenCopyEngine slice(slicer, copy);
         // The slicer and the floor take a fraction of a second and vary by tens of ms on a busy
         // machine, so they get more rounds than the copy engine, which takes most of a minute.

@@ -216,7 +216,7 @@ public:
                 };
                 started.thread = std::thread([this, path, &started] { split(path, started); });
                 started.handoff.waitForRelease();
-                if (!office_.bridge().isAlive()) clearLocksOfLostOffice(path);
+                if (!office_.session().isAlive()) clearLocksOfLostOffice(path);
                 finishing = std::move(document);  // waits for the one before, so two at most
             }
         }
@@ -333,7 +333,7 @@ QList<DocumentResult> BatchSplit::run(const QList<QStringList>& groups) {
         threads.emplace_back([this, job, &queue, &inputs] {
             try {
                 const std::unique_ptr<JobOffice> office = makeOffice_(job);
-                const std::unique_ptr<SplitEngine> engine = makeEngine_(office->bridge());
+                const std::unique_ptr<SplitEngine> engine = makeEngine_(office->session());
                 const EnlistedOffice enlisted(queue, *office);
                 Job(settings_, inputs, *office, *engine, queue).run();
             } catch (...) {

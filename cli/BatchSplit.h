@@ -53,7 +53,7 @@ struct BatchSettings {
 
 using JobOfficeFactory = std::function<std::unique_ptr<JobOffice>(int job)>;
 // The engine a job splits with, working on that job's office.
-using SplitEngineFactory = std::function<std::unique_ptr<SplitEngine>(office::OfficeBridge& office)>;
+using SplitEngineFactory = std::function<std::unique_ptr<SplitEngine>(office::OfficeSession& office)>;
 
 // Splits groups of documents on `jobs` offices at once, one document at a time per office. A group's
 // documents are split in order by one job.

@@ -2,7 +2,7 @@
 
 #include <memory>
 
-#include "split/OfficeBridge.h"
+#include "split/OfficeSession.h"
 
 namespace fk::cli {
 
@@ -10,7 +10,7 @@ namespace fk::cli {
 class JobOffice {
 public:
     virtual ~JobOffice() = default;
-    virtual office::OfficeBridge& bridge() = 0;
+    virtual office::OfficeSession& session() = 0;
     // Starts an office unless one is listening; throws Failure when none can be started.
     virtual void ensureStarted() = 0;
     // Kills an office that does not answer; called from another thread while a call may be waiting.

@@ -22,17 +22,17 @@ std::array<std::atomic<pid_t>, kMaxJobs> officeGroups{};
 }  // namespace
 
 LibreOfficeJobOffice::LibreOfficeJobOffice(int job, OfficeOptions options, const OfficeProfiles& profiles)
-    : job_(job), bridge_(std::move(options)), profiles_(profiles) {}
+    : job_(job), session_(std::move(options)), profiles_(profiles) {}
 
 LibreOfficeJobOffice::~LibreOfficeJobOffice() {
     // A command-line run owns its offices: none outlives it.
     officeGroups.at(job_) = 0;
-    bridge_.process().stop();
+    session_.process().stop();
 }
 
 void LibreOfficeJobOffice::ensureStarted() {
-    bridge_.createServiceManager();
-    officeGroups.at(job_) = bridge_.process().groupId();
+    session_.reach();
+    officeGroups.at(job_) = session_.process().groupId();
 }
 
 void LibreOfficeJobOffice::clearStaleLock(const QString& documentPath) {
@@ -41,7 +41,7 @@ void LibreOfficeJobOffice::clearStaleLock(const QString& documentPath) {
 
 void LibreOfficeJobOffice::clearLocksLeftIn(const QString& folder) {
     // Only this job's own: the other jobs' offices are alive and may hold page documents there.
-    const QString own = QDir::cleanPath(bridge_.process().options().profileFolder);
+    const QString own = QDir::cleanPath(session_.process().options().profileFolder);
     RemoveStaleLockFilesIn(folder,
                            [&own](const QString& profile) { return QDir::cleanPath(profile) == own; });
 }

@@ -4,7 +4,7 @@
 
 #include "cli/JobOffice.h"
 #include "cli/OfficeProfiles.h"
-#include "split/LibreOfficeBridge.h"
+#include "split/LibreOfficeSession.h"
 
 namespace fk::cli {
 
@@ -15,15 +15,15 @@ public:
     LibreOfficeJobOffice(int job, OfficeOptions options, const OfficeProfiles& profiles);
     ~LibreOfficeJobOffice() override;
 
-    office::OfficeBridge& bridge() override { return bridge_; }
+    office::OfficeSession& session() override { return session_; }
     void ensureStarted() override;
-    void abandon() override { bridge_.process().abandon(); }
+    void abandon() override { session_.process().abandon(); }
     void clearStaleLock(const QString& documentPath) override;
     void clearLocksLeftIn(const QString& folder) override;
 
 private:
     int job_;
-    LibreOfficeBridge bridge_;
+    LibreOfficeSession session_;
     const OfficeProfiles& profiles_;
 };
 

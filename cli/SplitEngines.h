@@ -12,7 +12,7 @@ namespace fk::cli {
 // back on, or the copy procedure alone.
 class SplitEngines : public SplitEngine {
 public:
-    SplitEngines(SplitMethod method, office::OfficeBridge& office, PageSelection pages = {})
+    SplitEngines(SplitMethod method, office::OfficeSession& office, PageSelection pages = {})
         : method_(method), copy_(office), slice_(office), sliceThenCopy_(slice_, copy_) {
         slice_.setSelection(std::move(pages));
     }
@@ -30,7 +30,7 @@ private:
     SliceThenCopyEngine sliceThenCopy_;
 };
 
-inline std::unique_ptr<SplitEngine> MakeSplitEngine(SplitMethod method, office::OfficeBridge& office,
+inline std::unique_ptr<SplitEngine> MakeSplitEngine(SplitMethod method, office::OfficeSession& office,
                                                     const PageSelection& pages = {}) {
     return std::make_unique<SplitEngines>(method, office, pages);
 }

@@ -156,7 +156,7 @@ int run(const QStringList& arguments, const fk::cli::NonUtf8Arguments& nonUtf8) 
                                              QLatin1Char('/') + QString::number(job);
             return std::make_unique<LibreOfficeJobOffice>(job, jobOptions, *profiles);
         },
-        [method = options.method, pages = options.pages](fk::office::OfficeBridge& office) {
+        [method = options.method, pages = options.pages](fk::office::OfficeSession& office) {
             return MakeSplitEngine(method, office, pages);
         },
         progress);

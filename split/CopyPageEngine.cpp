@@ -3,29 +3,17 @@
 #include <optional>
 
 #include "base/Failure.h"
-#include "split/MakePropertyValue.h"
-#include "split/OfficeServices.h"
 #include "split/StagedPageFile.h"
 
 namespace fk {
-
-using office::kBlankFrame;
-using office::kDesktopService;
-using office::kDispatchHelperService;
-
-namespace {
-
-const QString kNewWriterDocument = QStringLiteral("private:factory/swriter");
-
-}  // namespace
 
 // Runs the numbered steps of one document: a step that throws becomes a failure, and the next step
 // runs. Once the office has gone away the document is given up, so that a dead office costs one
 // failure and not one per remaining step.
 class CopyPageEngine::Steps {
 public:
-    Steps(office::OfficeBridge& bridge, SplitResult& result, SplitObserver& observer)
-        : bridge_(bridge), result_(result), observer_(observer) {}
+    Steps(office::OfficeSession& office, SplitResult& result, SplitObserver& observer)
+        : office_(office), result_(result), observer_(observer) {}
 
     template <typename Step>
     bool run(int line, SplitStage stage, int page, Step&& body) {
@@ -39,69 +27,68 @@ public:
             result_.failures.append(failure);
             observer_.failed(failure);
         }
-        officeLost_ = !bridge_.isAlive();
+        officeLost_ = !office_.isAlive();
         return false;
     }
     bool officeLost() const { return officeLost_; }
 
 private:
-    office::OfficeBridge& bridge_;
+    office::OfficeSession& office_;
     SplitResult& result_;
     SplitObserver& observer_;
     bool officeLost_ = false;
 };
 
-CopyPageEngine::Arrival CopyPageEngine::jumpTo(const office::Ref& viewCursor, int page) {
-    if (!bridge_.jumpToPage(viewCursor, page)) return Arrival::Refused;
+CopyPageEngine::Arrival CopyPageEngine::jumpTo(const office::DocumentRef& input, int page) {
+    if (!office_.jumpToPage(input, page)) return Arrival::Refused;
     // The cursor's page is asked only at the page's start: right after a jump into a table that a
     // repeated heading row continues, the office still names the page before.
-    bridge_.jumpToStartOfPage(viewCursor);
-    return bridge_.getPage(viewCursor) == page ? Arrival::There : Arrival::Elsewhere;
+    office_.jumpToStartOfPage(input);
+    return office_.currentPage(input) == page ? Arrival::There : Arrival::Elsewhere;
 }
 
-bool CopyPageEngine::ensureOnPage(const office::Ref& viewCursor, int page, int pageCount) {
+bool CopyPageEngine::ensureOnPage(const office::DocumentRef& input, int page, int pageCount) {
     // The suite can leave the cursor elsewhere (a document that begins with a table, a table that
     // spans pages); copying from there would store another page's content again.
-    if (bridge_.getPage(viewCursor) == page) return true;
-    const Arrival arrival = jumpTo(viewCursor, page);
+    if (office_.currentPage(input) == page) return true;
+    const Arrival arrival = jumpTo(input, page);
     if (arrival == Arrival::There) return true;
     // A page the layout inserts blank (left and right page styles) refuses the cursor. It is never the
     // first or the last page, and the page after it takes the cursor.
     if (arrival == Arrival::Refused && page > 1 && page < pageCount &&
-        jumpTo(viewCursor, page + 1) == Arrival::There)
+        jumpTo(input, page + 1) == Arrival::There)
         return false;
     throw Failure(FailureKind::OfficeRefused,
                   QStringLiteral("The view cursor cannot be moved to page %1").arg(page));
 }
 
-void CopyPageEngine::dispatch(const office::Ref& dispatcher, const office::Ref& frame, const char* command) {
-    bridge_.executeDispatch(dispatcher, frame, QString::fromLatin1(command), {}, 0, {});
+void CopyPageEngine::dispatch(const office::DocumentRef& document, const char* command) {
+    office_.dispatch(document, QString::fromLatin1(command), {});
 }
 
-void CopyPageEngine::copyPageThatBeginsInATable(const office::Ref& dispatcher, const office::Ref& inputFrame,
-                                                const office::Ref& pageFrame, const office::Ref& viewCursor,
-                                                int page) {
+void CopyPageEngine::copyPageThatBeginsInATable(const office::DocumentRef& input,
+                                                const office::DocumentRef& pageDocument, int page) {
     // Each table at the top of the page is copied whole; then the rest of the page as usual.
     for (int table = 0; table < kMaxLeadingTables; ++table) {
-        dispatch(dispatcher, inputFrame, ".uno:SelectTable");
-        dispatch(dispatcher, inputFrame, ".uno:Copy");
-        dispatch(dispatcher, pageFrame, ".uno:GoToEndOfDoc");
-        dispatch(dispatcher, pageFrame, ".uno:Paste");
-        for (int row = 0; bridge_.isInTable(viewCursor); ++row) {
+        dispatch(input, ".uno:SelectTable");
+        dispatch(input, ".uno:Copy");
+        dispatch(pageDocument, ".uno:GoToEndOfDoc");
+        dispatch(pageDocument, ".uno:Paste");
+        for (int row = 0; office_.isCursorInTable(input); ++row) {
             if (row == kMaxTableRows)
                 throw Failure(FailureKind::OfficeRefused,
                               QStringLiteral("A table on page %1 has no end").arg(page));
-            dispatch(dispatcher, inputFrame, ".uno:GoDown");
+            dispatch(input, ".uno:GoDown");
         }
-        if (bridge_.getPage(viewCursor) != page) return;  // the table filled the page
-        dispatch(dispatcher, inputFrame, ".uno:GoToEndOfPageSel");
-        if (!bridge_.isCollapsed(viewCursor)) {
-            dispatch(dispatcher, inputFrame, ".uno:Copy");
-            dispatch(dispatcher, pageFrame, ".uno:GoToEndOfDoc");
-            dispatch(dispatcher, pageFrame, ".uno:Paste");
+        if (office_.currentPage(input) != page) return;  // the table filled the page
+        dispatch(input, ".uno:GoToEndOfPageSel");
+        if (!office_.isCursorCollapsed(input)) {
+            dispatch(input, ".uno:Copy");
+            dispatch(pageDocument, ".uno:GoToEndOfDoc");
+            dispatch(pageDocument, ".uno:Paste");
             return;
         }
-        if (!bridge_.isInTable(viewCursor)) return;
+        if (!office_.isCursorInTable(input)) return;
     }
 }
 
@@ -109,44 +96,30 @@ SplitResult CopyPageEngine::split(const QString& path, const QString& outputFold
                                   const ProtectedPaths& inputs, SplitObserver& observer) {
     SplitResult result;
     result.method = kMethod;
-    Steps steps(bridge_, result, observer);
-    office::Ref serviceManager, desktop, input, dispatcher, controller, viewCursor, inputFrame;
+    Steps steps(office_, result, observer);
+    office::DocumentRef input;
     int pageCount = 0;
-    const office::Arguments none;
 
-    if (!steps.run(120, SplitStage::Connect, 0, [&] { serviceManager = bridge_.createServiceManager(); }))
-        return result;
-    if (!steps.run(122, SplitStage::Connect, 0,
-                   [&] { desktop = bridge_.createInstance(serviceManager, kDesktopService); }))
-        return result;
+    if (!steps.run(120, SplitStage::Connect, 0, [&] { office_.reach(); })) return result;
     if (!steps.run(124, SplitStage::Open, 0, [&] {
             // Visible as ever, but nothing in the document may stop the office with a dialog.
-            input = bridge_.loadComponentFromURL(desktop, ToFileUrl(path), kBlankFrame, 0,
-                                                 office::UnattendedLoadArguments());
+            input = office_.load(ToFileUrl(path), {});
         }))
         return result;
 
     // Without any of these the pages cannot be found; one failure is enough, then the document is closed.
     const SplitStage counting = SplitStage::CountPages;
-    const bool usable = steps.run(126, counting, 0, [&] {
-        dispatcher = bridge_.createInstance(serviceManager, kDispatchHelperService);
-    }) && steps.run(128, counting, 0, [&] {
-        controller = bridge_.getCurrentController(input);
-    }) && steps.run(130, counting, 0, [&] {
-        viewCursor = bridge_.getViewCursor(controller);
-    }) && steps.run(132, counting, 0, [&] {
-        bridge_.jumpToLastPage(viewCursor);
+    const bool usable = steps.run(132, counting, 0, [&] {
+        office_.jumpToLastPage(input);
     }) && steps.run(134, counting, 0, [&] {
-        pageCount = bridge_.getPage(viewCursor);
+        pageCount = office_.currentPage(input);
         if (pageCount < 1)
             throw Failure(FailureKind::Damaged, QStringLiteral("The document reports no pages"));
         result.pageCount = pageCount;
         observer.pageCountKnown(pageCount);
     }) && steps.run(136, counting, 0, [&] {
-        bridge_.jumpToFirstPage(viewCursor);
-        ensureOnPage(viewCursor, 1, pageCount);
-    }) && steps.run(138, counting, 0, [&] {
-        inputFrame = bridge_.getFrame(bridge_.getCurrentController(input));
+        office_.jumpToFirstPage(input);
+        ensureOnPage(input, 1, pageCount);
     });
 
     // The page is one the layout inserted blank: nothing is copied, an empty page is stored, and the
@@ -160,13 +133,13 @@ SplitResult CopyPageEngine::split(const QString& path, const QString& outputFold
         bool startsInTable = false;
         if (!blank) {
             steps.run(142, SplitStage::Copy, page, [&] {
-                dispatch(dispatcher, inputFrame, ".uno:GoToEndOfPageSel");
-                selected = !bridge_.isCollapsed(viewCursor);
-                if (!selected) startsInTable = bridge_.isInTable(viewCursor);
+                dispatch(input, ".uno:GoToEndOfPageSel");
+                selected = !office_.isCursorCollapsed(input);
+                if (!selected) startsInTable = office_.isCursorInTable(input);
             });
         }
         if (selected) {
-            steps.run(144, SplitStage::Copy, page, [&] { dispatch(dispatcher, inputFrame, ".uno:Copy"); });
+            steps.run(144, SplitStage::Copy, page, [&] { dispatch(input, ".uno:Copy"); });
         }
         // The office stores under a private name; the page replaces whatever is at its name only once
         // it is complete, and a link there is replaced, not written through. A page that would replace
@@ -178,30 +151,22 @@ SplitResult CopyPageEngine::split(const QString& path, const QString& outputFold
                 throw Failure(FailureKind::ProtectedInput, ProtectedPaths::refusal(pagePath));
             staged.emplace(pagePath);
         });
-        office::Ref pageDocument, pageFrame;
-        const bool pageOpen = storable && steps.run(148, SplitStage::Copy, page, [&] {
-            pageDocument = bridge_.loadComponentFromURL(desktop, kNewWriterDocument, kBlankFrame, 0, none);
-        }) && steps.run(150, SplitStage::Copy, page, [&] {
-            pageFrame = bridge_.getFrame(bridge_.getCurrentController(pageDocument));
-        });
+        office::DocumentRef pageDocument;
+        const bool pageOpen = storable && steps.run(148, SplitStage::Copy, page,
+                                                    [&] { pageDocument = office_.createTextDocument(); });
         if (pageOpen && selected) {
-            steps.run(152, SplitStage::Copy, page, [&] { dispatch(dispatcher, pageFrame, ".uno:Paste"); });
+            steps.run(152, SplitStage::Copy, page, [&] { dispatch(pageDocument, ".uno:Paste"); });
         }
         if (pageOpen && startsInTable) {
-            steps.run(152, SplitStage::Copy, page, [&] {
-                copyPageThatBeginsInATable(dispatcher, inputFrame, pageFrame, viewCursor, page);
-            });
+            steps.run(152, SplitStage::Copy, page,
+                      [&] { copyPageThatBeginsInATable(input, pageDocument, page); });
         }
-        office::Arguments store(2);
-        const bool described = storable && steps.run(154, SplitStage::Store, page, [&] {
-            store[0] = MakePropertyValue(bridge_, QStringLiteral("URL"), ToFileUrl(staged->stagingPath()));
-        }) && steps.run(156, SplitStage::Store, page, [&] {
-            store[1] = MakePropertyValue(bridge_, QStringLiteral("FilterName"), QStringLiteral("writer8"));
-        });
-        if (pageOpen && described) {
+        if (pageOpen) {
             const bool stored = steps.run(158, SplitStage::Store, page, [&] {
                 staged->reserve();
-                bridge_.executeDispatch(dispatcher, pageFrame, QStringLiteral(".uno:SaveAs"), {}, 0, store);
+                office_.dispatch(pageDocument, QStringLiteral(".uno:SaveAs"),
+                                 {{QStringLiteral("URL"), ToFileUrl(staged->stagingPath())},
+                                  {QStringLiteral("FilterName"), QStringLiteral("writer8")}});
                 staged->commit();
             });
             if (stored) {
@@ -212,16 +177,16 @@ SplitResult CopyPageEngine::split(const QString& path, const QString& outputFold
         bool onNextPage = true;
         if (page < pageCount) {  // 160
             onNextPage = steps.run(162, SplitStage::NextPage, page + 1, [&] {
-                if (!blank) dispatch(dispatcher, inputFrame, ".uno:GoToStartOfNextPage");
-                blank = !ensureOnPage(viewCursor, page + 1, pageCount);
+                if (!blank) dispatch(input, ".uno:GoToStartOfNextPage");
+                blank = !ensureOnPage(input, page + 1, pageCount);
             });
         }
-        if (pageDocument) steps.run(164, SplitStage::Close, page, [&] { bridge_.Close(pageDocument, true); });
+        if (pageDocument) steps.run(164, SplitStage::Close, page, [&] { office_.close(pageDocument); });
         pageDocument.reset();                          // 166
         if (!onNextPage || steps.officeLost()) break;  // 168
     }
 
-    steps.run(170, SplitStage::Close, 0, [&] { bridge_.Close(input, true); });
+    steps.run(170, SplitStage::Close, 0, [&] { office_.close(input); });
     input.reset();  // 172
     return result;
 }

@@ -1,13 +1,11 @@
 #include "split/PageMarking.h"
 
 #include "base/Failure.h"
-#include "split/OfficeServices.h"
 
 namespace fk {
 
 namespace {
 
-const QString kPageStyleName = QStringLiteral("PageStyleName");
 const QString kInsertBookmark = QStringLiteral(".uno:InsertBookmark");
 
 // A blank page is laid out with the style of the page it makes way for.
@@ -133,35 +131,30 @@ std::vector<slicer::PlannedPage> PageMarking::planFromAnswer(const QStringList& 
     return plan;
 }
 
-std::vector<slicer::PlannedPage> PageMarking::mark(const office::Ref& document, int pageCount) {
-    if (const std::optional<QStringList> answer = bridge_.runBasic(module(), kFunction, document, {}))
+std::vector<slicer::PlannedPage> PageMarking::mark(const office::DocumentRef& document, int pageCount) {
+    if (const std::optional<QStringList> answer = office_.runBasic(module(), kFunction, document, {}))
         return planFromAnswer(*answer, pageCount);
     return markCallByCall(document, pageCount);
 }
 
-std::vector<slicer::PlannedPage> PageMarking::markCallByCall(const office::Ref& document, int pageCount) {
-    const office::Ref controller = bridge_.getCurrentController(document);
-    const office::Ref viewCursor = bridge_.getViewCursor(controller);
-    const office::Ref frame = bridge_.getFrame(controller);
-    const office::Ref dispatcher =
-        bridge_.createInstance(bridge_.createServiceManager(), office::kDispatchHelperService);
+std::vector<slicer::PlannedPage> PageMarking::markCallByCall(const office::DocumentRef& document,
+                                                             int pageCount) {
     std::vector<slicer::PlannedPage> plan(static_cast<size_t>(pageCount));
     for (int page = 1; page <= pageCount; ++page) {
         slicer::PlannedPage& planned = plan[static_cast<size_t>(page - 1)];
         // A page the cursor cannot reach holds no text: a blank page the layout inserted. The cursor's
         // page is asked only at the page's start: right after the jump into a table that a repeated
         // heading row continues, the office still names the page before.
-        if (!bridge_.jumpToPage(viewCursor, page) || !bridge_.jumpToStartOfPage(viewCursor) ||
-            bridge_.getPage(viewCursor) != page) {
+        if (!office_.jumpToPage(document, page) || !office_.jumpToStartOfPage(document) ||
+            office_.currentPage(document) != page) {
             planned.blank = true;
             continue;
         }
-        planned.pageStyle = bridge_.getPropertyValue(viewCursor, kPageStyleName).toStdString();
+        planned.pageStyle = office_.pageStyleAtCursor(document).toStdString();
         // One dispatch inserts the bookmark where the cursor stands: a quarter of the round trips of
         // making, naming and inserting a bookmark object.
-        bridge_.executeDispatch(
-            dispatcher, frame, kInsertBookmark, {}, 0,
-            {{QStringLiteral("Bookmark"), QString::fromStdString(slicer::PageMarkName(page))}});
+        office_.dispatch(document, kInsertBookmark,
+                         {{QStringLiteral("Bookmark"), QString::fromStdString(slicer::PageMarkName(page))}});
     }
     GiveBlankPagesTheFollowingStyle(plan);
     return plan;

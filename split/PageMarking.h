@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "slicer/PagePlan.h"
-#include "split/OfficeBridge.h"
+#include "split/OfficeSession.h"
 
 namespace fk {
 
@@ -12,11 +12,11 @@ namespace fk {
 // page's style; a page the view cursor cannot reach is a blank page the layout inserted.
 class PageMarking {
 public:
-    explicit PageMarking(office::OfficeBridge& bridge) : bridge_(bridge) {}
+    explicit PageMarking(office::OfficeSession& office) : office_(office) {}
 
     // Marks pages 1 to pageCount. Inside the office when it runs Basic, else call by call over the
-    // bridge. Throws Failure when the office fails.
-    std::vector<slicer::PlannedPage> mark(const office::Ref& document, int pageCount);
+    // session. Throws Failure when the office fails.
+    std::vector<slicer::PlannedPage> mark(const office::DocumentRef& document, int pageCount);
 
     // The Basic module that marks inside the office, and how its answer reads: one entry per page,
     // "+" and the page style's name for a marked page, "-" for a blank one; "^" instead of "+" where
@@ -27,9 +27,9 @@ public:
     static inline const QString kFunction = QStringLiteral("MarkPages");
 
 private:
-    std::vector<slicer::PlannedPage> markCallByCall(const office::Ref& document, int pageCount);
+    std::vector<slicer::PlannedPage> markCallByCall(const office::DocumentRef& document, int pageCount);
 
-    office::OfficeBridge& bridge_;
+    office::OfficeSession& office_;
 };
 
 }  // namespace fk

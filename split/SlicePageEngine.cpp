@@ -13,15 +13,10 @@
 #include "base/Failure.h"
 #include "slicer/PackageSlicer.h"
 #include "slicer/StagedFile.h"
-#include "split/MakePropertyValue.h"
-#include "split/OfficeServices.h"
 #include "split/OutputFolderState.h"
 #include "split/PageMarking.h"
 
 namespace fk {
-
-using office::kBlankFrame;
-using office::kDesktopService;
 
 // Runs the stages of one document; the first failure ends the document.
 class SlicePageEngine::Stages {
@@ -54,51 +49,42 @@ private:
 // marks live only in our copy.
 class SlicePageEngine::LoadedDocument {
 public:
-    LoadedDocument(office::OfficeBridge& bridge, Stages& stages) : bridge_(bridge), stages_(stages) {}
+    LoadedDocument(office::OfficeSession& office, Stages& stages) : office_(office), stages_(stages) {}
     ~LoadedDocument() { close(); }
     LoadedDocument(const LoadedDocument&) = delete;
     LoadedDocument& operator=(const LoadedDocument&) = delete;
 
     void close() {
         if (!ref) return;
-        stages_.run(SplitStage::Close, 0, [&] { bridge_.Close(ref, true); });
+        stages_.run(SplitStage::Close, 0, [&] { office_.close(ref); });
         ref.reset();
     }
 
-    office::Ref ref;
+    office::DocumentRef ref;
 
 private:
-    office::OfficeBridge& bridge_;
+    office::OfficeSession& office_;
     Stages& stages_;
 };
 
 std::vector<slicer::PlannedPage> SlicePageEngine::markAndStore(const QString& path, const QString& package,
                                                                LoadedDocument& document, Stages& stages) {
-    office::Ref desktop;
-    if (!stages.run(SplitStage::Connect, 0, [&] {
-            desktop = bridge_.createInstance(bridge_.createServiceManager(), kDesktopService);
-        }))
-        return {};
-    const office::Arguments hidden =
-        office::Arguments{{QStringLiteral("Hidden"), true}} + office::UnattendedLoadArguments();
-    if (!stages.run(SplitStage::Open, 0, [&] {
-            document.ref = bridge_.loadComponentFromURL(desktop, ToFileUrl(path), kBlankFrame, 0, hidden);
-        }))
+    if (!stages.run(SplitStage::Connect, 0, [&] { office_.reach(); })) return {};
+    if (!stages.run(SplitStage::Open, 0,
+                    [&] { document.ref = office_.load(ToFileUrl(path), {.hidden = true}); }))
         return {};
 
     std::vector<slicer::PlannedPage> plan;
     int pageCount = 0;
     const bool marked = stages.run(SplitStage::CountPages, 0, [&] {
-        const office::Ref viewCursor = bridge_.getViewCursor(bridge_.getCurrentController(document.ref));
-        bridge_.jumpToLastPage(viewCursor);
-        pageCount = bridge_.getPage(viewCursor);
+        pageCount = office_.countPages(document.ref);
         if (pageCount < 1)
             throw Failure(FailureKind::Damaged, QStringLiteral("the document reports no pages"));
     }) && stages.run(SplitStage::Mark, 0, [&] {
-        plan = PageMarking(bridge_).mark(document.ref, pageCount);
+        plan = PageMarking(office_).mark(document.ref, pageCount);
     }) && stages.run(SplitStage::Store, 0, [&] {
         // No thumbnail: the office would render the first page for it, and no page keeps it.
-        bridge_.storeToURL(document.ref, ToFileUrl(package),
+        office_.storeToUrl(document.ref, ToFileUrl(package),
                            {{QStringLiteral("FilterName"), QStringLiteral("writer8")},
                             {QStringLiteral("NoThumbnail"), true}});
     });
@@ -122,7 +108,7 @@ SplitResult SlicePageEngine::split(const QString& path, const QString& outputFol
         return result;
     }
     const QString package = QFile::decodeName((work->path() / "marked.odt").c_str());
-    LoadedDocument document(bridge_, stages);
+    LoadedDocument document(office_, stages);
     std::vector<slicer::PlannedPage> plan;
     std::unique_ptr<slicer::PackageSlicer> slicer;
     QString notUnderstood;

@@ -4,7 +4,7 @@
 
 #include "slicer/PackageSlicer.h"
 #include "slicer/PagePlan.h"
-#include "split/OfficeBridge.h"
+#include "split/OfficeSession.h"
 #include "split/PageSelection.h"
 #include "split/SplitEngine.h"
 
@@ -16,7 +16,7 @@ namespace fk {
 // FailureKind::NotUnderstood, which leaves the caller free to split it another way.
 class SlicePageEngine : public SplitEngine {
 public:
-    explicit SlicePageEngine(office::OfficeBridge& bridge) : bridge_(bridge) {}
+    explicit SlicePageEngine(office::OfficeSession& office) : office_(office) {}
 
     SplitResult split(const QString& documentPath, const QString& outputFolder, const ProtectedPaths& inputs,
                       SplitObserver& observer) override;
@@ -47,7 +47,7 @@ private:
     // More writers than cores only queue for them; the packages are small.
     static constexpr int kMaxWriters = 4;
 
-    office::OfficeBridge& bridge_;
+    office::OfficeSession& office_;
     PageSelection selection_;
 };
 

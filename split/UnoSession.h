@@ -1,12 +1,12 @@
 #pragma once
 
-#include "split/OfficeBridge.h"
 #include "split/OfficeConnection.h"
+#include "split/OfficeSession.h"
 
 namespace fk {
 
-// What the UNO plugin offers: the office calls, plus connecting to an office that listens on a pipe.
-class UnoSession : public office::OfficeBridge {
+// What the UNO plugin offers: the office session, plus connecting to an office that listens on a pipe.
+class UnoSession : public office::OfficeSession {
 public:
     // False while nothing listens there yet.
     virtual bool connect(const OfficeConnection& connection) = 0;

@@ -58,35 +58,6 @@ QString fromUno(const rtl::OUString& text) {
     return QString(reinterpret_cast<const QChar*>(text.getStr()), text.getLength());
 }
 
-// An office object and the interfaces already asked of it: each question to a remote object is a
-// round trip to the office, and the split run asks the same few of the same objects on every page.
-struct UnoObject : fk::office::Object {
-    explicit UnoObject(Reference<css::uno::XInterface> object) : reference(std::move(object)) {}
-    Reference<css::uno::XInterface> reference;
-    mutable std::vector<std::pair<css::uno::Type, Reference<css::uno::XInterface>>> interfaces;
-};
-
-fk::office::Ref wrap(const Reference<css::uno::XInterface>& object, const char* what) {
-    if (!object.is())
-        throw fk::Failure::officeRefused(QString::fromLatin1(what) + QStringLiteral(" returned nothing"));
-    return std::make_shared<UnoObject>(object);
-}
-
-template <typename Interface>
-Reference<Interface> as(const fk::office::Ref& object) {
-    const auto* uno = dynamic_cast<const UnoObject*>(object.get());
-    if (uno == nullptr || !uno->reference.is()) {
-        throw fk::Failure::officeGone();
-    }
-    const css::uno::Type& type = cppu::UnoType<Interface>::get();
-    for (const auto& [known, answer] : uno->interfaces) {
-        if (known == type) return Reference<Interface>(static_cast<Interface*>(answer.get()));
-    }
-    Reference<Interface> answer(uno->reference, UNO_QUERY_THROW);
-    uno->interfaces.emplace_back(type, Reference<css::uno::XInterface>(answer.get()));
-    return answer;
-}
-
 css::uno::Any toAny(const QVariant& value) {
     switch (value.typeId()) {
         case QMetaType::Bool:
@@ -121,22 +92,43 @@ public:
     }
 };
 
-css::uno::Any toArgumentValue(const fk::office::PropertyValue& argument) {
-    if (argument.name == fk::office::kInteractionHandler &&
-        argument.value.toString() == fk::office::kAbortEveryInteraction) {
-        return css::uno::Any(Reference<css::task::XInteractionHandler>(new AbortingInteractionHandler));
-    }
-    return toAny(argument.value);
-}
-
 css::uno::Sequence<css::beans::PropertyValue> toSequence(const fk::office::Arguments& arguments) {
     css::uno::Sequence<css::beans::PropertyValue> sequence(static_cast<sal_Int32>(arguments.size()));
     auto* out = sequence.getArray();
     for (qsizetype i = 0; i < arguments.size(); ++i) {
         out[i].Name = toUno(arguments.at(i).name);
-        out[i].Value = toArgumentValue(arguments.at(i));
+        out[i].Value = toAny(arguments.at(i).value);
     }
     return sequence;
+}
+
+css::uno::Sequence<css::beans::PropertyValue> loadArguments(const fk::office::LoadOptions& options) {
+    css::uno::Sequence<css::beans::PropertyValue> sequence =
+        toSequence(fk::office::UnattendedLoadArguments(options));
+    const sal_Int32 last = sequence.getLength();
+    sequence.realloc(last + 1);
+    sequence.getArray()[last].Name = "InteractionHandler";
+    sequence.getArray()[last].Value <<=
+        Reference<css::task::XInteractionHandler>(new AbortingInteractionHandler);
+    return sequence;
+}
+
+// A loaded document and what the session has already asked of it: each question to a remote object
+// is a round trip to the office, and the copy procedure asks the same few on every page.
+struct UnoDocument : fk::office::Document {
+    explicit UnoDocument(Reference<css::lang::XComponent> loaded) : component(std::move(loaded)) {}
+    Reference<css::lang::XComponent> component;
+    Reference<css::frame::XController> controller;
+    Reference<css::text::XTextViewCursor> cursor;
+    Reference<css::text::XPageCursor> pages;
+    Reference<css::beans::XPropertySet> cursorProperties;
+    Reference<css::frame::XDispatchProvider> frame;
+};
+
+UnoDocument& unoDocument(const fk::office::DocumentRef& document) {
+    auto* uno = dynamic_cast<UnoDocument*>(document.get());
+    if (uno == nullptr || !uno->component.is()) throw fk::Failure::officeGone();
+    return *uno;
 }
 
 // Every office failure reaches the caller as the program's own run-time error. A disposed bridge
@@ -151,7 +143,7 @@ auto guarded(Call&& call, std::atomic<bool>* alive = nullptr) -> decltype(call()
     } catch (const css::uno::Exception& error) {
         const QString message = fromUno(error.Message);
         throw fk::Failure::officeRefused(message.isEmpty() ? QStringLiteral("the office refused the call")
-                                                             : message);
+                                                           : message);
     }
 }
 
@@ -185,6 +177,8 @@ public:
                 ->addEventListener(new BridgeListener(alive_));
             remote_.set(bridge->getInstance(toUno(fk::OfficeConnection::kInitialObject)), UNO_QUERY_THROW);
             bridge_ = bridge;
+            desktop_.clear();
+            dispatcher_.clear();
             scripts_.clear();
             return true;
         } catch (const css::uno::Exception&) {
@@ -192,134 +186,104 @@ public:
         }
     }
 
+    void reach() override {
+        if (!isAlive()) throw fk::Failure::officeUnreachable();
+    }
+
     bool isAlive() override { return alive_ && *alive_ && remote_.is(); }
 
-    fk::office::Ref createServiceManager() override {
-        if (!isAlive()) throw fk::Failure::officeUnreachable();
-        // The office has one service manager; asked for on every page, it is fetched once per connection.
-        if (!serviceManager_ || serviceManagerBridge_ != bridge_) {
-            serviceManager_ = call([&] { return wrap(remote_->getServiceManager(), "getServiceManager"); });
-            serviceManagerBridge_ = bridge_;
-        }
-        return serviceManager_;
+    fk::office::DocumentRef load(const QString& url, const fk::office::LoadOptions& options) override {
+        return open(url, loadArguments(options));
     }
 
-    fk::office::Ref createInstance(const fk::office::Ref& serviceManager,
-                                   const QString& serviceName) override {
-        return call([&] {
-            return wrap(as<css::lang::XMultiComponentFactory>(serviceManager)
-                            ->createInstanceWithContext(toUno(serviceName), remote_),
-                        "createInstance");
+    fk::office::DocumentRef createTextDocument() override {
+        return open(QStringLiteral("private:factory/swriter"), {});
+    }
+
+    void close(const fk::office::DocumentRef& document) override {
+        call([&] {
+            Reference<css::util::XCloseable>(unoDocument(document).component, UNO_QUERY_THROW)->close(true);
         });
     }
 
-    fk::office::PropertyValue Bridge_GetStruct(const fk::office::Ref& serviceManager,
-                                               const QString&) override {
-        as<css::lang::XMultiComponentFactory>(serviceManager);
-        return {};
-    }
-
-    fk::office::Ref loadComponentFromURL(const fk::office::Ref& desktop, const QString& url,
-                                         const QString& targetFrame, int searchFlags,
-                                         const fk::office::Arguments& arguments) override {
+    int countPages(const fk::office::DocumentRef& document) override {
         return call([&] {
-            const auto document = as<css::frame::XComponentLoader>(desktop)->loadComponentFromURL(
-                toUno(url), toUno(targetFrame), searchFlags, toSequence(arguments));
-            if (!document.is())
-                throw fk::Failure::officeRefused(QStringLiteral("The document cannot be opened: ") + url);
-            return wrap(document, "loadComponentFromURL");
+            const Reference<css::text::XPageCursor> pages = pageCursorOf(unoDocument(document));
+            pages->jumpToLastPage();
+            return pageNumber(pages->getPage());
         });
     }
 
-    fk::office::Ref getCurrentController(const fk::office::Ref& document) override {
+    bool jumpToPage(const fk::office::DocumentRef& document, int page) override {
         return call([&] {
-            return wrap(as<css::frame::XModel>(document)->getCurrentController(), "getCurrentController");
+            return bool(pageCursorOf(unoDocument(document))->jumpToPage(static_cast<sal_Int16>(page)));
         });
     }
 
-    fk::office::Ref getViewCursor(const fk::office::Ref& controller) override {
-        return call([&] {
-            return wrap(as<css::text::XTextViewCursorSupplier>(controller)->getViewCursor(), "getViewCursor");
-        });
+    bool jumpToFirstPage(const fk::office::DocumentRef& document) override {
+        return call([&] { return bool(pageCursorOf(unoDocument(document))->jumpToFirstPage()); });
     }
 
-    fk::office::Ref getFrame(const fk::office::Ref& controller) override {
-        return call([&] { return wrap(as<css::frame::XController>(controller)->getFrame(), "getFrame"); });
+    bool jumpToLastPage(const fk::office::DocumentRef& document) override {
+        return call([&] { return bool(pageCursorOf(unoDocument(document))->jumpToLastPage()); });
     }
 
-    bool jumpToLastPage(const fk::office::Ref& viewCursor) override {
-        return call([&] { return bool(as<css::text::XPageCursor>(viewCursor)->jumpToLastPage()); });
+    bool jumpToStartOfPage(const fk::office::DocumentRef& document) override {
+        return call([&] { return bool(pageCursorOf(unoDocument(document))->jumpToStartOfPage()); });
     }
 
-    bool jumpToFirstPage(const fk::office::Ref& viewCursor) override {
-        return call([&] { return bool(as<css::text::XPageCursor>(viewCursor)->jumpToFirstPage()); });
+    int currentPage(const fk::office::DocumentRef& document) override {
+        return call([&] { return pageNumber(pageCursorOf(unoDocument(document))->getPage()); });
     }
 
-    bool jumpToPage(const fk::office::Ref& viewCursor, int page) override {
-        return call([&] {
-            return bool(as<css::text::XPageCursor>(viewCursor)->jumpToPage(static_cast<sal_Int16>(page)));
-        });
+    bool isCursorCollapsed(const fk::office::DocumentRef& document) override {
+        return call([&] { return bool(viewCursorOf(unoDocument(document))->isCollapsed()); });
     }
 
-    bool isInTable(const fk::office::Ref& viewCursor) override {
+    bool isCursorInTable(const fk::office::DocumentRef& document) override {
         return call([&] {
             const css::uno::Any table =
-                as<css::beans::XPropertySet>(viewCursor)->getPropertyValue("TextTable");
+                cursorPropertiesOf(unoDocument(document))->getPropertyValue("TextTable");
             return table.hasValue() && table.getValueTypeClass() == css::uno::TypeClass_INTERFACE &&
                    static_cast<const Reference<css::uno::XInterface>*>(table.getValue())->is();
         });
     }
 
-    bool isCollapsed(const fk::office::Ref& viewCursor) override {
-        return call([&] { return bool(as<css::text::XTextViewCursor>(viewCursor)->isCollapsed()); });
-    }
-
-    int getPage(const fk::office::Ref& viewCursor) override {
-        // The office counts pages in 16 bits; read them unsigned to reach 65535.
-        return call(
-            [&] { return int(static_cast<sal_uInt16>(as<css::text::XPageCursor>(viewCursor)->getPage())); });
-    }
-
-    void executeDispatch(const fk::office::Ref& dispatcher, const fk::office::Ref& frame,
-                         const QString& command, const QString& targetFrame, int searchFlags,
-                         const fk::office::Arguments& arguments) override {
-        call([&] {
-            as<css::frame::XDispatchHelper>(dispatcher)
-                ->executeDispatch(as<css::frame::XDispatchProvider>(frame), toUno(command),
-                                  toUno(targetFrame), searchFlags, toSequence(arguments));
-        });
-    }
-
-    void Close(const fk::office::Ref& document, bool deliverOwnership) override {
-        call([&] { as<css::util::XCloseable>(document)->close(deliverOwnership); });
-    }
-
-    bool jumpToStartOfPage(const fk::office::Ref& viewCursor) override {
-        return call([&] { return bool(as<css::text::XPageCursor>(viewCursor)->jumpToStartOfPage()); });
-    }
-
-    QString getPropertyValue(const fk::office::Ref& object, const QString& name) override {
+    QString pageStyleAtCursor(const fk::office::DocumentRef& document) override {
         return call([&] {
-            rtl::OUString text;
-            as<css::beans::XPropertySet>(object)->getPropertyValue(toUno(name)) >>= text;
-            return fromUno(text);
+            rtl::OUString name;
+            cursorPropertiesOf(unoDocument(document))->getPropertyValue("PageStyleName") >>= name;
+            return fromUno(name);
         });
     }
 
-    void storeToURL(const fk::office::Ref& document, const QString& url,
+    void dispatch(const fk::office::DocumentRef& document, const QString& command,
+                  const fk::office::Arguments& arguments) override {
+        call([&] {
+            dispatcher()->executeDispatch(frameOf(unoDocument(document)), toUno(command), rtl::OUString(), 0,
+                                          toSequence(arguments));
+        });
+    }
+
+    void storeToUrl(const fk::office::DocumentRef& document, const QString& url,
                     const fk::office::Arguments& arguments) override {
-        call([&] { as<css::frame::XStorable>(document)->storeToURL(toUno(url), toSequence(arguments)); });
+        call([&] {
+            Reference<css::frame::XStorable>(unoDocument(document).component, UNO_QUERY_THROW)
+                ->storeToURL(toUno(url), toSequence(arguments));
+        });
     }
 
     std::optional<QStringList> runBasic(const fk::office::BasicModule& module, const QString& function,
-                                        const fk::office::Ref& object, const QString& text) override {
+                                        const fk::office::DocumentRef& document,
+                                        const QString& text) override {
         const Reference<css::script::provider::XScript> script = installedScript(module, function);
         if (!script.is()) return std::nullopt;
         return call([&] {
             css::uno::Sequence<sal_Int16> outIndex;
             css::uno::Sequence<css::uno::Any> out;
             css::uno::Sequence<css::uno::Any> arguments(2);
-            arguments.getArray()[0] <<= as<css::uno::XInterface>(object);
+            arguments.getArray()[0] <<=
+                Reference<css::uno::XInterface>(unoDocument(document).component, UNO_QUERY_THROW);
             arguments.getArray()[1] <<= toUno(text);
             const css::uno::Any answer = script->invoke(arguments, outIndex, out);
             // Basic hands an array of strings back as strings, or as anys when it mixes types.
@@ -327,22 +291,89 @@ public:
             css::uno::Sequence<rtl::OUString> strings;
             css::uno::Sequence<css::uno::Any> items;
             if (answer >>= strings) {
-                for (const rtl::OUString& text : strings) texts << fromUno(text);
+                for (const rtl::OUString& string : strings) texts << fromUno(string);
             } else if (answer >>= items) {
                 for (const css::uno::Any& item : items) {
-                    rtl::OUString text;
-                    item >>= text;
-                    texts << fromUno(text);
+                    rtl::OUString string;
+                    item >>= string;
+                    texts << fromUno(string);
                 }
             } else {
                 throw fk::Failure::officeRefused(QStringLiteral("the office's macro returned a ") +
-                                                   fromUno(answer.getValueTypeName()));
+                                                 fromUno(answer.getValueTypeName()));
             }
             return texts;
         });
     }
 
 private:
+    fk::office::DocumentRef open(const QString& url,
+                                 const css::uno::Sequence<css::beans::PropertyValue>& arguments) {
+        return call([&] {
+            const Reference<css::lang::XComponent> document =
+                desktop()->loadComponentFromURL(toUno(url), "_blank", 0, arguments);
+            if (!document.is())
+                throw fk::Failure::officeRefused(QStringLiteral("The document cannot be opened: ") + url);
+            return std::make_shared<UnoDocument>(document);
+        });
+    }
+
+    // The office counts pages in 16 bits; read them unsigned to reach 65535.
+    static int pageNumber(sal_Int16 page) { return int(static_cast<sal_uInt16>(page)); }
+
+    // The desktop and the dispatcher are the office's, one each per connection.
+    Reference<css::frame::XComponentLoader> desktop() {
+        if (!desktop_.is()) desktop_.set(service("com.sun.star.frame.Desktop"), UNO_QUERY_THROW);
+        return desktop_;
+    }
+    Reference<css::frame::XDispatchHelper> dispatcher() {
+        if (!dispatcher_.is()) dispatcher_.set(service("com.sun.star.frame.DispatchHelper"), UNO_QUERY_THROW);
+        return dispatcher_;
+    }
+    Reference<css::uno::XInterface> service(const char* name) {
+        if (!isAlive()) throw fk::Failure::officeUnreachable();
+        const Reference<css::uno::XInterface> instance =
+            remote_->getServiceManager()->createInstanceWithContext(rtl::OUString::createFromAscii(name),
+                                                                    remote_);
+        if (!instance.is())
+            throw fk::Failure::officeRefused(QString::fromLatin1(name) + QStringLiteral(" returned nothing"));
+        return instance;
+    }
+
+    // The view cursor of the document's window, asked for once, and the faces of it the calls use.
+    static Reference<css::text::XTextViewCursor> viewCursorOf(UnoDocument& document) {
+        if (!document.cursor.is()) {
+            document.cursor =
+                Reference<css::text::XTextViewCursorSupplier>(controllerOf(document), UNO_QUERY_THROW)
+                    ->getViewCursor();
+            if (!document.cursor.is())
+                throw fk::Failure::officeRefused(QStringLiteral("getViewCursor returned nothing"));
+        }
+        return document.cursor;
+    }
+    static Reference<css::text::XPageCursor> pageCursorOf(UnoDocument& document) {
+        if (!document.pages.is()) document.pages.set(viewCursorOf(document), UNO_QUERY_THROW);
+        return document.pages;
+    }
+    static Reference<css::beans::XPropertySet> cursorPropertiesOf(UnoDocument& document) {
+        if (!document.cursorProperties.is())
+            document.cursorProperties.set(viewCursorOf(document), UNO_QUERY_THROW);
+        return document.cursorProperties;
+    }
+    static Reference<css::frame::XDispatchProvider> frameOf(UnoDocument& document) {
+        if (!document.frame.is()) document.frame.set(controllerOf(document)->getFrame(), UNO_QUERY_THROW);
+        return document.frame;
+    }
+    static Reference<css::frame::XController> controllerOf(UnoDocument& document) {
+        if (!document.controller.is()) {
+            document.controller =
+                Reference<css::frame::XModel>(document.component, UNO_QUERY_THROW)->getCurrentController();
+            if (!document.controller.is())
+                throw fk::Failure::officeRefused(QStringLiteral("getCurrentController returned nothing"));
+        }
+        return document.controller;
+    }
+
     // The module put among the office's own Basic macros (where no document's settings can stop it),
     // and its function found; nothing when the office has no Basic.
     Reference<css::script::provider::XScript> installedScript(const fk::office::BasicModule& module,
@@ -396,9 +427,9 @@ private:
 
     Reference<css::uno::XComponentContext> local_;
     Reference<css::uno::XComponentContext> remote_;
-    fk::office::Ref serviceManager_;
-    Reference<css::bridge::XBridge> serviceManagerBridge_;
     Reference<css::bridge::XBridge> bridge_;
+    Reference<css::frame::XComponentLoader> desktop_;
+    Reference<css::frame::XDispatchHelper> dispatcher_;
     std::shared_ptr<std::atomic<bool>> alive_;
     std::map<QString, Reference<css::script::provider::XScript>> scripts_;  // by library.module.function
 };

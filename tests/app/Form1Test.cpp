@@ -6,15 +6,15 @@
 #include <QHeaderView>
 #include <QTemporaryDir>
 
-#include "FakeOfficeBridge.h"
+#include "FakeOfficeSession.h"
 #include "FakePrompts.h"
 #include "FakeSplitEngine.h"
 #include "MemorySettingsStore.h"
 #include "app/Form1.h"
+#include "app/PresenceCheck.h"
 #include "app/ProcedureTrap.h"
 #include "split/CopyPageEngine.h"
-#include "split/LibreOfficeBridge.h"
-#include "app/PresenceCheck.h"
+#include "split/LibreOfficeSession.h"
 
 using namespace fk;
 using namespace fk::test;
@@ -34,7 +34,7 @@ protected:
     Form1& load() {
         Form1Services services{prompts,
                                settings,
-                               *bridge,
+                               *session,
                                *splitEngine,
                                fileSystem,
                                programFolder.path(),
@@ -50,9 +50,9 @@ protected:
     FakePrompts prompts;
     MemorySettingsStore settings;
     LocalFileSystem fileSystem;
-    FakeOfficeBridge office;
+    FakeOfficeSession office;
     CopyPageEngine engine{office};
-    office::OfficeBridge* bridge = &office;
+    office::OfficeSession* session = &office;
     SplitEngine* splitEngine = &engine;
     double draw = 0.5;
     QString desktop = kDesktop;
@@ -194,10 +194,10 @@ TEST_F(Form1Test, OfficeThatCannotBeReachedIsReportedAndTheWindowStays) {
     EXPECT_FALSE(window.programEnded());
 }
 
-TEST_F(Form1Test, RealBridgeWithoutItsPluginIsReportedAndTheWindowStays) {
-    LibreOfficeBridge noPlugin({QCoreApplication::applicationFilePath(), true, {}},
-                               QStringLiteral("/nonexistent/libfolioknife-uno.so"));
-    bridge = &noPlugin;
+TEST_F(Form1Test, RealSessionWithoutItsPluginIsReportedAndTheWindowStays) {
+    LibreOfficeSession noPlugin({QCoreApplication::applicationFilePath(), true, {}},
+                                QStringLiteral("/nonexistent/libfolioknife-uno.so"));
+    session = &noPlugin;
     Form1& window = load();
     EXPECT_EQ(prompts.messageTexts(),
               QStringList{ProcedureTrap::message("ActiveX component can't create object",
@@ -206,9 +206,9 @@ TEST_F(Form1Test, RealBridgeWithoutItsPluginIsReportedAndTheWindowStays) {
     EXPECT_FALSE(window.programEnded());
 }
 
-TEST_F(Form1Test, RealBridgeWithoutAnOfficeEndsTheProgramAfterTheMessage) {
-    LibreOfficeBridge noOffice({QStringLiteral("/nonexistent/office/program/soffice"), true, {}});
-    bridge = &noOffice;
+TEST_F(Form1Test, RealSessionWithoutAnOfficeEndsTheProgramAfterTheMessage) {
+    LibreOfficeSession noOffice({QStringLiteral("/nonexistent/office/program/soffice"), true, {}});
+    session = &noOffice;
     prompts.messageAnswers.enqueue(MessageAnswer::Yes);
     Form1& window = load();
     EXPECT_EQ(prompts.messageTexts(), QStringList{OfficeMissingMessage()});

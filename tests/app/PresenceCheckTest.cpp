@@ -4,17 +4,17 @@
 #include <QFile>
 #include <QTemporaryDir>
 
-#include "FakeOfficeBridge.h"
+#include "FakeOfficeSession.h"
 #include "FakePrompts.h"
-#include "app/RuntimeError.h"
-#include "split/LibreOfficeBridge.h"
 #include "app/PresenceCheck.h"
+#include "app/RuntimeError.h"
+#include "split/LibreOfficeSession.h"
 
 using namespace fk;
 using namespace fk::test;
 
 TEST(PresenceCheck, PresentOfficeShowsNothing) {
-    FakeOfficeBridge office;
+    FakeOfficeSession office;
     FakePrompts prompts;
     int ended = 0;
     IsOpenOfficeInstalled(office, prompts, [&] { ++ended; });
@@ -31,7 +31,7 @@ TEST(PresenceCheck, MissingOrUnrunnableOfficeAsksOffersThePageAndEnds) {
     program.close();
     for (const QString& soffice : {QStringLiteral("/nonexistent/office/program/soffice"), notRunnable}) {
         for (MessageAnswer answer : {MessageAnswer::Yes, MessageAnswer::No}) {
-            LibreOfficeBridge office({soffice, true, {}});
+            LibreOfficeSession office({soffice, true, {}});
             FakePrompts prompts;
             prompts.setApplicationTitle("Folioknife");
             prompts.messageAnswers.enqueue(answer);
@@ -50,12 +50,12 @@ TEST(PresenceCheck, MissingOrUnrunnableOfficeAsksOffersThePageAndEnds) {
 
 TEST(PresenceCheck, OtherFailuresGoToTheCallersReportWithoutTheOfferOrTheEnd) {
     // The office program is there, the plugin that talks to it is not.
-    LibreOfficeBridge withoutPlugin({QCoreApplication::applicationFilePath(), true, {}},
-                                    QStringLiteral("/nonexistent/libfolioknife-uno.so"));
-    FakeOfficeBridge unreachable;
+    LibreOfficeSession withoutPlugin({QCoreApplication::applicationFilePath(), true, {}},
+                                     QStringLiteral("/nonexistent/libfolioknife-uno.so"));
+    FakeOfficeSession unreachable;
     unreachable.available = false;
-    for (office::OfficeBridge* office : {static_cast<office::OfficeBridge*>(&withoutPlugin),
-                                         static_cast<office::OfficeBridge*>(&unreachable)}) {
+    for (office::OfficeSession* office : {static_cast<office::OfficeSession*>(&withoutPlugin),
+                                          static_cast<office::OfficeSession*>(&unreachable)}) {
         FakePrompts prompts;
         int ended = 0;
         try {

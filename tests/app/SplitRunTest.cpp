@@ -5,13 +5,13 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
-#include "FakeOfficeBridge.h"
+#include "FakeOfficeSession.h"
 #include "FakePrompts.h"
-#include "app/SplitRun.h"
 #include "app/ProcedureTrap.h"
 #include "app/RuntimeError.h"
+#include "app/SplitRun.h"
 #include "split/CopyPageEngine.h"
-#include "split/MakePropertyValue.h"
+#include "split/OfficeSession.h"
 
 using namespace fk;
 using namespace fk::test;
@@ -60,7 +60,7 @@ protected:
 
     QTemporaryDir in;
     QTemporaryDir out;
-    FakeOfficeBridge office;
+    FakeOfficeSession office;
     FakePrompts prompts;
     FakeWindow window;
     CopyPageEngine engine;
@@ -115,32 +115,20 @@ TEST_F(SplitRunTest, OnePageDocumentMakesTheCallsInOrder) {
     const QString outUrl =
         ToFileUrl(out.filePath(".Report_0001.odt.fk-HOST-PID-RANDOM.part/Report_0001.odt"));
     const QStringList expected{
-        "createServiceManager",
-        "createInstance(com.sun.star.frame.Desktop)",
-        "loadComponentFromURL(" + url + ",_blank,0,3)",
-        "createInstance(com.sun.star.frame.DispatchHelper)",
-        "getCurrentController",
-        "getViewCursor",
+        "reach",
+        "load(" + url + ")",
         "jumpToLastPage",
-        "getPage",
+        "currentPage",
         "jumpToFirstPage",
-        "getPage",
-        "getCurrentController",
-        "getFrame",
-        "executeDispatch(.uno:GoToEndOfPageSel,'',0,[])",
-        "isCollapsed",
-        "executeDispatch(.uno:Copy,'',0,[])",
-        "loadComponentFromURL(private:factory/swriter,_blank,0,0)",
-        "getCurrentController",
-        "getFrame",
-        "executeDispatch(.uno:Paste,'',0,[])",
-        "createServiceManager",
-        "Bridge_GetStruct(com.sun.star.beans.PropertyValue)",
-        "createServiceManager",
-        "Bridge_GetStruct(com.sun.star.beans.PropertyValue)",
-        "executeDispatch(.uno:SaveAs,'',0,[URL=" + outUrl + ",FilterName=writer8])",
-        "Close(True)",
-        "Close(True)",
+        "currentPage",
+        "dispatch(.uno:GoToEndOfPageSel)",
+        "isCursorCollapsed",
+        "dispatch(.uno:Copy)",
+        "createTextDocument",
+        "dispatch(.uno:Paste)",
+        "dispatch(.uno:SaveAs,URL=" + outUrl + ",FilterName=writer8)",
+        "close",
+        "close",
     };
     QStringList calls = office.calls;
     calls.replaceInStrings(QRegularExpression("\\.fk-[0-9a-f]{8}-[0-9]+-[0-9a-f]{8}\\.part"),
@@ -159,11 +147,11 @@ TEST_F(SplitRunTest, EveryPageIsStoredFromItsOwnPageInOrder) {
     EXPECT_EQ(outputs(),
               QStringList({"minutes.final_0001.odt", "minutes.final_0002.odt", "minutes.final_0003.odt"}));
     for (int page = 1; page <= 3; ++page) {
-        EXPECT_EQ(FakeOfficeBridge::storedText(
+        EXPECT_EQ(FakeOfficeSession::storedText(
                       out.filePath(QStringLiteral("minutes.final_%1.odt").arg(page, 4, 10, QChar('0')))),
                   ToFileUrl(path) + "#" + QString::number(page));
     }
-    EXPECT_EQ(office.calls.count("executeDispatch(.uno:GoToStartOfNextPage,'',0,[])"), 2);
+    EXPECT_EQ(office.calls.count("dispatch(.uno:GoToStartOfNextPage)"), 2);
 }
 
 TEST_F(SplitRunTest, ProgressCountsDocumentsAndReturnsToIdle) {
@@ -226,15 +214,13 @@ TEST_F(SplitRunTest, UnreadablePageCountClosesTheDocumentAfterOneReport) {
 TEST_F(SplitRunTest, FailedStepIsReportedUnderItsLineAndTheRestRuns) {
     input("a.odt", 2);
     input("b.odt", 1);
-    office.refuse.insert("executeDispatch(.uno:Copy,'',0,[])");
+    office.refuse.insert("dispatch(.uno:Copy)");
     office.onCall = [&](const QString& call) {
-        if (call.startsWith("executeDispatch(.uno:Paste"))
-            office.refuse.clear();  // only the first copy fails
+        if (call.startsWith("dispatch(.uno:Paste")) office.refuse.clear();  // only the first copy fails
     };
     run.PushButton7_Click();
     ASSERT_EQ(prompts.messages.size(), 2);
-    EXPECT_EQ(prompts.messages[0].text,
-              reportFor(144, "Automation error: refused executeDispatch(.uno:Copy,'',0,[])"));
+    EXPECT_EQ(prompts.messages[0].text, reportFor(144, "Automation error: refused dispatch(.uno:Copy)"));
     EXPECT_EQ(prompts.messages[1].text, "Done.");
     EXPECT_EQ(outputs().size(), 3);
     // A new run can start afterwards.
@@ -266,19 +252,19 @@ TEST_F(SplitRunTest, StaleOutputOfAnEarlierRunDoesNotCountAsStored) {
 TEST_F(SplitRunTest, AListedDocumentInTheOutputFolderIsNeverReplacedByAPage) {
     const QString whole = input("a.odt", 2);
     const QString listed = out.filePath("a_0001.odt");
-    FakeOfficeBridge::writePackage(listed, "listed document");
+    FakeOfficeSession::writePackage(listed, "listed document");
     window.rows << listed;
     office.documents.insert(ToFileUrl(listed), 1);
 
     run.PushButton7_Click();
 
-    EXPECT_EQ(FakeOfficeBridge::storedText(listed), "listed document");
+    EXPECT_EQ(FakeOfficeSession::storedText(listed), "listed document");
     ASSERT_EQ(prompts.messages.size(), 2);
     EXPECT_EQ(prompts.messages[0].text,
               reportFor(146, "The page document would overwrite an input of this run and was not stored: " +
                                  listed));
     EXPECT_EQ(prompts.messages[1].text, "Done.");
-    EXPECT_EQ(FakeOfficeBridge::storedText(out.filePath("a_0002.odt")), ToFileUrl(whole) + "#2");
+    EXPECT_EQ(FakeOfficeSession::storedText(out.filePath("a_0002.odt")), ToFileUrl(whole) + "#2");
     EXPECT_EQ(outputs(), (QStringList{"a_0001.odt", "a_0001_0001.odt", "a_0002.odt"}));
 }
 
@@ -287,7 +273,7 @@ TEST_F(SplitRunTest, OlderPagesOfLongerSplitsAreToldInOneMessageBeforeDone) {
     input("b.odt", 2);
     input("c.odt", 2);
     for (const char* older : {"a_0002.odt", "c_0003.odt", "c_0004.odt", "c_0005.odt"})
-        FakeOfficeBridge::writePackage(out.filePath(older), "older");
+        FakeOfficeSession::writePackage(out.filePath(older), "older");
 
     run.PushButton7_Click();
 
@@ -296,7 +282,7 @@ TEST_F(SplitRunTest, OlderPagesOfLongerSplitsAreToldInOneMessageBeforeDone) {
                            "c.odt: c_0003.odt to c_0005.odt",
                            "Done."}));
     EXPECT_EQ(prompts.messages[0].style, kOkExclamation);
-    EXPECT_EQ(FakeOfficeBridge::storedText(out.filePath("c_0005.odt")), "older") << "kept as they are";
+    EXPECT_EQ(FakeOfficeSession::storedText(out.filePath("c_0005.odt")), "older") << "kept as they are";
 }
 
 TEST_F(SplitRunTest, CursorLeftOnTheLastPageIsPutOnTheFirst) {
@@ -305,7 +291,7 @@ TEST_F(SplitRunTest, CursorLeftOnTheLastPageIsPutOnTheFirst) {
     run.PushButton7_Click();
     EXPECT_EQ(prompts.messageTexts(), QStringList{"Done."});
     EXPECT_TRUE(office.calls.contains("jumpToPage(1)"));
-    EXPECT_EQ(FakeOfficeBridge::storedText(out.filePath("table-first_0001.odt")), ToFileUrl(path) + "#1");
+    EXPECT_EQ(FakeOfficeSession::storedText(out.filePath("table-first_0001.odt")), ToFileUrl(path) + "#1");
 }
 
 TEST_F(SplitRunTest, StalledMoveToTheNextPageIsMended) {
@@ -313,7 +299,7 @@ TEST_F(SplitRunTest, StalledMoveToTheNextPageIsMended) {
     office.stallOnPages = {1};
     run.PushButton7_Click();
     EXPECT_EQ(prompts.messageTexts(), QStringList{"Done."});
-    EXPECT_EQ(FakeOfficeBridge::storedText(out.filePath("table-spans_0002.odt")), ToFileUrl(path) + "#2");
+    EXPECT_EQ(FakeOfficeSession::storedText(out.filePath("table-spans_0002.odt")), ToFileUrl(path) + "#2");
 }
 
 TEST_F(SplitRunTest, BlankPageIsStoredEmptyNeverAsThePreviousPage) {
@@ -321,8 +307,8 @@ TEST_F(SplitRunTest, BlankPageIsStoredEmptyNeverAsThePreviousPage) {
     office.emptySelectionOnPages = {2};
     run.PushButton7_Click();
     EXPECT_EQ(prompts.messageTexts(), QStringList{"Done."});
-    EXPECT_EQ(FakeOfficeBridge::storedText(out.filePath("gap_0002.odt")), "");
-    EXPECT_EQ(FakeOfficeBridge::storedText(out.filePath("gap_0003.odt")), ToFileUrl(path) + "#3");
+    EXPECT_EQ(FakeOfficeSession::storedText(out.filePath("gap_0002.odt")), "");
+    EXPECT_EQ(FakeOfficeSession::storedText(out.filePath("gap_0003.odt")), ToFileUrl(path) + "#3");
 }
 
 TEST_F(SplitRunTest, PageThatBeginsInATableGetsTheTableAndTheRestOfThePage) {
@@ -331,9 +317,9 @@ TEST_F(SplitRunTest, PageThatBeginsInATableGetsTheTableAndTheRestOfThePage) {
     run.PushButton7_Click();
     EXPECT_EQ(prompts.messageTexts(), QStringList{"Done."});
     const QString url = ToFileUrl(path);
-    EXPECT_EQ(FakeOfficeBridge::storedText(out.filePath("form_0001.odt")), url + "#1#table+" + url + "#1");
-    EXPECT_EQ(FakeOfficeBridge::storedText(out.filePath("form_0002.odt")), url + "#2");
-    EXPECT_EQ(FakeOfficeBridge::storedText(out.filePath("form_0003.odt")), url + "#3#table+" + url + "#3");
+    EXPECT_EQ(FakeOfficeSession::storedText(out.filePath("form_0001.odt")), url + "#1#table+" + url + "#1");
+    EXPECT_EQ(FakeOfficeSession::storedText(out.filePath("form_0002.odt")), url + "#2");
+    EXPECT_EQ(FakeOfficeSession::storedText(out.filePath("form_0003.odt")), url + "#3#table+" + url + "#3");
 }
 
 TEST_F(SplitRunTest, BlankPagesOfTheLayoutAndTablesWithHeadingRowsSplitWithoutAReport) {
@@ -344,8 +330,8 @@ TEST_F(SplitRunTest, BlankPagesOfTheLayoutAndTablesWithHeadingRowsSplitWithoutAR
     run.PushButton7_Click();
     EXPECT_EQ(prompts.messageTexts(), QStringList{"Done."});
     EXPECT_EQ(outputs().size(), 5);
-    EXPECT_EQ(FakeOfficeBridge::storedText(out.filePath("hard_0002.odt")), "");
-    EXPECT_EQ(FakeOfficeBridge::storedText(out.filePath("hard_0005.odt")), ToFileUrl(path) + "#5");
+    EXPECT_EQ(FakeOfficeSession::storedText(out.filePath("hard_0002.odt")), "");
+    EXPECT_EQ(FakeOfficeSession::storedText(out.filePath("hard_0005.odt")), ToFileUrl(path) + "#5");
 }
 
 TEST_F(SplitRunTest, CursorThatCannotBeMovedStopsTheDocumentInsteadOfRepeatingAPage) {
@@ -365,7 +351,7 @@ TEST_F(SplitRunTest, OfficeThatDiesCostsOneReportAndTheNextDocumentGetsANewOffic
     input("b.odt", 2);
     int saves = 0;
     office.onCall = [&](const QString& call) {
-        if (call.startsWith("executeDispatch(.uno:SaveAs") && ++saves == 2)
+        if (call.startsWith("dispatch(.uno:SaveAs") && ++saves == 2)
             office.dieAtCall = static_cast<int>(office.calls.size());
     };
     run.PushButton7_Click();

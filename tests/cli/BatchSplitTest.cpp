@@ -9,7 +9,7 @@
 #include <stdexcept>
 #include <thread>
 
-#include "FakeOfficeBridge.h"
+#include "FakeOfficeSession.h"
 #include "FakeSplitEngine.h"
 #include "QtPrinters.h"
 #include "cli/BatchSplit.h"
@@ -23,13 +23,13 @@ namespace {
 
 class FakeJobOffice : public JobOffice {
 public:
-    office::OfficeBridge& bridge() override { return office; }
-    void ensureStarted() override { office.createServiceManager(); }
+    office::OfficeSession& session() override { return office; }
+    void ensureStarted() override { office.reach(); }
     void abandon() override { abandoned = true; }
     void clearStaleLock(const QString& path) override { lockChecks << path; }
     void clearLocksLeftIn(const QString& folder) override { lockChecks << folder; }
 
-    test::FakeOfficeBridge office;
+    test::FakeOfficeSession office;
     QStringList lockChecks;
     std::atomic<bool> abandoned = false;
 };
@@ -38,7 +38,7 @@ public:
 class BorrowedOffice : public JobOffice {
 public:
     explicit BorrowedOffice(JobOffice& office) : office_(office) {}
-    office::OfficeBridge& bridge() override { return office_.bridge(); }
+    office::OfficeSession& session() override { return office_.session(); }
     void ensureStarted() override { office_.ensureStarted(); }
     void abandon() override { office_.abandon(); }
     void clearStaleLock(const QString& path) override { office_.clearStaleLock(path); }
@@ -75,7 +75,7 @@ protected:
         settings.stopRequested = [this] { return stop.load(); };
         BatchSplit batch(
             settings, [this](int job) { return std::make_unique<BorrowedOffice>(offices.at(job)); },
-            [this](office::OfficeBridge& office) {
+            [this](office::OfficeSession& office) {
                 auto engine = std::make_unique<FakeSplitEngine>(script);
                 engine->afterOfficeDone = afterOfficeDone;
                 engine->beforeDocument = [this, &office](const QString& path) {
@@ -96,7 +96,7 @@ protected:
     QString outputFolder;  // out, unless a test names another
     std::array<FakeJobOffice, 3> offices;
     FakeSplitEngine script;  // what every job's engine knows
-    std::function<bool(office::OfficeBridge&, const QString&)> beforeDocument;
+    std::function<bool(office::OfficeSession&, const QString&)> beforeDocument;
     std::function<void(const QString&)> afterOfficeDone;
     RecordingObserver observer;
     std::atomic<bool> stop = false;
@@ -141,7 +141,7 @@ TEST_F(BatchSplitTest, WhateverASplitThrowsIsThatDocumentsFailureAndTheRunGoesOn
     const QString early = input("early.odt", 2);
     const QString late = input("late.odt", 2);
     const QString good = input("good.odt", 1);
-    beforeDocument = [&](office::OfficeBridge&, const QString& path) {
+    beforeDocument = [&](office::OfficeSession&, const QString& path) {
         if (path == early) throw std::runtime_error("no memory for the document");
         return true;
     };
@@ -184,7 +184,7 @@ TEST_F(BatchSplitTest, ParallelJobsGiveTheSameOutputsAndKeepSharedNamesInOrder) 
     // The first job's office is slow, so that the other job takes every free group meanwhile; the other
     // job waits for the first one's start, which a busy machine can delay.
     std::atomic<bool> firstJobWorks = false;
-    beforeDocument = [&](office::OfficeBridge& office, const QString&) {
+    beforeDocument = [&](office::OfficeSession& office, const QString&) {
         if (&office == &offices[0].office) {
             firstJobWorks = true;
             std::this_thread::sleep_for(20ms);
@@ -216,7 +216,7 @@ TEST_F(BatchSplitTest, AnOfficeTakesTheNextDocumentWhileTheLastOnesPagesAreWritt
     const QString sameNameA = input("a/report.odt", 2);
     const QString sameNameB = input("b/report.odt", 1);
     std::atomic<bool> nextStarted = false, sameNameBStarted = false;
-    beforeDocument = [&](office::OfficeBridge&, const QString& path) {
+    beforeDocument = [&](office::OfficeSession&, const QString& path) {
         if (path == next) nextStarted = true;
         if (path == sameNameB) sameNameBStarted = true;
         return true;
@@ -247,7 +247,7 @@ TEST_F(BatchSplitTest, AHungOfficeIsAbandonedAtTheDeadlineAndANewOneTakesTheNext
     const QString hangs = input("hangs.odt", 4);
     const QString next = input("next.odt", 2);
     FakeJobOffice& office = offices[0];
-    beforeDocument = [&](office::OfficeBridge&, const QString& path) {
+    beforeDocument = [&](office::OfficeSession&, const QString& path) {
         if (path != hangs) return true;
         while (!office.abandoned) std::this_thread::sleep_for(1ms);
         office.office.alive = false;  // what killing the office does to the connection
@@ -329,7 +329,7 @@ TEST_F(BatchSplitTest, AStopStartsNoFurtherDocumentStopsTheOfficesAndMarksTheDoc
     const QString later = input("later.odt", 1);
     const QString alsoLater = input("also-later.odt", 1);
     FakeJobOffice& office = offices[0];
-    beforeDocument = [&](office::OfficeBridge&, const QString& path) {
+    beforeDocument = [&](office::OfficeSession&, const QString& path) {
         if (path != busy) return true;
         stop = true;  // the signal arrives while the office works on this document
         while (!office.abandoned) std::this_thread::sleep_for(1ms);

@@ -14,7 +14,7 @@
 #include "QtPrinters.h"
 #include "TestOffice.h"
 #include "fsutil/ProgramFolder.h"
-#include "split/MakePropertyValue.h"
+#include "split/OfficeSession.h"
 
 using namespace fk;
 using namespace fk::test;
@@ -71,30 +71,24 @@ protected:
 
     // The office's own page count of a document.
     static int PagesOf(const QString& path) {
-        LibreOfficeBridge& office = office_->bridge();
-        const office::Ref desktop = office.createInstance(office.createServiceManager(),
-                                                          QStringLiteral("com.sun.star.frame.Desktop"));
-        const office::Ref document = office.loadComponentFromURL(
-            desktop, ToFileUrl(path), QStringLiteral("_blank"), 0, {{QStringLiteral("Hidden"), true}});
-        const office::Ref cursor = office.getViewCursor(office.getCurrentController(document));
-        office.jumpToLastPage(cursor);
-        const int pages = office.getPage(cursor);
-        office.Close(document, true);
+        LibreOfficeSession& office = office_->session();
+        office.reach();
+        const office::DocumentRef document = office.load(ToFileUrl(path), {.hidden = true, .readOnly = true});
+        const int pages = office.countPages(document);
+        office.close(document);
         return pages;
     }
 
     // An input of another format as the office stores it in OpenDocument, for its words.
     static QString AsOdt(const QString& path, const QString& folder) {
-        LibreOfficeBridge& office = office_->bridge();
-        const office::Ref desktop = office.createInstance(office.createServiceManager(),
-                                                          QStringLiteral("com.sun.star.frame.Desktop"));
-        const office::Ref document = office.loadComponentFromURL(
-            desktop, ToFileUrl(path), QStringLiteral("_blank"), 0, {{QStringLiteral("Hidden"), true}});
+        LibreOfficeSession& office = office_->session();
+        office.reach();
+        const office::DocumentRef document = office.load(ToFileUrl(path), {.hidden = true, .readOnly = true});
         const QString target =
             folder + QStringLiteral("/") + QFileInfo(path).fileName() + QStringLiteral(".odt");
-        office.storeToURL(document, ToFileUrl(target),
+        office.storeToUrl(document, ToFileUrl(target),
                           {{QStringLiteral("FilterName"), QStringLiteral("writer8")}});
-        office.Close(document, true);
+        office.close(document);
         return target;
     }
 
@@ -176,16 +170,14 @@ TEST_F(SliceEndToEnd, BadInputsGetOneReportEachAndLeaveNoPartialFile) {
     QDir().mkpath(out);
     // A document that needs a password, stored by the office itself.
     {
-        LibreOfficeBridge& office = office_->bridge();
-        const office::Ref desktop = office.createInstance(office.createServiceManager(),
-                                                          QStringLiteral("com.sun.star.frame.Desktop"));
-        const office::Ref document =
-            office.loadComponentFromURL(desktop, ToFileUrl(kHardCases + QStringLiteral("/title-page.odt")),
-                                        QStringLiteral("_blank"), 0, {{QStringLiteral("Hidden"), true}});
-        office.storeToURL(document, ToFileUrl(in + QStringLiteral("/locked.odt")),
+        LibreOfficeSession& office = office_->session();
+        office.reach();
+        const office::DocumentRef document = office.load(
+            ToFileUrl(kHardCases + QStringLiteral("/title-page.odt")), {.hidden = true, .readOnly = true});
+        office.storeToUrl(document, ToFileUrl(in + QStringLiteral("/locked.odt")),
                           {{QStringLiteral("FilterName"), QStringLiteral("writer8")},
                            {QStringLiteral("Password"), QStringLiteral("secret")}});
-        office.Close(document, true);
+        office.close(document);
     }
     // A package cut short, as a broken download leaves it.
     QFile whole(kHardCases + QStringLiteral("/pictures.odt"));

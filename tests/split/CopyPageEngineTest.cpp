@@ -5,10 +5,10 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 
-#include "FakeOfficeBridge.h"
+#include "FakeOfficeSession.h"
 #include "QtPrinters.h"
 #include "split/CopyPageEngine.h"
-#include "split/MakePropertyValue.h"
+#include "split/OfficeSession.h"
 
 using namespace fk;
 using namespace fk::test;
@@ -40,7 +40,7 @@ protected:
     }
 
     QTemporaryDir in, out;
-    FakeOfficeBridge office;
+    FakeOfficeSession office;
     CopyPageEngine engine{office};
     RecordingObserver observer;
 };
@@ -101,7 +101,7 @@ TEST_F(CopyPageEngineTest, ALinkAtAPageNameIsReplacedNeverWrittenThrough) {
     EXPECT_EQ(precious.readAll(), "keep me");
     const QFileInfo page(out.filePath("report_0001.odt"));
     EXPECT_FALSE(page.isSymLink());
-    EXPECT_EQ(FakeOfficeBridge::storedText(page.filePath()), ToFileUrl(path) + "#1");
+    EXPECT_EQ(FakeOfficeSession::storedText(page.filePath()), ToFileUrl(path) + "#1");
     EXPECT_EQ(
         QDir(out.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System),
         (QStringList{"report_0001.odt", "report_0002.odt"}))
@@ -122,7 +122,7 @@ TEST_F(CopyPageEngineTest, AnIncompletePageIsAFailureAndLeavesTheOlderPageAndNoP
          {Case{"nothing written", true, -1, {}}, Case{"cut short", false, 100, "(incomplete: "},
           Case{"empty", false, 0, "(empty)"}, Case{"not a package", false, 20, "(not an"}}) {
         SCOPED_TRACE(store.name);
-        FakeOfficeBridge::writePackage(older, "older page");
+        FakeOfficeSession::writePackage(older, "older page");
         office.skipWrites = store.skip;
         office.cutWritesAt = store.cutAt;
 
@@ -136,7 +136,7 @@ TEST_F(CopyPageEngineTest, AnIncompletePageIsAFailureAndLeavesTheOlderPageAndNoP
         EXPECT_TRUE(result.failures[0].message.contains(store.why));
         EXPECT_EQ(result.pagesStored, 0);
         EXPECT_FALSE(result.succeeded());
-        EXPECT_EQ(FakeOfficeBridge::storedText(older), "older page");
+        EXPECT_EQ(FakeOfficeSession::storedText(older), "older page");
         EXPECT_EQ(QDir(out.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
                   QStringList{"report_0001.odt"});
     }
@@ -145,7 +145,7 @@ TEST_F(CopyPageEngineTest, AnIncompletePageIsAFailureAndLeavesTheOlderPageAndNoP
 TEST_F(CopyPageEngineTest, APageThatWouldReplaceAnInputOfTheRunIsFailedAndTheOthersStored) {
     const QString path = input("a.odt", 3);
     const QString other = out.filePath("a_0002.odt");
-    FakeOfficeBridge::writePackage(other, "another input");
+    FakeOfficeSession::writePackage(other, "another input");
 
     const SplitResult result = engine.split(path, out.path(), ProtectedPaths({other, path}), observer);
 
@@ -155,11 +155,10 @@ TEST_F(CopyPageEngineTest, APageThatWouldReplaceAnInputOfTheRunIsFailedAndTheOth
     EXPECT_EQ(result.failures[0].step, 146);
     EXPECT_EQ(result.failures[0].message,
               "The page document would overwrite an input of this run and was not stored: " + other);
-    EXPECT_EQ(FakeOfficeBridge::storedText(other), "another input");
+    EXPECT_EQ(FakeOfficeSession::storedText(other), "another input");
     EXPECT_EQ(result.pagesStored, 2);
-    EXPECT_EQ(FakeOfficeBridge::storedText(out.filePath("a_0003.odt")), ToFileUrl(path) + "#3");
-    EXPECT_EQ(office.calls.count("loadComponentFromURL(private:factory/swriter,_blank,0,0)"), 2)
-        << "no page document is made for it";
+    EXPECT_EQ(FakeOfficeSession::storedText(out.filePath("a_0003.odt")), ToFileUrl(path) + "#3");
+    EXPECT_EQ(office.calls.count("createTextDocument"), 2) << "no page document is made for it";
     EXPECT_EQ(office.openDocuments(), 0);
 }
 
@@ -173,7 +172,7 @@ TEST_F(CopyPageEngineTest, ABlankPageTheLayoutInsertedIsStoredEmptyAndTheRestFol
     const QString url = ToFileUrl(path);
     const QStringList expected{url + "#1", "", url + "#3", "", url + "#5"};
     for (int page = 1; page <= 5; ++page)
-        EXPECT_EQ(FakeOfficeBridge::storedText(PageFilePath(out.path(), path, page)), expected[page - 1])
+        EXPECT_EQ(FakeOfficeSession::storedText(PageFilePath(out.path(), path, page)), expected[page - 1])
             << "page " << page;
 }
 
@@ -187,9 +186,9 @@ TEST_F(CopyPageEngineTest, APageThatBeginsInATableWithARepeatedHeadingRowIsReach
                                                                   : result.failures[0].message.toStdString());
     EXPECT_EQ(result.pagesStored, 4);
     const QString url = ToFileUrl(path);
-    EXPECT_EQ(FakeOfficeBridge::storedText(out.filePath("long-table_0003.odt")),
+    EXPECT_EQ(FakeOfficeSession::storedText(out.filePath("long-table_0003.odt")),
               url + "#3#table+" + url + "#3");
-    EXPECT_EQ(FakeOfficeBridge::storedText(out.filePath("long-table_0004.odt")), url + "#4");
+    EXPECT_EQ(FakeOfficeSession::storedText(out.filePath("long-table_0004.odt")), url + "#4");
 }
 
 TEST_F(CopyPageEngineTest, ACursorThatReachesNoFurtherPageIsStillAFailure) {
@@ -206,11 +205,26 @@ TEST_F(CopyPageEngineTest, ACursorThatReachesNoFurtherPageIsStillAFailure) {
     }
 }
 
-TEST_F(CopyPageEngineTest, TheDocumentIsLoadedVisibleButWithoutMacrosAndWithoutQuestions) {
+TEST_F(CopyPageEngineTest, TheDocumentIsLoadedVisibleButWithoutMacros) {
     const QString path = input("macros.odt", 1);
     split(path);
     EXPECT_EQ(office.loadArguments.value(ToFileUrl(path)),
-              (QStringList{"MacroExecutionMode=0", "UpdateDocMode=0", "InteractionHandler=abort"}));
+              (QStringList{"MacroExecutionMode=0", "UpdateDocMode=0"}));
+}
+
+TEST(UnattendedLoadArguments, NeverRunMacrosOrUpdateLinksAndHideOrProtectOnlyWhenAsked) {
+    const auto pairs = [](const office::LoadOptions& options) {
+        QStringList listed;
+        for (const office::PropertyValue& argument : office::UnattendedLoadArguments(options))
+            listed << argument.name + "=" + argument.value.toString();
+        return listed;
+    };
+    EXPECT_EQ(pairs({}), (QStringList{"MacroExecutionMode=0", "UpdateDocMode=0"}));
+    EXPECT_EQ(pairs({.hidden = true, .readOnly = true}),
+              (QStringList{"Hidden=true", "ReadOnly=true", "MacroExecutionMode=0", "UpdateDocMode=0"}));
+    // The office reads both modes as 16-bit numbers only.
+    for (const office::PropertyValue& argument : office::UnattendedLoadArguments({}))
+        EXPECT_EQ(argument.value.typeId(), QMetaType::Short) << argument.name.toStdString();
 }
 
 TEST(PageFilePath, JoinsFolderAndNameWithOneSeparator) {

@@ -7,7 +7,7 @@
 #include <QThread>
 
 #include "base/Failure.h"
-#include "split/LibreOfficeBridge.h"
+#include "split/LibreOfficeSession.h"
 #include "split/OfficeProcess.h"
 
 using namespace fk;
@@ -95,23 +95,23 @@ TEST(OfficeProcess, StopEndsTheWholeProcessGroup) {
     EXPECT_EQ(process.pid(), -1);
 }
 
-TEST(LibreOfficeBridge, NoOfficeProgramMeansNoServiceManager) {
-    LibreOfficeBridge bridge({QStringLiteral("/nonexistent/office/soffice"), true, {}});
-    EXPECT_THROW(bridge.createServiceManager(), Failure);
-    EXPECT_FALSE(bridge.isAlive());
+TEST(LibreOfficeSession, NoOfficeProgramCannotBeReached) {
+    LibreOfficeSession session({QStringLiteral("/nonexistent/office/soffice"), true, {}});
+    EXPECT_THROW(session.reach(), Failure);
+    EXPECT_FALSE(session.isAlive());
 }
 
-TEST(LibreOfficeBridge, MissingPluginMeansNoServiceManager) {
+TEST(LibreOfficeSession, MissingPluginMeansNoOfficeIsStarted) {
     FakeSoffice soffice("exit 0");
-    LibreOfficeBridge bridge(soffice.options(), QStringLiteral("/nonexistent/libfolioknife-uno.so"));
-    EXPECT_THROW(bridge.createServiceManager(), Failure);
+    LibreOfficeSession session(soffice.options(), QStringLiteral("/nonexistent/libfolioknife-uno.so"));
+    EXPECT_THROW(session.reach(), Failure);
     EXPECT_TRUE(soffice.starts().isEmpty());
 }
 
-TEST(LibreOfficeBridge, RestartsOnceOnExitCode81ThenGivesUpOnFailure) {
+TEST(LibreOfficeSession, RestartsOnceOnExitCode81ThenGivesUpOnFailure) {
     FakeSoffice soffice(
         "if [ -e \"$(dirname \"$0\")/once\" ]; then exit 3; fi\ntouch \"$(dirname \"$0\")/once\"\nexit 81");
-    LibreOfficeBridge bridge(soffice.options());
-    EXPECT_THROW(bridge.createServiceManager(), Failure);
+    LibreOfficeSession session(soffice.options());
+    EXPECT_THROW(session.reach(), Failure);
     EXPECT_EQ(soffice.starts().size(), 2);
 }

@@ -7,14 +7,14 @@
 #include <QUrl>
 
 #include "../slicer/TestPackage.h"
-#include "FakeOfficeBridge.h"
+#include "FakeOfficeSession.h"
 #include "FakeSplitEngine.h"
 #include "QtPrinters.h"
 #include "TestDocument.h"
 #include "TestPackage.h"
 #include "base/Failure.h"
 #include "slicer/TemporaryName.h"
-#include "split/MakePropertyValue.h"
+#include "split/OfficeSession.h"
 #include "split/PageMarking.h"
 #include "split/SlicePageEngine.h"
 #include "split/SliceThenCopyEngine.h"
@@ -49,7 +49,7 @@ protected:
 
     QTemporaryDir in, out;
     QString input, garbage;
-    FakeOfficeBridge office;
+    FakeOfficeSession office;
     FakeSplitEngine fallback;
     SlicePageEngine slicer{office};
     SliceThenCopyEngine engine{slicer, fallback};
@@ -66,13 +66,13 @@ TEST_F(SlicePageEngineTest, MarksEveryReachablePageOfAHiddenDocumentWithoutRunni
     EXPECT_EQ(office.bookmarks, (QStringList{"__folioknife_page_0001@1", "__folioknife_page_0003@3",
                                              "__folioknife_page_0004@4"}))
         << "no mark for the blank page the cursor cannot reach";
-    EXPECT_EQ(office.lastLoadArguments, (QStringList{"Hidden=true", "MacroExecutionMode=0", "UpdateDocMode=0",
-                                                     "InteractionHandler=abort"}));
-    const QStringList stores = office.calls.filter("storeToURL");
+    EXPECT_EQ(office.loadArguments.value(ToFileUrl(input)),
+              (QStringList{"Hidden=true", "MacroExecutionMode=0", "UpdateDocMode=0"}));
+    const QStringList stores = office.calls.filter("storeToUrl");
     ASSERT_EQ(stores.size(), 1) << "one store per document";
     EXPECT_FALSE(stores[0].contains(ToFileUrl(input))) << "the input is never stored";
     EXPECT_FALSE(stores[0].contains(ToFileUrl(out.path()))) << "the marked copy stays private";
-    EXPECT_GT(office.calls.lastIndexOf("Close(True)"), office.calls.indexOf(stores[0]));
+    EXPECT_GT(office.calls.lastIndexOf("close"), office.calls.indexOf(stores[0]));
     EXPECT_EQ(office.openDocuments(), 0);
 }
 
@@ -135,7 +135,7 @@ TEST_F(SlicePageEngineTest, TheMarkedCopyIsGoneOnceTheSlicerHasReadIt) {
     QString marked;
     bool presentDuringFallback = true;
     fallback.beforeDocument = [&](const QString&) {
-        const QString store = office.calls.filter("storeToURL").value(0);
+        const QString store = office.calls.filter("storeToUrl").value(0);
         marked = QUrl(store.mid(store.indexOf('(') + 1).chopped(1)).toLocalFile();
         presentDuringFallback = QFileInfo::exists(marked);
         return true;
@@ -160,7 +160,7 @@ TEST_F(SlicePageEngineTest, ADocumentTheOfficeCannotOpenIsOneFailureAndNoFallbac
 
 TEST_F(SlicePageEngineTest, AFailedStoreOfTheMarkedCopyFailsTheDocument) {
     office.onCall = [this](const QString& call) {
-        if (call.startsWith("storeToURL")) throw Failure::officeRefused("disk full");
+        if (call.startsWith("storeToUrl")) throw Failure::officeRefused("disk full");
     };
     const SplitResult result = engine.split(input, out.path(), ProtectedPaths({input}), observer);
     ASSERT_FALSE(result.failures.isEmpty());
@@ -282,9 +282,9 @@ TEST_F(SlicePageEngineTest, AnOfficeThatRunsBasicMarksEveryPageInOneCallAndIsLet
     office.basicAnswer = QStringList{"+First Page", "+Standard", "+Standard", "+Standard"};
     class OfficeWatch : public RecordingPages {
     public:
-        explicit OfficeWatch(FakeOfficeBridge& office) : office_(office) {}
+        explicit OfficeWatch(FakeOfficeSession& office) : office_(office) {}
         void officeDone() override { callsWhenDone = office_.calls.size(); }
-        FakeOfficeBridge& office_;
+        FakeOfficeSession& office_;
         qsizetype callsWhenDone = -1;
     } watch(office);
 
@@ -302,7 +302,7 @@ TEST_F(SlicePageEngineTest, AnOfficeThatRunsBasicMarksEveryPageInOneCallAndIsLet
 namespace {
 
 // Three pages; the second opens with a paragraph that carries a picture.
-void UsePicturePackage(FakeOfficeBridge& office, const QString& input, const QString& marked) {
+void UsePicturePackage(FakeOfficeSession& office, const QString& input, const QString& marked) {
     using namespace slicer;
     const std::string picture =
         R"(<draw:frame text:anchor-type="paragraph"><draw:image xlink:href="Pictures/chart.png"/></draw:frame>)";
@@ -339,7 +339,7 @@ TEST_F(SlicePageEngineTest, MarksThatCameOutOfOrderAreMadeOnceMoreBeforeTheFallb
     office.documents.insert(ToFileUrl(input), 3);
     office.packageToStore = moved;
     office.onCall = [&](const QString& call) {
-        if (call.startsWith("storeToURL") && office.calls.filter("storeToURL").size() > 1)
+        if (call.startsWith("storeToUrl") && office.calls.filter("storeToUrl").size() > 1)
             office.packageToStore = settled;
     };
 
@@ -347,7 +347,7 @@ TEST_F(SlicePageEngineTest, MarksThatCameOutOfOrderAreMadeOnceMoreBeforeTheFallb
 
     EXPECT_TRUE(result.succeeded());
     EXPECT_EQ(result.method, "slice");
-    EXPECT_EQ(office.calls.filter("storeToURL").size(), 2);
+    EXPECT_EQ(office.calls.filter("storeToUrl").size(), 2);
     EXPECT_EQ(office.openDocuments(), 0);
     EXPECT_TRUE(fallback.splitDocuments.isEmpty());
     EXPECT_NE(bodyOf(out.filePath("report_0002.odt")).find("two"), std::string::npos);

@@ -13,60 +13,49 @@
 #include "app/Form1.h"
 #include "fsutil/ProgramFolder.h"
 #include "split/CopyPageEngine.h"
-#include "split/MakePropertyValue.h"
+#include "split/OfficeSession.h"
 
 using namespace fk;
 using namespace fk::test;
 
 namespace {
 
-// Passes every call to the real office, and lets a test act just before a chosen call.
-class ObservedBridge : public office::OfficeBridge {
+// Passes every call to the real office, and lets a test act just before a chosen dispatch.
+class ObservedSession : public office::OfficeSession {
 public:
-    explicit ObservedBridge(office::OfficeBridge& real) : real_(real) {}
+    explicit ObservedSession(office::OfficeSession& real) : real_(real) {}
     std::function<void(const QString&)> before;
 
-    office::Ref createServiceManager() override { return real_.createServiceManager(); }
-    office::Ref createInstance(const office::Ref& m, const QString& n) override {
-        return real_.createInstance(m, n);
-    }
-    office::PropertyValue Bridge_GetStruct(const office::Ref& m, const QString& t) override {
-        return real_.Bridge_GetStruct(m, t);
-    }
-    office::Ref loadComponentFromURL(const office::Ref& d, const QString& u, const QString& t, int f,
-                                     const office::Arguments& a) override {
-        return real_.loadComponentFromURL(d, u, t, f, a);
-    }
-    office::Ref getCurrentController(const office::Ref& d) override { return real_.getCurrentController(d); }
-    office::Ref getViewCursor(const office::Ref& c) override { return real_.getViewCursor(c); }
-    office::Ref getFrame(const office::Ref& c) override { return real_.getFrame(c); }
-    bool jumpToLastPage(const office::Ref& v) override { return real_.jumpToLastPage(v); }
-    bool jumpToFirstPage(const office::Ref& v) override { return real_.jumpToFirstPage(v); }
-    bool jumpToPage(const office::Ref& v, int p) override { return real_.jumpToPage(v, p); }
-    int getPage(const office::Ref& v) override { return real_.getPage(v); }
-    bool isCollapsed(const office::Ref& v) override { return real_.isCollapsed(v); }
-    bool isInTable(const office::Ref& v) override { return real_.isInTable(v); }
-    void executeDispatch(const office::Ref& d, const office::Ref& f, const QString& c, const QString& t,
-                         int s, const office::Arguments& a) override {
-        if (before) before(c);
-        real_.executeDispatch(d, f, c, t, s, a);
-    }
-    void Close(const office::Ref& d, bool o) override { real_.Close(d, o); }
-    bool jumpToStartOfPage(const office::Ref& v) override { return real_.jumpToStartOfPage(v); }
-    QString getPropertyValue(const office::Ref& o, const QString& n) override {
-        return real_.getPropertyValue(o, n);
-    }
-    void storeToURL(const office::Ref& d, const QString& u, const office::Arguments& a) override {
-        real_.storeToURL(d, u, a);
-    }
-    std::optional<QStringList> runBasic(const office::BasicModule& m, const QString& f, const office::Ref& o,
-                                        const QString& t) override {
-        return real_.runBasic(m, f, o, t);
-    }
+    void reach() override { real_.reach(); }
     bool isAlive() override { return real_.isAlive(); }
+    office::DocumentRef load(const QString& u, const office::LoadOptions& o) override {
+        return real_.load(u, o);
+    }
+    office::DocumentRef createTextDocument() override { return real_.createTextDocument(); }
+    void close(const office::DocumentRef& d) override { real_.close(d); }
+    int countPages(const office::DocumentRef& d) override { return real_.countPages(d); }
+    bool jumpToPage(const office::DocumentRef& d, int p) override { return real_.jumpToPage(d, p); }
+    bool jumpToFirstPage(const office::DocumentRef& d) override { return real_.jumpToFirstPage(d); }
+    bool jumpToLastPage(const office::DocumentRef& d) override { return real_.jumpToLastPage(d); }
+    bool jumpToStartOfPage(const office::DocumentRef& d) override { return real_.jumpToStartOfPage(d); }
+    int currentPage(const office::DocumentRef& d) override { return real_.currentPage(d); }
+    bool isCursorCollapsed(const office::DocumentRef& d) override { return real_.isCursorCollapsed(d); }
+    bool isCursorInTable(const office::DocumentRef& d) override { return real_.isCursorInTable(d); }
+    QString pageStyleAtCursor(const office::DocumentRef& d) override { return real_.pageStyleAtCursor(d); }
+    void dispatch(const office::DocumentRef& d, const QString& c, const office::Arguments& a) override {
+        if (before) before(c);
+        real_.dispatch(d, c, a);
+    }
+    void storeToUrl(const office::DocumentRef& d, const QString& u, const office::Arguments& a) override {
+        real_.storeToUrl(d, u, a);
+    }
+    std::optional<QStringList> runBasic(const office::BasicModule& m, const QString& f,
+                                        const office::DocumentRef& d, const QString& t) override {
+        return real_.runBasic(m, f, d, t);
+    }
 
 private:
-    office::OfficeBridge& real_;
+    office::OfficeSession& real_;
 };
 
 class SplitEndToEnd : public ::testing::Test {
@@ -98,11 +87,11 @@ protected:
         return texts;
     }
 
-    Form1& window(office::OfficeBridge& bridge) {
-        engine = std::make_unique<CopyPageEngine>(bridge);
+    Form1& window(office::OfficeSession& office) {
+        engine = std::make_unique<CopyPageEngine>(office);
         Form1Services services{prompts,
                                settings,
-                               bridge,
+                               office,
                                *engine,
                                fileSystem,
                                programFolder.path(),
@@ -174,7 +163,7 @@ TEST_F(SplitEndToEnd, SplitsEveryPageOfRealDocumentsIntoItsOwnDocument) {
     QList<QByteArray> before;
     for (const QString& path : paths) before << FileDigest(path);
 
-    Form1& main = window(office_->bridge());
+    Form1& main = window(office_->session());
     for (const QString& path : paths) main.documents().AppendDocument(path);
     main.PushButton7_Click();
 
@@ -194,9 +183,9 @@ TEST_F(SplitEndToEnd, SplitsEveryPageOfRealDocumentsIntoItsOwnDocument) {
 }
 
 TEST_F(SplitEndToEnd, ShippedSamplesLoadAndSplit) {
-    engine = std::make_unique<CopyPageEngine>(office_->bridge());
+    engine = std::make_unique<CopyPageEngine>(office_->session());
     Form1Services services{
-        prompts,    settings,        office_->bridge(),  *engine,
+        prompts,    settings,        office_->session(), *engine,
         fileSystem, ProgramFolder(), [] { return 0.5; }, [this](int) { return work.path(); },
         [] {}};
     form = std::make_unique<Form1>(std::move(services));
@@ -218,7 +207,7 @@ TEST_F(SplitEndToEnd, BadInputIsReportedAndTheRunGoesOn) {
         write("corrupt.odt", QByteArray("PK\x03\x04 this is no zip archive at all", 36)),
     };
     const QString good = makeDocument("good.odt", {numberedPages("Good", 2)});
-    Form1& main = window(office_->bridge());
+    Form1& main = window(office_->session());
     for (const QString& path : bad) main.documents().AppendDocument(path);
     main.documents().AppendDocument(good);
     main.PushButton7_Click();
@@ -232,7 +221,7 @@ TEST_F(SplitEndToEnd, BadInputIsReportedAndTheRunGoesOn) {
 }
 
 TEST_F(SplitEndToEnd, OddFilesNamedLikeDocumentsNeverStopTheRun) {
-    Form1& main = window(office_->bridge());
+    Form1& main = window(office_->session());
     main.documents().AppendDocument(write("empty.odt", {}));
     main.documents().AppendDocument(write("text.odt", "plain text that only pretends to be a document\n"));
     const QString good = makeDocument("after.odt", {numberedPages("After", 2)});
@@ -246,7 +235,7 @@ TEST_F(SplitEndToEnd, OddFilesNamedLikeDocumentsNeverStopTheRun) {
 
 TEST_F(SplitEndToEnd, UnwritableOutputFolderIsReportedForEveryPage) {
     const QString doc = makeDocument("two.odt", {numberedPages("Two", 2)});
-    Form1& main = window(office_->bridge());
+    Form1& main = window(office_->session());
     main.documents().AppendDocument(doc);
     main.Text1->setText("/proc/");
     main.PushButton7_Click();
@@ -260,12 +249,12 @@ TEST_F(SplitEndToEnd, UnwritableOutputFolderIsReportedForEveryPage) {
 TEST_F(SplitEndToEnd, OfficeKilledInTheMiddleOfADocumentCostsThatDocumentOnly) {
     const QString first = makeDocument("first.odt", {numberedPages("First", 4)});
     const QString second = makeDocument("second.odt", {numberedPages("Second", 2)});
-    ObservedBridge observed(office_->bridge());
+    ObservedSession observed(office_->session());
     int saves = 0;
     observed.before = [&](const QString& command) {
-        if (command == ".uno:SaveAs" && ++saves == 2) ::kill(-office_->bridge().process().pid(), SIGKILL);
+        if (command == ".uno:SaveAs" && ++saves == 2) ::kill(-office_->session().process().pid(), SIGKILL);
     };
-    const pid_t killedOffice = office_->bridge().process().pid();
+    const pid_t killedOffice = office_->session().process().pid();
     Form1& main = window(observed);
     main.documents().AppendDocument(first);
     main.documents().AppendDocument(second);
@@ -276,7 +265,7 @@ TEST_F(SplitEndToEnd, OfficeKilledInTheMiddleOfADocumentCostsThatDocumentOnly) {
     EXPECT_TRUE(messages[0].contains("in Tamberlon2021/08/31.Form1.PushButton7_Click at line 158"));
     EXPECT_EQ(messages[1], "Done.");
     EXPECT_TRUE(QFile::exists(outputs() + "/first_0001.odt"));
-    EXPECT_NE(office_->bridge().process().pid(), killedOffice);
+    EXPECT_NE(office_->session().process().pid(), killedOffice);
     expectPagesOf("second", numberedPages("Second", 2));
 }
 
@@ -289,7 +278,7 @@ TEST_F(SplitEndToEnd, LinksAtPageNamesAndListedDocumentsInTheOutputFolderAreNeve
     ASSERT_TRUE(QFile::link(precious, outputs() + "/a_0003.odt"));
     const QByteArray listedBefore = FileDigest(listed), preciousBefore = FileDigest(precious);
 
-    Form1& main = window(office_->bridge());
+    Form1& main = window(office_->session());
     main.documents().AppendDocument(doc);
     main.documents().AppendDocument(listed);
     main.PushButton7_Click();
@@ -313,7 +302,7 @@ TEST_F(SplitEndToEnd, HardLayoutsGiveOnePageDocumentPerPageTheOfficeCounts) {
     // Blank pages the layout inserts between left and right pages, and a table whose heading row
     // repeats on every page it spans.
     const QString hard = QStringLiteral(FOLIOKNIFE_SOURCE_DIR) + "/tests/data/hard-cases/";
-    Form1& main = window(office_->bridge());
+    Form1& main = window(office_->session());
     for (const QString& name :
          {QStringLiteral("left-right-blank.odt"), QStringLiteral("table-three-pages.odt")}) {
         QFile::copy(hard + name, inputs() + "/" + name);
@@ -330,7 +319,7 @@ TEST_F(SplitEndToEnd, HardLayoutsGiveOnePageDocumentPerPageTheOfficeCounts) {
 
 TEST_F(SplitEndToEnd, OlderPagesOfALongerSplitAreToldOnceBeforeDone) {
     const QString longer = makeDocument("report.odt", {numberedPages("Long", 4)});
-    Form1& first = window(office_->bridge());
+    Form1& first = window(office_->session());
     first.documents().AppendDocument(longer);
     first.PushButton7_Click();
     ASSERT_EQ(prompts.messageTexts(), QStringList{"Done."});
@@ -338,7 +327,7 @@ TEST_F(SplitEndToEnd, OlderPagesOfALongerSplitAreToldOnceBeforeDone) {
 
     QFile::remove(longer);
     makeDocument("report.odt", {numberedPages("Short", 2)});
-    Form1& second = window(office_->bridge());
+    Form1& second = window(office_->session());
     second.documents().AppendDocument(longer);
     second.PushButton7_Click();
 

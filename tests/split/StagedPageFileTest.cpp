@@ -5,7 +5,7 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 
-#include "FakeOfficeBridge.h"
+#include "FakeOfficeSession.h"
 #include "QtPrinters.h"
 #include "slicer/TemporaryName.h"
 #include "split/StagedPageFile.h"
@@ -18,7 +18,7 @@ class StagedPageFileTest : public ::testing::Test {
 protected:
     // What a store leaves beside the document it writes: the office's own temporary and its lock.
     static void storeAsTheOfficeDoes(const QString& path, const QString& text) {
-        test::FakeOfficeBridge::writePackage(path, text);
+        test::FakeOfficeSession::writePackage(path, text);
         const QFileInfo page(path);
         for (const QString& name : {QStringLiteral("lu4242abc.tmp"), ".~lock." + page.fileName() + "#"}) {
             QFile helper(page.absolutePath() + "/" + name);
@@ -46,7 +46,7 @@ TEST_F(StagedPageFileTest, TheOfficesFilesBesideTheStagedPageGoWithIt) {
         storeAsTheOfficeDoes(staged.stagingPath(), "page one");
         staged.commit();
     }
-    EXPECT_EQ(test::FakeOfficeBridge::storedText(page), "page one");
+    EXPECT_EQ(test::FakeOfficeSession::storedText(page), "page one");
     EXPECT_EQ(left(), QStringList{"report_0001.odt"});
 }
 

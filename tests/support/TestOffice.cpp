@@ -5,7 +5,7 @@
 #include <QProcess>
 #include <QXmlStreamReader>
 
-#include "split/MakePropertyValue.h"
+#include "split/OfficeSession.h"
 
 namespace fk::test {
 
@@ -64,11 +64,11 @@ TestOffice::TestOffice() {
     options.quiet = true;
     options.profileFolder = scratch_.filePath(QStringLiteral("profile"));
     options.temporaryFolder = scratch_.filePath(QStringLiteral("tmp"));
-    bridge_ = std::make_unique<LibreOfficeBridge>(options);
+    session_ = std::make_unique<LibreOfficeSession>(options);
 }
 
 TestOffice::~TestOffice() {
-    bridge_->process().stop();
+    session_->process().stop();
 }
 
 void TestOffice::makeDocument(const QString& odtPath, const Content& content) {
@@ -78,18 +78,13 @@ void TestOffice::makeDocument(const QString& odtPath, const Content& content) {
     flat.write(flatDocument(content).toUtf8());
     flat.close();
 
-    LibreOfficeBridge& office = *bridge_;
-    const office::Ref manager = office.createServiceManager();
-    const office::Ref desktop = office.createInstance(manager, QStringLiteral("com.sun.star.frame.Desktop"));
-    const office::Ref dispatcher =
-        office.createInstance(manager, QStringLiteral("com.sun.star.frame.DispatchHelper"));
-    const office::Ref document =
-        office.loadComponentFromURL(desktop, ToFileUrl(flatPath), QStringLiteral("_blank"), 0, {});
-    const office::Ref frame = office.getFrame(office.getCurrentController(document));
-    office.executeDispatch(dispatcher, frame, QStringLiteral(".uno:SaveAs"), {}, 0,
-                           {{QStringLiteral("URL"), ToFileUrl(odtPath)},
-                            {QStringLiteral("FilterName"), QStringLiteral("writer8")}});
-    office.Close(document, true);
+    LibreOfficeSession& office = *session_;
+    office.reach();
+    const office::DocumentRef document = office.load(ToFileUrl(flatPath), {});
+    office.dispatch(document, QStringLiteral(".uno:SaveAs"),
+                    {{QStringLiteral("URL"), ToFileUrl(odtPath)},
+                     {QStringLiteral("FilterName"), QStringLiteral("writer8")}});
+    office.close(document);
 }
 
 static QByteArray contentXml(const QString& odtPath) {

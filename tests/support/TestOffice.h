@@ -4,7 +4,7 @@
 #include <QTemporaryDir>
 #include <memory>
 
-#include "split/LibreOfficeBridge.h"
+#include "split/LibreOfficeSession.h"
 
 namespace fk::test {
 
@@ -14,7 +14,7 @@ public:
     TestOffice();
     ~TestOffice();
 
-    LibreOfficeBridge& bridge() { return *bridge_; }
+    LibreOfficeSession& session() { return *session_; }
     QString folder() const { return scratch_.path(); }
 
     struct Content {
@@ -27,7 +27,7 @@ public:
 
 private:
     QTemporaryDir scratch_;
-    std::unique_ptr<LibreOfficeBridge> bridge_;
+    std::unique_ptr<LibreOfficeSession> session_;
 };
 
 // The paragraphs of an .odt document's body, headers and footers left out.

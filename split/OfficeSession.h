@@ -1,0 +1,112 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+#include <memory>
+#include <optional>
+
+namespace fk::office {
+
+// A name/value pair as the office's argument lists carry them; the session converts it.
+struct PropertyValue {
+    QString name;
+    QVariant value;
+};
+using Arguments = QList<PropertyValue>;
+
+// A document the office holds open. What stands behind it only the session knows.
+class Document {
+public:
+    virtual ~Document() = default;
+};
+using DocumentRef = std::shared_ptr<Document>;
+
+// How a document is loaded. Every load is unattended besides: macros never run, links are not
+// updated, and a question the office would ask (a lock, a damaged file) fails the load instead of
+// waiting for a user.
+struct LoadOptions {
+    bool hidden = false;
+    bool readOnly = false;
+};
+
+// The arguments a load with these options hands the office. The session adds its interaction handler,
+// which answers every question with its abort choice (disapprove where it offers no abort).
+inline Arguments UnattendedLoadArguments(const LoadOptions& options) {
+    // The office's MacroExecutionMode NEVER_EXECUTE and UpdateDocMode NO_UPDATE.
+    constexpr short kNeverExecuteMacros = 0;
+    constexpr short kNoLinkUpdate = 0;
+    Arguments arguments;
+    if (options.hidden) arguments.append({QStringLiteral("Hidden"), true});
+    if (options.readOnly) arguments.append({QStringLiteral("ReadOnly"), true});
+    arguments.append({QStringLiteral("MacroExecutionMode"), QVariant::fromValue(kNeverExecuteMacros)});
+    arguments.append({QStringLiteral("UpdateDocMode"), QVariant::fromValue(kNoLinkUpdate)});
+    return arguments;
+}
+
+// A Basic module of this program's own, run inside the office's process among the office's own macros
+// (never a document's): a loop that calls the office thousands of times costs a round trip per call
+// when it runs here, and next to nothing there.
+struct BasicModule {
+    QString library;
+    QString name;
+    QString source;
+};
+
+// What the split engines ask of the office suite, on the documents it holds open. Each document has
+// one view cursor, the one of its window, which the cursor calls move and read. Every method throws
+// fk::Failure when the office refuses the call.
+class OfficeSession {
+public:
+    virtual ~OfficeSession() = default;
+
+    // Makes sure an office answers, starting one when needed.
+    virtual void reach() = 0;
+    // False once the office has gone away.
+    virtual bool isAlive() = 0;
+
+    // Loads the document at a file URL; it opens in a window of its own unless hidden.
+    virtual DocumentRef load(const QString& url, const LoadOptions& options) = 0;
+    // A new, empty text document in a window of its own.
+    virtual DocumentRef createTextDocument() = 0;
+    // Closes the document unsaved; its reference is of no use afterwards.
+    virtual void close(const DocumentRef& document) = 0;
+
+    // The number of pages as the view cursor finds it on the last page, where it is left.
+    virtual int countPages(const DocumentRef& document) = 0;
+
+    // The moves return false where the office refuses to move the cursor there.
+    virtual bool jumpToPage(const DocumentRef& document, int page) = 0;
+    virtual bool jumpToFirstPage(const DocumentRef& document) = 0;
+    virtual bool jumpToLastPage(const DocumentRef& document) = 0;
+    virtual bool jumpToStartOfPage(const DocumentRef& document) = 0;
+    virtual int currentPage(const DocumentRef& document) = 0;
+    // True when the cursor selects nothing.
+    virtual bool isCursorCollapsed(const DocumentRef& document) = 0;
+    virtual bool isCursorInTable(const DocumentRef& document) = 0;
+    // The name of the page style of the page the cursor stands on.
+    virtual QString pageStyleAtCursor(const DocumentRef& document) = 0;
+
+    // Runs a dispatch command (".uno:Copy") in the document's window, as its menus would.
+    virtual void dispatch(const DocumentRef& document, const QString& command,
+                          const Arguments& arguments) = 0;
+    // Stores the document at a file URL without it becoming that file's document.
+    virtual void storeToUrl(const DocumentRef& document, const QString& url, const Arguments& arguments) = 0;
+
+    // Installs the module in the office (replacing an older version) and runs its function with the
+    // document and the text as its arguments; returns the strings the function returns. Returns nothing
+    // when the office cannot take or find the module (it has no Basic); throws when the office has
+    // gone away or the function fails.
+    virtual std::optional<QStringList> runBasic(const BasicModule& module, const QString& function,
+                                                const DocumentRef& document, const QString& text) = 0;
+};
+
+}  // namespace fk::office
+
+namespace fk {
+
+// A local path as a file URL the office accepts: absolute, percent-encoded UTF-8.
+QString ToFileUrl(const QString& path);
+
+}  // namespace fk

@@ -1,0 +1,105 @@
+#pragma once
+
+#include <QMap>
+#include <QSet>
+#include <QStringList>
+#include <functional>
+
+#include "split/OfficeSession.h"
+
+namespace fk::test {
+
+// An office that lives in memory: documents are page counts with a view cursor, copy and paste move a
+// "page text", SaveAs writes that text to the output file. It records every call, and can refuse a
+// chosen call or die at one.
+class FakeOfficeSession : public office::OfficeSession {
+public:
+    void reach() override;
+    bool isAlive() override { return alive; }
+    office::DocumentRef load(const QString& url, const office::LoadOptions& options) override;
+    office::DocumentRef createTextDocument() override;
+    void close(const office::DocumentRef& document) override;
+    int countPages(const office::DocumentRef& document) override;
+    bool jumpToPage(const office::DocumentRef& document, int page) override;
+    bool jumpToFirstPage(const office::DocumentRef& document) override;
+    bool jumpToLastPage(const office::DocumentRef& document) override;
+    bool jumpToStartOfPage(const office::DocumentRef& document) override;
+    int currentPage(const office::DocumentRef& document) override;
+    bool isCursorCollapsed(const office::DocumentRef& document) override;
+    bool isCursorInTable(const office::DocumentRef& document) override;
+    QString pageStyleAtCursor(const office::DocumentRef& document) override;
+    void dispatch(const office::DocumentRef& document, const QString& command,
+                  const office::Arguments& arguments) override;
+    void storeToUrl(const office::DocumentRef& document, const QString& url,
+                    const office::Arguments& arguments) override;
+    // Answers with basicAnswers or basicAnswer when set, else as an office that runs no Basic.
+    std::optional<QStringList> runBasic(const office::BasicModule& module, const QString& function,
+                                        const office::DocumentRef& document, const QString& text) override;
+
+    // Input documents by file URL, with their page counts.
+    QMap<QString, int> documents;
+
+    // Calls as "name(argument)", in order.
+    QStringList calls;
+    // Calls (as recorded) that the office refuses every time.
+    QSet<QString> refuse;
+    // The office dies when the call with this index (0-based, in `calls`) is made; -1 never.
+    int dieAtCall = -1;
+    bool available = true;  // false: no office can be started at all
+    bool alive = false;
+    int starts = 0;
+
+    // Office quirks: jumpToFirstPage leaves the cursor where it was; the move to the next page
+    // stalls on these pages; jumpToPage does nothing.
+    bool firstPageSticks = false;
+    QSet<int> stallOnPages;
+    bool jumpToPageIgnored = false;
+    // Selecting to the end of these pages selects nothing.
+    QSet<int> emptySelectionOnPages;
+    // These pages begin inside a table.
+    QSet<int> tableStartPages;
+    // SaveAs reports success but writes nothing.
+    bool skipWrites = false;
+    // SaveAs reports success but its file ends after this many bytes, as on a full disk; -1 whole.
+    qint64 cutWritesAt = -1;
+    // Blank pages the layout inserted: the cursor cannot go there, and the move to the next page passes
+    // over them.
+    QSet<int> blankPages;
+    // Pages that begin in a table whose heading row repeats: right after the cursor arrives there, it
+    // names the page before until it is moved to the start of its page.
+    QSet<int> headingRowPages;
+    // Page style names by page; "Standard" for the rest.
+    QMap<int, QString> pageStyles;
+    // What storeToUrl writes: a copy of this file (nothing when empty).
+    QString packageToStore;
+    // What runBasic answers, by function or else basicAnswer; nothing: the office runs no Basic.
+    std::optional<QStringList> basicAnswer;
+    QMap<QString, QStringList> basicAnswers;
+    // Bookmarks inserted, as "name@page".
+    QStringList bookmarks;
+    // The arguments each URL's last load handed the office, as "Name=value".
+    QMap<QString, QStringList> loadArguments;
+
+    // SaveAs writes a small OpenDocument package whose content.xml is the page text
+    // ("<input url>#<page>"); this reads it back from a page document wherever it was moved afterwards
+    // (empty when there is none).
+    static QString storedText(const QString& path);
+    static void writePackage(const QString& path, const QString& pageText);
+    QStringList closedDocuments;
+    int openDocuments() const { return static_cast<int>(open_.size()); }
+
+    std::function<void(const QString& call)> onCall;
+
+    struct Document;
+
+private:
+    void record(const QString& call);
+    Document& document(const office::DocumentRef& reference);
+    office::DocumentRef open(const QString& url, int pages);
+    void arrive(Document& document, int page) const;
+
+    QSet<const office::Document*> open_;
+    QString clipboard_;
+};
+
+}  // namespace fk::test

@@ -14,7 +14,7 @@ PACKAGES=(
     xvfb xauth fonts-liberation fonts-dejavu-core
     libpugixml-dev libzip-dev
     desktop-file-utils unzip poppler-utils
-    appstream dpkg-dev groff-base
+    appstream dpkg-dev groff-base lintian
     "$@"
 )
 

@@ -1,13 +1,15 @@
 #!/bin/bash
-# Builds the Debian package from the build folder and checks its control data and file list.
-# Usage: check-deb.sh BUILD-DIR
+# Checks the Debian package and its debug package (built by build-deb.sh): control data, file list,
+# stripped programs whose symbols the debug package holds, and the documents Debian asks for.
+# Usage: check-deb.sh PACKAGE-DIR BUILD-DIR
 set -euo pipefail
-BUILD_DIR="$1"
+PACKAGE_DIR="$1"
+BUILD_DIR="$2"
 WORK="$(mktemp -d)"
 trap 'rm -rf "$WORK"' EXIT
 
-(cd "$BUILD_DIR" && cpack -G DEB -B "$WORK" >"$WORK/cpack.log" 2>&1) || { cat "$WORK/cpack.log"; exit 1; }
-DEB="$(ls "$WORK"/folioknife_*.deb)"
+DEB="$(ls "$PACKAGE_DIR"/folioknife_*.deb)"
+DDEB="$(ls "$PACKAGE_DIR"/folioknife-dbgsym_*.ddeb)"
 failed=0
 fail() { echo "FAIL: $*"; failed=1; }
 
@@ -16,14 +18,21 @@ for package in libreoffice-writer libqt6core6 libqt6gui6 libqt6widgets6 libpugix
     [[ ", $depends," == *", $package,"* ]] || fail "Depends lacks $package: $depends"
 done
 [[ "$(dpkg-deb -f "$DEB" Package)" == folioknife ]] || fail "package name"
+version="$(dpkg-deb -f "$DEB" Version)"
 [[ "$(dpkg-deb -f "$DEB" Architecture)" == "$(dpkg --print-architecture)" ]] || fail "architecture"
+# The programs' folder is private: nothing for ldconfig, so no maintainer scripts at all.
+control_files="$(dpkg-deb --ctrl-tarfile "$DEB" | tar -t | sort | tr '\n' ' ')"
+[[ "$control_files" == "./control ./md5sums " ]] || fail "control files: $control_files"
+[[ "$(dpkg-deb -f "$DDEB" Depends)" == "folioknife (= $version)" ]] || fail "debug package's Depends"
 
 listing="$(dpkg-deb -c "$DEB")"
 files="$(awk '{ print $6 }' <<<"$listing")"
 for path in ./usr/bin/folioknife ./usr/bin/folioknife-split \
     ./usr/lib/folioknife/folioknife ./usr/lib/folioknife/folioknife-split \
     ./usr/lib/folioknife/libfolioknife-uno.so \
-    ./usr/share/man/man1/folioknife-split.1.gz \
+    ./usr/share/man/man1/folioknife.1.gz ./usr/share/man/man1/folioknife-split.1.gz \
+    ./usr/share/doc/folioknife/copyright ./usr/share/doc/folioknife/changelog.gz \
+    ./usr/share/lintian/overrides/folioknife \
     ./usr/share/bash-completion/completions/folioknife-split \
     ./usr/share/metainfo/io.github.kestrune.folioknife.metainfo.xml \
     ./usr/share/applications/folioknife.desktop \
@@ -36,8 +45,34 @@ grep -q -- '\./usr/bin/folioknife-split -> \.\./lib/folioknife/folioknife-split'
 # Nothing of the build machine leaks into the package.
 grep -q "$BUILD_DIR" <<<"$files" && fail "build paths in the package"
 
-# The installed files are the ones the other checks accept.
-mkdir "$WORK/root"
+mkdir "$WORK/root" "$WORK/debug"
 dpkg-deb -x "$DEB" "$WORK/root"
-zcat "$WORK/root/usr/share/man/man1/folioknife-split.1.gz" | grep -q '^\.TH FOLIOKNIFE-SPLIT 1' || fail "manual page"
+dpkg-deb -x "$DDEB" "$WORK/debug"
+for page in folioknife folioknife-split; do
+    zcat "$WORK/root/usr/share/man/man1/$page.1.gz" | grep -q "^\.TH ${page^^} 1" || fail "manual page $page"
+done
+head -1 "$WORK/root/usr/share/doc/folioknife/copyright" |
+    grep -qxF 'Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/' ||
+    fail "copyright is not machine-readable"
+# A new version needs its changelog entry.
+zcat "$WORK/root/usr/share/doc/folioknife/changelog.gz" >"$WORK/changelog"
+changelog_version="$(dpkg-parsechangelog -l "$WORK/changelog" -S Version)"
+[[ "$changelog_version" == "$version" ]] || fail "changelog's latest entry is $changelog_version, package $version"
+
+# Every program ships stripped, and its symbols are in the debug package under its build ID.
+sections() { readelf --section-headers --wide "$1" 2>/dev/null | sed -n 's/^ *\[ *[0-9]*\] \([^ ]*\).*/\1/p'; }
+for binary in folioknife folioknife-split libfolioknife-uno.so; do
+    file="$WORK/root/usr/lib/folioknife/$binary"
+    sections "$file" | grep -qxE '\.symtab|\.debug_info' && fail "$binary is not stripped"
+    build_id="$(readelf --notes "$file" | sed -n 's/.*Build ID: \([0-9a-f]*\).*/\1/p')"
+    debug_file="$WORK/debug/usr/lib/debug/.build-id/${build_id:0:2}/${build_id:2}.debug"
+    [[ -n "$build_id" && -f "$debug_file" ]] || { fail "no symbols for $binary (build ID '$build_id')"; continue; }
+    sections "$debug_file" | grep -qxF .debug_info || fail "symbols of $binary lack .debug_info"
+    sections "$debug_file" | grep -qxF .symtab || fail "symbols of $binary lack .symtab"
+done
+# The office plugin finds the office's UNO libraries through its RUNPATH (see the lintian override).
+readelf --dynamic "$WORK/root/usr/lib/folioknife/libfolioknife-uno.so" |
+    grep -qF 'Library runpath: [/usr/lib/libreoffice/program]' || fail "plugin's RUNPATH"
+# Stripped, the program still starts.
+"$WORK/root/usr/lib/folioknife/folioknife-split" --version | grep -qF "$version" || fail "folioknife-split --version"
 exit $failed

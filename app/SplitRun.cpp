@@ -1,25 +1,101 @@
 #include "app/SplitRun.h"
 
+#include <algorithm>
+#include <optional>
+
 #include "app/RuntimeError.h"
 #include "app/WindowPointer.h"
 #include "fsutil/FileHelpers.h"
 #include "split/OlderPages.h"
+#include "split/OutputFolderState.h"
 
 namespace fk {
 
 namespace {
 
-// Shows each failure of the engine the moment it happens, as the handler's error report.
+// The numbered step of the copy procedure nearest to a stage of an engine that numbers no steps.
+int StepOfStage(SplitStage stage) {
+    switch (stage) {
+        case SplitStage::Connect:
+            return 120;
+        case SplitStage::Open:
+            return 124;
+        case SplitStage::CountPages:
+            return 134;
+        case SplitStage::Copy:
+            return 144;
+        case SplitStage::Store:
+        case SplitStage::Slice:
+            return 158;
+        case SplitStage::Mark:
+        case SplitStage::NextPage:
+            return 162;
+        case SplitStage::Close:
+            return 170;
+    }
+    return 120;
+}
+
+// Shows the engine's failures as the handler's error report, and its pages on the progress bar.
+// A folder that takes no more files is told once per document, with the pages it cost, not once
+// per page.
 class ReportingObserver : public SplitObserver {
 public:
-    explicit ReportingObserver(ProcedureTrap& trap) : trap_(trap) {}
+    ReportingObserver(ProcedureTrap& trap, SplitRunWindow& window, double shareStart, double share)
+        : trap_(trap), window_(window), shareStart_(shareStart), share_(share) {}
+
+    void pageCountKnown(int pageCount) override {
+        pageCount_ = pageCount;
+        window_.yield();
+    }
+    void pageStored(int /*page*/, const QString& /*path*/) override {
+        ++stored_;
+        if (pageCount_ > 0) {
+            const double done = std::min(1.0, static_cast<double>(stored_) / pageCount_);
+            show(shareStart_ + share_ * done);
+        }
+        window_.yield();
+    }
     void failed(const SplitFailure& failure) override {
-        trap_.reportAt(failure.step > 0 ? failure.step : kFirstDocumentStep, failure.message);
+        if (failure.stage == SplitStage::Store && RefusesEveryPage(failure.kind)) {
+            if (!folderRefusal_) folderRefusal_ = failure;
+            return;
+        }
+        trap_.reportAt(stepOf(failure), failure.message);
+    }
+
+    // The bar at the end of this document's share, and what was held back told, once the engine is
+    // done with the document.
+    void documentDone(const SplitResult& result) {
+        show(shareStart_ + share_);
+        if (!folderRefusal_) return;
+        const int notStored = std::max(1, result.expectedOutputs() - result.pagesStored);
+        trap_.reportAt(
+            stepOf(*folderRefusal_),
+            folderRefusal_->message + QStringLiteral("\r\n") +
+                (notStored == 1
+                     ? QStringLiteral("1 page of this document was not stored.")
+                     : QStringLiteral("%1 pages of this document were not stored.").arg(notStored)));
     }
 
 private:
-    static constexpr int kFirstDocumentStep = 120;
+    void show(double value) {
+        if (value == shown_) return;
+        shown_ = value;
+        window_.setProgressValue(value);
+    }
+    static int stepOf(const SplitFailure& failure) {
+        return failure.step > 0 ? failure.step : StepOfStage(failure.stage);
+    }
+
     ProcedureTrap& trap_;
+    SplitRunWindow& window_;
+    double shareStart_;
+    double share_;
+    int pageCount_ = 0;
+    int stored_ = 0;
+    double shown_ = -1;
+    std::optional<SplitFailure> folderRefusal_;
 };
 
 }  // namespace
@@ -55,19 +131,24 @@ void SplitRun::PushButton7_Click() {
             QString path;
             // A row that vanished while the window yielded is not split in place of another.
             if (!trap.step(110, [&] { path = window_.documentText(i); })) continue;
+            // The bar stands at the documents done so far, and moves through this document's share
+            // as its pages are stored.
+            double share = 0;
             trap.step(112, [&] {
                 const int divisor = window_.documentCount();
                 if (divisor == 0) throw RuntimeError(11, QStringLiteral("Division by zero"));
-                window_.setProgressValue(static_cast<double>(i) / divisor * 100.0);
+                share = 100.0 / divisor;
+                window_.setProgressValue(static_cast<double>(i - 1) / divisor * 100.0);
             });
             trap.step(114, [&] {
                 window_.setProgressText(QStringLiteral("Processing: ") + GetFileNameFromPath(path));
             });
             trap.step(116, [&] { window_.yield(); });
             trap.step(118, [&] { window_.setPointer(WindowPointer::kHourglass); });
-            ReportingObserver reports(trap);
+            ReportingObserver reports(trap, window_, share * (i - 1), share);
             const QString folder = window_.outputFolderText();
             const SplitResult result = engine_.split(path, folder, inputs, reports);  // 120-172
+            trap.more([&] { reports.documentDone(result); });
             const QStringList older = OlderPagesAfter(folder, path, result.pageCount);
             if (!older.isEmpty())
                 olderPages << GetFileNameFromPath(path) + QStringLiteral(": ") + OlderPagesText(older);

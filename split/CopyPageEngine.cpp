@@ -1,11 +1,25 @@
 #include "split/CopyPageEngine.h"
 
+#include <QThread>
+#include <algorithm>
 #include <optional>
 
 #include "base/Failure.h"
+#include "split/OutputFolderState.h"
 #include "split/StagedPageFile.h"
 
 namespace fk {
+
+namespace {
+
+// Said of a document whose remaining pages cannot be reached: it is not split whole.
+QString pagesLeftOut(const SplitResult& result, int pageCount) {
+    return QStringLiteral("; %1 of %2 pages were stored, and the pages after them are not")
+        .arg(result.pagesStored)
+        .arg(pageCount);
+}
+
+}  // namespace
 
 // Runs the numbered steps of one document: a step that throws becomes a failure, and the next step
 // runs. Once the office has gone away the document is given up, so that a dead office costs one
@@ -62,6 +76,18 @@ bool CopyPageEngine::ensureOnPage(const office::DocumentRef& input, int page, in
                   QStringLiteral("The view cursor cannot be moved to page %1").arg(page));
 }
 
+int CopyPageEngine::settledPageCount(const office::DocumentRef& input) {
+    int count = office_.currentPage(input);
+    for (int check = 0; check < kSettleChecks; ++check) {
+        QThread::msleep(kSettleIntervalMs);
+        office_.jumpToLastPage(input);
+        const int again = office_.currentPage(input);
+        if (again == count) return count;
+        count = again;
+    }
+    return count;
+}
+
 void CopyPageEngine::dispatch(const office::DocumentRef& document, const char* command) {
     office_.dispatch(document, QString::fromLatin1(command), {});
 }
@@ -102,8 +128,8 @@ SplitResult CopyPageEngine::split(const QString& path, const QString& outputFold
 
     if (!steps.run(120, SplitStage::Connect, 0, [&] { office_.reach(); })) return result;
     if (!steps.run(124, SplitStage::Open, 0, [&] {
-            // Visible as ever, but nothing in the document may stop the office with a dialog.
-            input = office_.load(ToFileUrl(path), {});
+            // Nothing in the document may stop the office with a dialog.
+            input = office_.load(ToFileUrl(path), {.hidden = hidden_});
         }))
         return result;
 
@@ -112,7 +138,7 @@ SplitResult CopyPageEngine::split(const QString& path, const QString& outputFold
     const bool usable = steps.run(132, counting, 0, [&] {
         office_.jumpToLastPage(input);
     }) && steps.run(134, counting, 0, [&] {
-        pageCount = office_.currentPage(input);
+        pageCount = settledPageCount(input);
         if (pageCount < 1)
             throw Failure(FailureKind::Damaged, QStringLiteral("The document reports no pages"));
         result.pageCount = pageCount;
@@ -125,65 +151,108 @@ SplitResult CopyPageEngine::split(const QString& path, const QString& outputFold
     // The page is one the layout inserted blank: nothing is copied, an empty page is stored, and the
     // cursor already stands on the next page.
     bool blank = false;
-    for (int page = 1; usable && page <= pageCount; ++page) {  // 140
-        // With nothing selected a copy would leave the clipboard as it was, and the paste would repeat
-        // the page copied before. Nothing is selected on a blank page, and on a page that begins inside
-        // a table: the office does not extend a selection out of a table cell.
-        bool selected = false;
-        bool startsInTable = false;
-        if (!blank) {
-            steps.run(142, SplitStage::Copy, page, [&] {
-                dispatch(input, ".uno:GoToEndOfPageSel");
-                selected = !office_.isCursorCollapsed(input);
-                if (!selected) startsInTable = office_.isCursorInTable(input);
+    int page = 1;
+    bool cutShort = false;  // a page could not be reached: the pages after it are not stored
+    bool folderRefuses = false;
+    while (usable) {
+        for (; page <= pageCount; ++page) {  // 140
+            // With nothing selected a copy would leave the clipboard as it was, and the paste would repeat
+            // the page copied before. Nothing is selected on a blank page, and on a page that begins inside
+            // a table: the office does not extend a selection out of a table cell.
+            bool selected = false;
+            bool startsInTable = false;
+            if (!blank) {
+                steps.run(142, SplitStage::Copy, page, [&] {
+                    dispatch(input, ".uno:GoToEndOfPageSel");
+                    selected = !office_.isCursorCollapsed(input);
+                    if (!selected) startsInTable = office_.isCursorInTable(input);
+                });
+            }
+            if (selected) {
+                steps.run(144, SplitStage::Copy, page, [&] { dispatch(input, ".uno:Copy"); });
+            }
+            // The office stores under a private name; the page replaces whatever is at its name only once
+            // it is complete, and a link there is replaced, not written through. A page that would replace
+            // one of the run's documents is not made at all.
+            std::optional<StagedPageFile> staged;
+            const bool storable = steps.run(146, SplitStage::Store, page, [&] {
+                const QString pagePath = PageFilePath(outputFolder, path, page);
+                if (inputs.covers(pagePath))
+                    throw Failure(FailureKind::ProtectedInput, ProtectedPaths::refusal(pagePath));
+                staged.emplace(pagePath);
             });
-        }
-        if (selected) {
-            steps.run(144, SplitStage::Copy, page, [&] { dispatch(input, ".uno:Copy"); });
-        }
-        // The office stores under a private name; the page replaces whatever is at its name only once
-        // it is complete, and a link there is replaced, not written through. A page that would replace
-        // one of the run's documents is not made at all.
-        std::optional<StagedPageFile> staged;
-        const bool storable = steps.run(146, SplitStage::Store, page, [&] {
-            const QString pagePath = PageFilePath(outputFolder, path, page);
-            if (inputs.covers(pagePath))
-                throw Failure(FailureKind::ProtectedInput, ProtectedPaths::refusal(pagePath));
-            staged.emplace(pagePath);
-        });
-        office::DocumentRef pageDocument;
-        const bool pageOpen = storable && steps.run(148, SplitStage::Copy, page,
-                                                    [&] { pageDocument = office_.createTextDocument(); });
-        if (pageOpen && selected) {
-            steps.run(152, SplitStage::Copy, page, [&] { dispatch(pageDocument, ".uno:Paste"); });
-        }
-        if (pageOpen && startsInTable) {
-            steps.run(152, SplitStage::Copy, page,
-                      [&] { copyPageThatBeginsInATable(input, pageDocument, page); });
-        }
-        if (pageOpen) {
-            const bool stored = steps.run(158, SplitStage::Store, page, [&] {
-                staged->reserve();
-                office_.dispatch(pageDocument, QStringLiteral(".uno:SaveAs"),
-                                 {{QStringLiteral("URL"), ToFileUrl(staged->stagingPath())},
-                                  {QStringLiteral("FilterName"), QStringLiteral("writer8")}});
-                staged->commit();
+            office::DocumentRef pageDocument;
+            const bool pageOpen = storable && steps.run(148, SplitStage::Copy, page, [&] {
+                pageDocument = office_.createTextDocument(hidden_);
             });
-            if (stored) {
-                ++result.pagesStored;
-                observer.pageStored(page, staged->finalPath());
+            if (pageOpen && selected) {
+                steps.run(152, SplitStage::Copy, page, [&] { dispatch(pageDocument, ".uno:Paste"); });
+            }
+            if (pageOpen && startsInTable) {
+                steps.run(152, SplitStage::Copy, page,
+                          [&] { copyPageThatBeginsInATable(input, pageDocument, page); });
+            }
+            if (pageOpen) {
+                const bool stored = steps.run(158, SplitStage::Store, page, [&] {
+                    staged->reserve();
+                    office_.dispatch(pageDocument, QStringLiteral(".uno:SaveAs"),
+                                     {{QStringLiteral("URL"), ToFileUrl(staged->stagingPath())},
+                                      {QStringLiteral("FilterName"), QStringLiteral("writer8")}});
+                    staged->commit();
+                });
+                if (stored) {
+                    ++result.pagesStored;
+                    observer.pageStored(page, staged->finalPath());
+                } else if (!result.failures.isEmpty() && RefusesEveryPage(result.failures.last().kind)) {
+                    folderRefuses = true;
+                }
+            }
+            bool onNextPage = true;
+            if (page < pageCount && !folderRefuses) {  // 160
+                onNextPage = steps.run(162, SplitStage::NextPage, page + 1, [&] {
+                    try {
+                        if (!blank) dispatch(input, ".uno:GoToStartOfNextPage");
+                        blank = !ensureOnPage(input, page + 1, pageCount);
+                    } catch (const Failure& failure) {
+                        throw Failure(failure.kind(), failure.message() + pagesLeftOut(result, pageCount));
+                    }
+                });
+            }
+            if (pageDocument) steps.run(164, SplitStage::Close, page, [&] { office_.close(pageDocument); });
+            pageDocument.reset();  // 166
+            // A folder that takes no more files fails every page after this one the same way.
+            if (folderRefuses) break;
+            if (!onNextPage || steps.officeLost()) {  // 168
+                cutShort = page < pageCount;
+                ++page;
+                break;
             }
         }
-        bool onNextPage = true;
-        if (page < pageCount) {  // 160
-            onNextPage = steps.run(162, SplitStage::NextPage, page + 1, [&] {
-                if (!blank) dispatch(input, ".uno:GoToStartOfNextPage");
-                blank = !ensureOnPage(input, page + 1, pageCount);
-            });
+        if (cutShort || folderRefuses || steps.officeLost()) break;
+        // Every page counted is stored. An office still laying out may have made more pages meanwhile:
+        // those are split too, so that no text is left out without a word.
+        int pagesNow = pageCount;
+        if (!steps.run(134, SplitStage::CountPages, 0,
+                       [&] {
+                           office_.jumpToLastPage(input);
+                           pagesNow = settledPageCount(input);
+                       }) ||
+            pagesNow <= pageCount)
+            break;
+        const int next = pageCount + 1;
+        pageCount = pagesNow;
+        result.pageCount = pageCount;
+        observer.pageCountKnown(pageCount);
+        if (!steps.run(162, SplitStage::NextPage, next, [&] {
+                try {
+                    blank = !ensureOnPage(input, next, pageCount);
+                } catch (const Failure& failure) {
+                    throw Failure(failure.kind(), failure.message() + pagesLeftOut(result, pageCount));
+                }
+            })) {
+            cutShort = true;
+            break;
         }
-        if (pageDocument) steps.run(164, SplitStage::Close, page, [&] { office_.close(pageDocument); });
-        pageDocument.reset();                          // 166
-        if (!onNextPage || steps.officeLost()) break;  // 168
     }
 
     steps.run(170, SplitStage::Close, 0, [&] { office_.close(input); });

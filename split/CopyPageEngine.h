@@ -12,7 +12,10 @@ namespace fk {
 // itself, and the store's arguments are plain values.
 class CopyPageEngine : public SplitEngine {
 public:
-    explicit CopyPageEngine(office::OfficeSession& office) : office_(office) {}
+    // Hidden: the input and its page documents open without windows, so that none covers the
+    // program's own window and nothing the user does in the office disturbs the cursor.
+    explicit CopyPageEngine(office::OfficeSession& office, bool hidden = false)
+        : office_(office), hidden_(hidden) {}
 
     SplitResult split(const QString& documentPath, const QString& outputFolder, const ProtectedPaths& inputs,
                       SplitObserver& observer) override;
@@ -35,7 +38,15 @@ private:
     static constexpr int kMaxLeadingTables = 100;
     static constexpr int kMaxTableRows = 100000;
 
+    // The page count once the office's layout has stopped changing: an office that has not laid out
+    // the whole document yet (pictures still loading, a window still opening) counts other pages.
+    int settledPageCount(const office::DocumentRef& input);
+
+    static constexpr int kSettleChecks = 20;
+    static constexpr int kSettleIntervalMs = 100;
+
     office::OfficeSession& office_;
+    bool hidden_;
 };
 
 }  // namespace fk

@@ -74,8 +74,8 @@ UnoSession& LibreOfficeSession::session() {
 office::DocumentRef LibreOfficeSession::load(const QString& url, const office::LoadOptions& options) {
     return session().load(url, options);
 }
-office::DocumentRef LibreOfficeSession::createTextDocument() {
-    return session().createTextDocument();
+office::DocumentRef LibreOfficeSession::createTextDocument(bool hidden) {
+    return session().createTextDocument(hidden);
 }
 void LibreOfficeSession::close(const office::DocumentRef& document) {
     session().close(document);

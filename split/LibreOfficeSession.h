@@ -25,7 +25,7 @@ public:
     void reach() override;
     bool isAlive() override;
     office::DocumentRef load(const QString& url, const office::LoadOptions& options) override;
-    office::DocumentRef createTextDocument() override;
+    office::DocumentRef createTextDocument(bool hidden) override;
     void close(const office::DocumentRef& document) override;
     int countPages(const office::DocumentRef& document) override;
     bool jumpToPage(const office::DocumentRef& document, int page) override;

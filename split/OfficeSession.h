@@ -69,7 +69,7 @@ public:
     // Loads the document at a file URL; it opens in a window of its own unless hidden.
     virtual DocumentRef load(const QString& url, const LoadOptions& options) = 0;
     // A new, empty text document in a window of its own.
-    virtual DocumentRef createTextDocument() = 0;
+    virtual DocumentRef createTextDocument(bool hidden) = 0;
     // Closes the document unsaved; its reference is of no use afterwards.
     virtual void close(const DocumentRef& document) = 0;
 

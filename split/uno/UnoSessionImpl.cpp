@@ -196,8 +196,10 @@ public:
         return open(url, loadArguments(options));
     }
 
-    fk::office::DocumentRef createTextDocument() override {
-        return open(QStringLiteral("private:factory/swriter"), {});
+    fk::office::DocumentRef createTextDocument(bool hidden) override {
+        fk::office::Arguments arguments;
+        if (hidden) arguments.append({QStringLiteral("Hidden"), true});
+        return open(QStringLiteral("private:factory/swriter"), toSequence(arguments));
     }
 
     void close(const fk::office::DocumentRef& document) override {

@@ -119,6 +119,9 @@ TEST_F(SplitRunTest, OnePageDocumentMakesTheCallsInOrder) {
         "load(" + url + ")",
         "jumpToLastPage",
         "currentPage",
+        // Counted again until the layout no longer changes.
+        "jumpToLastPage",
+        "currentPage",
         "jumpToFirstPage",
         "currentPage",
         "dispatch(.uno:GoToEndOfPageSel)",
@@ -128,6 +131,11 @@ TEST_F(SplitRunTest, OnePageDocumentMakesTheCallsInOrder) {
         "dispatch(.uno:Paste)",
         "dispatch(.uno:SaveAs,URL=" + outUrl + ",FilterName=writer8)",
         "close",
+        // No page was laid out while the document was split.
+        "jumpToLastPage",
+        "currentPage",
+        "jumpToLastPage",
+        "currentPage",
         "close",
     };
     QStringList calls = office.calls;
@@ -136,7 +144,7 @@ TEST_F(SplitRunTest, OnePageDocumentMakesTheCallsInOrder) {
     EXPECT_EQ(calls, expected);
     EXPECT_EQ(outputs(), QStringList{"Report_0001.odt"});
     EXPECT_EQ(prompts.messageTexts(), QStringList{"Done."});
-    EXPECT_EQ(window.values, QList<double>({100, 0}));
+    EXPECT_EQ(window.values, QList<double>({0, 100, 0}));
     EXPECT_EQ(window.texts, QStringList({"Processing: Report.odt", "Progress Bar"}));
     EXPECT_EQ(office.openDocuments(), 0);
 }
@@ -159,10 +167,14 @@ TEST_F(SplitRunTest, ProgressCountsDocumentsAndReturnsToIdle) {
     QList<int> pointerWhenYielding;
     window.onYield = [&] { pointerWhenYielding << (window.pointers.isEmpty() ? 0 : window.pointers.last()); };
     run.PushButton7_Click();
-    EXPECT_EQ(window.values, QList<double>({25, 50, 75, 100, 0}));
+    // Each document's share fills as its pages are stored.
+    EXPECT_EQ(window.values, QList<double>({0, 25, 25, 50, 50, 75, 75, 100, 0}));
     EXPECT_EQ(window.texts, QStringList({"Processing: d1.odt", "Processing: d2.odt", "Processing: d3.odt",
                                          "Processing: d4.odt", "Progress Bar"}));
-    EXPECT_EQ(pointerWhenYielding, QList<int>({0, 11, 11, 11}));
+    // The first document's first yield comes before the hourglass; every later one finds it set.
+    ASSERT_GT(pointerWhenYielding.size(), 4) << "the window is also let paint as pages are stored";
+    EXPECT_EQ(pointerWhenYielding.first(), 0);
+    EXPECT_EQ(pointerWhenYielding.count(11), pointerWhenYielding.size() - 1);
     EXPECT_EQ(window.pointers.last(), 0);
     EXPECT_EQ(prompts.messageTexts(), QStringList{"Done."});
 }
@@ -183,9 +195,14 @@ TEST_F(SplitRunTest, SecondClickDuringARunDoesNothing) {
 TEST_F(SplitRunTest, RowsAddedDuringTheRunAreCountedButNotSplit) {
     input("a.odt", 1);
     input("b.odt", 1);
-    window.onYield = [&] { window.rows << in.filePath("late.odt"); };
+    window.onYield = [&] {
+        if (window.rows.size() == 2) window.rows << in.filePath("late.odt");
+    };
     run.PushButton7_Click();
-    EXPECT_EQ(window.values.mid(0, 2), QList<double>({1.0 / 2 * 100.0, 2.0 / 3 * 100.0}));
+    // The late row enters the divisor of the second document's share.
+    const QList<double> expected{0, 50, 100.0 / 3, 200.0 / 3, 0};
+    ASSERT_EQ(window.values.size(), expected.size());
+    for (qsizetype k = 0; k < expected.size(); ++k) EXPECT_NEAR(window.values[k], expected[k], 1e-9) << k;
     EXPECT_EQ(outputs(), QStringList({"a_0001.odt", "b_0001.odt"}));
 }
 
@@ -341,7 +358,10 @@ TEST_F(SplitRunTest, CursorThatCannotBeMovedStopsTheDocumentInsteadOfRepeatingAP
     office.jumpToPageIgnored = true;
     run.PushButton7_Click();
     ASSERT_EQ(prompts.messages.size(), 2);
-    EXPECT_EQ(prompts.messages[0].text, reportFor(162, "The view cursor cannot be moved to page 2"));
+    EXPECT_EQ(prompts.messages[0].text,
+              reportFor(162,
+                        "The view cursor cannot be moved to page 2; 1 of 3 pages were stored, and the "
+                        "pages after them are not"));
     EXPECT_EQ(outputs(), QStringList({"next_0001.odt", "stuck_0001.odt"}));
     EXPECT_EQ(office.openDocuments(), 0);
 }
@@ -383,4 +403,23 @@ TEST_F(SplitRunTest, RowRemovedDuringTheFirstYieldIsReportedNotSplitTwice) {
     ASSERT_EQ(prompts.messages.size(), 2);
     EXPECT_TRUE(prompts.messages[0].text.startsWith("Index out of bounds\r\n"));
     EXPECT_EQ(outputs(), QStringList{"a_0001.odt"});
+}
+
+TEST_F(SplitRunTest, AFolderThatTakesNoMoreFilesIsOneReportPerDocumentWithThePagesItCost) {
+    input("long.odt", 5);
+    input("next.odt", 2);
+    // The folder goes away once the first page is stored: every later page would fail alike.
+    window.onYield = [&] {
+        if (outputs().size() == 1) QDir(out.path()).removeRecursively();
+    };
+    run.PushButton7_Click();
+    const QStringList texts = prompts.messageTexts();
+    ASSERT_EQ(texts.size(), 3) << texts.join("\n").toStdString();
+    EXPECT_TRUE(texts[0].contains("4 pages of this document were not stored.")) << texts[0].toStdString();
+    EXPECT_TRUE(texts[0].contains("at line 158")) << texts[0].toStdString();
+    EXPECT_TRUE(texts[1].contains("2 pages of this document were not stored.")) << texts[1].toStdString();
+    EXPECT_EQ(texts[2], "Done.");
+    // Pages 1 and 2 of the first document, page 1 of the second: each stops at its first refused page.
+    EXPECT_EQ(office.calls.count("createTextDocument"), 3);
+    EXPECT_EQ(office.openDocuments(), 0);
 }

@@ -199,8 +199,12 @@ TEST_F(CopyPageEngineTest, ACursorThatReachesNoFurtherPageIsStillAFailure) {
         const SplitResult result = split(input(QStringLiteral("stuck%1.odt").arg(stall), 3));
         ASSERT_EQ(result.failures.size(), 1);
         EXPECT_EQ(result.failures[0].step, 162);
+        // Never a silent short split: the report says how much of the document was stored.
         EXPECT_EQ(result.failures[0].message,
-                  QStringLiteral("The view cursor cannot be moved to page %1").arg(stall + 1));
+                  QStringLiteral("The view cursor cannot be moved to page %1; %2 of 3 pages were stored, and "
+                                 "the pages after them are not")
+                      .arg(stall + 1)
+                      .arg(stall));
         EXPECT_EQ(result.pagesStored, stall);
     }
 }
@@ -238,4 +242,21 @@ TEST(StageName, NamesEveryStage) {
          {SplitStage::Connect, SplitStage::Open, SplitStage::CountPages, SplitStage::Copy, SplitStage::Store,
           SplitStage::NextPage, SplitStage::Close, SplitStage::Slice})
         EXPECT_FALSE(StageName(stage).isEmpty());
+}
+
+TEST_F(CopyPageEngineTest, PagesTheOfficeLaysOutLateAreSplitToo) {
+    // Settling while counting, and pages that appear only once the others are stored.
+    for (const int jumps : {1, 2}) {
+        office.lateLayoutPages = 2;
+        office.lateLayoutAfterLastPageJumps = jumps;
+        const QString path = input(QStringLiteral("late%1.odt").arg(jumps), 5);
+        const SplitResult result = split(path);
+        EXPECT_TRUE(result.succeeded()) << jumps;
+        EXPECT_EQ(result.pageCount, 5) << jumps;
+        EXPECT_EQ(result.pagesStored, 5) << jumps;
+        for (int page = 1; page <= 5; ++page)
+            EXPECT_EQ(FakeOfficeSession::storedText(PageFilePath(out.path(), path, page)),
+                      ToFileUrl(path) + "#" + QString::number(page))
+                << jumps << " page " << page;
+    }
 }

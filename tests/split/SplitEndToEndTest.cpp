@@ -31,7 +31,7 @@ public:
     office::DocumentRef load(const QString& u, const office::LoadOptions& o) override {
         return real_.load(u, o);
     }
-    office::DocumentRef createTextDocument() override { return real_.createTextDocument(); }
+    office::DocumentRef createTextDocument(bool hidden) override { return real_.createTextDocument(hidden); }
     void close(const office::DocumentRef& d) override { real_.close(d); }
     int countPages(const office::DocumentRef& d) override { return real_.countPages(d); }
     bool jumpToPage(const office::DocumentRef& d, int p) override { return real_.jumpToPage(d, p); }

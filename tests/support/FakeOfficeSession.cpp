@@ -1,6 +1,7 @@
 #include "FakeOfficeSession.h"
 
 #include <zip.h>
+#include <algorithm>
 
 #include <QFile>
 #include <QUrl>
@@ -12,6 +13,7 @@ namespace fk::test {
 struct FakeOfficeSession::Document : office::Document {
     QString url;
     int pages = 1;
+    int lastPageJumps = 0;
     int cursorPage = 1;
     bool namesPageBefore = false;
     bool inTable = false;
@@ -84,8 +86,8 @@ office::DocumentRef FakeOfficeSession::load(const QString& url, const office::Lo
     return open(url, documents.value(url));
 }
 
-office::DocumentRef FakeOfficeSession::createTextDocument() {
-    record(QStringLiteral("createTextDocument"));
+office::DocumentRef FakeOfficeSession::createTextDocument(bool hidden) {
+    record(hidden ? QStringLiteral("createTextDocument(hidden)") : QStringLiteral("createTextDocument"));
     return open(kNewTextDocument, 1);
 }
 
@@ -123,7 +125,9 @@ bool FakeOfficeSession::jumpToFirstPage(const office::DocumentRef& reference) {
 bool FakeOfficeSession::jumpToLastPage(const office::DocumentRef& reference) {
     record(QStringLiteral("jumpToLastPage"));
     Document& doc = document(reference);
-    arrive(doc, doc.pages);
+    ++doc.lastPageJumps;
+    const bool laidOut = doc.lastPageJumps > lateLayoutAfterLastPageJumps;
+    arrive(doc, laidOut ? doc.pages : std::max(1, doc.pages - lateLayoutPages));
     return true;
 }
 

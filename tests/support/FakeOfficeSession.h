@@ -17,7 +17,7 @@ public:
     void reach() override;
     bool isAlive() override { return alive; }
     office::DocumentRef load(const QString& url, const office::LoadOptions& options) override;
-    office::DocumentRef createTextDocument() override;
+    office::DocumentRef createTextDocument(bool hidden) override;
     void close(const office::DocumentRef& document) override;
     int countPages(const office::DocumentRef& document) override;
     bool jumpToPage(const office::DocumentRef& document, int page) override;
@@ -53,6 +53,10 @@ public:
     // stalls on these pages; jumpToPage does nothing.
     bool firstPageSticks = false;
     QSet<int> stallOnPages;
+    // The office lays out the last lateLayoutPages pages of a document only after it was sent to its
+    // last page that many times: a layout still settling.
+    int lateLayoutPages = 0;
+    int lateLayoutAfterLastPageJumps = 0;
     bool jumpToPageIgnored = false;
     // Selecting to the end of these pages selects nothing.
     QSet<int> emptySelectionOnPages;

@@ -22,9 +22,12 @@ int main(int argc, char* argv[]) {
     fk::QtPrompts prompts;
     fk::IniSettingsStore settings(fk::IniSettingsStore::defaultFilePath());
     fk::LibreOfficeSession office(fk::OfficeOptions::fromEnvironment());
+    // The copy procedure chosen by the user runs in view, as it always has; taking over from the slicer
+    // it runs hidden like the slicer, so that no office window covers the program's own.
     fk::CopyPageEngine copy(office);
+    fk::CopyPageEngine hiddenCopy(office, true);
     fk::SlicePageEngine slicer(office);
-    fk::SliceThenCopyEngine sliceThenCopy(slicer, copy);
+    fk::SliceThenCopyEngine sliceThenCopy(slicer, hiddenCopy);
     fk::SplitEngine& engine =
         fk::ChooseWindowSplitMethod(QApplication::arguments(), settings) == fk::WindowSplitMethod::Copy
             ? static_cast<fk::SplitEngine&>(copy)

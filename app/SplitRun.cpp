@@ -6,6 +6,7 @@
 #include "app/RuntimeError.h"
 #include "app/WindowPointer.h"
 #include "fsutil/FileHelpers.h"
+#include "split/LockFile.h"
 #include "split/OlderPages.h"
 #include "split/OutputFolderState.h"
 
@@ -41,8 +42,13 @@ int StepOfStage(SplitStage stage) {
 // per page.
 class ReportingObserver : public SplitObserver {
 public:
-    ReportingObserver(ProcedureTrap& trap, SplitRunWindow& window, double shareStart, double share)
-        : trap_(trap), window_(window), shareStart_(shareStart), share_(share) {}
+    ReportingObserver(ProcedureTrap& trap, SplitRunWindow& window, QString documentPath, double shareStart,
+                      double share)
+        : trap_(trap),
+          window_(window),
+          documentPath_(std::move(documentPath)),
+          shareStart_(shareStart),
+          share_(share) {}
 
     void pageCountKnown(int pageCount) override {
         pageCount_ = pageCount;
@@ -61,7 +67,18 @@ public:
             if (!folderRefusal_) folderRefusal_ = failure;
             return;
         }
-        trap_.reportAt(stepOf(failure), failure.message);
+        QString description = failure.message;
+        // A document another office holds cannot be opened: the report says who, so that the user
+        // knows where to close it.
+        if (failure.stage == SplitStage::Open) {
+            const QString holder = LockFile::holderOf(documentPath_);
+            if (!holder.isEmpty())
+                description += QStringLiteral(
+                                   "\r\nThe document is open in %1; close it there, or remove its "
+                                   "lock file if that office is gone.")
+                                   .arg(holder);
+        }
+        trap_.reportAt(stepOf(failure), description);
     }
 
     // The bar at the end of this document's share, and what was held back told, once the engine is
@@ -90,6 +107,7 @@ private:
 
     ProcedureTrap& trap_;
     SplitRunWindow& window_;
+    QString documentPath_;
     double shareStart_;
     double share_;
     int pageCount_ = 0;
@@ -145,7 +163,7 @@ void SplitRun::PushButton7_Click() {
             });
             trap.step(116, [&] { window_.yield(); });
             trap.step(118, [&] { window_.setPointer(WindowPointer::kHourglass); });
-            ReportingObserver reports(trap, window_, share * (i - 1), share);
+            ReportingObserver reports(trap, window_, path, share * (i - 1), share);
             const QString folder = window_.outputFolderText();
             const SplitResult result = engine_.split(path, folder, inputs, reports);  // 120-172
             trap.more([&] { reports.documentDone(result); });

@@ -3,30 +3,22 @@
 #include <QFile>
 #include <climits>
 
-#include "cli/LockFile.h"
+#include "cli/OfficeProfiles.h"
 #include "fsutil/FileHelpers.h"
 #include "slicer/PackageInfo.h"
-#include "split/OutputNames.h"
 #include "slicer/TemporaryName.h"
+#include "split/LockFile.h"
+#include "split/OutputNames.h"
+#include "split/PasswordProtection.h"
 
 namespace fk::cli {
 
 QString FailureExplanation::lockHolder(const QString& documentPath) {
-    const std::optional<QString> lock = LockFile::readBeside(documentPath);
-    if (!lock) return {};
-    // The office writes "name,host,system user,date,profile URL;". What is shown of it is printable
-    // text only: a planted lock file must not move the terminal's cursor or split the report's line.
-    QString text = *lock;
-    for (QChar& character : text)
-        if (!character.isPrint()) character = QChar::ReplacementCharacter;
-    const QStringList fields = text.split(QLatin1Char(','));
-    if (fields.size() < 4) return QStringLiteral("another office");
-    const QString who = fields.at(0).trimmed().isEmpty() ? fields.at(2).trimmed() : fields.at(0).trimmed();
-    return QStringLiteral("%1 on %2 since %3").arg(who, fields.at(1).trimmed(), fields.at(3).trimmed());
+    return LockFile::holderOf(documentPath, OfficeProfiles::defaultBaseFolder());
 }
 
 bool FailureExplanation::needsPassword(const QString& documentPath) {
-    return slicer::IsEncryptedPackage(QFile::encodeName(documentPath).toStdString());
+    return NeedsPassword(documentPath);
 }
 
 QString FailureExplanation::cause(const SplitFailure& failure, const QString& documentPath) const {

@@ -15,9 +15,10 @@ public:
 
     QString text(const SplitFailure& failure, const QString& documentPath) const;
 
-    // Who holds the document, from its lock file: "NAME on HOST since DATE"; empty when not locked.
+    // Who holds the document, from its lock file: "NAME on HOST since DATE"; empty when not locked, or
+    // locked only by one of our own offices that was stopped.
     static QString lockHolder(const QString& documentPath);
-    // Whether the document is an OpenDocument package whose parts are encrypted.
+    // Whether the document needs a password (an encrypted package, or a Word file saved with one).
     static bool needsPassword(const QString& documentPath);
 
 private:

@@ -10,7 +10,7 @@
 
 #include "cli/CommandLine.h"
 #include "split/OutputNames.h"
-#include "cli/LockFile.h"
+#include "split/LockFile.h"
 
 namespace fk::cli {
 

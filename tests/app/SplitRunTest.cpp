@@ -423,3 +423,18 @@ TEST_F(SplitRunTest, AFolderThatTakesNoMoreFilesIsOneReportPerDocumentWithThePag
     EXPECT_EQ(office.calls.count("createTextDocument"), 3);
     EXPECT_EQ(office.openDocuments(), 0);
 }
+
+TEST_F(SplitRunTest, ADocumentAnotherOfficeHoldsIsReportedWithWhoHoldsIt) {
+    const QString path = in.filePath("held.odt");
+    window.rows << path;  // the office cannot open it
+    QFile lock(in.filePath(".~lock.held.odt#"));
+    ASSERT_TRUE(lock.open(QIODevice::WriteOnly));
+    lock.write("Ann Example,desk7,ann,08.12.2026 09:12,file:///home/ann/.config/libreoffice/4;");
+    lock.close();
+    run.PushButton7_Click();
+    const QStringList texts = prompts.messageTexts();
+    ASSERT_EQ(texts.size(), 2);
+    EXPECT_TRUE(texts[0].contains("The document is open in Ann Example on desk7 since 08.12.2026 09:12;"))
+        << texts[0].toStdString();
+    EXPECT_TRUE(texts[0].contains("at line 124"));
+}

@@ -8,6 +8,7 @@
 #include "FakeOrphanOffices.h"
 #include "cli/LibreOfficeJobOffice.h"
 #include "cli/OfficeProfiles.h"
+#include "split/LockFile.h"
 
 using namespace fk::cli;
 
@@ -75,3 +76,16 @@ TEST(OfficeProfilesStaleness, OwnProfilesAndUnheldSlotsAreStaleOthersAreNot) {
 }
 
 }  // namespace
+
+TEST(LockHolder, AnOfficeOfOursThatWasStoppedIsNobodyElse) {
+    QTemporaryDir dir;
+    const QString document = dir.filePath("a.odt");
+    QFile lock(dir.filePath(".~lock.a.odt#"));
+    ASSERT_TRUE(lock.open(QIODevice::WriteOnly));
+    lock.write(",host,root,08.12.2026 10:00,file://" + dir.filePath("offices/2").toUtf8() + ";");
+    lock.close();
+    EXPECT_EQ(fk::LockFile::holderOf(document, dir.filePath("offices")), "");
+    EXPECT_EQ(fk::LockFile::holderOf(document), "root on host since 08.12.2026 10:00");
+    EXPECT_EQ(fk::LockFile::holderOf(document, dir.filePath("offices-other")),
+              "root on host since 08.12.2026 10:00");
+}

@@ -3,7 +3,7 @@
 #include <QString>
 #include <optional>
 
-namespace fk::cli {
+namespace fk {
 
 // The office's lock file beside a document: ".~lock.NAME#", one line "name,host,system user,date,
 // profile URL;". Anyone who can write the document's folder can put anything under that name, so it is
@@ -16,6 +16,13 @@ public:
     static QString pathBeside(const QString& documentPath);
     // The lock file's text, decoded from UTF-8; empty when there is none, or none that can be a lock.
     static std::optional<QString> readBeside(const QString& documentPath);
+
+    // Who holds the document, as people read it: "NAME on HOST since DATE" ("another office" when the
+    // file says no more), printable characters only, so that a planted lock file can neither move a
+    // terminal's cursor nor split a report's line. Empty when the document is not locked, or when
+    // `ownProfiles` (a folder) holds the profile of the office that locked it: an office of ours that
+    // was stopped holding the document is nobody else.
+    static QString holderOf(const QString& documentPath, const QString& ownProfiles = {});
 };
 
-}  // namespace fk::cli
+}  // namespace fk

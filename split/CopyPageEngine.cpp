@@ -136,6 +136,7 @@ SplitResult CopyPageEngine::split(const QString& path, const QString& outputFold
     // Without any of these the pages cannot be found; one failure is enough, then the document is closed.
     const SplitStage counting = SplitStage::CountPages;
     const bool usable = steps.run(132, counting, 0, [&] {
+        office_.completeLayout(input);
         office_.jumpToLastPage(input);
     }) && steps.run(134, counting, 0, [&] {
         pageCount = settledPageCount(input);

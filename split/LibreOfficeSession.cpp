@@ -74,6 +74,10 @@ UnoSession& LibreOfficeSession::session() {
 office::DocumentRef LibreOfficeSession::load(const QString& url, const office::LoadOptions& options) {
     return session().load(url, options);
 }
+void LibreOfficeSession::completeLayout(const office::DocumentRef& document) {
+    session().completeLayout(document);
+}
+
 office::DocumentRef LibreOfficeSession::createTextDocument(bool hidden) {
     return session().createTextDocument(hidden);
 }

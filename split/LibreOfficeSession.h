@@ -26,6 +26,7 @@ public:
     bool isAlive() override;
     office::DocumentRef load(const QString& url, const office::LoadOptions& options) override;
     office::DocumentRef createTextDocument(bool hidden) override;
+    void completeLayout(const office::DocumentRef& document) override;
     void close(const office::DocumentRef& document) override;
     int countPages(const office::DocumentRef& document) override;
     bool jumpToPage(const office::DocumentRef& document, int page) override;

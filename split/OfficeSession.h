@@ -88,6 +88,11 @@ public:
     // The name of the page style of the page the cursor stands on.
     virtual QString pageStyleAtCursor(const DocumentRef& document) = 0;
 
+    // Lays the whole document out now. Right after a load the office has laid out only part of it and
+    // goes on while it is idle, so a page count or a page's start taken before can be a stale one;
+    // one taken after is the one the office prints.
+    virtual void completeLayout(const DocumentRef& document) = 0;
+
     // Runs a dispatch command (".uno:Copy") in the document's window, as its menus would.
     virtual void dispatch(const DocumentRef& document, const QString& command,
                           const Arguments& arguments) = 0;

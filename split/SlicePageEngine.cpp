@@ -77,6 +77,7 @@ std::vector<slicer::PlannedPage> SlicePageEngine::markAndStore(const QString& pa
     std::vector<slicer::PlannedPage> plan;
     int pageCount = 0;
     const bool marked = stages.run(SplitStage::CountPages, 0, [&] {
+        office_.completeLayout(document.ref);
         pageCount = office_.countPages(document.ref);
         if (pageCount < 1)
             throw Failure(FailureKind::Damaged, QStringLiteral("the document reports no pages"));

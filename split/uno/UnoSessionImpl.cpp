@@ -259,6 +259,11 @@ public:
         });
     }
 
+    void completeLayout(const fk::office::DocumentRef& document) override {
+        // Tools > Update > Page Formatting: the office formats every page before it returns.
+        dispatch(document, QStringLiteral(".uno:Repaginate"), {});
+    }
+
     void dispatch(const fk::office::DocumentRef& document, const QString& command,
                   const fk::office::Arguments& arguments) override {
         call([&] {

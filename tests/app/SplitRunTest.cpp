@@ -117,6 +117,7 @@ TEST_F(SplitRunTest, OnePageDocumentMakesTheCallsInOrder) {
     const QStringList expected{
         "reach",
         "load(" + url + ")",
+        "completeLayout",
         "jumpToLastPage",
         "currentPage",
         // Counted again until the layout no longer changes.

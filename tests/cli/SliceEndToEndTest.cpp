@@ -73,7 +73,9 @@ protected:
     static int PagesOf(const QString& path) {
         LibreOfficeSession& office = office_->session();
         office.reach();
-        const office::DocumentRef document = office.load(ToFileUrl(path), {.hidden = true, .readOnly = true});
+        const office::DocumentRef document = office.load(ToFileUrl(path), {.hidden = true});
+        // The pages the office prints, not those laid out so far.
+        office.completeLayout(document);
         const int pages = office.countPages(document);
         office.close(document);
         return pages;

@@ -76,6 +76,15 @@ TEST_F(SlicePageEngineTest, MarksEveryReachablePageOfAHiddenDocumentWithoutRunni
     EXPECT_EQ(office.openDocuments(), 0);
 }
 
+TEST_F(SlicePageEngineTest, PagesTheOfficeHasNotLaidOutYetAreCountedAndMarked) {
+    // Right after the load the office has laid out two pages of four, and lays out the rest only
+    // when asked to or much later: counting then would lose the last pages without a word.
+    office.lateLayoutPages = 2;
+    office.lateLayoutAfterLastPageJumps = 1000;
+    engine.split(input, out.path(), ProtectedPaths({input}), observer);
+    EXPECT_EQ(office.bookmarks.size(), 4) << office.bookmarks.join(' ').toStdString();
+}
+
 TEST_F(SlicePageEngineTest, APageThatWouldReplaceAnInputOfTheRunIsFailedAndTheOthersStored) {
     const QString marked = in.filePath("marked.odt");
     const std::string namespaces = R"( xmlns:office="urn:oasis:names:tc:opendocument:xmlns:office:1.0")"

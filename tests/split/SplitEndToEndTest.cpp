@@ -32,6 +32,7 @@ public:
         return real_.load(u, o);
     }
     office::DocumentRef createTextDocument(bool hidden) override { return real_.createTextDocument(hidden); }
+    void completeLayout(const office::DocumentRef& document) override { real_.completeLayout(document); }
     void close(const office::DocumentRef& d) override { real_.close(d); }
     int countPages(const office::DocumentRef& d) override { return real_.countPages(d); }
     bool jumpToPage(const office::DocumentRef& d, int p) override { return real_.jumpToPage(d, p); }

@@ -86,6 +86,13 @@ office::DocumentRef FakeOfficeSession::load(const QString& url, const office::Lo
     return open(url, documents.value(url));
 }
 
+void FakeOfficeSession::completeLayout(const office::DocumentRef& reference) {
+    record(QStringLiteral("completeLayout"));
+    Document& doc = document(reference);
+    doc.lastPageJumps = lateLayoutAfterLastPageJumps;  // whatever was laid out late is laid out now
+    if (failCompleteLayout) throw Failure::officeRefused(QStringLiteral("refused completeLayout"));
+}
+
 office::DocumentRef FakeOfficeSession::createTextDocument(bool hidden) {
     record(hidden ? QStringLiteral("createTextDocument(hidden)") : QStringLiteral("createTextDocument"));
     return open(kNewTextDocument, 1);
@@ -102,8 +109,12 @@ void FakeOfficeSession::close(const office::DocumentRef& reference) {
 int FakeOfficeSession::countPages(const office::DocumentRef& reference) {
     record(QStringLiteral("countPages"));
     Document& doc = document(reference);
-    arrive(doc, doc.pages);
-    return doc.pages;
+    ++doc.lastPageJumps;
+    const int laidOut = doc.lastPageJumps > lateLayoutAfterLastPageJumps
+                            ? doc.pages
+                            : std::max(1, doc.pages - lateLayoutPages);
+    arrive(doc, laidOut);
+    return laidOut;
 }
 
 bool FakeOfficeSession::jumpToPage(const office::DocumentRef& reference, int page) {

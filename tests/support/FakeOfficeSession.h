@@ -18,6 +18,7 @@ public:
     bool isAlive() override { return alive; }
     office::DocumentRef load(const QString& url, const office::LoadOptions& options) override;
     office::DocumentRef createTextDocument(bool hidden) override;
+    void completeLayout(const office::DocumentRef& document) override;
     void close(const office::DocumentRef& document) override;
     int countPages(const office::DocumentRef& document) override;
     bool jumpToPage(const office::DocumentRef& document, int page) override;
@@ -57,6 +58,7 @@ public:
     // last page that many times: a layout still settling.
     int lateLayoutPages = 0;
     int lateLayoutAfterLastPageJumps = 0;
+    bool failCompleteLayout = false;
     bool jumpToPageIgnored = false;
     // Selecting to the end of these pages selects nothing.
     QSet<int> emptySelectionOnPages;

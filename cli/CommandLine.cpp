@@ -217,6 +217,7 @@ OUTPUT
     On a terminal, a live bar with documents and pages done, pages per second and the time
     left; otherwise one line per document. A summary ends the run. Errors go to standard
     error, one line each: folioknife-split: FILE: page N: what failed, and what to do (stage).
+    Names show bytes that are not UTF-8 and control characters as \xHH.
     A cause is named where it can be told: a password, another office's lock (who, where and
     since when), a page name too long for the file system, an office that does not start.
 

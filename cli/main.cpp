@@ -39,7 +39,7 @@ bool writeReport(const fk::cli::CommandLine& options, const fk::cli::RunRecord& 
     if (options.jsonFile.isEmpty()) return true;
     const QString error = fk::cli::WriteJsonReport(options.jsonFile, record, fk::cli::ProgramVersion());
     if (error.isEmpty()) return true;
-    err << "folioknife-split: " << error << "\n";
+    err << "folioknife-split: " << fk::cli::DisplayName(error) << "\n";
     err.flush();
     return false;
 }
@@ -61,7 +61,7 @@ int run(const QStringList& arguments, const fk::cli::NonUtf8Arguments& nonUtf8) 
         return kExitSplit;
     }
     if (!parsed.error.isEmpty()) {
-        err << "folioknife-split: " << parsed.error
+        err << "folioknife-split: " << DisplayName(parsed.error)
             << "\nTry 'folioknife-split --help' for more information.\n";
         return kExitUsage;
     }
@@ -70,7 +70,7 @@ int run(const QStringList& arguments, const fk::cli::NonUtf8Arguments& nonUtf8) 
     officeOptions.headless = !options.visible;
     officeOptions.quiet = true;
     if (!QFileInfo(officeOptions.soffice).isExecutable()) {
-        err << "folioknife-split: LibreOffice was not found (" << officeOptions.soffice
+        err << "folioknife-split: LibreOffice was not found (" << DisplayName(officeOptions.soffice)
             << "); install libreoffice-writer or set FOLIOKNIFE_SOFFICE.\n";
         return kExitSomeFailed;
     }
@@ -84,7 +84,7 @@ int run(const QStringList& arguments, const fk::cli::NonUtf8Arguments& nonUtf8) 
         };
     }
     const BatchDocuments input = CollectDocuments(options.inputs, workingFolder, nonUtf8, inShard);
-    for (const QString& problem : input.problems) err << "folioknife-split: " << problem << "\n";
+    for (const QString& problem : input.problems) err << "folioknife-split: " << DisplayName(problem) << "\n";
     RunRecord record;
     record.problems = input.problems;
     if (input.documents.isEmpty()) {
@@ -101,8 +101,8 @@ int run(const QStringList& arguments, const fk::cli::NonUtf8Arguments& nonUtf8) 
     for (const QStringList& group : groups) {
         if (group.size() > 1) {
             err << "folioknife-split: these documents make the same output names and are split in this "
-                   "order, the last one's pages replacing the earlier ones':\n    "
-                << group.join(QStringLiteral("\n    ")) << "\n";
+                   "order, the last one's pages replacing the earlier ones':\n";
+            for (const QString& document : group) err << "    " << DisplayName(document) << "\n";
         }
     }
     err.flush();
@@ -115,7 +115,7 @@ int run(const QStringList& arguments, const fk::cli::NonUtf8Arguments& nonUtf8) 
     try {
         profiles = std::make_unique<OfficeProfiles>(OfficeProfiles::defaultBaseFolder(), jobs, orphans);
     } catch (const fk::Failure& error) {
-        err << "folioknife-split: " << error.message() << "\n";
+        err << "folioknife-split: " << DisplayName(error.message()) << "\n";
         return kExitSomeFailed;
     }
 

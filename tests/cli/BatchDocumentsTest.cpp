@@ -156,7 +156,23 @@ TEST(NativeNames, Utf8ValidityAndDisplay) {
     EXPECT_FALSE(IsUtf8("\xED\xA0\x80")) << "surrogate";
     EXPECT_FALSE(IsUtf8("\xF4\x90\x80\x80")) << "beyond U+10FFFF";
     EXPECT_FALSE(IsUtf8("ab\xE2\x82")) << "cut short";
-    EXPECT_EQ(DisplayName("Grüße\xFF.odt"), QStringLiteral("Grüße\\xff.odt"));
+    EXPECT_EQ(DisplayName(QByteArray("Grüße\xFF.odt")), QStringLiteral("Grüße\\xff.odt"));
+}
+
+TEST(NativeNames, ControlCharactersAreShownAsTheirBytesAndNeverReachTheTerminal) {
+    // An escape sequence, a terminal title, a line break, DEL, a C1 CSI and the Unicode line and
+    // paragraph separators: none may steer the terminal or split a record.
+    const QString hostile = QStringLiteral(
+        "a\x1b[2Jb\x1b]0;title\x07"
+        "c\nd\x7f\u009be\u2028f\u2029g\th.odt");
+    const QString shown = DisplayName(hostile);
+    EXPECT_EQ(shown, QStringLiteral("a\\x1b[2Jb\\x1b]0;title\\x07c\\x0ad\\x7f\\xc2\\x9be\\xe2\\x80\\xa8f"
+                                    "\\xe2\\x80\\xa9g\\x09h.odt"));
+    for (const QChar c : shown) EXPECT_TRUE(c.unicode() >= 0x20 && c.unicode() != 0x7f) << int(c.unicode());
+    EXPECT_EQ(DisplayName(shown), shown) << "a second pass changes nothing";
+    EXPECT_EQ(DisplayName(QStringLiteral("Grüße – Привет ½ €.odt")),
+              QStringLiteral("Grüße – Привет ½ €.odt"));
+    EXPECT_EQ(DisplayName(QByteArray("caf\xE9\n.odt")), QStringLiteral("caf\\xe9\\x0a.odt"));
 }
 
 // Contents: empty files and files that are no documents.

@@ -33,7 +33,7 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments, const QString& 
     const QCommandLineOption pages(QStringLiteral("pages"), {}, QStringLiteral("LIST"));
     const QCommandLineOption every(QStringLiteral("every"), {}, QStringLiteral("N"));
     const QCommandLineOption json(QStringLiteral("json"), {}, QStringLiteral("FILE"));
-    const QCommandLineOption shard(QStringLiteral("shard"), {}, QStringLiteral("I/N"));
+    const QCommandLineOption shard(QStringLiteral("shard"), {}, QStringLiteral("K/N"));
     const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
     const QCommandLineOption version(QStringLiteral("version"));
     parser.addOptions(
@@ -159,7 +159,7 @@ QString UsageText() {
 
 SYNOPSIS
     folioknife-split [-o DIR] [--method slice|copy] [--pages LIST | --every N] [--jobs N]
-                     [--timeout SECONDS] [--visible] [--verbose] [--json FILE] [--shard I/N] INPUT...
+                     [--timeout SECONDS] [--visible] [--verbose] [--json FILE] [--shard K/N] INPUT...
     folioknife-split --help | --version
 
 DESCRIPTION
@@ -203,8 +203,8 @@ OPTIONS
     --json FILE
         Write a JSON report to FILE when the run ends: one record per document with its
         input, outputs, pages, method, status, failures (stage, page, message) and seconds.
-    --shard I/N
-        Split only part I of N of the documents, counted from 0 (0/4 to 3/4 for four hosts).
+    --shard K/N
+        Split only part K of N of the documents, counted from 1 (1/4 to 4/4 for four hosts).
         A document's part comes from a hash of its output base name, so N hosts given the
         same inputs split every document exactly once, and documents whose outputs would share
         names are split in one part, in the order given; all parts may write to one folder.
@@ -238,7 +238,7 @@ EXAMPLES
     folioknife-split -o pages/ report.odt letters/
     folioknife-split --jobs 2 --timeout 300 -o /srv/pages /srv/incoming
     folioknife-split --pages 1,3- -o covers/ report.odt
-    folioknife-split --shard "$JOB_COMPLETION_INDEX/8" --json run.json -o /srv/pages /srv/incoming
+    folioknife-split --shard "$((JOB_COMPLETION_INDEX + 1))/8" --json run.json -o /srv/pages /srv/incoming
 )");
 }
 

@@ -79,9 +79,7 @@ int run(const QStringList& arguments, const fk::cli::NonUtf8Arguments& nonUtf8) 
     clock.start();
     std::function<bool(const QString&)> inShard;
     if (options.shard) {
-        inShard = [shard = *options.shard](const QString& path) {
-            return ShardOf(path, shard.count) == shard.index;
-        };
+        inShard = [shard = *options.shard](const QString& path) { return shard.holds(path); };
     }
     const BatchDocuments input = CollectDocuments(options.inputs, workingFolder, nonUtf8, inShard);
     for (const QString& problem : input.problems) err << "folioknife-split: " << DisplayName(problem) << "\n";
@@ -90,7 +88,7 @@ int run(const QStringList& arguments, const fk::cli::NonUtf8Arguments& nonUtf8) 
     if (input.documents.isEmpty()) {
         // A shard may rightly have nothing to do.
         if (options.shard && input.problems.isEmpty()) {
-            out << "no documents in shard " << options.shard->index << "/" << options.shard->count << "\n";
+            out << "no documents in shard " << options.shard->part << "/" << options.shard->count << "\n";
             return writeReport(options, record, err) ? kExitSplit : kExitSomeFailed;
         }
         err << "folioknife-split: no documents to split\n";

@@ -89,14 +89,14 @@ TEST_F(CommandLineTest, JsonReportFileAndShard) {
     ASSERT_EQ(parsed.error, QString());
     EXPECT_EQ(parsed.options.jsonFile, work.path() + "/run.json");
     ASSERT_TRUE(parsed.options.shard.has_value());
-    EXPECT_EQ(parsed.options.shard->index, 1);
+    EXPECT_EQ(parsed.options.shard->part, 1);
     EXPECT_EQ(parsed.options.shard->count, 3);
     EXPECT_FALSE(parse({"a.odt"}).options.shard.has_value());
 
     QDir(work.path()).mkpath("folder");
     for (const char* json : {"missing/run.json", "folder", ""})
         EXPECT_TRUE(parse({"--json", json, "a.odt"}).error.startsWith("--json names a file")) << json;
-    EXPECT_TRUE(parse({"--shard", "3/3", "a.odt"}).error.startsWith("--shard takes I/N"));
+    EXPECT_TRUE(parse({"--shard", "0/3", "a.odt"}).error.startsWith("--shard takes K/N"));
 }
 
 TEST_F(CommandLineTest, VersionNeedsNothingElse) {

@@ -5,6 +5,7 @@
 #include <QFileInfo>
 
 #include "base/Platform.h"
+#include "cli/JsonReport.h"
 #include "fsutil/FileHelpers.h"
 
 namespace fk::cli {
@@ -136,6 +137,13 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments, const QString& 
         parsed.error = QStringLiteral("No input given: name documents or folders to split.");
         return parsed;
     }
+    if (!options.jsonFile.isEmpty()) {
+        QStringList inputPaths;
+        for (const QString& input : options.inputs)
+            inputPaths << QDir::cleanPath(QDir(workingFolder).absoluteFilePath(input));
+        parsed.error = JsonReportPathProblem(options.jsonFile, inputPaths);
+        if (!parsed.error.isEmpty()) return parsed;
+    }
     options.outputFolder =
         absoluteFolderText(parser.isSet(output) ? parser.value(output) : QStringLiteral("."), workingFolder);
     if (!FolderExists(options.outputFolder)) {
@@ -203,6 +211,8 @@ OPTIONS
     --json FILE
         Write a JSON report to FILE when the run ends: one record per document with its
         input, outputs, pages, method, status, failures (stage, page, message) and seconds.
+        FILE may replace an earlier report, but never an input nor any other file, and may not
+        have a document's extension (.odt, .doc, .docx, .rtf, ...).
     --shard K/N
         Split only part K of N of the documents, counted from 1 (1/4 to 4/4 for four hosts).
         A document's part comes from a hash of its output base name, so N hosts given the

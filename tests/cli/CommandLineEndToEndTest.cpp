@@ -143,7 +143,16 @@ TEST_F(CommandLineEndToEnd, UsageErrorsEndWithStatusTwoAndStartNoOffice) {
     const Outcome help = split({QStringLiteral("--help")});
     EXPECT_EQ(help.exitCode, 0);
     EXPECT_TRUE(help.out.startsWith("NAME"));
+    // The report's name forgotten: the first document would have become the report.
+    const QString first = work_.filePath(QStringLiteral("a.odt"));
+    QFile::copy(document("alpha"), first);
+    const QByteArray before = FileDigest(first);
+    const Outcome forgotten = split({QStringLiteral("--json"), first, document("beta")});
+    EXPECT_EQ(forgotten.exitCode, 2) << forgotten.err.toStdString();
+    EXPECT_TRUE(forgotten.err.contains("is a file that is not a report")) << forgotten.err.toStdString();
+    EXPECT_EQ(FileDigest(first), before);
     EXPECT_TRUE(outputs().isEmpty());
+    EXPECT_TRUE(QDir(work_.path()).entryList({"beta_*"}, QDir::Files).isEmpty());
 }
 
 TEST_F(CommandLineEndToEnd, BadInputIsReportedAndEverythingElseIsSplitUnchanged) {

@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QFile>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include "QtPrinters.h"
 #include "cli/CommandLine.h"
+#include "cli/JsonReport.h"
 
 using namespace fk::cli;
 
@@ -97,6 +99,56 @@ TEST_F(CommandLineTest, JsonReportFileAndShard) {
     for (const char* json : {"missing/run.json", "folder", ""})
         EXPECT_TRUE(parse({"--json", json, "a.odt"}).error.startsWith("--json names a file")) << json;
     EXPECT_TRUE(parse({"--shard", "0/3", "a.odt"}).error.startsWith("--shard takes K/N"));
+}
+
+TEST_F(CommandLineTest, AForgottenReportNameNeverCostsADocument) {
+    const auto write = [&](const QString& name, const QByteArray& content) {
+        QFile file(work.filePath(name));
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(content);
+    };
+    write("a.odt", "PK\x03\x04 a document");
+    write("b.odt", "PK\x03\x04 another");
+    write("notes.txt", "the user's notes");
+    write("empty.json", "");
+    ASSERT_TRUE(QFile::link(work.filePath("a.odt"), work.filePath("link.json")));
+    QDir(work.path()).mkpath("in");
+    const auto refused = [&](const QStringList& arguments, const char* why) {
+        const QString error = parse(arguments).error;
+        EXPECT_TRUE(error.startsWith("--json '") && error.contains(why))
+            << arguments.join(' ').toStdString() << ": " << error.toStdString();
+    };
+    refused({"--json", "a.odt", "b.odt"}, "is a file that is not a report of folioknife-split");
+    refused({"--json", "x.odt", "x.odt"}, "names an input of this run");
+    refused({"--json", "./in/../a.odt", "a.odt"}, "names an input of this run");
+    refused({"--json", "link.json", "a.odt"}, "names an input of this run");
+    refused({"--json", "in/new.odt", "in"}, "has a document's extension");
+    refused({"--json", "REPORT.DOCX", "b.odt"}, "has a document's extension");
+    refused({"--json", "notes.txt", "b.odt"}, "is a file that is not a report of folioknife-split");
+
+    EXPECT_EQ(parse({"--json", "empty.json", "b.odt"}).error, QString());
+    EXPECT_EQ(parse({"--json", "new.json", "b.odt"}).error, QString());
+}
+
+TEST_F(CommandLineTest, AnEarlierReportMayBeReplacedWhateverItsLength) {
+    RunRecord run;
+    for (int i = 0; i < 2000; ++i) {
+        DocumentResult result;
+        result.path = QStringLiteral("/in/document %1.odt").arg(i);
+        run.results << result;
+    }
+    run.problems << QString(3000, 'x');
+    ASSERT_EQ(WriteJsonReport(work.filePath("run.json"), run, "1.0.0"), QString());
+    ASSERT_EQ(WriteJsonReport(work.filePath("small.json"), RunRecord{}, "1.0.0"), QString());
+    EXPECT_TRUE(IsJsonReport(work.filePath("run.json")));
+    EXPECT_EQ(parse({"--json", "run.json", "a.odt"}).error, QString());
+    EXPECT_EQ(parse({"--json", "small.json", "a.odt"}).error, QString());
+
+    QFile other(work.filePath("other.json"));
+    ASSERT_TRUE(other.open(QIODevice::WriteOnly));
+    other.write(R"({"documents": [], "kept": "someone else's"})");
+    other.close();
+    EXPECT_FALSE(IsJsonReport(other.fileName()));
 }
 
 TEST_F(CommandLineTest, VersionNeedsNothingElse) {

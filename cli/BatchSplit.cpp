@@ -283,7 +283,7 @@ QList<DocumentResult> BatchSplit::run(const QList<QStringList>& groups) {
     if (settings_.stopRequested && settings_.stopRequested()) queue.stop();
     QStringList documents;
     for (const QStringList& group : groups) documents += group;
-    const ProtectedPaths inputs(documents);
+    const ProtectedPaths inputs(documents + settings_.otherInputs);
     const int jobs = std::max(1, std::min<int>(settings_.jobs, static_cast<int>(groups.size())));
     std::vector<std::thread> threads;
     threads.reserve(jobs);

@@ -129,6 +129,7 @@ int run(const QStringList& arguments, const fk::cli::NonUtf8Arguments& nonUtf8) 
     settings.outputFolder = options.outputFolder;
     settings.jobs = jobs;
     settings.verbose = options.verbose;
+    settings.otherInputs = input.inputFiles;
     settings.timeout = std::chrono::milliseconds(std::llround(options.timeoutSeconds * 1000));
     settings.stopRequested = [] { return InterruptSignals::received() != 0; };
     // The offices' own temporary files, which an office that is stopped rather than closed leaves

@@ -67,6 +67,20 @@ TEST_F(BatchDocumentsTest, MissingInputsAreProblemsAndTheRestStays) {
     EXPECT_TRUE(found.problems[0].startsWith("gone.odt: no such file"));
 }
 
+TEST_F(BatchDocumentsTest, DocumentsLeftToAnotherShardAreInputFilesStillButNotLookedAt) {
+    const QString mine = touch("in/mine.odt");
+    const QString theirs = touch("in/theirs.odt");
+    const QString theirsEmpty = touch("in/theirs-empty.odt", {});
+    const QString note = touch("in/empty.odt", {});
+    const BatchDocuments found = CollectDocuments({"in"}, work.path(), {}, [](const QString& path) {
+        return !QFileInfo(path).fileName().startsWith("theirs");
+    });
+    EXPECT_EQ(found.documents, QStringList{mine});
+    EXPECT_EQ(found.problems, QStringList{note + ": empty file, not split"})
+        << "another shard reports its own problems";
+    EXPECT_EQ(found.inputFiles, (QStringList{note, mine, theirsEmpty, theirs}));
+}
+
 // Folder inputs: which names are documents.
 
 TEST_F(BatchDocumentsTest, OnlyNamesThatEndInAWriterExtensionAreDocuments) {

@@ -71,6 +71,7 @@ protected:
         settings.jobs = jobs;
         settings.timeout = timeout;
         settings.stopRequested = [this] { return stop.load(); };
+        settings.otherInputs = otherInputs;
         BatchSplit batch(
             settings, [this](int job) { return std::make_unique<BorrowedOffice>(offices.at(job)); },
             [this](office::OfficeBridge& office) {
@@ -92,6 +93,7 @@ protected:
 
     QTemporaryDir in, out;
     QString outputFolder;  // out, unless a test names another
+    QStringList otherInputs;
     std::array<FakeJobOffice, 3> offices;
     FakeSplitEngine script;  // what every job's engine knows
     std::function<bool(office::OfficeBridge&, const QString&)> beforeDocument;
@@ -264,6 +266,27 @@ TEST_F(BatchSplitTest, NoPageReplacesAnInputOfAnotherGroupAndTheDocumentFails) {
     EXPECT_EQ(cut.split.failures[0].page, 1);
     EXPECT_EQ(cut.split.failures[0].stage, SplitStage::Store);
     EXPECT_TRUE(cut.split.failures[0].message.contains("would overwrite an input of this run"));
+}
+
+TEST_F(BatchSplitTest, NoPageReplacesAnInputThatAnotherShardSplits) {
+    const QString whole = input("a.odt", 3);
+    const QString theirs = in.filePath("a_0002.odt");
+    QFile theirsFile(theirs);
+    ASSERT_TRUE(theirsFile.open(QIODevice::WriteOnly));
+    theirsFile.write("another shard's document");
+    theirsFile.close();
+    outputFolder = in.path() + "/";
+    otherInputs = QStringList{whole, theirs};
+
+    const QList<DocumentResult> results = run({{whole}}, 1);
+
+    ASSERT_EQ(results.size(), 1);
+    ASSERT_TRUE(theirsFile.open(QIODevice::ReadOnly));
+    EXPECT_EQ(theirsFile.readAll(), "another shard's document");
+    EXPECT_EQ(results[0].split.pagesStored, 2);
+    ASSERT_EQ(results[0].split.failures.size(), 1);
+    EXPECT_EQ(results[0].split.failures[0].page, 2);
+    EXPECT_TRUE(results[0].split.failures[0].message.contains("would overwrite an input of this run"));
 }
 
 TEST_F(BatchSplitTest, PagesOfAnEarlierLongerSplitAreKeptAndToldOnce) {

@@ -19,6 +19,7 @@
 
 #include "QtPrinters.h"
 #include "TestOffice.h"
+#include "cli/Shard.h"
 #include "fsutil/ProgramFolder.h"
 
 using namespace fk;
@@ -422,6 +423,29 @@ TEST_F(CommandLineEndToEnd, NoInputIsOverwrittenAndALinkAtAPageNameIsReplacedByE
                   (QStringList{"a.odt", "a_0001.odt", "a_0002.odt", "a_0002_0001.odt", "a_0003.odt"}))
             << "no private file is left";
     }
+}
+
+TEST_F(CommandLineEndToEnd, AShardNeverReplacesADocumentThatAnotherShardSplits) {
+    // "-o F F" on every host: the shard of a.odt must not store its page 2 over a_0002.odt.
+    int count = 2;
+    while (cli::ShardOf(QStringLiteral("a.odt"), count) == cli::ShardOf(QStringLiteral("a_0002.odt"), count))
+        ++count;
+    const QString folder = work_.filePath(QStringLiteral("F"));
+    QDir().mkpath(folder);
+    QFile::copy(document("alpha"), folder + QStringLiteral("/a.odt"));
+    QFile::copy(document("beta"), folder + QStringLiteral("/a_0002.odt"));
+    const QByteArray theirs = FileDigest(folder + QStringLiteral("/a_0002.odt"));
+    const QString shard =
+        QStringLiteral("%1/%2").arg(cli::ShardOf(QStringLiteral("a.odt"), count) + 1).arg(count);
+
+    const Outcome run = split({QStringLiteral("--shard"), shard, QStringLiteral("-o"), folder, folder});
+
+    EXPECT_EQ(run.exitCode, 1) << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains("page 2: The page document would overwrite an input of this run"))
+        << run.err.toStdString();
+    EXPECT_EQ(FileDigest(folder + QStringLiteral("/a_0002.odt")), theirs);
+    EXPECT_EQ(OdtBodyText(folder + QStringLiteral("/a_0003.odt")), QStringList{"alpha page 3"});
+    EXPECT_FALSE(QFile::exists(folder + QStringLiteral("/a_0002_0001.odt"))) << "the other shard's document";
 }
 
 TEST_F(CommandLineEndToEnd, OlderPagesOfALongerSplitAreKeptAndNoted) {

@@ -1,5 +1,9 @@
 #include "cli/NativeNames.h"
 
+#include <langinfo.h>
+
+#include <clocale>
+
 namespace fk::cli {
 
 namespace {
@@ -84,6 +88,10 @@ QString DisplayName(const QByteArray& nativeName) {
 
 QString DisplayName(const QString& name) {
     return DisplayName(name.toUtf8());
+}
+
+void UseUtf8CharacterLocale() {
+    if (QByteArray(::nl_langinfo(CODESET)) != "UTF-8") std::setlocale(LC_CTYPE, "C.UTF-8");
 }
 
 NonUtf8Arguments FindNonUtf8Arguments(int argc, const char* const* argv) {

@@ -23,4 +23,9 @@ QString DisplayName(const QString& name);
 using NonUtf8Arguments = QHash<QString, QByteArray>;
 NonUtf8Arguments FindNonUtf8Arguments(int argc, const char* const* argv);
 
+// Takes C.UTF-8 for characters where the environment's locale is not UTF-8 (LC_ALL=C, no LANG), so that
+// names are read and written as UTF-8 in this process too, the office runtime it loads included.
+// Called after the application has set the locale from the environment.
+void UseUtf8CharacterLocale();
+
 }  // namespace fk::cli

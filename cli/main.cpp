@@ -174,5 +174,6 @@ int main(int argc, char** argv) {
     fk::cli::KeepFreedMemoryForReuse();
     const fk::cli::NonUtf8Arguments nonUtf8 = fk::cli::FindNonUtf8Arguments(argc, argv);
     QCoreApplication application(argc, argv);
+    fk::cli::UseUtf8CharacterLocale();
     finish(run(application.arguments(), nonUtf8));
 }

@@ -97,6 +97,7 @@ protected:
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(QStringLiteral("XDG_CACHE_HOME"), cache());
         environment.insert(QStringLiteral("TMPDIR"), temporaryFolder());
+        if (adjustEnvironment) adjustEnvironment(environment);
         process->setProcessEnvironment(environment);
         process->setWorkingDirectory(work_.path());
         process->start(ProgramFolder() + QStringLiteral("/folioknife-split"), arguments);
@@ -130,6 +131,7 @@ protected:
     static TestOffice* office_;
     static QTemporaryDir* documents_;
     QTemporaryDir work_;
+    std::function<void(QProcessEnvironment&)> adjustEnvironment;
 };
 
 TestOffice* CommandLineEndToEnd::office_ = nullptr;
@@ -375,6 +377,27 @@ TEST_F(CommandLineEndToEnd, ANameThatIsNotUtf8IsReportedByItsBytesAndStartsNoOff
     EXPECT_EQ(process.exitCode(), 1);
     EXPECT_TRUE(err.contains("caf\\xe9.odt: the name is not valid UTF-8")) << err.toStdString();
     EXPECT_FALSE(err.contains("no such file")) << err.toStdString();
+}
+
+TEST_F(CommandLineEndToEnd, ANameThatIsNotAsciiIsSplitWithoutAUtf8LocaleInTheEnvironment) {
+    adjustEnvironment = [](QProcessEnvironment& environment) {
+        environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("C"));
+        environment.remove(QStringLiteral("LANG"));
+        environment.remove(QStringLiteral("LC_CTYPE"));
+    };
+    const QString sample =
+        QStringLiteral(FOLIOKNIFE_SOURCE_DIR "/resources/Samples/Grüße aus Köln – Привет.odt");
+    for (const QString& method : {QStringLiteral("slice"), QStringLiteral("copy")}) {
+        const Outcome run =
+            split({QStringLiteral("--method"), method, QStringLiteral("-o"), output(), sample});
+        EXPECT_EQ(run.exitCode, 0) << method.toStdString() << "\n" << run.err.toStdString();
+        EXPECT_EQ(outputs(),
+                  (QStringList{"Grüße aus Köln – Привет_0001.odt", "Grüße aus Köln – Привет_0002.odt"}))
+            << method.toStdString();
+        EXPECT_TRUE(run.out.contains("Grüße aus Köln – Привет.odt: 2 pages")) << run.out.toStdString();
+        QDir(output()).removeRecursively();
+        QDir().mkpath(output());
+    }
 }
 
 TEST_F(CommandLineEndToEnd, LocksThatKilledOfficesLeftOnOutputsDoNotStopTheNextRun) {

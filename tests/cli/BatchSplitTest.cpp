@@ -311,6 +311,23 @@ TEST_F(BatchSplitTest, PagesOfAnEarlierLongerSplitAreKeptAndToldOnce) {
     EXPECT_EQ(outputs().size(), 6) << "nothing is removed";
 }
 
+TEST_F(BatchSplitTest, OlderPagesAreLookedForAfterTheLastDocumentWrittenNotAfterThePageCount) {
+    // A split of five pages, then one of two pages to a document: three documents.
+    const QString report = input("report.odt", 5);
+    ASSERT_TRUE(run({{report}}, 1)[0].olderPages.isEmpty());
+    script.pagesPerOutput = 2;
+
+    const QList<DocumentResult> results = run({{report}}, 1);
+
+    ASSERT_EQ(results.size(), 1);
+    EXPECT_TRUE(results[0].succeeded());
+    EXPECT_EQ(results[0].olderPages,
+              (QStringList{out.filePath("report_0004.odt"), out.filePath("report_0005.odt")}));
+    EXPECT_EQ(observer.reports,
+              QStringList{report +
+                          " | older pages remain beside the new ones: report_0004.odt to report_0005.odt"});
+}
+
 TEST_F(BatchSplitTest, AFastDocumentIsNotTimedOut) {
     const QList<DocumentResult> results = run({{input("quick.odt", 2)}}, 1, 10s);
     ASSERT_EQ(results.size(), 1);

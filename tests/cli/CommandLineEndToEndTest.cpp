@@ -338,6 +338,28 @@ TEST_F(CommandLineEndToEnd, ChosenPagesAndDocumentsOfSeveralPages) {
     EXPECT_EQ(OdtBodyText(QDir(output()).filePath("alpha_0002.odt")), QStringList{"alpha page 3"});
 }
 
+TEST_F(CommandLineEndToEnd, PageSelectionsNoteOlderPagesAfterTheirLastDocumentAndFailWhenTheyNameNoPage) {
+    ASSERT_EQ(split({QStringLiteral("-o"), QStringLiteral("out"), document("alpha")}).exitCode, 0);
+
+    const Outcome every = split({QStringLiteral("-o"), QStringLiteral("out"), QStringLiteral("--every"),
+                                 QStringLiteral("2"), document("alpha")});
+    EXPECT_EQ(every.exitCode, 0) << every.err.toStdString();
+    EXPECT_EQ(every.err, "folioknife-split: " + document("alpha") +
+                             ": older pages remain beside the new ones: alpha_0003.odt\n");
+    EXPECT_TRUE(every.out.contains("1 document has older pages beside its new ones\n"))
+        << every.out.toStdString();
+
+    const Outcome none = split({QStringLiteral("-o"), QStringLiteral("out"), QStringLiteral("--pages"),
+                                QStringLiteral("5-9"), document("alpha")});
+    EXPECT_EQ(none.exitCode, 1) << none.err.toStdString();
+    EXPECT_TRUE(none.err.contains(
+        document("alpha") + ": the page selection names no page of this document, which has 3 pages (slice)"))
+        << none.err.toStdString();
+    EXPECT_TRUE(none.out.contains("1 document: 0 split, 1 failed")) << none.out.toStdString();
+    EXPECT_EQ(OdtBodyText(QDir(output()).filePath("alpha_0001.odt")),
+              (QStringList{"alpha page 1", "alpha page 2"}));
+}
+
 TEST_F(CommandLineEndToEnd, JsonReportListsEveryDocumentWithItsOutputs) {
     const QString report = work_.filePath(QStringLiteral("run.json"));
     const Outcome run = split({QStringLiteral("-o"), QStringLiteral("out"), QStringLiteral("--json"), report,

@@ -1,12 +1,16 @@
 #include "cli/JsonReport.h"
 
+#include <unistd.h>
+
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QSaveFile>
+#include <cerrno>
 #include <cmath>
+#include <cstring>
 
 #include "split/ProtectedPaths.h"
 
@@ -107,9 +111,18 @@ QString JsonReportPathProblem(const QString& path, const QStringList& inputs) {
 }
 
 QString WriteJsonReport(const QString& path, const RunRecord& run, const QString& version) {
+    const QByteArray report = JsonReport(run, version);
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(JsonReport(run, version)) < 0 || !file.commit())
-        return path + QStringLiteral(": the JSON report could not be written: ") + file.errorString();
+    const auto failed = [&](const QString& reason) {
+        file.cancelWriting();
+        return path + QStringLiteral(": the JSON report could not be written: ") + reason;
+    };
+    // Unbuffered, so that a write the file system refuses (a full disk) fails here: commit() does not
+    // see a failure of the flush it makes itself. And the report is on the disk before its name is.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) || file.write(report) != report.size())
+        return failed(file.errorString());
+    if (::fsync(file.handle()) != 0) return failed(QString::fromLocal8Bit(std::strerror(errno)));
+    if (!file.commit()) return failed(file.errorString());
     return {};
 }
 

@@ -379,6 +379,33 @@ TEST_F(CommandLineEndToEnd, JsonReportListsEveryDocumentWithItsOutputs) {
     EXPECT_EQ(json["problems"].toArray().size(), 1);
 }
 
+TEST_F(CommandLineEndToEnd, AReportThatDoesNotFitOnTheDiskFailsTheRunAndLeavesNoFile) {
+    // A full file system of the run's own (a mount namespace); a shard with nothing to do writes its
+    // report without starting an office.
+    const QString full = work_.filePath(QStringLiteral("full"));
+    const QString empty = work_.filePath(QStringLiteral("empty"));
+    QDir().mkpath(full);
+    QDir().mkpath(empty);
+    QProcess process;
+    process.setProcessEnvironment(QProcessEnvironment::systemEnvironment());
+    process.setWorkingDirectory(work_.path());
+    process.start(QStringLiteral("unshare"),
+                  {QStringLiteral("-rm"), QStringLiteral("sh"), QStringLiteral("-c"),
+                   QStringLiteral("mount -t tmpfs -o size=64k tmpfs \"$1\" || exit 99; "
+                                  "head -c 1000000 /dev/zero > \"$1/fill\"; "
+                                  "exec \"$0\" --shard 1/1 --json \"$1/run.json\" -o out \"$2\""),
+                   ProgramFolder() + QStringLiteral("/folioknife-split"), full, empty});
+    ASSERT_TRUE(process.waitForFinished(60000));
+    if (process.exitCode() == 99 || process.error() == QProcess::FailedToStart)
+        GTEST_SKIP() << "no mount namespace here for a full file system";
+    const QString err = QString::fromUtf8(process.readAllStandardError());
+    EXPECT_EQ(process.exitCode(), 1) << err.toStdString();
+    EXPECT_TRUE(err.contains(full + "/run.json: the JSON report could not be written: "))
+        << err.toStdString();
+    EXPECT_FALSE(QFile::exists(full + QStringLiteral("/run.json")))
+        << "the mount is gone, and no file under it";
+}
+
 TEST_F(CommandLineEndToEnd, ANameThatIsNotUtf8IsReportedByItsBytesAndStartsNoOffice) {
     const QByteArray native = QFile::encodeName(work_.path()) + "/caf\xE9.odt";
     ASSERT_TRUE(

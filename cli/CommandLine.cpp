@@ -2,7 +2,10 @@
 
 #include <QCommandLineParser>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <filesystem>
+#include <system_error>
 
 #include "base/Platform.h"
 #include "cli/JsonReport.h"
@@ -20,7 +23,8 @@ QString absoluteFolderText(const QString& folder, const QString& workingFolder) 
 
 }  // namespace
 
-ParsedCommandLine ParseCommandLine(const QStringList& arguments, const QString& workingFolder) {
+ParsedCommandLine ParseCommandLine(const QStringList& arguments, const QString& workingFolder,
+                                   const NonUtf8Arguments& nonUtf8) {
     QCommandLineParser parser;
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     const QCommandLineOption output({QStringLiteral("o"), QStringLiteral("output")}, {},
@@ -64,11 +68,12 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments, const QString& 
     if (parser.isSet(timeout)) {
         bool ok = false;
         options.timeoutSeconds = parser.value(timeout).toDouble(&ok);
-        if (!ok || !(options.timeoutSeconds > 0) || options.timeoutSeconds > kMaxTimeoutSeconds) {
-            parsed.error =
-                QStringLiteral("--timeout takes a number of seconds above 0 and up to %1, not '%2'.")
-                    .arg(kMaxTimeoutSeconds)
-                    .arg(parser.value(timeout));
+        // Under a second an office cannot even load a document; and a deadline that rounds to 0 ms would
+        // mean none.
+        if (!ok || !(options.timeoutSeconds >= 1) || options.timeoutSeconds > kMaxTimeoutSeconds) {
+            parsed.error = QStringLiteral("--timeout takes a number of seconds from 1 to %1, not '%2'.")
+                               .arg(kMaxTimeoutSeconds)
+                               .arg(parser.value(timeout));
             return parsed;
         }
     }
@@ -144,13 +149,33 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments, const QString& 
         parsed.error = JsonReportPathProblem(options.jsonFile, inputPaths);
         if (!parsed.error.isEmpty()) return parsed;
     }
-    options.outputFolder =
-        absoluteFolderText(parser.isSet(output) ? parser.value(output) : QStringLiteral("."), workingFolder);
-    if (!FolderExists(options.outputFolder)) {
+    const QString outputText = parser.isSet(output) ? parser.value(output) : QStringLiteral(".");
+    if (outputText.isEmpty()) {
+        parsed.error = QStringLiteral("-o names the output folder; '' names none (use -o . for this one).");
+        return parsed;
+    }
+    const auto native = nonUtf8.constFind(outputText);
+    if (native != nonUtf8.cend()) {
         parsed.error =
-            options.outputFolder + QStringLiteral(": not a folder; name an existing folder with -o.");
+            DisplayName(*native) + QStringLiteral(
+                                       ": the output folder's name is not valid UTF-8; rename it or name "
+                                       "another folder with -o.");
+        return parsed;
+    }
+    options.outputFolder = absoluteFolderText(outputText, workingFolder);
+    if (QFileInfo::exists(options.outputFolder.chopped(1)) && !FolderExists(options.outputFolder)) {
+        parsed.error = options.outputFolder.chopped(1) +
+                       QStringLiteral(": not a folder; name a folder with -o (a missing one is made).");
     }
     return parsed;
+}
+
+QString MakeOutputFolder(const QString& folder) {
+    std::error_code error;
+    std::filesystem::create_directories(QFile::encodeName(folder).toStdString(), error);
+    if (!error) return {};
+    return folder + QStringLiteral(": the output folder cannot be made: ") +
+           QString::fromLocal8Bit(error.message());
 }
 
 QString ProgramVersion() {
@@ -183,7 +208,8 @@ DESCRIPTION
 
 OPTIONS
     -o, --output DIR
-        Folder for the one-page documents; it must exist. Default: the current folder.
+        Folder for the one-page documents, made with its parents when missing. Default: the
+        current folder.
     --method slice|copy
         slice (the default): the office marks where each page begins and stores the
         document once; folioknife-split then cuts it into one document per page, keeping
@@ -201,8 +227,8 @@ OPTIONS
         Split N documents at once, each on an office of its own (own profile, own pipe).
         Default: 1.
     -t, --timeout SECONDS
-        Deadline per document. An office that has not finished the document by then is
-        killed, the document is reported as failed, and a new office takes the next one.
+        Deadline per document, 1 second or more. An office that has not finished the document
+        by then is killed, the document is reported as failed, and a new office takes the next.
     --visible
         Show the office's windows (one job only). Without it the office runs headless and no
         display is needed.
@@ -234,7 +260,8 @@ OUTPUT
 EXIT STATUS
     0   every document was split
     1   at least one document, page or input failed
-    2   usage error: unknown option or method, no input, or the output folder does not exist
+    2   usage error: unknown option or method, no input, or an output folder that is not a
+        folder or cannot be made
     128+N  stopped by signal N (130 for Ctrl-C, 143 for SIGTERM, 129 for SIGHUP): the summary
         names the documents done, cut short (with their pages so far) and not started. A
         second signal ends the program at once.

@@ -50,7 +50,7 @@ int run(const QStringList& arguments, const fk::cli::NonUtf8Arguments& nonUtf8) 
     QTextStream err(stderr);
     const QString workingFolder = QDir::currentPath();
 
-    const ParsedCommandLine parsed = ParseCommandLine(arguments, workingFolder);
+    const ParsedCommandLine parsed = ParseCommandLine(arguments, workingFolder, nonUtf8);
     const CommandLine& options = parsed.options;
     if (options.help) {
         out << UsageText();
@@ -63,6 +63,11 @@ int run(const QStringList& arguments, const fk::cli::NonUtf8Arguments& nonUtf8) 
     if (!parsed.error.isEmpty()) {
         err << "folioknife-split: " << DisplayName(parsed.error)
             << "\nTry 'folioknife-split --help' for more information.\n";
+        return kExitUsage;
+    }
+    const QString folderProblem = MakeOutputFolder(options.outputFolder);
+    if (!folderProblem.isEmpty()) {
+        err << "folioknife-split: " << DisplayName(folderProblem) << "\n";
         return kExitUsage;
     }
 

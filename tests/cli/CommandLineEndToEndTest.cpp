@@ -13,6 +13,7 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QThread>
 #include <QUrl>
@@ -39,6 +40,17 @@ QList<pid_t> ProcessesMentioning(const QString& text) {
         if (cmdline.open(QIODevice::ReadOnly) && cmdline.readAll().contains(needle)) found << pid;
     }
     return found;
+}
+
+// The README's recipe for GNU parallel, as it stands there.
+QString ReadmeParallelRecipe() {
+    QFile readme(QStringLiteral(FOLIOKNIFE_SOURCE_DIR "/README.md"));
+    if (!readme.open(QIODevice::ReadOnly)) return {};
+    const QString text = QString::fromUtf8(readme.readAll());
+    const QString opening = QStringLiteral("```sh\nparallel ");
+    const qsizetype start = text.indexOf(opening);
+    const qsizetype end = text.indexOf(QStringLiteral("```"), start + opening.size());
+    return start < 0 ? QString() : text.mid(start + 6, end - start - 6);
 }
 
 struct Outcome {
@@ -140,9 +152,12 @@ QTemporaryDir* CommandLineEndToEnd::documents_ = nullptr;
 TEST_F(CommandLineEndToEnd, UsageErrorsEndWithStatusTwoAndStartNoOffice) {
     EXPECT_EQ(split({QStringLiteral("--no-such-option"), document("alpha")}).exitCode, 2);
     EXPECT_EQ(split({}).exitCode, 2);
-    const Outcome missingFolder = split({QStringLiteral("-o"), QStringLiteral("nowhere"), document("alpha")});
-    EXPECT_EQ(missingFolder.exitCode, 2);
-    EXPECT_TRUE(missingFolder.err.contains("not a folder"));
+    QFile(work_.filePath(QStringLiteral("notes"))).open(QIODevice::WriteOnly);
+    const Outcome notAFolder = split({QStringLiteral("-o"), QStringLiteral("notes"), document("alpha")});
+    EXPECT_EQ(notAFolder.exitCode, 2);
+    EXPECT_TRUE(notAFolder.err.contains("notes: not a folder")) << notAFolder.err.toStdString();
+    EXPECT_EQ(split({QStringLiteral("-o"), QString(), document("alpha")}).exitCode, 2);
+    EXPECT_EQ(split({QStringLiteral("--timeout"), QStringLiteral("0.0004"), document("alpha")}).exitCode, 2);
     const Outcome help = split({QStringLiteral("--help")});
     EXPECT_EQ(help.exitCode, 0);
     EXPECT_TRUE(help.out.startsWith("NAME"));
@@ -518,6 +533,47 @@ TEST_F(CommandLineEndToEnd, AShardNeverReplacesADocumentThatAnotherShardSplits) 
     EXPECT_EQ(FileDigest(folder + QStringLiteral("/a_0002.odt")), theirs);
     EXPECT_EQ(OdtBodyText(folder + QStringLiteral("/a_0003.odt")), QStringList{"alpha page 3"});
     EXPECT_FALSE(QFile::exists(folder + QStringLiteral("/a_0002_0001.odt"))) << "the other shard's document";
+}
+
+TEST_F(CommandLineEndToEnd, TheReadmesGnuParallelRecipeSplitsEveryDocumentExactlyOnce) {
+    if (QStandardPaths::findExecutable(QStringLiteral("parallel")).isEmpty())
+        GTEST_SKIP() << "GNU parallel is not installed (scripts/setup.sh installs it)";
+    // The recipe as the README gives it, on this host alone, with tiny inputs.
+    QString recipe = ReadmeParallelRecipe();
+    ASSERT_TRUE(recipe.startsWith("parallel --sshlogin host1,host2,host3,host4 ")) << recipe.toStdString();
+    const QString srv = work_.filePath(QStringLiteral("srv"));
+    recipe.replace(QStringLiteral("--sshlogin host1,host2,host3,host4"), QStringLiteral("--sshlogin :"));
+    recipe.replace(QStringLiteral("folioknife-split "),
+                   QStringLiteral("'%1/folioknife-split' ").arg(ProgramFolder()));
+    recipe.replace(QStringLiteral("/srv/"), srv + QLatin1Char('/'));
+    QDir().mkpath(srv + QStringLiteral("/reports"));
+    QDir().mkpath(srv + QStringLiteral("/incoming"));
+    for (const QString& name : {QStringLiteral("alpha"), QStringLiteral("beta"), QStringLiteral("gamma")})
+        QFile::copy(document(name), srv + QStringLiteral("/incoming/") + name + QStringLiteral(".odt"));
+
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("XDG_CACHE_HOME"), cache());
+    environment.insert(QStringLiteral("TMPDIR"), temporaryFolder());
+    process.setProcessEnvironment(environment);
+    process.setWorkingDirectory(work_.path());
+    process.start(QStringLiteral("sh"), {QStringLiteral("-c"), recipe});
+    ASSERT_TRUE(process.waitForFinished(600000));
+    const QString err = QString::fromUtf8(process.readAllStandardError());
+    EXPECT_EQ(process.exitCode(), 0) << recipe.toStdString() << "\n" << err.toStdString();
+
+    QStringList pages;
+    int reported = 0;
+    for (int shard = 1; shard <= 4; ++shard) {
+        pages << QDir(srv + QStringLiteral("/pages/%1").arg(shard)).entryList(QDir::Files);
+        QFile report(srv + QStringLiteral("/reports/shard-%1.json").arg(shard));
+        ASSERT_TRUE(report.open(QIODevice::ReadOnly)) << report.fileName().toStdString();
+        reported += static_cast<int>(QJsonDocument::fromJson(report.readAll())["documents"].toArray().size());
+    }
+    pages.sort();
+    EXPECT_EQ(pages, (QStringList{"alpha_0001.odt", "alpha_0002.odt", "alpha_0003.odt", "beta_0001.odt",
+                                  "beta_0002.odt", "gamma_0001.odt"}));
+    EXPECT_EQ(reported, 3);
 }
 
 TEST_F(CommandLineEndToEnd, OlderPagesOfALongerSplitAreKeptAndNoted) {

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
@@ -54,16 +55,43 @@ TEST_F(CommandLineTest, InputsThatLookLikeOptionsAfterDoubleDash) {
 TEST_F(CommandLineTest, UsageErrors) {
     EXPECT_EQ(parse({"--frobnicate", "a.odt"}).error, "Unknown option 'frobnicate'.");
     EXPECT_EQ(parse({}).error, "No input given: name documents or folders to split.");
-    EXPECT_EQ(parse({"-o", "missing", "a.odt"}).error,
-              work.path() + "/missing/: not a folder; name an existing folder with -o.");
     EXPECT_TRUE(parse({"-o"}).error.contains("Missing value"));
     for (const char* jobs : {"0", "-1", "two", "65", "1.5"})
         EXPECT_TRUE(parse({"--jobs", jobs, "a.odt"}).error.startsWith("--jobs takes")) << jobs;
-    for (const char* timeout : {"0", "-3", "soon", "nan", "inf", "604801"})
+    for (const char* timeout : {"0", "0.0004", "0.999", "-3", "soon", "nan", "inf", "604801"})
         EXPECT_TRUE(parse({"--timeout", timeout, "a.odt"}).error.startsWith("--timeout takes")) << timeout;
+    EXPECT_EQ(parse({"--timeout", "1", "a.odt"}).error, QString());
     EXPECT_EQ(parse({"--visible", "--jobs", "2", "a.odt"}).error,
               "--visible works with one job only: visible offices share the desktop's clipboard.");
     EXPECT_EQ(parse({"--visible", "a.odt"}).error, QString());
+}
+
+TEST_F(CommandLineTest, TheOutputFolderIsMadeWhenMissingAndMustBeAFolderWithAName) {
+    const ParsedCommandLine missing = parse({"-o", "pages/deeper", "a.odt"});
+    ASSERT_EQ(missing.error, QString());
+    EXPECT_FALSE(QFileInfo::exists(work.filePath("pages"))) << "reading the options makes nothing";
+    EXPECT_EQ(MakeOutputFolder(missing.options.outputFolder), QString());
+    EXPECT_TRUE(QFileInfo(work.filePath("pages/deeper")).isDir());
+    EXPECT_EQ(MakeOutputFolder(missing.options.outputFolder), QString()) << "made already";
+
+    QFile file(work.filePath("notes"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.close();
+    EXPECT_EQ(parse({"-o", "notes", "a.odt"}).error,
+              work.filePath("notes") + ": not a folder; name a folder with -o (a missing one is made).");
+    EXPECT_TRUE(MakeOutputFolder(work.filePath("notes/pages/"))
+                    .startsWith(work.filePath("notes/pages/") + ": the output folder cannot be made: "));
+    EXPECT_TRUE(parse({"-o", "", "a.odt"}).error.startsWith("-o names the output folder; '' names none"))
+        << "not the current folder in silence";
+
+    const char* argv[] = {"folioknife-split", "-o", "caf\xE9", "a.odt"};
+    const NonUtf8Arguments nonUtf8 = FindNonUtf8Arguments(4, argv);
+    const QString error = ParseCommandLine({"folioknife-split", "-o", QString::fromUtf8("caf\xE9"), "a.odt"},
+                                           work.path(), nonUtf8)
+                              .error;
+    EXPECT_EQ(
+        error,
+        "caf\\xe9: the output folder's name is not valid UTF-8; rename it or name another folder with -o.");
 }
 
 TEST_F(CommandLineTest, PageSelectionsNeedTheSlicerAndOneAtATime) {

@@ -219,10 +219,20 @@ TEST(DocumentContent, KnownWordProcessorFormatsByTheirFirstBytes) {
     EXPECT_EQ(ClassifyContent("%PDF-1.7"), DocumentContent::NotADocument);
 }
 
-TEST_F(BatchDocumentsTest, ANamedPipeIsNotADocumentAndDoesNotHang) {
-    const QString pipe = work.filePath("pipe.odt");
+TEST_F(BatchDocumentsTest, ANamedPipeOrDeviceIsReportedGivenDirectlyOrFoundInAFolderAndHangsNothing) {
+    QDir().mkpath(work.filePath("in"));
+    const QString pipe = work.filePath("in/pipe.odt");
     ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
-    EXPECT_EQ(ExamineDocument(pipe), DocumentContent::NotADocument);
+    ASSERT_TRUE(QFile::link("/dev/null", work.filePath("in/device.odt")));
+    const QString kept = touch("in/real.odt");
+    EXPECT_EQ(ExamineDocument(pipe), DocumentContent::NotAFile);
+    const QString problem = ": " + ContentProblem(DocumentContent::NotAFile);
+
+    const BatchDocuments inFolder = collect({"in"});
+    EXPECT_EQ(inFolder.documents, QStringList{kept});
+    EXPECT_EQ(inFolder.problems, (QStringList{work.filePath("in/device.odt") + problem, pipe + problem}));
+    const BatchDocuments direct = collect({"in/pipe.odt"});
+    EXPECT_EQ(direct.problems, QStringList{pipe + problem});
 }
 
 TEST(GroupBySharedOutputNames, SameOutputNamesShareAGroupInListOrder) {

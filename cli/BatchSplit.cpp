@@ -232,7 +232,9 @@ private:
         try {
             office_.ensureStarted();
         } catch (const Failure& error) {
-            const SplitFailure failure{SplitStage::Connect, 0, error.message(), 0, error.kind()};
+            // An office stopped by an interruption while it started did not fail to start.
+            const FailureKind kind = queue_.stopping() ? FailureKind::Interrupted : error.kind();
+            const SplitFailure failure{SplitStage::Connect, 0, error.message(), 0, kind};
             result.split.failures.append(failure);
             observer_.report(path, FailureExplanation(settings_.verbose).text(failure, path));
         }

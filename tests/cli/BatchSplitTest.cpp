@@ -22,7 +22,10 @@ namespace {
 class FakeJobOffice : public JobOffice {
 public:
     office::OfficeBridge& bridge() override { return office; }
-    void ensureStarted() override { office.createServiceManager(); }
+    void ensureStarted() override {
+        if (onStart) onStart();
+        office.createServiceManager();
+    }
     void abandon() override { abandoned = true; }
     void clearStaleLock(const QString& path) override { lockChecks << path; }
     void clearLocksLeftIn(const QString& folder) override { lockChecks << folder; }
@@ -30,6 +33,7 @@ public:
     test::FakeOfficeBridge office;
     QStringList lockChecks;
     std::atomic<bool> abandoned = false;
+    std::function<void()> onStart;
 };
 
 // The batch owns what the factory makes; the test keeps the offices to look at afterwards.
@@ -360,6 +364,23 @@ TEST_F(BatchSplitTest, AStopStartsNoFurtherDocumentStopsTheOfficesAndMarksTheDoc
     EXPECT_FALSE(results[1].succeeded());
     EXPECT_EQ(observer.started, (QStringList{first, busy}));
     EXPECT_EQ(outputs(), (QStringList{"first_0001.odt", "first_0002.odt"}));
+}
+
+TEST_F(BatchSplitTest, AnOfficeStoppedWhileItStartsIsReportedAsInterruptedNotAsMissing) {
+    FakeJobOffice& office = offices[0];
+    office.onStart = [&] {
+        stop = true;  // Ctrl-C while the office starts
+        while (!office.abandoned) std::this_thread::sleep_for(1ms);
+        throw Failure::officeUnreachable();
+    };
+    const QString first = input("first.odt", 1);
+
+    const QList<DocumentResult> results = run({{first}, {input("second.odt", 1)}}, 1);
+
+    ASSERT_EQ(results.size(), 1);
+    EXPECT_TRUE(results[0].interrupted);
+    EXPECT_EQ(observer.reports,
+              QStringList{first + " | the run was interrupted while LibreOffice was starting (connect)"});
 }
 
 TEST_F(BatchSplitTest, ARunStoppedBeforeItBeganStartsNothing) {

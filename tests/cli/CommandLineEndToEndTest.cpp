@@ -441,6 +441,16 @@ TEST_F(CommandLineEndToEnd, ANameThatIsNotUtf8IsReportedByItsBytesAndStartsNoOff
     EXPECT_EQ(process.exitCode(), 1);
     EXPECT_TRUE(err.contains("caf\\xe9.odt: the name is not valid UTF-8")) << err.toStdString();
     EXPECT_FALSE(err.contains("no such file")) << err.toStdString();
+
+    ASSERT_EQ(::mkdir((QFile::encodeName(work_.path()) + "/pages\xE9").constData(), 0700), 0);
+    process.start(QStringLiteral("/bin/sh"),
+                  {QStringLiteral("-c"), QStringLiteral("exec \"$0\" -o \"$(printf 'pages\\351')\" \"$1\""),
+                   ProgramFolder() + QStringLiteral("/folioknife-split"), document("gamma")});
+    ASSERT_TRUE(process.waitForFinished(120000));
+    const QString folderErr = QString::fromUtf8(process.readAllStandardError());
+    EXPECT_EQ(process.exitCode(), 2);
+    EXPECT_TRUE(folderErr.contains("pages\\xe9: the output folder's name is not valid UTF-8"))
+        << folderErr.toStdString();
 }
 
 TEST_F(CommandLineEndToEnd, ANameThatIsNotAsciiIsSplitWithoutAUtf8LocaleInTheEnvironment) {

@@ -408,7 +408,8 @@ TEST_F(CommandLineEndToEnd, AReportThatDoesNotFitOnTheDiskFailsTheRunAndLeavesNo
                   {QStringLiteral("-rm"), QStringLiteral("sh"), QStringLiteral("-c"),
                    QStringLiteral("mount -t tmpfs -o size=64k tmpfs \"$1\" || exit 99; "
                                   "head -c 1000000 /dev/zero > \"$1/fill\"; "
-                                  "exec \"$0\" --shard 1/1 --json \"$1/run.json\" -o out \"$2\""),
+                                  "\"$0\" --shard 1/1 --json \"$1/run.json\" -o out \"$2\"; status=$?; "
+                                  "ls -A \"$1\"; exit $status"),
                    ProgramFolder() + QStringLiteral("/folioknife-split"), full, empty});
     ASSERT_TRUE(process.waitForFinished(60000));
     if (process.exitCode() == 99 || process.error() == QProcess::FailedToStart)
@@ -417,8 +418,29 @@ TEST_F(CommandLineEndToEnd, AReportThatDoesNotFitOnTheDiskFailsTheRunAndLeavesNo
     EXPECT_EQ(process.exitCode(), 1) << err.toStdString();
     EXPECT_TRUE(err.contains(full + "/run.json: the JSON report could not be written: "))
         << err.toStdString();
-    EXPECT_FALSE(QFile::exists(full + QStringLiteral("/run.json")))
-        << "the mount is gone, and no file under it";
+    EXPECT_EQ(QString::fromUtf8(process.readAllStandardOutput()), "no documents in shard 1/1\nfill\n")
+        << "no file is left beside the full disk's filler";
+}
+
+TEST_F(CommandLineEndToEnd, HostileNamesReachTheTerminalEscapedAndAPipeInAFolderIsReported) {
+    const QString folder = work_.filePath(QStringLiteral("hostile"));
+    QDir().mkpath(folder);
+    QFile::copy(document("gamma"), folder + QStringLiteral("/esc\x1b]0;owned\x07 two\nlines.odt"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(folder + QStringLiteral("/pipe.odt")).constData(), 0600), 0);
+
+    const Outcome run = split({QStringLiteral("-o"), QStringLiteral("out"), folder});
+
+    EXPECT_EQ(run.exitCode, 1) << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains(folder + "/pipe.odt: not a regular file")) << run.err.toStdString();
+    EXPECT_TRUE(run.out.contains("/esc\\x1b]0;owned\\x07 two\\x0alines.odt: ")) << run.out.toStdString();
+    for (const QString& text : {run.out, run.err}) {
+        EXPECT_FALSE(text.contains(QLatin1Char('\x1b')) || text.contains(QLatin1Char('\x07')))
+            << text.toStdString();
+    }
+    for (const QString& line : run.err.split(QLatin1Char('\n'), Qt::SkipEmptyParts))
+        EXPECT_TRUE(line.startsWith("folioknife-split: "))
+            << "a record split across lines: " << line.toStdString();
+    EXPECT_EQ(run.out.count(QLatin1Char('\n')), 4) << run.out.toStdString();
 }
 
 TEST_F(CommandLineEndToEnd, ANameThatIsNotUtf8IsReportedByItsBytesAndStartsNoOffice) {
@@ -451,6 +473,9 @@ TEST_F(CommandLineEndToEnd, ANameThatIsNotUtf8IsReportedByItsBytesAndStartsNoOff
     EXPECT_EQ(process.exitCode(), 2);
     EXPECT_TRUE(folderErr.contains("pages\\xe9: the output folder's name is not valid UTF-8"))
         << folderErr.toStdString();
+    // Qt cannot name these to remove them with the test's folder.
+    ::rmdir((QFile::encodeName(work_.path()) + "/pages\xE9").constData());
+    ::unlink(native.constData());
 }
 
 TEST_F(CommandLineEndToEnd, ANameThatIsNotAsciiIsSplitWithoutAUtf8LocaleInTheEnvironment) {

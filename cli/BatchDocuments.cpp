@@ -18,8 +18,10 @@ BatchDocuments CollectDocuments(const QStringList& inputs, const QString& workin
     BatchDocuments result;
     QSet<QString> seen;
     const auto take = [&](const QString& path) {
-        if (seen.contains(path) || (wanted && !wanted(path))) return;
+        if (seen.contains(path)) return;
         seen.insert(path);
+        result.inputFiles << path;
+        if (wanted && !wanted(path)) return;
         const QString problem = ContentProblem(ExamineDocument(path));
         if (problem.isEmpty())
             result.documents << path;

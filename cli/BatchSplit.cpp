@@ -284,7 +284,9 @@ private:
         try {
             office_.ensureStarted();
         } catch (const Failure& error) {
-            const SplitFailure failure{SplitStage::Connect, 0, error.message(), 0, error.kind()};
+            // An office stopped by an interruption while it started did not fail to start.
+            const FailureKind kind = queue_.stopping() ? FailureKind::Interrupted : error.kind();
+            const SplitFailure failure{SplitStage::Connect, 0, error.message(), 0, kind};
             result.split.failures.append(failure);
             observer_.report(path, FailureExplanation(settings_.verbose).text(failure, path));
         }
@@ -295,7 +297,8 @@ private:
             result.split = engine_.split(path, settings_.outputFolder, inputs_, tell);
             handoff.release();
             result.timedOut = document.timedOut;
-            result.olderPages = OlderPagesAfter(settings_.outputFolder, path, result.split.pageCount);
+            result.olderPages =
+                OlderPagesAfter(settings_.outputFolder, path, result.split.lastOutputNumber());
             if (!result.olderPages.isEmpty()) {
                 tell.noted(QStringLiteral("older pages remain beside the new ones: ") +
                            OlderPagesText(result.olderPages));
@@ -325,7 +328,7 @@ QList<DocumentResult> BatchSplit::run(const QList<QStringList>& groups) {
     if (settings_.stopRequested && settings_.stopRequested()) queue.stop();
     QStringList documents;
     for (const QStringList& group : groups) documents += group;
-    const ProtectedPaths inputs(documents);
+    const ProtectedPaths inputs(documents + settings_.otherInputs);
     const int jobs = std::max(1, std::min<int>(settings_.jobs, static_cast<int>(groups.size())));
     std::vector<std::thread> threads;
     threads.reserve(jobs);

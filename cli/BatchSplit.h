@@ -49,6 +49,9 @@ struct BatchSettings {
     // is started and the jobs' offices are stopped, so that the documents being split end soon.
     std::function<bool()> stopRequested;
     bool verbose = false;  // failures carry the office's own words too
+    // Files of the run other than the documents split here, such as another shard's documents: no page
+    // may replace them either.
+    QStringList otherInputs;
 };
 
 using JobOfficeFactory = std::function<std::unique_ptr<JobOffice>(int job)>;

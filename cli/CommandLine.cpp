@@ -2,9 +2,13 @@
 
 #include <QCommandLineParser>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <filesystem>
+#include <system_error>
 
 #include "base/Platform.h"
+#include "cli/JsonReport.h"
 #include "fsutil/FileHelpers.h"
 
 namespace fk::cli {
@@ -19,7 +23,8 @@ QString absoluteFolderText(const QString& folder, const QString& workingFolder) 
 
 }  // namespace
 
-ParsedCommandLine ParseCommandLine(const QStringList& arguments, const QString& workingFolder) {
+ParsedCommandLine ParseCommandLine(const QStringList& arguments, const QString& workingFolder,
+                                   const NonUtf8Arguments& nonUtf8) {
     QCommandLineParser parser;
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     const QCommandLineOption output({QStringLiteral("o"), QStringLiteral("output")}, {},
@@ -33,7 +38,7 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments, const QString& 
     const QCommandLineOption pages(QStringLiteral("pages"), {}, QStringLiteral("LIST"));
     const QCommandLineOption every(QStringLiteral("every"), {}, QStringLiteral("N"));
     const QCommandLineOption json(QStringLiteral("json"), {}, QStringLiteral("FILE"));
-    const QCommandLineOption shard(QStringLiteral("shard"), {}, QStringLiteral("I/N"));
+    const QCommandLineOption shard(QStringLiteral("shard"), {}, QStringLiteral("K/N"));
     const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
     const QCommandLineOption version(QStringLiteral("version"));
     parser.addOptions(
@@ -63,11 +68,12 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments, const QString& 
     if (parser.isSet(timeout)) {
         bool ok = false;
         options.timeoutSeconds = parser.value(timeout).toDouble(&ok);
-        if (!ok || !(options.timeoutSeconds > 0) || options.timeoutSeconds > kMaxTimeoutSeconds) {
-            parsed.error =
-                QStringLiteral("--timeout takes a number of seconds above 0 and up to %1, not '%2'.")
-                    .arg(kMaxTimeoutSeconds)
-                    .arg(parser.value(timeout));
+        // Under a second an office cannot even load a document; and a deadline that rounds to 0 ms would
+        // mean none.
+        if (!ok || !(options.timeoutSeconds >= 1) || options.timeoutSeconds > kMaxTimeoutSeconds) {
+            parsed.error = QStringLiteral("--timeout takes a number of seconds from 1 to %1, not '%2'.")
+                               .arg(kMaxTimeoutSeconds)
+                               .arg(parser.value(timeout));
             return parsed;
         }
     }
@@ -136,13 +142,40 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments, const QString& 
         parsed.error = QStringLiteral("No input given: name documents or folders to split.");
         return parsed;
     }
-    options.outputFolder =
-        absoluteFolderText(parser.isSet(output) ? parser.value(output) : QStringLiteral("."), workingFolder);
-    if (!FolderExists(options.outputFolder)) {
+    if (!options.jsonFile.isEmpty()) {
+        QStringList inputPaths;
+        for (const QString& input : options.inputs)
+            inputPaths << QDir::cleanPath(QDir(workingFolder).absoluteFilePath(input));
+        parsed.error = JsonReportPathProblem(options.jsonFile, inputPaths);
+        if (!parsed.error.isEmpty()) return parsed;
+    }
+    const QString outputText = parser.isSet(output) ? parser.value(output) : QStringLiteral(".");
+    if (outputText.isEmpty()) {
+        parsed.error = QStringLiteral("-o names the output folder; '' names none (use -o . for this one).");
+        return parsed;
+    }
+    const auto native = nonUtf8.constFind(outputText);
+    if (native != nonUtf8.cend()) {
         parsed.error =
-            options.outputFolder + QStringLiteral(": not a folder; name an existing folder with -o.");
+            DisplayName(*native) + QStringLiteral(
+                                       ": the output folder's name is not valid UTF-8; rename it or name "
+                                       "another folder with -o.");
+        return parsed;
+    }
+    options.outputFolder = absoluteFolderText(outputText, workingFolder);
+    if (QFileInfo::exists(options.outputFolder.chopped(1)) && !FolderExists(options.outputFolder)) {
+        parsed.error = options.outputFolder.chopped(1) +
+                       QStringLiteral(": not a folder; name a folder with -o (a missing one is made).");
     }
     return parsed;
+}
+
+QString MakeOutputFolder(const QString& folder) {
+    std::error_code error;
+    std::filesystem::create_directories(QFile::encodeName(folder).toStdString(), error);
+    if (!error) return {};
+    return folder + QStringLiteral(": the output folder cannot be made: ") +
+           QString::fromLocal8Bit(error.message());
 }
 
 QString ProgramVersion() {
@@ -159,7 +192,7 @@ QString UsageText() {
 
 SYNOPSIS
     folioknife-split [-o DIR] [--method slice|copy] [--pages LIST | --every N] [--jobs N]
-                     [--timeout SECONDS] [--visible] [--verbose] [--json FILE] [--shard I/N] INPUT...
+                     [--timeout SECONDS] [--visible] [--verbose] [--json FILE] [--shard K/N] INPUT...
     folioknife-split --help | --version
 
 DESCRIPTION
@@ -175,7 +208,8 @@ DESCRIPTION
 
 OPTIONS
     -o, --output DIR
-        Folder for the one-page documents; it must exist. Default: the current folder.
+        Folder for the one-page documents, made with its parents when missing. Default: the
+        current folder.
     --method slice|copy
         slice (the default): the office marks where each page begins and stores the
         document once; folioknife-split then cuts it into one document per page, keeping
@@ -193,8 +227,8 @@ OPTIONS
         Split N documents at once, each on an office of its own (own profile, own pipe).
         Default: 1.
     -t, --timeout SECONDS
-        Deadline per document. An office that has not finished the document by then is
-        killed, the document is reported as failed, and a new office takes the next one.
+        Deadline per document, 1 second or more. An office that has not finished the document
+        by then is killed, the document is reported as failed, and a new office takes the next.
     --visible
         Show the office's windows (one job only). Without it the office runs headless and no
         display is needed.
@@ -203,8 +237,10 @@ OPTIONS
     --json FILE
         Write a JSON report to FILE when the run ends: one record per document with its
         input, outputs, pages, method, status, failures (stage, page, message) and seconds.
-    --shard I/N
-        Split only part I of N of the documents, counted from 0 (0/4 to 3/4 for four hosts).
+        FILE may replace an earlier report, but never an input nor any other file, and may not
+        have a document's extension (.odt, .doc, .docx, .rtf, ...).
+    --shard K/N
+        Split only part K of N of the documents, counted from 1 (1/4 to 4/4 for four hosts).
         A document's part comes from a hash of its output base name, so N hosts given the
         same inputs split every document exactly once, and documents whose outputs would share
         names are split in one part, in the order given; all parts may write to one folder.
@@ -217,13 +253,15 @@ OUTPUT
     On a terminal, a live bar with documents and pages done, pages per second and the time
     left; otherwise one line per document. A summary ends the run. Errors go to standard
     error, one line each: folioknife-split: FILE: page N: what failed, and what to do (stage).
+    Names show bytes that are not UTF-8 and control characters as \xHH.
     A cause is named where it can be told: a password, another office's lock (who, where and
     since when), a page name too long for the file system, an office that does not start.
 
 EXIT STATUS
     0   every document was split
     1   at least one document, page or input failed
-    2   usage error: unknown option or method, no input, or the output folder does not exist
+    2   usage error: unknown option or method, no input, or an output folder that is not a
+        folder or cannot be made
     128+N  stopped by signal N (130 for Ctrl-C, 143 for SIGTERM, 129 for SIGHUP): the summary
         names the documents done, cut short (with their pages so far) and not started. A
         second signal ends the program at once.
@@ -237,7 +275,7 @@ EXAMPLES
     folioknife-split -o pages/ report.odt letters/
     folioknife-split --jobs 2 --timeout 300 -o /srv/pages /srv/incoming
     folioknife-split --pages 1,3- -o covers/ report.odt
-    folioknife-split --shard "$JOB_COMPLETION_INDEX/8" --json run.json -o /srv/pages /srv/incoming
+    folioknife-split --shard "$((JOB_COMPLETION_INDEX + 1))/8" --json run.json -o /srv/pages /srv/incoming
 )");
 }
 

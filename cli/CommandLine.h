@@ -4,6 +4,7 @@
 #include <QStringList>
 #include <optional>
 
+#include "cli/NativeNames.h"
 #include "cli/Shard.h"
 #include "split/PageSelection.h"
 
@@ -42,8 +43,14 @@ struct ParsedCommandLine {
     QString error;  // not empty: a usage error
 };
 
-// Reads the arguments (program name first). Relative paths are taken from workingFolder.
-ParsedCommandLine ParseCommandLine(const QStringList& arguments, const QString& workingFolder);
+// Reads the arguments (program name first). Relative paths are taken from workingFolder; `nonUtf8`
+// holds the arguments that are not UTF-8, by the text Qt made of them.
+ParsedCommandLine ParseCommandLine(const QStringList& arguments, const QString& workingFolder,
+                                   const NonUtf8Arguments& nonUtf8 = {});
+
+// Makes the output folder with its parents where it is missing, as mkdir -p would; returns an error
+// text, empty once the folder is there.
+QString MakeOutputFolder(const QString& folder);
 
 QString UsageText();
 

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "cli/CommandLine.h"
+#include "cli/NativeNames.h"
 
 namespace fk::cli {
 
@@ -36,13 +37,6 @@ ConsoleProgress::ConsoleProgress(QTextStream& out, QTextStream& err, bool live, 
                                  std::function<double()> secondsSinceStart)
     : out_(out), err_(err), live_(live), documentCount_(documentCount), now_(std::move(secondsSinceStart)) {}
 
-QString ConsoleProgress::terminalText(const QString& text) {
-    QString result = text;
-    result.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    result.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    return result;
-}
-
 QString ConsoleProgress::clock(double seconds) {
     const long total = std::lround(std::max(0.0, seconds));
     const QString minutesAndSeconds =
@@ -67,7 +61,7 @@ void ConsoleProgress::pageStored(const QString& path, int, int pageCount) {
 
 void ConsoleProgress::report(const QString& path, const QString& text) {
     clearLive();
-    err_ << kProgramName << ": " << path << ": " << terminalText(text) << "\n";
+    err_ << kProgramName << ": " << DisplayName(path) << ": " << DisplayName(text) << "\n";
     err_.flush();
     redraw();
 }
@@ -92,7 +86,7 @@ void ConsoleProgress::documentFinished(const DocumentResult& result) {
         out_ << QStringLiteral("[%1/%2] %3: %4 in %5 s\n")
                     .arg(finished_)
                     .arg(documentCount_)
-                    .arg(result.path, outcome)
+                    .arg(DisplayName(result.path), outcome)
                     .arg(result.seconds, 0, 'f', 1);
         out_.flush();
     }
@@ -105,7 +99,7 @@ void ConsoleProgress::idle() {
 
 void ConsoleProgress::problem(const QString& text) {
     clearLive();
-    err_ << kProgramName << ": " << terminalText(text) << "\n";
+    err_ << kProgramName << ": " << DisplayName(text) << "\n";
     err_.flush();
     redraw();
 }

@@ -21,7 +21,8 @@ struct BatchSummary {
 BatchSummary Summarize(const QList<DocumentResult>& results, int inputProblems, double seconds);
 
 // Progress and errors of a command-line run. On a terminal one live line (a bar, documents and
-// pages done, rate, time left) that error reports interrupt; otherwise one line per document.
+// pages done, rate, time left) that error reports interrupt; otherwise one line per document. Names
+// and reports are shown as DisplayName shows them: one line each, nothing that steers the terminal.
 class ConsoleProgress : public BatchObserver {
 public:
     ConsoleProgress(QTextStream& out, QTextStream& err, bool live, int documentCount,
@@ -37,8 +38,6 @@ public:
     void problem(const QString& text);
     void summary(const BatchSummary& summary);
 
-    // The error report's line breaks are the dialog's; a terminal wants its own.
-    static QString terminalText(const QString& text);
     static QString clock(double seconds);
 
 private:

@@ -32,11 +32,15 @@ DocumentContent ClassifyContent(const QByteArray& head) {
 }
 
 DocumentContent ExamineDocument(const QString& path) {
-    // Non-blocking, so that a named pipe given as input cannot hang the run.
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    const QByteArray native = QFile::encodeName(path);
+    // Opening a device may act on it (a tape rewinds).
+    struct stat named {};
+    if (::stat(native.constData(), &named) == 0 && !S_ISREG(named.st_mode)) return DocumentContent::NotAFile;
+    // Non-blocking, so that a named pipe put in the file's place meanwhile cannot hang the run.
+    const int fd = ::open(native.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0) return DocumentContent::Unreadable;
     struct stat info {};
-    DocumentContent content = DocumentContent::NotADocument;
+    DocumentContent content = DocumentContent::NotAFile;
     if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) {
         QByteArray head(kHeadSize, '\0');
         const ssize_t got = ::read(fd, head.data(), kHeadSize);
@@ -56,6 +60,8 @@ QString ContentProblem(DocumentContent content) {
             return QStringLiteral(
                 "not a word-processor document (neither OpenDocument nor another zip package, Word, RTF, "
                 "WordPerfect nor XML), not split");
+        case DocumentContent::NotAFile:
+            return QStringLiteral("not a regular file (a named pipe, a device or a socket), not split");
         case DocumentContent::Unreadable:
             return QStringLiteral("cannot be read, not split");
     }

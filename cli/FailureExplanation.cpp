@@ -1,6 +1,7 @@
 #include "cli/FailureExplanation.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <climits>
 
 #include "cli/OfficeProfiles.h"
@@ -21,13 +22,40 @@ bool FailureExplanation::needsPassword(const QString& documentPath) {
     return NeedsPassword(documentPath);
 }
 
+namespace {
+
+// The office's own words ("Binary URP bridge disposed during call at ./binaryurp/...") mean little to
+// the user; --verbose adds them.
+QString causeWithoutOfficeWords(const SplitFailure& failure) {
+    switch (failure.kind) {
+        case FailureKind::OfficeRefused:
+        case FailureKind::OfficeGone:
+        case FailureKind::OfficeUnreachable:
+            return QStringLiteral(
+                "LibreOffice failed at this step or went away during it; --verbose adds the office's "
+                "own words");
+        default:
+            return failure.message;
+    }
+}
+
+}  // namespace
+
 QString FailureExplanation::cause(const SplitFailure& failure, const QString& documentPath) const {
     switch (failure.stage) {
         case SplitStage::Connect:
+            if (failure.kind == FailureKind::Interrupted)
+                return QStringLiteral("the run was interrupted while LibreOffice was starting");
             return QStringLiteral(
                 "LibreOffice could not be started or reached; check that libreoffice-writer "
                 "is installed and starts");
         case SplitStage::Open: {
+            if (QFileInfo(LockFilePath(documentPath)).fileName().toUtf8().size() > NAME_MAX)
+                return QStringLiteral(
+                           "the document's name is too long for the lock file the office keeps beside it "
+                           "(%1NAME%2 must fit in %3 bytes); rename the document to split it")
+                    .arg(kLockFilePrefix, kLockFileSuffix)
+                    .arg(NAME_MAX);
             if (needsPassword(documentPath))
                 return QStringLiteral(
                     "the document needs a password; remove it in the office and split again");
@@ -51,10 +79,10 @@ QString FailureExplanation::cause(const SplitFailure& failure, const QString& do
                            "it is first stored under, it must fit in %1 bytes); rename the document to "
                            "split it")
                     .arg(NAME_MAX);
-            return failure.message;
+            return causeWithoutOfficeWords(failure);
         }
         default:
-            return failure.message;
+            return causeWithoutOfficeWords(failure);
     }
 }
 

@@ -1,14 +1,35 @@
 #include "cli/JsonReport.h"
 
+#include <unistd.h>
+
+#include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QSaveFile>
+#include <cerrno>
 #include <cmath>
+#include <cstring>
+
+#include "split/ProtectedPaths.h"
 
 namespace fk::cli {
 
 namespace {
+
+// The report's keys come in alphabetical order: "documents" opens it, "program" stands near its end.
+const QByteArray kReportOpening = R"({ "documents": [)";
+const QByteArray kReportProgram = R"("program": "folioknife-split")";
+constexpr qint64 kReportEndSpan = 512;
+
+// Names an office or a word processor takes for a document.
+bool hasDocumentExtension(const QString& path) {
+    static const QStringList extensions{"odt", "ott", "fodt", "odm",  "oth",  "sxw",  "stw",
+                                        "sxg", "doc", "dot",  "docx", "docm", "dotx", "dotm",
+                                        "rtf", "wpd", "wps",  "pdf",  "ods",  "odp",  "odg"};
+    return extensions.contains(QFileInfo(path).suffix().toLower());
+}
 
 QJsonObject documentRecord(const QString& input, const QString& status) {
     QJsonObject record;
@@ -59,10 +80,49 @@ QByteArray JsonReport(const RunRecord& run, const QString& version) {
     return QJsonDocument(report).toJson(QJsonDocument::Indented);
 }
 
+bool IsJsonReport(const QString& path) {
+    QFile file(path);
+    if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly)) return false;
+    if (!file.read(kReportOpening.size() * 2).simplified().startsWith(kReportOpening)) return false;
+    file.seek(std::max<qint64>(0, file.size() - kReportEndSpan));
+    return file.read(kReportEndSpan).contains(kReportProgram);
+}
+
+QString JsonReportPathProblem(const QString& path, const QStringList& inputs) {
+    const QString given = QStringLiteral("--json '%1'").arg(path);
+    const ProtectedPaths protectedInputs(inputs);
+    const QString target = QFileInfo(path).canonicalFilePath();
+    if (protectedInputs.covers(path) || (!target.isEmpty() && protectedInputs.covers(target)))
+        return given + QStringLiteral(
+                           " names an input of this run; give the report a name of its own, "
+                           "such as run.json.");
+    const QFileInfo existing(path);
+    // An empty file holds nothing to lose.
+    const bool empty = existing.isFile() && existing.size() == 0;
+    if (existing.exists() && !empty && !IsJsonReport(path))
+        return given + QStringLiteral(
+                           " is a file that is not a report of folioknife-split, and it is not "
+                           "replaced; name another file.");
+    if (hasDocumentExtension(path))
+        return given + QStringLiteral(
+                           " has a document's extension; give the report a name of its own, "
+                           "such as run.json.");
+    return {};
+}
+
 QString WriteJsonReport(const QString& path, const RunRecord& run, const QString& version) {
+    const QByteArray report = JsonReport(run, version);
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(JsonReport(run, version)) < 0 || !file.commit())
-        return path + QStringLiteral(": the JSON report could not be written: ") + file.errorString();
+    const auto failed = [&](const QString& reason) {
+        file.cancelWriting();
+        return path + QStringLiteral(": the JSON report could not be written: ") + reason;
+    };
+    // Unbuffered, so that a write the file system refuses (a full disk) fails here: commit() does not
+    // see a failure of the flush it makes itself. And the report is on the disk before its name is.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) || file.write(report) != report.size())
+        return failed(file.errorString());
+    if (::fsync(file.handle()) != 0) return failed(QString::fromLocal8Bit(std::strerror(errno)));
+    if (!file.commit()) return failed(file.errorString());
     return {};
 }
 

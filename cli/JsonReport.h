@@ -22,6 +22,14 @@ QByteArray JsonReport(const RunRecord& run, const QString& version);
 // Writes the report at `path` atomically; returns an error text, empty on success.
 QString WriteJsonReport(const QString& path, const RunRecord& run, const QString& version);
 
+// Whether the file at `path` is a report this program wrote, by its first and last bytes only.
+bool IsJsonReport(const QString& path);
+
+// Why the report may not be written at `path` (absolute), a usage error; empty when it may. It may not
+// replace an input of the run (`inputs`, absolute), a file that is not an earlier report, nor take a
+// document's name: a forgotten report name must not cost the user a document.
+QString JsonReportPathProblem(const QString& path, const QStringList& inputs);
+
 // "split", "failed", "timed out", "interrupted".
 QString DocumentStatus(const DocumentResult& result);
 

@@ -1,5 +1,9 @@
 #include "cli/NativeNames.h"
 
+#include <langinfo.h>
+
+#include <clocale>
+
 namespace fk::cli {
 
 namespace {
@@ -33,6 +37,28 @@ qsizetype sequenceLength(const QByteArray& bytes, qsizetype at) {
     return length;
 }
 
+// Characters that steer a terminal or end a line rather than show.
+bool isControl(const QByteArray& bytes, qsizetype at, qsizetype length) {
+    const auto byte = [&](qsizetype i) { return static_cast<unsigned char>(bytes[at + i]); };
+    switch (length) {
+        case 1:
+            return byte(0) < 0x20 || byte(0) == 0x7F;
+        case 2:
+            return byte(0) == 0xC2 && byte(1) <= 0x9F;  // U+0080 to U+009F
+        case 3:
+            return byte(0) == 0xE2 && byte(1) == 0x80 && (byte(2) == 0xA8 || byte(2) == 0xA9);
+        default:
+            return false;
+    }
+}
+
+QString escaped(const QByteArray& bytes, qsizetype at, qsizetype length) {
+    QString shown;
+    for (qsizetype i = at; i < at + length; ++i)
+        shown += QStringLiteral("\\x%1").arg(static_cast<unsigned char>(bytes[i]), 2, 16, QLatin1Char('0'));
+    return shown;
+}
+
 }  // namespace
 
 bool IsUtf8(const QByteArray& nativeName) {
@@ -48,16 +74,24 @@ QString DisplayName(const QByteArray& nativeName) {
     QString shown;
     for (qsizetype at = 0; at < nativeName.size();) {
         const qsizetype length = sequenceLength(nativeName, at);
-        if (length > 0) {
-            shown += QString::fromUtf8(nativeName.sliced(at, length));
-            at += length;
-        } else {
-            shown += QStringLiteral("\\x%1").arg(static_cast<unsigned char>(nativeName[at]), 2, 16,
-                                                 QLatin1Char('0'));
+        if (length == 0) {
+            shown += escaped(nativeName, at, 1);
             ++at;
+        } else {
+            shown += isControl(nativeName, at, length) ? escaped(nativeName, at, length)
+                                                       : QString::fromUtf8(nativeName.sliced(at, length));
+            at += length;
         }
     }
     return shown;
+}
+
+QString DisplayName(const QString& name) {
+    return DisplayName(name.toUtf8());
+}
+
+void UseUtf8CharacterLocale() {
+    if (QByteArray(::nl_langinfo(CODESET)) != "UTF-8") std::setlocale(LC_CTYPE, "C.UTF-8");
 }
 
 NonUtf8Arguments FindNonUtf8Arguments(int argc, const char* const* argv) {

@@ -3,6 +3,8 @@
 #include <QSet>
 #include <cstring>
 
+#include "cli/NativeNames.h"
+
 namespace fk::cli {
 
 namespace {
@@ -48,10 +50,10 @@ void PrintInterruption(QTextStream& out, int signalNumber, const RunInterruption
                                          .arg(result.split.pagesStored)
                                          .arg(result.split.expectedOutputs())
                                    : QStringLiteral("%1 pages stored").arg(result.split.pagesStored);
-        out << QStringLiteral("  cut short: %1: %2\n").arg(result.path, stored);
+        out << QStringLiteral("  cut short: %1: %2\n").arg(DisplayName(result.path), stored);
     }
     for (const QString& document : where.notStarted)
-        out << QStringLiteral("  not started: %1\n").arg(document);
+        out << QStringLiteral("  not started: %1\n").arg(DisplayName(document));
     out.flush();
 }
 

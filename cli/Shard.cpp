@@ -9,17 +9,21 @@ namespace fk::cli {
 std::optional<Shard> ParseShard(const QString& text, QString& error) {
     static const QRegularExpression form(QStringLiteral("^(\\d{1,7})/(\\d{1,7})$"));
     const QRegularExpressionMatch match = form.match(text);
-    const int index = match.hasMatch() ? match.captured(1).toInt() : -1;
+    const int part = match.hasMatch() ? match.captured(1).toInt() : 0;
     const int count = match.hasMatch() ? match.captured(2).toInt() : 0;
-    if (count < 1 || count > kMaxShards || index < 0 || index >= count) {
+    if (count < 1 || count > kMaxShards || part < 1 || part > count) {
         error = QStringLiteral(
-                    "--shard takes I/N: part I of N, counted from 0 (0/4 to 3/4 for four hosts), N up to "
+                    "--shard takes K/N: part K of N, counted from 1 (1/4 to 4/4 for four hosts), N up to "
                     "%1; not '%2'.")
                     .arg(kMaxShards)
                     .arg(text);
         return std::nullopt;
     }
-    return Shard{index, count};
+    return Shard{part, count};
+}
+
+bool Shard::holds(const QString& documentPath) const {
+    return ShardOf(documentPath, count) == part - 1;
 }
 
 std::uint64_t StableHash(const QByteArray& bytes) {

@@ -53,7 +53,8 @@ public:
             }
             if (S_ISDIR(target.st_mode)) {
                 folders << child;
-            } else if (S_ISREG(target.st_mode) && HasWriterExtension(name)) {
+            } else if (HasWriterExtension(name)) {
+                // Named pipes and devices too: they are reported as when given directly, not skipped.
                 if (IsUtf8(child))
                     findings_.documents << QString::fromUtf8(child);
                 else

@@ -19,7 +19,8 @@ struct FolderScanFindings {
 // Every Writer document of a folder tree, as the command line takes a folder input. Links are followed
 // when their own names pass the same tests as files; a folder reached twice (a link back up the tree)
 // is walked once. Names that are not UTF-8, unreadable folders and links that lead nowhere are reported,
-// not skipped in silence.
+// not skipped in silence. Whatever else bears a Writer document's name (a named pipe, a device) is
+// listed with the documents, for the content check to report as when it is given directly.
 FolderScanFindings ScanWriterFolder(const QString& folder);
 
 }  // namespace fk::cli

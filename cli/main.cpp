@@ -42,7 +42,7 @@ bool writeReport(const fk::cli::CommandLine& options, const fk::cli::RunRecord& 
     if (options.jsonFile.isEmpty()) return true;
     const QString error = fk::cli::WriteJsonReport(options.jsonFile, record, fk::cli::ProgramVersion());
     if (error.isEmpty()) return true;
-    err << "folioknife-split: " << error << "\n";
+    err << "folioknife-split: " << fk::cli::DisplayName(error) << "\n";
     err.flush();
     return false;
 }
@@ -53,7 +53,7 @@ int run(const QStringList& arguments, const fk::cli::NonUtf8Arguments& nonUtf8) 
     QTextStream err(stderr);
     const QString workingFolder = QDir::currentPath();
 
-    const ParsedCommandLine parsed = ParseCommandLine(arguments, workingFolder);
+    const ParsedCommandLine parsed = ParseCommandLine(arguments, workingFolder, nonUtf8);
     const CommandLine& options = parsed.options;
     if (options.help) {
         out << UsageText();
@@ -64,8 +64,13 @@ int run(const QStringList& arguments, const fk::cli::NonUtf8Arguments& nonUtf8) 
         return kExitSplit;
     }
     if (!parsed.error.isEmpty()) {
-        err << "folioknife-split: " << parsed.error
+        err << "folioknife-split: " << DisplayName(parsed.error)
             << "\nTry 'folioknife-split --help' for more information.\n";
+        return kExitUsage;
+    }
+    const QString folderProblem = MakeOutputFolder(options.outputFolder);
+    if (!folderProblem.isEmpty()) {
+        err << "folioknife-split: " << DisplayName(folderProblem) << "\n";
         return kExitUsage;
     }
 
@@ -73,7 +78,7 @@ int run(const QStringList& arguments, const fk::cli::NonUtf8Arguments& nonUtf8) 
     officeOptions.headless = !options.visible;
     officeOptions.quiet = true;
     if (!QFileInfo(officeOptions.soffice).isExecutable()) {
-        err << "folioknife-split: LibreOffice was not found (" << officeOptions.soffice
+        err << "folioknife-split: LibreOffice was not found (" << DisplayName(officeOptions.soffice)
             << "); install libreoffice-writer or set FOLIOKNIFE_SOFFICE.\n";
         return kExitSomeFailed;
     }
@@ -82,18 +87,16 @@ int run(const QStringList& arguments, const fk::cli::NonUtf8Arguments& nonUtf8) 
     clock.start();
     std::function<bool(const QString&)> inShard;
     if (options.shard) {
-        inShard = [shard = *options.shard](const QString& path) {
-            return ShardOf(path, shard.count) == shard.index;
-        };
+        inShard = [shard = *options.shard](const QString& path) { return shard.holds(path); };
     }
     const BatchDocuments input = CollectDocuments(options.inputs, workingFolder, nonUtf8, inShard);
-    for (const QString& problem : input.problems) err << "folioknife-split: " << problem << "\n";
+    for (const QString& problem : input.problems) err << "folioknife-split: " << DisplayName(problem) << "\n";
     RunRecord record;
     record.problems = input.problems;
     if (input.documents.isEmpty()) {
         // A shard may rightly have nothing to do.
         if (options.shard && input.problems.isEmpty()) {
-            out << "no documents in shard " << options.shard->index << "/" << options.shard->count << "\n";
+            out << "no documents in shard " << options.shard->part << "/" << options.shard->count << "\n";
             return writeReport(options, record, err) ? kExitSplit : kExitSomeFailed;
         }
         err << "folioknife-split: no documents to split\n";
@@ -104,8 +107,8 @@ int run(const QStringList& arguments, const fk::cli::NonUtf8Arguments& nonUtf8) 
     for (const QStringList& group : groups) {
         if (group.size() > 1) {
             err << "folioknife-split: these documents make the same output names and are split in this "
-                   "order, the last one's pages replacing the earlier ones':\n    "
-                << group.join(QStringLiteral("\n    ")) << "\n";
+                   "order, the last one's pages replacing the earlier ones':\n";
+            for (const QString& document : group) err << "    " << DisplayName(document) << "\n";
         }
     }
     err.flush();
@@ -116,7 +119,7 @@ int run(const QStringList& arguments, const fk::cli::NonUtf8Arguments& nonUtf8) 
     try {
         profiles = std::make_unique<OfficeProfiles>(OfficeProfiles::defaultBaseFolder(), jobs, orphans);
     } catch (const fk::Failure& error) {
-        err << "folioknife-split: " << error.message() << "\n";
+        err << "folioknife-split: " << DisplayName(error.message()) << "\n";
         return kExitSomeFailed;
     }
 
@@ -134,6 +137,7 @@ int run(const QStringList& arguments, const fk::cli::NonUtf8Arguments& nonUtf8) 
     settings.outputFolder = options.outputFolder;
     settings.jobs = jobs;
     settings.verbose = options.verbose;
+    settings.otherInputs = input.inputFiles;
     settings.timeout = std::chrono::milliseconds(std::llround(options.timeoutSeconds * 1000));
     settings.stopRequested = [] { return InterruptSignals::received() != 0; };
     // The offices' own temporary files, which an office that is stopped rather than closed leaves
@@ -186,5 +190,6 @@ int main(int argc, char** argv) {
     fk::cli::KeepFreedMemoryForReuse();
     const fk::cli::NonUtf8Arguments nonUtf8 = fk::cli::FindNonUtf8Arguments(argc, argv);
     QCoreApplication application(argc, argv);
+    fk::cli::UseUtf8CharacterLocale();
     finish(run(application.arguments(), nonUtf8));
 }

@@ -27,7 +27,31 @@ namespace {
 
 constexpr int kStopGraceMs = 5000;
 
+QByteArray variable(const std::vector<QByteArray>& environment, const QByteArray& name) {
+    for (const QByteArray& entry : environment) {
+        if (entry.startsWith(name + '=')) return entry.mid(name.size() + 1);
+    }
+    return {};
+}
+
 }  // namespace
+
+std::vector<QByteArray> WithUtf8CharacterLocale(std::vector<QByteArray> environment) {
+    const QByteArray all = variable(environment, "LC_ALL");
+    QByteArray locale = all;
+    if (locale.isEmpty()) locale = variable(environment, "LC_CTYPE");
+    if (locale.isEmpty()) locale = variable(environment, "LANG");
+    const QByteArray lower = locale.toLower();
+    if (lower.contains("utf-8") || lower.contains("utf8")) return environment;
+    // LC_ALL would override LC_CTYPE, and every LC_ variable yields to it: LANG takes its place.
+    std::erase_if(environment, [&](const QByteArray& entry) {
+        return entry.startsWith("LC_CTYPE=") ||
+               (!all.isEmpty() && (entry.startsWith("LC_") || entry.startsWith("LANG=")));
+    });
+    if (!all.isEmpty()) environment.push_back("LANG=" + all);
+    environment.push_back("LC_CTYPE=C.UTF-8");
+    return environment;
+}
 
 OfficeOptions OfficeOptions::fromEnvironment() {
     OfficeOptions options;
@@ -112,6 +136,7 @@ void OfficeProcess::start() {
         QDir().mkpath(options_.temporaryFolder);
         environment.push_back("TMPDIR=" + QFile::encodeName(options_.temporaryFolder));
     }
+    environment = WithUtf8CharacterLocale(std::move(environment));
     std::vector<char*> envp;
     for (QByteArray& item : environment) envp.push_back(item.data());
     envp.push_back(nullptr);

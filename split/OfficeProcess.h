@@ -2,9 +2,11 @@
 
 #include <sys/types.h>
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 #include <atomic>
+#include <vector>
 
 namespace fk {
 
@@ -27,6 +29,11 @@ struct OfficeOptions {
     // The folder that holds soffice and the office's bootstrap files.
     QString programFolder() const;
 };
+
+// `environment` ("NAME=value" entries) with a UTF-8 character locale, C.UTF-8, where the locale it
+// names (LC_ALL, else LC_CTYPE, else LANG) is not UTF-8: an office in the C locale cannot open a
+// document whose name is not ASCII. What LC_ALL chose for the other categories stays theirs, by LANG.
+std::vector<QByteArray> WithUtf8CharacterLocale(std::vector<QByteArray> environment);
 
 // One office process listening on a private pipe.
 class OfficeProcess {

@@ -6,10 +6,10 @@
 
 namespace fk {
 
-QStringList OlderPagesAfter(const QString& outputFolder, const QString& documentPath, int pageCount) {
+QStringList OlderPagesAfter(const QString& outputFolder, const QString& documentPath, int lastOutputNumber) {
     QStringList older;
-    if (pageCount < 1) return older;
-    for (int page = pageCount + 1;; ++page) {
+    if (lastOutputNumber < 1) return older;
+    for (int page = lastOutputNumber + 1;; ++page) {
         const QString path = PageFilePath(outputFolder, documentPath, page);
         const QFileInfo file(path);
         if (!file.exists() && !file.isSymLink()) break;

@@ -5,9 +5,9 @@
 namespace fk {
 
 // The page documents an earlier, longer split of the same document left in the output folder: the
-// files NAME_(pageCount+1).odt, NAME_(pageCount+2).odt ... as long as they follow one another. They are
-// kept, and the user is told.
-QStringList OlderPagesAfter(const QString& outputFolder, const QString& documentPath, int pageCount);
+// files after the last one this split writes, NAME_(last+1).odt, NAME_(last+2).odt ... as long as they
+// follow one another. They are kept, and the user is told.
+QStringList OlderPagesAfter(const QString& outputFolder, const QString& documentPath, int lastOutputNumber);
 
 // "doc_0003.odt" or "doc_0003.odt to doc_0005.odt".
 QString OlderPagesText(const QStringList& olderPages);

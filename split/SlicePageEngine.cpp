@@ -143,7 +143,18 @@ SplitResult SlicePageEngine::split(const QString& path, const QString& outputFol
     // The pages are cut and written without the office.
     observer.officeDone();
     const std::vector<PageSelection::Output> outputs = selection_.outputs(result.pageCount);
-    if (!selection_.isEveryPage()) result.outputsExpected = static_cast<int>(outputs.size());
+    if (!selection_.isEveryPage()) {
+        result.outputsExpected = static_cast<int>(outputs.size());
+        result.lastNumber = outputs.empty() ? 0 : outputs.back().number;
+    }
+    if (outputs.empty()) {
+        stages.fail(SplitStage::Slice, 0,
+                    QStringLiteral("the page selection names no page of this document, which has %1")
+                        .arg(result.pageCount == 1 ? QStringLiteral("1 page")
+                                                   : QStringLiteral("%1 pages").arg(result.pageCount)),
+                    FailureKind::InvalidArgument);
+        return result;
+    }
     if (selection_.namesPagesBeyond(result.pageCount))
         observer.noted(
             QStringLiteral("the page selection names pages beyond the last one, %1").arg(result.pageCount));

@@ -32,8 +32,12 @@ struct SplitResult {
     // Documents a complete split writes when a page selection makes it other than one per page; -1:
     // one per page. pagesStored then counts those documents.
     int outputsExpected = -1;
+    // The number a complete split's last document carries where a page selection makes it other than
+    // the page count (0: none); -1: the page count.
+    int lastNumber = -1;
 
     int expectedOutputs() const { return outputsExpected >= 0 ? outputsExpected : pageCount; }
+    int lastOutputNumber() const { return lastNumber >= 0 ? lastNumber : pageCount; }
     bool succeeded() const { return failures.isEmpty() && pageCount > 0 && pagesStored == expectedOutputs(); }
 };
 

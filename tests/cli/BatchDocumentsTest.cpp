@@ -67,6 +67,20 @@ TEST_F(BatchDocumentsTest, MissingInputsAreProblemsAndTheRestStays) {
     EXPECT_TRUE(found.problems[0].startsWith("gone.odt: no such file"));
 }
 
+TEST_F(BatchDocumentsTest, DocumentsLeftToAnotherShardAreInputFilesStillButNotLookedAt) {
+    const QString mine = touch("in/mine.odt");
+    const QString theirs = touch("in/theirs.odt");
+    const QString theirsEmpty = touch("in/theirs-empty.odt", {});
+    const QString note = touch("in/empty.odt", {});
+    const BatchDocuments found = CollectDocuments({"in"}, work.path(), {}, [](const QString& path) {
+        return !QFileInfo(path).fileName().startsWith("theirs");
+    });
+    EXPECT_EQ(found.documents, QStringList{mine});
+    EXPECT_EQ(found.problems, QStringList{note + ": empty file, not split"})
+        << "another shard reports its own problems";
+    EXPECT_EQ(found.inputFiles, (QStringList{note, mine, theirsEmpty, theirs}));
+}
+
 // Folder inputs: which names are documents.
 
 TEST_F(BatchDocumentsTest, OnlyNamesThatEndInAWriterExtensionAreDocuments) {
@@ -156,7 +170,23 @@ TEST(NativeNames, Utf8ValidityAndDisplay) {
     EXPECT_FALSE(IsUtf8("\xED\xA0\x80")) << "surrogate";
     EXPECT_FALSE(IsUtf8("\xF4\x90\x80\x80")) << "beyond U+10FFFF";
     EXPECT_FALSE(IsUtf8("ab\xE2\x82")) << "cut short";
-    EXPECT_EQ(DisplayName("Grüße\xFF.odt"), QStringLiteral("Grüße\\xff.odt"));
+    EXPECT_EQ(DisplayName(QByteArray("Grüße\xFF.odt")), QStringLiteral("Grüße\\xff.odt"));
+}
+
+TEST(NativeNames, ControlCharactersAreShownAsTheirBytesAndNeverReachTheTerminal) {
+    // An escape sequence, a terminal title, a line break, DEL, a C1 CSI and the Unicode line and
+    // paragraph separators: none may steer the terminal or split a record.
+    const QString hostile = QStringLiteral(
+        "a\x1b[2Jb\x1b]0;title\x07"
+        "c\nd\x7f\u009be\u2028f\u2029g\th.odt");
+    const QString shown = DisplayName(hostile);
+    EXPECT_EQ(shown, QStringLiteral("a\\x1b[2Jb\\x1b]0;title\\x07c\\x0ad\\x7f\\xc2\\x9be\\xe2\\x80\\xa8f"
+                                    "\\xe2\\x80\\xa9g\\x09h.odt"));
+    for (const QChar c : shown) EXPECT_TRUE(c.unicode() >= 0x20 && c.unicode() != 0x7f) << int(c.unicode());
+    EXPECT_EQ(DisplayName(shown), shown) << "a second pass changes nothing";
+    EXPECT_EQ(DisplayName(QStringLiteral("Grüße – Привет ½ €.odt")),
+              QStringLiteral("Grüße – Привет ½ €.odt"));
+    EXPECT_EQ(DisplayName(QByteArray("caf\xE9\n.odt")), QStringLiteral("caf\\xe9\\x0a.odt"));
 }
 
 // Contents: empty files and files that are no documents.
@@ -189,10 +219,20 @@ TEST(DocumentContent, KnownWordProcessorFormatsByTheirFirstBytes) {
     EXPECT_EQ(ClassifyContent("%PDF-1.7"), DocumentContent::NotADocument);
 }
 
-TEST_F(BatchDocumentsTest, ANamedPipeIsNotADocumentAndDoesNotHang) {
-    const QString pipe = work.filePath("pipe.odt");
+TEST_F(BatchDocumentsTest, ANamedPipeOrDeviceIsReportedGivenDirectlyOrFoundInAFolderAndHangsNothing) {
+    QDir().mkpath(work.filePath("in"));
+    const QString pipe = work.filePath("in/pipe.odt");
     ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
-    EXPECT_EQ(ExamineDocument(pipe), DocumentContent::NotADocument);
+    ASSERT_TRUE(QFile::link("/dev/null", work.filePath("in/device.odt")));
+    const QString kept = touch("in/real.odt");
+    EXPECT_EQ(ExamineDocument(pipe), DocumentContent::NotAFile);
+    const QString problem = ": " + ContentProblem(DocumentContent::NotAFile);
+
+    const BatchDocuments inFolder = collect({"in"});
+    EXPECT_EQ(inFolder.documents, QStringList{kept});
+    EXPECT_EQ(inFolder.problems, (QStringList{work.filePath("in/device.odt") + problem, pipe + problem}));
+    const BatchDocuments direct = collect({"in/pipe.odt"});
+    EXPECT_EQ(direct.problems, QStringList{pipe + problem});
 }
 
 TEST(GroupBySharedOutputNames, SameOutputNamesShareAGroupInListOrder) {

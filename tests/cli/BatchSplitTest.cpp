@@ -24,7 +24,10 @@ namespace {
 class FakeJobOffice : public JobOffice {
 public:
     office::OfficeSession& session() override { return office; }
-    void ensureStarted() override { office.reach(); }
+    void ensureStarted() override {
+        if (onStart) onStart();
+        office.reach();
+    }
     void abandon() override { abandoned = true; }
     void clearStaleLock(const QString& path) override { lockChecks << path; }
     void clearLocksLeftIn(const QString& folder) override { lockChecks << folder; }
@@ -32,6 +35,7 @@ public:
     test::FakeOfficeSession office;
     QStringList lockChecks;
     std::atomic<bool> abandoned = false;
+    std::function<void()> onStart;
 };
 
 // The batch owns what the factory makes; the test keeps the offices to look at afterwards.
@@ -73,6 +77,7 @@ protected:
         settings.jobs = jobs;
         settings.timeout = timeout;
         settings.stopRequested = [this] { return stop.load(); };
+        settings.otherInputs = otherInputs;
         BatchSplit batch(
             settings, [this](int job) { return std::make_unique<BorrowedOffice>(offices.at(job)); },
             [this](office::OfficeSession& office) {
@@ -94,6 +99,7 @@ protected:
 
     QTemporaryDir in, out;
     QString outputFolder;  // out, unless a test names another
+    QStringList otherInputs;
     std::array<FakeJobOffice, 3> offices;
     FakeSplitEngine script;  // what every job's engine knows
     std::function<bool(office::OfficeSession&, const QString&)> beforeDocument;
@@ -292,6 +298,27 @@ TEST_F(BatchSplitTest, NoPageReplacesAnInputOfAnotherGroupAndTheDocumentFails) {
     EXPECT_TRUE(cut.split.failures[0].message.contains("would overwrite an input of this run"));
 }
 
+TEST_F(BatchSplitTest, NoPageReplacesAnInputThatAnotherShardSplits) {
+    const QString whole = input("a.odt", 3);
+    const QString theirs = in.filePath("a_0002.odt");
+    QFile theirsFile(theirs);
+    ASSERT_TRUE(theirsFile.open(QIODevice::WriteOnly));
+    theirsFile.write("another shard's document");
+    theirsFile.close();
+    outputFolder = in.path() + "/";
+    otherInputs = QStringList{whole, theirs};
+
+    const QList<DocumentResult> results = run({{whole}}, 1);
+
+    ASSERT_EQ(results.size(), 1);
+    ASSERT_TRUE(theirsFile.open(QIODevice::ReadOnly));
+    EXPECT_EQ(theirsFile.readAll(), "another shard's document");
+    EXPECT_EQ(results[0].split.pagesStored, 2);
+    ASSERT_EQ(results[0].split.failures.size(), 1);
+    EXPECT_EQ(results[0].split.failures[0].page, 2);
+    EXPECT_TRUE(results[0].split.failures[0].message.contains("would overwrite an input of this run"));
+}
+
 TEST_F(BatchSplitTest, PagesOfAnEarlierLongerSplitAreKeptAndToldOnce) {
     const QString report = input("report.odt", 2);
     for (const char* older : {"report_0003.odt", "report_0004.odt", "report_0006.odt"}) {
@@ -312,6 +339,23 @@ TEST_F(BatchSplitTest, PagesOfAnEarlierLongerSplitAreKeptAndToldOnce) {
               QStringList{report +
                           " | older pages remain beside the new ones: report_0003.odt to report_0004.odt"});
     EXPECT_EQ(outputs().size(), 6) << "nothing is removed";
+}
+
+TEST_F(BatchSplitTest, OlderPagesAreLookedForAfterTheLastDocumentWrittenNotAfterThePageCount) {
+    // A split of five pages, then one of two pages to a document: three documents.
+    const QString report = input("report.odt", 5);
+    ASSERT_TRUE(run({{report}}, 1)[0].olderPages.isEmpty());
+    script.pagesPerOutput = 2;
+
+    const QList<DocumentResult> results = run({{report}}, 1);
+
+    ASSERT_EQ(results.size(), 1);
+    EXPECT_TRUE(results[0].succeeded());
+    EXPECT_EQ(results[0].olderPages,
+              (QStringList{out.filePath("report_0004.odt"), out.filePath("report_0005.odt")}));
+    EXPECT_EQ(observer.reports,
+              QStringList{report +
+                          " | older pages remain beside the new ones: report_0004.odt to report_0005.odt"});
 }
 
 TEST_F(BatchSplitTest, AFastDocumentIsNotTimedOut) {
@@ -346,6 +390,23 @@ TEST_F(BatchSplitTest, AStopStartsNoFurtherDocumentStopsTheOfficesAndMarksTheDoc
     EXPECT_FALSE(results[1].succeeded());
     EXPECT_EQ(observer.started, (QStringList{first, busy}));
     EXPECT_EQ(outputs(), (QStringList{"first_0001.odt", "first_0002.odt"}));
+}
+
+TEST_F(BatchSplitTest, AnOfficeStoppedWhileItStartsIsReportedAsInterruptedNotAsMissing) {
+    FakeJobOffice& office = offices[0];
+    office.onStart = [&] {
+        stop = true;  // Ctrl-C while the office starts
+        while (!office.abandoned) std::this_thread::sleep_for(1ms);
+        throw Failure::officeUnreachable();
+    };
+    const QString first = input("first.odt", 1);
+
+    const QList<DocumentResult> results = run({{first}, {input("second.odt", 1)}}, 1);
+
+    ASSERT_EQ(results.size(), 1);
+    EXPECT_TRUE(results[0].interrupted);
+    EXPECT_EQ(observer.reports,
+              QStringList{first + " | the run was interrupted while LibreOffice was starting (connect)"});
 }
 
 TEST_F(BatchSplitTest, ARunStoppedBeforeItBeganStartsNothing) {

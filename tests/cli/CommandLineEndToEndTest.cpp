@@ -13,12 +13,14 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QThread>
 #include <QUrl>
 
 #include "QtPrinters.h"
 #include "TestOffice.h"
+#include "cli/Shard.h"
 #include "fsutil/ProgramFolder.h"
 
 using namespace fk;
@@ -38,6 +40,17 @@ QList<pid_t> ProcessesMentioning(const QString& text) {
         if (cmdline.open(QIODevice::ReadOnly) && cmdline.readAll().contains(needle)) found << pid;
     }
     return found;
+}
+
+// The README's recipe for GNU parallel, as it stands there.
+QString ReadmeParallelRecipe() {
+    QFile readme(QStringLiteral(FOLIOKNIFE_SOURCE_DIR "/README.md"));
+    if (!readme.open(QIODevice::ReadOnly)) return {};
+    const QString text = QString::fromUtf8(readme.readAll());
+    const QString opening = QStringLiteral("```sh\nparallel ");
+    const qsizetype start = text.indexOf(opening);
+    const qsizetype end = text.indexOf(QStringLiteral("```"), start + opening.size());
+    return start < 0 ? QString() : text.mid(start + 6, end - start - 6);
 }
 
 struct Outcome {
@@ -96,6 +109,7 @@ protected:
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(QStringLiteral("XDG_CACHE_HOME"), cache());
         environment.insert(QStringLiteral("TMPDIR"), temporaryFolder());
+        if (adjustEnvironment) adjustEnvironment(environment);
         process->setProcessEnvironment(environment);
         process->setWorkingDirectory(work_.path());
         process->start(ProgramFolder() + QStringLiteral("/folioknife-split"), arguments);
@@ -129,6 +143,7 @@ protected:
     static TestOffice* office_;
     static QTemporaryDir* documents_;
     QTemporaryDir work_;
+    std::function<void(QProcessEnvironment&)> adjustEnvironment;
 };
 
 TestOffice* CommandLineEndToEnd::office_ = nullptr;
@@ -137,13 +152,25 @@ QTemporaryDir* CommandLineEndToEnd::documents_ = nullptr;
 TEST_F(CommandLineEndToEnd, UsageErrorsEndWithStatusTwoAndStartNoOffice) {
     EXPECT_EQ(split({QStringLiteral("--no-such-option"), document("alpha")}).exitCode, 2);
     EXPECT_EQ(split({}).exitCode, 2);
-    const Outcome missingFolder = split({QStringLiteral("-o"), QStringLiteral("nowhere"), document("alpha")});
-    EXPECT_EQ(missingFolder.exitCode, 2);
-    EXPECT_TRUE(missingFolder.err.contains("not a folder"));
+    QFile(work_.filePath(QStringLiteral("notes"))).open(QIODevice::WriteOnly);
+    const Outcome notAFolder = split({QStringLiteral("-o"), QStringLiteral("notes"), document("alpha")});
+    EXPECT_EQ(notAFolder.exitCode, 2);
+    EXPECT_TRUE(notAFolder.err.contains("notes: not a folder")) << notAFolder.err.toStdString();
+    EXPECT_EQ(split({QStringLiteral("-o"), QString(), document("alpha")}).exitCode, 2);
+    EXPECT_EQ(split({QStringLiteral("--timeout"), QStringLiteral("0.0004"), document("alpha")}).exitCode, 2);
     const Outcome help = split({QStringLiteral("--help")});
     EXPECT_EQ(help.exitCode, 0);
     EXPECT_TRUE(help.out.startsWith("NAME"));
+    // The report's name forgotten: the first document would have become the report.
+    const QString first = work_.filePath(QStringLiteral("a.odt"));
+    QFile::copy(document("alpha"), first);
+    const QByteArray before = FileDigest(first);
+    const Outcome forgotten = split({QStringLiteral("--json"), first, document("beta")});
+    EXPECT_EQ(forgotten.exitCode, 2) << forgotten.err.toStdString();
+    EXPECT_TRUE(forgotten.err.contains("is a file that is not a report")) << forgotten.err.toStdString();
+    EXPECT_EQ(FileDigest(first), before);
     EXPECT_TRUE(outputs().isEmpty());
+    EXPECT_TRUE(QDir(work_.path()).entryList({"beta_*"}, QDir::Files).isEmpty());
 }
 
 TEST_F(CommandLineEndToEnd, BadInputIsReportedAndEverythingElseIsSplitUnchanged) {
@@ -326,6 +353,28 @@ TEST_F(CommandLineEndToEnd, ChosenPagesAndDocumentsOfSeveralPages) {
     EXPECT_EQ(OdtBodyText(QDir(output()).filePath("alpha_0002.odt")), QStringList{"alpha page 3"});
 }
 
+TEST_F(CommandLineEndToEnd, PageSelectionsNoteOlderPagesAfterTheirLastDocumentAndFailWhenTheyNameNoPage) {
+    ASSERT_EQ(split({QStringLiteral("-o"), QStringLiteral("out"), document("alpha")}).exitCode, 0);
+
+    const Outcome every = split({QStringLiteral("-o"), QStringLiteral("out"), QStringLiteral("--every"),
+                                 QStringLiteral("2"), document("alpha")});
+    EXPECT_EQ(every.exitCode, 0) << every.err.toStdString();
+    EXPECT_EQ(every.err, "folioknife-split: " + document("alpha") +
+                             ": older pages remain beside the new ones: alpha_0003.odt\n");
+    EXPECT_TRUE(every.out.contains("1 document has older pages beside its new ones\n"))
+        << every.out.toStdString();
+
+    const Outcome none = split({QStringLiteral("-o"), QStringLiteral("out"), QStringLiteral("--pages"),
+                                QStringLiteral("5-9"), document("alpha")});
+    EXPECT_EQ(none.exitCode, 1) << none.err.toStdString();
+    EXPECT_TRUE(none.err.contains(
+        document("alpha") + ": the page selection names no page of this document, which has 3 pages (slice)"))
+        << none.err.toStdString();
+    EXPECT_TRUE(none.out.contains("1 document: 0 split, 1 failed")) << none.out.toStdString();
+    EXPECT_EQ(OdtBodyText(QDir(output()).filePath("alpha_0001.odt")),
+              (QStringList{"alpha page 1", "alpha page 2"}));
+}
+
 TEST_F(CommandLineEndToEnd, JsonReportListsEveryDocumentWithItsOutputs) {
     const QString report = work_.filePath(QStringLiteral("run.json"));
     const Outcome run = split({QStringLiteral("-o"), QStringLiteral("out"), QStringLiteral("--json"), report,
@@ -343,6 +392,55 @@ TEST_F(CommandLineEndToEnd, JsonReportListsEveryDocumentWithItsOutputs) {
     EXPECT_EQ(gamma["method"].toString(), "slice");
     EXPECT_EQ(gamma["outputs"].toArray(), QJsonArray{QDir(output()).filePath("gamma_0001.odt")});
     EXPECT_EQ(json["problems"].toArray().size(), 1);
+}
+
+TEST_F(CommandLineEndToEnd, AReportThatDoesNotFitOnTheDiskFailsTheRunAndLeavesNoFile) {
+    // A full file system of the run's own (a mount namespace); a shard with nothing to do writes its
+    // report without starting an office.
+    const QString full = work_.filePath(QStringLiteral("full"));
+    const QString empty = work_.filePath(QStringLiteral("empty"));
+    QDir().mkpath(full);
+    QDir().mkpath(empty);
+    QProcess process;
+    process.setProcessEnvironment(QProcessEnvironment::systemEnvironment());
+    process.setWorkingDirectory(work_.path());
+    process.start(QStringLiteral("unshare"),
+                  {QStringLiteral("-rm"), QStringLiteral("sh"), QStringLiteral("-c"),
+                   QStringLiteral("mount -t tmpfs -o size=64k tmpfs \"$1\" || exit 99; "
+                                  "head -c 1000000 /dev/zero > \"$1/fill\"; "
+                                  "\"$0\" --shard 1/1 --json \"$1/run.json\" -o out \"$2\"; status=$?; "
+                                  "ls -A \"$1\"; exit $status"),
+                   ProgramFolder() + QStringLiteral("/folioknife-split"), full, empty});
+    ASSERT_TRUE(process.waitForFinished(60000));
+    if (process.exitCode() == 99 || process.error() == QProcess::FailedToStart)
+        GTEST_SKIP() << "no mount namespace here for a full file system";
+    const QString err = QString::fromUtf8(process.readAllStandardError());
+    EXPECT_EQ(process.exitCode(), 1) << err.toStdString();
+    EXPECT_TRUE(err.contains(full + "/run.json: the JSON report could not be written: "))
+        << err.toStdString();
+    EXPECT_EQ(QString::fromUtf8(process.readAllStandardOutput()), "no documents in shard 1/1\nfill\n")
+        << "no file is left beside the full disk's filler";
+}
+
+TEST_F(CommandLineEndToEnd, HostileNamesReachTheTerminalEscapedAndAPipeInAFolderIsReported) {
+    const QString folder = work_.filePath(QStringLiteral("hostile"));
+    QDir().mkpath(folder);
+    QFile::copy(document("gamma"), folder + QStringLiteral("/esc\x1b]0;owned\x07 two\nlines.odt"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(folder + QStringLiteral("/pipe.odt")).constData(), 0600), 0);
+
+    const Outcome run = split({QStringLiteral("-o"), QStringLiteral("out"), folder});
+
+    EXPECT_EQ(run.exitCode, 1) << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains(folder + "/pipe.odt: not a regular file")) << run.err.toStdString();
+    EXPECT_TRUE(run.out.contains("/esc\\x1b]0;owned\\x07 two\\x0alines.odt: ")) << run.out.toStdString();
+    for (const QString& text : {run.out, run.err}) {
+        EXPECT_FALSE(text.contains(QLatin1Char('\x1b')) || text.contains(QLatin1Char('\x07')))
+            << text.toStdString();
+    }
+    for (const QString& line : run.err.split(QLatin1Char('\n'), Qt::SkipEmptyParts))
+        EXPECT_TRUE(line.startsWith("folioknife-split: "))
+            << "a record split across lines: " << line.toStdString();
+    EXPECT_EQ(run.out.count(QLatin1Char('\n')), 4) << run.out.toStdString();
 }
 
 TEST_F(CommandLineEndToEnd, ANameThatIsNotUtf8IsReportedByItsBytesAndStartsNoOffice) {
@@ -365,6 +463,40 @@ TEST_F(CommandLineEndToEnd, ANameThatIsNotUtf8IsReportedByItsBytesAndStartsNoOff
     EXPECT_EQ(process.exitCode(), 1);
     EXPECT_TRUE(err.contains("caf\\xe9.odt: the name is not valid UTF-8")) << err.toStdString();
     EXPECT_FALSE(err.contains("no such file")) << err.toStdString();
+
+    ASSERT_EQ(::mkdir((QFile::encodeName(work_.path()) + "/pages\xE9").constData(), 0700), 0);
+    process.start(QStringLiteral("/bin/sh"),
+                  {QStringLiteral("-c"), QStringLiteral("exec \"$0\" -o \"$(printf 'pages\\351')\" \"$1\""),
+                   ProgramFolder() + QStringLiteral("/folioknife-split"), document("gamma")});
+    ASSERT_TRUE(process.waitForFinished(120000));
+    const QString folderErr = QString::fromUtf8(process.readAllStandardError());
+    EXPECT_EQ(process.exitCode(), 2);
+    EXPECT_TRUE(folderErr.contains("pages\\xe9: the output folder's name is not valid UTF-8"))
+        << folderErr.toStdString();
+    // Qt cannot name these to remove them with the test's folder.
+    ::rmdir((QFile::encodeName(work_.path()) + "/pages\xE9").constData());
+    ::unlink(native.constData());
+}
+
+TEST_F(CommandLineEndToEnd, ANameThatIsNotAsciiIsSplitWithoutAUtf8LocaleInTheEnvironment) {
+    adjustEnvironment = [](QProcessEnvironment& environment) {
+        environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("C"));
+        environment.remove(QStringLiteral("LANG"));
+        environment.remove(QStringLiteral("LC_CTYPE"));
+    };
+    const QString sample =
+        QStringLiteral(FOLIOKNIFE_SOURCE_DIR "/resources/Samples/Grüße aus Köln – Привет.odt");
+    for (const QString& method : {QStringLiteral("slice"), QStringLiteral("copy")}) {
+        const Outcome run =
+            split({QStringLiteral("--method"), method, QStringLiteral("-o"), output(), sample});
+        EXPECT_EQ(run.exitCode, 0) << method.toStdString() << "\n" << run.err.toStdString();
+        EXPECT_EQ(outputs(),
+                  (QStringList{"Grüße aus Köln – Привет_0001.odt", "Grüße aus Köln – Привет_0002.odt"}))
+            << method.toStdString();
+        EXPECT_TRUE(run.out.contains("Grüße aus Köln – Привет.odt: 2 pages")) << run.out.toStdString();
+        QDir(output()).removeRecursively();
+        QDir().mkpath(output());
+    }
 }
 
 TEST_F(CommandLineEndToEnd, LocksThatKilledOfficesLeftOnOutputsDoNotStopTheNextRun) {
@@ -413,6 +545,70 @@ TEST_F(CommandLineEndToEnd, NoInputIsOverwrittenAndALinkAtAPageNameIsReplacedByE
                   (QStringList{"a.odt", "a_0001.odt", "a_0002.odt", "a_0002_0001.odt", "a_0003.odt"}))
             << "no private file is left";
     }
+}
+
+TEST_F(CommandLineEndToEnd, AShardNeverReplacesADocumentThatAnotherShardSplits) {
+    // "-o F F" on every host: the shard of a.odt must not store its page 2 over a_0002.odt.
+    int count = 2;
+    while (cli::ShardOf(QStringLiteral("a.odt"), count) == cli::ShardOf(QStringLiteral("a_0002.odt"), count))
+        ++count;
+    const QString folder = work_.filePath(QStringLiteral("F"));
+    QDir().mkpath(folder);
+    QFile::copy(document("alpha"), folder + QStringLiteral("/a.odt"));
+    QFile::copy(document("beta"), folder + QStringLiteral("/a_0002.odt"));
+    const QByteArray theirs = FileDigest(folder + QStringLiteral("/a_0002.odt"));
+    const QString shard =
+        QStringLiteral("%1/%2").arg(cli::ShardOf(QStringLiteral("a.odt"), count) + 1).arg(count);
+
+    const Outcome run = split({QStringLiteral("--shard"), shard, QStringLiteral("-o"), folder, folder});
+
+    EXPECT_EQ(run.exitCode, 1) << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains("page 2: The page document would overwrite an input of this run"))
+        << run.err.toStdString();
+    EXPECT_EQ(FileDigest(folder + QStringLiteral("/a_0002.odt")), theirs);
+    EXPECT_EQ(OdtBodyText(folder + QStringLiteral("/a_0003.odt")), QStringList{"alpha page 3"});
+    EXPECT_FALSE(QFile::exists(folder + QStringLiteral("/a_0002_0001.odt"))) << "the other shard's document";
+}
+
+TEST_F(CommandLineEndToEnd, TheReadmesGnuParallelRecipeSplitsEveryDocumentExactlyOnce) {
+    if (QStandardPaths::findExecutable(QStringLiteral("parallel")).isEmpty())
+        GTEST_SKIP() << "GNU parallel is not installed (scripts/setup.sh installs it)";
+    // The recipe as the README gives it, on this host alone, with tiny inputs.
+    QString recipe = ReadmeParallelRecipe();
+    ASSERT_TRUE(recipe.startsWith("parallel --sshlogin host1,host2,host3,host4 ")) << recipe.toStdString();
+    const QString srv = work_.filePath(QStringLiteral("srv"));
+    recipe.replace(QStringLiteral("--sshlogin host1,host2,host3,host4"), QStringLiteral("--sshlogin :"));
+    recipe.replace(QStringLiteral("folioknife-split "),
+                   QStringLiteral("'%1/folioknife-split' ").arg(ProgramFolder()));
+    recipe.replace(QStringLiteral("/srv/"), srv + QLatin1Char('/'));
+    QDir().mkpath(srv + QStringLiteral("/reports"));
+    QDir().mkpath(srv + QStringLiteral("/incoming"));
+    for (const QString& name : {QStringLiteral("alpha"), QStringLiteral("beta"), QStringLiteral("gamma")})
+        QFile::copy(document(name), srv + QStringLiteral("/incoming/") + name + QStringLiteral(".odt"));
+
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("XDG_CACHE_HOME"), cache());
+    environment.insert(QStringLiteral("TMPDIR"), temporaryFolder());
+    process.setProcessEnvironment(environment);
+    process.setWorkingDirectory(work_.path());
+    process.start(QStringLiteral("sh"), {QStringLiteral("-c"), recipe});
+    ASSERT_TRUE(process.waitForFinished(600000));
+    const QString err = QString::fromUtf8(process.readAllStandardError());
+    EXPECT_EQ(process.exitCode(), 0) << recipe.toStdString() << "\n" << err.toStdString();
+
+    QStringList pages;
+    int reported = 0;
+    for (int shard = 1; shard <= 4; ++shard) {
+        pages << QDir(srv + QStringLiteral("/pages/%1").arg(shard)).entryList(QDir::Files);
+        QFile report(srv + QStringLiteral("/reports/shard-%1.json").arg(shard));
+        ASSERT_TRUE(report.open(QIODevice::ReadOnly)) << report.fileName().toStdString();
+        reported += static_cast<int>(QJsonDocument::fromJson(report.readAll())["documents"].toArray().size());
+    }
+    pages.sort();
+    EXPECT_EQ(pages, (QStringList{"alpha_0001.odt", "alpha_0002.odt", "alpha_0003.odt", "beta_0001.odt",
+                                  "beta_0002.odt", "gamma_0001.odt"}));
+    EXPECT_EQ(reported, 3);
 }
 
 TEST_F(CommandLineEndToEnd, OlderPagesOfALongerSplitAreKeptAndNoted) {

@@ -1,11 +1,14 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include "QtPrinters.h"
 #include "cli/CommandLine.h"
+#include "cli/JsonReport.h"
 
 using namespace fk::cli;
 
@@ -52,16 +55,43 @@ TEST_F(CommandLineTest, InputsThatLookLikeOptionsAfterDoubleDash) {
 TEST_F(CommandLineTest, UsageErrors) {
     EXPECT_EQ(parse({"--frobnicate", "a.odt"}).error, "Unknown option 'frobnicate'.");
     EXPECT_EQ(parse({}).error, "No input given: name documents or folders to split.");
-    EXPECT_EQ(parse({"-o", "missing", "a.odt"}).error,
-              work.path() + "/missing/: not a folder; name an existing folder with -o.");
     EXPECT_TRUE(parse({"-o"}).error.contains("Missing value"));
     for (const char* jobs : {"0", "-1", "two", "65", "1.5"})
         EXPECT_TRUE(parse({"--jobs", jobs, "a.odt"}).error.startsWith("--jobs takes")) << jobs;
-    for (const char* timeout : {"0", "-3", "soon", "nan", "inf", "604801"})
+    for (const char* timeout : {"0", "0.0004", "0.999", "-3", "soon", "nan", "inf", "604801"})
         EXPECT_TRUE(parse({"--timeout", timeout, "a.odt"}).error.startsWith("--timeout takes")) << timeout;
+    EXPECT_EQ(parse({"--timeout", "1", "a.odt"}).error, QString());
     EXPECT_EQ(parse({"--visible", "--jobs", "2", "a.odt"}).error,
               "--visible works with one job only: visible offices share the desktop's clipboard.");
     EXPECT_EQ(parse({"--visible", "a.odt"}).error, QString());
+}
+
+TEST_F(CommandLineTest, TheOutputFolderIsMadeWhenMissingAndMustBeAFolderWithAName) {
+    const ParsedCommandLine missing = parse({"-o", "pages/deeper", "a.odt"});
+    ASSERT_EQ(missing.error, QString());
+    EXPECT_FALSE(QFileInfo::exists(work.filePath("pages"))) << "reading the options makes nothing";
+    EXPECT_EQ(MakeOutputFolder(missing.options.outputFolder), QString());
+    EXPECT_TRUE(QFileInfo(work.filePath("pages/deeper")).isDir());
+    EXPECT_EQ(MakeOutputFolder(missing.options.outputFolder), QString()) << "made already";
+
+    QFile file(work.filePath("notes"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.close();
+    EXPECT_EQ(parse({"-o", "notes", "a.odt"}).error,
+              work.filePath("notes") + ": not a folder; name a folder with -o (a missing one is made).");
+    EXPECT_TRUE(MakeOutputFolder(work.filePath("notes/pages/"))
+                    .startsWith(work.filePath("notes/pages/") + ": the output folder cannot be made: "));
+    EXPECT_TRUE(parse({"-o", "", "a.odt"}).error.startsWith("-o names the output folder; '' names none"))
+        << "not the current folder in silence";
+
+    const char* argv[] = {"folioknife-split", "-o", "caf\xE9", "a.odt"};
+    const NonUtf8Arguments nonUtf8 = FindNonUtf8Arguments(4, argv);
+    const QString error = ParseCommandLine({"folioknife-split", "-o", QString::fromUtf8("caf\xE9"), "a.odt"},
+                                           work.path(), nonUtf8)
+                              .error;
+    EXPECT_EQ(
+        error,
+        "caf\\xe9: the output folder's name is not valid UTF-8; rename it or name another folder with -o.");
 }
 
 TEST_F(CommandLineTest, PageSelectionsNeedTheSlicerAndOneAtATime) {
@@ -89,14 +119,64 @@ TEST_F(CommandLineTest, JsonReportFileAndShard) {
     ASSERT_EQ(parsed.error, QString());
     EXPECT_EQ(parsed.options.jsonFile, work.path() + "/run.json");
     ASSERT_TRUE(parsed.options.shard.has_value());
-    EXPECT_EQ(parsed.options.shard->index, 1);
+    EXPECT_EQ(parsed.options.shard->part, 1);
     EXPECT_EQ(parsed.options.shard->count, 3);
     EXPECT_FALSE(parse({"a.odt"}).options.shard.has_value());
 
     QDir(work.path()).mkpath("folder");
     for (const char* json : {"missing/run.json", "folder", ""})
         EXPECT_TRUE(parse({"--json", json, "a.odt"}).error.startsWith("--json names a file")) << json;
-    EXPECT_TRUE(parse({"--shard", "3/3", "a.odt"}).error.startsWith("--shard takes I/N"));
+    EXPECT_TRUE(parse({"--shard", "0/3", "a.odt"}).error.startsWith("--shard takes K/N"));
+}
+
+TEST_F(CommandLineTest, AForgottenReportNameNeverCostsADocument) {
+    const auto write = [&](const QString& name, const QByteArray& content) {
+        QFile file(work.filePath(name));
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(content);
+    };
+    write("a.odt", "PK\x03\x04 a document");
+    write("b.odt", "PK\x03\x04 another");
+    write("notes.txt", "the user's notes");
+    write("empty.json", "");
+    ASSERT_TRUE(QFile::link(work.filePath("a.odt"), work.filePath("link.json")));
+    QDir(work.path()).mkpath("in");
+    const auto refused = [&](const QStringList& arguments, const char* why) {
+        const QString error = parse(arguments).error;
+        EXPECT_TRUE(error.startsWith("--json '") && error.contains(why))
+            << arguments.join(' ').toStdString() << ": " << error.toStdString();
+    };
+    refused({"--json", "a.odt", "b.odt"}, "is a file that is not a report of folioknife-split");
+    refused({"--json", "x.odt", "x.odt"}, "names an input of this run");
+    refused({"--json", "./in/../a.odt", "a.odt"}, "names an input of this run");
+    refused({"--json", "link.json", "a.odt"}, "names an input of this run");
+    refused({"--json", "in/new.odt", "in"}, "has a document's extension");
+    refused({"--json", "REPORT.DOCX", "b.odt"}, "has a document's extension");
+    refused({"--json", "notes.txt", "b.odt"}, "is a file that is not a report of folioknife-split");
+
+    EXPECT_EQ(parse({"--json", "empty.json", "b.odt"}).error, QString());
+    EXPECT_EQ(parse({"--json", "new.json", "b.odt"}).error, QString());
+}
+
+TEST_F(CommandLineTest, AnEarlierReportMayBeReplacedWhateverItsLength) {
+    RunRecord run;
+    for (int i = 0; i < 2000; ++i) {
+        DocumentResult result;
+        result.path = QStringLiteral("/in/document %1.odt").arg(i);
+        run.results << result;
+    }
+    run.problems << QString(3000, 'x');
+    ASSERT_EQ(WriteJsonReport(work.filePath("run.json"), run, "1.0.0"), QString());
+    ASSERT_EQ(WriteJsonReport(work.filePath("small.json"), RunRecord{}, "1.0.0"), QString());
+    EXPECT_TRUE(IsJsonReport(work.filePath("run.json")));
+    EXPECT_EQ(parse({"--json", "run.json", "a.odt"}).error, QString());
+    EXPECT_EQ(parse({"--json", "small.json", "a.odt"}).error, QString());
+
+    QFile other(work.filePath("other.json"));
+    ASSERT_TRUE(other.open(QIODevice::WriteOnly));
+    other.write(R"({"documents": [], "kept": "someone else's"})");
+    other.close();
+    EXPECT_FALSE(IsJsonReport(other.fileName()));
 }
 
 TEST_F(CommandLineTest, VersionNeedsNothingElse) {

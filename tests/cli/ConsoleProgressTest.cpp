@@ -51,6 +51,17 @@ TEST_F(ConsoleProgressTest, ReportsGoToStandardErrorAfterTheDocument) {
     EXPECT_TRUE(out.isEmpty());
 }
 
+TEST_F(ConsoleProgressTest, NamesAndReportsStayOnTheirLineAndNeverSteerTheTerminal) {
+    const QString hostile = QStringLiteral("/in/a\x1b]0;owned\x07\nb.odt");
+    ConsoleProgress lines = progress(false, 1);
+    lines.report(hostile, "page 1: would replace " + hostile + " (store)");
+    lines.documentFinished(result(hostile, 1, 1));
+    EXPECT_EQ(err,
+              "folioknife-split: /in/a\\x1b]0;owned\\x07\\x0ab.odt: page 1: would replace "
+              "/in/a\\x1b]0;owned\\x07\\x0ab.odt (store)\n");
+    EXPECT_EQ(out, "[1/1] /in/a\\x1b]0;owned\\x07\\x0ab.odt: 1 page in 1.5 s\n");
+}
+
 TEST_F(ConsoleProgressTest, LiveLineShowsBarRateAndTimeLeftAndMakesWayForReports) {
     ConsoleProgress live = progress(true, 2);
     now = 10;

@@ -43,6 +43,19 @@ TEST(DocumentationAgrees, HelpManualPageCompletionAndReadmeNameTheSameOptions) {
     EXPECT_EQ(longOptions(readmeCommandLineSection()), help) << "README, From the command line";
 }
 
+TEST(DocumentationAgrees, ShardsCountFromOneEverywhere) {
+    const QString readme = sourceFile(QStringLiteral("README.md"));
+    for (const QString& text : {UsageText(), sourceFile("resources/man/folioknife-split.1"), readme}) {
+        EXPECT_TRUE(text.contains(QRegularExpression(QStringLiteral("shard\\W+K/N"))))
+            << text.left(80).toStdString();
+        EXPECT_FALSE(text.contains(QStringLiteral("I/N"))) << text.left(80).toStdString();
+        // A Kubernetes Indexed Job counts its pods from 0.
+        EXPECT_FALSE(text.contains(QStringLiteral("--shard \"$JOB_COMPLETION_INDEX/")))
+            << text.left(80).toStdString();
+    }
+    EXPECT_TRUE(readme.contains(QStringLiteral("::: 1 2 3 4")));
+}
+
 TEST(DocumentationAgrees, EveryOptionTheHelpNamesIsOneTheCommandLineKnows) {
     QTemporaryDir work;
     for (const QString& option : longOptions(UsageText())) {

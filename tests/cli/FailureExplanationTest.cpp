@@ -120,11 +120,42 @@ TEST(FailureExplanation, APageNameTooLongForTheFileSystemIsSaidSo) {
     EXPECT_EQ(FailureExplanation(false).text(other, "/in/short.odt"), "page 1: disk full (store)");
 }
 
+TEST(FailureExplanation, TheOfficesOwnWordsOnlyWithVerbose) {
+    const SplitFailure gone{SplitStage::Mark, 0,
+                            "Automation error: Binary URP bridge disposed during call at "
+                            "./binaryurp/source/bridge.cxx:843",
+                            0, FailureKind::OfficeRefused};
+    const QString plain = FailureExplanation(false).text(gone, "/in/a.odt");
+    EXPECT_EQ(plain,
+              "LibreOffice failed at this step or went away during it; --verbose adds the office's own "
+              "words (mark pages)");
+    EXPECT_TRUE(
+        FailureExplanation(true).text(gone, "/in/a.odt").contains("[office: Automation error: Binary URP"));
+    const SplitFailure ours{SplitStage::Slice, 0, "the slicer does not understand page 2: a frame", 0,
+                            FailureKind::NotUnderstood};
+    EXPECT_EQ(FailureExplanation(false).text(ours, "/in/a.odt"),
+              "the slicer does not understand page 2: a frame (slice)");
+}
+
+TEST(FailureExplanation, ANameTooLongForTheOfficesLockFileIsNotCalledDamaged) {
+    // ".~lock.NAME#" adds 8 bytes to the name, and must fit the file system's 255.
+    const QString longest = "/in/" + QString(243, 'x') + ".odt";
+    EXPECT_TRUE(FailureExplanation(false).text(kOpenFailure, longest).startsWith("LibreOffice cannot open"));
+    const QString text = FailureExplanation(false).text(kOpenFailure, "/in/" + QString(244, 'x') + ".odt");
+    EXPECT_EQ(text,
+              "the document's name is too long for the lock file the office keeps beside it (.~lock.NAME# "
+              "must fit in 255 bytes); rename the document to split it (open)");
+}
+
 TEST(FailureExplanation, AnOfficeThatDoesNotStartIsNamed) {
     const SplitFailure connect{SplitStage::Connect, 0, "ActiveX component can't create object", 0};
     const QString text = FailureExplanation(false).text(connect, "/in/a.odt");
     EXPECT_TRUE(text.startsWith("LibreOffice could not be started")) << text.toStdString();
     EXPECT_FALSE(text.contains("ActiveX"));
+    const SplitFailure interrupted{SplitStage::Connect, 0, "ActiveX component can't create object", 0,
+                                   FailureKind::Interrupted};
+    EXPECT_EQ(FailureExplanation(false).text(interrupted, "/in/a.odt"),
+              "the run was interrupted while LibreOffice was starting (connect)");
 }
 
 }  // namespace

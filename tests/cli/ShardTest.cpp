@@ -52,17 +52,24 @@ TEST(Shard, DocumentsThatMakeTheSameOutputNamesShareAShard) {
     }
 }
 
-TEST(Shard, ParsedAsIndexFromZeroOfCount) {
+TEST(Shard, PartsCountFromOneToNAndEachHoldsItsDocuments) {
     QString error;
     const std::optional<Shard> shard = ParseShard("2/4", error);
     ASSERT_TRUE(shard.has_value());
-    EXPECT_EQ(shard->index, 2);
+    EXPECT_EQ(shard->part, 2);
     EXPECT_EQ(shard->count, 4);
-    EXPECT_TRUE(ParseShard("0/1", error).has_value());
-    for (const char* text : {"4/4", "-1/4", "1/0", "1", "a/b", "1/4/2", " 1/4", "1/10000000"}) {
+    EXPECT_TRUE(ParseShard("1/1", error).has_value());
+    EXPECT_TRUE(ParseShard("4/4", error).has_value());
+    for (const char* text : {"0/4", "5/4", "-1/4", "1/0", "1", "a/b", "1/4/2", " 1/4", "1/10000000"}) {
         EXPECT_FALSE(ParseShard(text, error).has_value()) << text;
-        EXPECT_TRUE(error.startsWith("--shard takes I/N")) << text;
+        EXPECT_TRUE(error.startsWith("--shard takes K/N")) << text;
     }
+    for (const QString& path : samplePaths()) {
+        int holders = 0;
+        for (int part = 1; part <= 4; ++part) holders += Shard{part, 4}.holds(path) ? 1 : 0;
+        EXPECT_EQ(holders, 1) << path.toStdString();
+    }
+    EXPECT_TRUE((Shard{ShardOf("/in/report.odt", 3) + 1, 3}.holds("/in/report.odt")));
 }
 
 }  // namespace

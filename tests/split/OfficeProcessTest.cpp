@@ -95,6 +95,39 @@ TEST(OfficeProcess, StopEndsTheWholeProcessGroup) {
     EXPECT_EQ(process.pid(), -1);
 }
 
+TEST(OfficeProcess, AnOfficeAlwaysStartsInAUtf8CharacterLocale) {
+    using Environment = std::vector<QByteArray>;
+    const Environment utf8{"LANG=de_DE.UTF-8", "PATH=/bin"};
+    EXPECT_EQ(WithUtf8CharacterLocale(utf8), utf8);
+    const Environment utf8Characters{"LC_CTYPE=C.utf8", "LANG=C"};
+    EXPECT_EQ(WithUtf8CharacterLocale(utf8Characters), utf8Characters);
+    const Environment emptyAll{"LC_ALL=", "LANG=en_GB.UTF-8"};
+    EXPECT_EQ(WithUtf8CharacterLocale(emptyAll), emptyAll) << "an empty variable counts as unset";
+    EXPECT_EQ(WithUtf8CharacterLocale({"PATH=/bin"}), (Environment{"PATH=/bin", "LC_CTYPE=C.UTF-8"}));
+    EXPECT_EQ(WithUtf8CharacterLocale({"LANG=de_DE", "LC_CTYPE=POSIX", "LC_TIME=de_DE"}),
+              (Environment{"LANG=de_DE", "LC_TIME=de_DE", "LC_CTYPE=C.UTF-8"}));
+    EXPECT_EQ(WithUtf8CharacterLocale({"LC_ALL=C", "LC_MESSAGES=fr_FR.UTF-8", "LANG=de_DE.UTF-8"}),
+              (Environment{"LANG=C", "LC_CTYPE=C.UTF-8"}))
+        << "LC_ALL=C ruled every category; now LANG=C does, but for characters";
+
+    // What the office started from "LC_ALL=C, no LANG" sees.
+    const QByteArray allBefore = qgetenv("LC_ALL"), langBefore = qgetenv("LANG");
+    qputenv("LC_ALL", "C");
+    qunsetenv("LANG");
+    FakeSoffice soffice("env > \"$(dirname \"$0\")/environment\"");
+    OfficeProcess process(soffice.options());
+    process.start();
+    settle(process);
+    langBefore.isNull() ? qunsetenv("LANG") : qputenv("LANG", langBefore);
+    allBefore.isNull() ? qunsetenv("LC_ALL") : qputenv("LC_ALL", allBefore);
+    QFile environment(soffice.dir.filePath("environment"));
+    ASSERT_TRUE(environment.open(QIODevice::ReadOnly));
+    const QList<QByteArray> seen = environment.readAll().split('\n');
+    EXPECT_TRUE(seen.contains("LC_CTYPE=C.UTF-8"));
+    EXPECT_TRUE(seen.contains("LANG=C"));
+    EXPECT_FALSE(seen.contains("LC_ALL=C"));
+}
+
 TEST(LibreOfficeSession, NoOfficeProgramCannotBeReached) {
     LibreOfficeSession session({QStringLiteral("/nonexistent/office/soffice"), true, {}});
     EXPECT_THROW(session.reach(), Failure);

@@ -271,6 +271,31 @@ TEST_F(SlicePageEngineTest, EveryNPagesWritesDocumentsOfNPagesNumberedInOrder) {
     EXPECT_EQ(last.find("three"), std::string::npos);
 }
 
+TEST_F(SlicePageEngineTest, ASelectionTellsTheNumberOfItsLastDocumentAndOneThatNamesNoPageFails) {
+    office.packageToStore = writeMarkedPackage(in.filePath("marked.odt"));
+    QString error;
+    slicer.setSelection(*PageSelection::parse("1,3", error));
+    EXPECT_EQ(engine.split(input, out.path(), ProtectedPaths({input}), observer).lastOutputNumber(), 3);
+    slicer.setSelection(PageSelection::every(3));
+    EXPECT_EQ(engine.split(input, out.path(), ProtectedPaths({input}), observer).lastOutputNumber(), 2);
+    slicer.setSelection({});
+    EXPECT_EQ(engine.split(input, out.path(), ProtectedPaths({input}), observer).lastOutputNumber(), 4);
+    ASSERT_TRUE(observer.failures.isEmpty());
+
+    QDir(out.path()).removeRecursively();
+    QDir().mkpath(out.path());
+    slicer.setSelection(*PageSelection::parse("5-9", error));
+    const SplitResult none = engine.split(input, out.path(), ProtectedPaths({input}), observer);
+    EXPECT_FALSE(none.succeeded());
+    ASSERT_EQ(none.failures.size(), 1);
+    EXPECT_EQ(none.failures[0].message,
+              "the page selection names no page of this document, which has 4 pages");
+    EXPECT_EQ(observer.failures.size(), 1);
+    EXPECT_EQ(none.lastOutputNumber(), 0) << "no older pages are looked for";
+    EXPECT_TRUE(fallback.splitDocuments.isEmpty());
+    EXPECT_TRUE(QDir(out.path()).isEmpty());
+}
+
 TEST_F(SlicePageEngineTest, WithASelectionADocumentTheSlicerCannotCutFailsInsteadOfFallingBack) {
     slicer.setSelection(PageSelection::every(2));
     const SplitResult result = engine.split(input, out.path(), ProtectedPaths({input}), observer);

@@ -28,7 +28,9 @@ SplitResult FakeSplitEngine::split(const QString& documentPath, const QString& o
     observer.pageCountKnown(result.pageCount);
     observer.officeDone();
     if (afterOfficeDone) afterOfficeDone(documentPath);
-    for (int page = 1; page <= result.pageCount; ++page) {
+    const int outputs = (result.pageCount + pagesPerOutput - 1) / pagesPerOutput;
+    if (pagesPerOutput > 1) result.outputsExpected = result.lastNumber = outputs;
+    for (int page = 1; page <= outputs; ++page) {
         const QString path = PageFilePath(outputFolder, documentPath, page);
         if (inputs.covers(path)) {
             const SplitFailure failure{SplitStage::Store, page, ProtectedPaths::refusal(path), 146};

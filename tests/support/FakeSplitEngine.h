@@ -28,6 +28,8 @@ public:
     QStringList splitDocuments;  // guarded by `guard`: jobs split two documents at once
     std::shared_ptr<std::mutex> guard = std::make_shared<std::mutex>();
     QString method = QStringLiteral("fake");
+    // Pages to each output, as --every writes them; the outputs are numbered 1, 2, ...
+    int pagesPerOutput = 1;
 };
 
 }  // namespace fk::test

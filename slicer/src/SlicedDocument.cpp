@@ -52,7 +52,7 @@ bool isDropped(const std::string& name) {
 
 SlicedDocument::SlicedDocument(const std::filesystem::path& markedPackage, std::vector<PlannedPage> plan)
     : plan_(std::move(plan)), entries_(PackageArchive::read(markedPackage)) {
-    if (plan_.empty()) throw SliceError("The page plan is empty");
+    if (plan_.pageCount() == 0) throw SliceError("The page plan is empty");
     const PackageEntry* mimetype = entry("mimetype");
     if (!mimetype || !isTextMediaType(mimetype->data))
         throw SliceError(markedPackage.string() + " is not an OpenDocument text package");
@@ -152,7 +152,7 @@ void SlicedDocument::buildContent(int first, int last, pugi::xml_document& outpu
     if (!objectsLeftOnPageBefore(first).empty()) dropObjectsLeftOnPageBefore(outputText);
     keepObjectsOfParagraphBegunHere(last, outputText, copier, styles);
     LiftedObjects::drawOverText(outputText, styles);
-    const bool blank = first == last && plan_.at(static_cast<size_t>(first - 1)).blank;
+    const bool blank = first == last && plan_.page(first).blank;
     const BlankPage blankStyle = blank ? blankPage(first) : BlankPage{};
     PageStartStyler::styleFirstPage(outputText, blank ? blankStyle.masterPage : pages_->masterPage(first),
                                     blank ? blankStyle.shownNumber : pages_->shownNumber(first),
@@ -171,9 +171,7 @@ bool isParagraphAnchored(pugi::xml_node node) {
 
 std::vector<pugi::xml_node> SlicedDocument::objectsOfOpeningParagraph(int page) const {
     // After a blank page the layout inserted, the paragraph cannot have begun on the page before.
-    if (page < 2 || page > pageCount() || plan_.at(static_cast<size_t>(page - 1)).blank ||
-        plan_.at(static_cast<size_t>(page - 2)).blank)
-        return {};
+    if (page < 2 || page > pageCount() || plan_.page(page).blank || plan_.page(page - 1).blank) return {};
     const pugi::xml_node opening = PageMap::openingBlock(pages_->startOf(page));
     // A paragraph only where the page begins at its very start: one cut in its middle keeps its
     // objects with its first part already.
@@ -185,9 +183,7 @@ std::vector<pugi::xml_node> SlicedDocument::objectsOfOpeningParagraph(int page) 
 }
 
 std::vector<pugi::xml_node> SlicedDocument::objectsLeftOnPageBefore(int page) const {
-    if (page < 2 || page > pageCount() ||
-        !plan_.at(static_cast<size_t>(page - 1)).openingParagraphBegunBefore)
-        return {};
+    if (page < 2 || page > pageCount() || !plan_.page(page).openingParagraphBegunBefore) return {};
     return objectsOfOpeningParagraph(page);
 }
 
@@ -238,7 +234,7 @@ void SlicedDocument::buildStyles(int first, pugi::xml_document& output) const {
     StylesAdjuster::replacePageCounts(output.document_element(), std::to_string(pageCount()));
     StylesAdjuster::continueNoteNumbers(output.document_element(), *facts_, pages_->startOf(first));
     openOnLayoutOfAnyParity(output.document_element(), pages_->masterPage(first));
-    if (!plan_.at(static_cast<size_t>(first - 1)).blank) return;
+    if (!plan_.page(first).blank) return;
     const BlankPage blank = blankPage(first);
     pugi::xml_node masters = output.document_element().child("office:master-styles");
     if (!masters) masters = output.document_element().append_child("office:master-styles");

@@ -7,6 +7,7 @@
 #include "PackageManifest.h"
 #include "PackageReferences.h"
 #include "PageMap.h"
+#include "PagePlan.h"
 #include "StyleCatalog.h"
 #include "slicer/PackageSlicer.h"
 
@@ -56,7 +57,7 @@ private:
 
     static inline const std::string kBlankMasterPage = "Folioknife_20_Blank_20_Page";
 
-    std::vector<PlannedPage> plan_;
+    PagePlan plan_;
     std::vector<PackageEntry> entries_;
     pugi::xml_document content_, styles_;
     pugi::xml_node text_;

@@ -1,5 +1,6 @@
 #include "MasterPages.h"
 #include "PageMap.h"
+#include "PagePlan.h"
 #include "TestDocument.h"
 
 namespace fk::slicer {
@@ -19,7 +20,8 @@ protected:
         document_ = std::make_unique<TestDocument>(body, automaticStyles);
         styles_.load_string(stylesXml("", kMasterPages).c_str());
         masterPages_ = std::make_unique<MasterPages>(styles_.document_element());
-        return PageMap(document_->text(), plan, document_->styles(), *masterPages_, document_->facts());
+        return PageMap(document_->text(), PagePlan(plan), document_->styles(), *masterPages_,
+                       document_->facts());
     }
 
     std::unique_ptr<TestDocument> document_;

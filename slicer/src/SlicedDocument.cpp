@@ -233,7 +233,7 @@ void SlicedDocument::buildStyles(int first, pugi::xml_document& output) const {
     declareUtf8(output);
     StylesAdjuster::replacePageCounts(output.document_element(), std::to_string(pageCount()));
     StylesAdjuster::continueNoteNumbers(output.document_element(), *facts_, pages_->startOf(first));
-    openOnLayoutOfAnyParity(output.document_element(), pages_->masterPage(first));
+    openOnLayoutOfAnyParity(output.document_element(), masterPages_->layoutOf(pages_->masterPage(first)));
     if (!plan_.page(first).blank) return;
     const BlankPage blank = blankPage(first);
     pugi::xml_node masters = output.document_element().child("office:master-styles");
@@ -244,32 +244,23 @@ void SlicedDocument::buildStyles(int first, pugi::xml_document& output) const {
     master.append_attribute("style:page-layout-name") = blank.pageLayout.c_str();
 }
 
-void SlicedDocument::openOnLayoutOfAnyParity(pugi::xml_node stylesRoot, const std::string& masterPage) {
+void SlicedDocument::openOnLayoutOfAnyParity(pugi::xml_node stylesRoot, const std::string& pageLayout) {
     // A document's first page is a right-hand page. One that opens on a left-only page style (or on a
     // right-only one with an even number) would get a blank page of the office's own before it, so the
     // opening page's layout serves pages of any parity; its margins and headers stay as they are.
-    std::string layoutName;
-    for (pugi::xml_node master : stylesRoot.child("office:master-styles").children("style:master-page")) {
-        if (masterPage == master.attribute("style:name").as_string())
-            layoutName = master.attribute("style:page-layout-name").as_string();
-    }
     for (pugi::xml_node layout : stylesRoot.child("office:automatic-styles").children("style:page-layout")) {
-        if (layoutName != layout.attribute("style:name").as_string()) continue;
+        if (pageLayout != layout.attribute("style:name").as_string()) continue;
         const std::string usage = layout.attribute("style:page-usage").as_string();
         if (usage == "left" || usage == "right") layout.attribute("style:page-usage").set_value("all");
     }
 }
 
 SlicedDocument::BlankPage SlicedDocument::blankPage(int page) const {
-    BlankPage blank{kBlankMasterPage, {}, pages_->shownNumber(page)};
-    const pugi::xml_node root = styles_.document_element();
-    const std::string following = pages_->masterPage(page);
-    for (pugi::xml_node master : root.child("office:master-styles").children("style:master-page")) {
-        if (following == master.attribute("style:name").as_string())
-            blank.pageLayout = master.attribute("style:page-layout-name").as_string();
-    }
+    BlankPage blank{kBlankMasterPage, masterPages_->layoutOf(pages_->masterPage(page)),
+                    pages_->shownNumber(page)};
     // A page layout for right (or left) pages only would make the office insert a blank page of its own
     // before a page whose number has the other parity; the blank page shows no number, so pick one that fits.
+    const pugi::xml_node root = styles_.document_element();
     for (pugi::xml_node layout : root.child("office:automatic-styles").children("style:page-layout")) {
         if (blank.pageLayout != layout.attribute("style:name").as_string()) continue;
         const std::string usage = layout.attribute("style:page-usage").as_string();

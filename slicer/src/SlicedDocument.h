@@ -53,7 +53,7 @@ private:
         int shownNumber = 0;
     };
     BlankPage blankPage(int page) const;
-    static void openOnLayoutOfAnyParity(pugi::xml_node stylesRoot, const std::string& masterPage);
+    static void openOnLayoutOfAnyParity(pugi::xml_node stylesRoot, const std::string& pageLayout);
 
     static inline const std::string kBlankMasterPage = "Folioknife_20_Blank_20_Page";
 

@@ -35,17 +35,17 @@ private:
     const PackageEntry* entry(std::string_view name) const;
     void buildContent(int first, int last, pugi::xml_document& output) const;
     void buildStyles(int first, pugi::xml_document& output) const;
+
+    // The passes of buildContent, in the order it runs them.
+    struct OutputContent {
+        pugi::xml_node text, automaticStyles;
+    };
+    OutputContent copyFrame(pugi::xml_document& output) const;
     void placePageAnchoredObjects(int first, int last, pugi::xml_node outputText,
-                                  class BodyRangeCopier& copier) const;
+                                  BodyRangeCopier& copier) const;
+    void styleFirstPage(int first, int last, pugi::xml_node outputText, OutputStyles& styles) const;
+
     bool isMedia(const std::string& entryName) const;
-    // The objects anchored to the paragraph that `page` begins at its very start; none for a page
-    // that begins elsewhere.
-    std::vector<pugi::xml_node> objectsOfOpeningParagraph(int page) const;
-    // Those objects when the layout began that paragraph on the page before (see PlannedPage).
-    std::vector<pugi::xml_node> objectsLeftOnPageBefore(int page) const;
-    void keepObjectsOfParagraphBegunHere(int last, pugi::xml_node outputText, BodyRangeCopier& copier,
-                                         OutputStyles& styles) const;
-    static void dropObjectsLeftOnPageBefore(pugi::xml_node outputText);
     // How a page the layout left blank is written: its own page style, without header or footer.
     struct BlankPage {
         std::string masterPage;

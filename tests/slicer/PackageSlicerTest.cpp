@@ -5,6 +5,9 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <latch>
+#include <thread>
+#include <tuple>
 
 namespace fk::slicer {
 namespace {
@@ -337,6 +340,83 @@ TEST_F(PackageSlicerTest, UnwrappedObjectsTheLayoutLiftedAboveTheirParagraphStay
     EXPECT_EQ(wrapOf("RoundedZero"), "none") << "the office's rounding of zero is no lift";
     EXPECT_EQ(styleOf("PlacedAbove"), "gr2") << "a position the author gave is not the layout's lift";
     EXPECT_EQ(wrapOf("Wrapped"), "parallel") << "text wrapped around it in the input";
+}
+
+TEST_F(PackageSlicerTest, PagesWrittenAtOnceOnSeveralThreadsAreThoseWrittenOneByOne) {
+    // Eight pages with pictures and notes: their styles.xml differ (note numbers go on) or are alike,
+    // so the shared styles are taken over while other threads share theirs.
+    std::string body = R"(<draw:frame text:anchor-type="page" text:anchor-page-number="5">)"
+                       R"(<draw:text-box><text:p>boxed</text:p></draw:text-box></draw:frame>)";
+    constexpr int kPages = 8;
+    for (int page = 1; page <= kPages; ++page) {
+        body += "<text:p>" + mark(page) + "page " + std::to_string(page);
+        if (page % 2 == 1) body += picture(page % 4 == 1 ? "one.png" : "three.png");
+        if (page % 3 == 0)
+            body += R"(<text:note text:note-class="footnote"><text:note-citation>1</text:note-citation>)"
+                    "<text:note-body><text:p>n</text:p></text:note-body></text:note>";
+        body += "</text:p>";
+    }
+    const fs::path input = writeInput(body, {"Pictures/one.png"});
+    using Entries = std::vector<std::tuple<std::string, std::string, bool>>;
+    const auto entriesOf = [](const fs::path& package) {
+        Entries entries;
+        for (const TestPackage::Entry& entry : TestPackage::read(package))
+            entries.emplace_back(entry.name, entry.data, entry.stored);
+        return entries;
+    };
+
+    std::map<int, Entries> oneByOne;
+    {
+        const PackageSlicer slicer(input, std::vector<PlannedPage>(kPages));
+        for (int page = 1; page <= kPages; ++page) {
+            slicer.writePage(page, folder_ / "alone.odt");
+            oneByOne[page] = entriesOf(folder_ / "alone.odt");
+        }
+        slicer.writePages(2, 6, folder_ / "alone.odt");
+        oneByOne[0] = entriesOf(folder_ / "alone.odt");
+    }
+
+    // Each round starts its threads together on a slicer whose shared styles are fresh, then warm:
+    // four threads write two pages each, two more write page 3 and pages 2-6 at the same time.
+    const PackageSlicer slicer(input, std::vector<PlannedPage>(kPages));
+    for (int round = 0; round < 3; ++round) {
+        const fs::path out = folder_ / ("round" + std::to_string(round));
+        fs::create_directories(out);
+        const auto target = [&](int writer, int page) {
+            return out / ("writer" + std::to_string(writer) + "-page" + std::to_string(page) + ".odt");
+        };
+        std::vector<std::pair<int, std::vector<int>>> writers;  // writer, its pages (0: pages 2-6)
+        for (int writer = 0; writer < 4; ++writer) writers.push_back({writer, {writer + 1, writer + 5}});
+        writers.push_back({4, {3, 0}});
+        writers.push_back({5, {0, 3}});
+        std::latch start(static_cast<std::ptrdiff_t>(writers.size()));
+        std::vector<std::string> failures(writers.size());
+        {
+            std::vector<std::jthread> threads;
+            for (const auto& [writer, pages] : writers) {
+                threads.emplace_back([&, writer = writer, pages = pages] {
+                    start.arrive_and_wait();
+                    try {
+                        for (const int page : pages) {
+                            if (page == 0)
+                                slicer.writePages(2, 6, target(writer, page));
+                            else
+                                slicer.writePage(page, target(writer, page));
+                        }
+                    } catch (const std::exception& error) {
+                        failures[static_cast<size_t>(writer)] = error.what();
+                    }
+                });
+            }
+        }
+        for (const auto& [writer, pages] : writers) {
+            EXPECT_EQ(failures[static_cast<size_t>(writer)], "")
+                << "round " << round << ", writer " << writer;
+            for (const int page : pages)
+                EXPECT_EQ(entriesOf(target(writer, page)), oneByOne[page])
+                    << "round " << round << ", writer " << writer << ", page " << page << " (0: pages 2-6)";
+        }
+    }
 }
 
 TEST_F(PackageSlicerTest, OurMarksNeverReachAnOutput) {

@@ -15,6 +15,7 @@ PACKAGES=(
     libpugixml-dev libzip-dev
     desktop-file-utils unzip poppler-utils
     appstream dpkg-dev groff-base
+    clang libclang-rt-14-dev
     "$@"
 )
 

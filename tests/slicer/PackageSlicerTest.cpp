@@ -16,17 +16,6 @@ namespace fs = std::filesystem;
 
 const std::string kMimetype = "application/vnd.oasis.opendocument.text";
 
-std::string manifestXml(const std::vector<std::pair<std::string, std::string>>& entries) {
-    std::string xml =
-        R"(<manifest:manifest xmlns:manifest="urn:oasis:names:tc:opendocument:xmlns:manifest:1.0")"
-        R"( manifest:version="1.3"><manifest:file-entry manifest:full-path="/" manifest:version="1.3")"
-        R"( manifest:media-type="application/vnd.oasis.opendocument.text"/>)";
-    for (const auto& [path, type] : entries)
-        xml += R"(<manifest:file-entry manifest:full-path=")" + path + R"(" manifest:media-type=")" + type +
-               R"("/>)";
-    return xml + "</manifest:manifest>";
-}
-
 std::string picture(const std::string& name) {
     return R"(<draw:frame text:anchor-type="as-char"><draw:image xlink:href="Pictures/)" + name +
            R"("/></draw:frame>)";

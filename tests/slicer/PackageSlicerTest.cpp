@@ -408,6 +408,68 @@ TEST_F(PackageSlicerTest, PagesWrittenAtOnceOnSeveralThreadsAreThoseWrittenOneBy
     }
 }
 
+TEST_F(PackageSlicerTest, PicturesNamedInPercentEncodingGoWithThePageThatShowsThem) {
+    // Hrefs are IRIs: the office may write "a b.png" as "a%20b.png", and a name with a percent sign in
+    // it must be written encoded.
+    const fs::path input = folder_ / "encoded.odt";
+    TestPackage::write(
+        input, {{"mimetype", kMimetype},
+                {"content.xml",
+                 contentXml("<text:p>one" + picture("a%20b.png") + picture("50%25.png") +
+                            "</text:p><text:p>" + mark(2) + "two" + picture("50%.png") + "</text:p>")},
+                {"Pictures/a b.png", "space"},
+                {"Pictures/50%.png", "percent"},
+                {"META-INF/manifest.xml", manifestXml({{"content.xml", "text/xml"},
+                                                       {"Pictures/a b.png", "image/png"},
+                                                       {"Pictures/50%.png", "image/png"}})}});
+    const PackageSlicer slicer(input, std::vector<PlannedPage>(2));
+    slicer.writePage(1, folder_ / "page1.odt");
+    slicer.writePage(2, folder_ / "page2.odt");
+
+    std::map<std::string, std::string> first = TestPackage::contents(folder_ / "page1.odt");
+    EXPECT_EQ(first["Pictures/a b.png"], "space");
+    EXPECT_EQ(first["Pictures/50%.png"], "percent");
+    pugi::xml_document manifest;
+    std::set<std::string> listed;
+    for (pugi::xml_node entry : parse(manifest, first["META-INF/manifest.xml"]).children())
+        listed.insert(std::string(entry.attribute("manifest:full-path").value()) + " " +
+                      entry.attribute("manifest:media-type").value());
+    EXPECT_TRUE(listed.contains("Pictures/a b.png image/png"));
+    EXPECT_TRUE(listed.contains("Pictures/50%.png image/png"));
+
+    const std::map<std::string, std::string> second = TestPackage::contents(folder_ / "page2.odt");
+    EXPECT_FALSE(second.contains("Pictures/a b.png"));
+    EXPECT_TRUE(second.contains("Pictures/50%.png")) << "a bare percent sign that encodes nothing";
+}
+
+TEST_F(PackageSlicerTest, StylesThatAreTheirOwnAncestorsNeitherHangNorCrashTheSlicer) {
+    const std::string common =
+        R"(<style:style style:name="Loop" style:family="paragraph" style:parent-style-name="Loop"/>)"
+        R"(<style:style style:name="A" style:family="paragraph" style:parent-style-name="B"/>)"
+        R"(<style:style style:name="B" style:family="paragraph" style:parent-style-name="A">)"
+        R"(<style:paragraph-properties fo:break-after="page"/></style:style>)"
+        R"(<style:style style:name="TableLoop" style:family="table" style:parent-style-name="TableLoop"/>)"
+        R"(<style:style style:name="GraphicLoop" style:family="graphic" style:parent-style-name="GraphicLoop"/>)";
+    const std::string automatic =
+        R"(<style:style style:name="P1" style:family="paragraph" style:parent-style-name="A"/>)";
+    const std::string lifted = R"(<draw:frame text:anchor-type="paragraph" draw:style-name="GraphicLoop")"
+                               R"( svg:y="-1cm"><draw:image xlink:href="Pictures/one.png"/></draw:frame>)";
+    const fs::path input = writeInput(
+        R"(<text:h text:style-name="Loop" text:outline-level="1">head</text:h><text:p text:style-name="P1">)" +
+            lifted + "one" + mark(2) + R"(two</text:p><table:table table:style-name="TableLoop">)" +
+            "<table:table-row><table:table-cell><text:p>" + mark(3) +
+            R"(cell</text:p></table:table-cell></table:table-row></table:table><text:p text:style-name="B">)" +
+            mark(4) + "four</text:p>",
+        {}, automatic, common);
+    const PackageSlicer slicer(input, std::vector<PlannedPage>(4));
+    EXPECT_TRUE(slicer.issues().empty());
+    for (int page = 1; page <= 4; ++page) {
+        const fs::path output = folder_ / ("page" + std::to_string(page) + ".odt");
+        ASSERT_NO_THROW(slicer.writePage(page, output)) << page;
+        EXPECT_NE(TestPackage::contents(output)["content.xml"].find("office:text"), std::string::npos);
+    }
+}
+
 TEST_F(PackageSlicerTest, OurMarksNeverReachAnOutput) {
     const PackageSlicer slicer(writeStandardInput(), std::vector<PlannedPage>(3));
     const fs::path all = folder_ / "all.odt";

@@ -125,6 +125,9 @@ bool DocumentFacts::takesOutlineNumber(pugi::xml_node heading, const StyleCatalo
 }
 
 void DocumentFacts::countHeading(pugi::xml_node heading, int level) {
+    // A level outside the outline's counts at its nearest end, as the heading's number does; a label
+    // shows at most the levels down to its own.
+    level = OutlineCounter::clampLevel(level);
     if (level == 1) chapterStarts_.push_back(nodeCount_ - 1);
     if (!takesOutlineNumber(heading, styles_)) return;
     levels_[heading.internal_object()] = level;
@@ -134,7 +137,7 @@ void DocumentFacts::countHeading(pugi::xml_node heading, int level) {
     numbers_[heading.internal_object()] = outline_.advance(level, restartAt);
 
     const pugi::xml_node format = styles_.outlineLevelStyle(level);
-    const int shownLevels = format.attribute("text:display-levels").as_int(1);
+    const int shownLevels = std::clamp(format.attribute("text:display-levels").as_int(1), 1, level);
     std::vector<OuterNumber> outer;
     for (int parent = std::max(1, level - shownLevels + 1); parent < level; ++parent) {
         const pugi::xml_node parentFormat = styles_.outlineLevelStyle(parent);

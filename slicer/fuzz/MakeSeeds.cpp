@@ -121,5 +121,25 @@ int main(int argc, char** argv) {
                    R"(<style:graphic-properties style:wrap="none" style:vertical-pos="top" )"
                    R"(style:vertical-rel="paragraph"/></style:style>)"),
         kStyles, {"Pictures/p.png"});
+
+    // Numbers at the end of the range, which counting on from must not overflow.
+    const std::string kLargest = "2147483647";
+    writeSeed(
+        folder, "largest-numbers",
+        contentXml(R"(<text:h text:outline-level="1" text:restart-numbering="true" text:start-value=")" +
+                       kLargest + R"(">a</text:h><text:h text:outline-level="1">b</text:h><text:list>)" +
+                       R"(<text:list-item text:start-value=")" + kLargest +
+                       R"("><text:p>c</text:p></text:list-item><text:list-item><text:p>d</text:p>)" +
+                       R"(</text:list-item></text:list><text:p text:style-name="P1">e)" + note(1) +
+                       R"(<text:sequence text:name="F" text:formula="ooow:)" + kLargest +
+                       R"(">1</text:sequence><text:sequence text:name="F" text:formula="ooow:F+1">2)" +
+                       "</text:sequence></text:p><text:p>" + mark(2) + "f" + note(2) + "</text:p><text:p>" +
+                       mark(3) + "g</text:p>",
+                   R"(<style:style style:name="P1" style:family="paragraph"><style:paragraph-properties )"
+                   R"(style:page-number=")" +
+                       kLargest + R"("/></style:style>)"),
+        stylesXml(R"(<text:notes-configuration text:note-class="footnote" text:start-value=")" + kLargest +
+                      R"("/>)",
+                  kMasterPages, kPageLayouts));
     return 0;
 }

@@ -3,7 +3,6 @@
 #include "BoundaryLocator.h"
 #include "OdfNodes.h"
 
-#include <charconv>
 #include <optional>
 
 namespace fk::slicer {
@@ -25,12 +24,8 @@ BlockStyle styleOf(pugi::xml_node block) {
 std::optional<int> pageNumberSetBy(pugi::xml_node block, const StyleCatalog& styles) {
     const BlockStyle style = styleOf(block);
     if (style.family.empty()) return std::nullopt;
-    const std::string value =
-        styles.inheritedProperty(style.family, style.name, style.properties, "style:page-number");
-    int number = 0;
-    const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), number);
-    if (value.empty() || error != std::errc() || end != value.data() + value.size()) return std::nullopt;
-    return number;
+    return odf::statedNumber(
+        styles.inheritedProperty(style.family, style.name, style.properties, "style:page-number"));
 }
 
 std::string masterPageSetBy(pugi::xml_node block, const StyleCatalog& styles) {

@@ -43,6 +43,25 @@ std::string serialised(const pugi::xml_document& document) {
     return text.str();
 }
 
+// The cutting rules follow the body's elements by recursion. The office nests a body a dozen elements
+// deep (lists in tables in sections); one nested deeper than this is refused rather than run out of
+// stack.
+constexpr int kMaxBodyDepth = 200;
+
+bool nestsDeeperThan(pugi::xml_node root, int limit) {
+    struct Walker : pugi::xml_tree_walker {
+        int limit = 0;
+        bool deeper = false;
+        bool for_each(pugi::xml_node&) override {
+            deeper = depth() >= limit;
+            return !deeper;
+        }
+    } walker;
+    walker.limit = limit;
+    root.traverse(walker);
+    return walker.deeper;
+}
+
 // Entries of the input that say nothing true about a single page, or that our edits invalidate.
 bool isDropped(const std::string& name) {
     return name.starts_with("META-INF/") || name.starts_with("Thumbnails/") ||
@@ -62,6 +81,9 @@ SlicedDocument::SlicedDocument(const std::filesystem::path& markedPackage, std::
     parse(content_, *content);
     text_ = content_.child("office:document-content").child("office:body").child("office:text");
     if (!text_) throw SliceError(markedPackage.string() + " has no text body");
+    if (nestsDeeperThan(text_, kMaxBodyDepth))
+        throw SliceError(markedPackage.string() + " nests its body more than " +
+                         std::to_string(kMaxBodyDepth) + " elements deep");
     if (const PackageEntry* styles = entry("styles.xml")) parse(styles_, *styles);
     const PackageEntry* manifest = entry("META-INF/manifest.xml");
     manifest_ =

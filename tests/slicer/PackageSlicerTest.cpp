@@ -541,6 +541,21 @@ TEST_F(PackageSlicerTest, FailedWriteThrowsAndLeavesNothingBehind) {
     EXPECT_FALSE(fs::exists(folder_ / "range.odt"));
 }
 
+TEST_F(PackageSlicerTest, ABodyNestedFarDeeperThanTheOfficeWritesIsRefusedNotFollowedOffTheStack) {
+    const auto nested = [](int depth) {
+        std::string spans;
+        for (int level = 0; level < depth; ++level) spans += "<text:span>";
+        spans += "x" + mark(2) + "y";
+        for (int level = 0; level < depth; ++level) spans += "</text:span>";
+        return "<text:p>" + spans + "</text:p>";
+    };
+    EXPECT_THROW(PackageSlicer(writeInput(nested(100000)), std::vector<PlannedPage>(2)), SliceError);
+
+    const PackageSlicer slicer(writeInput(nested(100)), std::vector<PlannedPage>(2));
+    slicer.writePage(2, folder_ / "page2.odt");
+    EXPECT_NE(TestPackage::contents(folder_ / "page2.odt")["content.xml"].find("y"), std::string::npos);
+}
+
 TEST_F(PackageSlicerTest, UnreadablePackagesAreRefused) {
     const fs::path garbage = folder_ / "garbage.odt";
     std::ofstream(garbage) << "not a zip at all";

@@ -33,8 +33,9 @@ class SlicedDocument;
 // pageCount(), issues(), layoutMovedWhileMarked(). That is safe because the constructor parses the
 // input and works out everything that is the same for all pages (styles, page starts, numbers), and
 // nothing changes it afterwards: each call builds its page in documents of its own and only reads the
-// input's pugixml trees (a tree only read is never changed, and pugixml keeps no global state) and the
-// facts worked out once. The only thing that calls share as they go, the compressed styles.xml of
+// input's pugixml trees (a tree only read is never changed, and pugixml keeps no global state), the
+// facts worked out once and the input's bytes (entries taken over compressed are read through a zip
+// handle of the call's own). The only thing that calls share as they go, the compressed styles.xml of
 // pages that have it alike (RepeatedEntries), takes its own mutex. Each package goes to a temporary
 // file of its own before it is renamed over the target, so two calls for one target leave one complete
 // package. The constructor, the move operations and the destructor must not overlap any other call.

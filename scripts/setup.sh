@@ -16,6 +16,7 @@ PACKAGES=(
     desktop-file-utils unzip poppler-utils
     appstream dpkg-dev groff-base lintian
     parallel
+    clang libclang-rt-14-dev
     "$@"
 )
 

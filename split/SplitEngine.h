@@ -58,6 +58,14 @@ public:
 
 // Splits one document into one document per page: NAME_0001.odt, NAME_0002.odt ... in the output folder.
 // A page whose file would replace one of `inputs` (the run's documents) is not stored but failed.
+//
+// Threads: split() runs on the thread that calls it, and makes every observer call on that thread, in
+// order; threads an engine starts for its own work (SlicePageEngine writes pages on a few) never call
+// the observer. The window calls split() on its own thread, one document after the other.
+// folioknife-split calls it on a thread for each document, with one engine and one office per job: once
+// a split has called officeDone(), the job's next document starts on the same engine while the first
+// still writes its pages. So an engine keeps nothing of one document in its members, and the office
+// bridge serves one split() at a time, the one that has not yet called officeDone().
 class SplitEngine {
 public:
     virtual ~SplitEngine() = default;

@@ -214,7 +214,7 @@ void BodyRangeCopier::continueHeadingNumber(pugi::xml_node source, pugi::xml_nod
     }
     std::optional<int> restartAt;
     if (std::strcmp(copy.attribute("text:restart-numbering").value(), "true") == 0)
-        restartAt = copy.attribute("text:start-value").as_int(1);
+        restartAt = odf::statedNumber(copy.attribute("text:start-value"), 1);
     if (shownOutline_.advance(level, restartAt) == *number) return;
     // Without the headings before it the output would count this level afresh. Only a heading element
     // restarts the count; a paragraph numbered by its style is one, so it becomes one.

@@ -3,7 +3,6 @@
 #include "OdfNodes.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cstring>
 #include <deque>
 #include <map>
@@ -11,13 +10,6 @@
 namespace fk::slicer {
 
 namespace {
-
-std::optional<int> parseInt(std::string_view text) {
-    int value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
-    return value;
-}
 
 bool isTrue(pugi::xml_attribute attribute) {
     return std::strcmp(attribute.value(), "true") == 0;
@@ -27,7 +19,7 @@ bool isTrue(pugi::xml_attribute attribute) {
 int firstNumberOfLevel(const StyleCatalog& styles, const std::string& listStyle, int level) {
     for (pugi::xml_node levelStyle : styles.listStyle(listStyle).children("text:list-level-style-number"))
         if (levelStyle.attribute("text:level").as_int() == level + 1)
-            return levelStyle.attribute("text:start-value").as_int(1);
+            return odf::statedNumber(levelStyle.attribute("text:start-value"), 1);
     return 1;
 }
 
@@ -88,7 +80,7 @@ void DocumentFacts::visitList(pugi::xml_node list, ListWalk& lists, ListChain* c
         if (odf::is(child, "text:list-item")) {
             int& counter = chain->counters[index];
             const pugi::xml_attribute start = child.attribute("text:start-value");
-            counter = start     ? start.as_int()
+            counter = start     ? odf::statedNumber(start, 0)
                       : counter ? counter + 1
                                 : firstNumberOfLevel(styles_, chain->style, index);
             std::fill(chain->counters.begin() + index + 1, chain->counters.end(), 0);
@@ -125,16 +117,19 @@ bool DocumentFacts::takesOutlineNumber(pugi::xml_node heading, const StyleCatalo
 }
 
 void DocumentFacts::countHeading(pugi::xml_node heading, int level) {
+    // A level outside the outline's counts at its nearest end, as the heading's number does; a label
+    // shows at most the levels down to its own.
+    level = OutlineCounter::clampLevel(level);
     if (level == 1) chapterStarts_.push_back(nodeCount_ - 1);
     if (!takesOutlineNumber(heading, styles_)) return;
     levels_[heading.internal_object()] = level;
     std::optional<int> restartAt;
     if (isTrue(heading.attribute("text:restart-numbering")))
-        restartAt = heading.attribute("text:start-value").as_int(1);
+        restartAt = odf::statedNumber(heading.attribute("text:start-value"), 1);
     numbers_[heading.internal_object()] = outline_.advance(level, restartAt);
 
     const pugi::xml_node format = styles_.outlineLevelStyle(level);
-    const int shownLevels = format.attribute("text:display-levels").as_int(1);
+    const int shownLevels = std::clamp(format.attribute("text:display-levels").as_int(1), 1, level);
     std::vector<OuterNumber> outer;
     for (int parent = std::max(1, level - shownLevels + 1); parent < level; ++parent) {
         const pugi::xml_node parentFormat = styles_.outlineLevelStyle(parent);
@@ -155,7 +150,7 @@ void DocumentFacts::countSequence(pugi::xml_node field) {
     std::string_view formula = field.attribute("text:formula").as_string();
     if (formula.starts_with("ooow:")) formula.remove_prefix(5);
     // A formula that is a plain number sets the counter; anything else counts on.
-    count = parseInt(formula).value_or(count + 1);
+    count = odf::statedNumber(formula).value_or(count + 1);
     numbers_[field.internal_object()] = count;
 }
 

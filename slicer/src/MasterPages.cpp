@@ -30,7 +30,8 @@ MasterPages::MasterPages(pugi::xml_node stylesRoot) {
     for (pugi::xml_node page : stylesRoot.child("office:master-styles").children("style:master-page"))
         pages_.push_back({page.attribute("style:name").as_string(),
                           page.attribute("style:display-name").as_string(),
-                          page.attribute("style:next-style-name").as_string()});
+                          page.attribute("style:next-style-name").as_string(),
+                          page.attribute("style:page-layout-name").as_string()});
 }
 
 std::string MasterPages::decodeName(std::string_view encoded) {
@@ -75,6 +76,12 @@ std::string MasterPages::initial() const {
     for (const Page& page : pages_)
         if (page.name == "Standard") return page.name;
     return pages_.empty() ? std::string() : pages_.front().name;
+}
+
+std::string MasterPages::layoutOf(std::string_view name) const {
+    for (const Page& page : pages_)
+        if (page.name == name) return page.layoutName;
+    return {};
 }
 
 }  // namespace fk::slicer

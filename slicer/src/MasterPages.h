@@ -23,12 +23,15 @@ public:
     // The page style a document starts with when its first paragraph names none.
     std::string initial() const;
 
+    // The page layout (style:page-layout-name) of the master page `name`; empty when none matches.
+    std::string layoutOf(std::string_view name) const;
+
     // "Left_20_Page" -> "Left Page": undoes the office's _xx_ escapes of characters not allowed in names.
     static std::string decodeName(std::string_view encoded);
 
 private:
     struct Page {
-        std::string name, displayName, nextName;
+        std::string name, displayName, nextName, layoutName;
     };
     std::vector<Page> pages_;
 };

@@ -5,6 +5,7 @@
 #include "slicer/PagePlan.h"
 
 #include <array>
+#include <charconv>
 #include <cstring>
 
 namespace fk::slicer::odf {
@@ -22,6 +23,12 @@ bool isIndexContainer(pugi::xml_node node) {
     return isOneOf(node, {"text:table-of-content", "text:illustration-index", "text:table-index",
                           "text:object-index", "text:user-index", "text:alphabetical-index",
                           "text:bibliography", "text:index-body", "text:index-title"});
+}
+
+constexpr int kMaxStatedNumber = 1'000'000'000;
+
+int bounded(int number) {
+    return std::clamp(number, -kMaxStatedNumber, kMaxStatedNumber);
 }
 
 bool isDrawing(pugi::xml_node node) {
@@ -141,6 +148,17 @@ bool isHidden(pugi::xml_node paragraph) {
     return isParagraph(paragraph) && paragraph.child("text:hidden-paragraph") &&
            std::strcmp(paragraph.child("text:hidden-paragraph").attribute("text:condition").value(),
                        "ooow:1") == 0;
+}
+
+int statedNumber(pugi::xml_attribute attribute, int fallback) {
+    return bounded(attribute.as_int(fallback));
+}
+
+std::optional<int> statedNumber(std::string_view text) {
+    int number = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size()) return std::nullopt;
+    return bounded(number);
 }
 
 pugi::xml_node firstContentChild(pugi::xml_node parent) {

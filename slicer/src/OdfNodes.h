@@ -2,6 +2,7 @@
 
 #include <pugixml.hpp>
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -59,6 +60,13 @@ bool isHidden(pugi::xml_node paragraph);
 // input's count where the office stored a decimal number, for that can be stale (a .docx keeps the
 // count its last writer laid out); what it stored where it numbers otherwise ("xii").
 std::string pageCountShown(pugi::xml_node field, const std::string& inputPageCount);
+
+// A number the document states (a start value, a page number, a counter's value), held within a
+// billion either way, so that counting on from it by pages, notes or headings cannot overflow; the
+// office numbers nothing that far. The attribute form reads as pugixml does, `fallback` when absent;
+// the text form takes only a whole integer.
+int statedNumber(pugi::xml_attribute attribute, int fallback);
+std::optional<int> statedNumber(std::string_view text);
 
 // First and last child elements that are body content (not prologue, not page-anchored).
 pugi::xml_node firstContentChild(pugi::xml_node parent);

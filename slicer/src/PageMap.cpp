@@ -3,7 +3,6 @@
 #include "BoundaryLocator.h"
 #include "OdfNodes.h"
 
-#include <charconv>
 #include <optional>
 
 namespace fk::slicer {
@@ -25,12 +24,8 @@ BlockStyle styleOf(pugi::xml_node block) {
 std::optional<int> pageNumberSetBy(pugi::xml_node block, const StyleCatalog& styles) {
     const BlockStyle style = styleOf(block);
     if (style.family.empty()) return std::nullopt;
-    const std::string value =
-        styles.inheritedProperty(style.family, style.name, style.properties, "style:page-number");
-    int number = 0;
-    const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), number);
-    if (value.empty() || error != std::errc() || end != value.data() + value.size()) return std::nullopt;
-    return number;
+    return odf::statedNumber(
+        styles.inheritedProperty(style.family, style.name, style.properties, "style:page-number"));
 }
 
 std::string masterPageSetBy(pugi::xml_node block, const StyleCatalog& styles) {
@@ -71,17 +66,16 @@ bool followsPageBreak(pugi::xml_node block, const StyleCatalog& styles) {
 
 }  // namespace
 
-PageMap::PageMap(pugi::xml_node officeText, const std::vector<PlannedPage>& plan, const StyleCatalog& styles,
+PageMap::PageMap(pugi::xml_node officeText, const PagePlan& plan, const StyleCatalog& styles,
                  const MasterPages& masterPages, const DocumentFacts& facts) {
     const std::vector<pugi::xml_node> marks = findMarks(officeText, plan);
     locateStarts(officeText, marks, plan, facts);
     numberPages(officeText, plan, marks, styles, masterPages);
 }
 
-std::vector<pugi::xml_node> PageMap::findMarks(pugi::xml_node officeText,
-                                               const std::vector<PlannedPage>& plan) {
-    const int pageCount = static_cast<int>(plan.size());
-    std::vector<pugi::xml_node> marks(plan.size() + 1);
+std::vector<pugi::xml_node> PageMap::findMarks(pugi::xml_node officeText, const PagePlan& plan) {
+    const int pageCount = plan.pageCount();
+    std::vector<pugi::xml_node> marks(static_cast<std::size_t>(pageCount) + 1);
     struct Walker : pugi::xml_tree_walker {
         std::vector<pugi::xml_node> found;
         bool for_each(pugi::xml_node& node) override {
@@ -96,22 +90,22 @@ std::vector<pugi::xml_node> PageMap::findMarks(pugi::xml_node officeText,
             issues_.push_back({page, "a page mark beyond the last page of the layout"});
         else if (marks[page])
             issues_.push_back({page, "the page mark appears twice"});
-        else if (plan[page - 1].blank && page > 1)
+        else if (plan.page(page).blank && page > 1)
             issues_.push_back({page, "a page the layout leaves blank carries a mark"});
         else
             marks[page] = mark;
     }
     for (int page = 2; page <= pageCount; ++page)
-        if (!plan[page - 1].blank && !marks[page])
+        if (!plan.page(page).blank && !marks[page])
             issues_.push_back({page, "the page has no mark in the body"});
     return marks;
 }
 
 void PageMap::locateStarts(pugi::xml_node officeText, const std::vector<pugi::xml_node>& marks,
-                           const std::vector<PlannedPage>& plan, const DocumentFacts& facts) {
-    const int pageCount = static_cast<int>(plan.size());
-    starts_.assign(plan.size() + 1, BodyPosition::endOf(officeText));
-    std::vector<bool> marked(plan.size() + 1, false);
+                           const PagePlan& plan, const DocumentFacts& facts) {
+    const int pageCount = plan.pageCount();
+    starts_.assign(static_cast<std::size_t>(pageCount) + 1, BodyPosition::endOf(officeText));
+    std::vector<bool> marked(static_cast<std::size_t>(pageCount) + 1, false);
     for (int page = 2; page <= pageCount; ++page) {
         if (!marks[page]) continue;
         const PageBoundary boundary = BoundaryLocator::locate(marks[page]);
@@ -141,11 +135,11 @@ pugi::xml_node PageMap::openingBlock(const BodyPosition& position) {
     return odf::isParagraph(node) || odf::isTable(node) ? node : pugi::xml_node();
 }
 
-void PageMap::numberPages(pugi::xml_node officeText, const std::vector<PlannedPage>& plan,
+void PageMap::numberPages(pugi::xml_node officeText, const PagePlan& plan,
                           const std::vector<pugi::xml_node>& marks, const StyleCatalog& styles,
                           const MasterPages& masterPages) {
-    const int pageCount = static_cast<int>(plan.size());
-    pages_.resize(plan.size());
+    const int pageCount = plan.pageCount();
+    pages_.resize(static_cast<std::size_t>(pageCount));
     for (int page = 1; page <= pageCount; ++page) {
         // Only a page that opens with a paragraph or table of its own can set its style and number.
         pugi::xml_node opening;
@@ -158,8 +152,8 @@ void PageMap::numberPages(pugi::xml_node officeText, const std::vector<PlannedPa
         const Page* previous = page > 1 ? &pages_[page - 2] : nullptr;
         current.shownNumber =
             pageNumberSetBy(opening, styles).value_or(previous ? previous->shownNumber + 1 : 1);
-        current.spaceAbove = page == 1 || plan[page - 1].blank || followsPageBreak(opening, styles);
-        current.masterPage = masterPages.resolve(plan[page - 1].pageStyle);
+        current.spaceAbove = page == 1 || plan.page(page).blank || followsPageBreak(opening, styles);
+        current.masterPage = masterPages.resolve(plan.page(page).pageStyle);
         if (current.masterPage.empty()) current.masterPage = masterPageSetBy(opening, styles);
         if (current.masterPage.empty())
             current.masterPage = previous ? masterPages.next(previous->masterPage) : masterPages.initial();

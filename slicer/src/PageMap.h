@@ -3,9 +3,9 @@
 #include "BodyPosition.h"
 #include "DocumentFacts.h"
 #include "MasterPages.h"
+#include "PagePlan.h"
 #include "StyleCatalog.h"
 #include "slicer/PackageSlicer.h"
-#include "slicer/PagePlan.h"
 
 #include <pugixml.hpp>
 
@@ -18,7 +18,7 @@ namespace fk::slicer {
 // number it shows.
 class PageMap {
 public:
-    PageMap(pugi::xml_node officeText, const std::vector<PlannedPage>& plan, const StyleCatalog& styles,
+    PageMap(pugi::xml_node officeText, const PagePlan& plan, const StyleCatalog& styles,
             const MasterPages& masterPages, const DocumentFacts& facts);
 
     int pageCount() const { return static_cast<int>(pages_.size()); }
@@ -44,10 +44,10 @@ private:
         bool spaceAbove = true;
     };
 
-    std::vector<pugi::xml_node> findMarks(pugi::xml_node officeText, const std::vector<PlannedPage>& plan);
+    std::vector<pugi::xml_node> findMarks(pugi::xml_node officeText, const PagePlan& plan);
     void locateStarts(pugi::xml_node officeText, const std::vector<pugi::xml_node>& marks,
-                      const std::vector<PlannedPage>& plan, const DocumentFacts& facts);
-    void numberPages(pugi::xml_node officeText, const std::vector<PlannedPage>& plan,
+                      const PagePlan& plan, const DocumentFacts& facts);
+    void numberPages(pugi::xml_node officeText, const PagePlan& plan,
                      const std::vector<pugi::xml_node>& marks, const StyleCatalog& styles,
                      const MasterPages& masterPages);
 

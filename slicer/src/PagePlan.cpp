@@ -1,6 +1,8 @@
-#include "slicer/PagePlan.h"
+#include "PagePlan.h"
 
 #include <charconv>
+#include <cstdio>
+#include <stdexcept>
 #include <string>
 
 namespace fk::slicer {
@@ -28,6 +30,13 @@ int PageOfMark(std::string_view bookmarkName) {
     if (error != std::errc() || end != digits.data() + digits.size() || page <= 0) return 0;
     // Only the exact spelling we write is ours; "…_02" or "…_0002 copy" were made by someone else.
     return PageMarkName(page) == bookmarkName ? page : 0;
+}
+
+const PlannedPage& PagePlan::page(int k) const {
+    if (k < 1 || k > pageCount())
+        throw std::out_of_range("Page " + std::to_string(k) + " is not in the plan of " +
+                                std::to_string(pageCount()));
+    return pages_[static_cast<std::size_t>(k - 1)];
 }
 
 }  // namespace fk::slicer

@@ -2,6 +2,7 @@
 
 #include "BodyRangeCopier.h"
 #include "LiftedObjects.h"
+#include "ObjectsLeftAtFoot.h"
 #include "OdfNodes.h"
 #include "OutputStyles.h"
 #include "PageStartStyler.h"
@@ -42,6 +43,25 @@ std::string serialised(const pugi::xml_document& document) {
     return text.str();
 }
 
+// The cutting rules follow the body's elements by recursion. The office nests a body a dozen elements
+// deep (lists in tables in sections); one nested deeper than this is refused rather than run out of
+// stack.
+constexpr int kMaxBodyDepth = 200;
+
+bool nestsDeeperThan(pugi::xml_node root, int limit) {
+    struct Walker : pugi::xml_tree_walker {
+        int limit = 0;
+        bool deeper = false;
+        bool for_each(pugi::xml_node&) override {
+            deeper = depth() >= limit;
+            return !deeper;
+        }
+    } walker;
+    walker.limit = limit;
+    root.traverse(walker);
+    return walker.deeper;
+}
+
 // Entries of the input that say nothing true about a single page, or that our edits invalidate.
 bool isDropped(const std::string& name) {
     return name.starts_with("META-INF/") || name.starts_with("Thumbnails/") ||
@@ -52,7 +72,7 @@ bool isDropped(const std::string& name) {
 
 SlicedDocument::SlicedDocument(const std::filesystem::path& markedPackage, std::vector<PlannedPage> plan)
     : plan_(std::move(plan)), entries_(PackageArchive::read(markedPackage)) {
-    if (plan_.empty()) throw SliceError("The page plan is empty");
+    if (plan_.pageCount() == 0) throw SliceError("The page plan is empty");
     const PackageEntry* mimetype = entry("mimetype");
     if (!mimetype || !isTextMediaType(mimetype->data))
         throw SliceError(markedPackage.string() + " is not an OpenDocument text package");
@@ -61,6 +81,9 @@ SlicedDocument::SlicedDocument(const std::filesystem::path& markedPackage, std::
     parse(content_, *content);
     text_ = content_.child("office:document-content").child("office:body").child("office:text");
     if (!text_) throw SliceError(markedPackage.string() + " has no text body");
+    if (nestsDeeperThan(text_, kMaxBodyDepth))
+        throw SliceError(markedPackage.string() + " nests its body more than " +
+                         std::to_string(kMaxBodyDepth) + " elements deep");
     if (const PackageEntry* styles = entry("styles.xml")) parse(styles_, *styles);
     const PackageEntry* manifest = entry("META-INF/manifest.xml");
     manifest_ =
@@ -123,12 +146,41 @@ void SlicedDocument::writePages(int first, int last, const std::filesystem::path
     PackageArchive::write(target, ordered);
 }
 
+// The output body is built in passes, each of which needs those before it:
+//  1. copyFrame: the input's root and everything in it but the body; an empty body.
+//  2. copy: the body between the two page starts, cut at both ends.
+//  3. placePageAnchoredObjects: objects anchored to these pages, before the first block that 2 copied.
+//  4. dropFromOpening: objects the layout left on the page before leave the opening paragraph (of 2).
+//  5. holdAtFoot: objects the next page left on this one, in a paragraph at the end of the body (after
+//     2); to the passes after it they are objects like any other.
+//  6. drawOverText: lifted objects, found among all of the page's (2 to 5), drawn over the text.
+//  7. styleFirstPage: the first block, final once 2 to 5 have run (an empty body gets one), takes the
+//     page's style and number.
+//  8. dropTrailingBreak: the last block, final after 5, loses a page break after it.
+//  9. closeAfterTable: a paragraph after a closing table; last, for it adds the body's last block.
+// Styles derived on the way are numbered in the order of the passes.
 void SlicedDocument::buildContent(int first, int last, pugi::xml_document& output) const {
+    const OutputContent content = copyFrame(output);
+    OutputStyles styles(*catalog_, content.automaticStyles);
+    BodyRangeCopier copier(*facts_, styles, std::to_string(pageCount()));
+    const ObjectsLeftAtFoot objectsLeftAtFoot(plan_, *pages_);
+
+    copier.copy(text_, pages_->startOf(first), pages_->startOf(last + 1), content.text);
+    placePageAnchoredObjects(first, last, content.text, copier);
+    objectsLeftAtFoot.dropFromOpening(first, content.text);
+    objectsLeftAtFoot.holdAtFoot(last, content.text, copier, styles);
+    LiftedObjects::drawOverText(content.text, styles);
+    styleFirstPage(first, last, content.text, styles);
+    PageStartStyler::dropTrailingBreak(content.text, styles);
+    PageStartStyler::closeAfterTable(content.text, styles);
+}
+
+SlicedDocument::OutputContent SlicedDocument::copyFrame(pugi::xml_document& output) const {
     const pugi::xml_node inputRoot = content_.document_element();
     declareUtf8(output);
     pugi::xml_node root = output.append_child(inputRoot.name());
     for (pugi::xml_attribute attribute : inputRoot.attributes()) root.append_copy(attribute);
-    pugi::xml_node outputText;
+    OutputContent content;
     for (pugi::xml_node child : inputRoot.children()) {
         if (!odf::is(child, "office:body")) {
             root.append_copy(child);
@@ -136,83 +188,16 @@ void SlicedDocument::buildContent(int first, int last, pugi::xml_document& outpu
         }
         pugi::xml_node body = root.append_child("office:body");
         for (pugi::xml_attribute attribute : child.attributes()) body.append_copy(attribute);
-        outputText = body.append_child("office:text");
-        for (pugi::xml_attribute attribute : text_.attributes()) outputText.append_copy(attribute);
+        content.text = body.append_child("office:text");
+        for (pugi::xml_attribute attribute : text_.attributes()) content.text.append_copy(attribute);
         // The input's soft page breaks are not copied, they describe the input's layout.
-        outputText.remove_attribute("text:use-soft-page-breaks");
+        content.text.remove_attribute("text:use-soft-page-breaks");
     }
-    pugi::xml_node automaticStyles = root.child("office:automatic-styles");
-    if (!automaticStyles)
-        automaticStyles = root.insert_child_before("office:automatic-styles", root.child("office:body"));
-
-    OutputStyles styles(*catalog_, automaticStyles);
-    BodyRangeCopier copier(*facts_, styles, std::to_string(pageCount()));
-    copier.copy(text_, pages_->startOf(first), pages_->startOf(last + 1), outputText);
-    placePageAnchoredObjects(first, last, outputText, copier);
-    if (!objectsLeftOnPageBefore(first).empty()) dropObjectsLeftOnPageBefore(outputText);
-    keepObjectsOfParagraphBegunHere(last, outputText, copier, styles);
-    LiftedObjects::drawOverText(outputText, styles);
-    const bool blank = first == last && plan_.at(static_cast<size_t>(first - 1)).blank;
-    const BlankPage blankStyle = blank ? blankPage(first) : BlankPage{};
-    PageStartStyler::styleFirstPage(outputText, blank ? blankStyle.masterPage : pages_->masterPage(first),
-                                    blank ? blankStyle.shownNumber : pages_->shownNumber(first),
-                                    pages_->showsSpaceAbove(first), styles);
-    PageStartStyler::dropTrailingBreak(outputText, styles);
-    PageStartStyler::closeAfterTable(outputText, styles);
-}
-
-namespace {
-
-bool isParagraphAnchored(pugi::xml_node node) {
-    return std::string_view(node.attribute("text:anchor-type").value()) == "paragraph";
-}
-
-}  // namespace
-
-std::vector<pugi::xml_node> SlicedDocument::objectsOfOpeningParagraph(int page) const {
-    // After a blank page the layout inserted, the paragraph cannot have begun on the page before.
-    if (page < 2 || page > pageCount() || plan_.at(static_cast<size_t>(page - 1)).blank ||
-        plan_.at(static_cast<size_t>(page - 2)).blank)
-        return {};
-    const pugi::xml_node opening = PageMap::openingBlock(pages_->startOf(page));
-    // A paragraph only where the page begins at its very start: one cut in its middle keeps its
-    // objects with its first part already.
-    if (!odf::isParagraph(opening)) return {};
-    std::vector<pugi::xml_node> objects;
-    for (pugi::xml_node child : opening.children())
-        if (isParagraphAnchored(child)) objects.push_back(child);
-    return objects;
-}
-
-std::vector<pugi::xml_node> SlicedDocument::objectsLeftOnPageBefore(int page) const {
-    if (page < 2 || page > pageCount() ||
-        !plan_.at(static_cast<size_t>(page - 1)).openingParagraphBegunBefore)
-        return {};
-    return objectsOfOpeningParagraph(page);
-}
-
-void SlicedDocument::keepObjectsOfParagraphBegunHere(int last, pugi::xml_node outputText,
-                                                     BodyRangeCopier& copier, OutputStyles& styles) const {
-    const std::vector<pugi::xml_node> objects = objectsLeftOnPageBefore(last + 1);
-    if (objects.empty()) return;
-    // The objects stand at the foot of this page, anchored to a paragraph that takes next to no room,
-    // as the input's paragraph did here before its text went on to the next page.
-    const pugi::xml_node opening = PageMap::openingBlock(pages_->startOf(last + 1));
-    pugi::xml_node holder = outputText.append_child(opening.name());
-    pugi::xml_node style = styles.deriveTiny(opening.attribute("text:style-name").value());
-    style.remove_attribute("style:master-page-name");
-    styles.setProperty(style, "style:paragraph-properties", "fo:break-before", "auto");
-    styles.setProperty(style, "style:paragraph-properties", "fo:break-after", "auto");
-    holder.append_attribute("text:style-name") = style.attribute("style:name").value();
-    for (pugi::xml_node object : objects) copier.copyWhole(object, holder);
-}
-
-void SlicedDocument::dropObjectsLeftOnPageBefore(pugi::xml_node outputText) {
-    pugi::xml_node opening = PageMap::openingBlock(BodyPosition::startOf(outputText));
-    std::vector<pugi::xml_node> dropped;
-    for (pugi::xml_node child : opening.children())
-        if (isParagraphAnchored(child)) dropped.push_back(child);
-    for (pugi::xml_node child : dropped) opening.remove_child(child);
+    content.automaticStyles = root.child("office:automatic-styles");
+    if (!content.automaticStyles)
+        content.automaticStyles =
+            root.insert_child_before("office:automatic-styles", root.child("office:body"));
+    return content;
 }
 
 void SlicedDocument::placePageAnchoredObjects(int first, int last, pugi::xml_node outputText,
@@ -231,14 +216,23 @@ void SlicedDocument::placePageAnchoredObjects(int first, int last, pugi::xml_nod
     }
 }
 
+void SlicedDocument::styleFirstPage(int first, int last, pugi::xml_node outputText,
+                                    OutputStyles& styles) const {
+    const bool blank = first == last && plan_.page(first).blank;
+    const BlankPage blankStyle = blank ? blankPage(first) : BlankPage{};
+    PageStartStyler::styleFirstPage(outputText, blank ? blankStyle.masterPage : pages_->masterPage(first),
+                                    blank ? blankStyle.shownNumber : pages_->shownNumber(first),
+                                    pages_->showsSpaceAbove(first), styles);
+}
+
 void SlicedDocument::buildStyles(int first, pugi::xml_document& output) const {
     if (!styles_.document_element()) return;
     output.reset(styles_);
     declareUtf8(output);
     StylesAdjuster::replacePageCounts(output.document_element(), std::to_string(pageCount()));
     StylesAdjuster::continueNoteNumbers(output.document_element(), *facts_, pages_->startOf(first));
-    openOnLayoutOfAnyParity(output.document_element(), pages_->masterPage(first));
-    if (!plan_.at(static_cast<size_t>(first - 1)).blank) return;
+    openOnLayoutOfAnyParity(output.document_element(), masterPages_->layoutOf(pages_->masterPage(first)));
+    if (!plan_.page(first).blank) return;
     const BlankPage blank = blankPage(first);
     pugi::xml_node masters = output.document_element().child("office:master-styles");
     if (!masters) masters = output.document_element().append_child("office:master-styles");
@@ -248,32 +242,23 @@ void SlicedDocument::buildStyles(int first, pugi::xml_document& output) const {
     master.append_attribute("style:page-layout-name") = blank.pageLayout.c_str();
 }
 
-void SlicedDocument::openOnLayoutOfAnyParity(pugi::xml_node stylesRoot, const std::string& masterPage) {
+void SlicedDocument::openOnLayoutOfAnyParity(pugi::xml_node stylesRoot, const std::string& pageLayout) {
     // A document's first page is a right-hand page. One that opens on a left-only page style (or on a
     // right-only one with an even number) would get a blank page of the office's own before it, so the
     // opening page's layout serves pages of any parity; its margins and headers stay as they are.
-    std::string layoutName;
-    for (pugi::xml_node master : stylesRoot.child("office:master-styles").children("style:master-page")) {
-        if (masterPage == master.attribute("style:name").as_string())
-            layoutName = master.attribute("style:page-layout-name").as_string();
-    }
     for (pugi::xml_node layout : stylesRoot.child("office:automatic-styles").children("style:page-layout")) {
-        if (layoutName != layout.attribute("style:name").as_string()) continue;
+        if (pageLayout != layout.attribute("style:name").as_string()) continue;
         const std::string usage = layout.attribute("style:page-usage").as_string();
         if (usage == "left" || usage == "right") layout.attribute("style:page-usage").set_value("all");
     }
 }
 
 SlicedDocument::BlankPage SlicedDocument::blankPage(int page) const {
-    BlankPage blank{kBlankMasterPage, {}, pages_->shownNumber(page)};
-    const pugi::xml_node root = styles_.document_element();
-    const std::string following = pages_->masterPage(page);
-    for (pugi::xml_node master : root.child("office:master-styles").children("style:master-page")) {
-        if (following == master.attribute("style:name").as_string())
-            blank.pageLayout = master.attribute("style:page-layout-name").as_string();
-    }
+    BlankPage blank{kBlankMasterPage, masterPages_->layoutOf(pages_->masterPage(page)),
+                    pages_->shownNumber(page)};
     // A page layout for right (or left) pages only would make the office insert a blank page of its own
     // before a page whose number has the other parity; the blank page shows no number, so pick one that fits.
+    const pugi::xml_node root = styles_.document_element();
     for (pugi::xml_node layout : root.child("office:automatic-styles").children("style:page-layout")) {
         if (blank.pageLayout != layout.attribute("style:name").as_string()) continue;
         const std::string usage = layout.attribute("style:page-usage").as_string();

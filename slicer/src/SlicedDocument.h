@@ -7,6 +7,7 @@
 #include "PackageManifest.h"
 #include "PackageReferences.h"
 #include "PageMap.h"
+#include "PagePlan.h"
 #include "StyleCatalog.h"
 #include "slicer/PackageSlicer.h"
 
@@ -34,17 +35,17 @@ private:
     const PackageEntry* entry(std::string_view name) const;
     void buildContent(int first, int last, pugi::xml_document& output) const;
     void buildStyles(int first, pugi::xml_document& output) const;
+
+    // The passes of buildContent, in the order it runs them.
+    struct OutputContent {
+        pugi::xml_node text, automaticStyles;
+    };
+    OutputContent copyFrame(pugi::xml_document& output) const;
     void placePageAnchoredObjects(int first, int last, pugi::xml_node outputText,
-                                  class BodyRangeCopier& copier) const;
+                                  BodyRangeCopier& copier) const;
+    void styleFirstPage(int first, int last, pugi::xml_node outputText, OutputStyles& styles) const;
+
     bool isMedia(const std::string& entryName) const;
-    // The objects anchored to the paragraph that `page` begins at its very start; none for a page
-    // that begins elsewhere.
-    std::vector<pugi::xml_node> objectsOfOpeningParagraph(int page) const;
-    // Those objects when the layout began that paragraph on the page before (see PlannedPage).
-    std::vector<pugi::xml_node> objectsLeftOnPageBefore(int page) const;
-    void keepObjectsOfParagraphBegunHere(int last, pugi::xml_node outputText, BodyRangeCopier& copier,
-                                         OutputStyles& styles) const;
-    static void dropObjectsLeftOnPageBefore(pugi::xml_node outputText);
     // How a page the layout left blank is written: its own page style, without header or footer.
     struct BlankPage {
         std::string masterPage;
@@ -52,11 +53,11 @@ private:
         int shownNumber = 0;
     };
     BlankPage blankPage(int page) const;
-    static void openOnLayoutOfAnyParity(pugi::xml_node stylesRoot, const std::string& masterPage);
+    static void openOnLayoutOfAnyParity(pugi::xml_node stylesRoot, const std::string& pageLayout);
 
     static inline const std::string kBlankMasterPage = "Folioknife_20_Blank_20_Page";
 
-    std::vector<PlannedPage> plan_;
+    PagePlan plan_;
     std::vector<PackageEntry> entries_;
     pugi::xml_document content_, styles_;
     pugi::xml_node text_;

@@ -43,7 +43,7 @@ void StylesAdjuster::continueNoteNumbers(pugi::xml_node stylesRoot, const Docume
         // The office counts from start-value: the n-th note shows start-value + n.
         pugi::xml_attribute start = configuration.attribute("text:start-value");
         if (!start) start = configuration.append_attribute("text:start-value");
-        start.set_value(start.as_int(0) + before);
+        start.set_value(odf::statedNumber(start, 0) + before);
     }
 }
 

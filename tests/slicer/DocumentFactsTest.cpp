@@ -24,6 +24,33 @@ std::string item(const std::string& inner = "") {
     return "<text:list-item><text:p>x</text:p>" + inner + "</text:list-item>";
 }
 
+TEST(DocumentFactsTest, HeadingLevelsBeyondTheOutlineCountAtItsDeepestAndShowAtMostTheLevelsAbove) {
+    // Levels the office never writes: the outline has ten. None may take long or overflow.
+    const std::string outline =
+        R"(<text:outline-style style:name="Outline">)"
+        R"(<text:outline-level-style text:level="1" style:num-format="1"/>)"
+        R"(<text:outline-level-style text:level="10" style:num-format="1" text:display-levels="2147483647"/>)"
+        R"(<text:outline-level-style text:level="2147483647" style:num-format="1" )"
+        R"(text:display-levels="2147483647"/><text:outline-level-style text:level="-2147483647" )"
+        R"(style:num-format="1" text:display-levels="-2147483647"/></text:outline-style>)"
+        R"(<style:style style:name="H1" style:family="paragraph" style:default-outline-level="1"/>)";
+    TestDocument document(
+        R"(<text:h text:outline-level="1">a</text:h><text:h text:outline-level="2147483647">)"
+        R"(b</text:h><text:h text:outline-level="-2147483647">c</text:h>)"
+        R"(<text:h text:outline-level="10">d</text:h>)",
+        "", outline);
+    std::vector<int> levels, numbers;
+    for (pugi::xml_node heading : document.text().children("text:h")) {
+        levels.push_back(document.facts().headingLevel(heading));
+        numbers.push_back(document.facts().headingNumber(heading).value_or(-1));
+    }
+    EXPECT_EQ(levels, (std::vector<int>{1, 10, 1, 10}));
+    EXPECT_EQ(numbers, (std::vector<int>{1, 1, 2, 1}));
+    const auto outer = document.facts().outerNumbers(document.text().child("text:h").next_sibling());
+    ASSERT_EQ(outer.size(), 1u) << "only the levels above that show a number and have a heading style";
+    EXPECT_EQ(outer.front().level, 1);
+}
+
 TEST(DocumentFactsTest, NestedLevelsRestartUnderEachParentItem) {
     TestDocument document("<text:list>" + item() + item("<text:list>" + item() + item() + "</text:list>") +
                           item("<text:list>" + item() + "</text:list>") + "</text:list>");

@@ -5,6 +5,9 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <latch>
+#include <thread>
+#include <tuple>
 
 namespace fk::slicer {
 namespace {
@@ -12,17 +15,6 @@ namespace {
 namespace fs = std::filesystem;
 
 const std::string kMimetype = "application/vnd.oasis.opendocument.text";
-
-std::string manifestXml(const std::vector<std::pair<std::string, std::string>>& entries) {
-    std::string xml =
-        R"(<manifest:manifest xmlns:manifest="urn:oasis:names:tc:opendocument:xmlns:manifest:1.0")"
-        R"( manifest:version="1.3"><manifest:file-entry manifest:full-path="/" manifest:version="1.3")"
-        R"( manifest:media-type="application/vnd.oasis.opendocument.text"/>)";
-    for (const auto& [path, type] : entries)
-        xml += R"(<manifest:file-entry manifest:full-path=")" + path + R"(" manifest:media-type=")" + type +
-               R"("/>)";
-    return xml + "</manifest:manifest>";
-}
 
 std::string picture(const std::string& name) {
     return R"(<draw:frame text:anchor-type="as-char"><draw:image xlink:href="Pictures/)" + name +
@@ -339,6 +331,145 @@ TEST_F(PackageSlicerTest, UnwrappedObjectsTheLayoutLiftedAboveTheirParagraphStay
     EXPECT_EQ(wrapOf("Wrapped"), "parallel") << "text wrapped around it in the input";
 }
 
+TEST_F(PackageSlicerTest, PagesWrittenAtOnceOnSeveralThreadsAreThoseWrittenOneByOne) {
+    // Eight pages with pictures and notes: their styles.xml differ (note numbers go on) or are alike,
+    // so the shared styles are taken over while other threads share theirs.
+    std::string body = R"(<draw:frame text:anchor-type="page" text:anchor-page-number="5">)"
+                       R"(<draw:text-box><text:p>boxed</text:p></draw:text-box></draw:frame>)";
+    constexpr int kPages = 8;
+    for (int page = 1; page <= kPages; ++page) {
+        body += "<text:p>" + mark(page) + "page " + std::to_string(page);
+        if (page % 2 == 1) body += picture(page % 4 == 1 ? "one.png" : "three.png");
+        if (page % 3 == 0)
+            body += R"(<text:note text:note-class="footnote"><text:note-citation>1</text:note-citation>)"
+                    "<text:note-body><text:p>n</text:p></text:note-body></text:note>";
+        body += "</text:p>";
+    }
+    const fs::path input = writeInput(body, {"Pictures/one.png"});
+    using Entries = std::vector<std::tuple<std::string, std::string, bool>>;
+    const auto entriesOf = [](const fs::path& package) {
+        Entries entries;
+        for (const TestPackage::Entry& entry : TestPackage::read(package))
+            entries.emplace_back(entry.name, entry.data, entry.stored);
+        return entries;
+    };
+
+    std::map<int, Entries> oneByOne;
+    {
+        const PackageSlicer slicer(input, std::vector<PlannedPage>(kPages));
+        for (int page = 1; page <= kPages; ++page) {
+            slicer.writePage(page, folder_ / "alone.odt");
+            oneByOne[page] = entriesOf(folder_ / "alone.odt");
+        }
+        slicer.writePages(2, 6, folder_ / "alone.odt");
+        oneByOne[0] = entriesOf(folder_ / "alone.odt");
+    }
+
+    // Each round starts its threads together on a slicer whose shared styles are fresh, then warm:
+    // four threads write two pages each, two more write page 3 and pages 2-6 at the same time.
+    const PackageSlicer slicer(input, std::vector<PlannedPage>(kPages));
+    for (int round = 0; round < 3; ++round) {
+        const fs::path out = folder_ / ("round" + std::to_string(round));
+        fs::create_directories(out);
+        const auto target = [&](int writer, int page) {
+            return out / ("writer" + std::to_string(writer) + "-page" + std::to_string(page) + ".odt");
+        };
+        std::vector<std::pair<int, std::vector<int>>> writers;  // writer, its pages (0: pages 2-6)
+        for (int writer = 0; writer < 4; ++writer) writers.push_back({writer, {writer + 1, writer + 5}});
+        writers.push_back({4, {3, 0}});
+        writers.push_back({5, {0, 3}});
+        std::latch start(static_cast<std::ptrdiff_t>(writers.size()));
+        std::vector<std::string> failures(writers.size());
+        {
+            std::vector<std::jthread> threads;
+            for (const auto& [writer, pages] : writers) {
+                threads.emplace_back([&, writer = writer, pages = pages] {
+                    start.arrive_and_wait();
+                    try {
+                        for (const int page : pages) {
+                            if (page == 0)
+                                slicer.writePages(2, 6, target(writer, page));
+                            else
+                                slicer.writePage(page, target(writer, page));
+                        }
+                    } catch (const std::exception& error) {
+                        failures[static_cast<size_t>(writer)] = error.what();
+                    }
+                });
+            }
+        }
+        for (const auto& [writer, pages] : writers) {
+            EXPECT_EQ(failures[static_cast<size_t>(writer)], "")
+                << "round " << round << ", writer " << writer;
+            for (const int page : pages)
+                EXPECT_EQ(entriesOf(target(writer, page)), oneByOne[page])
+                    << "round " << round << ", writer " << writer << ", page " << page << " (0: pages 2-6)";
+        }
+    }
+}
+
+TEST_F(PackageSlicerTest, PicturesNamedInPercentEncodingGoWithThePageThatShowsThem) {
+    // Hrefs are IRIs: the office may write "a b.png" as "a%20b.png", and a name with a percent sign in
+    // it must be written encoded.
+    const fs::path input = folder_ / "encoded.odt";
+    TestPackage::write(
+        input, {{"mimetype", kMimetype},
+                {"content.xml",
+                 contentXml("<text:p>one" + picture("a%20b.png") + picture("50%25.png") +
+                            "</text:p><text:p>" + mark(2) + "two" + picture("50%.png") + "</text:p>")},
+                {"Pictures/a b.png", "space"},
+                {"Pictures/50%.png", "percent"},
+                {"META-INF/manifest.xml", manifestXml({{"content.xml", "text/xml"},
+                                                       {"Pictures/a b.png", "image/png"},
+                                                       {"Pictures/50%.png", "image/png"}})}});
+    const PackageSlicer slicer(input, std::vector<PlannedPage>(2));
+    slicer.writePage(1, folder_ / "page1.odt");
+    slicer.writePage(2, folder_ / "page2.odt");
+
+    std::map<std::string, std::string> first = TestPackage::contents(folder_ / "page1.odt");
+    EXPECT_EQ(first["Pictures/a b.png"], "space");
+    EXPECT_EQ(first["Pictures/50%.png"], "percent");
+    pugi::xml_document manifest;
+    std::set<std::string> listed;
+    for (pugi::xml_node entry : parse(manifest, first["META-INF/manifest.xml"]).children())
+        listed.insert(std::string(entry.attribute("manifest:full-path").value()) + " " +
+                      entry.attribute("manifest:media-type").value());
+    EXPECT_TRUE(listed.contains("Pictures/a b.png image/png"));
+    EXPECT_TRUE(listed.contains("Pictures/50%.png image/png"));
+
+    const std::map<std::string, std::string> second = TestPackage::contents(folder_ / "page2.odt");
+    EXPECT_FALSE(second.contains("Pictures/a b.png"));
+    EXPECT_TRUE(second.contains("Pictures/50%.png")) << "a bare percent sign that encodes nothing";
+}
+
+TEST_F(PackageSlicerTest, StylesThatAreTheirOwnAncestorsNeitherHangNorCrashTheSlicer) {
+    const std::string common =
+        R"(<style:style style:name="Loop" style:family="paragraph" style:parent-style-name="Loop"/>)"
+        R"(<style:style style:name="A" style:family="paragraph" style:parent-style-name="B"/>)"
+        R"(<style:style style:name="B" style:family="paragraph" style:parent-style-name="A">)"
+        R"(<style:paragraph-properties fo:break-after="page"/></style:style>)"
+        R"(<style:style style:name="TableLoop" style:family="table" style:parent-style-name="TableLoop"/>)"
+        R"(<style:style style:name="GraphicLoop" style:family="graphic" style:parent-style-name="GraphicLoop"/>)";
+    const std::string automatic =
+        R"(<style:style style:name="P1" style:family="paragraph" style:parent-style-name="A"/>)";
+    const std::string lifted = R"(<draw:frame text:anchor-type="paragraph" draw:style-name="GraphicLoop")"
+                               R"( svg:y="-1cm"><draw:image xlink:href="Pictures/one.png"/></draw:frame>)";
+    const fs::path input = writeInput(
+        R"(<text:h text:style-name="Loop" text:outline-level="1">head</text:h><text:p text:style-name="P1">)" +
+            lifted + "one" + mark(2) + R"(two</text:p><table:table table:style-name="TableLoop">)" +
+            "<table:table-row><table:table-cell><text:p>" + mark(3) +
+            R"(cell</text:p></table:table-cell></table:table-row></table:table><text:p text:style-name="B">)" +
+            mark(4) + "four</text:p>",
+        {}, automatic, common);
+    const PackageSlicer slicer(input, std::vector<PlannedPage>(4));
+    EXPECT_TRUE(slicer.issues().empty());
+    for (int page = 1; page <= 4; ++page) {
+        const fs::path output = folder_ / ("page" + std::to_string(page) + ".odt");
+        ASSERT_NO_THROW(slicer.writePage(page, output)) << page;
+        EXPECT_NE(TestPackage::contents(output)["content.xml"].find("office:text"), std::string::npos);
+    }
+}
+
 TEST_F(PackageSlicerTest, OurMarksNeverReachAnOutput) {
     const PackageSlicer slicer(writeStandardInput(), std::vector<PlannedPage>(3));
     const fs::path all = folder_ / "all.odt";
@@ -408,6 +539,21 @@ TEST_F(PackageSlicerTest, FailedWriteThrowsAndLeavesNothingBehind) {
     EXPECT_THROW(slicer.writePages(2, 4, folder_ / "range.odt"), SliceError);
     EXPECT_THROW(slicer.writePages(0, 1, folder_ / "range.odt"), SliceError);
     EXPECT_FALSE(fs::exists(folder_ / "range.odt"));
+}
+
+TEST_F(PackageSlicerTest, ABodyNestedFarDeeperThanTheOfficeWritesIsRefusedNotFollowedOffTheStack) {
+    const auto nested = [](int depth) {
+        std::string spans;
+        for (int level = 0; level < depth; ++level) spans += "<text:span>";
+        spans += "x" + mark(2) + "y";
+        for (int level = 0; level < depth; ++level) spans += "</text:span>";
+        return "<text:p>" + spans + "</text:p>";
+    };
+    EXPECT_THROW(PackageSlicer(writeInput(nested(100000)), std::vector<PlannedPage>(2)), SliceError);
+
+    const PackageSlicer slicer(writeInput(nested(100)), std::vector<PlannedPage>(2));
+    slicer.writePage(2, folder_ / "page2.odt");
+    EXPECT_NE(TestPackage::contents(folder_ / "page2.odt")["content.xml"].find("y"), std::string::npos);
 }
 
 TEST_F(PackageSlicerTest, UnreadablePackagesAreRefused) {

@@ -1,5 +1,6 @@
 #include "MasterPages.h"
 #include "PageMap.h"
+#include "PagePlan.h"
 #include "TestDocument.h"
 
 namespace fk::slicer {
@@ -8,7 +9,7 @@ namespace {
 const std::string kMasterPages =
     R"(<style:master-page style:name="Standard" style:page-layout-name="pm1"/>)"
     R"(<style:master-page style:name="First_20_Page" style:display-name="First Page" style:next-style-name="Standard"/>)"
-    R"(<style:master-page style:name="Left_20_Page" style:display-name="Left Page" style:next-style-name="Right_20_Page"/>)"
+    R"(<style:master-page style:name="Left_20_Page" style:display-name="Left Page" style:next-style-name="Right_20_Page" style:page-layout-name="pm2"/>)"
     R"(<style:master-page style:name="Right_20_Page" style:display-name="Right Page" style:next-style-name="Left_20_Page"/>)"
     R"(<style:master-page style:name="Wide_5f_Cover"/>)";
 
@@ -19,7 +20,8 @@ protected:
         document_ = std::make_unique<TestDocument>(body, automaticStyles);
         styles_.load_string(stylesXml("", kMasterPages).c_str());
         masterPages_ = std::make_unique<MasterPages>(styles_.document_element());
-        return PageMap(document_->text(), plan, document_->styles(), *masterPages_, document_->facts());
+        return PageMap(document_->text(), PagePlan(plan), document_->styles(), *masterPages_,
+                       document_->facts());
     }
 
     std::unique_ptr<TestDocument> document_;
@@ -39,6 +41,9 @@ TEST_F(PageMapTest, MasterPagesAreFoundByTheNamesTheOfficeReports) {
     EXPECT_EQ(pages.next("Left_20_Page"), "Right_20_Page");
     EXPECT_EQ(pages.next("Standard"), "Standard");
     EXPECT_EQ(pages.initial(), "Standard");
+    EXPECT_EQ(pages.layoutOf("Left_20_Page"), "pm2");
+    EXPECT_EQ(pages.layoutOf("Left Page"), "") << "by the name the body uses, not the one the office reports";
+    EXPECT_EQ(pages.layoutOf("First_20_Page"), "");
     EXPECT_EQ(MasterPages::decodeName("A_20_b_e9__4e2d_"), "A b\xC3\xA9\xE4\xB8\xAD");
     EXPECT_EQ(MasterPages::decodeName("plain_name_"), "plain_name_");
 }

@@ -1,4 +1,4 @@
-#include "slicer/PagePlan.h"
+#include "PagePlan.h"
 
 #include <gtest/gtest.h>
 
@@ -16,6 +16,16 @@ TEST(PagePlanTest, OtherNamesAreNotMarks) {
          {"", "Bookmark 1", "__folioknife_page_", "__folioknife_page_02", "__folioknife_page_0000",
           "__folioknife_page_0002 copy", "__folioknife_page_-001", "x__folioknife_page_0002"})
         EXPECT_EQ(PageOfMark(name), 0) << name;
+}
+
+TEST(PagePlanTest, PagesAreCountedFromOneAndNoneLiesOutside) {
+    PlannedPage second;
+    second.pageStyle = "Second";
+    const PagePlan plan({{}, second, {}});
+    EXPECT_EQ(plan.pageCount(), 3);
+    EXPECT_EQ(plan.page(2).pageStyle, "Second");
+    for (const int outside : {0, -1, 4}) EXPECT_THROW(plan.page(outside), std::out_of_range) << outside;
+    EXPECT_THROW(PagePlan({}).page(1), std::out_of_range);
 }
 
 }  // namespace

@@ -6,7 +6,7 @@
 #include "OdfNodes.h"
 #include "OutputStyles.h"
 #include "StyleCatalog.h"
-#include "slicer/PagePlan.h"
+#include "TestXml.h"
 
 #include <gtest/gtest.h>
 #include <pugixml.hpp>
@@ -16,35 +16,6 @@
 #include <string>
 
 namespace fk::slicer {
-
-// The namespaces the office declares on its documents.
-inline constexpr const char* kOdfNamespaces =
-    R"( xmlns:office="urn:oasis:names:tc:opendocument:xmlns:office:1.0")"
-    R"( xmlns:style="urn:oasis:names:tc:opendocument:xmlns:style:1.0")"
-    R"( xmlns:text="urn:oasis:names:tc:opendocument:xmlns:text:1.0")"
-    R"( xmlns:table="urn:oasis:names:tc:opendocument:xmlns:table:1.0")"
-    R"( xmlns:draw="urn:oasis:names:tc:opendocument:xmlns:drawing:1.0")"
-    R"( xmlns:fo="urn:oasis:names:tc:opendocument:xmlns:xsl-fo-compatible:1.0")"
-    R"( xmlns:xlink="http://www.w3.org/1999/xlink")"
-    R"( xmlns:svg="urn:oasis:names:tc:opendocument:xmlns:svg-compatible:1.0")";
-
-// Our page mark, as the office stores it in the body.
-inline std::string mark(int page) {
-    return R"(<text:bookmark text:name=")" + PageMarkName(page) + R"("/>)";
-}
-
-inline std::string contentXml(const std::string& body, const std::string& automaticStyles = "") {
-    return std::string("<office:document-content") + kOdfNamespaces + R"( office:version="1.3">)" +
-           "<office:automatic-styles>" + automaticStyles +
-           "</office:automatic-styles><office:body><office:text>" + body +
-           "</office:text></office:body></office:document-content>";
-}
-
-inline std::string stylesXml(const std::string& commonStyles, const std::string& masterStyles = "") {
-    return std::string("<office:document-styles") + kOdfNamespaces + R"( office:version="1.3">)" +
-           "<office:styles>" + commonStyles + "</office:styles><office:master-styles>" + masterStyles +
-           "</office:master-styles></office:document-styles>";
-}
 
 inline std::string innerXml(pugi::xml_node node) {
     std::ostringstream text;

@@ -23,6 +23,19 @@ class SlicedDocument;
 
 // Cuts an OpenDocument text package, which carries a bookmark at the start of every page, into one
 // package per page (or per range of pages), without an office.
+//
+// Threads: pages are written on several threads from one slicer. Once constructed, every const method
+// may run at once with any other on any thread: writePages() of different pages or of the same page,
+// pageCount(), issues(), layoutMovedWhileMarked(). That is safe because the constructor parses the
+// input and works out everything that is the same for all pages (styles, page starts, numbers), and
+// nothing changes it afterwards: each call builds its page in documents of its own and only reads the
+// input's pugixml trees (a tree only read is never changed, and pugixml keeps no global state), the
+// facts worked out once and the input's bytes (entries taken over compressed are read through a zip
+// handle of the call's own). The only thing that calls share as they go, the compressed styles.xml of
+// pages that have it alike (RepeatedEntries), takes its own mutex. Each package goes to a temporary
+// file of its own before it is renamed over the target, so two calls for one target leave one complete
+// package. The constructor, the move operations and the destructor must not overlap any other call.
+// Slicers of different documents share nothing.
 class PackageSlicer {
 public:
     // Reads the marked package; throws SliceError when it is not a readable ODF text package.

@@ -30,7 +30,7 @@ using namespace fk::test;
 
 namespace {
 
-const QString kCorpusFolder = QStringLiteral(FOLIOKNIFE_SOURCE_DIR "/../shared/corpus");
+const QString kCorpusFolder = QDir::cleanPath(QStringLiteral(FOLIOKNIFE_SOURCE_DIR "/../shared/corpus"));
 const QString kRealDocument = QStringLiteral("docx4j_headers_footers.docx");
 constexpr int kRealDocumentPages = 40;
 

@@ -4,8 +4,13 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFontMetrics>
+#include <QGridLayout>
+#include <QGuiApplication>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QScreen>
+#include <QSpacerItem>
 #include <QUrl>
 
 #include "app/FileDialogAnswer.h"
@@ -19,8 +24,45 @@ QString QtPrompts::displayText(const QString& text) {
     return shown;
 }
 
+namespace {
+
+// Room beside the title for the window icon and the window manager's buttons.
+constexpr int kTitleBarAllowance = 128;
+
+// A message box as wide as its title needs, not only its text ("Done." alone would cut the title
+// short). Without a window to stand over, it stands in the middle of the screen.
+class TitledMessageBox : public QMessageBox {
+public:
+    using QMessageBox::QMessageBox;
+
+protected:
+    void showEvent(QShowEvent* event) override {
+        // Here, as the box's layout is made anew whenever its icon or buttons change.
+        if (auto* grid = qobject_cast<QGridLayout*>(layout())) {
+            grid->addItem(new QSpacerItem(QtPrompts::titleBarWidth(windowTitle()), 0, QSizePolicy::Minimum,
+                                          QSizePolicy::Minimum),
+                          grid->rowCount(), 0, 1, grid->columnCount());
+        }
+        QMessageBox::showEvent(event);  // where the box takes its size
+        if (parentWidget() == nullptr) {
+            const QRect screenArea = screen()->availableGeometry();
+            move(screenArea.center() - rect().center());
+        }
+    }
+};
+
+}  // namespace
+
+int QtPrompts::titleBarWidth(const QString& title) {
+    QFont titleFont = QGuiApplication::font();
+    titleFont.setBold(true);
+    return QFontMetrics(titleFont).horizontalAdvance(title) + kTitleBarAllowance;
+}
+
 MessageAnswer QtPrompts::messageBox(const QString& text, int style, const QString& title) {
-    QMessageBox box(owner_);
+    // Over a window not shown yet (the office question of the start-up), a box would open where that
+    // window would be, in the screen's corner.
+    TitledMessageBox box(owner_ && owner_->isVisible() ? owner_.data() : nullptr);
     box.setWindowTitle(titleOrApplicationTitle(title));
     box.setText(displayText(text));
     if (style == kYesNo) {

@@ -19,6 +19,8 @@ public:
 
     // Message texts join lines with "\r\n" or a lone "\r"; Qt's labels break lines at "\n" only.
     static QString displayText(const QString& text);
+    // The width a title bar needs to show the whole title beside the window manager's buttons.
+    static int titleBarWidth(const QString& title);
 
 private:
     QPointer<QWidget> owner_;

@@ -32,8 +32,9 @@ QString HelpMessage() {
                "This software will split documents into one page documents. Unfortunately, sometimes the "
                "font and font "
                "size cannot be preserved so that splits do not come out perfect.") +
-           QStringLiteral("\r\r") + QStringLiteral("Questions? Please contact Team Kestrune at ") +
-           kMakerContactPage;
+           QStringLiteral("\r\r") + QStringLiteral("Questions? Please contact Team Kestrune at") +
+           // On a line of its own: a box narrower than the sentence would break the address at a "/".
+           QStringLiteral("\r") + kMakerContactPage;
 }
 
 }  // namespace fk

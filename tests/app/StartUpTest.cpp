@@ -40,5 +40,5 @@ TEST(HelpMessage, ShowsItsFixedTextAndTheContactPage) {
         "This software will split documents into one page documents. Unfortunately, sometimes the font and "
         "font "
         "size cannot be preserved so that splits do not come out perfect.\r\rQuestions? Please contact Team "
-        "Kestrune at http://www.kestrune.com/contact/");
+        "Kestrune at\rhttp://www.kestrune.com/contact/");
 }

@@ -1,11 +1,14 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QThread>
 
+#include "app/ProgramEnd.h"
 #include "app/StopOwnOffice.h"
+#include "app/TerminationSignals.h"
 
 using namespace fk;
 
@@ -68,4 +71,59 @@ TEST(StopOwnOffice, OfficeNeverStartedIsNothingToStop) {
     OfficeProcess process({QStringLiteral("/nonexistent/soffice"), true, {}});
     StopOwnOffice(process);
     EXPECT_EQ(process.state(), OfficeProcess::State::NotStarted);
+}
+
+TEST(ProgramEnd, StopsTheOfficeBeforeTheProgramEndsWithItsStatus) {
+    ScriptedOffice office("wait");
+    OfficeProcess process({office.program(), true, {}});
+    process.start();
+    const pid_t helper = office.waitForHelper();
+    ASSERT_GT(helper, 0);
+    QList<int> statuses;
+    bool officeGoneAtExit = false;
+    const ProgramEnd end(process, [&](int status) {
+        statuses << status;
+        officeGoneAtExit = !ScriptedOffice::alive(helper);
+    });
+    end(128 + SIGTERM);
+    EXPECT_EQ(statuses, QList<int>{128 + SIGTERM});
+    EXPECT_TRUE(officeGoneAtExit);
+}
+
+TEST(TerminationSignals, EachSignalReachesTheEventLoopAndDefaultsComeBackAfterwards) {
+    OfficeProcess process({QStringLiteral("/nonexistent/soffice"), true, {}});
+    QList<int> received;
+    {
+        TerminationSignals interruptions(process, [&](int signalNumber) { received << signalNumber; });
+        for (const int signalNumber : {SIGHUP, SIGTERM, SIGINT}) {
+            ::raise(signalNumber);
+            for (int i = 0; i < 100 && received.size() < 3 && !received.contains(signalNumber); ++i)
+                QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        }
+    }
+    EXPECT_EQ(received, QList<int>({SIGHUP, SIGTERM, SIGINT}));
+    struct sigaction now {};
+    ::sigaction(SIGTERM, nullptr, &now);
+    EXPECT_EQ(now.sa_handler, SIG_DFL);
+    EXPECT_EQ(TerminationSignals::exitStatus(SIGINT), 130);
+}
+
+TEST(TerminationSignalsDeathTest, SecondSignalBeforeTheFirstIsAnsweredKillsTheOfficeAndEndsAtOnce) {
+    // Forked, not run afresh: the child must start the office whose helper this test looks for.
+    GTEST_FLAG_SET(death_test_style, "fast");
+    ScriptedOffice office("wait");
+    EXPECT_EXIT(
+        {
+            OfficeProcess process({office.program(), true, {}});
+            process.start();
+            office.waitForHelper();
+            TerminationSignals interruptions(process, [](int) {});
+            ::raise(SIGTERM);
+            ::raise(SIGTERM);
+        },
+        ::testing::ExitedWithCode(128 + SIGTERM), "");
+    const pid_t helper = office.waitForHelper();
+    ASSERT_GT(helper, 0);
+    for (int i = 0; i < 100 && ScriptedOffice::alive(helper); ++i) QThread::msleep(20);
+    EXPECT_FALSE(ScriptedOffice::alive(helper)) << "the office of the ended program is left running";
 }

@@ -58,9 +58,11 @@ QString flatDocument(const TestOffice::Content& content) {
 
 }  // namespace
 
-TestOffice::TestOffice() {
+TestOffice::TestOffice() : TestOffice(View::Headless) {}
+
+TestOffice::TestOffice(View view) {
     OfficeOptions options = OfficeOptions::fromEnvironment();
-    options.headless = true;
+    options.headless = view == View::Headless;
     options.quiet = true;
     options.profileFolder = scratch_.filePath(QStringLiteral("profile"));
     options.temporaryFolder = scratch_.filePath(QStringLiteral("tmp"));

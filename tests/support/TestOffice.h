@@ -8,10 +8,14 @@
 
 namespace fk::test {
 
-// A real headless LibreOffice with a profile of its own, stopped by process id when the test ends.
+// A real LibreOffice with a profile of its own, stopped by process id when the test ends: headless,
+// or in view on the test's display as the window program starts it.
 class TestOffice {
 public:
+    enum class View { Headless, Visible };
+
     TestOffice();
+    explicit TestOffice(View view);
     ~TestOffice();
 
     LibreOfficeSession& session() { return *session_; }

@@ -7,11 +7,12 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QSaveFile>
 #include <cerrno>
 #include <cmath>
 #include <cstring>
+#include <system_error>
 
+#include "slicer/StagedFile.h"
 #include "split/ProtectedPaths.h"
 
 namespace fk::cli {
@@ -112,17 +113,17 @@ QString JsonReportPathProblem(const QString& path, const QStringList& inputs) {
 
 QString WriteJsonReport(const QString& path, const RunRecord& run, const QString& version) {
     const QByteArray report = JsonReport(run, version);
-    QSaveFile file(path);
-    const auto failed = [&](const QString& reason) {
-        file.cancelWriting();
-        return path + QStringLiteral(": the JSON report could not be written: ") + reason;
-    };
-    // Unbuffered, so that a write the file system refuses (a full disk) fails here: commit() does not
-    // see a failure of the flush it makes itself. And the report is on the disk before its name is.
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) || file.write(report) != report.size())
-        return failed(file.errorString());
-    if (::fsync(file.handle()) != 0) return failed(QString::fromLocal8Bit(std::strerror(errno)));
-    if (!file.commit()) return failed(file.errorString());
+    // Under our one temporary name, so that a run killed while it writes leaves a file the next run
+    // knows as its own leftover; the report has its name only once it is on the disk whole.
+    try {
+        slicer::StagedFile file(QFile::encodeName(path).toStdString());
+        file.reserve();
+        file.write(std::string_view(report.constData(), static_cast<std::size_t>(report.size())));
+        file.commit();
+    } catch (const std::system_error& error) {
+        return path + QStringLiteral(": the JSON report could not be written: ") +
+               QString::fromLocal8Bit(std::strerror(error.code().value()));
+    }
     return {};
 }
 

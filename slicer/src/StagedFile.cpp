@@ -78,7 +78,14 @@ void StagedFile::write(std::string_view bytes) {
 void StagedFile::commit() {
     if (!fileMade_) throwErrno(ENOENT);
     if (descriptor_ >= 0) {
-        // A full disk can show first when the file is closed.
+        // On the disk before it has its name; a full disk can show first when the file is synced or
+        // closed.
+        if (::fsync(descriptor_) != 0) {
+            const int error = errno;
+            ::close(descriptor_);
+            descriptor_ = -1;
+            throwErrno(error);
+        }
         const int closed = ::close(descriptor_);
         descriptor_ = -1;
         if (closed != 0) throwErrno(errno);

@@ -165,7 +165,10 @@ void SplitRun::PushButton7_Click() {
             trap.step(118, [&] { window_.setPointer(WindowPointer::kHourglass); });
             ReportingObserver reports(trap, window_, path, share * (i - 1), share);
             const QString folder = window_.outputFolderText();
-            const SplitResult result = engine_.split(path, folder, inputs, reports);  // 120-172
+            // The engines report their own failures; anything they let escape is reported under the
+            // document's first step, and the run goes on.
+            SplitResult result;
+            trap.step(120, [&] { result = engine_.split(path, folder, inputs, reports); });  // 120-172
             trap.more([&] { reports.documentDone(result); });
             const QStringList older = OlderPagesAfter(folder, path, result.pageCount);
             if (!older.isEmpty())

@@ -26,8 +26,8 @@ QString pagesLeftOut(const SplitResult& result, int pageCount) {
 // failure and not one per remaining step.
 class CopyPageEngine::Steps {
 public:
-    Steps(office::OfficeSession& office, SplitResult& result, SplitObserver& observer)
-        : office_(office), result_(result), observer_(observer) {}
+    Steps(office::OfficeSession& office, SplitResult& result, SplitObserver& observer, QString outputFolder)
+        : office_(office), result_(result), observer_(observer), outputFolder_(std::move(outputFolder)) {}
 
     template <typename Step>
     bool run(int line, SplitStage stage, int page, Step&& body) {
@@ -36,8 +36,11 @@ public:
             body();
             return true;
         } catch (...) {
-            const SplitFailure failure{stage, page, DescriptionOf(std::current_exception()), line,
-                                       KindOf(std::current_exception())};
+            FailureKind kind = KindOf(std::current_exception());
+            // The office's own store says little of why it failed; the folder tells whether every
+            // later page would fail alike.
+            if (stage == SplitStage::Store) kind = OutputRefusal(kind, outputFolder_);
+            const SplitFailure failure{stage, page, DescriptionOf(std::current_exception()), line, kind};
             result_.failures.append(failure);
             observer_.failed(failure);
         }
@@ -50,6 +53,7 @@ private:
     office::OfficeSession& office_;
     SplitResult& result_;
     SplitObserver& observer_;
+    QString outputFolder_;
     bool officeLost_ = false;
 };
 
@@ -122,7 +126,7 @@ SplitResult CopyPageEngine::split(const QString& path, const QString& outputFold
                                   const ProtectedPaths& inputs, SplitObserver& observer) {
     SplitResult result;
     result.method = kMethod;
-    Steps steps(office_, result, observer);
+    Steps steps(office_, result, observer, outputFolder);
     office::DocumentRef input;
     int pageCount = 0;
 

@@ -21,4 +21,14 @@ FailureKind OutputFolderRefusal(const QString& folder) {
     return FailureKind::Other;
 }
 
+FailureKind OutputRefusal(FailureKind pageFailure, const QString& folder) {
+    if (pageFailure == FailureKind::NoSpace) return pageFailure;
+    const FailureKind folderState = OutputFolderRefusal(folder);
+    if (folderState != FailureKind::Other) return folderState;
+    return pageFailure == FailureKind::NoSpace || pageFailure == FailureKind::NotFound ||
+                   pageFailure == FailureKind::AccessDenied
+               ? FailureKind::FileAccess
+               : pageFailure;
+}
+
 }  // namespace fk

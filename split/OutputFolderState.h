@@ -11,6 +11,11 @@ namespace fk {
 // folder looks able to take files, so that a failed page is that page's own fault.
 FailureKind OutputFolderRefusal(const QString& folder);
 
+// The kind a failed page is reported as: a full file system, which fails every page alike, as it is;
+// a folder that is gone or may not be written, where the folder says so itself. Anything else, a
+// refused rename of another user's file among them, is the page's own failure.
+FailureKind OutputRefusal(FailureKind pageFailure, const QString& folder);
+
 // Whether a failure means that no further page can be stored in the folder either.
 inline bool RefusesEveryPage(FailureKind kind) {
     return kind == FailureKind::NotFound || kind == FailureKind::AccessDenied || kind == FailureKind::NoSpace;

@@ -174,7 +174,8 @@ QString SlicePageEngine::readMarkedPackage(const QString& package,
             notUnderstood +=
                 QStringLiteral("page %1: %2").arg(issue.page).arg(QString::fromStdString(issue.what));
         }
-    } catch (const slicer::SliceError& error) {
+    } catch (const std::exception& error) {
+        // Memory running out on a huge package included: the document is not cut, and says why.
         notUnderstood = QString::fromLocal8Bit(error.what());
     }
     return notUnderstood;
@@ -188,35 +189,42 @@ void SlicePageEngine::writeOutputs(const slicer::PackageSlicer& slicer,
     // this thread tells the observer about each output in order as it is done.
     const int count = static_cast<int>(outputs.size());
     std::vector<std::optional<QString>> failures(outputs.size());
+    std::vector<FailureKind> failureKinds(outputs.size(), FailureKind::FileAccess);
     std::vector<bool> done(outputs.size(), false);
     std::mutex guard;
     std::condition_variable outputDone;
     std::atomic<int> next{0};
     // Once the folder takes no more files, the pages not yet begun are not tried: one failure says it.
+    // A page once taken is always finished, so the pages done are always the first ones.
     std::atomic<bool> folderRefuses{false};
-    std::atomic<FailureKind> refusal{FailureKind::Other};
     int writersDone = 0;  // under guard
     auto work = [&] {
-        for (int index = next++; index < count && !folderRefuses; index = next++) {
+        while (!folderRefuses) {
+            const int index = next++;
+            if (index >= count) break;
             const PageSelection::Output& output = outputs[static_cast<size_t>(index)];
             const QString target = PageFilePath(outputFolder, path, output.number);
             std::optional<QString> failure;
+            FailureKind kind = FailureKind::FileAccess;
             if (inputs.covers(target)) {
                 failure = ProtectedPaths::refusal(target);
+                kind = FailureKind::ProtectedInput;
             } else {
                 try {
                     slicer.writePages(output.first, output.last, target.toStdString());
+                } catch (const slicer::SliceError& error) {
+                    failure = QString::fromLocal8Bit(error.what());
+                    kind = OutputRefusal(
+                        error.code() ? FailureKindOfErrno(error.code().value()) : FailureKind::FileAccess,
+                        outputFolder);
                 } catch (const std::exception& error) {
                     failure = QString::fromLocal8Bit(error.what());
-                    const FailureKind why = OutputFolderRefusal(outputFolder);
-                    if (RefusesEveryPage(why)) {
-                        refusal = why;
-                        folderRefuses = true;
-                    }
                 }
+                if (RefusesEveryPage(kind)) folderRefuses = true;
             }
             const std::lock_guard lock(guard);
             failures[static_cast<size_t>(index)] = failure;
+            failureKinds[static_cast<size_t>(index)] = kind;
             done[static_cast<size_t>(index)] = true;
             outputDone.notify_all();
         }
@@ -233,11 +241,11 @@ void SlicePageEngine::writeOutputs(const slicer::PackageSlicer& slicer,
         outputDone.wait(lock, [&] { return done[static_cast<size_t>(index)] || writersDone == writers; });
         if (!done[static_cast<size_t>(index)]) break;  // never begun: the folder refused earlier pages
         const std::optional<QString> failure = failures[static_cast<size_t>(index)];
+        const FailureKind kind = failureKinds[static_cast<size_t>(index)];
         lock.unlock();
         const PageSelection::Output& output = outputs[static_cast<size_t>(index)];
         if (failure) {
-            stages.fail(SplitStage::Store, output.first, *failure,
-                        folderRefuses ? refusal.load() : FailureKind::FileAccess);
+            stages.fail(SplitStage::Store, output.first, *failure, kind);
         } else {
             ++result.pagesStored;
             observer.pageStored(output.number, PageFilePath(outputFolder, path, output.number));

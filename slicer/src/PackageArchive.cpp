@@ -140,14 +140,14 @@ void PackageArchive::write(const fs::path& target, const std::vector<const Packa
         } catch (const std::system_error& error) {
             // Someone else's file at a name of ours: another name is tried.
             if (error.code() == std::errc::file_exists && attempt < 15) continue;
-            throw SliceError(failure + error.code().message());
+            throw SliceError(failure + error.code().message(), error.code());
         }
         try {
             staged.write(bytes);
             staged.commit();
             return;
         } catch (const std::system_error& error) {
-            throw SliceError(failure + error.code().message());
+            throw SliceError(failure + error.code().message(), error.code());
         }
     }
 }

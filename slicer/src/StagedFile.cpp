@@ -78,18 +78,19 @@ void StagedFile::write(std::string_view bytes) {
 void StagedFile::commit() {
     if (!fileMade_) throwErrno(ENOENT);
     if (descriptor_ >= 0) {
-        // On the disk before it has its name; a full disk can show first when the file is synced or
-        // closed.
-        if (::fsync(descriptor_) != 0) {
-            const int error = errno;
-            ::close(descriptor_);
-            descriptor_ = -1;
-            throwErrno(error);
-        }
+        // A full disk can show first when the file is closed.
         const int closed = ::close(descriptor_);
         descriptor_ = -1;
         if (closed != 0) throwErrno(errno);
     }
+    // On the disk before it has its name. Opened again by name: another writer (the office) may have
+    // replaced the file we reserved with its own.
+    const int written = ::open(path_.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    if (written < 0) throwErrno(errno);
+    const int synced = ::fsync(written);
+    const int syncError = errno;
+    ::close(written);
+    if (synced != 0) throwErrno(syncError);
     // Only a complete file is renamed over the target: whatever is there is replaced, never written
     // through.
     if (::rename(path_.c_str(), target_.c_str()) != 0) throwErrno(errno);

@@ -12,6 +12,7 @@
 #include <QJsonObject>
 #include <QTemporaryDir>
 
+#include "FullFileSystem.h"
 #include "QtPrinters.h"
 #include "cli/JsonReport.h"
 
@@ -101,58 +102,19 @@ TEST(JsonReport, WrittenToTheFileOrAnErrorThatNamesIt) {
     EXPECT_TRUE(WriteJsonReport(unwritable, sampleRun(), "1.2.3").startsWith(unwritable + ": "));
 }
 
-// Runs `body` in a child process in which `folder` is a small file system that is already full, and
-// returns the child's exit status; kNoFullFileSystem where no such file system can be made here.
-constexpr int kNoFullFileSystem = 99;
-int InFullFileSystem(const QString& folder, const std::function<int()>& body) {
-    const QByteArray mountPoint = QFile::encodeName(folder);
-    const uid_t uid = ::geteuid();
-    const gid_t gid = ::getegid();
-    const pid_t child = ::fork();
-    if (child == 0) {
-        // One thread only after fork, as a new user namespace needs; the mount is the child's alone.
-        if (uid != 0) {
-            if (::unshare(CLONE_NEWUSER | CLONE_NEWNS) != 0) ::_exit(kNoFullFileSystem);
-            const auto write = [](const char* file, const QByteArray& text) {
-                const int fd = ::open(file, O_WRONLY);
-                const bool ok = fd >= 0 && ::write(fd, text.constData(), text.size()) == text.size();
-                if (fd >= 0) ::close(fd);
-                return ok;
-            };
-            write("/proc/self/setgroups", "deny");
-            if (!write("/proc/self/uid_map", "0 " + QByteArray::number(uid) + " 1") ||
-                !write("/proc/self/gid_map", "0 " + QByteArray::number(gid) + " 1"))
-                ::_exit(kNoFullFileSystem);
-        } else if (::unshare(CLONE_NEWNS) != 0) {
-            ::_exit(kNoFullFileSystem);
-        }
-        if (::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
-            ::mount("tmpfs", mountPoint.constData(), "tmpfs", 0, "size=64k") != 0)
-            ::_exit(kNoFullFileSystem);
-        const int fill = ::open((mountPoint + "/fill").constData(), O_WRONLY | O_CREAT, 0600);
-        const char block[4096] = {};
-        while (fill >= 0 && ::write(fill, block, sizeof block) > 0) {
-        }
-        ::close(fill);
-        ::_exit(body());
-    }
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
 TEST(JsonReport, AReportThatDoesNotFitOnTheDiskIsAnErrorAndLeavesNoFile) {
     QTemporaryDir work;
     const QString folder = work.filePath("full");
     ASSERT_TRUE(QDir().mkpath(folder));
     const QString path = folder + "/run.json";
-    const int status = InFullFileSystem(folder, [&] {
+    const int status = fk::test::InFullFileSystem(folder, [&] {
         const QString error = WriteJsonReport(path, sampleRun(), "1.2.3");
         if (!error.startsWith(path + ": the JSON report could not be written: ")) return 1;
         if (QDir(folder).entryList(QDir::Files | QDir::Hidden) != QStringList{"fill"}) return 2;
         return 0;
     });
-    if (status == kNoFullFileSystem) GTEST_SKIP() << "no mount namespace here for a full file system";
+    if (status == fk::test::kNoFullFileSystem)
+        GTEST_SKIP() << "no mount namespace here for a full file system";
     EXPECT_NE(status, 1) << "the report was taken as written";
     EXPECT_NE(status, 2) << "a file was left beside the full disk's filler";
     EXPECT_EQ(status, 0);

@@ -9,6 +9,7 @@
 #include "../slicer/TestPackage.h"
 #include "FakeOfficeSession.h"
 #include "FakeSplitEngine.h"
+#include "FullFileSystem.h"
 #include "QtPrinters.h"
 #include "TestDocument.h"
 #include "TestPackage.h"
@@ -31,6 +32,33 @@ public:
     QList<SplitFailure> failures;
     QStringList notes;
 };
+
+// A marked package of four pages of text, as the office would store it.
+QString WriteFourMarkedPages(const QString& marked) {
+    const std::string namespaces = R"( xmlns:office="urn:oasis:names:tc:opendocument:xmlns:office:1.0")"
+                                   R"( xmlns:style="urn:oasis:names:tc:opendocument:xmlns:style:1.0")"
+                                   R"( xmlns:text="urn:oasis:names:tc:opendocument:xmlns:text:1.0")";
+    std::string content = "<office:document-content" + namespaces + "><office:body><office:text>";
+    for (int page = 1; page <= 4; ++page)
+        content +=
+            R"(<text:p><text:bookmark text:name=")" + slicer::PageMarkName(page) + R"("/>page</text:p>)";
+    content += "</office:text></office:body></office:document-content>";
+    const std::string styles = "<office:document-styles" + namespaces +
+                               R"(><office:master-styles><style:master-page style:name="Standard"/>)"
+                               "</office:master-styles></office:document-styles>";
+    slicer::TestPackage::write(
+        marked.toStdString(),
+        {{"mimetype", "application/vnd.oasis.opendocument.text"},
+         {"content.xml", content},
+         {"styles.xml", styles},
+         {"META-INF/manifest.xml",
+          R"(<manifest:manifest xmlns:manifest="urn:oasis:names:tc:opendocument:xmlns:manifest:1.0">)"
+          R"(<manifest:file-entry manifest:full-path="/" manifest:media-type="application/vnd.oasis.opendocument.text"/>)"
+          R"(<manifest:file-entry manifest:full-path="content.xml" manifest:media-type="text/xml"/>)"
+          R"(<manifest:file-entry manifest:full-path="styles.xml" manifest:media-type="text/xml"/>)"
+          R"(</manifest:manifest>)"}});
+    return marked;
+}
 
 class SlicePageEngineTest : public ::testing::Test {
 protected:
@@ -86,29 +114,7 @@ TEST_F(SlicePageEngineTest, PagesTheOfficeHasNotLaidOutYetAreCountedAndMarked) {
 }
 
 TEST_F(SlicePageEngineTest, APageThatWouldReplaceAnInputOfTheRunIsFailedAndTheOthersStored) {
-    const QString marked = in.filePath("marked.odt");
-    const std::string namespaces = R"( xmlns:office="urn:oasis:names:tc:opendocument:xmlns:office:1.0")"
-                                   R"( xmlns:style="urn:oasis:names:tc:opendocument:xmlns:style:1.0")"
-                                   R"( xmlns:text="urn:oasis:names:tc:opendocument:xmlns:text:1.0")";
-    std::string content = "<office:document-content" + namespaces + "><office:body><office:text>";
-    for (int page = 1; page <= 4; ++page)
-        content +=
-            R"(<text:p><text:bookmark text:name=")" + slicer::PageMarkName(page) + R"("/>page</text:p>)";
-    content += "</office:text></office:body></office:document-content>";
-    const std::string styles = "<office:document-styles" + namespaces +
-                               R"(><office:master-styles><style:master-page style:name="Standard"/>)"
-                               "</office:master-styles></office:document-styles>";
-    slicer::TestPackage::write(
-        marked.toStdString(),
-        {{"mimetype", "application/vnd.oasis.opendocument.text"},
-         {"content.xml", content},
-         {"styles.xml", styles},
-         {"META-INF/manifest.xml",
-          R"(<manifest:manifest xmlns:manifest="urn:oasis:names:tc:opendocument:xmlns:manifest:1.0">)"
-          R"(<manifest:file-entry manifest:full-path="/" manifest:media-type="application/vnd.oasis.opendocument.text"/>)"
-          R"(<manifest:file-entry manifest:full-path="content.xml" manifest:media-type="text/xml"/>)"
-          R"(<manifest:file-entry manifest:full-path="styles.xml" manifest:media-type="text/xml"/>)"
-          R"(</manifest:manifest>)"}});
+    const QString marked = WriteFourMarkedPages(in.filePath("marked.odt"));
     office.packageToStore = marked;
     const QString other = out.filePath("report_0003.odt");
     QFile file(other);
@@ -419,4 +425,30 @@ TEST(PageMarkingTest, TheOfficesMacroWritesTheSlicersMarkNames) {
     const QString prefix = QString::fromStdString(slicer::PageMarkName(7)).chopped(4);
     EXPECT_TRUE(module.source.contains("\"" + prefix + "\" & Format(page, \"0000\")"));
     EXPECT_TRUE(module.source.contains("Function " + PageMarking::kFunction + "("));
+}
+
+TEST_F(SlicePageEngineTest, AFullDiskStopsTheWritersAfterAFailureOrTwoThatSayWhy) {
+    office.packageToStore = WriteFourMarkedPages(in.filePath("marked.odt"));
+    const QString full = out.filePath("full");
+    ASSERT_TRUE(QDir().mkpath(full));
+    const int status = test::InFullFileSystem(full, [&] {
+        const SplitResult result = engine.split(input, full, ProtectedPaths({input}), observer);
+        if (result.pagesStored != 0) return 1;
+        // Writers that had begun a page finish it; no page is begun once the disk said it is full.
+        if (result.failures.isEmpty() || result.failures.size() > 4) return 2;
+        for (const SplitFailure& failure : result.failures)
+            if (failure.kind != FailureKind::NoSpace || failure.stage != SplitStage::Store) return 3;
+        if (observer.failures.size() != result.failures.size()) return 4;
+        if (QDir(full).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden) !=
+            QStringList{"fill"})
+            return 5;
+        return 0;
+    });
+    if (status == test::kNoFullFileSystem) GTEST_SKIP() << "no mount namespace here for a full file system";
+    EXPECT_NE(status, 1) << "a page was taken as stored";
+    EXPECT_NE(status, 2) << "no failure, or one per page";
+    EXPECT_NE(status, 3) << "the failure does not say the disk is full";
+    EXPECT_NE(status, 4) << "a failure was not told";
+    EXPECT_NE(status, 5) << "a partial page was left";
+    EXPECT_EQ(status, 0);
 }

@@ -63,8 +63,10 @@ public:
         window_.yield();
     }
     void failed(const SplitFailure& failure) override {
-        if (failure.stage == SplitStage::Store && RefusesEveryPage(failure.kind)) {
-            if (!folderRefusal_) folderRefusal_ = failure;
+        // Pages that were not stored are told when the document is done: pages written side by side
+        // can fail a moment before the folder shows why, and then they all have one cause.
+        if (failure.stage == SplitStage::Store && failure.kind != FailureKind::ProtectedInput) {
+            storeFailures_ << failure;
             return;
         }
         QString description = failure.message;
@@ -85,11 +87,18 @@ public:
     // done with the document.
     void documentDone(const SplitResult& result) {
         show(shareStart_ + share_);
-        if (!folderRefusal_) return;
+        const auto refusal =
+            std::find_if(storeFailures_.cbegin(), storeFailures_.cend(),
+                         [](const SplitFailure& failure) { return RefusesEveryPage(failure.kind); });
+        if (refusal == storeFailures_.cend()) {
+            for (const SplitFailure& failure : storeFailures_)
+                trap_.reportAt(stepOf(failure), failure.message);
+            return;
+        }
         const int notStored = std::max(1, result.expectedOutputs() - result.pagesStored);
         trap_.reportAt(
-            stepOf(*folderRefusal_),
-            folderRefusal_->message + QStringLiteral("\r\n") +
+            stepOf(*refusal),
+            refusal->message + QStringLiteral("\r\n") +
                 (notStored == 1
                      ? QStringLiteral("1 page of this document was not stored.")
                      : QStringLiteral("%1 pages of this document were not stored.").arg(notStored)));
@@ -113,7 +122,7 @@ private:
     int pageCount_ = 0;
     int stored_ = 0;
     double shown_ = -1;
-    std::optional<SplitFailure> folderRefusal_;
+    QList<SplitFailure> storeFailures_;
 };
 
 }  // namespace

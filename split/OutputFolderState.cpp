@@ -25,10 +25,8 @@ FailureKind OutputRefusal(FailureKind pageFailure, const QString& folder) {
     if (pageFailure == FailureKind::NoSpace) return pageFailure;
     const FailureKind folderState = OutputFolderRefusal(folder);
     if (folderState != FailureKind::Other) return folderState;
-    return pageFailure == FailureKind::NoSpace || pageFailure == FailureKind::NotFound ||
-                   pageFailure == FailureKind::AccessDenied
-               ? FailureKind::FileAccess
-               : pageFailure;
+    // The folder takes files: a missing or refused path was this page's own.
+    return RefusesEveryPage(pageFailure) ? FailureKind::FileAccess : pageFailure;
 }
 
 }  // namespace fk

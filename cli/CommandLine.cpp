@@ -23,6 +23,20 @@ QString absoluteFolderText(const QString& folder, const QString& workingFolder) 
 
 }  // namespace
 
+std::optional<int> ParseCutAt(const QString& text) {
+    if (text == QLatin1String("page")) return 0;
+    const QString prefix = QStringLiteral("heading:");
+    if (!text.startsWith(prefix)) return std::nullopt;
+    const QStringView digits = QStringView(text).mid(prefix.size());
+    // Digits only: toInt() would take "+2" and " 2".
+    for (const QChar digit : digits)
+        if (digit < QLatin1Char('0') || digit > QLatin1Char('9')) return std::nullopt;
+    bool ok = false;
+    const int level = digits.toInt(&ok);
+    if (!ok || level < 1 || level > kMaxHeadingLevel) return std::nullopt;
+    return level;
+}
+
 ParsedCommandLine ParseCommandLine(const QStringList& arguments, const QString& workingFolder,
                                    const NonUtf8Arguments& nonUtf8) {
     QCommandLineParser parser;
@@ -37,12 +51,13 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments, const QString& 
     const QCommandLineOption method(QStringLiteral("method"), {}, QStringLiteral("METHOD"));
     const QCommandLineOption pages(QStringLiteral("pages"), {}, QStringLiteral("LIST"));
     const QCommandLineOption every(QStringLiteral("every"), {}, QStringLiteral("N"));
+    const QCommandLineOption at(QStringLiteral("at"), {}, QStringLiteral("WHERE"));
     const QCommandLineOption json(QStringLiteral("json"), {}, QStringLiteral("FILE"));
     const QCommandLineOption shard(QStringLiteral("shard"), {}, QStringLiteral("K/N"));
     const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
     const QCommandLineOption version(QStringLiteral("version"));
     parser.addOptions(
-        {output, jobs, timeout, visible, verbose, method, pages, every, json, shard, help, version});
+        {output, jobs, timeout, visible, verbose, method, pages, every, at, json, shard, help, version});
     parser.addPositionalArgument(QStringLiteral("INPUT"), {});
 
     ParsedCommandLine parsed;
@@ -116,6 +131,26 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments, const QString& 
             return parsed;
         }
         options.pages = PageSelection::every(size);
+    }
+    if (parser.isSet(at)) {
+        const std::optional<int> level = ParseCutAt(parser.value(at));
+        if (!level) {
+            parsed.error = QStringLiteral("--at is 'page' or 'heading:N' with N from 1 to %1, not '%2'.")
+                               .arg(kMaxHeadingLevel)
+                               .arg(parser.value(at));
+            return parsed;
+        }
+        options.headingLevel = *level;
+        if (options.headingLevel > 0 && (parser.isSet(pages) || parser.isSet(every))) {
+            parsed.error = QStringLiteral(
+                "--at heading:N writes one document per part: it cannot be given with --pages or --every.");
+            return parsed;
+        }
+        if (options.headingLevel > 0 && options.method == SplitMethod::Copy) {
+            parsed.error = QStringLiteral(
+                "--at heading:N needs the page slicer: it cannot be given with --method copy.");
+            return parsed;
+        }
     }
     if (parser.isSet(shard)) {
         options.shard = ParseShard(parser.value(shard), parsed.error);

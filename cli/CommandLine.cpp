@@ -226,8 +226,9 @@ QString UsageText() {
     folioknife-split - split word-processor documents into one-page documents
 
 SYNOPSIS
-    folioknife-split [-o DIR] [--method slice|copy] [--pages LIST | --every N] [--jobs N]
-                     [--timeout SECONDS] [--visible] [--verbose] [--json FILE] [--shard K/N] INPUT...
+    folioknife-split [-o DIR] [--method slice|copy] [--pages LIST | --every N | --at heading:N]
+                     [--jobs N] [--timeout SECONDS] [--visible] [--verbose] [--json FILE]
+                     [--shard K/N] INPUT...
     folioknife-split --help | --version
 
 DESCRIPTION
@@ -258,6 +259,13 @@ OPTIONS
     --every N
         Write documents of N pages each: NAME_0001.odt holds pages 1 to N, NAME_0002.odt
         pages N+1 to 2N, and so on. Page slicer only.
+    --at page|heading:N
+        Where the documents are cut. page (the default): at every page. heading:N: at every
+        heading of outline level 1 to N, one document per part from one heading to the next;
+        the matter before the first heading is a part of its own when anything shows in it.
+        Each part opens on a fresh page in the page style of its heading's page, and heading,
+        list, note and page numbers go on as in the input. Page slicer only; not with
+        --pages or --every.
     -j, --jobs N
         Split N documents at once, each on an office of its own (own profile, own pipe).
         Default: 1.
@@ -271,7 +279,8 @@ OPTIONS
         Add the office's own words to each failure, after what folioknife-split makes of it.
     --json FILE
         Write a JSON report to FILE when the run ends: one record per document with its
-        input, outputs, pages, method, status, failures (stage, page, message) and seconds.
+        input, outputs, pages, method, status, failures (stage, page, message) and seconds;
+        with --at heading:N also its parts, each with its heading and its first and last page.
         FILE may replace an earlier report, but never an input nor any other file, and may not
         have a document's extension (.odt, .doc, .docx, .rtf, ...).
     --shard K/N
@@ -310,6 +319,7 @@ EXAMPLES
     folioknife-split -o pages/ report.odt letters/
     folioknife-split --jobs 2 --timeout 300 -o /srv/pages /srv/incoming
     folioknife-split --pages 1,3- -o covers/ report.odt
+    folioknife-split --at heading:1 -o chapters/ book.odt
     folioknife-split --shard "$((JOB_COMPLETION_INDEX + 1))/8" --json run.json -o /srv/pages /srv/incoming
 )");
 }

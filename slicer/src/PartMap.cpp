@@ -3,6 +3,7 @@
 #include "BoundaryLocator.h"
 #include "OdfNodes.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 namespace fk::slicer {
@@ -85,7 +86,7 @@ PartMap::PartMap(pugi::xml_node officeText, const std::vector<std::string>& head
                 part.span.lastPage = lastPageWithContent(std::max(first, next - 1), first);
             } else {
                 part.anchoredLast = next;
-                part.span.lastPage = next;
+                part.span.lastPage = std::max(first, next);
             }
         } else {
             part.end = BodyPosition::endOf(officeText);

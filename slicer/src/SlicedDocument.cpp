@@ -97,7 +97,10 @@ SlicedDocument::SlicedDocument(const std::filesystem::path& markedPackage, std::
     facts_ = std::make_unique<DocumentFacts>(text_, *catalog_);
     pages_ = std::make_unique<PageMap>(text_, plan_, *catalog_, *masterPages_, *facts_);
     issues_ = pages_->issues();
-    if (headings && issues_.empty()) {
+    if (headings) {
+        // Cut at headings, the body is cut at the heading marks only. A page mark the slicer cannot cut
+        // at (in a table row that breaks across pages) still places its page near enough to tell which
+        // pages a part spans and what its first page shows.
         parts_ = std::make_unique<PartMap>(text_, *headings, plan_, *pages_, *facts_);
         issues_ = parts_->issues();
     }

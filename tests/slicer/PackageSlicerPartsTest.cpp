@@ -162,5 +162,33 @@ TEST_F(PackageSlicerPartsTest, PartsAreThereOnlyWhenAskedForAndOnlyThoseThatAre)
     EXPECT_FALSE(fs::exists(output(5)));
 }
 
+TEST_F(PackageSlicerPartsTest, APageThatCannotBeCutDoesNotStopACutAtHeadings) {
+    // Page 2 begins inside a table row that runs over two pages: no page can be cut there, but the
+    // parts are cut at the headings, before and after the table.
+    const std::string body =
+        R"(<text:h text:outline-level="1">)" + headingMark(1) +
+        "One</text:h><table:table><table:table-row><table:table-cell><text:p>a" + mark(2) +
+        R"(b</text:p></table:table-cell></table:table-row></table:table><text:h text:outline-level="1">)" +
+        headingMark(2) + "Two</text:h><text:p>c</text:p>";
+    TestPackage::write(
+        input(),
+        {{"mimetype", "application/vnd.oasis.opendocument.text"},
+         {"content.xml", contentXml(body)},
+         {"styles.xml", stylesXml(kHeadingStyles, R"(<style:master-page style:name="Standard"/>)")}});
+    const std::vector<PlannedPage> twoPages{{false, "Standard"}, {false, "Standard"}};
+    EXPECT_FALSE(PackageSlicer(input(), twoPages).issues().empty()) << "cut at pages, it cannot";
+
+    const PackageSlicer parts(input(), twoPages, std::vector<std::string>{"One", "Two"});
+    ASSERT_TRUE(parts.issues().empty()) << parts.issues().front().what;
+    ASSERT_EQ(parts.partCount(), 2);
+    parts.writePart(1, output(1));
+    const std::string first = TestPackage::contents(output(1)).at("content.xml");
+    EXPECT_NE(first.find(">ab<"), std::string::npos) << "the row whole, as in the input";
+    EXPECT_EQ(first.find("Two"), std::string::npos);
+    // The row runs onto page 2, where chapter 2 begins after it.
+    EXPECT_EQ(std::pair(parts.part(1).firstPage, parts.part(1).lastPage), std::pair(1, 2));
+    EXPECT_EQ(parts.part(2).firstPage, 2);
+}
+
 }  // namespace
 }  // namespace fk::slicer

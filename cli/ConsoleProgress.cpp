@@ -79,7 +79,8 @@ void ConsoleProgress::documentFinished(const DocumentResult& result) {
         } else if (result.timedOut) {
             outcome =
                 QStringLiteral("FAILED (timed out), %1 stored").arg(outputsText(result.split.pagesStored));
-        } else if (result.split.expectedOutputs() > 0) {
+        } else if (result.split.expectedOutputs() > 0 &&
+                   (unit_ == Unit::Pages || result.split.outputsExpected >= 0)) {
             outcome = QStringLiteral("FAILED, %1 of %2 %3 stored")
                           .arg(result.split.pagesStored)
                           .arg(result.split.expectedOutputs())

@@ -101,13 +101,16 @@ TEST_F(ConsoleProgressTest, DocumentsCutAtHeadingsCountParts) {
     lines.countParts();
     DocumentResult cut = result("/in/b.odt", 40, 1, 1);
     cut.split.outputsExpected = 5;
+    DocumentResult uncut = result("/in/c.odt", 40, 0, 1);  // failed before its parts were known
     lines.documentFinished(done);
     lines.documentFinished(cut);
-    lines.summary(Summarize({done, cut}, 0, 4));
+    lines.documentFinished(uncut);
+    lines.summary(Summarize({done, cut, uncut}, 0, 4));
     EXPECT_EQ(out,
               "[1/2] /in/a.odt: 3 parts in 1.5 s\n"
               "[2/2] /in/b.odt: FAILED, 1 of 5 parts stored in 1.5 s\n"
-              "2 documents: 1 split, 1 failed\n"
+              "[3/2] /in/c.odt: FAILED, 0 parts stored in 1.5 s\n"
+              "3 documents: 1 split, 2 failed\n"
               "4 parts written in 4.0 s (1.0 parts/s)\n");
 }
 

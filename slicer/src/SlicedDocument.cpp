@@ -145,15 +145,15 @@ const PartSpan& SlicedDocument::part(int k) const {
 
 void SlicedDocument::writePart(int k, const std::filesystem::path& target) const {
     part(k);  // refuses a part that is not there
-    const PartMap::Part& part = parts_->part(k);
+    const PartMap::Part& planned = parts_->part(k);
     OutputCut cut;
-    cut.start = part.start;
-    cut.end = part.end;
-    cut.firstPage = part.span.firstPage;
-    cut.opensPage = part.opensPage;
-    cut.endsBeforePage = part.endsBeforePage;
-    cut.anchoredFirst = part.anchoredFirst;
-    cut.anchoredLast = part.anchoredLast;
+    cut.start = planned.start;
+    cut.end = planned.end;
+    cut.firstPage = planned.span.firstPage;
+    cut.opensPage = planned.opensPage;
+    cut.endsBeforePage = planned.endsBeforePage;
+    cut.anchoredFirst = planned.anchoredFirst;
+    cut.anchoredLast = planned.anchoredLast;
     writeCut(cut, target);
 }
 

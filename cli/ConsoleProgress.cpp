@@ -14,7 +14,7 @@ const QString kProgramName = QStringLiteral("folioknife-split");
 }  // namespace
 
 QString ConsoleProgress::outputsText(int count) const {
-    if (unit_ == Unit::Parts)
+    if (unit_ == Unit::Part)
         return count == 1 ? QStringLiteral("1 part") : QStringLiteral("%1 parts").arg(count);
     return count == 1 ? QStringLiteral("1 page") : QStringLiteral("%1 pages").arg(count);
 }
@@ -80,7 +80,7 @@ void ConsoleProgress::documentFinished(const DocumentResult& result) {
             outcome =
                 QStringLiteral("FAILED (timed out), %1 stored").arg(outputsText(result.split.pagesStored));
         } else if (result.split.expectedOutputs() > 0 &&
-                   (unit_ == Unit::Pages || result.split.outputsExpected >= 0)) {
+                   (unit_ == Unit::Page || result.split.outputsExpected >= 0)) {
             outcome = QStringLiteral("FAILED, %1 of %2 %3 stored")
                           .arg(result.split.pagesStored)
                           .arg(result.split.expectedOutputs())

@@ -35,7 +35,7 @@ public:
     void idle() override;
 
     // Outputs are counted as parts, not pages: the documents are cut at their headings.
-    void countParts() { unit_ = Unit::Parts; }
+    void cutAtHeadings() { unit_ = Unit::Part; }
 
     // A problem outside any document (an input that cannot be read).
     void problem(const QString& text);
@@ -44,10 +44,10 @@ public:
     static QString clock(double seconds);
 
 private:
-    enum class Unit { Pages, Parts };
+    enum class Unit { Page, Part };
     QString outputsText(int count) const;
     QString unitName() const {
-        return unit_ == Unit::Parts ? QStringLiteral("parts") : QStringLiteral("pages");
+        return unit_ == Unit::Part ? QStringLiteral("parts") : QStringLiteral("pages");
     }
     QString statusLine() const;
     void redraw();
@@ -62,7 +62,7 @@ private:
     int pages_ = 0;
     QHash<QString, std::pair<int, int>> inProgress_;  // path -> pages stored, page count
     bool lineShown_ = false;
-    Unit unit_ = Unit::Pages;
+    Unit unit_ = Unit::Page;
 };
 
 }  // namespace fk::cli

@@ -133,7 +133,7 @@ int run(const QStringList& arguments, const fk::cli::NonUtf8Arguments& nonUtf8) 
 
     ConsoleProgress progress(out, err, ::isatty(STDOUT_FILENO) == 1, static_cast<int>(input.documents.size()),
                              [&clock] { return static_cast<double>(clock.nsecsElapsed()) / 1e9; });
-    if (options.headingLevel > 0) progress.countParts();
+    if (options.headingLevel > 0) progress.cutAtHeadings();
     BatchSettings settings;
     settings.outputFolder = options.outputFolder;
     settings.jobs = jobs;

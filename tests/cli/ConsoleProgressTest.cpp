@@ -81,9 +81,9 @@ TEST_F(ConsoleProgressTest, LiveLineShowsBarRateAndTimeLeftAndMakesWayForReports
     EXPECT_EQ(err, "folioknife-split: /in/b.odt: Trouble\n");
 }
 
-TEST_F(ConsoleProgressTest, DocumentsCutAtHeadingsCountParts) {
+TEST_F(ConsoleProgressTest, DocumentsCutAtHeadingsAreCountedByPart) {
     ConsoleProgress live = progress(true, 2);
-    live.countParts();
+    live.cutAtHeadings();
     now = 10;
     live.documentStarted("/in/a.odt");
     for (int part = 1; part <= 3; ++part) live.pageStored("/in/a.odt", part, 3);
@@ -98,7 +98,7 @@ TEST_F(ConsoleProgressTest, DocumentsCutAtHeadingsCountParts) {
 
     out.clear();
     ConsoleProgress lines = progress(false, 2);
-    lines.countParts();
+    lines.cutAtHeadings();
     DocumentResult cut = result("/in/b.odt", 40, 1, 1);
     cut.split.outputsExpected = 5;
     DocumentResult uncut = result("/in/c.odt", 40, 0, 1);  // failed before its parts were known

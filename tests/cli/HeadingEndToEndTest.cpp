@@ -202,7 +202,7 @@ TestOffice* HeadingEndToEnd::office_ = nullptr;
 
 }  // namespace
 
-TEST_F(HeadingEndToEnd, FiveChaptersGiveFivePartsThatTogetherHoldTheBooksWords) {
+TEST_F(HeadingEndToEnd, FiveChaptersGiveFiveDocumentsThatTogetherHoldTheBooksWords) {
     const QString input = book(QStringLiteral("chapters"), false);
     const QByteArray before = FileDigest(input);
     const Run run = split(input, QStringLiteral("heading:1"));

@@ -81,7 +81,7 @@ TEST(JsonReport, OneRecordPerDocumentWithOutputsPagesMethodFailuresAndSeconds) {
     EXPECT_EQ(report["problems"].toArray(), QJsonArray({"/in/empty.odt: empty file, not split"}));
 }
 
-TEST(JsonReport, ADocumentCutAtHeadingsListsItsPartsWithHeadingAndPages) {
+TEST(JsonReport, ADocumentCutAtHeadingsListsEachPartWithHeadingAndPages) {
     RunRecord run = sampleRun();
     run.results[0].split.parts = {{"", 1, 1}, {"1 Growth \"so far\"", 2, 5}};
     const QJsonArray documents = parse(JsonReport(run, "1")).value("documents").toArray();

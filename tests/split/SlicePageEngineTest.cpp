@@ -471,7 +471,7 @@ QString writeChaptersPackage(const QString& path) {
                                   "Two</text:h><text:p>" + mark(4) + "end</text:p>");
 }
 
-class RecordingParts : public RecordingPages {
+class RecordingOutputs : public RecordingPages {
 public:
     void outputCountKnown(int count) override { told << QStringLiteral("count %1").arg(count); }
     void pageStored(int page, const QString& path) override {
@@ -488,7 +488,7 @@ TEST_F(SlicePageEngineTest, CutAtHeadingsTheOfficeMarksThemAfterThePagesAndEachP
     office.basicAnswers = {{PageMarking::kFunction, {"+Standard", "+Standard", "+Standard", "+Standard"}},
                            {HeadingMarking::kFunction, {"2", "1 One", "2 Two"}}};
     slicer.setHeadingLevel(2);
-    RecordingParts parts;
+    RecordingOutputs parts;
     const SplitResult result = engine.split(input, out.path(), ProtectedPaths({input}), parts);
 
     ASSERT_TRUE(result.succeeded()) << (result.failures.isEmpty() ? ""

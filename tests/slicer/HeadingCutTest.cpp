@@ -28,9 +28,9 @@ const std::string kHeadingStyles =
 // Page 1: a title and chapter 1, which runs onto page 2 where chapter 2 begins in mid-page and runs
 // onto page 3; pages 2 and 3 carry a frame anchored to them; chapter 3 opens page 4 in the "Chapter"
 // style.
-class PackageSlicerPartsTest : public ::testing::Test {
+class HeadingCutTest : public ::testing::Test {
 protected:
-    PackageSlicerPartsTest() {
+    HeadingCutTest() {
         folder_ =
             fs::temp_directory_path() / ("fk-parts-test-" + std::to_string(::getpid()) + "-" +
                                          ::testing::UnitTest::GetInstance()->current_test_info()->name());
@@ -59,7 +59,7 @@ protected:
              {"META-INF/manifest.xml",
               manifestXml({{"content.xml", "text/xml"}, {"styles.xml", "text/xml"}})}});
     }
-    ~PackageSlicerPartsTest() override { fs::remove_all(folder_); }
+    ~HeadingCutTest() override { fs::remove_all(folder_); }
 
     fs::path input() const { return folder_ / "marked.odt"; }
     fs::path output(int k) const { return folder_ / ("part" + std::to_string(k) + ".odt"); }
@@ -95,7 +95,7 @@ protected:
     fs::path folder_;
 };
 
-TEST_F(PackageSlicerPartsTest, EachPartOpensOnItsHeadingsPageStyleAndNumberWithNumbersGoingOn) {
+TEST_F(HeadingCutTest, EachPartOpensOnItsHeadingsPageStyleAndNumberWithNumbersGoingOn) {
     const PackageSlicer parts = slicer();
     ASSERT_TRUE(parts.issues().empty()) << parts.issues().front().what;
     ASSERT_EQ(parts.partCount(), 4);
@@ -147,7 +147,7 @@ TEST_F(PackageSlicerPartsTest, EachPartOpensOnItsHeadingsPageStyleAndNumberWithN
     EXPECT_EQ(std::pair(parts.part(3).firstPage, parts.part(3).lastPage), std::pair(2, 3));
 }
 
-TEST_F(PackageSlicerPartsTest, PartsAreThereOnlyWhenAskedForAndOnlyThoseThatAre) {
+TEST_F(HeadingCutTest, ACutAtPagesHasNoPartAndACutAtHeadingsNoneBeyondItsLast) {
     const PackageSlicer pages(input(), plan());
     EXPECT_EQ(pages.partCount(), 0);
     EXPECT_THROW(pages.writePart(1, output(1)), SliceError);
@@ -162,7 +162,7 @@ TEST_F(PackageSlicerPartsTest, PartsAreThereOnlyWhenAskedForAndOnlyThoseThatAre)
     EXPECT_FALSE(fs::exists(output(5)));
 }
 
-TEST_F(PackageSlicerPartsTest, APageThatCannotBeCutDoesNotStopACutAtHeadings) {
+TEST_F(HeadingCutTest, APageThatCannotBeCutDoesNotStopACutAtHeadings) {
     // Page 2 begins inside a table row that runs over two pages: no page can be cut there, but the
     // parts are cut at the headings, before and after the table.
     const std::string body =

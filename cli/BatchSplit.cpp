@@ -169,10 +169,11 @@ public:
                      OfficeHandoff& handoff)
         : result_(result), observer_(observer), explanation_(explanation), handoff_(handoff) {}
     void pageCountKnown(int pageCount) override { result_.split.pageCount = pageCount; }
+    void outputCountKnown(int outputCount) override { result_.split.outputsExpected = outputCount; }
     void pageStored(int page, const QString& path) override {
         ++result_.split.pagesStored;
         result_.outputs << path;
-        observer_.pageStored(result_.path, page, result_.split.pageCount);
+        observer_.pageStored(result_.path, page, result_.split.expectedOutputs());
     }
     void failed(const SplitFailure& failure) override {
         observer_.report(result_.path, explanation_.text(failure, result_.path));

@@ -23,6 +23,20 @@ QString absoluteFolderText(const QString& folder, const QString& workingFolder) 
 
 }  // namespace
 
+std::optional<int> ParseCutAt(const QString& text) {
+    if (text == QLatin1String("page")) return 0;
+    const QString prefix = QStringLiteral("heading:");
+    if (!text.startsWith(prefix)) return std::nullopt;
+    const QStringView digits = QStringView(text).mid(prefix.size());
+    // Digits only: toInt() would take "+2" and " 2".
+    for (const QChar digit : digits)
+        if (digit < QLatin1Char('0') || digit > QLatin1Char('9')) return std::nullopt;
+    bool ok = false;
+    const int level = digits.toInt(&ok);
+    if (!ok || level < 1 || level > kMaxHeadingLevel) return std::nullopt;
+    return level;
+}
+
 ParsedCommandLine ParseCommandLine(const QStringList& arguments, const QString& workingFolder,
                                    const NonUtf8Arguments& nonUtf8) {
     QCommandLineParser parser;
@@ -37,12 +51,13 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments, const QString& 
     const QCommandLineOption method(QStringLiteral("method"), {}, QStringLiteral("METHOD"));
     const QCommandLineOption pages(QStringLiteral("pages"), {}, QStringLiteral("LIST"));
     const QCommandLineOption every(QStringLiteral("every"), {}, QStringLiteral("N"));
+    const QCommandLineOption at(QStringLiteral("at"), {}, QStringLiteral("WHERE"));
     const QCommandLineOption json(QStringLiteral("json"), {}, QStringLiteral("FILE"));
     const QCommandLineOption shard(QStringLiteral("shard"), {}, QStringLiteral("K/N"));
     const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
     const QCommandLineOption version(QStringLiteral("version"));
     parser.addOptions(
-        {output, jobs, timeout, visible, verbose, method, pages, every, json, shard, help, version});
+        {output, jobs, timeout, visible, verbose, method, pages, every, at, json, shard, help, version});
     parser.addPositionalArgument(QStringLiteral("INPUT"), {});
 
     ParsedCommandLine parsed;
@@ -116,6 +131,26 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments, const QString& 
             return parsed;
         }
         options.pages = PageSelection::every(size);
+    }
+    if (parser.isSet(at)) {
+        const std::optional<int> level = ParseCutAt(parser.value(at));
+        if (!level) {
+            parsed.error = QStringLiteral("--at is 'page' or 'heading:N' with N from 1 to %1, not '%2'.")
+                               .arg(kMaxHeadingLevel)
+                               .arg(parser.value(at));
+            return parsed;
+        }
+        options.headingLevel = *level;
+        if (options.headingLevel > 0 && (parser.isSet(pages) || parser.isSet(every))) {
+            parsed.error = QStringLiteral(
+                "--at heading:N writes one document per part: it cannot be given with --pages or --every.");
+            return parsed;
+        }
+        if (options.headingLevel > 0 && options.method == SplitMethod::Copy) {
+            parsed.error = QStringLiteral(
+                "--at heading:N needs the page slicer: it cannot be given with --method copy.");
+            return parsed;
+        }
     }
     if (parser.isSet(shard)) {
         options.shard = ParseShard(parser.value(shard), parsed.error);
@@ -191,8 +226,9 @@ QString UsageText() {
     folioknife-split - split word-processor documents into one-page documents
 
 SYNOPSIS
-    folioknife-split [-o DIR] [--method slice|copy] [--pages LIST | --every N] [--jobs N]
-                     [--timeout SECONDS] [--visible] [--verbose] [--json FILE] [--shard K/N] INPUT...
+    folioknife-split [-o DIR] [--method slice|copy] [--pages LIST | --every N | --at heading:N]
+                     [--jobs N] [--timeout SECONDS] [--visible] [--verbose] [--json FILE]
+                     [--shard K/N] INPUT...
     folioknife-split --help | --version
 
 DESCRIPTION
@@ -223,6 +259,13 @@ OPTIONS
     --every N
         Write documents of N pages each: NAME_0001.odt holds pages 1 to N, NAME_0002.odt
         pages N+1 to 2N, and so on. Page slicer only.
+    --at page|heading:N
+        Where the documents are cut. page (the default): at every page. heading:N: at every
+        heading of outline level 1 to N, one document per part from one heading to the next;
+        the matter before the first heading is a part of its own when anything shows in it.
+        Each part opens on a fresh page in the page style of its heading's page, and heading,
+        list, note and page numbers go on as in the input. Page slicer only; not with
+        --pages or --every.
     -j, --jobs N
         Split N documents at once, each on an office of its own (own profile, own pipe).
         Default: 1.
@@ -236,7 +279,8 @@ OPTIONS
         Add the office's own words to each failure, after what folioknife-split makes of it.
     --json FILE
         Write a JSON report to FILE when the run ends: one record per document with its
-        input, outputs, pages, method, status, failures (stage, page, message) and seconds.
+        input, outputs, pages, method, status, failures (stage, page, message) and seconds;
+        with --at heading:N also its parts, each with its heading and its first and last page.
         FILE may replace an earlier report, but never an input nor any other file, and may not
         have a document's extension (.odt, .doc, .docx, .rtf, ...).
     --shard K/N
@@ -275,6 +319,7 @@ EXAMPLES
     folioknife-split -o pages/ report.odt letters/
     folioknife-split --jobs 2 --timeout 300 -o /srv/pages /srv/incoming
     folioknife-split --pages 1,3- -o covers/ report.odt
+    folioknife-split --at heading:1 -o chapters/ book.odt
     folioknife-split --shard "$((JOB_COMPLETION_INDEX + 1))/8" --json run.json -o /srv/pages /srv/incoming
 )");
 }

@@ -19,6 +19,8 @@ inline constexpr int kMaxJobs = 64;
 inline constexpr int kMaxTimeoutSeconds = 7 * 24 * 3600;
 // Beyond any document's page count.
 inline constexpr int kMaxPagesPerDocument = 1000000;
+// The office's outline has ten levels.
+inline constexpr int kMaxHeadingLevel = 10;
 
 // How each document is split: the page slicer (default) or the window's copy-and-paste procedure.
 enum class SplitMethod { Slice, Copy };
@@ -33,8 +35,9 @@ struct CommandLine {
     bool help = false;
     bool version = false;
     SplitMethod method = SplitMethod::Slice;
-    PageSelection pages;  // --pages or --every; every page on its own when neither is given
-    QString jsonFile;     // absolute; empty: no JSON report
+    PageSelection pages;   // --pages or --every; every page on its own when neither is given
+    int headingLevel = 0;  // --at heading:N cuts at the headings of levels 1 to N; 0: --at page
+    QString jsonFile;      // absolute; empty: no JSON report
     std::optional<Shard> shard;
 };
 
@@ -45,6 +48,9 @@ struct ParsedCommandLine {
 
 // Reads the arguments (program name first). Relative paths are taken from workingFolder; `nonUtf8`
 // holds the arguments that are not UTF-8, by the text Qt made of them.
+// The heading level of an --at value: 0 for "page", N for "heading:N"; nothing when it is neither.
+std::optional<int> ParseCutAt(const QString& text);
+
 ParsedCommandLine ParseCommandLine(const QStringList& arguments, const QString& workingFolder,
                                    const NonUtf8Arguments& nonUtf8 = {});
 

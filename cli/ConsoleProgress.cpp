@@ -11,10 +11,13 @@ namespace {
 constexpr int kBarWidth = 24;
 const QString kProgramName = QStringLiteral("folioknife-split");
 
-QString pagesText(int pages) {
-    return pages == 1 ? QStringLiteral("1 page") : QStringLiteral("%1 pages").arg(pages);
-}
 }  // namespace
+
+QString ConsoleProgress::outputsText(int count) const {
+    if (unit_ == Unit::Part)
+        return count == 1 ? QStringLiteral("1 part") : QStringLiteral("%1 parts").arg(count);
+    return count == 1 ? QStringLiteral("1 page") : QStringLiteral("%1 pages").arg(count);
+}
 
 int BatchSummary::exitStatus() const {
     return failed == 0 && inputProblems == 0 ? kExitSplit : kExitSomeFailed;
@@ -72,16 +75,18 @@ void ConsoleProgress::documentFinished(const DocumentResult& result) {
     if (!live_) {
         QString outcome;
         if (result.succeeded()) {
-            outcome = pagesText(result.split.pagesStored);
+            outcome = outputsText(result.split.pagesStored);
         } else if (result.timedOut) {
             outcome =
-                QStringLiteral("FAILED (timed out), %1 stored").arg(pagesText(result.split.pagesStored));
-        } else if (result.split.pageCount > 0) {
-            outcome = QStringLiteral("FAILED, %1 of %2 pages stored")
+                QStringLiteral("FAILED (timed out), %1 stored").arg(outputsText(result.split.pagesStored));
+        } else if (result.split.expectedOutputs() > 0 &&
+                   (unit_ == Unit::Page || result.split.outputsExpected >= 0)) {
+            outcome = QStringLiteral("FAILED, %1 of %2 %3 stored")
                           .arg(result.split.pagesStored)
-                          .arg(result.split.pageCount);
+                          .arg(result.split.expectedOutputs())
+                          .arg(unitName());
         } else {
-            outcome = QStringLiteral("FAILED, %1 stored").arg(pagesText(result.split.pagesStored));
+            outcome = QStringLiteral("FAILED, %1 stored").arg(outputsText(result.split.pagesStored));
         }
         out_ << QStringLiteral("[%1/%2] %3: %4 in %5 s\n")
                     .arg(finished_)
@@ -114,12 +119,12 @@ QString ConsoleProgress::statusLine() const {
     const double elapsed = now_();
     const QString rate = elapsed > 0 ? QString::number(pages_ / elapsed, 'f', 1) : QStringLiteral("0.0");
     const QString left = fraction > 0 ? clock(elapsed * (1 - fraction) / fraction) : QStringLiteral("--:--");
-    return QStringLiteral("[%1%2] %3/%4 documents  %5 pages  %6 pages/s  %7 left")
+    return QStringLiteral("[%1%2] %3/%4 documents  %5 %6  %7 %6/s  %8 left")
         .arg(QString(filled, QLatin1Char('#')), QString(kBarWidth - filled, QLatin1Char('.')))
         .arg(finished_)
         .arg(documentCount_)
         .arg(pages_)
-        .arg(rate, left);
+        .arg(unitName(), rate, left);
 }
 
 void ConsoleProgress::redraw() {
@@ -157,11 +162,12 @@ void ConsoleProgress::summary(const BatchSummary& summary) {
                      : QStringLiteral("%1 documents have older pages beside their new ones\n")
                            .arg(summary.withOlderPages));
     const double rate = summary.seconds > 0 ? summary.pages / summary.seconds : 0;
-    out_ << QStringLiteral("%1 written in %2 (%3 pages/s)\n")
-                .arg(pagesText(summary.pages))
+    out_ << QStringLiteral("%1 written in %2 (%3 %4/s)\n")
+                .arg(outputsText(summary.pages))
                 .arg(summary.seconds < 60 ? QString::number(summary.seconds, 'f', 1) + QStringLiteral(" s")
                                           : clock(summary.seconds))
-                .arg(rate, 0, 'f', 1);
+                .arg(rate, 0, 'f', 1)
+                .arg(unitName());
     out_.flush();
 }
 

@@ -34,6 +34,9 @@ public:
     void documentFinished(const DocumentResult& result) override;
     void idle() override;
 
+    // Outputs are counted as parts, not pages: the documents are cut at their headings.
+    void cutAtHeadings() { unit_ = Unit::Part; }
+
     // A problem outside any document (an input that cannot be read).
     void problem(const QString& text);
     void summary(const BatchSummary& summary);
@@ -41,6 +44,11 @@ public:
     static QString clock(double seconds);
 
 private:
+    enum class Unit { Page, Part };
+    QString outputsText(int count) const;
+    QString unitName() const {
+        return unit_ == Unit::Part ? QStringLiteral("parts") : QStringLiteral("pages");
+    }
     QString statusLine() const;
     void redraw();
     void clearLive();
@@ -54,6 +62,7 @@ private:
     int pages_ = 0;
     QHash<QString, std::pair<int, int>> inProgress_;  // path -> pages stored, page count
     bool lineShown_ = false;
+    Unit unit_ = Unit::Page;
 };
 
 }  // namespace fk::cli

@@ -51,6 +51,13 @@ QJsonObject resultRecord(const DocumentResult& result) {
                                     {QStringLiteral("message"), failure.message}});
     }
     record.insert(QStringLiteral("failures"), failures);
+    if (!result.split.parts.isEmpty()) {
+        QJsonArray parts;
+        for (const SplitResult::Part& part : result.split.parts)
+            parts.append(QJsonObject{{QStringLiteral("heading"), part.heading},
+                                     {QStringLiteral("pages"), QJsonArray{part.firstPage, part.lastPage}}});
+        record.insert(QStringLiteral("parts"), parts);
+    }
     record.insert(QStringLiteral("seconds"), std::round(result.seconds * 1000) / 1000);
     return record;
 }

@@ -16,7 +16,8 @@ struct RunRecord {
 };
 
 // One record per document: input, outputs, pages, method, status, failures (stage, page, message)
-// and seconds; then the input problems. Indented JSON, keys in alphabetical order.
+// and seconds, and for a document cut at its headings its parts (heading, first and last page); then
+// the input problems. Indented JSON, keys in alphabetical order.
 QByteArray JsonReport(const RunRecord& run, const QString& version);
 
 // Writes the report at `path` atomically; returns an error text, empty on success.

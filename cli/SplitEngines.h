@@ -12,9 +12,11 @@ namespace fk::cli {
 // back on, or the copy procedure alone.
 class SplitEngines : public SplitEngine {
 public:
-    SplitEngines(SplitMethod method, office::OfficeSession& office, PageSelection pages = {})
+    SplitEngines(SplitMethod method, office::OfficeSession& office, PageSelection pages = {},
+                 int headingLevel = 0)
         : method_(method), copy_(office), slice_(office), sliceThenCopy_(slice_, copy_) {
         slice_.setSelection(std::move(pages));
+        slice_.setHeadingLevel(headingLevel);
     }
 
     SplitResult split(const QString& documentPath, const QString& outputFolder, const ProtectedPaths& inputs,
@@ -31,8 +33,8 @@ private:
 };
 
 inline std::unique_ptr<SplitEngine> MakeSplitEngine(SplitMethod method, office::OfficeSession& office,
-                                                    const PageSelection& pages = {}) {
-    return std::make_unique<SplitEngines>(method, office, pages);
+                                                    const PageSelection& pages = {}, int headingLevel = 0) {
+    return std::make_unique<SplitEngines>(method, office, pages, headingLevel);
 }
 
 }  // namespace fk::cli

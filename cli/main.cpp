@@ -133,6 +133,7 @@ int run(const QStringList& arguments, const fk::cli::NonUtf8Arguments& nonUtf8) 
 
     ConsoleProgress progress(out, err, ::isatty(STDOUT_FILENO) == 1, static_cast<int>(input.documents.size()),
                              [&clock] { return static_cast<double>(clock.nsecsElapsed()) / 1e9; });
+    if (options.headingLevel > 0) progress.cutAtHeadings();
     BatchSettings settings;
     settings.outputFolder = options.outputFolder;
     settings.jobs = jobs;
@@ -160,8 +161,9 @@ int run(const QStringList& arguments, const fk::cli::NonUtf8Arguments& nonUtf8) 
                                              QLatin1Char('/') + QString::number(job);
             return std::make_unique<LibreOfficeJobOffice>(job, jobOptions, *profiles);
         },
-        [method = options.method, pages = options.pages](fk::office::OfficeSession& office) {
-            return MakeSplitEngine(method, office, pages);
+        [method = options.method, pages = options.pages,
+         headingLevel = options.headingLevel](fk::office::OfficeSession& office) {
+            return MakeSplitEngine(method, office, pages, headingLevel);
         },
         progress);
     record.results = batch.run(groups);

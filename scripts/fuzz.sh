@@ -1,5 +1,5 @@
 #!/bin/bash
-# Fuzzes the page slicer with libFuzzer: arbitrary bytes as a marked package, every page written.
+# Fuzzes the page slicer with libFuzzer: arbitrary bytes as a marked package, every page and part written.
 # Builds the target with clang (address and undefined-behaviour sanitizers) in a build folder of its
 # own, seeds it with the hard cases and small marked packages, and runs it for SECONDS (default 60).
 # Exits non-zero on a finding; its input is kept in BUILD/findings/ (replay: BUILD/slicer_fuzzer FILE).
@@ -24,7 +24,7 @@ cp "$ROOT"/tests/data/hard-cases/*.{odt,doc,docx} "$seeds/"
 # The names the slicer looks for in the XML, and some of their values, for the fuzzer to write.
 {
     grep -ohE '"(office|style|text|table|draw|fo|svg|xlink|manifest):[a-z-]+"' "$ROOT"/slicer/src/*.{h,cpp} | sort -u
-    printf '"%s"\n' paragraph char as-char page true auto left right none ooow: Pictures/ __folioknife_page_0002
+    printf '"%s"\n' paragraph char as-char page true auto left right none ooow: Pictures/ __folioknife_page_0002 __folioknife_heading_0001
 } >"$BUILD_DIR/odf.dict"
 
 # New inputs go to corpus/, which later runs start from; the pages are written under tmp/.

@@ -13,6 +13,7 @@
 #include "base/Failure.h"
 #include "slicer/PackageSlicer.h"
 #include "slicer/StagedFile.h"
+#include "split/HeadingMarking.h"
 #include "split/OutputFolderState.h"
 #include "split/PageMarking.h"
 
@@ -67,14 +68,15 @@ private:
     Stages& stages_;
 };
 
-std::vector<slicer::PlannedPage> SlicePageEngine::markAndStore(const QString& path, const QString& package,
-                                                               LoadedDocument& document, Stages& stages) {
+SlicePageEngine::Marks SlicePageEngine::markAndStore(const QString& path, const QString& package,
+                                                     LoadedDocument& document, Stages& stages) {
     if (!stages.run(SplitStage::Connect, 0, [&] { office_.reach(); })) return {};
     if (!stages.run(SplitStage::Open, 0,
                     [&] { document.ref = office_.load(ToFileUrl(path), {.hidden = true}); }))
         return {};
 
-    std::vector<slicer::PlannedPage> plan;
+    Marks marks;
+    std::vector<slicer::PlannedPage>& plan = marks.plan;
     int pageCount = 0;
     const bool marked = stages.run(SplitStage::CountPages, 0, [&] {
         office_.completeLayout(document.ref);
@@ -83,13 +85,15 @@ std::vector<slicer::PlannedPage> SlicePageEngine::markAndStore(const QString& pa
             throw Failure(FailureKind::Damaged, QStringLiteral("the document reports no pages"));
     }) && stages.run(SplitStage::Mark, 0, [&] {
         plan = PageMarking(office_).mark(document.ref, pageCount);
+        // After the page marks, whose places are taken from the layout before any mark goes in.
+        if (headingLevel_ > 0) marks.headings = HeadingMarking(office_).mark(document.ref, headingLevel_);
     }) && stages.run(SplitStage::Store, 0, [&] {
         // No thumbnail: the office would render the first page for it, and no page keeps it.
         office_.storeToUrl(document.ref, ToFileUrl(package),
                            {{QStringLiteral("FilterName"), QStringLiteral("writer8")},
                             {QStringLiteral("NoThumbnail"), true}});
     });
-    return marked ? plan : std::vector<slicer::PlannedPage>{};
+    return marked ? marks : Marks{};
 }
 
 SplitResult SlicePageEngine::split(const QString& path, const QString& outputFolder,
@@ -110,16 +114,16 @@ SplitResult SlicePageEngine::split(const QString& path, const QString& outputFol
     }
     const QString package = QFile::decodeName((work->path() / "marked.odt").c_str());
     LoadedDocument document(office_, stages);
-    std::vector<slicer::PlannedPage> plan;
+    Marks marks;
     std::unique_ptr<slicer::PackageSlicer> slicer;
     QString notUnderstood;
     for (int attempt = 1;; ++attempt) {
-        plan = markAndStore(path, package, document, stages);
-        if (plan.empty() || !result.failures.isEmpty()) {
+        marks = markAndStore(path, package, document, stages);
+        if (marks.plan.empty() || !result.failures.isEmpty()) {
             document.close();  // here, so that a failure to close is in the result too
             return result;
         }
-        notUnderstood = readMarkedPackage(package, plan, slicer);
+        notUnderstood = readMarkedPackage(package, marks, slicer);
         // The slicer holds the package in memory now: the marked copy of the document is not kept a
         // moment longer than that.
         QFile::remove(package);
@@ -129,7 +133,7 @@ SplitResult SlicePageEngine::split(const QString& path, const QString& outputFol
         document.close();
         if (!result.failures.isEmpty()) return result;
     }
-    result.pageCount = static_cast<int>(plan.size());
+    result.pageCount = static_cast<int>(marks.plan.size());
     observer.pageCountKnown(result.pageCount);
 
     document.close();
@@ -142,11 +146,8 @@ SplitResult SlicePageEngine::split(const QString& path, const QString& outputFol
 
     // The pages are cut and written without the office.
     observer.officeDone();
-    const std::vector<PageSelection::Output> outputs = selection_.outputs(result.pageCount);
-    if (!selection_.isEveryPage()) {
-        result.outputsExpected = static_cast<int>(outputs.size());
-        result.lastNumber = outputs.empty() ? 0 : outputs.back().number;
-    }
+    const std::vector<PageSelection::Output> outputs = plannedOutputs(*slicer, result);
+    if (result.outputsExpected >= 0) observer.outputCountKnown(result.outputsExpected);
     if (outputs.empty()) {
         stages.fail(SplitStage::Slice, 0,
                     QStringLiteral("the page selection names no page of this document, which has %1")
@@ -162,17 +163,37 @@ SplitResult SlicePageEngine::split(const QString& path, const QString& outputFol
     return result;
 }
 
-QString SlicePageEngine::readMarkedPackage(const QString& package,
-                                           const std::vector<slicer::PlannedPage>& plan,
+std::vector<PageSelection::Output> SlicePageEngine::plannedOutputs(const slicer::PackageSlicer& slicer,
+                                                                   SplitResult& result) const {
+    std::vector<PageSelection::Output> outputs;
+    if (headingLevel_ > 0) {
+        // A part's pages stand in the output's place for failures; it is written by its number.
+        for (int k = 1; k <= slicer.partCount(); ++k) {
+            const slicer::PartSpan& part = slicer.part(k);
+            outputs.push_back({part.firstPage, part.lastPage, k});
+            result.parts.append({QString::fromStdString(part.heading), part.firstPage, part.lastPage});
+        }
+    } else {
+        outputs = selection_.outputs(result.pageCount);
+        if (selection_.isEveryPage()) return outputs;
+    }
+    result.outputsExpected = static_cast<int>(outputs.size());
+    result.lastNumber = outputs.empty() ? 0 : outputs.back().number;
+    return outputs;
+}
+
+QString SlicePageEngine::readMarkedPackage(const QString& package, const Marks& marks,
                                            std::unique_ptr<slicer::PackageSlicer>& slicer) {
     slicer.reset();
     QString notUnderstood;
     try {
-        slicer = std::make_unique<slicer::PackageSlicer>(package.toStdString(), plan);
+        slicer = std::make_unique<slicer::PackageSlicer>(package.toStdString(), marks.plan, marks.headings);
         for (const slicer::SliceIssue& issue : slicer->issues()) {
             if (!notUnderstood.isEmpty()) notUnderstood += QStringLiteral("; ");
             notUnderstood +=
-                QStringLiteral("page %1: %2").arg(issue.page).arg(QString::fromStdString(issue.what));
+                issue.page > 0
+                    ? QStringLiteral("page %1: %2").arg(issue.page).arg(QString::fromStdString(issue.what))
+                    : QString::fromStdString(issue.what);
         }
     } catch (const std::exception& error) {
         // Memory running out on a huge package included: the document is not cut, and says why.
@@ -211,7 +232,10 @@ void SlicePageEngine::writeOutputs(const slicer::PackageSlicer& slicer,
                 kind = FailureKind::ProtectedInput;
             } else {
                 try {
-                    slicer.writePages(output.first, output.last, target.toStdString());
+                    if (headingLevel_ > 0)
+                        slicer.writePart(output.number, target.toStdString());
+                    else
+                        slicer.writePages(output.first, output.last, target.toStdString());
                 } catch (const slicer::SliceError& error) {
                     failure = QString::fromLocal8Bit(error.what());
                     kind = OutputRefusal(

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <optional>
+#include <string>
 #include <vector>
 
 #include "slicer/PackageSlicer.h"
@@ -25,21 +27,35 @@ public:
     void setSelection(PageSelection selection) { selection_ = std::move(selection); }
     const PageSelection& selection() const { return selection_; }
 
+    // Cuts the document into parts at its headings of outline levels 1 to `level` instead of into
+    // pages, one output per part; 0 (the default) cuts pages. The selection is not used then.
+    void setHeadingLevel(int level) { headingLevel_ = level; }
+    int headingLevel() const { return headingLevel_; }
+
     static inline const QString kMethod = QStringLiteral("slice");
 
 private:
     class Stages;
     class LoadedDocument;
 
-    // Loads the document hidden, marks every page's start and stores the marked document at `package`,
-    // leaving it loaded. Returns the plan of pages; empty when a stage failed.
-    std::vector<slicer::PlannedPage> markAndStore(const QString& documentPath, const QString& package,
-                                                  LoadedDocument& document, Stages& stages);
+    // What the office told while it marked the document.
+    struct Marks {
+        std::vector<slicer::PlannedPage> plan;
+        std::optional<std::vector<std::string>> headings;  // when cutting at headings
+    };
+
+    // Loads the document hidden, marks every page's start (and the headings, when cutting at them) and
+    // stores the marked document at `package`, leaving it loaded. The plan is empty when a stage failed.
+    Marks markAndStore(const QString& documentPath, const QString& package, LoadedDocument& document,
+                       Stages& stages);
 
     // Reads the stored package into `slicer` (null when it cannot be read); returns what the slicer
     // does not understand, empty when it understands everything.
-    static QString readMarkedPackage(const QString& package, const std::vector<slicer::PlannedPage>& plan,
+    static QString readMarkedPackage(const QString& package, const Marks& marks,
                                      std::unique_ptr<slicer::PackageSlicer>& slicer);
+    // The outputs to write: the selected pages, or every part.
+    std::vector<PageSelection::Output> plannedOutputs(const slicer::PackageSlicer& slicer,
+                                                      SplitResult& result) const;
     void writeOutputs(const slicer::PackageSlicer& slicer, const std::vector<PageSelection::Output>& outputs,
                       const QString& path, const QString& outputFolder, const ProtectedPaths& inputs,
                       SplitResult& result, Stages& stages, SplitObserver& observer);
@@ -49,6 +65,7 @@ private:
 
     office::OfficeSession& office_;
     PageSelection selection_;
+    int headingLevel_ = 0;
 };
 
 }  // namespace fk

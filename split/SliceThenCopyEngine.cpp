@@ -13,6 +13,7 @@ public:
     explicit HoldingBackNotUnderstood(SplitObserver& observer) : observer_(observer) {}
 
     void pageCountKnown(int pageCount) override { observer_.pageCountKnown(pageCount); }
+    void outputCountKnown(int outputCount) override { observer_.outputCountKnown(outputCount); }
     void pageStored(int page, const QString& path) override { observer_.pageStored(page, path); }
     void failed(const SplitFailure& failure) override {
         if (failure.kind == FailureKind::NotUnderstood) {
@@ -40,11 +41,14 @@ SplitResult SliceThenCopyEngine::split(const QString& documentPath, const QStrin
     if (!sliceObserver.held()) return result;
 
     SplitFailure notUnderstood = *sliceObserver.held();
-    if (result.failures.size() == 1 && slicer_.selection().isEveryPage()) {
+    const bool everyPage = slicer_.selection().isEveryPage() && slicer_.headingLevel() == 0;
+    if (result.failures.size() == 1 && everyPage) {
         observer.noted(QStringLiteral("split with the copy method instead: ") + notUnderstood.message);
         return copy_.split(documentPath, outputFolder, inputs, observer);
     }
-    if (!slicer_.selection().isEveryPage())
+    if (slicer_.headingLevel() > 0)
+        notUnderstood.message += QStringLiteral("; the copy method cannot cut at headings");
+    else if (!everyPage)
         notUnderstood.message += QStringLiteral("; a page selection cannot be split with the copy method");
     for (SplitFailure& failure : result.failures) {
         if (failure.kind == FailureKind::NotUnderstood) failure = notUnderstood;

@@ -36,6 +36,14 @@ struct SplitResult {
     // the page count (0: none); -1: the page count.
     int lastNumber = -1;
 
+    // Where the document was cut at its headings: one entry per part, in order, written or not.
+    struct Part {
+        QString heading;  // empty for the matter before the first heading
+        int firstPage = 0;
+        int lastPage = 0;
+    };
+    QList<Part> parts;
+
     int expectedOutputs() const { return outputsExpected >= 0 ? outputsExpected : pageCount; }
     int lastOutputNumber() const { return lastNumber >= 0 ? lastNumber : pageCount; }
     bool succeeded() const { return failures.isEmpty() && pageCount > 0 && pagesStored == expectedOutputs(); }
@@ -46,6 +54,9 @@ class SplitObserver {
 public:
     virtual ~SplitObserver() = default;
     virtual void pageCountKnown(int /*pageCount*/) {}
+    // How many documents a complete split writes, where that is other than one per page; told before
+    // the first is stored.
+    virtual void outputCountKnown(int /*outputCount*/) {}
     virtual void pageStored(int /*page*/, const QString& /*path*/) {}
     // Each failure as it happens; the result lists them all again.
     virtual void failed(const SplitFailure& /*failure*/) {}

@@ -3,6 +3,7 @@
 // Usage: slicer_fuzz_seeds FOLDER
 #include "TestPackage.h"
 #include "TestXml.h"
+#include "slicer/PartPlan.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -87,6 +88,17 @@ int main(int argc, char** argv) {
                          R"(style:master-page-name="Right_20_Page"/><style:style style:name="P2" )"
                          R"(style:family="paragraph"><style:paragraph-properties fo:break-before="page" )"
                          R"(style:page-number="7"/></style:style>)"),
+              kStyles);
+
+    const auto headingMark = [](int heading) {
+        return R"(<text:bookmark text:name=")" + HeadingMarkName(heading) + R"("/>)";
+    };
+    writeSeed(folder, "chapters",
+              contentXml("<text:p>" + mark(1) + "title</text:p><text:h text:outline-level=\"1\">" + mark(2) +
+                         headingMark(1) + "One</text:h><text:p>a" + mark(3) +
+                         "b</text:p><text:h text:outline-level=\"1\">" + headingMark(2) +
+                         "Two</text:h><text:section text:name=\"S\"><text:h text:outline-level=\"2\">" +
+                         headingMark(3) + "Two.one</text:h><text:p>c</text:p></text:section>"),
               kStyles);
 
     writeSeed(folder, "table-headings-lists",

@@ -1,6 +1,7 @@
 // Feeds arbitrary bytes to the page slicer as a marked package: the zip is read, the XML parsed and
-// cut, and every page written. A package the slicer refuses (SliceError) is an answer; a crash, a
-// sanitizer's report, a hang or any other exception is a finding.
+// cut, and every page written; then cut at heading marks, and every part written. A package the slicer
+// refuses (SliceError) is an answer; a crash, a sanitizer's report, a hang or any other exception is a
+// finding.
 #include "InMemoryZip.h"
 #include "slicer/PackageSlicer.h"
 
@@ -65,6 +66,15 @@ std::vector<PlannedPage> planFor(const std::uint8_t* data, std::size_t size) {
     return plan;
 }
 
+// The headings the office would tell of: none to four, drawn like the plan.
+std::vector<std::string> headingsFor(const std::uint8_t* data, std::size_t size) {
+    std::uint64_t state = 1099511628211ull;
+    for (std::size_t i = 0; i < size; ++i) state = (state ^ data[i]) * 14695981039346656037ull;
+    std::vector<std::string> headings(static_cast<std::size_t>((state >> 40) % 5));
+    for (std::size_t k = 0; k < headings.size(); ++k) headings[k] = "Heading " + std::to_string(k + 1);
+    return headings;
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -83,6 +93,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             }
         }
         slicer.writePages(1, slicer.pageCount(), workFolder() / "pages.odt");
+    } catch (const SliceError&) {
+    }
+    try {
+        const PackageSlicer parts(package, planFor(data, size), headingsFor(data, size));
+        if (parts.issues().empty())
+            for (int part = 1; part <= parts.partCount(); ++part)
+                parts.writePart(part, workFolder() / "part.odt");
     } catch (const SliceError&) {
     }
     return 0;

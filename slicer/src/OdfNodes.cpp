@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "slicer/PagePlan.h"
+#include "slicer/PartPlan.h"
 
 #include <array>
 #include <charconv>
@@ -72,7 +73,8 @@ bool isMarker(pugi::xml_node node) {
 
 bool isReservedMark(pugi::xml_node node) {
     return isOneOf(node, {"text:bookmark", "text:bookmark-start", "text:bookmark-end"}) &&
-           PageOfMark(node.attribute("text:name").as_string()) > 0;
+           (PageOfMark(node.attribute("text:name").as_string()) > 0 ||
+            HeadingOfMark(node.attribute("text:name").as_string()) > 0);
 }
 
 int markedPage(pugi::xml_node node) {

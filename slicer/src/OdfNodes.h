@@ -29,7 +29,7 @@ bool isInlineWrapper(pugi::xml_node node);
 // Bookmark, reference and index marks, soft page breaks and change marks: positions, not text.
 bool isMarker(pugi::xml_node node);
 
-// One of our page bookmarks (point, start or end).
+// One of our page or heading bookmarks (point, start or end).
 bool isReservedMark(pugi::xml_node node);
 
 // The page a point bookmark or bookmark start of ours opens; 0 for anything else.

@@ -4,8 +4,9 @@
 
 namespace fk::slicer {
 
-PackageSlicer::PackageSlicer(const std::filesystem::path& markedPackage, std::vector<PlannedPage> plan)
-    : document_(std::make_unique<SlicedDocument>(markedPackage, std::move(plan))) {}
+PackageSlicer::PackageSlicer(const std::filesystem::path& markedPackage, std::vector<PlannedPage> plan,
+                             std::optional<std::vector<std::string>> headings)
+    : document_(std::make_unique<SlicedDocument>(markedPackage, std::move(plan), std::move(headings))) {}
 
 PackageSlicer::~PackageSlicer() = default;
 PackageSlicer::PackageSlicer(PackageSlicer&&) noexcept = default;
@@ -27,6 +28,18 @@ bool PackageSlicer::layoutMovedWhileMarked() const {
 
 void PackageSlicer::writePages(int first, int last, const std::filesystem::path& target) const {
     document_->writePages(first, last, target);
+}
+
+int PackageSlicer::partCount() const {
+    return document_->partCount();
+}
+
+const PartSpan& PackageSlicer::part(int k) const {
+    return document_->part(k);
+}
+
+void PackageSlicer::writePart(int k, const std::filesystem::path& target) const {
+    document_->writePart(k, target);
 }
 
 }  // namespace fk::slicer

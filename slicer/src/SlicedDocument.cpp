@@ -70,7 +70,8 @@ bool isDropped(const std::string& name) {
 
 }  // namespace
 
-SlicedDocument::SlicedDocument(const std::filesystem::path& markedPackage, std::vector<PlannedPage> plan)
+SlicedDocument::SlicedDocument(const std::filesystem::path& markedPackage, std::vector<PlannedPage> plan,
+                               std::optional<std::vector<std::string>> headings)
     : plan_(std::move(plan)), entries_(PackageArchive::read(markedPackage)) {
     if (plan_.pageCount() == 0) throw SliceError("The page plan is empty");
     const PackageEntry* mimetype = entry("mimetype");
@@ -96,6 +97,13 @@ SlicedDocument::SlicedDocument(const std::filesystem::path& markedPackage, std::
     facts_ = std::make_unique<DocumentFacts>(text_, *catalog_);
     pages_ = std::make_unique<PageMap>(text_, plan_, *catalog_, *masterPages_, *facts_);
     issues_ = pages_->issues();
+    if (headings) {
+        // Cut at headings, the body is cut at the heading marks only. A page mark the slicer cannot cut
+        // at (in a table row that breaks across pages) still places its page near enough to tell which
+        // pages a part spans and what its first page shows.
+        parts_ = std::make_unique<PartMap>(text_, *headings, plan_, *pages_, *facts_);
+        issues_ = parts_->issues();
+    }
     inputReferences_.collect(contentRoot);
     inputReferences_.collect(stylesRoot);
 }
@@ -115,9 +123,44 @@ void SlicedDocument::writePages(int first, int last, const std::filesystem::path
     if (first < 1 || last < first || last > pageCount())
         throw SliceError("Pages " + std::to_string(first) + "-" + std::to_string(last) + " are not in 1-" +
                          std::to_string(pageCount()));
+    writeCut(pagesCut(first, last), target);
+}
+
+SlicedDocument::OutputCut SlicedDocument::pagesCut(int first, int last) const {
+    OutputCut cut;
+    cut.start = pages_->startOf(first);
+    cut.end = pages_->startOf(last + 1);
+    cut.firstPage = cut.opensPage = cut.anchoredFirst = first;
+    cut.endsBeforePage = last < pageCount() ? last + 1 : 0;
+    cut.anchoredLast = last;
+    cut.blank = first == last && plan_.page(first).blank;
+    return cut;
+}
+
+const PartSpan& SlicedDocument::part(int k) const {
+    if (k < 1 || k > partCount())
+        throw SliceError("Part " + std::to_string(k) + " is not in 1-" + std::to_string(partCount()));
+    return parts_->part(k).span;
+}
+
+void SlicedDocument::writePart(int k, const std::filesystem::path& target) const {
+    part(k);  // refuses a part that is not there
+    const PartMap::Part& planned = parts_->part(k);
+    OutputCut cut;
+    cut.start = planned.start;
+    cut.end = planned.end;
+    cut.firstPage = planned.span.firstPage;
+    cut.opensPage = planned.opensPage;
+    cut.endsBeforePage = planned.endsBeforePage;
+    cut.anchoredFirst = planned.anchoredFirst;
+    cut.anchoredLast = planned.anchoredLast;
+    writeCut(cut, target);
+}
+
+void SlicedDocument::writeCut(const OutputCut& cut, const std::filesystem::path& target) const {
     pugi::xml_document content, styles;
-    buildContent(first, last, content);
-    buildStyles(first, styles);
+    buildContent(cut, content);
+    buildStyles(cut, styles);
     PackageReferences outputReferences;
     outputReferences.collect(content.document_element());
     outputReferences.collect(styles.document_element());
@@ -159,18 +202,20 @@ void SlicedDocument::writePages(int first, int last, const std::filesystem::path
 //  8. dropTrailingBreak: the last block, final after 5, loses a page break after it.
 //  9. closeAfterTable: a paragraph after a closing table; last, for it adds the body's last block.
 // Styles derived on the way are numbered in the order of the passes.
-void SlicedDocument::buildContent(int first, int last, pugi::xml_document& output) const {
+void SlicedDocument::buildContent(const OutputCut& cut, pugi::xml_document& output) const {
     const OutputContent content = copyFrame(output);
     OutputStyles styles(*catalog_, content.automaticStyles);
     BodyRangeCopier copier(*facts_, styles, std::to_string(pageCount()));
     const ObjectsLeftAtFoot objectsLeftAtFoot(plan_, *pages_);
 
-    copier.copy(text_, pages_->startOf(first), pages_->startOf(last + 1), content.text);
-    placePageAnchoredObjects(first, last, content.text, copier);
-    objectsLeftAtFoot.dropFromOpening(first, content.text);
-    objectsLeftAtFoot.holdAtFoot(last, content.text, copier, styles);
+    copier.copy(text_, cut.start, cut.end, content.text);
+    placePageAnchoredObjects(cut, content.text, copier);
+    // Objects left at a page's foot belong to a cut at that page's start; one in mid-page has none.
+    if (cut.opensPage) objectsLeftAtFoot.dropFromOpening(cut.opensPage, content.text);
+    if (cut.endsBeforePage)
+        objectsLeftAtFoot.holdAtFoot(cut.endsBeforePage - 1, content.text, copier, styles);
     LiftedObjects::drawOverText(content.text, styles);
-    styleFirstPage(first, last, content.text, styles);
+    styleFirstPage(cut, content.text, styles);
     PageStartStyler::dropTrailingBreak(content.text, styles);
     PageStartStyler::closeAfterTable(content.text, styles);
 }
@@ -200,13 +245,14 @@ SlicedDocument::OutputContent SlicedDocument::copyFrame(pugi::xml_document& outp
     return content;
 }
 
-void SlicedDocument::placePageAnchoredObjects(int first, int last, pugi::xml_node outputText,
+void SlicedDocument::placePageAnchoredObjects(const OutputCut& cut, pugi::xml_node outputText,
                                               BodyRangeCopier& copier) const {
     const pugi::xml_node firstBlock = odf::firstContentChild(outputText);
+    const int first = cut.firstPage;
     for (pugi::xml_node object : text_.children()) {
         if (!odf::isPageAnchored(object)) continue;
         const int page = object.attribute("text:anchor-page-number").as_int(1);
-        if (page < first || page > last) continue;
+        if (page < cut.anchoredFirst || page > cut.anchoredLast) continue;
         pugi::xml_node copy = copier.copyWhole(object, outputText);
         if (!copy) continue;
         if (firstBlock) copy = outputText.insert_move_before(copy, firstBlock);
@@ -216,23 +262,25 @@ void SlicedDocument::placePageAnchoredObjects(int first, int last, pugi::xml_nod
     }
 }
 
-void SlicedDocument::styleFirstPage(int first, int last, pugi::xml_node outputText,
+void SlicedDocument::styleFirstPage(const OutputCut& cut, pugi::xml_node outputText,
                                     OutputStyles& styles) const {
-    const bool blank = first == last && plan_.page(first).blank;
-    const BlankPage blankStyle = blank ? blankPage(first) : BlankPage{};
-    PageStartStyler::styleFirstPage(outputText, blank ? blankStyle.masterPage : pages_->masterPage(first),
-                                    blank ? blankStyle.shownNumber : pages_->shownNumber(first),
-                                    pages_->showsSpaceAbove(first), styles);
+    const int first = cut.firstPage;
+    const BlankPage blankStyle = cut.blank ? blankPage(first) : BlankPage{};
+    // A cut in mid-page opens a fresh page, where its first block shows its space above.
+    PageStartStyler::styleFirstPage(outputText, cut.blank ? blankStyle.masterPage : pages_->masterPage(first),
+                                    cut.blank ? blankStyle.shownNumber : pages_->shownNumber(first),
+                                    cut.opensPage ? pages_->showsSpaceAbove(cut.opensPage) : true, styles);
 }
 
-void SlicedDocument::buildStyles(int first, pugi::xml_document& output) const {
+void SlicedDocument::buildStyles(const OutputCut& cut, pugi::xml_document& output) const {
     if (!styles_.document_element()) return;
+    const int first = cut.firstPage;
     output.reset(styles_);
     declareUtf8(output);
     StylesAdjuster::replacePageCounts(output.document_element(), std::to_string(pageCount()));
-    StylesAdjuster::continueNoteNumbers(output.document_element(), *facts_, pages_->startOf(first));
+    StylesAdjuster::continueNoteNumbers(output.document_element(), *facts_, cut.start);
     openOnLayoutOfAnyParity(output.document_element(), masterPages_->layoutOf(pages_->masterPage(first)));
-    if (!plan_.page(first).blank) return;
+    if (!cut.blank) return;
     const BlankPage blank = blankPage(first);
     pugi::xml_node masters = output.document_element().child("office:master-styles");
     if (!masters) masters = output.document_element().append_child("office:master-styles");

@@ -8,6 +8,7 @@
 #include "PackageReferences.h"
 #include "PageMap.h"
 #include "PagePlan.h"
+#include "PartMap.h"
 #include "StyleCatalog.h"
 #include "slicer/PackageSlicer.h"
 
@@ -15,6 +16,7 @@
 
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -25,25 +27,46 @@ class BodyRangeCopier;
 // The parsed input package and everything worked out from it once, shared by all outputs.
 class SlicedDocument {
 public:
-    SlicedDocument(const std::filesystem::path& markedPackage, std::vector<PlannedPage> plan);
+    // With `headings`, the body is also cut into parts at the heading marks (see PartMap).
+    SlicedDocument(const std::filesystem::path& markedPackage, std::vector<PlannedPage> plan,
+                   std::optional<std::vector<std::string>> headings = std::nullopt);
 
     int pageCount() const { return pages_->pageCount(); }
     const std::vector<SliceIssue>& issues() const { return issues_; }
     void writePages(int first, int last, const std::filesystem::path& target) const;
 
+    // 0 unless cut at headings.
+    int partCount() const { return parts_ ? parts_->partCount() : 0; }
+    const PartSpan& part(int k) const;
+    void writePart(int part, const std::filesystem::path& target) const;
+
 private:
+    // A stretch of the body written as one output, and how it stands in the input's layout.
+    struct OutputCut {
+        BodyPosition start, end;
+        int firstPage = 1;  // the input page whose style and number the output's first page takes
+        // The page whose start the cut starts at; 0 for a cut that starts in the middle of a page.
+        int opensPage = 0;
+        // The page whose start the cut ends at; 0 at the end of the body or in the middle of a page.
+        int endsBeforePage = 0;
+        int anchoredFirst = 1, anchoredLast = 0;  // pages whose page-anchored objects it holds
+        bool blank = false;                       // one page the layout left blank
+    };
+    OutputCut pagesCut(int first, int last) const;
+    void writeCut(const OutputCut& cut, const std::filesystem::path& target) const;
+
     const PackageEntry* entry(std::string_view name) const;
-    void buildContent(int first, int last, pugi::xml_document& output) const;
-    void buildStyles(int first, pugi::xml_document& output) const;
+    void buildContent(const OutputCut& cut, pugi::xml_document& output) const;
+    void buildStyles(const OutputCut& cut, pugi::xml_document& output) const;
 
     // The passes of buildContent, in the order it runs them.
     struct OutputContent {
         pugi::xml_node text, automaticStyles;
     };
     OutputContent copyFrame(pugi::xml_document& output) const;
-    void placePageAnchoredObjects(int first, int last, pugi::xml_node outputText,
+    void placePageAnchoredObjects(const OutputCut& cut, pugi::xml_node outputText,
                                   BodyRangeCopier& copier) const;
-    void styleFirstPage(int first, int last, pugi::xml_node outputText, OutputStyles& styles) const;
+    void styleFirstPage(const OutputCut& cut, pugi::xml_node outputText, OutputStyles& styles) const;
 
     bool isMedia(const std::string& entryName) const;
     // How a page the layout left blank is written: its own page style, without header or footer.
@@ -66,6 +89,7 @@ private:
     std::unique_ptr<MasterPages> masterPages_;
     std::unique_ptr<DocumentFacts> facts_;
     std::unique_ptr<PageMap> pages_;
+    std::unique_ptr<PartMap> parts_;
     PackageReferences inputReferences_;
     std::vector<SliceIssue> issues_;
     mutable RepeatedEntries repeatedStyles_;

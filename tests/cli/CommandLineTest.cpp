@@ -114,6 +114,30 @@ TEST_F(CommandLineTest, PageSelectionsNeedTheSlicerAndOneAtATime) {
         EXPECT_TRUE(parse({"--every", size, "a.odt"}).error.startsWith("--every takes")) << size;
 }
 
+TEST_F(CommandLineTest, CutAtPagesOrAtHeadingsDownToALevel) {
+    EXPECT_EQ(parse({"a.odt"}).options.headingLevel, 0);
+    EXPECT_EQ(parse({"--at", "page", "a.odt"}).options.headingLevel, 0);
+    EXPECT_EQ(parse({"--at=heading:1", "a.odt"}).options.headingLevel, 1);
+    EXPECT_EQ(parse({"--at", "heading:10", "a.odt"}).options.headingLevel, 10);
+    for (const char* where : {"heading:0", "heading:11", "heading:", "heading", "heading:+2", "heading: 2",
+                              "heading:2x", "heading:1.5", "Heading:1", "pages", "chapter", ""}) {
+        const ParsedCommandLine parsed = parse({"--at", where, "a.odt"});
+        EXPECT_EQ(parsed.error,
+                  QStringLiteral("--at is 'page' or 'heading:N' with N from 1 to 10, not '%1'.").arg(where))
+            << where;
+    }
+
+    // Pages chosen or grouped say nothing about parts; at pages they still go.
+    for (const QStringList& selection : {QStringList{"--pages", "2"}, QStringList{"--every", "2"}}) {
+        EXPECT_EQ(parse(QStringList{"--at", "heading:2"} + selection + QStringList{"a.odt"}).error,
+                  "--at heading:N writes one document per part: it cannot be given with --pages or --every.");
+        EXPECT_EQ(parse(selection + QStringList{"--at", "page", "a.odt"}).error, QString());
+    }
+    EXPECT_EQ(parse({"--method", "copy", "--at", "heading:1", "a.odt"}).error,
+              "--at heading:N needs the page slicer: it cannot be given with --method copy.");
+    EXPECT_EQ(parse({"--method", "copy", "--at", "page", "a.odt"}).error, QString());
+}
+
 TEST_F(CommandLineTest, JsonReportFileAndShard) {
     const ParsedCommandLine parsed = parse({"--json", "run.json", "--shard", "1/3", "a.odt"});
     ASSERT_EQ(parsed.error, QString());

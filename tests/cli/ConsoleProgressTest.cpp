@@ -81,6 +81,39 @@ TEST_F(ConsoleProgressTest, LiveLineShowsBarRateAndTimeLeftAndMakesWayForReports
     EXPECT_EQ(err, "folioknife-split: /in/b.odt: Trouble\n");
 }
 
+TEST_F(ConsoleProgressTest, DocumentsCutAtHeadingsAreCountedByPart) {
+    ConsoleProgress live = progress(true, 2);
+    live.cutAtHeadings();
+    now = 10;
+    live.documentStarted("/in/a.odt");
+    for (int part = 1; part <= 3; ++part) live.pageStored("/in/a.odt", part, 3);
+    DocumentResult done = result("/in/a.odt", 40, 3);
+    done.split.outputsExpected = 3;
+    live.documentFinished(done);
+    live.documentStarted("/in/b.odt");
+    live.pageStored("/in/b.odt", 1, 2);
+    EXPECT_TRUE(
+        out.endsWith("\r\x1b[K[##################......] 1/2 documents  4 parts  0.4 parts/s  0:03 left"))
+        << out.toStdString();
+
+    out.clear();
+    ConsoleProgress lines = progress(false, 2);
+    lines.cutAtHeadings();
+    DocumentResult cut = result("/in/b.odt", 40, 1, 1);
+    cut.split.outputsExpected = 5;
+    DocumentResult uncut = result("/in/c.odt", 40, 0, 1);  // failed before its parts were known
+    lines.documentFinished(done);
+    lines.documentFinished(cut);
+    lines.documentFinished(uncut);
+    lines.summary(Summarize({done, cut, uncut}, 0, 4));
+    EXPECT_EQ(out,
+              "[1/2] /in/a.odt: 3 parts in 1.5 s\n"
+              "[2/2] /in/b.odt: FAILED, 1 of 5 parts stored in 1.5 s\n"
+              "[3/2] /in/c.odt: FAILED, 0 parts stored in 1.5 s\n"
+              "3 documents: 1 split, 2 failed\n"
+              "4 parts written in 4.0 s (1.0 parts/s)\n");
+}
+
 TEST_F(ConsoleProgressTest, SummaryAndExitStatus) {
     ConsoleProgress lines = progress(false, 2);
     const BatchSummary summary = Summarize({result("/a", 2, 2), result("/b", 3, 1, 1)}, 1, 4);

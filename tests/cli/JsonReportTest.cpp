@@ -81,6 +81,18 @@ TEST(JsonReport, OneRecordPerDocumentWithOutputsPagesMethodFailuresAndSeconds) {
     EXPECT_EQ(report["problems"].toArray(), QJsonArray({"/in/empty.odt: empty file, not split"}));
 }
 
+TEST(JsonReport, ADocumentCutAtHeadingsListsEachPartWithHeadingAndPages) {
+    RunRecord run = sampleRun();
+    run.results[0].split.parts = {{"", 1, 1}, {"1 Growth \"so far\"", 2, 5}};
+    const QJsonArray documents = parse(JsonReport(run, "1")).value("documents").toArray();
+    const QJsonArray parts = documents[0].toObject()["parts"].toArray();
+    ASSERT_EQ(parts.size(), 2);
+    EXPECT_EQ(parts[0].toObject(), (QJsonObject{{"heading", ""}, {"pages", QJsonArray{1, 1}}}));
+    EXPECT_EQ(parts[1].toObject(),
+              (QJsonObject{{"heading", "1 Growth \"so far\""}, {"pages", QJsonArray{2, 5}}}));
+    EXPECT_FALSE(documents[1].toObject().contains("parts")) << "a document cut at pages has none";
+}
+
 TEST(JsonReport, StatusOfInterruptedAndTimedOutDocuments) {
     DocumentResult result;
     result.split.pageCount = 2;

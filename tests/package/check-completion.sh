@@ -23,6 +23,7 @@ expect() {
 }
 expect "--jobs --json " folioknife-split --j
 expect "copy slice " folioknife-split --method ""
+expect "heading:1 heading:2 heading:3 " folioknife-split --at "h"
 expect "pages " folioknife-split -o ""
 expect "LETTER.SXW notes.txt pages report.odt " folioknife-split --json ""
 expect "LETTER.SXW pages report.odt " folioknife-split ""

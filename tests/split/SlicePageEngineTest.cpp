@@ -15,6 +15,7 @@
 #include "TestPackage.h"
 #include "base/Failure.h"
 #include "slicer/TemporaryName.h"
+#include "split/HeadingMarking.h"
 #include "split/OfficeSession.h"
 #include "split/PageMarking.h"
 #include "split/SlicePageEngine.h"
@@ -451,4 +452,104 @@ TEST_F(SlicePageEngineTest, AFullDiskStopsTheWritersAfterAFailureOrTwoThatSayWhy
     EXPECT_NE(status, 4) << "a failure was not told";
     EXPECT_NE(status, 5) << "a partial page was left";
     EXPECT_EQ(status, 0);
+}
+
+// Cutting at headings.
+
+namespace {
+
+std::string headingMark(int heading) {
+    return R"(<text:bookmark text:name=")" + slicer::HeadingMarkName(heading) + R"("/>)";
+}
+
+// Four pages: a title page, chapter one over pages 2 and 3, chapter two from the middle of page 3.
+QString writeChaptersPackage(const QString& path) {
+    using namespace slicer;
+    return writePackage(path, "<text:p>" + mark(1) + "title</text:p><text:h text:outline-level=\"1\">" +
+                                  mark(2) + headingMark(1) + "One</text:h><text:p>" + mark(3) +
+                                  "more</text:p><text:h text:outline-level=\"1\">" + headingMark(2) +
+                                  "Two</text:h><text:p>" + mark(4) + "end</text:p>");
+}
+
+class RecordingOutputs : public RecordingPages {
+public:
+    void outputCountKnown(int count) override { told << QStringLiteral("count %1").arg(count); }
+    void pageStored(int page, const QString& path) override {
+        told << QStringLiteral("stored %1").arg(page);
+        RecordingPages::pageStored(page, path);
+    }
+    QStringList told;
+};
+
+}  // namespace
+
+TEST_F(SlicePageEngineTest, CutAtHeadingsTheOfficeMarksThemAfterThePagesAndEachPartIsOneOutput) {
+    office.packageToStore = writeChaptersPackage(in.filePath("marked.odt"));
+    office.basicAnswers = {{PageMarking::kFunction, {"+Standard", "+Standard", "+Standard", "+Standard"}},
+                           {HeadingMarking::kFunction, {"2", "1 One", "2 Two"}}};
+    slicer.setHeadingLevel(2);
+    RecordingOutputs parts;
+    const SplitResult result = engine.split(input, out.path(), ProtectedPaths({input}), parts);
+
+    ASSERT_TRUE(result.succeeded()) << (result.failures.isEmpty() ? ""
+                                                                  : result.failures[0].message.toStdString());
+    const QStringList marking = office.calls.filter("runBasic");
+    EXPECT_EQ(marking, (QStringList{"runBasic(FolioknifeSplit.PageMarks.MarkPages, )",
+                                    "runBasic(FolioknifeSplit.HeadingMarks.MarkHeadings, 2)"}));
+    EXPECT_LT(office.calls.indexOf(marking.last()),
+              office.calls.indexOf(office.calls.filter("storeToUrl")[0]));
+    EXPECT_EQ(result.pageCount, 4);
+    EXPECT_EQ(result.expectedOutputs(), 3);
+    EXPECT_EQ(result.lastOutputNumber(), 3);
+    EXPECT_EQ(parts.told, (QStringList{"count 3", "stored 1", "stored 2", "stored 3"}));
+    ASSERT_EQ(result.parts.size(), 3);
+    EXPECT_EQ(result.parts[0].heading, "");
+    EXPECT_EQ(result.parts[1].heading, "1 One");
+    EXPECT_EQ(std::pair(result.parts[1].firstPage, result.parts[1].lastPage), std::pair(2, 3));
+    EXPECT_EQ(std::pair(result.parts[2].firstPage, result.parts[2].lastPage), std::pair(3, 4));
+    EXPECT_EQ(QDir(out.path()).entryList(QDir::Files, QDir::Name),
+              (QStringList{"report_0001.odt", "report_0002.odt", "report_0003.odt"}));
+    const std::string one = bodyOf(out.filePath("report_0002.odt"));
+    EXPECT_NE(one.find("more"), std::string::npos);
+    EXPECT_EQ(one.find("Two"), std::string::npos);
+}
+
+TEST_F(SlicePageEngineTest, CutAtHeadingsADocumentThatCannotBeCutFailsAndIsNotSplitByPage) {
+    slicer.setHeadingLevel(1);
+    // The slicer cannot read the package.
+    office.basicAnswers = {{PageMarking::kFunction, {"+Standard", "+Standard", "+Standard", "+Standard"}},
+                           {HeadingMarking::kFunction, {"0"}}};
+    SplitResult result = engine.split(input, out.path(), ProtectedPaths({input}), observer);
+    ASSERT_EQ(result.failures.size(), 1);
+    EXPECT_EQ(result.failures[0].kind, FailureKind::NotUnderstood);
+    EXPECT_TRUE(result.failures[0].message.endsWith("the copy method cannot cut at headings"));
+
+    // An office without Basic cannot find the headings.
+    office.packageToStore = writeChaptersPackage(in.filePath("marked.odt"));
+    office.basicAnswers.clear();
+    result = engine.split(input, out.path(), ProtectedPaths({input}), observer);
+    ASSERT_EQ(result.failures.size(), 1);
+    EXPECT_EQ(result.failures[0].stage, SplitStage::Mark);
+    EXPECT_TRUE(result.failures[0].message.contains("Basic")) << result.failures[0].message.toStdString();
+    EXPECT_TRUE(office.calls.filter("storeToUrl").size() == 1) << "stored only when marked";
+
+    EXPECT_TRUE(fallback.splitDocuments.isEmpty());
+    EXPECT_TRUE(QDir(out.path()).isEmpty());
+    EXPECT_EQ(office.openDocuments(), 0);
+}
+
+TEST(HeadingMarkingTest, TheOfficesAnswerOpensWithTheCountOfTheHeadingsThatFollow) {
+    EXPECT_TRUE(HeadingMarking::headingsFromAnswer({"0"}).empty());
+    EXPECT_EQ(HeadingMarking::headingsFromAnswer({"2", "1 Intro", "2  Results\tand\nmore"}),
+              (std::vector<std::string>{"1 Intro", "2 Results and more"}))
+        << "one line each";
+    EXPECT_THROW(HeadingMarking::headingsFromAnswer({}), Failure);
+    EXPECT_THROW(HeadingMarking::headingsFromAnswer({"2", "1 Intro"}), Failure) << "one missing";
+    EXPECT_THROW(HeadingMarking::headingsFromAnswer({"One", "1 Intro"}), Failure) << "no count";
+
+    const office::BasicModule module = HeadingMarking::module();
+    const QString prefix = QString::fromStdString(slicer::HeadingMarkName(7)).chopped(4);
+    EXPECT_TRUE(module.source.contains("\"" + prefix + "\" & Format(k + 1, \"0000\")"));
+    EXPECT_TRUE(module.source.contains("Function " + HeadingMarking::kFunction + "("));
+    EXPECT_NE(module.name, PageMarking::module().name) << "the page marks' module is another's to change";
 }

@@ -1,10 +1,12 @@
 #pragma once
 
 #include "slicer/PagePlan.h"
+#include "slicer/PartPlan.h"
 #include "slicer/SliceError.h"
 
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -40,7 +42,10 @@ class PackageSlicer {
 public:
     // Reads the marked package; throws SliceError when it is not a readable ODF text package.
     // plan[k-1] describes page k; plan.size() is the page count of the input layout.
-    PackageSlicer(const std::filesystem::path& markedPackage, std::vector<PlannedPage> plan);
+    // With `headings` (the text of each heading the office marked, in order; none for a document
+    // without), the body is also cut into parts at the heading marks: see partCount().
+    PackageSlicer(const std::filesystem::path& markedPackage, std::vector<PlannedPage> plan,
+                  std::optional<std::vector<std::string>> headings = std::nullopt);
     ~PackageSlicer();
     PackageSlicer(PackageSlicer&&) noexcept;
     PackageSlicer& operator=(PackageSlicer&&) noexcept;
@@ -57,6 +62,15 @@ public:
     // ever left under the final name. Throws SliceError with the reason.
     void writePages(int first, int last, const std::filesystem::path& target) const;
     void writePage(int page, const std::filesystem::path& target) const { writePages(page, page, target); }
+
+    // The parts of a document cut at its headings, each from one heading to the next, the matter before
+    // the first heading on its own when anything shows in it; 0 when not cut at headings.
+    int partCount() const;
+    // Part k (1-based); throws SliceError outside 1..partCount().
+    const PartSpan& part(int k) const;
+    // Writes part k as one package at `target`, as writePages does: it opens on the page style and page
+    // number of the page its heading stands on, on a fresh page where the heading stands in mid-page.
+    void writePart(int k, const std::filesystem::path& target) const;
 
 private:
     std::unique_ptr<SlicedDocument> document_;

@@ -37,12 +37,13 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments, const QString& 
     const QCommandLineOption method(QStringLiteral("method"), {}, QStringLiteral("METHOD"));
     const QCommandLineOption pages(QStringLiteral("pages"), {}, QStringLiteral("LIST"));
     const QCommandLineOption every(QStringLiteral("every"), {}, QStringLiteral("N"));
+    const QCommandLineOption format(QStringLiteral("format"), {}, QStringLiteral("FORMAT"));
     const QCommandLineOption json(QStringLiteral("json"), {}, QStringLiteral("FILE"));
     const QCommandLineOption shard(QStringLiteral("shard"), {}, QStringLiteral("K/N"));
     const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
     const QCommandLineOption version(QStringLiteral("version"));
     parser.addOptions(
-        {output, jobs, timeout, visible, verbose, method, pages, every, json, shard, help, version});
+        {output, jobs, timeout, visible, verbose, method, pages, every, format, json, shard, help, version});
     parser.addPositionalArgument(QStringLiteral("INPUT"), {});
 
     ParsedCommandLine parsed;
@@ -85,6 +86,22 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments, const QString& 
             options.method = SplitMethod::Copy;
         } else {
             parsed.error = QStringLiteral("--method is 'slice' or 'copy', not '%1'.").arg(name);
+            return parsed;
+        }
+    }
+    if (parser.isSet(format)) {
+        const std::optional<OutputFormat> named = FormatNamed(parser.value(format));
+        if (!named) {
+            parsed.error =
+                QStringLiteral("--format is 'odt', 'pdf' or 'docx', not '%1'.").arg(parser.value(format));
+            return parsed;
+        }
+        options.format = *named;
+        // The PDF pages are cut from the office's own PDF of the whole document, never copied.
+        if (options.format == OutputFormat::Pdf && options.method == SplitMethod::Copy) {
+            parsed.error = QStringLiteral(
+                "--format pdf cuts the office's own PDF of the document: it cannot be given with --method "
+                "copy.");
             return parsed;
         }
     }

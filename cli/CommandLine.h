@@ -6,6 +6,7 @@
 
 #include "cli/NativeNames.h"
 #include "cli/Shard.h"
+#include "split/OutputNames.h"
 #include "split/PageSelection.h"
 
 namespace fk::cli {
@@ -34,7 +35,8 @@ struct CommandLine {
     bool version = false;
     SplitMethod method = SplitMethod::Slice;
     PageSelection pages;  // --pages or --every; every page on its own when neither is given
-    QString jsonFile;     // absolute; empty: no JSON report
+    OutputFormat format = OutputFormat::Odt;
+    QString jsonFile;  // absolute; empty: no JSON report
     std::optional<Shard> shard;
 };
 

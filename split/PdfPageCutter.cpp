@@ -1,0 +1,129 @@
+#include "split/PdfPageCutter.h"
+
+#include <QFile>
+#include <qpdf/Buffer.hh>
+#include <qpdf/QPDF.hh>
+#include <qpdf/QPDFPageDocumentHelper.hh>
+#include <qpdf/QPDFWriter.hh>
+#include <set>
+
+#include "base/Failure.h"
+
+namespace fk {
+
+namespace {
+
+// What the catalog says of the whole document that each part keeps: XMP metadata (which a PDF/A must
+// have and which holds dc:title), the colour space a PDF/A is printed in, the language, and whether
+// a viewer shows the title rather than the file name.
+constexpr const char* kDocumentWideKeys[] = {"/Metadata", "/OutputIntents", "/Lang", "/ViewerPreferences"};
+
+Failure damaged(const QString& what) {
+    return Failure(FailureKind::Damaged, QStringLiteral("the office's PDF cannot be cut: ") + what);
+}
+
+// Whether a link leads to a page the part does not hold (or to a named destination, whose names the
+// part does not keep).
+bool leadsOutside(QPDFObjectHandle annotation, const std::set<QPDFObjGen>& kept) {
+    if (!annotation.isDictionary() || !annotation.getKey("/Subtype").isNameAndEquals("/Link")) return false;
+    QPDFObjectHandle destination = annotation.getKey("/Dest");
+    QPDFObjectHandle action = annotation.getKey("/A");
+    if (destination.isNull() && action.isDictionary() && action.getKey("/S").isNameAndEquals("/GoTo"))
+        destination = action.getKey("/D");
+    if (destination.isNull()) return false;  // a link out of the document
+    if (!destination.isArray() || destination.getArrayNItems() == 0) return true;
+    QPDFObjectHandle page = destination.getArrayItem(0);
+    return !page.isIndirect() || !kept.contains(page.getObjGen());
+}
+
+void dropLinksLeadingOutside(const std::vector<QPDFPageObjectHelper>& pages) {
+    std::set<QPDFObjGen> kept;
+    for (const QPDFPageObjectHelper& page : pages) kept.insert(page.getObjectHandle().getObjGen());
+    for (QPDFPageObjectHelper page : pages) {
+        QPDFObjectHandle object = page.getObjectHandle();
+        QPDFObjectHandle annotations = object.getKey("/Annots");
+        if (!annotations.isArray()) continue;
+        std::vector<QPDFObjectHandle> staying;
+        for (QPDFObjectHandle& annotation : annotations.getArrayAsVector()) {
+            if (!leadsOutside(annotation, kept)) staying.push_back(annotation);
+        }
+        if (staying.size() == static_cast<size_t>(annotations.getArrayNItems())) continue;
+        if (staying.empty())
+            object.removeKey("/Annots");
+        else
+            object.replaceKey("/Annots", QPDFObjectHandle::newArray(staying));
+    }
+}
+
+}  // namespace
+
+struct PdfPageCutter::Source {
+    QPDF pdf;
+    std::vector<QPDFPageObjectHelper> pages;
+};
+
+PdfPageCutter::PdfPageCutter(const QString& path) : source_(std::make_unique<Source>()) {
+    QPDF& pdf = source_->pdf;
+    try {
+        pdf.setSuppressWarnings(true);
+        pdf.processFile(QFile::encodeName(path).constData());
+        source_->pages = QPDFPageDocumentHelper(pdf).getAllPages();
+        // Copied into each part below, which takes indirect objects only; made so once, before any
+        // copying, as the library asks.
+        QPDFObjectHandle root = pdf.getRoot();
+        for (const char* key : kDocumentWideKeys) {
+            QPDFObjectHandle value = root.getKey(key);
+            if (!value.isNull() && !value.isIndirect()) root.replaceKey(key, pdf.makeIndirectObject(value));
+        }
+        QPDFObjectHandle trailer = pdf.getTrailer();
+        QPDFObjectHandle info = trailer.getKey("/Info");
+        if (info.isDictionary() && !info.isIndirect())
+            trailer.replaceKey("/Info", pdf.makeIndirectObject(info));
+    } catch (const std::exception& error) {
+        throw damaged(QString::fromLocal8Bit(error.what()));
+    }
+}
+
+PdfPageCutter::~PdfPageCutter() = default;
+
+int PdfPageCutter::pageCount() const {
+    return static_cast<int>(source_->pages.size());
+}
+
+QByteArray PdfPageCutter::cut(int first, int last) {
+    if (first < 1 || last < first || last > pageCount())
+        throw Failure(FailureKind::InvalidArgument,
+                      QStringLiteral("pages %1 to %2 of a PDF of %3").arg(first).arg(last).arg(pageCount()));
+    try {
+        QPDF part;
+        part.emptyPDF();
+        QPDFPageDocumentHelper partPages(part);
+        for (int page = first; page <= last; ++page)
+            partPages.addPage(source_->pages[static_cast<size_t>(page - 1)], false);
+        dropLinksLeadingOutside(partPages.getAllPages());
+
+        QPDFObjectHandle partRoot = part.getRoot();
+        QPDFObjectHandle sourceRoot = source_->pdf.getRoot();
+        for (const char* key : kDocumentWideKeys) {
+            QPDFObjectHandle value = sourceRoot.getKey(key);
+            if (!value.isNull()) partRoot.replaceKey(key, part.copyForeignObject(value));
+        }
+        QPDFObjectHandle info = source_->pdf.getTrailer().getKey("/Info");
+        if (info.isDictionary()) part.getTrailer().replaceKey("/Info", part.copyForeignObject(info));
+
+        QPDFWriter writer(part);
+        writer.setOutputMemory();
+        // The streams pass as the office wrote them: nothing is decoded and compressed again.
+        writer.setDecodeLevel(qpdf_dl_none);
+        writer.setCompressStreams(false);
+        writer.setMinimumPDFVersion(source_->pdf.getPDFVersion(), source_->pdf.getExtensionLevel());
+        writer.write();
+        const std::shared_ptr<Buffer> bytes = writer.getBufferSharedPointer();
+        return QByteArray(reinterpret_cast<const char*>(bytes->getBuffer()),
+                          static_cast<qsizetype>(bytes->getSize()));
+    } catch (const std::exception& error) {
+        throw damaged(QString::fromLocal8Bit(error.what()));
+    }
+}
+
+}  // namespace fk

@@ -61,18 +61,24 @@ void OfficeConversion::convert(const QString& openDocument, const QString& targe
     }
     const QString staging = QFile::decodeName(staged.path().c_str());
     const OutputProbe probe(staging);
-    const office::DocumentRef document =
-        office_.load(ToFileUrl(openDocument), {.hidden = true, .readOnly = true});
     try {
-        office_.storeToUrl(document, ToFileUrl(staging), storeArguments(format_));
-    } catch (...) {
+        office_.reach();
+        const office::DocumentRef document =
+            office_.load(ToFileUrl(openDocument), {.hidden = true, .readOnly = true});
         try {
-            office_.close(document);
+            office_.storeToUrl(document, ToFileUrl(staging), storeArguments(format_));
         } catch (...) {
+            try {
+                office_.close(document);
+            } catch (...) {
+            }
+            throw;
         }
-        throw;
+        office_.close(document);
+    } catch (const Failure& failure) {
+        // Of the office's kind (gone, refused), so that the explanation names the cause.
+        throw notStored(target, failure.message(), failure.kind());
     }
-    office_.close(document);
     if (!probe.written() || !looksLike(format_, headOf(staging)))
         throw notStored(target, QStringLiteral("the office wrote no %1 file").arg(FormatName(format_)));
     try {

@@ -1,11 +1,13 @@
 #include "split/PdfPageCutter.h"
 
 #include <QFile>
+#include <map>
 #include <qpdf/Buffer.hh>
 #include <qpdf/QPDF.hh>
 #include <qpdf/QPDFPageDocumentHelper.hh>
 #include <qpdf/QPDFWriter.hh>
 #include <set>
+#include <vector>
 
 #include "base/Failure.h"
 
@@ -22,15 +24,48 @@ Failure damaged(const QString& what) {
     return Failure(FailureKind::Damaged, QStringLiteral("the office's PDF cannot be cut: ") + what);
 }
 
-// Whether a link leads to a page the part does not hold (or to a named destination, whose names the
-// part does not keep).
-bool leadsOutside(QPDFObjectHandle annotation, const std::set<QPDFObjGen>& kept) {
-    if (!annotation.isDictionary() || !annotation.getKey("/Subtype").isNameAndEquals("/Link")) return false;
+// Where an internal link leads: its destination, or its go-to action's; null for other links.
+QPDFObjectHandle destinationOf(QPDFObjectHandle annotation) {
+    if (!annotation.isDictionary() || !annotation.getKey("/Subtype").isNameAndEquals("/Link"))
+        return QPDFObjectHandle::newNull();
     QPDFObjectHandle destination = annotation.getKey("/Dest");
     QPDFObjectHandle action = annotation.getKey("/A");
     if (destination.isNull() && action.isDictionary() && action.getKey("/S").isNameAndEquals("/GoTo"))
         destination = action.getKey("/D");
-    if (destination.isNull()) return false;  // a link out of the document
+    return destination;
+}
+
+// The library copies a page's links before the pages after it are copied, and makes a link to such a
+// page lead nowhere; here they lead to the part's copy again.
+void relinkPagesWithin(const std::vector<QPDFPageObjectHelper>& sourcePages,
+                       const std::vector<QPDFPageObjectHelper>& partPages) {
+    std::map<QPDFObjGen, QPDFObjectHandle> partPageOf;
+    for (size_t index = 0; index < sourcePages.size(); ++index)
+        partPageOf[sourcePages[index].getObjectHandle().getObjGen()] = partPages[index].getObjectHandle();
+    for (size_t index = 0; index < sourcePages.size(); ++index) {
+        QPDFObjectHandle sourcePage = sourcePages[index].getObjectHandle();
+        QPDFObjectHandle partPage = partPages[index].getObjectHandle();
+        QPDFObjectHandle sourceLinks = sourcePage.getKey("/Annots");
+        QPDFObjectHandle partLinks = partPage.getKey("/Annots");
+        if (!sourceLinks.isArray() || !partLinks.isArray() ||
+            sourceLinks.getArrayNItems() != partLinks.getArrayNItems())
+            continue;
+        for (int link = 0; link < sourceLinks.getArrayNItems(); ++link) {
+            QPDFObjectHandle from = destinationOf(sourceLinks.getArrayItem(link));
+            QPDFObjectHandle to = destinationOf(partLinks.getArrayItem(link));
+            if (!from.isArray() || !to.isArray() || from.getArrayNItems() == 0 || to.getArrayNItems() == 0)
+                continue;
+            const auto page = partPageOf.find(from.getArrayItem(0).getObjGen());
+            if (page != partPageOf.end()) to.setArrayItem(0, page->second);
+        }
+    }
+}
+
+// Whether a link leads to a page the part does not hold (or to a named destination, whose names the
+// part does not keep).
+bool leadsOutside(QPDFObjectHandle annotation, const std::set<QPDFObjGen>& kept) {
+    QPDFObjectHandle destination = destinationOf(annotation);
+    if (destination.isNull()) return false;  // not a link within the document
     if (!destination.isArray() || destination.getArrayNItems() == 0) return true;
     QPDFObjectHandle page = destination.getArrayItem(0);
     return !page.isIndirect() || !kept.contains(page.getObjGen());
@@ -98,9 +133,12 @@ QByteArray PdfPageCutter::cut(int first, int last) {
         QPDF part;
         part.emptyPDF();
         QPDFPageDocumentHelper partPages(part);
-        for (int page = first; page <= last; ++page)
-            partPages.addPage(source_->pages[static_cast<size_t>(page - 1)], false);
-        dropLinksLeadingOutside(partPages.getAllPages());
+        const std::vector<QPDFPageObjectHelper> sourcePages(source_->pages.begin() + (first - 1),
+                                                            source_->pages.begin() + last);
+        for (const QPDFPageObjectHelper& page : sourcePages) partPages.addPage(page, false);
+        const std::vector<QPDFPageObjectHelper> copied = partPages.getAllPages();
+        relinkPagesWithin(sourcePages, copied);
+        dropLinksLeadingOutside(copied);
 
         QPDFObjectHandle partRoot = part.getRoot();
         QPDFObjectHandle sourceRoot = source_->pdf.getRoot();

@@ -208,8 +208,9 @@ QString UsageText() {
     folioknife-split - split word-processor documents into one-page documents
 
 SYNOPSIS
-    folioknife-split [-o DIR] [--method slice|copy] [--pages LIST | --every N] [--jobs N]
-                     [--timeout SECONDS] [--visible] [--verbose] [--json FILE] [--shard K/N] INPUT...
+    folioknife-split [-o DIR] [--method slice|copy] [--format odt|pdf|docx]
+                     [--pages LIST | --every N] [--jobs N] [--timeout SECONDS] [--visible]
+                     [--verbose] [--json FILE] [--shard K/N] INPUT...
     folioknife-split --help | --version
 
 DESCRIPTION
@@ -234,12 +235,20 @@ OPTIONS
         not understand is split with the copy method instead, and standard error says so.
         copy: for every page the office copies the page into a new document and stores
         it, as the Folioknife window does.
+    --format odt|pdf|docx
+        The outputs' format, and their extension (NAME_0001.pdf). odt (the default): the
+        pages as the method makes them. pdf: the office renders the whole document to one
+        PDF/A-2b, and folioknife-split cuts it into one PDF per page, so that output k is
+        page k as the office prints it, blank pages included; each keeps the document's
+        title. Not with --method copy. docx: each OpenDocument page is converted by the
+        office to Word (Office Open XML).
     --pages LIST
         Write only these pages, each under its own page number: single pages and ranges
-        separated by commas, such as 1-3,7,10- (10- is page 10 to the end). Page slicer only.
+        separated by commas, such as 1-3,7,10- (10- is page 10 to the end). Not with
+        --method copy.
     --every N
         Write documents of N pages each: NAME_0001.odt holds pages 1 to N, NAME_0002.odt
-        pages N+1 to 2N, and so on. Page slicer only.
+        pages N+1 to 2N, and so on. Not with --method copy.
     -j, --jobs N
         Split N documents at once, each on an office of its own (own profile, own pipe).
         Default: 1.
@@ -253,7 +262,8 @@ OPTIONS
         Add the office's own words to each failure, after what folioknife-split makes of it.
     --json FILE
         Write a JSON report to FILE when the run ends: one record per document with its
-        input, outputs, pages, method, status, failures (stage, page, message) and seconds.
+        input, outputs, pages, method, status, failures (stage, page, message) and seconds,
+        and the outputs' format.
         FILE may replace an earlier report, but never an input nor any other file, and may not
         have a document's extension (.odt, .doc, .docx, .rtf, ...).
     --shard K/N
@@ -292,6 +302,7 @@ EXAMPLES
     folioknife-split -o pages/ report.odt letters/
     folioknife-split --jobs 2 --timeout 300 -o /srv/pages /srv/incoming
     folioknife-split --pages 1,3- -o covers/ report.odt
+    folioknife-split --format pdf -o pages/ report.odt
     folioknife-split --shard "$((JOB_COMPLETION_INDEX + 1))/8" --json run.json -o /srv/pages /srv/incoming
 )");
 }

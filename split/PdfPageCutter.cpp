@@ -93,15 +93,30 @@ void dropLinksLeadingOutside(const std::vector<QPDFPageObjectHelper>& pages) {
 }  // namespace
 
 struct PdfPageCutter::Source {
+    std::shared_ptr<const QByteArray> bytes;  // read from memory: no system call for each object
     QPDF pdf;
     std::vector<QPDFPageObjectHelper> pages;
 };
 
-PdfPageCutter::PdfPageCutter(const QString& path) : source_(std::make_unique<Source>()) {
+std::shared_ptr<const QByteArray> PdfPageCutter::read(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw Failure(FailureKind::FileAccess,
+                      QStringLiteral("the office's PDF cannot be read: ") + file.errorString());
+    auto bytes = std::make_shared<QByteArray>(file.readAll());
+    if (file.error() != QFileDevice::NoError)
+        throw Failure(FailureKind::FileAccess,
+                      QStringLiteral("the office's PDF cannot be read: ") + file.errorString());
+    return bytes;
+}
+
+PdfPageCutter::PdfPageCutter(std::shared_ptr<const QByteArray> bytes) : source_(std::make_unique<Source>()) {
+    source_->bytes = std::move(bytes);
     QPDF& pdf = source_->pdf;
     try {
         pdf.setSuppressWarnings(true);
-        pdf.processFile(QFile::encodeName(path).constData());
+        pdf.processMemoryFile("the office's PDF", source_->bytes->constData(),
+                              static_cast<size_t>(source_->bytes->size()));
         source_->pages = QPDFPageDocumentHelper(pdf).getAllPages();
         // Copied into each part below, which takes indirect objects only; made so once, before any
         // copying, as the library asks.

@@ -11,11 +11,16 @@ namespace fk {
 // stays one and every part still carries the document's title. Links to pages a part does not hold
 // are dropped, for they would lead nowhere.
 //
-// Not for several threads at once: the source is read as it is needed. Threads use a cutter each.
+// Not for several threads at once: the source is parsed as it is needed. Threads use a cutter each,
+// on the same bytes.
 class PdfPageCutter {
 public:
-    // Reads the PDF at `path`; throws Failure (Damaged) when it is no PDF.
-    explicit PdfPageCutter(const QString& path);
+    // The bytes of the PDF at `path`, read once for every cutter; throws Failure when it cannot be read.
+    static std::shared_ptr<const QByteArray> read(const QString& path);
+
+    // Throws Failure (Damaged) when the bytes are no PDF.
+    explicit PdfPageCutter(std::shared_ptr<const QByteArray> pdf);
+    explicit PdfPageCutter(const QString& path) : PdfPageCutter(read(path)) {}
     ~PdfPageCutter();
     PdfPageCutter(const PdfPageCutter&) = delete;
     PdfPageCutter& operator=(const PdfPageCutter&) = delete;

@@ -43,23 +43,7 @@ private:
     SplitObserver& observer_;
 };
 
-namespace {
-
-// Stores the bytes under a temporary name beside `target` and renames them over it.
-void storeStaged(const QString& target, const QByteArray& bytes, const QString& outputFolder) {
-    try {
-        slicer::StagedFile staged(QFile::encodeName(target).toStdString());
-        staged.reserve();
-        staged.write(std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())));
-        staged.commit();
-    } catch (const std::system_error& error) {
-        throw Failure(OutputRefusal(FailureKindOfErrno(error.code().value()), outputFolder),
-                      QStringLiteral("The page document was not stored: ") + target + QStringLiteral(" (") +
-                          QString::fromLocal8Bit(error.code().message()) + QLatin1Char(')'));
-    }
-}
-
-}  // namespace
+namespace {}  // namespace
 
 bool PdfPageEngine::exportPdf(const QString& path, const QString& pdf, Stages& stages) {
     if (!stages.run(SplitStage::Connect, 0, [&] { office_.reach(); })) return false;
@@ -93,8 +77,12 @@ SplitResult PdfPageEngine::split(const QString& path, const QString& outputFolde
 
     // The pages are cut and written without the office.
     observer.officeDone();
+    std::shared_ptr<const QByteArray> bytes;
     std::optional<PdfPageCutter> whole;
-    if (!stages.run(SplitStage::Slice, 0, [&] { whole.emplace(pdf); })) return result;
+    if (!stages.run(SplitStage::Slice, 0, [&] { whole.emplace(bytes = PdfPageCutter::read(pdf)); }))
+        return result;
+    // Held in memory from here on.
+    QFile::remove(pdf);
     result.pageCount = whole->pageCount();
     if (result.pageCount < 1) {
         stages.fail(SplitStage::CountPages, 0,
@@ -119,16 +107,16 @@ SplitResult PdfPageEngine::split(const QString& path, const QString& outputFolde
         observer.noted(
             QStringLiteral("the page selection names pages beyond the last one, %1").arg(result.pageCount));
     whole.reset();
-    writeOutputs(pdf, outputs, path, outputFolder, inputs, result, stages, observer);
+    writeOutputs(bytes, outputs, path, outputFolder, inputs, result, stages, observer);
     return result;
 }
 
-void PdfPageEngine::writeOutputs(const QString& pdf, const std::vector<PageSelection::Output>& outputs,
-                                 const QString& path, const QString& outputFolder,
-                                 const ProtectedPaths& inputs, SplitResult& result, Stages& stages,
-                                 SplitObserver& observer) const {
-    // A few threads cut at once, each from a reading of the PDF of its own; the observer is told on this
-    // thread, in order, once they are done.
+void PdfPageEngine::writeOutputs(const std::shared_ptr<const QByteArray>& pdf,
+                                 const std::vector<PageSelection::Output>& outputs, const QString& path,
+                                 const QString& outputFolder, const ProtectedPaths& inputs,
+                                 SplitResult& result, Stages& stages, SplitObserver& observer) const {
+    // A few threads cut and store at once, each with a reading of the PDF's bytes of its own; the
+    // observer is told on this thread, in order, once they are done.
     struct Outcome {
         std::optional<QString> failure;
         FailureKind kind = FailureKind::Other;
@@ -155,19 +143,26 @@ void PdfPageEngine::writeOutputs(const QString& pdf, const std::vector<PageSelec
             }
             try {
                 if (!cutter) cutter.emplace(pdf);
-                storeStaged(target, cutter->cut(output.first, output.last), outputFolder);
+                const QByteArray bytes = cutter->cut(output.first, output.last);
+                slicer::StagedFile staged(QFile::encodeName(target).toStdString());
+                staged.reserve();
+                staged.write(std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())));
+                staged.commit();
+            } catch (const std::system_error& error) {
+                outcome.failure = QStringLiteral("The page document was not stored: ") + target +
+                                  QStringLiteral(" (") + QString::fromLocal8Bit(error.code().message()) +
+                                  QLatin1Char(')');
+                outcome.kind = OutputRefusal(FailureKindOfErrno(error.code().value()), outputFolder);
             } catch (...) {
                 outcome.failure = DescriptionOf(std::current_exception(), QStringLiteral("unknown error"));
                 outcome.kind = KindOf(std::current_exception());
-                if (RefusesEveryPage(outcome.kind)) folderRefuses = true;
             }
+            if (RefusesEveryPage(outcome.kind)) folderRefuses = true;
         }
     };
-    const int writers =
-        std::min(std::clamp(static_cast<int>(std::thread::hardware_concurrency()), 1, kMaxWriters), count);
     {
         std::vector<std::jthread> threads;
-        for (int writer = 0; writer < writers; ++writer) threads.emplace_back(work);
+        for (int writer = 0; writer < std::min(kWriters, count); ++writer) threads.emplace_back(work);
     }
     for (int index = 0; index < count; ++index) {
         const Outcome& outcome = outcomes[static_cast<size_t>(index)];

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QByteArray>
+#include <memory>
 #include <vector>
 
 #include "split/OfficeSession.h"
@@ -28,12 +30,14 @@ private:
 
     // The office's part: load, export, close. False when a stage failed.
     bool exportPdf(const QString& documentPath, const QString& pdf, Stages& stages);
-    void writeOutputs(const QString& pdf, const std::vector<PageSelection::Output>& outputs,
-                      const QString& documentPath, const QString& outputFolder, const ProtectedPaths& inputs,
-                      SplitResult& result, Stages& stages, SplitObserver& observer) const;
+    void writeOutputs(const std::shared_ptr<const QByteArray>& pdf,
+                      const std::vector<PageSelection::Output>& outputs, const QString& documentPath,
+                      const QString& outputFolder, const ProtectedPaths& inputs, SplitResult& result,
+                      Stages& stages, SplitObserver& observer) const;
 
-    // More writers than cores only queue for them.
-    static constexpr int kMaxWriters = 4;
+    // Storing a page is mostly waiting for the disk to take it (each is synced before it takes its
+    // name), and those waits overlap: more writers than a small machine's cores pay.
+    static constexpr int kWriters = 4;
 
     office::OfficeSession& office_;
     PageSelection selection_;

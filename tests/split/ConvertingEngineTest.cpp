@@ -75,7 +75,8 @@ protected:
 
 TEST_F(ConvertingEngineTest, EachPageIsConvertedIntoTheOutputFolderAndItsOpenDocumentRemoved) {
     const SplitResult result = engine.split(input, out.path(), {}, observer);
-    EXPECT_TRUE(result.succeeded()) << (result.failures.isEmpty() ? "" : result.failures[0].message.toStdString());
+    EXPECT_TRUE(result.succeeded()) << (result.failures.isEmpty() ? ""
+                                                                  : result.failures[0].message.toStdString());
     EXPECT_EQ(observer.stored,
               (QStringList{"1 report_0001.docx", "2 report_0002.docx", "3 report_0003.docx"}));
     EXPECT_EQ(QDir(out.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),

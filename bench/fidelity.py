@@ -1,8 +1,9 @@
 #!/usr/bin/env python3
 """Measures how faithful one-page documents NAME_0001.odt, NAME_0002.odt ... are to the document they came from.
 
-    fidelity.py --input DOC --outputs DIR [--name NAME] [--soffice soffice] [--json FILE]
-    fidelity.py --set FOLDER --splitter 'CMD ... {in} ... {out}' [--soffice soffice] [--json FILE]
+    fidelity.py --input DOC --outputs DIR [--name NAME] [--format odt|docx] [--soffice soffice] [--json FILE]
+    fidelity.py --set FOLDER --splitter 'CMD ... {in} ... {out}' [--format odt|docx] [--soffice soffice]
+                [--json FILE]
 
 The second form splits every document of FOLDER with CMD ({in}: the document, {out}: an empty folder)
 and measures each.
@@ -182,8 +183,8 @@ def rasterize(pdf, prefix, first_only=False):
 # ---------------------------------------------------------------------------------------------------------------
 # Measuring
 
-def find_outputs(folder, name):
-    pattern = re.compile(re.escape(name) + r"_(\d{4,})\.odt$")
+def find_outputs(folder, name, extension="odt"):
+    pattern = re.compile(re.escape(name) + r"_(\d{4,})\." + re.escape(extension) + "$")
     found = sorted((int(m.group(1)), f) for f in os.listdir(folder) if (m := pattern.match(f)))
     return [os.path.join(folder, f) for _, f in found]
 
@@ -268,7 +269,7 @@ def print_table(results, total=None):
         print("look per page: %s" % " ".join("%.3f" % x for x in r["look"]["pages"]))
 
 
-def split_all(folder, splitter, work, timeout):
+def split_all(folder, splitter, work, timeout, extension="odt"):
     """Runs the splitter on every document of the folder; returns [(document, outputs)]."""
     jobs = []
     docs = sorted(f for f in os.listdir(folder) if os.path.splitext(f)[1].lower() in DOCUMENT_EXTENSIONS)
@@ -290,7 +291,7 @@ def split_all(folder, splitter, work, timeout):
             error = "stopped after %d s" % timeout
         if error:
             print("fidelity: %s: the splitter failed: %s" % (doc, error), file=sys.stderr)
-        jobs.append((path, find_outputs(out, os.path.splitext(doc)[0]), error))
+        jobs.append((path, find_outputs(out, os.path.splitext(doc)[0], extension), error))
     return jobs
 
 
@@ -313,6 +314,8 @@ def main(argv=None):
     ap.add_argument("--input", help="the document that was split")
     ap.add_argument("--outputs", help="folder holding NAME_0001.odt ...")
     ap.add_argument("--name", help="NAME of the outputs (default: the input's name without extension)")
+    ap.add_argument("--format", default="odt", choices=("odt", "docx"),
+                    help="the outputs' format, as the splitter's --format wrote them (default: odt)")
     ap.add_argument("--set", metavar="FOLDER", help="split and measure every document of FOLDER")
     ap.add_argument("--splitter", help="with --set: command line with {in} and {out}")
     ap.add_argument("--soffice", default="soffice", help="office command (default: soffice)")
@@ -329,10 +332,10 @@ def main(argv=None):
     work = tempfile.mkdtemp(prefix="fidelity-")
     try:
         if args.set:
-            jobs = split_all(args.set, args.splitter, work, args.timeout)
+            jobs = split_all(args.set, args.splitter, work, args.timeout, args.format)
         else:
             name = args.name or os.path.splitext(os.path.basename(args.input))[0]
-            jobs = [(os.path.abspath(args.input), find_outputs(args.outputs, name), None)]
+            jobs = [(os.path.abspath(args.input), find_outputs(args.outputs, name, args.format), None)]
         files = [f for doc, outs, _ in jobs for f in [doc] + outs]
         pdfs = run_office(args.soffice, files, os.path.join(work, "pdf"), work, args.timeout)
         results = []

@@ -83,6 +83,14 @@ class Outputs(unittest.TestCase):
             self.assertEqual([os.path.basename(f) for f in fidelity.find_outputs(d, "a")],
                              ["a_0001.odt", "a_0002.odt", "a_0010.odt"])
 
+    def test_outputs_of_another_format_are_found_by_their_extension_alone(self):
+        import tempfile
+        with tempfile.TemporaryDirectory() as d:
+            for f in ("a_0002.docx", "a_0001.docx", "a_0001.odt", "a_0003.docx.part"):
+                open(os.path.join(d, f), "w").close()
+            self.assertEqual([os.path.basename(f) for f in fidelity.find_outputs(d, "a", "docx")],
+                             ["a_0001.docx", "a_0002.docx"])
+
 
 if __name__ == "__main__":
     unittest.main()

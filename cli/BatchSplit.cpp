@@ -298,8 +298,8 @@ private:
             result.split = engine_.split(path, settings_.outputFolder, inputs_, tell);
             handoff.release();
             result.timedOut = document.timedOut;
-            result.olderPages =
-                OlderPagesAfter(settings_.outputFolder, path, result.split.lastOutputNumber());
+            result.olderPages = OlderPagesAfter(settings_.outputFolder, path, result.split.lastOutputNumber(),
+                                                settings_.format);
             if (!result.olderPages.isEmpty()) {
                 tell.noted(QStringLiteral("older pages remain beside the new ones: ") +
                            OlderPagesText(result.olderPages));

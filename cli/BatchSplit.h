@@ -52,6 +52,8 @@ struct BatchSettings {
     // Files of the run other than the documents split here, such as another shard's documents: no page
     // may replace them either.
     QStringList otherInputs;
+    // The outputs' format, whose extension the older pages of an earlier split bear.
+    OutputFormat format = OutputFormat::Odt;
 };
 
 using JobOfficeFactory = std::function<std::unique_ptr<JobOffice>(int job)>;

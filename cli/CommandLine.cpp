@@ -52,12 +52,13 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments, const QString& 
     const QCommandLineOption pages(QStringLiteral("pages"), {}, QStringLiteral("LIST"));
     const QCommandLineOption every(QStringLiteral("every"), {}, QStringLiteral("N"));
     const QCommandLineOption at(QStringLiteral("at"), {}, QStringLiteral("WHERE"));
+    const QCommandLineOption format(QStringLiteral("format"), {}, QStringLiteral("FORMAT"));
     const QCommandLineOption json(QStringLiteral("json"), {}, QStringLiteral("FILE"));
     const QCommandLineOption shard(QStringLiteral("shard"), {}, QStringLiteral("K/N"));
     const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
     const QCommandLineOption version(QStringLiteral("version"));
     parser.addOptions(
-        {output, jobs, timeout, visible, verbose, method, pages, every, at, json, shard, help, version});
+        {output, jobs, timeout, visible, verbose, method, pages, every, at, format, json, shard, help, version});
     parser.addPositionalArgument(QStringLiteral("INPUT"), {});
 
     ParsedCommandLine parsed;
@@ -100,6 +101,22 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments, const QString& 
             options.method = SplitMethod::Copy;
         } else {
             parsed.error = QStringLiteral("--method is 'slice' or 'copy', not '%1'.").arg(name);
+            return parsed;
+        }
+    }
+    if (parser.isSet(format)) {
+        const std::optional<OutputFormat> named = FormatNamed(parser.value(format));
+        if (!named) {
+            parsed.error =
+                QStringLiteral("--format is 'odt', 'pdf' or 'docx', not '%1'.").arg(parser.value(format));
+            return parsed;
+        }
+        options.format = *named;
+        // The PDF pages are cut from the office's own PDF of the whole document, never copied.
+        if (options.format == OutputFormat::Pdf && options.method == SplitMethod::Copy) {
+            parsed.error = QStringLiteral(
+                "--format pdf cuts the office's own PDF of the document: it cannot be given with --method "
+                "copy.");
             return parsed;
         }
     }
@@ -226,9 +243,9 @@ QString UsageText() {
     folioknife-split - split word-processor documents into one-page documents
 
 SYNOPSIS
-    folioknife-split [-o DIR] [--method slice|copy] [--pages LIST | --every N | --at heading:N]
-                     [--jobs N] [--timeout SECONDS] [--visible] [--verbose] [--json FILE]
-                     [--shard K/N] INPUT...
+    folioknife-split [-o DIR] [--method slice|copy] [--format odt|pdf|docx]
+                     [--pages LIST | --every N | --at heading:N] [--jobs N] [--timeout SECONDS]
+                     [--visible] [--verbose] [--json FILE] [--shard K/N] INPUT...
     folioknife-split --help | --version
 
 DESCRIPTION
@@ -253,19 +270,27 @@ OPTIONS
         not understand is split with the copy method instead, and standard error says so.
         copy: for every page the office copies the page into a new document and stores
         it, as the Folioknife window does.
+    --format odt|pdf|docx
+        The outputs' format, and their extension (NAME_0001.pdf). odt (the default): the
+        pages as the method makes them. pdf: the office renders the whole document to one
+        PDF/A-2b, and folioknife-split cuts it into one PDF per page, so that output k is
+        page k as the office prints it, blank pages included; each keeps the document's
+        title. Not with --method copy. docx: each OpenDocument page is converted by the
+        office to Word (Office Open XML).
     --pages LIST
         Write only these pages, each under its own page number: single pages and ranges
-        separated by commas, such as 1-3,7,10- (10- is page 10 to the end). Page slicer only.
+        separated by commas, such as 1-3,7,10- (10- is page 10 to the end). Not with
+        --method copy.
     --every N
         Write documents of N pages each: NAME_0001.odt holds pages 1 to N, NAME_0002.odt
-        pages N+1 to 2N, and so on. Page slicer only.
+        pages N+1 to 2N, and so on. Not with --method copy.
     --at page|heading:N
         Where the documents are cut. page (the default): at every page. heading:N: at every
         heading of outline level 1 to N, one document per part from one heading to the next;
         the matter before the first heading is a part of its own when anything shows in it.
         Each part opens on a fresh page in the page style of its heading's page, and heading,
         list, note and page numbers go on as in the input. Page slicer only; not with
-        --pages or --every.
+        --pages or --every. With --format pdf or docx the office converts each part.
     -j, --jobs N
         Split N documents at once, each on an office of its own (own profile, own pipe).
         Default: 1.
@@ -279,8 +304,9 @@ OPTIONS
         Add the office's own words to each failure, after what folioknife-split makes of it.
     --json FILE
         Write a JSON report to FILE when the run ends: one record per document with its
-        input, outputs, pages, method, status, failures (stage, page, message) and seconds;
-        with --at heading:N also its parts, each with its heading and its first and last page.
+        input, outputs, pages, method, status, failures (stage, page, message) and seconds,
+        and the outputs' format; with --at heading:N also its parts, each with its heading and
+        its first and last page.
         FILE may replace an earlier report, but never an input nor any other file, and may not
         have a document's extension (.odt, .doc, .docx, .rtf, ...).
     --shard K/N
@@ -320,6 +346,7 @@ EXAMPLES
     folioknife-split --jobs 2 --timeout 300 -o /srv/pages /srv/incoming
     folioknife-split --pages 1,3- -o covers/ report.odt
     folioknife-split --at heading:1 -o chapters/ book.odt
+    folioknife-split --format pdf -o pages/ report.odt
     folioknife-split --shard "$((JOB_COMPLETION_INDEX + 1))/8" --json run.json -o /srv/pages /srv/incoming
 )");
 }

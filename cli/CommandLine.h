@@ -6,6 +6,7 @@
 
 #include "cli/NativeNames.h"
 #include "cli/Shard.h"
+#include "split/OutputNames.h"
 #include "split/PageSelection.h"
 
 namespace fk::cli {
@@ -37,7 +38,8 @@ struct CommandLine {
     SplitMethod method = SplitMethod::Slice;
     PageSelection pages;   // --pages or --every; every page on its own when neither is given
     int headingLevel = 0;  // --at heading:N cuts at the headings of levels 1 to N; 0: --at page
-    QString jsonFile;      // absolute; empty: no JSON report
+    OutputFormat format = OutputFormat::Odt;
+    QString jsonFile;  // absolute; empty: no JSON report
     std::optional<Shard> shard;
 };
 

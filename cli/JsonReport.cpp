@@ -83,6 +83,7 @@ QByteArray JsonReport(const RunRecord& run, const QString& version) {
     report.insert(QStringLiteral("program"), QStringLiteral("folioknife-split"));
     report.insert(QStringLiteral("version"), version);
     report.insert(QStringLiteral("documents"), documents);
+    report.insert(QStringLiteral("format"), FormatName(run.format));
     report.insert(QStringLiteral("problems"), QJsonArray::fromStringList(run.problems));
     report.insert(QStringLiteral("signal"), run.signalNumber);
     return QJsonDocument(report).toJson(QJsonDocument::Indented);

@@ -9,15 +9,16 @@
 namespace fk::cli {
 
 struct RunRecord {
-    QList<DocumentResult> results;  // documents split or tried, in the order they ended
-    QStringList notStarted;         // documents an interrupted run did not reach
-    QStringList problems;           // inputs that were not split, one line each
-    int signalNumber = 0;           // the signal that interrupted the run; 0 when none did
+    QList<DocumentResult> results;            // documents split or tried, in the order they ended
+    QStringList notStarted;                   // documents an interrupted run did not reach
+    QStringList problems;                     // inputs that were not split, one line each
+    int signalNumber = 0;                     // the signal that interrupted the run; 0 when none did
+    OutputFormat format = OutputFormat::Odt;  // of every output of the run
 };
 
 // One record per document: input, outputs, pages, method, status, failures (stage, page, message)
 // and seconds, and for a document cut at its headings its parts (heading, first and last page); then
-// the input problems. Indented JSON, keys in alphabetical order.
+// the input problems and the outputs' format. Indented JSON, keys in alphabetical order.
 QByteArray JsonReport(const RunRecord& run, const QString& version);
 
 // Writes the report at `path` atomically; returns an error text, empty on success.

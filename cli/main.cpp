@@ -93,6 +93,7 @@ int run(const QStringList& arguments, const fk::cli::NonUtf8Arguments& nonUtf8) 
     for (const QString& problem : input.problems) err << "folioknife-split: " << DisplayName(problem) << "\n";
     RunRecord record;
     record.problems = input.problems;
+    record.format = options.format;
     if (input.documents.isEmpty()) {
         // A shard may rightly have nothing to do.
         if (options.shard && input.problems.isEmpty()) {
@@ -139,6 +140,7 @@ int run(const QStringList& arguments, const fk::cli::NonUtf8Arguments& nonUtf8) 
     settings.jobs = jobs;
     settings.verbose = options.verbose;
     settings.otherInputs = input.inputFiles;
+    settings.format = options.format;
     settings.timeout = std::chrono::milliseconds(std::llround(options.timeoutSeconds * 1000));
     settings.stopRequested = [] { return InterruptSignals::received() != 0; };
     // The offices' own temporary files, which an office that is stopped rather than closed leaves
@@ -161,9 +163,9 @@ int run(const QStringList& arguments, const fk::cli::NonUtf8Arguments& nonUtf8) 
                                              QLatin1Char('/') + QString::number(job);
             return std::make_unique<LibreOfficeJobOffice>(job, jobOptions, *profiles);
         },
-        [method = options.method, pages = options.pages,
+        [method = options.method, pages = options.pages, format = options.format,
          headingLevel = options.headingLevel](fk::office::OfficeSession& office) {
-            return MakeSplitEngine(method, office, pages, headingLevel);
+            return MakeSplitEngine(method, office, pages, format, headingLevel);
         },
         progress);
     record.results = batch.run(groups);

@@ -12,7 +12,7 @@ PACKAGES=(
     libgtest-dev googletest
     libreoffice-writer libreoffice-dev
     xvfb xauth fonts-liberation fonts-dejavu-core
-    libpugixml-dev libzip-dev
+    libpugixml-dev libzip-dev libqpdf-dev
     desktop-file-utils unzip poppler-utils
     appstream dpkg-dev groff-base lintian
     parallel

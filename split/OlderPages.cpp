@@ -6,11 +6,12 @@
 
 namespace fk {
 
-QStringList OlderPagesAfter(const QString& outputFolder, const QString& documentPath, int lastOutputNumber) {
+QStringList OlderPagesAfter(const QString& outputFolder, const QString& documentPath, int lastOutputNumber,
+                            OutputFormat format) {
     QStringList older;
     if (lastOutputNumber < 1) return older;
     for (int page = lastOutputNumber + 1;; ++page) {
-        const QString path = PageFilePath(outputFolder, documentPath, page);
+        const QString path = PageFilePath(outputFolder, documentPath, page, format);
         const QFileInfo file(path);
         if (!file.exists() && !file.isSymLink()) break;
         older << path;

@@ -16,14 +16,35 @@ QString PageNumberText(int page) {
     return QStringLiteral("%1").arg(page, slicer::kPageNumberDigits, 10, QLatin1Char('0'));
 }
 
-QString PageFileName(const QString& documentPath, int page) {
-    return OutputBaseName(documentPath) + QLatin1Char('_') + PageNumberText(page) + QStringLiteral(".odt");
+QString FormatName(OutputFormat format) {
+    switch (format) {
+        case OutputFormat::Odt:
+            return QStringLiteral("odt");
+        case OutputFormat::Pdf:
+            return QStringLiteral("pdf");
+        case OutputFormat::Docx:
+            return QStringLiteral("docx");
+    }
+    return {};
 }
 
-QString PageFilePath(const QString& outputFolder, const QString& documentPath, int page) {
+std::optional<OutputFormat> FormatNamed(const QString& name) {
+    for (const OutputFormat format : {OutputFormat::Odt, OutputFormat::Pdf, OutputFormat::Docx}) {
+        if (name == FormatName(format)) return format;
+    }
+    return std::nullopt;
+}
+
+QString PageFileName(const QString& documentPath, int page, OutputFormat format) {
+    return OutputBaseName(documentPath) + QLatin1Char('_') + PageNumberText(page) + QLatin1Char('.') +
+           FormatName(format);
+}
+
+QString PageFilePath(const QString& outputFolder, const QString& documentPath, int page,
+                     OutputFormat format) {
     QString folder = outputFolder;
     if (!folder.isEmpty() && !folder.endsWith(platform::kPathSeparator)) folder += platform::kPathSeparator;
-    return folder + PageFileName(documentPath, page);
+    return folder + PageFileName(documentPath, page, format);
 }
 
 QString LockFilePath(const QString& documentPath) {

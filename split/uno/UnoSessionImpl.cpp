@@ -58,7 +58,12 @@ QString fromUno(const rtl::OUString& text) {
     return QString(reinterpret_cast<const QChar*>(text.getStr()), text.getLength());
 }
 
+css::uno::Sequence<css::beans::PropertyValue> toSequence(const fk::office::Arguments& arguments);
+
 css::uno::Any toAny(const QVariant& value) {
+    // A filter's own settings (FilterData) are a property list inside the argument list.
+    if (value.metaType() == QMetaType::fromType<fk::office::Arguments>())
+        return css::uno::Any(toSequence(value.value<fk::office::Arguments>()));
     switch (value.typeId()) {
         case QMetaType::Bool:
             return css::uno::Any(value.toBool());

@@ -684,3 +684,166 @@ TEST_F(CommandLineEndToEnd, AVisibleOfficeAsksNothingAboutALockOfAnotherUser) {
 }
 
 }  // namespace
+
+namespace {
+
+// A document of two pages and a third the office adds for its endnote, with a title.
+constexpr const char* kEndnoteDocument = R"(<?xml version="1.0" encoding="UTF-8"?>
+<office:document xmlns:office="urn:oasis:names:tc:opendocument:xmlns:office:1.0"
+    xmlns:text="urn:oasis:names:tc:opendocument:xmlns:text:1.0"
+    xmlns:style="urn:oasis:names:tc:opendocument:xmlns:style:1.0"
+    xmlns:fo="urn:oasis:names:tc:opendocument:xmlns:xsl-fo-compatible:1.0"
+    xmlns:dc="http://purl.org/dc/elements/1.1/"
+    office:version="1.3" office:mimetype="application/vnd.oasis.opendocument.text">
+ <office:meta><dc:title>Notes at the end</dc:title></office:meta>
+ <office:automatic-styles>
+  <style:style style:name="Break" style:family="paragraph">
+   <style:paragraph-properties fo:break-before="page"/>
+  </style:style>
+ </office:automatic-styles>
+ <office:body><office:text>
+  <text:p>endnote page one<text:note text:id="n1" text:note-class="endnote"><text:note-citation>i</text:note-citation><text:note-body><text:p>the endnote itself</text:p></text:note-body></text:note></text:p>
+  <text:p text:style-name="Break">endnote page two</text:p>
+ </office:text></office:body>
+</office:document>
+)";
+
+QString ToolOutput(const QString& program, const QStringList& arguments) {
+    QProcess tool;
+    tool.start(program, arguments);
+    tool.waitForFinished(60000);
+    return tool.exitCode() == 0 ? QString::fromUtf8(tool.readAllStandardOutput())
+                                : QStringLiteral("<failed>");
+}
+
+// "Pages:" and "Title:" of a PDF as poppler reads them.
+QString PdfInfo(const QString& pdf, const QString& field) {
+    static const QRegularExpression line(QStringLiteral("^(\\w[\\w ]*):\\s*(.*)$"),
+                                         QRegularExpression::MultilineOption);
+    for (const QRegularExpressionMatch& match :
+         line.globalMatch(ToolOutput(QStringLiteral("pdfinfo"), {pdf}))) {
+        if (match.captured(1) == field) return match.captured(2).trimmed();
+    }
+    return {};
+}
+
+QString PdfPageText(const QString& pdf, int page) {
+    return ToolOutput(QStringLiteral("pdftotext"),
+                      {QStringLiteral("-f"), QString::number(page), QStringLiteral("-l"),
+                       QString::number(page), QStringLiteral("-layout"), pdf, QStringLiteral("-")})
+        .trimmed();
+}
+
+class FormatEndToEnd : public CommandLineEndToEnd {
+protected:
+    // The office's own PDF of a whole document, as a user would export it.
+    QString officePdf(const QString& document) {
+        const QString pdf =
+            work_.filePath(QFileInfo(document).completeBaseName() + QStringLiteral(".whole.pdf"));
+        LibreOfficeSession& office = office_->session();
+        const office::DocumentRef loaded =
+            office.load(ToFileUrl(document), {.hidden = true, .readOnly = true});
+        // With the blank pages the layout inserts, which the filter leaves out unless told.
+        const office::Arguments keepBlankPages{{QStringLiteral("IsSkipEmptyPages"), false}};
+        office.storeToUrl(loaded, ToFileUrl(pdf),
+                          {{QStringLiteral("FilterName"), QStringLiteral("writer_pdf_Export")},
+                           {QStringLiteral("FilterData"), QVariant::fromValue(keepBlankPages)}});
+        office.close(loaded);
+        return pdf;
+    }
+    QString endnoteDocument() {
+        const QString flat = work_.filePath(QStringLiteral("endnote.fodt"));
+        QFile file(flat);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(kEndnoteDocument);
+        file.close();
+        const QString odt = work_.filePath(QStringLiteral("endnote.odt"));
+        LibreOfficeSession& office = office_->session();
+        const office::DocumentRef loaded = office.load(ToFileUrl(flat), {.hidden = true});
+        office.storeToUrl(loaded, ToFileUrl(odt),
+                          {{QStringLiteral("FilterName"), QStringLiteral("writer8")}});
+        office.close(loaded);
+        return odt;
+    }
+};
+
+TEST_F(FormatEndToEnd, EachPdfIsOnePageOfTheOfficesOwnPdfBlankAndEndnotePagesIncluded) {
+    const QString blank = work_.filePath(QStringLiteral("left-right-blank.odt"));
+    ASSERT_TRUE(QFile::copy(
+        QStringLiteral(FOLIOKNIFE_SOURCE_DIR "/tests/data/hard-cases/left-right-blank.odt"), blank));
+    const QStringList inputs{document("alpha"), blank, endnoteDocument()};
+    const Outcome run =
+        split(QStringList{QStringLiteral("--format"), QStringLiteral("pdf"), QStringLiteral("--json"),
+                          QStringLiteral("run.json"), QStringLiteral("-o"), QStringLiteral("out")} +
+              inputs);
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+
+    int written = 0;
+    for (const QString& input : inputs) {
+        const QString whole = officePdf(input);
+        const int pages = PdfInfo(whole, QStringLiteral("Pages")).toInt();
+        ASSERT_GE(pages, 2) << input.toStdString();
+        const QString name = QFileInfo(input).completeBaseName();
+        for (int page = 1; page <= pages; ++page) {
+            const QString cut = QDir(output()).filePath(
+                QStringLiteral("%1_%2.pdf").arg(name).arg(page, 4, 10, QLatin1Char('0')));
+            EXPECT_EQ(PdfInfo(cut, QStringLiteral("Pages")), "1") << cut.toStdString();
+            EXPECT_EQ(PdfPageText(cut, 1), PdfPageText(whole, page)) << cut.toStdString();
+            ++written;
+        }
+        EXPECT_FALSE(QFile::exists(QDir(output()).filePath(
+            QStringLiteral("%1_%2.pdf").arg(name).arg(pages + 1, 4, 10, QLatin1Char('0')))));
+    }
+    EXPECT_EQ(outputs().size(), written) << "no other file, no temporary left";
+    QFile expected(QStringLiteral(FOLIOKNIFE_SOURCE_DIR "/tests/data/hard-cases/expected.json"));
+    ASSERT_TRUE(expected.open(QIODevice::ReadOnly));
+    const int blankPages = QJsonDocument::fromJson(expected.readAll())
+                               .object()["pages"]
+                               .toObject()["left-right-blank.odt"]
+                               .toInt();
+    EXPECT_TRUE(QFile::exists(QDir(output()).filePath(
+        QStringLiteral("left-right-blank_%1.pdf").arg(blankPages, 4, 10, QLatin1Char('0')))));
+    EXPECT_TRUE(PdfPageText(QDir(output()).filePath("endnote_0003.pdf"), 1).contains("the endnote itself"));
+    EXPECT_TRUE(PdfPageText(QDir(output()).filePath("left-right-blank_0002.pdf"), 1).isEmpty())
+        << "the blank page";
+    EXPECT_EQ(PdfInfo(QDir(output()).filePath("endnote_0002.pdf"), QStringLiteral("Title")),
+              "Notes at the end");
+    EXPECT_TRUE(run.out.contains(QStringLiteral("%1 pages written").arg(written))) << run.out.toStdString();
+
+    QFile report(work_.filePath(QStringLiteral("run.json")));
+    ASSERT_TRUE(report.open(QIODevice::ReadOnly));
+    const QJsonObject json = QJsonDocument::fromJson(report.readAll()).object();
+    EXPECT_EQ(json["format"].toString(), "pdf");
+    EXPECT_EQ(json["documents"].toArray()[0].toObject()["outputs"].toArray()[0].toString(),
+              QDir(output()).filePath("alpha_0001.pdf"));
+}
+
+TEST_F(FormatEndToEnd, EveryNPagesOfPdfAndOlderPdfPagesAfterTheLast) {
+    QFile older(QDir(output()).filePath(QStringLiteral("alpha_0003.pdf")));
+    ASSERT_TRUE(older.open(QIODevice::WriteOnly));
+    older.close();
+    const Outcome run =
+        split({QStringLiteral("--format"), QStringLiteral("pdf"), QStringLiteral("--every"),
+               QStringLiteral("2"), QStringLiteral("-o"), QStringLiteral("out"), document("alpha")});
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_EQ(PdfInfo(QDir(output()).filePath("alpha_0001.pdf"), QStringLiteral("Pages")), "2");
+    EXPECT_EQ(PdfInfo(QDir(output()).filePath("alpha_0002.pdf"), QStringLiteral("Pages")), "1");
+    EXPECT_TRUE(run.err.contains("older pages remain beside the new ones: alpha_0003.pdf"))
+        << run.err.toStdString();
+}
+
+TEST_F(FormatEndToEnd, EachDocxIsAWordDocumentOfOnePage) {
+    const Outcome run = split({QStringLiteral("--format"), QStringLiteral("docx"), QStringLiteral("-o"),
+                               QStringLiteral("out"), document("alpha")});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_EQ(outputs(), (QStringList{"alpha_0001.docx", "alpha_0002.docx", "alpha_0003.docx"}));
+    for (int page = 1; page <= 3; ++page) {
+        const QString docx = QDir(output()).filePath(QStringLiteral("alpha_000%1.docx").arg(page));
+        const QString body = ToolOutput(QStringLiteral("unzip"),
+                                        {QStringLiteral("-p"), docx, QStringLiteral("word/document.xml")});
+        EXPECT_TRUE(body.contains(QStringLiteral("alpha page %1").arg(page))) << docx.toStdString();
+        EXPECT_EQ(PdfInfo(officePdf(docx), QStringLiteral("Pages")), "1") << docx.toStdString();
+    }
+}
+
+}  // namespace

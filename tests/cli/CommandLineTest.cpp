@@ -138,6 +138,25 @@ TEST_F(CommandLineTest, CutAtPagesOrAtHeadingsDownToALevel) {
     EXPECT_EQ(parse({"--method", "copy", "--at", "page", "a.odt"}).error, QString());
 }
 
+TEST_F(CommandLineTest, OutputFormatsAndWhatEachWorksWith) {
+    EXPECT_EQ(parse({"a.odt"}).options.format, fk::OutputFormat::Odt);
+    const ParsedCommandLine pdf = parse({"--format", "pdf", "--every", "2", "a.odt"});
+    ASSERT_EQ(pdf.error, QString());
+    EXPECT_EQ(pdf.options.format, fk::OutputFormat::Pdf);
+    EXPECT_EQ(pdf.options.pages.outputs(3).size(), 2u);
+    const ParsedCommandLine docx = parse({"--format=docx", "--method", "copy", "a.odt"});
+    ASSERT_EQ(docx.error, QString());
+    EXPECT_EQ(docx.options.format, fk::OutputFormat::Docx);
+    EXPECT_EQ(docx.options.method, SplitMethod::Copy);
+
+    EXPECT_EQ(
+        parse({"--method", "copy", "--format", "pdf", "a.odt"}).error,
+        "--format pdf cuts the office's own PDF of the document: it cannot be given with --method copy.");
+    for (const char* format : {"", "PDF", "doc", "odt,pdf"})
+        EXPECT_EQ(parse({"--format", format, "a.odt"}).error,
+                  QStringLiteral("--format is 'odt', 'pdf' or 'docx', not '%1'.").arg(format));
+}
+
 TEST_F(CommandLineTest, JsonReportFileAndShard) {
     const ParsedCommandLine parsed = parse({"--json", "run.json", "--shard", "1/3", "a.odt"});
     ASSERT_EQ(parsed.error, QString());

@@ -37,7 +37,8 @@ QString readmeCommandLineSection() {
 
 TEST(DocumentationAgrees, HelpManualPageCompletionAndReadmeNameTheSameOptions) {
     const QSet<QString> help = longOptions(UsageText());
-    EXPECT_TRUE(help.contains("--pages") && help.contains("--shard") && help.contains("--version"));
+    EXPECT_TRUE(help.contains("--pages") && help.contains("--shard") && help.contains("--version") &&
+                help.contains("--format"));
     EXPECT_EQ(longOptions(sourceFile("resources/man/folioknife-split.1")), help) << "manual page";
     EXPECT_EQ(longOptions(sourceFile("resources/completions/folioknife-split")), help) << "bash completion";
     EXPECT_EQ(longOptions(readmeCommandLineSection()), help) << "README, From the command line";
@@ -54,6 +55,25 @@ TEST(DocumentationAgrees, ShardsCountFromOneEverywhere) {
             << text.left(80).toStdString();
     }
     EXPECT_TRUE(readme.contains(QStringLiteral("::: 1 2 3 4")));
+}
+
+TEST(DocumentationAgrees, TheFormatsNamedEverywhereAreThoseTheCommandLineTakes) {
+    const QStringList formats{"odt", "pdf", "docx"};
+    QTemporaryDir work;
+    for (const QString& format : formats) {
+        EXPECT_EQ(ParseCommandLine({"folioknife-split", "--format", format, "x"}, work.path()).error,
+                  QString())
+            << format.toStdString();
+    }
+    EXPECT_NE(ParseCommandLine({"folioknife-split", "--format", "rtf", "x"}, work.path()).error, QString());
+    const QString listed = QStringLiteral("--format ") + formats.join('|');
+    EXPECT_TRUE(UsageText().contains(listed));
+    EXPECT_TRUE(readmeCommandLineSection().contains(listed));
+    EXPECT_TRUE(
+        sourceFile("resources/man/folioknife-split.1")
+            .contains(QStringLiteral(".BR \\-\\-format \" \" ") + formats.join(QStringLiteral(" | "))));
+    EXPECT_TRUE(sourceFile("resources/completions/folioknife-split")
+                    .contains(QLatin1Char('"') + formats.join(' ') + QLatin1Char('"')));
 }
 
 TEST(DocumentationAgrees, EveryOptionTheHelpNamesIsOneTheCommandLineKnows) {

@@ -79,6 +79,13 @@ TEST(JsonReport, OneRecordPerDocumentWithOutputsPagesMethodFailuresAndSeconds) {
     EXPECT_EQ(notStarted["input"].toString(), "/in/later.odt");
     EXPECT_EQ(notStarted["status"].toString(), "not started");
     EXPECT_EQ(report["problems"].toArray(), QJsonArray({"/in/empty.odt: empty file, not split"}));
+    EXPECT_EQ(report["format"].toString(), "odt");
+}
+
+TEST(JsonReport, RecordsTheFormatOfTheOutputs) {
+    RunRecord run = sampleRun();
+    run.format = fk::OutputFormat::Docx;
+    EXPECT_EQ(parse(JsonReport(run, "1.2.3"))["format"].toString(), "docx");
 }
 
 TEST(JsonReport, ADocumentCutAtHeadingsListsEachPartWithHeadingAndPages) {

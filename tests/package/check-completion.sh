@@ -1,5 +1,5 @@
 #!/bin/bash
-# The bash completion offers the options, the methods, folders after -o and documents as inputs.
+# The bash completion offers the options, the methods, the formats, folders after -o and documents as inputs.
 # Usage: check-completion.sh COMPLETION-FILE
 set -uo pipefail
 source "$1"
@@ -24,6 +24,8 @@ expect() {
 expect "--jobs --json " folioknife-split --j
 expect "copy slice " folioknife-split --method ""
 expect "heading:1 heading:2 heading:3 " folioknife-split --at "h"
+expect "docx odt pdf " folioknife-split --format ""
+expect "--format " folioknife-split --fo
 expect "pages " folioknife-split -o ""
 expect "LETTER.SXW notes.txt pages report.odt " folioknife-split --json ""
 expect "LETTER.SXW pages report.odt " folioknife-split ""

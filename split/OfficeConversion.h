@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QString>
+
+#include "split/OfficeSession.h"
+#include "split/OutputNames.h"
+
+namespace fk {
+
+// Makes a finished OpenDocument output (a page, a run of pages, any part) into another format with the
+// office: loads it hidden, stores it through the format's filter under a private name beside the
+// target, and renames it into place once the office wrote a file of that format. A file at the target
+// stays as it was when the conversion fails.
+class OfficeConversion {
+public:
+    OfficeConversion(office::OfficeSession& office, OutputFormat format) : office_(office), format_(format) {}
+
+    OutputFormat format() const { return format_; }
+
+    // Throws Failure naming the target when the office cannot convert the document or the target's
+    // folder takes no file.
+    void convert(const QString& openDocument, const QString& target) const;
+
+    // The office's store arguments for the format; empty for OpenDocument, which needs no conversion.
+    static office::Arguments storeArguments(OutputFormat format);
+    // Whether the first bytes of a file are those of the format, so that an empty or cut-off store is
+    // never put in place.
+    static bool looksLike(OutputFormat format, const QByteArray& head);
+
+private:
+    office::OfficeSession& office_;
+    OutputFormat format_;
+};
+
+}  // namespace fk

@@ -1,0 +1,181 @@
+#include "split/PdfPageEngine.h"
+
+#include <QDir>
+#include <QFile>
+#include <algorithm>
+#include <atomic>
+#include <optional>
+#include <system_error>
+#include <thread>
+
+#include "base/Failure.h"
+#include "slicer/StagedFile.h"
+#include "split/OutputFolderState.h"
+#include "split/PdfExport.h"
+#include "split/PdfPageCutter.h"
+
+namespace fk {
+
+// Runs the stages of one document; the first failure ends the document.
+class PdfPageEngine::Stages {
+public:
+    Stages(SplitResult& result, SplitObserver& observer) : result_(result), observer_(observer) {}
+
+    template <typename Body>
+    bool run(SplitStage stage, int page, Body&& body) {
+        try {
+            body();
+            return true;
+        } catch (...) {
+            fail(stage, page, DescriptionOf(std::current_exception(), QStringLiteral("unknown error")),
+                 KindOf(std::current_exception()));
+            return false;
+        }
+    }
+    void fail(SplitStage stage, int page, const QString& message, FailureKind kind = FailureKind::Other) {
+        const SplitFailure failure{stage, page, message, 0, kind};
+        result_.failures.append(failure);
+        observer_.failed(failure);
+    }
+
+private:
+    SplitResult& result_;
+    SplitObserver& observer_;
+};
+
+namespace {}  // namespace
+
+bool PdfPageEngine::exportPdf(const QString& path, const QString& pdf, Stages& stages) {
+    if (!stages.run(SplitStage::Connect, 0, [&] { office_.reach(); })) return false;
+    office::DocumentRef document;
+    if (!stages.run(SplitStage::Open, 0, [&] { document = office_.load(ToFileUrl(path), {.hidden = true}); }))
+        return false;
+    const bool exported = stages.run(
+        SplitStage::Store, 0, [&] { office_.storeToUrl(document, ToFileUrl(pdf), PdfExportArguments()); });
+    const bool closed = stages.run(SplitStage::Close, 0, [&] { office_.close(document); });
+    return exported && closed;
+}
+
+SplitResult PdfPageEngine::split(const QString& path, const QString& outputFolder,
+                                 const ProtectedPaths& inputs, SplitObserver& observer) {
+    SplitResult result;
+    result.method = kMethod;
+    Stages stages(result, observer);
+    // The office's PDF is kept in a folder of this process's, which a later run removes should this one
+    // be killed.
+    std::optional<slicer::TemporaryFolder> work;
+    try {
+        work.emplace(QFile::encodeName(QDir::tempPath() + QStringLiteral("/folioknife-split")).toStdString());
+    } catch (const std::system_error& error) {
+        stages.fail(
+            SplitStage::Store, 0,
+            QStringLiteral("no private temporary folder: ") + QString::fromLocal8Bit(error.code().message()));
+        return result;
+    }
+    const QString pdf = QFile::decodeName((work->path() / "document.pdf").c_str());
+    if (!exportPdf(path, pdf, stages)) return result;
+
+    // The pages are cut and written without the office.
+    observer.officeDone();
+    std::shared_ptr<const QByteArray> bytes;
+    std::optional<PdfPageCutter> whole;
+    if (!stages.run(SplitStage::Slice, 0, [&] { whole.emplace(bytes = PdfPageCutter::read(pdf)); }))
+        return result;
+    // Held in memory from here on.
+    QFile::remove(pdf);
+    result.pageCount = whole->pageCount();
+    if (result.pageCount < 1) {
+        stages.fail(SplitStage::CountPages, 0,
+                    QStringLiteral("the office's PDF of the document has no pages"), FailureKind::Damaged);
+        return result;
+    }
+    observer.pageCountKnown(result.pageCount);
+    const std::vector<PageSelection::Output> outputs = selection_.outputs(result.pageCount);
+    if (!selection_.isEveryPage()) {
+        result.outputsExpected = static_cast<int>(outputs.size());
+        result.lastNumber = outputs.empty() ? 0 : outputs.back().number;
+    }
+    if (outputs.empty()) {
+        stages.fail(SplitStage::Slice, 0,
+                    QStringLiteral("the page selection names no page of this document, which has %1")
+                        .arg(result.pageCount == 1 ? QStringLiteral("1 page")
+                                                   : QStringLiteral("%1 pages").arg(result.pageCount)),
+                    FailureKind::InvalidArgument);
+        return result;
+    }
+    if (selection_.namesPagesBeyond(result.pageCount))
+        observer.noted(
+            QStringLiteral("the page selection names pages beyond the last one, %1").arg(result.pageCount));
+    whole.reset();
+    writeOutputs(bytes, outputs, path, outputFolder, inputs, result, stages, observer);
+    return result;
+}
+
+void PdfPageEngine::writeOutputs(const std::shared_ptr<const QByteArray>& pdf,
+                                 const std::vector<PageSelection::Output>& outputs, const QString& path,
+                                 const QString& outputFolder, const ProtectedPaths& inputs,
+                                 SplitResult& result, Stages& stages, SplitObserver& observer) const {
+    // A few threads cut and store at once, each with a reading of the PDF's bytes of its own; the
+    // observer is told on this thread, in order, once they are done.
+    struct Outcome {
+        std::optional<QString> failure;
+        FailureKind kind = FailureKind::Other;
+        bool tried = false;
+    };
+    const int count = static_cast<int>(outputs.size());
+    std::vector<Outcome> outcomes(outputs.size());
+    std::atomic<int> next{0};
+    // Once the folder takes no more files, the outputs not yet begun are not tried: one failure says it.
+    std::atomic<bool> folderRefuses{false};
+    auto work = [&] {
+        std::optional<PdfPageCutter> cutter;
+        while (!folderRefuses) {
+            const int index = next++;
+            if (index >= count) break;
+            const PageSelection::Output& output = outputs[static_cast<size_t>(index)];
+            Outcome& outcome = outcomes[static_cast<size_t>(index)];
+            outcome.tried = true;
+            const QString target = PageFilePath(outputFolder, path, output.number, OutputFormat::Pdf);
+            if (inputs.covers(target)) {
+                outcome.failure = ProtectedPaths::refusal(target);
+                outcome.kind = FailureKind::ProtectedInput;
+                continue;
+            }
+            try {
+                if (!cutter) cutter.emplace(pdf);
+                const QByteArray bytes = cutter->cut(output.first, output.last);
+                slicer::StagedFile staged(QFile::encodeName(target).toStdString());
+                staged.reserve();
+                staged.write(std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())));
+                staged.commit();
+            } catch (const std::system_error& error) {
+                outcome.failure = QStringLiteral("The page document was not stored: ") + target +
+                                  QStringLiteral(" (") + QString::fromLocal8Bit(error.code().message()) +
+                                  QLatin1Char(')');
+                outcome.kind = OutputRefusal(FailureKindOfErrno(error.code().value()), outputFolder);
+            } catch (...) {
+                outcome.failure = DescriptionOf(std::current_exception(), QStringLiteral("unknown error"));
+                outcome.kind = KindOf(std::current_exception());
+            }
+            if (RefusesEveryPage(outcome.kind)) folderRefuses = true;
+        }
+    };
+    {
+        std::vector<std::jthread> threads;
+        for (int writer = 0; writer < std::min(kWriters, count); ++writer) threads.emplace_back(work);
+    }
+    for (int index = 0; index < count; ++index) {
+        const Outcome& outcome = outcomes[static_cast<size_t>(index)];
+        if (!outcome.tried) break;  // never begun: the folder refused earlier outputs
+        const PageSelection::Output& output = outputs[static_cast<size_t>(index)];
+        if (outcome.failure) {
+            stages.fail(SplitStage::Store, output.first, *outcome.failure, outcome.kind);
+        } else {
+            ++result.pagesStored;
+            observer.pageStored(output.number,
+                                PageFilePath(outputFolder, path, output.number, OutputFormat::Pdf));
+        }
+    }
+}
+
+}  // namespace fk

@@ -96,6 +96,8 @@ SlicedDocument::SlicedDocument(const std::filesystem::path& markedPackage, std::
     facts_ = std::make_unique<DocumentFacts>(text_, *catalog_);
     pages_ = std::make_unique<PageMap>(text_, plan_, *catalog_, *masterPages_, *facts_);
     issues_ = pages_->issues();
+    for (pugi::xml_node child : text_.children())
+        if (odf::isPageAnchored(child)) pageAnchored_.push_back(child);
     inputReferences_.collect(contentRoot);
     inputReferences_.collect(stylesRoot);
 }
@@ -203,8 +205,7 @@ SlicedDocument::OutputContent SlicedDocument::copyFrame(pugi::xml_document& outp
 void SlicedDocument::placePageAnchoredObjects(int first, int last, pugi::xml_node outputText,
                                               BodyRangeCopier& copier) const {
     const pugi::xml_node firstBlock = odf::firstContentChild(outputText);
-    for (pugi::xml_node object : text_.children()) {
-        if (!odf::isPageAnchored(object)) continue;
+    for (pugi::xml_node object : pageAnchored_) {
         const int page = object.attribute("text:anchor-page-number").as_int(1);
         if (page < first || page > last) continue;
         pugi::xml_node copy = copier.copyWhole(object, outputText);

@@ -76,7 +76,9 @@ Function MarkPages(document As Object, unused As String) As Variant
             starts(page - 1).getText().insertTextContent(starts(page - 1), bookmark, False)
         End If
     Next
-    document.unlockControllers()
+    ' The view stays locked until the document is closed: unlocked, the store would first lay out
+    ' again every paragraph a mark went into, as long again as the whole layout on a long document,
+    ' and the store writes from the layout the marks were taken from anyway.
     document.getUndoManager().unlock()
     MarkPages = pages
 End Function

@@ -1,6 +1,8 @@
 #include "OutputStyles.h"
 
 #include <array>
+#include <unordered_map>
+#include <vector>
 
 namespace fk::slicer {
 
@@ -29,6 +31,32 @@ const PropertyGroup* linkedGroup(std::string_view properties, std::string_view a
     if (properties == "style:paragraph-properties") return find(kLinkedParagraphProperties);
     if (properties == "style:table-properties") return find(kLinkedTableProperties);
     return nullptr;
+}
+
+// Every attribute value under `node`, and each word of it, for a few attributes name several styles.
+void collectNames(pugi::xml_node node, std::vector<std::string>& names) {
+    struct Walker : pugi::xml_tree_walker {
+        std::vector<std::string>* names = nullptr;
+        void take(pugi::xml_node element) {
+            for (pugi::xml_attribute attribute : element.attributes()) {
+                const std::string_view value = attribute.value();
+                names->emplace_back(value);
+                for (std::size_t start = 0; start < value.size();) {
+                    const std::size_t end = std::min(value.find(' ', start), value.size());
+                    if (start > 0 || end < value.size())
+                        names->emplace_back(value.substr(start, end - start));
+                    start = end + 1;
+                }
+            }
+        }
+        bool for_each(pugi::xml_node& element) override {
+            if (element.type() == pugi::node_element) take(element);
+            return true;
+        }
+    } walker;
+    walker.names = &names;
+    if (node.type() == pugi::node_element) walker.take(node);
+    node.traverse(walker);
 }
 
 void setAttribute(pugi::xml_node element, const std::string& name, std::string_view value) {
@@ -117,6 +145,26 @@ void OutputStyles::setProperty(pugi::xml_node style, std::string_view properties
         }
     }
     setAttribute(element, std::string(attribute), value);
+}
+
+void OutputStyles::dropUnused() {
+    std::unordered_map<std::string, std::vector<pugi::xml_node>> byName;
+    for (pugi::xml_node style : automaticStyles_.children())
+        if (const pugi::xml_attribute name = style.attribute("style:name"))
+            byName[name.value()].push_back(style);
+    std::vector<std::string> pending;
+    for (pugi::xml_node part : automaticStyles_.parent().children())
+        if (part != automaticStyles_) collectNames(part, pending);
+    // A style kept keeps the styles it names in turn (a list style, a data style).
+    while (!pending.empty()) {
+        const auto found = byName.find(pending.back());
+        pending.pop_back();
+        if (found == byName.end()) continue;
+        for (pugi::xml_node style : found->second) collectNames(style, pending);
+        byName.erase(found);
+    }
+    for (const auto& [name, styles] : byName)
+        for (pugi::xml_node style : styles) automaticStyles_.remove_child(style);
 }
 
 }  // namespace fk::slicer

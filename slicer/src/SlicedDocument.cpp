@@ -159,7 +159,9 @@ void SlicedDocument::writePages(int first, int last, const std::filesystem::path
 //  7. styleFirstPage: the first block, final once 2 to 5 have run (an empty body gets one), takes the
 //     page's style and number.
 //  8. dropTrailingBreak: the last block, final after 5, loses a page break after it.
-//  9. closeAfterTable: a paragraph after a closing table; last, for it adds the body's last block.
+//  9. closeAfterTable: a paragraph after a closing table; it adds the body's last block.
+// 10. dropUnused: the input's automatic styles that the page does not name go; last, for every pass
+//     before may name one.
 // Styles derived on the way are numbered in the order of the passes.
 void SlicedDocument::buildContent(int first, int last, pugi::xml_document& output) const {
     const OutputContent content = copyFrame(output);
@@ -175,6 +177,7 @@ void SlicedDocument::buildContent(int first, int last, pugi::xml_document& outpu
     styleFirstPage(first, last, content.text, styles);
     PageStartStyler::dropTrailingBreak(content.text, styles);
     PageStartStyler::closeAfterTable(content.text, styles);
+    styles.dropUnused();
 }
 
 SlicedDocument::OutputContent SlicedDocument::copyFrame(pugi::xml_document& output) const {

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 namespace fk::slicer {
@@ -78,14 +79,14 @@ pugi::xml_node OutputStyles::automaticStyle(std::string_view family, std::string
         if (name == style.attribute("style:name").as_string() &&
             family == style.attribute("style:family").as_string())
             return style;
-    return {};
+    return input_.automaticStyle(family, name);
 }
 
 std::string OutputStyles::freshName(std::string_view family) {
     const std::string prefix = family == "paragraph" ? "FkP" : family == "table" ? "FkTab" : "FkS";
     std::string name;
     do name = prefix + std::to_string(++lastNumber_);
-    while (!usedNames_.insert(name).second);
+    while (!input_.automaticStylesNamed(name).empty() || !usedNames_.insert(name).second);
     return name;
 }
 
@@ -147,24 +148,36 @@ void OutputStyles::setProperty(pugi::xml_node style, std::string_view properties
     setAttribute(element, std::string(attribute), value);
 }
 
-void OutputStyles::dropUnused() {
-    std::unordered_map<std::string, std::vector<pugi::xml_node>> byName;
-    for (pugi::xml_node style : automaticStyles_.children())
-        if (const pugi::xml_attribute name = style.attribute("style:name"))
-            byName[name.value()].push_back(style);
+void OutputStyles::takeNamedFromInput() {
     std::vector<std::string> pending;
     for (pugi::xml_node part : automaticStyles_.parent().children())
         if (part != automaticStyles_) collectNames(part, pending);
-    // A style kept keeps the styles it names in turn (a list style, a data style).
+    for (pugi::xml_node style : automaticStyles_.children()) collectNames(style, pending);
+    // A style taken takes the styles it names in turn (a list style, a data style).
+    std::unordered_set<std::string> seen;
+    std::unordered_set<const void*> taken;
     while (!pending.empty()) {
-        const auto found = byName.find(pending.back());
+        std::string name = std::move(pending.back());
         pending.pop_back();
-        if (found == byName.end()) continue;
-        for (pugi::xml_node style : found->second) collectNames(style, pending);
-        byName.erase(found);
+        if (usedNames_.contains(name) || !seen.insert(name).second) continue;
+        for (pugi::xml_node style : input_.automaticStylesNamed(name)) {
+            taken.insert(style.internal_object());
+            collectNames(style, pending);
+        }
     }
-    for (const auto& [name, styles] : byName)
-        for (pugi::xml_node style : styles) automaticStyles_.remove_child(style);
+    if (taken.empty()) return;
+    // In the input's order, before the styles derived here.
+    const pugi::xml_node firstDerived = automaticStyles_.first_child();
+    std::size_t left = taken.size();
+    for (pugi::xml_node style = input_.automaticStyles().first_child(); style && left > 0;
+         style = style.next_sibling()) {
+        if (!taken.contains(style.internal_object())) continue;
+        --left;
+        if (firstDerived)
+            automaticStyles_.insert_copy_before(style, firstDerived);
+        else
+            automaticStyles_.append_copy(style);
+    }
 }
 
 }  // namespace fk::slicer

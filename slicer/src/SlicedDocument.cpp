@@ -160,7 +160,7 @@ void SlicedDocument::writePages(int first, int last, const std::filesystem::path
 //     page's style and number.
 //  8. dropTrailingBreak: the last block, final after 5, loses a page break after it.
 //  9. closeAfterTable: a paragraph after a closing table; it adds the body's last block.
-// 10. dropUnused: the input's automatic styles that the page does not name go; last, for every pass
+// 10. takeNamedFromInput: the input's automatic styles that the page names; last, for every pass
 //     before may name one.
 // Styles derived on the way are numbered in the order of the passes.
 void SlicedDocument::buildContent(int first, int last, pugi::xml_document& output) const {
@@ -177,7 +177,7 @@ void SlicedDocument::buildContent(int first, int last, pugi::xml_document& outpu
     styleFirstPage(first, last, content.text, styles);
     PageStartStyler::dropTrailingBreak(content.text, styles);
     PageStartStyler::closeAfterTable(content.text, styles);
-    styles.dropUnused();
+    styles.takeNamedFromInput();
 }
 
 SlicedDocument::OutputContent SlicedDocument::copyFrame(pugi::xml_document& output) const {
@@ -187,6 +187,12 @@ SlicedDocument::OutputContent SlicedDocument::copyFrame(pugi::xml_document& outp
     for (pugi::xml_attribute attribute : inputRoot.attributes()) root.append_copy(attribute);
     OutputContent content;
     for (pugi::xml_node child : inputRoot.children()) {
+        // The automatic styles are taken over as the page names them, when it is built.
+        if (odf::is(child, "office:automatic-styles")) {
+            pugi::xml_node styles = root.append_child(child.name());
+            for (pugi::xml_attribute attribute : child.attributes()) styles.append_copy(attribute);
+            continue;
+        }
         if (!odf::is(child, "office:body")) {
             root.append_copy(child);
             continue;

@@ -13,7 +13,17 @@ StyleCatalog::StyleCatalog(pugi::xml_node contentRoot, pugi::xml_node stylesRoot
     : contentAutomatic_(contentRoot.child("office:automatic-styles")),
       common_(stylesRoot.child("office:styles")),
       automaticIndex_(contentAutomatic_),
-      commonIndex_(common_) {}
+      commonIndex_(common_) {
+    for (pugi::xml_node style : contentAutomatic_.children())
+        if (const pugi::xml_attribute name = style.attribute("style:name"))
+            automaticByName_[name.value()].push_back(style);
+}
+
+const std::vector<pugi::xml_node>& StyleCatalog::automaticStylesNamed(std::string_view name) const {
+    static const std::vector<pugi::xml_node> kNone;
+    const auto found = automaticByName_.find(std::string(name));
+    return found == automaticByName_.end() ? kNone : found->second;
+}
 
 StyleCatalog::Index::Index(pugi::xml_node container) {
     for (pugi::xml_node style : container.children())

@@ -30,6 +30,13 @@ public:
     pugi::xml_attribute inheritedAttribute(std::string_view family, std::string_view name,
                                            std::string_view attribute) const;
 
+    // content.xml's office:automatic-styles; null when it has none.
+    pugi::xml_node automaticStyles() const { return contentAutomatic_; }
+
+    // The automatic styles of content.xml of any kind (style, list style, data style) with this name,
+    // in document order.
+    const std::vector<pugi::xml_node>& automaticStylesNamed(std::string_view name) const;
+
     // A list style (text:list-style) by name.
     pugi::xml_node listStyle(std::string_view name) const;
 
@@ -56,6 +63,7 @@ private:
     pugi::xml_node contentAutomatic_;
     pugi::xml_node common_;
     Index automaticIndex_, commonIndex_;
+    std::unordered_map<std::string, std::vector<pugi::xml_node>> automaticByName_;
 };
 
 }  // namespace fk::slicer

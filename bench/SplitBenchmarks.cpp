@@ -1,7 +1,8 @@
-// The split benchmarks: time per page of the split run beside a Python UNO reference on the same
-// headless office, its growth with document length, memory of the office and of folioknife-split,
-// and the speed-up of two jobs. Prints a table and writes the figures as JSON.
-// Usage: folioknife_bench --reference SCRIPT [--json FILE] [--quick]
+// The split benchmarks: the page slicer beside the floor up to 1,000 pages with the time of each of
+// its stages, time per page of the split run beside a Python UNO reference on the same headless
+// office, its growth with document length, memory of the office and of folioknife-split, and the
+// speed-up of two jobs. Prints a table and writes the figures as JSON.
+// Usage: folioknife_bench --reference SCRIPT [--json FILE] [--quick] [--only SECTION]
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
@@ -18,9 +19,11 @@
 #include <QTemporaryDir>
 #include <QThread>
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <stdexcept>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "FakePrompts.h"
@@ -28,8 +31,10 @@
 #include "app/SplitRun.h"
 #include "cli/AllocatorTuning.h"
 #include "fsutil/ProgramFolder.h"
+#include "slicer/PackageSlicer.h"
 #include "split/CopyPageEngine.h"
 #include "split/OfficeSession.h"
+#include "split/PageMarking.h"
 #include "split/PdfExport.h"
 #include "split/PdfPageCutter.h"
 #include "split/PdfPageEngine.h"
@@ -105,6 +110,22 @@ public:
         TestOffice::Content content;
         for (int page = 1; page <= pages; ++page)
             content.pages << QStringLiteral("%1, page %2: some text to lay out").arg(name).arg(page);
+        office_.makeDocument(path, content);
+        return path;
+    }
+
+    // Pages full of text, each a paragraph that ends where the page ends, as in a long report: the
+    // office lays out lines, not a word per page.
+    QString textDocument(int pages) {
+        const QString name = QStringLiteral("text-%1").arg(pages);
+        const QString path = work_.filePath(name + QStringLiteral(".odt"));
+        if (QFile::exists(path)) return path;
+        QString filler;
+        for (int line = 0; line < 25; ++line)
+            filler += QStringLiteral("Words that fill a line of the page, and a few more words after them. ");
+        TestOffice::Content content;
+        for (int page = 1; page <= pages; ++page)
+            content.pages << QStringLiteral("%1, page %2. ").arg(name).arg(page) + filler;
         office_.makeDocument(path, content);
         return path;
     }
@@ -321,6 +342,76 @@ public:
         return static_cast<double>(clock.nsecsElapsed()) / 1e6;
     }
 
+    std::vector<int> slicerSizes() const {
+        return quick_ ? std::vector<int>{10, 50} : std::vector<int>{10, 50, 200, 500, 1000};
+    }
+
+    // Milliseconds of each stage of the page slicer, run one after the other as the engine runs them.
+    struct StageTimes {
+        double load = 1e300, layout = 1e300, count = 1e300, mark = 1e300, store = 1e300, cutAndWrite = 1e300;
+        double total() const { return load + layout + count + mark + store + cutAndWrite; }
+        // The round with the least total: the office lays out during the load in one round and
+        // when asked in another, so stages of different rounds do not add up.
+        void keepBest(const StageTimes& other) {
+            if (other.total() < total()) *this = other;
+        }
+        QJsonObject json() const {
+            return {{QStringLiteral("load"), load},   {QStringLiteral("complete_layout"), layout},
+                    {QStringLiteral("count"), count}, {QStringLiteral("mark"), mark},
+                    {QStringLiteral("store"), store}, {QStringLiteral("cut_and_write"), cutAndWrite}};
+        }
+    };
+
+    StageTimes stageMs(const QString& document, int expectedPages) {
+        fk::LibreOfficeSession& office = office_.session();
+        const QString marked = work_.filePath(QStringLiteral("marked.odt"));
+        StageTimes times;
+        QElapsedTimer clock;
+        const auto lap = [&] {
+            const double elapsed = static_cast<double>(clock.nsecsElapsed()) / 1e6;
+            clock.restart();
+            return elapsed;
+        };
+        office.reach();
+        clock.start();
+        const fk::office::DocumentRef loaded = office.load(fk::ToFileUrl(document), {.hidden = true});
+        times.load = lap();
+        office.completeLayout(loaded);
+        times.layout = lap();
+        const int pages = office.countPages(loaded);
+        times.count = lap();
+        std::vector<fk::slicer::PlannedPage> plan = fk::PageMarking(office).mark(loaded, pages);
+        times.mark = lap();
+        office.storeToUrl(loaded, fk::ToFileUrl(marked),
+                          {{QStringLiteral("FilterName"), QStringLiteral("writer8")},
+                           {QStringLiteral("NoThumbnail"), true}});
+        times.store = lap();
+        office.close(loaded);
+        lap();
+        const QString folder = freshFolder(QStringLiteral("stages"));
+        const fk::slicer::PackageSlicer slicer(marked.toStdString(), std::move(plan));
+        // As many writers as the engine runs on this machine.
+        std::atomic<int> next{1}, failed{0};
+        std::vector<std::jthread> writers;
+        for (unsigned writer = 0; writer < std::clamp(std::thread::hardware_concurrency(), 1u, 4u);
+             ++writer) {
+            writers.emplace_back([&] {
+                for (int page = next++; page <= slicer.pageCount(); page = next++) {
+                    try {
+                        slicer.writePage(page,
+                                         (folder + QStringLiteral("page-%1.odt").arg(page)).toStdString());
+                    } catch (const std::exception&) {
+                        ++failed;
+                    }
+                }
+            });
+        }
+        writers.clear();
+        times.cutAndWrite = lap();
+        check(folder, expectedPages, pages == expectedPages && slicer.issues().empty() && failed == 0);
+        return times;
+    }
+
     // The page slicer beside the copy engine and the floor, on the same warm office, best of rounds.
     QJsonArray slicer() {
         QJsonArray rows;
@@ -329,35 +420,56 @@ public:
         fk::SliceThenCopyEngine slice(slicer, copy);
         // The slicer and the floor take a fraction of a second and vary by tens of ms on a busy
         // machine, so they get more rounds than the copy engine, which takes most of a minute.
-        const int rounds = quick_ ? 1 : 5;
+        // Long documents take seconds a round and vary less in proportion; the copy engine would take
+        // minutes on them and is measured up to 200 pages.
+        const auto roundsFor = [&](int pages) { return quick_ ? 1 : pages > 200 ? 2 : 5; };
         const int copyRounds = quick_ ? 1 : 2;
-        for (const int pages : quick_ ? QList<int>{10, 50} : QList<int>{10, 50, 200}) {
-            const QString input = document(QStringLiteral("pages-%1").arg(pages), pages);
+        constexpr int kLongestCopied = 200;
+        for (const int pages : slicerSizes()) {
+            const QString input = textDocument(pages);
             double sliceBest = 1e300, copyBest = 1e300, floorBest = 1e300, bareFloorBest = 1e300;
-            for (int round = 0; round < rounds; ++round) {
+            StageTimes stagesBest;
+            for (int round = 0; round < roundsFor(pages); ++round) {
                 floorBest = std::min(floorBest, floorMs(input));
                 bareFloorBest = std::min(bareFloorBest, floorMs(input, false));
                 sliceBest = std::min(sliceBest, engineMs(slice, input, pages));
-                if (round < copyRounds) copyBest = std::min(copyBest, engineMs(copy, input, pages));
+                stagesBest.keepBest(stageMs(input, pages));
+                if (round < copyRounds && pages <= kLongestCopied)
+                    copyBest = std::min(copyBest, engineMs(copy, input, pages));
             }
-            std::printf("%-42s %10.0f %10.0f %8.3f   <= 0.2 at 200\n",
-                        qPrintable(QStringLiteral("slice / copy ms, %1 pages").arg(pages)), sliceBest,
-                        copyBest, sliceBest / copyBest);
+            if (pages <= kLongestCopied)
+                std::printf("%-42s %10.0f %10.0f %8.3f   <= 0.2 at 200\n",
+                            qPrintable(QStringLiteral("slice / copy ms, %1 pages").arg(pages)), sliceBest,
+                            copyBest, sliceBest / copyBest);
             std::printf("%-42s %10.0f %10.0f %8.2f   <= 1.5\n",
                         qPrintable(QStringLiteral("slice / floor ms, %1 pages").arg(pages)), sliceBest,
                         floorBest, sliceBest / floorBest);
             std::printf("%-42s %10.0f %10.0f %8.2f\n",
                         qPrintable(QStringLiteral("slice / floor without thumbnail, %1").arg(pages)),
                         sliceBest, bareFloorBest, sliceBest / bareFloorBest);
+            std::printf("%-42s %10s %10s %8s\n",
+                        qPrintable(QStringLiteral("  stages ms: load %1, layout %2, count %3,")
+                                       .arg(stagesBest.load, 0, 'f', 0)
+                                       .arg(stagesBest.layout, 0, 'f', 0)
+                                       .arg(stagesBest.count, 0, 'f', 0)),
+                        "", "", "");
+            std::printf("%-42s %10s %10s %8s\n",
+                        qPrintable(QStringLiteral("    mark %1, store %2, cut+write %3")
+                                       .arg(stagesBest.mark, 0, 'f', 0)
+                                       .arg(stagesBest.store, 0, 'f', 0)
+                                       .arg(stagesBest.cutAndWrite, 0, 'f', 0)),
+                        "", "", "");
+            std::fflush(stdout);
             QJsonObject row;
             row[QStringLiteral("pages")] = pages;
             row[QStringLiteral("slice_ms")] = sliceBest;
-            row[QStringLiteral("copy_ms")] = copyBest;
+            if (pages <= kLongestCopied) row[QStringLiteral("copy_ms")] = copyBest;
             row[QStringLiteral("floor_ms")] = floorBest;
             row[QStringLiteral("floor_without_thumbnail_ms")] = bareFloorBest;
+            row[QStringLiteral("stages_ms")] = stagesBest.json();
             rows.append(row);
         }
-        const QString big = document(QStringLiteral("pages-%1").arg(quick_ ? 50 : 200), quick_ ? 50 : 200);
+        const QString big = textDocument(quick_ ? 50 : 200);
         const CommandRun run =
             command({QStringLiteral("-o"), freshFolder(QStringLiteral("slice-memory")), big},
                     work_.filePath(QStringLiteral("cache")));

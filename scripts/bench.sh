@@ -1,6 +1,7 @@
 #!/bin/bash
 # Sets up, builds and runs the split benchmarks: a table on the terminal, the figures as JSON.
-# Usage: scripts/bench.sh [--json FILE] [--quick]   (default FILE: build/bench-results.json)
+# Usage: scripts/bench.sh [--json FILE] [--quick] [--only slicer|throughput|office_memory|jobs]
+#        (default FILE: build/bench-results.json)
 set -euo pipefail
 ROOT="$(cd "$(dirname "$0")/.." && pwd)"
 BUILD_DIR="${FOLIOKNIFE_BUILD_DIR:-$ROOT/build}"

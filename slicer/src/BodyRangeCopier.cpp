@@ -10,6 +10,14 @@ namespace fk::slicer {
 
 namespace {
 
+// The child of `parent` that holds the position, or null when it is at the end of `parent` or outside.
+pugi::xml_node childHolding(pugi::xml_node parent, const BodyPosition& position) {
+    if (position.parent == parent) return position.before;
+    for (pugi::xml_node node = position.parent; node; node = node.parent())
+        if (node.parent() == parent) return node;
+    return {};
+}
+
 std::unordered_set<const void*> ancestorsOrSelf(pugi::xml_node node) {
     std::unordered_set<const void*> path;
     for (; node; node = node.parent()) path.insert(node.internal_object());
@@ -96,7 +104,14 @@ void BodyRangeCopier::copyChildren(pugi::xml_node source, pugi::xml_node target,
         target.remove_attribute("text:continue-list");
     }
     bool started = !holdsStart;
-    for (pugi::xml_node child : source.children()) {
+    // Before the page's start a body gives only its prologue, which it opens with: past that the walk
+    // goes straight to the start, rather than over every block of the pages before.
+    const pugi::xml_node startChild = isBody && holdsStart ? childHolding(source, start_) : pugi::xml_node();
+    for (pugi::xml_node child = source.first_child(); child; child = child.next_sibling()) {
+        if (isBody && !started && child != startChild && !odf::isPrologue(child)) {
+            child = startChild;
+            if (!child) break;
+        }
         if (holdsEnd && source == end_.parent && child == end_.before) break;
         if (holdsStart && source == start_.parent && child == start_.before) started = true;
         // Page-anchored objects are placed by page number, not by position.

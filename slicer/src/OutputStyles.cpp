@@ -1,6 +1,9 @@
 #include "OutputStyles.h"
 
 #include <array>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
 
 namespace fk::slicer {
 
@@ -31,6 +34,32 @@ const PropertyGroup* linkedGroup(std::string_view properties, std::string_view a
     return nullptr;
 }
 
+// Every attribute value under `node`, and each word of it, for a few attributes name several styles.
+void collectNames(pugi::xml_node node, std::vector<std::string>& names) {
+    struct Walker : pugi::xml_tree_walker {
+        std::vector<std::string>* names = nullptr;
+        void take(pugi::xml_node element) {
+            for (pugi::xml_attribute attribute : element.attributes()) {
+                const std::string_view value = attribute.value();
+                names->emplace_back(value);
+                for (std::size_t start = 0; start < value.size();) {
+                    const std::size_t end = std::min(value.find(' ', start), value.size());
+                    if (start > 0 || end < value.size())
+                        names->emplace_back(value.substr(start, end - start));
+                    start = end + 1;
+                }
+            }
+        }
+        bool for_each(pugi::xml_node& element) override {
+            if (element.type() == pugi::node_element) take(element);
+            return true;
+        }
+    } walker;
+    walker.names = &names;
+    if (node.type() == pugi::node_element) walker.take(node);
+    node.traverse(walker);
+}
+
 void setAttribute(pugi::xml_node element, const std::string& name, std::string_view value) {
     pugi::xml_attribute target = element.attribute(name.c_str());
     if (!target) target = element.append_attribute(name.c_str());
@@ -50,14 +79,14 @@ pugi::xml_node OutputStyles::automaticStyle(std::string_view family, std::string
         if (name == style.attribute("style:name").as_string() &&
             family == style.attribute("style:family").as_string())
             return style;
-    return {};
+    return input_.automaticStyle(family, name);
 }
 
 std::string OutputStyles::freshName(std::string_view family) {
     const std::string prefix = family == "paragraph" ? "FkP" : family == "table" ? "FkTab" : "FkS";
     std::string name;
     do name = prefix + std::to_string(++lastNumber_);
-    while (!usedNames_.insert(name).second);
+    while (!input_.automaticStylesNamed(name).empty() || !usedNames_.insert(name).second);
     return name;
 }
 
@@ -117,6 +146,38 @@ void OutputStyles::setProperty(pugi::xml_node style, std::string_view properties
         }
     }
     setAttribute(element, std::string(attribute), value);
+}
+
+void OutputStyles::takeNamedFromInput() {
+    std::vector<std::string> pending;
+    for (pugi::xml_node part : automaticStyles_.parent().children())
+        if (part != automaticStyles_) collectNames(part, pending);
+    for (pugi::xml_node style : automaticStyles_.children()) collectNames(style, pending);
+    // A style taken takes the styles it names in turn (a list style, a data style).
+    std::unordered_set<std::string> seen;
+    std::unordered_set<const void*> taken;
+    while (!pending.empty()) {
+        std::string name = std::move(pending.back());
+        pending.pop_back();
+        if (usedNames_.contains(name) || !seen.insert(name).second) continue;
+        for (pugi::xml_node style : input_.automaticStylesNamed(name)) {
+            taken.insert(style.internal_object());
+            collectNames(style, pending);
+        }
+    }
+    if (taken.empty()) return;
+    // In the input's order, before the styles derived here.
+    const pugi::xml_node firstDerived = automaticStyles_.first_child();
+    std::size_t left = taken.size();
+    for (pugi::xml_node style = input_.automaticStyles().first_child(); style && left > 0;
+         style = style.next_sibling()) {
+        if (!taken.contains(style.internal_object())) continue;
+        --left;
+        if (firstDerived)
+            automaticStyles_.insert_copy_before(style, firstDerived);
+        else
+            automaticStyles_.append_copy(style);
+    }
 }
 
 }  // namespace fk::slicer

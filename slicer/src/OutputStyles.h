@@ -10,7 +10,8 @@
 
 namespace fk::slicer {
 
-// The automatic styles of one output document: finds them and adds styles derived from existing ones.
+// The automatic styles of one output document: finds them (its own first, then the input's), adds
+// styles derived from existing ones, and takes over the input's that the document names.
 class OutputStyles {
 public:
     OutputStyles(const StyleCatalog& input, pugi::xml_node automaticStyles);
@@ -33,6 +34,11 @@ public:
     // with the values the style inherits.
     void setProperty(pugi::xml_node style, std::string_view properties, std::string_view attribute,
                      std::string_view value) const;
+
+    // Copies in the input's automatic styles that the document names, directly or through a style
+    // taken, and that it does not hold already. A long input has thousands, of which a page uses a few:
+    // the output starts without them, and a derived style's base is found in the input.
+    void takeNamedFromInput();
 
 private:
     pugi::xml_node automaticStyle(std::string_view family, std::string_view name) const;

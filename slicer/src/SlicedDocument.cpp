@@ -104,6 +104,8 @@ SlicedDocument::SlicedDocument(const std::filesystem::path& markedPackage, std::
         parts_ = std::make_unique<PartMap>(text_, *headings, plan_, *pages_, *facts_);
         issues_ = parts_->issues();
     }
+    for (pugi::xml_node child : text_.children())
+        if (odf::isPageAnchored(child)) pageAnchored_.push_back(child);
     inputReferences_.collect(contentRoot);
     inputReferences_.collect(stylesRoot);
 }
@@ -200,7 +202,9 @@ void SlicedDocument::writeCut(const OutputCut& cut, const std::filesystem::path&
 //  7. styleFirstPage: the first block, final once 2 to 5 have run (an empty body gets one), takes the
 //     page's style and number.
 //  8. dropTrailingBreak: the last block, final after 5, loses a page break after it.
-//  9. closeAfterTable: a paragraph after a closing table; last, for it adds the body's last block.
+//  9. closeAfterTable: a paragraph after a closing table; it adds the body's last block.
+// 10. takeNamedFromInput: the input's automatic styles that the page names; last, for every pass
+//     before may name one.
 // Styles derived on the way are numbered in the order of the passes.
 void SlicedDocument::buildContent(const OutputCut& cut, pugi::xml_document& output) const {
     const OutputContent content = copyFrame(output);
@@ -218,6 +222,7 @@ void SlicedDocument::buildContent(const OutputCut& cut, pugi::xml_document& outp
     styleFirstPage(cut, content.text, styles);
     PageStartStyler::dropTrailingBreak(content.text, styles);
     PageStartStyler::closeAfterTable(content.text, styles);
+    styles.takeNamedFromInput();
 }
 
 SlicedDocument::OutputContent SlicedDocument::copyFrame(pugi::xml_document& output) const {
@@ -227,6 +232,12 @@ SlicedDocument::OutputContent SlicedDocument::copyFrame(pugi::xml_document& outp
     for (pugi::xml_attribute attribute : inputRoot.attributes()) root.append_copy(attribute);
     OutputContent content;
     for (pugi::xml_node child : inputRoot.children()) {
+        // The automatic styles are taken over as the page names them, when it is built.
+        if (odf::is(child, "office:automatic-styles")) {
+            pugi::xml_node styles = root.append_child(child.name());
+            for (pugi::xml_attribute attribute : child.attributes()) styles.append_copy(attribute);
+            continue;
+        }
         if (!odf::is(child, "office:body")) {
             root.append_copy(child);
             continue;
@@ -249,8 +260,7 @@ void SlicedDocument::placePageAnchoredObjects(const OutputCut& cut, pugi::xml_no
                                               BodyRangeCopier& copier) const {
     const pugi::xml_node firstBlock = odf::firstContentChild(outputText);
     const int first = cut.firstPage;
-    for (pugi::xml_node object : text_.children()) {
-        if (!odf::isPageAnchored(object)) continue;
+    for (pugi::xml_node object : pageAnchored_) {
         const int page = object.attribute("text:anchor-page-number").as_int(1);
         if (page < cut.anchoredFirst || page > cut.anchoredLast) continue;
         pugi::xml_node copy = copier.copyWhole(object, outputText);

@@ -90,6 +90,9 @@ private:
     std::unique_ptr<DocumentFacts> facts_;
     std::unique_ptr<PageMap> pages_;
     std::unique_ptr<PartMap> parts_;
+    // The body's page-anchored objects, in order: each page looks for its own among them, not among
+    // every block of the body.
+    std::vector<pugi::xml_node> pageAnchored_;
     PackageReferences inputReferences_;
     std::vector<SliceIssue> issues_;
     mutable RepeatedEntries repeatedStyles_;

@@ -11,23 +11,48 @@ constexpr int kMaxStyleDepth = 64;
 
 StyleCatalog::StyleCatalog(pugi::xml_node contentRoot, pugi::xml_node stylesRoot)
     : contentAutomatic_(contentRoot.child("office:automatic-styles")),
-      common_(stylesRoot.child("office:styles")) {}
+      common_(stylesRoot.child("office:styles")),
+      automaticIndex_(contentAutomatic_),
+      commonIndex_(common_) {
+    for (pugi::xml_node style : contentAutomatic_.children())
+        if (const pugi::xml_attribute name = style.attribute("style:name"))
+            automaticByName_[name.value()].push_back(style);
+}
 
-pugi::xml_node StyleCatalog::findIn(pugi::xml_node container, std::string_view element,
-                                    std::string_view family, std::string_view name) {
-    for (pugi::xml_node style : container.children()) {
-        if (element != style.name() || name != style.attribute("style:name").as_string()) continue;
+const std::vector<pugi::xml_node>& StyleCatalog::automaticStylesNamed(std::string_view name) const {
+    static const std::vector<pugi::xml_node> kNone;
+    const auto found = automaticByName_.find(std::string(name));
+    return found == automaticByName_.end() ? kNone : found->second;
+}
+
+StyleCatalog::Index::Index(pugi::xml_node container) {
+    for (pugi::xml_node style : container.children())
+        if (style.type() == pugi::node_element)
+            styles_[key(style.name(), style.attribute("style:name").as_string())].push_back(style);
+}
+
+std::string StyleCatalog::Index::key(std::string_view element, std::string_view name) {
+    std::string joined(element);
+    joined += '\0';
+    joined += name;
+    return joined;
+}
+
+pugi::xml_node StyleCatalog::Index::find(std::string_view element, std::string_view family,
+                                         std::string_view name) const {
+    const auto found = styles_.find(key(element, name));
+    if (found == styles_.end()) return {};
+    for (pugi::xml_node style : found->second)
         if (family.empty() || family == style.attribute("style:family").as_string()) return style;
-    }
     return {};
 }
 
 pugi::xml_node StyleCatalog::automaticStyle(std::string_view family, std::string_view name) const {
-    return findIn(contentAutomatic_, "style:style", family, name);
+    return automaticIndex_.find("style:style", family, name);
 }
 
 pugi::xml_node StyleCatalog::commonStyle(std::string_view family, std::string_view name) const {
-    return findIn(common_, "style:style", family, name);
+    return commonIndex_.find("style:style", family, name);
 }
 
 pugi::xml_node StyleCatalog::style(std::string_view family, std::string_view name) const {
@@ -37,8 +62,8 @@ pugi::xml_node StyleCatalog::style(std::string_view family, std::string_view nam
 }
 
 pugi::xml_node StyleCatalog::listStyle(std::string_view name) const {
-    pugi::xml_node found = findIn(contentAutomatic_, "text:list-style", "", name);
-    return found ? found : findIn(common_, "text:list-style", "", name);
+    pugi::xml_node found = automaticIndex_.find("text:list-style", "", name);
+    return found ? found : commonIndex_.find("text:list-style", "", name);
 }
 
 pugi::xml_node StyleCatalog::outlineLevelStyle(int level) const {

@@ -4,11 +4,13 @@
 
 #include <string>
 #include <string_view>
+#include <unordered_map>
+#include <vector>
 
 namespace fk::slicer {
 
 // Looks up the styles a body refers to: the automatic styles of content.xml and the common styles of
-// styles.xml, following parent styles.
+// styles.xml, following parent styles. The style containers must not change while it is in use.
 class StyleCatalog {
 public:
     // Either root may be null (a document without styles.xml, a test body).
@@ -28,6 +30,13 @@ public:
     pugi::xml_attribute inheritedAttribute(std::string_view family, std::string_view name,
                                            std::string_view attribute) const;
 
+    // content.xml's office:automatic-styles; null when it has none.
+    pugi::xml_node automaticStyles() const { return contentAutomatic_; }
+
+    // The automatic styles of content.xml of any kind (style, list style, data style) with this name,
+    // in document order.
+    const std::vector<pugi::xml_node>& automaticStylesNamed(std::string_view name) const;
+
     // A list style (text:list-style) by name.
     pugi::xml_node listStyle(std::string_view name) const;
 
@@ -38,11 +47,23 @@ public:
     std::string outlineParagraphStyle(int level) const;
 
 private:
-    static pugi::xml_node findIn(pugi::xml_node container, std::string_view element, std::string_view family,
-                                 std::string_view name);
+    // A container's styles by element and name, in document order. Every paragraph looks its style
+    // up, and a long document has thousands of automatic styles: a search through them all for each
+    // would grow with the square of the document.
+    class Index {
+    public:
+        explicit Index(pugi::xml_node container);
+        pugi::xml_node find(std::string_view element, std::string_view family, std::string_view name) const;
+
+    private:
+        static std::string key(std::string_view element, std::string_view name);
+        std::unordered_map<std::string, std::vector<pugi::xml_node>> styles_;
+    };
 
     pugi::xml_node contentAutomatic_;
     pugi::xml_node common_;
+    Index automaticIndex_, commonIndex_;
+    std::unordered_map<std::string, std::vector<pugi::xml_node>> automaticByName_;
 };
 
 }  // namespace fk::slicer

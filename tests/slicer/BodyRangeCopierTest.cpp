@@ -179,6 +179,28 @@ TEST(BodyRangeCopierTest, DeclarationsAreKeptOnEveryPage) {
               "<text:p>b</text:p>");
 }
 
+TEST(BodyRangeCopierTest, APageFarIntoTheBodyTakesItsPrologueAndNoBlockBeforeItsStart) {
+    const std::string prologue =
+        "<office:forms/><text:tracked-changes/><text:variable-decls/><text:sequence-decls/>";
+    TestDocument document(
+        prologue + R"(<draw:frame text:anchor-type="page" text:anchor-page-number="1"/>)" +
+        "<text:p>one</text:p><text:p>two</text:p><text:section text:name=\"S\"><text:list>"
+        "<text:list-item><text:p>three" +
+        mark(2) +
+        "four</text:p></text:list-item><text:list-item><text:p>five</text:p></text:list-item></text:list>"
+        "</text:section><text:p>six</text:p><text:p>" +
+        mark(3) + "seven</text:p>");
+    EXPECT_EQ(
+        document.page(2),
+        prologue +
+            R"(<text:section text:name="S"><text:list><text:list-header><text:p text:style-name="FkP1">)"
+            R"(four</text:p></text:list-header><text:list-item text:start-value="2"><text:p>five</text:p>)"
+            "</text:list-item></text:list></text:section><text:p>six</text:p>");
+    EXPECT_EQ(document.page(3), prologue + "<text:p>seven</text:p>");
+    // A page that begins where the body ends keeps only the prologue.
+    EXPECT_EQ(document.page(4), prologue);
+}
+
 TEST(BodyRangeCopierTest, MarksSoftBreaksAndPageCountsDoNotSurvive) {
     const std::string name = PageMarkName(3);
     TestDocument document("<text:p>" + mark(1) +

@@ -331,6 +331,44 @@ TEST_F(PackageSlicerTest, UnwrappedObjectsTheLayoutLiftedAboveTheirParagraphStay
     EXPECT_EQ(wrapOf("Wrapped"), "parallel") << "text wrapped around it in the input";
 }
 
+TEST_F(PackageSlicerTest, APageTakesTheAutomaticStylesItNamesAndThoseTheyNameButNoOthers) {
+    // P1 names an automatic list style, which names a text style; P2 is named by a word of a list of
+    // names; a paragraph cut by page 2 derives from P3, which names a data style. FkP1 is the input's
+    // own: the style derived from it for page 1's page style takes another name.
+    const std::string automatic =
+        R"(<style:style style:name="P1" style:family="paragraph" style:list-style-name="L1"/>)"
+        R"(<text:list-style style:name="L1"><text:list-level-style-number text:level="1" )"
+        R"(text:style-name="T1"/></text:list-style>)"
+        R"(<style:style style:name="T1" style:family="text"/>)"
+        R"(<style:style style:name="P2" style:family="paragraph"/>)"
+        R"(<style:style style:name="P3" style:family="paragraph" style:data-style-name="N1">)"
+        R"(<style:paragraph-properties fo:text-indent="1cm"/></style:style>)"
+        R"(<number:number-style style:name="N1"/>)"
+        R"(<style:style style:name="FkP1" style:family="paragraph"/>)"
+        R"(<style:style style:name="Unused" style:family="paragraph"/>)";
+    const fs::path input = writeInput(
+        R"(<text:p text:style-name="FkP1">)" + mark(1) +
+            R"(one</text:p><text:p text:style-name="P1">)"
+            R"(two</text:p><text:p text:class-names="P2 Missing">three</text:p><text:p text:style-name="P3">)"
+            "four" +
+            mark(2) + "five</text:p>",
+        {}, automatic);
+    const PackageSlicer slicer(input, std::vector<PlannedPage>(2));
+    const auto stylesOf = [&](int page) {
+        slicer.writePage(page, folder_ / "page.odt");
+        pugi::xml_document content;
+        const pugi::xml_node root =
+            parse(content, TestPackage::contents(folder_ / "page.odt")["content.xml"]);
+        std::vector<std::string> names;
+        for (pugi::xml_node style : root.child("office:automatic-styles").children())
+            names.emplace_back(style.attribute("style:name").value());
+        return names;
+    };
+    EXPECT_EQ(stylesOf(1), (std::vector<std::string>{"P1", "L1", "T1", "P2", "P3", "N1", "FkP2"}));
+    // The continuation's style is a copy of P3 and names its data style; the page style's derives from it.
+    EXPECT_EQ(stylesOf(2), (std::vector<std::string>{"N1", "FkP2", "FkP3"}));
+}
+
 TEST_F(PackageSlicerTest, PagesWrittenAtOnceOnSeveralThreadsAreThoseWrittenOneByOne) {
     // Eight pages with pictures and notes: their styles.xml differ (note numbers go on) or are alike,
     // so the shared styles are taken over while other threads share theirs.

@@ -165,7 +165,8 @@ void SlicedDocument::buildContent(int first, int last, pugi::xml_document& outpu
     BodyRangeCopier copier(*facts_, styles, std::to_string(pageCount()));
     const ObjectsLeftAtFoot objectsLeftAtFoot(plan_, *pages_);
 
-    copier.copy(text_, pages_->startOf(first), pages_->startOf(last + 1), content.text);
+    copier.copy(text_, BodyCut{pages_->startOf(first), pages_->cellCutsOf(first)},
+                BodyCut{pages_->startOf(last + 1), pages_->cellCutsOf(last + 1)}, content.text);
     placePageAnchoredObjects(first, last, content.text, copier);
     objectsLeftAtFoot.dropFromOpening(first, content.text);
     objectsLeftAtFoot.holdAtFoot(last, content.text, copier, styles);

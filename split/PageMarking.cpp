@@ -63,21 +63,48 @@ Sub MarkRowsAround(cursor As Object, start As Object, page As Long, outer As Obj
                 End If
             Next
         End If
-        position = OuterPosition(table)
+        position = OuterPosition(cursor, table, cell.CellName)
     Loop
 End Sub
 
-'  Where a table stands in the text around it, for a table nested in a cell; null when the office
-' cannot say.
-Function OuterPosition(table As Object) As Object
-    Dim anchor As Object
+'  A position in the cell around a table nested in it; null for a table in the body, or when the office
+' cannot say. Tried left of the table's first cell and right of its last, which can also lead into the
+' cell before or after the one that holds the table.
+Function OuterPosition(cursor As Object, table As Object, cellName As String) As Object
+    Dim walker As Object, probe As Object, side As Integer, moved As Boolean
     OuterPosition = Nothing
     On Error GoTo Done
-    anchor = table.getAnchor()
-    If IsNull(anchor) Then Exit Function
-    If IsNull(anchor.getText()) Then Exit Function
-    OuterPosition = anchor
+    walker = table.createCursorByCellName(cellName)
+    For side = 0 To 1
+        If side = 0 Then walker.gotoStart(False) Else walker.gotoEnd(False)
+        probe = table.getCellByName(walker.getRangeName()).getText()
+        If side = 0 Then cursor.gotoRange(probe.getStart(), False) Else cursor.gotoRange(probe.getEnd(), False)
+        If side = 0 Then moved = cursor.goLeft(1, False) Else moved = cursor.goRight(1, False)
+        If moved Then
+            probe = cursor.getText().createTextCursorByRange(cursor.getStart())
+            If probe.getPropertySetInfo().hasPropertyByName("Cell") Then
+                If Not (IsNull(probe.Cell) Or IsEmpty(probe.Cell)) Then
+                    If Holds(probe.Cell, table) Then
+                        OuterPosition = probe
+                        Exit Function
+                    End If
+                End If
+            End If
+        End If
+    Next
 Done:
+End Function
+
+Function Holds(cell As Object, table As Object) As Boolean
+    Dim parts As Object
+    Holds = False
+    parts = cell.getText().createEnumeration()
+    Do While parts.hasMoreElements()
+        If EqualUnoObjects(parts.nextElement(), table) Then
+            Holds = True
+            Exit Function
+        End If
+    Loop
 End Function
 
 ' The names of the other cells in the row of the cell named name, separated by spaces. The office

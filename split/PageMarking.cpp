@@ -25,17 +25,16 @@ QString PageMarking::cellMarkingSource() {
     // A page can start inside a table row: the office breaks each cell where its own content runs out
     // of room. Every other cell of that row (and of the rows around it, for a nested table) gets a mark
     // where its content goes on, found by asking the layout the page of each line. A cell whose content
-    // ended on an earlier page gets none; one that starts on this page is marked at its start. A row
-    // that starts whole on the page needs no marks. Positions are taken before any mark goes in, as
-    // the page starts are.
+    // ended on an earlier page gets none; one that starts on this page is marked at its start. A page
+    // that starts at the start of a cell starts the row: no marks. Positions are taken before any mark
+    // goes in, as the page starts are.
     const std::string cellName = slicer::CellMarkName(1, 1);
     const QString infix = QString::fromStdString(cellName.substr(slicer::PageMarkName(1).size())).chopped(1);
     return QStringLiteral(R"(
 ' Marks the other cells of every row around start, inside the cell outer (null: the body).
 Sub MarkRowsAround(cursor As Object, start As Object, page As Long, outer As Object)
     Dim position As Object, probe As Object, cell As Object, table As Object, found As Object
-    Dim others As Variant, count As Long, i As Long, allAtStart As Boolean
-    Dim rowStarts(0) As Object
+    Dim others As Variant, count As Long, i As Long
     position = start
     Do
         If IsNull(position) Then Exit Sub
@@ -49,17 +48,15 @@ Sub MarkRowsAround(cursor As Object, start As Object, page As Long, outer As Obj
         table = probe.TextTable
         others = Split(Trim(CellsOfRow(table, cell.CellName)), " ")
         count = UBound(others) + 1
-        allAtStart = IsCellStart(position, cell)
-        ReDim rowStarts(count) As Object
-        For i = 1 To count
-            rowStarts(i - 1) = Continuation(cursor, table.getCellByName(others(i - 1)), page)
-            If Not atCellStart Then allAtStart = False
-        Next
-        If Not allAtStart Then
+        ' A page that starts at a cell's start starts the row there (the slicer takes it so too): the
+        ' cells beside it start on the page as well, unless a paragraph kept whole left its cell empty
+        ' on the page before. Not asking saves a few calls on every page of a long table.
+        If Not IsCellStart(position, cell) Then
             For i = 1 To count
-                If Not IsNull(rowStarts(i - 1)) Then
-                    AddCellMark(rowStarts(i - 1), page)
-                    MarkRowsAround(cursor, rowStarts(i - 1), page, table.getCellByName(others(i - 1)))
+                found = Continuation(cursor, table.getCellByName(others(i - 1)), page)
+                If Not IsNull(found) Then
+                    AddCellMark(found, page)
+                    MarkRowsAround(cursor, found, page, table.getCellByName(others(i - 1)))
                 End If
             Next
         End If
@@ -67,7 +64,7 @@ Sub MarkRowsAround(cursor As Object, start As Object, page As Long, outer As Obj
     Loop
 End Sub
 
-'  A position in the cell around a table nested in it; null for a table in the body, or when the office
+' A position in the cell around a table nested in it; null for a table in the body, or when the office
 ' cannot say. Tried left of the table's first cell and right of its last, which can also lead into the
 ' cell before or after the one that holds the table.
 Function OuterPosition(cursor As Object, table As Object, cellName As String) As Object
@@ -144,18 +141,15 @@ Function IsCellStart(position As Object, cell As Object) As Boolean
 Done:
 End Function
 
-' Where the cell goes on on page, or Nothing when its content all lies on earlier pages; atCellStart
-' tells whether that is the cell's start.
+' Where the cell goes on on page, or Nothing when its content all lies on earlier pages.
 Function Continuation(cursor As Object, cell As Object, page As Long) As Object
     Dim probe As Object, steps As Long
     Continuation = Nothing
-    atCellStart = False
     If IsNull(cell) Then Exit Function
     probe = cell.getText().createTextCursor()
     probe.gotoStart(False)
     cursor.gotoRange(probe, False)
     If cursor.getPage() >= page Then
-        atCellStart = True
         Continuation = probe
         Exit Function
     End If
@@ -207,7 +201,7 @@ office::BasicModule PageMarking::module() {
     const QString source =
         QStringLiteral(R"(Option Explicit
 
-Dim cellStarts() As Object, cellMarks() As String, cellCount As Long, atCellStart As Boolean
+Dim cellStarts() As Object, cellMarks() As String, cellCount As Long
 
 Function MarkPages(document As Object, unused As String) As Variant
     Dim cursor As Object, bookmark As Object, start As Object

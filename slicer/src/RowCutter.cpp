@@ -18,7 +18,7 @@ pugi::xml_node cellAround(pugi::xml_node node, pugi::xml_node outer) {
     return {};
 }
 
-// Whether the cell shows nothing before `position`, which lies directly in it.
+// Whether the cell shows nothing before `position`.
 bool atStartOf(const BodyPosition& position, pugi::xml_node cell) {
     if (position.parent != cell) return false;
     for (pugi::xml_node sibling = position.before ? position.before.previous_sibling() : cell.last_child();
@@ -47,23 +47,14 @@ BodyPosition RowCutter::place(pugi::xml_node mark, pugi::xml_node outer) {
     bool cutting = false;  // once a row is cut, every row around it is cut too
     while (cell) {
         const pugi::xml_node row = cell.parent();
-        std::vector<BodyPosition> rowCuts;
-        std::swap(rowCuts, cuts_);
-        bool allAtStart = !cutting && atStartOf(position, cell);
-        for (pugi::xml_node other : row.children()) {
-            if (other == cell || !isCell(other)) continue;
-            const BodyPosition cut = cutIn(other);
-            allAtStart = allAtStart && atStartOf(cut, other);
-            cuts_.push_back(cut);
-        }
-        std::swap(rowCuts, cuts_);
         const pugi::xml_node outerCell = cellAround(row.parent(), outer);
-        if (allAtStart) {
-            // The whole row is on the page: the page starts before it.
+        if (!cutting && atStartOf(position, cell)) {
+            // A page that starts at a cell's start starts the row: the page starts before it.
             position = BoundaryLocator::liftWithin(BodyPosition::before_(row), outerCell ? outerCell : outer);
         } else {
             cutting = true;
-            cuts_.insert(cuts_.end(), rowCuts.begin(), rowCuts.end());
+            for (pugi::xml_node other : row.children())
+                if (other != cell && isCell(other)) cuts_.push_back(cutIn(other));
         }
         cell = outerCell;
     }

@@ -12,7 +12,7 @@ namespace fk::slicer {
 // or more pages, each cell breaking where its own content runs out of room; it marked the point where
 // each cell goes on. Every cell of the row is cut there: the page before keeps each cell's content up
 // to its cut, the page gets the rest. A cell without a mark holds nothing on the page (its content
-// ended earlier). A row every cell of which starts on the page is not cut: the page starts before it.
+// ended earlier). A page that starts at the start of a cell starts its row: the row is not cut.
 class RowCutter {
 public:
     // `cellMarks`: the page's cell marks.

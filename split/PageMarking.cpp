@@ -35,6 +35,9 @@ QString PageMarking::cellMarkingSource() {
 Sub MarkRowsAround(cursor As Object, start As Object, page As Long, outer As Object)
     Dim position As Object, probe As Object, cell As Object, table As Object, found As Object
     Dim others As Variant, count As Long, i As Long
+    ' Cells the office cannot answer for keep no mark: their content stays whole on the page before,
+    ' which loses nothing, rather than the marking failing the document.
+    On Error GoTo Done
     position = start
     Do
         If IsNull(position) Then Exit Sub
@@ -62,6 +65,7 @@ Sub MarkRowsAround(cursor As Object, start As Object, page As Long, outer As Obj
         End If
         position = OuterPosition(cursor, table, cell.CellName)
     Loop
+Done:
 End Sub
 
 ' A position in the cell around a table nested in it; null for a table in the body, or when the office

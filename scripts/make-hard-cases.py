@@ -508,6 +508,85 @@ def same_content(_pages):
                  extra_styles=extra)
 
 
+def cell(content, attrs=""):
+    return '<table:table-cell table:style-name="Cell" office:value-type="string"%s>%s</table:table-cell>' % (
+        attrs, content)
+
+
+def long_cell(seed, paragraphs, count=6):
+    return "".join(p(sentences(seed + i, count), "Table_20_Contents") for i in range(paragraphs))
+
+
+def rows_across_pages(_pages):
+    # Rows whose long cells break across pages: one cell runs on while its neighbour ends on the first
+    # page, another starts only on the next; a cell merged over two rows; heading rows repeated.
+    body = h("Ledger of the estuary wharves") + p(sentences(1600, 6))
+    body += ('<table:table table:name="Wharves"><table:table-column table:number-columns-repeated="3"/>'
+             "<table:table-header-rows><table:table-row>%s</table:table-row></table:table-header-rows>\n" %
+             "".join(cell(p(x, "Table_20_Heading")) for x in ["Wharf", "Cargo", "Remarks"]))
+    body += "<table:table-row>%s</table:table-row>\n" % "".join(
+        cell(long_cell(1610, n)) for n in (2, 9, 4))
+    body += "<table:table-row>%s</table:table-row>\n" % (
+        cell(long_cell(1620, 2)) + cell(long_cell(1625, 2), ' table:number-rows-spanned="2"') +
+        cell(long_cell(1640, 1)))
+    body += "<table:table-row>%s<table:covered-table-cell/>%s</table:table-row>\n" % (
+        cell(long_cell(1645, 3)), cell(long_cell(1650, 2)))
+    body += "<table:table-row>%s</table:table-row>\n" % "".join(
+        cell(long_cell(1660 + 10 * i, n)) for i, n in enumerate((1, 8, 3)))
+    body += "</table:table>\n" + p("After the ledger. " + sentences(1690, 3))
+    return plain(body, automatic=CELL_STYLE)
+
+
+def row_three_pages(_pages):
+    # One row without heading rows whose second cell runs over three pages; its neighbour is short.
+    body = h("Chronicle of the granite quarry") + p(sentences(1700, 3))
+    body += ('<table:table table:name="Chronicle"><table:table-column table:number-columns-repeated="2"/>'
+             "<table:table-row>%s%s</table:table-row>\n" % (cell(long_cell(1710, 2)), cell(long_cell(1720, 24, 8))))
+    body += "<table:table-row>%s%s</table:table-row>\n</table:table>\n" % (
+        cell(long_cell(1760, 1)), cell(long_cell(1770, 1)))
+    body += p("After the chronicle. " + sentences(1790, 2))
+    return plain(body, automatic=CELL_STYLE)
+
+
+def nested_table(_pages):
+    # A table inside a cell whose rows break across pages, beside a cell that runs on by itself, and a
+    # numbered list in a cell across pages.
+    inner = ('<table:table table:name="Inner"><table:table-column table:number-columns-repeated="2"/>' +
+             "".join("<table:table-row>%s%s</table:table-row>" % (cell(long_cell(1810 + 10 * i, 1, 3)),
+                                                                   cell(long_cell(1815 + 10 * i, 3)))
+                     for i in range(5)) + "</table:table>")
+    items = "".join("<text:list-item>%s</text:list-item>" % p(sentences(1880 + i, 4), "Table_20_Contents")
+                    for i in range(14))
+    body = h("Survey of the northern inlets") + p(sentences(1800, 4))
+    body += ('<table:table table:name="Outer"><table:table-column table:number-columns-repeated="2"/>'
+             "<table:table-row>%s%s</table:table-row>\n" % (
+                 cell(p("Inlets surveyed", "Table_20_Contents") + inner), cell(long_cell(1860, 6))))
+    body += ("<table:table-row>%s%s</table:table-row>\n</table:table>\n" % (
+        cell(p("Steps of the survey", "Table_20_Contents") +
+             '<text:list text:style-name="Numbering_20_123">%s</text:list>' % items),
+        cell(long_cell(1870, 2))))
+    body += p("After the survey. " + sentences(1899, 2))
+    return plain(body, automatic=CELL_STYLE, extra_styles=NUMBERING_123)
+
+
+def section_across_pages(_pages):
+    # A plain section and a two-column section running over pages, with a table row breaking inside
+    # the section.
+    automatic = ('<style:style style:name="Cols2" style:family="section"><style:section-properties>'
+                 '<style:columns fo:column-count="2" fo:column-gap="0.8cm"/></style:section-properties>'
+                 '</style:style>\n' + CELL_STYLE)
+    body = h("Almanac of the upland farms") + p(sentences(1900, 3))
+    body += '<text:section text:name="Plain">\n' + "".join(p(sentences(1910 + i, 7)) for i in range(8))
+    body += ('<table:table table:name="Farms"><table:table-column table:number-columns-repeated="2"/>'
+             "<table:table-row>%s%s</table:table-row></table:table>\n" % (
+                 cell(long_cell(1930, 8)), cell(long_cell(1940, 3))))
+    body += "</text:section>\n"
+    body += '<text:section text:style-name="Cols2" text:name="Columns">\n'
+    body += "".join(p(sentences(1950 + i, 6)) for i in range(12)) + "</text:section>\n"
+    body += p("After the almanac. " + sentences(1999, 2))
+    return plain(body, automatic=automatic)
+
+
 DOCUMENTS = {
     "left-right-blank": (left_right_blank, ["odt"]),
     "title-page": (title_page, ["odt"]),
@@ -525,6 +604,10 @@ DOCUMENTS = {
     "toc": (toc, ["odt"]),
     "landscape-middle": (landscape_middle, ["odt"]),
     "same-content": (same_content, ["odt", "docx", "doc"]),
+    "rows-across-pages": (rows_across_pages, ["odt"]),
+    "row-three-pages": (row_three_pages, ["odt"]),
+    "nested-table": (nested_table, ["odt"]),
+    "section-across-pages": (section_across_pages, ["odt"]),
 }
 FILTERS = {"odt": "odt", "docx": "docx:MS Word 2007 XML", "doc": "doc:MS Word 97"}
 
@@ -570,6 +653,12 @@ NO_THUMBNAIL = """<?xml version="1.0" encoding="UTF-8"?>
 
 
 def main():
+    # Named documents only (e.g. "nested-table"), the others and their counts left as committed.
+    only = sys.argv[1:]
+    unknown = [n for n in only if n not in DOCUMENTS]
+    if unknown:
+        sys.exit("no such document: %s" % unknown)
+    chosen = {n: d for n, d in DOCUMENTS.items() if not only or n in only}
     os.makedirs(OUT, exist_ok=True)
     work = tempfile.mkdtemp(prefix="hard-cases-")
     profile = os.path.join(work, "profile")
@@ -581,12 +670,15 @@ def main():
         os.makedirs(src)
 
         def write_sources(pages):
-            for name, (build, _) in DOCUMENTS.items():
+            for name, (build, _) in chosen.items():
                 with open(os.path.join(src, name + ".fodt"), "w", encoding="utf-8") as f:
                     f.write(build(pages))
 
         # The contents page needs the page numbers of the headings: lay the document out once to find them.
         write_sources({})
+        if "toc" not in chosen:
+            previous = json.load(open(os.path.join(OUT, "expected.json"), encoding="utf-8"))
+            return finish(profile, work, src, chosen, previous["toc_heading_pages"], previous["pages"])
         first = os.path.join(work, "first")
         soffice(profile, ["--convert-to", PDF_KEEP_BLANK, "--outdir", first, os.path.join(src, "toc.fodt")])
         headings = [c for c, _ in TOC_CHAPTERS] + [s for _, ss in TOC_CHAPTERS for s in ss]
@@ -595,29 +687,35 @@ def main():
         if missing:
             sys.exit("headings not found in the first layout: %s" % missing)
         write_sources(pages)
-
-        for ext in ("odt", "docx", "doc"):
-            names = [os.path.join(src, n + ".fodt") for n, (_, exts) in DOCUMENTS.items() if ext in exts]
-            soffice(profile, ["--convert-to", FILTERS[ext], "--outdir", OUT] + names)
-
-        # Measure the page counts from the committed files, blank pages included.
-        outputs = sorted(f for f in os.listdir(OUT) if os.path.splitext(f)[1] in (".odt", ".docx", ".doc"))
-        pdfs = os.path.join(work, "pdf")
-        staged = os.path.join(work, "staged")
-        os.makedirs(staged)
-        for f in outputs:  # same-content.odt/.docx/.doc would all export to same-content.pdf
-            shutil.copy(os.path.join(OUT, f), os.path.join(staged, f.replace(".", "_") + os.path.splitext(f)[1]))
-        soffice(profile, ["--convert-to", PDF_KEEP_BLANK, "--outdir", pdfs] +
-                [os.path.join(staged, f) for f in sorted(os.listdir(staged))])
-        counts = {}
-        for f in outputs:
-            counts[f] = pdf_pages(os.path.join(pdfs, f.replace(".", "_") + ".pdf"))
-            print("%-28s %d pages" % (f, counts[f]))
-        with open(os.path.join(OUT, "expected.json"), "w", encoding="utf-8") as f:
-            json.dump({"pages": counts, "toc_heading_pages": pages}, f, indent=1, sort_keys=True)
-            f.write("\n")
+        finish(profile, work, src, chosen, pages, {})
     finally:
         shutil.rmtree(work)
+
+
+def finish(profile, work, src, chosen, pages, counts):
+    """Converts the chosen sources, counts their pages and records them with `counts` of the others."""
+    for ext in ("odt", "docx", "doc"):
+        names = [os.path.join(src, n + ".fodt") for n, (_, exts) in chosen.items() if ext in exts]
+        if names:
+            soffice(profile, ["--convert-to", FILTERS[ext], "--outdir", OUT] + names)
+
+    # Measure the page counts from the committed files, blank pages included.
+    outputs = sorted(f for f in os.listdir(OUT) if os.path.splitext(f)[1] in (".odt", ".docx", ".doc") and
+                     os.path.splitext(f)[0] in chosen)
+    pdfs = os.path.join(work, "pdf")
+    staged = os.path.join(work, "staged")
+    os.makedirs(staged)
+    for f in outputs:  # same-content.odt/.docx/.doc would all export to same-content.pdf
+        shutil.copy(os.path.join(OUT, f), os.path.join(staged, f.replace(".", "_") + os.path.splitext(f)[1]))
+    soffice(profile, ["--convert-to", PDF_KEEP_BLANK, "--outdir", pdfs] +
+            [os.path.join(staged, f) for f in sorted(os.listdir(staged))])
+    counts = dict(counts)
+    for f in outputs:
+        counts[f] = pdf_pages(os.path.join(pdfs, f.replace(".", "_") + ".pdf"))
+        print("%-28s %d pages" % (f, counts[f]))
+    with open(os.path.join(OUT, "expected.json"), "w", encoding="utf-8") as f:
+        json.dump({"pages": counts, "toc_heading_pages": pages}, f, indent=1, sort_keys=True)
+        f.write("\n")
 
 
 if __name__ == "__main__":

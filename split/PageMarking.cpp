@@ -21,6 +21,175 @@ void GiveBlankPagesTheFollowingStyle(std::vector<slicer::PlannedPage>& plan) {
 
 }  // namespace
 
+QString PageMarking::cellMarkingSource() {
+    // A page can start inside a table row: the office breaks each cell where its own content runs out
+    // of room. Every other cell of that row (and of the rows around it, for a nested table) gets a mark
+    // where its content goes on, found by asking the layout the page of each line. A cell whose content
+    // ended on an earlier page gets none; one that starts on this page is marked at its start. A page
+    // that starts at the start of a cell starts the row: no marks. Positions are taken before any mark
+    // goes in, as the page starts are.
+    const std::string cellName = slicer::CellMarkName(1, 1);
+    const QString infix = QString::fromStdString(cellName.substr(slicer::PageMarkName(1).size())).chopped(1);
+    return QStringLiteral(R"(
+' Marks the other cells of every row around start, inside the cell outer (null: the body).
+Sub MarkRowsAround(cursor As Object, start As Object, page As Long, outer As Object)
+    Dim position As Object, probe As Object, cell As Object, table As Object, found As Object
+    Dim others As Variant, count As Long, i As Long
+    ' Cells the office cannot answer for keep no mark: their content stays whole on the page before,
+    ' which loses nothing, rather than the marking failing the document.
+    On Error GoTo Done
+    position = start
+    Do
+        If IsNull(position) Then Exit Sub
+        probe = position.getText().createTextCursorByRange(position.getStart())
+        If Not probe.getPropertySetInfo().hasPropertyByName("Cell") Then Exit Sub
+        If IsNull(probe.Cell) Or IsEmpty(probe.Cell) Then Exit Sub
+        cell = probe.Cell
+        If Not IsNull(outer) Then
+            If EqualUnoObjects(cell, outer) Then Exit Sub
+        End If
+        table = probe.TextTable
+        others = Split(Trim(CellsOfRow(table, cell.CellName)), " ")
+        count = UBound(others) + 1
+        ' A page that starts at a cell's start starts the row there (the slicer takes it so too): the
+        ' cells beside it start on the page as well, unless a paragraph kept whole left its cell empty
+        ' on the page before. Not asking saves a few calls on every page of a long table.
+        If Not IsCellStart(position, cell) Then
+            For i = 1 To count
+                found = Continuation(cursor, table.getCellByName(others(i - 1)), page)
+                If Not IsNull(found) Then
+                    AddCellMark(found, page)
+                    MarkRowsAround(cursor, found, page, table.getCellByName(others(i - 1)))
+                End If
+            Next
+        End If
+        position = OuterPosition(cursor, table, cell.CellName)
+    Loop
+Done:
+End Sub
+
+' A position in the cell around a table nested in it; null for a table in the body, or when the office
+' cannot say. Tried left of the table's first cell and right of its last, which can also lead into the
+' cell before or after the one that holds the table.
+Function OuterPosition(cursor As Object, table As Object, cellName As String) As Object
+    Dim walker As Object, probe As Object, side As Integer, moved As Boolean
+    OuterPosition = Nothing
+    On Error GoTo Done
+    walker = table.createCursorByCellName(cellName)
+    For side = 0 To 1
+        If side = 0 Then walker.gotoStart(False) Else walker.gotoEnd(False)
+        probe = table.getCellByName(walker.getRangeName()).getText()
+        If side = 0 Then cursor.gotoRange(probe.getStart(), False) Else cursor.gotoRange(probe.getEnd(), False)
+        If side = 0 Then moved = cursor.goLeft(1, False) Else moved = cursor.goRight(1, False)
+        If moved Then
+            probe = cursor.getText().createTextCursorByRange(cursor.getStart())
+            If probe.getPropertySetInfo().hasPropertyByName("Cell") Then
+                If Not (IsNull(probe.Cell) Or IsEmpty(probe.Cell)) Then
+                    If Holds(probe.Cell, table) Then
+                        OuterPosition = probe
+                        Exit Function
+                    End If
+                End If
+            End If
+        End If
+    Next
+Done:
+End Function
+
+Function Holds(cell As Object, table As Object) As Boolean
+    Dim parts As Object
+    Holds = False
+    parts = cell.getText().createEnumeration()
+    Do While parts.hasMoreElements()
+        If EqualUnoObjects(parts.nextElement(), table) Then
+            Holds = True
+            Exit Function
+        End If
+    Loop
+End Function
+
+' The names of the other cells in the row of the cell named name, separated by spaces. The office
+' names columns A to Z, then a to z; a cell merged from the row above still has its name.
+Function CellsOfRow(table As Object, name As String) As String
+    Dim row As String, column As Long, letters As String, other As String
+    letters = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"
+    row = RowOf(name)
+    CellsOfRow = ""
+    For column = 1 To table.getColumns().getCount()
+        If column > Len(letters) Then Exit For
+        other = Mid(letters, column, 1) & row
+        If other <> name Then
+            If Not IsNull(table.getCellByName(other)) Then CellsOfRow = CellsOfRow & " " & other
+        End If
+    Next
+End Function
+
+Function RowOf(name As String) As String
+    Dim i As Long
+    RowOf = ""
+    For i = 1 To Len(name)
+        If InStr("0123456789", Mid(name, i, 1)) > 0 Then
+            RowOf = Mid(name, i)
+            Exit Function
+        End If
+    Next
+End Function
+
+Function IsCellStart(position As Object, cell As Object) As Boolean
+    Dim first As Object
+    first = cell.getText().createTextCursor()
+    first.gotoStart(False)
+    IsCellStart = False
+    On Error GoTo Done
+    IsCellStart = (cell.getText().compareRegionStarts(first, position) = 0)
+Done:
+End Function
+
+' Where the cell goes on on page, or Nothing when its content all lies on earlier pages.
+Function Continuation(cursor As Object, cell As Object, page As Long) As Object
+    Dim probe As Object, steps As Long
+    Continuation = Nothing
+    If IsNull(cell) Then Exit Function
+    probe = cell.getText().createTextCursor()
+    probe.gotoStart(False)
+    cursor.gotoRange(probe, False)
+    If cursor.getPage() >= page Then
+        Continuation = probe
+        Exit Function
+    End If
+    probe.gotoEnd(False)
+    cursor.gotoRange(probe, False)
+    If cursor.getPage() < page Then Exit Function
+    ' Line by line: the first line the layout put on the page.
+    probe.gotoStart(False)
+    cursor.gotoRange(probe, False)
+    For steps = 1 To 100000
+        cursor.gotoEndOfLine(False)
+        If Not cursor.goRight(1, False) Then Exit Function
+        ' Right of a line's end can be the second character of the next line.
+        cursor.gotoStartOfLine(False)
+        If cursor.getPage() >= page Then
+            Continuation = cursor.getText().createTextCursorByRange(cursor.getStart())
+            Exit Function
+        End If
+    Next
+End Function
+
+Sub AddCellMark(position As Object, page As Long)
+    If cellCount > UBound(cellStarts) Then
+        ReDim Preserve cellStarts(cellCount * 2) As Object
+        ReDim Preserve cellMarks(cellCount * 2) As String
+    End If
+    cellCount = cellCount + 1
+    cellStarts(cellCount - 1) = position
+    cellMarks(cellCount - 1) = "%1" & Format(page, "%2") & "%3" & cellCount
+End Sub
+)")
+        .arg(QString::fromUtf8(slicer::PageMarkPrefix().data(),
+                               static_cast<qsizetype>(slicer::PageMarkPrefix().size())),
+             QString(slicer::kPageNumberDigits, QLatin1Char('0')), infix);
+}
+
 office::BasicModule PageMarking::module() {
     // Marks in the office's own process, where a bookmark object costs less than a dispatch, which
     // goes through the frame. Basic's And does not short-circuit, hence the Ifs.
@@ -36,8 +205,14 @@ office::BasicModule PageMarking::module() {
     const QString source =
         QStringLiteral(R"(Option Explicit
 
+Dim cellStarts() As Object, cellMarks() As String, cellCount As Long
+
 Function MarkPages(document As Object, unused As String) As Variant
     Dim cursor As Object, bookmark As Object, start As Object
+    Dim body As Object
+    cellCount = 0
+    ReDim cellStarts(15) As Object
+    ReDim cellMarks(15) As String
     cursor = document.getCurrentController().getViewCursor()
     cursor.jumpToLastPage()
     Dim pageCount As Long, page As Long, reached As Boolean
@@ -58,6 +233,7 @@ Function MarkPages(document As Object, unused As String) As Variant
             start = cursor.getText().createTextCursorByRange(cursor.getStart())
             starts(page - 1) = start
             pages(page - 1) = "+" & cursor.PageStyleName
+            MarkRowsAround(cursor, start, page, body)
             If withObjects And page > 1 Then
                 If pages(page - 2) <> "-" Then
                     If start.isStartOfParagraph() Then
@@ -75,6 +251,12 @@ Function MarkPages(document As Object, unused As String) As Variant
             bookmark.setName("%1" & Format(page, "%2"))
             starts(page - 1).getText().insertTextContent(starts(page - 1), bookmark, False)
         End If
+    Next
+    Dim cell As Long
+    For cell = 1 To cellCount
+        bookmark = document.createInstance("com.sun.star.text.Bookmark")
+        bookmark.setName(cellMarks(cell - 1))
+        cellStarts(cell - 1).getText().insertTextContent(cellStarts(cell - 1), bookmark, False)
     Next
     ' The view stays locked until the document is closed: unlocked, the store would first lay out
     ' again every paragraph a mark went into, as long again as the whole layout on a long document,
@@ -107,10 +289,10 @@ Back:
     cursor.jumpToPage(page)
     cursor.jumpToStartOfPage()
 End Function
-)")
+%3)")
             .arg(QString::fromUtf8(slicer::PageMarkPrefix().data(),
                                    static_cast<qsizetype>(slicer::PageMarkPrefix().size())),
-                 QString(slicer::kPageNumberDigits, QLatin1Char('0')));
+                 QString(slicer::kPageNumberDigits, QLatin1Char('0')), cellMarkingSource());
     return {QStringLiteral("FolioknifeSplit"), QStringLiteral("PageMarks"), source};
 }
 
@@ -126,6 +308,7 @@ std::vector<slicer::PlannedPage> PageMarking::planFromAnswer(const QStringList& 
         if (entry.startsWith(QLatin1Char('+')) || entry.startsWith(QLatin1Char('^'))) {
             planned.pageStyle = entry.mid(1).toStdString();
             planned.openingParagraphBegunBefore = entry.startsWith(QLatin1Char('^'));
+            planned.cellsMarked = true;
         } else if (entry == QLatin1String("-"))
             planned.blank = true;
         else

@@ -2,6 +2,7 @@
 
 #include "OdfNodes.h"
 
+#include <algorithm>
 #include <cstring>
 #include <optional>
 #include <string_view>
@@ -67,6 +68,21 @@ bool trimTrailingSpaces(pugi::xml_node container) {
     return false;
 }
 
+// Whether a covered cell is covered by a cell of its own row rather than by one of a row above.
+bool coveredFromTheLeft(pugi::xml_node covered) {
+    int reach = 0;  // how many cells further the last spanning cell reaches
+    for (pugi::xml_node cell = covered.parent().first_child(); cell && cell != covered;
+         cell = cell.next_sibling()) {
+        if (cell.type() != pugi::node_element) continue;
+        const int columns = std::max(1, cell.attribute("table:number-columns-repeated").as_int(1));
+        if (odf::is(cell, "table:table-cell"))
+            reach = std::max(1, cell.attribute("table:number-columns-spanned").as_int(1)) - 1;
+        else
+            reach = std::max(0, reach - columns);
+    }
+    return reach > 0;
+}
+
 void setAttribute(pugi::xml_node element, const char* name, const std::string& value) {
     pugi::xml_attribute attribute = element.attribute(name);
     if (!attribute) attribute = element.append_attribute(name);
@@ -80,11 +96,34 @@ BodyRangeCopier::BodyRangeCopier(const DocumentFacts& facts, OutputStyles& style
 
 void BodyRangeCopier::copy(pugi::xml_node sourceText, const BodyPosition& start, const BodyPosition& end,
                            pugi::xml_node targetText) {
-    start_ = start;
-    end_ = end;
-    startPath_ = ancestorsOrSelf(start.parent);
-    endPath_ = ancestorsOrSelf(end.parent);
+    copy(sourceText, BodyCut{start, {}}, BodyCut{end, {}}, targetText);
+}
+
+void BodyRangeCopier::copy(pugi::xml_node sourceText, const BodyCut& start, const BodyCut& end,
+                           pugi::xml_node targetText) {
+    startCuts_.clear();
+    endCuts_.clear();
+    startPath_.clear();
+    endPath_.clear();
+    startPosition_ = start.position;
+    addCut(start.position, startCuts_, startPath_);
+    for (const BodyPosition& cut : start.cellCuts) addCut(cut, startCuts_, startPath_);
+    addCut(end.position, endCuts_, endPath_);
+    for (const BodyPosition& cut : end.cellCuts) addCut(cut, endCuts_, endPath_);
     copyChildren(sourceText, targetText, true, true);
+}
+
+void BodyRangeCopier::addCut(const BodyPosition& position, Cuts& cuts,
+                             std::unordered_set<const void*>& path) {
+    cuts[position.parent.internal_object()] = position.before;
+    const std::unordered_set<const void*> ancestors = ancestorsOrSelf(position.parent);
+    path.insert(ancestors.begin(), ancestors.end());
+}
+
+std::optional<pugi::xml_node> BodyRangeCopier::cutIn(const Cuts& cuts, pugi::xml_node parent) {
+    const auto found = cuts.find(parent.internal_object());
+    if (found == cuts.end()) return std::nullopt;
+    return found->second;
 }
 
 pugi::xml_node BodyRangeCopier::copyWhole(pugi::xml_node source, pugi::xml_node targetParent) {
@@ -104,21 +143,26 @@ void BodyRangeCopier::copyChildren(pugi::xml_node source, pugi::xml_node target,
         target.remove_attribute("text:continue-list");
     }
     bool started = !holdsStart;
+    const std::optional<pugi::xml_node> startHere = holdsStart ? cutIn(startCuts_, source) : std::nullopt;
+    const std::optional<pugi::xml_node> endHere = holdsEnd ? cutIn(endCuts_, source) : std::nullopt;
+    // A row is cut in every cell, not in one.
+    const bool cutInEachChild = odf::is(source, "table:table-row");
     // Before the page's start a body gives only its prologue, which it opens with: past that the walk
     // goes straight to the start, rather than over every block of the pages before.
-    const pugi::xml_node startChild = isBody && holdsStart ? childHolding(source, start_) : pugi::xml_node();
+    const pugi::xml_node startChild =
+        isBody && holdsStart ? childHolding(source, startPosition_) : pugi::xml_node();
     for (pugi::xml_node child = source.first_child(); child; child = child.next_sibling()) {
         if (isBody && !started && child != startChild && !odf::isPrologue(child)) {
             child = startChild;
             if (!child) break;
         }
-        if (holdsEnd && source == end_.parent && child == end_.before) break;
-        if (holdsStart && source == start_.parent && child == start_.before) started = true;
+        if (endHere && child == *endHere) break;
+        if (startHere && child == *startHere) started = true;
         // Page-anchored objects are placed by page number, not by position.
         if (isBody && odf::isPageAnchored(child)) continue;
 
         const pugi::xml_node previous = target.last_child();
-        const bool childHoldsStart = holdsStart && !started && onStartPath(child);
+        const bool childHoldsStart = holdsStart && (!started || cutInEachChild) && onStartPath(child);
         const bool childHoldsEnd = holdsEnd && onEndPath(child);
         if (childHoldsStart || childHoldsEnd) {
             copyNode(child, target, childHoldsStart, childHoldsEnd);
@@ -133,7 +177,7 @@ void BodyRangeCopier::copyChildren(pugi::xml_node source, pugi::xml_node target,
                 setAttribute(added, "text:start-value", std::to_string(*number));
             wantListStart = false;
         }
-        if (childHoldsEnd) break;
+        if (childHoldsEnd && !cutInEachChild) break;
     }
 }
 
@@ -154,6 +198,8 @@ void BodyRangeCopier::copyNode(pugi::xml_node source, pugi::xml_node targetParen
 
     pugi::xml_node copy = targetParent.append_child(source.name());
     for (pugi::xml_attribute attribute : source.attributes()) copy.append_copy(attribute);
+    if (holdsStart && odf::is(copy, "table:covered-table-cell") && !coveredFromTheLeft(source))
+        continueCell(copy);
     if (holdsStart && odf::is(copy, "text:list-item")) {
         // The rest of an item: its label was shown on the earlier page.
         copy.set_name("text:list-header");
@@ -178,6 +224,12 @@ void BodyRangeCopier::copyNode(pugi::xml_node source, pugi::xml_node targetParen
         }
         restyleCutParagraph(copy, holdsStart, holdsEnd);
     }
+}
+
+void BodyRangeCopier::continueCell(pugi::xml_node copy) {
+    // The cell covering it from a row above stays on the page before: in the row that opens this
+    // page's table it is a cell of its own, empty.
+    copy.set_name("table:table-cell");
 }
 
 void BodyRangeCopier::restyleCutParagraph(pugi::xml_node copy, bool continues, bool continued) {

@@ -7,11 +7,21 @@
 
 #include <pugixml.hpp>
 
+#include <optional>
 #include <set>
 #include <string>
+#include <unordered_map>
 #include <unordered_set>
+#include <vector>
 
 namespace fk::slicer {
+
+// A page boundary as the copier cuts at it: where the page starts, and where it starts in each other
+// cell of the table rows it starts inside (a row is cut in every cell at once).
+struct BodyCut {
+    BodyPosition position;
+    std::vector<BodyPosition> cellCuts;
+};
 
 // Copies the part of a body between two page boundaries into an output body. Elements that straddle
 // a boundary are cut: each part keeps the element's attributes, a paragraph's continuation loses its
@@ -28,6 +38,7 @@ public:
     // Both positions lie in sourceText (an office:text), start not after end.
     void copy(pugi::xml_node sourceText, const BodyPosition& start, const BodyPosition& end,
               pugi::xml_node targetText);
+    void copy(pugi::xml_node sourceText, const BodyCut& start, const BodyCut& end, pugi::xml_node targetText);
 
     // Copies one element whole, with the same clean-up; returns the copy.
     pugi::xml_node copyWhole(pugi::xml_node source, pugi::xml_node targetParent);
@@ -42,11 +53,19 @@ private:
     void continueSequence(pugi::xml_node source, pugi::xml_node copy);
     bool onStartPath(pugi::xml_node node) const { return startPath_.count(node.internal_object()) > 0; }
     bool onEndPath(pugi::xml_node node) const { return endPath_.count(node.internal_object()) > 0; }
+    // The child of `parent` that a boundary lies before: nullopt when none lies directly in it, a null
+    // node when one lies at its end.
+    using Cuts = std::unordered_map<const void*, pugi::xml_node>;
+    static void addCut(const BodyPosition& position, Cuts& cuts, std::unordered_set<const void*>& path);
+    static std::optional<pugi::xml_node> cutIn(const Cuts& cuts, pugi::xml_node parent);
+    // A cell of a cut row, cut at the start: what the layout shows of it on the earlier page is gone.
+    static void continueCell(pugi::xml_node copy);
 
     const DocumentFacts& facts_;
     OutputStyles& styles_;
     std::string pageCountText_;
-    BodyPosition start_, end_;
+    BodyPosition startPosition_;
+    Cuts startCuts_, endCuts_;
     std::unordered_set<const void*> startPath_, endPath_;
     OutlineCounter shownOutline_;
     std::set<std::string> sequencesSeen_;

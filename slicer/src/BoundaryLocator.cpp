@@ -1,6 +1,7 @@
 #include "BoundaryLocator.h"
 
 #include "OdfNodes.h"
+#include "RowCutter.h"
 
 #include <string_view>
 
@@ -42,7 +43,11 @@ std::string describe(pugi::xml_node obstacle) {
 }  // namespace
 
 BodyPosition BoundaryLocator::lift(BodyPosition position) {
-    while (isLiftable(position.parent)) {
+    return liftWithin(position, {});
+}
+
+BodyPosition BoundaryLocator::liftWithin(BodyPosition position, pugi::xml_node stop) {
+    while (isLiftable(position.parent) && position.parent != stop) {
         const pugi::xml_node container = position.parent;
         if (onlyContentFreeBefore(position))
             position = BodyPosition::before_(container);
@@ -60,8 +65,19 @@ PageBoundary BoundaryLocator::locate(pugi::xml_node mark) {
     for (pugi::xml_node ancestor = lifted.parent; ancestor && !odf::is(ancestor, "office:text");
          ancestor = ancestor.parent())
         if (!odf::canHoldBoundary(ancestor)) obstacle = ancestor;
-    if (!obstacle) return {lifted, {}};
-    return {lift(BodyPosition::before_(obstacle)), describe(obstacle)};
+    if (!obstacle) return {lifted, {}, {}};
+    return {lift(BodyPosition::before_(obstacle)), {}, describe(obstacle)};
+}
+
+PageBoundary BoundaryLocator::locate(pugi::xml_node mark, const std::vector<pugi::xml_node>& cellMarks) {
+    pugi::xml_node obstacle;
+    for (pugi::xml_node ancestor = mark.parent(); ancestor && !odf::is(ancestor, "office:text");
+         ancestor = ancestor.parent())
+        if (!odf::canHoldBoundary(ancestor) && !RowCutter::canCut(ancestor)) obstacle = ancestor;
+    if (obstacle) return locate(mark);
+    RowCutter cutter(cellMarks);
+    const BodyPosition position = cutter.place(mark, {});
+    return {position, cutter.cuts(), {}};
 }
 
 }  // namespace fk::slicer

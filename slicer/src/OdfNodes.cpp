@@ -74,7 +74,13 @@ bool isMarker(pugi::xml_node node) {
 bool isReservedMark(pugi::xml_node node) {
     return isOneOf(node, {"text:bookmark", "text:bookmark-start", "text:bookmark-end"}) &&
            (PageOfMark(node.attribute("text:name").as_string()) > 0 ||
-            HeadingOfMark(node.attribute("text:name").as_string()) > 0);
+            HeadingOfMark(node.attribute("text:name").as_string()) > 0 ||
+            PageOfCellMark(node.attribute("text:name").as_string()) > 0);
+}
+
+int markedCellPage(pugi::xml_node node) {
+    if (!is(node, "text:bookmark") && !is(node, "text:bookmark-start")) return 0;
+    return PageOfCellMark(node.attribute("text:name").as_string());
 }
 
 int markedPage(pugi::xml_node node) {

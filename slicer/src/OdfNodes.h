@@ -29,11 +29,13 @@ bool isInlineWrapper(pugi::xml_node node);
 // Bookmark, reference and index marks, soft page breaks and change marks: positions, not text.
 bool isMarker(pugi::xml_node node);
 
-// One of our page or heading bookmarks (point, start or end).
+// One of our page, cell or heading bookmarks (point, start or end).
 bool isReservedMark(pugi::xml_node node);
 
 // The page a point bookmark or bookmark start of ours opens; 0 for anything else.
 int markedPage(pugi::xml_node node);
+// The page whose start a cell bookmark of ours marks in one cell of a row cut by it; 0 for anything else.
+int markedCellPage(pugi::xml_node node);
 
 // A drawing object anchored to a page rather than to text.
 bool isPageAnchored(pugi::xml_node node);

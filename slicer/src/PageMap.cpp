@@ -77,13 +77,19 @@ std::vector<pugi::xml_node> PageMap::findMarks(pugi::xml_node officeText, const 
     const int pageCount = plan.pageCount();
     std::vector<pugi::xml_node> marks(static_cast<std::size_t>(pageCount) + 1);
     struct Walker : pugi::xml_tree_walker {
-        std::vector<pugi::xml_node> found;
+        std::vector<pugi::xml_node> found, cells;
         bool for_each(pugi::xml_node& node) override {
             if (odf::markedPage(node) > 0) found.push_back(node);
+            if (odf::markedCellPage(node) > 0) cells.push_back(node);
             return true;
         }
     } walker;
     officeText.traverse(walker);
+    cellMarks_.assign(static_cast<std::size_t>(pageCount), {});
+    for (const pugi::xml_node mark : walker.cells) {
+        const int page = odf::markedCellPage(mark);
+        if (page <= pageCount) cellMarks_[page - 1].push_back(mark);
+    }
     for (const pugi::xml_node mark : walker.found) {
         const int page = odf::markedPage(mark);
         if (page > pageCount)
@@ -105,17 +111,22 @@ void PageMap::locateStarts(pugi::xml_node officeText, const std::vector<pugi::xm
                            const PagePlan& plan, const DocumentFacts& facts) {
     const int pageCount = plan.pageCount();
     starts_.assign(static_cast<std::size_t>(pageCount) + 1, BodyPosition::endOf(officeText));
+    cellCuts_.assign(static_cast<std::size_t>(pageCount) + 1, {});
     std::vector<bool> marked(static_cast<std::size_t>(pageCount) + 1, false);
     for (int page = 2; page <= pageCount; ++page) {
         if (!marks[page]) continue;
-        const PageBoundary boundary = BoundaryLocator::locate(marks[page]);
+        PageBoundary boundary = locate(page, marks[page], plan);
         if (!boundary.issue.empty()) issues_.push_back({page, boundary.issue});
         starts_[page - 1] = boundary.position;
+        cellCuts_[page - 1] = std::move(boundary.cellCuts);
         marked[page] = true;
     }
     // Pages without a mark begin where the next page with one does.
-    for (int page = pageCount; page >= 2; --page)
-        if (!marked[page]) starts_[page - 1] = starts_[page];
+    for (int page = pageCount; page >= 2; --page) {
+        if (marked[page]) continue;
+        starts_[page - 1] = starts_[page];
+        cellCuts_[page - 1] = cellCuts_[page];
+    }
     if (pageCount > 0) starts_[0] = BodyPosition::startOf(officeText);
 
     std::size_t previous = 0;
@@ -125,6 +136,11 @@ void PageMap::locateStarts(pugi::xml_node officeText, const std::vector<pugi::xm
         if (order < previous) issues_.push_back({page, "the page marks are out of order", true});
         previous = std::max(previous, order);
     }
+}
+
+PageBoundary PageMap::locate(int page, pugi::xml_node mark, const PagePlan& plan) const {
+    if (!plan.page(page).cellsMarked) return BoundaryLocator::locate(mark);
+    return BoundaryLocator::locate(mark, cellMarks_[page - 1]);
 }
 
 pugi::xml_node PageMap::openingBlock(const BodyPosition& position) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "BodyPosition.h"
+#include "BoundaryLocator.h"
 #include "DocumentFacts.h"
 #include "MasterPages.h"
 #include "PagePlan.h"
@@ -26,6 +27,9 @@ public:
     // Where the content of `page` begins; pageCount() + 1 gives the end of the body. A blank page
     // begins where the next page with content does.
     const BodyPosition& startOf(int page) const { return starts_.at(page - 1); }
+    // Where the page starts in the other cells of the table rows it starts inside; empty when it
+    // starts between blocks or inside a paragraph outside any cut row.
+    const std::vector<BodyPosition>& cellCutsOf(int page) const { return cellCuts_.at(page - 1); }
     int shownNumber(int page) const { return pages_.at(page - 1).shownNumber; }
     const std::string& masterPage(int page) const { return pages_.at(page - 1).masterPage; }
     // Whether the page's first block shows its space above: the office leaves that space out at the top
@@ -47,11 +51,14 @@ private:
     std::vector<pugi::xml_node> findMarks(pugi::xml_node officeText, const PagePlan& plan);
     void locateStarts(pugi::xml_node officeText, const std::vector<pugi::xml_node>& marks,
                       const PagePlan& plan, const DocumentFacts& facts);
+    PageBoundary locate(int page, pugi::xml_node mark, const PagePlan& plan) const;
     void numberPages(pugi::xml_node officeText, const PagePlan& plan,
                      const std::vector<pugi::xml_node>& marks, const StyleCatalog& styles,
                      const MasterPages& masterPages);
 
     std::vector<BodyPosition> starts_;
+    std::vector<std::vector<BodyPosition>> cellCuts_;
+    std::vector<std::vector<pugi::xml_node>> cellMarks_;  // by page - 1
     std::vector<Page> pages_;
     std::vector<SliceIssue> issues_;
 };

@@ -132,6 +132,8 @@ SlicedDocument::OutputCut SlicedDocument::pagesCut(int first, int last) const {
     OutputCut cut;
     cut.start = pages_->startOf(first);
     cut.end = pages_->startOf(last + 1);
+    cut.startCells = pages_->cellCutsOf(first);
+    cut.endCells = pages_->cellCutsOf(last + 1);
     cut.firstPage = cut.opensPage = cut.anchoredFirst = first;
     cut.endsBeforePage = last < pageCount() ? last + 1 : 0;
     cut.anchoredLast = last;
@@ -212,7 +214,7 @@ void SlicedDocument::buildContent(const OutputCut& cut, pugi::xml_document& outp
     BodyRangeCopier copier(*facts_, styles, std::to_string(pageCount()));
     const ObjectsLeftAtFoot objectsLeftAtFoot(plan_, *pages_);
 
-    copier.copy(text_, cut.start, cut.end, content.text);
+    copier.copy(text_, BodyCut{cut.start, cut.startCells}, BodyCut{cut.end, cut.endCells}, content.text);
     placePageAnchoredObjects(cut, content.text, copier);
     // Objects left at a page's foot belong to a cut at that page's start; one in mid-page has none.
     if (cut.opensPage) objectsLeftAtFoot.dropFromOpening(cut.opensPage, content.text);

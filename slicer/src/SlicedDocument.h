@@ -44,6 +44,8 @@ private:
     // A stretch of the body written as one output, and how it stands in the input's layout.
     struct OutputCut {
         BodyPosition start, end;
+        // Where the cut starts and ends in the other cells of a table row it starts or ends inside.
+        std::vector<BodyPosition> startCells, endCells;
         int firstPage = 1;  // the input page whose style and number the output's first page takes
         // The page whose start the cut starts at; 0 for a cut that starts in the middle of a page.
         int opensPage = 0;

@@ -18,6 +18,18 @@ TEST(PagePlanTest, OtherNamesAreNotMarks) {
         EXPECT_EQ(PageOfMark(name), 0) << name;
 }
 
+TEST(PagePlanTest, CellMarksNameTheirPageAndAreNoPageMarks) {
+    EXPECT_EQ(CellMarkName(5, 3), "__folioknife_page_0005_cell_3");
+    EXPECT_EQ(PageOfCellMark(CellMarkName(5, 3)), 5);
+    EXPECT_EQ(PageOfCellMark(CellMarkName(12345, 100)), 12345);
+    EXPECT_EQ(PageOfMark(CellMarkName(5, 3)), 0);
+    for (const char* name :
+         {"__folioknife_page_0005", "__folioknife_page_0005_cell_", "__folioknife_page_0005_cell_0",
+          "__folioknife_page_0005_cell_03", "__folioknife_page_05_cell_3", "__folioknife_page_0005_cell_3x",
+          "Bookmark_cell_3"})
+        EXPECT_EQ(PageOfCellMark(name), 0) << name;
+}
+
 TEST(PagePlanTest, PagesAreCountedFromOneAndNoneLiesOutside) {
     PlannedPage second;
     second.pageStyle = "Second";

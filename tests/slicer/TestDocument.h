@@ -59,14 +59,29 @@ public:
         return found ? BoundaryLocator::locate(found).position : BodyPosition::endOf(text());
     }
 
+    // Where page `page` begins when the office marked the cells of the rows it starts inside.
+    BodyCut cut(int page) const {
+        if (page == 1) return {BodyPosition::startOf(text()), {}};
+        const pugi::xml_node found = markNode(page);
+        if (!found) return {BodyPosition::endOf(text()), {}};
+        std::vector<pugi::xml_node> cellMarks;
+        for (const pugi::xpath_node node : text().select_nodes(".//text:bookmark"))
+            if (odf::markedCellPage(node.node()) == page) cellMarks.push_back(node.node());
+        const PageBoundary boundary = BoundaryLocator::locate(found, cellMarks);
+        EXPECT_EQ(boundary.issue, "");
+        return {boundary.position, boundary.cellCuts};
+    }
+
+    // The output body for pages first..last, cut by cell marks; as XML.
+    std::string cutPages(int first, int last) {
+        BodyRangeCopier copier = prepareOutput();
+        copier.copy(text(), cut(first), cut(last + 1), outputText_);
+        return innerXml(outputText_);
+    }
+
     // The output body for pages first..last, as XML; derived styles are kept for outputStyle().
     std::string pages(int first, int last) {
-        output_.reset();
-        pugi::xml_node root = output_.append_child("office:document-content");
-        automaticStyles_ = root.append_copy(content_.document_element().child("office:automatic-styles"));
-        outputText_ = root.append_child("office:body").append_child("office:text");
-        outputStyles_ = std::make_unique<OutputStyles>(*catalog_, automaticStyles_);
-        BodyRangeCopier copier(*facts_, *outputStyles_, "9");
+        BodyRangeCopier copier = prepareOutput();
         copier.copy(text(), start(first), start(last + 1), outputText_);
         return innerXml(outputText_);
     }
@@ -79,6 +94,15 @@ public:
     }
 
 private:
+    BodyRangeCopier prepareOutput() {
+        output_.reset();
+        pugi::xml_node root = output_.append_child("office:document-content");
+        automaticStyles_ = root.append_copy(content_.document_element().child("office:automatic-styles"));
+        outputText_ = root.append_child("office:body").append_child("office:text");
+        outputStyles_ = std::make_unique<OutputStyles>(*catalog_, automaticStyles_);
+        return BodyRangeCopier(*facts_, *outputStyles_, "9");
+    }
+
     pugi::xml_document content_, styles_, output_;
     pugi::xml_node automaticStyles_, outputText_;
     std::unique_ptr<StyleCatalog> catalog_;

@@ -25,6 +25,11 @@ inline std::string mark(int page) {
     return R"(<text:bookmark text:name=")" + PageMarkName(page) + R"("/>)";
 }
 
+// A cell mark of ours: where cell `cell` of a row that page `page` starts inside goes on.
+inline std::string cellMark(int page, int cell) {
+    return R"(<text:bookmark text:name=")" + CellMarkName(page, cell) + R"("/>)";
+}
+
 inline std::string contentXml(const std::string& body, const std::string& automaticStyles = "") {
     return std::string("<office:document-content") + kOdfNamespaces + R"( office:version="1.3">)" +
            "<office:automatic-styles>" + automaticStyles +

@@ -416,6 +416,8 @@ TEST(PageMarkingTest, TheOfficesAnswerBecomesThePlanAndABlankPageTakesTheStyleOf
     EXPECT_EQ(plan[3].pageStyle, "") << "a page whose style the office does not name";
     EXPECT_TRUE(plan[4].blank && plan[5].blank);
     EXPECT_EQ(plan[5].pageStyle, "Left Page");
+    EXPECT_TRUE(plan[0].cellsMarked && plan[6].cellsMarked)
+        << "the macro marks the cells of rows cut by pages";
 
     EXPECT_THROW(PageMarking::planFromAnswer({"+Standard"}, 2), Failure) << "pages missing";
     EXPECT_THROW(PageMarking::planFromAnswer({"+Standard", "Standard"}, 2), Failure) << "not ours";
@@ -426,6 +428,11 @@ TEST(PageMarkingTest, TheOfficesMacroWritesTheSlicersMarkNames) {
     const QString prefix = QString::fromStdString(slicer::PageMarkName(7)).chopped(4);
     EXPECT_TRUE(module.source.contains("\"" + prefix + "\" & Format(page, \"0000\")"));
     EXPECT_TRUE(module.source.contains("Function " + PageMarking::kFunction + "("));
+    const std::string cellMark = slicer::CellMarkName(7, 1);
+    const QString infix = QString::fromStdString(cellMark.substr(slicer::PageMarkName(7).size())).chopped(1);
+    EXPECT_TRUE(
+        module.source.contains("\"" + prefix + "\" & Format(page, \"0000\") & \"" + infix + "\" & cellCount"))
+        << module.source.toStdString();
 }
 
 TEST_F(SlicePageEngineTest, AFullDiskStopsTheWritersAfterAFailureOrTwoThatSayWhy) {

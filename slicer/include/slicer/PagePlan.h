@@ -16,6 +16,13 @@ std::string_view PageMarkPrefix();
 // The page number of a mark name, or 0 when the name is not one of ours.
 int PageOfMark(std::string_view bookmarkName);
 
+// Bookmark at the point where cell `cell` (numbered by the office from 1, any order) of a table row that
+// page `page` starts inside goes on: "__folioknife_page_0005_cell_3". Cells the page's own mark stands in
+// and cells whose content all lies on earlier pages carry none.
+std::string CellMarkName(int page, int cell);
+// The page of a cell mark's name, or 0 when the name is not a cell mark of ours.
+int PageOfCellMark(std::string_view bookmarkName);
+
 struct PlannedPage {
     bool blank =
         false;  // a blank page the layout inserted (e.g. before a right-hand page): no mark in the body
@@ -24,6 +31,9 @@ struct PlannedPage {
     // the objects anchored to it: a picture that left no room under it for the first line. Those
     // objects belong to the page before.
     bool openingParagraphBegunBefore = false;
+    // Every cell of a row the page starts inside carries a cell mark where its content goes on, so the
+    // row can be cut; without them such a row is not understood.
+    bool cellsMarked = false;
 };
 
 }  // namespace fk::slicer

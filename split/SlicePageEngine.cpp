@@ -13,6 +13,7 @@
 #include "base/Failure.h"
 #include "slicer/PackageSlicer.h"
 #include "slicer/StagedFile.h"
+#include "split/EndnoteMarking.h"
 #include "split/OutputFolderState.h"
 #include "split/PageMarking.h"
 
@@ -83,6 +84,7 @@ std::vector<slicer::PlannedPage> SlicePageEngine::markAndStore(const QString& pa
             throw Failure(FailureKind::Damaged, QStringLiteral("the document reports no pages"));
     }) && stages.run(SplitStage::Mark, 0, [&] {
         plan = PageMarking(office_).mark(document.ref, pageCount);
+        EndnoteMarking(office_).mark(document.ref, plan);
     }) && stages.run(SplitStage::Store, 0, [&] {
         // No thumbnail: the office would render the first page for it, and no page keeps it.
         office_.storeToUrl(document.ref, ToFileUrl(package),

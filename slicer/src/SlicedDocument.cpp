@@ -1,6 +1,7 @@
 #include "SlicedDocument.h"
 
 #include "BodyRangeCopier.h"
+#include "EndnotePages.h"
 #include "LiftedObjects.h"
 #include "ObjectsLeftAtFoot.h"
 #include "OdfNodes.h"
@@ -71,7 +72,7 @@ bool isDropped(const std::string& name) {
 }  // namespace
 
 SlicedDocument::SlicedDocument(const std::filesystem::path& markedPackage, std::vector<PlannedPage> plan)
-    : plan_(std::move(plan)), entries_(PackageArchive::read(markedPackage)) {
+    : plan_(std::move(plan)), bodyPlan_(bodyPart(plan_)), entries_(PackageArchive::read(markedPackage)) {
     if (plan_.pageCount() == 0) throw SliceError("The page plan is empty");
     const PackageEntry* mimetype = entry("mimetype");
     if (!mimetype || !isTextMediaType(mimetype->data))
@@ -93,11 +94,36 @@ SlicedDocument::SlicedDocument(const std::filesystem::path& markedPackage, std::
     const pugi::xml_node stylesRoot = styles_.document_element();
     catalog_ = std::make_unique<StyleCatalog>(contentRoot, stylesRoot);
     masterPages_ = std::make_unique<MasterPages>(stylesRoot);
+    const int bodyPages = bodyPlan_.pageCount();
+    if (bodyPages == 0) throw SliceError("The page plan has no page of the body");
+    for (int page = 1; page <= bodyPages; ++page)
+        if (plan_.page(page).endnotes)
+            issues_.push_back({page, "an endnote page before the body's last page"});
+    // Before anything else reads the body: it takes the endnote pages' marks out of it.
+    if (bodyPages < plan_.pageCount())
+        endnotes_ = std::make_unique<EndnotePages>(text_, stylesRoot, *catalog_, *masterPages_, bodyPages + 1,
+                                                   plan_.pageCount() - bodyPages,
+                                                   plan_.page(bodyPages + 1).pageStyle);
     facts_ = std::make_unique<DocumentFacts>(text_, *catalog_);
-    pages_ = std::make_unique<PageMap>(text_, plan_, *catalog_, *masterPages_, *facts_);
-    issues_ = pages_->issues();
+    pages_ = std::make_unique<PageMap>(text_, bodyPlan_, *catalog_, *masterPages_, *facts_);
+    issues_.insert(issues_.end(), pages_->issues().begin(), pages_->issues().end());
+    if (endnotes_) issues_.insert(issues_.end(), endnotes_->issues().begin(), endnotes_->issues().end());
     inputReferences_.collect(contentRoot);
     inputReferences_.collect(stylesRoot);
+}
+
+SlicedDocument::~SlicedDocument() = default;
+
+PagePlan SlicedDocument::bodyPart(const PagePlan& plan) {
+    int bodyPages = plan.pageCount();
+    while (bodyPages > 0 && plan.page(bodyPages).endnotes) --bodyPages;
+    std::vector<PlannedPage> body;
+    for (int page = 1; page <= bodyPages; ++page) body.push_back(plan.page(page));
+    return PagePlan(std::move(body));
+}
+
+const std::string& SlicedDocument::masterPageOf(int page) const {
+    return endnotes_ && page >= endnotes_->firstPage() ? endnotes_->masterPage() : pages_->masterPage(page);
 }
 
 const PackageEntry* SlicedDocument::entry(std::string_view name) const {
@@ -158,19 +184,27 @@ void SlicedDocument::writePages(int first, int last, const std::filesystem::path
 //     page's style and number.
 //  8. dropTrailingBreak: the last block, final after 5, loses a page break after it.
 //  9. closeAfterTable: a paragraph after a closing table; last, for it adds the body's last block.
+// Passes 2 to 7 cover the body's pages of the range; endnote pages follow them (appendEndnotePages),
+// and the endnotes that they show leave the body's pages before pass 8.
 // Styles derived on the way are numbered in the order of the passes.
 void SlicedDocument::buildContent(int first, int last, pugi::xml_document& output) const {
     const OutputContent content = copyFrame(output);
     OutputStyles styles(*catalog_, content.automaticStyles);
-    BodyRangeCopier copier(*facts_, styles, std::to_string(pageCount()));
-    const ObjectsLeftAtFoot objectsLeftAtFoot(plan_, *pages_);
-
-    copier.copy(text_, pages_->startOf(first), pages_->startOf(last + 1), content.text);
-    placePageAnchoredObjects(first, last, content.text, copier);
-    objectsLeftAtFoot.dropFromOpening(first, content.text);
-    objectsLeftAtFoot.holdAtFoot(last, content.text, copier, styles);
-    LiftedObjects::drawOverText(content.text, styles);
-    styleFirstPage(first, last, content.text, styles);
+    const int bodyLast = std::min(last, bodyPlan_.pageCount());
+    if (first <= bodyLast) {
+        BodyRangeCopier copier(*facts_, styles, std::to_string(pageCount()));
+        const ObjectsLeftAtFoot objectsLeftAtFoot(bodyPlan_, *pages_);
+        copier.copy(text_, pages_->startOf(first), pages_->startOf(bodyLast + 1), content.text);
+        placePageAnchoredObjects(first, bodyLast, content.text, copier);
+        objectsLeftAtFoot.dropFromOpening(first, content.text);
+        objectsLeftAtFoot.holdAtFoot(bodyLast, content.text, copier, styles);
+        LiftedObjects::drawOverText(content.text, styles);
+        styleFirstPage(first, bodyLast, content.text, styles);
+    }
+    if (endnotes_) {
+        endnotes_->citeInBody(content.text, styles);
+        if (last > bodyLast) appendEndnotePages(std::max(first, bodyLast + 1), last, content.text, styles);
+    }
     PageStartStyler::dropTrailingBreak(content.text, styles);
     PageStartStyler::closeAfterTable(content.text, styles);
 }
@@ -225,13 +259,26 @@ void SlicedDocument::styleFirstPage(int first, int last, pugi::xml_node outputTe
                                     pages_->showsSpaceAbove(first), styles);
 }
 
+void SlicedDocument::appendEndnotePages(int first, int last, pugi::xml_node outputText,
+                                        OutputStyles& styles) const {
+    // Built apart, so that the first block styled is the endnote pages' own.
+    pugi::xml_document part;
+    const pugi::xml_node partText = part.append_child("office:text");
+    endnotes_->copy(first, last, styles, std::to_string(pageCount()), partText);
+    const int bodyPages = bodyPlan_.pageCount();
+    PageStartStyler::styleFirstPage(partText, endnotes_->masterPage(),
+                                    pages_->shownNumber(bodyPages) + first - bodyPages, true, styles);
+    for (pugi::xml_node child : partText.children()) outputText.append_copy(child);
+}
+
 void SlicedDocument::buildStyles(int first, pugi::xml_document& output) const {
     if (!styles_.document_element()) return;
     output.reset(styles_);
     declareUtf8(output);
     StylesAdjuster::replacePageCounts(output.document_element(), std::to_string(pageCount()));
-    StylesAdjuster::continueNoteNumbers(output.document_element(), *facts_, pages_->startOf(first));
-    openOnLayoutOfAnyParity(output.document_element(), masterPages_->layoutOf(pages_->masterPage(first)));
+    StylesAdjuster::continueNoteNumbers(output.document_element(), *facts_,
+                                        pages_->startOf(std::min(first, bodyPlan_.pageCount() + 1)));
+    openOnLayoutOfAnyParity(output.document_element(), masterPages_->layoutOf(masterPageOf(first)));
     if (!plan_.page(first).blank) return;
     const BlankPage blank = blankPage(first);
     pugi::xml_node masters = output.document_element().child("office:master-styles");

@@ -21,13 +21,15 @@
 namespace fk::slicer {
 
 class BodyRangeCopier;
+class EndnotePages;
 
 // The parsed input package and everything worked out from it once, shared by all outputs.
 class SlicedDocument {
 public:
     SlicedDocument(const std::filesystem::path& markedPackage, std::vector<PlannedPage> plan);
+    ~SlicedDocument();
 
-    int pageCount() const { return pages_->pageCount(); }
+    int pageCount() const { return plan_.pageCount(); }
     const std::vector<SliceIssue>& issues() const { return issues_; }
     void writePages(int first, int last, const std::filesystem::path& target) const;
 
@@ -44,6 +46,11 @@ private:
     void placePageAnchoredObjects(int first, int last, pugi::xml_node outputText,
                                   BodyRangeCopier& copier) const;
     void styleFirstPage(int first, int last, pugi::xml_node outputText, OutputStyles& styles) const;
+    // Endnote pages first..last after whatever the output body holds already, on a page of their own.
+    void appendEndnotePages(int first, int last, pugi::xml_node outputText, OutputStyles& styles) const;
+    // The pages before the endnote pages, which the body holds.
+    static PagePlan bodyPart(const PagePlan& plan);
+    const std::string& masterPageOf(int page) const;
 
     bool isMedia(const std::string& entryName) const;
     // How a page the layout left blank is written: its own page style, without header or footer.
@@ -58,6 +65,7 @@ private:
     static inline const std::string kBlankMasterPage = "Folioknife_20_Blank_20_Page";
 
     PagePlan plan_;
+    PagePlan bodyPlan_;
     std::vector<PackageEntry> entries_;
     pugi::xml_document content_, styles_;
     pugi::xml_node text_;
@@ -66,6 +74,7 @@ private:
     std::unique_ptr<MasterPages> masterPages_;
     std::unique_ptr<DocumentFacts> facts_;
     std::unique_ptr<PageMap> pages_;
+    std::unique_ptr<EndnotePages> endnotes_;  // null without endnote pages
     PackageReferences inputReferences_;
     std::vector<SliceIssue> issues_;
     mutable RepeatedEntries repeatedStyles_;

@@ -24,6 +24,9 @@ struct PlannedPage {
     // the objects anchored to it: a picture that left no room under it for the first line. Those
     // objects belong to the page before.
     bool openingParagraphBegunBefore = false;
+    // A page of endnotes after the body's last page: its mark stands in the endnote text. Endnote pages
+    // come last in a plan.
+    bool endnotes = false;
 };
 
 }  // namespace fk::slicer

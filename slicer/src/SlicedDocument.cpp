@@ -279,7 +279,8 @@ void SlicedDocument::buildStyles(int first, pugi::xml_document& output) const {
     StylesAdjuster::continueNoteNumbers(output.document_element(), *facts_,
                                         pages_->startOf(std::min(first, bodyPlan_.pageCount() + 1)));
     openOnLayoutOfAnyParity(output.document_element(), masterPages_->layoutOf(masterPageOf(first)));
-    if (!plan_.page(first).blank) return;
+    // Endnote pages are never left blank: their marks stand in the notes.
+    if (first > bodyPlan_.pageCount() || !plan_.page(first).blank) return;
     const BlankPage blank = blankPage(first);
     pugi::xml_node masters = output.document_element().child("office:master-styles");
     if (!masters) masters = output.document_element().append_child("office:master-styles");

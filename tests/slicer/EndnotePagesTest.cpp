@@ -158,6 +158,13 @@ TEST_F(EndnotePagesTest, PlanThatTheEndnotesDoNotBearOutIsNotUnderstood) {
     EXPECT_FALSE(PackageSlicer(writeInput(), {{}, endnotePage(), {}, endnotePage()}).issues().empty());
 }
 
+TEST_F(EndnotePagesTest, EndnotePageThePlanAlsoCallsBlankIsWrittenAsAnEndnotePage) {
+    std::vector<PlannedPage> blankToo = plan();
+    blankToo[3].blank = true;
+    const PackageSlicer slicer(writeInput(), blankToo);
+    EXPECT_NE(contentOf(slicer, 4, 4).find("second ends"), std::string::npos);
+}
+
 TEST_F(EndnotePagesTest, WithoutEndnotePagesInThePlanEndnotesStayInTheBody) {
     // An office that did not mark the endnote pages: the document is cut as before, the notes kept.
     const PackageSlicer slicer(writeInput(), {{}, {}});

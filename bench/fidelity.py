@@ -146,6 +146,41 @@ def run_office(soffice, files, outdir, work, timeout):
     return result
 
 
+LOADED_PAGES = os.path.join(os.path.dirname(os.path.abspath(__file__)), "loaded_pages.py")
+SYSTEM_PYTHON = "/usr/bin/python3"  # Debian's, which sees python3-uno
+
+
+def loaded_page_counts(soffice, files, work, timeout):
+    """Pages of each file as the office lays it out loaded in a view, as a split counts them.
+
+    Returns {file: pages}; {} when the office could not be asked (no python3-uno), said on stderr.
+    """
+    if not files:
+        return {}
+    profile = os.path.join(work, "loaded-profile")
+    try:
+        done = subprocess.run([SYSTEM_PYTHON, LOADED_PAGES, "--soffice", soffice, "--profile", profile] + files,
+                              capture_output=True, text=True, timeout=timeout)
+        counts = json.loads(done.stdout or "{}")
+    except (OSError, ValueError, subprocess.TimeoutExpired) as error:
+        print("fidelity: the loaded layout was not counted: %s" % error, file=sys.stderr)
+        return {}
+    if done.returncode:
+        print("fidelity: the loaded layout was not counted: %s" % done.stderr.strip()[-300:], file=sys.stderr)
+    return counts
+
+
+def loaded_layout_notes(results):
+    """One line for each document whose loaded layout has another number of pages than its PDF export."""
+    notes = []
+    for r in results:
+        loaded = r.get("loaded_pages")
+        if loaded is not None and loaded != r["input_pages"]:
+            notes.append("%s: %d pages loaded, %d in the PDF export" % (os.path.basename(r["input"]), loaded,
+                                                                        r["input_pages"]))
+    return notes
+
+
 def pdf_pages(pdf):
     if not pdf:
         return 0
@@ -236,6 +271,8 @@ def overall(results):
         "splitter_failures": sum(1 for r in results if r.get("splitter_error")),
         "input_pages": sum(r["input_pages"] for r in results),
         "documents_with_right_output_count": sum(1 for r in results if r["outputs"] == r["input_pages"]),
+        "documents_whose_loaded_layout_agrees": sum(1 for r in results if r.get("loaded_pages") == r["input_pages"]),
+        "documents_with_loaded_layout_counted": sum(1 for r in results if r.get("loaded_pages") is not None),
         "one_page": {"count": one, "share": one / outputs if outputs else 0.0},
         "words": {"recall": w["common_words"] / w["input_words"] if w["input_words"] else 1.0,
                   "precision": w["common_words"] / w["output_words"] if w["output_words"] else 1.0},
@@ -261,12 +298,18 @@ def print_table(results, total=None):
             total["look"]["worst"]))
         print("documents with as many outputs as pages: %d of %d" % (total["documents_with_right_output_count"],
                                                                      total["documents"]))
+        print("documents whose loaded layout has the PDF export's page count: %d of %d counted" % (
+            total["documents_whose_loaded_layout_agrees"], total["documents_with_loaded_layout_counted"]))
         if any(r.get("splitter_error") for r in results):
             print("!: the splitter failed on this document (its error is in the JSON)")
     elif len(results) == 1:
         r = results[0]
         print("output pages: %s" % " ".join(str(n) for n in r["one_page"]["pages"]))
         print("look per page: %s" % " ".join("%.3f" % x for x in r["look"]["pages"]))
+        if r.get("loaded_pages") is not None:
+            print("pages loaded / in the PDF export: %d / %d" % (r["loaded_pages"], r["input_pages"]))
+    for note in loaded_layout_notes(results):
+        print("the loaded layout differs from the printed one: " + note)
 
 
 def split_all(folder, splitter, work, timeout, extension="odt"):
@@ -338,9 +381,12 @@ def main(argv=None):
             jobs = [(os.path.abspath(args.input), find_outputs(args.outputs, name, args.format), None)]
         files = [f for doc, outs, _ in jobs for f in [doc] + outs]
         pdfs = run_office(args.soffice, files, os.path.join(work, "pdf"), work, args.timeout)
+        # The split counts and marks the pages of the loaded layout; a reader gets the printed one.
+        loaded = loaded_page_counts(args.soffice, [doc for doc, _, _ in jobs], work, args.timeout)
         results = []
         for i, (doc, outs, error) in enumerate(jobs):
             results.append(measure(doc, outs, pdfs, work, i))
+            results[-1]["loaded_pages"] = loaded.get(doc)
             if error:
                 results[-1]["splitter_error"] = error
             if pdfs.get(doc) is None:

@@ -92,5 +92,27 @@ class Outputs(unittest.TestCase):
                              ["a_0001.docx", "a_0002.docx"])
 
 
+class LoadedLayout(unittest.TestCase):
+    def result(self, name, loaded, exported):
+        return {"input": "/docs/" + name, "loaded_pages": loaded, "input_pages": exported}
+
+    def test_only_documents_counted_otherwise_than_exported_are_named(self):
+        results = [self.result("same.odt", 3, 3), self.result("old.odt", 255, 256),
+                   self.result("uncounted.odt", None, 4), self.result("short.odt", 2, 1)]
+        self.assertEqual(fidelity.loaded_layout_notes(results),
+                         ["old.odt: 255 pages loaded, 256 in the PDF export",
+                          "short.odt: 2 pages loaded, 1 in the PDF export"])
+
+    def test_overall_counts_agreement_among_the_documents_counted(self):
+        results = [dict(self.result("a.odt", 3, 3), outputs=3), dict(self.result("b.odt", 5, 6), outputs=5),
+                   dict(self.result("c.odt", None, 2), outputs=2)]
+        for r in results:
+            r.update(one_page={"count": r["outputs"]}, look={"pages": [1.0]},
+                     words={"input_words": 1, "output_words": 1, "common_words": 1})
+        total = fidelity.overall(results)
+        self.assertEqual(total["documents_whose_loaded_layout_agrees"], 1)
+        self.assertEqual(total["documents_with_loaded_layout_counted"], 2)
+
+
 if __name__ == "__main__":
     unittest.main()

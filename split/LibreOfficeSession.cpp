@@ -87,6 +87,9 @@ void LibreOfficeSession::close(const office::DocumentRef& document) {
 int LibreOfficeSession::countPages(const office::DocumentRef& document) {
     return session().countPages(document);
 }
+int LibreOfficeSession::countRenderedPages(const office::DocumentRef& document) {
+    return session().countRenderedPages(document);
+}
 bool LibreOfficeSession::jumpToPage(const office::DocumentRef& document, int page) {
     return session().jumpToPage(document, page);
 }

@@ -29,6 +29,7 @@ public:
     void completeLayout(const office::DocumentRef& document) override;
     void close(const office::DocumentRef& document) override;
     int countPages(const office::DocumentRef& document) override;
+    int countRenderedPages(const office::DocumentRef& document) override;
     bool jumpToPage(const office::DocumentRef& document, int page) override;
     bool jumpToFirstPage(const office::DocumentRef& document) override;
     bool jumpToLastPage(const office::DocumentRef& document) override;

@@ -75,6 +75,9 @@ public:
 
     // The number of pages as the view cursor finds it on the last page, where it is left.
     virtual int countPages(const DocumentRef& document) = 0;
+    // The number of pages the office lays out and prints: the body's, and after them the pages it
+    // sets endnotes on, which the view cursor's last page leaves out.
+    virtual int countRenderedPages(const DocumentRef& document) = 0;
 
     // The moves return false where the office refuses to move the cursor there.
     virtual bool jumpToPage(const DocumentRef& document, int page) = 0;

@@ -13,6 +13,7 @@
 #include "base/Failure.h"
 #include "slicer/PackageSlicer.h"
 #include "slicer/StagedFile.h"
+#include "split/EndnoteMarking.h"
 #include "split/HeadingMarking.h"
 #include "split/OutputFolderState.h"
 #include "split/PageMarking.h"
@@ -85,6 +86,7 @@ SlicePageEngine::Marks SlicePageEngine::markAndStore(const QString& path, const 
             throw Failure(FailureKind::Damaged, QStringLiteral("the document reports no pages"));
     }) && stages.run(SplitStage::Mark, 0, [&] {
         plan = PageMarking(office_).mark(document.ref, pageCount);
+        EndnoteMarking(office_).mark(document.ref, plan);
         // After the page marks, whose places are taken from the layout before any mark goes in.
         if (headingLevel_ > 0) marks.headings = HeadingMarking(office_).mark(document.ref, headingLevel_);
     }) && stages.run(SplitStage::Store, 0, [&] {

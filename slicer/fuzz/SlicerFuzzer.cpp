@@ -7,6 +7,7 @@
 
 #include <stdlib.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
@@ -48,7 +49,7 @@ void removeWorkFolder() {
 
 // The office's account of the pages comes with the package; here it is made from the bytes themselves,
 // so that a finding reproduces from its input alone: one to eight pages, some blank, some opening at a
-// paragraph begun on the page before, with or without a page style.
+// paragraph begun on the page before, with or without a page style, the last ones perhaps endnote pages.
 std::vector<PlannedPage> planFor(const std::uint8_t* data, std::size_t size) {
     std::uint64_t state = 14695981039346656037ull;  // FNV-1a
     for (std::size_t i = 0; i < size; ++i) state = (state ^ data[i]) * 1099511628211ull;
@@ -63,6 +64,9 @@ std::vector<PlannedPage> planFor(const std::uint8_t* data, std::size_t size) {
         page.openingParagraphBegunBefore = draw(3) == 0;
         page.pageStyle = kPageStyles[draw(5)];
     }
+    // Up to two pages of endnotes after the body's, which keeps at least one page.
+    const unsigned endnotePages = std::min<unsigned>(draw(3), static_cast<unsigned>(plan.size()) - 1);
+    for (unsigned page = 0; page < endnotePages; ++page) plan[plan.size() - 1 - page].endnotes = true;
     return plan;
 }
 

@@ -1,6 +1,7 @@
 #include "SlicedDocument.h"
 
 #include "BodyRangeCopier.h"
+#include "EndnotePages.h"
 #include "LiftedObjects.h"
 #include "ObjectsLeftAtFoot.h"
 #include "OdfNodes.h"
@@ -72,7 +73,7 @@ bool isDropped(const std::string& name) {
 
 SlicedDocument::SlicedDocument(const std::filesystem::path& markedPackage, std::vector<PlannedPage> plan,
                                std::optional<std::vector<std::string>> headings)
-    : plan_(std::move(plan)), entries_(PackageArchive::read(markedPackage)) {
+    : plan_(std::move(plan)), bodyPlan_(bodyPart(plan_)), entries_(PackageArchive::read(markedPackage)) {
     if (plan_.pageCount() == 0) throw SliceError("The page plan is empty");
     const PackageEntry* mimetype = entry("mimetype");
     if (!mimetype || !isTextMediaType(mimetype->data))
@@ -94,20 +95,46 @@ SlicedDocument::SlicedDocument(const std::filesystem::path& markedPackage, std::
     const pugi::xml_node stylesRoot = styles_.document_element();
     catalog_ = std::make_unique<StyleCatalog>(contentRoot, stylesRoot);
     masterPages_ = std::make_unique<MasterPages>(stylesRoot);
+    const int bodyPages = bodyPlan_.pageCount();
+    if (bodyPages == 0) throw SliceError("The page plan has no page of the body");
+    for (int page = 1; page <= bodyPages; ++page)
+        if (plan_.page(page).endnotes)
+            issues_.push_back({page, "an endnote page before the body's last page"});
+    // Before anything else reads the body: it takes the endnote pages' marks out of it.
+    if (bodyPages < plan_.pageCount())
+        endnotes_ = std::make_unique<EndnotePages>(text_, stylesRoot, *catalog_, *masterPages_, bodyPages + 1,
+                                                   plan_.pageCount() - bodyPages,
+                                                   plan_.page(bodyPages + 1).pageStyle);
     facts_ = std::make_unique<DocumentFacts>(text_, *catalog_);
-    pages_ = std::make_unique<PageMap>(text_, plan_, *catalog_, *masterPages_, *facts_);
-    issues_ = pages_->issues();
+    pages_ = std::make_unique<PageMap>(text_, bodyPlan_, *catalog_, *masterPages_, *facts_);
     if (headings) {
         // Cut at headings, the body is cut at the heading marks only. A page mark the slicer cannot cut
         // at (in a table row that breaks across pages) still places its page near enough to tell which
         // pages a part spans and what its first page shows.
-        parts_ = std::make_unique<PartMap>(text_, *headings, plan_, *pages_, *facts_);
-        issues_ = parts_->issues();
+        parts_ = std::make_unique<PartMap>(text_, *headings, bodyPlan_, *pages_, *facts_);
+        issues_.insert(issues_.end(), parts_->issues().begin(), parts_->issues().end());
+    } else {
+        issues_.insert(issues_.end(), pages_->issues().begin(), pages_->issues().end());
     }
+    if (endnotes_) issues_.insert(issues_.end(), endnotes_->issues().begin(), endnotes_->issues().end());
     for (pugi::xml_node child : text_.children())
         if (odf::isPageAnchored(child)) pageAnchored_.push_back(child);
     inputReferences_.collect(contentRoot);
     inputReferences_.collect(stylesRoot);
+}
+
+SlicedDocument::~SlicedDocument() = default;
+
+PagePlan SlicedDocument::bodyPart(const PagePlan& plan) {
+    int bodyPages = plan.pageCount();
+    while (bodyPages > 0 && plan.page(bodyPages).endnotes) --bodyPages;
+    std::vector<PlannedPage> body;
+    for (int page = 1; page <= bodyPages; ++page) body.push_back(plan.page(page));
+    return PagePlan(std::move(body));
+}
+
+const std::string& SlicedDocument::masterPageOf(int page) const {
+    return endnotes_ && page >= endnotes_->firstPage() ? endnotes_->masterPage() : pages_->masterPage(page);
 }
 
 const PackageEntry* SlicedDocument::entry(std::string_view name) const {
@@ -130,14 +157,24 @@ void SlicedDocument::writePages(int first, int last, const std::filesystem::path
 
 SlicedDocument::OutputCut SlicedDocument::pagesCut(int first, int last) const {
     OutputCut cut;
-    cut.start = pages_->startOf(first);
-    cut.end = pages_->startOf(last + 1);
-    cut.startCells = pages_->cellCutsOf(first);
-    cut.endCells = pages_->cellCutsOf(last + 1);
-    cut.firstPage = cut.opensPage = cut.anchoredFirst = first;
-    cut.endsBeforePage = last < pageCount() ? last + 1 : 0;
-    cut.anchoredLast = last;
-    cut.blank = first == last && plan_.page(first).blank;
+    const int bodyPages = bodyPlan_.pageCount();
+    const int bodyLast = std::min(last, bodyPages);
+    cut.firstPage = first;
+    cut.hasBody = first <= bodyLast;
+    if (cut.hasBody) {
+        cut.start = pages_->startOf(first);
+        cut.end = pages_->startOf(bodyLast + 1);
+        cut.startCells = pages_->cellCutsOf(first);
+        cut.endCells = pages_->cellCutsOf(bodyLast + 1);
+        cut.opensPage = cut.anchoredFirst = first;
+        cut.endsBeforePage = bodyLast < bodyPages ? bodyLast + 1 : 0;
+        cut.anchoredLast = bodyLast;
+        cut.blank = first == last && plan_.page(first).blank;
+    }
+    if (last > bodyLast) {
+        cut.endnotesFirst = std::max(first, bodyLast + 1);
+        cut.endnotesLast = last;
+    }
     return cut;
 }
 
@@ -158,6 +195,11 @@ void SlicedDocument::writePart(int k, const std::filesystem::path& target) const
     cut.endsBeforePage = planned.endsBeforePage;
     cut.anchoredFirst = planned.anchoredFirst;
     cut.anchoredLast = planned.anchoredLast;
+    // The endnotes leave the body's parts as they leave its pages: the last part shows their pages.
+    if (k == partCount() && bodyPlan_.pageCount() < pageCount()) {
+        cut.endnotesFirst = bodyPlan_.pageCount() + 1;
+        cut.endnotesLast = pageCount();
+    }
     writeCut(cut, target);
 }
 
@@ -207,21 +249,28 @@ void SlicedDocument::writeCut(const OutputCut& cut, const std::filesystem::path&
 //  9. closeAfterTable: a paragraph after a closing table; it adds the body's last block.
 // 10. takeNamedFromInput: the input's automatic styles that the page names; last, for every pass
 //     before may name one.
+// Passes 2 to 7 cover the body's pages of the cut; endnote pages follow them (appendEndnotePages),
+// and the endnotes that they show leave the body's pages before pass 8.
 // Styles derived on the way are numbered in the order of the passes.
 void SlicedDocument::buildContent(const OutputCut& cut, pugi::xml_document& output) const {
     const OutputContent content = copyFrame(output);
     OutputStyles styles(*catalog_, content.automaticStyles);
-    BodyRangeCopier copier(*facts_, styles, std::to_string(pageCount()));
-    const ObjectsLeftAtFoot objectsLeftAtFoot(plan_, *pages_);
-
-    copier.copy(text_, BodyCut{cut.start, cut.startCells}, BodyCut{cut.end, cut.endCells}, content.text);
-    placePageAnchoredObjects(cut, content.text, copier);
-    // Objects left at a page's foot belong to a cut at that page's start; one in mid-page has none.
-    if (cut.opensPage) objectsLeftAtFoot.dropFromOpening(cut.opensPage, content.text);
-    if (cut.endsBeforePage)
-        objectsLeftAtFoot.holdAtFoot(cut.endsBeforePage - 1, content.text, copier, styles);
-    LiftedObjects::drawOverText(content.text, styles);
-    styleFirstPage(cut, content.text, styles);
+    if (cut.hasBody) {
+        BodyRangeCopier copier(*facts_, styles, std::to_string(pageCount()));
+        const ObjectsLeftAtFoot objectsLeftAtFoot(bodyPlan_, *pages_);
+        copier.copy(text_, BodyCut{cut.start, cut.startCells}, BodyCut{cut.end, cut.endCells}, content.text);
+        placePageAnchoredObjects(cut, content.text, copier);
+        // Objects left at a page's foot belong to a cut at that page's start; one in mid-page has none.
+        if (cut.opensPage) objectsLeftAtFoot.dropFromOpening(cut.opensPage, content.text);
+        if (cut.endsBeforePage)
+            objectsLeftAtFoot.holdAtFoot(cut.endsBeforePage - 1, content.text, copier, styles);
+        LiftedObjects::drawOverText(content.text, styles);
+        styleFirstPage(cut, content.text, styles);
+    }
+    if (endnotes_) {
+        endnotes_->citeInBody(content.text, styles);
+        if (cut.endnotesFirst) appendEndnotePages(cut.endnotesFirst, cut.endnotesLast, content.text, styles);
+    }
     PageStartStyler::dropTrailingBreak(content.text, styles);
     PageStartStyler::closeAfterTable(content.text, styles);
     styles.takeNamedFromInput();
@@ -284,14 +333,28 @@ void SlicedDocument::styleFirstPage(const OutputCut& cut, pugi::xml_node outputT
                                     cut.opensPage ? pages_->showsSpaceAbove(cut.opensPage) : true, styles);
 }
 
+void SlicedDocument::appendEndnotePages(int first, int last, pugi::xml_node outputText,
+                                        OutputStyles& styles) const {
+    // Built apart, so that the first block styled is the endnote pages' own.
+    pugi::xml_document part;
+    const pugi::xml_node partText = part.append_child("office:text");
+    endnotes_->copy(first, last, styles, std::to_string(pageCount()), partText);
+    const int bodyPages = bodyPlan_.pageCount();
+    PageStartStyler::styleFirstPage(partText, endnotes_->masterPage(),
+                                    pages_->shownNumber(bodyPages) + first - bodyPages, true, styles);
+    for (pugi::xml_node child : partText.children()) outputText.append_copy(child);
+}
+
 void SlicedDocument::buildStyles(const OutputCut& cut, pugi::xml_document& output) const {
     if (!styles_.document_element()) return;
     const int first = cut.firstPage;
     output.reset(styles_);
     declareUtf8(output);
     StylesAdjuster::replacePageCounts(output.document_element(), std::to_string(pageCount()));
-    StylesAdjuster::continueNoteNumbers(output.document_element(), *facts_, cut.start);
-    openOnLayoutOfAnyParity(output.document_element(), masterPages_->layoutOf(pages_->masterPage(first)));
+    StylesAdjuster::continueNoteNumbers(output.document_element(), *facts_,
+                                        cut.hasBody ? cut.start : pages_->startOf(bodyPlan_.pageCount() + 1));
+    openOnLayoutOfAnyParity(output.document_element(), masterPages_->layoutOf(masterPageOf(first)));
+    // Endnote pages are never left blank: their marks stand in the notes.
     if (!cut.blank) return;
     const BlankPage blank = blankPage(first);
     pugi::xml_node masters = output.document_element().child("office:master-styles");

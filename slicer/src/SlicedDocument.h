@@ -23,6 +23,7 @@
 namespace fk::slicer {
 
 class BodyRangeCopier;
+class EndnotePages;
 
 // The parsed input package and everything worked out from it once, shared by all outputs.
 class SlicedDocument {
@@ -30,8 +31,9 @@ public:
     // With `headings`, the body is also cut into parts at the heading marks (see PartMap).
     SlicedDocument(const std::filesystem::path& markedPackage, std::vector<PlannedPage> plan,
                    std::optional<std::vector<std::string>> headings = std::nullopt);
+    ~SlicedDocument();
 
-    int pageCount() const { return pages_->pageCount(); }
+    int pageCount() const { return plan_.pageCount(); }
     const std::vector<SliceIssue>& issues() const { return issues_; }
     void writePages(int first, int last, const std::filesystem::path& target) const;
 
@@ -53,6 +55,8 @@ private:
         int endsBeforePage = 0;
         int anchoredFirst = 1, anchoredLast = 0;  // pages whose page-anchored objects it holds
         bool blank = false;                       // one page the layout left blank
+        bool hasBody = true;  // false for a cut of endnote pages alone
+        int endnotesFirst = 0, endnotesLast = 0;  // endnote pages after the body's part; 0: none
     };
     OutputCut pagesCut(int first, int last) const;
     void writeCut(const OutputCut& cut, const std::filesystem::path& target) const;
@@ -69,6 +73,10 @@ private:
     void placePageAnchoredObjects(const OutputCut& cut, pugi::xml_node outputText,
                                   BodyRangeCopier& copier) const;
     void styleFirstPage(const OutputCut& cut, pugi::xml_node outputText, OutputStyles& styles) const;
+    void appendEndnotePages(int first, int last, pugi::xml_node outputText, OutputStyles& styles) const;
+    // The pages before the endnote pages, which the body holds.
+    static PagePlan bodyPart(const PagePlan& plan);
+    const std::string& masterPageOf(int page) const;
 
     bool isMedia(const std::string& entryName) const;
     // How a page the layout left blank is written: its own page style, without header or footer.
@@ -83,6 +91,7 @@ private:
     static inline const std::string kBlankMasterPage = "Folioknife_20_Blank_20_Page";
 
     PagePlan plan_;
+    PagePlan bodyPlan_;
     std::vector<PackageEntry> entries_;
     pugi::xml_document content_, styles_;
     pugi::xml_node text_;
@@ -95,6 +104,7 @@ private:
     // The body's page-anchored objects, in order: each page looks for its own among them, not among
     // every block of the body.
     std::vector<pugi::xml_node> pageAnchored_;
+    std::unique_ptr<EndnotePages> endnotes_;  // null without endnote pages
     PackageReferences inputReferences_;
     std::vector<SliceIssue> issues_;
     mutable RepeatedEntries repeatedStyles_;

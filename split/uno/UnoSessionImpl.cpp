@@ -221,6 +221,17 @@ public:
         });
     }
 
+    int countRenderedPages(const fk::office::DocumentRef& document) override {
+        return call([&] {
+            // The view's own count, endnote pages included.
+            const Reference<css::beans::XPropertySet> view(controllerOf(unoDocument(document)),
+                                                           UNO_QUERY_THROW);
+            sal_Int32 pages = 0;
+            view->getPropertyValue("PageCount") >>= pages;
+            return static_cast<int>(pages);
+        });
+    }
+
     bool jumpToPage(const fk::office::DocumentRef& document, int page) override {
         return call([&] {
             return bool(pageCursorOf(unoDocument(document))->jumpToPage(static_cast<sal_Int16>(page)));

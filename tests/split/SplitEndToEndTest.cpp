@@ -35,6 +35,7 @@ public:
     void completeLayout(const office::DocumentRef& document) override { real_.completeLayout(document); }
     void close(const office::DocumentRef& d) override { real_.close(d); }
     int countPages(const office::DocumentRef& d) override { return real_.countPages(d); }
+    int countRenderedPages(const office::DocumentRef& d) override { return real_.countRenderedPages(d); }
     bool jumpToPage(const office::DocumentRef& d, int p) override { return real_.jumpToPage(d, p); }
     bool jumpToFirstPage(const office::DocumentRef& d) override { return real_.jumpToFirstPage(d); }
     bool jumpToLastPage(const office::DocumentRef& d) override { return real_.jumpToLastPage(d); }

@@ -117,6 +117,11 @@ int FakeOfficeSession::countPages(const office::DocumentRef& reference) {
     return laidOut;
 }
 
+int FakeOfficeSession::countRenderedPages(const office::DocumentRef& reference) {
+    record(QStringLiteral("countRenderedPages"));
+    return document(reference).pages + endnotePages;
+}
+
 bool FakeOfficeSession::jumpToPage(const office::DocumentRef& reference, int page) {
     record(QStringLiteral("jumpToPage(%1)").arg(page));
     Document& doc = document(reference);

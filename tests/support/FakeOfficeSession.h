@@ -21,6 +21,7 @@ public:
     void completeLayout(const office::DocumentRef& document) override;
     void close(const office::DocumentRef& document) override;
     int countPages(const office::DocumentRef& document) override;
+    int countRenderedPages(const office::DocumentRef& document) override;
     bool jumpToPage(const office::DocumentRef& document, int page) override;
     bool jumpToFirstPage(const office::DocumentRef& document) override;
     bool jumpToLastPage(const office::DocumentRef& document) override;
@@ -74,6 +75,8 @@ public:
     // Pages that begin in a table whose heading row repeats: right after the cursor arrives there, it
     // names the page before until it is moved to the start of its page.
     QSet<int> headingRowPages;
+    // Pages of endnotes the layout adds after every document's body.
+    int endnotePages = 0;
     // Page style names by page; "Standard" for the rest.
     QMap<int, QString> pageStyles;
     // What storeToUrl writes: a copy of this file (nothing when empty).

@@ -34,6 +34,9 @@ struct PlannedPage {
     // Every cell of a row the page starts inside carries a cell mark where its content goes on, so the
     // row can be cut; without them such a row is not understood.
     bool cellsMarked = false;
+    // A page of endnotes after the body's last page: its mark stands in the endnote text. Endnote pages
+    // come last in a plan.
+    bool endnotes = false;
 };
 
 }  // namespace fk::slicer

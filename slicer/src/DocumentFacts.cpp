@@ -52,6 +52,7 @@ void DocumentFacts::visit(pugi::xml_node node, ListWalk& lists, ListChain* chain
     order_[node.internal_object()] = nodeCount_++;
     if (node.type() != pugi::node_element) return;
     if (odf::isList(node)) return visitList(node, lists, chain, level);
+    if (odf::isParagraph(node)) paragraphStarts_.push_back(nodeCount_ - 1);
     if (odf::is(node, "text:h")) countHeading(node, outlineLevel(node));
     // Not inside a list: there the list numbers the paragraph.
     if (odf::is(node, "text:p") && !chain)
@@ -121,12 +122,14 @@ void DocumentFacts::countHeading(pugi::xml_node heading, int level) {
     // shows at most the levels down to its own.
     level = OutlineCounter::clampLevel(level);
     if (level == 1) chapterStarts_.push_back(nodeCount_ - 1);
+    Chapter& chapter = headings_.emplace_back(nodeCount_ - 1, Chapter{heading, level, {}}).second;
     if (!takesOutlineNumber(heading, styles_)) return;
     levels_[heading.internal_object()] = level;
     std::optional<int> restartAt;
     if (isTrue(heading.attribute("text:restart-numbering")))
         restartAt = odf::statedNumber(heading.attribute("text:start-value"), 1);
     numbers_[heading.internal_object()] = outline_.advance(level, restartAt);
+    for (int counted = 1; counted <= level; ++counted) chapter.numbers.push_back(outline_.at(counted));
 
     const pugi::xml_node format = styles_.outlineLevelStyle(level);
     const int shownLevels = std::clamp(format.attribute("text:display-levels").as_int(1), 1, level);
@@ -166,6 +169,24 @@ std::size_t DocumentFacts::orderOf(const BodyPosition& position) const {
     if (!next) return nodeCount_;
     const auto found = order_.find(next.internal_object());
     return found == order_.end() ? nodeCount_ : found->second;
+}
+
+const DocumentFacts::Chapter* DocumentFacts::chapterInForce(const BodyPosition& position, int level) const {
+    // The page's first paragraph: the one the page starts in, or the first after its start.
+    std::size_t first = orderOf(position);
+    for (pugi::xml_node up = position.parent; up; up = up.parent())
+        if (odf::isParagraph(up)) {
+            const auto found = order_.find(up.internal_object());
+            if (found != order_.end()) first = found->second;
+        }
+    const auto paragraph = std::lower_bound(paragraphStarts_.begin(), paragraphStarts_.end(), first);
+    if (paragraph != paragraphStarts_.end()) first = *paragraph;
+    const Chapter* inForce = nullptr;
+    for (const auto& [order, chapter] : headings_) {
+        if (order > first) break;
+        if (chapter.level <= level) inForce = &chapter;
+    }
+    return inForce;
 }
 
 int DocumentFacts::notesBefore(std::string_view noteClass, const BodyPosition& position,

@@ -45,6 +45,18 @@ public:
     // their own do not count. With sinceChapter, only those after the last chapter heading count.
     int notesBefore(std::string_view noteClass, const BodyPosition& position, bool sinceChapter) const;
 
+    // The heading a chapter field of `level` shows on a page starting at `position`: the last heading of
+    // that level or above that starts at or before the page's first paragraph, which may have begun on
+    // an earlier page. Null when there is none.
+    struct Chapter {
+        pugi::xml_node heading;
+        int level = 0;
+        // The outline counters after the heading was counted, outermost first; empty for a heading the
+        // outline does not number.
+        std::vector<int> numbers;
+    };
+    const Chapter* chapterInForce(const BodyPosition& position, int level) const;
+
     // Document order of a position, comparable between positions.
     std::size_t orderOf(const BodyPosition& position) const;
 
@@ -71,7 +83,8 @@ private:
     std::unordered_map<const void*, int> levels_;  // of the headings counted
     std::unordered_map<const void*, std::size_t> order_;
     std::size_t nodeCount_ = 0;
-    std::vector<std::size_t> footnotes_, endnotes_, chapterStarts_;
+    std::vector<std::size_t> footnotes_, endnotes_, chapterStarts_, paragraphStarts_;
+    std::vector<std::pair<std::size_t, Chapter>> headings_;  // by document order
     std::unordered_map<std::string, int> sequenceCounts_;
     OutlineCounter outline_;
 };

@@ -1,11 +1,14 @@
 #include "SlicedDocument.h"
 
 #include "BodyRangeCopier.h"
+#include "FrozenFields.h"
 #include "LiftedObjects.h"
 #include "ObjectsLeftAtFoot.h"
 #include "OdfNodes.h"
 #include "OutputStyles.h"
+#include "PageConfinement.h"
 #include "PageStartStyler.h"
+#include "RunningHeads.h"
 #include "StylesAdjuster.h"
 
 #include <sstream>
@@ -118,6 +121,7 @@ void SlicedDocument::writePages(int first, int last, const std::filesystem::path
     pugi::xml_document content, styles;
     buildContent(first, last, content);
     buildStyles(first, styles);
+    confineToPages(content, styles);
     PackageReferences outputReferences;
     outputReferences.collect(content.document_element());
     outputReferences.collect(styles.document_element());
@@ -173,6 +177,19 @@ void SlicedDocument::buildContent(int first, int last, pugi::xml_document& outpu
     styleFirstPage(first, last, content.text, styles);
     PageStartStyler::dropTrailingBreak(content.text, styles);
     PageStartStyler::closeAfterTable(content.text, styles);
+}
+
+// What the output holds of the rest of the document: ranges cut at its ends are closed, fields that would
+// show something else on their own show what the input showed, and declarations no field of the output
+// uses are dropped, after the fields that used them were frozen.
+void SlicedDocument::confineToPages(pugi::xml_document& content, pugi::xml_document& styles) const {
+    const pugi::xml_node outputText = content.document_element().child("office:body").child("office:text");
+    PageConfinement::closeCutRanges(outputText);
+    const FrozenFields fields(outputText);
+    fields.freeze(outputText);
+    if (styles.document_element()) fields.freeze(styles.document_element());
+    PageConfinement::keepNeededDeclarations(outputText, {outputText, styles.document_element()});
+    PageConfinement::keepOwnTrackedChanges(outputText);
 }
 
 SlicedDocument::OutputContent SlicedDocument::copyFrame(pugi::xml_document& output) const {
@@ -231,6 +248,7 @@ void SlicedDocument::buildStyles(int first, pugi::xml_document& output) const {
     declareUtf8(output);
     StylesAdjuster::replacePageCounts(output.document_element(), std::to_string(pageCount()));
     StylesAdjuster::continueNoteNumbers(output.document_element(), *facts_, pages_->startOf(first));
+    RunningHeads(*facts_, *catalog_).freezeChapters(output.document_element(), pages_->startOf(first));
     openOnLayoutOfAnyParity(output.document_element(), masterPages_->layoutOf(pages_->masterPage(first)));
     if (!plan_.page(first).blank) return;
     const BlankPage blank = blankPage(first);

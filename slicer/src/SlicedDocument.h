@@ -35,6 +35,7 @@ private:
     const PackageEntry* entry(std::string_view name) const;
     void buildContent(int first, int last, pugi::xml_document& output) const;
     void buildStyles(int first, pugi::xml_document& output) const;
+    void confineToPages(pugi::xml_document& content, pugi::xml_document& styles) const;
 
     // The passes of buildContent, in the order it runs them.
     struct OutputContent {

@@ -1,0 +1,126 @@
+#include "RunningHeads.h"
+
+#include "FrozenFields.h"
+#include "OdfNodes.h"
+
+#include <algorithm>
+#include <array>
+#include <vector>
+
+namespace fk::slicer {
+
+namespace {
+
+std::string roman(int number, bool upper) {
+    static constexpr std::array<std::pair<int, const char*>, 13> kDigits{{{1000, "m"},
+                                                                          {900, "cm"},
+                                                                          {500, "d"},
+                                                                          {400, "cd"},
+                                                                          {100, "c"},
+                                                                          {90, "xc"},
+                                                                          {50, "l"},
+                                                                          {40, "xl"},
+                                                                          {10, "x"},
+                                                                          {9, "ix"},
+                                                                          {5, "v"},
+                                                                          {4, "iv"},
+                                                                          {1, "i"}}};
+    std::string text;
+    for (const auto& [value, digits] : kDigits)
+        for (; number >= value; number -= value) text += digits;
+    if (upper) std::transform(text.begin(), text.end(), text.begin(), [](char c) { return c - 'a' + 'A'; });
+    return text;
+}
+
+// a ... z, aa ... zz, aaa ...: the letter repeated, as the office counts with letters.
+std::string letters(int number, char first) {
+    const int repeats = (number - 1) / 26 + 1;
+    return std::string(static_cast<std::size_t>(repeats), static_cast<char>(first + (number - 1) % 26));
+}
+
+void appendText(pugi::xml_node node, std::string& text) {
+    for (pugi::xml_node child : node.children()) {
+        if (child.type() == pugi::node_pcdata || child.type() == pugi::node_cdata) {
+            text += child.value();
+        } else if (odf::is(child, "text:s")) {
+            text.append(static_cast<std::size_t>(std::clamp(child.attribute("text:c").as_int(1), 1, 1000)),
+                        ' ');
+        } else if (odf::is(child, "text:tab") || odf::is(child, "text:line-break")) {
+            text += ' ';
+        } else if (child.type() == pugi::node_element && !odf::is(child, "text:note") &&
+                   !odf::is(child, "office:annotation") && !odf::is(child, "text:hidden-paragraph") &&
+                   !std::string_view(child.name()).starts_with("draw:")) {
+            appendText(child, text);
+        }
+    }
+}
+
+}  // namespace
+
+RunningHeads::RunningHeads(const DocumentFacts& facts, const StyleCatalog& styles)
+    : facts_(facts), styles_(styles) {}
+
+void RunningHeads::freezeChapters(pugi::xml_node stylesRoot, const BodyPosition& pageStart) const {
+    std::vector<pugi::xml_node> fields;
+    for (pugi::xpath_node found : stylesRoot.select_nodes("//text:chapter")) fields.push_back(found.node());
+    for (pugi::xml_node field : fields) {
+        field.remove_children();
+        const std::string text = shown(field, pageStart);
+        if (!text.empty()) field.append_child(pugi::node_pcdata).set_value(text.c_str());
+        FrozenFields::replaceByItsText(field);
+    }
+}
+
+std::string RunningHeads::shown(pugi::xml_node field, const BodyPosition& pageStart) const {
+    const int level = OutlineCounter::clampLevel(field.attribute("text:outline-level").as_int(1));
+    const DocumentFacts::Chapter* chapter = facts_.chapterInForce(pageStart, level);
+    if (!chapter) return {};
+    const std::string_view display = field.attribute("text:display").as_string("number-and-name");
+    if (display == "name") return title(chapter->heading);
+    if (display == "number") return label(*chapter, true);
+    if (display == "plain-number") return label(*chapter, false);
+    if (display == "plain-number-and-name") return label(*chapter, false) + title(chapter->heading);
+    return label(*chapter, true) + title(chapter->heading);
+}
+
+std::string RunningHeads::label(const DocumentFacts::Chapter& chapter, bool withPrefixAndSuffix) const {
+    if (chapter.numbers.empty()) return {};
+    const pugi::xml_node format = styles_.outlineLevelStyle(chapter.level);
+    const std::string_view ownFormat = format.attribute("style:num-format").as_string();
+    if (ownFormat.empty()) return {};
+    const int shownLevels = std::clamp(format.attribute("text:display-levels").as_int(1), 1, chapter.level);
+    std::string number;
+    for (int level = chapter.level - shownLevels + 1; level <= chapter.level; ++level) {
+        if (!number.empty()) number += '.';
+        const std::string_view levelFormat =
+            styles_.outlineLevelStyle(level).attribute("style:num-format").as_string("1");
+        number += formatNumber(chapter.numbers[static_cast<std::size_t>(level - 1)], levelFormat);
+    }
+    if (!withPrefixAndSuffix) return number;
+    return format.attribute("style:num-prefix").as_string() + number +
+           format.attribute("style:num-suffix").as_string();
+}
+
+std::string RunningHeads::title(pugi::xml_node heading) {
+    std::string text;
+    appendText(heading, text);
+    return text;
+}
+
+std::string RunningHeads::formatNumber(int number, std::string_view format) {
+    // Beyond these the office's own forms are of no use to a reader either.
+    constexpr int kMaxRoman = 3999, kMaxLetters = 26 * 10;
+    if (number < 1 || format.empty()) return std::to_string(number);
+    switch (format.front()) {
+        case 'i':
+        case 'I':
+            return number <= kMaxRoman ? roman(number, format.front() == 'I') : std::to_string(number);
+        case 'a':
+        case 'A':
+            return number <= kMaxLetters ? letters(number, format.front()) : std::to_string(number);
+        default:
+            return std::to_string(number);
+    }
+}
+
+}  // namespace fk::slicer

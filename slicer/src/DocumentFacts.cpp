@@ -52,6 +52,9 @@ void DocumentFacts::visit(pugi::xml_node node, ListWalk& lists, ListChain* chain
     order_[node.internal_object()] = nodeCount_++;
     if (node.type() != pugi::node_element) return;
     if (odf::isList(node)) return visitList(node, lists, chain, level);
+    // Text deleted under change tracking is not in the document: its headings, items and notes count
+    // for nothing, and its paragraphs start no page.
+    if (odf::is(node, "text:tracked-changes")) return;
     if (odf::isParagraph(node)) paragraphStarts_.push_back(nodeCount_ - 1);
     if (odf::is(node, "text:h")) countHeading(node, outlineLevel(node));
     // Not inside a list: there the list numbers the paragraph.

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <array>
+#include <functional>
 #include <vector>
 
 namespace fk::slicer {
@@ -88,17 +89,50 @@ std::string RunningHeads::label(const DocumentFacts::Chapter& chapter, bool with
     const pugi::xml_node format = styles_.outlineLevelStyle(chapter.level);
     const std::string_view ownFormat = format.attribute("style:num-format").as_string();
     if (ownFormat.empty()) return {};
-    const int shownLevels = std::clamp(format.attribute("text:display-levels").as_int(1), 1, chapter.level);
-    std::string number;
-    for (int level = chapter.level - shownLevels + 1; level <= chapter.level; ++level) {
-        if (!number.empty()) number += '.';
+    const auto number = [&](int level) {
         const std::string_view levelFormat =
             styles_.outlineLevelStyle(level).attribute("style:num-format").as_string("1");
-        number += formatNumber(chapter.numbers[static_cast<std::size_t>(level - 1)], levelFormat);
+        return formatNumber(chapter.numbers[static_cast<std::size_t>(level - 1)], levelFormat);
+    };
+    const std::string prefix = format.attribute("style:num-prefix").as_string();
+    const std::string suffix = format.attribute("style:num-suffix").as_string();
+    std::string text;
+    if (const std::string_view listFormat = format.attribute("loext:num-list-format").as_string();
+        !listFormat.empty()) {
+        // The office's own label ("%1%.%2% "): its separators, prefix and suffix as written.
+        text = substituteLevels(listFormat, chapter.level, number);
+        if (withPrefixAndSuffix) return text;
+        if (text.starts_with(prefix)) text.erase(0, prefix.size());
+        if (text.ends_with(suffix)) text.erase(text.size() - suffix.size());
+        return text;
     }
-    if (!withPrefixAndSuffix) return number;
-    return format.attribute("style:num-prefix").as_string() + number +
-           format.attribute("style:num-suffix").as_string();
+    const int shownLevels = std::clamp(format.attribute("text:display-levels").as_int(1), 1, chapter.level);
+    for (int level = chapter.level - shownLevels + 1; level <= chapter.level; ++level) {
+        if (!text.empty()) text += '.';
+        text += number(level);
+    }
+    return withPrefixAndSuffix ? prefix + text + suffix : text;
+}
+
+std::string RunningHeads::substituteLevels(std::string_view listFormat, int deepest,
+                                           const std::function<std::string(int)>& number) {
+    std::string text;
+    while (!listFormat.empty()) {
+        const std::size_t open = listFormat.find('%');
+        const std::size_t close = open == std::string_view::npos ? open : listFormat.find('%', open + 1);
+        if (close == std::string_view::npos) {
+            text += listFormat;
+            break;
+        }
+        text += listFormat.substr(0, open);
+        const auto level = odf::statedNumber(listFormat.substr(open + 1, close - open - 1));
+        if (level && *level >= 1 && *level <= deepest)
+            text += number(*level);
+        else
+            text += listFormat.substr(open, close - open + 1);
+        listFormat.remove_prefix(close + 1);
+    }
+    return text;
 }
 
 std::string RunningHeads::title(pugi::xml_node heading) {

@@ -6,7 +6,9 @@
 
 #include <pugixml.hpp>
 
+#include <functional>
 #include <string>
+#include <string_view>
 
 namespace fk::slicer {
 
@@ -29,6 +31,9 @@ public:
 
 private:
     std::string label(const DocumentFacts::Chapter& chapter, bool withPrefixAndSuffix) const;
+    // A list format ("%1%.%2%") with each level up to `deepest` replaced by its number.
+    static std::string substituteLevels(std::string_view listFormat, int deepest,
+                                        const std::function<std::string(int)>& number);
     static std::string title(pugi::xml_node heading);
 
     const DocumentFacts& facts_;

@@ -104,6 +104,24 @@ protected:
         return environment;
     }
 
+    // The text of each page as the office prints the document.
+    QStringList PdfPages(const QString& path) const {
+        LibreOfficeSession& office = office_->session();
+        office.reach();
+        const office::DocumentRef document = office.load(ToFileUrl(path), {.hidden = true, .readOnly = true});
+        const QString pdf = work_.filePath(QFileInfo(path).completeBaseName() + QStringLiteral(".pdf"));
+        office.storeToUrl(document, ToFileUrl(pdf),
+                          {{QStringLiteral("FilterName"), QStringLiteral("writer_pdf_Export")}});
+        office.close(document);
+        QProcess text;
+        text.start(QStringLiteral("pdftotext"),
+                   {QStringLiteral("-enc"), QStringLiteral("UTF-8"), pdf, QStringLiteral("-")});
+        text.waitForFinished(60000);
+        QStringList pages = QString::fromUtf8(text.readAllStandardOutput()).split(QLatin1Char('\f'));
+        if (!pages.isEmpty() && pages.last().trimmed().isEmpty()) pages.removeLast();
+        return pages;
+    }
+
     QTemporaryDir work_;
 };
 
@@ -210,4 +228,125 @@ TEST_F(SliceEndToEnd, BadInputsGetOneReportEachAndLeaveNoPartialFile) {
     EXPECT_EQ(written.filter(QStringLiteral("toc_")).size(), 6);
     EXPECT_EQ(written.size(), 6) << "nothing of the bad inputs, and no temporary file: "
                                  << written.join(' ').toStdString();
+}
+
+namespace {
+
+// Three pages cut by page breaks, each with its own tracked changes and comment, a change running from
+// page 2 onto page 3, a reference on page 2 to a bookmark on page 1, and a header and footer that show
+// the chapter and the file's name.
+QString FieldsDocument() {
+    const auto region = [](const char* id, const char* kind, const char* author, const char* deleted = "") {
+        return QStringLiteral(
+                   "<text:changed-region text:id=\"%1\"><text:%2><office:change-info><dc:creator>%3"
+                   "</dc:creator><dc:date>2020-01-01T00:00:00</dc:date></office:change-info>%4"
+                   "</text:%2></text:changed-region>")
+            .arg(QLatin1String(id), QLatin1String(kind), QLatin1String(author), QLatin1String(deleted));
+    };
+    const auto comment = [](const char* text) {
+        return QStringLiteral(
+                   "<office:annotation><dc:creator>Reviewer</dc:creator><text:p>%1</text:p>"
+                   "</office:annotation>")
+            .arg(QLatin1String(text));
+    };
+    return QStringLiteral(
+               "<?xml version=\"1.0\" encoding=\"UTF-8\"?><office:document "
+               "xmlns:office=\"urn:oasis:names:tc:opendocument:xmlns:office:1.0\" "
+               "xmlns:style=\"urn:oasis:names:tc:opendocument:xmlns:style:1.0\" "
+               "xmlns:text=\"urn:oasis:names:tc:opendocument:xmlns:text:1.0\" "
+               "xmlns:fo=\"urn:oasis:names:tc:opendocument:xmlns:xsl-fo-compatible:1.0\" "
+               "xmlns:dc=\"http://purl.org/dc/elements/1.1/\" office:version=\"1.3\" "
+               "office:mimetype=\"application/vnd.oasis.opendocument.text\"><office:styles>"
+               "<style:style style:name=\"Heading_20_1\" style:display-name=\"Heading 1\" "
+               "style:family=\"paragraph\" style:default-outline-level=\"1\"/></office:styles>"
+               "<office:automatic-styles><style:style style:name=\"Break\" style:family=\"paragraph\">"
+               "<style:paragraph-properties fo:break-before=\"page\"/></style:style>"
+               "<style:page-layout style:name=\"Layout\"><style:page-layout-properties "
+               "fo:page-width=\"21cm\" "
+               "fo:page-height=\"29.7cm\" fo:margin-top=\"2cm\" fo:margin-bottom=\"2cm\" "
+               "fo:margin-left=\"2cm\" "
+               "fo:margin-right=\"2cm\"/><style:header-style/><style:footer-style/></style:page-layout>"
+               "</office:automatic-styles><office:master-styles><style:master-page style:name=\"Standard\" "
+               "style:page-layout-name=\"Layout\"><style:header><text:p>Running <text:chapter "
+               "text:display=\"name\" text:outline-level=\"1\">?</text:chapter></text:p></style:header>"
+               "<style:footer><text:p>Stored as <text:file-name text:display=\"name-and-extension\">?"
+               "</text:file-name></text:p></style:footer></style:master-page></office:master-styles>"
+               "<office:body><office:text><text:tracked-changes text:track-changes=\"false\">") +
+           region("c1", "insertion", "Author One") +
+           region("c2", "deletion", "Author Two", "<text:p>vanished words</text:p>") +
+           region("c3", "insertion", "Author Three") + region("c4", "insertion", "Author Four") +
+           QStringLiteral(
+               "</text:tracked-changes>"
+               "<text:h text:style-name=\"Heading_20_1\" text:outline-level=\"1\">Alphachapter</text:h>"
+               "<text:p>Some <text:bookmark-start text:name=\"farmark\"/>far target<text:bookmark-end "
+               "text:name=\"farmark\"/> and <text:change-start text:change-id=\"c1\"/>newly added"
+               "<text:change-end text:change-id=\"c1\"/> text.") +
+           comment("Remark one") +
+           QStringLiteral(
+               "</text:p><text:p text:style-name=\"Break\">Page two: see <text:bookmark-ref "
+               "text:reference-format=\"text\" text:ref-name=\"farmark\">far target</text:bookmark-ref>, "
+               "before<text:change text:change-id=\"c2\"/> after.") +
+           comment("Remark two") +
+           QStringLiteral(
+               "</text:p><text:h text:style-name=\"Heading_20_1\" text:outline-level=\"1\">Betachapter"
+               "</text:h><text:p>Straddling <text:change-start text:change-id=\"c3\"/>begins</text:p>"
+               "<text:p text:style-name=\"Break\">ends<text:change-end text:change-id=\"c3\"/> on page "
+               "three, <text:change-start text:change-id=\"c4\"/>added<text:change-end "
+               "text:change-id=\"c4\"/>.") +
+           comment("Remark three") +
+           QStringLiteral("</text:p></office:text></office:body></office:document>");
+}
+
+}  // namespace
+
+// Each page holds what its own body refers to, nothing of another page's, and shows what the input shows
+// on that page: references to other pages, running heads and the file's name.
+TEST_F(SliceEndToEnd, PagesHoldOnlyTheirOwnChangesCommentsAndMarksAndShowWhatTheInputShows) {
+    const QString flat = work_.filePath(QStringLiteral("fields.fodt"));
+    const QString input = work_.filePath(QStringLiteral("fields.odt"));
+    {
+        QFile file(flat);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(FieldsDocument().toUtf8());
+    }
+    LibreOfficeSession& office = office_->session();
+    office.reach();
+    office::DocumentRef document = office.load(ToFileUrl(flat), {.hidden = true});
+    office.storeToUrl(document, ToFileUrl(input),
+                      {{QStringLiteral("FilterName"), QStringLiteral("writer8")}});
+    office.close(document);
+
+    const QString out = work_.filePath(QStringLiteral("out"));
+    QDir().mkpath(out);
+    QProcess split;
+    split.setProcessEnvironment(splitEnvironment());
+    split.start(ProgramFolder() + QStringLiteral("/folioknife-split"), {QStringLiteral("-o"), out, input});
+    ASSERT_TRUE(split.waitForFinished(600000));
+    ASSERT_EQ(split.exitCode(), 0) << split.readAllStandardError().toStdString();
+    const QStringList outputs =
+        QDir(out).entryList({QStringLiteral("fields_????.odt")}, QDir::Files, QDir::Name);
+    ASSERT_EQ(outputs.size(), 3);
+
+    const QStringList inputPages = PdfPages(input);
+    ASSERT_EQ(inputPages.size(), 3);
+    // Who changed or remarked what on which page.
+    const QList<QStringList> own{{"Author One", "Remark one", "farmark"},
+                                 {"Author Two", "vanished", "Remark two", "Author Three"},
+                                 {"Author Three", "Remark three", "Author Four"}};
+    for (int page = 0; page < 3; ++page) {
+        SCOPED_TRACE(outputs[page].toStdString());
+        const QString path = out + QLatin1Char('/') + outputs[page];
+        const QString content = QString::fromUtf8(ContentXml(path));
+        for (int other = 0; other < 3; ++other)
+            for (const QString& mark : own[other])
+                EXPECT_EQ(content.contains(mark), own[page].contains(mark)) << mark.toStdString();
+        EXPECT_EQ(content.count(QStringLiteral("<text:change-start")),
+                  content.count(QStringLiteral("<text:change-end")));
+
+        const QStringList rendered = PdfPages(path);
+        ASSERT_EQ(rendered.size(), 1);
+        EXPECT_FALSE(rendered[0].contains(QStringLiteral("Reference source not found")));
+        EXPECT_EQ(rendered[0].simplified(), inputPages[page].simplified());
+    }
+    EXPECT_TRUE(inputPages[1].contains(QStringLiteral("Running Alphachapter")));
 }

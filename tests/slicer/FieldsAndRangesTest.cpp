@@ -205,12 +205,37 @@ TEST(RunningHeadsTest, AHeaderShowsTheChapterInForceWhereThePageStarts) {
     EXPECT_EQ(chapterShown(untitled, 2, "name", 1), "Later");
 }
 
+TEST(RunningHeadsTest, TextDeletedUnderChangeTrackingNeitherCountsNorStandsAsAChapter) {
+    TestDocument document(
+        R"(<text:tracked-changes><text:changed-region text:id="c1"><text:deletion>)"
+        R"(<text:h text:outline-level="1">Gone</text:h><text:p>gone too</text:p></text:deletion>)"
+        R"(</text:changed-region></text:tracked-changes><text:h text:outline-level="1">Kept</text:h>)"
+        R"(<text:p>x)" +
+            mark(2) + "y</text:p>",
+        "", kOutline);
+    EXPECT_EQ(document.facts().headingNumber(document.text().child("text:h")), 1);
+    EXPECT_EQ(chapterShown(document, 1, "number-and-name", 1), "1Kept");
+    EXPECT_EQ(chapterShown(document, 2, "number-and-name", 1), "1Kept");
+}
+
 TEST(RunningHeadsTest, AHeadingTheOutlineDoesNotNumberShowsItsNameAlone) {
     TestDocument document(
         R"(<text:h text:outline-level="1" text:is-list-header="true">Preface</text:h><text:p>)" + mark(2) +
             "x</text:p>",
         "", kOutline);
     EXPECT_EQ(chapterShown(document, 2, "number-and-name", 1), "Preface");
+}
+
+TEST(RunningHeadsTest, TheOfficesListFormatGivesTheSeparatorsPrefixAndSuffix) {
+    TestDocument document(
+        R"(<text:h text:outline-level="1">A</text:h><text:h text:outline-level="2">B</text:h><text:p>)" +
+            mark(2) + "x</text:p>",
+        "",
+        R"x(<text:outline-style style:name="Outline"><text:outline-level-style text:level="1" style:num-format="I"/>)x"
+        R"x(<text:outline-level-style text:level="2" style:num-format="a" loext:num-list-format="(%1%-%2%%9%)")x"
+        R"x( style:num-prefix="(" style:num-suffix=")" text:display-levels="2"/></text:outline-style>)x");
+    EXPECT_EQ(chapterShown(document, 2, "number", 2), "(I-a%9%)");
+    EXPECT_EQ(chapterShown(document, 2, "plain-number-and-name", 2), "I-a%9%B");
 }
 
 TEST(RunningHeadsTest, NumbersAreWrittenInTheLevelsFormat) {

@@ -56,10 +56,16 @@ void DocumentFacts::visit(pugi::xml_node node, ListWalk& lists, ListChain* chain
     // for nothing, and its paragraphs start no page.
     if (odf::is(node, "text:tracked-changes")) return;
     if (odf::isParagraph(node)) paragraphStarts_.push_back(nodeCount_ - 1);
-    if (odf::is(node, "text:h")) countHeading(node, outlineLevel(node));
+    if (odf::is(node, "text:h")) {
+        countHeading(node, outlineLevel(node));
+        if (chain) numberByList(*chain, level);
+    }
     // Not inside a list: there the list numbers the paragraph.
     if (odf::is(node, "text:p") && !chain)
-        if (const int outline = styleOutlineLevel(node, styles_); outline > 0) countHeading(node, outline);
+        if (const int outline = styleOutlineLevel(node, styles_); outline > 0) {
+            countHeading(node, outline);
+            headings_.back().second.ofEveryLevel = true;
+        }
     if (odf::is(node, "text:sequence")) countSequence(node);
     if (odf::is(node, "text:note")) countNote(node);
     for (pugi::xml_node child : node.children()) visit(child, lists, chain, level);
@@ -146,6 +152,16 @@ void DocumentFacts::countHeading(pugi::xml_node heading, int level) {
     if (!outer.empty()) outerNumbers_[heading.internal_object()] = std::move(outer);
 }
 
+void DocumentFacts::numberByList(const ListChain& chain, int depth) {
+    Chapter& chapter = headings_.back().second;
+    if (!chapter.numbers.empty() || depth < 1) return;
+    const int levels = std::min(depth, OutlineCounter::kLevels);
+    chapter.numbers.assign(chain.counters.begin(), chain.counters.begin() + levels);
+    const pugi::xml_attribute own = styles_.inheritedAttribute(
+        "paragraph", chapter.heading.attribute("text:style-name").as_string(), "style:list-style-name");
+    chapter.listStyle = own && *own.value() ? own.value() : chain.style;
+}
+
 std::vector<DocumentFacts::OuterNumber> DocumentFacts::outerNumbers(pugi::xml_node heading) const {
     const auto found = outerNumbers_.find(heading.internal_object());
     return found == outerNumbers_.end() ? std::vector<OuterNumber>{} : found->second;
@@ -187,7 +203,7 @@ const DocumentFacts::Chapter* DocumentFacts::chapterInForce(const BodyPosition& 
     const Chapter* inForce = nullptr;
     for (const auto& [order, chapter] : headings_) {
         if (order > first) break;
-        if (chapter.level <= level) inForce = &chapter;
+        if (chapter.level <= level || chapter.ofEveryLevel) inForce = &chapter;
     }
     return inForce;
 }

@@ -51,9 +51,12 @@ public:
     struct Chapter {
         pugi::xml_node heading;
         int level = 0;
-        // The outline counters after the heading was counted, outermost first; empty for a heading the
-        // outline does not number.
+        // The office takes a paragraph numbered as a heading by its style for a chapter of every level.
+        bool ofEveryLevel = false;
+        // The numbers its label shows, outermost first, up to its own: the outline's counters, or those of
+        // the list that numbers it (then listStyle names that list's style). Empty when nothing numbers it.
         std::vector<int> numbers;
+        std::string listStyle;
     };
     const Chapter* chapterInForce(const BodyPosition& position, int level) const;
 
@@ -74,6 +77,7 @@ private:
     void visit(pugi::xml_node node, ListWalk& lists, ListChain* chain, int level);
     void visitList(pugi::xml_node list, ListWalk& lists, ListChain* chain, int level);
     void countHeading(pugi::xml_node heading, int level);
+    void numberByList(const ListChain& chain, int depth);
     void countSequence(pugi::xml_node field);
     void countNote(pugi::xml_node note);
 

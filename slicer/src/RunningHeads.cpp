@@ -80,19 +80,28 @@ std::string RunningHeads::shown(pugi::xml_node field, const BodyPosition& pageSt
     if (display == "name") return title(chapter->heading);
     if (display == "number") return label(*chapter, true);
     if (display == "plain-number") return label(*chapter, false);
-    if (display == "plain-number-and-name") return label(*chapter, false) + title(chapter->heading);
-    return label(*chapter, true) + title(chapter->heading);
+    // The office puts a space between number and name.
+    const std::string number = label(*chapter, display != "plain-number-and-name");
+    return number.empty() ? title(chapter->heading) : number + " " + title(chapter->heading);
+}
+
+pugi::xml_node RunningHeads::levelFormat(const DocumentFacts::Chapter& chapter, int level) const {
+    if (chapter.listStyle.empty()) return styles_.outlineLevelStyle(level);
+    for (pugi::xml_node format : styles_.listStyle(chapter.listStyle).children())
+        if (format.attribute("text:level").as_int() == level) return format;
+    return {};
 }
 
 std::string RunningHeads::label(const DocumentFacts::Chapter& chapter, bool withPrefixAndSuffix) const {
-    if (chapter.numbers.empty()) return {};
-    const pugi::xml_node format = styles_.outlineLevelStyle(chapter.level);
+    const int deepest = static_cast<int>(chapter.numbers.size());
+    if (deepest == 0) return {};
+    const pugi::xml_node format = levelFormat(chapter, deepest);
     const std::string_view ownFormat = format.attribute("style:num-format").as_string();
     if (ownFormat.empty()) return {};
     const auto number = [&](int level) {
-        const std::string_view levelFormat =
-            styles_.outlineLevelStyle(level).attribute("style:num-format").as_string("1");
-        return formatNumber(chapter.numbers[static_cast<std::size_t>(level - 1)], levelFormat);
+        const std::string_view shownAs =
+            levelFormat(chapter, level).attribute("style:num-format").as_string("1");
+        return formatNumber(chapter.numbers[static_cast<std::size_t>(level - 1)], shownAs);
     };
     const std::string prefix = format.attribute("style:num-prefix").as_string();
     const std::string suffix = format.attribute("style:num-suffix").as_string();
@@ -100,14 +109,14 @@ std::string RunningHeads::label(const DocumentFacts::Chapter& chapter, bool with
     if (const std::string_view listFormat = format.attribute("loext:num-list-format").as_string();
         !listFormat.empty()) {
         // The office's own label ("%1%.%2% "): its separators, prefix and suffix as written.
-        text = substituteLevels(listFormat, chapter.level, number);
+        text = substituteLevels(listFormat, deepest, number);
         if (withPrefixAndSuffix) return text;
         if (text.starts_with(prefix)) text.erase(0, prefix.size());
         if (text.ends_with(suffix)) text.erase(text.size() - suffix.size());
         return text;
     }
-    const int shownLevels = std::clamp(format.attribute("text:display-levels").as_int(1), 1, chapter.level);
-    for (int level = chapter.level - shownLevels + 1; level <= chapter.level; ++level) {
+    const int shownLevels = std::clamp(format.attribute("text:display-levels").as_int(1), 1, deepest);
+    for (int level = deepest - shownLevels + 1; level <= deepest; ++level) {
         if (!text.empty()) text += '.';
         text += number(level);
     }

@@ -31,6 +31,8 @@ public:
 
 private:
     std::string label(const DocumentFacts::Chapter& chapter, bool withPrefixAndSuffix) const;
+    // The format of a level of what numbers the chapter's heading: the outline, or its list.
+    pugi::xml_node levelFormat(const DocumentFacts::Chapter& chapter, int level) const;
     // A list format ("%1%.%2%") with each level up to `deepest` replaced by its number.
     static std::string substituteLevels(std::string_view listFormat, int deepest,
                                         const std::function<std::string(int)>& number);

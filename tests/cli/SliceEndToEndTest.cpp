@@ -104,6 +104,42 @@ protected:
         return environment;
     }
 
+    // A flat document written in the test, as the office stores it: name.odt in the work folder.
+    QString StoreThroughOffice(const QString& flatXml, const QString& name) const {
+        const QString flat = work_.filePath(name + QStringLiteral(".fodt"));
+        const QString stored = work_.filePath(name + QStringLiteral(".odt"));
+        QFile file(flat);
+        if (!file.open(QIODevice::WriteOnly)) return {};
+        file.write(flatXml.toUtf8());
+        file.close();
+        LibreOfficeSession& office = office_->session();
+        office.reach();
+        const office::DocumentRef document = office.load(ToFileUrl(flat), {.hidden = true});
+        office.storeToUrl(document, ToFileUrl(stored),
+                          {{QStringLiteral("FilterName"), QStringLiteral("writer8")}});
+        office.close(document);
+        return stored;
+    }
+
+    // Splits one input with the slicer alone; the outputs' paths in page order, none on failure.
+    QStringList SplitAlone(const QString& input) const {
+        const QString out = work_.filePath(QFileInfo(input).completeBaseName() + QStringLiteral("-out"));
+        QDir().mkpath(out);
+        QProcess split;
+        split.setProcessEnvironment(splitEnvironment());
+        split.start(ProgramFolder() + QStringLiteral("/folioknife-split"),
+                    {QStringLiteral("-o"), out, input});
+        split.waitForFinished(600000);
+        const QString errors = QString::fromUtf8(split.readAllStandardError());
+        EXPECT_EQ(split.exitCode(), 0) << errors.toStdString();
+        EXPECT_FALSE(errors.contains(QLatin1String("copy method"))) << errors.toStdString();
+        QStringList outputs;
+        for (const QString& name :
+             QDir(out).entryList({QStringLiteral("*_????.odt")}, QDir::Files, QDir::Name))
+            outputs << out + QLatin1Char('/') + name;
+        return outputs;
+    }
+
     // The text of each page as the office prints the document.
     QStringList PdfPages(const QString& path) const {
         LibreOfficeSession& office = office_->session();
@@ -302,29 +338,8 @@ QString FieldsDocument() {
 // Each page holds what its own body refers to, nothing of another page's, and shows what the input shows
 // on that page: references to other pages, running heads and the file's name.
 TEST_F(SliceEndToEnd, PagesHoldOnlyTheirOwnChangesCommentsAndMarksAndShowWhatTheInputShows) {
-    const QString flat = work_.filePath(QStringLiteral("fields.fodt"));
-    const QString input = work_.filePath(QStringLiteral("fields.odt"));
-    {
-        QFile file(flat);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(FieldsDocument().toUtf8());
-    }
-    LibreOfficeSession& office = office_->session();
-    office.reach();
-    office::DocumentRef document = office.load(ToFileUrl(flat), {.hidden = true});
-    office.storeToUrl(document, ToFileUrl(input),
-                      {{QStringLiteral("FilterName"), QStringLiteral("writer8")}});
-    office.close(document);
-
-    const QString out = work_.filePath(QStringLiteral("out"));
-    QDir().mkpath(out);
-    QProcess split;
-    split.setProcessEnvironment(splitEnvironment());
-    split.start(ProgramFolder() + QStringLiteral("/folioknife-split"), {QStringLiteral("-o"), out, input});
-    ASSERT_TRUE(split.waitForFinished(600000));
-    ASSERT_EQ(split.exitCode(), 0) << split.readAllStandardError().toStdString();
-    const QStringList outputs =
-        QDir(out).entryList({QStringLiteral("fields_????.odt")}, QDir::Files, QDir::Name);
+    const QString input = StoreThroughOffice(FieldsDocument(), QStringLiteral("fields"));
+    const QStringList outputs = SplitAlone(input);
     ASSERT_EQ(outputs.size(), 3);
 
     const QStringList inputPages = PdfPages(input);
@@ -335,7 +350,7 @@ TEST_F(SliceEndToEnd, PagesHoldOnlyTheirOwnChangesCommentsAndMarksAndShowWhatThe
                                  {"Author Three", "Remark three", "Author Four"}};
     for (int page = 0; page < 3; ++page) {
         SCOPED_TRACE(outputs[page].toStdString());
-        const QString path = out + QLatin1Char('/') + outputs[page];
+        const QString& path = outputs[page];
         const QString content = QString::fromUtf8(ContentXml(path));
         for (int other = 0; other < 3; ++other)
             for (const QString& mark : own[other])
@@ -349,4 +364,112 @@ TEST_F(SliceEndToEnd, PagesHoldOnlyTheirOwnChangesCommentsAndMarksAndShowWhatThe
         EXPECT_EQ(rendered[0].simplified(), inputPages[page].simplified());
     }
     EXPECT_TRUE(inputPages[1].contains(QStringLiteral("Running Alphachapter")));
+}
+
+namespace {
+
+// Headings over seven pages in every way the office numbers them by the outline: headings whose chapter or
+// section began on an earlier page, a heading restarting its count, a heading not numbered, a paragraph
+// numbered as a heading by its style, a heading cut by a page; and headings numbered by a list of their
+// own, whose outer level began on an earlier page. The header shows the section in force.
+QString HeadingsDocument() {
+    const auto heading = [](int level, const QString& text, const QString& extra = {}) {
+        return QStringLiteral(
+                   "<text:h text:style-name=\"Heading_20_%1\" text:outline-level=\"%1\"%3>%2</text:h>")
+            .arg(level)
+            .arg(text, extra);
+    };
+    const QString filler = QStringLiteral(
+        "<text:p>Words enough to fill a line of the page and a little more than that, so that "
+        "the paragraph runs on.</text:p>");
+    QString levels;
+    for (int level = 1; level <= 3; ++level)
+        levels += QStringLiteral(
+                      "<text:outline-level-style text:level=\"%1\" style:num-format=\"%2\" "
+                      "text:display-levels=\"%1\" style:num-suffix=\" \"/>")
+                      .arg(level)
+                      .arg(level == 3 ? QStringLiteral("a") : QStringLiteral("1"));
+    QString headingStyles;
+    for (int level = 1; level <= 3; ++level)
+        headingStyles += QStringLiteral(
+                             "<style:style style:name=\"Heading_20_%1\" style:display-name=\"Heading %1\" "
+                             "style:family=\"paragraph\" style:default-outline-level=\"%1\"/>")
+                             .arg(level);
+    QString body = heading(1, QStringLiteral("Intro")) + heading(2, QStringLiteral("First")) + filler +
+                   QStringLiteral("<text:p text:style-name=\"Break\">Page two goes on.</text:p>") +
+                   heading(2, QStringLiteral("Second")) + heading(3, QStringLiteral("Deep")) + filler +
+                   QStringLiteral("<text:p text:style-name=\"Break\">Page three goes on.</text:p>") +
+                   heading(3, QStringLiteral("Deeper")) +
+                   heading(1, QStringLiteral("Five"),
+                           QStringLiteral(" text:restart-numbering=\"true\" "
+                                          "text:start-value=\"5\"")) +
+                   heading(2, QStringLiteral("Sub")) +
+                   QStringLiteral(
+                       "<text:h text:style-name=\"BreakHeading\" text:outline-level=\"2\">Sub two</text:h>"
+                       "<text:p text:style-name=\"Heading_20_3\">Styled as a heading</text:p>") +
+                   heading(2, QStringLiteral("Unnumbered"), QStringLiteral(" text:is-list-header=\"true\"")) +
+                   heading(2, QStringLiteral("Sub three")) +
+                   QStringLiteral(
+                       "<text:p text:style-name=\"Break\">Page five:</text:p>"
+                       "<text:list text:style-name=\"Numbered\"><text:list-item>") +
+                   heading(1, QStringLiteral("Listed one")) + QStringLiteral("<text:list><text:list-item>") +
+                   heading(2, QStringLiteral("Listed one a")) +
+                   QStringLiteral(
+                       "</text:list-item><text:list-item><text:p text:style-name=\"BreakListed\">"
+                       "Listed one b, on page six</text:p></text:list-item><text:list-item>") +
+                   heading(2, QStringLiteral("Listed one c")) +
+                   QStringLiteral(
+                       "</text:list-item></text:list></text:list-item></text:list>"
+                       "<text:p text:style-name=\"Break\">Page seven:</text:p>") +
+                   heading(2, QStringLiteral("After the list"));
+    return QStringLiteral(
+               "<?xml version=\"1.0\" encoding=\"UTF-8\"?><office:document "
+               "xmlns:office=\"urn:oasis:names:tc:opendocument:xmlns:office:1.0\" "
+               "xmlns:style=\"urn:oasis:names:tc:opendocument:xmlns:style:1.0\" "
+               "xmlns:text=\"urn:oasis:names:tc:opendocument:xmlns:text:1.0\" "
+               "xmlns:fo=\"urn:oasis:names:tc:opendocument:xmlns:xsl-fo-compatible:1.0\" "
+               "office:version=\"1.3\" "
+               "office:mimetype=\"application/vnd.oasis.opendocument.text\"><office:styles>") +
+           headingStyles + QStringLiteral("<text:outline-style style:name=\"Outline\">") + levels +
+           QStringLiteral(
+               "</text:outline-style><text:list-style style:name=\"Numbered\"><text:list-level-style-number "
+               "text:level=\"1\" style:num-format=\"I\" "
+               "style:num-suffix=\".\"/><text:list-level-style-number "
+               "text:level=\"2\" style:num-format=\"1\" text:display-levels=\"2\" style:num-suffix=\".\"/>"
+               "</text:list-style></office:styles><office:automatic-styles>"
+               "<style:style style:name=\"Break\" style:family=\"paragraph\"><style:paragraph-properties "
+               "fo:break-before=\"page\"/></style:style><style:style style:name=\"BreakHeading\" "
+               "style:family=\"paragraph\" "
+               "style:parent-style-name=\"Heading_20_2\"><style:paragraph-properties "
+               "fo:break-before=\"page\"/></style:style><style:style style:name=\"BreakListed\" "
+               "style:family=\"paragraph\"><style:paragraph-properties "
+               "fo:break-before=\"page\"/></style:style>"
+               "<style:page-layout style:name=\"Layout\"><style:page-layout-properties "
+               "fo:page-width=\"21cm\" "
+               "fo:page-height=\"29.7cm\" fo:margin-top=\"2cm\" fo:margin-bottom=\"2cm\" "
+               "fo:margin-left=\"2cm\" "
+               "fo:margin-right=\"2cm\"/><style:header-style/></style:page-layout></office:automatic-styles>"
+               "<office:master-styles><style:master-page style:name=\"Standard\" "
+               "style:page-layout-name=\"Layout\">"
+               "<style:header><text:p>Section <text:chapter text:display=\"number-and-name\" "
+               "text:outline-level=\"2\">?</text:chapter> of <text:chapter text:display=\"plain-number\" "
+               "text:outline-level=\"1\">?</text:chapter></text:p></style:header></style:master-page>"
+               "</office:master-styles><office:body><office:text>") +
+           body + QStringLiteral("</office:text></office:body></office:document>");
+}
+
+}  // namespace
+
+TEST_F(SliceEndToEnd, HeadingsAndRunningHeadsAreNumberedAsInTheInput) {
+    const QString input = StoreThroughOffice(HeadingsDocument(), QStringLiteral("headings"));
+    const QStringList outputs = SplitAlone(input);
+    const QStringList inputPages = PdfPages(input);
+    ASSERT_EQ(inputPages.size(), 7);
+    ASSERT_EQ(outputs.size(), 7);
+    for (int page = 0; page < 7; ++page) {
+        SCOPED_TRACE(QFileInfo(outputs[page]).fileName().toStdString());
+        const QStringList rendered = PdfPages(outputs[page]);
+        ASSERT_EQ(rendered.size(), 1);
+        EXPECT_EQ(rendered[0].simplified(), inputPages[page].simplified());
+    }
 }

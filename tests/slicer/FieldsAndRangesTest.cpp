@@ -188,7 +188,7 @@ TEST(RunningHeadsTest, AHeaderShowsTheChapterInForceWhereThePageStarts) {
             mark(4) + "b</text:p>",
         "", kOutline);
     // Page 2 starts in a paragraph of chapter 1; its own heading comes later on the page.
-    EXPECT_EQ(chapterShown(document, 2, "number-and-name", 2), "1Intro");
+    EXPECT_EQ(chapterShown(document, 2, "number-and-name", 2), "1 Intro");
     EXPECT_EQ(chapterShown(document, 2, "name", 1), "Intro");
     // Page 3 starts with its heading; no heading yet stands at level 2 in chapter 2.
     EXPECT_EQ(chapterShown(document, 3, "number", 2), "2");
@@ -196,7 +196,7 @@ TEST(RunningHeadsTest, AHeaderShowsTheChapterInForceWhereThePageStarts) {
     EXPECT_EQ(chapterShown(document, 4, "name", 2), "Deep");
     EXPECT_EQ(chapterShown(document, 4, "number", 3), "A-2.1.i)");
     EXPECT_EQ(chapterShown(document, 4, "plain-number", 3), "2.1.i");
-    EXPECT_EQ(chapterShown(document, 4, "plain-number-and-name", 3), "2.1.iDeeper");
+    EXPECT_EQ(chapterShown(document, 4, "plain-number-and-name", 3), "2.1.i Deeper");
     EXPECT_EQ(chapterShown(document, 1, "name", 1), "Intro");
     // Between the title and the first heading of the document there is no chapter.
     TestDocument untitled(R"(<text:p>x</text:p><text:h text:outline-level="1">Later</text:h>)" + mark(2) + "",
@@ -214,8 +214,8 @@ TEST(RunningHeadsTest, TextDeletedUnderChangeTrackingNeitherCountsNorStandsAsACh
             mark(2) + "y</text:p>",
         "", kOutline);
     EXPECT_EQ(document.facts().headingNumber(document.text().child("text:h")), 1);
-    EXPECT_EQ(chapterShown(document, 1, "number-and-name", 1), "1Kept");
-    EXPECT_EQ(chapterShown(document, 2, "number-and-name", 1), "1Kept");
+    EXPECT_EQ(chapterShown(document, 1, "number-and-name", 1), "1 Kept");
+    EXPECT_EQ(chapterShown(document, 2, "number-and-name", 1), "1 Kept");
 }
 
 TEST(RunningHeadsTest, AHeadingTheOutlineDoesNotNumberShowsItsNameAlone) {
@@ -235,7 +235,36 @@ TEST(RunningHeadsTest, TheOfficesListFormatGivesTheSeparatorsPrefixAndSuffix) {
         R"x(<text:outline-level-style text:level="2" style:num-format="a" loext:num-list-format="(%1%-%2%%9%)")x"
         R"x( style:num-prefix="(" style:num-suffix=")" text:display-levels="2"/></text:outline-style>)x");
     EXPECT_EQ(chapterShown(document, 2, "number", 2), "(I-a%9%)");
-    EXPECT_EQ(chapterShown(document, 2, "plain-number-and-name", 2), "I-a%9%B");
+    EXPECT_EQ(chapterShown(document, 2, "plain-number-and-name", 2), "I-a%9% B");
+}
+
+TEST(RunningHeadsTest, AHeadingNumberedByAListShowsTheListsLabel) {
+    TestDocument document(
+        R"(<text:list text:style-name="L"><text:list-item><text:h text:style-name="Listed" text:outline-level="1">One</text:h>)"
+        R"(<text:list><text:list-item><text:p>a</text:p></text:list-item><text:list-item>)"
+        R"(<text:h text:style-name="Listed" text:outline-level="2">One b</text:h></text:list-item></text:list>)"
+        R"(</text:list-item></text:list><text:p>)" +
+            mark(2) + "x</text:p>",
+        R"(<text:list-style style:name="L"><text:list-level-style-number text:level="1" style:num-format="I"/>)"
+        R"x(<text:list-level-style-number text:level="2" style:num-format="a" style:num-suffix=")" )x"
+        R"(text:display-levels="2"/></text:list-style><style:style style:name="Listed" style:family="paragraph" )"
+        R"(style:list-style-name="L"/>)",
+        kOutline);
+    EXPECT_EQ(chapterShown(document, 2, "number-and-name", 2), "I.b) One b");
+    EXPECT_EQ(chapterShown(document, 2, "plain-number", 1), "I");
+}
+
+TEST(RunningHeadsTest, AParagraphNumberedAsAHeadingByItsStyleStandsForEveryLevel) {
+    // The office finds it for a chapter field of any level, though its style puts it at level 3.
+    TestDocument document(
+        R"(<text:h text:outline-level="1">One</text:h><text:p text:style-name="H3">Styled</text:p>)"
+        R"(<text:p>)" +
+            mark(2) + "x</text:p>",
+        "",
+        kOutline + R"(<style:style style:name="H3" style:family="paragraph" )"
+                   R"(style:default-outline-level="3"/>)");
+    EXPECT_EQ(chapterShown(document, 2, "plain-number", 1), "1.0.i");
+    EXPECT_EQ(chapterShown(document, 2, "name", 1), "Styled");
 }
 
 TEST(RunningHeadsTest, NumbersAreWrittenInTheLevelsFormat) {

@@ -248,6 +248,8 @@ void SlicedDocument::buildStyles(int first, pugi::xml_document& output) const {
     declareUtf8(output);
     StylesAdjuster::replacePageCounts(output.document_element(), std::to_string(pageCount()));
     StylesAdjuster::continueNoteNumbers(output.document_element(), *facts_, pages_->startOf(first));
+    if (!plan_.page(first).blank && pages_->shownNumber(first) % 2 == 0)
+        StylesAdjuster::showAsLeftPage(output.document_element(), pages_->masterPage(first));
     RunningHeads(*facts_, *catalog_).freezeChapters(output.document_element(), pages_->startOf(first));
     openOnLayoutOfAnyParity(output.document_element(), masterPages_->layoutOf(pages_->masterPage(first)));
     if (!plan_.page(first).blank) return;

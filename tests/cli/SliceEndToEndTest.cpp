@@ -371,7 +371,8 @@ namespace {
 // Headings over seven pages in every way the office numbers them by the outline: headings whose chapter or
 // section began on an earlier page, a heading restarting its count, a heading not numbered, a paragraph
 // numbered as a heading by its style, a heading cut by a page; and headings numbered by a list of their
-// own, whose outer level began on an earlier page. The header shows the section in force.
+// own, whose outer level began on an earlier page. Right pages show the section in force in their header,
+// left pages the chapter.
 QString HeadingsDocument() {
     const auto heading = [](int level, const QString& text, const QString& extra = {}) {
         return QStringLiteral(
@@ -444,16 +445,19 @@ QString HeadingsDocument() {
                "fo:break-before=\"page\"/></style:style><style:style style:name=\"BreakListed\" "
                "style:family=\"paragraph\"><style:paragraph-properties "
                "fo:break-before=\"page\"/></style:style>"
-               "<style:page-layout style:name=\"Layout\"><style:page-layout-properties "
-               "fo:page-width=\"21cm\" "
-               "fo:page-height=\"29.7cm\" fo:margin-top=\"2cm\" fo:margin-bottom=\"2cm\" "
-               "fo:margin-left=\"2cm\" "
-               "fo:margin-right=\"2cm\"/><style:header-style/></style:page-layout></office:automatic-styles>"
+               "<style:page-layout style:name=\"Layout\" style:page-usage=\"mirrored\">"
+               "<style:page-layout-properties fo:page-width=\"21cm\" fo:page-height=\"29.7cm\" "
+               "fo:margin-top=\"2cm\" fo:margin-bottom=\"2cm\" fo:margin-left=\"3cm\" "
+               "fo:margin-right=\"1.5cm\"/>"
+               "<style:header-style/></style:page-layout></office:automatic-styles>"
                "<office:master-styles><style:master-page style:name=\"Standard\" "
                "style:page-layout-name=\"Layout\">"
                "<style:header><text:p>Section <text:chapter text:display=\"number-and-name\" "
                "text:outline-level=\"2\">?</text:chapter> of <text:chapter text:display=\"plain-number\" "
-               "text:outline-level=\"1\">?</text:chapter></text:p></style:header></style:master-page>"
+               "text:outline-level=\"1\">?</text:chapter></text:p></style:header><style:header-left><text:p>"
+               "Chapter <text:chapter text:display=\"name\" "
+               "text:outline-level=\"1\">?</text:chapter></text:p>"
+               "</style:header-left></style:master-page>"
                "</office:master-styles><office:body><office:text>") +
            body + QStringLiteral("</office:text></office:body></office:document>");
 }

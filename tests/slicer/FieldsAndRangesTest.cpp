@@ -1,6 +1,7 @@
 #include "FrozenFields.h"
 #include "PageConfinement.h"
 #include "RunningHeads.h"
+#include "StylesAdjuster.h"
 #include "TestDocument.h"
 
 namespace fk::slicer {
@@ -276,6 +277,40 @@ TEST(RunningHeadsTest, NumbersAreWrittenInTheLevelsFormat) {
     EXPECT_EQ(RunningHeads::formatNumber(5000, "I"), "5000");
     EXPECT_EQ(RunningHeads::formatNumber(100000, "a"), "100000");
     EXPECT_EQ(RunningHeads::formatNumber(0, "i"), "0");
+}
+
+}  // namespace
+}  // namespace fk::slicer
+
+namespace fk::slicer {
+namespace {
+
+TEST(LeftPageTest, ALeftPageOfTheInputShowsItsLeftHeaderFooterAndMargins) {
+    pugi::xml_document styles;
+    ASSERT_TRUE(styles.load_string(
+        stylesXml(
+            "",
+            R"(<style:master-page style:name="Mirrored" style:page-layout-name="M"><style:header><text:p>)"
+            R"(right</text:p></style:header><style:header-left><text:p>left</text:p></style:header-left>)"
+            R"(<style:footer><text:p>foot</text:p></style:footer></style:master-page>)"
+            R"(<style:master-page style:name="Other" style:page-layout-name="M"><style:header><text:p>)"
+            R"(other</text:p></style:header><style:header-left><text:p>other left</text:p>)"
+            R"(</style:header-left></style:master-page>)",
+            R"(<style:page-layout style:name="M" style:page-usage="mirrored"><style:page-layout-properties )"
+            R"(fo:margin-left="3cm"/></style:page-layout>)")
+            .c_str()));
+    StylesAdjuster::showAsLeftPage(styles.document_element(), "Mirrored");
+    const pugi::xml_node masters = styles.document_element().child("office:master-styles");
+    // Only the left header differs; the footer serves both sides.
+    EXPECT_EQ(innerXml(masters.first_child()),
+              "<style:header><text:p>left</text:p></style:header><style:footer><text:p>foot</text:p></"
+              "style:footer>");
+    EXPECT_EQ(innerXml(masters.last_child()),
+              "<style:header><text:p>other</text:p></style:header>"
+              "<style:header-left><text:p>other left</text:p></style:header-left>");
+    EXPECT_EQ(
+        outerXml(styles.document_element().child("office:automatic-styles").first_child().first_child()),
+        R"(<style:page-layout-properties fo:margin-left="0cm" fo:margin-right="3cm"/>)");
 }
 
 }  // namespace

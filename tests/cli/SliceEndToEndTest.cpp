@@ -370,8 +370,9 @@ namespace {
 
 // Headings over seven pages in every way the office numbers them by the outline: headings whose chapter or
 // section began on an earlier page, a heading restarting its count, a heading not numbered, a paragraph
-// numbered as a heading by its style, a heading cut by a page; and headings numbered by a list of their
-// own, whose outer level began on an earlier page. Right pages show the section in force in their header,
+// numbered as a heading by its style; and headings numbered by a list of their
+// own, whose outer level began on an earlier page; numbered the old way, as files of older office versions
+// are, where a level not counted yet shows as 0. Right pages show the section in force in their header,
 // left pages the chapter.
 QString HeadingsDocument() {
     const auto heading = [](int level, const QString& text, const QString& extra = {}) {
@@ -396,33 +397,34 @@ QString HeadingsDocument() {
                              "<style:style style:name=\"Heading_20_%1\" style:display-name=\"Heading %1\" "
                              "style:family=\"paragraph\" style:default-outline-level=\"%1\"/>")
                              .arg(level);
-    QString body = heading(1, QStringLiteral("Intro")) + heading(2, QStringLiteral("First")) + filler +
-                   QStringLiteral("<text:p text:style-name=\"Break\">Page two goes on.</text:p>") +
-                   heading(2, QStringLiteral("Second")) + heading(3, QStringLiteral("Deep")) + filler +
-                   QStringLiteral("<text:p text:style-name=\"Break\">Page three goes on.</text:p>") +
-                   heading(3, QStringLiteral("Deeper")) +
-                   heading(1, QStringLiteral("Five"),
-                           QStringLiteral(" text:restart-numbering=\"true\" "
-                                          "text:start-value=\"5\"")) +
-                   heading(2, QStringLiteral("Sub")) +
-                   QStringLiteral(
-                       "<text:h text:style-name=\"BreakHeading\" text:outline-level=\"2\">Sub two</text:h>"
-                       "<text:p text:style-name=\"Heading_20_3\">Styled as a heading</text:p>") +
-                   heading(2, QStringLiteral("Unnumbered"), QStringLiteral(" text:is-list-header=\"true\"")) +
-                   heading(2, QStringLiteral("Sub three")) +
-                   QStringLiteral(
-                       "<text:p text:style-name=\"Break\">Page five:</text:p>"
-                       "<text:list text:style-name=\"Numbered\"><text:list-item>") +
-                   heading(1, QStringLiteral("Listed one")) + QStringLiteral("<text:list><text:list-item>") +
-                   heading(2, QStringLiteral("Listed one a")) +
-                   QStringLiteral(
-                       "</text:list-item><text:list-item><text:p text:style-name=\"BreakListed\">"
-                       "Listed one b, on page six</text:p></text:list-item><text:list-item>") +
-                   heading(2, QStringLiteral("Listed one c")) +
-                   QStringLiteral(
-                       "</text:list-item></text:list></text:list-item></text:list>"
-                       "<text:p text:style-name=\"Break\">Page seven:</text:p>") +
-                   heading(2, QStringLiteral("After the list"));
+    QString body =
+        heading(1, QStringLiteral("Intro")) + heading(2, QStringLiteral("First")) + filler +
+        QStringLiteral("<text:h text:style-name=\"BreakHeading\" text:outline-level=\"2\">Second</text:h>") +
+        heading(3, QStringLiteral("Deep")) + filler +
+        QStringLiteral("<text:p text:style-name=\"Break\">Page three goes on.</text:p>") +
+        heading(3, QStringLiteral("Deeper")) +
+        heading(1, QStringLiteral("Five"),
+                QStringLiteral(" text:restart-numbering=\"true\" "
+                               "text:start-value=\"5\"")) +
+        heading(2, QStringLiteral("Sub")) +
+        QStringLiteral(
+            "<text:h text:style-name=\"BreakHeading\" text:outline-level=\"2\">Sub two</text:h>"
+            "<text:p text:style-name=\"Heading_20_3\">Styled as a heading</text:p>") +
+        heading(2, QStringLiteral("Unnumbered"), QStringLiteral(" text:is-list-header=\"true\"")) +
+        heading(2, QStringLiteral("Sub three")) +
+        QStringLiteral(
+            "<text:p text:style-name=\"Break\">Page five:</text:p>"
+            "<text:list text:style-name=\"Numbered\"><text:list-item>") +
+        heading(1, QStringLiteral("Listed one")) + QStringLiteral("<text:list><text:list-item>") +
+        heading(2, QStringLiteral("Listed one a")) +
+        QStringLiteral(
+            "</text:list-item><text:list-item><text:p text:style-name=\"BreakListed\">"
+            "Listed one b, on page six</text:p></text:list-item><text:list-item>") +
+        heading(2, QStringLiteral("Listed one c")) +
+        QStringLiteral(
+            "</text:list-item></text:list></text:list-item></text:list>"
+            "<text:p text:style-name=\"Break\">Page seven:</text:p>") +
+        heading(2, QStringLiteral("After the list"));
     return QStringLiteral(
                "<?xml version=\"1.0\" encoding=\"UTF-8\"?><office:document "
                "xmlns:office=\"urn:oasis:names:tc:opendocument:xmlns:office:1.0\" "
@@ -430,7 +432,11 @@ QString HeadingsDocument() {
                "xmlns:text=\"urn:oasis:names:tc:opendocument:xmlns:text:1.0\" "
                "xmlns:fo=\"urn:oasis:names:tc:opendocument:xmlns:xsl-fo-compatible:1.0\" "
                "office:version=\"1.3\" "
-               "office:mimetype=\"application/vnd.oasis.opendocument.text\"><office:styles>") +
+               "xmlns:config=\"urn:oasis:names:tc:opendocument:xmlns:config:1.0\" "
+               "office:mimetype=\"application/vnd.oasis.opendocument.text\"><office:settings>"
+               "<config:config-item-set config:name=\"ooo:configuration-settings\"><config:config-item "
+               "config:name=\"UseOldNumbering\" config:type=\"boolean\">true</config:config-item>"
+               "</config:config-item-set></office:settings><office:styles>") +
            headingStyles + QStringLiteral("<text:outline-style style:name=\"Outline\">") + levels +
            QStringLiteral(
                "</text:outline-style><text:list-style style:name=\"Numbered\"><text:list-level-style-number "

@@ -264,6 +264,16 @@ TEST(BodyRangeCopierTest, HiddenHeadingCarriesTheChapterNumberALowerHeadingShows
     // A chapter level that shows no number needs no carrier.
     TestDocument unnumbered(body, "", styles(""));
     EXPECT_EQ(unnumbered.page(2).find("hidden-paragraph"), std::string::npos);
+
+    // Chapter 1 is carried as well: documents that keep the old numbering show a level not counted as 0.
+    TestDocument firstChapter(R"(<text:h text:style-name="H1" text:outline-level="1">A</text:h>)"
+                              R"(<text:h text:style-name="H2" text:outline-level="2">A.1</text:h>)" +
+                                  mark(2) +
+                                  R"(<text:h text:style-name="H2" text:outline-level="2">A.2</text:h>)",
+                              "", styles("1"));
+    EXPECT_NE(firstChapter.page(2).find(R"(text:outline-level="1" text:restart-numbering="true" )"
+                                        R"(text:start-value="1"><text:hidden-paragraph)"),
+              std::string::npos);
 }
 
 TEST(BodyRangeCopierTest, HeadingCutInsideTextContinuesWithoutANumber) {

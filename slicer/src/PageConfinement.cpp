@@ -12,8 +12,8 @@ namespace fk::slicer {
 
 namespace {
 
-// The starts and ends of one kind of range in the body, by name, in document order. The declarations
-// at the body's head (deleted text of tracked changes among them) are not the body.
+// The starts and ends of one kind of range in the body, by name. The declarations at the body's head
+// (deleted text of tracked changes among them) are not the body.
 struct RangeEnds {
     std::map<std::string, pugi::xml_node> starts, ends;
 };
@@ -47,14 +47,17 @@ void removeNode(pugi::xml_node node) {
     node.parent().remove_child(node);
 }
 
-// The first and last paragraphs of the body, not counting those of the declarations at its head.
+// The paragraphs of the body's own text in document order: not those of the declarations at its head, nor
+// those of comments and notes, where a change of the text cannot end.
 std::vector<pugi::xml_node> bodyParagraphs(pugi::xml_node outputText) {
+    const pugi::xpath_query ownParagraphs(
+        "descendant-or-self::*[self::text:p or self::text:h]"
+        "[not(ancestor::office:annotation) and not(ancestor::text:note)]");
     std::vector<pugi::xml_node> paragraphs;
     for (pugi::xml_node block : outputText.children()) {
         if (odf::isPrologue(block)) continue;
-        if (odf::isParagraph(block)) paragraphs.push_back(block);
-        for (pugi::xpath_node inner : block.select_nodes(".//text:p | .//text:h"))
-            paragraphs.push_back(inner.node());
+        for (pugi::xpath_node paragraph : block.select_nodes(ownParagraphs))
+            paragraphs.push_back(paragraph.node());
     }
     return paragraphs;
 }

@@ -117,18 +117,21 @@ TEST(PageConfinementTest, RangesCutByTheBoundaryAreClosedOnThePage) {
 }
 
 TEST(PageConfinementTest, ATrackedChangeCutByTheBoundaryCoversThePagesShareOfIt) {
-    // The deleted paragraphs held by the declarations are not the page's first paragraph.
+    // The deleted paragraphs held by the declarations are not the page's first paragraph, nor is a comment's
+    // its last.
     EXPECT_EQ(
-        closeRanges(R"(<text:tracked-changes><text:changed-region text:id="c1"><text:deletion>)"
-                    R"(<text:p>gone</text:p></text:deletion></text:changed-region></text:tracked-changes>)"
-                    R"(<text:p>first</text:p><text:list><text:list-item><text:p>in)"
-                    R"(<text:change-end text:change-id="c1"/> out<text:change-start text:change-id="c2"/>)"
-                    R"(</text:p></text:list-item></text:list><text:p>last</text:p>)"),
+        closeRanges(
+            R"(<text:tracked-changes><text:changed-region text:id="c1"><text:deletion>)"
+            R"(<text:p>gone</text:p></text:deletion></text:changed-region></text:tracked-changes>)"
+            R"(<text:p>first</text:p><text:list><text:list-item><text:p>in)"
+            R"(<text:change-end text:change-id="c1"/> out<text:change-start text:change-id="c2"/>)"
+            R"(</text:p></text:list-item></text:list><text:p>last<office:annotation><text:p>remark</text:p>)"
+            R"(</office:annotation></text:p>)"),
         R"(<text:tracked-changes><text:changed-region text:id="c1"><text:deletion>)"
         R"(<text:p>gone</text:p></text:deletion></text:changed-region></text:tracked-changes>)"
         R"(<text:p><text:change-start text:change-id="c1"/>first</text:p><text:list><text:list-item><text:p>in)"
         R"(<text:change-end text:change-id="c1"/> out<text:change-start text:change-id="c2"/>)"
-        R"(</text:p></text:list-item></text:list><text:p>last<text:change-end text:change-id="c2"/></text:p>)");
+        R"(</text:p></text:list-item></text:list><text:p>last<office:annotation><text:p>remark</text:p></office:annotation><text:change-end text:change-id="c2"/></text:p>)");
 }
 
 TEST(PageConfinementTest, OnlyTheTrackedChangesAndDeclarationsThePageUsesAreKept) {

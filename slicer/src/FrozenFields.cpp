@@ -2,6 +2,8 @@
 
 #include "OdfNodes.h"
 
+#include <algorithm>
+#include <array>
 #include <string_view>
 #include <vector>
 
@@ -22,28 +24,30 @@ bool isReference(pugi::xml_node node) {
 
 // Fields that can keep their stored value: the office then shows it instead of computing it anew.
 bool canBeFixed(pugi::xml_node node) {
+    static constexpr std::array<std::string_view, 21> kFixable{"text:date",
+                                                               "text:time",
+                                                               "text:author-name",
+                                                               "text:author-initials",
+                                                               "text:file-name",
+                                                               "text:creator",
+                                                               "text:creation-date",
+                                                               "text:creation-time",
+                                                               "text:initial-creator",
+                                                               "text:description",
+                                                               "text:keywords",
+                                                               "text:subject",
+                                                               "text:title",
+                                                               "text:modification-date",
+                                                               "text:modification-time",
+                                                               "text:print-date",
+                                                               "text:print-time",
+                                                               "text:printed-by",
+                                                               "text:editing-cycles",
+                                                               "text:editing-duration",
+                                                               "text:user-defined"};
     const std::string_view name = node.name();
-    return name.starts_with("text:sender-") || isNamed(node, {"text:date",
-                                                              "text:time",
-                                                              "text:author-name",
-                                                              "text:author-initials",
-                                                              "text:file-name",
-                                                              "text:creator",
-                                                              "text:creation-date",
-                                                              "text:creation-time",
-                                                              "text:initial-creator",
-                                                              "text:description",
-                                                              "text:keywords",
-                                                              "text:subject",
-                                                              "text:title",
-                                                              "text:modification-date",
-                                                              "text:modification-time",
-                                                              "text:print-date",
-                                                              "text:print-time",
-                                                              "text:printed-by",
-                                                              "text:editing-cycles",
-                                                              "text:editing-duration",
-                                                              "text:user-defined"});
+    return name.starts_with("text:sender-") ||
+           std::find(kFixable.begin(), kFixable.end(), name) != kFixable.end();
 }
 
 // Fields that cannot: the whole document's statistics, its template, values computed from variables that

@@ -255,10 +255,12 @@ TEST(BodyRangeCopierTest, HiddenHeadingCarriesTheChapterNumberALowerHeadingShows
         R"(text:start-value="2"><text:hidden-paragraph text:condition="ooow:1" text:is-hidden="true"/>)"
         R"(</text:h><text:h text:style-name="H2" text:outline-level="2" text:restart-numbering="true" )"
         R"(text:start-value="2">B.2</text:h><text:h text:style-name="H1" text:outline-level="1">C</text:h>)");
-    EXPECT_EQ(numbered.outputStyle("FkP1"),
-              R"(<style:style style:name="FkP1" style:family="paragraph" style:parent-style-name="H1">)"
-              R"(<style:text-properties fo:font-size="1pt"/><style:paragraph-properties fo:margin-top="0cm" )"
-              R"(fo:margin-bottom="0cm" fo:line-height="0.01cm"/></style:style>)");
+    EXPECT_EQ(
+        numbered.outputStyle("FkP1"),
+        R"(<style:style style:name="FkP1" style:family="paragraph" style:parent-style-name="H1" )"
+        R"(style:master-page-name=""><style:text-properties fo:font-size="1pt"/><style:paragraph-properties )"
+        R"(fo:margin-top="0cm" fo:margin-bottom="0cm" fo:line-height="0.01cm" fo:break-before="auto" )"
+        R"(fo:break-after="auto" fo:padding="0cm" fo:border="none"/></style:style>)");
     EXPECT_EQ(numbered.page(1).find("hidden-paragraph"), std::string::npos);
 
     // A chapter level that shows no number needs no carrier.

@@ -267,8 +267,9 @@ void BodyRangeCopier::continueHeadingNumber(pugi::xml_node source, pugi::xml_nod
     if (!number) return;
     const int level = facts_.headingLevel(source);
     for (const DocumentFacts::OuterNumber& outer : facts_.outerNumbers(source)) {
-        // A level the output has not counted yet shows as 1.
-        if (std::max(shownOutline_.at(outer.level), 1) == outer.number) continue;
+        // A level the output has not counted yet shows as 1, or as 0 in documents that keep the old
+        // numbering (those of older office versions), so its number is always carried.
+        if (shownOutline_.at(outer.level) == outer.number) continue;
         // A heading can restart only its own level: a hidden heading of the outer level carries its number.
         pugi::xml_node carrier = copy.parent().insert_child_before("text:h", copy);
         setAttribute(carrier, "text:style-name",

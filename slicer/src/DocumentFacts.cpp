@@ -52,10 +52,20 @@ void DocumentFacts::visit(pugi::xml_node node, ListWalk& lists, ListChain* chain
     order_[node.internal_object()] = nodeCount_++;
     if (node.type() != pugi::node_element) return;
     if (odf::isList(node)) return visitList(node, lists, chain, level);
-    if (odf::is(node, "text:h")) countHeading(node, outlineLevel(node));
+    // Text deleted under change tracking is not in the document: its headings, items and notes count
+    // for nothing, and its paragraphs start no page.
+    if (odf::is(node, "text:tracked-changes")) return;
+    if (odf::isParagraph(node)) paragraphStarts_.push_back(nodeCount_ - 1);
+    if (odf::is(node, "text:h")) {
+        countHeading(node, outlineLevel(node));
+        if (chain) numberByList(*chain, level);
+    }
     // Not inside a list: there the list numbers the paragraph.
     if (odf::is(node, "text:p") && !chain)
-        if (const int outline = styleOutlineLevel(node, styles_); outline > 0) countHeading(node, outline);
+        if (const int outline = styleOutlineLevel(node, styles_); outline > 0) {
+            countHeading(node, outline);
+            headings_.back().second.ofEveryLevel = true;
+        }
     if (odf::is(node, "text:sequence")) countSequence(node);
     if (odf::is(node, "text:note")) countNote(node);
     for (pugi::xml_node child : node.children()) visit(child, lists, chain, level);
@@ -121,12 +131,14 @@ void DocumentFacts::countHeading(pugi::xml_node heading, int level) {
     // shows at most the levels down to its own.
     level = OutlineCounter::clampLevel(level);
     if (level == 1) chapterStarts_.push_back(nodeCount_ - 1);
+    Chapter& chapter = headings_.emplace_back(nodeCount_ - 1, Chapter{heading, level, {}}).second;
     if (!takesOutlineNumber(heading, styles_)) return;
     levels_[heading.internal_object()] = level;
     std::optional<int> restartAt;
     if (isTrue(heading.attribute("text:restart-numbering")))
         restartAt = odf::statedNumber(heading.attribute("text:start-value"), 1);
     numbers_[heading.internal_object()] = outline_.advance(level, restartAt);
+    for (int counted = 1; counted <= level; ++counted) chapter.numbers.push_back(outline_.at(counted));
 
     const pugi::xml_node format = styles_.outlineLevelStyle(level);
     const int shownLevels = std::clamp(format.attribute("text:display-levels").as_int(1), 1, level);
@@ -138,6 +150,16 @@ void DocumentFacts::countHeading(pugi::xml_node heading, int level) {
         if (!style.empty()) outer.push_back({parent, outline_.at(parent), std::move(style)});
     }
     if (!outer.empty()) outerNumbers_[heading.internal_object()] = std::move(outer);
+}
+
+void DocumentFacts::numberByList(const ListChain& chain, int depth) {
+    Chapter& chapter = headings_.back().second;
+    if (!chapter.numbers.empty() || depth < 1) return;
+    const int levels = std::min(depth, OutlineCounter::kLevels);
+    chapter.numbers.assign(chain.counters.begin(), chain.counters.begin() + levels);
+    const pugi::xml_attribute own = styles_.inheritedAttribute(
+        "paragraph", chapter.heading.attribute("text:style-name").as_string(), "style:list-style-name");
+    chapter.listStyle = own && *own.value() ? own.value() : chain.style;
 }
 
 std::vector<DocumentFacts::OuterNumber> DocumentFacts::outerNumbers(pugi::xml_node heading) const {
@@ -166,6 +188,24 @@ std::size_t DocumentFacts::orderOf(const BodyPosition& position) const {
     if (!next) return nodeCount_;
     const auto found = order_.find(next.internal_object());
     return found == order_.end() ? nodeCount_ : found->second;
+}
+
+const DocumentFacts::Chapter* DocumentFacts::chapterInForce(const BodyPosition& position, int level) const {
+    // The page's first paragraph: the one the page starts in, or the first after its start.
+    std::size_t first = orderOf(position);
+    for (pugi::xml_node up = position.parent; up; up = up.parent())
+        if (odf::isParagraph(up)) {
+            const auto found = order_.find(up.internal_object());
+            if (found != order_.end()) first = found->second;
+        }
+    const auto paragraph = std::lower_bound(paragraphStarts_.begin(), paragraphStarts_.end(), first);
+    if (paragraph != paragraphStarts_.end()) first = *paragraph;
+    const Chapter* inForce = nullptr;
+    for (const auto& [order, chapter] : headings_) {
+        if (order > first) break;
+        if (chapter.level <= level || chapter.ofEveryLevel) inForce = &chapter;
+    }
+    return inForce;
 }
 
 int DocumentFacts::notesBefore(std::string_view noteClass, const BodyPosition& position,

@@ -45,6 +45,21 @@ public:
     // their own do not count. With sinceChapter, only those after the last chapter heading count.
     int notesBefore(std::string_view noteClass, const BodyPosition& position, bool sinceChapter) const;
 
+    // The heading a chapter field of `level` shows on a page starting at `position`: the last heading of
+    // that level or above that starts at or before the page's first paragraph, which may have begun on
+    // an earlier page. Null when there is none.
+    struct Chapter {
+        pugi::xml_node heading;
+        int level = 0;
+        // The office takes a paragraph numbered as a heading by its style for a chapter of every level.
+        bool ofEveryLevel = false;
+        // The numbers its label shows, outermost first, up to its own: the outline's counters, or those of
+        // the list that numbers it (then listStyle names that list's style). Empty when nothing numbers it.
+        std::vector<int> numbers;
+        std::string listStyle;
+    };
+    const Chapter* chapterInForce(const BodyPosition& position, int level) const;
+
     // Document order of a position, comparable between positions.
     std::size_t orderOf(const BodyPosition& position) const;
 
@@ -62,6 +77,7 @@ private:
     void visit(pugi::xml_node node, ListWalk& lists, ListChain* chain, int level);
     void visitList(pugi::xml_node list, ListWalk& lists, ListChain* chain, int level);
     void countHeading(pugi::xml_node heading, int level);
+    void numberByList(const ListChain& chain, int depth);
     void countSequence(pugi::xml_node field);
     void countNote(pugi::xml_node note);
 
@@ -71,7 +87,8 @@ private:
     std::unordered_map<const void*, int> levels_;  // of the headings counted
     std::unordered_map<const void*, std::size_t> order_;
     std::size_t nodeCount_ = 0;
-    std::vector<std::size_t> footnotes_, endnotes_, chapterStarts_;
+    std::vector<std::size_t> footnotes_, endnotes_, chapterStarts_, paragraphStarts_;
+    std::vector<std::pair<std::size_t, Chapter>> headings_;  // by document order
     std::unordered_map<std::string, int> sequenceCounts_;
     OutlineCounter outline_;
 };

@@ -112,6 +112,14 @@ pugi::xml_node OutputStyles::deriveTiny(std::string_view base) {
     setProperty(style, "style:paragraph-properties", "fo:margin-bottom", "0cm");
     setProperty(style, "style:paragraph-properties", "fo:line-height", "0.01cm");
     setProperty(style, "style:text-properties", "fo:font-size", "1pt");
+    // Nor does it break the page or draw a frame, as the heading style it may come from does.
+    setProperty(style, "style:paragraph-properties", "fo:break-before", "auto");
+    setProperty(style, "style:paragraph-properties", "fo:break-after", "auto");
+    setProperty(style, "style:paragraph-properties", "fo:padding", "0cm");
+    setProperty(style, "style:paragraph-properties", "fo:border", "none");
+    pugi::xml_attribute masterPage = style.attribute("style:master-page-name");
+    if (!masterPage) masterPage = style.append_attribute("style:master-page-name");
+    masterPage.set_value("");
     return style;
 }
 

@@ -2,11 +2,14 @@
 
 #include "BodyRangeCopier.h"
 #include "EndnotePages.h"
+#include "FrozenFields.h"
 #include "LiftedObjects.h"
 #include "ObjectsLeftAtFoot.h"
 #include "OdfNodes.h"
 #include "OutputStyles.h"
+#include "PageConfinement.h"
 #include "PageStartStyler.h"
+#include "RunningHeads.h"
 #include "StylesAdjuster.h"
 
 #include <sstream>
@@ -207,6 +210,7 @@ void SlicedDocument::writeCut(const OutputCut& cut, const std::filesystem::path&
     pugi::xml_document content, styles;
     buildContent(cut, content);
     buildStyles(cut, styles);
+    confineToPages(content, styles);
     PackageReferences outputReferences;
     outputReferences.collect(content.document_element());
     outputReferences.collect(styles.document_element());
@@ -274,6 +278,19 @@ void SlicedDocument::buildContent(const OutputCut& cut, pugi::xml_document& outp
     PageStartStyler::dropTrailingBreak(content.text, styles);
     PageStartStyler::closeAfterTable(content.text, styles);
     styles.takeNamedFromInput();
+}
+
+// What the output holds of the rest of the document: ranges cut at its ends are closed, fields that would
+// show something else on their own show what the input showed, and declarations no field of the output
+// uses are dropped, after the fields that used them were frozen.
+void SlicedDocument::confineToPages(pugi::xml_document& content, pugi::xml_document& styles) const {
+    const pugi::xml_node outputText = content.document_element().child("office:body").child("office:text");
+    PageConfinement::closeCutRanges(outputText);
+    const FrozenFields fields(outputText);
+    fields.freeze(outputText);
+    if (styles.document_element()) fields.freeze(styles.document_element());
+    PageConfinement::keepNeededDeclarations(outputText, {outputText, styles.document_element()});
+    PageConfinement::keepOwnTrackedChanges(outputText);
 }
 
 SlicedDocument::OutputContent SlicedDocument::copyFrame(pugi::xml_document& output) const {
@@ -351,8 +368,12 @@ void SlicedDocument::buildStyles(const OutputCut& cut, pugi::xml_document& outpu
     output.reset(styles_);
     declareUtf8(output);
     StylesAdjuster::replacePageCounts(output.document_element(), std::to_string(pageCount()));
-    StylesAdjuster::continueNoteNumbers(output.document_element(), *facts_,
-                                        cut.hasBody ? cut.start : pages_->startOf(bodyPlan_.pageCount() + 1));
+    // Endnote pages are in no chapter of the body and show no left-hand header of it.
+    const BodyPosition& start = cut.hasBody ? cut.start : pages_->startOf(bodyPlan_.pageCount() + 1);
+    StylesAdjuster::continueNoteNumbers(output.document_element(), *facts_, start);
+    if (cut.hasBody && !cut.blank && pages_->shownNumber(first) % 2 == 0)
+        StylesAdjuster::showAsLeftPage(output.document_element(), pages_->masterPage(first));
+    RunningHeads(*facts_, *catalog_).freezeChapters(output.document_element(), start);
     openOnLayoutOfAnyParity(output.document_element(), masterPages_->layoutOf(masterPageOf(first)));
     // Endnote pages are never left blank: their marks stand in the notes.
     if (!cut.blank) return;

@@ -64,6 +64,7 @@ private:
     const PackageEntry* entry(std::string_view name) const;
     void buildContent(const OutputCut& cut, pugi::xml_document& output) const;
     void buildStyles(const OutputCut& cut, pugi::xml_document& output) const;
+    void confineToPages(pugi::xml_document& content, pugi::xml_document& styles) const;
 
     // The passes of buildContent, in the order it runs them.
     struct OutputContent {

@@ -3,6 +3,7 @@
 #include "OdfNodes.h"
 
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace fk::slicer {
@@ -44,6 +45,38 @@ void StylesAdjuster::continueNoteNumbers(pugi::xml_node stylesRoot, const Docume
         pugi::xml_attribute start = configuration.attribute("text:start-value");
         if (!start) start = configuration.append_attribute("text:start-value");
         start.set_value(odf::statedNumber(start, 0) + before);
+    }
+}
+
+void StylesAdjuster::showAsLeftPage(pugi::xml_node stylesRoot, const std::string& masterPage) {
+    pugi::xml_node master =
+        stylesRoot.child("office:master-styles")
+            .find_child_by_attribute("style:master-page", "style:name", masterPage.c_str());
+    if (!master) return;
+    for (const auto& [right, left] :
+         {std::pair{"style:header", "style:header-left"}, std::pair{"style:footer", "style:footer-left"}}) {
+        pugi::xml_node leftPart = master.child(left);
+        if (!leftPart) continue;
+        pugi::xml_node rightPart = master.child(right);
+        if (rightPart) master.remove_child(rightPart);
+        leftPart.set_name(right);
+    }
+    const std::string layoutName = master.attribute("style:page-layout-name").as_string();
+    for (pugi::xml_node layout : stylesRoot.child("office:automatic-styles").children("style:page-layout")) {
+        if (layoutName != layout.attribute("style:name").as_string() ||
+            std::string_view(layout.attribute("style:page-usage").as_string()) != "mirrored")
+            continue;
+        pugi::xml_node properties = layout.child("style:page-layout-properties");
+        const std::string leftMargin = properties.attribute("fo:margin-left").as_string();
+        const std::string rightMargin = properties.attribute("fo:margin-right").as_string();
+        if (leftMargin.empty() && rightMargin.empty()) continue;
+        const auto set = [&](const char* name, const std::string& value) {
+            pugi::xml_attribute attribute = properties.attribute(name);
+            if (!attribute) attribute = properties.append_attribute(name);
+            attribute.set_value(value.empty() ? "0cm" : value.c_str());
+        };
+        set("fo:margin-left", rightMargin);
+        set("fo:margin-right", leftMargin);
     }
 }
 

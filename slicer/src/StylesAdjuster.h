@@ -18,6 +18,11 @@ public:
     // Makes footnote and endnote numbers go on from where the input stands at `pageStart`.
     static void continueNoteNumbers(pugi::xml_node stylesRoot, const DocumentFacts& facts,
                                     const BodyPosition& pageStart);
+
+    // An output opens on a right-hand page. Where the input showed the page as a left-hand one, the
+    // master page takes the left header and footer in place of the right ones, and mirrored margins are
+    // swapped, so the page shows what the input showed.
+    static void showAsLeftPage(pugi::xml_node stylesRoot, const std::string& masterPage);
 };
 
 }  // namespace fk::slicer

@@ -277,15 +277,27 @@ TEST(BodyRangeCopierTest, HiddenHeadingCarriesTheChapterNumberALowerHeadingShows
         R"(text:start-value="2"><text:hidden-paragraph text:condition="ooow:1" text:is-hidden="true"/>)"
         R"(</text:h><text:h text:style-name="H2" text:outline-level="2" text:restart-numbering="true" )"
         R"(text:start-value="2">B.2</text:h><text:h text:style-name="H1" text:outline-level="1">C</text:h>)");
-    EXPECT_EQ(numbered.outputStyle("FkP1"),
-              R"(<style:style style:name="FkP1" style:family="paragraph" style:parent-style-name="H1">)"
-              R"(<style:text-properties fo:font-size="1pt"/><style:paragraph-properties fo:margin-top="0cm" )"
-              R"(fo:margin-bottom="0cm" fo:line-height="0.01cm"/></style:style>)");
+    EXPECT_EQ(
+        numbered.outputStyle("FkP1"),
+        R"(<style:style style:name="FkP1" style:family="paragraph" style:parent-style-name="H1" )"
+        R"(style:master-page-name=""><style:text-properties fo:font-size="1pt"/><style:paragraph-properties )"
+        R"(fo:margin-top="0cm" fo:margin-bottom="0cm" fo:line-height="0.01cm" fo:break-before="auto" )"
+        R"(fo:break-after="auto" fo:padding="0cm" fo:border="none"/></style:style>)");
     EXPECT_EQ(numbered.page(1).find("hidden-paragraph"), std::string::npos);
 
     // A chapter level that shows no number needs no carrier.
     TestDocument unnumbered(body, "", styles(""));
     EXPECT_EQ(unnumbered.page(2).find("hidden-paragraph"), std::string::npos);
+
+    // Chapter 1 is carried as well: documents that keep the old numbering show a level not counted as 0.
+    TestDocument firstChapter(R"(<text:h text:style-name="H1" text:outline-level="1">A</text:h>)"
+                              R"(<text:h text:style-name="H2" text:outline-level="2">A.1</text:h>)" +
+                                  mark(2) +
+                                  R"(<text:h text:style-name="H2" text:outline-level="2">A.2</text:h>)",
+                              "", styles("1"));
+    EXPECT_NE(firstChapter.page(2).find(R"(text:outline-level="1" text:restart-numbering="true" )"
+                                        R"(text:start-value="1"><text:hidden-paragraph)"),
+              std::string::npos);
 }
 
 TEST(BodyRangeCopierTest, HeadingCutInsideTextContinuesWithoutANumber) {

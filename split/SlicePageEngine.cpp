@@ -119,13 +119,14 @@ SplitResult SlicePageEngine::split(const QString& path, const QString& outputFol
     Marks marks;
     std::unique_ptr<slicer::PackageSlicer> slicer;
     QString notUnderstood;
+    std::vector<int> unmarkedPages;
     for (int attempt = 1;; ++attempt) {
         marks = markAndStore(path, package, document, stages);
         if (marks.plan.empty() || !result.failures.isEmpty()) {
             document.close();  // here, so that a failure to close is in the result too
             return result;
         }
-        notUnderstood = readMarkedPackage(package, marks, slicer);
+        notUnderstood = readMarkedPackage(package, marks, slicer, unmarkedPages);
         // The slicer holds the package in memory now: the marked copy of the document is not kept a
         // moment longer than that.
         QFile::remove(package);
@@ -148,7 +149,7 @@ SplitResult SlicePageEngine::split(const QString& path, const QString& outputFol
 
     // The pages are cut and written without the office.
     observer.officeDone();
-    const std::vector<PageSelection::Output> outputs = plannedOutputs(*slicer, result);
+    std::vector<PageSelection::Output> outputs = plannedOutputs(*slicer, result);
     if (result.outputsExpected >= 0) observer.outputCountKnown(result.outputsExpected);
     if (outputs.empty()) {
         stages.fail(SplitStage::Slice, 0,
@@ -161,6 +162,7 @@ SplitResult SlicePageEngine::split(const QString& path, const QString& outputFol
     if (selection_.namesPagesBeyond(result.pageCount))
         observer.noted(
             QStringLiteral("the page selection names pages beyond the last one, %1").arg(result.pageCount));
+    failUnmarkedPages(unmarkedPages, outputs, stages);
     writeOutputs(*slicer, outputs, path, outputFolder, inputs, result, stages, observer);
     return result;
 }
@@ -185,12 +187,18 @@ std::vector<PageSelection::Output> SlicePageEngine::plannedOutputs(const slicer:
 }
 
 QString SlicePageEngine::readMarkedPackage(const QString& package, const Marks& marks,
-                                           std::unique_ptr<slicer::PackageSlicer>& slicer) {
+                                           std::unique_ptr<slicer::PackageSlicer>& slicer,
+                                           std::vector<int>& unmarkedPages) {
     slicer.reset();
+    unmarkedPages.clear();
     QString notUnderstood;
     try {
         slicer = std::make_unique<slicer::PackageSlicer>(package.toStdString(), marks.plan, marks.headings);
         for (const slicer::SliceIssue& issue : slicer->issues()) {
+            if (issue.unmarked) {
+                unmarkedPages.push_back(issue.page);
+                continue;
+            }
             if (!notUnderstood.isEmpty()) notUnderstood += QStringLiteral("; ");
             notUnderstood +=
                 issue.page > 0
@@ -202,6 +210,23 @@ QString SlicePageEngine::readMarkedPackage(const QString& package, const Marks& 
         notUnderstood = QString::fromLocal8Bit(error.what());
     }
     return notUnderstood;
+}
+
+void SlicePageEngine::failUnmarkedPages(const std::vector<int>& unmarkedPages,
+                                        std::vector<PageSelection::Output>& outputs, Stages& stages) {
+    // The copy method would make worse pages of the whole document for the sake of one: the page's
+    // content is kept in the output before it, and the page is told as not written.
+    std::erase_if(outputs, [&](const PageSelection::Output& output) {
+        if (std::find(unmarkedPages.begin(), unmarkedPages.end(), output.first) == unmarkedPages.end())
+            return false;
+        stages.fail(
+            SplitStage::Slice, output.first,
+            QStringLiteral("page %1 starts inside something the office gives no mark (a frame, a text "
+                           "box or a nested table): its content is in the output of the page before")
+                .arg(output.first));
+        // An output of several pages still holds the pages after it.
+        return output.first == output.last;
+    });
 }
 
 void SlicePageEngine::writeOutputs(const slicer::PackageSlicer& slicer,

@@ -50,9 +50,14 @@ private:
                        Stages& stages);
 
     // Reads the stored package into `slicer` (null when it cannot be read); returns what the slicer
-    // does not understand, empty when it understands everything.
+    // does not understand, empty when it understands everything. Pages the office gave no mark are
+    // not a reason to give up the document: they go to `unmarkedPages`.
     static QString readMarkedPackage(const QString& package, const Marks& marks,
-                                     std::unique_ptr<slicer::PackageSlicer>& slicer);
+                                     std::unique_ptr<slicer::PackageSlicer>& slicer,
+                                     std::vector<int>& unmarkedPages);
+    // Takes the one-page outputs of pages without a mark out of `outputs`, each told as a failure.
+    static void failUnmarkedPages(const std::vector<int>& unmarkedPages,
+                                  std::vector<PageSelection::Output>& outputs, Stages& stages);
     // The outputs to write: the selected pages, or every part.
     std::vector<PageSelection::Output> plannedOutputs(const slicer::PackageSlicer& slicer,
                                                       SplitResult& result) const;

@@ -103,7 +103,7 @@ std::vector<pugi::xml_node> PageMap::findMarks(pugi::xml_node officeText, const 
     }
     for (int page = 2; page <= pageCount; ++page)
         if (!plan.page(page).blank && !marks[page])
-            issues_.push_back({page, "the page has no mark in the body"});
+            issues_.push_back({page, "the page has no mark in the body", false, true});
     return marks;
 }
 

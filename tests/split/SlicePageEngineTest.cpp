@@ -34,15 +34,17 @@ public:
     QStringList notes;
 };
 
-// A marked package of four pages of text, as the office would store it.
-QString WriteFourMarkedPages(const QString& marked) {
+// A marked package of four pages of text, as the office would store it; `unmarked` is a page the office
+// could not mark.
+QString WriteFourMarkedPages(const QString& marked, int unmarked = 0) {
     const std::string namespaces = R"( xmlns:office="urn:oasis:names:tc:opendocument:xmlns:office:1.0")"
                                    R"( xmlns:style="urn:oasis:names:tc:opendocument:xmlns:style:1.0")"
                                    R"( xmlns:text="urn:oasis:names:tc:opendocument:xmlns:text:1.0")";
     std::string content = "<office:document-content" + namespaces + "><office:body><office:text>";
     for (int page = 1; page <= 4; ++page)
-        content +=
-            R"(<text:p><text:bookmark text:name=")" + slicer::PageMarkName(page) + R"("/>page</text:p>)";
+        content += page == unmarked ? "<text:p>page " + std::to_string(page) + "</text:p>"
+                                    : R"(<text:p><text:bookmark text:name=")" + slicer::PageMarkName(page) +
+                                          R"("/>page )" + std::to_string(page) + "</text:p>";
     content += "</office:text></office:body></office:document-content>";
     const std::string styles = "<office:document-styles" + namespaces +
                                R"(><office:master-styles><style:master-page style:name="Standard"/>)"
@@ -314,6 +316,28 @@ TEST_F(SlicePageEngineTest, WithASelectionADocumentTheSlicerCannotCutFailsInstea
     EXPECT_EQ(observer.failures.size(), 1) << "told once, with the reason";
     EXPECT_TRUE(fallback.splitDocuments.isEmpty()) << "the copy method would write every page";
     EXPECT_TRUE(QDir(out.path()).isEmpty());
+}
+
+TEST_F(SlicePageEngineTest, APageTheOfficeCouldNotMarkIsToldAndItsContentKeptWithThePageBefore) {
+    office.packageToStore = WriteFourMarkedPages(in.filePath("marked.odt"), 3);
+    office.basicAnswer = QStringList{"+Standard", "+Standard", "+Standard", "+Standard"};
+    const SplitResult result = engine.split(input, out.path(), ProtectedPaths({input}), observer);
+
+    EXPECT_FALSE(result.succeeded());
+    EXPECT_EQ(result.method, "slice")
+        << "one page is no reason to give the whole document to the copy method";
+    EXPECT_TRUE(fallback.splitDocuments.isEmpty());
+    ASSERT_EQ(result.failures.size(), 1);
+    EXPECT_EQ(result.failures[0].page, 3);
+    EXPECT_EQ(result.failures[0].stage, SplitStage::Slice);
+    EXPECT_EQ(result.pagesStored, 3);
+    EXPECT_EQ(QDir(out.path()).entryList(QDir::Files),
+              QStringList({"report_0001.odt", "report_0002.odt", "report_0004.odt"}));
+
+    // Pages 2 and 3 together: page 2's output holds page 3's text, and nothing is lost.
+    const std::string content = bodyOf(QDir(out.path()).filePath("report_0002.odt"));
+    EXPECT_NE(content.find("page 2"), std::string::npos);
+    EXPECT_NE(content.find("page 3"), std::string::npos);
 }
 
 // Marking inside the office, and letting it go.

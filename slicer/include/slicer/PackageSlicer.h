@@ -19,6 +19,9 @@ struct SliceIssue {
     // The marks are out of order: the layout moved while the office marked the pages, and marking
     // the document again may succeed.
     bool layoutMoved = false;
+    // The office put no mark where the page starts (it starts inside something the marks do not
+    // reach): the page's content is cut with the page before, and the page itself cannot be written.
+    bool unmarked = false;
 };
 
 class SlicedDocument;

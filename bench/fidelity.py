@@ -381,6 +381,11 @@ def main(argv=None):
             jobs = [(os.path.abspath(args.input), find_outputs(args.outputs, name, args.format), None)]
         files = [f for doc, outs, _ in jobs for f in [doc] + outs]
         pdfs = run_office(args.soffice, files, os.path.join(work, "pdf"), work, args.timeout)
+        # The office sometimes stops short in a long batch (seen on a busy machine): what it left out is
+        # rendered once more, one file to an office.
+        for n, f in enumerate([f for f in files if pdfs.get(f) is None]):
+            retry = os.path.join(work, "retry-%d" % n)
+            pdfs.update(run_office(args.soffice, [f], os.path.join(retry, "pdf"), retry, args.timeout))
         # The split counts and marks the pages of the loaded layout; a reader gets the printed one.
         loaded = loaded_page_counts(args.soffice, [doc for doc, _, _ in jobs], work, args.timeout)
         results = []

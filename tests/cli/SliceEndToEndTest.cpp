@@ -219,6 +219,35 @@ TEST_F(SliceEndToEnd, HardCasesGiveOnePageEachWithTheInputsWords) {
     }
 }
 
+// Public documents from other projects, read where they lie beside the repository: each output prints
+// as one page, there is an output for every printed page, and together they print the input's words.
+TEST_F(SliceEndToEnd, RealDocumentsGiveAnOutputForEveryPrintedPage) {
+    const QString corpus = QDir::cleanPath(QStringLiteral(FOLIOKNIFE_SOURCE_DIR "/../shared/corpus"));
+    // The small ones: an endnote page, endnotes in a poem, tracked changes in Word, a row over pages.
+    for (const char* name : {"odftk_footnote.odt", "odfdo_dormeur_notes.odt", "docx4j_sample-docx.docx",
+                             "odftk_brokenList.odt"}) {
+        SCOPED_TRACE(name);
+        const QString input = corpus + QLatin1Char('/') + QLatin1String(name);
+        ASSERT_TRUE(QFileInfo(input).isReadable())
+            << "the corpus document is missing: " << input.toStdString();
+        const QByteArray digest = FileDigest(input);
+        const QStringList printed = PdfPages(input);
+        const QStringList outputs = SplitAlone(input);
+        EXPECT_EQ(FileDigest(input), digest) << "input changed";
+        ASSERT_EQ(outputs.size(), printed.size());
+
+        WordCounts inWords, outWords;
+        for (const QString& page : printed) CountWords(page, inWords);
+        for (const QString& output : outputs) {
+            const QStringList pages = PdfPages(output);
+            EXPECT_EQ(pages.size(), 1) << output.toStdString();
+            for (const QString& page : pages) CountWords(page, outWords);
+        }
+        for (auto word = inWords.begin(); word != inWords.end(); ++word)
+            EXPECT_GE(outWords.value(word.key()), word.value()) << "lost: " << word.key().toStdString();
+    }
+}
+
 TEST_F(SliceEndToEnd, BadInputsGetOneReportEachAndLeaveNoPartialFile) {
     const QString in = work_.filePath(QStringLiteral("in"));
     const QString out = work_.filePath(QStringLiteral("out"));

@@ -16,35 +16,6 @@
 
 namespace fk {
 
-// Runs the stages of one document; the first failure ends the document.
-class PdfPageEngine::Stages {
-public:
-    Stages(SplitResult& result, SplitObserver& observer) : result_(result), observer_(observer) {}
-
-    template <typename Body>
-    bool run(SplitStage stage, int page, Body&& body) {
-        try {
-            body();
-            return true;
-        } catch (...) {
-            fail(stage, page, DescriptionOf(std::current_exception(), QStringLiteral("unknown error")),
-                 KindOf(std::current_exception()));
-            return false;
-        }
-    }
-    void fail(SplitStage stage, int page, const QString& message, FailureKind kind = FailureKind::Other) {
-        const SplitFailure failure{stage, page, message, 0, kind};
-        result_.failures.append(failure);
-        observer_.failed(failure);
-    }
-
-private:
-    SplitResult& result_;
-    SplitObserver& observer_;
-};
-
-namespace {}  // namespace
-
 bool PdfPageEngine::exportPdf(const QString& path, const QString& pdf, Stages& stages) {
     if (!stages.run(SplitStage::Connect, 0, [&] { office_.reach(); })) return false;
     office::DocumentRef document;

@@ -7,6 +7,7 @@
 #include "split/OfficeSession.h"
 #include "split/PageSelection.h"
 #include "split/SplitEngine.h"
+#include "split/SplitStages.h"
 
 namespace fk {
 
@@ -26,7 +27,7 @@ public:
     static inline const QString kMethod = QStringLiteral("pdf");
 
 private:
-    class Stages;
+    using Stages = SplitStages;
 
     // The office's part: load, export, close. False when a stage failed.
     bool exportPdf(const QString& documentPath, const QString& pdf, Stages& stages);

@@ -9,6 +9,7 @@
 #include "split/OfficeSession.h"
 #include "split/PageSelection.h"
 #include "split/SplitEngine.h"
+#include "split/SplitStages.h"
 
 namespace fk {
 
@@ -35,7 +36,7 @@ public:
     static inline const QString kMethod = QStringLiteral("slice");
 
 private:
-    class Stages;
+    using Stages = SplitStages;
     class LoadedDocument;
 
     // What the office told while it marked the document.

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <exception>
+
+#include "base/Failure.h"
+#include "split/SplitEngine.h"
+
+namespace fk {
+
+// Runs the stages of one document's split for an engine: each failure goes into the result and to the
+// observer as it happens, with the kind the exception carries.
+class SplitStages {
+public:
+    SplitStages(SplitResult& result, SplitObserver& observer) : result_(result), observer_(observer) {}
+
+    // False when `body` threw.
+    template <typename Body>
+    bool run(SplitStage stage, int page, Body&& body) {
+        try {
+            body();
+            return true;
+        } catch (...) {
+            fail(stage, page, DescriptionOf(std::current_exception(), QStringLiteral("unknown error")),
+                 KindOf(std::current_exception()));
+            return false;
+        }
+    }
+    void fail(SplitStage stage, int page, const QString& message, FailureKind kind = FailureKind::Other) {
+        const SplitFailure failure{stage, page, message, 0, kind};
+        result_.failures.append(failure);
+        observer_.failed(failure);
+    }
+
+private:
+    SplitResult& result_;
+    SplitObserver& observer_;
+};
+
+}  // namespace fk

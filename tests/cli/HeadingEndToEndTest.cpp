@@ -132,8 +132,9 @@ protected:
         QJsonObject record;  // the JSON report's record of the one document
         QStringList outputs;
     };
-    Run split(const QString& input, const QString& at) const {
-        const QString out = work_.filePath(QStringLiteral("out-") + at.section(QLatin1Char(':'), 1));
+    Run split(const QString& input, const QString& at, const QStringList& more = {}) const {
+        const QString out =
+            work_.filePath(QStringLiteral("out-") + at.section(QLatin1Char(':'), 1) + more.join(QString()));
         QDir(out).removeRecursively();
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(QStringLiteral("XDG_CACHE_HOME"), work_.filePath(QStringLiteral("cache")));
@@ -142,9 +143,10 @@ protected:
         QProcess process;
         process.setProcessEnvironment(environment);
         const QString report = work_.filePath(QStringLiteral("report.json"));
-        process.start(
-            ProgramFolder() + QStringLiteral("/folioknife-split"),
-            {QStringLiteral("--at"), at, QStringLiteral("--json"), report, QStringLiteral("-o"), out, input});
+        process.start(ProgramFolder() + QStringLiteral("/folioknife-split"),
+                      QStringList{QStringLiteral("--at"), at, QStringLiteral("--json"), report,
+                                  QStringLiteral("-o"), out} +
+                          more + QStringList{input});
         EXPECT_TRUE(process.waitForFinished(300000));
         Run run{process.exitCode(),
                 QString::fromUtf8(process.readAllStandardOutput()),
@@ -284,4 +286,22 @@ TEST_F(HeadingEndToEnd, LevelTwoCutsAtSectionsToo) {
     EXPECT_TRUE(three.contains(QStringLiteral("c3p2w39")));
     EXPECT_FALSE(three.contains(QStringLiteral("c3sw0"))) << "the section is a part of its own";
     EXPECT_TRUE(BodyWords(run.outputs[4]).contains(QStringLiteral("c3sw29")));
+}
+
+TEST_F(HeadingEndToEnd, PartsAsPdfAreTheOfficesRenderingOfEachPart) {
+    const QString input = book(QStringLiteral("book"), true);
+    const Run run =
+        split(input, QStringLiteral("heading:1"), {QStringLiteral("--format"), QStringLiteral("pdf")});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    ASSERT_EQ(run.outputs.size(), 6);
+    for (int part = 1; part <= 6; ++part)
+        EXPECT_TRUE(
+            run.outputs[part - 1].endsWith(QStringLiteral("_%1.pdf").arg(part, 4, 10, QLatin1Char('0'))));
+    QProcess text;
+    text.start(QStringLiteral("pdftotext"), {run.outputs[3], QStringLiteral("-")});
+    text.waitForFinished(60000);
+    const QString three =
+        QString::fromUtf8(text.readAllStandardOutput()).remove(QRegularExpression(QStringLiteral("\\s")));
+    EXPECT_TRUE(three.contains(QLatin1String("3.Chapterthree"))) << three.toStdString();
+    EXPECT_FALSE(three.contains(QLatin1String("4.Chapterfour"))) << "a part holds its chapter only";
 }

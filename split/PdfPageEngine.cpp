@@ -206,6 +206,7 @@ void PdfPageEngine::writeOutputs(const std::shared_ptr<const QByteArray>& pdf,
                 try {
                     if (!outcome.staged->synced()) outcome.staged->sync();
                     outcome.staged->putInPlace();
+                    outcome.staged.reset();
                 } catch (const std::system_error& error) {
                     fail(outcome, target, error);
                 }

@@ -557,8 +557,8 @@ public:
             std::printf("%-42s %10.0f %10.0f %8.2f   <= 1.3\n",
                         qPrintable(QStringLiteral("pdf pages / one PDF ms, %1 pages").arg(pages)), pdfBest,
                         exportBest, pdfBest / exportBest);
-            // The cut alone, on one thread, without the disk: what is left of the difference is storing
-            // the pages, each synced before it takes its name.
+            // The cut alone, on one thread, without the disk: what is left of the difference is making
+            // and writing the files, and one sync a batch of them.
             QElapsedTimer clock;
             clock.start();
             fk::PdfPageCutter cutter(work_.filePath(QStringLiteral("whole.pdf")));

@@ -36,9 +36,12 @@ private:
                       const QString& outputFolder, const ProtectedPaths& inputs, SplitResult& result,
                       Stages& stages, SplitObserver& observer) const;
 
-    // Storing a page is mostly waiting for the disk to take it (each is synced before it takes its
-    // name), and those waits overlap: more writers than a small machine's cores pay.
-    static constexpr int kWriters = 4;
+    // Cutting and writing are work for the processor now that the disk is waited for once a batch, and
+    // each writer parses the PDF again: more writers than a small machine's cores cost.
+    static constexpr int kWriters = 2;
+    // Outputs written before they are synced, at once, and named: few enough that a long document's
+    // first pages take their names early and the temporaries waiting at a time stay few.
+    static constexpr int kBatch = 100;
 
     office::OfficeSession& office_;
     PageSelection selection_;

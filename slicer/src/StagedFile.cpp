@@ -75,14 +75,29 @@ void StagedFile::write(std::string_view bytes) {
     }
 }
 
+void StagedFile::closeWritten() {
+    if (descriptor_ < 0) return;
+    // A full disk can show first when the file is closed.
+    const int closed = ::close(descriptor_);
+    descriptor_ = -1;
+    if (closed != 0) throwErrno(errno);
+}
+
 void StagedFile::commit() {
+    sync();
+    putInPlace();
+}
+
+void StagedFile::finish() {
     if (!fileMade_) throwErrno(ENOENT);
-    if (descriptor_ >= 0) {
-        // A full disk can show first when the file is closed.
-        const int closed = ::close(descriptor_);
-        descriptor_ = -1;
-        if (closed != 0) throwErrno(errno);
-    }
+    // Only a hint: the sync later waits for whatever it did not take.
+    if (descriptor_ >= 0) ::sync_file_range(descriptor_, 0, 0, SYNC_FILE_RANGE_WRITE);
+    closeWritten();
+}
+
+void StagedFile::sync() {
+    if (!fileMade_) throwErrno(ENOENT);
+    closeWritten();
     // On the disk before it has its name. Opened again by name: another writer (the office) may have
     // replaced the file we reserved with its own.
     const int written = ::open(path_.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
@@ -91,10 +106,35 @@ void StagedFile::commit() {
     const int syncError = errno;
     ::close(written);
     if (synced != 0) throwErrno(syncError);
+    synced_ = true;
+}
+
+void StagedFile::putInPlace() {
+    if (!synced_) throwErrno(EINVAL);
     // Only a complete file is renamed over the target: whatever is there is replaced, never written
     // through.
     if (::rename(path_.c_str(), target_.c_str()) != 0) throwErrno(errno);
     committed_ = true;
+}
+
+FileSystemSync::FileSystemSync(const fs::path& folder)
+    : descriptor_(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {
+    if (descriptor_ < 0) throwErrno(errno);
+}
+
+FileSystemSync::~FileSystemSync() {
+    ::close(descriptor_);
+}
+
+void FileSystemSync::sync(std::span<StagedFile* const> files) {
+    for (StagedFile* file : files) {
+        // Still open, it may be written after the sync.
+        if (!file->fileMade_ || file->descriptor_ >= 0) throwErrno(EINVAL);
+    }
+    // Reports a write back error of the file system since the folder was opened, not only one of its
+    // own making.
+    if (::syncfs(descriptor_) != 0) throwErrno(errno);
+    for (StagedFile* file : files) file->synced_ = true;
 }
 
 }  // namespace fk::slicer

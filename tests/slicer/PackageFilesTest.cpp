@@ -319,6 +319,36 @@ TEST_F(PackageFilesTest, AStagedFileReplacesALinkAndLeavesNothingWhenNotCommitte
     EXPECT_EQ(names(), (std::vector<std::string>{"page.odt", "precious.odt"}));
 }
 
+TEST_F(PackageFilesTest, StagedFilesSyncedTogetherTakeTheirNamesOnlyOnceSynced) {
+    const fs::path blocked = folder_ / "page-2.pdf";
+    fs::create_directory(blocked);
+    std::ofstream(blocked / "inside") << "a folder is never replaced";
+    {
+        std::vector<std::unique_ptr<StagedFile>> batch;
+        for (const char* name : {"page-1.pdf", "page-2.pdf", "page-3.pdf"}) {
+            batch.push_back(std::make_unique<StagedFile>(folder_ / name));
+            batch.back()->reserve();
+            batch.back()->write(name);
+        }
+        FileSystemSync fileSystem(folder_);
+        std::vector<StagedFile*> files;
+        for (const auto& file : batch) files.push_back(file.get());
+        EXPECT_THROW(fileSystem.sync(files), std::system_error) << "a file still open may be written after";
+        EXPECT_FALSE(batch[0]->synced());
+        EXPECT_THROW(batch[0]->putInPlace(), std::system_error) << "never synced, never named";
+        EXPECT_FALSE(fs::exists(folder_ / "page-1.pdf"));
+
+        for (const auto& file : batch) file->finish();
+        fileSystem.sync(files);
+        batch[0]->putInPlace();
+        EXPECT_THROW(batch[1]->putInPlace(), std::system_error);
+        // page-3 is left unnamed, as when the run ends before it.
+    }
+    EXPECT_EQ(*ReadFilePrefix(folder_ / "page-1.pdf", 100), "page-1.pdf");
+    EXPECT_TRUE(fs::exists(blocked / "inside"));
+    EXPECT_EQ(names(), (std::vector<std::string>{"page-1.pdf", "page-2.pdf"})) << "no temporary is left";
+}
+
 TEST_F(PackageFilesTest, FilesAWriterPutsBesideAStagedFileGoWithItsFolder) {
     for (const bool commit : {true, false}) {
         SCOPED_TRACE(commit);

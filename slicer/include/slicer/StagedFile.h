@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <span>
 #include <string_view>
 
 namespace fk::slicer {
@@ -53,8 +54,25 @@ public:
     // Renames the temporary over the target. Throws std::system_error; the target then stays as it was.
     void commit();
 
+    // The same in steps, for many files at once: each is finished as soon as written, then all are
+    // synced (by one FileSystemSync, or each on its own), then renamed. Every file is still on the disk
+    // before it has its name.
+    //
+    // Closes the written file and asks the disk to start taking it, without waiting: many files then
+    // wait to be synced without a descriptor each. Throws std::system_error.
+    void finish();
+    // Syncs this file alone. Throws std::system_error.
+    void sync();
+    bool synced() const { return synced_; }
+    // Renames the synced temporary over the target; refuses (EINVAL) one never synced. Throws
+    // std::system_error; the target then stays as it was.
+    void putInPlace();
+
 private:
+    friend class FileSystemSync;
+
     void closeFile();
+    void closeWritten();
 
     std::filesystem::path target_;
     std::filesystem::path folder_;  // empty unless Layout::InOwnFolder
@@ -62,7 +80,29 @@ private:
     bool folderMade_ = false;
     bool fileMade_ = false;
     int descriptor_ = -1;
+    bool synced_ = false;
     bool committed_ = false;
+};
+
+// One wait for the disk for many staged files: syncing each file on its own makes the disk flush its
+// cache once a file, a few milliseconds each, where one sync of their file system flushes it once.
+// Made before the files are written, so that an error the disk gives while taking them is reported,
+// whoever's file it was.
+class FileSystemSync {
+public:
+    // Watches the file system that holds `folder`. Throws std::system_error.
+    explicit FileSystemSync(const std::filesystem::path& folder);
+    ~FileSystemSync();
+    FileSystemSync(const FileSystemSync&) = delete;
+    FileSystemSync& operator=(const FileSystemSync&) = delete;
+
+    // Flushes the file system and waits for it; when the disk took everything, the finished `files`
+    // count as synced. Throws std::system_error, and then each file must be synced on its own to learn
+    // which the disk did not take.
+    void sync(std::span<StagedFile* const> files);
+
+private:
+    int descriptor_ = -1;
 };
 
 }  // namespace fk::slicer

@@ -3,6 +3,7 @@
 #include "OdfNodes.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cstring>
 #include <optional>
 #include <string_view>
@@ -81,6 +82,14 @@ bool coveredFromTheLeft(pugi::xml_node covered) {
             reach = std::max(0, reach - columns);
     }
     return reach > 0;
+}
+
+// "0.139in" -> true, "0cm" or "" -> false; the unit does not matter for that. Read without the
+// locale, which may write decimals with a comma.
+bool lengthIsPositive(std::string_view length) {
+    double value = 0;
+    std::from_chars(length.data(), length.data() + length.size(), value);
+    return value > 0;
 }
 
 void setAttribute(pugi::xml_node element, const char* name, const std::string& value) {
@@ -243,10 +252,15 @@ void BodyRangeCopier::restyleCutParagraph(pugi::xml_node copy, bool continues, b
     const bool justifyLastLine =
         continued && !endsWithLineBreak(copy).value_or(false) &&
         styles_.inheritedProperty("paragraph", base, kProperties, "fo:text-align") == "justify";
-    if (!continues && !justifyLastLine) return;
+    // The office gives a paragraph's space below to its last part only: the page before kept no room
+    // for it, and a part that ends its page with it would not fit there.
+    const bool dropSpaceBelow = continued && lengthIsPositive(styles_.inheritedProperty(
+                                                 "paragraph", base, kProperties, "fo:margin-bottom"));
+    if (!continues && !justifyLastLine && !dropSpaceBelow) return;
     pugi::xml_node style = styles_.derive("paragraph", base);
     setAttribute(copy, "text:style-name", style.attribute("style:name").value());
     if (justifyLastLine) styles_.setProperty(style, kProperties, "fo:text-align-last", "justify");
+    if (dropSpaceBelow) styles_.setProperty(style, kProperties, "fo:margin-bottom", "0cm");
     if (!continues) return;
     // The rest of a paragraph that flowed onto the next page: no first-line indent, no space above,
     // no drop cap, and no second heading number.

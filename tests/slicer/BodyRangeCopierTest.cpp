@@ -73,6 +73,32 @@ TEST(BodyRangeCopierTest, FirstPartOfAJustifiedParagraphJustifiesItsLastLineWith
               R"(<text:p text:style-name="FkP1">five</text:p><text:p text:style-name="Plain">six</text:p>)");
 }
 
+TEST(BodyRangeCopierTest, FirstPartOfAParagraphTakesNoSpaceBelow) {
+    // The office gives the space below to a paragraph's last part only; the page before kept no room
+    // for it. Space above is written out with it, as the office holds the two together.
+    const std::string spaced =
+        R"(<style:style style:name="S" style:family="paragraph" style:parent-style-name="Body">)"
+        R"(<style:paragraph-properties fo:margin-top="0.1in" fo:margin-bottom="0.139in"/></style:style>)";
+    TestDocument document(R"(<text:p text:style-name="S">one )" + mark(2) +
+                              R"(two</text:p><text:p text:style-name="Flat">three )" + mark(3) +
+                              "four</text:p>",
+                          spaced,
+                          R"(<style:style style:name="Flat" style:family="paragraph">)"
+                          R"(<style:paragraph-properties fo:margin-bottom="0cm"/></style:style>)");
+    EXPECT_EQ(document.page(1), R"(<text:p text:style-name="FkP1">one</text:p>)");
+    EXPECT_EQ(document.outputStyle("FkP1"),
+              R"(<style:style style:name="FkP1" style:family="paragraph" style:parent-style-name="Body">)"
+              R"(<style:paragraph-properties fo:margin-top="0.1in" fo:margin-bottom="0cm"/></style:style>)");
+    // The last part keeps it; a paragraph without space below keeps its own style.
+    EXPECT_EQ(document.page(2),
+              R"(<text:p text:style-name="FkP1">two</text:p><text:p text:style-name="Flat">three</text:p>)");
+    EXPECT_EQ(
+        document.outputStyle("FkP1"),
+        R"(<style:style style:name="FkP1" style:family="paragraph" style:parent-style-name="Body">)"
+        R"(<style:paragraph-properties fo:margin-top="0cm" fo:margin-bottom="0.139in" fo:text-indent="0cm" )"
+        R"(style:auto-text-indent="false"/></style:style>)");
+}
+
 TEST(BodyRangeCopierTest, ParagraphOpenedByTheMarkGoesWhollyToTheNextPage) {
     TestDocument document(R"(<text:p>one</text:p><text:p text:style-name="P1"><text:span>)" + mark(2) +
                           "</text:span>two</text:p>");

@@ -69,6 +69,25 @@ bool trimTrailingSpaces(pugi::xml_node container) {
     return false;
 }
 
+// Removes the manual line break a paragraph (or inline wrapper) ends with, and the spaces after it.
+void dropTrailingLineBreak(pugi::xml_node container) {
+    for (pugi::xml_node node = container.last_child(); node;) {
+        const pugi::xml_node previous = node.previous_sibling();
+        if (odf::isInlineWrapper(node)) {
+            if (endsWithLineBreak(node).has_value()) {
+                dropTrailingLineBreak(node);
+                return;
+            }
+        } else if (odf::is(node, "text:line-break")) {
+            container.remove_child(node);
+            return;
+        } else if (!odf::isContentFree(node)) {
+            return;
+        }
+        node = previous;
+    }
+}
+
 // Whether a covered cell is covered by a cell of its own row rather than by one of a row above.
 bool coveredFromTheLeft(pugi::xml_node covered) {
     int reach = 0;  // how many cells further the last spanning cell reaches
@@ -252,6 +271,9 @@ void BodyRangeCopier::restyleCutParagraph(pugi::xml_node copy, bool continues, b
     const bool justifyLastLine =
         continued && !endsWithLineBreak(copy).value_or(false) &&
         styles_.inheritedProperty("paragraph", base, kProperties, "fo:text-align") == "justify";
+    // The break ended the page's last line and the next line is on the next page; ending the part, it
+    // would open an empty line of its own there.
+    if (continued && endsWithLineBreak(copy).value_or(false)) dropTrailingLineBreak(copy);
     // The office gives a paragraph's space below to its last part only: the page before kept no room
     // for it, and a part that ends its page with it would not fit there.
     const bool dropSpaceBelow = continued && lengthIsPositive(styles_.inheritedProperty(

@@ -548,6 +548,36 @@ def row_three_pages(_pages):
     return plain(body, automatic=CELL_STYLE)
 
 
+def spaced_rows(_pages):
+    # Paragraphs with wide space below and lines ended by manual breaks, in the body and in table cells
+    # whose rows break across pages, written as a word processor would (through docx as well).
+    extra = ('<style:style style:name="Spaced" style:family="paragraph" style:parent-style-name="Table_20_Contents">'
+             '<style:paragraph-properties fo:margin-bottom="1.2cm"/></style:style>'
+             '<style:style style:name="Spaced_20_body" style:display-name="Spaced body" style:family="paragraph" '
+             'style:parent-style-name="Text_20_body"><style:paragraph-properties fo:margin-bottom="1.2cm"/>'
+             '</style:style>')
+
+    def lines(seed, count, style):
+        rnd = random.Random(seed)
+        shown = "<text:line-break/>".join(html.escape(" ".join(rnd.choice(WORDS) for _ in range(4)))
+                                          for _ in range(count))
+        return '<text:p text:style-name="%s">%s</text:p>\n' % (style, shown)
+
+    body = h("Tide tables of the lower reach")
+    body += "".join(p(sentences(1900 + i, 9), "Spaced_20_body") for i in range(5))
+    body += lines(1910, 40, "Spaced_20_body")
+    body += ('<table:table table:name="Tides"><table:table-column table:number-columns-repeated="2"/>'
+             "<table:table-header-rows><table:table-row>%s</table:table-row></table:table-header-rows>\n" %
+             "".join(cell(p(x, "Table_20_Heading")) for x in ["Reach", "Soundings"]))
+    for i in range(4):
+        body += "<table:table-row>%s%s</table:table-row>\n" % (
+            cell(p(sentences(1920 + i, 2), "Spaced")),
+            cell("".join(p(sentences(1930 + 10 * i + k, 5), "Spaced") for k in range(3)) +
+                 lines(1935 + 10 * i, 30, "Spaced")))
+    body += "</table:table>\n" + p("After the tables. " + sentences(1990, 3))
+    return plain(body, automatic=CELL_STYLE, extra_styles=extra)
+
+
 def nested_table(_pages):
     # A table inside a cell whose rows break across pages, beside a cell that runs on by itself, and a
     # numbered list in a cell across pages.
@@ -607,6 +637,7 @@ DOCUMENTS = {
     "rows-across-pages": (rows_across_pages, ["odt"]),
     "row-three-pages": (row_three_pages, ["odt"]),
     "nested-table": (nested_table, ["odt"]),
+    "spaced-rows": (spaced_rows, ["odt", "docx"]),
     "section-across-pages": (section_across_pages, ["odt"]),
 }
 FILTERS = {"odt": "odt", "docx": "docx:MS Word 2007 XML", "doc": "doc:MS Word 97"}

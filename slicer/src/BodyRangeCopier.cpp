@@ -3,6 +3,7 @@
 #include "OdfNodes.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cstring>
 #include <optional>
 #include <string_view>
@@ -68,6 +69,25 @@ bool trimTrailingSpaces(pugi::xml_node container) {
     return false;
 }
 
+// Removes the manual line break a paragraph (or inline wrapper) ends with, and the spaces after it.
+void dropTrailingLineBreak(pugi::xml_node container) {
+    for (pugi::xml_node node = container.last_child(); node;) {
+        const pugi::xml_node previous = node.previous_sibling();
+        if (odf::isInlineWrapper(node)) {
+            if (endsWithLineBreak(node).has_value()) {
+                dropTrailingLineBreak(node);
+                return;
+            }
+        } else if (odf::is(node, "text:line-break")) {
+            container.remove_child(node);
+            return;
+        } else if (!odf::isContentFree(node)) {
+            return;
+        }
+        node = previous;
+    }
+}
+
 // Whether a covered cell is covered by a cell of its own row rather than by one of a row above.
 bool coveredFromTheLeft(pugi::xml_node covered) {
     int reach = 0;  // how many cells further the last spanning cell reaches
@@ -81,6 +101,14 @@ bool coveredFromTheLeft(pugi::xml_node covered) {
             reach = std::max(0, reach - columns);
     }
     return reach > 0;
+}
+
+// "0.139in" -> true, "0cm" or "" -> false; the unit does not matter for that. Read without the
+// locale, which may write decimals with a comma.
+bool lengthIsPositive(std::string_view length) {
+    double value = 0;
+    std::from_chars(length.data(), length.data() + length.size(), value);
+    return value > 0;
 }
 
 void setAttribute(pugi::xml_node element, const char* name, const std::string& value) {
@@ -243,10 +271,18 @@ void BodyRangeCopier::restyleCutParagraph(pugi::xml_node copy, bool continues, b
     const bool justifyLastLine =
         continued && !endsWithLineBreak(copy).value_or(false) &&
         styles_.inheritedProperty("paragraph", base, kProperties, "fo:text-align") == "justify";
-    if (!continues && !justifyLastLine) return;
+    // The break ended the page's last line and the next line is on the next page; ending the part, it
+    // would open an empty line of its own there.
+    if (continued && endsWithLineBreak(copy).value_or(false)) dropTrailingLineBreak(copy);
+    // The office gives a paragraph's space below to its last part only: the page before kept no room
+    // for it, and a part that ends its page with it would not fit there.
+    const bool dropSpaceBelow = continued && lengthIsPositive(styles_.inheritedProperty(
+                                                 "paragraph", base, kProperties, "fo:margin-bottom"));
+    if (!continues && !justifyLastLine && !dropSpaceBelow) return;
     pugi::xml_node style = styles_.derive("paragraph", base);
     setAttribute(copy, "text:style-name", style.attribute("style:name").value());
     if (justifyLastLine) styles_.setProperty(style, kProperties, "fo:text-align-last", "justify");
+    if (dropSpaceBelow) styles_.setProperty(style, kProperties, "fo:margin-bottom", "0cm");
     if (!continues) return;
     // The rest of a paragraph that flowed onto the next page: no first-line indent, no space above,
     // no drop cap, and no second heading number.

@@ -65,12 +65,45 @@ TEST(BodyRangeCopierTest, FirstPartOfAJustifiedParagraphJustifiesItsLastLineWith
               R"(<style:paragraph-properties fo:text-align="justify" fo:text-align-last="justify"/>)"
               R"(</style:style>)");
     // A line ended by a manual break is not justified; nor is a paragraph that is not.
-    EXPECT_EQ(
-        document.page(2),
-        R"(<text:p text:style-name="FkP1">three</text:p><text:p text:style-name="J">four<text:line-break/>)"
-        "</text:p>");
+    EXPECT_EQ(document.page(2),
+              R"(<text:p text:style-name="FkP1">three</text:p><text:p text:style-name="J">four</text:p>)");
     EXPECT_EQ(document.page(3),
               R"(<text:p text:style-name="FkP1">five</text:p><text:p text:style-name="Plain">six</text:p>)");
+}
+
+TEST(BodyRangeCopierTest, FirstPartOfAParagraphTakesNoSpaceBelow) {
+    // The office gives the space below to a paragraph's last part only; the page before kept no room
+    // for it. Space above is written out with it, as the office holds the two together.
+    const std::string spaced =
+        R"(<style:style style:name="S" style:family="paragraph" style:parent-style-name="Body">)"
+        R"(<style:paragraph-properties fo:margin-top="0.1in" fo:margin-bottom="0.139in"/></style:style>)";
+    TestDocument document(R"(<text:p text:style-name="S">one )" + mark(2) +
+                              R"(two</text:p><text:p text:style-name="Flat">three )" + mark(3) +
+                              "four</text:p>",
+                          spaced,
+                          R"(<style:style style:name="Flat" style:family="paragraph">)"
+                          R"(<style:paragraph-properties fo:margin-bottom="0cm"/></style:style>)");
+    EXPECT_EQ(document.page(1), R"(<text:p text:style-name="FkP1">one</text:p>)");
+    EXPECT_EQ(document.outputStyle("FkP1"),
+              R"(<style:style style:name="FkP1" style:family="paragraph" style:parent-style-name="Body">)"
+              R"(<style:paragraph-properties fo:margin-top="0.1in" fo:margin-bottom="0cm"/></style:style>)");
+    // The last part keeps it; a paragraph without space below keeps its own style.
+    EXPECT_EQ(document.page(2),
+              R"(<text:p text:style-name="FkP1">two</text:p><text:p text:style-name="Flat">three</text:p>)");
+    EXPECT_EQ(
+        document.outputStyle("FkP1"),
+        R"(<style:style style:name="FkP1" style:family="paragraph" style:parent-style-name="Body">)"
+        R"(<style:paragraph-properties fo:margin-top="0cm" fo:margin-bottom="0.139in" fo:text-indent="0cm" )"
+        R"(style:auto-text-indent="false"/></style:style>)");
+}
+
+TEST(BodyRangeCopierTest, FirstPartEndingWithALineBreakDropsIt) {
+    // The break ended the page's last line; kept, it would open an empty line at the page's foot.
+    TestDocument document(R"(<text:p><text:span>a<text:line-break/> <text:s/></text:span>)" + mark(2) +
+                          R"(b<text:line-break/>)" + mark(3) + "</text:p>");
+    EXPECT_EQ(document.page(1), "<text:p><text:span>a</text:span></text:p>");
+    // Only the part before a page's start loses it: a break that ends the whole paragraph is the input's.
+    EXPECT_EQ(document.page(2), R"(<text:p text:style-name="FkP1">b<text:line-break/></text:p>)");
 }
 
 TEST(BodyRangeCopierTest, ParagraphOpenedByTheMarkGoesWhollyToTheNextPage) {

@@ -55,8 +55,8 @@ Form1::Form1(Form1Services services, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint),
       services_(std::move(services)) {
-    splitRun_ =
-        std::make_unique<SplitRun>(services_.engine, services_.prompts, static_cast<SplitRunWindow&>(*this));
+    splitRun_ = std::make_unique<SplitRun>(services_.office, services_.method, services_.prompts,
+                                           static_cast<SplitRunWindow&>(*this), services_.makeEngine);
     setFixedSize(kClientWidth, kClientHeight);
     setFont(arialBold(kStandardFontPoints));
     QPalette background = palette();

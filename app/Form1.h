@@ -27,13 +27,15 @@ struct Form1Services {
     Prompts& prompts;
     SettingsStore& settings;
     office::OfficeSession& office;
-    SplitEngine& engine;  // splits each document of Start Splitting
+    SplitMethod method;  // how Start Splitting splits each document
     FileSystem& fileSystem;
     QString programFolder;
     RandomSource random;
     std::function<QString(int)> specialFolderPath = GetSpecialFolderPath;
     // Ends the program at once, without closing windows in the usual way.
     std::function<void()> endProgram;
+    // The engine of each document, where a test replaces the one the method chooses.
+    SplitEngineFactory makeEngine = {};
 };
 
 // The main window: the document list, its buttons, the output folder and the progress bar.

@@ -13,7 +13,7 @@ QString ProcedureTrap::message(const QString& description, const QString& proced
 }
 
 void ProcedureTrap::reportCurrentException() {
-    report(DescriptionOf(std::current_exception()));
+    report(RuntimeDescriptionOf(std::current_exception()));
 }
 
 void ProcedureTrap::report(const QString& description) {

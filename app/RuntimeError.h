@@ -1,10 +1,46 @@
 #pragma once
 
 #include <QString>
+#include <new>
 
 #include "base/Failure.h"
 
 namespace fk {
+
+// A lower layer's failure in the words of the window's error report: the run-time error text of its
+// kind, where the lower layer used its standard words for that kind, and its own words otherwise.
+inline QString RuntimeDescription(FailureKind kind, const QString& message) {
+    const auto standard = [&](const Failure& failure) { return message == failure.message(); };
+    switch (kind) {
+        case FailureKind::InvalidArgument:
+            if (standard(Failure::invalidArgument()))
+                return QStringLiteral("Invalid procedure call or argument");
+            break;
+        case FailureKind::TooMany:
+            if (standard(Failure::tooMany())) return QStringLiteral("Overflow");
+            break;
+        case FailureKind::AccessDenied:
+            if (standard(Failure::accessDenied())) return QStringLiteral("Permission denied");
+            break;
+        case FailureKind::NotFound:
+            if (standard(Failure::pathNotFound())) return QStringLiteral("Path not found");
+            break;
+        case FailureKind::FileAccess:
+            if (standard(Failure::fileAccess())) return QStringLiteral("Path/File access error");
+            break;
+        case FailureKind::OfficeMissing:
+            return QStringLiteral("File name or class name not found during Automation operation");
+        case FailureKind::OfficeUnreachable:
+            return QStringLiteral("ActiveX component can't create object");
+        case FailureKind::OfficeGone:
+            return QStringLiteral("Object variable or With block variable not set");
+        case FailureKind::OfficeRefused:
+            return QStringLiteral("Automation error: ") + message;
+        default:
+            break;
+    }
+    return message;
+}
 
 // The window's error report speaks the numbered run-time errors of the procedures it describes.
 // The window's own code throws them by number; failures of the lower layers are numbered by kind.
@@ -15,7 +51,8 @@ public:
     RuntimeError(int number, const QString& description)
         : Failure(KindOfNumber(number), description), number_(number) {}
     explicit RuntimeError(const Failure& failure)
-        : Failure(failure), number_(NumberOfKind(failure.kind())) {}
+        : Failure(failure.kind(), RuntimeDescription(failure.kind(), failure.message())),
+          number_(NumberOfKind(failure.kind())) {}
 
     int number() const { return number_; }
     const QString& description() const { return message(); }
@@ -79,6 +116,21 @@ private:
 
     int number_;
 };
+
+// The description of the exception in flight as the window's error report shows it.
+inline QString RuntimeDescriptionOf(std::exception_ptr error) {
+    try {
+        std::rethrow_exception(error);
+    } catch (const RuntimeError& numbered) {
+        return numbered.description();
+    } catch (const Failure& failure) {
+        return RuntimeDescription(failure.kind(), failure.message());
+    } catch (const std::bad_alloc&) {
+        return QStringLiteral("Out of memory");
+    } catch (...) {
+        return DescriptionOf(error, QStringLiteral("Automation error"));
+    }
+}
 
 // The number of the exception in flight as the report names it: its own for a run-time error, its
 // kind's for a failure of the lower layers, 0 for anything else.

@@ -1,12 +1,15 @@
 #include "app/SplitRun.h"
 
+#include <QEventLoop>
+#include <QObject>
 #include <algorithm>
-#include <optional>
+#include <deque>
+#include <functional>
+#include <thread>
 
 #include "app/RuntimeError.h"
 #include "app/WindowPointer.h"
 #include "fsutil/FileHelpers.h"
-#include "split/LockFile.h"
 #include "split/OlderPages.h"
 #include "split/OutputFolderState.h"
 
@@ -37,72 +40,151 @@ int StepOfStage(SplitStage stage) {
     return 120;
 }
 
-// Shows the engine's failures as the handler's error report, and its pages on the progress bar.
-// A folder that takes no more files is told once per document, with the pages it cost, not once
-// per page.
-class ReportingObserver : public SplitObserver {
-public:
-    ReportingObserver(ProcedureTrap& trap, SplitRunWindow& window, QString documentPath, double shareStart,
-                      double share)
-        : trap_(trap),
-          window_(window),
-          documentPath_(std::move(documentPath)),
-          shareStart_(shareStart),
-          share_(share) {}
+int StepOf(const SplitFailure& failure) {
+    return failure.step > 0 ? failure.step : StepOfStage(failure.stage);
+}
 
-    void pageCountKnown(int pageCount) override {
-        pageCount_ = pageCount;
-        window_.yield();
+// How far into its share of the bar a document is when a stage of its split begins: the office's
+// load and layout take most of the time before the first page.
+double ShareAtStage(SplitStage stage) {
+    switch (stage) {
+        case SplitStage::Connect:
+            return 0;
+        case SplitStage::Open:
+            return 0.02;
+        case SplitStage::CountPages:
+            return 0.10;
+        case SplitStage::Mark:
+            return 0.35;
+        case SplitStage::Store:
+            return 0.45;
+        default:
+            return 0.5;
     }
-    void pageStored(int /*page*/, const QString& /*path*/) override {
+}
+
+// A failure in the words of the window's error report.
+QString ReportText(const SplitFailure& failure) {
+    const QString cannotOpen = QStringLiteral("Automation error: The document cannot be opened");
+    switch (failure.kind) {
+        case FailureKind::Locked:
+            // The report says who holds it, so that the user knows where to close it.
+            return cannotOpen + QStringLiteral(
+                                    "\r\nThe document is open in %1; close it there, or remove its lock file "
+                                    "if that office is gone.")
+                                    .arg(failure.message);
+        case FailureKind::Password:
+            return cannotOpen + QStringLiteral("\r\nThe document needs a password.");
+        default:
+            return RuntimeDescription(failure.kind, failure.message);
+    }
+}
+
+// The window's own office: reached before each document, and never stopped by the job (the window
+// stops it when it closes). It has no deadline, and the locks beside documents are the user's.
+class WindowOffice : public JobOffice {
+public:
+    explicit WindowOffice(office::OfficeSession& office) : office_(office) {}
+    office::OfficeSession& session() override { return office_; }
+    void ensureStarted() override { office_.reach(); }
+    void abandon() override {}
+    void clearStaleLock(const QString&) override {}
+    void clearLocksLeftIn(const QString&) override {}
+
+private:
+    office::OfficeSession& office_;
+};
+
+// Shows the job's events on the window, on the window's thread, one at a time and in order: an event
+// that arrives while a report is on screen waits until it is answered.
+class RunProgress {
+public:
+    RunProgress(ProcedureTrap& trap, SplitRunWindow& window) : trap_(trap), window_(window) {}
+
+    void post(std::function<void(RunProgress&)> event) {
+        pending_.push_back(std::move(event));
+        if (handling_) return;
+        handling_ = true;
+        while (!pending_.empty()) {
+            const auto next = std::move(pending_.front());
+            pending_.pop_front();
+            next(*this);
+        }
+        handling_ = false;
+    }
+
+    void documentStarted(const QString& path) {
+        ++index_;
+        stored_ = 0;
+        pageCount_ = 0;
+        pagesFrom_ = 0;
+        shown_ = -1;
+        storeFailures_.clear();
+        // The bar stands at the documents done so far, and moves through this document's share as it
+        // is laid out and its pages are stored.
+        trap_.step(112, [&] {
+            const int divisor = window_.documentCount();
+            if (divisor == 0) throw RuntimeError(11, QStringLiteral("Division by zero"));
+            share_ = 100.0 / divisor;
+            shareStart_ = share_ * (index_ - 1);
+            window_.setProgressValue(static_cast<double>(index_ - 1) / divisor * 100.0);
+        });
+        trap_.step(114, [&] {
+            window_.setProgressText(QStringLiteral("Processing: ") + GetFileNameFromPath(path));
+        });
+        trap_.step(116, [&] { window_.yield(); });
+    }
+
+    void stageReached(SplitStage stage) {
+        pagesFrom_ = ShareAtStage(stage);
+        show(shareStart_ + share_ * pagesFrom_);
+    }
+
+    void pageStored(int pageCount) {
         ++stored_;
+        pageCount_ = pageCount;
         if (pageCount_ > 0) {
             const double done = std::min(1.0, static_cast<double>(stored_) / pageCount_);
-            show(shareStart_ + share_ * done);
+            show(shareStart_ + share_ * (pagesFrom_ + (1 - pagesFrom_) * done));
         }
         window_.yield();
     }
-    void failed(const SplitFailure& failure) override {
+
+    void failed(const SplitFailure& failure) {
         // Pages that were not stored are told when the document is done: pages written side by side
         // can fail a moment before the folder shows why, and then they all have one cause.
         if (failure.stage == SplitStage::Store && failure.kind != FailureKind::ProtectedInput) {
             storeFailures_ << failure;
             return;
         }
-        QString description = failure.message;
-        // A document another office holds cannot be opened: the report says who, so that the user
-        // knows where to close it.
-        if (failure.stage == SplitStage::Open) {
-            const QString holder = LockFile::holderOf(documentPath_);
-            if (!holder.isEmpty())
-                description += QStringLiteral(
-                                   "\r\nThe document is open in %1; close it there, or remove its "
-                                   "lock file if that office is gone.")
-                                   .arg(holder);
-        }
-        trap_.reportAt(stepOf(failure), description);
+        trap_.reportAt(StepOf(failure), ReportText(failure));
     }
 
-    // The bar at the end of this document's share, and what was held back told, once the engine is
-    // done with the document.
-    void documentDone(const SplitResult& result) {
+    // The bar at the end of this document's share, and what was held back told. A folder that takes
+    // no more files is told once per document, with the pages it cost, not once per page.
+    void documentFinished(const DocumentResult& result) {
         show(shareStart_ + share_);
+        if (!result.olderPages.isEmpty())
+            olderPages << GetFileNameFromPath(result.path) + QStringLiteral(": ") +
+                              OlderPagesText(result.olderPages);
         const auto refusal =
             std::find_if(storeFailures_.cbegin(), storeFailures_.cend(),
                          [](const SplitFailure& failure) { return RefusesEveryPage(failure.kind); });
         if (refusal == storeFailures_.cend()) {
             for (const SplitFailure& failure : storeFailures_)
-                trap_.reportAt(stepOf(failure), failure.message);
+                trap_.reportAt(StepOf(failure), ReportText(failure));
             return;
         }
-        const int notStored = std::max(1, result.expectedOutputs() - result.pagesStored);
+        const int notStored = std::max(1, result.split.expectedOutputs() - result.split.pagesStored);
         trap_.reportAt(
-            stepOf(*refusal),
-            refusal->message + QStringLiteral("\r\n") +
+            StepOf(*refusal),
+            ReportText(*refusal) + QStringLiteral("\r\n") +
                 (notStored == 1
                      ? QStringLiteral("1 page of this document was not stored.")
                      : QStringLiteral("%1 pages of this document were not stored.").arg(notStored)));
     }
+
+    QStringList olderPages;  // by document, told once at the end
 
 private:
     void show(double value) {
@@ -110,35 +192,80 @@ private:
         shown_ = value;
         window_.setProgressValue(value);
     }
-    static int stepOf(const SplitFailure& failure) {
-        return failure.step > 0 ? failure.step : StepOfStage(failure.stage);
-    }
 
     ProcedureTrap& trap_;
     SplitRunWindow& window_;
-    QString documentPath_;
-    double shareStart_;
-    double share_;
+    std::deque<std::function<void(RunProgress&)>> pending_;
+    bool handling_ = false;
+    int index_ = 0;
+    double share_ = 0;
+    double shareStart_ = 0;
+    double pagesFrom_ = 0;
     int pageCount_ = 0;
     int stored_ = 0;
     double shown_ = -1;
     QList<SplitFailure> storeFailures_;
 };
 
-}  // namespace
+// Passes the job's events from its threads to the window's, as queued calls.
+class EventRelay : public SplitJobEvents {
+public:
+    EventRelay(QObject& windowThread, RunProgress& progress)
+        : windowThread_(windowThread), progress_(progress) {}
 
-ProtectedPaths SplitRun::listedDocuments() {
-    QStringList rows;
-    const int count = window_.documentCount();
-    for (int i = 1; i <= count; ++i) {
-        try {
-            rows << window_.documentText(i);
-        } catch (const Failure&) {
-            // A row that is gone is reported where the run reaches it.
-        }
+    void documentStarted(const QString& path) override {
+        relay([path](RunProgress& p) { p.documentStarted(path); });
     }
-    return ProtectedPaths(rows);
+    void stageReached(const QString&, SplitStage stage) override {
+        relay([stage](RunProgress& p) { p.stageReached(stage); });
+    }
+    void pageStored(const QString&, int, int pageCount) override {
+        relay([pageCount](RunProgress& p) { p.pageStored(pageCount); });
+    }
+    void failed(const QString&, const SplitFailure& failure) override {
+        relay([failure](RunProgress& p) { p.failed(failure); });
+    }
+    void noted(const QString&, const QString&) override {}
+    void documentFinished(const DocumentResult& result) override {
+        relay([result](RunProgress& p) { p.documentFinished(result); });
+    }
+    void relay(std::function<void(RunProgress&)> event) {
+        QMetaObject::invokeMethod(
+            &windowThread_, [this, event = std::move(event)]() mutable { progress_.post(std::move(event)); },
+            Qt::QueuedConnection);
+    }
+
+private:
+    QObject& windowThread_;
+    RunProgress& progress_;
+};
+
+// Runs the split job on a thread of its own and returns once it is done and its last event is shown;
+// the window handles its events meanwhile.
+void SplitInBackground(const SplitJobConfig& config, office::OfficeSession& office,
+                       const SplitEngineFactory& makeEngine, RunProgress& progress) {
+    QObject windowThread;
+    QEventLoop loop;
+    EventRelay relay(windowThread, progress);
+    bool finished = false;
+    std::thread worker([&] {
+        try {
+            SplitJob(
+                config, [&office](int) { return std::make_unique<WindowOffice>(office); }, relay, makeEngine)
+                .run();
+        } catch (...) {
+            // The job reports each document's failures; nothing else may end the run unannounced.
+        }
+        relay.relay([&](RunProgress&) {
+            finished = true;
+            loop.quit();
+        });
+    });
+    if (!finished) loop.exec();
+    worker.join();
 }
+
+}  // namespace
 
 void SplitRun::PushButton7_Click() {
     ProcedureTrap trap(prompts_, procedure::kPushButton7);
@@ -151,46 +278,24 @@ void SplitRun::PushButton7_Click() {
         trap.step(184, [&] { prompts_.messageBox(kNoFolderMessage, kOkOnly); });
     } else {
         int count = 0;
-        QStringList olderPages;  // by document, told once at the end
         trap.step(108, [&] { count = window_.documentCount(); });
-        const ProtectedPaths inputs = listedDocuments();
-        for (int i = 1; i <= count; ++i) {
-            QString path;
-            // A row that vanished while the window yielded is not split in place of another.
-            if (!trap.step(110, [&] { path = window_.documentText(i); })) continue;
-            // The bar stands at the documents done so far, and moves through this document's share
-            // as its pages are stored.
-            double share = 0;
-            trap.step(112, [&] {
-                const int divisor = window_.documentCount();
-                if (divisor == 0) throw RuntimeError(11, QStringLiteral("Division by zero"));
-                share = 100.0 / divisor;
-                window_.setProgressValue(static_cast<double>(i - 1) / divisor * 100.0);
-            });
-            trap.step(114, [&] {
-                window_.setProgressText(QStringLiteral("Processing: ") + GetFileNameFromPath(path));
-            });
-            trap.step(116, [&] { window_.yield(); });
-            trap.step(118, [&] { window_.setPointer(WindowPointer::kHourglass); });
-            ReportingObserver reports(trap, window_, path, share * (i - 1), share);
-            const QString folder = window_.outputFolderText();
-            // The engines report their own failures; anything they let escape is reported under the
-            // document's first step, and the run goes on.
-            SplitResult result;
-            trap.step(120, [&] { result = engine_.split(path, folder, inputs, reports); });  // 120-172
-            trap.more([&] { reports.documentDone(result); });
-            const QStringList older = OlderPagesAfter(folder, path, result.pageCount);
-            if (!older.isEmpty())
-                olderPages << GetFileNameFromPath(path) + QStringLiteral(": ") + OlderPagesText(older);
-        }
+        QStringList documents;
+        for (int i = 1; i <= count; ++i) trap.step(110, [&] { documents << window_.documentText(i); });
+        trap.step(118, [&] { window_.setPointer(WindowPointer::kHourglass); });
+        RunProgress progress(trap, window_);
+        SplitJobConfig config;
+        config.documents = documents;
+        config.outputFolder = window_.outputFolderText();
+        config.engine = {.method = method_, .hideFallbackCopy = true};
+        SplitInBackground(config, office_, makeEngine_, progress);
         trap.step(176, [&] { window_.setPointer(WindowPointer::kDefault); });
         trap.step(178, [&] { window_.setProgressValue(0); });
         trap.step(180, [&] { window_.setProgressText(kIdleProgressText); });
-        if (!olderPages.isEmpty()) {
+        if (!progress.olderPages.isEmpty()) {
             trap.step(181, [&] {
-                prompts_.messageBox(
-                    kOlderPagesMessage + QStringLiteral("\r\n") + olderPages.join(QStringLiteral("\r\n")),
-                    kOkExclamation);
+                prompts_.messageBox(kOlderPagesMessage + QStringLiteral("\r\n") +
+                                        progress.olderPages.join(QStringLiteral("\r\n")),
+                                    kOkExclamation);
             });
         }
         trap.step(182, [&] { prompts_.messageBox(kDoneMessage, kOkOnly); });

@@ -2,11 +2,12 @@
 
 #include "app/ProcedureTrap.h"
 #include "base/Prompts.h"
-#include "split/SplitEngine.h"
+#include "split/SplitJob.h"
 
 namespace fk {
 
-// What the split run reads from and shows on the main window.
+// What the split run reads from and shows on the main window; every call is made on the window's
+// thread.
 class SplitRunWindow {
 public:
     virtual ~SplitRunWindow() = default;
@@ -17,7 +18,7 @@ public:
     virtual void setProgressValue(double percent) = 0;
     virtual void setProgressText(const QString& text) = 0;
     virtual void setPointer(int pointer) = 0;
-    // Lets the window handle pending events once.
+    // Told after each step of the run the window shows (a document begun, a page stored).
     virtual void yield() = 0;
 };
 
@@ -28,23 +29,29 @@ inline const QString kNoFilesMessage = QStringLiteral("No files added.");
 inline const QString kIdleProgressText = QStringLiteral("Progress Bar");
 inline const QString kOlderPagesMessage = QStringLiteral("Older pages remain beside the new ones:");
 
-// "Start Splitting": every listed document is split into one-page documents by the split engine; its
+// "Start Splitting": the listed documents, as the list holds them when the run starts, are split by
+// the split job on a thread of its own, so that the window stays painted and answers while the office
+// loads and lays out a long document. The job's events come back to the window's thread, where its
 // failures are shown as the error report of this handler, under the step that failed.
 class SplitRun {
 public:
-    SplitRun(SplitEngine& engine, Prompts& prompts, SplitRunWindow& window)
-        : engine_(engine), prompts_(prompts), window_(window) {}
+    SplitRun(office::OfficeSession& office, SplitMethod method, Prompts& prompts, SplitRunWindow& window,
+             SplitEngineFactory makeEngine = {})
+        : office_(office),
+          method_(method),
+          prompts_(prompts),
+          window_(window),
+          makeEngine_(std::move(makeEngine)) {}
 
     void PushButton7_Click();
     bool IsSplitting() const { return isSplitting_; }
 
 private:
-    // Every listed document: no page of the run may replace one of them.
-    ProtectedPaths listedDocuments();
-
-    SplitEngine& engine_;
+    office::OfficeSession& office_;
+    SplitMethod method_;
     Prompts& prompts_;
     SplitRunWindow& window_;
+    SplitEngineFactory makeEngine_;
     bool isSplitting_ = false;
 };
 

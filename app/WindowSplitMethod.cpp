@@ -6,15 +6,14 @@ namespace fk {
 
 namespace {
 
-WindowSplitMethod methodNamed(const QString& name) {
-    return name.trimmed().compare(kCopyMethodName, Qt::CaseInsensitive) == 0
-               ? WindowSplitMethod::Copy
-               : WindowSplitMethod::SliceThenCopy;
+// Anything but a method's name leaves the slicer, as it always has.
+SplitMethod methodNamed(const QString& name) {
+    return SplitMethodNamed(name).value_or(SplitMethod::Slice);
 }
 
 }  // namespace
 
-WindowSplitMethod ChooseWindowSplitMethod(const QStringList& arguments, SettingsStore& settings) {
+SplitMethod ChooseWindowSplitMethod(const QStringList& arguments, SettingsStore& settings) {
     const QString option = QStringLiteral("--method");
     for (qsizetype i = 1; i < arguments.size(); ++i) {
         if (arguments.at(i) == option && i + 1 < arguments.size()) return methodNamed(arguments.at(i + 1));
@@ -24,7 +23,7 @@ WindowSplitMethod ChooseWindowSplitMethod(const QStringList& arguments, Settings
     try {
         return methodNamed(settings.read(settings::kSplitMethod, QString()));
     } catch (...) {
-        return WindowSplitMethod::SliceThenCopy;  // an unreadable store leaves the default
+        return SplitMethod::Slice;  // an unreadable store leaves the default
     }
 }
 

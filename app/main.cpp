@@ -6,7 +6,6 @@
 #include "app/ProgramEnd.h"
 #include "app/QtPrompts.h"
 #include "app/TerminationSignals.h"
-#include "app/WindowEngines.h"
 #include "app/WindowSplitMethod.h"
 #include "fsutil/FileSystem.h"
 #include "fsutil/ProgramFolder.h"
@@ -25,18 +24,16 @@ int main(int argc, char* argv[]) {
     fk::TerminationSignals interruptions(office.process(), [&end](int signalNumber) {
         end(fk::TerminationSignals::exitStatus(signalNumber));
     });
-    fk::WindowEngines engines(office);
     fk::LocalFileSystem fileSystem;
-    fk::Form1Services services{
-        prompts,
-        settings,
-        office,
-        engines.engine(fk::ChooseWindowSplitMethod(QApplication::arguments(), settings)),
-        fileSystem,
-        fk::ProgramFolder(),
-        fk::TimerSeededRandom(),
-        fk::GetSpecialFolderPath,
-        [&end] { end(0); }};
+    fk::Form1Services services{prompts,
+                               settings,
+                               office,
+                               fk::ChooseWindowSplitMethod(QApplication::arguments(), settings),
+                               fileSystem,
+                               fk::ProgramFolder(),
+                               fk::TimerSeededRandom(),
+                               fk::GetSpecialFolderPath,
+                               [&end] { end(0); }};
 
     fk::Form1 form(std::move(services));
     prompts.setOwner(&form);

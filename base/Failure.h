@@ -11,21 +11,22 @@ namespace fk {
 // window shows the message, and both tell the user the same thing.
 enum class FailureKind {
     Other,
-    InvalidArgument,   // a caller's value the operation cannot take
-    TooMany,           // a count past what the program can hold
-    NotFound,          // a file or folder that is not there
-    AccessDenied,      // there, but not readable or writable for us
-    NoSpace,           // the file system is full
-    FileAccess,        // reading or writing a file failed otherwise
-    Password,          // the document needs a password
-    Locked,            // another office holds the document
-    Damaged,           // the document cannot be read as what it claims to be
-    ProtectedInput,    // an output would replace one of the run's inputs
-    OfficeMissing,     // no office program is installed
-    OfficeUnreachable, // the office did not start or cannot be reached
-    OfficeGone,        // the office went away during the work
-    OfficeRefused,     // the office refused or failed a call
-    NotUnderstood,     // the slicer cannot cut the document faithfully
+    InvalidArgument,    // a caller's value the operation cannot take
+    TooMany,            // a count past what the program can hold
+    NotFound,           // a file or folder that is not there
+    AccessDenied,       // there, but not readable or writable for us
+    NoSpace,            // the file system is full
+    FileAccess,         // reading or writing a file failed otherwise
+    Password,           // the document needs a password
+    Locked,             // another office holds the document; the message names who, from its lock file
+    NameTooLong,        // a name longer than the file system takes
+    Damaged,            // the document cannot be read as what it claims to be
+    ProtectedInput,     // an output would replace one of the run's inputs
+    OfficeMissing,      // no office program is installed
+    OfficeUnreachable,  // the office did not start or cannot be reached
+    OfficeGone,         // the office went away during the work
+    OfficeRefused,      // the office refused or failed a call
+    NotUnderstood,      // the slicer cannot cut the document faithfully
     TimedOut,
     Interrupted,
 };
@@ -40,31 +41,31 @@ public:
     FailureKind kind() const { return kind_; }
     const QString& message() const { return message_; }
 
+    // The program's own words for the common failures; the window shows each kind in words of its own.
     static Failure invalidArgument() {
-        return {FailureKind::InvalidArgument, QStringLiteral("Invalid procedure call or argument")};
+        return {FailureKind::InvalidArgument, QStringLiteral("invalid argument")};
     }
-    static Failure tooMany() { return {FailureKind::TooMany, QStringLiteral("Overflow")}; }
-    static Failure accessDenied() { return {FailureKind::AccessDenied, QStringLiteral("Permission denied")}; }
-    static Failure pathNotFound() { return {FailureKind::NotFound, QStringLiteral("Path not found")}; }
+    static Failure tooMany() { return {FailureKind::TooMany, QStringLiteral("more than can be counted")}; }
+    static Failure accessDenied() { return {FailureKind::AccessDenied, QStringLiteral("permission denied")}; }
+    static Failure pathNotFound() {
+        return {FailureKind::NotFound, QStringLiteral("no such file or folder")};
+    }
     static Failure fileAccess(const QString& detail = {}) {
         return {FailureKind::FileAccess,
-                QStringLiteral("Path/File access error") + (detail.isEmpty() ? QString() : QStringLiteral(": ") + detail)};
+                detail.isEmpty() ? QStringLiteral("the file could not be read or written") : detail};
     }
     // The office program is not there or cannot be run: the one failure that means "not installed".
     static Failure officeMissing() {
-        return {FailureKind::OfficeMissing,
-                QStringLiteral("File name or class name not found during Automation operation")};
+        return {FailureKind::OfficeMissing, QStringLiteral("LibreOffice is not installed")};
     }
     static Failure officeUnreachable() {
-        return {FailureKind::OfficeUnreachable, QStringLiteral("ActiveX component can't create object")};
+        return {FailureKind::OfficeUnreachable,
+                QStringLiteral("LibreOffice could not be started or reached")};
     }
     // A call on an office object that is no longer there.
-    static Failure officeGone() {
-        return {FailureKind::OfficeGone, QStringLiteral("Object variable or With block variable not set")};
-    }
-    static Failure officeRefused(const QString& what) {
-        return {FailureKind::OfficeRefused, QStringLiteral("Automation error: ") + what};
-    }
+    static Failure officeGone() { return {FailureKind::OfficeGone, QStringLiteral("LibreOffice went away")}; }
+    // The office's own words for a call it refused or failed.
+    static Failure officeRefused(const QString& what) { return {FailureKind::OfficeRefused, what}; }
 
 private:
     FailureKind kind_;
@@ -84,6 +85,8 @@ inline FailureKind FailureKindOfErrno(int error) {
         case ENOSPC:
         case EDQUOT:
             return FailureKind::NoSpace;
+        case ENAMETOOLONG:
+            return FailureKind::NameTooLong;
         default:
             return FailureKind::FileAccess;
     }
@@ -103,13 +106,13 @@ inline FailureKind KindOf(std::exception_ptr error) {
 // The description of the exception in `error` as the program reports it: a failure's own message,
 // another exception's message, or `otherwise` for anything else.
 inline QString DescriptionOf(std::exception_ptr error,
-                             const QString& otherwise = QStringLiteral("Automation error")) {
+                             const QString& otherwise = QStringLiteral("unknown error")) {
     try {
         std::rethrow_exception(error);
     } catch (const Failure& failure) {
         return failure.message();
     } catch (const std::bad_alloc&) {
-        return QStringLiteral("Out of memory");
+        return QStringLiteral("out of memory");
     } catch (const std::exception& other) {
         return QString::fromLocal8Bit(other.what());
     } catch (...) {

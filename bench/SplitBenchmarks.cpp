@@ -143,8 +143,7 @@ public:
         QuietWindow window;
         window.rows = documents;
         window.folder = freshFolder(QStringLiteral("ours"));
-        fk::CopyPageEngine engine(office_.session());
-        fk::SplitRun run(engine, prompts, window);
+        fk::SplitRun run(office_.session(), fk::SplitMethod::Copy, prompts, window);
         QElapsedTimer clock;
         clock.start();
         run.PushButton7_Click();

@@ -50,20 +50,4 @@ BatchDocuments CollectDocuments(const QStringList& inputs, const QString& workin
     return result;
 }
 
-QList<QStringList> GroupBySharedOutputNames(const QStringList& documents) {
-    QList<QStringList> groups;
-    QHash<QString, qsizetype> groupOfName;
-    for (const QString& document : documents) {
-        const QString name = OutputBaseName(document);
-        const auto found = groupOfName.constFind(name);
-        if (found != groupOfName.cend()) {
-            groups[*found].append(document);
-        } else {
-            groupOfName.insert(name, groups.size());
-            groups.append(QStringList{document});
-        }
-    }
-    return groups;
-}
-
 }  // namespace fk::cli

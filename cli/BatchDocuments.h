@@ -25,8 +25,4 @@ BatchDocuments CollectDocuments(const QStringList& inputs, const QString& workin
                                 const NonUtf8Arguments& nonUtf8 = {},
                                 const std::function<bool(const QString& path)>& wanted = {});
 
-// Documents whose outputs would have the same names, in list order; the groups in order of first
-// appearance. Splitting a group in order keeps the outputs the same whatever the number of jobs.
-QList<QStringList> GroupBySharedOutputNames(const QStringList& documents);
-
 }  // namespace fk::cli

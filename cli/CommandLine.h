@@ -6,6 +6,7 @@
 
 #include "cli/NativeNames.h"
 #include "cli/Shard.h"
+#include "split/EngineChoice.h"
 #include "split/OutputNames.h"
 #include "split/PageSelection.h"
 
@@ -22,9 +23,6 @@ inline constexpr int kMaxTimeoutSeconds = 7 * 24 * 3600;
 inline constexpr int kMaxPagesPerDocument = 1000000;
 // The office's outline has ten levels.
 inline constexpr int kMaxHeadingLevel = 10;
-
-// How each document is split: the page slicer (default) or the window's copy-and-paste procedure.
-enum class SplitMethod { Slice, Copy };
 
 struct CommandLine {
     QStringList inputs;

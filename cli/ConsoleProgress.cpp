@@ -37,8 +37,13 @@ BatchSummary Summarize(const QList<DocumentResult>& results, int inputProblems, 
 }
 
 ConsoleProgress::ConsoleProgress(QTextStream& out, QTextStream& err, bool live, int documentCount,
-                                 std::function<double()> secondsSinceStart)
-    : out_(out), err_(err), live_(live), documentCount_(documentCount), now_(std::move(secondsSinceStart)) {}
+                                 std::function<double()> secondsSinceStart, bool verbose)
+    : out_(out),
+      err_(err),
+      live_(live),
+      documentCount_(documentCount),
+      now_(std::move(secondsSinceStart)),
+      explanation_(verbose) {}
 
 QString ConsoleProgress::clock(double seconds) {
     const long total = std::lround(std::max(0.0, seconds));
@@ -67,6 +72,10 @@ void ConsoleProgress::report(const QString& path, const QString& text) {
     err_ << kProgramName << ": " << DisplayName(path) << ": " << DisplayName(text) << "\n";
     err_.flush();
     redraw();
+}
+
+void ConsoleProgress::failed(const QString& path, const SplitFailure& failure) {
+    report(path, explanation_.text(failure));
 }
 
 void ConsoleProgress::documentFinished(const DocumentResult& result) {

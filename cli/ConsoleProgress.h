@@ -4,7 +4,8 @@
 #include <QTextStream>
 #include <functional>
 
-#include "cli/BatchSplit.h"
+#include "cli/FailureExplanation.h"
+#include "split/SplitJob.h"
 
 namespace fk::cli {
 
@@ -23,14 +24,17 @@ BatchSummary Summarize(const QList<DocumentResult>& results, int inputProblems, 
 // Progress and errors of a command-line run. On a terminal one live line (a bar, documents and
 // pages done, rate, time left) that error reports interrupt; otherwise one line per document. Names
 // and reports are shown as DisplayName shows them: one line each, nothing that steers the terminal.
-class ConsoleProgress : public BatchObserver {
+class ConsoleProgress : public SplitJobEvents {
 public:
     ConsoleProgress(QTextStream& out, QTextStream& err, bool live, int documentCount,
-                    std::function<double()> secondsSinceStart);
+                    std::function<double()> secondsSinceStart, bool verbose = false);
 
     void documentStarted(const QString& path) override;
     void pageStored(const QString& path, int page, int pageCount) override;
-    void report(const QString& path, const QString& text) override;
+    void failed(const QString& path, const SplitFailure& failure) override;
+    void noted(const QString& path, const QString& text) override { report(path, text); }
+    // A line on the document, interrupting the live line.
+    void report(const QString& path, const QString& text);
     void documentFinished(const DocumentResult& result) override;
     void idle() override;
 
@@ -58,6 +62,7 @@ private:
     bool live_;
     int documentCount_;
     std::function<double()> now_;
+    FailureExplanation explanation_;
     int finished_ = 0;
     int pages_ = 0;
     QHash<QString, std::pair<int, int>> inProgress_;  // path -> pages stored, page count

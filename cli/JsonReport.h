@@ -4,7 +4,7 @@
 #include <QList>
 #include <QStringList>
 
-#include "cli/BatchSplit.h"
+#include "split/SplitJob.h"
 
 namespace fk::cli {
 

@@ -2,8 +2,8 @@
 
 #include <functional>
 
-#include "cli/JobOffice.h"
 #include "cli/OfficeProfiles.h"
+#include "split/JobOffice.h"
 #include "split/LibreOfficeSession.h"
 
 namespace fk::cli {

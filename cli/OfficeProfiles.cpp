@@ -1,4 +1,5 @@
 #include "cli/OfficeProfiles.h"
+#include "split/DocumentOpening.h"
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -35,8 +36,7 @@ int tryLock(const QString& folder) {
 
 OfficeProfiles::OfficeProfiles(const QString& baseFolder, int count, OrphanOffices& orphans)
     : base_(QDir::cleanPath(QDir(baseFolder).absolutePath())) {
-    if (!QDir().mkpath(baseFolder))
-        throw Failure::fileAccess(baseFolder);
+    if (!QDir().mkpath(baseFolder)) throw Failure::fileAccess(baseFolder);
     for (int slot = 1; slot <= kMaxSlots && folders_.size() < count; ++slot) {
         const QString folder = baseFolder + QStringLiteral("/%1").arg(slot);
         const int lock = tryLock(folder);
@@ -66,9 +66,7 @@ bool OfficeProfiles::isStale(const QString& profileFolder) const {
 }
 
 QString OfficeProfiles::defaultBaseFolder() {
-    QString cache = qEnvironmentVariable("XDG_CACHE_HOME");
-    if (cache.isEmpty()) cache = QDir::homePath() + QStringLiteral("/.cache");
-    return cache + QStringLiteral("/folioknife/offices");
+    return OwnOfficeProfilesFolder();
 }
 
 }  // namespace fk::cli

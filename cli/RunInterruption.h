@@ -4,7 +4,7 @@
 #include <QStringList>
 #include <QTextStream>
 
-#include "cli/BatchSplit.h"
+#include "split/SplitJob.h"
 
 namespace fk::cli {
 

@@ -14,7 +14,6 @@
 #include "base/Failure.h"
 #include "cli/AllocatorTuning.h"
 #include "cli/BatchDocuments.h"
-#include "cli/BatchSplit.h"
 #include "cli/CommandLine.h"
 #include "cli/ConsoleProgress.h"
 #include "cli/InterruptSignals.h"
@@ -25,8 +24,8 @@
 #include "cli/OrphanOffices.h"
 #include "cli/RunInterruption.h"
 #include "cli/Shard.h"
-#include "cli/SplitEngines.h"
 #include "slicer/StagedFile.h"
+#include "split/SplitJob.h"
 
 namespace {
 
@@ -104,7 +103,7 @@ int run(const QStringList& arguments, const fk::cli::NonUtf8Arguments& nonUtf8) 
         writeReport(options, record, err);
         return input.problems.isEmpty() ? kExitUsage : kExitSomeFailed;
     }
-    const QList<QStringList> groups = GroupBySharedOutputNames(input.documents);
+    const QList<QStringList> groups = fk::GroupBySharedOutputNames(input.documents);
     for (const QStringList& group : groups) {
         if (group.size() > 1) {
             err << "folioknife-split: these documents make the same output names and are split in this "
@@ -132,17 +131,21 @@ int run(const QStringList& arguments, const fk::cli::NonUtf8Arguments& nonUtf8) 
     const QStringList temporaryFolders{options.outputFolder, QDir::tempPath()};
     for (const QString& folder : temporaryFolders) RemoveLeftoverTemporaries(folder);
 
-    ConsoleProgress progress(out, err, ::isatty(STDOUT_FILENO) == 1, static_cast<int>(input.documents.size()),
-                             [&clock] { return static_cast<double>(clock.nsecsElapsed()) / 1e9; });
+    ConsoleProgress progress(
+        out, err, ::isatty(STDOUT_FILENO) == 1, static_cast<int>(input.documents.size()),
+        [&clock] { return static_cast<double>(clock.nsecsElapsed()) / 1e9; }, options.verbose);
     if (options.headingLevel > 0) progress.cutAtHeadings();
-    BatchSettings settings;
-    settings.outputFolder = options.outputFolder;
-    settings.jobs = jobs;
-    settings.verbose = options.verbose;
-    settings.otherInputs = input.inputFiles;
-    settings.format = options.format;
-    settings.timeout = std::chrono::milliseconds(std::llround(options.timeoutSeconds * 1000));
-    settings.stopRequested = [] { return InterruptSignals::received() != 0; };
+    fk::SplitJobConfig config;
+    config.documents = input.documents;
+    config.outputFolder = options.outputFolder;
+    config.engine = {.method = options.method,
+                     .format = options.format,
+                     .pages = options.pages,
+                     .headingLevel = options.headingLevel};
+    config.jobs = jobs;
+    config.otherInputs = input.inputFiles;
+    config.timeout = std::chrono::milliseconds(std::llround(options.timeoutSeconds * 1000));
+    config.stopRequested = [] { return InterruptSignals::received() != 0; };
     // The offices' own temporary files, which an office that is stopped rather than closed leaves
     // behind, go to a folder of the run's, removed when the run ends (or by a later run, if this one is
     // killed).
@@ -153,8 +156,8 @@ int run(const QStringList& arguments, const fk::cli::NonUtf8Arguments& nonUtf8) 
     } catch (const std::system_error&) {
         // The offices then keep them where the environment says.
     }
-    BatchSplit batch(
-        settings,
+    fk::SplitJob job(
+        config,
         [&](int job) {
             fk::OfficeOptions jobOptions = officeOptions;
             jobOptions.profileFolder = profiles->folders().at(job);
@@ -163,12 +166,8 @@ int run(const QStringList& arguments, const fk::cli::NonUtf8Arguments& nonUtf8) 
                                              QLatin1Char('/') + QString::number(job);
             return std::make_unique<LibreOfficeJobOffice>(job, jobOptions, *profiles);
         },
-        [method = options.method, pages = options.pages, format = options.format,
-         headingLevel = options.headingLevel](fk::office::OfficeSession& office) {
-            return MakeSplitEngine(method, office, pages, format, headingLevel);
-        },
         progress);
-    record.results = batch.run(groups);
+    record.results = job.run();
     // The offices are stopped now; the pipes they listened on would stay in /tmp. Runs killed while this
     // one went leave their temporaries.
     RemoveDeadOfficePipes();

@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "base/Failure.h"
+#include "split/DocumentOpening.h"
 #include "split/OutputFolderState.h"
 #include "split/StagedPageFile.h"
 
@@ -133,7 +134,7 @@ SplitResult CopyPageEngine::split(const QString& path, const QString& outputFold
     if (!steps.run(120, SplitStage::Connect, 0, [&] { office_.reach(); })) return result;
     if (!steps.run(124, SplitStage::Open, 0, [&] {
             // Nothing in the document may stop the office with a dialog.
-            input = office_.load(ToFileUrl(path), {.hidden = hidden_});
+            input = OpenForSplitting(office_, path, {.hidden = hidden_});
         }))
         return result;
 

@@ -1,6 +1,7 @@
 #include "split/OutputNames.h"
 
 #include <QFileInfo>
+#include <QHash>
 
 #include "base/Platform.h"
 #include "fsutil/FileHelpers.h"
@@ -51,6 +52,22 @@ QString LockFilePath(const QString& documentPath) {
     const QFileInfo document(documentPath);
     return document.absolutePath() + platform::kPathSeparator + kLockFilePrefix + document.fileName() +
            kLockFileSuffix;
+}
+
+QList<QStringList> GroupBySharedOutputNames(const QStringList& documents) {
+    QList<QStringList> groups;
+    QHash<QString, qsizetype> groupOfName;
+    for (const QString& document : documents) {
+        const QString name = OutputBaseName(document);
+        const auto found = groupOfName.constFind(name);
+        if (found != groupOfName.cend()) {
+            groups[*found].append(document);
+        } else {
+            groupOfName.insert(name, groups.size());
+            groups.append(QStringList{document});
+        }
+    }
+    return groups;
 }
 
 }  // namespace fk

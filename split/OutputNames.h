@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QList>
 #include <QString>
+#include <QStringList>
 #include <optional>
 
 namespace fk {
@@ -33,5 +35,9 @@ QString PageFilePath(const QString& outputFolder, const QString& documentPath, i
 QString LockFilePath(const QString& documentPath);
 inline const QString kLockFilePrefix = QStringLiteral(".~lock.");
 inline const QChar kLockFileSuffix = QLatin1Char('#');
+
+// Documents whose outputs would have the same names, in list order; the groups in order of first
+// appearance. Splitting a group in order keeps the outputs the same whatever the number of jobs.
+QList<QStringList> GroupBySharedOutputNames(const QStringList& documents);
 
 }  // namespace fk

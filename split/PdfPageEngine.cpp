@@ -11,6 +11,7 @@
 
 #include "base/Failure.h"
 #include "slicer/StagedFile.h"
+#include "split/DocumentOpening.h"
 #include "split/OutputFolderState.h"
 #include "split/PdfExport.h"
 #include "split/PdfPageCutter.h"
@@ -20,7 +21,8 @@ namespace fk {
 bool PdfPageEngine::exportPdf(const QString& path, const QString& pdf, Stages& stages) {
     if (!stages.run(SplitStage::Connect, 0, [&] { office_.reach(); })) return false;
     office::DocumentRef document;
-    if (!stages.run(SplitStage::Open, 0, [&] { document = office_.load(ToFileUrl(path), {.hidden = true}); }))
+    if (!stages.run(SplitStage::Open, 0,
+                    [&] { document = OpenForSplitting(office_, path, {.hidden = true}); }))
         return false;
     const bool exported = stages.run(
         SplitStage::Store, 0, [&] { office_.storeToUrl(document, ToFileUrl(pdf), PdfExportArguments()); });

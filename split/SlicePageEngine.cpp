@@ -13,6 +13,7 @@
 #include "base/Failure.h"
 #include "slicer/PackageSlicer.h"
 #include "slicer/StagedFile.h"
+#include "split/DocumentOpening.h"
 #include "split/EndnoteMarking.h"
 #include "split/HeadingMarking.h"
 #include "split/OutputFolderState.h"
@@ -46,7 +47,7 @@ SlicePageEngine::Marks SlicePageEngine::markAndStore(const QString& path, const 
                                                      LoadedDocument& document, Stages& stages) {
     if (!stages.run(SplitStage::Connect, 0, [&] { office_.reach(); })) return {};
     if (!stages.run(SplitStage::Open, 0,
-                    [&] { document.ref = office_.load(ToFileUrl(path), {.hidden = true}); }))
+                    [&] { document.ref = OpenForSplitting(office_, path, {.hidden = true}); }))
         return {};
 
     Marks marks;

@@ -53,6 +53,9 @@ struct SplitResult {
 class SplitObserver {
 public:
     virtual ~SplitObserver() = default;
+    // The split has reached a stage (opened, laid out and counted, marked, stored, cut), told once as
+    // each begins; pages are told as they are stored.
+    virtual void stageReached(SplitStage /*stage*/) {}
     virtual void pageCountKnown(int /*pageCount*/) {}
     // How many documents a complete split writes, where that is other than one per page; told before
     // the first is stored.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <exception>
+#include <optional>
 
 #include "base/Failure.h"
 #include "split/SplitEngine.h"
@@ -16,6 +17,10 @@ public:
     // False when `body` threw.
     template <typename Body>
     bool run(SplitStage stage, int page, Body&& body) {
+        if (stage != reached_) {
+            reached_ = stage;
+            observer_.stageReached(stage);
+        }
         try {
             body();
             return true;
@@ -34,6 +39,7 @@ public:
 private:
     SplitResult& result_;
     SplitObserver& observer_;
+    std::optional<SplitStage> reached_;
 };
 
 }  // namespace fk

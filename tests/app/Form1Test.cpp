@@ -35,12 +35,13 @@ protected:
         Form1Services services{prompts,
                                settings,
                                *session,
-                               *splitEngine,
+                               SplitMethod::Copy,
                                fileSystem,
                                programFolder.path(),
                                [this] { return draw; },
                                [this](int) { return desktop; },
-                               [this] { ++endCalls; }};
+                               [this] { ++endCalls; },
+                               makeEngine};
         form = std::make_unique<Form1>(std::move(services));
         form->Form_Load();
         return *form;
@@ -51,9 +52,8 @@ protected:
     MemorySettingsStore settings;
     LocalFileSystem fileSystem;
     FakeOfficeSession office;
-    CopyPageEngine engine{office};
     office::OfficeSession* session = &office;
-    SplitEngine* splitEngine = &engine;
+    SplitEngineFactory makeEngine;
     double draw = 0.5;
     QString desktop = kDesktop;
     int endCalls = 0;
@@ -270,13 +270,15 @@ TEST_F(Form1Test, ClosingTheWindowEndsTheProgram) {
 TEST_F(Form1Test, ProgressShowsDocumentNamesExactlyEvenWithPercentSigns) {
     QTemporaryDir out;
     FakeSplitEngine fake;
-    splitEngine = &fake;
+    makeEngine = [&fake](office::OfficeSession&) { return std::make_unique<FakeSplitEngine>(fake); };
     Form1& window = load();
     window.Text1->setText(out.path() + "/");
     const QStringList names{"Budget 100%value.odt", "%p%v%m %%.odt", "50% off.odt"};
     QStringList shown;
+    // The engine runs off the window's thread; the window has shown the document's start by then.
     fake.beforeDocument = [&](const QString&) {
-        shown << window.ProgressBar1->text();
+        QMetaObject::invokeMethod(
+            window.ProgressBar1, [&] { shown << window.ProgressBar1->text(); }, Qt::BlockingQueuedConnection);
         return true;
     };
     for (const QString& name : names) {

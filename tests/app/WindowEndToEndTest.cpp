@@ -22,7 +22,7 @@
 #include "app/ProgramEnd.h"
 #include "app/SettingsKeys.h"
 #include "app/TerminationSignals.h"
-#include "app/WindowEngines.h"
+#include "app/WindowSplitMethod.h"
 #include "fsutil/ProgramFolder.h"
 
 using namespace fk;
@@ -74,12 +74,10 @@ protected:
 
     // The window as the program builds it, on the suite's office; shown and exposed.
     Form1& window() {
-        engines_ = std::make_unique<WindowEngines>(office_->session());
-        Form1Services services{prompts_,           settings_,
-                               office_->session(), engines_->engine(ChooseWindowSplitMethod({}, settings_)),
-                               fileSystem_,        ProgramFolder(),
-                               [] { return 0.5; }, [this](int) { return work_.path(); },
-                               [this] { end_(0); }};
+        Form1Services services{
+            prompts_,           settings_,       office_->session(), ChooseWindowSplitMethod({}, settings_),
+            fileSystem_,        ProgramFolder(), [] { return 0.5; }, [this](int) { return work_.path(); },
+            [this] { end_(0); }};
         form_ = std::make_unique<Form1>(std::move(services));
         form_->Form_Load();
         form_->Text1->setText(outputs() + QLatin1Char('/'));
@@ -104,7 +102,6 @@ protected:
     FakePrompts prompts_;
     MemorySettingsStore settings_;
     LocalFileSystem fileSystem_;
-    std::unique_ptr<WindowEngines> engines_;
     QList<int> exitStatuses_;
     ProgramEnd end_{office_->session().process(), [this](int status) { exitStatuses_ << status; }};
     std::unique_ptr<Form1> form_;
@@ -167,7 +164,7 @@ TEST_F(WindowEndToEnd, WindowStaysPaintedAndTheBarMovesDuringALongDocument) {
 }
 
 TEST_F(WindowEndToEnd, CopyMethodStoresEveryPageInAnOfficeInView) {
-    settings_.values[settings::kSplitMethod] = kCopyMethodName;
+    settings_.values[settings::kSplitMethod] = SplitMethodName(SplitMethod::Copy);
     const QString document = makeDocument(QStringLiteral("copied"), 10);
     Form1& main = window();
     main.documents().AppendDocument(document);

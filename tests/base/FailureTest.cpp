@@ -27,8 +27,8 @@ TEST(Failure, AnyExceptionIsDescribedAndKindedWithoutEscaping) {
     };
     EXPECT_EQ(describe([] { throw Failure::officeGone(); }).second, FailureKind::OfficeGone);
     EXPECT_EQ(describe([] { throw Failure(FailureKind::Locked, "held"); }).first, "held");
-    EXPECT_EQ(describe([] { throw std::bad_alloc(); }).first, "Out of memory");
+    EXPECT_EQ(describe([] { throw std::bad_alloc(); }).first, "out of memory");
     EXPECT_EQ(describe([] { throw std::runtime_error("plain"); }),
               (std::pair{QString("plain"), FailureKind::Other}));
-    EXPECT_EQ(describe([] { throw 42; }).first, "Automation error");
+    EXPECT_EQ(describe([] { throw 42; }).first, "unknown error");
 }

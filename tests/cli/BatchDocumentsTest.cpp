@@ -10,6 +10,7 @@
 #include "cli/DocumentContent.h"
 #include "cli/NativeNames.h"
 #include "cli/WriterFolderScan.h"
+#include "split/OutputNames.h"
 
 using namespace fk;
 using namespace fk::cli;

@@ -10,6 +10,7 @@
 #include "cli/CommandLine.h"
 #include "cli/JsonReport.h"
 
+using namespace fk;
 using namespace fk::cli;
 
 namespace {

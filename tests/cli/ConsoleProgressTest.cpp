@@ -4,6 +4,7 @@
 #include "cli/CommandLine.h"
 #include "cli/ConsoleProgress.h"
 
+using namespace fk;
 using namespace fk::cli;
 
 namespace {

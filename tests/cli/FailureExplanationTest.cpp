@@ -12,13 +12,19 @@
 #include "QtPrinters.h"
 #include "cli/FailureExplanation.h"
 #include "cli/LibreOfficeJobOffice.h"
+#include "split/DocumentOpening.h"
 
 using namespace fk;
 using namespace fk::cli;
 
 namespace {
 
-const SplitFailure kOpenFailure{SplitStage::Open, 0, "Automation error: The document cannot be opened", 124};
+// What the command line says of a document the office refused to open, by the cause its folder shows.
+QString ExplainRefusal(const QString& document, bool verbose = false) {
+    const Failure cause =
+        CauseOfRefusal(document, Failure::officeRefused(QStringLiteral("The document cannot be opened")));
+    return FailureExplanation(verbose).text({SplitStage::Open, 0, cause.message(), 0, cause.kind()});
+}
 
 TEST(FailureExplanation, NamesWhoHoldsADocumentFromItsLockFile) {
     QTemporaryDir folder;
@@ -28,7 +34,7 @@ TEST(FailureExplanation, NamesWhoHoldsADocumentFromItsLockFile) {
     lock.write("Ada Lovelace,analytical,ada,08.12.2026 09:15,file:///home/ada/.config/libreoffice/4;");
     lock.close();
 
-    const QString text = FailureExplanation(false).text(kOpenFailure, document);
+    const QString text = ExplainRefusal(document);
     EXPECT_EQ(text,
               "the document is open in Ada Lovelace on analytical since 08.12.2026 09:15; close it there, "
               "or remove its lock file if that office is gone (open)");
@@ -90,7 +96,7 @@ TEST(FailureExplanation, HostileLockFilesNeitherHangNorFloodTheReport) {
         auto explanation = std::make_shared<QString>();
         auto removed = std::make_shared<bool>(true);
         EXPECT_TRUE(fk::test::EndsWithin(2s, [=] {
-            *explanation = FailureExplanation(false).text(kOpenFailure, document);
+            *explanation = ExplainRefusal(document);
             *removed = RemoveStaleLockFile(document, [](const QString&) { return true; });
         }));
         EXPECT_LT(fk::test::PeakResidentKiB() - peakBefore, 32 * 1024);
@@ -102,22 +108,22 @@ TEST(FailureExplanation, HostileLockFilesNeitherHangNorFloodTheReport) {
 
 TEST(FailureExplanation, VerboseAddsTheOfficesWordsAndPagesComeFirst) {
     QTemporaryDir folder;
-    const QString text = FailureExplanation(true).text(kOpenFailure, folder.filePath("broken.odt"));
+    const QString text = ExplainRefusal(folder.filePath("broken.odt"), true);
     EXPECT_TRUE(text.startsWith("LibreOffice cannot open the document")) << text.toStdString();
-    EXPECT_TRUE(text.endsWith("[office: Automation error: The document cannot be opened] (open)"))
-        << text.toStdString();
+    EXPECT_TRUE(text.endsWith("[office: The document cannot be opened] (open)")) << text.toStdString();
 
     const SplitFailure store{SplitStage::Store, 7, "disk full", 0};
-    EXPECT_EQ(FailureExplanation(true).text(store, folder.filePath("a.odt")), "page 7: disk full (store)");
+    EXPECT_EQ(FailureExplanation(true).text(store), "page 7: disk full (store)");
 }
 
 TEST(FailureExplanation, APageNameTooLongForTheFileSystemIsSaidSo) {
-    const SplitFailure store{SplitStage::Store, 1, "Cannot write: File name too long", 0};
-    // 240 bytes fit the file system, but not with the private name a page is first stored under.
-    const QString text = FailureExplanation(false).text(store, "/in/" + QString(231, 'x') + ".odt");
+    // A name that fits the file system, but not with the private name a page is first stored under.
+    const SplitFailure store{SplitStage::Store, 1, "Cannot write: File name too long", 0,
+                             FailureKindOfErrno(ENAMETOOLONG)};
+    const QString text = FailureExplanation(false).text(store);
     EXPECT_TRUE(text.contains("too long for the file system")) << text.toStdString();
     const SplitFailure other{SplitStage::Store, 1, "disk full", 0};
-    EXPECT_EQ(FailureExplanation(false).text(other, "/in/short.odt"), "page 1: disk full (store)");
+    EXPECT_EQ(FailureExplanation(false).text(other), "page 1: disk full (store)");
 }
 
 TEST(FailureExplanation, TheOfficesOwnWordsOnlyWithVerbose) {
@@ -125,23 +131,22 @@ TEST(FailureExplanation, TheOfficesOwnWordsOnlyWithVerbose) {
                             "Automation error: Binary URP bridge disposed during call at "
                             "./binaryurp/source/bridge.cxx:843",
                             0, FailureKind::OfficeRefused};
-    const QString plain = FailureExplanation(false).text(gone, "/in/a.odt");
-    EXPECT_EQ(plain,
-              "LibreOffice failed at this step or went away during it; --verbose adds the office's own "
-              "words (mark pages)");
-    EXPECT_TRUE(
-        FailureExplanation(true).text(gone, "/in/a.odt").contains("[office: Automation error: Binary URP"));
+    EXPECT_EQ(FailureExplanation(false).text(gone),
+              "LibreOffice failed at this step; --verbose adds the office's own words (mark pages)");
+    EXPECT_TRUE(FailureExplanation(true).text(gone).contains("[office: Automation error: Binary URP"));
+    SplitFailure lost = gone;
+    lost.kind = FailureKind::OfficeGone;
+    EXPECT_TRUE(FailureExplanation(false).text(lost).startsWith("LibreOffice went away during this step"));
     const SplitFailure ours{SplitStage::Slice, 0, "the slicer does not understand page 2: a frame", 0,
                             FailureKind::NotUnderstood};
-    EXPECT_EQ(FailureExplanation(false).text(ours, "/in/a.odt"),
-              "the slicer does not understand page 2: a frame (slice)");
+    EXPECT_EQ(FailureExplanation(false).text(ours), "the slicer does not understand page 2: a frame (slice)");
 }
 
 TEST(FailureExplanation, ANameTooLongForTheOfficesLockFileIsNotCalledDamaged) {
     // ".~lock.NAME#" adds 8 bytes to the name, and must fit the file system's 255.
     const QString longest = "/in/" + QString(243, 'x') + ".odt";
-    EXPECT_TRUE(FailureExplanation(false).text(kOpenFailure, longest).startsWith("LibreOffice cannot open"));
-    const QString text = FailureExplanation(false).text(kOpenFailure, "/in/" + QString(244, 'x') + ".odt");
+    EXPECT_TRUE(ExplainRefusal(longest).startsWith("LibreOffice cannot open"));
+    const QString text = ExplainRefusal("/in/" + QString(244, 'x') + ".odt");
     EXPECT_EQ(text,
               "the document's name is too long for the lock file the office keeps beside it (.~lock.NAME# "
               "must fit in 255 bytes); rename the document to split it (open)");
@@ -149,12 +154,12 @@ TEST(FailureExplanation, ANameTooLongForTheOfficesLockFileIsNotCalledDamaged) {
 
 TEST(FailureExplanation, AnOfficeThatDoesNotStartIsNamed) {
     const SplitFailure connect{SplitStage::Connect, 0, "ActiveX component can't create object", 0};
-    const QString text = FailureExplanation(false).text(connect, "/in/a.odt");
+    const QString text = FailureExplanation(false).text(connect);
     EXPECT_TRUE(text.startsWith("LibreOffice could not be started")) << text.toStdString();
     EXPECT_FALSE(text.contains("ActiveX"));
     const SplitFailure interrupted{SplitStage::Connect, 0, "ActiveX component can't create object", 0,
                                    FailureKind::Interrupted};
-    EXPECT_EQ(FailureExplanation(false).text(interrupted, "/in/a.odt"),
+    EXPECT_EQ(FailureExplanation(false).text(interrupted),
               "the run was interrupted while LibreOffice was starting (connect)");
 }
 

@@ -6,6 +6,7 @@
 #include "cli/InterruptSignals.h"
 #include "cli/RunInterruption.h"
 
+using namespace fk;
 using namespace fk::cli;
 
 namespace {

@@ -90,11 +90,10 @@ protected:
     }
 
     Form1& window(office::OfficeSession& office) {
-        engine = std::make_unique<CopyPageEngine>(office);
         Form1Services services{prompts,
                                settings,
                                office,
-                               *engine,
+                               SplitMethod::Copy,
                                fileSystem,
                                programFolder.path(),
                                [] { return 0.5; },
@@ -140,7 +139,6 @@ protected:
     FakePrompts prompts;
     MemorySettingsStore settings;
     LocalFileSystem fileSystem;
-    std::unique_ptr<CopyPageEngine> engine;
     std::unique_ptr<Form1> form;
 };
 
@@ -185,9 +183,8 @@ TEST_F(SplitEndToEnd, SplitsEveryPageOfRealDocumentsIntoItsOwnDocument) {
 }
 
 TEST_F(SplitEndToEnd, ShippedSamplesLoadAndSplit) {
-    engine = std::make_unique<CopyPageEngine>(office_->session());
     Form1Services services{
-        prompts,    settings,        office_->session(), *engine,
+        prompts,    settings,        office_->session(), SplitMethod::Copy,
         fileSystem, ProgramFolder(), [] { return 0.5; }, [this](int) { return work.path(); },
         [] {}};
     form = std::make_unique<Form1>(std::move(services));
@@ -244,7 +241,8 @@ TEST_F(SplitEndToEnd, UnwritableOutputFolderIsReportedOncePerDocumentWithThePage
     const QStringList messages = prompts.messageTexts();
     ASSERT_EQ(messages.size(), 2) << messages.join("\n----\n").toStdString();
     EXPECT_TRUE(messages[0].contains("at line 158\r\r"));
-    EXPECT_TRUE(messages[0].contains("2 pages of this document were not stored.")) << messages[0].toStdString();
+    EXPECT_TRUE(messages[0].contains("2 pages of this document were not stored."))
+        << messages[0].toStdString();
     EXPECT_EQ(messages[1], "Done.");
 }
 

@@ -6,7 +6,7 @@
 #include <mutex>
 #include <thread>
 
-namespace fk::cli {
+namespace fk {
 
 // A deadline for one document at a time: when it passes before disarm(), the expiry action runs
 // (on the watchdog's own thread, since the document's thread is the one that waits for the office).
@@ -34,4 +34,4 @@ private:
     std::thread thread_;
 };
 
-}  // namespace fk::cli
+}  // namespace fk

@@ -1,6 +1,6 @@
-#include "cli/DocumentWatchdog.h"
+#include "split/DocumentWatchdog.h"
 
-namespace fk::cli {
+namespace fk {
 
 DocumentWatchdog::DocumentWatchdog(std::function<void()> onExpiry)
     : onExpiry_(std::move(onExpiry)), thread_([this] { watch(); }) {}
@@ -47,4 +47,4 @@ void DocumentWatchdog::watch() {
     }
 }
 
-}  // namespace fk::cli
+}  // namespace fk

@@ -1,4 +1,4 @@
-#include "cli/BatchSplit.h"
+#include "split/SplitJob.h"
 
 #include <QElapsedTimer>
 #include <QHash>
@@ -9,18 +9,18 @@
 #include <thread>
 
 #include "base/Failure.h"
-#include "cli/DocumentWatchdog.h"
-#include "cli/FailureExplanation.h"
+#include "split/DocumentWatchdog.h"
 #include "split/OlderPages.h"
+#include "split/OutputNames.h"
 
-namespace fk::cli {
+namespace fk {
 
 namespace {
 
 // Hands the groups out to the jobs and serializes the observer.
 class WorkQueue {
 public:
-    explicit WorkQueue(const QList<QStringList>& groups, BatchObserver& observer)
+    explicit WorkQueue(const QList<QStringList>& groups, SplitJobEvents& observer)
         : groups_(groups), observer_(observer) {}
 
     const QStringList* nextGroup() {
@@ -65,7 +65,7 @@ public:
         std::unique_lock lock(mutex_);
         while (endedJobs_ < jobs) {
             if (!stopping_ && stopRequested && stopRequested()) stopLocked();
-            ended_.wait_for(lock, BatchSplit::kIdleInterval);
+            ended_.wait_for(lock, SplitJob::kIdleInterval);
             observer_.idle();
         }
     }
@@ -88,7 +88,7 @@ private:
     }
 
     const QList<QStringList>& groups_;
-    BatchObserver& observer_;
+    SplitJobEvents& observer_;
     std::mutex mutex_;
     std::condition_variable ended_;
     qsizetype next_ = 0;
@@ -114,20 +114,26 @@ private:
 };
 
 // Forwards to the observer under the queue's lock.
-class SerializedObserver : public BatchObserver {
+class SerializedObserver : public SplitJobEvents {
 public:
     explicit SerializedObserver(WorkQueue& queue) : queue_(queue) {}
     void documentStarted(const QString& path) override {
-        queue_.tell([&](BatchObserver& o) { o.documentStarted(path); });
+        queue_.tell([&](SplitJobEvents& o) { o.documentStarted(path); });
     }
     void pageStored(const QString& path, int page, int pageCount) override {
-        queue_.tell([&](BatchObserver& o) { o.pageStored(path, page, pageCount); });
+        queue_.tell([&](SplitJobEvents& o) { o.pageStored(path, page, pageCount); });
     }
-    void report(const QString& path, const QString& text) override {
-        queue_.tell([&](BatchObserver& o) { o.report(path, text); });
+    void stageReached(const QString& path, SplitStage stage) override {
+        queue_.tell([&](SplitJobEvents& o) { o.stageReached(path, stage); });
+    }
+    void failed(const QString& path, const SplitFailure& failure) override {
+        queue_.tell([&](SplitJobEvents& o) { o.failed(path, failure); });
+    }
+    void noted(const QString& path, const QString& text) override {
+        queue_.tell([&](SplitJobEvents& o) { o.noted(path, text); });
     }
     void documentFinished(const DocumentResult& result) override {
-        queue_.tell([&](BatchObserver& o) { o.documentFinished(result); });
+        queue_.tell([&](SplitJobEvents& o) { o.documentFinished(result); });
     }
 
 private:
@@ -162,42 +168,51 @@ private:
     bool released_ = false;
 };
 
-// Passes what the engine tells about one document on to the batch's observer.
+// Passes what the engine tells about one document on to the job's events.
 class DocumentObserver : public SplitObserver {
 public:
-    DocumentObserver(DocumentResult& result, BatchObserver& observer, const FailureExplanation& explanation,
-                     OfficeHandoff& handoff)
-        : result_(result), observer_(observer), explanation_(explanation), handoff_(handoff) {}
+    DocumentObserver(DocumentResult& result, SplitJobEvents& events, OfficeHandoff& handoff,
+                     std::atomic<SplitStage>& stage)
+        : result_(result), events_(events), handoff_(handoff), stage_(stage) {}
+    void stageReached(SplitStage stage) override {
+        stage_ = stage;
+        events_.stageReached(result_.path, stage);
+    }
     void pageCountKnown(int pageCount) override { result_.split.pageCount = pageCount; }
     void outputCountKnown(int outputCount) override { result_.split.outputsExpected = outputCount; }
     void pageStored(int page, const QString& path) override {
         ++result_.split.pagesStored;
         result_.outputs << path;
-        observer_.pageStored(result_.path, page, result_.split.expectedOutputs());
+        events_.pageStored(result_.path, page, result_.split.expectedOutputs());
     }
-    void failed(const SplitFailure& failure) override {
-        observer_.report(result_.path, explanation_.text(failure, result_.path));
-    }
-    void noted(const QString& text) override { observer_.report(result_.path, text); }
+    void failed(const SplitFailure& failure) override { events_.failed(result_.path, failure); }
+    void noted(const QString& text) override { events_.noted(result_.path, text); }
     void officeDone() override { handoff_.release(); }
 
 private:
     DocumentResult& result_;
-    BatchObserver& observer_;
-    const FailureExplanation& explanation_;
+    SplitJobEvents& events_;
     OfficeHandoff& handoff_;
+    std::atomic<SplitStage>& stage_;
 };
 
-class BatchSplit::Job {
+// A failure the office's going away caused: the engine saw a refused call, the job knows why.
+void BlameLostOffice(SplitResult& split) {
+    for (SplitFailure& failure : split.failures) {
+        if (failure.kind == FailureKind::OfficeRefused) failure.kind = FailureKind::OfficeGone;
+    }
+}
+
+class SplitJob::Job {
 public:
-    Job(const BatchSettings& settings, const ProtectedPaths& inputs, JobOffice& office, SplitEngine& engine,
+    Job(const SplitJobConfig& config, const ProtectedPaths& inputs, JobOffice& office, SplitEngine& engine,
         WorkQueue& queue)
-        : settings_(settings),
+        : config_(config),
           inputs_(inputs),
           office_(office),
           engine_(engine),
           queue_(queue),
-          observer_(queue),
+          events_(queue),
           watchdog_([&office] { office.abandon(); }) {}
 
     // Each document is split on a thread of its own. Once its office part is over the office takes the
@@ -213,7 +228,7 @@ public:
                 auto document = std::make_unique<DocumentInFlight>();
                 DocumentInFlight& started = *document;
                 started.handoff.onRelease = [this, &started] {
-                    started.timedOut = settings_.timeout.count() > 0 && watchdog_.disarm();
+                    started.timedOut = config_.timeout.count() > 0 && watchdog_.disarm();
                 };
                 started.thread = std::thread([this, path, &started] { split(path, started); });
                 started.handoff.waitForRelease();
@@ -226,7 +241,8 @@ public:
 private:
     struct DocumentInFlight {
         OfficeHandoff handoff;
-        bool timedOut = false;  // set when the handoff is released
+        bool timedOut = false;                                // set when the handoff is released
+        std::atomic<SplitStage> stage = SplitStage::Connect;  // the last one the engine reached
         std::thread thread;
         ~DocumentInFlight() {
             if (thread.joinable()) thread.join();
@@ -237,7 +253,15 @@ private:
     void clearLocksOfLostOffice(const QString& path) {
         try {
             office_.clearStaleLock(path);
-            office_.clearLocksLeftIn(settings_.outputFolder);
+            office_.clearLocksLeftIn(config_.outputFolder);
+        } catch (...) {
+        }
+    }
+
+    void fail(DocumentResult& result, const SplitFailure& failure) {
+        result.split.failures.append(failure);
+        try {
+            events_.failed(result.path, failure);
         } catch (...) {
         }
     }
@@ -247,35 +271,30 @@ private:
     void split(const QString& path, DocumentInFlight& document) {
         DocumentResult result;
         result.path = path;
-        observer_.documentStarted(path);
+        events_.documentStarted(path);
         QElapsedTimer clock;
         clock.start();
         try {
             splitOnOffice(path, document, result);
         } catch (...) {
             // As far as the job can tell: before the pages were counted the document was being opened.
-            const SplitFailure failure{
-                result.split.pageCount > 0 ? SplitStage::Store : SplitStage::Open, 0,
-                DescriptionOf(std::current_exception(), QStringLiteral("unknown error")), 0,
-                KindOf(std::current_exception())};
-            result.split.failures.append(failure);
-            try {
-                observer_.report(path, FailureExplanation(settings_.verbose).text(failure, path));
-            } catch (...) {
-            }
+            fail(result, {result.split.pageCount > 0 ? SplitStage::Store : SplitStage::Open, 0,
+                          DescriptionOf(std::current_exception(), QStringLiteral("unknown error")), 0,
+                          KindOf(std::current_exception())});
         }
         document.handoff.release();
         result.timedOut = result.timedOut || document.timedOut;
         result.seconds = static_cast<double>(clock.nsecsElapsed()) / 1e9;
         result.interrupted = queue_.stopping() && !result.succeeded();
         if (result.timedOut) {
-            observer_.report(path,
-                             QStringLiteral("the office did not finish this document within %1 s and was "
-                                            "stopped; a new office takes the next document")
-                                 .arg(std::chrono::duration<double>(settings_.timeout).count()));
+            fail(result,
+                 {document.stage, 0,
+                  QStringLiteral("the office did not finish this document within %1 s and was stopped")
+                      .arg(std::chrono::duration<double>(config_.timeout).count()),
+                  0, FailureKind::TimedOut});
         }
         queue_.add(result);
-        observer_.documentFinished(result);
+        events_.documentFinished(result);
     }
 
     void splitOnOffice(const QString& path, DocumentInFlight& document, DocumentResult& result) {
@@ -287,19 +306,18 @@ private:
         } catch (const Failure& error) {
             // An office stopped by an interruption while it started did not fail to start.
             const FailureKind kind = queue_.stopping() ? FailureKind::Interrupted : error.kind();
-            const SplitFailure failure{SplitStage::Connect, 0, error.message(), 0, kind};
-            result.split.failures.append(failure);
-            observer_.report(path, FailureExplanation(settings_.verbose).text(failure, path));
+            fail(result, {SplitStage::Connect, 0, error.message(), 0, kind});
         }
         if (result.split.failures.isEmpty() && !queue_.stopping()) {
-            const FailureExplanation explanation(settings_.verbose);
-            DocumentObserver tell(result, observer_, explanation, handoff);
-            if (settings_.timeout.count() > 0) watchdog_.arm(settings_.timeout);
-            result.split = engine_.split(path, settings_.outputFolder, inputs_, tell);
+            DocumentObserver tell(result, events_, handoff, document.stage);
+            if (config_.timeout.count() > 0) watchdog_.arm(config_.timeout);
+            result.split = engine_.split(path, config_.outputFolder, inputs_, tell);
             handoff.release();
             result.timedOut = document.timedOut;
-            result.olderPages = OlderPagesAfter(settings_.outputFolder, path, result.split.lastOutputNumber(),
-                                                settings_.format);
+            if (!result.timedOut && !queue_.stopping() && !office_.session().isAlive())
+                BlameLostOffice(result.split);
+            result.olderPages = OlderPagesAfter(config_.outputFolder, path, result.split.lastOutputNumber(),
+                                                config_.engine.format);
             if (!result.olderPages.isEmpty()) {
                 tell.noted(QStringLiteral("older pages remain beside the new ones: ") +
                            OlderPagesText(result.olderPages));
@@ -308,29 +326,34 @@ private:
         handoff.release();
     }
 
-    const BatchSettings& settings_;
+    const SplitJobConfig& config_;
     const ProtectedPaths& inputs_;
     JobOffice& office_;
     SplitEngine& engine_;
     WorkQueue& queue_;
-    SerializedObserver observer_;
+    SerializedObserver events_;
     DocumentWatchdog watchdog_;
 };
 
-BatchSplit::BatchSplit(BatchSettings settings, JobOfficeFactory makeOffice, SplitEngineFactory makeEngine,
-                       BatchObserver& observer)
-    : settings_(std::move(settings)),
+SplitJob::SplitJob(SplitJobConfig config, JobOfficeFactory makeOffice, SplitJobEvents& events,
+                   SplitEngineFactory makeEngine)
+    : config_(std::move(config)),
       makeOffice_(std::move(makeOffice)),
-      makeEngine_(std::move(makeEngine)),
-      observer_(observer) {}
+      events_(events),
+      makeEngine_(std::move(makeEngine)) {
+    if (!makeEngine_) {
+        makeEngine_ = [choice = config_.engine](office::OfficeSession& office) {
+            return MakeSplitEngine(choice, office);
+        };
+    }
+}
 
-QList<DocumentResult> BatchSplit::run(const QList<QStringList>& groups) {
-    WorkQueue queue(groups, observer_);
-    if (settings_.stopRequested && settings_.stopRequested()) queue.stop();
-    QStringList documents;
-    for (const QStringList& group : groups) documents += group;
-    const ProtectedPaths inputs(documents + settings_.otherInputs);
-    const int jobs = std::max(1, std::min<int>(settings_.jobs, static_cast<int>(groups.size())));
+QList<DocumentResult> SplitJob::run() {
+    const QList<QStringList> groups = GroupBySharedOutputNames(config_.documents);
+    WorkQueue queue(groups, events_);
+    if (config_.stopRequested && config_.stopRequested()) queue.stop();
+    const ProtectedPaths inputs(config_.documents + config_.otherInputs);
+    const int jobs = std::max(1, std::min<int>(config_.jobs, static_cast<int>(groups.size())));
     std::vector<std::thread> threads;
     threads.reserve(jobs);
     for (int job = 0; job < jobs; ++job) {
@@ -339,20 +362,20 @@ QList<DocumentResult> BatchSplit::run(const QList<QStringList>& groups) {
                 const std::unique_ptr<JobOffice> office = makeOffice_(job);
                 const std::unique_ptr<SplitEngine> engine = makeEngine_(office->session());
                 const EnlistedOffice enlisted(queue, *office);
-                Job(settings_, inputs, *office, *engine, queue).run();
+                Job(config_, inputs, *office, *engine, queue).run();
             } catch (...) {
                 // A job that cannot go on ends; the other jobs take the documents it did not start.
             }
             queue.jobEnded();
         });
     }
-    queue.waitForJobs(jobs, settings_.stopRequested);
+    queue.waitForJobs(jobs, config_.stopRequested);
     for (std::thread& thread : threads) thread.join();
     // Documents end in any order (several jobs, and pages written while the next document is opened);
     // the results keep the order the documents were given in.
     QHash<QString, qsizetype> position;
-    for (qsizetype index = documents.size() - 1; index >= 0; --index)
-        position.insert(documents[index], index);
+    for (qsizetype index = config_.documents.size() - 1; index >= 0; --index)
+        position.insert(config_.documents[index], index);
     QList<DocumentResult> results = queue.results();
     std::stable_sort(results.begin(), results.end(), [&](const DocumentResult& a, const DocumentResult& b) {
         return position.value(a.path) < position.value(b.path);
@@ -360,4 +383,4 @@ QList<DocumentResult> BatchSplit::run(const QList<QStringList>& groups) {
     return results;
 }
 
-}  // namespace fk::cli
+}  // namespace fk

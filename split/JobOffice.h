@@ -4,9 +4,9 @@
 
 #include "split/OfficeSession.h"
 
-namespace fk::cli {
+namespace fk {
 
-// The office one job splits its documents on.
+// The office one job of a split job splits its documents on.
 class JobOffice {
 public:
     virtual ~JobOffice() = default;
@@ -23,4 +23,4 @@ public:
     virtual void clearLocksLeftIn(const QString& folder) = 0;
 };
 
-}  // namespace fk::cli
+}  // namespace fk

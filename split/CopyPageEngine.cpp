@@ -131,7 +131,6 @@ SplitResult CopyPageEngine::split(const QString& path, const QString& outputFold
     office::DocumentRef input;
     int pageCount = 0;
 
-    if (!steps.run(120, SplitStage::Connect, 0, [&] { office_.reach(); })) return result;
     if (!steps.run(124, SplitStage::Open, 0, [&] {
             // Nothing in the document may stop the office with a dialog.
             input = OpenForSplitting(office_, path, {.hidden = hidden_});

@@ -62,7 +62,6 @@ void OfficeConversion::convert(const QString& openDocument, const QString& targe
     const QString staging = QFile::decodeName(staged.path().c_str());
     const OutputProbe probe(staging);
     try {
-        office_.reach();
         const office::DocumentRef document =
             office_.load(ToFileUrl(openDocument), {.hidden = true, .readOnly = true});
         try {

@@ -19,7 +19,6 @@
 namespace fk {
 
 bool PdfPageEngine::exportPdf(const QString& path, const QString& pdf, Stages& stages) {
-    if (!stages.run(SplitStage::Connect, 0, [&] { office_.reach(); })) return false;
     office::DocumentRef document;
     if (!stages.run(SplitStage::Open, 0,
                     [&] { document = OpenForSplitting(office_, path, {.hidden = true}); }))

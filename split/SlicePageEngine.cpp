@@ -45,7 +45,6 @@ private:
 
 SlicePageEngine::Marks SlicePageEngine::markAndStore(const QString& path, const QString& package,
                                                      LoadedDocument& document, Stages& stages) {
-    if (!stages.run(SplitStage::Connect, 0, [&] { office_.reach(); })) return {};
     if (!stages.run(SplitStage::Open, 0,
                     [&] { document.ref = OpenForSplitting(office_, path, {.hidden = true}); }))
         return {};

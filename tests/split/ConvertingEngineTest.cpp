@@ -60,6 +60,7 @@ public:
 class ConvertingEngineTest : public ::testing::Test {
 protected:
     ConvertingEngineTest() {
+        office.alive = true;  // the job reaches the office before an engine runs
         office.packageToStore = in.filePath("converted.docx");
         FakeOfficeSession::writePackage(office.packageToStore, QStringLiteral("converted"));
     }

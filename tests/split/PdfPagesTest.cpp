@@ -185,6 +185,7 @@ public:
 class PdfPageEngineTest : public ::testing::Test {
 protected:
     PdfPageEngineTest() {
+        office.alive = true;  // the job reaches the office before an engine runs
         input = in.filePath("report.odt");
         office.documents.insert(ToFileUrl(input), 3);
         office.packageToStore = in.filePath("office.pdf");

@@ -1,5 +1,6 @@
 #include "app/SplitRun.h"
 
+#include <QCoreApplication>
 #include <QEventLoop>
 #include <QObject>
 #include <algorithm>
@@ -262,6 +263,8 @@ void SplitInBackground(const SplitJobConfig& config, office::OfficeSession& offi
         });
     });
     if (!finished) loop.exec();
+    // An application that quits ends every event loop at once; the job's last events are still shown.
+    while (!finished) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     worker.join();
 }
 

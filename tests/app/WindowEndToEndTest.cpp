@@ -3,9 +3,15 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 
+#include <array>
+
+#include <QApplication>
+#include <QCloseEvent>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QImage>
 #include <QProcess>
 #include <QSet>
@@ -37,6 +43,14 @@ constexpr int kRealDocumentPages = 40;
 QStringList NumberedPages(const QString& stem, int pages) {
     QStringList texts;
     for (int page = 1; page <= pages; ++page) texts << QStringLiteral("%1 page %2").arg(stem).arg(page);
+    return texts;
+}
+
+// Pages as full of text as a report's, so that laying them out takes the office a while.
+QStringList FullPages(const QString& stem, int pages) {
+    const QString filler = QStringLiteral("The quick brown fox jumps over the lazy dog. ").repeated(30);
+    QStringList texts = NumberedPages(stem, pages);
+    for (QString& text : texts) text += QLatin1Char(' ') + filler;
     return texts;
 }
 
@@ -74,10 +88,20 @@ protected:
 
     // The window as the program builds it, on the suite's office; shown and exposed.
     Form1& window() {
-        Form1Services services{
-            prompts_,           settings_,       office_->session(), ChooseWindowSplitMethod({}, settings_),
-            fileSystem_,        ProgramFolder(), [] { return 0.5; }, [this](int) { return work_.path(); },
-            [this] { end_(0); }};
+        Form1Services services{prompts_,
+                               settings_,
+                               office_->session(),
+                               ChooseWindowSplitMethod({}, settings_),
+                               fileSystem_,
+                               ProgramFolder(),
+                               [] { return 0.5; },
+                               [this](int) { return work_.path(); },
+                               [this] {
+                                   if (onClose_)
+                                       onClose_();
+                                   else
+                                       end_(0);
+                               }};
         form_ = std::make_unique<Form1>(std::move(services));
         form_->Form_Load();
         form_->Text1->setText(outputs() + QLatin1Char('/'));
@@ -103,6 +127,7 @@ protected:
     MemorySettingsStore settings_;
     LocalFileSystem fileSystem_;
     QList<int> exitStatuses_;
+    std::function<void()> onClose_;  // in place of ending the program, where a test asks
     ProgramEnd end_{office_->session().process(), [this](int status) { exitStatuses_ << status; }};
     std::unique_ptr<Form1> form_;
 };
@@ -161,6 +186,90 @@ TEST_F(WindowEndToEnd, WindowStaysPaintedAndTheBarMovesDuringALongDocument) {
     work_.setAutoRemove(false);
     std::printf("window during the run: %s\n", qPrintable(screenshot));
     EXPECT_EQ(prompts_.messageTexts(), QStringList{kDoneMessage});
+}
+
+// Both cores busy, as on a machine that does other work while the user splits.
+class BusyCores {
+public:
+    BusyCores() {
+        for (QProcess& spinner : spinners_) {
+            spinner.setStandardOutputFile(QProcess::nullDevice());
+            spinner.start(QStringLiteral("yes"), {});
+            spinner.waitForStarted();
+        }
+    }
+    ~BusyCores() {
+        for (QProcess& spinner : spinners_) {
+            spinner.kill();  // our own child, by its process id
+            spinner.waitForFinished();
+        }
+    }
+
+private:
+    std::array<QProcess, 2> spinners_;
+};
+
+// The stage of the only document of a run, told by where the bar stands in its share.
+QString StageOfBar(double percent) {
+    if (percent < 10) return QStringLiteral("load");
+    if (percent < 35) return QStringLiteral("layout");
+    if (percent < 45) return QStringLiteral("mark");
+    if (percent < 50) return QStringLiteral("store");
+    return QStringLiteral("pages");
+}
+
+TEST_F(WindowEndToEnd, ALongDocumentLeavesTheWindowAnsweringAtEveryStage) {
+    constexpr int kPages = 256;
+    const QString path = inputs() + QStringLiteral("/long.odt");
+    office_->makeDocument(path, {FullPages(QStringLiteral("long"), kPages)});
+    const BusyCores busy;
+    Form1& main = window();
+    main.documents().AppendDocument(path);
+    // A covering window, moved away and back at every probe: the area it uncovers must be repainted.
+    QWidget cover;
+    cover.setGeometry(main.geometry().adjusted(40, 40, -40, -40));
+
+    QHash<QString, qint64> worstMs;  // by stage: the longest a close request or a repaint waited
+    QElapsedTimer sinceRequest;
+    bool waiting = false;
+    QString stage;
+    onClose_ = [&] {
+        if (!waiting) return;
+        waiting = false;
+        worstMs[stage] = std::max(worstMs.value(stage), sinceRequest.elapsed());
+        QTimer::singleShot(0, &main, [&main] { main.show(); });  // the test goes on with the run
+    };
+    // A closed window would end the application's event loops; here the run must go on.
+    QApplication::setQuitOnLastWindowClosed(false);
+    QTimer probe;
+    probe.setInterval(100);
+    QObject::connect(&probe, &QTimer::timeout, [&] {
+        if (!main.IsSplitting() || waiting) return;
+        stage = StageOfBar(main.progressValue());
+        cover.setVisible(!cover.isVisible());
+        main.repaint();  // the uncovered area, painted at once where the window's thread is free
+        waiting = true;
+        sinceRequest.start();
+        // What the window system delivers for WM_DELETE_WINDOW.
+        QCoreApplication::postEvent(&main, new QCloseEvent);
+    });
+    probe.start();
+    main.PushButton7->click();
+    probe.stop();
+    QApplication::setQuitOnLastWindowClosed(true);
+
+    EXPECT_EQ(prompts_.messageTexts(), QStringList{kDoneMessage});
+    EXPECT_EQ(outputNames().size(), kPages);
+    qint64 worst = 0;
+    for (auto it = worstMs.cbegin(); it != worstMs.cend(); ++it) {
+        std::printf("close request answered within %lld ms while the run was at: %s\n",
+                    static_cast<long long>(it.value()), qPrintable(it.key()));
+        worst = std::max(worst, it.value());
+        EXPECT_LE(it.value(), 500) << it.key().toStdString();
+    }
+    for (const char* expected : {"load", "layout", "pages"})
+        EXPECT_TRUE(worstMs.contains(QString::fromLatin1(expected))) << "no probe during " << expected;
+    std::printf("worst: %lld ms\n", static_cast<long long>(worst));
 }
 
 TEST_F(WindowEndToEnd, CopyMethodStoresEveryPageInAnOfficeInView) {

@@ -30,6 +30,7 @@
 #include "app/TerminationSignals.h"
 #include "app/WindowSplitMethod.h"
 #include "fsutil/ProgramFolder.h"
+#include "slicer/PackageReader.h"
 
 using namespace fk;
 using namespace fk::test;
@@ -270,6 +271,43 @@ TEST_F(WindowEndToEnd, ALongDocumentLeavesTheWindowAnsweringAtEveryStage) {
     for (const char* expected : {"load", "layout", "pages"})
         EXPECT_TRUE(worstMs.contains(QString::fromLatin1(expected))) << "no probe during " << expected;
     std::printf("worst: %lld ms\n", static_cast<long long>(worst));
+}
+
+// The parts of a page package that hold what a reader sees.
+QByteArray ContentAndStyles(const QString& package) {
+    slicer::PackageReader reader = slicer::PackageReader::open(QFile::encodeName(package).toStdString());
+    QByteArray parts;
+    for (const char* name : {"content.xml", "styles.xml"}) {
+        const std::optional<std::size_t> entry = reader.find(name);
+        parts += entry ? QByteArray::fromStdString(reader.read(*entry)) : QByteArray("missing");
+    }
+    return parts;
+}
+
+TEST_F(WindowEndToEnd, TheWindowAndTheCommandLineMakeTheSamePages) {
+    const QString document = inputs() + QStringLiteral("/both.odt");
+    office_->makeDocument(document, {NumberedPages(QStringLiteral("both"), 3), /*headerAndFooter=*/true});
+    Form1& main = window();
+    main.documents().AppendDocument(document);
+    main.PushButton7->click();
+    ASSERT_EQ(prompts_.messageTexts(), QStringList{kDoneMessage});
+
+    const QString byCommand = work_.filePath(QStringLiteral("cli"));
+    QProcess split;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("XDG_CACHE_HOME"), work_.filePath(QStringLiteral("cache")));
+    split.setProcessEnvironment(environment);
+    split.start(ProgramFolder() + QStringLiteral("/folioknife-split"),
+                {QStringLiteral("-o"), byCommand, document});
+    ASSERT_TRUE(split.waitForFinished(300000));
+    ASSERT_EQ(split.exitCode(), 0) << split.readAllStandardError().toStdString();
+
+    ASSERT_EQ(outputNames().size(), 3);
+    EXPECT_EQ(QDir(byCommand).entryList(QDir::Files, QDir::Name), outputNames());
+    for (const QString& name : outputNames())
+        EXPECT_EQ(ContentAndStyles(QDir(outputs()).filePath(name)),
+                  ContentAndStyles(QDir(byCommand).filePath(name)))
+            << name.toStdString();
 }
 
 TEST_F(WindowEndToEnd, CopyMethodStoresEveryPageInAnOfficeInView) {

@@ -310,6 +310,30 @@ TEST_F(WindowEndToEnd, TheWindowAndTheCommandLineMakeTheSamePages) {
             << name.toStdString();
 }
 
+TEST_F(WindowEndToEnd, ADocumentThatNeedsAPasswordIsReportedSoAndTheNextIsSplit) {
+    const QString open = makeDocument(QStringLiteral("open"), 2);
+    const QString secret = inputs() + QStringLiteral("/secret.odt");
+    {
+        LibreOfficeSession& office = office_->session();
+        const office::DocumentRef document = office.load(ToFileUrl(open), {.hidden = true, .readOnly = true});
+        office.storeToUrl(document, ToFileUrl(secret),
+                          {{QStringLiteral("FilterName"), QStringLiteral("writer8")},
+                           {QStringLiteral("Password"), QStringLiteral("secret")}});
+        office.close(document);
+    }
+    Form1& main = window();
+    main.documents().AppendDocument(secret);
+    main.documents().AppendDocument(open);
+    main.PushButton7->click();
+
+    const QStringList texts = prompts_.messageTexts();
+    ASSERT_EQ(texts.size(), 2) << texts.join('\n').toStdString();
+    EXPECT_TRUE(texts[0].contains(QStringLiteral("The document needs a password.")))
+        << texts[0].toStdString();
+    EXPECT_EQ(texts[1], kDoneMessage);
+    EXPECT_EQ(outputNames(), (QStringList{QStringLiteral("open_0001.odt"), QStringLiteral("open_0002.odt")}));
+}
+
 TEST_F(WindowEndToEnd, CopyMethodStoresEveryPageInAnOfficeInView) {
     settings_.values[settings::kSplitMethod] = SplitMethodName(SplitMethod::Copy);
     const QString document = makeDocument(QStringLiteral("copied"), 10);

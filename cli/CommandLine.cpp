@@ -332,9 +332,13 @@ EXIT STATUS
     1   at least one document, page or input failed
     2   usage error: unknown option or method, no input, or an output folder that is not a
         folder or cannot be made
-    128+N  stopped by signal N (130 for Ctrl-C, 143 for SIGTERM, 129 for SIGHUP): the summary
-        names the documents done, cut short (with their pages so far) and not started. A
-        second signal ends the program at once.
+    128+N  ended by signal N (130 for Ctrl-C, 143 for SIGTERM, 129 for SIGHUP): the offices
+        are stopped, the summary names the documents done, cut short (with their pages so
+        far) and not started, the report is written, and then the program ends by the
+        signal itself, so that a shell loop around it stops too. A second signal ends the
+        program at once. A signal ignored at start (SIGHUP under nohup) is left ignored.
+        When standard output is a pipe whose reader has gone (| head -1), the run stops
+        the same way and ends by SIGPIPE.
 
 ENVIRONMENT
     FOLIOKNIFE_SOFFICE   the soffice program to start (default: soffice on PATH)

@@ -1,9 +1,11 @@
 #include "cli/InterruptSignals.h"
 
+#include <poll.h>
 #include <signal.h>
 #include <unistd.h>
 
 #include <atomic>
+#include <cstdlib>
 
 #include "cli/LibreOfficeJobOffice.h"
 
@@ -14,12 +16,32 @@ namespace {
 std::atomic<int> receivedSignal{0};
 static_assert(std::atomic<int>::is_always_lock_free, "a signal handler may only touch lock-free atomics");
 
+// Only async-signal-safe calls: sigaction, sigprocmask, raise and _exit.
+[[noreturn]] void dieBy(int signalNumber) {
+    struct sigaction action {};
+    action.sa_handler = SIG_DFL;
+    sigemptyset(&action.sa_mask);
+    ::sigaction(signalNumber, &action, nullptr);
+    sigset_t only;
+    sigemptyset(&only);
+    sigaddset(&only, signalNumber);
+    ::sigprocmask(SIG_UNBLOCK, &only, nullptr);
+    ::raise(signalNumber);
+    ::_exit(128 + signalNumber);  // a signal whose default action is not to end the program
+}
+
 void onSignal(int signalNumber) {
     int none = 0;
     if (receivedSignal.compare_exchange_strong(none, signalNumber)) return;
     // Asked twice: the user does not want to wait for the summary.
     KillJobOfficesFromSignalHandler();
-    ::_exit(InterruptSignals::exitStatus(signalNumber));
+    dieBy(signalNumber);
+}
+
+// A pipe reports an error to its writer once its last reader has closed it.
+bool StandardOutputReaderGone() {
+    pollfd output{STDOUT_FILENO, 0, 0};
+    return ::poll(&output, 1, 0) == 1 && (output.revents & POLLERR) != 0;
 }
 
 }  // namespace
@@ -30,11 +52,30 @@ void InterruptSignals::install() {
     sigemptyset(&action.sa_mask);
     // Calls the signal breaks off are resumed: the threads waiting on the office must not see EINTR.
     action.sa_flags = SA_RESTART;
-    for (const int signalNumber : {SIGINT, SIGTERM, SIGHUP}) ::sigaction(signalNumber, &action, nullptr);
+    for (const int signalNumber : {SIGINT, SIGTERM, SIGHUP}) {
+        struct sigaction before {};
+        ::sigaction(signalNumber, nullptr, &before);
+        if (before.sa_handler == SIG_IGN) continue;
+        ::sigaction(signalNumber, &action, nullptr);
+    }
+    // A write to a pipe nobody reads fails instead of killing the program with its offices running;
+    // received() notices the reader's going and the run stops as for a signal.
+    struct sigaction ignore {};
+    ignore.sa_handler = SIG_IGN;
+    sigemptyset(&ignore.sa_mask);
+    ::sigaction(SIGPIPE, &ignore, nullptr);
 }
 
 int InterruptSignals::received() {
+    const int signalNumber = receivedSignal.load();
+    if (signalNumber != 0 || !StandardOutputReaderGone()) return signalNumber;
+    int none = 0;
+    receivedSignal.compare_exchange_strong(none, SIGPIPE);
     return receivedSignal.load();
+}
+
+void InterruptSignals::endBy(int signalNumber) {
+    dieBy(signalNumber);
 }
 
 }  // namespace fk::cli

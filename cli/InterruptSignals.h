@@ -2,16 +2,19 @@
 
 namespace fk::cli {
 
-// Ctrl-C (SIGINT), SIGTERM and SIGHUP. The first is only noted, so that the run can stop handing out
-// documents, stop its offices and print its summary from the main thread; a second one stops the
-// offices and ends the program at once.
+// Ctrl-C (SIGINT), SIGTERM and SIGHUP, and a standard output whose reader has gone (`| head -1`).
+// The first is only noted, so that the run can stop handing out documents, stop its offices, print its
+// summary and write its report from the main thread; a second signal stops the offices and ends the
+// program at once. Either way the program ends by the signal itself, so that a shell loop around it
+// stops as it would for any other tool.
 class InterruptSignals {
 public:
+    // A signal ignored when the program starts (SIGHUP under nohup) stays ignored.
     static void install();
-    // The signal received; 0 while none was.
+    // The signal received, SIGPIPE once standard output is a pipe nobody reads; 0 while neither.
     static int received();
-    // The exit status of a program that a signal ended: 128 + the signal's number.
-    static int exitStatus(int signalNumber) { return 128 + signalNumber; }
+    // Ends the program by the signal's default action, as if the signal had never been caught.
+    [[noreturn]] static void endBy(int signalNumber);
 };
 
 }  // namespace fk::cli

@@ -182,7 +182,14 @@ int run(const QStringList& arguments, const fk::cli::NonUtf8Arguments& nonUtf8) 
         record.notStarted = where.notStarted;
     }
     const bool reported = writeReport(options, record, err);
-    if (record.signalNumber != 0) return InterruptSignals::exitStatus(record.signalNumber);
+    if (record.signalNumber != 0) {
+        out.flush();
+        err.flush();
+        std::fflush(stdout);
+        std::fflush(stderr);
+        // The offices are stopped and the report is written: the program now ends as the signal asked.
+        InterruptSignals::endBy(record.signalNumber);
+    }
     return reported ? summary.exitStatus() : kExitSomeFailed;
 }
 

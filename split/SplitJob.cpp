@@ -168,12 +168,19 @@ private:
     bool released_ = false;
 };
 
+// A failure after the run was asked to stop: the office was stopped under the engine, which is not the
+// office's failure nor the document's.
+SplitFailure Interrupted(SplitFailure failure) {
+    failure.kind = FailureKind::Interrupted;
+    return failure;
+}
+
 // Passes what the engine tells about one document on to the job's events.
 class DocumentObserver : public SplitObserver {
 public:
     DocumentObserver(DocumentResult& result, SplitJobEvents& events, OfficeHandoff& handoff,
-                     std::atomic<SplitStage>& stage)
-        : result_(result), events_(events), handoff_(handoff), stage_(stage) {}
+                     std::atomic<SplitStage>& stage, const WorkQueue& queue)
+        : result_(result), events_(events), handoff_(handoff), stage_(stage), queue_(queue) {}
     void stageReached(SplitStage stage) override {
         stage_ = stage;
         events_.stageReached(result_.path, stage);
@@ -185,7 +192,16 @@ public:
         result_.outputs << path;
         events_.pageStored(result_.path, page, result_.split.expectedOutputs());
     }
-    void failed(const SplitFailure& failure) override { events_.failed(result_.path, failure); }
+    void failed(const SplitFailure& failure) override {
+        if (queue_.stopping()) {
+            events_.failed(result_.path, Interrupted(failure));
+            return;
+        }
+        ++failuresBeforeStop_;
+        events_.failed(result_.path, failure);
+    }
+    // The engine's failures come in the order it tells them; those after these are the stop's.
+    qsizetype failuresBeforeStop() const { return failuresBeforeStop_; }
     void noted(const QString& text) override { events_.noted(result_.path, text); }
     void officeDone() override { handoff_.release(); }
 
@@ -194,6 +210,8 @@ private:
     SplitJobEvents& events_;
     OfficeHandoff& handoff_;
     std::atomic<SplitStage>& stage_;
+    const WorkQueue& queue_;
+    qsizetype failuresBeforeStop_ = 0;
 };
 
 // A failure the office's going away caused: the engine saw a refused call, the job knows why.
@@ -309,13 +327,18 @@ private:
             fail(result, {SplitStage::Connect, 0, error.message(), 0, kind});
         }
         if (result.split.failures.isEmpty() && !queue_.stopping()) {
-            DocumentObserver tell(result, events_, handoff, document.stage);
+            DocumentObserver tell(result, events_, handoff, document.stage, queue_);
             if (config_.timeout.count() > 0) watchdog_.arm(config_.timeout);
             result.split = engine_.split(path, config_.outputFolder, inputs_, tell);
             handoff.release();
             result.timedOut = document.timedOut;
-            if (!result.timedOut && !queue_.stopping() && !office_.session().isAlive())
+            if (queue_.stopping()) {
+                QList<SplitFailure>& failures = result.split.failures;
+                for (qsizetype index = tell.failuresBeforeStop(); index < failures.size(); ++index)
+                    failures[index] = Interrupted(failures[index]);
+            } else if (!result.timedOut && !office_.session().isAlive()) {
                 BlameLostOffice(result.split);
+            }
             result.olderPages = OlderPagesAfter(config_.outputFolder, path, result.split.lastOutputNumber(),
                                                 config_.engine.format);
             if (!result.olderPages.isEmpty()) {

@@ -54,8 +54,9 @@ QString ReadmeParallelRecipe() {
 }
 
 struct Outcome {
-    int exitCode = -1;
+    int exitCode = -1;  // -1 when a signal ended the program
     QString out, err;
+    int signal = 0;  // the signal that ended the program
 };
 
 class CommandLineEndToEnd : public ::testing::Test {
@@ -105,6 +106,17 @@ protected:
     QStringList outputs() const { return QDir(output()).entryList(QDir::Files, QDir::Name); }
 
     QProcess* start(const QStringList& arguments) {
+        return startProgram(ProgramFolder() + QStringLiteral("/folioknife-split"), arguments);
+    }
+    // A shell that runs the script with folioknife-split as $0, in a process group of its own, as a
+    // terminal's job runs.
+    QProcess* startShell(const QString& script, const QStringList& arguments) {
+        return startProgram(QStringLiteral("setsid"),
+                            QStringList{QStringLiteral("bash"), QStringLiteral("-c"), script,
+                                        ProgramFolder() + QStringLiteral("/folioknife-split")} +
+                                arguments);
+    }
+    QProcess* startProgram(const QString& program, const QStringList& arguments) {
         auto* process = new QProcess;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(QStringLiteral("XDG_CACHE_HOME"), cache());
@@ -112,15 +124,16 @@ protected:
         if (adjustEnvironment) adjustEnvironment(environment);
         process->setProcessEnvironment(environment);
         process->setWorkingDirectory(work_.path());
-        process->start(ProgramFolder() + QStringLiteral("/folioknife-split"), arguments);
+        process->start(program, arguments);
         EXPECT_TRUE(process->waitForStarted());
         return process;
     }
     Outcome finish(QProcess* process) {
         process->waitForFinished(600000);
-        Outcome run{process->exitStatus() == QProcess::NormalExit ? process->exitCode() : -1,
-                    QString::fromUtf8(process->readAllStandardOutput()),
-                    QString::fromUtf8(process->readAllStandardError())};
+        const bool exited = process->exitStatus() == QProcess::NormalExit;
+        // Of a program a signal ended, Qt tells the signal where it would tell the exit status.
+        Outcome run{exited ? process->exitCode() : -1, QString::fromUtf8(process->readAllStandardOutput()),
+                    QString::fromUtf8(process->readAllStandardError()), exited ? 0 : process->exitCode()};
         delete process;
         return run;
     }
@@ -293,7 +306,7 @@ TEST_F(CommandLineEndToEnd, AnInterruptedRunStopsItsOfficesAndTheNextRunSplitsTh
     const pid_t office = officeOnceStored(QStringLiteral("long_0001.odt"));
     ::kill(static_cast<pid_t>(process->processId()), SIGINT);
     const Outcome interrupted = finish(process);
-    EXPECT_EQ(interrupted.exitCode, 128 + SIGINT) << interrupted.err.toStdString();
+    EXPECT_EQ(interrupted.signal, SIGINT) << interrupted.err.toStdString();
     EXPECT_GT(office, 0);
     EXPECT_TRUE(interrupted.out.contains("Interrupted by SIGINT: ")) << interrupted.out.toStdString();
     EXPECT_TRUE(interrupted.out.contains("  cut short: " + document("long")))
@@ -312,7 +325,49 @@ TEST_F(CommandLineEndToEnd, AnInterruptedRunStopsItsOfficesAndTheNextRunSplitsTh
     EXPECT_FALSE(QFile::exists(documents_->filePath(".~lock.long.odt#")));
 }
 
-TEST_F(CommandLineEndToEnd, TerminatedRunWritesItsReportAndEndsWith143) {
+TEST_F(CommandLineEndToEnd, CtrlCInAShellLoopStopsTheLoopAndLeavesNoOffice) {
+    QProcess* shell =
+        startShell(QStringLiteral("for run in \"\" 2; do \"$0\" --method copy -o out$run \"$1\"; "
+                                  "echo after-$run; done"),
+                   {document("long")});
+    officeOnceStored(QStringLiteral("long_0001.odt"));        // in the first run's folder, out
+    ::kill(-static_cast<pid_t>(shell->processId()), SIGINT);  // the terminal signals the whole job
+    const Outcome loop = finish(shell);
+    EXPECT_EQ(loop.signal, SIGINT) << "the shell stops as the program did: " << loop.out.toStdString();
+    EXPECT_FALSE(loop.out.contains("after-")) << loop.out.toStdString();
+    EXPECT_FALSE(QFile::exists(work_.filePath(QStringLiteral("out2"))));
+    QThread::msleep(200);
+    EXPECT_TRUE(ProcessesMentioning(cache()).isEmpty()) << "no office outlives the loop";
+}
+
+TEST_F(CommandLineEndToEnd, UnderNohupAHangupChangesNothing) {
+    QProcess* process = startProgram(
+        QStringLiteral("nohup"), {ProgramFolder() + QStringLiteral("/folioknife-split"), QStringLiteral("-o"),
+                                  QStringLiteral("out"), document("long")});
+    officeOnceStored(QStringLiteral("long_0001.odt"));
+    ::kill(static_cast<pid_t>(process->processId()), SIGHUP);
+    const Outcome run = finish(process);
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_EQ(outputs().filter(QStringLiteral("long_")).size(), 40);
+}
+
+TEST_F(CommandLineEndToEnd, AReaderThatStopsReadingEndsTheRunWithItsOffices) {
+    const QString report = work_.filePath(QStringLiteral("run.json"));
+    QProcess* shell =
+        startShell(QStringLiteral("\"$0\" --method copy -o out --json \"$1\" \"$2\" \"$3\" | head -1; "
+                                  "echo \"status ${PIPESTATUS[0]}\""),
+                   {report, document("alpha"), document("long")});
+    const Outcome run = finish(shell);
+    EXPECT_TRUE(run.out.contains(QStringLiteral("status %1").arg(128 + SIGPIPE))) << run.out.toStdString();
+    EXPECT_LT(outputs().filter(QStringLiteral("long_")).size(), 40) << "the run stopped";
+    QFile file(report);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << "the report is written";
+    EXPECT_EQ(QJsonDocument::fromJson(file.readAll()).object()["signal"].toInt(), SIGPIPE);
+    QThread::msleep(200);
+    EXPECT_TRUE(ProcessesMentioning(cache()).isEmpty()) << "no office outlives the run";
+}
+
+TEST_F(CommandLineEndToEnd, TerminatedRunWritesItsReportAndEndsBySigterm) {
     const QString report = work_.filePath(QStringLiteral("run.json"));
     QProcess* process =
         start({QStringLiteral("--method"), QStringLiteral("copy"), QStringLiteral("-o"),
@@ -320,7 +375,7 @@ TEST_F(CommandLineEndToEnd, TerminatedRunWritesItsReportAndEndsWith143) {
     officeOnceStored(QStringLiteral("long_0002.odt"));
     ::kill(static_cast<pid_t>(process->processId()), SIGTERM);
     const Outcome run = finish(process);
-    EXPECT_EQ(run.exitCode, 128 + SIGTERM) << run.err.toStdString();
+    EXPECT_EQ(run.signal, SIGTERM) << run.err.toStdString();
     EXPECT_TRUE(run.out.contains("cut short: " + document("long") + ": ")) << run.out.toStdString();
     EXPECT_TRUE(run.out.contains("not started: " + document("gamma"))) << run.out.toStdString();
     QFile file(report);

@@ -54,7 +54,8 @@ TEST(InterruptSignals, TheFirstSignalIsOnlyNoted) {
     }
 }
 
-TEST(InterruptSignals, ASecondSignalEndsTheProgramAtOnceWithStatus128PlusTheSignal) {
+TEST(InterruptSignals, TheProgramEndsByTheSignalSoThatAShellLoopStopsToo) {
+    // Asked twice, or told to end once the run has stopped: the parent sees a death by the signal.
     EXPECT_EXIT(
         {
             InterruptSignals::install();
@@ -62,8 +63,43 @@ TEST(InterruptSignals, ASecondSignalEndsTheProgramAtOnceWithStatus128PlusTheSign
             ::raise(SIGTERM);
             ::_exit(9);
         },
-        ::testing::ExitedWithCode(128 + SIGTERM), "");
-    EXPECT_EQ(InterruptSignals::exitStatus(SIGINT), 130);
+        ::testing::KilledBySignal(SIGTERM), "");
+    EXPECT_EXIT(
+        {
+            InterruptSignals::install();
+            ::raise(SIGINT);
+            InterruptSignals::endBy(InterruptSignals::received());
+        },
+        ::testing::KilledBySignal(SIGINT), "");
+}
+
+TEST(InterruptSignals, ASignalIgnoredAtTheStartStaysIgnored) {
+    EXPECT_EXIT(
+        {
+            ::signal(SIGHUP, SIG_IGN);  // as nohup starts a program
+            InterruptSignals::install();
+            ::raise(SIGHUP);
+            ::_exit(InterruptSignals::received() == 0 ? 7 : 8);
+        },
+        ::testing::ExitedWithCode(7), "");
+}
+
+TEST(InterruptSignals, AStandardOutputNobodyReadsIsTakenForSigpipe) {
+    for (const bool readerGone : {false, true}) {
+        EXPECT_EXIT(
+            {
+                int ends[2];
+                if (::pipe(ends) != 0) ::_exit(9);
+                ::dup2(ends[1], STDOUT_FILENO);
+                if (readerGone) ::close(ends[0]);
+                InterruptSignals::install();
+                const bool written = ::write(STDOUT_FILENO, "x", 1) == 1;  // no death by SIGPIPE here
+                const int expected = readerGone ? SIGPIPE : 0;
+                ::_exit(written != readerGone && InterruptSignals::received() == expected ? 7 : 8);
+            },
+            ::testing::ExitedWithCode(7), "")
+            << readerGone;
+    }
 }
 
 }  // namespace

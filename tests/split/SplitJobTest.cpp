@@ -394,6 +394,10 @@ TEST_F(SplitJobTest, AStopStartsNoFurtherDocumentStopsTheOfficesAndMarksTheDocum
     EXPECT_FALSE(results[1].succeeded());
     EXPECT_EQ(observer.started, (QStringList{first, busy}));
     EXPECT_EQ(outputs(), (QStringList{"first_0001.odt", "first_0002.odt"}));
+    // The office was stopped under the engine: that is the interruption, not an office failure.
+    ASSERT_EQ(results[1].split.failures.size(), 1);
+    EXPECT_EQ(results[1].split.failures[0].kind, FailureKind::Interrupted);
+    EXPECT_EQ(observer.kinds, QList<FailureKind>{FailureKind::Interrupted});
 }
 
 TEST_F(SplitJobTest, AnOfficeStoppedWhileItStartsIsReportedAsInterruptedNotAsMissing) {

@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QEventLoop>
+#include <QHash>
 #include <QObject>
 #include <algorithm>
 #include <deque>
@@ -116,18 +117,17 @@ public:
 
     void documentStarted(const QString& path) {
         ++index_;
-        stored_ = 0;
-        pageCount_ = 0;
-        pagesFrom_ = 0;
+        DocumentProgress& document = documents_[path];
+        document = {};
+        current_ = path;
         shown_ = -1;
-        storeFailures_.clear();
         // The bar stands at the documents done so far, and moves through this document's share as it
         // is laid out and its pages are stored.
         trap_.step(112, [&] {
             const int divisor = window_.documentCount();
             if (divisor == 0) throw RuntimeError(11, QStringLiteral("Division by zero"));
             share_ = 100.0 / divisor;
-            shareStart_ = share_ * (index_ - 1);
+            document.shareStart = share_ * (index_ - 1);
             window_.setProgressValue(static_cast<double>(index_ - 1) / divisor * 100.0);
         });
         trap_.step(114, [&] {
@@ -136,43 +136,47 @@ public:
         trap_.step(116, [&] { window_.yield(); });
     }
 
-    void stageReached(SplitStage stage) {
-        pagesFrom_ = ShareAtStage(stage);
-        show(shareStart_ + share_ * pagesFrom_);
+    void stageReached(const QString& path, SplitStage stage) {
+        DocumentProgress& document = documents_[path];
+        document.pagesFrom = ShareAtStage(stage);
+        show(path, document.shareStart + share_ * document.pagesFrom);
     }
 
-    void pageStored(int pageCount) {
-        ++stored_;
-        pageCount_ = pageCount;
-        if (pageCount_ > 0) {
-            const double done = std::min(1.0, static_cast<double>(stored_) / pageCount_);
-            show(shareStart_ + share_ * (pagesFrom_ + (1 - pagesFrom_) * done));
+    void pageStored(const QString& path, int pageCount) {
+        DocumentProgress& document = documents_[path];
+        ++document.stored;
+        if (pageCount > 0) {
+            const double done = std::min(1.0, static_cast<double>(document.stored) / pageCount);
+            show(path, document.shareStart + share_ * (document.pagesFrom + (1 - document.pagesFrom) * done));
         }
         window_.yield();
     }
 
-    void failed(const SplitFailure& failure) {
+    void failed(const QString& path, const SplitFailure& failure) {
         // Pages that were not stored are told when the document is done: pages written side by side
         // can fail a moment before the folder shows why, and then they all have one cause.
         if (failure.stage == SplitStage::Store && failure.kind != FailureKind::ProtectedInput) {
-            storeFailures_ << failure;
+            documents_[path].storeFailures << failure;
             return;
         }
         trap_.reportAt(StepOf(failure), ReportText(failure));
     }
 
     // The bar at the end of this document's share, and what was held back told. A folder that takes
-    // no more files is told once per document, with the pages it cost, not once per page.
+    // no more files is told once per document, with the pages it cost, not once per page. The next
+    // document may have started meanwhile: its office part begins while this one's pages are written.
     void documentFinished(const DocumentResult& result) {
-        show(shareStart_ + share_);
+        const DocumentProgress document = documents_.take(result.path);
+        show(result.path, document.shareStart + share_);
         if (!result.olderPages.isEmpty())
             olderPages << GetFileNameFromPath(result.path) + QStringLiteral(": ") +
                               OlderPagesText(result.olderPages);
+        const QList<SplitFailure>& storeFailures = document.storeFailures;
         const auto refusal =
-            std::find_if(storeFailures_.cbegin(), storeFailures_.cend(),
+            std::find_if(storeFailures.cbegin(), storeFailures.cend(),
                          [](const SplitFailure& failure) { return RefusesEveryPage(failure.kind); });
-        if (refusal == storeFailures_.cend()) {
-            for (const SplitFailure& failure : storeFailures_)
+        if (refusal == storeFailures.cend()) {
+            for (const SplitFailure& failure : storeFailures)
                 trap_.reportAt(StepOf(failure), ReportText(failure));
             return;
         }
@@ -188,8 +192,16 @@ public:
     QStringList olderPages;  // by document, told once at the end
 
 private:
-    void show(double value) {
-        if (value == shown_) return;
+    struct DocumentProgress {
+        double shareStart = 0;
+        double pagesFrom = 0;  // the share of the document's part of the bar reached before its pages
+        int stored = 0;
+        QList<SplitFailure> storeFailures;
+    };
+
+    // Only the document started last moves the bar: the one before it may still be writing pages.
+    void show(const QString& path, double value) {
+        if (path != current_ || value == shown_) return;
         shown_ = value;
         window_.setProgressValue(value);
     }
@@ -200,12 +212,9 @@ private:
     bool handling_ = false;
     int index_ = 0;
     double share_ = 0;
-    double shareStart_ = 0;
-    double pagesFrom_ = 0;
-    int pageCount_ = 0;
-    int stored_ = 0;
     double shown_ = -1;
-    QList<SplitFailure> storeFailures_;
+    QString current_;
+    QHash<QString, DocumentProgress> documents_;
 };
 
 // Passes the job's events from its threads to the window's, as queued calls.
@@ -217,14 +226,14 @@ public:
     void documentStarted(const QString& path) override {
         relay([path](RunProgress& p) { p.documentStarted(path); });
     }
-    void stageReached(const QString&, SplitStage stage) override {
-        relay([stage](RunProgress& p) { p.stageReached(stage); });
+    void stageReached(const QString& path, SplitStage stage) override {
+        relay([path, stage](RunProgress& p) { p.stageReached(path, stage); });
     }
-    void pageStored(const QString&, int, int pageCount) override {
-        relay([pageCount](RunProgress& p) { p.pageStored(pageCount); });
+    void pageStored(const QString& path, int, int pageCount) override {
+        relay([path, pageCount](RunProgress& p) { p.pageStored(path, pageCount); });
     }
-    void failed(const QString&, const SplitFailure& failure) override {
-        relay([failure](RunProgress& p) { p.failed(failure); });
+    void failed(const QString& path, const SplitFailure& failure) override {
+        relay([path, failure](RunProgress& p) { p.failed(path, failure); });
     }
     void noted(const QString&, const QString&) override {}
     void documentFinished(const DocumentResult& result) override {

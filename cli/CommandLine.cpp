@@ -1,6 +1,5 @@
 #include "cli/CommandLine.h"
 
-#include <QCommandLineParser>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -8,6 +7,7 @@
 #include <system_error>
 
 #include "base/Platform.h"
+#include "cli/CommandLineOptions.h"
 #include "cli/JsonReport.h"
 #include "fsutil/FileHelpers.h"
 
@@ -39,34 +39,17 @@ std::optional<int> ParseCutAt(const QString& text) {
 
 ParsedCommandLine ParseCommandLine(const QStringList& arguments, const QString& workingFolder,
                                    const NonUtf8Arguments& nonUtf8) {
-    QCommandLineParser parser;
-    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-    const QCommandLineOption output({QStringLiteral("o"), QStringLiteral("output")}, {},
-                                    QStringLiteral("DIR"));
-    const QCommandLineOption jobs({QStringLiteral("j"), QStringLiteral("jobs")}, {}, QStringLiteral("N"));
-    const QCommandLineOption timeout({QStringLiteral("t"), QStringLiteral("timeout")}, {},
-                                     QStringLiteral("SECONDS"));
-    const QCommandLineOption visible(QStringLiteral("visible"));
-    const QCommandLineOption verbose(QStringLiteral("verbose"));
-    const QCommandLineOption method(QStringLiteral("method"), {}, QStringLiteral("METHOD"));
-    const QCommandLineOption pages(QStringLiteral("pages"), {}, QStringLiteral("LIST"));
-    const QCommandLineOption every(QStringLiteral("every"), {}, QStringLiteral("N"));
-    const QCommandLineOption at(QStringLiteral("at"), {}, QStringLiteral("WHERE"));
-    const QCommandLineOption format(QStringLiteral("format"), {}, QStringLiteral("FORMAT"));
-    const QCommandLineOption json(QStringLiteral("json"), {}, QStringLiteral("FILE"));
-    const QCommandLineOption shard(QStringLiteral("shard"), {}, QStringLiteral("K/N"));
-    const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
-    const QCommandLineOption version(QStringLiteral("version"));
-    parser.addOptions(
-        {output, jobs, timeout, visible, verbose, method, pages, every, at, format, json, shard, help, version});
-    parser.addPositionalArgument(QStringLiteral("INPUT"), {});
-
+    using Option = CommandLineOptions::Option;
     ParsedCommandLine parsed;
     CommandLine& options = parsed.options;
-    if (!parser.parse(arguments)) {
-        parsed.error = parser.errorText();
-        return parsed;
-    }
+    const std::optional<CommandLineOptions> read = CommandLineOptions::read(arguments, parsed.error);
+    if (!read) return parsed;
+    const CommandLineOptions& parser = *read;
+    constexpr Option output = Option::Output, jobs = Option::Jobs, timeout = Option::Timeout,
+                     visible = Option::Visible, verbose = Option::Verbose, method = Option::Method,
+                     pages = Option::Pages, every = Option::Every, at = Option::At, format = Option::Format,
+                     json = Option::Json, shard = Option::Shard, help = Option::Help,
+                     version = Option::Version;
     options.help = parser.isSet(help);
     options.version = parser.isSet(version);
     if (options.help || options.version) return parsed;
@@ -260,6 +243,9 @@ DESCRIPTION
     the other, in the order given, so that the last one wins whatever the number of jobs.
 
 OPTIONS
+    Options are written as with GNU tools: -j2, -opages, --jobs=2, an unambiguous prefix of
+    a long option (--out), options after the inputs, and -- before inputs that begin with -.
+
     -o, --output DIR
         Folder for the one-page documents, made with its parents when missing. Default: the
         current folder.

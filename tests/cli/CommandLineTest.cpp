@@ -53,10 +53,44 @@ TEST_F(CommandLineTest, InputsThatLookLikeOptionsAfterDoubleDash) {
     EXPECT_EQ(parsed.options.inputs, QStringList{"-odd name.odt"});
 }
 
+TEST_F(CommandLineTest, OptionsAreWrittenAsWithGnuTools) {
+    QDir(work.path()).mkpath("pages");
+    const struct {
+        QStringList arguments;
+        int jobs;
+        QString output;  // under the working folder
+        QStringList inputs;
+    } spellings[] = {
+        {{"-j2", "-opages", "a"}, 2, "pages/", {"a"}},
+        {{"--jobs=3", "--output=pages", "a"}, 3, "pages/", {"a"}},
+        {{"--jo", "4", "--out", "pages", "a"}, 4, "pages/", {"a"}},  // unambiguous prefixes
+        {{"a", "-j", "2", "b"}, 2, "", {"a", "b"}},                 // options after the inputs
+        {{"-j2", "--", "-j3", "--x"}, 2, "", {"-j3", "--x"}},
+        {{"-"}, 1, "", {"-"}},
+    };
+    for (const auto& [arguments, jobs, output, inputs] : spellings) {
+        const ParsedCommandLine parsed = parse(arguments);
+        ASSERT_EQ(parsed.error, QString()) << arguments.join(' ').toStdString();
+        EXPECT_EQ(parsed.options.jobs, jobs) << arguments.join(' ').toStdString();
+        EXPECT_EQ(parsed.options.outputFolder, work.path() + "/" + output) << arguments.join(' ').toStdString();
+        EXPECT_EQ(parsed.options.inputs, inputs) << arguments.join(' ').toStdString();
+    }
+}
+
 TEST_F(CommandLineTest, UsageErrors) {
-    EXPECT_EQ(parse({"--frobnicate", "a.odt"}).error, "Unknown option 'frobnicate'.");
-    EXPECT_EQ(parse({}).error, "No input given: name documents or folders to split.");
-    EXPECT_TRUE(parse({"-o"}).error.contains("Missing value"));
+    const struct {
+        QStringList arguments;
+        QString error;
+    } wrong[] = {
+        {{"--frobnicate", "a.odt"}, "Unknown option '--frobnicate'."},
+        {{"-x", "a.odt"}, "Unknown option '-x'."},
+        {{"-o"}, "-o needs a value."},
+        {{"a.odt", "--json"}, "--json needs a value."},
+        {{"--ver", "a.odt"}, "--ver is ambiguous: it could be --verbose, --version."},
+        {{"--visible=yes", "a.odt"}, "--visible takes no value."},
+        {{}, "No input given: name documents or folders to split."},
+    };
+    for (const auto& [arguments, error] : wrong) EXPECT_EQ(parse(arguments).error, error) << arguments.join(' ').toStdString();
     for (const char* jobs : {"0", "-1", "two", "65", "1.5"})
         EXPECT_TRUE(parse({"--jobs", jobs, "a.odt"}).error.startsWith("--jobs takes")) << jobs;
     for (const char* timeout : {"0", "0.0004", "0.999", "-3", "soon", "nan", "inf", "604801"})

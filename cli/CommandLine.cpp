@@ -243,8 +243,9 @@ DESCRIPTION
     the other, in the order given, so that the last one wins whatever the number of jobs.
 
 OPTIONS
-    Options are written as with GNU tools: -j2, -opages, --jobs=2, an unambiguous prefix of
-    a long option (--out), options after the inputs, and -- before inputs that begin with -.
+    Options are written as with GNU tools: -j2, -opages, --jobs=2, long options shortened
+    as far as they stay unambiguous, options after the inputs, and -- before inputs that
+    begin with -.
 
     -o, --output DIR
         Folder for the one-page documents, made with its parents when missing. Default: the

@@ -266,7 +266,9 @@ OPTIONS
         office to Word (Office Open XML).
     --pages LIST
         Write only these pages, each under its own page number: single pages and ranges
-        separated by commas, such as 1-3,7,10- (10- is page 10 to the end). Not with
+        separated by commas, such as 1-3,7,10- (10- is page 10 to the end). A page may
+        be counted from the end: z is the last page and rN the N-th from the end, so r3-z
+        is the last three. A range that runs backwards is a usage error. Not with
         --method copy.
     --every N
         Write documents of N pages each: NAME_0001.odt holds pages 1 to N, NAME_0002.odt

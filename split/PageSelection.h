@@ -14,6 +14,9 @@ public:
     struct Range {
         int first = 1;
         int last = 0;  // 0: to the end
+        // Counted from the end instead: 1 is the last page ("z" or "r1"), 2 the one before it.
+        bool firstFromEnd = false;
+        bool lastFromEnd = false;
     };
     // Pages first..last (1-based, inclusive) written as NAME_number.
     struct Output {
@@ -26,8 +29,10 @@ public:
     PageSelection() = default;
     static PageSelection ranges(std::vector<Range> ranges);
     static PageSelection every(int pagesPerDocument);
-    // "1-3,7,10-": single pages, closed ranges and ranges to the end, separated by commas. Returns
-    // nothing and sets `error` when the text is not such a list.
+    // "1-3,7,10-": single pages, closed ranges and ranges to the end, separated by commas; a page may
+    // also be counted from the end, "z" for the last and "rN" for the N-th from the end ("r3-z", the
+    // last three). Returns nothing and sets `error` when the text is not such a list or a range runs
+    // backwards.
     static std::optional<PageSelection> parse(const QString& text, QString& error);
 
     bool isEveryPage() const { return ranges_.empty() && pagesPerDocument_ == 1; }

@@ -27,8 +27,6 @@ public:
     static inline const QString kFunction = QStringLiteral("MarkPages");
 
 private:
-    // The Basic that marks, in every cell of a table row a page starts inside, where the cell goes on.
-    static QString cellMarkingSource();
     std::vector<slicer::PlannedPage> markCallByCall(const office::DocumentRef& document, int pageCount);
 
     office::OfficeSession& office_;

@@ -3,7 +3,7 @@
 // Usage: slicer_fuzz_seeds FOLDER
 #include "TestPackage.h"
 #include "TestXml.h"
-#include "slicer/PartPlan.h"
+#include "slicer/MarkNames.h"
 
 #include <cstdio>
 #include <filesystem>

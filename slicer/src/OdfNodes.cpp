@@ -2,8 +2,7 @@
 
 #include <algorithm>
 
-#include "slicer/PagePlan.h"
-#include "slicer/PartPlan.h"
+#include "slicer/MarkNames.h"
 
 #include <array>
 #include <charconv>
@@ -73,9 +72,7 @@ bool isMarker(pugi::xml_node node) {
 
 bool isReservedMark(pugi::xml_node node) {
     return isOneOf(node, {"text:bookmark", "text:bookmark-start", "text:bookmark-end"}) &&
-           (PageOfMark(node.attribute("text:name").as_string()) > 0 ||
-            HeadingOfMark(node.attribute("text:name").as_string()) > 0 ||
-            PageOfCellMark(node.attribute("text:name").as_string()) > 0);
+           IsOurMark(node.attribute("text:name").as_string());
 }
 
 int markedCellPage(pugi::xml_node node) {

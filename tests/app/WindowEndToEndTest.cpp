@@ -19,6 +19,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include "Corpus.h"
 #include "FakePrompts.h"
 #include "MemorySettingsStore.h"
 #include "ProcessTable.h"
@@ -37,7 +38,6 @@ using namespace fk::test;
 
 namespace {
 
-const QString kCorpusFolder = QDir::cleanPath(QStringLiteral(FOLIOKNIFE_SOURCE_DIR "/../shared/corpus"));
 const QString kRealDocument = QStringLiteral("docx4j_headers_footers.docx");
 constexpr int kRealDocumentPages = 40;
 
@@ -138,7 +138,8 @@ TestOffice* WindowEndToEnd::office_ = nullptr;
 }  // namespace
 
 TEST_F(WindowEndToEnd, StartSplittingGivesOnePageDocumentPerPageOfGeneratedAndRealDocuments) {
-    const QString real = QDir(kCorpusFolder).filePath(kRealDocument);
+    FK_SKIP_WITHOUT_CORPUS();
+    const QString real = QDir(CorpusFolder()).filePath(kRealDocument);
     ASSERT_TRUE(QFileInfo(real).isReadable()) << "the corpus document is missing: " << real.toStdString();
     const QByteArray realBefore = FileDigest(real);
     const QString generated = makeDocument(QStringLiteral("generated"), 12);
@@ -158,7 +159,8 @@ TEST_F(WindowEndToEnd, StartSplittingGivesOnePageDocumentPerPageOfGeneratedAndRe
 }
 
 TEST_F(WindowEndToEnd, WindowStaysPaintedAndTheBarMovesDuringALongDocument) {
-    const QString real = QDir(kCorpusFolder).filePath(kRealDocument);
+    FK_SKIP_WITHOUT_CORPUS();
+    const QString real = QDir(CorpusFolder()).filePath(kRealDocument);
     ASSERT_TRUE(QFileInfo(real).isReadable()) << "the corpus document is missing: " << real.toStdString();
     Form1& main = window();
     main.documents().AppendDocument(real);

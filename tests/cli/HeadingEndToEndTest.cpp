@@ -12,6 +12,7 @@
 #include <QTemporaryDir>
 #include <QXmlStreamReader>
 
+#include "DocumentWords.h"
 #include "QtPrinters.h"
 #include "TestOffice.h"
 #include "fsutil/ProgramFolder.h"
@@ -88,28 +89,20 @@ QString BookXml(bool titleMatter) {
         .arg(body);
 }
 
-using WordCounts = QMap<QString, int>;
-
 // The words of an output's body (notes included), numbers left out: a note's citation is rewritten.
 WordCounts BodyWords(const QString& odtPath) {
-    QProcess unzip;
-    unzip.start(QStringLiteral("unzip"), {QStringLiteral("-p"), odtPath, QStringLiteral("content.xml")});
-    unzip.waitForFinished();
-    QXmlStreamReader xml(unzip.readAllStandardOutput());
+    QXmlStreamReader xml(ContentXml(odtPath));
     WordCounts words;
     int inBody = 0;
-    static const QRegularExpression separators(QStringLiteral("[^\\w]+"));
-    static const QRegularExpression number(QStringLiteral("^\\d+$"));
     while (!xml.atEnd()) {
         xml.readNext();
         if (xml.isStartElement() && xml.name() == QLatin1String("text") &&
             xml.namespaceUri().contains(QLatin1String(":office:")))
             ++inBody;
-        if (xml.isCharacters() && inBody > 0) {
-            for (const QString& word : xml.text().toString().toLower().split(separators, Qt::SkipEmptyParts))
-                if (!number.match(word).hasMatch()) ++words[word];
-        }
+        if (xml.isCharacters() && inBody > 0) CountWords(xml.text().toString(), words);
     }
+    static const QRegularExpression number(QStringLiteral("^\\d+$"));
+    words.removeIf([](const auto& word) { return number.match(word.key()).hasMatch(); });
     return words;
 }
 
@@ -136,12 +129,8 @@ protected:
         const QString out =
             work_.filePath(QStringLiteral("out-") + at.section(QLatin1Char(':'), 1) + more.join(QString()));
         QDir(out).removeRecursively();
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QStringLiteral("XDG_CACHE_HOME"), work_.filePath(QStringLiteral("cache")));
-        QDir().mkpath(work_.filePath(QStringLiteral("tmp")));
-        environment.insert(QStringLiteral("TMPDIR"), work_.filePath(QStringLiteral("tmp")));
         QProcess process;
-        process.setProcessEnvironment(environment);
+        process.setProcessEnvironment(SplitEnvironment(work_.path()));
         const QString report = work_.filePath(QStringLiteral("report.json"));
         process.start(ProgramFolder() + QStringLiteral("/folioknife-split"),
                       QStringList{QStringLiteral("--at"), at, QStringLiteral("--json"), report,
@@ -163,19 +152,10 @@ protected:
 
     // The text of a document as the office prints it, number labels included, without white space.
     static QString PrintedText(const QString& path) {
-        LibreOfficeSession& office = office_->session();
-        office.reach();
-        const office::DocumentRef document = office.load(ToFileUrl(path), {.hidden = true, .readOnly = true});
         const QString pdf = path + QStringLiteral(".pdf");
-        office.storeToUrl(document, ToFileUrl(pdf),
-                          {{QStringLiteral("FilterName"), QStringLiteral("writer_pdf_Export")}});
-        office.close(document);
-        QProcess text;
-        text.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
-        text.waitForFinished(60000);
+        office_->storeAsPdf(path, pdf);
         // Without spaces: a label and its heading stand a tab apart, which shows as a space or none.
-        return QString::fromUtf8(text.readAllStandardOutput())
-            .remove(QRegularExpression(QStringLiteral("\\s")));
+        return PdfText(pdf, {QStringLiteral("-layout")}).remove(QRegularExpression(QStringLiteral("\\s")));
     }
 
     // The page style the office lays a document's first page out in.
@@ -214,18 +194,11 @@ TEST_F(HeadingEndToEnd, FiveChaptersGiveFiveDocumentsThatTogetherHoldTheBooksWor
     EXPECT_EQ(FileDigest(input), before) << "the input is never changed";
 
     // The book as the office stores it, beside the parts.
-    LibreOfficeSession& office = office_->session();
-    office.reach();
-    const office::DocumentRef document = office.load(ToFileUrl(input), {.hidden = true, .readOnly = true});
-    const QString whole = work_.filePath(QStringLiteral("whole.odt"));
-    office.storeToUrl(document, ToFileUrl(whole),
-                      {{QStringLiteral("FilterName"), QStringLiteral("writer8")}});
-    office.close(document);
+    const QString whole = office_->storeAsOdt(input, work_.filePath(QStringLiteral("whole.odt")));
     WordCounts together;
     for (const QString& output : run.outputs) {
         EXPECT_TRUE(IsOdtPackage(output)) << output.toStdString();
-        const WordCounts words = BodyWords(output);
-        for (auto word = words.begin(); word != words.end(); ++word) together[word.key()] += word.value();
+        AddWords(together, BodyWords(output));
     }
     EXPECT_EQ(together, BodyWords(whole));
     for (int chapter = 1; chapter <= 5; ++chapter) {

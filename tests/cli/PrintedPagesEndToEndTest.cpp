@@ -11,6 +11,7 @@
 #include <QXmlStreamReader>
 
 #include "../slicer/TestPackage.h"
+#include "DocumentWords.h"
 #include "QtPrinters.h"
 #include "TestOffice.h"
 #include "fsutil/ProgramFolder.h"
@@ -20,8 +21,6 @@ using namespace fk;
 using namespace fk::test;
 
 namespace {
-
-using WordCounts = QMap<QString, int>;
 
 const QStringList kVocabulary =
     QStringLiteral(
@@ -68,18 +67,6 @@ QString FlatDocument(int paragraphs, int notes) {
         .arg(body);
 }
 
-void CountWords(const QString& text, WordCounts& counts) {
-    static const QRegularExpression separators(QStringLiteral("[^\\w]+"));
-    for (const QString& word : text.toLower().split(separators, Qt::SkipEmptyParts)) ++counts[word];
-}
-
-QByteArray ContentXml(const QString& odtPath) {
-    QProcess unzip;
-    unzip.start(QStringLiteral("unzip"), {QStringLiteral("-p"), odtPath, QStringLiteral("content.xml")});
-    unzip.waitForFinished();
-    return unzip.readAllStandardOutput();
-}
-
 // The words the office prints of a document's body: an endnote's citation is printed twice, in the
 // text and before the note.
 WordCounts PrintedWords(const QString& odtPath) {
@@ -107,46 +94,13 @@ protected:
     static void SetUpTestSuite() { office_ = new TestOffice; }
     static void TearDownTestSuite() { delete office_; }
 
-    struct Pages {
-        int body = 0;
-        int printed = 0;
-    };
-    static Pages PagesOf(const QString& path) {
-        LibreOfficeSession& office = office_->session();
-        office.reach();
-        const office::DocumentRef document = office.load(ToFileUrl(path), {.hidden = true});
-        office.completeLayout(document);
-        const Pages pages{office.countPages(document), office.countRenderedPages(document)};
-        office.close(document);
-        return pages;
-    }
-
-    // The flat document stored by the office as .odt, as a user's document would be.
-    QString Stored(const QString& name, const QString& flat) {
-        const QString source = work_.filePath(name + QStringLiteral(".fodt"));
-        QFile file(source);
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(flat.toUtf8());
-        file.close();
-        LibreOfficeSession& office = office_->session();
-        office.reach();
-        const office::DocumentRef document = office.load(ToFileUrl(source), {.hidden = true});
-        const QString target = work_.filePath(name + QStringLiteral(".odt"));
-        office.storeToUrl(document, ToFileUrl(target),
-                          {{QStringLiteral("FilterName"), QStringLiteral("writer8")}});
-        office.close(document);
-        return target;
-    }
-
     // Splits the document; every printed page must be one output that prints as one page, and the
     // outputs must print the input's words, no fewer and no others.
     void ExpectOnePrintedPageEach(const QString& input) {
         const QString out = work_.filePath(QStringLiteral("out-") + QFileInfo(input).completeBaseName());
         QDir().mkpath(out);
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QStringLiteral("XDG_CACHE_HOME"), work_.filePath(QStringLiteral("cache")));
         QProcess split;
-        split.setProcessEnvironment(environment);
+        split.setProcessEnvironment(SplitEnvironment(work_.path()));
         split.start(ProgramFolder() + QStringLiteral("/folioknife-split"),
                     {QStringLiteral("-o"), out, input});
         ASSERT_TRUE(split.waitForFinished(300000));
@@ -155,13 +109,12 @@ protected:
         EXPECT_FALSE(errors.contains(QLatin1String("copy method"))) << errors.toStdString();
 
         const QStringList outputs = QDir(out).entryList({QStringLiteral("*.odt")}, QDir::Files, QDir::Name);
-        EXPECT_EQ(outputs.size(), PagesOf(input).printed);
+        EXPECT_EQ(outputs.size(), office_->pageCounts(input).printed);
         WordCounts outWords;
         for (const QString& output : outputs) {
             const QString path = out + QLatin1Char('/') + output;
-            EXPECT_EQ(PagesOf(path).printed, 1) << output.toStdString();
-            const WordCounts words = PrintedWords(path);
-            for (auto word = words.begin(); word != words.end(); ++word) outWords[word.key()] += word.value();
+            EXPECT_EQ(office_->pageCounts(path).printed, 1) << output.toStdString();
+            AddWords(outWords, PrintedWords(path));
         }
         EXPECT_EQ(outWords, PrintedWords(input));
     }
@@ -173,14 +126,16 @@ protected:
 TestOffice* PrintedPagesEndToEnd::office_ = nullptr;
 
 TEST_F(PrintedPagesEndToEnd, EndnotesOnOnePageAndOnTwoPagesAfterTheBody) {
-    const QString onePage = Stored(QStringLiteral("endnotes-one-page"), FlatDocument(4, 6));
-    const Pages one = PagesOf(onePage);
+    const QString onePage =
+        office_->storeFlatAsOdt(FlatDocument(4, 6), work_.filePath(QStringLiteral("endnotes-one-page.odt")));
+    const TestOffice::PageCounts one = office_->pageCounts(onePage);
     ASSERT_EQ(one.printed - one.body, 1) << "the document is not the case it should be";
     ExpectOnePrintedPageEach(onePage);
 
     // A note's paragraph runs from the first endnote page onto the second.
-    const QString twoPages = Stored(QStringLiteral("endnotes-two-pages"), FlatDocument(10, 14));
-    const Pages two = PagesOf(twoPages);
+    const QString twoPages = office_->storeFlatAsOdt(
+        FlatDocument(10, 14), work_.filePath(QStringLiteral("endnotes-two-pages.odt")));
+    const TestOffice::PageCounts two = office_->pageCounts(twoPages);
     ASSERT_GE(two.body, 2);
     ASSERT_EQ(two.printed - two.body, 2) << "the document is not the case it should be";
     ExpectOnePrintedPageEach(twoPages);
@@ -189,7 +144,8 @@ TEST_F(PrintedPagesEndToEnd, EndnotesOnOnePageAndOnTwoPagesAfterTheBody) {
 TEST_F(PrintedPagesEndToEnd, LayoutAfterAPrintersMetrics) {
     // Settings as old documents store them: laid out with the metrics of a printer rather than the
     // office's own. The office keeps no such setting from a flat document, so it goes in afterwards.
-    const QString input = Stored(QStringLiteral("printer-metrics"), FlatDocument(24, 0));
+    const QString input =
+        office_->storeFlatAsOdt(FlatDocument(24, 0), work_.filePath(QStringLiteral("printer-metrics.odt")));
     std::vector<std::pair<std::string, std::string>> entries;
     for (const auto& entry : slicer::TestPackage::read(input.toStdString()))
         if (entry.name != "settings.xml") entries.emplace_back(entry.name, entry.data);
@@ -202,7 +158,7 @@ TEST_F(PrintedPagesEndToEnd, LayoutAfterAPrintersMetrics) {
         R"(config:name="PrinterIndependentLayout" config:type="string">disabled</config:config-item>)"
         R"(</config:config-item-set></office:settings></office:document-settings>)");
     slicer::TestPackage::write(input.toStdString(), entries);
-    ASSERT_GE(PagesOf(input).printed, 3);
+    ASSERT_GE(office_->pageCounts(input).printed, 3);
     ExpectOnePrintedPageEach(input);
 }
 

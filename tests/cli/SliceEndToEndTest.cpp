@@ -11,6 +11,8 @@
 #include <QTemporaryDir>
 #include <QXmlStreamReader>
 
+#include "Corpus.h"
+#include "DocumentWords.h"
 #include "QtPrinters.h"
 #include "TestOffice.h"
 #include "fsutil/ProgramFolder.h"
@@ -22,20 +24,6 @@ using namespace fk::test;
 namespace {
 
 const QString kHardCases = QStringLiteral(FOLIOKNIFE_SOURCE_DIR "/tests/data/hard-cases");
-
-using WordCounts = QMap<QString, int>;
-
-void CountWords(const QString& text, WordCounts& counts) {
-    static const QRegularExpression separators(QStringLiteral("[^\\w]+"));
-    for (const QString& word : text.toLower().split(separators, Qt::SkipEmptyParts)) ++counts[word];
-}
-
-QByteArray ContentXml(const QString& odtPath) {
-    QProcess unzip;
-    unzip.start(QStringLiteral("unzip"), {QStringLiteral("-p"), odtPath, QStringLiteral("content.xml")});
-    unzip.waitForFinished();
-    return unzip.readAllStandardOutput();
-}
 
 // Words of the body, and separately those of repeated table heading rows, which the layout shows
 // again on every page a table runs over.
@@ -69,64 +57,12 @@ protected:
     static void SetUpTestSuite() { office_ = new TestOffice; }
     static void TearDownTestSuite() { delete office_; }
 
-    // The office's own page count of a document.
-    static int PagesOf(const QString& path) {
-        LibreOfficeSession& office = office_->session();
-        office.reach();
-        const office::DocumentRef document = office.load(ToFileUrl(path), {.hidden = true});
-        // The pages the office prints, not those laid out so far.
-        office.completeLayout(document);
-        const int pages = office.countPages(document);
-        office.close(document);
-        return pages;
-    }
-
-    // An input of another format as the office stores it in OpenDocument, for its words.
-    static QString AsOdt(const QString& path, const QString& folder) {
-        LibreOfficeSession& office = office_->session();
-        office.reach();
-        const office::DocumentRef document = office.load(ToFileUrl(path), {.hidden = true, .readOnly = true});
-        const QString target =
-            folder + QStringLiteral("/") + QFileInfo(path).fileName() + QStringLiteral(".odt");
-        office.storeToUrl(document, ToFileUrl(target),
-                          {{QStringLiteral("FilterName"), QStringLiteral("writer8")}});
-        office.close(document);
-        return target;
-    }
-
-    static TestOffice* office_;
-    // Profiles in the test's cache; the run's and its offices' temporary files in the test's folder.
-    QProcessEnvironment splitEnvironment() const {
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QStringLiteral("XDG_CACHE_HOME"), work_.filePath(QStringLiteral("cache")));
-        QDir().mkpath(work_.filePath(QStringLiteral("tmp")));
-        environment.insert(QStringLiteral("TMPDIR"), work_.filePath(QStringLiteral("tmp")));
-        return environment;
-    }
-
-    // A flat document written in the test, as the office stores it: name.odt in the work folder.
-    QString StoreThroughOffice(const QString& flatXml, const QString& name) const {
-        const QString flat = work_.filePath(name + QStringLiteral(".fodt"));
-        const QString stored = work_.filePath(name + QStringLiteral(".odt"));
-        QFile file(flat);
-        if (!file.open(QIODevice::WriteOnly)) return {};
-        file.write(flatXml.toUtf8());
-        file.close();
-        LibreOfficeSession& office = office_->session();
-        office.reach();
-        const office::DocumentRef document = office.load(ToFileUrl(flat), {.hidden = true});
-        office.storeToUrl(document, ToFileUrl(stored),
-                          {{QStringLiteral("FilterName"), QStringLiteral("writer8")}});
-        office.close(document);
-        return stored;
-    }
-
     // Splits one input with the slicer alone; the outputs' paths in page order, none on failure.
     QStringList SplitAlone(const QString& input) const {
         const QString out = work_.filePath(QFileInfo(input).completeBaseName() + QStringLiteral("-out"));
         QDir().mkpath(out);
         QProcess split;
-        split.setProcessEnvironment(splitEnvironment());
+        split.setProcessEnvironment(SplitEnvironment(work_.path()));
         split.start(ProgramFolder() + QStringLiteral("/folioknife-split"),
                     {QStringLiteral("-o"), out, input});
         split.waitForFinished(600000);
@@ -142,22 +78,15 @@ protected:
 
     // The text of each page as the office prints the document.
     QStringList PdfPages(const QString& path) const {
-        LibreOfficeSession& office = office_->session();
-        office.reach();
-        const office::DocumentRef document = office.load(ToFileUrl(path), {.hidden = true, .readOnly = true});
         const QString pdf = work_.filePath(QFileInfo(path).completeBaseName() + QStringLiteral(".pdf"));
-        office.storeToUrl(document, ToFileUrl(pdf),
-                          {{QStringLiteral("FilterName"), QStringLiteral("writer_pdf_Export")}});
-        office.close(document);
-        QProcess text;
-        text.start(QStringLiteral("pdftotext"),
-                   {QStringLiteral("-enc"), QStringLiteral("UTF-8"), pdf, QStringLiteral("-")});
-        text.waitForFinished(60000);
-        QStringList pages = QString::fromUtf8(text.readAllStandardOutput()).split(QLatin1Char('\f'));
+        office_->storeAsPdf(path, pdf);
+        QStringList pages =
+            PdfText(pdf, {QStringLiteral("-enc"), QStringLiteral("UTF-8")}).split(QLatin1Char('\f'));
         if (!pages.isEmpty() && pages.last().trimmed().isEmpty()) pages.removeLast();
         return pages;
     }
 
+    static TestOffice* office_;
     QTemporaryDir work_;
 };
 
@@ -181,7 +110,7 @@ TEST_F(SliceEndToEnd, HardCasesGiveOnePageEachWithTheInputsWords) {
     const QString out = work_.filePath(QStringLiteral("out"));
     QDir().mkpath(out);
     QProcess split;
-    split.setProcessEnvironment(splitEnvironment());
+    split.setProcessEnvironment(SplitEnvironment(work_.path()));
     split.start(ProgramFolder() + QStringLiteral("/folioknife-split"),
                 QStringList{QStringLiteral("-o"), out} + inputs);
     ASSERT_TRUE(split.waitForFinished(600000));
@@ -200,14 +129,15 @@ TEST_F(SliceEndToEnd, HardCasesGiveOnePageEachWithTheInputsWords) {
         ASSERT_EQ(outputs.size(), pages);
 
         const BodyWords in =
-            WordsOf(name.endsWith(QLatin1String(".odt")) ? input : AsOdt(input, work_.path()));
+            WordsOf(name.endsWith(QLatin1String(".odt"))
+                        ? input
+                        : office_->storeAsOdt(input, work_.filePath(QFileInfo(input).fileName() + ".odt")));
         WordCounts outWords;
         for (const QString& output : outputs) {
             const QString path = out + QLatin1Char('/') + output;
-            EXPECT_EQ(PagesOf(path), 1) << output.toStdString();
+            EXPECT_EQ(office_->pageCounts(path).body, 1) << output.toStdString();
             EXPECT_FALSE(ContentXml(path).contains("__folioknife_page_")) << output.toStdString();
-            const WordCounts words = WordsOf(path).all;
-            for (auto word = words.begin(); word != words.end(); ++word) outWords[word.key()] += word.value();
+            AddWords(outWords, WordsOf(path).all);
         }
         for (auto word = in.all.begin(); word != in.all.end(); ++word)
             EXPECT_GE(outWords.value(word.key()), word.value()) << "lost: " << word.key().toStdString();
@@ -222,7 +152,8 @@ TEST_F(SliceEndToEnd, HardCasesGiveOnePageEachWithTheInputsWords) {
 // Public documents from other projects, read where they lie beside the repository: each output prints
 // as one page, there is an output for every printed page, and together they print the input's words.
 TEST_F(SliceEndToEnd, RealDocumentsGiveAnOutputForEveryPrintedPage) {
-    const QString corpus = QDir::cleanPath(QStringLiteral(FOLIOKNIFE_SOURCE_DIR "/../shared/corpus"));
+    FK_SKIP_WITHOUT_CORPUS();
+    const QString corpus = CorpusFolder();
     // The small ones: an endnote page, endnotes in a poem, tracked changes in Word, a row over pages.
     for (const char* name : {"odftk_footnote.odt", "odfdo_dormeur_notes.odt", "docx4j_sample-docx.docx",
                              "odftk_brokenList.odt"}) {
@@ -276,7 +207,7 @@ TEST_F(SliceEndToEnd, BadInputsGetOneReportEachAndLeaveNoPartialFile) {
     for (const QString& path : bad) digests.insert(path, FileDigest(path));
 
     QProcess split;
-    split.setProcessEnvironment(splitEnvironment());
+    split.setProcessEnvironment(SplitEnvironment(work_.path()));
     split.start(
         ProgramFolder() + QStringLiteral("/folioknife-split"),
         QStringList{QStringLiteral("-o"), out} + bad + QStringList{kHardCases + QStringLiteral("/toc.odt")});
@@ -367,7 +298,8 @@ QString FieldsDocument() {
 // Each page holds what its own body refers to, nothing of another page's, and shows what the input shows
 // on that page: references to other pages, running heads and the file's name.
 TEST_F(SliceEndToEnd, PagesHoldOnlyTheirOwnChangesCommentsAndMarksAndShowWhatTheInputShows) {
-    const QString input = StoreThroughOffice(FieldsDocument(), QStringLiteral("fields"));
+    const QString input =
+        office_->storeFlatAsOdt(FieldsDocument(), work_.filePath(QStringLiteral("fields.odt")));
     const QStringList outputs = SplitAlone(input);
     ASSERT_EQ(outputs.size(), 3);
 
@@ -500,7 +432,8 @@ QString HeadingsDocument() {
 }  // namespace
 
 TEST_F(SliceEndToEnd, HeadingsAndRunningHeadsAreNumberedAsInTheInput) {
-    const QString input = StoreThroughOffice(HeadingsDocument(), QStringLiteral("headings"));
+    const QString input =
+        office_->storeFlatAsOdt(HeadingsDocument(), work_.filePath(QStringLiteral("headings.odt")));
     const QStringList outputs = SplitAlone(input);
     const QStringList inputPages = PdfPages(input);
     ASSERT_EQ(inputPages.size(), 7);

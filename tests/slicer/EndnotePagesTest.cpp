@@ -125,7 +125,7 @@ TEST_F(EndnotePagesTest, EachEndnotePageHoldsTheNoteTextItShowsAndTheBodyOnlyCit
     EXPECT_EQ(opening(notes4), "Endnote/4");
 
     for (int page = 1; page <= 4; ++page)
-        EXPECT_EQ(contentOf(slicer, page, page).find(std::string(PageMarkPrefix())), std::string::npos)
+        EXPECT_EQ(contentOf(slicer, page, page).find(std::string(kPageMarkPrefix)), std::string::npos)
             << page;
 }
 

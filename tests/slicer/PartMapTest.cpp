@@ -57,17 +57,6 @@ protected:
     std::unique_ptr<PartMap> parts_;
 };
 
-TEST(PartPlanTest, HeadingMarkNamesReadBackAndOnlyOurSpellingCounts) {
-    EXPECT_EQ(HeadingMarkName(3), "__folioknife_heading_0003");
-    EXPECT_EQ(HeadingOfMark(HeadingMarkName(3)), 3);
-    EXPECT_EQ(HeadingOfMark(HeadingMarkName(12345)), 12345);
-    for (const char* name :
-         {"__folioknife_heading_03", "__folioknife_heading_0003 copy", "__folioknife_heading_0000",
-          "__folioknife_heading_-001", "__folioknife_page_0003", "Chapter 3"})
-        EXPECT_EQ(HeadingOfMark(name), 0) << name;
-    EXPECT_EQ(PageOfMark(HeadingMarkName(3)), 0) << "a heading mark is no page mark";
-}
-
 TEST_F(PartMapTest, MatterBeforeTheFirstHeadingIsAPartAndEachHeadingOpensOne) {
     // Page 1: title and chapter 1; chapter 2 starts page 2; chapter 3 in the middle of page 3.
     const PartMap& parts = map("<text:p>Title</text:p>" + heading(1, "One") + "<text:p>one</text:p>" +

@@ -66,11 +66,4 @@ TEST_F(EndnoteMarkingTest, AnAnswerThatIsNotOursIsTheOfficesFailure) {
     EXPECT_THROW(markedPlan(), Failure);
 }
 
-TEST(EndnoteMarkingModuleTest, TheOfficesMacroWritesTheSlicersMarkNames) {
-    const office::BasicModule module = EndnoteMarking::module();
-    const QString prefix = QString::fromStdString(slicer::PageMarkName(7)).chopped(4);
-    EXPECT_TRUE(module.source.contains("\"" + prefix + "\" & Format(page, \"0000\")"));
-    EXPECT_TRUE(module.source.contains("Function " + EndnoteMarking::kFunction + "("));
-}
-
 }  // namespace

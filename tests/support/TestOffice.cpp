@@ -1,10 +1,12 @@
 #include "TestOffice.h"
 
 #include <QCryptographicHash>
+#include <QDir>
 #include <QFile>
-#include <QProcess>
+#include <QFileInfo>
 #include <QXmlStreamReader>
 
+#include "DocumentWords.h"
 #include "split/OfficeSession.h"
 
 namespace fk::test {
@@ -89,16 +91,60 @@ void TestOffice::makeDocument(const QString& odtPath, const Content& content) {
     office.close(document);
 }
 
-static QByteArray contentXml(const QString& odtPath) {
-    QProcess unzip;
-    unzip.start(QStringLiteral("unzip"), {QStringLiteral("-p"), odtPath, QStringLiteral("content.xml")});
-    unzip.waitForFinished(30000);
-    return unzip.exitCode() == 0 ? unzip.readAllStandardOutput() : QByteArray();
+QString TestOffice::storeAsOdt(const QString& documentPath, const QString& odtPath) {
+    LibreOfficeSession& office = *session_;
+    office.reach();
+    const office::DocumentRef document =
+        office.load(ToFileUrl(documentPath), {.hidden = true, .readOnly = true});
+    office.storeToUrl(document, ToFileUrl(odtPath),
+                      {{QStringLiteral("FilterName"), QStringLiteral("writer8")}});
+    office.close(document);
+    return odtPath;
+}
+
+QString TestOffice::storeFlatAsOdt(const QString& flatXml, const QString& odtPath) {
+    const QFileInfo target(odtPath);
+    const QString flatPath = target.dir().filePath(target.completeBaseName() + QStringLiteral(".fodt"));
+    QFile flat(flatPath);
+    if (!flat.open(QIODevice::WriteOnly | QIODevice::Truncate)) return {};
+    flat.write(flatXml.toUtf8());
+    flat.close();
+    return storeAsOdt(flatPath, odtPath);
+}
+
+void TestOffice::storeAsPdf(const QString& documentPath, const QString& pdfPath) {
+    LibreOfficeSession& office = *session_;
+    office.reach();
+    const office::DocumentRef document =
+        office.load(ToFileUrl(documentPath), {.hidden = true, .readOnly = true});
+    office.storeToUrl(document, ToFileUrl(pdfPath),
+                      {{QStringLiteral("FilterName"), QStringLiteral("writer_pdf_Export")}});
+    office.close(document);
+}
+
+TestOffice::PageCounts TestOffice::pageCounts(const QString& documentPath) {
+    LibreOfficeSession& office = *session_;
+    office.reach();
+    const office::DocumentRef document = office.load(ToFileUrl(documentPath), {.hidden = true});
+    // The pages of the whole layout, not those laid out so far.
+    office.completeLayout(document);
+    const PageCounts counts{office.countPages(document), office.countRenderedPages(document)};
+    office.close(document);
+    return counts;
+}
+
+QProcessEnvironment SplitEnvironment(const QString& workFolder) {
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    const QDir work(workFolder);
+    environment.insert(QStringLiteral("XDG_CACHE_HOME"), work.filePath(QStringLiteral("cache")));
+    work.mkpath(QStringLiteral("tmp"));
+    environment.insert(QStringLiteral("TMPDIR"), work.filePath(QStringLiteral("tmp")));
+    return environment;
 }
 
 QStringList OdtBodyText(const QString& odtPath) {
     QStringList paragraphs;
-    QXmlStreamReader xml(contentXml(odtPath));
+    QXmlStreamReader xml(ContentXml(odtPath));
     QString current;
     int depth = 0;
     while (!xml.atEnd()) {
@@ -126,7 +172,7 @@ bool IsOdtPackage(const QString& path) {
     if (!file.open(QIODevice::ReadOnly)) return false;
     const QByteArray head = file.read(80);
     return head.startsWith("PK") && head.contains("mimetypeapplication/vnd.oasis.opendocument.text") &&
-           !contentXml(path).isEmpty();
+           !ContentXml(path).isEmpty();
 }
 
 }  // namespace fk::test

@@ -1,27 +1,10 @@
 #pragma once
 
 #include <string>
-#include <string_view>
+
+#include "slicer/MarkNames.h"
 
 namespace fk::slicer {
-
-// Page numbers in mark and output names have at least this many digits.
-inline constexpr int kPageNumberDigits = 4;
-
-// Bookmark the office inserts at the start of page `page` (1-based): "__folioknife_page_0001" etc.,
-// the prefix and the page number in at least four digits.
-std::string PageMarkName(int page);
-std::string_view PageMarkPrefix();
-
-// The page number of a mark name, or 0 when the name is not one of ours.
-int PageOfMark(std::string_view bookmarkName);
-
-// Bookmark at the point where cell `cell` (numbered by the office from 1, any order) of a table row that
-// page `page` starts inside goes on: "__folioknife_page_0005_cell_3". Cells the page's own mark stands in
-// and cells whose content all lies on earlier pages carry none.
-std::string CellMarkName(int page, int cell);
-// The page of a cell mark's name, or 0 when the name is not a cell mark of ours.
-int PageOfCellMark(std::string_view bookmarkName);
 
 struct PlannedPage {
     bool blank =

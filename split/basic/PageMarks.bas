@@ -1,0 +1,258 @@
+Option Explicit
+
+' Marks the start of every page of a document in the office's own process, where a bookmark object
+' costs less than a dispatch, which goes through the frame. Basic's And does not short-circuit, hence
+' the Ifs.
+'
+' Where every page starts is taken before the first mark goes in: a mark makes the office lay out its
+' paragraph again, and with large pictures the pages after it can come out otherwise. All marks then
+' stand where one layout, the one a fresh office makes, put the pages.
+'
+' A page that opens at the very start of a paragraph carrying objects may follow a page that holds
+' those objects but none of the paragraph's lines ("^" instead of "+"). Asked only there: asking at
+' every page costs more than the marking.
+
+Dim cellStarts() As Object, cellMarks() As String, cellCount As Long
+
+Function MarkPages(document As Object, unused As String) As Variant
+    Dim cursor As Object, bookmark As Object, start As Object
+    Dim body As Object
+    cellCount = 0
+    ReDim cellStarts(15) As Object
+    ReDim cellMarks(15) As String
+    cursor = document.getCurrentController().getViewCursor()
+    cursor.jumpToLastPage()
+    Dim pageCount As Long, page As Long, reached As Boolean
+    pageCount = cursor.getPage()
+    Dim pages(pageCount - 1) As String, starts(pageCount - 1) As Object, withObjects As Boolean
+    withObjects = document.getDrawPage().hasElements()
+    ' Nobody undoes our marks and nobody sees them: without undo records and view updates they cost
+    ' a quarter as much. The view is locked before the cursor walks the pages, too: a move of the
+    ' cursor in a view that follows it costs more the longer the document, a millisecond at 1,000
+    ' pages against a hundredth locked.
+    document.getUndoManager().lock()
+    document.lockControllers()
+    For page = 1 To pageCount
+        reached = cursor.jumpToPage(page)
+        If reached Then reached = cursor.jumpToStartOfPage()
+        If reached Then reached = (cursor.getPage() = page)
+        If reached Then
+            start = cursor.getText().createTextCursorByRange(cursor.getStart())
+            starts(page - 1) = start
+            pages(page - 1) = "+" & cursor.PageStyleName
+            MarkRowsAround(cursor, start, page, body)
+            If withObjects And page > 1 Then
+                If pages(page - 2) <> "-" Then
+                    If start.isStartOfParagraph() Then
+                        If BegunOnPageBefore(cursor, start, page) Then pages(page - 1) = "^" & Mid(pages(page - 1), 2)
+                    End If
+                End If
+            End If
+        Else
+            pages(page - 1) = "-"
+        End If
+    Next
+    For page = 1 To pageCount
+        If pages(page - 1) <> "-" Then
+            bookmark = document.createInstance("com.sun.star.text.Bookmark")
+            bookmark.setName("@PAGE_MARK_PREFIX@" & Format(page, "@MARK_NUMBER_FORMAT@"))
+            starts(page - 1).getText().insertTextContent(starts(page - 1), bookmark, False)
+        End If
+    Next
+    Dim cell As Long
+    For cell = 1 To cellCount
+        bookmark = document.createInstance("com.sun.star.text.Bookmark")
+        bookmark.setName(cellMarks(cell - 1))
+        cellStarts(cell - 1).getText().insertTextContent(cellStarts(cell - 1), bookmark, False)
+    Next
+    ' The view stays locked until the document is closed: unlocked, the store would first lay out
+    ' again every paragraph a mark went into, as long again as the whole layout on a long document,
+    ' and the store writes from the layout the marks were taken from anyway.
+    document.getUndoManager().unlock()
+    MarkPages = pages
+End Function
+
+' Whether the paragraph at start, which opens this page, has objects and the page before ends inside it.
+' Leaves the view cursor back at the start of this page. An office that cannot tell says no: the
+' objects then go with their paragraph's text, which the document survives.
+Function BegunOnPageBefore(cursor As Object, start As Object, page As Long) As Boolean
+    Dim paragraph As Object, pageEnd As Object
+    BegunOnPageBefore = False
+    On Error GoTo Back
+    If Not start.getPropertySetInfo().hasPropertyByName("TextParagraph") Then Exit Function
+    paragraph = start.TextParagraph
+    If IsNull(paragraph) Then Exit Function
+    If Not paragraph.createContentEnumeration("com.sun.star.text.TextContent").hasMoreElements() Then Exit Function
+    If cursor.jumpToPage(page - 1) Then
+        If cursor.jumpToEndOfPage() Then
+            If cursor.getPage() = page - 1 Then
+                pageEnd = cursor.getText().createTextCursorByRange(cursor.getEnd())
+                BegunOnPageBefore = Not pageEnd.isEndOfParagraph()
+            End If
+        End If
+    End If
+Back:
+    On Error GoTo 0
+    cursor.jumpToPage(page)
+    cursor.jumpToStartOfPage()
+End Function
+
+' A page can start inside a table row: the office breaks each cell where its own content runs out of
+' room. Every other cell of that row (and of the rows around it, for a nested table) gets a mark where
+' its content goes on, found by asking the layout the page of each line. A cell whose content ended on
+' an earlier page gets none; one that starts on this page is marked at its start. A page that starts
+' at the start of a cell starts the row: no marks. Positions are taken before any mark goes in, as the
+' page starts are.
+' Marks the other cells of every row around start, inside the cell outer (null: the body).
+Sub MarkRowsAround(cursor As Object, start As Object, page As Long, outer As Object)
+    Dim position As Object, probe As Object, cell As Object, table As Object, found As Object
+    Dim others As Variant, count As Long, i As Long
+    ' Cells the office cannot answer for keep no mark: their content stays whole on the page before,
+    ' which loses nothing, rather than the marking failing the document.
+    On Error GoTo Done
+    position = start
+    Do
+        If IsNull(position) Then Exit Sub
+        probe = position.getText().createTextCursorByRange(position.getStart())
+        If Not probe.getPropertySetInfo().hasPropertyByName("Cell") Then Exit Sub
+        If IsNull(probe.Cell) Or IsEmpty(probe.Cell) Then Exit Sub
+        cell = probe.Cell
+        If Not IsNull(outer) Then
+            If EqualUnoObjects(cell, outer) Then Exit Sub
+        End If
+        table = probe.TextTable
+        others = Split(Trim(CellsOfRow(table, cell.CellName)), " ")
+        count = UBound(others) + 1
+        ' A page that starts at a cell's start starts the row there (the slicer takes it so too): the
+        ' cells beside it start on the page as well, unless a paragraph kept whole left its cell empty
+        ' on the page before. Not asking saves a few calls on every page of a long table.
+        If Not IsCellStart(position, cell) Then
+            For i = 1 To count
+                found = Continuation(cursor, table.getCellByName(others(i - 1)), page)
+                If Not IsNull(found) Then
+                    AddCellMark(found, page)
+                    MarkRowsAround(cursor, found, page, table.getCellByName(others(i - 1)))
+                End If
+            Next
+        End If
+        position = OuterPosition(cursor, table, cell.CellName)
+    Loop
+Done:
+End Sub
+
+' A position in the cell around a table nested in it; null for a table in the body, or when the office
+' cannot say. Tried left of the table's first cell and right of its last, which can also lead into the
+' cell before or after the one that holds the table.
+Function OuterPosition(cursor As Object, table As Object, cellName As String) As Object
+    Dim walker As Object, probe As Object, side As Integer, moved As Boolean
+    OuterPosition = Nothing
+    On Error GoTo Done
+    walker = table.createCursorByCellName(cellName)
+    For side = 0 To 1
+        If side = 0 Then walker.gotoStart(False) Else walker.gotoEnd(False)
+        probe = table.getCellByName(walker.getRangeName()).getText()
+        If side = 0 Then cursor.gotoRange(probe.getStart(), False) Else cursor.gotoRange(probe.getEnd(), False)
+        If side = 0 Then moved = cursor.goLeft(1, False) Else moved = cursor.goRight(1, False)
+        If moved Then
+            probe = cursor.getText().createTextCursorByRange(cursor.getStart())
+            If probe.getPropertySetInfo().hasPropertyByName("Cell") Then
+                If Not (IsNull(probe.Cell) Or IsEmpty(probe.Cell)) Then
+                    If Holds(probe.Cell, table) Then
+                        OuterPosition = probe
+                        Exit Function
+                    End If
+                End If
+            End If
+        End If
+    Next
+Done:
+End Function
+
+Function Holds(cell As Object, table As Object) As Boolean
+    Dim parts As Object
+    Holds = False
+    parts = cell.getText().createEnumeration()
+    Do While parts.hasMoreElements()
+        If EqualUnoObjects(parts.nextElement(), table) Then
+            Holds = True
+            Exit Function
+        End If
+    Loop
+End Function
+
+' The names of the other cells in the row of the cell named name, separated by spaces. The office
+' names columns A to Z, then a to z; a cell merged from the row above still has its name.
+Function CellsOfRow(table As Object, name As String) As String
+    Dim row As String, column As Long, letters As String, other As String
+    letters = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"
+    row = RowOf(name)
+    CellsOfRow = ""
+    For column = 1 To table.getColumns().getCount()
+        If column > Len(letters) Then Exit For
+        other = Mid(letters, column, 1) & row
+        If other <> name Then
+            If Not IsNull(table.getCellByName(other)) Then CellsOfRow = CellsOfRow & " " & other
+        End If
+    Next
+End Function
+
+Function RowOf(name As String) As String
+    Dim i As Long
+    RowOf = ""
+    For i = 1 To Len(name)
+        If InStr("0123456789", Mid(name, i, 1)) > 0 Then
+            RowOf = Mid(name, i)
+            Exit Function
+        End If
+    Next
+End Function
+
+Function IsCellStart(position As Object, cell As Object) As Boolean
+    Dim first As Object
+    first = cell.getText().createTextCursor()
+    first.gotoStart(False)
+    IsCellStart = False
+    On Error GoTo Done
+    IsCellStart = (cell.getText().compareRegionStarts(first, position) = 0)
+Done:
+End Function
+
+' Where the cell goes on on page, or Nothing when its content all lies on earlier pages.
+Function Continuation(cursor As Object, cell As Object, page As Long) As Object
+    Dim probe As Object, steps As Long
+    Continuation = Nothing
+    If IsNull(cell) Then Exit Function
+    probe = cell.getText().createTextCursor()
+    probe.gotoStart(False)
+    cursor.gotoRange(probe, False)
+    If cursor.getPage() >= page Then
+        Continuation = probe
+        Exit Function
+    End If
+    probe.gotoEnd(False)
+    cursor.gotoRange(probe, False)
+    If cursor.getPage() < page Then Exit Function
+    ' Line by line: the first line the layout put on the page.
+    probe.gotoStart(False)
+    cursor.gotoRange(probe, False)
+    For steps = 1 To 100000
+        cursor.gotoEndOfLine(False)
+        If Not cursor.goRight(1, False) Then Exit Function
+        ' Right of a line's end can be the second character of the next line.
+        cursor.gotoStartOfLine(False)
+        If cursor.getPage() >= page Then
+            Continuation = cursor.getText().createTextCursorByRange(cursor.getStart())
+            Exit Function
+        End If
+    Next
+End Function
+
+Sub AddCellMark(position As Object, page As Long)
+    If cellCount > UBound(cellStarts) Then
+        ReDim Preserve cellStarts(cellCount * 2) As Object
+        ReDim Preserve cellMarks(cellCount * 2) As String
+    End If
+    cellCount = cellCount + 1
+    cellStarts(cellCount - 1) = position
+    cellMarks(cellCount - 1) = "@PAGE_MARK_PREFIX@" & Format(page, "@MARK_NUMBER_FORMAT@") & "@CELL_MARK_INFIX@" & cellCount
+End Sub

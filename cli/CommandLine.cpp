@@ -49,7 +49,7 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments, const QString& 
                      visible = Option::Visible, verbose = Option::Verbose, method = Option::Method,
                      pages = Option::Pages, every = Option::Every, at = Option::At, format = Option::Format,
                      json = Option::Json, shard = Option::Shard, help = Option::Help,
-                     version = Option::Version;
+                     version = Option::Version, filesFrom = Option::FilesFrom, nulSeparated = Option::Null;
     options.help = parser.isSet(help);
     options.version = parser.isSet(version);
     if (options.help || options.version) return parsed;
@@ -173,7 +173,17 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments, const QString& 
         return parsed;
     }
     options.inputs = parser.positionalArguments();
-    if (options.inputs.isEmpty()) {
+    options.filesFrom = parser.value(filesFrom);
+    options.nulSeparated = parser.isSet(nulSeparated);
+    if (parser.isSet(filesFrom) && options.filesFrom.isEmpty()) {
+        parsed.error = QStringLiteral("--files-from names a file of names, or - for standard input.");
+        return parsed;
+    }
+    if (options.nulSeparated && options.filesFrom.isEmpty()) {
+        parsed.error = QStringLiteral("--null tells how the names of --files-from end: give that too.");
+        return parsed;
+    }
+    if (options.inputs.isEmpty() && options.filesFrom.isEmpty()) {
         parsed.error = QStringLiteral("No input given: name documents or folders to split.");
         return parsed;
     }
@@ -228,7 +238,8 @@ QString UsageText() {
 SYNOPSIS
     folioknife-split [-o DIR] [--method slice|copy] [--format odt|pdf|docx]
                      [--pages LIST | --every N | --at heading:N] [--jobs N] [--timeout SECONDS]
-                     [--visible] [--verbose] [--json FILE] [--shard K/N] INPUT...
+                     [--visible] [--verbose] [--json FILE] [--shard K/N]
+                     [--files-from FILE [--null]] [INPUT...]
     folioknife-split --help | --version
 
 DESCRIPTION
@@ -303,6 +314,12 @@ OPTIONS
         A document's part comes from a hash of its output base name, so N hosts given the
         same inputs split every document exactly once, and documents whose outputs would share
         names are split in one part, in the order given; all parts may write to one folder.
+    --files-from FILE
+        Also split the inputs named in FILE (- for standard input), one a line, as a list too
+        long for the command line gives them. Empty lines are skipped.
+    --null
+        The names of --files-from end with NUL bytes, as find -print0 writes them, instead
+        of newlines: for names that hold a newline.
     -h, --help
         Show this text.
     --version
@@ -320,7 +337,10 @@ EXIT STATUS
     0   every document was split
     1   at least one document, page or input failed
     2   usage error: unknown option or method, no input, or an output folder that is not a
-        folder or cannot be made
+        folder
+    3   nothing could run, or its outcome not be kept: LibreOffice missing, an output or
+        cache folder that cannot be made, a list of files that cannot be read, a report
+        that cannot be written; worth trying again once that is mended
     128+N  ended by signal N (130 for Ctrl-C, 143 for SIGTERM, 129 for SIGHUP): the offices
         are stopped, the summary names the documents done, cut short (with their pages so
         far) and not started, the report is written, and then the program ends by the

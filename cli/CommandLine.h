@@ -15,6 +15,9 @@ namespace fk::cli {
 inline constexpr int kExitSplit = 0;
 inline constexpr int kExitSomeFailed = 1;
 inline constexpr int kExitUsage = 2;
+// Nothing could run, or its outcome not be kept: no office, no usable cache or output folder, no list
+// of files, a report that cannot be written. Worth trying again once that is mended.
+inline constexpr int kExitCannotRun = 3;
 // More offices than this only fight over memory and cores.
 inline constexpr int kMaxJobs = 64;
 // A week; beyond it a deadline means nothing, and the milliseconds must stay countable.
@@ -37,7 +40,9 @@ struct CommandLine {
     PageSelection pages;   // --pages or --every; every page on its own when neither is given
     int headingLevel = 0;  // --at heading:N cuts at the headings of levels 1 to N; 0: --at page
     OutputFormat format = OutputFormat::Odt;
-    QString jsonFile;  // absolute; empty: no JSON report
+    QString jsonFile;           // absolute; empty: no JSON report
+    QString filesFrom;          // a list of inputs to read, "-" for standard input; empty: none
+    bool nulSeparated = false;  // the list's names end with NUL bytes, not newlines
     std::optional<Shard> shard;
 };
 

@@ -32,6 +32,8 @@ constexpr std::array kLongOptions{
     option{"shard", required_argument, nullptr, kLongOnly + static_cast<int>(Option::Shard)},
     option{"help", no_argument, nullptr, kLongOnly + static_cast<int>(Option::Help)},
     option{"version", no_argument, nullptr, kLongOnly + static_cast<int>(Option::Version)},
+    option{"files-from", required_argument, nullptr, kLongOnly + static_cast<int>(Option::FilesFrom)},
+    option{"null", no_argument, nullptr, kLongOnly + static_cast<int>(Option::Null)},
     option{nullptr, 0, nullptr, 0},
 };
 // The short spellings, as getopt returns them: ':' first, so that a missing value is told apart.

@@ -26,7 +26,9 @@ public:
         Json,
         Shard,
         Help,
-        Version
+        Version,
+        FilesFrom,
+        Null,
     };
 
     // The arguments with the program's name first; nothing, and `error` set, on a usage error.

@@ -16,6 +16,7 @@
 #include "cli/BatchDocuments.h"
 #include "cli/CommandLine.h"
 #include "cli/ConsoleProgress.h"
+#include "cli/FileList.h"
 #include "cli/InterruptSignals.h"
 #include "cli/JsonReport.h"
 #include "cli/LibreOfficeJobOffice.h"
@@ -46,6 +47,21 @@ bool writeReport(const fk::cli::CommandLine& options, const fk::cli::RunRecord& 
     return false;
 }
 
+// Adds the names of --files-from to the inputs; returns what kept the list from being read.
+QString readFilesFrom(const fk::cli::CommandLine& options, QStringList& inputs,
+                      fk::cli::NonUtf8Arguments& nonUtf8) {
+    QFile list;
+    const bool standardInput = options.filesFrom == QLatin1String("-");
+    if (standardInput ? !list.open(stdin, QIODevice::ReadOnly)
+                      : (list.setFileName(options.filesFrom), !list.open(QIODevice::ReadOnly)))
+        return options.filesFrom + QStringLiteral(": the list of files cannot be read: ") +
+               list.errorString();
+    const fk::cli::FileList read = fk::cli::ReadFileList(list, options.nulSeparated, nonUtf8);
+    if (!read.error.isEmpty()) return options.filesFrom + QStringLiteral(": ") + read.error;
+    inputs += read.names;
+    return {};
+}
+
 int run(const QStringList& arguments, const fk::cli::NonUtf8Arguments& nonUtf8) {
     using namespace fk::cli;
     QTextStream out(stdout);
@@ -70,7 +86,16 @@ int run(const QStringList& arguments, const fk::cli::NonUtf8Arguments& nonUtf8) 
     const QString folderProblem = MakeOutputFolder(options.outputFolder);
     if (!folderProblem.isEmpty()) {
         err << "folioknife-split: " << DisplayName(folderProblem) << "\n";
-        return kExitUsage;
+        return kExitCannotRun;
+    }
+    QStringList inputs = options.inputs;
+    NonUtf8Arguments nonUtf8Names = nonUtf8;
+    if (!options.filesFrom.isEmpty()) {
+        const QString problem = readFilesFrom(options, inputs, nonUtf8Names);
+        if (!problem.isEmpty()) {
+            err << "folioknife-split: " << DisplayName(problem) << "\n";
+            return kExitCannotRun;
+        }
     }
 
     fk::OfficeOptions officeOptions = fk::OfficeOptions::fromEnvironment();
@@ -79,7 +104,7 @@ int run(const QStringList& arguments, const fk::cli::NonUtf8Arguments& nonUtf8) 
     if (!QFileInfo(officeOptions.soffice).isExecutable()) {
         err << "folioknife-split: LibreOffice was not found (" << DisplayName(officeOptions.soffice)
             << "); install libreoffice-writer or set FOLIOKNIFE_SOFFICE.\n";
-        return kExitSomeFailed;
+        return kExitCannotRun;
     }
 
     QElapsedTimer clock;
@@ -88,7 +113,7 @@ int run(const QStringList& arguments, const fk::cli::NonUtf8Arguments& nonUtf8) 
     if (options.shard) {
         inShard = [shard = *options.shard](const QString& path) { return shard.holds(path); };
     }
-    const BatchDocuments input = CollectDocuments(options.inputs, workingFolder, nonUtf8, inShard);
+    const BatchDocuments input = CollectDocuments(inputs, workingFolder, nonUtf8Names, inShard);
     for (const QString& problem : input.problems) err << "folioknife-split: " << DisplayName(problem) << "\n";
     RunRecord record;
     record.problems = input.problems;
@@ -97,7 +122,7 @@ int run(const QStringList& arguments, const fk::cli::NonUtf8Arguments& nonUtf8) 
         // A shard may rightly have nothing to do.
         if (options.shard && input.problems.isEmpty()) {
             out << "no documents in shard " << options.shard->part << "/" << options.shard->count << "\n";
-            return writeReport(options, record, err) ? kExitSplit : kExitSomeFailed;
+            return writeReport(options, record, err) ? kExitSplit : kExitCannotRun;
         }
         err << "folioknife-split: no documents to split\n";
         writeReport(options, record, err);
@@ -120,7 +145,7 @@ int run(const QStringList& arguments, const fk::cli::NonUtf8Arguments& nonUtf8) 
         profiles = std::make_unique<OfficeProfiles>(OfficeProfiles::defaultBaseFolder(), jobs, orphans);
     } catch (const fk::Failure& error) {
         err << "folioknife-split: " << DisplayName(error.message()) << "\n";
-        return kExitSomeFailed;
+        return kExitCannotRun;
     }
 
     // An earlier run that was killed may have left its temporaries here and in $TMPDIR, and its offices
@@ -190,7 +215,7 @@ int run(const QStringList& arguments, const fk::cli::NonUtf8Arguments& nonUtf8) 
         // The offices are stopped and the report is written: the program now ends as the signal asked.
         InterruptSignals::endBy(record.signalNumber);
     }
-    return reported ? summary.exitStatus() : kExitSomeFailed;
+    return reported ? summary.exitStatus() : kExitCannotRun;
 }
 
 }  // namespace

@@ -390,6 +390,51 @@ TEST_F(CommandLineEndToEnd, TerminatedRunWritesItsReportAndEndsBySigterm) {
     EXPECT_TRUE(ProcessesMentioning(cache()).isEmpty());
 }
 
+TEST_F(CommandLineEndToEnd, TenThousandNamesFromStandardInputAreOneBatch) {
+    constexpr int kNames = 10000;
+    const QDir many(work_.filePath(QStringLiteral("many")));
+    many.mkpath(QStringLiteral("."));
+    QByteArray list;
+    QStringList names;
+    for (int index = 0; index < kNames; ++index) {
+        const QString name = many.filePath(QStringLiteral("d%1.odt").arg(index, 5, 10, QLatin1Char('0')));
+        ASSERT_EQ(::link(QFile::encodeName(document("alpha")), QFile::encodeName(name)), 0);
+        names << name;
+        list += QFile::encodeName(name) + '\n';
+    }
+    // One shard of them, so that the office splits a few: the run must still read and place all.
+    constexpr int kShards = 4000;
+    cli::Shard shard{1, kShards};
+    while (shard.part < kShards &&
+           std::count_if(names.cbegin(), names.cend(), [&](const QString& n) { return shard.holds(n); }) == 0)
+        ++shard.part;
+    const auto held =
+        std::count_if(names.cbegin(), names.cend(), [&](const QString& n) { return shard.holds(n); });
+    ASSERT_GT(held, 0);
+
+    QProcess* process =
+        start({QStringLiteral("-o"), QStringLiteral("out"), QStringLiteral("--files-from"),
+               QStringLiteral("-"), QStringLiteral("--shard=%1/%2").arg(shard.part).arg(kShards)});
+    process->write(list);
+    process->closeWriteChannel();
+    const Outcome run = finish(process);
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_EQ(outputs().size(), 3 * held) << run.out.toStdString();
+}
+
+TEST_F(CommandLineEndToEnd, NothingThatCouldRunEndsWithStatusThree) {
+    adjustEnvironment = [](QProcessEnvironment& environment) {
+        environment.insert(QStringLiteral("FOLIOKNIFE_SOFFICE"), QStringLiteral("/no/such/soffice"));
+    };
+    const Outcome noOffice = split({QStringLiteral("-o"), QStringLiteral("out"), document("alpha")});
+    EXPECT_EQ(noOffice.exitCode, 3) << noOffice.err.toStdString();
+    adjustEnvironment = nullptr;
+    const Outcome noList =
+        split({QStringLiteral("--files-from"), work_.filePath(QStringLiteral("missing.txt"))});
+    EXPECT_EQ(noList.exitCode, 3) << noList.err.toStdString();
+    EXPECT_TRUE(noList.err.contains("the list of files cannot be read")) << noList.err.toStdString();
+}
+
 TEST_F(CommandLineEndToEnd, ChosenPagesAndDocumentsOfSeveralPages) {
     const Outcome chosen = split({QStringLiteral("-o"), QStringLiteral("out"), QStringLiteral("--pages"),
                                   QStringLiteral("1,3-"), document("alpha")});

@@ -64,15 +64,17 @@ TEST_F(CommandLineTest, OptionsAreWrittenAsWithGnuTools) {
         {{"-j2", "-opages", "a"}, 2, "pages/", {"a"}},
         {{"--jobs=3", "--output=pages", "a"}, 3, "pages/", {"a"}},
         {{"--jo", "4", "--out", "pages", "a"}, 4, "pages/", {"a"}},  // unambiguous prefixes
-        {{"a", "-j", "2", "b"}, 2, "", {"a", "b"}},                 // options after the inputs
+        {{"a", "-j", "2", "b"}, 2, "", {"a", "b"}},                  // options after the inputs
         {{"-j2", "--", "-j3", "--x"}, 2, "", {"-j3", "--x"}},
         {{"-"}, 1, "", {"-"}},
+        {{"--files-from", "-", "-j2"}, 2, "", {}},  // the inputs may all come from the list
     };
     for (const auto& [arguments, jobs, output, inputs] : spellings) {
         const ParsedCommandLine parsed = parse(arguments);
         ASSERT_EQ(parsed.error, QString()) << arguments.join(' ').toStdString();
         EXPECT_EQ(parsed.options.jobs, jobs) << arguments.join(' ').toStdString();
-        EXPECT_EQ(parsed.options.outputFolder, work.path() + "/" + output) << arguments.join(' ').toStdString();
+        EXPECT_EQ(parsed.options.outputFolder, work.path() + "/" + output)
+            << arguments.join(' ').toStdString();
         EXPECT_EQ(parsed.options.inputs, inputs) << arguments.join(' ').toStdString();
     }
 }
@@ -89,8 +91,11 @@ TEST_F(CommandLineTest, UsageErrors) {
         {{"--ver", "a.odt"}, "--ver is ambiguous: it could be --verbose, --version."},
         {{"--visible=yes", "a.odt"}, "--visible takes no value."},
         {{}, "No input given: name documents or folders to split."},
+        {{"--null", "a.odt"}, "--null tells how the names of --files-from end: give that too."},
+        {{"--files-from="}, "--files-from names a file of names, or - for standard input."},
     };
-    for (const auto& [arguments, error] : wrong) EXPECT_EQ(parse(arguments).error, error) << arguments.join(' ').toStdString();
+    for (const auto& [arguments, error] : wrong)
+        EXPECT_EQ(parse(arguments).error, error) << arguments.join(' ').toStdString();
     for (const char* jobs : {"0", "-1", "two", "65", "1.5"})
         EXPECT_TRUE(parse({"--jobs", jobs, "a.odt"}).error.startsWith("--jobs takes")) << jobs;
     for (const char* timeout : {"0", "0.0004", "0.999", "-3", "soon", "nan", "inf", "604801"})

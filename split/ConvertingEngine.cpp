@@ -1,12 +1,11 @@
 #include "split/ConvertingEngine.h"
 
-#include <QDir>
 #include <QFile>
 #include <optional>
-#include <system_error>
 
 #include "slicer/StagedFile.h"
 #include "split/PageWriter.h"
+#include "split/PrivateFolder.h"
 
 namespace fk {
 
@@ -43,20 +42,10 @@ private:
 
 SplitResult ConvertingEngine::split(const QString& path, const QString& outputFolder,
                                     const ProtectedPaths& inputs, SplitObserver& observer) {
-    // The OpenDocument outputs wait in a folder of this process's, which a later run removes should this
-    // one be killed.
-    std::optional<slicer::TemporaryFolder> work;
-    try {
-        work.emplace(QFile::encodeName(QDir::tempPath() + QStringLiteral("/folioknife-split")).toStdString());
-    } catch (const std::system_error& error) {
-        SplitResult result;
-        const SplitFailure failure{
-            SplitStage::Store, 0,
-            QStringLiteral("no private temporary folder: ") + QString::fromLocal8Bit(error.code().message())};
-        result.failures.append(failure);
-        observer.failed(failure);
-        return result;
-    }
+    SplitResult refused;
+    SplitStages stages(refused, observer);
+    const std::optional<slicer::TemporaryFolder> work = PrivateFolder(stages);
+    if (!work) return refused;
     Converter converter(conversion_, path, outputFolder, inputs, observer);
     SplitResult result = inner_.split(path, QFile::decodeName(work->path().c_str()), inputs, converter);
     result.pagesStored = converter.converted().pagesStored;

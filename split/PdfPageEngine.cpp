@@ -1,10 +1,8 @@
 #include "split/PdfPageEngine.h"
 
-#include <QDir>
 #include <QFile>
 #include <memory>
 #include <optional>
-#include <system_error>
 
 #include "base/Failure.h"
 #include "slicer/StagedFile.h"
@@ -12,6 +10,7 @@
 #include "split/PageWriter.h"
 #include "split/PdfExport.h"
 #include "split/PdfPageCutter.h"
+#include "split/PrivateFolder.h"
 
 namespace fk {
 
@@ -31,17 +30,8 @@ SplitResult PdfPageEngine::split(const QString& path, const QString& outputFolde
     SplitResult result;
     result.method = kMethod;
     Stages stages(result, observer);
-    // The office's PDF is kept in a folder of this process's, which a later run removes should this one
-    // be killed.
-    std::optional<slicer::TemporaryFolder> work;
-    try {
-        work.emplace(QFile::encodeName(QDir::tempPath() + QStringLiteral("/folioknife-split")).toStdString());
-    } catch (const std::system_error& error) {
-        stages.fail(
-            SplitStage::Store, 0,
-            QStringLiteral("no private temporary folder: ") + QString::fromLocal8Bit(error.code().message()));
-        return result;
-    }
+    const std::optional<slicer::TemporaryFolder> work = PrivateFolder(stages);
+    if (!work) return result;
     const QString pdf = QFile::decodeName((work->path() / "document.pdf").c_str());
     if (!exportPdf(path, pdf, stages)) return result;
 

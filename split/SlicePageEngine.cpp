@@ -1,10 +1,8 @@
 #include "split/SlicePageEngine.h"
 
-#include <QDir>
 #include <QFile>
 #include <algorithm>
 #include <optional>
-#include <system_error>
 #include <thread>
 
 #include "base/Failure.h"
@@ -15,6 +13,7 @@
 #include "split/HeadingMarking.h"
 #include "split/PageMarking.h"
 #include "split/PageWriter.h"
+#include "split/PrivateFolder.h"
 
 namespace fk {
 
@@ -73,17 +72,8 @@ SplitResult SlicePageEngine::split(const QString& path, const QString& outputFol
     SplitResult result;
     result.method = kMethod;
     Stages stages(result, observer);
-    // The marked copy of the document is stored in a folder of this process's, which a later run
-    // removes should this one be killed.
-    std::optional<slicer::TemporaryFolder> work;
-    try {
-        work.emplace(QFile::encodeName(QDir::tempPath() + QStringLiteral("/folioknife-split")).toStdString());
-    } catch (const std::system_error& error) {
-        stages.fail(
-            SplitStage::Store, 0,
-            QStringLiteral("no private temporary folder: ") + QString::fromLocal8Bit(error.code().message()));
-        return result;
-    }
+    const std::optional<slicer::TemporaryFolder> work = PrivateFolder(stages);
+    if (!work) return result;
     const QString package = QFile::decodeName((work->path() / "marked.odt").c_str());
     LoadedDocument document(office_, stages);
     Marks marks;

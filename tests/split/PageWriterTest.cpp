@@ -24,8 +24,8 @@ class PageWriterTest : public ::testing::Test {
 protected:
     PageWriterTest() : document(in.filePath("report.odt")) {}
 
-    PageWriter writerInto(const QString& folder, OutputFormat format = OutputFormat::Odt) {
-        return PageWriter(folder, document, format, inputs, result, observer);
+    PageWriter writerInto(const QString& folder) {
+        return PageWriter(folder, document, OutputFormat::Odt, inputs, result, observer);
     }
     // Outputs of one page each, numbered as their pages.
     static std::vector<PageSelection::Output> pages(int count) {
@@ -126,40 +126,6 @@ TEST_F(PageWriterTest, AFolderThatIsGoneIsOneFailurePerWriterAndNothingAfter) {
         EXPECT_FALSE(writer.write(21, [&](const QString&) { asked = true; }));
         EXPECT_FALSE(asked);
         EXPECT_EQ(result.failures.size(), told);
-    }
-}
-
-TEST_F(PageWriterTest, OneOutputPutInPlaceByItsOwnWriter) {
-    struct Case {
-        const char* name;
-        bool protectedInput;
-        bool writerFails;
-        bool stored;
-        FailureKind kind;
-    };
-    const Case cases[] = {
-        {"stored under its format's name", false, false, true, FailureKind::Other},
-        {"one that would replace an input is never written", true, false, false, FailureKind::ProtectedInput},
-        {"the writer's own failure keeps its kind", false, true, false, FailureKind::OfficeRefused},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        result = {};
-        observer = {};
-        PageWriter writer = writerInto(out.path(), OutputFormat::Docx);
-        inputs = c.protectedInput ? ProtectedPaths({writer.pathOf(1)}) : ProtectedPaths();
-        bool asked = false;
-        const bool stored = writer.write(1, [&](const QString& target) {
-            asked = true;
-            if (c.writerFails) throw Failure(FailureKind::OfficeRefused, "no filter");
-            EXPECT_EQ(target, out.filePath("report_0001.docx"));
-        });
-        EXPECT_EQ(stored, c.stored);
-        EXPECT_EQ(asked, !c.protectedInput);
-        EXPECT_EQ(observer.numbers, stored ? QList<int>{1} : QList<int>{});
-        ASSERT_EQ(result.failures.size(), stored ? 0 : 1);
-        if (!stored) EXPECT_EQ(result.failures[0].kind, c.kind);
-        EXPECT_FALSE(writer.folderRefuses());
     }
 }
 

@@ -6,8 +6,7 @@
 
 #include "base/Failure.h"
 #include "split/DocumentOpening.h"
-#include "split/OutputFolderState.h"
-#include "split/StagedPageFile.h"
+#include "split/PageWriter.h"
 
 namespace fk {
 
@@ -27,8 +26,8 @@ QString pagesLeftOut(const SplitResult& result, int pageCount) {
 // failure and not one per remaining step.
 class CopyPageEngine::Steps {
 public:
-    Steps(office::OfficeSession& office, SplitResult& result, SplitObserver& observer, QString outputFolder)
-        : office_(office), result_(result), observer_(observer), outputFolder_(std::move(outputFolder)) {}
+    Steps(office::OfficeSession& office, SplitResult& result, SplitObserver& observer)
+        : office_(office), result_(result), observer_(observer) {}
 
     template <typename Step>
     bool run(int line, SplitStage stage, int page, Step&& body) {
@@ -37,11 +36,8 @@ public:
             body();
             return true;
         } catch (...) {
-            FailureKind kind = KindOf(std::current_exception());
-            // The office's own store says little of why it failed; the folder tells whether every
-            // later page would fail alike.
-            if (stage == SplitStage::Store) kind = OutputRefusal(kind, outputFolder_);
-            const SplitFailure failure{stage, page, DescriptionOf(std::current_exception()), line, kind};
+            const SplitFailure failure{stage, page, DescriptionOf(std::current_exception()), line,
+                                       KindOf(std::current_exception())};
             result_.failures.append(failure);
             observer_.failed(failure);
         }
@@ -54,7 +50,6 @@ private:
     office::OfficeSession& office_;
     SplitResult& result_;
     SplitObserver& observer_;
-    QString outputFolder_;
     bool officeLost_ = false;
 };
 
@@ -127,7 +122,8 @@ SplitResult CopyPageEngine::split(const QString& path, const QString& outputFold
                                   const ProtectedPaths& inputs, SplitObserver& observer) {
     SplitResult result;
     result.method = kMethod;
-    Steps steps(office_, result, observer, outputFolder);
+    Steps steps(office_, result, observer);
+    PageWriter writer(outputFolder, path, OutputFormat::Odt, inputs, result, observer);
     office::DocumentRef input;
     int pageCount = 0;
 
@@ -158,7 +154,6 @@ SplitResult CopyPageEngine::split(const QString& path, const QString& outputFold
     bool blank = false;
     int page = 1;
     bool cutShort = false;  // a page could not be reached: the pages after it are not stored
-    bool folderRefuses = false;
     while (usable) {
         for (; page <= pageCount; ++page) {  // 140
             // With nothing selected a copy would leave the clipboard as it was, and the paste would repeat
@@ -180,12 +175,8 @@ SplitResult CopyPageEngine::split(const QString& path, const QString& outputFold
             // it is complete, and a link there is replaced, not written through. A page that would replace
             // one of the run's documents is not made at all.
             std::optional<StagedPageFile> staged;
-            const bool storable = steps.run(146, SplitStage::Store, page, [&] {
-                const QString pagePath = PageFilePath(outputFolder, path, page);
-                if (inputs.covers(pagePath))
-                    throw Failure(FailureKind::ProtectedInput, ProtectedPaths::refusal(pagePath));
-                staged.emplace(pagePath);
-            });
+            const bool storable =
+                steps.run(146, SplitStage::Store, page, [&] { writer.stage(page, staged); });
             office::DocumentRef pageDocument;
             const bool pageOpen = storable && steps.run(148, SplitStage::Copy, page, [&] {
                 pageDocument = office_.createTextDocument(hidden_);
@@ -199,19 +190,15 @@ SplitResult CopyPageEngine::split(const QString& path, const QString& outputFold
             }
             if (pageOpen) {
                 const bool stored = steps.run(158, SplitStage::Store, page, [&] {
-                    staged->reserve();
-                    office_.dispatch(pageDocument, QStringLiteral(".uno:SaveAs"),
-                                     {{QStringLiteral("URL"), ToFileUrl(staged->stagingPath())},
-                                      {QStringLiteral("FilterName"), QStringLiteral("writer8")}});
-                    staged->commit();
+                    writer.store(*staged, [&](const QString& stagingPath) {
+                        office_.dispatch(pageDocument, QStringLiteral(".uno:SaveAs"),
+                                         {{QStringLiteral("URL"), ToFileUrl(stagingPath)},
+                                          {QStringLiteral("FilterName"), QStringLiteral("writer8")}});
+                    });
                 });
-                if (stored) {
-                    ++result.pagesStored;
-                    observer.pageStored(page, staged->finalPath());
-                } else if (!result.failures.isEmpty() && RefusesEveryPage(result.failures.last().kind)) {
-                    folderRefuses = true;
-                }
+                if (stored) writer.stored(page);
             }
+            const bool folderRefuses = writer.folderRefuses();
             bool onNextPage = true;
             if (page < pageCount && !folderRefuses) {  // 160
                 onNextPage = steps.run(162, SplitStage::NextPage, page + 1, [&] {
@@ -233,7 +220,7 @@ SplitResult CopyPageEngine::split(const QString& path, const QString& outputFold
                 break;
             }
         }
-        if (cutShort || folderRefuses || steps.officeLost()) break;
+        if (cutShort || writer.folderRefuses() || steps.officeLost()) break;
         // Every page counted is stored. An office still laying out may have made more pages meanwhile:
         // those are split too, so that no text is left out without a word.
         int pagesNow = pageCount;

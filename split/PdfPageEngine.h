@@ -1,9 +1,5 @@
 #pragma once
 
-#include <QByteArray>
-#include <memory>
-#include <vector>
-
 #include "split/OfficeSession.h"
 #include "split/PageSelection.h"
 #include "split/SplitEngine.h"
@@ -31,17 +27,9 @@ private:
 
     // The office's part: load, export, close. False when a stage failed.
     bool exportPdf(const QString& documentPath, const QString& pdf, Stages& stages);
-    void writeOutputs(const std::shared_ptr<const QByteArray>& pdf,
-                      const std::vector<PageSelection::Output>& outputs, const QString& documentPath,
-                      const QString& outputFolder, const ProtectedPaths& inputs, SplitResult& result,
-                      Stages& stages, SplitObserver& observer) const;
-
     // Cutting and writing are work for the processor now that the disk is waited for once a batch, and
     // each writer parses the PDF again: more writers than a small machine's cores cost.
     static constexpr int kWriters = 2;
-    // Outputs written before they are synced, at once, and named: few enough that a long document's
-    // first pages take their names early and the temporaries waiting at a time stay few.
-    static constexpr int kBatch = 100;
 
     office::OfficeSession& office_;
     PageSelection selection_;

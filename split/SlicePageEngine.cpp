@@ -1,13 +1,8 @@
 #include "split/SlicePageEngine.h"
 
-#include <QDir>
 #include <QFile>
 #include <algorithm>
-#include <atomic>
-#include <condition_variable>
-#include <mutex>
 #include <optional>
-#include <system_error>
 #include <thread>
 
 #include "base/Failure.h"
@@ -16,8 +11,9 @@
 #include "split/DocumentOpening.h"
 #include "split/EndnoteMarking.h"
 #include "split/HeadingMarking.h"
-#include "split/OutputFolderState.h"
 #include "split/PageMarking.h"
+#include "split/PageWriter.h"
+#include "split/PrivateFolder.h"
 
 namespace fk {
 
@@ -76,17 +72,8 @@ SplitResult SlicePageEngine::split(const QString& path, const QString& outputFol
     SplitResult result;
     result.method = kMethod;
     Stages stages(result, observer);
-    // The marked copy of the document is stored in a folder of this process's, which a later run
-    // removes should this one be killed.
-    std::optional<slicer::TemporaryFolder> work;
-    try {
-        work.emplace(QFile::encodeName(QDir::tempPath() + QStringLiteral("/folioknife-split")).toStdString());
-    } catch (const std::system_error& error) {
-        stages.fail(
-            SplitStage::Store, 0,
-            QStringLiteral("no private temporary folder: ") + QString::fromLocal8Bit(error.code().message()));
-        return result;
-    }
+    const std::optional<slicer::TemporaryFolder> work = PrivateFolder(stages);
+    if (!work) return result;
     const QString package = QFile::decodeName((work->path() / "marked.odt").c_str());
     LoadedDocument document(office_, stages);
     Marks marks;
@@ -136,7 +123,8 @@ SplitResult SlicePageEngine::split(const QString& path, const QString& outputFol
         observer.noted(
             QStringLiteral("the page selection names pages beyond the last one, %1").arg(result.pageCount));
     failUnmarkedPages(unmarkedPages, outputs, stages);
-    writeOutputs(*slicer, outputs, path, outputFolder, inputs, result, stages, observer);
+    PageWriter writer(outputFolder, path, OutputFormat::Odt, inputs, result, observer);
+    writeOutputs(*slicer, outputs, writer);
     return result;
 }
 
@@ -203,78 +191,20 @@ void SlicePageEngine::failUnmarkedPages(const std::vector<int>& unmarkedPages,
 }
 
 void SlicePageEngine::writeOutputs(const slicer::PackageSlicer& slicer,
-                                   const std::vector<PageSelection::Output>& outputs, const QString& path,
-                                   const QString& outputFolder, const ProtectedPaths& inputs,
-                                   SplitResult& result, Stages& stages, SplitObserver& observer) {
-    // Outputs are independent of each other and of the office, so a few threads write them at once;
-    // this thread tells the observer about each output in order as it is done.
-    const int count = static_cast<int>(outputs.size());
-    std::vector<std::optional<QString>> failures(outputs.size());
-    std::vector<FailureKind> failureKinds(outputs.size(), FailureKind::FileAccess);
-    std::vector<bool> done(outputs.size(), false);
-    std::mutex guard;
-    std::condition_variable outputDone;
-    std::atomic<int> next{0};
-    // Once the folder takes no more files, the pages not yet begun are not tried: one failure says it.
-    // A page once taken is always finished, so the pages done are always the first ones.
-    std::atomic<bool> folderRefuses{false};
-    int writersDone = 0;  // under guard
-    auto work = [&] {
-        while (!folderRefuses) {
-            const int index = next++;
-            if (index >= count) break;
-            const PageSelection::Output& output = outputs[static_cast<size_t>(index)];
-            const QString target = PageFilePath(outputFolder, path, output.number);
-            std::optional<QString> failure;
-            FailureKind kind = FailureKind::FileAccess;
-            if (inputs.covers(target)) {
-                failure = ProtectedPaths::refusal(target);
-                kind = FailureKind::ProtectedInput;
-            } else {
-                try {
-                    if (headingLevel_ > 0)
-                        slicer.writePart(output.number, target.toStdString());
-                    else
-                        slicer.writePages(output.first, output.last, target.toStdString());
-                } catch (const slicer::SliceError& error) {
-                    failure = QString::fromLocal8Bit(error.what());
-                    kind = OutputRefusal(
-                        error.code() ? FailureKindOfErrno(error.code().value()) : FailureKind::FileAccess,
-                        outputFolder);
-                } catch (const std::exception& error) {
-                    failure = QString::fromLocal8Bit(error.what());
-                }
-                if (RefusesEveryPage(kind)) folderRefuses = true;
-            }
-            const std::lock_guard lock(guard);
-            failures[static_cast<size_t>(index)] = failure;
-            failureKinds[static_cast<size_t>(index)] = kind;
-            done[static_cast<size_t>(index)] = true;
-            outputDone.notify_all();
-        }
-        const std::lock_guard lock(guard);
-        ++writersDone;
-        outputDone.notify_all();
-    };
-    const int writers =
-        std::min(std::clamp(static_cast<int>(std::thread::hardware_concurrency()), 1, kMaxWriters), count);
-    std::vector<std::jthread> threads;
-    for (int writer = 0; writer < writers; ++writer) threads.emplace_back(work);
-    for (int index = 0; index < count; ++index) {
-        std::unique_lock lock(guard);
-        outputDone.wait(lock, [&] { return done[static_cast<size_t>(index)] || writersDone == writers; });
-        if (!done[static_cast<size_t>(index)]) break;  // never begun: the folder refused earlier pages
-        const std::optional<QString> failure = failures[static_cast<size_t>(index)];
-        const FailureKind kind = failureKinds[static_cast<size_t>(index)];
-        lock.unlock();
-        const PageSelection::Output& output = outputs[static_cast<size_t>(index)];
-        if (failure) {
-            stages.fail(SplitStage::Store, output.first, *failure, kind);
-        } else {
-            ++result.pagesStored;
-            observer.pageStored(output.number, PageFilePath(outputFolder, path, output.number));
-        }
-    }
+                                   const std::vector<PageSelection::Output>& outputs,
+                                   PageWriter& writer) const {
+    // Outputs are independent of each other and of the office, so a few threads cut them at once.
+    const bool parts = headingLevel_ > 0;
+    const int writers = std::clamp(static_cast<int>(std::thread::hardware_concurrency()), 1, kMaxWriters);
+    writer.writeAll(
+        outputs,
+        [&slicer, parts] {
+            return [&slicer, parts](const PageSelection::Output& output) {
+                return QByteArray::fromStdString(parts ? slicer.partPackage(output.number)
+                                                       : slicer.pagesPackage(output.first, output.last));
+            };
+        },
+        {.writers = writers});
 }
 
 }  // namespace fk

@@ -13,6 +13,8 @@
 
 namespace fk {
 
+class PageWriter;
+
 // Splits a document with one load and one store: the office marks where each page begins and stores
 // the marked document once; our slicer then cuts that package into one package per page, keeping page
 // styles, headers, footers and pictures. A document the slicer does not understand fails with
@@ -63,8 +65,7 @@ private:
     std::vector<PageSelection::Output> plannedOutputs(const slicer::PackageSlicer& slicer,
                                                       SplitResult& result) const;
     void writeOutputs(const slicer::PackageSlicer& slicer, const std::vector<PageSelection::Output>& outputs,
-                      const QString& path, const QString& outputFolder, const ProtectedPaths& inputs,
-                      SplitResult& result, Stages& stages, SplitObserver& observer);
+                      PageWriter& writer) const;
 
     // More writers than cores only queue for them; the packages are small.
     static constexpr int kMaxWriters = 4;

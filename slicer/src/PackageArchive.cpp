@@ -130,6 +130,10 @@ PackageEntry RepeatedEntries::share(PackageEntry entry) {
     return shared_.emplace(key, PackageArchive::storedAlone(std::move(entry))).first->second;
 }
 
+std::string PackageArchive::bytes(const std::vector<const PackageEntry*>& entries) {
+    return packageBytes(entries, "Cannot make the page package: ");
+}
+
 void PackageArchive::write(const fs::path& target, const std::vector<const PackageEntry*>& entries) {
     const std::string failure = "Cannot write " + target.string() + ": ";
     const std::string bytes = packageBytes(entries, failure);

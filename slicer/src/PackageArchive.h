@@ -32,6 +32,8 @@ public:
     // name beside target and renamed over it once complete, so target is replaced (never written through) and
     // never left partial. Throws SliceError on failure, leaving no temporary file behind.
     static void write(const std::filesystem::path& target, const std::vector<const PackageEntry*>& entries);
+    // The same package's bytes, for a caller that stages and syncs the file itself. Throws SliceError.
+    static std::string bytes(const std::vector<const PackageEntry*>& entries);
 
     // The entry with a package of its own in memory, for writing it to many packages.
     static PackageEntry storedAlone(PackageEntry entry);

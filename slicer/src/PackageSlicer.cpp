@@ -30,6 +30,10 @@ void PackageSlicer::writePages(int first, int last, const std::filesystem::path&
     document_->writePages(first, last, target);
 }
 
+std::string PackageSlicer::pagesPackage(int first, int last) const {
+    return document_->pagesPackage(first, last);
+}
+
 int PackageSlicer::partCount() const {
     return document_->partCount();
 }
@@ -40,6 +44,10 @@ const PartSpan& PackageSlicer::part(int k) const {
 
 void PackageSlicer::writePart(int k, const std::filesystem::path& target) const {
     document_->writePart(k, target);
+}
+
+std::string PackageSlicer::partPackage(int k) const {
+    return document_->partPackage(k);
 }
 
 }  // namespace fk::slicer

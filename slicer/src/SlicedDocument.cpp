@@ -152,13 +152,23 @@ bool SlicedDocument::isMedia(const std::string& name) const {
 }
 
 void SlicedDocument::writePages(int first, int last, const std::filesystem::path& target) const {
-    if (first < 1 || last < first || last > pageCount())
-        throw SliceError("Pages " + std::to_string(first) + "-" + std::to_string(last) + " are not in 1-" +
-                         std::to_string(pageCount()));
-    writeCut(pagesCut(first, last), target);
+    withEntries(pagesCut(first, last), [&](const std::vector<const PackageEntry*>& entries) {
+        PackageArchive::write(target, entries);
+    });
+}
+
+std::string SlicedDocument::pagesPackage(int first, int last) const {
+    std::string bytes;
+    withEntries(pagesCut(first, last), [&](const std::vector<const PackageEntry*>& entries) {
+        bytes = PackageArchive::bytes(entries);
+    });
+    return bytes;
 }
 
 SlicedDocument::OutputCut SlicedDocument::pagesCut(int first, int last) const {
+    if (first < 1 || last < first || last > pageCount())
+        throw SliceError("Pages " + std::to_string(first) + "-" + std::to_string(last) + " are not in 1-" +
+                         std::to_string(pageCount()));
     OutputCut cut;
     const int bodyPages = bodyPlan_.pageCount();
     const int bodyLast = std::min(last, bodyPages);
@@ -188,6 +198,20 @@ const PartSpan& SlicedDocument::part(int k) const {
 }
 
 void SlicedDocument::writePart(int k, const std::filesystem::path& target) const {
+    withEntries(partCut(k), [&](const std::vector<const PackageEntry*>& entries) {
+        PackageArchive::write(target, entries);
+    });
+}
+
+std::string SlicedDocument::partPackage(int k) const {
+    std::string bytes;
+    withEntries(partCut(k), [&](const std::vector<const PackageEntry*>& entries) {
+        bytes = PackageArchive::bytes(entries);
+    });
+    return bytes;
+}
+
+SlicedDocument::OutputCut SlicedDocument::partCut(int k) const {
     part(k);  // refuses a part that is not there
     const PartMap::Part& planned = parts_->part(k);
     OutputCut cut;
@@ -203,10 +227,11 @@ void SlicedDocument::writePart(int k, const std::filesystem::path& target) const
         cut.endnotesFirst = bodyPlan_.pageCount() + 1;
         cut.endnotesLast = pageCount();
     }
-    writeCut(cut, target);
+    return cut;
 }
 
-void SlicedDocument::writeCut(const OutputCut& cut, const std::filesystem::path& target) const {
+void SlicedDocument::withEntries(
+    const OutputCut& cut, const std::function<void(const std::vector<const PackageEntry*>&)>& use) const {
     pugi::xml_document content, styles;
     buildContent(cut, content);
     buildStyles(cut, styles);
@@ -236,7 +261,7 @@ void SlicedDocument::writeCut(const OutputCut& cut, const std::filesystem::path&
     for (const PackageEntry& entry : written) ordered.push_back(&entry);
     ordered.insert(ordered.end(), kept.begin(), kept.end());
     ordered.push_back(&manifest);
-    PackageArchive::write(target, ordered);
+    use(ordered);
 }
 
 // The output body is built in passes, each of which needs those before it:

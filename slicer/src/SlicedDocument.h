@@ -15,6 +15,7 @@
 #include <pugixml.hpp>
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -36,11 +37,13 @@ public:
     int pageCount() const { return plan_.pageCount(); }
     const std::vector<SliceIssue>& issues() const { return issues_; }
     void writePages(int first, int last, const std::filesystem::path& target) const;
+    std::string pagesPackage(int first, int last) const;
 
     // 0 unless cut at headings.
     int partCount() const { return parts_ ? parts_->partCount() : 0; }
     const PartSpan& part(int k) const;
     void writePart(int part, const std::filesystem::path& target) const;
+    std::string partPackage(int part) const;
 
 private:
     // A stretch of the body written as one output, and how it stands in the input's layout.
@@ -55,11 +58,14 @@ private:
         int endsBeforePage = 0;
         int anchoredFirst = 1, anchoredLast = 0;  // pages whose page-anchored objects it holds
         bool blank = false;                       // one page the layout left blank
-        bool hasBody = true;  // false for a cut of endnote pages alone
+        bool hasBody = true;                      // false for a cut of endnote pages alone
         int endnotesFirst = 0, endnotesLast = 0;  // endnote pages after the body's part; 0: none
     };
     OutputCut pagesCut(int first, int last) const;
-    void writeCut(const OutputCut& cut, const std::filesystem::path& target) const;
+    OutputCut partCut(int part) const;
+    // Hands the cut's package entries, in their order, to `use` (which writes them or makes bytes).
+    void withEntries(const OutputCut& cut,
+                     const std::function<void(const std::vector<const PackageEntry*>&)>& use) const;
 
     const PackageEntry* entry(std::string_view name) const;
     void buildContent(const OutputCut& cut, pugi::xml_document& output) const;

@@ -30,8 +30,8 @@ class SlicedDocument;
 // package per page (or per range of pages), without an office.
 //
 // Threads: pages are written on several threads from one slicer. Once constructed, every const method
-// may run at once with any other on any thread: writePages() of different pages or of the same page,
-// pageCount(), issues(), layoutMovedWhileMarked(). That is safe because the constructor parses the
+// may run at once with any other on any thread: writePages() or pagesPackage() of different pages or of the
+// same page, pageCount(), issues(), layoutMovedWhileMarked(). That is safe because the constructor parses the
 // input and works out everything that is the same for all pages (styles, page starts, numbers), and
 // nothing changes it afterwards: each call builds its page in documents of its own and only reads the
 // input's pugixml trees (a tree only read is never changed, and pugixml keeps no global state), the
@@ -65,6 +65,8 @@ public:
     // ever left under the final name. Throws SliceError with the reason.
     void writePages(int first, int last, const std::filesystem::path& target) const;
     void writePage(int page, const std::filesystem::path& target) const { writePages(page, page, target); }
+    // The package writePages would write, in memory, for a caller that stages the file itself.
+    std::string pagesPackage(int first, int last) const;
 
     // The parts of a document cut at its headings, each from one heading to the next, the matter before
     // the first heading on its own when anything shows in it; 0 when not cut at headings.
@@ -74,6 +76,7 @@ public:
     // Writes part k as one package at `target`, as writePages does: it opens on the page style and page
     // number of the page its heading stands on, on a fresh page where the heading stands in mid-page.
     void writePart(int k, const std::filesystem::path& target) const;
+    std::string partPackage(int k) const;
 
 private:
     std::unique_ptr<SlicedDocument> document_;

@@ -1,0 +1,195 @@
+#include "split/PageWriter.h"
+
+#include <QFile>
+#include <algorithm>
+#include <atomic>
+#include <memory>
+#include <system_error>
+#include <thread>
+
+#include "base/Failure.h"
+#include "slicer/StagedFile.h"
+#include "split/OutputFolderState.h"
+
+namespace fk {
+
+namespace {
+
+QString notStored(const QString& target, const std::system_error& error) {
+    return QStringLiteral("The page document was not stored: ") + target + QStringLiteral(" (") +
+           QString::fromLocal8Bit(error.code().message()) + QLatin1Char(')');
+}
+
+}  // namespace
+
+PageWriter::PageWriter(QString outputFolder, QString documentPath, OutputFormat format,
+                       const ProtectedPaths& inputs, SplitResult& result, SplitObserver& observer)
+    : outputFolder_(std::move(outputFolder)),
+      documentPath_(std::move(documentPath)),
+      format_(format),
+      inputs_(inputs),
+      result_(result),
+      observer_(observer) {}
+
+QString PageWriter::pathOf(int number) const {
+    return PageFilePath(outputFolder_, documentPath_, number, format_);
+}
+
+FailureKind PageWriter::refusal(FailureKind failure) const {
+    return OutputRefusal(failure, outputFolder_);
+}
+
+void PageWriter::fail(int page, const QString& message, FailureKind kind) {
+    const SplitFailure failure{SplitStage::Store, page, message, 0, kind};
+    result_.failures.append(failure);
+    observer_.failed(failure);
+}
+
+void PageWriter::stored(int number) {
+    ++result_.pagesStored;
+    observer_.pageStored(number, pathOf(number));
+}
+
+void PageWriter::stage(int number, std::optional<StagedPageFile>& staged) const {
+    const QString target = pathOf(number);
+    if (inputs_.covers(target)) throw Failure(FailureKind::ProtectedInput, ProtectedPaths::refusal(target));
+    staged.emplace(target);
+}
+
+void PageWriter::store(StagedPageFile& staged, const std::function<void(const QString& stagingPath)>& store) {
+    try {
+        staged.reserve();
+        store(staged.stagingPath());
+        staged.commit();
+    } catch (...) {
+        // The office's own store says little of why it failed; the folder tells whether every later
+        // output would fail alike.
+        const FailureKind kind = refusal(KindOf(std::current_exception()));
+        if (RefusesEveryPage(kind)) folderRefuses_ = true;
+        throw Failure(kind, DescriptionOf(std::current_exception()));
+    }
+}
+
+bool PageWriter::write(int number, const std::function<void(const QString& target)>& write) {
+    if (folderRefuses_) return false;  // told once already
+    const QString target = pathOf(number);
+    try {
+        if (inputs_.covers(target))
+            throw Failure(FailureKind::ProtectedInput, ProtectedPaths::refusal(target));
+        write(target);
+    } catch (...) {
+        FailureKind kind = KindOf(std::current_exception());
+        if (kind != FailureKind::ProtectedInput) kind = refusal(kind);
+        if (RefusesEveryPage(kind)) folderRefuses_ = true;
+        fail(number, DescriptionOf(std::current_exception(), QStringLiteral("unknown error")), kind);
+        return false;
+    }
+    stored(number);
+    return true;
+}
+
+void PageWriter::writeAll(const std::vector<PageSelection::Output>& outputs,
+                          const std::function<Cutter()>& newCutter, Parallelism parallelism) {
+    // A few threads cut and stage a batch of outputs at once; then the batch is synced at once and
+    // named, and told on this thread, in order.
+    struct Outcome {
+        std::unique_ptr<slicer::StagedFile> staged;
+        std::optional<QString> failure;
+        FailureKind kind = FailureKind::Other;
+        bool tried = false;
+    };
+    const int count = static_cast<int>(outputs.size());
+    std::vector<Outcome> outcomes(outputs.size());
+    const auto failWith = [&](Outcome& outcome, const QString& target, const std::system_error& error) {
+        outcome.staged.reset();  // the temporary goes
+        outcome.failure = notStored(target, error);
+        outcome.kind = refusal(FailureKindOfErrno(error.code().value()));
+    };
+    // Once the folder takes no more files, the outputs not yet begun are not tried. An output once
+    // taken is always finished.
+    std::atomic<bool> refuses{folderRefuses_};
+    for (int batchStart = 0; batchStart < count && !refuses; batchStart += parallelism.batch) {
+        const int batchEnd = std::min(count, batchStart + parallelism.batch);
+        std::atomic<int> next{batchStart};
+        std::optional<slicer::FileSystemSync> fileSystem;
+        try {
+            fileSystem.emplace(QFile::encodeName(outputFolder_).toStdString());
+        } catch (const std::system_error&) {
+            // Each file is synced on its own then.
+        }
+        auto work = [&] {
+            Cutter cut;
+            while (!refuses) {
+                const int index = next++;
+                if (index >= batchEnd) break;
+                const PageSelection::Output& output = outputs[static_cast<size_t>(index)];
+                Outcome& outcome = outcomes[static_cast<size_t>(index)];
+                outcome.tried = true;
+                const QString target = pathOf(output.number);
+                if (inputs_.covers(target)) {
+                    outcome.failure = ProtectedPaths::refusal(target);
+                    outcome.kind = FailureKind::ProtectedInput;
+                    continue;
+                }
+                try {
+                    if (!cut) cut = newCutter();
+                    const QByteArray bytes = cut(output);
+                    outcome.staged =
+                        std::make_unique<slicer::StagedFile>(QFile::encodeName(target).toStdString());
+                    outcome.staged->reserve();
+                    outcome.staged->write(
+                        std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())));
+                    outcome.staged->finish();
+                } catch (const std::system_error& error) {
+                    failWith(outcome, target, error);
+                } catch (...) {
+                    outcome.staged.reset();
+                    outcome.failure =
+                        DescriptionOf(std::current_exception(), QStringLiteral("unknown error"));
+                    outcome.kind = KindOf(std::current_exception());
+                }
+                if (RefusesEveryPage(outcome.kind)) refuses = true;
+            }
+        };
+        {
+            std::vector<std::jthread> threads;
+            const int writers = std::clamp(parallelism.writers, 1, batchEnd - batchStart);
+            for (int writer = 0; writer < writers; ++writer) threads.emplace_back(work);
+        }
+        // One wait for the disk for the whole batch. Should it fail, each file's own sync below says
+        // which of them the disk did not take.
+        if (fileSystem) {
+            std::vector<slicer::StagedFile*> written;
+            for (int index = batchStart; index < batchEnd; ++index) {
+                if (slicer::StagedFile* staged = outcomes[static_cast<size_t>(index)].staged.get())
+                    written.push_back(staged);
+            }
+            try {
+                fileSystem->sync(written);
+            } catch (const std::system_error&) {
+            }
+        }
+        for (int index = batchStart; index < batchEnd; ++index) {
+            Outcome& outcome = outcomes[static_cast<size_t>(index)];
+            if (!outcome.tried) break;  // never begun: the folder refused earlier outputs
+            const PageSelection::Output& output = outputs[static_cast<size_t>(index)];
+            if (outcome.staged) {
+                try {
+                    if (!outcome.staged->synced()) outcome.staged->sync();
+                    outcome.staged->putInPlace();
+                    outcome.staged.reset();
+                } catch (const std::system_error& error) {
+                    failWith(outcome, pathOf(output.number), error);
+                    if (RefusesEveryPage(outcome.kind)) refuses = true;
+                }
+            }
+            if (outcome.failure)
+                fail(output.first, *outcome.failure, outcome.kind);
+            else
+                stored(output.number);
+        }
+    }
+    folderRefuses_ = refuses;
+}
+
+}  // namespace fk

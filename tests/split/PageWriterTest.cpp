@@ -1,0 +1,148 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QThread>
+#include <atomic>
+
+#include "QtPrinters.h"
+#include "RecordingSplitObserver.h"
+#include "base/Failure.h"
+#include "split/PageWriter.h"
+
+using namespace fk;
+
+namespace {
+
+QByteArray contentOf(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(missing)");
+}
+
+class PageWriterTest : public ::testing::Test {
+protected:
+    PageWriterTest() : document(in.filePath("report.odt")) {}
+
+    PageWriter writerInto(const QString& folder) {
+        return PageWriter(folder, document, OutputFormat::Odt, inputs, result, observer);
+    }
+    // Outputs of one page each, numbered as their pages.
+    static std::vector<PageSelection::Output> pages(int count) {
+        std::vector<PageSelection::Output> outputs;
+        for (int page = 1; page <= count; ++page) outputs.push_back({page, page, page});
+        return outputs;
+    }
+
+    QTemporaryDir in, out;
+    QString document;
+    ProtectedPaths inputs;
+    SplitResult result;
+    test::RecordingSplitObserver observer;
+};
+
+TEST_F(PageWriterTest, ManyOutputsAreStoredAndToldInOrderWhateverFailsBesideThem) {
+    struct Case {
+        const char* name;
+        std::vector<PageSelection::Output> outputs;
+        int protectedNumber;  // an input of the run stands at this output's name; 0: none
+        int badNumber;        // this output's cutter throws; 0: none
+        QList<int> stored;
+        QList<QPair<int, FailureKind>> failures;  // page, kind
+    };
+    const std::vector<PageSelection::Output> everyTwoPages{{1, 2, 1}, {3, 4, 2}, {5, 6, 3}};
+    const Case cases[] = {
+        {"every output, the first cut last", pages(5), 0, 0, {1, 2, 3, 4, 5}, {}},
+        {"one would replace an input", pages(4), 2, 0, {1, 3, 4}, {{2, FailureKind::ProtectedInput}}},
+        {"one cannot be cut", pages(4), 0, 3, {1, 2, 4}, {{3, FailureKind::Damaged}}},
+        {"a failure names its output's first page", everyTwoPages, 0, 2, {1, 3}, {{3, FailureKind::Damaged}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        result = {};
+        observer = {};
+        QTemporaryDir folder;
+        PageWriter writer = writerInto(folder.path());
+        if (c.protectedNumber) {
+            QFile other(writer.pathOf(c.protectedNumber));
+            ASSERT_TRUE(other.open(QIODevice::WriteOnly));
+            other.write("input");
+            other.close();
+            inputs = ProtectedPaths({other.fileName()});
+        }
+        writer.writeAll(c.outputs,
+                        [&] {
+                            return [&](const PageSelection::Output& output) {
+                                // The first output finishes last, so that the writers end out of order.
+                                if (output.number == 1) QThread::msleep(50);
+                                if (output.number == c.badNumber)
+                                    throw Failure(FailureKind::Damaged, "cannot cut");
+                                return QByteArray::number(output.first) + "-" +
+                                       QByteArray::number(output.last);
+                            };
+                        },
+                        {.writers = 3, .batch = 2});
+
+        EXPECT_EQ(observer.numbers, c.stored);
+        EXPECT_EQ(result.pagesStored, c.stored.size());
+        QList<QPair<int, FailureKind>> failures;
+        for (const SplitFailure& failure : result.failures) failures.append({failure.page, failure.kind});
+        EXPECT_EQ(failures, c.failures);
+        EXPECT_EQ(observer.failures.size(), result.failures.size());
+        for (qsizetype k = 0; k < observer.numbers.size(); ++k) {
+            const PageSelection::Output& output = c.outputs[static_cast<size_t>(observer.numbers[k] - 1)];
+            EXPECT_EQ(observer.paths[k], writer.pathOf(output.number));
+            EXPECT_EQ(contentOf(observer.paths[k]),
+                      QByteArray::number(output.first) + "-" + QByteArray::number(output.last));
+        }
+        if (c.protectedNumber) EXPECT_EQ(contentOf(writer.pathOf(c.protectedNumber)), "input");
+        inputs = {};
+    }
+}
+
+TEST_F(PageWriterTest, AFolderThatIsGoneIsOneFailurePerWriterAndNothingAfter) {
+    const QString gone = out.filePath("gone");
+    for (const int writers : {1, 2}) {
+        SCOPED_TRACE(writers);
+        result = {};
+        observer = {};
+        PageWriter writer = writerInto(gone);
+        std::atomic<int> cut{0};
+        writer.writeAll(
+            pages(20),
+            [&] { return [&](const PageSelection::Output&) { return QByteArray::number(++cut); }; },
+            {.writers = writers});
+        EXPECT_TRUE(writer.folderRefuses());
+        EXPECT_EQ(result.pagesStored, 0);
+        ASSERT_FALSE(result.failures.isEmpty());
+        EXPECT_LE(result.failures.size(), writers);
+        for (const SplitFailure& failure : result.failures) {
+            EXPECT_EQ(failure.kind, FailureKind::NotFound);
+            EXPECT_EQ(failure.stage, SplitStage::Store);
+        }
+        // A writer that puts its file in place itself is not asked either.
+        const qsizetype told = result.failures.size();
+        bool asked = false;
+        EXPECT_FALSE(writer.write(21, [&](const QString&) { asked = true; }));
+        EXPECT_FALSE(asked);
+        EXPECT_EQ(result.failures.size(), told);
+    }
+}
+
+TEST_F(PageWriterTest, AnOfficeStoreIntoAFolderThatIsGoneRefusesTheOutputsAfterIt) {
+    const QString gone = out.filePath("gone");
+    ASSERT_TRUE(QDir().mkpath(gone));
+    PageWriter writer = writerInto(gone);
+    std::optional<StagedPageFile> staged;
+    writer.stage(1, staged);
+    ASSERT_TRUE(QDir(gone).removeRecursively());
+    try {
+        writer.store(*staged, [](const QString&) {});
+        ADD_FAILURE() << "stored into a folder that is gone";
+    } catch (const Failure& failure) {
+        EXPECT_EQ(failure.kind(), FailureKind::NotFound);
+    }
+    EXPECT_TRUE(writer.folderRefuses());
+}
+
+}  // namespace

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QList>
+#include <QStringList>
+
+#include "split/SplitEngine.h"
+
+namespace fk::test {
+
+// Keeps what a split tells, in the order told: the numbers and paths of the outputs stored, and the
+// failures.
+class RecordingSplitObserver : public SplitObserver {
+public:
+    void pageStored(int number, const QString& path) override {
+        numbers << number;
+        paths << path;
+    }
+    void failed(const SplitFailure& failure) override { failures << failure; }
+
+    QList<int> numbers;
+    QStringList paths;
+    QList<SplitFailure> failures;
+};
+
+}  // namespace fk::test

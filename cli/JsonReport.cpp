@@ -12,7 +12,7 @@
 #include <cstring>
 #include <system_error>
 
-#include "slicer/StagedFile.h"
+#include "files/StagedFile.h"
 #include "split/ProtectedPaths.h"
 
 namespace fk::cli {
@@ -124,7 +124,7 @@ QString WriteJsonReport(const QString& path, const RunRecord& run, const QString
     // Under our one temporary name, so that a run killed while it writes leaves a file the next run
     // knows as its own leftover; the report has its name only once it is on the disk whole.
     try {
-        slicer::StagedFile file(QFile::encodeName(path).toStdString());
+        files::StagedFile file(QFile::encodeName(path).toStdString());
         file.reserve();
         file.write(std::string_view(report.constData(), static_cast<std::size_t>(report.size())));
         file.commit();

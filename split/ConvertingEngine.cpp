@@ -6,7 +6,7 @@
 #include <system_error>
 
 #include "base/Failure.h"
-#include "slicer/StagedFile.h"
+#include "files/StagedFile.h"
 #include "split/OutputFolderState.h"
 
 namespace fk {
@@ -72,7 +72,7 @@ SplitResult ConvertingEngine::split(const QString& path, const QString& outputFo
                                     const ProtectedPaths& inputs, SplitObserver& observer) {
     // The OpenDocument outputs wait in a folder of this process's, which a later run removes should this
     // one be killed.
-    std::optional<slicer::TemporaryFolder> work;
+    std::optional<files::TemporaryFolder> work;
     try {
         work.emplace(QFile::encodeName(QDir::tempPath() + QStringLiteral("/folioknife-split")).toStdString());
     } catch (const std::system_error& error) {

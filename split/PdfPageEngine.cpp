@@ -10,7 +10,7 @@
 #include <thread>
 
 #include "base/Failure.h"
-#include "slicer/StagedFile.h"
+#include "files/StagedFile.h"
 #include "split/DocumentOpening.h"
 #include "split/OutputFolderState.h"
 #include "split/PdfExport.h"
@@ -36,7 +36,7 @@ SplitResult PdfPageEngine::split(const QString& path, const QString& outputFolde
     Stages stages(result, observer);
     // The office's PDF is kept in a folder of this process's, which a later run removes should this one
     // be killed.
-    std::optional<slicer::TemporaryFolder> work;
+    std::optional<files::TemporaryFolder> work;
     try {
         work.emplace(QFile::encodeName(QDir::tempPath() + QStringLiteral("/folioknife-split")).toStdString());
     } catch (const std::system_error& error) {
@@ -92,7 +92,7 @@ void PdfPageEngine::writeOutputs(const std::shared_ptr<const QByteArray>& pdf,
     // its own; then the batch is synced at once and named. The observer is told on this thread, in
     // order, as each batch is named.
     struct Outcome {
-        std::unique_ptr<slicer::StagedFile> staged;
+        std::unique_ptr<files::StagedFile> staged;
         std::optional<QString> failure;
         FailureKind kind = FailureKind::Other;
         bool tried = false;
@@ -111,7 +111,7 @@ void PdfPageEngine::writeOutputs(const std::shared_ptr<const QByteArray>& pdf,
     for (int batchStart = 0; batchStart < count && !folderRefuses; batchStart += kBatch) {
         const int batchEnd = std::min(count, batchStart + kBatch);
         std::atomic<int> next{batchStart};
-        std::optional<slicer::FileSystemSync> fileSystem;
+        std::optional<files::FileSystemSync> fileSystem;
         try {
             fileSystem.emplace(QFile::encodeName(outputFolder).toStdString());
         } catch (const std::system_error&) {
@@ -135,7 +135,7 @@ void PdfPageEngine::writeOutputs(const std::shared_ptr<const QByteArray>& pdf,
                     if (!cutter) cutter.emplace(pdf);
                     const QByteArray bytes = cutter->cut(output.first, output.last);
                     outcome.staged =
-                        std::make_unique<slicer::StagedFile>(QFile::encodeName(target).toStdString());
+                        std::make_unique<files::StagedFile>(QFile::encodeName(target).toStdString());
                     outcome.staged->reserve();
                     outcome.staged->write(
                         std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())));
@@ -159,9 +159,9 @@ void PdfPageEngine::writeOutputs(const std::shared_ptr<const QByteArray>& pdf,
         // One wait for the disk for the whole batch. Should it fail, each file's own sync below says
         // which of them the disk did not take.
         if (fileSystem) {
-            std::vector<slicer::StagedFile*> written;
+            std::vector<files::StagedFile*> written;
             for (int index = batchStart; index < batchEnd; ++index) {
-                if (slicer::StagedFile* staged = outcomes[static_cast<size_t>(index)].staged.get())
+                if (files::StagedFile* staged = outcomes[static_cast<size_t>(index)].staged.get())
                     written.push_back(staged);
             }
             try {

@@ -12,7 +12,7 @@
 
 #include "base/Failure.h"
 #include "slicer/PackageSlicer.h"
-#include "slicer/StagedFile.h"
+#include "files/StagedFile.h"
 #include "split/DocumentOpening.h"
 #include "split/EndnoteMarking.h"
 #include "split/HeadingMarking.h"
@@ -78,7 +78,7 @@ SplitResult SlicePageEngine::split(const QString& path, const QString& outputFol
     Stages stages(result, observer);
     // The marked copy of the document is stored in a folder of this process's, which a later run
     // removes should this one be killed.
-    std::optional<slicer::TemporaryFolder> work;
+    std::optional<files::TemporaryFolder> work;
     try {
         work.emplace(QFile::encodeName(QDir::tempPath() + QStringLiteral("/folioknife-split")).toStdString());
     } catch (const std::system_error& error) {

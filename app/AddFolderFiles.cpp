@@ -1,9 +1,9 @@
 #include "app/AddFolderFiles.h"
 
-#include "base/Platform.h"
+#include "app/FolderWalk.h"
+#include "app/Platform.h"
 #include "app/ProcedureTrap.h"
 #include "app/SettingsKeys.h"
-#include "app/FolderWalk.h"
 #include "gather/PathList.h"
 
 namespace fk {

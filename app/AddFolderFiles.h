@@ -3,10 +3,10 @@
 #include <QStringList>
 #include <functional>
 
-#include "base/Prompts.h"
-#include "base/SettingsStore.h"
+#include "app/FileSystem.h"
+#include "app/Prompts.h"
 #include "app/WindowPointer.h"
-#include "fsutil/FileSystem.h"
+#include "base/SettingsStore.h"
 #include "gather/DocumentSink.h"
 
 namespace fk {

@@ -1,6 +1,7 @@
 #include "cli/BatchDocuments.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QHash>
 #include <QSet>
 
@@ -11,6 +12,16 @@
 #include "split/OutputNames.h"
 
 namespace fk::cli {
+
+namespace {
+
+// Asks without opening, so that a named pipe cannot hang the run: the content check reports it.
+bool isReadableFile(const QString& path) {
+    const QFileInfo info(path);
+    return info.exists() && !info.isDir() && info.isReadable();
+}
+
+}  // namespace
 
 BatchDocuments CollectDocuments(const QStringList& inputs, const QString& workingFolder,
                                 const NonUtf8Arguments& nonUtf8,
@@ -41,7 +52,7 @@ BatchDocuments CollectDocuments(const QStringList& inputs, const QString& workin
             const FolderScanFindings found = ScanWriterFolder(path);
             for (const QString& document : found.documents) take(document);
             result.problems << found.problems;
-        } else if (FileExistsEx(path)) {
+        } else if (isReadableFile(path)) {
             take(path);
         } else {
             result.problems << input + QStringLiteral(": no such file or folder, or not readable");

@@ -7,7 +7,6 @@
 #include <filesystem>
 #include <system_error>
 
-#include "base/Platform.h"
 #include "cli/JsonReport.h"
 #include "fsutil/FileHelpers.h"
 
@@ -17,7 +16,7 @@ namespace {
 
 QString absoluteFolderText(const QString& folder, const QString& workingFolder) {
     QString path = QDir::cleanPath(QDir(workingFolder).absoluteFilePath(folder));
-    if (!path.endsWith(platform::kPathSeparator)) path += platform::kPathSeparator;
+    if (!path.endsWith(QLatin1Char('/'))) path += QLatin1Char('/');
     return path;
 }
 
@@ -57,8 +56,8 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments, const QString& 
     const QCommandLineOption shard(QStringLiteral("shard"), {}, QStringLiteral("K/N"));
     const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
     const QCommandLineOption version(QStringLiteral("version"));
-    parser.addOptions(
-        {output, jobs, timeout, visible, verbose, method, pages, every, at, format, json, shard, help, version});
+    parser.addOptions({output, jobs, timeout, visible, verbose, method, pages, every, at, format, json, shard,
+                       help, version});
     parser.addPositionalArgument(QStringLiteral("INPUT"), {});
 
     ParsedCommandLine parsed;

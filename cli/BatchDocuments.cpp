@@ -6,8 +6,9 @@
 #include <QSet>
 
 #include "cli/DocumentContent.h"
-#include "cli/WriterFolderScan.h"
+#include "cli/NativeNames.h"
 #include "fsutil/FileHelpers.h"
+#include "gather/FolderGathering.h"
 #include "gather/PathList.h"
 #include "split/OutputNames.h"
 
@@ -49,9 +50,10 @@ BatchDocuments CollectDocuments(const QStringList& inputs, const QString& workin
         }
         const QString path = NormalizePath(QDir::cleanPath(working.absoluteFilePath(input)));
         if (FolderExists(path)) {
-            const FolderScanFindings found = ScanWriterFolder(path);
+            const GatheredFolder found = GatherFolder(path, true);
             for (const QString& document : found.documents) take(document);
-            result.problems << found.problems;
+            for (const GatheredFolder::Problem& problem : found.problems)
+                result.problems << DisplayName(problem.nativePath) + QStringLiteral(": ") + problem.text;
         } else if (isReadableFile(path)) {
             take(path);
         } else {

@@ -1,5 +1,6 @@
 #include "app/AddChosenFiles.h"
 
+#include "app/Platform.h"
 #include "app/ProcedureTrap.h"
 #include "app/RuntimeError.h"
 #include "gather/PathList.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "base/Prompts.h"
+#include "app/Prompts.h"
 #include "doclist/DocumentListModel.h"
 
 namespace fk {

@@ -1,9 +1,10 @@
 #include "app/AddFolderFiles.h"
 
-#include "base/Platform.h"
+#include "app/FolderWalk.h"
+#include "app/Platform.h"
 #include "app/ProcedureTrap.h"
 #include "app/SettingsKeys.h"
-#include "app/FolderWalk.h"
+#include "gather/FolderGathering.h"
 #include "gather/PathList.h"
 
 namespace fk {
@@ -30,10 +31,22 @@ struct QuietSteps {
     }
 };
 
-// Appends the files of every walked folder that pass the tests; each failing step costs that step only.
+// Appends the files that pass the window's own tests; each failing step costs that step only.
 template <typename Steps>
-void appendFilesOf(const QStringList& folders, const QString& pattern, bool writerDocumentsOnly, Steps& steps,
-                   int firstLine, DocumentSink& list, FileSystem& fileSystem) {
+void appendChecked(const QString& path, Steps& steps, int firstLine, DocumentSink& list,
+                   FileSystem& fileSystem) {
+    bool keep = false;
+    steps.step(firstLine + 2, [&] { keep = fileSystem.fileExistsEx(path); });
+    if (!keep) return;
+    steps.step(firstLine + 4, [&] { keep = fileSystem.fileAttributes(path) != kSkippedAttributes; });
+    if (!keep) return;
+    steps.step(firstLine + 6, [&] { list.AppendDocument(NormalizePath(path)); });
+}
+
+// Appends the files of every walked folder that pass the tests.
+template <typename Steps>
+void appendFilesOf(const QStringList& folders, const QString& pattern, Steps& steps, int firstLine,
+                   DocumentSink& list, FileSystem& fileSystem) {
     for (const QString& entry : folders) {
         const QString folder = withoutLastCharacter(entry);
         FileNameList names;
@@ -41,35 +54,26 @@ void appendFilesOf(const QStringList& folders, const QString& pattern, bool writ
         for (int i = 1; i <= names.upperBound(); ++i) {
             const QString name = names.at(i);
             if (name.startsWith(QLatin1Char('~'))) continue;
-            const QString path = folder + platform::kPathSeparator + name;
-            if (writerDocumentsOnly && !IsWriterDocument(path)) continue;
-            bool keep = false;
-            steps.step(firstLine + 2, [&] { keep = fileSystem.fileExistsEx(path); });
-            if (!keep) continue;
-            steps.step(firstLine + 4, [&] { keep = fileSystem.fileAttributes(path) != kSkippedAttributes; });
-            if (!keep) continue;
-            steps.step(firstLine + 6, [&] { list.AppendDocument(NormalizePath(path)); });
+            appendChecked(folder + platform::kPathSeparator + name, steps, firstLine, list, fileSystem);
         }
     }
 }
 
-// Lines 112 to 128 of the folder scan.
+// Lines 114 to 128 of the folder scan.
 void scanFolder(ProcedureTrap& trap, const QString& folder, const QString& extension, DocumentSink& list,
-                FileSystem& fileSystem, Prompts& prompts, const std::function<void()>& yield) {
-    QStringList folders;
-    trap.step(112, [&] { folders.append(folder + platform::kPathSeparator); });
-    trap.step(114, [&] { GetSubDirectories2016(folders, true, fileSystem, prompts, yield); });
-    appendFilesOf(folders, QStringLiteral("*.") + extension, true, trap, 116, list, fileSystem);
+                FileSystem& fileSystem, const std::function<void()>& yield) {
+    // The documents of the tree by the program's one rule; the extension the user typed narrows them.
+    GatheredFolder gathered;
+    trap.step(114, [&] { gathered = GatherFolder(folder, true); });
+    const QString pattern = QStringLiteral("*.") + extension;
+    for (const QString& path : gathered.documents) {
+        trap.step(116, [&] { yield(); });
+        if (!MatchesWildcard(GetFileNameFromPath(path), pattern)) continue;
+        appendChecked(path, trap, 116, list, fileSystem);
+    }
 }
 
 }  // namespace
-
-bool IsWriterDocument(const QString& path) {
-    for (const char* extension : {".odt", ".ott", ".stw", ".sxw"}) {
-        if (path.contains(QLatin1String(extension), Qt::CaseInsensitive)) return true;
-    }
-    return false;
-}
 
 void PushButton6_Click(FolderScanServices& services, DocumentSink& list) {
     ProcedureTrap trap(services.prompts, procedure::kPushButton6);
@@ -90,7 +94,7 @@ void PushButton6_Click(FolderScanServices& services, DocumentSink& list) {
     trap.step(108, [&] { services.settings.write(settings::kLastFolder, folder); });
 
     trap.step(110, [&] { services.pointer.set(WindowPointer::kHourglass); });
-    scanFolder(trap, folder, extension, list, services.fileSystem, services.prompts, services.yield);
+    scanFolder(trap, folder, extension, list, services.fileSystem, services.yield);
     trap.step(130, [&] { services.pointer.set(WindowPointer::kDefault); });
 }
 
@@ -98,7 +102,7 @@ void AddWriterDocumentsInFolder(const QString& folder, const QString& extension,
                                 FileSystem& fileSystem, Prompts& prompts,
                                 const std::function<void()>& yield) {
     ProcedureTrap trap(prompts, procedure::kPushButton6);
-    scanFolder(trap, folder, extension, list, fileSystem, prompts, yield);
+    scanFolder(trap, folder, extension, list, fileSystem, yield);
 }
 
 void AddDroppedPaths(const QStringList& paths, DocumentSink& list, FileSystem& fileSystem, Prompts& prompts,
@@ -116,7 +120,7 @@ void AddDroppedPaths(const QStringList& paths, DocumentSink& list, FileSystem& f
         }
         QStringList folders{path + platform::kPathSeparator};
         GetSubDirectories2016(folders, true, fileSystem, prompts, yield);
-        appendFilesOf(folders, QStringLiteral("*.*"), false, quiet, 0, list, fileSystem);
+        appendFilesOf(folders, QStringLiteral("*.*"), quiet, 0, list, fileSystem);
     }
 }
 

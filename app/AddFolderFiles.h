@@ -3,10 +3,10 @@
 #include <QStringList>
 #include <functional>
 
-#include "base/Prompts.h"
-#include "base/SettingsStore.h"
+#include "app/FileSystem.h"
+#include "app/Prompts.h"
 #include "app/WindowPointer.h"
-#include "fsutil/FileSystem.h"
+#include "base/SettingsStore.h"
 #include "gather/DocumentSink.h"
 
 namespace fk {
@@ -14,9 +14,6 @@ namespace fk {
 inline const QString kExtensionPrompt = QStringLiteral(
     "Enter file extension to load:\r\r(* for all files, txt for all txt files, doc for all doc files, etc.)");
 inline const QString kSelectFolderTitle = QStringLiteral("Please select folder:");
-
-// A path that contains ".odt", ".ott", ".stw" or ".sxw" anywhere, in any letter case.
-bool IsWriterDocument(const QString& path);
 
 struct FolderScanServices {
     Prompts& prompts;
@@ -26,12 +23,13 @@ struct FolderScanServices {
     std::function<void()> yield;
 };
 
-// "Add All Writer File(s) In Folder": asks for an extension and a folder, then appends every Writer
-// document of the folder tree in walk order.
+// "Add All Writer File(s) In Folder": asks for an extension and a folder, then appends the documents
+// of the folder tree that GatherFolder finds and whose names match the extension, in its order.
 void PushButton6_Click(FolderScanServices& services, DocumentSink& list);
 
 // The scan behind "Add All Writer File(s) In Folder" once the extension and folder are known: every
-// Writer document of the folder tree, in walk order, reported under that procedure's name.
+// document of the folder tree GatherFolder finds that matches the extension, in its order, reported
+// under that procedure's name.
 void AddWriterDocumentsInFolder(const QString& folder, const QString& extension, DocumentSink& list,
                                 FileSystem& fileSystem, Prompts& prompts, const std::function<void()>& yield);
 

@@ -1,8 +1,8 @@
 #include <QStandardPaths>
 
-#include "app/StartUp.h"
-#include "base/Platform.h"
+#include "app/Platform.h"
 #include "app/RuntimeError.h"
+#include "app/StartUp.h"
 
 namespace fk {
 

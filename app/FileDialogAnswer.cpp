@@ -3,7 +3,7 @@
 #include <QDir>
 #include <QFileInfo>
 
-#include "base/Platform.h"
+#include "app/Platform.h"
 
 namespace fk {
 

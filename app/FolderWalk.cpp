@@ -2,7 +2,7 @@
 
 #include <optional>
 
-#include "base/Platform.h"
+#include "app/Platform.h"
 #include "app/ProcedureTrap.h"
 #include "app/RuntimeError.h"
 

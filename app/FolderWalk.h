@@ -3,8 +3,8 @@
 #include <QStringList>
 #include <functional>
 
-#include "base/Prompts.h"
-#include "fsutil/FileSystem.h"
+#include "app/FileSystem.h"
+#include "app/Prompts.h"
 
 namespace fk {
 

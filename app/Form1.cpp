@@ -16,9 +16,9 @@
 #include "app/PresenceCheck.h"
 #include "app/ProcedureTrap.h"
 #include "app/RuntimeError.h"
+#include "app/SampleFiles.h"
 #include "app/SettingsKeys.h"
-#include "fsutil/FileHelpers.h"
-#include "gather/Samples.h"
+#include "app/WindowFileHelpers.h"
 
 namespace fk {
 
@@ -266,9 +266,7 @@ void Form1::PushButton9_Click() {
 
 void Form1::PushButton10_Click() {
     ProcedureTrap trap(services_.prompts, procedure::kPushButton10);
-    trap.step(100, [&] {
-        LoadSampleFiles(documents_, services_.programFolder, services_.fileSystem, services_.prompts);
-    });
+    trap.step(100, [&] { LoadSampleFiles(documents_, services_.programFolder, services_.prompts); });
 }
 
 void Form1::filesDropped(const QStringList& paths) {

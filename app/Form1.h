@@ -9,15 +9,15 @@
 #include <memory>
 #include <optional>
 
+#include "app/FileSystem.h"
 #include "app/PlainTextProgressBar.h"
+#include "app/Prompts.h"
 #include "app/SplitRun.h"
 #include "app/StartUp.h"
 #include "app/WindowPointer.h"
-#include "base/Prompts.h"
 #include "base/SettingsStore.h"
 #include "doclist/DocumentListModel.h"
 #include "doclist/DocumentListView.h"
-#include "fsutil/FileSystem.h"
 #include "split/OfficeSession.h"
 
 namespace fk {

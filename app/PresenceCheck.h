@@ -2,7 +2,7 @@
 
 #include <functional>
 
-#include "base/Prompts.h"
+#include "app/Prompts.h"
 #include "split/OfficeSession.h"
 
 namespace fk {

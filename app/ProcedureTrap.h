@@ -4,7 +4,7 @@
 #include <exception>
 #include <utility>
 
-#include "base/Prompts.h"
+#include "app/Prompts.h"
 
 namespace fk {
 

@@ -3,7 +3,7 @@
 #include <QPointer>
 #include <QWidget>
 
-#include "base/Prompts.h"
+#include "app/Prompts.h"
 
 namespace fk {
 

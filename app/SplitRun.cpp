@@ -10,8 +10,8 @@
 #include <thread>
 
 #include "app/RuntimeError.h"
+#include "app/WindowFileHelpers.h"
 #include "app/WindowPointer.h"
-#include "fsutil/FileHelpers.h"
 #include "split/OlderPages.h"
 #include "split/OutputFolderState.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/ProcedureTrap.h"
-#include "base/Prompts.h"
+#include "app/Prompts.h"
 #include "split/SplitJob.h"
 
 namespace fk {

@@ -3,7 +3,7 @@
 #include <QString>
 #include <functional>
 
-#include "base/Prompts.h"
+#include "app/Prompts.h"
 
 namespace fk {
 

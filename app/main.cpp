@@ -1,13 +1,13 @@
 #include <QApplication>
 #include <QScreen>
 
+#include "app/FileSystem.h"
 #include "app/Form1.h"
 #include "app/IniSettingsStore.h"
 #include "app/ProgramEnd.h"
 #include "app/QtPrompts.h"
 #include "app/TerminationSignals.h"
 #include "app/WindowSplitMethod.h"
-#include "fsutil/FileSystem.h"
 #include "fsutil/ProgramFolder.h"
 #include "split/LibreOfficeSession.h"
 

@@ -1,16 +1,28 @@
 #include "cli/BatchDocuments.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QHash>
 #include <QSet>
 
 #include "cli/DocumentContent.h"
-#include "cli/WriterFolderScan.h"
+#include "cli/NativeNames.h"
 #include "fsutil/FileHelpers.h"
+#include "gather/FolderGathering.h"
 #include "gather/PathList.h"
 #include "split/OutputNames.h"
 
 namespace fk::cli {
+
+namespace {
+
+// Asks without opening, so that a named pipe cannot hang the run: the content check reports it.
+bool isReadableFile(const QString& path) {
+    const QFileInfo info(path);
+    return info.exists() && !info.isDir() && info.isReadable();
+}
+
+}  // namespace
 
 BatchDocuments CollectDocuments(const QStringList& inputs, const QString& workingFolder,
                                 const NonUtf8Arguments& nonUtf8,
@@ -38,10 +50,11 @@ BatchDocuments CollectDocuments(const QStringList& inputs, const QString& workin
         }
         const QString path = NormalizePath(QDir::cleanPath(working.absoluteFilePath(input)));
         if (FolderExists(path)) {
-            const FolderScanFindings found = ScanWriterFolder(path);
+            const GatheredFolder found = GatherFolder(path, true);
             for (const QString& document : found.documents) take(document);
-            result.problems << found.problems;
-        } else if (FileExistsEx(path)) {
+            for (const GatheredFolder::Problem& problem : found.problems)
+                result.problems << DisplayName(problem.nativePath) + QStringLiteral(": ") + problem.text;
+        } else if (isReadableFile(path)) {
             take(path);
         } else {
             result.problems << input + QStringLiteral(": no such file or folder, or not readable");

@@ -16,7 +16,7 @@ struct BatchDocuments {
     QStringList inputFiles;
 };
 
-// Documents as given; folders with every Writer document of their tree (see ScanWriterFolder). A file
+// Documents as given; folders with every Writer document of their tree (see GatherFolder). A file
 // that is empty or not a word-processor document by its first bytes is a problem, not a document; so
 // is an input whose name is not UTF-8 (`nonUtf8` names those, by the text Qt made of them). Only
 // documents that `wanted` accepts (all when it is empty) are looked at and kept; the others are only

@@ -6,7 +6,6 @@
 #include <filesystem>
 #include <system_error>
 
-#include "base/Platform.h"
 #include "cli/CommandLineOptions.h"
 #include "cli/JsonReport.h"
 #include "fsutil/FileHelpers.h"
@@ -17,7 +16,7 @@ namespace {
 
 QString absoluteFolderText(const QString& folder, const QString& workingFolder) {
     QString path = QDir::cleanPath(QDir(workingFolder).absoluteFilePath(folder));
-    if (!path.endsWith(platform::kPathSeparator)) path += platform::kPathSeparator;
+    if (!path.endsWith(QLatin1Char('/'))) path += QLatin1Char('/');
     return path;
 }
 
@@ -246,10 +245,10 @@ DESCRIPTION
     Every INPUT document is laid out by LibreOffice, and each of its pages becomes a document
     of its own, stored as NAME_0001.odt, NAME_0002.odt, ... in the output folder. An INPUT
     folder adds every Writer document (names ending in .odt, .ott, .stw or .sxw, in any letter
-    case) of its tree; hidden files, lock files (~..., .~lock...) and links with such names are
-    left out, and dot-folders are not entered. Empty files, files that are no word-processor
-    document by their first bytes, names that are not UTF-8 and links that lead nowhere are
-    reported and not split. Input documents are never changed; existing outputs of the same
+    case) of its tree, in path order (letter case aside); hidden files, lock files (~...,
+    .~lock...) and links with such names are left out, and dot-folders are not entered. Empty
+    files, files that are no word-processor document by their first bytes, names that are not
+    UTF-8 and links that lead nowhere or out of the folder are reported and not split. Input documents are never changed; existing outputs of the same
     name are replaced. Documents whose names give the same output names are split one after
     the other, in the order given, so that the last one wins whatever the number of jobs.
 

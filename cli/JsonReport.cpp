@@ -12,7 +12,8 @@
 #include <cstring>
 #include <system_error>
 
-#include "slicer/StagedFile.h"
+#include "files/StagedFile.h"
+#include "gather/DocumentExtensions.h"
 #include "split/ProtectedPaths.h"
 
 namespace fk::cli {
@@ -23,14 +24,6 @@ namespace {
 const QByteArray kReportOpening = R"({ "documents": [)";
 const QByteArray kReportProgram = R"("program": "folioknife-split")";
 constexpr qint64 kReportEndSpan = 512;
-
-// Names an office or a word processor takes for a document.
-bool hasDocumentExtension(const QString& path) {
-    static const QStringList extensions{"odt", "ott", "fodt", "odm",  "oth",  "sxw",  "stw",
-                                        "sxg", "doc", "dot",  "docx", "docm", "dotx", "dotm",
-                                        "rtf", "wpd", "wps",  "pdf",  "ods",  "odp",  "odg"};
-    return extensions.contains(QFileInfo(path).suffix().toLower());
-}
 
 QJsonObject documentRecord(const QString& input, const QString& status) {
     QJsonObject record;
@@ -112,7 +105,7 @@ QString JsonReportPathProblem(const QString& path, const QStringList& inputs) {
         return given + QStringLiteral(
                            " is a file that is not a report of folioknife-split, and it is not "
                            "replaced; name another file.");
-    if (hasDocumentExtension(path))
+    if (HasDocumentExtension(QFileInfo(path).fileName()))
         return given + QStringLiteral(
                            " has a document's extension; give the report a name of its own, "
                            "such as run.json.");
@@ -124,7 +117,7 @@ QString WriteJsonReport(const QString& path, const RunRecord& run, const QString
     // Under our one temporary name, so that a run killed while it writes leaves a file the next run
     // knows as its own leftover; the report has its name only once it is on the disk whole.
     try {
-        slicer::StagedFile file(QFile::encodeName(path).toStdString());
+        files::StagedFile file(QFile::encodeName(path).toStdString());
         file.reserve();
         file.write(std::string_view(report.constData(), static_cast<std::size_t>(report.size())));
         file.commit();

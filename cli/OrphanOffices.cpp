@@ -13,7 +13,7 @@
 #include <cstring>
 #include <filesystem>
 
-#include "slicer/TemporaryName.h"
+#include "files/TemporaryName.h"
 #include "split/OfficeProcess.h"
 
 namespace fk::cli {
@@ -98,7 +98,7 @@ int RemoveDeadOfficePipes(const QString& folder) {
 int RemoveLeftoverTemporaries(const QString& folder) {
     int removed = 0;
     for (const std::filesystem::path& leftover :
-         slicer::LeftoverTemporaries(QFile::encodeName(folder).toStdString())) {
+         files::LeftoverTemporaries(QFile::encodeName(folder).toStdString())) {
         // A link inside a leftover folder is removed, never followed.
         std::error_code error;
         if (std::filesystem::remove_all(leftover, error) > 0 && !error) ++removed;

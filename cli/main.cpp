@@ -25,7 +25,7 @@
 #include "cli/OrphanOffices.h"
 #include "cli/RunInterruption.h"
 #include "cli/Shard.h"
-#include "slicer/StagedFile.h"
+#include "files/StagedFile.h"
 #include "split/SplitJob.h"
 
 namespace {
@@ -174,7 +174,7 @@ int run(const QStringList& arguments, const fk::cli::NonUtf8Arguments& nonUtf8) 
     // The offices' own temporary files, which an office that is stopped rather than closed leaves
     // behind, go to a folder of the run's, removed when the run ends (or by a later run, if this one is
     // killed).
-    std::optional<fk::slicer::TemporaryFolder> officeTemporaries;
+    std::optional<fk::files::TemporaryFolder> officeTemporaries;
     try {
         officeTemporaries.emplace(
             QFile::encodeName(QDir::tempPath() + QStringLiteral("/folioknife-offices")).toStdString());

@@ -3,39 +3,11 @@
 #include <QString>
 #include <QStringList>
 
-#include "base/Platform.h"
-
 namespace fk {
-
-// Names found by GetFilesInFolder, indexed from 1. When nothing was found it has the single
-// index 0 holding the empty text, so that a loop from 1 to upperBound() does nothing.
-class FileNameList {
-public:
-    int upperBound() const { return static_cast<int>(names_.size()); }
-    const QString& at(int index) const;  // 1..upperBound(); index 0 of an empty list is ""
-    const QStringList& names() const { return names_; }
-
-private:
-    friend FileNameList GetFilesInFolder(const QString&, const QString&, QChar);
-    QStringList names_;
-};
 
 bool FileExists(const QString& path);
 bool FolderExists(const QString& path);
-bool FileExistsEx(const QString& path);
-QString GetFileNameFromPath(const QString& path, QChar separator = platform::kPathSeparator);
 QString RemoveExtension(const QString& name);
-
-// Regular files of `folder` whose names match the wildcard `pattern` (case-insensitive; "*.*" matches
-// every name), in name order (see SortNamesAsListed). Throws Failure when a folder that exists cannot
-// be read.
-FileNameList GetFilesInFolder(const QString& folder, const QString& pattern,
-                              QChar separator = platform::kPathSeparator);
-
-// Attribute bits of fk::attr for the entry; throws Failure (path not found) when it cannot be read.
-int FileAttributes(const QString& path);
-
-bool MatchesWildcard(const QString& name, const QString& pattern);
 
 // Orders names as a folder listing shows them to people: by name, ignoring letter case, so that a
 // folder's documents are split in the order the user sees them, not in the file system's own order.

@@ -1,24 +1,24 @@
 #include "gather/Samples.h"
 
-#include "base/Platform.h"
+#include <QDir>
+
+#include "fsutil/FileHelpers.h"
 #include "gather/PathList.h"
 
 namespace fk {
 
 QString SamplesFolder(const QString& programFolder) {
-    return programFolder + platform::kPathSeparator + QStringLiteral("Samples");
+    return programFolder + QStringLiteral("/Samples");
 }
 
-void LoadSampleFiles(DocumentSink& list, const QString& programFolder, FileSystem& fileSystem,
-                     Prompts& prompts) {
+void AppendSampleFiles(DocumentSink& list, const QString& programFolder) {
     const QString folder = SamplesFolder(programFolder);
-    const FileNameList names = fileSystem.filesInFolder(folder, QStringLiteral("*.*"));
-    for (int i = 1; i <= names.upperBound(); ++i) {
-        const QString path = folder + platform::kPathSeparator + names.at(i);
+    // Regular files, hidden ones too (links to them count); no pipes, devices or dangling links.
+    QStringList names = QDir(folder).entryList(QDir::Files | QDir::Hidden);
+    SortNamesAsListed(names);
+    for (const QString& name : names) {
+        const QString path = folder + QLatin1Char('/') + name;
         if (FileExists(path) && !IsInList(list, path)) list.AppendDocument(path);
-    }
-    if (prompts.messageBox(kOpenSamplesQuestion, kYesNo) == MessageAnswer::Yes) {
-        prompts.openExternally(folder + platform::kPathSeparator);
     }
 }
 

@@ -3,7 +3,7 @@
 #include <QFile>
 #include <optional>
 
-#include "slicer/StagedFile.h"
+#include "files/StagedFile.h"
 #include "split/PageWriter.h"
 #include "split/PrivateFolder.h"
 
@@ -44,7 +44,7 @@ SplitResult ConvertingEngine::split(const QString& path, const QString& outputFo
                                     const ProtectedPaths& inputs, SplitObserver& observer) {
     SplitResult refused;
     SplitStages stages(refused, observer);
-    const std::optional<slicer::TemporaryFolder> work = PrivateFolder(stages);
+    const std::optional<files::TemporaryFolder> work = PrivateFolder(stages);
     if (!work) return refused;
     Converter converter(conversion_, path, outputFolder, inputs, observer);
     SplitResult result = inner_.split(path, QFile::decodeName(work->path().c_str()), inputs, converter);

@@ -4,7 +4,7 @@
 #include <QFile>
 #include <QUrl>
 
-#include "slicer/BoundedFile.h"
+#include "files/BoundedFile.h"
 #include "split/OutputNames.h"
 
 namespace fk {
@@ -15,7 +15,7 @@ QString LockFile::pathBeside(const QString& documentPath) {
 
 std::optional<QString> LockFile::readBeside(const QString& documentPath) {
     const std::optional<std::string> bytes =
-        slicer::ReadFilePrefix(QFile::encodeName(pathBeside(documentPath)).toStdString(), kMaxBytes);
+        files::ReadFilePrefix(QFile::encodeName(pathBeside(documentPath)).toStdString(), kMaxBytes);
     if (!bytes) return std::nullopt;
     return QString::fromUtf8(bytes->data(), static_cast<qsizetype>(bytes->size()));
 }

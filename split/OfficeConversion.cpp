@@ -5,7 +5,7 @@
 #include <system_error>
 
 #include "base/Failure.h"
-#include "slicer/StagedFile.h"
+#include "files/StagedFile.h"
 #include "split/OutputProbe.h"
 #include "split/PdfExport.h"
 
@@ -51,8 +51,8 @@ bool OfficeConversion::looksLike(OutputFormat format, const QByteArray& head) {
 
 void OfficeConversion::convert(const QString& openDocument, const QString& target) const {
     // In a private folder beside the target: the store's own temporary files go with it.
-    slicer::StagedFile staged(QFile::encodeName(QFileInfo(target).absoluteFilePath()).toStdString(),
-                              slicer::StagedFile::Layout::InOwnFolder);
+    files::StagedFile staged(QFile::encodeName(QFileInfo(target).absoluteFilePath()).toStdString(),
+                              files::StagedFile::Layout::InOwnFolder);
     try {
         staged.reserve();
     } catch (const std::system_error& error) {

@@ -3,14 +3,13 @@
 #include <QFileInfo>
 #include <QHash>
 
-#include "base/Platform.h"
 #include "fsutil/FileHelpers.h"
 #include "slicer/PagePlan.h"
 
 namespace fk {
 
 QString OutputBaseName(const QString& documentPath) {
-    return RemoveExtension(GetFileNameFromPath(documentPath));
+    return RemoveExtension(QFileInfo(documentPath).fileName());
 }
 
 QString PageNumberText(int page) {
@@ -44,13 +43,13 @@ QString PageFileName(const QString& documentPath, int page, OutputFormat format)
 QString PageFilePath(const QString& outputFolder, const QString& documentPath, int page,
                      OutputFormat format) {
     QString folder = outputFolder;
-    if (!folder.isEmpty() && !folder.endsWith(platform::kPathSeparator)) folder += platform::kPathSeparator;
+    if (!folder.isEmpty() && !folder.endsWith(QLatin1Char('/'))) folder += QLatin1Char('/');
     return folder + PageFileName(documentPath, page, format);
 }
 
 QString LockFilePath(const QString& documentPath) {
     const QFileInfo document(documentPath);
-    return document.absolutePath() + platform::kPathSeparator + kLockFilePrefix + document.fileName() +
+    return document.absolutePath() + QLatin1Char('/') + kLockFilePrefix + document.fileName() +
            kLockFileSuffix;
 }
 

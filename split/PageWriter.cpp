@@ -8,7 +8,7 @@
 #include <thread>
 
 #include "base/Failure.h"
-#include "slicer/StagedFile.h"
+#include "files/StagedFile.h"
 #include "split/OutputFolderState.h"
 
 namespace fk {
@@ -93,7 +93,7 @@ void PageWriter::writeAll(const std::vector<PageSelection::Output>& outputs,
     // A few threads cut and stage a batch of outputs at once; then the batch is synced at once and
     // named, and told on this thread, in order.
     struct Outcome {
-        std::unique_ptr<slicer::StagedFile> staged;
+        std::unique_ptr<files::StagedFile> staged;
         std::optional<QString> failure;
         FailureKind kind = FailureKind::Other;
         bool tried = false;
@@ -111,7 +111,7 @@ void PageWriter::writeAll(const std::vector<PageSelection::Output>& outputs,
     for (int batchStart = 0; batchStart < count && !refuses; batchStart += parallelism.batch) {
         const int batchEnd = std::min(count, batchStart + parallelism.batch);
         std::atomic<int> next{batchStart};
-        std::optional<slicer::FileSystemSync> fileSystem;
+        std::optional<files::FileSystemSync> fileSystem;
         try {
             fileSystem.emplace(QFile::encodeName(outputFolder_).toStdString());
         } catch (const std::system_error&) {
@@ -135,7 +135,7 @@ void PageWriter::writeAll(const std::vector<PageSelection::Output>& outputs,
                     if (!cut) cut = newCutter();
                     const QByteArray bytes = cut(output);
                     outcome.staged =
-                        std::make_unique<slicer::StagedFile>(QFile::encodeName(target).toStdString());
+                        std::make_unique<files::StagedFile>(QFile::encodeName(target).toStdString());
                     outcome.staged->reserve();
                     outcome.staged->write(
                         std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())));
@@ -159,9 +159,9 @@ void PageWriter::writeAll(const std::vector<PageSelection::Output>& outputs,
         // One wait for the disk for the whole batch. Should it fail, each file's own sync below says
         // which of them the disk did not take.
         if (fileSystem) {
-            std::vector<slicer::StagedFile*> written;
+            std::vector<files::StagedFile*> written;
             for (int index = batchStart; index < batchEnd; ++index) {
-                if (slicer::StagedFile* staged = outcomes[static_cast<size_t>(index)].staged.get())
+                if (files::StagedFile* staged = outcomes[static_cast<size_t>(index)].staged.get())
                     written.push_back(staged);
             }
             try {

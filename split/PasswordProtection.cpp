@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "slicer/BoundedFile.h"
+#include "files/BoundedFile.h"
 #include "slicer/PackageInfo.h"
 
 namespace fk {
@@ -48,7 +48,7 @@ bool CompoundFileDeclaresEncryption(const std::string& prefix) {
 bool NeedsPassword(const QString& documentPath) {
     const std::string path = QFile::encodeName(documentPath).toStdString();
     if (slicer::IsEncryptedPackage(path)) return true;
-    const std::optional<std::string> prefix = slicer::ReadFilePrefix(path, kMaxPrefix);
+    const std::optional<std::string> prefix = files::ReadFilePrefix(path, kMaxPrefix);
     return prefix && CompoundFileDeclaresEncryption(*prefix);
 }
 

@@ -5,7 +5,7 @@
 #include <optional>
 
 #include "base/Failure.h"
-#include "slicer/StagedFile.h"
+#include "files/StagedFile.h"
 #include "split/DocumentOpening.h"
 #include "split/PageWriter.h"
 #include "split/PdfExport.h"
@@ -30,7 +30,7 @@ SplitResult PdfPageEngine::split(const QString& path, const QString& outputFolde
     SplitResult result;
     result.method = kMethod;
     Stages stages(result, observer);
-    const std::optional<slicer::TemporaryFolder> work = PrivateFolder(stages);
+    const std::optional<files::TemporaryFolder> work = PrivateFolder(stages);
     if (!work) return result;
     const QString pdf = QFile::decodeName((work->path() / "document.pdf").c_str());
     if (!exportPdf(path, pdf, stages)) return result;

@@ -6,9 +6,9 @@
 
 namespace fk {
 
-std::optional<slicer::TemporaryFolder> PrivateFolder(SplitStages& stages) {
+std::optional<files::TemporaryFolder> PrivateFolder(SplitStages& stages) {
     try {
-        return std::optional<slicer::TemporaryFolder>(
+        return std::optional<files::TemporaryFolder>(
             std::in_place,
             QFile::encodeName(QDir::tempPath() + QStringLiteral("/folioknife-split")).toStdString());
     } catch (const std::system_error& error) {

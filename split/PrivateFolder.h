@@ -2,7 +2,7 @@
 
 #include <optional>
 
-#include "slicer/StagedFile.h"
+#include "files/StagedFile.h"
 #include "split/SplitStages.h"
 
 namespace fk {
@@ -10,6 +10,6 @@ namespace fk {
 // A folder of this process's for what an engine keeps on its way to the outputs (the office's marked
 // copy or PDF, outputs still to be converted), which a later run removes should this one be killed.
 // None, and the document's failure told, when it cannot be made.
-std::optional<slicer::TemporaryFolder> PrivateFolder(SplitStages& stages);
+std::optional<files::TemporaryFolder> PrivateFolder(SplitStages& stages);
 
 }  // namespace fk

@@ -7,7 +7,7 @@
 
 #include "base/Failure.h"
 #include "slicer/PackageSlicer.h"
-#include "slicer/StagedFile.h"
+#include "files/StagedFile.h"
 #include "split/DocumentOpening.h"
 #include "split/EndnoteMarking.h"
 #include "split/HeadingMarking.h"
@@ -72,7 +72,7 @@ SplitResult SlicePageEngine::split(const QString& path, const QString& outputFol
     SplitResult result;
     result.method = kMethod;
     Stages stages(result, observer);
-    const std::optional<slicer::TemporaryFolder> work = PrivateFolder(stages);
+    const std::optional<files::TemporaryFolder> work = PrivateFolder(stages);
     if (!work) return result;
     const QString package = QFile::decodeName((work->path() / "marked.odt").c_str());
     LoadedDocument document(office_, stages);

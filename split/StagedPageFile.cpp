@@ -27,7 +27,7 @@ Failure notStoredForErrno(const QString& path, int error) {
 StagedPageFile::StagedPageFile(QString finalPath)
     : final_(std::move(finalPath)),
       staged_(QFile::encodeName(QFileInfo(final_).absoluteFilePath()).toStdString(),
-              slicer::StagedFile::Layout::InOwnFolder),
+              files::StagedFile::Layout::InOwnFolder),
       staging_(QFile::decodeName(staged_.path().c_str())) {}
 
 void StagedPageFile::reserve() {

@@ -3,7 +3,7 @@
 #include <QString>
 #include <optional>
 
-#include "slicer/StagedFile.h"
+#include "files/StagedFile.h"
 #include "split/OutputProbe.h"
 
 namespace fk {
@@ -36,7 +36,7 @@ public:
 
 private:
     QString final_;
-    slicer::StagedFile staged_;
+    files::StagedFile staged_;
     QString staging_;
     std::optional<OutputProbe> probe_;  // from the moment the staged file is made
 };

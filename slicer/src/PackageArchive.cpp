@@ -1,8 +1,8 @@
 #include "PackageArchive.h"
 
-#include "RegularFile.h"
+#include "files/RegularFile.h"
 #include "ZipArchive.h"
-#include "slicer/StagedFile.h"
+#include "files/StagedFile.h"
 
 #include <memory>
 #include <system_error>
@@ -14,7 +14,7 @@ namespace fs = std::filesystem;
 std::vector<PackageEntry> PackageArchive::read(const fs::path& package) {
     const std::string failure = "Cannot read " + package.string() + ": ";
     std::string why;
-    std::optional<RegularFile> file = RegularFile::open(package, Links::Follow, why);
+    std::optional<files::RegularFile> file = files::RegularFile::open(package, files::Links::Follow, why);
     if (!file) throw PackageError(PackageError::Kind::Unreadable, failure + why);
     if (file->size() > PackageReader::kMaxPackageBytes)
         throw PackageError(
@@ -138,7 +138,7 @@ void PackageArchive::write(const fs::path& target, const std::vector<const Packa
     const std::string failure = "Cannot write " + target.string() + ": ";
     const std::string bytes = packageBytes(entries, failure);
     for (int attempt = 0;; ++attempt) {
-        StagedFile staged(target);
+        files::StagedFile staged(target);
         try {
             staged.reserve();
         } catch (const std::system_error& error) {

@@ -54,12 +54,12 @@ bool IsEncryptedPackage(const std::filesystem::path& path) {
 }
 
 std::string PackageDefect(const std::filesystem::path& path) {
-    const std::optional<std::string> head = ReadFilePrefix(path, kLocalHeaderSize + kMimetypeName.size());
+    const std::optional<std::string> head = files::ReadFilePrefix(path, kLocalHeaderSize + kMimetypeName.size());
     if (!head) return "cannot be read";
     if (head->empty()) return "empty";
     if (!startsWithStoredMimetype(*head)) return "not an OpenDocument package";
     try {
-        PackageReader package = PackageReader::open(path, {.links = Links::Refuse, .checkConsistency = true});
+        PackageReader package = PackageReader::open(path, {.links = files::Links::Refuse, .checkConsistency = true});
         for (std::size_t index = 0; index < package.entryCount(); ++index) package.verify(index);
     } catch (const PackageError& error) {
         return defectOf(error);

@@ -1,6 +1,6 @@
 #include "ZipArchive.h"
 
-#include "RegularFile.h"
+#include "files/RegularFile.h"
 
 #include <unistd.h>
 
@@ -46,7 +46,7 @@ PackageReader& PackageReader::operator=(PackageReader&&) noexcept = default;
 
 PackageReader PackageReader::open(const std::filesystem::path& path, PackageReadOptions options) {
     std::string why;
-    std::optional<RegularFile> file = RegularFile::open(path, options.links, why);
+    std::optional<files::RegularFile> file = files::RegularFile::open(path, options.links, why);
     if (!file) throw PackageError(Kind::Unreadable, why);
     const int descriptor = file->release();
     FILE* stream = ::fdopen(descriptor, "rb");

@@ -8,9 +8,9 @@
 #include <QTimer>
 #include <functional>
 
+#include "app/Prompts.h"
 #include "app/QtPrompts.h"
 #include "app/StartUp.h"
-#include "base/Prompts.h"
 
 using namespace fk;
 

@@ -16,7 +16,7 @@
 #include "base/Failure.h"
 #include "cli/OfficeProfiles.h"
 #include "cli/OrphanOffices.h"
-#include "slicer/TemporaryName.h"
+#include "files/TemporaryName.h"
 #include "split/OfficeProcess.h"
 
 using namespace fk::cli;
@@ -110,8 +110,8 @@ TEST(RemoveDeadOfficePipes, OnlyOurPipesThatNobodyListensOnAreRemoved) {
 }
 
 TEST(RemoveLeftoverTemporaries, OnlyOursOfRunsGoneFromThisHostAreRemoved) {
-    using fk::slicer::TemporaryName;
-    using fk::slicer::TemporaryOwner;
+    using fk::files::TemporaryName;
+    using fk::files::TemporaryOwner;
     QTemporaryDir folder;
     const TemporaryOwner here = TemporaryOwner::thisProcess();
     const TemporaryOwner gone{here.host, fk::test::DeadPid()};

@@ -4,12 +4,10 @@
 #include <QFile>
 #include <QTemporaryDir>
 
-#include "FakePrompts.h"
 #include "doclist/DocumentListModel.h"
 #include "gather/Samples.h"
 
 using namespace fk;
-using fk::test::FakePrompts;
 
 namespace {
 
@@ -25,34 +23,26 @@ protected:
 
     QTemporaryDir programFolder;
     DocumentListModel list;
-    LocalFileSystem fs;
-    FakePrompts prompts;
 };
 
 }  // namespace
 
-TEST_F(SamplesTest, AppendsEveryFileOnceAndAsksEachTime) {
+TEST_F(SamplesTest, AppendsEveryFileOnceInNameOrder) {
     sample("Letter.odt");
     sample(".hidden.odt");
     sample("picture.png");
     QDir().mkdir(programFolder.filePath("Samples/folder.odt"));
-    LoadSampleFiles(list, programFolder.path(), fs, prompts);
-    QStringList rows = list.texts();
-    rows.sort();
-    EXPECT_EQ(rows, QStringList({path(".hidden.odt"), path("Letter.odt"), path("picture.png")}));
+    QFile::link(path("gone.odt"), path("dangling.odt"));
+    AppendSampleFiles(list, programFolder.path());
+    EXPECT_EQ(list.texts(), QStringList({path(".hidden.odt"), path("Letter.odt"), path("picture.png")}));
 
     list.AppendDocument(path("letter.odt"));  // other letter case: not the same row
-    LoadSampleFiles(list, programFolder.path(), fs, prompts);
+    AppendSampleFiles(list, programFolder.path());
     EXPECT_EQ(list.count(), 4);
-    ASSERT_EQ(prompts.messages.size(), 2);
-    EXPECT_EQ(prompts.messages[1].text, kOpenSamplesQuestion);
-    EXPECT_EQ(prompts.messages[1].style, kYesNo);
-    EXPECT_TRUE(prompts.openedAddresses.isEmpty());
 }
 
-TEST_F(SamplesTest, YesOpensTheFolderEvenWhenEmpty) {
-    prompts.messageAnswers.enqueue(MessageAnswer::Yes);
-    LoadSampleFiles(list, programFolder.path(), fs, prompts);
+TEST_F(SamplesTest, AMissingFolderAddsNothing) {
+    QDir(programFolder.filePath("Samples")).removeRecursively();
+    AppendSampleFiles(list, programFolder.path());
     EXPECT_EQ(list.count(), 0);
-    EXPECT_EQ(prompts.openedAddresses, QStringList{programFolder.path() + "/Samples/"});
 }

@@ -14,7 +14,7 @@
 #include "TestDocument.h"
 #include "TestPackage.h"
 #include "base/Failure.h"
-#include "slicer/TemporaryName.h"
+#include "files/TemporaryName.h"
 #include "split/HeadingMarking.h"
 #include "split/OfficeSession.h"
 #include "split/PageMarking.h"
@@ -163,8 +163,8 @@ TEST_F(SlicePageEngineTest, TheMarkedCopyIsGoneOnceTheSlicerHasReadIt) {
 
     EXPECT_FALSE(presentDuringFallback) << "the copy of the document is not kept beyond its reading";
     const QFileInfo folder(QFileInfo(marked).absolutePath());
-    EXPECT_EQ(slicer::TemporaryName::ownerOf(folder.fileName().toStdString()),
-              slicer::TemporaryOwner::thisProcess())
+    EXPECT_EQ(files::TemporaryName::ownerOf(folder.fileName().toStdString()),
+              files::TemporaryOwner::thisProcess())
         << "a later run removes it should this one be killed: " << marked.toStdString();
     EXPECT_FALSE(folder.exists());
 }

@@ -7,7 +7,7 @@
 
 #include "FakeOfficeSession.h"
 #include "QtPrinters.h"
-#include "slicer/TemporaryName.h"
+#include "files/TemporaryName.h"
 #include "split/StagedPageFile.h"
 
 using namespace fk;
@@ -39,8 +39,8 @@ TEST_F(StagedPageFileTest, TheOfficesFilesBesideTheStagedPageGoWithIt) {
         StagedPageFile staged(page);
         const QFileInfo folder(QFileInfo(staged.stagingPath()).absolutePath());
         EXPECT_EQ(folder.absolutePath(), QFileInfo(out.path()).absoluteFilePath());
-        EXPECT_EQ(slicer::TemporaryName::ownerOf(folder.fileName().toStdString()),
-                  slicer::TemporaryOwner::thisProcess())
+        EXPECT_EQ(files::TemporaryName::ownerOf(folder.fileName().toStdString()),
+                  files::TemporaryOwner::thisProcess())
             << "a later run can tell it for ours";
         staged.reserve();
         storeAsTheOfficeDoes(staged.stagingPath(), "page one");

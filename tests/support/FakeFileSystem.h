@@ -2,8 +2,8 @@
 
 #include <QMap>
 
+#include "app/FileSystem.h"
 #include "app/RuntimeError.h"
-#include "fsutil/FileSystem.h"
 
 namespace fk::test {
 

@@ -6,7 +6,7 @@
 #include <optional>
 
 #include "QtPrinters.h"
-#include "base/Prompts.h"
+#include "app/Prompts.h"
 
 namespace fk::test {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "slicer/BoundedFile.h"
+#include "files/BoundedFile.h"
 #include "slicer/SliceError.h"
 
 #include <cstddef>
@@ -29,7 +29,7 @@ private:
 };
 
 struct PackageReadOptions {
-    Links links = Links::Follow;
+    files::Links links = files::Links::Follow;
     // Also compare each entry's own header with the directory's: for a file that was just written.
     bool checkConsistency = false;
 };

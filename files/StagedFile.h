@@ -4,7 +4,7 @@
 #include <span>
 #include <string_view>
 
-namespace fk::slicer {
+namespace fk::files {
 
 // A folder of this process's own, named as a temporary beside `target` (say $TMPDIR/folioknife-split),
 // removed with everything in it when this object goes. A run killed before then leaves it for
@@ -105,4 +105,4 @@ private:
     int descriptor_ = -1;
 };
 
-}  // namespace fk::slicer
+}  // namespace fk::files

@@ -3,7 +3,7 @@
 #include <QString>
 #include <QStringList>
 
-#include "fsutil/FileHelpers.h"
+#include "app/WindowFileHelpers.h"
 
 namespace fk {
 

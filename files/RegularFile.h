@@ -1,13 +1,13 @@
 #pragma once
 
-#include "slicer/BoundedFile.h"
+#include "files/BoundedFile.h"
 
 #include <cstddef>
 #include <filesystem>
 #include <optional>
 #include <string>
 
-namespace fk::slicer {
+namespace fk::files {
 
 // A regular file open for reading, closed with this object. Opening never blocks (a named pipe or a
 // device is refused once open, before anything is read) and follows a link only when asked to.
@@ -32,4 +32,4 @@ private:
     std::size_t size_;
 };
 
-}  // namespace fk::slicer
+}  // namespace fk::files

@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-namespace fk::slicer {
+namespace fk::files {
 
 // Who made a temporary: a hash of its host's name (with its process-id namespace) and the id of the
 // process there.
@@ -47,4 +47,4 @@ public:
 // files and folders of this user, never links, and nothing whose name only resembles ours.
 std::vector<std::filesystem::path> LeftoverTemporaries(const std::filesystem::path& folder);
 
-}  // namespace fk::slicer
+}  // namespace fk::files

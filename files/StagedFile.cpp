@@ -1,6 +1,6 @@
-#include "slicer/StagedFile.h"
+#include "files/StagedFile.h"
 
-#include "slicer/TemporaryName.h"
+#include "files/TemporaryName.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -9,7 +9,7 @@
 #include <cerrno>
 #include <system_error>
 
-namespace fk::slicer {
+namespace fk::files {
 
 namespace fs = std::filesystem;
 
@@ -137,4 +137,4 @@ void FileSystemSync::sync(std::span<StagedFile* const> files) {
     for (StagedFile* file : files) file->synced_ = true;
 }
 
-}  // namespace fk::slicer
+}  // namespace fk::files

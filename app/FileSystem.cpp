@@ -1,4 +1,4 @@
-#include "fsutil/FileSystem.h"
+#include "app/FileSystem.h"
 
 #include <dirent.h>
 #include <errno.h>

@@ -5,9 +5,9 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include "app/FileSystem.h"
+#include "app/WindowFileHelpers.h"
 #include "base/Failure.h"
-#include "fsutil/FileHelpers.h"
-#include "fsutil/FileSystem.h"
 
 using namespace fk;
 

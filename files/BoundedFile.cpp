@@ -1,4 +1,4 @@
-#include "RegularFile.h"
+#include "files/RegularFile.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -9,7 +9,7 @@
 #include <cstring>
 #include <utility>
 
-namespace fk::slicer {
+namespace fk::files {
 
 std::optional<RegularFile> RegularFile::open(const std::filesystem::path& path, Links links,
                                              std::string& why) {
@@ -72,4 +72,4 @@ std::optional<std::string> ReadFilePrefix(const std::filesystem::path& path, std
     return file ? file->readUpTo(maxBytes) : std::nullopt;
 }
 
-}  // namespace fk::slicer
+}  // namespace fk::files

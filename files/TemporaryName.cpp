@@ -1,4 +1,4 @@
-#include "slicer/TemporaryName.h"
+#include "files/TemporaryName.h"
 
 #include <signal.h>
 #include <sys/stat.h>
@@ -11,7 +11,7 @@
 #include <random>
 #include <string>
 
-namespace fk::slicer {
+namespace fk::files {
 
 namespace {
 
@@ -143,4 +143,4 @@ std::vector<std::filesystem::path> LeftoverTemporaries(const std::filesystem::pa
     return found;
 }
 
-}  // namespace fk::slicer
+}  // namespace fk::files

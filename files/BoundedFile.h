@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-namespace fk::slicer {
+namespace fk::files {
 
 // Whether a read follows a symbolic link at the path's last component.
 enum class Links { Follow, Refuse };
@@ -16,4 +16,4 @@ enum class Links { Follow, Refuse };
 // path is anything else or cannot be read.
 std::optional<std::string> ReadFilePrefix(const std::filesystem::path& path, std::size_t maxBytes);
 
-}  // namespace fk::slicer
+}  // namespace fk::files

@@ -50,5 +50,4 @@ private:
     QString applicationTitle_;
 };
 
-
 }  // namespace fk

@@ -84,7 +84,8 @@ SplitResult ConvertingEngine::split(const QString& path, const QString& outputFo
         observer.failed(failure);
         return result;
     }
-    Converter converter(conversion_, path, outputFolder, inputs, observer);
+    const OfficeConversion conversion(office_.documents(), format_);
+    Converter converter(conversion, path, outputFolder, inputs, observer);
     SplitResult result = inner_.split(path, QFile::decodeName(work->path().c_str()), inputs, converter);
     result.pagesStored = converter.stored();
     result.failures += converter.failures();

@@ -163,8 +163,7 @@ protected:
 
     // The text of a document as the office prints it, number labels included, without white space.
     static QString PrintedText(const QString& path) {
-        LibreOfficeSession& office = office_->session();
-        office.reach();
+        office::DocumentStore& office = office_->documents();
         const office::DocumentRef document = office.load(ToFileUrl(path), {.hidden = true, .readOnly = true});
         const QString pdf = path + QStringLiteral(".pdf");
         office.storeToUrl(document, ToFileUrl(pdf),
@@ -180,12 +179,12 @@ protected:
 
     // The page style the office lays a document's first page out in.
     static QString FirstPageStyle(const QString& path) {
-        LibreOfficeSession& office = office_->session();
-        office.reach();
+        office::DocumentStore& office = office_->documents();
         const office::DocumentRef document = office.load(ToFileUrl(path), {.hidden = true, .readOnly = true});
         office.completeLayout(document);
-        office.jumpToFirstPage(document);
-        const QString style = office.pageStyleAtCursor(document);
+        office::PageCursor& cursor = office_->session().cursor();
+        cursor.move(document, office::CursorMove::toFirstPage());
+        const QString style = cursor.pageStyle(document);
         office.close(document);
         return style;
     }
@@ -214,8 +213,7 @@ TEST_F(HeadingEndToEnd, FiveChaptersGiveFiveDocumentsThatTogetherHoldTheBooksWor
     EXPECT_EQ(FileDigest(input), before) << "the input is never changed";
 
     // The book as the office stores it, beside the parts.
-    LibreOfficeSession& office = office_->session();
-    office.reach();
+    office::DocumentStore& office = office_->documents();
     const office::DocumentRef document = office.load(ToFileUrl(input), {.hidden = true, .readOnly = true});
     const QString whole = work_.filePath(QStringLiteral("whole.odt"));
     office.storeToUrl(document, ToFileUrl(whole),

@@ -112,8 +112,7 @@ protected:
         int printed = 0;
     };
     static Pages PagesOf(const QString& path) {
-        LibreOfficeSession& office = office_->session();
-        office.reach();
+        office::DocumentStore& office = office_->documents();
         const office::DocumentRef document = office.load(ToFileUrl(path), {.hidden = true});
         office.completeLayout(document);
         const Pages pages{office.countPages(document), office.countRenderedPages(document)};
@@ -128,8 +127,7 @@ protected:
         EXPECT_TRUE(file.open(QIODevice::WriteOnly));
         file.write(flat.toUtf8());
         file.close();
-        LibreOfficeSession& office = office_->session();
-        office.reach();
+        office::DocumentStore& office = office_->documents();
         const office::DocumentRef document = office.load(ToFileUrl(source), {.hidden = true});
         const QString target = work_.filePath(name + QStringLiteral(".odt"));
         office.storeToUrl(document, ToFileUrl(target),

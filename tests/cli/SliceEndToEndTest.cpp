@@ -71,8 +71,7 @@ protected:
 
     // The office's own page count of a document.
     static int PagesOf(const QString& path) {
-        LibreOfficeSession& office = office_->session();
-        office.reach();
+        office::DocumentStore& office = office_->documents();
         const office::DocumentRef document = office.load(ToFileUrl(path), {.hidden = true});
         // The pages the office prints, not those laid out so far.
         office.completeLayout(document);
@@ -83,8 +82,7 @@ protected:
 
     // An input of another format as the office stores it in OpenDocument, for its words.
     static QString AsOdt(const QString& path, const QString& folder) {
-        LibreOfficeSession& office = office_->session();
-        office.reach();
+        office::DocumentStore& office = office_->documents();
         const office::DocumentRef document = office.load(ToFileUrl(path), {.hidden = true, .readOnly = true});
         const QString target =
             folder + QStringLiteral("/") + QFileInfo(path).fileName() + QStringLiteral(".odt");
@@ -112,8 +110,7 @@ protected:
         if (!file.open(QIODevice::WriteOnly)) return {};
         file.write(flatXml.toUtf8());
         file.close();
-        LibreOfficeSession& office = office_->session();
-        office.reach();
+        office::DocumentStore& office = office_->documents();
         const office::DocumentRef document = office.load(ToFileUrl(flat), {.hidden = true});
         office.storeToUrl(document, ToFileUrl(stored),
                           {{QStringLiteral("FilterName"), QStringLiteral("writer8")}});
@@ -142,8 +139,7 @@ protected:
 
     // The text of each page as the office prints the document.
     QStringList PdfPages(const QString& path) const {
-        LibreOfficeSession& office = office_->session();
-        office.reach();
+        office::DocumentStore& office = office_->documents();
         const office::DocumentRef document = office.load(ToFileUrl(path), {.hidden = true, .readOnly = true});
         const QString pdf = work_.filePath(QFileInfo(path).completeBaseName() + QStringLiteral(".pdf"));
         office.storeToUrl(document, ToFileUrl(pdf),
@@ -255,8 +251,7 @@ TEST_F(SliceEndToEnd, BadInputsGetOneReportEachAndLeaveNoPartialFile) {
     QDir().mkpath(out);
     // A document that needs a password, stored by the office itself.
     {
-        LibreOfficeSession& office = office_->session();
-        office.reach();
+        office::DocumentStore& office = office_->documents();
         const office::DocumentRef document = office.load(
             ToFileUrl(kHardCases + QStringLiteral("/title-page.odt")), {.hidden = true, .readOnly = true});
         office.storeToUrl(document, ToFileUrl(in + QStringLiteral("/locked.odt")),

@@ -73,6 +73,11 @@ TestOffice::~TestOffice() {
     session_->process().stop();
 }
 
+office::DocumentStore& TestOffice::documents() {
+    session_->reach();
+    return session_->documents();
+}
+
 void TestOffice::makeDocument(const QString& odtPath, const Content& content) {
     const QString flatPath = scratch_.filePath(QStringLiteral("source.fodt"));
     QFile flat(flatPath);
@@ -80,12 +85,11 @@ void TestOffice::makeDocument(const QString& odtPath, const Content& content) {
     flat.write(flatDocument(content).toUtf8());
     flat.close();
 
-    LibreOfficeSession& office = *session_;
-    office.reach();
+    office::DocumentStore& office = documents();
     const office::DocumentRef document = office.load(ToFileUrl(flatPath), {});
-    office.dispatch(document, QStringLiteral(".uno:SaveAs"),
-                    {{QStringLiteral("URL"), ToFileUrl(odtPath)},
-                     {QStringLiteral("FilterName"), QStringLiteral("writer8")}});
+    session_->cursor().dispatch(document, QStringLiteral(".uno:SaveAs"),
+                                {{QStringLiteral("URL"), ToFileUrl(odtPath)},
+                                 {QStringLiteral("FilterName"), QStringLiteral("writer8")}});
     office.close(document);
 }
 

@@ -19,6 +19,8 @@ public:
     ~TestOffice();
 
     LibreOfficeSession& session() { return *session_; }
+    // The office's documents, the office reached first.
+    office::DocumentStore& documents();
     QString folder() const { return scratch_.path(); }
 
     struct Content {

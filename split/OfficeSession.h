@@ -137,7 +137,7 @@ public:
     // False once the office has gone away.
     virtual bool isAlive() = 0;
 
-    // The office's roles, good from the first reach() on; before it their calls fail as an office gone.
+    // The office's roles, from the first reach() on; asked for before it, they fail as an office gone.
     virtual DocumentStore& documents() = 0;
     virtual PageCursor& cursor() = 0;
 };

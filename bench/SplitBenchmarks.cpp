@@ -328,11 +328,12 @@ public:
     // The least any splitter that lets the office lay out must spend: one load and one store. The
     // office's store renders a thumbnail of the first page unless told not to, as the slicer tells it.
     double floorMs(const QString& document, bool thumbnail = true) {
-        fk::LibreOfficeSession& office = office_.session();
+        fk::LibreOfficeSession& session = office_.session();
         const QString copy = work_.filePath(QStringLiteral("floor.odt"));
         QElapsedTimer clock;
         clock.start();
-        office.reach();
+        session.reach();
+        fk::office::DocumentStore& office = session.documents();
         const fk::office::DocumentRef loaded = office.load(fk::ToFileUrl(document), {.hidden = true});
         office.storeToUrl(loaded, fk::ToFileUrl(copy),
                           {{QStringLiteral("FilterName"), QStringLiteral("writer8")},
@@ -362,7 +363,7 @@ public:
     };
 
     StageTimes stageMs(const QString& document, int expectedPages) {
-        fk::LibreOfficeSession& office = office_.session();
+        fk::LibreOfficeSession& session = office_.session();
         const QString marked = work_.filePath(QStringLiteral("marked.odt"));
         StageTimes times;
         QElapsedTimer clock;
@@ -371,7 +372,8 @@ public:
             clock.restart();
             return elapsed;
         };
-        office.reach();
+        session.reach();
+        fk::office::DocumentStore& office = session.documents();
         clock.start();
         const fk::office::DocumentRef loaded = office.load(fk::ToFileUrl(document), {.hidden = true});
         times.load = lap();
@@ -379,7 +381,8 @@ public:
         times.layout = lap();
         const int pages = office.countPages(loaded);
         times.count = lap();
-        std::vector<fk::slicer::PlannedPage> plan = fk::PageMarking(office).mark(loaded, pages);
+        std::vector<fk::slicer::PlannedPage> plan =
+            fk::PageMarking(office, session.cursor()).mark(loaded, pages);
         times.mark = lap();
         office.storeToUrl(loaded, fk::ToFileUrl(marked),
                           {{QStringLiteral("FilterName"), QStringLiteral("writer8")},
@@ -530,11 +533,12 @@ public:
     // The office's own export of the document to one PDF, with the settings the PDF engine uses: the
     // least any one-page PDFs of the office's rendering cost.
     double officePdfMs(const QString& document) {
-        fk::LibreOfficeSession& office = office_.session();
+        fk::LibreOfficeSession& session = office_.session();
         const QString pdf = work_.filePath(QStringLiteral("whole.pdf"));
         QElapsedTimer clock;
         clock.start();
-        office.reach();
+        session.reach();
+        fk::office::DocumentStore& office = session.documents();
         const fk::office::DocumentRef loaded = office.load(fk::ToFileUrl(document), {.hidden = true});
         office.storeToUrl(loaded, fk::ToFileUrl(pdf), fk::PdfExportArguments());
         office.close(loaded);

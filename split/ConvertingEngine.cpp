@@ -46,7 +46,8 @@ SplitResult ConvertingEngine::split(const QString& path, const QString& outputFo
     SplitStages stages(refused, observer);
     const std::optional<files::TemporaryFolder> work = PrivateFolder(stages);
     if (!work) return refused;
-    Converter converter(conversion_, path, outputFolder, inputs, observer);
+    const OfficeConversion conversion(office_.documents(), format_);
+    Converter converter(conversion, path, outputFolder, inputs, observer);
     SplitResult result = inner_.split(path, QFile::decodeName(work->path().c_str()), inputs, converter);
     result.pagesStored = converter.converted().pagesStored;
     result.failures += converter.converted().failures;

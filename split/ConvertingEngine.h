@@ -12,7 +12,7 @@ namespace fk {
 class ConvertingEngine : public SplitEngine {
 public:
     ConvertingEngine(SplitEngine& inner, office::OfficeSession& office, OutputFormat format)
-        : inner_(inner), conversion_(office, format) {}
+        : inner_(inner), office_(office), format_(format) {}
 
     SplitResult split(const QString& documentPath, const QString& outputFolder, const ProtectedPaths& inputs,
                       SplitObserver& observer) override;
@@ -21,7 +21,8 @@ private:
     class Converter;
 
     SplitEngine& inner_;
-    OfficeConversion conversion_;
+    office::OfficeSession& office_;
+    OutputFormat format_;
 };
 
 }  // namespace fk

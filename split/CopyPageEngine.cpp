@@ -54,17 +54,17 @@ private:
 };
 
 CopyPageEngine::Arrival CopyPageEngine::jumpTo(const office::DocumentRef& input, int page) {
-    if (!office_.jumpToPage(input, page)) return Arrival::Refused;
+    if (!office_.cursor().move(input, office::CursorMove::toPage(page))) return Arrival::Refused;
     // The cursor's page is asked only at the page's start: right after a jump into a table that a
     // repeated heading row continues, the office still names the page before.
-    office_.jumpToStartOfPage(input);
-    return office_.currentPage(input) == page ? Arrival::There : Arrival::Elsewhere;
+    office_.cursor().move(input, office::CursorMove::toStartOfPage());
+    return office_.cursor().currentPage(input) == page ? Arrival::There : Arrival::Elsewhere;
 }
 
 bool CopyPageEngine::ensureOnPage(const office::DocumentRef& input, int page, int pageCount) {
     // The suite can leave the cursor elsewhere (a document that begins with a table, a table that
     // spans pages); copying from there would store another page's content again.
-    if (office_.currentPage(input) == page) return true;
+    if (office_.cursor().currentPage(input) == page) return true;
     const Arrival arrival = jumpTo(input, page);
     if (arrival == Arrival::There) return true;
     // A page the layout inserts blank (left and right page styles) refuses the cursor. It is never the
@@ -77,11 +77,11 @@ bool CopyPageEngine::ensureOnPage(const office::DocumentRef& input, int page, in
 }
 
 int CopyPageEngine::settledPageCount(const office::DocumentRef& input) {
-    int count = office_.currentPage(input);
+    int count = office_.cursor().currentPage(input);
     for (int check = 0; check < kSettleChecks; ++check) {
         QThread::msleep(kSettleIntervalMs);
-        office_.jumpToLastPage(input);
-        const int again = office_.currentPage(input);
+        office_.cursor().move(input, office::CursorMove::toLastPage());
+        const int again = office_.cursor().currentPage(input);
         if (again == count) return count;
         count = again;
     }
@@ -89,7 +89,7 @@ int CopyPageEngine::settledPageCount(const office::DocumentRef& input) {
 }
 
 void CopyPageEngine::dispatch(const office::DocumentRef& document, const char* command) {
-    office_.dispatch(document, QString::fromLatin1(command), {});
+    office_.cursor().dispatch(document, QString::fromLatin1(command), {});
 }
 
 void CopyPageEngine::copyPageThatBeginsInATable(const office::DocumentRef& input,
@@ -100,21 +100,21 @@ void CopyPageEngine::copyPageThatBeginsInATable(const office::DocumentRef& input
         dispatch(input, ".uno:Copy");
         dispatch(pageDocument, ".uno:GoToEndOfDoc");
         dispatch(pageDocument, ".uno:Paste");
-        for (int row = 0; office_.isCursorInTable(input); ++row) {
+        for (int row = 0; office_.cursor().holds(input, office::CursorTest::InTable); ++row) {
             if (row == kMaxTableRows)
                 throw Failure(FailureKind::OfficeRefused,
                               QStringLiteral("A table on page %1 has no end").arg(page));
             dispatch(input, ".uno:GoDown");
         }
-        if (office_.currentPage(input) != page) return;  // the table filled the page
+        if (office_.cursor().currentPage(input) != page) return;  // the table filled the page
         dispatch(input, ".uno:GoToEndOfPageSel");
-        if (!office_.isCursorCollapsed(input)) {
+        if (!office_.cursor().holds(input, office::CursorTest::Collapsed)) {
             dispatch(input, ".uno:Copy");
             dispatch(pageDocument, ".uno:GoToEndOfDoc");
             dispatch(pageDocument, ".uno:Paste");
             return;
         }
-        if (!office_.isCursorInTable(input)) return;
+        if (!office_.cursor().holds(input, office::CursorTest::InTable)) return;
     }
 }
 
@@ -129,15 +129,15 @@ SplitResult CopyPageEngine::split(const QString& path, const QString& outputFold
 
     if (!steps.run(124, SplitStage::Open, 0, [&] {
             // Nothing in the document may stop the office with a dialog.
-            input = OpenForSplitting(office_, path, {.hidden = hidden_});
+            input = OpenForSplitting(office_.documents(), path, {.hidden = hidden_});
         }))
         return result;
 
     // Without any of these the pages cannot be found; one failure is enough, then the document is closed.
     const SplitStage counting = SplitStage::CountPages;
     const bool usable = steps.run(132, counting, 0, [&] {
-        office_.completeLayout(input);
-        office_.jumpToLastPage(input);
+        office_.documents().completeLayout(input);
+        office_.cursor().move(input, office::CursorMove::toLastPage());
     }) && steps.run(134, counting, 0, [&] {
         pageCount = settledPageCount(input);
         if (pageCount < 1)
@@ -145,7 +145,7 @@ SplitResult CopyPageEngine::split(const QString& path, const QString& outputFold
         result.pageCount = pageCount;
         observer.pageCountKnown(pageCount);
     }) && steps.run(136, counting, 0, [&] {
-        office_.jumpToFirstPage(input);
+        office_.cursor().move(input, office::CursorMove::toFirstPage());
         ensureOnPage(input, 1, pageCount);
     });
 
@@ -164,8 +164,8 @@ SplitResult CopyPageEngine::split(const QString& path, const QString& outputFold
             if (!blank) {
                 steps.run(142, SplitStage::Copy, page, [&] {
                     dispatch(input, ".uno:GoToEndOfPageSel");
-                    selected = !office_.isCursorCollapsed(input);
-                    if (!selected) startsInTable = office_.isCursorInTable(input);
+                    selected = !office_.cursor().holds(input, office::CursorTest::Collapsed);
+                    if (!selected) startsInTable = office_.cursor().holds(input, office::CursorTest::InTable);
                 });
             }
             if (selected) {
@@ -179,7 +179,7 @@ SplitResult CopyPageEngine::split(const QString& path, const QString& outputFold
                 steps.run(146, SplitStage::Store, page, [&] { writer.stage(page, staged); });
             office::DocumentRef pageDocument;
             const bool pageOpen = storable && steps.run(148, SplitStage::Copy, page, [&] {
-                pageDocument = office_.createTextDocument(hidden_);
+                pageDocument = office_.documents().createTextDocument(hidden_);
             });
             if (pageOpen && selected) {
                 steps.run(152, SplitStage::Copy, page, [&] { dispatch(pageDocument, ".uno:Paste"); });
@@ -191,9 +191,9 @@ SplitResult CopyPageEngine::split(const QString& path, const QString& outputFold
             if (pageOpen) {
                 const bool stored = steps.run(158, SplitStage::Store, page, [&] {
                     writer.store(*staged, [&](const QString& stagingPath) {
-                        office_.dispatch(pageDocument, QStringLiteral(".uno:SaveAs"),
-                                         {{QStringLiteral("URL"), ToFileUrl(stagingPath)},
-                                          {QStringLiteral("FilterName"), QStringLiteral("writer8")}});
+                        office_.cursor().dispatch(pageDocument, QStringLiteral(".uno:SaveAs"),
+                                                  {{QStringLiteral("URL"), ToFileUrl(stagingPath)},
+                                                   {QStringLiteral("FilterName"), QStringLiteral("writer8")}});
                     });
                 });
                 if (stored) writer.stored(page);
@@ -210,7 +210,8 @@ SplitResult CopyPageEngine::split(const QString& path, const QString& outputFold
                     }
                 });
             }
-            if (pageDocument) steps.run(164, SplitStage::Close, page, [&] { office_.close(pageDocument); });
+            if (pageDocument)
+                steps.run(164, SplitStage::Close, page, [&] { office_.documents().close(pageDocument); });
             pageDocument.reset();  // 166
             // A folder that takes no more files fails every page after this one the same way.
             if (folderRefuses) break;
@@ -226,7 +227,7 @@ SplitResult CopyPageEngine::split(const QString& path, const QString& outputFold
         int pagesNow = pageCount;
         if (!steps.run(134, SplitStage::CountPages, 0,
                        [&] {
-                           office_.jumpToLastPage(input);
+                           office_.cursor().move(input, office::CursorMove::toLastPage());
                            pagesNow = settledPageCount(input);
                        }) ||
             pagesNow <= pageCount)
@@ -247,7 +248,7 @@ SplitResult CopyPageEngine::split(const QString& path, const QString& outputFold
         }
     }
 
-    steps.run(170, SplitStage::Close, 0, [&] { office_.close(input); });
+    steps.run(170, SplitStage::Close, 0, [&] { office_.documents().close(input); });
     input.reset();  // 172
     return result;
 }

@@ -26,10 +26,10 @@ Failure CauseOfRefusal(const QString& path, const Failure& refusal) {
     return refusal;
 }
 
-office::DocumentRef OpenForSplitting(office::OfficeSession& office, const QString& path,
+office::DocumentRef OpenForSplitting(office::DocumentStore& documents, const QString& path,
                                      const office::LoadOptions& options) {
     try {
-        return office.load(ToFileUrl(path), options);
+        return documents.load(ToFileUrl(path), options);
     } catch (const Failure& refusal) {
         // An office that went away refused nothing.
         if (refusal.kind() == FailureKind::OfficeGone) throw;

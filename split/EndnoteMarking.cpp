@@ -29,9 +29,9 @@ std::optional<std::vector<slicer::PlannedPage>> EndnoteMarking::pagesFromAnswer(
 
 void EndnoteMarking::mark(const office::DocumentRef& document, std::vector<slicer::PlannedPage>& plan) {
     const int bodyPages = static_cast<int>(plan.size());
-    const int rendered = office_.countRenderedPages(document);
+    const int rendered = documents_.countRenderedPages(document);
     if (rendered <= bodyPages) return;
-    const std::optional<QStringList> answer = office_.runBasic(
+    const std::optional<QStringList> answer = documents_.runBasic(
         module(), kFunction, document, QStringLiteral("%1 %2").arg(bodyPages + 1).arg(rendered));
     if (!answer) return;
     if (const auto pages = pagesFromAnswer(*answer, rendered - bodyPages))

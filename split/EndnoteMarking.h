@@ -14,7 +14,7 @@ namespace fk {
 // text, as PageMarking marks the body's pages, so that each becomes a page of its own.
 class EndnoteMarking {
 public:
-    explicit EndnoteMarking(office::OfficeSession& office) : office_(office) {}
+    explicit EndnoteMarking(office::DocumentStore& documents) : documents_(documents) {}
 
     // Appends the endnote pages that follow the body's pages (all of `plan`) to the plan, when the office
     // lays out more pages than the body's. Leaves the plan as it is where the office cannot run Basic or
@@ -32,7 +32,7 @@ public:
     static inline const QString kFunction = QStringLiteral("MarkEndnotePages");
 
 private:
-    office::OfficeSession& office_;
+    office::DocumentStore& documents_;
 };
 
 }  // namespace fk

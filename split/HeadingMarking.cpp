@@ -26,7 +26,7 @@ std::vector<std::string> HeadingMarking::headingsFromAnswer(const QStringList& a
 
 std::vector<std::string> HeadingMarking::mark(const office::DocumentRef& document, int deepestLevel) {
     const std::optional<QStringList> answer =
-        office_.runBasic(module(), kFunction, document, QString::number(deepestLevel));
+        documents_.runBasic(module(), kFunction, document, QString::number(deepestLevel));
     if (!answer)
         throw Failure(FailureKind::OfficeRefused,
                       QStringLiteral("the office runs no Basic, which finding the headings needs"));

@@ -13,7 +13,7 @@ namespace fk {
 // the body's flow count (sections included); one in a table, frame, header or note opens no part.
 class HeadingMarking {
 public:
-    explicit HeadingMarking(office::OfficeSession& office) : office_(office) {}
+    explicit HeadingMarking(office::DocumentStore& documents) : documents_(documents) {}
 
     // Marks the headings of levels 1 to deepestLevel, runs after the page marks are in, and returns
     // their texts in document order. Throws Failure when the office fails or cannot run Basic: there
@@ -28,7 +28,7 @@ public:
     static inline const QString kFunction = QStringLiteral("MarkHeadings");
 
 private:
-    office::OfficeSession& office_;
+    office::DocumentStore& documents_;
 };
 
 }  // namespace fk

@@ -63,73 +63,16 @@ void LibreOfficeSession::startAndConnect() {
 void LibreOfficeSession::reach() {
     loadPlugin();
     if (!isAlive()) startAndConnect();
-    session_->reach();
 }
 
-UnoSession& LibreOfficeSession::session() {
+UnoSession& LibreOfficeSession::plugin() {
+    // Not reached yet: no office has held a document of the caller's.
     if (!session_) throw Failure::officeGone();
     return *session_;
 }
 
-office::DocumentRef LibreOfficeSession::load(const QString& url, const office::LoadOptions& options) {
-    return session().load(url, options);
-}
-void LibreOfficeSession::completeLayout(const office::DocumentRef& document) {
-    session().completeLayout(document);
-}
-
-office::DocumentRef LibreOfficeSession::createTextDocument(bool hidden) {
-    return session().createTextDocument(hidden);
-}
-void LibreOfficeSession::close(const office::DocumentRef& document) {
-    session().close(document);
-}
-int LibreOfficeSession::countPages(const office::DocumentRef& document) {
-    return session().countPages(document);
-}
-int LibreOfficeSession::countRenderedPages(const office::DocumentRef& document) {
-    return session().countRenderedPages(document);
-}
-bool LibreOfficeSession::jumpToPage(const office::DocumentRef& document, int page) {
-    return session().jumpToPage(document, page);
-}
-bool LibreOfficeSession::jumpToFirstPage(const office::DocumentRef& document) {
-    return session().jumpToFirstPage(document);
-}
-bool LibreOfficeSession::jumpToLastPage(const office::DocumentRef& document) {
-    return session().jumpToLastPage(document);
-}
-bool LibreOfficeSession::jumpToStartOfPage(const office::DocumentRef& document) {
-    return session().jumpToStartOfPage(document);
-}
-int LibreOfficeSession::currentPage(const office::DocumentRef& document) {
-    return session().currentPage(document);
-}
-bool LibreOfficeSession::isCursorCollapsed(const office::DocumentRef& document) {
-    return session().isCursorCollapsed(document);
-}
-bool LibreOfficeSession::isCursorInTable(const office::DocumentRef& document) {
-    return session().isCursorInTable(document);
-}
-QString LibreOfficeSession::pageStyleAtCursor(const office::DocumentRef& document) {
-    return session().pageStyleAtCursor(document);
-}
-void LibreOfficeSession::dispatch(const office::DocumentRef& document, const QString& command,
-                                  const office::Arguments& arguments) {
-    session().dispatch(document, command, arguments);
-}
-void LibreOfficeSession::storeToUrl(const office::DocumentRef& document, const QString& url,
-                                    const office::Arguments& arguments) {
-    session().storeToUrl(document, url, arguments);
-}
-std::optional<QStringList> LibreOfficeSession::runBasic(const office::BasicModule& module,
-                                                        const QString& function,
-                                                        const office::DocumentRef& document,
-                                                        const QString& text) {
-    return session().runBasic(module, function, document, text);
-}
 bool LibreOfficeSession::isAlive() {
-    if (!session_ || !session_->isAlive()) return false;
+    if (!session_ || !session_->isConnected()) return false;
     // The connection learns of a killed office only when a call fails; the process table knows at once.
     const OfficeProcess::State state = process_.state();
     return state == OfficeProcess::State::Running || state == OfficeProcess::State::HandedOver;

@@ -10,7 +10,7 @@ namespace fk {
 
 // The office session of the running program: loads the UNO plugin on first use (so the program runs,
 // and can say so, where no office is installed), starts an office when none is listening, and
-// starts a new one when the last has died. Every call on documents goes to the plugin's session.
+// starts a new one when the last has died. The documents and the cursor are the plugin's own.
 class LibreOfficeSession : public office::OfficeSession {
 public:
     static constexpr int kReadinessDeadlineMs = 60000;
@@ -24,29 +24,11 @@ public:
 
     void reach() override;
     bool isAlive() override;
-    office::DocumentRef load(const QString& url, const office::LoadOptions& options) override;
-    office::DocumentRef createTextDocument(bool hidden) override;
-    void completeLayout(const office::DocumentRef& document) override;
-    void close(const office::DocumentRef& document) override;
-    int countPages(const office::DocumentRef& document) override;
-    int countRenderedPages(const office::DocumentRef& document) override;
-    bool jumpToPage(const office::DocumentRef& document, int page) override;
-    bool jumpToFirstPage(const office::DocumentRef& document) override;
-    bool jumpToLastPage(const office::DocumentRef& document) override;
-    bool jumpToStartOfPage(const office::DocumentRef& document) override;
-    int currentPage(const office::DocumentRef& document) override;
-    bool isCursorCollapsed(const office::DocumentRef& document) override;
-    bool isCursorInTable(const office::DocumentRef& document) override;
-    QString pageStyleAtCursor(const office::DocumentRef& document) override;
-    void dispatch(const office::DocumentRef& document, const QString& command,
-                  const office::Arguments& arguments) override;
-    void storeToUrl(const office::DocumentRef& document, const QString& url,
-                    const office::Arguments& arguments) override;
-    std::optional<QStringList> runBasic(const office::BasicModule& module, const QString& function,
-                                        const office::DocumentRef& document, const QString& text) override;
+    office::DocumentStore& documents() override { return plugin(); }
+    office::PageCursor& cursor() override { return plugin(); }
 
 private:
-    UnoSession& session();
+    UnoSession& plugin();
     void loadPlugin();
     void startAndConnect();
 

@@ -63,17 +63,17 @@ void OfficeConversion::convert(const QString& openDocument, const QString& targe
     const OutputProbe probe(staging);
     try {
         const office::DocumentRef document =
-            office_.load(ToFileUrl(openDocument), {.hidden = true, .readOnly = true});
+            documents_.load(ToFileUrl(openDocument), {.hidden = true, .readOnly = true});
         try {
-            office_.storeToUrl(document, ToFileUrl(staging), storeArguments(format_));
+            documents_.storeToUrl(document, ToFileUrl(staging), storeArguments(format_));
         } catch (...) {
             try {
-                office_.close(document);
+                documents_.close(document);
             } catch (...) {
             }
             throw;
         }
-        office_.close(document);
+        documents_.close(document);
     } catch (const Failure& failure) {
         // Of the office's kind (gone, refused), so that the explanation names the cause.
         throw notStored(target, failure.message(), failure.kind());

@@ -13,7 +13,8 @@ namespace fk {
 // stays as it was when the conversion fails.
 class OfficeConversion {
 public:
-    OfficeConversion(office::OfficeSession& office, OutputFormat format) : office_(office), format_(format) {}
+    OfficeConversion(office::DocumentStore& documents, OutputFormat format)
+        : documents_(documents), format_(format) {}
 
     OutputFormat format() const { return format_; }
 
@@ -28,7 +29,7 @@ public:
     static bool looksLike(OutputFormat format, const QByteArray& head);
 
 private:
-    office::OfficeSession& office_;
+    office::DocumentStore& documents_;
     OutputFormat format_;
 };
 

@@ -54,17 +54,31 @@ struct BasicModule {
     QString source;
 };
 
-// What the split engines ask of the office suite, on the documents it holds open. Each document has
-// one view cursor, the one of its window, which the cursor calls move and read. Every method throws
-// fk::Failure when the office refuses the call.
-class OfficeSession {
-public:
-    virtual ~OfficeSession() = default;
+// Where the view cursor is sent. The office refuses a move where it will not put the cursor there.
+struct CursorMove {
+    enum class Target { Page, FirstPage, LastPage, StartOfPage };
+    Target target;
+    int page = 0;  // the page a Target::Page move goes to
 
-    // Makes sure an office answers, starting one when needed.
-    virtual void reach() = 0;
-    // False once the office has gone away.
-    virtual bool isAlive() = 0;
+    static CursorMove toPage(int page) { return {Target::Page, page}; }
+    static CursorMove toFirstPage() { return {Target::FirstPage}; }
+    static CursorMove toLastPage() { return {Target::LastPage}; }
+    // The start of the page the cursor stands on.
+    static CursorMove toStartOfPage() { return {Target::StartOfPage}; }
+};
+
+// What can be asked of where the view cursor stands.
+enum class CursorTest {
+    Collapsed,  // it selects nothing
+    InTable,    // it stands in a table
+};
+
+// The documents an office holds open, as the engines that load, mark and store whole documents use
+// them. Every method throws fk::Failure when the office refuses the call, of kind OfficeGone once the
+// office has gone away.
+class DocumentStore {
+public:
+    virtual ~DocumentStore() = default;
 
     // Loads the document at a file URL; it opens in a window of its own unless hidden.
     virtual DocumentRef load(const QString& url, const LoadOptions& options) = 0;
@@ -73,32 +87,16 @@ public:
     // Closes the document unsaved; its reference is of no use afterwards.
     virtual void close(const DocumentRef& document) = 0;
 
+    // Lays the whole document out now. Right after a load the office has laid out only part of it and
+    // goes on while it is idle, so a page count or a page's start taken before can be a stale one;
+    // one taken after is the one the office prints.
+    virtual void completeLayout(const DocumentRef& document) = 0;
     // The number of pages as the view cursor finds it on the last page, where it is left.
     virtual int countPages(const DocumentRef& document) = 0;
     // The number of pages the office lays out and prints: the body's, and after them the pages it
     // sets endnotes on, which the view cursor's last page leaves out.
     virtual int countRenderedPages(const DocumentRef& document) = 0;
 
-    // The moves return false where the office refuses to move the cursor there.
-    virtual bool jumpToPage(const DocumentRef& document, int page) = 0;
-    virtual bool jumpToFirstPage(const DocumentRef& document) = 0;
-    virtual bool jumpToLastPage(const DocumentRef& document) = 0;
-    virtual bool jumpToStartOfPage(const DocumentRef& document) = 0;
-    virtual int currentPage(const DocumentRef& document) = 0;
-    // True when the cursor selects nothing.
-    virtual bool isCursorCollapsed(const DocumentRef& document) = 0;
-    virtual bool isCursorInTable(const DocumentRef& document) = 0;
-    // The name of the page style of the page the cursor stands on.
-    virtual QString pageStyleAtCursor(const DocumentRef& document) = 0;
-
-    // Lays the whole document out now. Right after a load the office has laid out only part of it and
-    // goes on while it is idle, so a page count or a page's start taken before can be a stale one;
-    // one taken after is the one the office prints.
-    virtual void completeLayout(const DocumentRef& document) = 0;
-
-    // Runs a dispatch command (".uno:Copy") in the document's window, as its menus would.
-    virtual void dispatch(const DocumentRef& document, const QString& command,
-                          const Arguments& arguments) = 0;
     // Stores the document at a file URL without it becoming that file's document.
     virtual void storeToUrl(const DocumentRef& document, const QString& url, const Arguments& arguments) = 0;
 
@@ -108,6 +106,40 @@ public:
     // gone away or the function fails.
     virtual std::optional<QStringList> runBasic(const BasicModule& module, const QString& function,
                                                 const DocumentRef& document, const QString& text) = 0;
+};
+
+// The view cursor of each open document, the one of its window, moved and read call by call: what
+// copying page by page needs, and marking pages where the office runs no Basic. Every method throws
+// fk::Failure as DocumentStore's do.
+class PageCursor {
+public:
+    virtual ~PageCursor() = default;
+
+    // False where the office refuses to move the cursor there.
+    virtual bool move(const DocumentRef& document, CursorMove to) = 0;
+    virtual int currentPage(const DocumentRef& document) = 0;
+    virtual bool holds(const DocumentRef& document, CursorTest test) = 0;
+    // The name of the page style of the page the cursor stands on.
+    virtual QString pageStyle(const DocumentRef& document) = 0;
+
+    // Runs a dispatch command (".uno:Copy") in the document's window, as its menus would.
+    virtual void dispatch(const DocumentRef& document, const QString& command,
+                          const Arguments& arguments) = 0;
+};
+
+// The office suite the split engines work on: one office, reached when needed, and its two roles.
+class OfficeSession {
+public:
+    virtual ~OfficeSession() = default;
+
+    // Makes sure an office answers, starting one when needed.
+    virtual void reach() = 0;
+    // False once the office has gone away.
+    virtual bool isAlive() = 0;
+
+    // The office's roles, from the first reach() on; asked for before it, they fail as an office gone.
+    virtual DocumentStore& documents() = 0;
+    virtual PageCursor& cursor() = 0;
 };
 
 }  // namespace fk::office

@@ -52,7 +52,7 @@ std::vector<slicer::PlannedPage> PageMarking::planFromAnswer(const QStringList& 
 }
 
 std::vector<slicer::PlannedPage> PageMarking::mark(const office::DocumentRef& document, int pageCount) {
-    if (const std::optional<QStringList> answer = office_.runBasic(module(), kFunction, document, {}))
+    if (const std::optional<QStringList> answer = documents_.runBasic(module(), kFunction, document, {}))
         return planFromAnswer(*answer, pageCount);
     return markCallByCall(document, pageCount);
 }
@@ -65,15 +65,16 @@ std::vector<slicer::PlannedPage> PageMarking::markCallByCall(const office::Docum
         // A page the cursor cannot reach holds no text: a blank page the layout inserted. The cursor's
         // page is asked only at the page's start: right after the jump into a table that a repeated
         // heading row continues, the office still names the page before.
-        if (!office_.jumpToPage(document, page) || !office_.jumpToStartOfPage(document) ||
-            office_.currentPage(document) != page) {
+        if (!cursor_.move(document, office::CursorMove::toPage(page)) ||
+            !cursor_.move(document, office::CursorMove::toStartOfPage()) ||
+            cursor_.currentPage(document) != page) {
             planned.blank = true;
             continue;
         }
-        planned.pageStyle = office_.pageStyleAtCursor(document).toStdString();
+        planned.pageStyle = cursor_.pageStyle(document).toStdString();
         // One dispatch inserts the bookmark where the cursor stands: a quarter of the round trips of
         // making, naming and inserting a bookmark object.
-        office_.dispatch(document, kInsertBookmark,
+        cursor_.dispatch(document, kInsertBookmark,
                          {{QStringLiteral("Bookmark"), QString::fromStdString(slicer::PageMarkName(page))}});
     }
     GiveBlankPagesTheFollowingStyle(plan);

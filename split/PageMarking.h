@@ -12,7 +12,8 @@ namespace fk {
 // page's style; a page the view cursor cannot reach is a blank page the layout inserted.
 class PageMarking {
 public:
-    explicit PageMarking(office::OfficeSession& office) : office_(office) {}
+    PageMarking(office::DocumentStore& documents, office::PageCursor& cursor)
+        : documents_(documents), cursor_(cursor) {}
 
     // Marks pages 1 to pageCount. Inside the office when it runs Basic, else call by call over the
     // session. Throws Failure when the office fails.
@@ -29,7 +30,8 @@ public:
 private:
     std::vector<slicer::PlannedPage> markCallByCall(const office::DocumentRef& document, int pageCount);
 
-    office::OfficeSession& office_;
+    office::DocumentStore& documents_;
+    office::PageCursor& cursor_;
 };
 
 }  // namespace fk

@@ -21,48 +21,50 @@ namespace fk {
 // marks live only in our copy.
 class SlicePageEngine::LoadedDocument {
 public:
-    LoadedDocument(office::OfficeSession& office, Stages& stages) : office_(office), stages_(stages) {}
+    LoadedDocument(office::DocumentStore& documents, Stages& stages)
+        : documents_(documents), stages_(stages) {}
     ~LoadedDocument() { close(); }
     LoadedDocument(const LoadedDocument&) = delete;
     LoadedDocument& operator=(const LoadedDocument&) = delete;
 
     void close() {
         if (!ref) return;
-        stages_.run(SplitStage::Close, 0, [&] { office_.close(ref); });
+        stages_.run(SplitStage::Close, 0, [&] { documents_.close(ref); });
         ref.reset();
     }
 
     office::DocumentRef ref;
 
 private:
-    office::OfficeSession& office_;
+    office::DocumentStore& documents_;
     Stages& stages_;
 };
 
 SlicePageEngine::Marks SlicePageEngine::markAndStore(const QString& path, const QString& package,
                                                      LoadedDocument& document, Stages& stages) {
     if (!stages.run(SplitStage::Open, 0,
-                    [&] { document.ref = OpenForSplitting(office_, path, {.hidden = true}); }))
+                    [&] { document.ref = OpenForSplitting(office_.documents(), path, {.hidden = true}); }))
         return {};
 
     Marks marks;
     std::vector<slicer::PlannedPage>& plan = marks.plan;
     int pageCount = 0;
     const bool marked = stages.run(SplitStage::CountPages, 0, [&] {
-        office_.completeLayout(document.ref);
-        pageCount = office_.countPages(document.ref);
+        office_.documents().completeLayout(document.ref);
+        pageCount = office_.documents().countPages(document.ref);
         if (pageCount < 1)
             throw Failure(FailureKind::Damaged, QStringLiteral("the document reports no pages"));
     }) && stages.run(SplitStage::Mark, 0, [&] {
-        plan = PageMarking(office_).mark(document.ref, pageCount);
-        EndnoteMarking(office_).mark(document.ref, plan);
+        plan = PageMarking(office_.documents(), office_.cursor()).mark(document.ref, pageCount);
+        EndnoteMarking(office_.documents()).mark(document.ref, plan);
         // After the page marks, whose places are taken from the layout before any mark goes in.
-        if (headingLevel_ > 0) marks.headings = HeadingMarking(office_).mark(document.ref, headingLevel_);
+        if (headingLevel_ > 0)
+            marks.headings = HeadingMarking(office_.documents()).mark(document.ref, headingLevel_);
     }) && stages.run(SplitStage::Store, 0, [&] {
         // No thumbnail: the office would render the first page for it, and no page keeps it.
-        office_.storeToUrl(document.ref, ToFileUrl(package),
-                           {{QStringLiteral("FilterName"), QStringLiteral("writer8")},
-                            {QStringLiteral("NoThumbnail"), true}});
+        office_.documents().storeToUrl(document.ref, ToFileUrl(package),
+                                       {{QStringLiteral("FilterName"), QStringLiteral("writer8")},
+                                        {QStringLiteral("NoThumbnail"), true}});
     });
     return marked ? marks : Marks{};
 }
@@ -75,7 +77,7 @@ SplitResult SlicePageEngine::split(const QString& path, const QString& outputFol
     const std::optional<files::TemporaryFolder> work = PrivateFolder(stages);
     if (!work) return result;
     const QString package = QFile::decodeName((work->path() / "marked.odt").c_str());
-    LoadedDocument document(office_, stages);
+    LoadedDocument document(office_.documents(), stages);
     Marks marks;
     std::unique_ptr<slicer::PackageSlicer> slicer;
     QString notUnderstood;

@@ -5,11 +5,13 @@
 
 namespace fk {
 
-// What the UNO plugin offers: the office session, plus connecting to an office that listens on a pipe.
-class UnoSession : public office::OfficeSession {
+// What the UNO plugin offers: both roles of an office, on the office it connects to over a pipe.
+class UnoSession : public office::DocumentStore, public office::PageCursor {
 public:
     // False while nothing listens there yet.
     virtual bool connect(const OfficeConnection& connection) = 0;
+    // False before the first connect, and once the office at the other end has gone away.
+    virtual bool isConnected() = 0;
 };
 
 }  // namespace fk

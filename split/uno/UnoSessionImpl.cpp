@@ -41,6 +41,7 @@
 #include <cppuhelper/implbase1.hxx>
 
 #include "base/Failure.h"
+#include "split/OfficeCallFailure.h"
 #include "split/UnoSession.h"
 
 namespace css = com::sun::star;
@@ -136,19 +137,19 @@ UnoDocument& unoDocument(const fk::office::DocumentRef& document) {
     return *uno;
 }
 
-// Every office failure reaches the caller as the program's own run-time error. A disposed bridge
-// means the office has gone away.
+// Every office failure reaches the caller as the program's own run-time error. A disposed object or
+// bridge means the office has gone away, and so does any failure once the connection is lost.
 template <typename Call>
-auto guarded(Call&& call, std::atomic<bool>* alive = nullptr) -> decltype(call()) {
+auto guarded(Call&& call, std::atomic<bool>& alive) -> decltype(call()) {
     try {
         return call();
-    } catch (const css::lang::DisposedException& error) {
-        if (alive != nullptr) *alive = false;
-        throw fk::Failure::officeRefused(fromUno(error.Message));
+    } catch (const css::lang::DisposedException&) {
+        alive = false;
+        throw fk::Failure::officeGone();
     } catch (const css::uno::Exception& error) {
-        const QString message = fromUno(error.Message);
-        throw fk::Failure::officeRefused(message.isEmpty() ? QStringLiteral("the office refused the call")
-                                                           : message);
+        const fk::Failure failure = fk::OfficeCallFailure(fromUno(error.Message), !alive);
+        if (failure.kind() == fk::FailureKind::OfficeGone) alive = false;
+        throw failure;
     }
 }
 
@@ -191,11 +192,7 @@ public:
         }
     }
 
-    void reach() override {
-        if (!isAlive()) throw fk::Failure::officeUnreachable();
-    }
-
-    bool isAlive() override { return alive_ && *alive_ && remote_.is(); }
+    bool isConnected() override { return alive_ && *alive_ && remote_.is(); }
 
     fk::office::DocumentRef load(const QString& url, const fk::office::LoadOptions& options) override {
         return open(url, loadArguments(options));
@@ -232,34 +229,32 @@ public:
         });
     }
 
-    bool jumpToPage(const fk::office::DocumentRef& document, int page) override {
+    bool move(const fk::office::DocumentRef& document, fk::office::CursorMove to) override {
+        using Target = fk::office::CursorMove::Target;
         return call([&] {
-            return bool(pageCursorOf(unoDocument(document))->jumpToPage(static_cast<sal_Int16>(page)));
+            const Reference<css::text::XPageCursor> pages = pageCursorOf(unoDocument(document));
+            switch (to.target) {
+                case Target::Page:
+                    return bool(pages->jumpToPage(static_cast<sal_Int16>(to.page)));
+                case Target::FirstPage:
+                    return bool(pages->jumpToFirstPage());
+                case Target::LastPage:
+                    return bool(pages->jumpToLastPage());
+                case Target::StartOfPage:
+                    return bool(pages->jumpToStartOfPage());
+            }
+            return false;
         });
-    }
-
-    bool jumpToFirstPage(const fk::office::DocumentRef& document) override {
-        return call([&] { return bool(pageCursorOf(unoDocument(document))->jumpToFirstPage()); });
-    }
-
-    bool jumpToLastPage(const fk::office::DocumentRef& document) override {
-        return call([&] { return bool(pageCursorOf(unoDocument(document))->jumpToLastPage()); });
-    }
-
-    bool jumpToStartOfPage(const fk::office::DocumentRef& document) override {
-        return call([&] { return bool(pageCursorOf(unoDocument(document))->jumpToStartOfPage()); });
     }
 
     int currentPage(const fk::office::DocumentRef& document) override {
         return call([&] { return pageNumber(pageCursorOf(unoDocument(document))->getPage()); });
     }
 
-    bool isCursorCollapsed(const fk::office::DocumentRef& document) override {
-        return call([&] { return bool(viewCursorOf(unoDocument(document))->isCollapsed()); });
-    }
-
-    bool isCursorInTable(const fk::office::DocumentRef& document) override {
+    bool holds(const fk::office::DocumentRef& document, fk::office::CursorTest test) override {
         return call([&] {
+            if (test == fk::office::CursorTest::Collapsed)
+                return bool(viewCursorOf(unoDocument(document))->isCollapsed());
             const css::uno::Any table =
                 cursorPropertiesOf(unoDocument(document))->getPropertyValue("TextTable");
             return table.hasValue() && table.getValueTypeClass() == css::uno::TypeClass_INTERFACE &&
@@ -267,7 +262,7 @@ public:
         });
     }
 
-    QString pageStyleAtCursor(const fk::office::DocumentRef& document) override {
+    QString pageStyle(const fk::office::DocumentRef& document) override {
         return call([&] {
             rtl::OUString name;
             cursorPropertiesOf(unoDocument(document))->getPropertyValue("PageStyleName") >>= name;
@@ -354,7 +349,7 @@ private:
         return dispatcher_;
     }
     Reference<css::uno::XInterface> service(const char* name) {
-        if (!isAlive()) throw fk::Failure::officeUnreachable();
+        if (!isConnected()) throw fk::Failure::officeGone();
         const Reference<css::uno::XInterface> instance =
             remote_->getServiceManager()->createInstanceWithContext(rtl::OUString::createFromAscii(name),
                                                                     remote_);
@@ -401,7 +396,7 @@ private:
     // and its function found; nothing when the office has no Basic.
     Reference<css::script::provider::XScript> installedScript(const fk::office::BasicModule& module,
                                                               const QString& function) {
-        if (!isAlive()) throw fk::Failure::officeUnreachable();
+        if (!isConnected()) throw fk::Failure::officeGone();
         // Installed once per connection; the office keeps the module until it ends.
         const QString key = module.library + QLatin1Char('.') + module.name + QLatin1Char('.') + function;
         if (const auto found = scripts_.find(key); found != scripts_.end()) return found->second;
@@ -433,19 +428,23 @@ private:
                           .arg(module.library, module.name, function)));
             if (script.is()) scripts_.emplace(key, script);
             return script;
-        } catch (const css::lang::DisposedException& error) {
+        } catch (const css::lang::DisposedException&) {
             *alive_ = false;
-            throw fk::Failure::officeRefused(fromUno(error.Message));
-        } catch (const css::uno::Exception&) {
+            throw fk::Failure::officeGone();
+        } catch (const css::uno::Exception& error) {
             // A connection that broke meanwhile is an office gone, not an office without Basic.
-            if (!isAlive()) throw fk::Failure::officeRefused(QStringLiteral("the office went away"));
+            if (!isConnected() || fk::SaysConnectionGone(fromUno(error.Message))) {
+                *alive_ = false;
+                throw fk::Failure::officeGone();
+            }
             return {};
         }
     }
 
     template <typename Call>
     auto call(Call&& body) -> decltype(body()) {
-        return guarded(std::forward<Call>(body), alive_.get());
+        if (!isConnected()) throw fk::Failure::officeGone();
+        return guarded(std::forward<Call>(body), *alive_);
     }
 
     Reference<css::uno::XComponentContext> local_;

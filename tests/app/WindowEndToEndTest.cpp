@@ -316,7 +316,7 @@ TEST_F(WindowEndToEnd, ADocumentThatNeedsAPasswordIsReportedSoAndTheNextIsSplit)
     const QString open = makeDocument(QStringLiteral("open"), 2);
     const QString secret = inputs() + QStringLiteral("/secret.odt");
     {
-        LibreOfficeSession& office = office_->session();
+        office::DocumentStore& office = office_->documents();
         const office::DocumentRef document = office.load(ToFileUrl(open), {.hidden = true, .readOnly = true});
         office.storeToUrl(document, ToFileUrl(secret),
                           {{QStringLiteral("FilterName"), QStringLiteral("writer8")},

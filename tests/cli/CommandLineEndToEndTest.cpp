@@ -840,7 +840,7 @@ protected:
     QString officePdf(const QString& document) {
         const QString pdf =
             work_.filePath(QFileInfo(document).completeBaseName() + QStringLiteral(".whole.pdf"));
-        LibreOfficeSession& office = office_->session();
+        office::DocumentStore& office = office_->documents();
         const office::DocumentRef loaded =
             office.load(ToFileUrl(document), {.hidden = true, .readOnly = true});
         // With the blank pages the layout inserts, which the filter leaves out unless told.
@@ -858,7 +858,7 @@ protected:
         file.write(kEndnoteDocument);
         file.close();
         const QString odt = work_.filePath(QStringLiteral("endnote.odt"));
-        LibreOfficeSession& office = office_->session();
+        office::DocumentStore& office = office_->documents();
         const office::DocumentRef loaded = office.load(ToFileUrl(flat), {.hidden = true});
         office.storeToUrl(loaded, ToFileUrl(odt),
                           {{QStringLiteral("FilterName"), QStringLiteral("writer8")}});

@@ -160,12 +160,12 @@ protected:
 
     // The page style the office lays a document's first page out in.
     static QString FirstPageStyle(const QString& path) {
-        LibreOfficeSession& office = office_->session();
-        office.reach();
+        office::DocumentStore& office = office_->documents();
         const office::DocumentRef document = office.load(ToFileUrl(path), {.hidden = true, .readOnly = true});
         office.completeLayout(document);
-        office.jumpToFirstPage(document);
-        const QString style = office.pageStyleAtCursor(document);
+        office::PageCursor& cursor = office_->session().cursor();
+        cursor.move(document, office::CursorMove::toFirstPage());
+        const QString style = cursor.pageStyle(document);
         office.close(document);
         return style;
     }

@@ -186,8 +186,7 @@ TEST_F(SliceEndToEnd, BadInputsGetOneReportEachAndLeaveNoPartialFile) {
     QDir().mkpath(out);
     // A document that needs a password, stored by the office itself.
     {
-        LibreOfficeSession& office = office_->session();
-        office.reach();
+        office::DocumentStore& office = office_->documents();
         const office::DocumentRef document = office.load(
             ToFileUrl(kHardCases + QStringLiteral("/title-page.odt")), {.hidden = true, .readOnly = true});
         office.storeToUrl(document, ToFileUrl(in + QStringLiteral("/locked.odt")),

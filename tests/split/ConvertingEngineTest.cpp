@@ -31,7 +31,7 @@ public:
         for (int page = 1; page <= pages; ++page) {
             const QString path = PageFilePath(outputFolder, documentPath, page);
             FakeOfficeSession::writePackage(path, QStringLiteral("page %1").arg(page));
-            office_.documents.insert(ToFileUrl(path), 1);
+            office_.pageCounts.insert(ToFileUrl(path), 1);
             written << path;
             ++result.pagesStored;
             observer.pageStored(page, path);

@@ -35,7 +35,7 @@ protected:
     }
     QString input(const QString& name, int pages) {
         const QString path = in.filePath(name);
-        office.documents.insert(ToFileUrl(path), pages);
+        office.pageCounts.insert(ToFileUrl(path), pages);
         return path;
     }
     SplitResult split(const QString& path) {

@@ -16,7 +16,7 @@ const QString kInput = QStringLiteral("file:///in/notes.odt");
 class EndnoteMarkingTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        office_.documents.insert(kInput, 3);
+        office_.pageCounts.insert(kInput, 3);
         office_.reach();
         document_ = office_.load(kInput, {.hidden = true});
     }

@@ -5,9 +5,12 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QThread>
+#include <functional>
+#include <vector>
 
 #include "base/Failure.h"
 #include "split/LibreOfficeSession.h"
+#include "split/OfficeCallFailure.h"
 #include "split/OfficeProcess.h"
 
 using namespace fk;
@@ -132,6 +135,45 @@ TEST(LibreOfficeSession, NoOfficeProgramCannotBeReached) {
     LibreOfficeSession session({QStringLiteral("/nonexistent/office/soffice"), true, {}});
     EXPECT_THROW(session.reach(), Failure);
     EXPECT_FALSE(session.isAlive());
+}
+
+TEST(LibreOfficeSession, RolesOfAnOfficeNeverReachedFailAsAnOfficeGone) {
+    LibreOfficeSession session({QStringLiteral("/nonexistent/office/soffice"), true, {}});
+    EXPECT_THROW(session.reach(), Failure);
+    for (const auto& role :
+         std::vector<std::function<void()>>{[&] { session.documents(); }, [&] { session.cursor(); }}) {
+        try {
+            role();
+            ADD_FAILURE() << "a role of no office";
+        } catch (const Failure& failure) {
+            EXPECT_EQ(failure.kind(), FailureKind::OfficeGone);
+        }
+    }
+}
+
+TEST(OfficeCallFailure, ALostConnectionIsAnOfficeGoneAndTheRestTheOfficesRefusal) {
+    struct Case {
+        QString message;
+        bool connectionLost;
+        FailureKind kind;
+        QString text;
+    };
+    const QList<Case> cases{
+        {"no such filter", false, FailureKind::OfficeRefused, "no such filter"},
+        {"", false, FailureKind::OfficeRefused, "the office refused the call"},
+        {"no such filter", true, FailureKind::OfficeGone, Failure::officeGone().message()},
+        {"Binary URP bridge disposed during call", false, FailureKind::OfficeGone,
+         Failure::officeGone().message()},
+        {"Binary URP bridge already disposed", false, FailureKind::OfficeGone,
+         Failure::officeGone().message()},
+        // A document closed meanwhile is no lost office.
+        {"object disposed", false, FailureKind::OfficeRefused, "object disposed"},
+    };
+    for (const Case& c : cases) {
+        const Failure failure = OfficeCallFailure(c.message, c.connectionLost);
+        EXPECT_EQ(failure.kind(), c.kind) << c.message.toStdString();
+        EXPECT_EQ(failure.message(), c.text) << c.message.toStdString();
+    }
 }
 
 TEST(LibreOfficeSession, MissingPluginMeansNoOfficeIsStarted) {

@@ -187,7 +187,7 @@ protected:
     PdfPageEngineTest() {
         office.alive = true;  // the job reaches the office before an engine runs
         input = in.filePath("report.odt");
-        office.documents.insert(ToFileUrl(input), 3);
+        office.pageCounts.insert(ToFileUrl(input), 3);
         office.packageToStore = in.filePath("office.pdf");
         WritePdf(office.packageToStore, 3);
     }

@@ -68,7 +68,7 @@ protected:
     SlicePageEngineTest() {
         office.alive = true;  // the job reaches the office before an engine runs
         input = in.filePath("report.odt");
-        office.documents.insert(ToFileUrl(input), 4);
+        office.pageCounts.insert(ToFileUrl(input), 4);
         fallback.pageCounts.insert(input, 4);
         fallback.method = QStringLiteral("copy");
         // Not a package: the slicer cannot read it, so the fallback splits the document.
@@ -375,7 +375,7 @@ void UsePicturePackage(FakeOfficeSession& office, const QString& input, const QS
     const std::string body = "<text:p>one</text:p><text:p>" + picture + mark(2) + "two</text:p><text:p>" +
                              mark(3) + "three</text:p>";
     writePackage(marked, body, {{"Pictures/chart.png", "png"}});
-    office.documents.insert(ToFileUrl(input), 3);
+    office.pageCounts.insert(ToFileUrl(input), 3);
     office.packageToStore = marked;
     office.basicAnswer = QStringList{"+Standard", "+Standard", "+Standard"};
 }
@@ -402,7 +402,7 @@ TEST_F(SlicePageEngineTest, MarksThatCameOutOfOrderAreMadeOnceMoreBeforeTheFallb
                                                    "three</text:p><text:p>" + mark(2) + "two</text:p>");
     const QString settled = package("settled.odt", "<text:p>one</text:p><text:p>" + mark(2) +
                                                        "two</text:p><text:p>" + mark(3) + "three</text:p>");
-    office.documents.insert(ToFileUrl(input), 3);
+    office.pageCounts.insert(ToFileUrl(input), 3);
     office.packageToStore = moved;
     office.onCall = [&](const QString& call) {
         if (call.startsWith("storeToUrl") && office.calls.filter("storeToUrl").size() > 1)

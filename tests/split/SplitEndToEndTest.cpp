@@ -21,40 +21,29 @@ using namespace fk::test;
 namespace {
 
 // Passes every call to the real office, and lets a test act just before a chosen dispatch.
-class ObservedSession : public office::OfficeSession {
+class ObservedSession : public office::OfficeSession, public office::PageCursor {
 public:
     explicit ObservedSession(office::OfficeSession& real) : real_(real) {}
     std::function<void(const QString&)> before;
 
     void reach() override { real_.reach(); }
     bool isAlive() override { return real_.isAlive(); }
-    office::DocumentRef load(const QString& u, const office::LoadOptions& o) override {
-        return real_.load(u, o);
-    }
-    office::DocumentRef createTextDocument(bool hidden) override { return real_.createTextDocument(hidden); }
-    void completeLayout(const office::DocumentRef& document) override { real_.completeLayout(document); }
-    void close(const office::DocumentRef& d) override { real_.close(d); }
-    int countPages(const office::DocumentRef& d) override { return real_.countPages(d); }
-    int countRenderedPages(const office::DocumentRef& d) override { return real_.countRenderedPages(d); }
-    bool jumpToPage(const office::DocumentRef& d, int p) override { return real_.jumpToPage(d, p); }
-    bool jumpToFirstPage(const office::DocumentRef& d) override { return real_.jumpToFirstPage(d); }
-    bool jumpToLastPage(const office::DocumentRef& d) override { return real_.jumpToLastPage(d); }
-    bool jumpToStartOfPage(const office::DocumentRef& d) override { return real_.jumpToStartOfPage(d); }
-    int currentPage(const office::DocumentRef& d) override { return real_.currentPage(d); }
-    bool isCursorCollapsed(const office::DocumentRef& d) override { return real_.isCursorCollapsed(d); }
-    bool isCursorInTable(const office::DocumentRef& d) override { return real_.isCursorInTable(d); }
-    QString pageStyleAtCursor(const office::DocumentRef& d) override { return real_.pageStyleAtCursor(d); }
+    office::DocumentStore& documents() override { return real_.documents(); }
+    office::PageCursor& cursor() override { return *this; }
+
+    // The commands are what is observed; the rest of the cursor is the real one's.
     void dispatch(const office::DocumentRef& d, const QString& c, const office::Arguments& a) override {
         if (before) before(c);
-        real_.dispatch(d, c, a);
+        real_.cursor().dispatch(d, c, a);
     }
-    void storeToUrl(const office::DocumentRef& d, const QString& u, const office::Arguments& a) override {
-        real_.storeToUrl(d, u, a);
+    bool move(const office::DocumentRef& d, office::CursorMove m) override {
+        return real_.cursor().move(d, m);
     }
-    std::optional<QStringList> runBasic(const office::BasicModule& m, const QString& f,
-                                        const office::DocumentRef& d, const QString& t) override {
-        return real_.runBasic(m, f, d, t);
+    int currentPage(const office::DocumentRef& d) override { return real_.cursor().currentPage(d); }
+    bool holds(const office::DocumentRef& d, office::CursorTest t) override {
+        return real_.cursor().holds(d, t);
     }
+    QString pageStyle(const office::DocumentRef& d) override { return real_.cursor().pageStyle(d); }
 
 private:
     office::OfficeSession& real_;

@@ -12,6 +12,7 @@
 #include "FakeOfficeSession.h"
 #include "FakeSplitEngine.h"
 #include "QtPrinters.h"
+#include "split/CopyPageEngine.h"
 #include "split/SplitJob.h"
 
 using namespace fk;
@@ -85,7 +86,8 @@ protected:
         config.otherInputs = otherInputs;
         SplitJob job(
             config, [this](int job) { return std::make_unique<BorrowedOffice>(offices.at(job)); }, observer,
-            [this](office::OfficeSession& office) {
+            [this](office::OfficeSession& office) -> std::unique_ptr<SplitEngine> {
+                if (officeEngine) return std::make_unique<CopyPageEngine>(office);
                 auto engine = std::make_unique<FakeSplitEngine>(script);
                 engine->afterOfficeDone = afterOfficeDone;
                 engine->beforeDocument = [this, &office](const QString& path) {
@@ -105,7 +107,8 @@ protected:
     QString outputFolder;  // out, unless a test names another
     QStringList otherInputs;
     std::array<FakeJobOffice, 3> offices;
-    FakeSplitEngine script;  // what every job's engine knows
+    FakeSplitEngine script;     // what every job's engine knows
+    bool officeEngine = false;  // the copy engine on the job's fake office instead of the script
     std::function<bool(office::OfficeSession&, const QString&)> beforeDocument;
     std::function<void(const QString&)> afterOfficeDone;
     RecordingObserver observer;
@@ -360,6 +363,39 @@ TEST_F(SplitJobTest, OlderPagesAreLookedForAfterTheLastDocumentWrittenNotAfterTh
     EXPECT_EQ(observer.reports,
               QStringList{report +
                           " | older pages remain beside the new ones: report_0004.odt to report_0005.odt"});
+}
+
+// A refusal stays the office's while the office lives; once it is lost, the refusals it made on the way
+// and the calls after it are the lost office's.
+TEST_F(SplitJobTest, FailuresAreBlamedOnALostOfficeOnlyWhenItWasLost) {
+    struct Case {
+        const char* name;
+        bool refuseCopy;
+        bool diesAtNextPageDocument;
+        QList<FailureKind> kinds;
+    };
+    const QList<Case> cases{
+        {"refused", true, false, {FailureKind::OfficeRefused}},
+        {"refused-then-died", true, true, {FailureKind::OfficeGone, FailureKind::OfficeGone}},
+        {"died", false, true, {FailureKind::OfficeGone}},
+    };
+    officeEngine = true;
+    FakeOfficeSession& office = offices[0].office;
+    for (const Case& c : cases) {
+        const QString path = in.filePath(QString::fromLatin1(c.name) + ".odt");
+        office.pageCounts.insert(ToFileUrl(path), 1);
+        office.refuse = c.refuseCopy ? QSet<QString>{"dispatch(.uno:Copy)"} : QSet<QString>{};
+        office.onCall = [&office, dies = c.diesAtNextPageDocument](const QString& call) {
+            if (dies && call.startsWith("createTextDocument")) office.alive = false;
+        };
+        observer.kinds.clear();
+
+        const QList<DocumentResult> results = run({{path}}, 1);
+        ASSERT_EQ(results.size(), 1) << c.name;
+        QList<FailureKind> kinds;
+        for (const SplitFailure& failure : results[0].split.failures) kinds << failure.kind;
+        EXPECT_EQ(kinds, c.kinds) << c.name;
+    }
 }
 
 TEST_F(SplitJobTest, AFastDocumentIsNotTimedOut) {

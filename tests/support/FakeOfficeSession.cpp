@@ -40,7 +40,7 @@ void FakeOfficeSession::record(const QString& call) {
     calls << call;
     if (onCall) onCall(call);
     if (index == dieAtCall) alive = false;
-    if (!alive) throw Failure::officeRefused(QStringLiteral("the office has gone away"));
+    if (!alive) throw Failure::officeGone();
     if (refuse.contains(call)) throw Failure::officeRefused(QStringLiteral("refused ") + call);
 }
 
@@ -82,8 +82,8 @@ office::DocumentRef FakeOfficeSession::open(const QString& url, int pages) {
 office::DocumentRef FakeOfficeSession::load(const QString& url, const office::LoadOptions& options) {
     record(QStringLiteral("load(%1)").arg(url));
     loadArguments.insert(url, Pairs(office::UnattendedLoadArguments(options)));
-    if (!documents.contains(url)) throw Failure::officeRefused(QStringLiteral("cannot load ") + url);
-    return open(url, documents.value(url));
+    if (!pageCounts.contains(url)) throw Failure::officeRefused(QStringLiteral("cannot load ") + url);
+    return open(url, pageCounts.value(url));
 }
 
 void FakeOfficeSession::completeLayout(const office::DocumentRef& reference) {
@@ -109,12 +109,8 @@ void FakeOfficeSession::close(const office::DocumentRef& reference) {
 int FakeOfficeSession::countPages(const office::DocumentRef& reference) {
     record(QStringLiteral("countPages"));
     Document& doc = document(reference);
-    ++doc.lastPageJumps;
-    const int laidOut = doc.lastPageJumps > lateLayoutAfterLastPageJumps
-                            ? doc.pages
-                            : std::max(1, doc.pages - lateLayoutPages);
-    arrive(doc, laidOut);
-    return laidOut;
+    jumpToLastPage(doc);
+    return doc.cursorPage;
 }
 
 int FakeOfficeSession::countRenderedPages(const office::DocumentRef& reference) {
@@ -122,34 +118,40 @@ int FakeOfficeSession::countRenderedPages(const office::DocumentRef& reference) 
     return document(reference).pages + endnotePages;
 }
 
-bool FakeOfficeSession::jumpToPage(const office::DocumentRef& reference, int page) {
-    record(QStringLiteral("jumpToPage(%1)").arg(page));
-    Document& doc = document(reference);
+bool FakeOfficeSession::move(const office::DocumentRef& reference, office::CursorMove to) {
+    using Target = office::CursorMove::Target;
+    switch (to.target) {
+        case Target::Page:
+            record(QStringLiteral("jumpToPage(%1)").arg(to.page));
+            return jumpToPage(document(reference), to.page);
+        case Target::FirstPage: {
+            record(QStringLiteral("jumpToFirstPage"));
+            Document& doc = document(reference);
+            if (firstPageSticks) return false;
+            arrive(doc, 1);
+            return true;
+        }
+        case Target::LastPage:
+            record(QStringLiteral("jumpToLastPage"));
+            return jumpToLastPage(document(reference));
+        case Target::StartOfPage:
+            record(QStringLiteral("jumpToStartOfPage"));
+            document(reference).namesPageBefore = false;
+            return true;
+    }
+    return false;
+}
+
+bool FakeOfficeSession::jumpToPage(Document& doc, int page) {
     if (jumpToPageIgnored || page < 1 || page > doc.pages || blankPages.contains(page)) return false;
     arrive(doc, page);
     return true;
 }
 
-bool FakeOfficeSession::jumpToFirstPage(const office::DocumentRef& reference) {
-    record(QStringLiteral("jumpToFirstPage"));
-    Document& doc = document(reference);
-    if (firstPageSticks) return false;
-    arrive(doc, 1);
-    return true;
-}
-
-bool FakeOfficeSession::jumpToLastPage(const office::DocumentRef& reference) {
-    record(QStringLiteral("jumpToLastPage"));
-    Document& doc = document(reference);
+bool FakeOfficeSession::jumpToLastPage(Document& doc) {
     ++doc.lastPageJumps;
     const bool laidOut = doc.lastPageJumps > lateLayoutAfterLastPageJumps;
     arrive(doc, laidOut ? doc.pages : std::max(1, doc.pages - lateLayoutPages));
-    return true;
-}
-
-bool FakeOfficeSession::jumpToStartOfPage(const office::DocumentRef& reference) {
-    record(QStringLiteral("jumpToStartOfPage"));
-    document(reference).namesPageBefore = false;
     return true;
 }
 
@@ -159,17 +161,16 @@ int FakeOfficeSession::currentPage(const office::DocumentRef& reference) {
     return doc.namesPageBefore ? doc.cursorPage - 1 : doc.cursorPage;
 }
 
-bool FakeOfficeSession::isCursorCollapsed(const office::DocumentRef& reference) {
-    record(QStringLiteral("isCursorCollapsed"));
-    return document(reference).selection.isEmpty();
-}
-
-bool FakeOfficeSession::isCursorInTable(const office::DocumentRef& reference) {
+bool FakeOfficeSession::holds(const office::DocumentRef& reference, office::CursorTest test) {
+    if (test == office::CursorTest::Collapsed) {
+        record(QStringLiteral("isCursorCollapsed"));
+        return document(reference).selection.isEmpty();
+    }
     record(QStringLiteral("isCursorInTable"));
     return document(reference).inTable;
 }
 
-QString FakeOfficeSession::pageStyleAtCursor(const office::DocumentRef& reference) {
+QString FakeOfficeSession::pageStyle(const office::DocumentRef& reference) {
     record(QStringLiteral("pageStyleAtCursor"));
     return pageStyles.value(document(reference).cursorPage, QStringLiteral("Standard"));
 }

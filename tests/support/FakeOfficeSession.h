@@ -9,37 +9,39 @@
 
 namespace fk::test {
 
-// An office that lives in memory: documents are page counts with a view cursor, copy and paste move a
-// "page text", SaveAs writes that text to the output file. It records every call, and can refuse a
-// chosen call or die at one.
-class FakeOfficeSession : public office::OfficeSession {
+// An office that lives in memory, in both roles: documents are page counts with a view cursor, copy
+// and paste move a "page text", SaveAs writes that text to the output file. It records every call
+// (by the names of its calls in the office), and can refuse a chosen call or die at one.
+class FakeOfficeSession : public office::OfficeSession,
+                          public office::DocumentStore,
+                          public office::PageCursor {
 public:
     void reach() override;
     bool isAlive() override { return alive; }
+    office::DocumentStore& documents() override { return *this; }
+    office::PageCursor& cursor() override { return *this; }
+
     office::DocumentRef load(const QString& url, const office::LoadOptions& options) override;
     office::DocumentRef createTextDocument(bool hidden) override;
-    void completeLayout(const office::DocumentRef& document) override;
     void close(const office::DocumentRef& document) override;
+    void completeLayout(const office::DocumentRef& document) override;
     int countPages(const office::DocumentRef& document) override;
     int countRenderedPages(const office::DocumentRef& document) override;
-    bool jumpToPage(const office::DocumentRef& document, int page) override;
-    bool jumpToFirstPage(const office::DocumentRef& document) override;
-    bool jumpToLastPage(const office::DocumentRef& document) override;
-    bool jumpToStartOfPage(const office::DocumentRef& document) override;
-    int currentPage(const office::DocumentRef& document) override;
-    bool isCursorCollapsed(const office::DocumentRef& document) override;
-    bool isCursorInTable(const office::DocumentRef& document) override;
-    QString pageStyleAtCursor(const office::DocumentRef& document) override;
-    void dispatch(const office::DocumentRef& document, const QString& command,
-                  const office::Arguments& arguments) override;
     void storeToUrl(const office::DocumentRef& document, const QString& url,
                     const office::Arguments& arguments) override;
     // Answers with basicAnswers or basicAnswer when set, else as an office that runs no Basic.
     std::optional<QStringList> runBasic(const office::BasicModule& module, const QString& function,
                                         const office::DocumentRef& document, const QString& text) override;
 
+    bool move(const office::DocumentRef& document, office::CursorMove to) override;
+    int currentPage(const office::DocumentRef& document) override;
+    bool holds(const office::DocumentRef& document, office::CursorTest test) override;
+    QString pageStyle(const office::DocumentRef& document) override;
+    void dispatch(const office::DocumentRef& document, const QString& command,
+                  const office::Arguments& arguments) override;
+
     // Input documents by file URL, with their page counts.
-    QMap<QString, int> documents;
+    QMap<QString, int> pageCounts;
 
     // Calls as "name(argument)", in order.
     QStringList calls;
@@ -104,6 +106,8 @@ public:
 private:
     void record(const QString& call);
     Document& document(const office::DocumentRef& reference);
+    bool jumpToPage(Document& document, int page);
+    bool jumpToLastPage(Document& document);
     office::DocumentRef open(const QString& url, int pages);
     void arrive(Document& document, int page) const;
 

@@ -75,6 +75,11 @@ TestOffice::~TestOffice() {
     session_->process().stop();
 }
 
+office::DocumentStore& TestOffice::documents() {
+    session_->reach();
+    return session_->documents();
+}
+
 void TestOffice::makeDocument(const QString& odtPath, const Content& content) {
     const QString flatPath = scratch_.filePath(QStringLiteral("source.fodt"));
     QFile flat(flatPath);
@@ -82,18 +87,16 @@ void TestOffice::makeDocument(const QString& odtPath, const Content& content) {
     flat.write(flatDocument(content).toUtf8());
     flat.close();
 
-    LibreOfficeSession& office = *session_;
-    office.reach();
+    office::DocumentStore& office = documents();
     const office::DocumentRef document = office.load(ToFileUrl(flatPath), {});
-    office.dispatch(document, QStringLiteral(".uno:SaveAs"),
-                    {{QStringLiteral("URL"), ToFileUrl(odtPath)},
-                     {QStringLiteral("FilterName"), QStringLiteral("writer8")}});
+    session_->cursor().dispatch(document, QStringLiteral(".uno:SaveAs"),
+                                {{QStringLiteral("URL"), ToFileUrl(odtPath)},
+                                 {QStringLiteral("FilterName"), QStringLiteral("writer8")}});
     office.close(document);
 }
 
 QString TestOffice::storeAsOdt(const QString& documentPath, const QString& odtPath) {
-    LibreOfficeSession& office = *session_;
-    office.reach();
+    office::DocumentStore& office = documents();  // reached first
     const office::DocumentRef document =
         office.load(ToFileUrl(documentPath), {.hidden = true, .readOnly = true});
     office.storeToUrl(document, ToFileUrl(odtPath),
@@ -113,8 +116,7 @@ QString TestOffice::storeFlatAsOdt(const QString& flatXml, const QString& odtPat
 }
 
 void TestOffice::storeAsPdf(const QString& documentPath, const QString& pdfPath) {
-    LibreOfficeSession& office = *session_;
-    office.reach();
+    office::DocumentStore& office = documents();  // reached first
     const office::DocumentRef document =
         office.load(ToFileUrl(documentPath), {.hidden = true, .readOnly = true});
     office.storeToUrl(document, ToFileUrl(pdfPath),
@@ -123,8 +125,7 @@ void TestOffice::storeAsPdf(const QString& documentPath, const QString& pdfPath)
 }
 
 TestOffice::PageCounts TestOffice::pageCounts(const QString& documentPath) {
-    LibreOfficeSession& office = *session_;
-    office.reach();
+    office::DocumentStore& office = documents();  // reached first
     const office::DocumentRef document = office.load(ToFileUrl(documentPath), {.hidden = true});
     // The pages of the whole layout, not those laid out so far.
     office.completeLayout(document);

@@ -20,6 +20,8 @@ public:
     ~TestOffice();
 
     LibreOfficeSession& session() { return *session_; }
+    // The office's documents, the office reached first.
+    office::DocumentStore& documents();
     QString folder() const { return scratch_.path(); }
 
     struct Content {

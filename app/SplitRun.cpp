@@ -42,8 +42,36 @@ int StepOfStage(SplitStage stage) {
     return 120;
 }
 
+// The line of the split procedure that failed: by what the engine was doing where it says, by the
+// stage otherwise.
 int StepOf(const SplitFailure& failure) {
-    return failure.step > 0 ? failure.step : StepOfStage(failure.stage);
+    switch (failure.action) {
+        case SplitAction::Unnamed:
+            break;
+        case SplitAction::CountPages:
+            return 132;
+        case SplitAction::SettleLayout:
+            return 134;
+        case SplitAction::GoToFirstPage:
+            return 136;
+        case SplitAction::SelectPage:
+            return 142;
+        case SplitAction::CopyPage:
+            return 144;
+        case SplitAction::NamePage:
+            return 146;
+        case SplitAction::NewDocument:
+            return 148;
+        case SplitAction::PastePage:
+            return 152;
+        case SplitAction::StorePage:
+            return 158;
+        case SplitAction::ClosePage:
+            return 164;
+        case SplitAction::CloseDocument:
+            return 170;
+    }
+    return StepOfStage(failure.stage);
 }
 
 // How far into its share of the bar a document is when a stage of its split begins: the office's

@@ -21,7 +21,7 @@ QString pagesLeftOut(const SplitResult& result, int pageCount) {
 
 }  // namespace
 
-// Runs the numbered steps of one document: a step that throws becomes a failure, and the next step
+// Runs the steps of one document: a step that throws becomes a failure, and the next step
 // runs. Once the office has gone away the document is given up, so that a dead office costs one
 // failure and not one per remaining step.
 class CopyPageEngine::Steps {
@@ -30,13 +30,13 @@ public:
         : office_(office), result_(result), observer_(observer) {}
 
     template <typename Step>
-    bool run(int line, SplitStage stage, int page, Step&& body) {
+    bool run(SplitAction action, SplitStage stage, int page, Step&& body) {
         if (officeLost_) return false;
         try {
             body();
             return true;
         } catch (...) {
-            const SplitFailure failure{stage, page, DescriptionOf(std::current_exception()), line,
+            const SplitFailure failure{stage, page, DescriptionOf(std::current_exception()), action,
                                        KindOf(std::current_exception())};
             result_.failures.append(failure);
             observer_.failed(failure);
@@ -127,7 +127,7 @@ SplitResult CopyPageEngine::split(const QString& path, const QString& outputFold
     office::DocumentRef input;
     int pageCount = 0;
 
-    if (!steps.run(124, SplitStage::Open, 0, [&] {
+    if (!steps.run(SplitAction::Unnamed, SplitStage::Open, 0, [&] {
             // Nothing in the document may stop the office with a dialog.
             input = OpenForSplitting(office_.documents(), path, {.hidden = hidden_});
         }))
@@ -135,16 +135,16 @@ SplitResult CopyPageEngine::split(const QString& path, const QString& outputFold
 
     // Without any of these the pages cannot be found; one failure is enough, then the document is closed.
     const SplitStage counting = SplitStage::CountPages;
-    const bool usable = steps.run(132, counting, 0, [&] {
+    const bool usable = steps.run(SplitAction::CountPages, counting, 0, [&] {
         office_.documents().completeLayout(input);
         office_.cursor().move(input, office::CursorMove::toLastPage());
-    }) && steps.run(134, counting, 0, [&] {
+    }) && steps.run(SplitAction::SettleLayout, counting, 0, [&] {
         pageCount = settledPageCount(input);
         if (pageCount < 1)
             throw Failure(FailureKind::Damaged, QStringLiteral("The document reports no pages"));
         result.pageCount = pageCount;
         observer.pageCountKnown(pageCount);
-    }) && steps.run(136, counting, 0, [&] {
+    }) && steps.run(SplitAction::GoToFirstPage, counting, 0, [&] {
         office_.cursor().move(input, office::CursorMove::toFirstPage());
         ensureOnPage(input, 1, pageCount);
     });
@@ -155,53 +155,57 @@ SplitResult CopyPageEngine::split(const QString& path, const QString& outputFold
     int page = 1;
     bool cutShort = false;  // a page could not be reached: the pages after it are not stored
     while (usable) {
-        for (; page <= pageCount; ++page) {  // 140
+        for (; page <= pageCount; ++page) {
             // With nothing selected a copy would leave the clipboard as it was, and the paste would repeat
             // the page copied before. Nothing is selected on a blank page, and on a page that begins inside
             // a table: the office does not extend a selection out of a table cell.
             bool selected = false;
             bool startsInTable = false;
             if (!blank) {
-                steps.run(142, SplitStage::Copy, page, [&] {
+                steps.run(SplitAction::SelectPage, SplitStage::Copy, page, [&] {
                     dispatch(input, ".uno:GoToEndOfPageSel");
                     selected = !office_.cursor().holds(input, office::CursorTest::Collapsed);
                     if (!selected) startsInTable = office_.cursor().holds(input, office::CursorTest::InTable);
                 });
             }
             if (selected) {
-                steps.run(144, SplitStage::Copy, page, [&] { dispatch(input, ".uno:Copy"); });
+                steps.run(SplitAction::CopyPage, SplitStage::Copy, page,
+                          [&] { dispatch(input, ".uno:Copy"); });
             }
             // The office stores under a private name; the page replaces whatever is at its name only once
             // it is complete, and a link there is replaced, not written through. A page that would replace
             // one of the run's documents is not made at all.
             std::optional<StagedPageFile> staged;
-            const bool storable =
-                steps.run(146, SplitStage::Store, page, [&] { writer.stage(page, staged); });
+            const bool storable = steps.run(SplitAction::NamePage, SplitStage::Store, page,
+                                            [&] { writer.stage(page, staged); });
             office::DocumentRef pageDocument;
-            const bool pageOpen = storable && steps.run(148, SplitStage::Copy, page, [&] {
-                pageDocument = office_.documents().createTextDocument(hidden_);
-            });
+            const bool pageOpen =
+                storable && steps.run(SplitAction::NewDocument, SplitStage::Copy, page, [&] {
+                    pageDocument = office_.documents().createTextDocument(hidden_);
+                });
             if (pageOpen && selected) {
-                steps.run(152, SplitStage::Copy, page, [&] { dispatch(pageDocument, ".uno:Paste"); });
+                steps.run(SplitAction::PastePage, SplitStage::Copy, page,
+                          [&] { dispatch(pageDocument, ".uno:Paste"); });
             }
             if (pageOpen && startsInTable) {
-                steps.run(152, SplitStage::Copy, page,
+                steps.run(SplitAction::PastePage, SplitStage::Copy, page,
                           [&] { copyPageThatBeginsInATable(input, pageDocument, page); });
             }
             if (pageOpen) {
-                const bool stored = steps.run(158, SplitStage::Store, page, [&] {
+                const bool stored = steps.run(SplitAction::StorePage, SplitStage::Store, page, [&] {
                     writer.store(*staged, [&](const QString& stagingPath) {
-                        office_.cursor().dispatch(pageDocument, QStringLiteral(".uno:SaveAs"),
-                                                  {{QStringLiteral("URL"), ToFileUrl(stagingPath)},
-                                                   {QStringLiteral("FilterName"), QStringLiteral("writer8")}});
+                        office_.cursor().dispatch(
+                            pageDocument, QStringLiteral(".uno:SaveAs"),
+                            {{QStringLiteral("URL"), ToFileUrl(stagingPath)},
+                             {QStringLiteral("FilterName"), QStringLiteral("writer8")}});
                     });
                 });
                 if (stored) writer.stored(page);
             }
             const bool folderRefuses = writer.folderRefuses();
             bool onNextPage = true;
-            if (page < pageCount && !folderRefuses) {  // 160
-                onNextPage = steps.run(162, SplitStage::NextPage, page + 1, [&] {
+            if (page < pageCount && !folderRefuses) {
+                onNextPage = steps.run(SplitAction::Unnamed, SplitStage::NextPage, page + 1, [&] {
                     try {
                         if (!blank) dispatch(input, ".uno:GoToStartOfNextPage");
                         blank = !ensureOnPage(input, page + 1, pageCount);
@@ -211,11 +215,12 @@ SplitResult CopyPageEngine::split(const QString& path, const QString& outputFold
                 });
             }
             if (pageDocument)
-                steps.run(164, SplitStage::Close, page, [&] { office_.documents().close(pageDocument); });
-            pageDocument.reset();  // 166
+                steps.run(SplitAction::ClosePage, SplitStage::Close, page,
+                          [&] { office_.documents().close(pageDocument); });
+            pageDocument.reset();
             // A folder that takes no more files fails every page after this one the same way.
             if (folderRefuses) break;
-            if (!onNextPage || steps.officeLost()) {  // 168
+            if (!onNextPage || steps.officeLost()) {
                 cutShort = page < pageCount;
                 ++page;
                 break;
@@ -225,7 +230,7 @@ SplitResult CopyPageEngine::split(const QString& path, const QString& outputFold
         // Every page counted is stored. An office still laying out may have made more pages meanwhile:
         // those are split too, so that no text is left out without a word.
         int pagesNow = pageCount;
-        if (!steps.run(134, SplitStage::CountPages, 0,
+        if (!steps.run(SplitAction::SettleLayout, SplitStage::CountPages, 0,
                        [&] {
                            office_.cursor().move(input, office::CursorMove::toLastPage());
                            pagesNow = settledPageCount(input);
@@ -236,7 +241,7 @@ SplitResult CopyPageEngine::split(const QString& path, const QString& outputFold
         pageCount = pagesNow;
         result.pageCount = pageCount;
         observer.pageCountKnown(pageCount);
-        if (!steps.run(162, SplitStage::NextPage, next, [&] {
+        if (!steps.run(SplitAction::Unnamed, SplitStage::NextPage, next, [&] {
                 try {
                     blank = !ensureOnPage(input, next, pageCount);
                 } catch (const Failure& failure) {
@@ -248,8 +253,8 @@ SplitResult CopyPageEngine::split(const QString& path, const QString& outputFold
         }
     }
 
-    steps.run(170, SplitStage::Close, 0, [&] { office_.documents().close(input); });
-    input.reset();  // 172
+    steps.run(SplitAction::CloseDocument, SplitStage::Close, 0, [&] { office_.documents().close(input); });
+    input.reset();
     return result;
 }
 

@@ -40,7 +40,7 @@ FailureKind PageWriter::refusal(FailureKind failure) const {
 }
 
 void PageWriter::fail(int page, const QString& message, FailureKind kind) {
-    const SplitFailure failure{SplitStage::Store, page, message, 0, kind};
+    const SplitFailure failure{SplitStage::Store, page, message, SplitAction::Unnamed, kind};
     result_.failures.append(failure);
     observer_.failed(failure);
 }

@@ -15,12 +15,27 @@ enum class SplitStage { Connect, Open, CountPages, Mark, Copy, Store, NextPage, 
 
 QString StageName(SplitStage stage);
 
+// What an engine that works call by call was doing within a stage when it failed.
+enum class SplitAction {
+    Unnamed,        // the stage says all there is
+    CountPages,     // the office's first count of the pages it laid out
+    SettleLayout,   // counting again until the layout stands still
+    GoToFirstPage,  // the cursor put on the first page before copying
+    SelectPage,
+    CopyPage,
+    NamePage,  // the page's file named, and an input's name refused
+    NewDocument,
+    PastePage,
+    StorePage,
+    ClosePage,
+    CloseDocument,
+};
+
 struct SplitFailure {
     SplitStage stage = SplitStage::Open;
     int page = 0;  // 1-based; 0 where no page applies
     QString message;
-    // The numbered step of the engine's procedure that failed, for engines that number their steps.
-    int step = 0;
+    SplitAction action = SplitAction::Unnamed;
     FailureKind kind = FailureKind::Other;
 };
 

@@ -297,8 +297,8 @@ private:
         } catch (...) {
             // As far as the job can tell: before the pages were counted the document was being opened.
             fail(result, {result.split.pageCount > 0 ? SplitStage::Store : SplitStage::Open, 0,
-                          DescriptionOf(std::current_exception(), QStringLiteral("unknown error")), 0,
-                          KindOf(std::current_exception())});
+                          DescriptionOf(std::current_exception(), QStringLiteral("unknown error")),
+                          SplitAction::Unnamed, KindOf(std::current_exception())});
         }
         document.handoff.release();
         result.timedOut = result.timedOut || document.timedOut;
@@ -309,7 +309,7 @@ private:
                  {document.stage, 0,
                   QStringLiteral("the office did not finish this document within %1 s and was stopped")
                       .arg(std::chrono::duration<double>(config_.timeout).count()),
-                  0, FailureKind::TimedOut});
+                  SplitAction::Unnamed, FailureKind::TimedOut});
         }
         queue_.add(result);
         events_.documentFinished(result);
@@ -324,7 +324,7 @@ private:
         } catch (const Failure& error) {
             // An office stopped by an interruption while it started did not fail to start.
             const FailureKind kind = queue_.stopping() ? FailureKind::Interrupted : error.kind();
-            fail(result, {SplitStage::Connect, 0, error.message(), 0, kind});
+            fail(result, {SplitStage::Connect, 0, error.message(), SplitAction::Unnamed, kind});
         }
         if (result.split.failures.isEmpty() && !queue_.stopping()) {
             DocumentObserver tell(result, events_, handoff, document.stage, queue_);

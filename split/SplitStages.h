@@ -31,7 +31,7 @@ public:
         }
     }
     void fail(SplitStage stage, int page, const QString& message, FailureKind kind = FailureKind::Other) {
-        const SplitFailure failure{stage, page, message, 0, kind};
+        const SplitFailure failure{stage, page, message, SplitAction::Unnamed, kind};
         result_.failures.append(failure);
         observer_.failed(failure);
     }

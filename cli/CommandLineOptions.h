@@ -29,6 +29,8 @@ public:
         Version,
         FilesFrom,
         Null,
+        Quiet,
+        Progress,
     };
 
     // The arguments with the program's name first; nothing, and `error` set, on a usage error.

@@ -81,7 +81,7 @@ void ConsoleProgress::failed(const QString& path, const SplitFailure& failure) {
 void ConsoleProgress::documentFinished(const DocumentResult& result) {
     inProgress_.remove(result.path);
     ++finished_;
-    if (!live_) {
+    if (!live_ && !quiet_) {
         QString outcome;
         if (result.succeeded()) {
             outcome = outputsText(result.split.pagesStored);
@@ -128,12 +128,16 @@ QString ConsoleProgress::statusLine() const {
     const double elapsed = now_();
     const QString rate = elapsed > 0 ? QString::number(pages_ / elapsed, 'f', 1) : QStringLiteral("0.0");
     const QString left = fraction > 0 ? clock(elapsed * (1 - fraction) / fraction) : QStringLiteral("--:--");
-    return QStringLiteral("[%1%2] %3/%4 documents  %5 %6  %7 %6/s  %8 left")
-        .arg(QString(filled, QLatin1Char('#')), QString(kBarWidth - filled, QLatin1Char('.')))
-        .arg(finished_)
-        .arg(documentCount_)
-        .arg(pages_)
-        .arg(unitName(), rate, left);
+    const QString figures = QStringLiteral("%1/%2 documents  %3 %4  %5 %4/s  %6 left")
+                                .arg(finished_)
+                                .arg(documentCount_)
+                                .arg(pages_)
+                                .arg(unitName(), rate, left);
+    const QString bar = QStringLiteral("[%1%2] ").arg(QString(filled, QLatin1Char('#')),
+                                                      QString(kBarWidth - filled, QLatin1Char('.')));
+    // The last column stays free: a line that fills it makes some terminals wrap at once.
+    if (columns_ <= 0 || bar.size() + figures.size() < columns_) return bar + figures;
+    return figures.left(std::max(0, columns_ - 1));
 }
 
 void ConsoleProgress::redraw() {
@@ -151,6 +155,7 @@ void ConsoleProgress::clearLive() {
 }
 
 void ConsoleProgress::summary(const BatchSummary& summary) {
+    if (quiet_) return;
     if (live_) {
         redraw();
         out_ << "\n";

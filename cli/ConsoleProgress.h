@@ -40,6 +40,13 @@ public:
 
     // Outputs are counted as parts, not pages: the documents are cut at their headings.
     void cutAtHeadings() { unit_ = Unit::Part; }
+    // The live line fits in this many columns, so that it never wraps and cannot be redrawn.
+    void fitTo(int columns) { columns_ = columns; }
+    // Nothing on standard output: no progress, no lines per document, no summary. Errors stay.
+    void quiet() {
+        quiet_ = true;
+        live_ = false;
+    }
 
     // A problem outside any document (an input that cannot be read).
     void problem(const QString& text);
@@ -68,6 +75,8 @@ private:
     QHash<QString, std::pair<int, int>> inProgress_;  // path -> pages stored, page count
     bool lineShown_ = false;
     Unit unit_ = Unit::Page;
+    int columns_ = 0;  // 0: as wide as the line is
+    bool quiet_ = false;
 };
 
 }  // namespace fk::cli

@@ -25,6 +25,7 @@
 #include "cli/OrphanOffices.h"
 #include "cli/RunInterruption.h"
 #include "cli/Shard.h"
+#include "cli/Terminal.h"
 #include "files/StagedFile.h"
 #include "split/SplitJob.h"
 
@@ -121,7 +122,8 @@ int run(const QStringList& arguments, const fk::cli::NonUtf8Arguments& nonUtf8) 
     if (input.documents.isEmpty()) {
         // A shard may rightly have nothing to do.
         if (options.shard && input.problems.isEmpty()) {
-            out << "no documents in shard " << options.shard->part << "/" << options.shard->count << "\n";
+            if (!options.quiet)
+                out << "no documents in shard " << options.shard->part << "/" << options.shard->count << "\n";
             return writeReport(options, record, err) ? kExitSplit : kExitCannotRun;
         }
         err << "folioknife-split: no documents to split\n";
@@ -156,10 +158,15 @@ int run(const QStringList& arguments, const fk::cli::NonUtf8Arguments& nonUtf8) 
     const QStringList temporaryFolders{options.outputFolder, QDir::tempPath()};
     for (const QString& folder : temporaryFolders) RemoveLeftoverTemporaries(folder);
 
+    const Terminal terminal = TerminalOf(STDOUT_FILENO);
+    const bool live = options.progress == ProgressMode::Always ||
+                      (options.progress == ProgressMode::Auto && terminal.redraws);
     ConsoleProgress progress(
-        out, err, ::isatty(STDOUT_FILENO) == 1, static_cast<int>(input.documents.size()),
+        out, err, live, static_cast<int>(input.documents.size()),
         [&clock] { return static_cast<double>(clock.nsecsElapsed()) / 1e9; }, options.verbose);
     if (options.headingLevel > 0) progress.cutAtHeadings();
+    if (terminal.redraws) progress.fitTo(terminal.columns);
+    if (options.quiet) progress.quiet();
     fk::SplitJobConfig config;
     config.documents = input.documents;
     config.outputFolder = options.outputFolder;
@@ -203,7 +210,7 @@ int run(const QStringList& arguments, const fk::cli::NonUtf8Arguments& nonUtf8) 
     record.signalNumber = InterruptSignals::received();
     if (record.signalNumber != 0) {
         const RunInterruption where = WhereRunStopped(groups, record.results);
-        PrintInterruption(out, record.signalNumber, where);
+        if (!options.quiet) PrintInterruption(out, record.signalNumber, where);
         record.notStarted = where.notStarted;
     }
     const bool reported = writeReport(options, record, err);

@@ -79,6 +79,27 @@ TEST_F(CommandLineTest, OptionsAreWrittenAsWithGnuTools) {
     }
 }
 
+TEST_F(CommandLineTest, QuietAndProgressModes) {
+    const struct {
+        QStringList arguments;
+        bool quiet;
+        ProgressMode progress;
+    } modes[] = {
+        {{"a"}, false, ProgressMode::Auto},
+        {{"-q", "a"}, true, ProgressMode::Auto},
+        {{"--quiet", "--progress=never", "a"}, true, ProgressMode::Never},
+        {{"--progress", "always", "a"}, false, ProgressMode::Always},
+    };
+    for (const auto& [arguments, quiet, progress] : modes) {
+        const ParsedCommandLine parsed = parse(arguments);
+        ASSERT_EQ(parsed.error, QString()) << arguments.join(' ').toStdString();
+        EXPECT_EQ(parsed.options.quiet, quiet) << arguments.join(' ').toStdString();
+        EXPECT_EQ(parsed.options.progress, progress) << arguments.join(' ').toStdString();
+    }
+    EXPECT_EQ(parse({"--progress=sometimes", "a"}).error,
+              "--progress is 'auto', 'always' or 'never', not 'sometimes'.");
+}
+
 TEST_F(CommandLineTest, UsageErrors) {
     const struct {
         QStringList arguments;

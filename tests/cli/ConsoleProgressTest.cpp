@@ -82,6 +82,29 @@ TEST_F(ConsoleProgressTest, LiveLineShowsBarRateAndTimeLeftAndMakesWayForReports
     EXPECT_EQ(err, "folioknife-split: /in/b.odt: Trouble\n");
 }
 
+TEST_F(ConsoleProgressTest, TheLiveLineFitsANarrowTerminalAndQuietShowsOnlyErrors) {
+    for (const int columns : {30, 60, 200}) {
+        out.clear();
+        ConsoleProgress live = progress(true, 2);
+        live.fitTo(columns);
+        live.documentStarted("/in/a.odt");
+        const QString line = out.split("\r\x1b[K").last();
+        EXPECT_LT(line.size(), columns) << line.toStdString();
+        EXPECT_EQ(line.startsWith('['), columns > 80) << "the bar goes first where it does not fit";
+    }
+
+    out.clear();
+    ConsoleProgress quiet = progress(true, 1);
+    quiet.quiet();
+    quiet.documentStarted("/in/a.odt");
+    quiet.pageStored("/in/a.odt", 1, 1);
+    quiet.report("/in/a.odt", "Trouble");
+    quiet.documentFinished(result("/in/a.odt", 1, 1));
+    quiet.summary(Summarize({result("/in/a.odt", 1, 1)}, 0, 1));
+    EXPECT_EQ(out, QString());
+    EXPECT_EQ(err, "folioknife-split: /in/a.odt: Trouble\n");
+}
+
 TEST_F(ConsoleProgressTest, DocumentsCutAtHeadingsAreCountedByPart) {
     ConsoleProgress live = progress(true, 2);
     live.cutAtHeadings();

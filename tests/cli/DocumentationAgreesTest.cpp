@@ -41,6 +41,7 @@ TEST(DocumentationAgrees, HelpManualPageCompletionAndReadmeNameTheSameOptions) {
                 help.contains("--format"));
     EXPECT_EQ(longOptions(sourceFile("resources/man/folioknife-split.1")), help) << "manual page";
     EXPECT_EQ(longOptions(sourceFile("resources/completions/folioknife-split")), help) << "bash completion";
+    EXPECT_EQ(longOptions(sourceFile("resources/completions/_folioknife-split")), help) << "zsh completion";
     EXPECT_EQ(longOptions(readmeCommandLineSection()), help) << "README, From the command line";
 }
 
@@ -73,7 +74,9 @@ TEST(DocumentationAgrees, TheFormatsNamedEverywhereAreThoseTheCommandLineTakes) 
         sourceFile("resources/man/folioknife-split.1")
             .contains(QStringLiteral(".BR \\-\\-format \" \" ") + formats.join(QStringLiteral(" | "))));
     EXPECT_TRUE(sourceFile("resources/completions/folioknife-split")
-                    .contains(QLatin1Char('"') + formats.join(' ') + QLatin1Char('"')));
+                    .contains(QLatin1Char('(') + formats.join(' ') + QLatin1Char(')')));
+    EXPECT_TRUE(sourceFile("resources/completions/_folioknife-split")
+                    .contains(QLatin1Char('(') + formats.join(' ') + QLatin1Char(')')));
 }
 
 TEST(DocumentationAgrees, EveryOptionTheHelpNamesIsOneTheCommandLineKnows) {

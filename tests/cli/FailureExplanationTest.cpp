@@ -23,7 +23,8 @@ namespace {
 QString ExplainRefusal(const QString& document, bool verbose = false) {
     const Failure cause =
         CauseOfRefusal(document, Failure::officeRefused(QStringLiteral("The document cannot be opened")));
-    return FailureExplanation(verbose).text({SplitStage::Open, 0, cause.message(), SplitAction::Unnamed, cause.kind()});
+    return FailureExplanation(verbose).text(
+        {SplitStage::Open, 0, cause.message(), SplitAction::Unnamed, cause.kind()});
 }
 
 TEST(FailureExplanation, NamesWhoHoldsADocumentFromItsLockFile) {
@@ -137,8 +138,8 @@ TEST(FailureExplanation, TheOfficesOwnWordsOnlyWithVerbose) {
     SplitFailure lost = gone;
     lost.kind = FailureKind::OfficeGone;
     EXPECT_TRUE(FailureExplanation(false).text(lost).startsWith("LibreOffice went away during this step"));
-    const SplitFailure ours{SplitStage::Slice, 0, "the slicer does not understand page 2: a frame", SplitAction::Unnamed,
-                            FailureKind::NotUnderstood};
+    const SplitFailure ours{SplitStage::Slice, 0, "the slicer does not understand page 2: a frame",
+                            SplitAction::Unnamed, FailureKind::NotUnderstood};
     EXPECT_EQ(FailureExplanation(false).text(ours), "the slicer does not understand page 2: a frame (slice)");
 }
 
@@ -157,8 +158,8 @@ TEST(FailureExplanation, AnOfficeThatDoesNotStartIsNamed) {
     const QString text = FailureExplanation(false).text(connect);
     EXPECT_TRUE(text.startsWith("LibreOffice could not be started")) << text.toStdString();
     EXPECT_FALSE(text.contains("ActiveX"));
-    const SplitFailure interrupted{SplitStage::Connect, 0, "ActiveX component can't create object", SplitAction::Unnamed,
-                                   FailureKind::Interrupted};
+    const SplitFailure interrupted{SplitStage::Connect, 0, "ActiveX component can't create object",
+                                   SplitAction::Unnamed, FailureKind::Interrupted};
     EXPECT_EQ(FailureExplanation(false).text(interrupted),
               "the run was interrupted while LibreOffice was starting (connect)");
 }

@@ -23,12 +23,22 @@ expect() {
 }
 expect "--jobs --json " folioknife-split --j
 expect "copy slice " folioknife-split --method ""
-expect "heading:1 heading:2 heading:3 " folioknife-split --at "h"
+expect "heading: " folioknife-split --at "h"
 expect "docx odt pdf " folioknife-split --format ""
 expect "--format " folioknife-split --fo
 expect "pages " folioknife-split -o ""
 expect "LETTER.SXW notes.txt pages report.odt " folioknife-split --json ""
 expect "LETTER.SXW pages report.odt " folioknife-split ""
 expect "" folioknife-split --pages ""
+# Bash splits words at = and :, as its COMP_WORDBREAKS says.
+expect "docx odt pdf " folioknife-split --format = ""
+expect "pdf " folioknife-split --format = "p"
+expect "1 10 2 3 4 5 6 7 8 9 " folioknife-split --at heading : ""
+expect "1 10 " folioknife-split --at heading : "1"
+expect "heading: page " folioknife-split --at ""
+expect "always auto never " folioknife-split --progress ""
+# After -- everything is an input, even what looks like an option.
+expect "LETTER.SXW pages report.odt " folioknife-split -- ""
+expect "" folioknife-split -- --j
 complete -p folioknife-split >/dev/null || { echo "FAIL: not registered"; failed=1; }
 exit $failed

@@ -23,7 +23,8 @@ namespace {
 QString ExplainRefusal(const QString& document, bool verbose = false) {
     const Failure cause =
         CauseOfRefusal(document, Failure::officeRefused(QStringLiteral("The document cannot be opened")));
-    return FailureExplanation(verbose).text({SplitStage::Open, 0, cause.message(), SplitAction::Unnamed, cause.kind()});
+    return FailureExplanation(verbose).text(
+        {SplitStage::Open, 0, cause.message(), SplitAction::Unnamed, cause.kind()});
 }
 
 TEST(FailureExplanation, NamesWhoHoldsADocumentFromItsLockFile) {
@@ -31,7 +32,7 @@ TEST(FailureExplanation, NamesWhoHoldsADocumentFromItsLockFile) {
     const QString document = folder.filePath("report.odt");
     QFile lock(folder.filePath(".~lock.report.odt#"));
     ASSERT_TRUE(lock.open(QIODevice::WriteOnly));
-    lock.write("Ada Lovelace,analytical,ada,08.12.2026 09:15,file:///home/ada/.config/libreoffice/4;");
+    lock.write("Ada Lovelace,ada,analytical,08.12.2026 09:15,file:///home/ada/.config/libreoffice/4;");
     lock.close();
 
     const QString text = ExplainRefusal(document);
@@ -79,7 +80,7 @@ TEST(FailureExplanation, HostileLockFilesNeitherHangNorFloodTheReport) {
          "gone (open)"},
         {"control characters",
          [&write](const QString& lock) {
-             write(lock, "Mallory\x1b[2J\r\n,host\x07,user,date\x7f\u202e,private:profile;");
+             write(lock, "Mallory\x1b[2J\r\n,user,host\x07,date\x7f\u202e,private:profile;");
          },
          "the document is open in Mallory\uFFFD[2J\uFFFD\uFFFD on host\uFFFD since date\uFFFD\uFFFD; close "
          "it "
@@ -137,8 +138,8 @@ TEST(FailureExplanation, TheOfficesOwnWordsOnlyWithVerbose) {
     SplitFailure lost = gone;
     lost.kind = FailureKind::OfficeGone;
     EXPECT_TRUE(FailureExplanation(false).text(lost).startsWith("LibreOffice went away during this step"));
-    const SplitFailure ours{SplitStage::Slice, 0, "the slicer does not understand page 2: a frame", SplitAction::Unnamed,
-                            FailureKind::NotUnderstood};
+    const SplitFailure ours{SplitStage::Slice, 0, "the slicer does not understand page 2: a frame",
+                            SplitAction::Unnamed, FailureKind::NotUnderstood};
     EXPECT_EQ(FailureExplanation(false).text(ours), "the slicer does not understand page 2: a frame (slice)");
 }
 
@@ -157,8 +158,8 @@ TEST(FailureExplanation, AnOfficeThatDoesNotStartIsNamed) {
     const QString text = FailureExplanation(false).text(connect);
     EXPECT_TRUE(text.startsWith("LibreOffice could not be started")) << text.toStdString();
     EXPECT_FALSE(text.contains("ActiveX"));
-    const SplitFailure interrupted{SplitStage::Connect, 0, "ActiveX component can't create object", SplitAction::Unnamed,
-                                   FailureKind::Interrupted};
+    const SplitFailure interrupted{SplitStage::Connect, 0, "ActiveX component can't create object",
+                                   SplitAction::Unnamed, FailureKind::Interrupted};
     EXPECT_EQ(FailureExplanation(false).text(interrupted),
               "the run was interrupted while LibreOffice was starting (connect)");
 }

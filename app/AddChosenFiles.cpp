@@ -3,9 +3,18 @@
 #include "app/Platform.h"
 #include "app/ProcedureTrap.h"
 #include "app/RuntimeError.h"
+#include "gather/DocumentExtensions.h"
 #include "gather/PathList.h"
 
 namespace fk {
+
+QString AddFilesFilter() {
+    QStringList patterns;
+    for (const QString& extension : SplitExtensions()) patterns << QStringLiteral("*.") + extension;
+    return QStringLiteral("Word-processor documents (%1)|%2|")
+               .arg(patterns.join(QLatin1Char(' ')), patterns.join(QLatin1Char(';'))) +
+           kWriterFilesFilter;
+}
 
 void PushButton1_Click(Prompts& prompts, DocumentListModel& list) {
     ProcedureTrap trap(prompts, procedure::kPushButton1);
@@ -14,7 +23,7 @@ void PushButton1_Click(Prompts& prompts, DocumentListModel& list) {
 
     trap.step(100, [&] {
         request.title = kAddFilesTitle;
-        request.filter = kAddFilesFilter;
+        request.filter = AddFilesFilter();
         request.multiSelect = true;
     });
     bool tooManyFiles = false;

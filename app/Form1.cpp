@@ -1,5 +1,6 @@
 #include "app/Form1.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFile>
@@ -77,6 +78,8 @@ QPushButton* Form1::makeButton(const QString& caption, const QRect& twips, QWidg
     button->setFont(arialBold(kButtonFontPoints));
     button->setMouseTracking(true);
     button->installEventFilter(this);
+    // Return presses the focused button, as Space does; the window is no dialog, so it must say so.
+    button->setAutoDefault(true);
     return button;
 }
 
@@ -135,6 +138,21 @@ void Form1::connectHandlers() {
     connect(&pointer_, &WindowPointer::changed, this, &Form1::applyPointer);
     connect(ListView1, &DocumentListView::pointerMoved, &pointer_, &WindowPointer::hoverBackground);
     connect(ListView1, &DocumentListView::filesDropped, this, &Form1::filesDropped);
+    addWindowKeys();
+}
+
+void Form1::addWindowKeys() {
+    // Through the buttons, so that a key does what a click would, and nothing while a click would not.
+    const auto addKey = [this](const QKeySequence& key, const std::function<void()>& press) {
+        auto* action = new QAction(this);
+        action->setShortcut(key);
+        action->setShortcutContext(Qt::WindowShortcut);
+        connect(action, &QAction::triggered, this, press);
+        addAction(action);
+    };
+    addKey(QKeySequence(Qt::CTRL | Qt::Key_O), [this] { PushButton1->click(); });
+    addKey(QKeySequence(Qt::Key_F1), [this] { PushButton5->click(); });
+    addKey(QKeySequence(Qt::CTRL | Qt::Key_Q), [this] { close(); });
 }
 
 void Form1::Form_Load() {
@@ -293,6 +311,14 @@ QString Form1::documentText(int index) {
 
 QString Form1::outputFolderText() {
     return Text1->text();
+}
+
+QString Form1::defaultOutputFolderText() {
+    try {
+        return GetDesktopFolder(services_.specialFolderPath);
+    } catch (const Failure&) {
+        return {};  // no desktop: there is no default to make
+    }
 }
 
 void Form1::setProgressValue(double percent) {

@@ -92,6 +92,8 @@ private:
     void createControls();
     void setTabOrder();
     void connectHandlers();
+    // Ctrl+O adds files, F1 is Help, Ctrl+Q closes the window.
+    void addWindowKeys();
     void applyPointer(int value);
     void ApplySkin();
     static const QString kSkinStyleSheet;  // in the program folder
@@ -102,6 +104,7 @@ private:
     int documentCount() override;
     QString documentText(int index) override;
     QString outputFolderText() override;
+    QString defaultOutputFolderText() override;
     void setProgressValue(double percent) override;
     void setProgressText(const QString& text) override;
     void setPointer(int value) override;

@@ -84,12 +84,22 @@ QString QtPrompts::inputBox(const QString& prompt, const QString& title, const Q
     return accepted ? answer : QString();
 }
 
+QString QtPrompts::nameFilters(const QString& filter) {
+    const QStringList pieces = filter.split(QLatin1Char('|'));
+    QStringList filters;
+    for (qsizetype i = 0; i < pieces.size(); i += 2) {
+        QString description = pieces.at(i);
+        if (i + 1 < pieces.size() && !description.endsWith(QLatin1Char(')'))) {
+            const QStringList patterns = pieces.at(i + 1).split(QLatin1Char(';'), Qt::SkipEmptyParts);
+            description += QStringLiteral(" (") + patterns.join(QLatin1Char(' ')) + QLatin1Char(')');
+        }
+        filters << description;
+    }
+    return filters.join(QStringLiteral(";;"));
+}
+
 QString QtPrompts::openFileDialog(const FileDialogRequest& request) {
-    // "Description (*.odt)|*.odt" becomes Qt's "Description (*.odt)".
-    const qsizetype bar = request.filter.indexOf(QLatin1Char('|'));
-    QString filter = bar < 0 ? request.filter : request.filter.left(bar);
-    if (bar >= 0 && !filter.endsWith(QLatin1Char(')')))
-        filter += QStringLiteral(" (") + request.filter.mid(bar + 1) + QLatin1Char(')');
+    const QString filter = nameFilters(request.filter);
     QStringList chosen;
     if (request.multiSelect) {
         chosen = QFileDialog::getOpenFileNames(owner_, request.title, QString(), filter);

@@ -19,6 +19,9 @@ public:
 
     // Message texts join lines with "\r\n" or a lone "\r"; Qt's labels break lines at "\n" only.
     static QString displayText(const QString& text);
+    // "Description|*.odt;*.docx|Other|*.odt" as Qt's "Description (*.odt *.docx);;Other (*.odt)"; a
+    // description that already shows its patterns in parentheses is kept as it is.
+    static QString nameFilters(const QString& filter);
     // The width a title bar needs to show the whole title beside the window manager's buttons.
     static int titleBarWidth(const QString& title);
 

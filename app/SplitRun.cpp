@@ -1,6 +1,7 @@
 #include "app/SplitRun.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QEventLoop>
 #include <QHash>
 #include <QObject>
@@ -93,22 +94,48 @@ double ShareAtStage(SplitStage stage) {
     }
 }
 
-// A failure in the words of the window's error report.
-QString ReportText(const SplitFailure& failure) {
-    const QString cannotOpen = QStringLiteral("Automation error: The document cannot be opened");
+// A lower layer's words ("the document needs a password") as a sentence of the report.
+QString Sentence(QString text) {
+    text = text.trimmed();
+    if (text.isEmpty()) return text;
+    text[0] = text.at(0).toUpper();
+    return text.endsWith(QLatin1Char('.')) ? text : text + QLatin1Char('.');
+}
+
+// Why a document could not be opened, in the user's words: the office's own ("Automation error" and a
+// file URL) say nothing a user can act on.
+QString OpeningReason(const SplitFailure& failure) {
     switch (failure.kind) {
         case FailureKind::Locked:
-            // The report says who holds it, so that the user knows where to close it.
-            return cannotOpen + QStringLiteral(
-                                    "\r\nThe document is open in %1; close it there, or remove its lock file "
-                                    "if that office is gone.")
-                                    .arg(failure.message);
+            // Who holds it, so that the user knows where to close it.
+            return QStringLiteral(
+                       "The document is open by %1; close it there, or remove its lock file if that office "
+                       "is gone.")
+                .arg(failure.message);
         case FailureKind::Password:
-            return cannotOpen + QStringLiteral("\r\nThe document needs a password.");
+            return QStringLiteral("The document needs a password.");
+        case FailureKind::OfficeRefused:
+        case FailureKind::Damaged:
+        case FailureKind::Other:
+            return QStringLiteral("It may be damaged, or of a kind the office does not read.");
         default:
-            return RuntimeDescription(failure.kind, failure.message);
+            return Sentence(RuntimeDescription(failure.kind, failure.message));
     }
 }
+
+}  // namespace
+
+QString ReportText(const QString& path, const SplitFailure& failure) {
+    const bool cannotOpen = failure.stage == SplitStage::Open && failure.kind != FailureKind::OfficeGone &&
+                            failure.kind != FailureKind::OfficeUnreachable &&
+                            failure.kind != FailureKind::OfficeMissing;
+    if (cannotOpen)
+        return QStringLiteral("The document cannot be opened: ") + path + QStringLiteral("\r\n") +
+               OpeningReason(failure);
+    return RuntimeDescription(failure.kind, failure.message);
+}
+
+namespace {
 
 // The window's own office: reached before each document, and never stopped by the job (the window
 // stops it when it closes). It has no deadline, and the locks beside documents are the user's.
@@ -187,7 +214,7 @@ public:
             documents_[path].storeFailures << failure;
             return;
         }
-        trap_.reportAt(StepOf(failure), ReportText(failure));
+        trap_.reportAt(StepOf(failure), ReportText(path, failure));
     }
 
     // The bar at the end of this document's share, and what was held back told. A folder that takes
@@ -196,6 +223,8 @@ public:
     void documentFinished(const DocumentResult& result) {
         const DocumentProgress document = documents_.take(result.path);
         show(result.path, document.shareStart + share_);
+        if (result.succeeded()) ++documentsSplit;
+        pagesStored += result.split.pagesStored;
         if (!result.olderPages.isEmpty())
             olderPages << GetFileNameFromPath(result.path) + QStringLiteral(": ") +
                               OlderPagesText(result.olderPages);
@@ -205,19 +234,21 @@ public:
                          [](const SplitFailure& failure) { return RefusesEveryPage(failure.kind); });
         if (refusal == storeFailures.cend()) {
             for (const SplitFailure& failure : storeFailures)
-                trap_.reportAt(StepOf(failure), ReportText(failure));
+                trap_.reportAt(StepOf(failure), ReportText(result.path, failure));
             return;
         }
         const int notStored = std::max(1, result.split.expectedOutputs() - result.split.pagesStored);
         trap_.reportAt(
             StepOf(*refusal),
-            ReportText(*refusal) + QStringLiteral("\r\n") +
+            ReportText(result.path, *refusal) + QStringLiteral("\r\n") +
                 (notStored == 1
                      ? QStringLiteral("1 page of this document was not stored.")
                      : QStringLiteral("%1 pages of this document were not stored.").arg(notStored)));
     }
 
     QStringList olderPages;  // by document, told once at the end
+    int documentsSplit = 0;
+    int pagesStored = 0;
 
 private:
     struct DocumentProgress {
@@ -305,7 +336,26 @@ void SplitInBackground(const SplitJobConfig& config, office::OfficeSession& offi
     worker.join();
 }
 
+// The default folder is made when it is missing (a new account may have no desktop folder yet). A
+// folder the user typed is never made: a typing slip would put the pages somewhere unexpected.
+bool OutputFolderReady(const QString& folder, const QString& defaultFolder) {
+    if (FolderExists(folder)) return true;
+    if (defaultFolder.isEmpty() || QDir::cleanPath(folder) != QDir::cleanPath(defaultFolder)) return false;
+    return QDir().mkpath(folder);
+}
+
 }  // namespace
+
+QString RunEndMessage(int documents, int documentsSplit, int pagesStored) {
+    if (documentsSplit == documents && pagesStored > 0) return kDoneMessage;
+    const QString split = QStringLiteral("%1 of %2 %3 split")
+                              .arg(documentsSplit)
+                              .arg(documents)
+                              .arg(documents == 1 ? QStringLiteral("document") : QStringLiteral("documents"));
+    const QString stored = pagesStored == 1 ? QStringLiteral("1 page stored")
+                                            : QStringLiteral("%1 pages stored").arg(pagesStored);
+    return kDoneMessage + QStringLiteral("\r\n") + split + QStringLiteral(", ") + stored + QLatin1Char('.');
+}
 
 void SplitRun::PushButton7_Click() {
     ProcedureTrap trap(prompts_, procedure::kPushButton7);
@@ -314,7 +364,9 @@ void SplitRun::PushButton7_Click() {
 
     if (trap.test(104, [&] { return window_.documentCount() == 0; })) {
         trap.step(186, [&] { prompts_.messageBox(kNoFilesMessage, kOkOnly); });
-    } else if (trap.test(106, [&] { return !FolderExists(window_.outputFolderText()); })) {
+    } else if (trap.test(106, [&] {
+                   return !OutputFolderReady(window_.outputFolderText(), window_.defaultOutputFolderText());
+               })) {
         trap.step(184, [&] { prompts_.messageBox(kNoFolderMessage, kOkOnly); });
     } else {
         int count = 0;
@@ -338,7 +390,11 @@ void SplitRun::PushButton7_Click() {
                                     kOkExclamation);
             });
         }
-        trap.step(182, [&] { prompts_.messageBox(kDoneMessage, kOkOnly); });
+        trap.step(182, [&] {
+            prompts_.messageBox(RunEndMessage(static_cast<int>(documents.size()), progress.documentsSplit,
+                                              progress.pagesStored),
+                                kOkOnly);
+        });
     }
     trap.step(188, [&] { isSplitting_ = false; });
 }

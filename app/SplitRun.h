@@ -15,6 +15,8 @@ public:
     // 1-based; throws RuntimeError when the row is gone.
     virtual QString documentText(int index) = 0;
     virtual QString outputFolderText() = 0;
+    // The folder the window offers before the user picks one; empty when there is none.
+    virtual QString defaultOutputFolderText() { return {}; }
     virtual void setProgressValue(double percent) = 0;
     virtual void setProgressText(const QString& text) = 0;
     virtual void setPointer(int pointer) = 0;
@@ -28,6 +30,14 @@ inline const QString kNoFolderMessage =
 inline const QString kNoFilesMessage = QStringLiteral("No files added.");
 inline const QString kIdleProgressText = QStringLiteral("Progress Bar");
 inline const QString kOlderPagesMessage = QStringLiteral("Older pages remain beside the new ones:");
+
+// A failure of the split in the words of the window's error report. A document that cannot be opened
+// is named by its path, with why in the user's words.
+QString ReportText(const QString& path, const SplitFailure& failure);
+
+// The run's last message: "Done." when every document was split and pages were stored; otherwise it
+// also says how many documents were split and how many pages stored, as reports may have scrolled by.
+QString RunEndMessage(int documents, int documentsSplit, int pagesStored);
 
 // "Start Splitting": the listed documents, as the list holds them when the run starts, are split by
 // the split job on a thread of its own, so that the window stays painted and answers while the office

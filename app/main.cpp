@@ -1,8 +1,10 @@
 #include <QApplication>
 #include <QScreen>
+#include <cstdio>
 
 #include "app/FileSystem.h"
 #include "app/Form1.h"
+#include "app/InfoOptions.h"
 #include "app/IniSettingsStore.h"
 #include "app/ProgramEnd.h"
 #include "app/QtPrompts.h"
@@ -12,6 +14,11 @@
 #include "split/LibreOfficeSession.h"
 
 int main(int argc, char* argv[]) {
+    // Before QApplication, which needs a display.
+    if (const std::optional<QString> info = fk::InfoOptionText(argc, argv)) {
+        std::fputs(info->toLocal8Bit().constData(), stdout);
+        return 0;
+    }
     QApplication application(argc, argv);
     QApplication::setApplicationName(fk::kProductName);
     QApplication::setDesktopFileName(QStringLiteral("folioknife"));

@@ -7,10 +7,12 @@ namespace fk {
 namespace {
 
 constexpr std::array<DocumentExtension, 21> kDocumentExtensions{{
-    {"odt", true},   {"ott", true},   {"stw", true},  {"sxw", true},  {"fodt", false}, {"odm", false},
-    {"oth", false},  {"sxg", false},  {"doc", false}, {"dot", false}, {"docx", false}, {"docm", false},
-    {"dotx", false}, {"dotm", false}, {"rtf", false}, {"wpd", false}, {"wps", false},  {"pdf", false},
-    {"ods", false},  {"odp", false},  {"odg", false},
+    {"odt", true, true},   {"ott", true, true},   {"stw", true, true},   {"sxw", true, true},
+    {"fodt", false, true}, {"odm", false, false}, {"oth", false, false}, {"sxg", false, false},
+    {"doc", false, true},  {"dot", false, true},  {"docx", false, true}, {"docm", false, true},
+    {"dotx", false, true}, {"dotm", false, true}, {"rtf", false, true},  {"wpd", false, true},
+    {"wps", false, true},  {"pdf", false, false}, {"ods", false, false}, {"odp", false, false},
+    {"odg", false, false},
 }};
 
 bool listed(const QString& name, bool gatheredOnly) {
@@ -33,6 +35,13 @@ bool HasGatheredExtension(const QString& name) {
 
 bool HasDocumentExtension(const QString& name) {
     return listed(name, false);
+}
+
+QStringList SplitExtensions() {
+    QStringList extensions;
+    for (const DocumentExtension& entry : kDocumentExtensions)
+        if (entry.split) extensions << QString::fromLatin1(entry.extension);
+    return extensions;
 }
 
 }  // namespace fk

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 namespace fk {
 
@@ -10,6 +11,7 @@ namespace fk {
 struct DocumentExtension {
     const char* extension;
     bool gatheredFromFolders;
+    bool split;  // a word-processor document the office opens as text, so the program splits it
 };
 
 // Whether a file name ends in ".EXT" for an extension gathered from folders (.odt, .ott, .stw, .sxw),
@@ -20,5 +22,8 @@ bool HasGatheredExtension(const QString& name);
 // Whether a file name's last extension, in any letter case, is any document's of the table (".docx"
 // included).
 bool HasDocumentExtension(const QString& name);
+
+// The extensions of the documents the program splits, in the table's order (".odt" first).
+QStringList SplitExtensions();
 
 }  // namespace fk

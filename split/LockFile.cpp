@@ -36,8 +36,8 @@ QString LockFile::holderOf(const QString& documentPath, const QString& ownProfil
         if (!character.isPrint()) character = QChar::ReplacementCharacter;
     const QStringList fields = text.split(QLatin1Char(','));
     if (fields.size() < 4) return QStringLiteral("another office");
-    const QString who = fields.at(0).trimmed().isEmpty() ? fields.at(2).trimmed() : fields.at(0).trimmed();
-    return QStringLiteral("%1 on %2 since %3").arg(who, fields.at(1).trimmed(), fields.at(3).trimmed());
+    const QString who = fields.at(0).trimmed().isEmpty() ? fields.at(1).trimmed() : fields.at(0).trimmed();
+    return QStringLiteral("%1 on %2 since %3").arg(who, fields.at(2).trimmed(), fields.at(3).trimmed());
 }
 
 }  // namespace fk

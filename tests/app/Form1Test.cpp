@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QTemporaryDir>
 
 #include "FakeOfficeSession.h"
@@ -265,6 +267,43 @@ TEST_F(Form1Test, ClosingTheWindowEndsTheProgram) {
     window.show();
     window.close();
     EXPECT_EQ(endCalls, 1);
+}
+
+TEST_F(Form1Test, KeysDoWhatTheirButtonsDo) {
+    const struct {
+        QKeySequence key;
+        std::function<bool()> done;
+    } cases[] = {
+        {QKeySequence(Qt::CTRL | Qt::Key_O), [this] { return prompts.fileDialogs.size() == 1; }},
+        {QKeySequence(Qt::Key_F1), [this] { return prompts.messageTexts() == QStringList{HelpMessage()}; }},
+        {QKeySequence(Qt::CTRL | Qt::Key_Q), [this] { return endCalls == 1; }},
+    };
+    for (const auto& c : cases) {
+        prompts = {};
+        endCalls = 0;
+        Form1& window = load();
+        const QList<QAction*> actions = window.actions();
+        const auto action = std::find_if(actions.cbegin(), actions.cend(),
+                                         [&](const QAction* a) { return a->shortcut() == c.key; });
+        ASSERT_NE(action, actions.cend()) << c.key.toString().toStdString();
+        EXPECT_EQ((*action)->shortcutContext(), Qt::WindowShortcut);
+        (*action)->trigger();
+        EXPECT_TRUE(c.done()) << c.key.toString().toStdString();
+    }
+}
+
+TEST_F(Form1Test, ReturnPressesTheFocusedButton) {
+    Form1& window = load();
+    for (QPushButton* button :
+         {window.PushButton1, window.PushButton4, window.PushButton5, window.PushButton6, window.PushButton7,
+          window.PushButton9, window.PushButton10}) {
+        int clicks = 0;
+        const auto counter = QObject::connect(button, &QPushButton::clicked, [&] { ++clicks; });
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+        QCoreApplication::sendEvent(button, &press);
+        QObject::disconnect(counter);
+        EXPECT_EQ(clicks, 1) << button->text().toStdString();
+    }
 }
 
 TEST_F(Form1Test, ProgressShowsDocumentNamesExactlyEvenWithPercentSigns) {

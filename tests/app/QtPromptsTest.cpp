@@ -105,3 +105,16 @@ TEST(QtPromptsMessageBox, HelpKeepsTheContactAddressOnOneLine) {
         EXPECT_TRUE(whole) << lines.join(QStringLiteral(" | ")).toStdString();
     });
 }
+
+TEST(QtPromptsFileDialog, FiltersBecomeQtNameFilters) {
+    const struct {
+        const char* filter;
+        const char* qt;
+    } cases[] = {
+        {"Open Office Writer Documents (*.odt)|*.odt", "Open Office Writer Documents (*.odt)"},
+        {"Writer|*.odt", "Writer (*.odt)"},
+        {"Documents|*.odt;*.docx|Writer (*.odt)|*.odt", "Documents (*.odt *.docx);;Writer (*.odt)"},
+        {"All files", "All files"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(QtPrompts::nameFilters(c.filter), c.qt) << c.filter;
+}

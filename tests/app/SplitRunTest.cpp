@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
@@ -25,6 +26,7 @@ public:
         return rows.at(index - 1);
     }
     QString outputFolderText() override { return folder; }
+    QString defaultOutputFolderText() override { return defaultFolder; }
     void setProgressValue(double percent) override { values << percent; }
     void setProgressText(const QString& text) override { texts << text; }
     void setPointer(int value) override { pointers << value; }
@@ -34,6 +36,7 @@ public:
 
     QStringList rows;
     QString folder;
+    QString defaultFolder;
     QList<double> values;
     QStringList texts;
     QList<int> pointers;
@@ -209,9 +212,11 @@ TEST_F(SplitRunTest, DocumentThatCannotBeOpenedGivesOneReportAndTheRunGoesOn) {
     input("good.odt", 2);
     run.PushButton7_Click();
     ASSERT_EQ(prompts.messages.size(), 2);
-    EXPECT_TRUE(prompts.messages[0].text.contains("at line 124\r\r"));
+    EXPECT_EQ(prompts.messages[0].text,
+              reportFor(124, "The document cannot be opened: " + in.filePath("missing.odt") +
+                                 "\r\nIt may be damaged, or of a kind the office does not read."));
     EXPECT_EQ(prompts.messages[0].style, kOkExclamation);
-    EXPECT_EQ(prompts.messages[1].text, "Done.");
+    EXPECT_EQ(prompts.messages[1].text, "Done.\r\n1 of 2 documents split, 2 pages stored.");
     EXPECT_EQ(outputs(), QStringList({"good_0001.odt", "good_0002.odt"}));
 }
 
@@ -236,7 +241,7 @@ TEST_F(SplitRunTest, FailedStepIsReportedUnderItsLineAndTheRestRuns) {
     run.PushButton7_Click();
     ASSERT_EQ(prompts.messages.size(), 2);
     EXPECT_EQ(prompts.messages[0].text, reportFor(144, "Automation error: refused dispatch(.uno:Copy)"));
-    EXPECT_EQ(prompts.messages[1].text, "Done.");
+    EXPECT_EQ(prompts.messages[1].text, "Done.\r\n1 of 2 documents split, 3 pages stored.");
     EXPECT_EQ(outputs().size(), 3);
     // A new run can start afterwards.
     run.PushButton7_Click();
@@ -278,7 +283,7 @@ TEST_F(SplitRunTest, AListedDocumentInTheOutputFolderIsNeverReplacedByAPage) {
     EXPECT_EQ(prompts.messages[0].text,
               reportFor(146, "The page document would overwrite an input of this run and was not stored: " +
                                  listed));
-    EXPECT_EQ(prompts.messages[1].text, "Done.");
+    EXPECT_EQ(prompts.messages[1].text, "Done.\r\n1 of 2 documents split, 2 pages stored.");
     EXPECT_EQ(FakeOfficeSession::storedText(out.filePath("a_0002.odt")), ToFileUrl(whole) + "#2");
     EXPECT_EQ(outputs(), (QStringList{"a_0001.odt", "a_0001_0001.odt", "a_0002.odt"}));
 }
@@ -376,7 +381,7 @@ TEST_F(SplitRunTest, OfficeThatDiesCostsOneReportAndTheNextDocumentGetsANewOffic
     ASSERT_EQ(prompts.messages.size(), 2) << prompts.messageTexts().join("\n").toStdString();
     // A call on an office that is gone is no refusal of the office's.
     EXPECT_TRUE(prompts.messages[0].text.startsWith("Object variable or With block variable not set"));
-    EXPECT_EQ(prompts.messages[1].text, "Done.");
+    EXPECT_EQ(prompts.messages[1].text, "Done.\r\n1 of 2 documents split, 4 pages stored.");
     EXPECT_EQ(office.starts, 2);
     EXPECT_TRUE(outputs().contains("b_0002.odt"));
     EXPECT_FALSE(run.IsSplitting());
@@ -389,7 +394,7 @@ TEST_F(SplitRunTest, NoOfficeAtAllIsReportedForEachDocument) {
     run.PushButton7_Click();
     ASSERT_EQ(prompts.messages.size(), 3);
     EXPECT_EQ(prompts.messages[0].text, reportFor(120, "ActiveX component can't create object"));
-    EXPECT_EQ(prompts.messages[2].text, "Done.");
+    EXPECT_EQ(prompts.messages[2].text, "Done.\r\n0 of 2 documents split, 0 pages stored.");
 }
 
 // The job splits the list as it stood when the run started: a row that goes meanwhile is neither
@@ -418,7 +423,7 @@ TEST_F(SplitRunTest, AFolderThatTakesNoMoreFilesIsOneReportPerDocumentWithThePag
     EXPECT_TRUE(texts[0].contains("4 pages of this document were not stored.")) << texts[0].toStdString();
     EXPECT_TRUE(texts[0].contains("at line 158")) << texts[0].toStdString();
     EXPECT_TRUE(texts[1].contains("2 pages of this document were not stored.")) << texts[1].toStdString();
-    EXPECT_EQ(texts[2], "Done.");
+    EXPECT_EQ(texts[2], "Done.\r\n0 of 2 documents split, 1 page stored.");
     // Pages 1 and 2 of the first document, page 1 of the second: each stops at its first refused page.
     EXPECT_EQ(office.calls.count("createTextDocument"), 3);
     EXPECT_EQ(office.openDocuments(), 0);
@@ -429,12 +434,88 @@ TEST_F(SplitRunTest, ADocumentAnotherOfficeHoldsIsReportedWithWhoHoldsIt) {
     window.rows << path;  // the office cannot open it
     QFile lock(in.filePath(".~lock.held.odt#"));
     ASSERT_TRUE(lock.open(QIODevice::WriteOnly));
-    lock.write("Ann Example,desk7,ann,08.12.2026 09:12,file:///home/ann/.config/libreoffice/4;");
+    lock.write("Ann Example,ann,desk7,08.12.2026 09:12,file:///home/ann/.config/libreoffice/4;");
     lock.close();
     run.PushButton7_Click();
     const QStringList texts = prompts.messageTexts();
     ASSERT_EQ(texts.size(), 2);
-    EXPECT_TRUE(texts[0].contains("The document is open in Ann Example on desk7 since 08.12.2026 09:12;"))
+    EXPECT_TRUE(texts[0].contains("The document is open by Ann Example on desk7 since 08.12.2026 09:12;"))
         << texts[0].toStdString();
     EXPECT_TRUE(texts[0].contains("at line 124"));
+}
+
+TEST(RunEndMessage, DoneAloneOnlyWhenEveryDocumentWasSplitIntoPages) {
+    const struct {
+        int documents, split, pages;
+        const char* message;
+    } cases[] = {
+        {1, 1, 3, "Done."},
+        {2, 2, 1, "Done."},
+        {2, 1, 4, "Done.\r\n1 of 2 documents split, 4 pages stored."},
+        {1, 0, 0, "Done.\r\n0 of 1 document split, 0 pages stored."},
+        {3, 0, 1, "Done.\r\n0 of 3 documents split, 1 page stored."},
+        {1, 1, 0, "Done.\r\n1 of 1 document split, 0 pages stored."},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(RunEndMessage(c.documents, c.split, c.pages), QString::fromUtf8(c.message)) << c.message;
+}
+
+// What the user reads names the document by its path and the cause in plain words; the office's URL
+// and its jargon stay out. Failures after the document was opened keep the report's usual words.
+TEST(ReportText, ADocumentThatCannotBeOpenedIsNamedByItsPath) {
+    const QString path = "/home/ann/In Box/report.odt";
+    const QString cannotOpen = "The document cannot be opened: " + path + "\r\n";
+    const struct {
+        SplitStage stage;
+        FailureKind kind;
+        QString message;
+        QString report;
+    } cases[] = {
+        {SplitStage::Open, FailureKind::Password, "the document needs a password",
+         cannotOpen + "The document needs a password."},
+        {SplitStage::Open, FailureKind::Locked, "alice on desk7 since today",
+         cannotOpen + "The document is open by alice on desk7 since today; close it there, or remove its "
+                      "lock file if that office is gone."},
+        {SplitStage::Open, FailureKind::OfficeRefused, "cannot load file:///home/ann/In%20Box/report.odt",
+         cannotOpen + "It may be damaged, or of a kind the office does not read."},
+        {SplitStage::Open, FailureKind::NameTooLong, "the name is too long for the office's lock file",
+         cannotOpen + "The name is too long for the office's lock file."},
+        {SplitStage::Open, FailureKind::OfficeGone, "gone", "Object variable or With block variable not set"},
+        {SplitStage::Copy, FailureKind::OfficeRefused, "refused dispatch(.uno:Copy)",
+         "Automation error: refused dispatch(.uno:Copy)"},
+    };
+    for (const auto& c : cases) {
+        const QString report = ReportText(path, {c.stage, 0, c.message, SplitAction::Unnamed, c.kind});
+        EXPECT_EQ(report, c.report) << c.message.toStdString();
+        if (c.stage == SplitStage::Open) {
+            EXPECT_FALSE(report.contains("file:")) << c.message.toStdString();
+        }
+    }
+}
+
+// The default folder is made when it is missing; a folder the user typed never is.
+TEST_F(SplitRunTest, OnlyTheDefaultFolderIsMadeWhenMissing) {
+    input("a.odt", 1);
+    const QString desktop = out.filePath("Desktop");
+    const struct {
+        QString folder;
+        QString defaultFolder;
+        bool made;
+    } cases[] = {
+        {desktop + "/", desktop + "/", true},
+        {desktop, desktop + "/", true},
+        {desktop + "/", QString(), false},
+        {out.filePath("Typed") + "/", desktop + "/", false},
+    };
+    for (const auto& c : cases) {
+        QDir(desktop).removeRecursively();
+        prompts.messages.clear();
+        window.folder = c.folder;
+        window.defaultFolder = c.defaultFolder;
+        run.PushButton7_Click();
+        EXPECT_EQ(QFileInfo(c.folder).isDir(), c.made) << c.folder.toStdString();
+        EXPECT_EQ(prompts.messageTexts(),
+                  QStringList{c.made ? "Done." : "Folder does not exist. Please select another folder."})
+            << c.folder.toStdString();
+    }
 }

@@ -32,7 +32,7 @@ TEST(FailureExplanation, NamesWhoHoldsADocumentFromItsLockFile) {
     const QString document = folder.filePath("report.odt");
     QFile lock(folder.filePath(".~lock.report.odt#"));
     ASSERT_TRUE(lock.open(QIODevice::WriteOnly));
-    lock.write("Ada Lovelace,analytical,ada,08.12.2026 09:15,file:///home/ada/.config/libreoffice/4;");
+    lock.write("Ada Lovelace,ada,analytical,08.12.2026 09:15,file:///home/ada/.config/libreoffice/4;");
     lock.close();
 
     const QString text = ExplainRefusal(document);
@@ -80,7 +80,7 @@ TEST(FailureExplanation, HostileLockFilesNeitherHangNorFloodTheReport) {
          "gone (open)"},
         {"control characters",
          [&write](const QString& lock) {
-             write(lock, "Mallory\x1b[2J\r\n,host\x07,user,date\x7f\u202e,private:profile;");
+             write(lock, "Mallory\x1b[2J\r\n,user,host\x07,date\x7f\u202e,private:profile;");
          },
          "the document is open in Mallory\uFFFD[2J\uFFFD\uFFFD on host\uFFFD since date\uFFFD\uFFFD; close "
          "it "

@@ -82,10 +82,29 @@ TEST(LockHolder, AnOfficeOfOursThatWasStoppedIsNobodyElse) {
     const QString document = dir.filePath("a.odt");
     QFile lock(dir.filePath(".~lock.a.odt#"));
     ASSERT_TRUE(lock.open(QIODevice::WriteOnly));
-    lock.write(",host,root,08.12.2026 10:00,file://" + dir.filePath("offices/2").toUtf8() + ";");
+    lock.write(",root,host,08.12.2026 10:00,file://" + dir.filePath("offices/2").toUtf8() + ";");
     lock.close();
     EXPECT_EQ(fk::LockFile::holderOf(document, dir.filePath("offices")), "");
     EXPECT_EQ(fk::LockFile::holderOf(document), "root on host since 08.12.2026 10:00");
     EXPECT_EQ(fk::LockFile::holderOf(document, dir.filePath("offices-other")),
               "root on host since 08.12.2026 10:00");
+}
+
+// The office writes "name,system user,host,date,profile URL;"; the name is empty until the user gives one.
+TEST_F(StaleLockFileTest, HolderIsTheNameOrElseTheSystemUserOnTheHost) {
+    const struct {
+        const char* lock;
+        const char* holder;
+    } cases[] = {
+        {",alice,desk7,08.12.2026 09:00,file:///home/alice/.config/libreoffice/4;",
+         "alice on desk7 since 08.12.2026 09:00"},
+        {"Alice Example,alice,desk7,08.12.2026 09:00,file:///home/alice/.config/libreoffice/4;",
+         "Alice Example on desk7 since 08.12.2026 09:00"},
+        {" ,bob , otherhost ,today,;", "bob on otherhost since today"},
+        {"no fields at all", "another office"},
+    };
+    for (const auto& c : cases) {
+        writeLock(QString::fromUtf8(c.lock));
+        EXPECT_EQ(fk::LockFile::holderOf(document()), QString::fromUtf8(c.holder)) << c.lock;
+    }
 }

@@ -14,6 +14,7 @@
 #include <QHash>
 #include <QImage>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QSet>
 #include <QTemporaryDir>
 #include <QTest>
@@ -380,7 +381,10 @@ TEST_F(WindowEndToEnd, OutputFolderGoneMidRunIsOneReportPerDocumentAndTheRunEnds
     ASSERT_TRUE(removed) << "the folder was not taken away during the run";
     const QStringList messages = prompts_.messageTexts();
     ASSERT_FALSE(messages.isEmpty());
-    EXPECT_TRUE(messages.last().startsWith(kDoneMessage + QStringLiteral("\r\n0 of 2 documents split, ")))
+    // The first document's pages may all be named in the batch that shows the folder was there.
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("^Done\\.\r\n[01] of 2 documents split, "))
+                    .match(messages.last())
+                    .hasMatch())
         << messages.last().toStdString();
     EXPECT_LE(messages.size(), 3) << messages.join(QStringLiteral("\n---\n")).toStdString();
     EXPECT_FALSE(main.IsSplitting());

@@ -6,6 +6,7 @@
 #include <QHeaderView>
 #include <QTemporaryDir>
 
+#include "EngineChoices.h"
 #include "FakeOfficeSession.h"
 #include "FakePrompts.h"
 #include "FakeSplitEngine.h"
@@ -35,7 +36,7 @@ protected:
         Form1Services services{prompts,
                                settings,
                                *session,
-                               SplitMethod::Copy,
+                               test::MethodOnly(SplitMethod::Copy),
                                fileSystem,
                                programFolder.path(),
                                [this] { return draw; },

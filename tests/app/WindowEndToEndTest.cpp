@@ -29,7 +29,7 @@
 #include "app/ProgramEnd.h"
 #include "app/SettingsKeys.h"
 #include "app/TerminationSignals.h"
-#include "app/WindowSplitMethod.h"
+#include "app/WindowChoices.h"
 #include "fsutil/ProgramFolder.h"
 #include "slicer/PackageReader.h"
 
@@ -92,7 +92,7 @@ protected:
         Form1Services services{prompts_,
                                settings_,
                                office_->session(),
-                               ChooseWindowSplitMethod({}, settings_),
+                               ReadWindowStart({}, work_.path(), settings_).engine,
                                fileSystem_,
                                ProgramFolder(),
                                [] { return 0.5; },

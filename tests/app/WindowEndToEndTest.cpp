@@ -18,6 +18,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <qpdf/QPDF.hh>
+#include <qpdf/QPDFPageDocumentHelper.hh>
 
 #include "Corpus.h"
 #include "FakePrompts.h"
@@ -334,6 +336,25 @@ TEST_F(WindowEndToEnd, ADocumentThatNeedsAPasswordIsReportedSoAndTheNextIsSplit)
         << texts[0].toStdString();
     EXPECT_EQ(texts[1], kDoneMessage);
     EXPECT_EQ(outputNames(), (QStringList{QStringLiteral("open_0001.odt"), QStringLiteral("open_0002.odt")}));
+}
+
+int PdfPageCount(const QString& path) {
+    QPDF pdf;
+    pdf.processFile(QFile::encodeName(path).constData());
+    return static_cast<int>(QPDFPageDocumentHelper(pdf).getAllPages().size());
+}
+
+TEST_F(WindowEndToEnd, OutputFormatPdfInTheSettingsGivesOnePdfPerPage) {
+    settings_.values[settings::kOutputFormat] = QStringLiteral("pdf");
+    const QString document = makeDocument(QStringLiteral("printed"), 3);
+    Form1& main = window();
+    main.documents().AppendDocument(document);
+    main.PushButton7->click();
+
+    EXPECT_EQ(prompts_.messageTexts(), QStringList{kDoneMessage});
+    ASSERT_EQ(outputNames(), (QStringList{"printed_0001.pdf", "printed_0002.pdf", "printed_0003.pdf"}));
+    for (const QString& name : outputNames())
+        EXPECT_EQ(PdfPageCount(QDir(outputs()).filePath(name)), 1) << name.toStdString();
 }
 
 TEST_F(WindowEndToEnd, CopyMethodStoresEveryPageInAnOfficeInView) {

@@ -301,3 +301,11 @@ TEST_F(Form1Test, WindowCarriesTheProgramIconInEveryShippedSize) {
         EXPECT_EQ(icon.pixmap(QSize(size, size)).size(), QSize(size, size)) << size;
     }
 }
+
+TEST_F(Form1Test, HandedFilesAreListedAfterTheRowsAsTheDialogListsThem) {
+    Form1& window = load();
+    window.documents().AppendDocument("/in/first.odt");
+    window.AddHandedFiles({"//in//second.docx", "/in/third file.rtf"});
+    EXPECT_EQ(window.documents().texts(),
+              QStringList({"/in/first.odt", "/in/second.docx", "/in/third file.rtf"}));
+}

@@ -55,4 +55,8 @@ void PushButton1_Click(Prompts& prompts, DocumentListModel& list) {
     }
 }
 
+void AppendNamedFiles(const QStringList& paths, DocumentListModel& list) {
+    for (const QString& path : paths) list.AppendDocument(NormalizePath(path));
+}
+
 }  // namespace fk

@@ -16,4 +16,7 @@ QString AddFilesFilter();
 // "Add Writer File(s)": appends the documents picked in the file dialog.
 void PushButton1_Click(Prompts& prompts, DocumentListModel& list);
 
+// Appends files named elsewhere (the command line, a later start) as the dialog's choice is appended.
+void AppendNamedFiles(const QStringList& paths, DocumentListModel& list);
+
 }  // namespace fk

@@ -56,7 +56,7 @@ Form1::Form1(Form1Services services, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint),
       services_(std::move(services)) {
-    splitRun_ = std::make_unique<SplitRun>(services_.office, services_.method, services_.prompts,
+    splitRun_ = std::make_unique<SplitRun>(services_.office, services_.engine, services_.prompts,
                                            static_cast<SplitRunWindow&>(*this), services_.makeEngine);
     setFixedSize(kClientWidth, kClientHeight);
     setFont(arialBold(kStandardFontPoints));
@@ -240,6 +240,10 @@ void Form1::closeEvent(QCloseEvent* event) {
 
 void Form1::PushButton1_Click() {
     fk::PushButton1_Click(services_.prompts, documents_);
+}
+
+void Form1::AddHandedFiles(const QStringList& paths) {
+    AppendNamedFiles(paths, documents_);
 }
 
 void Form1::PushButton4_Click() {

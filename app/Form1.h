@@ -27,14 +27,14 @@ struct Form1Services {
     Prompts& prompts;
     SettingsStore& settings;
     office::OfficeSession& office;
-    SplitMethod method;  // how Start Splitting splits each document
+    EngineChoice engine;  // how Start Splitting splits each document
     FileSystem& fileSystem;
     QString programFolder;
     RandomSource random;
     std::function<QString(int)> specialFolderPath = GetSpecialFolderPath;
     // Ends the program at once, without closing windows in the usual way.
     std::function<void()> endProgram;
-    // The engine of each document, where a test replaces the one the method chooses.
+    // The engine of each document, where a test replaces the one `engine` chooses.
     SplitEngineFactory makeEngine = {};
 };
 
@@ -55,6 +55,8 @@ public:
 
     // Handlers of the buttons, by their form names.
     void PushButton1_Click();
+    // Files handed to the window at start or by a later start, listed as "Add Writer File(s)" lists them.
+    void AddHandedFiles(const QStringList& paths);
     void PushButton4_Click();
     void PushButton5_Click();
     void PushButton6_Click();

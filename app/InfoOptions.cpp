@@ -3,14 +3,19 @@
 namespace fk {
 
 QString WindowUsageText() {
-    return QStringLiteral(R"(Usage: folioknife [--method slice|copy] [Qt options]
+    return QStringLiteral(R"(Usage: folioknife [--method slice|copy] [--format odt|pdf|docx]
+                  [--at page|heading:N] [--pages LIST] [Qt options] [FILE...]
 
-Opens the window that splits word-processor documents into one-page documents.
+Opens the window that splits word-processor documents into one-page documents. Each FILE is
+added to the list; while a window runs, a start with files hands them to that window and ends.
 
 Options:
   --method slice|copy  how Start Splitting splits each document: slice (the default) cuts the
                        pages from the document the office lays out; copy copies each page in an
                        office in view. Without it, the SplitMethod setting decides.
+  --format, --at, --pages
+                       what Start Splitting makes, as folioknife-split takes them; without
+                       them, the OutputFormat, CutAt and Pages settings decide.
   --help               print this help and exit
   --version            print the version and exit
 
@@ -23,8 +28,9 @@ std::optional<QString> InfoOptionText(const QStringList& arguments) {
     for (qsizetype i = 1; i < arguments.size(); ++i) {
         const QString& argument = arguments.at(i);
         if (argument == QLatin1String("--")) break;
-        if (argument == QLatin1String("--method")) {
-            ++i;  // its value is a method's name, whatever it looks like
+        if (argument == QLatin1String("--method") || argument == QLatin1String("--format") ||
+            argument == QLatin1String("--at") || argument == QLatin1String("--pages")) {
+            ++i;  // its value is the option's, whatever it looks like
         } else if (argument == QLatin1String("--help") || argument == QLatin1String("-h")) {
             return WindowUsageText();
         } else if (argument == QLatin1String("--version")) {

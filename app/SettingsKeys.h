@@ -15,6 +15,11 @@ inline const QString kExtension = QStringLiteral("Extension");
 // Which engine Start Splitting uses: "copy" for the copy-and-paste procedure, anything else (or
 // nothing) for the page slicer with the copy procedure to fall back on.
 inline const QString kSplitMethod = QStringLiteral("SplitMethod");
+// The outputs' format ("odt", "pdf", "docx"), where documents are cut ("page", "heading:N") and which
+// pages are written ("1-3,7,10-"); as the command line's --format, --at and --pages take them.
+inline const QString kOutputFormat = QStringLiteral("OutputFormat");
+inline const QString kCutAt = QStringLiteral("CutAt");
+inline const QString kPages = QStringLiteral("Pages");
 }  // namespace settings
 
 }  // namespace fk

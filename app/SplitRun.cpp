@@ -378,7 +378,8 @@ void SplitRun::PushButton7_Click() {
         SplitJobConfig config;
         config.documents = documents;
         config.outputFolder = window_.outputFolderText();
-        config.engine = {.method = method_, .hideFallbackCopy = true};
+        config.engine = engine_;
+        config.engine.hideFallbackCopy = true;
         SplitInBackground(config, office_, makeEngine_, progress);
         trap.step(176, [&] { window_.setPointer(WindowPointer::kDefault); });
         trap.step(178, [&] { window_.setProgressValue(0); });

@@ -45,10 +45,10 @@ QString RunEndMessage(int documents, int documentsSplit, int pagesStored);
 // failures are shown as the error report of this handler, under the step that failed.
 class SplitRun {
 public:
-    SplitRun(office::OfficeSession& office, SplitMethod method, Prompts& prompts, SplitRunWindow& window,
+    SplitRun(office::OfficeSession& office, EngineChoice engine, Prompts& prompts, SplitRunWindow& window,
              SplitEngineFactory makeEngine = {})
         : office_(office),
-          method_(method),
+          engine_(std::move(engine)),
           prompts_(prompts),
           window_(window),
           makeEngine_(std::move(makeEngine)) {}
@@ -58,7 +58,7 @@ public:
 
 private:
     office::OfficeSession& office_;
-    SplitMethod method_;
+    EngineChoice engine_;
     Prompts& prompts_;
     SplitRunWindow& window_;
     SplitEngineFactory makeEngine_;

@@ -1,7 +1,9 @@
 #include <QApplication>
+#include <QDir>
 #include <QScreen>
 #include <cstdio>
 
+#include "app/FileHandover.h"
 #include "app/FileSystem.h"
 #include "app/Form1.h"
 #include "app/InfoOptions.h"
@@ -9,9 +11,19 @@
 #include "app/ProgramEnd.h"
 #include "app/QtPrompts.h"
 #include "app/TerminationSignals.h"
-#include "app/WindowSplitMethod.h"
+#include "app/WindowChoices.h"
 #include "fsutil/ProgramFolder.h"
 #include "split/LibreOfficeSession.h"
+
+#include <cstdio>
+
+namespace {
+
+void PrintError(const QString& text) {
+    std::fprintf(stderr, "folioknife: %s\n", qPrintable(text));
+}
+
+}  // namespace
 
 int main(int argc, char* argv[]) {
     // Before QApplication, which needs a display.
@@ -23,8 +35,31 @@ int main(int argc, char* argv[]) {
     QApplication::setApplicationName(fk::kProductName);
     QApplication::setDesktopFileName(QStringLiteral("folioknife"));
 
-    fk::QtPrompts prompts;
     fk::IniSettingsStore settings(fk::IniSettingsStore::defaultFilePath());
+    const fk::WindowStart start =
+        fk::ReadWindowStart(QApplication::arguments(), QDir::currentPath(), settings);
+    if (!start.usageError.isEmpty()) {
+        PrintError(start.usageError);
+        std::fprintf(stderr,
+                     "usage: folioknife [--method slice|copy] [--format odt|pdf|docx] [--at page|heading:N] "
+                     "[--pages LIST] [FILE...]\n");
+        return 2;
+    }
+    for (const QString& warning : start.warnings) PrintError(warning);
+    const QString handoverName = fk::HandoverServerName();
+    if (!start.files.isEmpty()) {
+        switch (fk::HandFilesToRunningWindow(handoverName, start.files)) {
+            case fk::HandoverResult::Taken:
+                return 0;
+            case fk::HandoverResult::Refused:
+                PrintError(QStringLiteral("the running window did not take the files."));
+                return 1;
+            case fk::HandoverResult::NoWindow:
+                break;
+        }
+    }
+
+    fk::QtPrompts prompts;
     fk::LibreOfficeSession office(fk::OfficeOptions::fromEnvironment());
     const fk::ProgramEnd end(office.process());
     // Installed before the office can start: from then on a signal must not leave it behind.
@@ -35,7 +70,7 @@ int main(int argc, char* argv[]) {
     fk::Form1Services services{prompts,
                                settings,
                                office,
-                               fk::ChooseWindowSplitMethod(QApplication::arguments(), settings),
+                               start.engine,
                                fileSystem,
                                fk::ProgramFolder(),
                                fk::TimerSeededRandom(),
@@ -46,6 +81,14 @@ int main(int argc, char* argv[]) {
     prompts.setOwner(&form);
     form.Form_Load();
     if (form.programEnded()) return 0;
+    form.AddHandedFiles(start.files);
+    fk::FileHandoverServer handover(handoverName, [&form](const QStringList& files) {
+        form.AddHandedFiles(files);
+        form.raise();
+        form.activateWindow();
+    });
+    // Without it this window still works; later starts then open windows of their own.
+    if (!handover.listen()) PrintError(QStringLiteral("other starts cannot hand files to this window."));
 
     const QRect screen = form.screen()->availableGeometry();
     form.move(screen.center() - form.rect().center());

@@ -26,6 +26,7 @@
 #include <thread>
 #include <vector>
 
+#include "EngineChoices.h"
 #include "FakePrompts.h"
 #include "TestOffice.h"
 #include "app/SplitRun.h"
@@ -143,7 +144,7 @@ public:
         QuietWindow window;
         window.rows = documents;
         window.folder = freshFolder(QStringLiteral("ours"));
-        fk::SplitRun run(office_.session(), fk::SplitMethod::Copy, prompts, window);
+        fk::SplitRun run(office_.session(), fk::test::MethodOnly(fk::SplitMethod::Copy), prompts, window);
         QElapsedTimer clock;
         clock.start();
         run.PushButton7_Click();

@@ -22,20 +22,6 @@ QString absoluteFolderText(const QString& folder, const QString& workingFolder) 
 
 }  // namespace
 
-std::optional<int> ParseCutAt(const QString& text) {
-    if (text == QLatin1String("page")) return 0;
-    const QString prefix = QStringLiteral("heading:");
-    if (!text.startsWith(prefix)) return std::nullopt;
-    const QStringView digits = QStringView(text).mid(prefix.size());
-    // Digits only: toInt() would take "+2" and " 2".
-    for (const QChar digit : digits)
-        if (digit < QLatin1Char('0') || digit > QLatin1Char('9')) return std::nullopt;
-    bool ok = false;
-    const int level = digits.toInt(&ok);
-    if (!ok || level < 1 || level > kMaxHeadingLevel) return std::nullopt;
-    return level;
-}
-
 ParsedCommandLine ParseCommandLine(const QStringList& arguments, const QString& workingFolder,
                                    const NonUtf8Arguments& nonUtf8) {
     using Option = CommandLineOptions::Option;

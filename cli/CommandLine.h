@@ -24,8 +24,9 @@ inline constexpr int kMaxJobs = 64;
 inline constexpr int kMaxTimeoutSeconds = 7 * 24 * 3600;
 // Beyond any document's page count.
 inline constexpr int kMaxPagesPerDocument = 1000000;
-// The office's outline has ten levels.
-inline constexpr int kMaxHeadingLevel = 10;
+// --at's parser and bound are the split job's, shared with the window.
+using fk::kMaxHeadingLevel;
+using fk::ParseCutAt;
 
 // When the live progress line is drawn: on a terminal that can redraw a line (auto), always, or
 // never (one line per document instead).
@@ -59,9 +60,6 @@ struct ParsedCommandLine {
 
 // Reads the arguments (program name first). Relative paths are taken from workingFolder; `nonUtf8`
 // holds the arguments that are not UTF-8, by the text Qt made of them.
-// The heading level of an --at value: 0 for "page", N for "heading:N"; nothing when it is neither.
-std::optional<int> ParseCutAt(const QString& text);
-
 ParsedCommandLine ParseCommandLine(const QStringList& arguments, const QString& workingFolder,
                                    const NonUtf8Arguments& nonUtf8 = {});
 

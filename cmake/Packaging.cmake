@@ -17,7 +17,7 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # Named by hand: the office plugin links the office's own libraries, which dpkg-shlibdeps cannot map
 # to a package.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "libreoffice-writer, libqt6core6, libqt6gui6, libqt6widgets6, libpugixml1v5, libzip4, libqpdf29, libc6, libstdc++6")
+    "libreoffice-writer, libqt6core6, libqt6gui6, libqt6network6, libqt6widgets6, libpugixml1v5, libzip4, libqpdf29, libc6, libstdc++6")
 # The binaries ship stripped and their symbols in folioknife-dbgsym, a .ddeb beside the .deb
 # (CPACK_STRIP_FILES alone would throw the symbols away).
 set(CPACK_PRE_BUILD_SCRIPTS ${CMAKE_CURRENT_LIST_DIR}/DebugSymbolsPackage.cmake)

@@ -18,6 +18,20 @@ std::optional<SplitMethod> SplitMethodNamed(const QString& name) {
     return std::nullopt;
 }
 
+std::optional<int> ParseCutAt(const QString& text) {
+    if (text == QLatin1String("page")) return 0;
+    const QString prefix = QStringLiteral("heading:");
+    if (!text.startsWith(prefix)) return std::nullopt;
+    const QStringView digits = QStringView(text).mid(prefix.size());
+    // Digits only: toInt() would take "+2" and " 2".
+    for (const QChar digit : digits)
+        if (digit < QLatin1Char('0') || digit > QLatin1Char('9')) return std::nullopt;
+    bool ok = false;
+    const int level = digits.toInt(&ok);
+    if (!ok || level < 1 || level > kMaxHeadingLevel) return std::nullopt;
+    return level;
+}
+
 namespace {
 
 class ChosenEngine : public SplitEngine {

@@ -19,6 +19,13 @@ enum class SplitMethod { Slice, Copy };
 QString SplitMethodName(SplitMethod method);
 std::optional<SplitMethod> SplitMethodNamed(const QString& name);
 
+// The office's outline has ten levels.
+inline constexpr int kMaxHeadingLevel = 10;
+
+// Where documents are cut, as "page" or "heading:N" name it: 0 for "page", N for "heading:N" (1 to
+// kMaxHeadingLevel); nothing when the text is neither.
+std::optional<int> ParseCutAt(const QString& text);
+
 // What a split makes of each document: the method, the outputs' format, and which pages go into
 // which output (every page on its own, a selection, runs of N pages, or a part per chapter).
 struct EngineChoice {

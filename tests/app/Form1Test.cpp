@@ -8,6 +8,7 @@
 #include <QKeyEvent>
 #include <QTemporaryDir>
 
+#include "EngineChoices.h"
 #include "FakeOfficeSession.h"
 #include "FakePrompts.h"
 #include "FakeSplitEngine.h"
@@ -37,7 +38,7 @@ protected:
         Form1Services services{prompts,
                                settings,
                                *session,
-                               SplitMethod::Copy,
+                               test::MethodOnly(SplitMethod::Copy),
                                fileSystem,
                                programFolder.path(),
                                [this] { return draw; },
@@ -338,4 +339,12 @@ TEST_F(Form1Test, WindowCarriesTheProgramIconInEveryShippedSize) {
         EXPECT_TRUE(icon.availableSizes().contains(QSize(size, size))) << size;
         EXPECT_EQ(icon.pixmap(QSize(size, size)).size(), QSize(size, size)) << size;
     }
+}
+
+TEST_F(Form1Test, HandedFilesAreListedAfterTheRowsAsTheDialogListsThem) {
+    Form1& window = load();
+    window.documents().AppendDocument("/in/first.odt");
+    window.AddHandedFiles({"//in//second.docx", "/in/third file.rtf"});
+    EXPECT_EQ(window.documents().texts(),
+              QStringList({"/in/first.odt", "/in/second.docx", "/in/third file.rtf"}));
 }

@@ -6,6 +6,7 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
+#include "EngineChoices.h"
 #include "FakeOfficeSession.h"
 #include "FakePrompts.h"
 #include "app/ProcedureTrap.h"
@@ -45,7 +46,7 @@ public:
 
 class SplitRunTest : public ::testing::Test {
 protected:
-    SplitRunTest() : run(office, SplitMethod::Copy, prompts, window) {
+    SplitRunTest() : run(office, test::MethodOnly(SplitMethod::Copy), prompts, window) {
         window.folder = out.path() + "/";
         QDir().mkpath(in.path());
     }

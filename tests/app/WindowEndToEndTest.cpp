@@ -19,6 +19,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <qpdf/QPDF.hh>
+#include <qpdf/QPDFPageDocumentHelper.hh>
 
 #include "Corpus.h"
 #include "FakePrompts.h"
@@ -30,7 +32,7 @@
 #include "app/ProgramEnd.h"
 #include "app/SettingsKeys.h"
 #include "app/TerminationSignals.h"
-#include "app/WindowSplitMethod.h"
+#include "app/WindowChoices.h"
 #include "fsutil/ProgramFolder.h"
 #include "slicer/PackageReader.h"
 
@@ -93,7 +95,7 @@ protected:
         Form1Services services{prompts_,
                                settings_,
                                office_->session(),
-                               ChooseWindowSplitMethod({}, settings_),
+                               ReadWindowStart({}, work_.path(), settings_).engine,
                                fileSystem_,
                                ProgramFolder(),
                                [] { return 0.5; },
@@ -340,6 +342,25 @@ TEST_F(WindowEndToEnd, ADocumentThatNeedsAPasswordIsReportedSoAndTheNextIsSplit)
     EXPECT_FALSE(texts[0].contains(QStringLiteral("file:"))) << texts[0].toStdString();
     EXPECT_EQ(texts[1], kDoneMessage + QStringLiteral("\r\n1 of 2 documents split, 2 pages stored."));
     EXPECT_EQ(outputNames(), (QStringList{QStringLiteral("open_0001.odt"), QStringLiteral("open_0002.odt")}));
+}
+
+int PdfPageCount(const QString& path) {
+    QPDF pdf;
+    pdf.processFile(QFile::encodeName(path).constData());
+    return static_cast<int>(QPDFPageDocumentHelper(pdf).getAllPages().size());
+}
+
+TEST_F(WindowEndToEnd, OutputFormatPdfInTheSettingsGivesOnePdfPerPage) {
+    settings_.values[settings::kOutputFormat] = QStringLiteral("pdf");
+    const QString document = makeDocument(QStringLiteral("printed"), 3);
+    Form1& main = window();
+    main.documents().AppendDocument(document);
+    main.PushButton7->click();
+
+    EXPECT_EQ(prompts_.messageTexts(), QStringList{kDoneMessage});
+    ASSERT_EQ(outputNames(), (QStringList{"printed_0001.pdf", "printed_0002.pdf", "printed_0003.pdf"}));
+    for (const QString& name : outputNames())
+        EXPECT_EQ(PdfPageCount(QDir(outputs()).filePath(name)), 1) << name.toStdString();
 }
 
 TEST_F(WindowEndToEnd, CopyMethodStoresEveryPageInAnOfficeInView) {

@@ -14,7 +14,7 @@ failed=0
 fail() { echo "FAIL: $*"; failed=1; }
 
 depends="$(dpkg-deb -f "$DEB" Depends)"
-for package in libreoffice-writer libqt6core6 libqt6gui6 libqt6widgets6 libpugixml1v5 libzip4 libqpdf29; do
+for package in libreoffice-writer libqt6core6 libqt6gui6 libqt6network6 libqt6widgets6 libpugixml1v5 libzip4 libqpdf29; do
     [[ ", $depends," == *", $package,"* ]] || fail "Depends lacks $package: $depends"
 done
 [[ "$(dpkg-deb -f "$DEB" Package)" == folioknife ]] || fail "package name"

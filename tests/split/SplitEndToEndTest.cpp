@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 
+#include "EngineChoices.h"
 #include "FakePrompts.h"
 #include "MemorySettingsStore.h"
 #include "TestOffice.h"
@@ -82,7 +83,7 @@ protected:
         Form1Services services{prompts,
                                settings,
                                office,
-                               SplitMethod::Copy,
+                               test::MethodOnly(SplitMethod::Copy),
                                fileSystem,
                                programFolder.path(),
                                [] { return 0.5; },
@@ -173,7 +174,7 @@ TEST_F(SplitEndToEnd, SplitsEveryPageOfRealDocumentsIntoItsOwnDocument) {
 
 TEST_F(SplitEndToEnd, ShippedSamplesLoadAndSplit) {
     Form1Services services{
-        prompts,    settings,        office_->session(), SplitMethod::Copy,
+        prompts,    settings,        office_->session(), test::MethodOnly(SplitMethod::Copy),
         fileSystem, ProgramFolder(), [] { return 0.5; }, [this](int) { return work.path(); },
         [] {}};
     form = std::make_unique<Form1>(std::move(services));

@@ -1,0 +1,217 @@
+#include "app/WindowChoices.h"
+
+#include <QDir>
+#include <array>
+#include <optional>
+
+#include "app/SettingsKeys.h"
+
+namespace fk {
+
+namespace {
+
+enum class Origin { Default, Settings, CommandLine };
+
+// One choice as the command line or the settings gave it, before the choices are checked together.
+struct Given {
+    QString text;
+    Origin origin = Origin::Default;
+};
+
+enum Choice { kMethod, kFormat, kCutAt, kPages, kChoiceCount };
+
+struct ChoiceNames {
+    QString option;
+    QString settingsKey;
+};
+
+const std::array<ChoiceNames, kChoiceCount>& Names() {
+    static const std::array<ChoiceNames, kChoiceCount> names{{
+        {QStringLiteral("--method"), settings::kSplitMethod},
+        {QStringLiteral("--format"), settings::kOutputFormat},
+        {QStringLiteral("--at"), settings::kCutAt},
+        {QStringLiteral("--pages"), settings::kPages},
+    }};
+    return names;
+}
+
+// Sets `error` for the text the command line gave, or a warning's reason for the settings'.
+bool Apply(Choice choice, const QString& text, EngineChoice& engine, QString& error) {
+    switch (choice) {
+        case kMethod:
+            if (const std::optional<SplitMethod> method = SplitMethodNamed(text)) {
+                engine.method = *method;
+                return true;
+            }
+            error = QStringLiteral("is 'slice' or 'copy', not '%1'.").arg(text);
+            return false;
+        case kFormat:
+            if (const std::optional<OutputFormat> format = FormatNamed(text.trimmed())) {
+                engine.format = *format;
+                return true;
+            }
+            error = QStringLiteral("is 'odt', 'pdf' or 'docx', not '%1'.").arg(text);
+            return false;
+        case kCutAt:
+            if (const std::optional<int> level = ParseCutAt(text.trimmed())) {
+                engine.headingLevel = *level;
+                return true;
+            }
+            error = QStringLiteral("is 'page' or 'heading:N' with N from 1 to %1, not '%2'.")
+                        .arg(kMaxHeadingLevel)
+                        .arg(text);
+            return false;
+        case kPages:
+            if (const std::optional<PageSelection> pages = PageSelection::parse(text.trimmed(), error)) {
+                engine.pages = *pages;
+                return true;
+            }
+            error.prepend(QStringLiteral("is not a page list: "));
+            return false;
+        case kChoiceCount:
+            break;
+    }
+    return false;
+}
+
+// Two choices that cannot go together, and why.
+struct Conflict {
+    Choice first;
+    Choice second;
+    bool (*applies)(const EngineChoice&);
+    const char* reason;
+};
+
+const std::array<Conflict, 4> kConflicts{{
+    {kMethod, kFormat,
+     [](const EngineChoice& c) { return c.method == SplitMethod::Copy && c.format == OutputFormat::Pdf; },
+     "PDF pages are cut from the office's own PDF of the document, never copied"},
+    {kMethod, kPages,
+     [](const EngineChoice& c) { return c.method == SplitMethod::Copy && !c.pages.isEveryPage(); },
+     "a page list needs the page slicer"},
+    {kMethod, kCutAt,
+     [](const EngineChoice& c) { return c.method == SplitMethod::Copy && c.headingLevel > 0; },
+     "cutting at headings needs the page slicer"},
+    {kPages, kCutAt, [](const EngineChoice& c) { return !c.pages.isEveryPage() && c.headingLevel > 0; },
+     "cutting at headings writes one document per part, not chosen pages"},
+}};
+
+// Back to the default of one choice, once it is left out.
+void Reset(Choice choice, EngineChoice& engine) {
+    const EngineChoice defaults;
+    switch (choice) {
+        case kMethod:
+            engine.method = defaults.method;
+            break;
+        case kFormat:
+            engine.format = defaults.format;
+            break;
+        case kCutAt:
+            engine.headingLevel = defaults.headingLevel;
+            break;
+        case kPages:
+            engine.pages = defaults.pages;
+            break;
+        case kChoiceCount:
+            break;
+    }
+}
+
+QString SettingText(Choice choice, const Given& given) {
+    return Names()[choice].settingsKey + QLatin1Char('=') + given.text;
+}
+
+QString OptionText(Choice choice, const Given& given) {
+    return Names()[choice].option + QLatin1Char(' ') + given.text;
+}
+
+// Reads the options into `given`, the rest into `files`; returns a usage error, or nothing.
+QString ReadArguments(const QStringList& arguments, const QString& workingFolder,
+                      std::array<Given, kChoiceCount>& given, QStringList& files) {
+    bool optionsEnded = false;
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        const QString& argument = arguments.at(i);
+        if (optionsEnded || !argument.startsWith(QLatin1Char('-')) || argument == QLatin1String("-")) {
+            files << QDir::cleanPath(QDir(workingFolder).absoluteFilePath(argument));
+            continue;
+        }
+        if (argument == QLatin1String("--")) {
+            optionsEnded = true;
+            continue;
+        }
+        bool known = false;
+        for (int choice = 0; choice < kChoiceCount; ++choice) {
+            const QString& option = Names()[choice].option;
+            if (argument == option) {
+                if (i + 1 == arguments.size()) return option + QStringLiteral(" needs a value.");
+                given[choice] = {arguments.at(++i), Origin::CommandLine};
+            } else if (argument.startsWith(option + QLatin1Char('='))) {
+                given[choice] = {argument.mid(option.size() + 1), Origin::CommandLine};
+            } else {
+                continue;
+            }
+            known = true;
+            break;
+        }
+        if (!known) return QStringLiteral("Unknown option '%1' (a file named so follows --).").arg(argument);
+    }
+    return {};
+}
+
+}  // namespace
+
+WindowStart ReadWindowStart(const QStringList& arguments, const QString& workingFolder,
+                            SettingsStore& settings) {
+    WindowStart start;
+    std::array<Given, kChoiceCount> given;
+    start.usageError = ReadArguments(arguments, workingFolder, given, start.files);
+    if (!start.usageError.isEmpty()) return start;
+
+    for (int choice = 0; choice < kChoiceCount; ++choice) {
+        if (given[choice].origin == Origin::CommandLine) continue;
+        try {
+            const QString text = settings.read(Names()[choice].settingsKey, QString());
+            // An empty entry is one never made.
+            if (!text.trimmed().isEmpty()) given[choice] = {text, Origin::Settings};
+        } catch (...) {
+            // An unreadable store leaves the defaults.
+        }
+    }
+    for (int choice = 0; choice < kChoiceCount; ++choice) {
+        if (given[choice].origin == Origin::Default) continue;
+        QString problem;
+        if (Apply(static_cast<Choice>(choice), given[choice].text, start.engine, problem)) continue;
+        if (given[choice].origin == Origin::CommandLine) {
+            start.usageError = Names()[choice].option + QLatin1Char(' ') + problem;
+            return start;
+        }
+        start.warnings << SettingText(static_cast<Choice>(choice), given[choice]) + QStringLiteral(" ") +
+                              problem + QStringLiteral(" The default is used.");
+        given[choice] = {};
+    }
+    // Of two choices that cannot go together the command line's wins, and of two settings the method
+    // (the older choice) does.
+    for (const Conflict& conflict : kConflicts) {
+        if (!conflict.applies(start.engine)) continue;
+        const Given& first = given[conflict.first];
+        const Given& second = given[conflict.second];
+        if (first.origin == Origin::CommandLine && second.origin == Origin::CommandLine) {
+            start.usageError = OptionText(conflict.second, second) +
+                               QStringLiteral(" cannot be given with ") + OptionText(conflict.first, first) +
+                               QStringLiteral(": ") + QLatin1String(conflict.reason) + QLatin1Char('.');
+            return start;
+        }
+        const Choice dropped = second.origin == Origin::CommandLine ? conflict.first : conflict.second;
+        const Choice kept = dropped == conflict.first ? conflict.second : conflict.first;
+        const QString keptText = given[kept].origin == Origin::CommandLine ? OptionText(kept, given[kept])
+                                                                           : SettingText(kept, given[kept]);
+        start.warnings << SettingText(dropped, given[dropped]) + QStringLiteral(" is left out, as ") +
+                              keptText + QStringLiteral(" is chosen: ") + QLatin1String(conflict.reason) +
+                              QLatin1Char('.');
+        Reset(dropped, start.engine);
+        given[dropped] = {};
+    }
+    return start;
+}
+
+}  // namespace fk

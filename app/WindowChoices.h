@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QStringList>
+
+#include "base/SettingsStore.h"
+#include "split/EngineChoice.h"
+
+namespace fk {
+
+// What the window starts with: how Start Splitting splits, and the files handed to it to list.
+struct WindowStart {
+    EngineChoice engine;
+    QStringList files;     // absolute, in the order given
+    QString usageError;    // not empty: the command line cannot be followed
+    QStringList warnings;  // settings that were left out, one line each
+};
+
+// Reads "--method slice|copy", "--format odt|pdf|docx", "--at page|heading:N" and "--pages LIST"
+// (also as --option=value) and the files after them, "--" ending the options; each choice the command
+// line does not make comes from the "SplitMethod", "OutputFormat", "CutAt" and "Pages" settings.
+// Choices that cannot go together are a usage error on the command line; a setting that cannot be read,
+// or cannot go with the other choices, is left at its default with a warning.
+WindowStart ReadWindowStart(const QStringList& arguments, const QString& workingFolder,
+                            SettingsStore& settings);
+
+}  // namespace fk

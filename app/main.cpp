@@ -2,6 +2,8 @@
 #include <QDir>
 #include <QScreen>
 #include <cstdio>
+#include <cstdlib>
+#include <memory>
 
 #include "app/FileHandover.h"
 #include "app/FileSystem.h"
@@ -10,14 +12,26 @@
 #include "app/IniSettingsStore.h"
 #include "app/ProgramEnd.h"
 #include "app/QtPrompts.h"
+#include "app/StopOwnOffice.h"
 #include "app/TerminationSignals.h"
 #include "app/WindowChoices.h"
 #include "fsutil/ProgramFolder.h"
+#include "split/LeftoverFiles.h"
 #include "split/LibreOfficeSession.h"
 
 #include <cstdio>
+#include <cstdlib>
+#include <memory>
 
 namespace {
+
+// The office of this window, for the end nobody asked for: a display that goes away makes the
+// toolkit call exit() from wherever it noticed.
+fk::OfficeProcess* windowOffice = nullptr;
+
+void StopOfficeAtExit() {
+    if (windowOffice != nullptr) fk::StopOwnOffice(*windowOffice);
+}
 
 void PrintError(const QString& text) {
     std::fprintf(stderr, "folioknife: %s\n", qPrintable(text));
@@ -60,7 +74,15 @@ int main(int argc, char* argv[]) {
     }
 
     fk::QtPrompts prompts;
+    // What killed sessions of ours left: the pipes of their offices, their private temporaries.
+    fk::RemoveDeadOfficePipes();
+    fk::RemoveLeftoverTemporaries(QDir::tempPath());
     fk::LibreOfficeSession office(fk::OfficeOptions::fromEnvironment());
+    windowOffice = &office.process();
+    std::atexit(StopOfficeAtExit);
+    // A return from main destroys the office first: the handler must not reach it afterwards.
+    const std::unique_ptr<void, void (*)(void*)> forgetOffice(&windowOffice,
+                                                              [](void*) { windowOffice = nullptr; });
     const fk::ProgramEnd end(office.process());
     // Installed before the office can start: from then on a signal must not leave it behind.
     fk::TerminationSignals interruptions(office.process(), [&end](int signalNumber) {

@@ -27,21 +27,6 @@ bool ownedByThisUser(const QString& path) {
     return ::stat(QFile::encodeName(path).constData(), &info) == 0 && info.st_uid == ::getuid();
 }
 
-// Whether something listens on the socket at `path`; true when that cannot be told.
-bool someoneListens(const QString& path) {
-    const QByteArray name = QFile::encodeName(path);
-    sockaddr_un address{};
-    if (name.size() >= static_cast<qsizetype>(sizeof address.sun_path)) return true;
-    address.sun_family = AF_UNIX;
-    std::memcpy(address.sun_path, name.constData(), static_cast<size_t>(name.size()));
-    const int probe = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (probe < 0) return true;
-    const bool refused = ::connect(probe, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 &&
-                         errno == ECONNREFUSED;
-    ::close(probe);
-    return !refused;
-}
-
 }  // namespace
 
 QList<pid_t> ProcessTableOrphans::officesUsing(const QString& profileFolder) const {
@@ -78,32 +63,6 @@ void ProcessTableOrphans::stopOfficesUsing(const QString& profileFolder) {
         remaining.removeIf([this](pid_t pid) { return !isRunning(pid); });
         if (!remaining.isEmpty()) QThread::msleep(20);
     }
-}
-
-int RemoveDeadOfficePipes(const QString& folder) {
-    const QString prefix = QStringLiteral("OSL_PIPE_%1_").arg(::getuid()) + OfficeProcess::kPipeNamePrefix;
-    int removed = 0;
-    const QDir pipes(folder);
-    for (const QString& name : pipes.entryList({prefix + QLatin1Char('*')}, QDir::System | QDir::Hidden)) {
-        const QString path = pipes.filePath(name);
-        struct stat info {};
-        if (::lstat(QFile::encodeName(path).constData(), &info) != 0 || !S_ISSOCK(info.st_mode) ||
-            info.st_uid != ::getuid())
-            continue;
-        if (!someoneListens(path) && ::unlink(QFile::encodeName(path).constData()) == 0) ++removed;
-    }
-    return removed;
-}
-
-int RemoveLeftoverTemporaries(const QString& folder) {
-    int removed = 0;
-    for (const std::filesystem::path& leftover :
-         files::LeftoverTemporaries(QFile::encodeName(folder).toStdString())) {
-        // A link inside a leftover folder is removed, never followed.
-        std::error_code error;
-        if (std::filesystem::remove_all(leftover, error) > 0 && !error) ++removed;
-    }
-    return removed;
 }
 
 }  // namespace fk::cli

@@ -152,11 +152,11 @@ int run(const QStringList& arguments, const fk::cli::NonUtf8Arguments& nonUtf8) 
 
     // An earlier run that was killed may have left its temporaries here and in $TMPDIR, and its offices
     // their locks on the outputs they were storing, and their pipes.
-    RemoveDeadOfficePipes();
+    fk::RemoveDeadOfficePipes();
     RemoveStaleLockFilesIn(options.outputFolder,
                            [&profiles](const QString& folder) { return profiles->isStale(folder); });
     const QStringList temporaryFolders{options.outputFolder, QDir::tempPath()};
-    for (const QString& folder : temporaryFolders) RemoveLeftoverTemporaries(folder);
+    for (const QString& folder : temporaryFolders) fk::RemoveLeftoverTemporaries(folder);
 
     const Terminal terminal = TerminalOf(STDOUT_FILENO);
     const bool live = options.progress == ProgressMode::Always ||
@@ -202,8 +202,8 @@ int run(const QStringList& arguments, const fk::cli::NonUtf8Arguments& nonUtf8) 
     record.results = job.run();
     // The offices are stopped now; the pipes they listened on would stay in /tmp. Runs killed while this
     // one went leave their temporaries.
-    RemoveDeadOfficePipes();
-    for (const QString& folder : temporaryFolders) RemoveLeftoverTemporaries(folder);
+    fk::RemoveDeadOfficePipes();
+    for (const QString& folder : temporaryFolders) fk::RemoveLeftoverTemporaries(folder);
     const BatchSummary summary = Summarize(record.results, static_cast<int>(input.problems.size()),
                                            static_cast<double>(clock.nsecsElapsed()) / 1e9);
     progress.summary(summary);

@@ -471,6 +471,59 @@ TEST_P(WindowProgramSignal, EndsTheProgramAndItsOffice) {
     if (program.state() != QProcess::NotRunning) program.kill();
 }
 
+// A display server that dies (a logout, a crash) ends the program; its office and pipe go with it.
+TEST(WindowProgramDisplay, ADisplayThatGoesAwayEndsTheProgramAndItsOffice) {
+    QTemporaryDir work;
+    QProcess display;  // a display of the test's own, to be killed
+    display.start(QStringLiteral("Xvfb"),
+                  {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-nolisten"),
+                   QStringLiteral("tcp"), QStringLiteral("-screen"), QStringLiteral("0"),
+                   QStringLiteral("1024x768x24")});
+    ASSERT_TRUE(display.waitForReadyRead(30000));
+    const QString number = QString::fromLatin1(display.readLine()).trimmed();
+    ASSERT_FALSE(number.isEmpty());
+
+    QProcess program;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("DISPLAY"), QLatin1Char(':') + number);
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    environment.insert(QStringLiteral("FOLIOKNIFE_OFFICE_PROFILE"), work.filePath(QStringLiteral("profile")));
+    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), work.filePath(QStringLiteral("config")));
+    environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), work.path());
+    environment.insert(QStringLiteral("TMPDIR"), work.path());
+    program.setProcessEnvironment(environment);
+    program.start(ProgramFolder() + QStringLiteral("/folioknife"), {});
+    ASSERT_TRUE(program.waitForStarted());
+    const pid_t programId = static_cast<pid_t>(program.processId());
+    pid_t wrapper = -1;
+    QByteArray pipe;
+    const bool up = WaitUntil(
+        [&] {
+            const QList<pid_t> children = ChildProcesses(programId);
+            if (children.isEmpty()) return false;
+            wrapper = children.first();
+            const QByteArray arguments = CommandLine(wrapper);
+            const qsizetype name = arguments.indexOf(OfficeProcess::kPipeNamePrefix.toUtf8());
+            if (name < 0) return false;
+            pipe = arguments.mid(name, arguments.indexOf(';', name) - name);
+            return SocketListening(pipe);
+        },
+        120000);
+    if (!up) program.kill();
+    ASSERT_TRUE(up) << "the program's office did not come up";
+
+    display.kill();  // our own child, by its process id
+    display.waitForFinished();
+    EXPECT_TRUE(program.waitForFinished(30000)) << "the program outlived its display";
+    EXPECT_TRUE(WaitUntil([&] { return ProcessGroupMembers(wrapper).isEmpty(); }, 10000))
+        << "the office outlived the program";
+    EXPECT_FALSE(
+        QFileInfo::exists(QStringLiteral("/tmp/OSL_PIPE_%1_").arg(::getuid()) + QString::fromUtf8(pipe)))
+        << "the office's pipe was left behind";
+    if (!ProcessGroupMembers(wrapper).isEmpty()) ::kill(-wrapper, SIGKILL);  // what the check found left
+    if (program.state() != QProcess::NotRunning) program.kill();
+}
+
 INSTANTIATE_TEST_SUITE_P(TerminationSignals, WindowProgramSignal, ::testing::Values(SIGTERM, SIGHUP, SIGINT),
                          [](const ::testing::TestParamInfo<int>& signal) {
                              return std::string(::sigabbrev_np(signal.param));

@@ -101,7 +101,7 @@ TEST(RemoveDeadOfficePipes, OnlyOurPipesThatNobodyListensOnAreRemoved) {
     const int live = makePipe(folder.filePath(ours + "live"), true);
     makePipe(folder.filePath(QStringLiteral("OSL_PIPE_%1_SingleOfficeIPC_1f8f").arg(::getuid())), false);
 
-    EXPECT_EQ(RemoveDeadOfficePipes(folder.path()), 1);
+    EXPECT_EQ(fk::RemoveDeadOfficePipes(folder.path()), 1);
 
     EXPECT_EQ(
         QDir(folder.path()).entryList(QDir::System),
@@ -133,7 +133,7 @@ TEST(RemoveLeftoverTemporaries, OnlyOursOfRunsGoneFromThisHostAreRemoved) {
     const QString running = name("a_0003.odt", here);
     make(running);
 
-    EXPECT_EQ(RemoveLeftoverTemporaries(folder.path()), 2);
+    EXPECT_EQ(fk::RemoveLeftoverTemporaries(folder.path()), 2);
 
     QStringList left = QDir(folder.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
     left.sort();

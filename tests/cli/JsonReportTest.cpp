@@ -114,20 +114,9 @@ QJsonObject recordOf(const QJsonObject& report, const QString& input) {
     return {};
 }
 
-TEST(JsonReport, NamesItsSchemaAndGivesEveryRecordEveryField) {
-    const QJsonObject report = parse(JsonReport(runOfEveryKind(), "1.2.3"));
-    EXPECT_EQ(report["schema"].toString(), "folioknife-split-report/2");
-    EXPECT_EQ(report["program"].toString(), "folioknife-split");
-    const QStringList fields{"failures", "input", "method", "outputs", "pages", "seconds", "status"};
-    for (const QJsonValue& record : report["documents"].toArray()) {
-        QStringList keys = record.toObject().keys();
-        keys.removeAll("parts");
-        EXPECT_EQ(keys, fields) << record.toObject()["input"].toString().toStdString();
-    }
-}
-
 TEST(JsonReport, WhatADocumentNeverGotIsNull) {
     const QJsonObject report = parse(JsonReport(runOfEveryKind(), "1"));
+    EXPECT_EQ(report["schema"].toString(), "folioknife-split-report/2");
     const QJsonValue null(QJsonValue::Null);
     struct Case {
         const char* input;

@@ -33,7 +33,7 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments, const QString& 
     constexpr Option output = Option::Output, jobs = Option::Jobs, timeout = Option::Timeout,
                      visible = Option::Visible, verbose = Option::Verbose, method = Option::Method,
                      pages = Option::Pages, every = Option::Every, at = Option::At, format = Option::Format,
-                     json = Option::Json, shard = Option::Shard, help = Option::Help,
+                     json = Option::Json, shard = Option::Shard, resume = Option::Resume, help = Option::Help,
                      version = Option::Version, filesFrom = Option::FilesFrom, nulSeparated = Option::Null,
                      quiet = Option::Quiet, progress = Option::Progress;
     options.help = parser.isSet(help);
@@ -142,7 +142,9 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments, const QString& 
         options.shard = ParseShard(parser.value(shard), parsed.error);
         if (!options.shard) return parsed;
     }
-    if (parser.isSet(json)) {
+    if (parser.isSet(json) && IsStandardOutput(parser.value(json))) {
+        options.jsonFile = parser.value(json);
+    } else if (parser.isSet(json)) {
         options.jsonFile = QDir::cleanPath(QDir(workingFolder).absoluteFilePath(parser.value(json)));
         const QFileInfo file(options.jsonFile);
         if (parser.value(json).isEmpty() || file.isDir() || !QFileInfo(file.absolutePath()).isDir()) {
@@ -162,6 +164,15 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments, const QString& 
             options.progress = ProgressMode::Never;
         } else {
             parsed.error = QStringLiteral("--progress is 'auto', 'always' or 'never', not '%1'.").arg(mode);
+            return parsed;
+        }
+    }
+    if (parser.isSet(resume)) {
+        options.resumeReport = QDir::cleanPath(QDir(workingFolder).absoluteFilePath(parser.value(resume)));
+        if (parser.value(resume).isEmpty() || !IsJsonReport(options.resumeReport)) {
+            parsed.error =
+                QStringLiteral("--resume names a report of folioknife-split (--json FILE), not '%1'.")
+                    .arg(parser.value(resume));
             return parsed;
         }
     }
@@ -187,7 +198,7 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments, const QString& 
         parsed.error = QStringLiteral("No input given: name documents or folders to split.");
         return parsed;
     }
-    if (!options.jsonFile.isEmpty()) {
+    if (!options.jsonFile.isEmpty() && !IsStandardOutput(options.jsonFile)) {
         QStringList inputPaths;
         for (const QString& input : options.inputs)
             inputPaths << QDir::cleanPath(QDir(workingFolder).absoluteFilePath(input));
@@ -238,9 +249,9 @@ QString UsageText() {
 SYNOPSIS
     folioknife-split [-o DIR] [--method slice|copy] [--format odt|pdf|docx]
                      [--pages LIST | --every N | --at heading:N] [--jobs N] [--timeout SECONDS]
-                     [--visible] [--verbose] [--json FILE] [--shard K/N]
-                     [--files-from FILE [--null]] [-q] [--progress auto|always|never]
-                     [INPUT...]
+                     [--visible] [--verbose] [--json FILE] [--resume REPORT]
+                     [--shard K/N] [--files-from FILE [--null]] [-q]
+                     [--progress auto|always|never] [INPUT...]
     folioknife-split --help | --version
 
 DESCRIPTION
@@ -305,11 +316,18 @@ OPTIONS
         Add the office's own words to each failure, after what folioknife-split makes of it.
     --json FILE
         Write a JSON report to FILE when the run ends: one record per document with its
-        input, outputs, pages, method, status, failures (stage, page, message) and seconds,
-        and the outputs' format; with --at heading:N also its parts, each with its heading and
-        its first and last page.
+        input, outputs, pages, method, status (split, failed, timed-out, interrupted,
+        not-started, skipped), failures (stage, page, message) and seconds, and the outputs'
+        format; with --at heading:N also its parts, each with its heading and its first and
+        last page. Its schema field names its version; the JSON Schema is installed as
+        share/folioknife/folioknife-split-report.schema.json.
         FILE may replace an earlier report, but never an input nor any other file, and may not
-        have a document's extension (.odt, .doc, .docx, .rtf, ...).
+        have a document's extension (.odt, .doc, .docx, .rtf, ...). With --json - the report
+        goes to standard output and the progress to standard error.
+    --resume REPORT
+        Skip the documents that the earlier run's REPORT lists as split whose outputs are all
+        there and no older than the document; they are reported as skipped. The others are
+        split again. REPORT may be that of an interrupted run, and the same file as --json.
     --shard K/N
         Split only part K of N of the documents, counted from 1 (1/4 to 4/4 for four hosts).
         A document's part comes from a hash of its output base name, so N hosts given the

@@ -45,11 +45,12 @@ struct CommandLine {
     PageSelection pages;   // --pages or --every; every page on its own when neither is given
     int headingLevel = 0;  // --at heading:N cuts at the headings of levels 1 to N; 0: --at page
     OutputFormat format = OutputFormat::Odt;
-    QString jsonFile;   // absolute; empty: no JSON report
-    QString filesFrom;  // a list of inputs to read, "-" for standard input; empty: none
-    bool nulSeparated = false;
-    bool quiet = false;                          // nothing on standard output; errors still on standard error
-    ProgressMode progress = ProgressMode::Auto;  // the list's names end with NUL bytes, not newlines
+    QString jsonFile;           // absolute, or "-" for standard output; empty: no JSON report
+    QString resumeReport;       // absolute: an earlier run's report; empty: split every document
+    QString filesFrom;          // a list of inputs to read, "-" for standard input; empty: none
+    bool nulSeparated = false;  // the list's names end with NUL bytes, not newlines
+    bool quiet = false;         // nothing on standard output; errors still on standard error
+    ProgressMode progress = ProgressMode::Auto;
     std::optional<Shard> shard;
 };
 

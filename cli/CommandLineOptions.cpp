@@ -30,6 +30,7 @@ constexpr std::array kLongOptions{
     option{"format", required_argument, nullptr, kLongOnly + static_cast<int>(Option::Format)},
     option{"json", required_argument, nullptr, kLongOnly + static_cast<int>(Option::Json)},
     option{"shard", required_argument, nullptr, kLongOnly + static_cast<int>(Option::Shard)},
+    option{"resume", required_argument, nullptr, kLongOnly + static_cast<int>(Option::Resume)},
     option{"help", no_argument, nullptr, kLongOnly + static_cast<int>(Option::Help)},
     option{"version", no_argument, nullptr, kLongOnly + static_cast<int>(Option::Version)},
     option{"files-from", required_argument, nullptr, kLongOnly + static_cast<int>(Option::FilesFrom)},

@@ -25,6 +25,7 @@ public:
         Format,
         Json,
         Shard,
+        Resume,
         Help,
         Version,
         FilesFrom,

@@ -23,9 +23,10 @@ int BatchSummary::exitStatus() const {
     return failed == 0 && inputProblems == 0 ? kExitSplit : kExitSomeFailed;
 }
 
-BatchSummary Summarize(const QList<DocumentResult>& results, int inputProblems, double seconds) {
+BatchSummary Summarize(const QList<DocumentResult>& results, int inputProblems, double seconds, int skipped) {
     BatchSummary summary;
-    summary.documents = static_cast<int>(results.size());
+    summary.documents = static_cast<int>(results.size()) + skipped;
+    summary.skipped = skipped;
     for (const DocumentResult& result : results) {
         if (!result.succeeded()) ++summary.failed;
         summary.pages += result.split.pagesStored;
@@ -161,11 +162,12 @@ void ConsoleProgress::summary(const BatchSummary& summary) {
         out_ << "\n";
         lineShown_ = false;
     }
-    out_ << QStringLiteral("%1: %2 split, %3 failed\n")
+    out_ << QStringLiteral("%1: %2 split, %3 failed%4\n")
                 .arg(summary.documents == 1 ? QStringLiteral("1 document")
                                             : QStringLiteral("%1 documents").arg(summary.documents))
-                .arg(summary.documents - summary.failed)
-                .arg(summary.failed);
+                .arg(summary.documents - summary.failed - summary.skipped)
+                .arg(summary.failed)
+                .arg(summary.skipped > 0 ? QStringLiteral(", %1 skipped").arg(summary.skipped) : QString());
     if (summary.inputProblems > 0)
         out_ << (summary.inputProblems == 1 ? QStringLiteral("1 input was not found or not read fully\n")
                                             : QStringLiteral("%1 inputs were not found or not read fully\n")

@@ -12,6 +12,7 @@ namespace fk::cli {
 struct BatchSummary {
     int documents = 0;
     int failed = 0;
+    int skipped = 0;  // split by an earlier run and left alone (--resume); counted in `documents`
     int pages = 0;
     int inputProblems = 0;
     int withOlderPages = 0;  // documents whose earlier, longer split left pages beside the new ones
@@ -19,7 +20,8 @@ struct BatchSummary {
     int exitStatus() const;
 };
 
-BatchSummary Summarize(const QList<DocumentResult>& results, int inputProblems, double seconds);
+BatchSummary Summarize(const QList<DocumentResult>& results, int inputProblems, double seconds,
+                       int skipped = 0);
 
 // Progress and errors of a command-line run. On a terminal one live line (a bar, documents and
 // pages done, rate, time left) that error reports interrupt; otherwise one line per document. Names

@@ -20,27 +20,36 @@ namespace fk::cli {
 
 namespace {
 
-// The report's keys come in alphabetical order: "documents" opens it, "program" stands near its end.
-const QByteArray kReportOpening = R"({ "documents": [)";
-const QByteArray kReportProgram = R"("program": "folioknife-split")";
-constexpr qint64 kReportEndSpan = 512;
+const QString kProgram = QStringLiteral("folioknife-split");
+// Far above any real run's report: a larger file is not read whole to learn that it is not one.
+constexpr qint64 kLargestReport = qint64(1) << 30;
 
-QJsonObject documentRecord(const QString& input, const QString& status) {
-    QJsonObject record;
-    record.insert(QStringLiteral("input"), input);
-    record.insert(QStringLiteral("status"), status);
-    return record;
+// Every record has every field; what a document never got is null (or empty).
+QJsonObject documentRecord(const QString& input, const QString& status, const QStringList& outputs,
+                           const QJsonValue& pages, const QJsonValue& method, const QJsonValue& seconds) {
+    return QJsonObject{{QStringLiteral("input"), input},
+                       {QStringLiteral("status"), status},
+                       {QStringLiteral("outputs"), QJsonArray::fromStringList(outputs)},
+                       {QStringLiteral("pages"), pages},
+                       {QStringLiteral("method"), method},
+                       {QStringLiteral("failures"), QJsonArray()},
+                       {QStringLiteral("seconds"), seconds}};
 }
 
 QJsonObject resultRecord(const DocumentResult& result) {
-    QJsonObject record = documentRecord(result.path, DocumentStatus(result));
-    record.insert(QStringLiteral("outputs"), QJsonArray::fromStringList(result.outputs));
-    record.insert(QStringLiteral("pages"), result.split.pageCount);
-    record.insert(QStringLiteral("method"), result.split.method);
+    // A document that failed before it was laid out has no page count, nor a method it was split by.
+    const bool counted = result.split.pageCount > 0;
+    QJsonObject record = documentRecord(
+        result.path, DocumentStatus(result), result.outputs,
+        counted ? QJsonValue(result.split.pageCount) : QJsonValue(QJsonValue::Null),
+        result.split.method.isEmpty() ? QJsonValue(QJsonValue::Null) : QJsonValue(result.split.method),
+        std::round(result.seconds * 1000) / 1000);
     QJsonArray failures;
     for (const SplitFailure& failure : result.split.failures) {
-        failures.append(QJsonObject{{QStringLiteral("stage"), StageName(failure.stage)},
-                                    {QStringLiteral("page"), failure.page},
+        // Page 0 is the document as a whole.
+        failures.append(QJsonObject{{QStringLiteral("stage"), StageIdentifier(failure.stage)},
+                                    {QStringLiteral("page"), failure.page > 0 ? QJsonValue(failure.page)
+                                                                              : QJsonValue(QJsonValue::Null)},
                                     {QStringLiteral("message"), failure.message}});
     }
     record.insert(QStringLiteral("failures"), failures);
@@ -51,7 +60,6 @@ QJsonObject resultRecord(const DocumentResult& result) {
                                      {QStringLiteral("pages"), QJsonArray{part.firstPage, part.lastPage}}});
         record.insert(QStringLiteral("parts"), parts);
     }
-    record.insert(QStringLiteral("seconds"), std::round(result.seconds * 1000) / 1000);
     return record;
 }
 
@@ -60,20 +68,30 @@ QJsonObject resultRecord(const DocumentResult& result) {
 QString DocumentStatus(const DocumentResult& result) {
     if (result.succeeded()) return QStringLiteral("split");
     if (result.interrupted) return QStringLiteral("interrupted");
-    if (result.timedOut) return QStringLiteral("timed out");
+    if (result.timedOut) return QStringLiteral("timed-out");
     return QStringLiteral("failed");
+}
+
+QString StageIdentifier(SplitStage stage) {
+    return StageName(stage).replace(QLatin1Char(' '), QLatin1Char('-'));
 }
 
 QByteArray JsonReport(const RunRecord& run, const QString& version) {
     QJsonArray documents;
+    for (const SkippedDocument& skipped : run.skipped) {
+        const QJsonValue none(QJsonValue::Null);
+        documents.append(documentRecord(skipped.input, QStringLiteral("skipped"), skipped.outputs,
+                                        skipped.pages > 0 ? QJsonValue(skipped.pages) : none,
+                                        skipped.method.isEmpty() ? none : QJsonValue(skipped.method), 0));
+    }
     for (const DocumentResult& result : run.results) documents.append(resultRecord(result));
     for (const QString& input : run.notStarted) {
-        QJsonObject record = documentRecord(input, QStringLiteral("not started"));
-        record.insert(QStringLiteral("outputs"), QJsonArray());
-        documents.append(record);
+        const QJsonValue none(QJsonValue::Null);
+        documents.append(documentRecord(input, QStringLiteral("not-started"), {}, none, none, none));
     }
     QJsonObject report;
-    report.insert(QStringLiteral("program"), QStringLiteral("folioknife-split"));
+    report.insert(QStringLiteral("schema"), kReportSchema);
+    report.insert(QStringLiteral("program"), kProgram);
     report.insert(QStringLiteral("version"), version);
     report.insert(QStringLiteral("documents"), documents);
     report.insert(QStringLiteral("format"), FormatName(run.format));
@@ -82,12 +100,23 @@ QByteArray JsonReport(const RunRecord& run, const QString& version) {
     return QJsonDocument(report).toJson(QJsonDocument::Indented);
 }
 
-bool IsJsonReport(const QString& path) {
+QJsonObject ReadJsonReport(const QString& path) {
     QFile file(path);
-    if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly)) return false;
-    if (!file.read(kReportOpening.size() * 2).simplified().startsWith(kReportOpening)) return false;
-    file.seek(std::max<qint64>(0, file.size() - kReportEndSpan));
-    return file.read(kReportEndSpan).contains(kReportProgram);
+    const QFileInfo info(path);
+    if (!info.isFile() || info.size() > kLargestReport || !file.open(QIODevice::ReadOnly)) return {};
+    // Parsed, not matched by its bytes: reports of every version, however indented, are known.
+    QJsonParseError error;
+    const QJsonDocument document = QJsonDocument::fromJson(file.readAll(), &error);
+    if (error.error != QJsonParseError::NoError || !document.isObject()) return {};
+    const QJsonObject report = document.object();
+    if (report.value(QStringLiteral("program")).toString() != kProgram ||
+        !report.value(QStringLiteral("documents")).isArray())
+        return {};
+    return report;
+}
+
+bool IsJsonReport(const QString& path) {
+    return !ReadJsonReport(path).isEmpty();
 }
 
 QString JsonReportPathProblem(const QString& path, const QStringList& inputs) {
@@ -114,6 +143,14 @@ QString JsonReportPathProblem(const QString& path, const QStringList& inputs) {
 
 QString WriteJsonReport(const QString& path, const RunRecord& run, const QString& version) {
     const QByteArray report = JsonReport(run, version);
+    if (IsStandardOutput(path)) {
+        QFile standardOutput;
+        if (standardOutput.open(stdout, QIODevice::WriteOnly) &&
+            standardOutput.write(report) == report.size() && standardOutput.flush())
+            return {};
+        return QStringLiteral("the JSON report could not be written to standard output: ") +
+               standardOutput.errorString();
+    }
     // Under our one temporary name, so that a run killed while it writes leaves a file the next run
     // knows as its own leftover; the report has its name only once it is on the disk whole.
     try {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QJsonObject>
 #include <QList>
 #include <QStringList>
 
@@ -8,7 +9,16 @@
 
 namespace fk::cli {
 
+// A document an earlier run split, left alone by a resumed run: what its report told of it.
+struct SkippedDocument {
+    QString input;
+    QStringList outputs;
+    int pages = 0;
+    QString method;
+};
+
 struct RunRecord {
+    QList<SkippedDocument> skipped;           // documents an earlier run split (--resume)
     QList<DocumentResult> results;            // documents split or tried, in the order they ended
     QStringList notStarted;                   // documents an interrupted run did not reach
     QStringList problems;                     // inputs that were not split, one line each
@@ -16,15 +26,27 @@ struct RunRecord {
     OutputFormat format = OutputFormat::Odt;  // of every output of the run
 };
 
-// One record per document: input, outputs, pages, method, status, failures (stage, page, message)
-// and seconds, and for a document cut at its headings its parts (heading, first and last page); then
-// the input problems and the outputs' format. Indented JSON, keys in alphabetical order.
+// The report's own name and version, first of its fields; raised whenever a field changes meaning.
+inline const QString kReportSchema = QStringLiteral("folioknife-split-report/2");
+
+// One record per document, each with every field: input, outputs, pages, method, status, failures
+// (stage, page, message) and seconds, and for a document cut at its headings its parts (heading,
+// first and last page); then the input problems, the outputs' format and the signal. Indented JSON,
+// keys in alphabetical order.
 QByteArray JsonReport(const RunRecord& run, const QString& version);
 
-// Writes the report at `path` atomically; returns an error text, empty on success.
+// Writes the report at `path` atomically, or to standard output when `path` is "-"; returns an error
+// text, empty on success.
 QString WriteJsonReport(const QString& path, const RunRecord& run, const QString& version);
 
-// Whether the file at `path` is a report this program wrote, by its first and last bytes only.
+// Whether `report` names standard output rather than a file.
+inline bool IsStandardOutput(const QString& report) {
+    return report == QLatin1String("-");
+}
+
+// The report at `path` as an object, when it is one this program wrote (of any version); empty
+// otherwise.
+QJsonObject ReadJsonReport(const QString& path);
 bool IsJsonReport(const QString& path);
 
 // Why the report may not be written at `path` (absolute), a usage error; empty when it may. It may not
@@ -32,7 +54,10 @@ bool IsJsonReport(const QString& path);
 // document's name: a forgotten report name must not cost the user a document.
 QString JsonReportPathProblem(const QString& path, const QStringList& inputs);
 
-// "split", "failed", "timed out", "interrupted".
+// "split", "failed", "timed-out", "interrupted".
 QString DocumentStatus(const DocumentResult& result);
+
+// The stage as an identifier: "count-pages".
+QString StageIdentifier(SplitStage stage);
 
 }  // namespace fk::cli

@@ -16,6 +16,7 @@
 #include "cli/BatchDocuments.h"
 #include "cli/CommandLine.h"
 #include "cli/ConsoleProgress.h"
+#include "cli/EarlierSplits.h"
 #include "cli/FileList.h"
 #include "cli/InterruptSignals.h"
 #include "cli/JsonReport.h"
@@ -65,20 +66,24 @@ QString readFilesFrom(const fk::cli::CommandLine& options, QStringList& inputs,
 
 int run(const QStringList& arguments, const fk::cli::NonUtf8Arguments& nonUtf8) {
     using namespace fk::cli;
-    QTextStream out(stdout);
+    QTextStream standardOutput(stdout);
     QTextStream err(stderr);
     const QString workingFolder = QDir::currentPath();
 
     const ParsedCommandLine parsed = ParseCommandLine(arguments, workingFolder, nonUtf8);
     const CommandLine& options = parsed.options;
     if (options.help) {
-        out << UsageText();
+        standardOutput << UsageText();
         return kExitSplit;
     }
     if (options.version) {
-        out << VersionText();
+        standardOutput << VersionText();
         return kExitSplit;
     }
+    // With the report on standard output, everything else the run prints goes to standard error.
+    const bool reportToStandardOutput = IsStandardOutput(options.jsonFile);
+    QTextStream& out = reportToStandardOutput ? err : standardOutput;
+    const int progressDescriptor = reportToStandardOutput ? STDERR_FILENO : STDOUT_FILENO;
     if (!parsed.error.isEmpty()) {
         err << "folioknife-split: " << DisplayName(parsed.error)
             << "\nTry 'folioknife-split --help' for more information.\n";
@@ -119,7 +124,19 @@ int run(const QStringList& arguments, const fk::cli::NonUtf8Arguments& nonUtf8) 
     RunRecord record;
     record.problems = input.problems;
     record.format = options.format;
-    if (input.documents.isEmpty()) {
+    QStringList documents = input.documents;
+    if (!options.resumeReport.isEmpty()) {
+        ResumePlan plan = PlanResume(documents, EarlierSplits(ReadJsonReport(options.resumeReport)));
+        record.skipped = plan.skipped;
+        documents = plan.documents;
+        if (documents.isEmpty() && !record.skipped.isEmpty()) {
+            const BatchSummary summary = Summarize({}, static_cast<int>(input.problems.size()), 0,
+                                                   static_cast<int>(record.skipped.size()));
+            ConsoleProgress(out, err, false, 0, [] { return 0.0; }).summary(summary);
+            return writeReport(options, record, err) ? summary.exitStatus() : kExitCannotRun;
+        }
+    }
+    if (documents.isEmpty()) {
         // A shard may rightly have nothing to do.
         if (options.shard && input.problems.isEmpty()) {
             if (!options.quiet)
@@ -130,7 +147,7 @@ int run(const QStringList& arguments, const fk::cli::NonUtf8Arguments& nonUtf8) 
         writeReport(options, record, err);
         return input.problems.isEmpty() ? kExitUsage : kExitSomeFailed;
     }
-    const QList<QStringList> groups = fk::GroupBySharedOutputNames(input.documents);
+    const QList<QStringList> groups = fk::GroupBySharedOutputNames(documents);
     for (const QStringList& group : groups) {
         if (group.size() > 1) {
             err << "folioknife-split: these documents make the same output names and are split in this "
@@ -158,17 +175,17 @@ int run(const QStringList& arguments, const fk::cli::NonUtf8Arguments& nonUtf8) 
     const QStringList temporaryFolders{options.outputFolder, QDir::tempPath()};
     for (const QString& folder : temporaryFolders) fk::RemoveLeftoverTemporaries(folder);
 
-    const Terminal terminal = TerminalOf(STDOUT_FILENO);
+    const Terminal terminal = TerminalOf(progressDescriptor);
     const bool live = options.progress == ProgressMode::Always ||
                       (options.progress == ProgressMode::Auto && terminal.redraws);
     ConsoleProgress progress(
-        out, err, live, static_cast<int>(input.documents.size()),
+        out, err, live, static_cast<int>(documents.size()),
         [&clock] { return static_cast<double>(clock.nsecsElapsed()) / 1e9; }, options.verbose);
     if (options.headingLevel > 0) progress.cutAtHeadings();
     if (terminal.redraws) progress.fitTo(terminal.columns);
     if (options.quiet) progress.quiet();
     fk::SplitJobConfig config;
-    config.documents = input.documents;
+    config.documents = documents;
     config.outputFolder = options.outputFolder;
     config.engine = {.method = options.method,
                      .format = options.format,
@@ -204,8 +221,9 @@ int run(const QStringList& arguments, const fk::cli::NonUtf8Arguments& nonUtf8) 
     // one went leave their temporaries.
     fk::RemoveDeadOfficePipes();
     for (const QString& folder : temporaryFolders) fk::RemoveLeftoverTemporaries(folder);
-    const BatchSummary summary = Summarize(record.results, static_cast<int>(input.problems.size()),
-                                           static_cast<double>(clock.nsecsElapsed()) / 1e9);
+    const BatchSummary summary =
+        Summarize(record.results, static_cast<int>(input.problems.size()),
+                  static_cast<double>(clock.nsecsElapsed()) / 1e9, static_cast<int>(record.skipped.size()));
     progress.summary(summary);
     record.signalNumber = InterruptSignals::received();
     if (record.signalNumber != 0) {
@@ -216,6 +234,7 @@ int run(const QStringList& arguments, const fk::cli::NonUtf8Arguments& nonUtf8) 
     const bool reported = writeReport(options, record, err);
     if (record.signalNumber != 0) {
         out.flush();
+        standardOutput.flush();
         err.flush();
         std::fflush(stdout);
         std::fflush(stderr);

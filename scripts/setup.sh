@@ -15,7 +15,7 @@ PACKAGES=(
     libpugixml-dev libzip-dev libqpdf-dev
     desktop-file-utils unzip poppler-utils
     appstream dpkg-dev groff-base lintian
-    parallel zsh
+    parallel zsh python3-jsonschema
     clang libclang-rt-14-dev
     "$@"
 )

@@ -3,6 +3,7 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <QDateTime>
 #include <QDir>
 #include <QDirIterator>
 #include <QElapsedTimer>
@@ -11,6 +12,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QMap>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
@@ -19,6 +21,7 @@
 #include <QUrl>
 
 #include "QtPrinters.h"
+#include "ReportSchema.h"
 #include "TestOffice.h"
 #include "cli/Shard.h"
 #include "fsutil/ProgramFolder.h"
@@ -104,6 +107,24 @@ protected:
         return folder;
     }
     QStringList outputs() const { return QDir(output()).entryList(QDir::Files, QDir::Name); }
+    // The report at `path`, after checking it against the installed schema.
+    static QJsonObject report(const QString& path) {
+        const QString missing = ReportSchemaCheckerMissing();
+        if (missing.isEmpty())
+            EXPECT_EQ(ReportSchemaViolations({path}), QString());
+        else
+            ADD_FAILURE() << missing.toStdString();
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << path.toStdString();
+        return QJsonDocument::fromJson(file.readAll()).object();
+    }
+    // Each document's status in a report.
+    static QMap<QString, QString> statuses(const QJsonObject& report) {
+        QMap<QString, QString> found;
+        for (const QJsonValue& record : report["documents"].toArray())
+            found.insert(record["input"].toString(), record["status"].toString());
+        return found;
+    }
 
     QProcess* start(const QStringList& arguments) {
         return startProgram(ProgramFolder() + QStringLiteral("/folioknife-split"), arguments);
@@ -277,9 +298,10 @@ TEST_F(CommandLineEndToEnd, AnOfficeKilledMidDocumentCostsThatDocumentOnly) {
 }
 
 TEST_F(CommandLineEndToEnd, AHungOfficeIsKilledAtTheDeadlineAndTheRestIsSplit) {
+    const QString report = work_.filePath(QStringLiteral("run.json"));
     QProcess* process = start({QStringLiteral("--method"), QStringLiteral("copy"), QStringLiteral("-o"),
                                QStringLiteral("out"), QStringLiteral("--timeout"), QStringLiteral("20"),
-                               document("long"), document("gamma")});
+                               QStringLiteral("--json"), report, document("long"), document("gamma")});
     const pid_t office = officeOnceStored(QStringLiteral("long_0001.odt"));
     if (office <= 0) {
         const Outcome failed = finish(process);
@@ -294,6 +316,8 @@ TEST_F(CommandLineEndToEnd, AHungOfficeIsKilledAtTheDeadlineAndTheRestIsSplit) {
         << run.err.toStdString();
     EXPECT_TRUE(run.out.contains("FAILED (timed out)"));
     EXPECT_FALSE(QFile::exists(QStringLiteral("/proc/%1").arg(office))) << "the hung office is gone";
+    EXPECT_EQ(statuses(CommandLineEndToEnd::report(report)),
+              (QMap<QString, QString>{{document("long"), "timed-out"}, {document("gamma"), "split"}}));
 }
 
 TEST_F(CommandLineEndToEnd, AnInterruptedRunStopsItsOfficesAndTheNextRunSplitsTheSameDocuments) {
@@ -378,16 +402,68 @@ TEST_F(CommandLineEndToEnd, TerminatedRunWritesItsReportAndEndsBySigterm) {
     EXPECT_EQ(run.signal, SIGTERM) << run.err.toStdString();
     EXPECT_TRUE(run.out.contains("cut short: " + document("long") + ": ")) << run.out.toStdString();
     EXPECT_TRUE(run.out.contains("not started: " + document("gamma"))) << run.out.toStdString();
-    QFile file(report);
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    const QJsonObject json = QJsonDocument::fromJson(file.readAll()).object();
+    const QJsonObject json = CommandLineEndToEnd::report(report);
     EXPECT_EQ(json["signal"].toInt(), SIGTERM);
     const QJsonArray documents = json["documents"].toArray();
     ASSERT_EQ(documents.size(), 2);
     EXPECT_EQ(documents[0].toObject()["status"].toString(), "interrupted");
-    EXPECT_EQ(documents[1].toObject()["status"].toString(), "not started");
+    EXPECT_EQ(documents[1].toObject()["status"].toString(), "not-started");
     QThread::msleep(200);
     EXPECT_TRUE(ProcessesMentioning(cache()).isEmpty());
+}
+
+TEST_F(CommandLineEndToEnd, AResumedRunSplitsWhatAnInterruptedOneLeftAndNothingTwice) {
+    const QString report = work_.filePath(QStringLiteral("run.json"));
+    const QString first = work_.filePath(QStringLiteral("first.json"));
+    // One job, so that the documents are split in this order and the run is stopped in the long one.
+    const QStringList documents{document("gamma"), document("alpha"), document("long"), document("beta")};
+    QProcess* process =
+        start(QStringList{QStringLiteral("--method"), QStringLiteral("copy"), QStringLiteral("-o"),
+                          QStringLiteral("out"), QStringLiteral("--json"), report} +
+              documents);
+    officeOnceStored(QStringLiteral("long_0002.odt"));
+    ::kill(static_cast<pid_t>(process->processId()), SIGTERM);
+    ASSERT_EQ(finish(process).signal, SIGTERM);
+    ASSERT_TRUE(QFile::copy(report, first));
+    QMap<QString, QDateTime> written;
+    for (const QString& name : outputs().filter(QRegularExpression("^(alpha|gamma)_")))
+        written.insert(name, QFileInfo(QDir(output()).filePath(name)).lastModified());
+    ASSERT_EQ(written.size(), 4);
+
+    const Outcome resumed =
+        split(QStringList{QStringLiteral("-o"), QStringLiteral("out"), QStringLiteral("--json"), report,
+                          QStringLiteral("--resume"), report} +
+              documents);
+
+    EXPECT_EQ(resumed.exitCode, 0) << resumed.err.toStdString();
+    EXPECT_TRUE(resumed.out.contains("4 documents: 2 split, 0 failed, 2 skipped\n"))
+        << resumed.out.toStdString();
+    const QMap<QString, QString> before = statuses(CommandLineEndToEnd::report(first));
+    const QMap<QString, QString> after = statuses(CommandLineEndToEnd::report(report));
+    EXPECT_EQ(before, (QMap<QString, QString>{{document("gamma"), "split"},
+                                              {document("alpha"), "split"},
+                                              {document("long"), "interrupted"},
+                                              {document("beta"), "not-started"}}));
+    for (const QString& input : documents) {
+        const int splits = (before[input] == "split") + (after[input] == "split");
+        EXPECT_EQ(splits, 1) << input.toStdString() << ": " << before[input].toStdString() << ", "
+                             << after[input].toStdString();
+    }
+    for (const auto& [name, time] : written.asKeyValueRange())
+        EXPECT_EQ(QFileInfo(QDir(output()).filePath(name)).lastModified(), time) << name.toStdString();
+    EXPECT_EQ(outputs().filter("long_").size(), 40);
+    EXPECT_EQ(outputs().filter("beta_").size(), 2);
+}
+
+TEST_F(CommandLineEndToEnd, AReportOnStandardOutputLeavesTheProgressOnStandardError) {
+    const Outcome run = split({QStringLiteral("-o"), QStringLiteral("out"), QStringLiteral("--json"),
+                               QStringLiteral("-"), document("gamma")});
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    const QJsonObject json = QJsonDocument::fromJson(run.out.toUtf8()).object();
+    EXPECT_EQ(statuses(json), (QMap<QString, QString>{{document("gamma"), "split"}}))
+        << run.out.toStdString();
+    EXPECT_TRUE(run.err.contains("1 document: 1 split, 0 failed\n")) << run.err.toStdString();
+    EXPECT_FALSE(QFile::exists(work_.filePath(QStringLiteral("-"))));
 }
 
 TEST_F(CommandLineEndToEnd, TenThousandNamesFromStandardInputAreOneBatch) {
@@ -480,9 +556,7 @@ TEST_F(CommandLineEndToEnd, JsonReportListsEveryDocumentWithItsOutputs) {
     const Outcome run = split({QStringLiteral("-o"), QStringLiteral("out"), QStringLiteral("--json"), report,
                                document("gamma"), QStringLiteral("missing.odt")});
     EXPECT_EQ(run.exitCode, 1);
-    QFile file(report);
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    const QJsonObject json = QJsonDocument::fromJson(file.readAll()).object();
+    const QJsonObject json = CommandLineEndToEnd::report(report);
     const QJsonArray documents = json["documents"].toArray();
     ASSERT_EQ(documents.size(), 1);
     const QJsonObject gamma = documents[0].toObject();

@@ -283,6 +283,29 @@ TEST_F(CommandLineTest, AnEarlierReportMayBeReplacedWhateverItsLength) {
     EXPECT_FALSE(IsJsonReport(other.fileName()));
 }
 
+TEST_F(CommandLineTest, ADashForTheReportIsStandardOutputAndNoFileName) {
+    const ParsedCommandLine parsed = parse({"--json", "-", "a.odt"});
+    ASSERT_EQ(parsed.error, QString());
+    EXPECT_EQ(parsed.options.jsonFile, "-");
+    EXPECT_TRUE(IsStandardOutput(parsed.options.jsonFile));
+    EXPECT_EQ(parse({"--json", "./-", "a.odt"}).options.jsonFile, work.filePath("-")) << "a file named -";
+}
+
+TEST_F(CommandLineTest, ResumeTakesOnlyAnEarlierReport) {
+    ASSERT_EQ(WriteJsonReport(work.filePath("run.json"), RunRecord{}, "1.0.0"), QString());
+    QFile notes(work.filePath("notes.json"));
+    ASSERT_TRUE(notes.open(QIODevice::WriteOnly));
+    notes.write("{}");
+    notes.close();
+    const ParsedCommandLine resumed = parse({"--resume", "run.json", "--json", "run.json", "a.odt"});
+    ASSERT_EQ(resumed.error, QString());
+    EXPECT_EQ(resumed.options.resumeReport, work.filePath("run.json"));
+    for (const QString& given : {"notes.json", "missing.json", "", "-"}) {
+        EXPECT_TRUE(parse({"--resume", given, "a.odt"}).error.startsWith("--resume names a report"))
+            << given.toStdString();
+    }
+}
+
 TEST_F(CommandLineTest, VersionNeedsNothingElse) {
     EXPECT_TRUE(parse({"--version"}).options.version);
     EXPECT_TRUE(parse({"--version", "--jobs", "0"}).error.isEmpty());

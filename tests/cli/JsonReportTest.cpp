@@ -10,10 +10,12 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include "FullFileSystem.h"
 #include "QtPrinters.h"
+#include "ReportSchema.h"
 #include "cli/JsonReport.h"
 
 using namespace fk;
@@ -77,9 +79,129 @@ TEST(JsonReport, OneRecordPerDocumentWithOutputsPagesMethodFailuresAndSeconds) {
 
     const QJsonObject notStarted = documents[2].toObject();
     EXPECT_EQ(notStarted["input"].toString(), "/in/later.odt");
-    EXPECT_EQ(notStarted["status"].toString(), "not started");
+    EXPECT_EQ(notStarted["status"].toString(), "not-started");
     EXPECT_EQ(report["problems"].toArray(), QJsonArray({"/in/empty.odt: empty file, not split"}));
     EXPECT_EQ(report["format"].toString(), "odt");
+}
+
+// A run with a record of every status, every kind of failure and parts.
+RunRecord runOfEveryKind() {
+    RunRecord run = sampleRun();
+    run.skipped = {SkippedDocument{"/in/done.odt", {"/out/done_0001.odt"}, 1, "slice"}};
+    DocumentResult unreadable;
+    unreadable.path = "/in/unreadable.odt";
+    unreadable.split.failures = {SplitFailure{SplitStage::Open, 0, "not a document"}};
+    DocumentResult timedOut;
+    timedOut.path = "/in/slow.odt";
+    timedOut.split.pageCount = 9;
+    timedOut.split.method = "pdf";
+    timedOut.timedOut = true;
+    timedOut.split.failures = {SplitFailure{SplitStage::CountPages, 0, "no answer"}};
+    DocumentResult interrupted;
+    interrupted.path = "/in/book.odt";
+    interrupted.split.pageCount = 5;
+    interrupted.split.method = "slice";
+    interrupted.split.parts = {{"", 1, 1}, {"1 Start", 2, 5}};
+    interrupted.interrupted = true;
+    run.results << unreadable << timedOut << interrupted;
+    return run;
+}
+
+QJsonObject recordOf(const QJsonObject& report, const QString& input) {
+    for (const QJsonValue& record : report["documents"].toArray())
+        if (record.toObject()["input"].toString() == input) return record.toObject();
+    ADD_FAILURE() << "no record of " << input.toStdString();
+    return {};
+}
+
+TEST(JsonReport, WhatADocumentNeverGotIsNull) {
+    const QJsonObject report = parse(JsonReport(runOfEveryKind(), "1"));
+    EXPECT_EQ(report["schema"].toString(), "folioknife-split-report/2");
+    const QJsonValue null(QJsonValue::Null);
+    struct Case {
+        const char* input;
+        const char* status;
+        QJsonValue pages, method, seconds;
+    } const cases[] = {
+        {"/in/later.odt", "not-started", null, null, null}, {"/in/unreadable.odt", "failed", null, null, 0},
+        {"/in/slow.odt", "timed-out", 9, "pdf", 0},         {"/in/done.odt", "skipped", 1, "slice", 0},
+        {"/in/book.odt", "interrupted", 5, "slice", 0},
+    };
+    for (const Case& expected : cases) {
+        const QJsonObject record = recordOf(report, expected.input);
+        SCOPED_TRACE(expected.input);
+        EXPECT_EQ(record["status"].toString(), expected.status);
+        EXPECT_EQ(record["pages"], expected.pages);
+        EXPECT_EQ(record["method"], expected.method);
+        EXPECT_EQ(record["seconds"], expected.seconds);
+        EXPECT_TRUE(record["outputs"].isArray() && record["failures"].isArray());
+    }
+}
+
+TEST(JsonReport, FailuresNameTheirStageAsAnIdentifierAndTheWholeDocumentAsNoPage) {
+    const QJsonObject report = parse(JsonReport(runOfEveryKind(), "1"));
+    EXPECT_EQ(recordOf(report, "/in/slow.odt")["failures"].toArray()[0].toObject(),
+              (QJsonObject{{"stage", "count-pages"}, {"page", QJsonValue::Null}, {"message", "no answer"}}));
+    EXPECT_EQ(recordOf(report, "/in/broken.odt")["failures"].toArray()[0].toObject()["page"], 2);
+    for (const SplitStage stage :
+         {SplitStage::Connect, SplitStage::Open, SplitStage::CountPages, SplitStage::Mark, SplitStage::Copy,
+          SplitStage::Store, SplitStage::NextPage, SplitStage::Close, SplitStage::Slice})
+        EXPECT_TRUE(QRegularExpression("^[a-z]+(-[a-z]+)*$").match(StageIdentifier(stage)).hasMatch())
+            << StageIdentifier(stage).toStdString();
+}
+
+TEST(JsonReport, ReportsOfEveryKindKeepTheInstalledSchema) {
+    const QString missing = fk::test::ReportSchemaCheckerMissing();
+    if (!missing.isEmpty()) GTEST_SKIP() << missing.toStdString();
+    QTemporaryDir work;
+    RunRecord headings = sampleRun();
+    headings.results[0].split.parts = {{"", 1, 1}, {"1 Growth", 2, 2}};
+    RunRecord docx;
+    docx.format = fk::OutputFormat::Docx;
+    const std::pair<const char*, RunRecord> runs[] = {
+        {"every-kind.json", runOfEveryKind()}, {"headings.json", headings}, {"empty.json", docx}};
+    QStringList reports;
+    for (const auto& [name, run] : runs) {
+        reports << work.filePath(name);
+        ASSERT_EQ(WriteJsonReport(reports.last(), run, "1.2.3"), QString());
+    }
+    EXPECT_EQ(fk::test::ReportSchemaViolations(reports), QString());
+
+    // The check itself catches a report that breaks the schema.
+    QFile broken(work.filePath("broken.json"));
+    ASSERT_TRUE(broken.open(QIODevice::WriteOnly));
+    broken.write(JsonReport(sampleRun(), "1").replace("not-started", "not started"));
+    broken.close();
+    EXPECT_TRUE(fk::test::ReportSchemaViolations({broken.fileName()}).contains("not started"));
+}
+
+TEST(JsonReport, AReportIsKnownByItsContentHoweverItIsLaidOut) {
+    QTemporaryDir work;
+    const QByteArray current = JsonReport(sampleRun(), "1");
+    const struct {
+        const char* name;
+        QByteArray content;
+        bool known;
+    } cases[] = {
+        {"current.json", current, true},
+        {"compact.json", QJsonDocument::fromJson(current).toJson(QJsonDocument::Compact), true},
+        {"older.json",
+         R"({"documents": [{"input": "/a.odt", "status": "not started", "outputs": []}],
+             "format": "odt", "problems": [], "program": "folioknife-split", "signal": 0, "version": "0.1.0"})",
+         true},
+        {"cut.json", current.left(current.size() / 2), false},
+        {"other-program.json", R"({"documents": [], "program": "another"})", false},
+        {"no-documents.json", R"({"program": "folioknife-split"})", false},
+        {"list.json", "[1, 2]", false},
+    };
+    for (const auto& [name, content, known] : cases) {
+        QFile file(work.filePath(name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(content);
+        file.close();
+        EXPECT_EQ(IsJsonReport(file.fileName()), known) << name;
+    }
+    EXPECT_FALSE(IsJsonReport(work.path())) << "a folder";
 }
 
 TEST(JsonReport, RecordsTheFormatOfTheOutputs) {
@@ -104,7 +226,7 @@ TEST(JsonReport, StatusOfInterruptedAndTimedOutDocuments) {
     DocumentResult result;
     result.split.pageCount = 2;
     result.timedOut = true;
-    EXPECT_EQ(DocumentStatus(result), "timed out");
+    EXPECT_EQ(DocumentStatus(result), "timed-out");
     result.interrupted = true;
     EXPECT_EQ(DocumentStatus(result), "interrupted");
 }

@@ -24,7 +24,7 @@ done
 version="$(dpkg-deb -f "$DEB" Version)"
 [[ "$(dpkg-deb -f "$DEB" Architecture)" == "$(dpkg --print-architecture)" ]] || fail "architecture"
 # The programs' folder is private: nothing for ldconfig, so no maintainer scripts at all.
-control_files="$(dpkg-deb --ctrl-tarfile "$DEB" | tar -t | sort | tr '\n' ' ')"
+control_files="$(dpkg-deb --ctrl-tarfile "$DEB" | tar -t | grep -vx '\./' | sort | tr '\n' ' ')"
 [[ "$control_files" == "./control ./md5sums " ]] || fail "control files: $control_files"
 [[ "$(dpkg-deb -f "$DEBUG_DEB" Depends)" == "folioknife (= $version)" ]] || fail "debug package's Depends"
 
@@ -75,9 +75,15 @@ for binary in folioknife folioknife-split libfolioknife-uno.so; do
     sections "$debug_file" | grep -qxF .symtab || fail "symbols of $binary lack .symtab"
 done
 # Every program and the plugin are built hardened: position-independent, stack protector, fortified
-# calls, read-only relocations bound at start.
+# calls, read-only relocations bound at start. Debian 12's build flags have no control-flow
+# protection, so that is not asked for.
+# The plugin is compiled fortified like the programs, but its only fortifiable calls are the memcpy
+# and memmove of the standard containers, whose sizes are known at run time only: the compiler can
+# protect none of them, and hardening-check, finding no protected call, cannot see the fortification.
+declare -A hardening_exceptions=([libfolioknife-uno.so]=--nofortify)
 for binary in folioknife folioknife-split libfolioknife-uno.so; do
-    report="$(hardening-check "$WORK/root/usr/lib/folioknife/$binary")" || fail "$binary is not hardened: $report"
+    report="$(hardening-check --nocfprotection ${hardening_exceptions[$binary]:-} \
+        "$WORK/root/usr/lib/folioknife/$binary")" || fail "$binary is not hardened: $report"
 done
 # The office plugin finds the office's UNO libraries through its RUNPATH (see the lintian override).
 readelf --dynamic "$WORK/root/usr/lib/folioknife/libfolioknife-uno.so" |

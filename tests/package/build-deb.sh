@@ -22,6 +22,12 @@ git -C "$SOURCE_DIR" ls-files -z --cached --others --exclude-standard |
 # Without checks (the unit tests run in their own ctest entries); the compiler cache is used when
 # there is one.
 export DEB_BUILD_OPTIONS="nocheck"
-command -v ccache >/dev/null && export CMAKE_CXX_COMPILER_LAUNCHER=ccache
+# debhelper gives the build a HOME of its own: the cache is named by its folder, or it would start
+# empty every time.
+if command -v ccache >/dev/null; then
+    export CMAKE_CXX_COMPILER_LAUNCHER=ccache
+    CCACHE_DIR="$(ccache --get-config cache_dir)"
+    export CCACHE_DIR
+fi
 (cd "$TREE" && dpkg-buildpackage -us -uc -Pnocheck >"$PACKAGE_DIR/build.log" 2>&1) ||
     { tail -n 60 "$PACKAGE_DIR/build.log"; exit 1; }

@@ -14,7 +14,8 @@ PACKAGES=(
     xvfb xauth fonts-liberation fonts-dejavu-core
     libpugixml-dev libzip-dev libqpdf-dev
     desktop-file-utils unzip poppler-utils
-    appstream dpkg-dev groff-base lintian
+    appstream dpkg-dev groff-base lintian man-db
+    debhelper devscripts git
     parallel zsh python3-jsonschema
     clang libclang-rt-14-dev
     "$@"

@@ -4,9 +4,11 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QTemporaryDir>
+#include <QThread>
 
 #include "EngineChoices.h"
 #include "FakeOfficeSession.h"
@@ -315,10 +317,18 @@ TEST_F(Form1Test, ProgressShowsDocumentNamesExactlyEvenWithPercentSigns) {
     window.Text1->setText(out.path() + "/");
     const QStringList names{"Budget 100%value.odt", "%p%v%m %%.odt", "50% off.odt"};
     QStringList shown;
-    // The engine runs off the window's thread; the window has shown the document's start by then.
-    fake.beforeDocument = [&](const QString&) {
-        QMetaObject::invokeMethod(
-            window.ProgressBar1, [&] { shown << window.ProgressBar1->text(); }, Qt::BlockingQueuedConnection);
+    // The engine runs off the window's thread, and the window shows the document's start as its events
+    // come: the engine waits (a while at most) until the bar names the document, and keeps what it read.
+    fake.beforeDocument = [&](const QString& path) {
+        const QString expected = "Processing: " + QFileInfo(path).fileName();
+        QString text;
+        for (int tries = 0; tries < 200 && text != expected; ++tries) {
+            if (tries > 0) QThread::msleep(10);
+            QMetaObject::invokeMethod(
+                window.ProgressBar1, [&] { text = window.ProgressBar1->text(); },
+                Qt::BlockingQueuedConnection);
+        }
+        shown << text;
         return true;
     };
     for (const QString& name : names) {

@@ -205,7 +205,7 @@ TEST_F(SplitEndToEnd, BadInputIsReportedAndTheRunGoesOn) {
     ASSERT_EQ(messages.size(), 3) << messages.join("\n----\n").toStdString();
     EXPECT_TRUE(messages[0].contains("at line 124\r\r"));
     EXPECT_TRUE(messages[1].contains("at line 124\r\r"));
-    EXPECT_EQ(messages.last(), "Done.");
+    EXPECT_EQ(messages.last(), "Done.\r\n1 of 3 documents split, 2 pages stored.");
     expectPagesOf("good", numberedPages("Good", 2));
 }
 
@@ -233,7 +233,7 @@ TEST_F(SplitEndToEnd, UnwritableOutputFolderIsReportedOncePerDocumentWithThePage
     EXPECT_TRUE(messages[0].contains("at line 158\r\r"));
     EXPECT_TRUE(messages[0].contains("2 pages of this document were not stored."))
         << messages[0].toStdString();
-    EXPECT_EQ(messages[1], "Done.");
+    EXPECT_EQ(messages[1], "Done.\r\n0 of 1 document split, 0 pages stored.");
 }
 
 TEST_F(SplitEndToEnd, OfficeKilledInTheMiddleOfADocumentCostsThatDocumentOnly) {
@@ -253,7 +253,7 @@ TEST_F(SplitEndToEnd, OfficeKilledInTheMiddleOfADocumentCostsThatDocumentOnly) {
     const QStringList messages = prompts.messageTexts();
     ASSERT_EQ(messages.size(), 2) << messages.join("\n----\n").toStdString();
     EXPECT_TRUE(messages[0].contains("in Tamberlon2021/08/31.Form1.PushButton7_Click at line 158"));
-    EXPECT_EQ(messages[1], "Done.");
+    EXPECT_EQ(messages[1], "Done.\r\n1 of 2 documents split, 3 pages stored.");
     EXPECT_TRUE(QFile::exists(outputs() + "/first_0001.odt"));
     EXPECT_NE(office_->session().process().pid(), killedOffice);
     expectPagesOf("second", numberedPages("Second", 2));
@@ -277,7 +277,7 @@ TEST_F(SplitEndToEnd, LinksAtPageNamesAndListedDocumentsInTheOutputFolderAreNeve
     ASSERT_EQ(messages.size(), 2) << messages.join("\n----\n").toStdString();
     EXPECT_TRUE(messages[0].contains("would overwrite an input of this run")) << messages[0].toStdString();
     EXPECT_TRUE(messages[0].contains("at line 146\r\r"));
-    EXPECT_EQ(messages[1], "Done.");
+    EXPECT_EQ(messages[1], "Done.\r\n1 of 2 documents split, 3 pages stored.");
     EXPECT_EQ(FileDigest(listed), listedBefore);
     EXPECT_EQ(FileDigest(precious), preciousBefore);
     EXPECT_FALSE(QFileInfo(outputs() + "/a_0003.odt").isSymLink());

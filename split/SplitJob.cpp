@@ -10,6 +10,7 @@
 
 #include "base/Failure.h"
 #include "split/DocumentWatchdog.h"
+#include "split/LeftoverFiles.h"
 #include "split/OlderPages.h"
 #include "split/OutputNames.h"
 
@@ -372,6 +373,9 @@ SplitJob::SplitJob(SplitJobConfig config, JobOfficeFactory makeOffice, SplitJobE
 }
 
 QList<DocumentResult> SplitJob::run() {
+    // A page a killed run of ours was storing, its private folder and the office's lock in it, would
+    // stay in the output folder for good: no later run writes that name again.
+    RemoveLeftoverTemporaries(config_.outputFolder);
     const QList<QStringList> groups = GroupBySharedOutputNames(config_.documents);
     WorkQueue queue(groups, events_);
     if (config_.stopRequested && config_.stopRequested()) queue.stop();

@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <unistd.h>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <array>
 #include <atomic>
@@ -9,9 +11,11 @@
 #include <stdexcept>
 #include <thread>
 
+#include "Bounds.h"
 #include "FakeOfficeSession.h"
 #include "FakeSplitEngine.h"
 #include "QtPrinters.h"
+#include "files/TemporaryName.h"
 #include "split/CopyPageEngine.h"
 #include "split/SplitJob.h"
 
@@ -459,6 +463,26 @@ TEST_F(SplitJobTest, ARunStoppedBeforeItBeganStartsNothing) {
     EXPECT_TRUE(results.isEmpty());
     EXPECT_TRUE(observer.started.isEmpty());
     EXPECT_EQ(offices[0].office.starts + offices[1].office.starts, 0);
+}
+
+TEST_F(SplitJobTest, WhatAKilledRunLeftInTheOutputFolderGoesAndARunningOnesStays) {
+    const QString report = input("report.odt", 1);
+    const auto staging = [&](pid_t pid) {
+        const files::TemporaryOwner owner{files::TemporaryOwner::thisProcess().host, pid};
+        const QString folder =
+            out.filePath(QString::fromStdString(files::TemporaryName::of("report_0001.odt", owner, 7)));
+        QDir().mkpath(folder);
+        QFile lock(folder + "/.~lock.report_0001.odt#");  // the office held the page it was storing
+        EXPECT_TRUE(lock.open(QIODevice::WriteOnly));
+        return folder;
+    };
+    const QString killed = staging(DeadPid());
+    const QString running = staging(::getpid());
+
+    run({{report}}, 1);
+    EXPECT_FALSE(QFileInfo::exists(killed));
+    EXPECT_TRUE(QFileInfo::exists(running));
+    EXPECT_EQ(outputs(), QStringList{"report_0001.odt"});
 }
 
 TEST_F(SplitJobTest, ResultsListTheOutputsWritten) {

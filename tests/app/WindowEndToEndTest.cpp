@@ -4,6 +4,7 @@
 #include <signal.h>
 
 #include <array>
+#include <optional>
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -426,6 +427,35 @@ TEST_F(WindowEndToEnd, ClosingTheIdleWindowStopsTheOfficeItStarted) {
         << ProcessGroupMembers(group).size() << " office processes left";
 }
 
+// The office a started window program runs: the wrapper the program started, the office proper
+// below it, and the pipe it listens on; found once the office listens there.
+struct ProgramOffice {
+    pid_t wrapper = -1;
+    pid_t office = -1;
+    QByteArray pipe;
+};
+
+std::optional<ProgramOffice> OfficeOnceListening(pid_t programId) {
+    ProgramOffice found;
+    const bool up = WaitUntil(
+        [&] {
+            const QList<pid_t> children = ChildProcesses(programId);
+            if (children.isEmpty()) return false;
+            found.wrapper = children.first();
+            const QList<pid_t> grandchildren = ChildProcesses(found.wrapper);
+            if (grandchildren.isEmpty()) return false;
+            found.office = grandchildren.first();
+            const QByteArray arguments = CommandLine(found.wrapper);
+            const qsizetype name = arguments.indexOf(OfficeProcess::kPipeNamePrefix.toUtf8());
+            if (name < 0) return false;
+            found.pipe = arguments.mid(name, arguments.indexOf(';', name) - name);
+            return SocketListening(found.pipe);
+        },
+        120000);
+    if (!up) return std::nullopt;
+    return found;
+}
+
 // The program itself, as a user's desktop ends it.
 class WindowProgramSignal : public ::testing::TestWithParam<int> {};
 
@@ -443,23 +473,11 @@ TEST_P(WindowProgramSignal, EndsTheProgramAndItsOffice) {
     const pid_t programId = static_cast<pid_t>(program.processId());
 
     // The office is up once the office proper listens on the pipe the program gave it.
-    pid_t wrapper = -1;
-    pid_t office = -1;
-    const bool up = WaitUntil(
-        [&] {
-            const QList<pid_t> children = ChildProcesses(programId);
-            if (children.isEmpty()) return false;
-            wrapper = children.first();
-            const QList<pid_t> grandchildren = ChildProcesses(wrapper);
-            if (grandchildren.isEmpty()) return false;
-            office = grandchildren.first();
-            const QByteArray arguments = CommandLine(wrapper);
-            const qsizetype name = arguments.indexOf(OfficeProcess::kPipeNamePrefix.toUtf8());
-            return name >= 0 && SocketListening(arguments.mid(name, arguments.indexOf(';', name) - name));
-        },
-        120000);
-    if (!up) program.kill();
-    ASSERT_TRUE(up) << "the program's office did not come up";
+    const std::optional<ProgramOffice> found = OfficeOnceListening(programId);
+    if (!found) program.kill();
+    ASSERT_TRUE(found) << "the program's office did not come up";
+    const pid_t wrapper = found->wrapper;
+    const pid_t office = found->office;
 
     ::kill(programId, signalNumber);
     EXPECT_TRUE(program.waitForFinished(15000));
@@ -495,22 +513,11 @@ TEST(WindowProgramDisplay, ADisplayThatGoesAwayEndsTheProgramAndItsOffice) {
     program.start(ProgramFolder() + QStringLiteral("/folioknife"), {});
     ASSERT_TRUE(program.waitForStarted());
     const pid_t programId = static_cast<pid_t>(program.processId());
-    pid_t wrapper = -1;
-    QByteArray pipe;
-    const bool up = WaitUntil(
-        [&] {
-            const QList<pid_t> children = ChildProcesses(programId);
-            if (children.isEmpty()) return false;
-            wrapper = children.first();
-            const QByteArray arguments = CommandLine(wrapper);
-            const qsizetype name = arguments.indexOf(OfficeProcess::kPipeNamePrefix.toUtf8());
-            if (name < 0) return false;
-            pipe = arguments.mid(name, arguments.indexOf(';', name) - name);
-            return SocketListening(pipe);
-        },
-        120000);
-    if (!up) program.kill();
-    ASSERT_TRUE(up) << "the program's office did not come up";
+    const std::optional<ProgramOffice> found = OfficeOnceListening(programId);
+    if (!found) program.kill();
+    ASSERT_TRUE(found) << "the program's office did not come up";
+    const pid_t wrapper = found->wrapper;
+    const QByteArray pipe = found->pipe;
 
     display.kill();  // our own child, by its process id
     display.waitForFinished();

@@ -7,7 +7,7 @@
 #include <system_error>
 
 #include "cli/CommandLineOptions.h"
-#include "cli/JsonReport.h"
+#include "split/JsonReport.h"
 #include "fsutil/FileHelpers.h"
 
 namespace fk::cli {

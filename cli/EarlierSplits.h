@@ -6,7 +6,7 @@
 #include <QStringList>
 #include <optional>
 
-#include "cli/JsonReport.h"
+#include "split/JsonReport.h"
 
 namespace fk::cli {
 

@@ -19,7 +19,7 @@
 #include "cli/EarlierSplits.h"
 #include "cli/FileList.h"
 #include "cli/InterruptSignals.h"
-#include "cli/JsonReport.h"
+#include "split/JsonReport.h"
 #include "cli/LibreOfficeJobOffice.h"
 #include "cli/NativeNames.h"
 #include "cli/OfficeProfiles.h"
@@ -40,9 +40,9 @@ namespace {
 }
 
 // Writes the JSON report when one was asked for; false when it could not be written.
-bool writeReport(const fk::cli::CommandLine& options, const fk::cli::RunRecord& record, QTextStream& err) {
+bool writeReport(const fk::cli::CommandLine& options, const fk::RunRecord& record, QTextStream& err) {
     if (options.jsonFile.isEmpty()) return true;
-    const QString error = fk::cli::WriteJsonReport(options.jsonFile, record, fk::cli::ProgramVersion());
+    const QString error = fk::WriteJsonReport(options.jsonFile, record, fk::cli::ProgramVersion());
     if (error.isEmpty()) return true;
     err << "folioknife-split: " << fk::cli::DisplayName(error) << "\n";
     err.flush();
@@ -65,6 +65,7 @@ QString readFilesFrom(const fk::cli::CommandLine& options, QStringList& inputs,
 }
 
 int run(const QStringList& arguments, const fk::cli::NonUtf8Arguments& nonUtf8) {
+    using namespace fk;
     using namespace fk::cli;
     QTextStream standardOutput(stdout);
     QTextStream err(stderr);

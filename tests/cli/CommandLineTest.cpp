@@ -8,7 +8,7 @@
 
 #include "QtPrinters.h"
 #include "cli/CommandLine.h"
-#include "cli/JsonReport.h"
+#include "split/JsonReport.h"
 
 using namespace fk;
 using namespace fk::cli;

@@ -10,6 +10,7 @@
 #include "QtPrinters.h"
 #include "cli/EarlierSplits.h"
 
+using namespace fk;
 using namespace fk::cli;
 
 namespace {

@@ -16,10 +16,9 @@
 #include "FullFileSystem.h"
 #include "QtPrinters.h"
 #include "ReportSchema.h"
-#include "cli/JsonReport.h"
+#include "split/JsonReport.h"
 
 using namespace fk;
-using namespace fk::cli;
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "cli/JsonReport.h"
+#include "split/JsonReport.h"
 
 #include <unistd.h>
 
@@ -16,7 +16,7 @@
 #include "gather/DocumentExtensions.h"
 #include "split/ProtectedPaths.h"
 
-namespace fk::cli {
+namespace fk {
 
 namespace {
 
@@ -165,4 +165,4 @@ QString WriteJsonReport(const QString& path, const RunRecord& run, const QString
     return {};
 }
 
-}  // namespace fk::cli
+}  // namespace fk

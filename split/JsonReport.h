@@ -7,7 +7,7 @@
 
 #include "split/SplitJob.h"
 
-namespace fk::cli {
+namespace fk {
 
 // A document an earlier run split, left alone by a resumed run: what its report told of it.
 struct SkippedDocument {
@@ -60,4 +60,4 @@ QString DocumentStatus(const DocumentResult& result);
 // The stage as an identifier: "count-pages".
 QString StageIdentifier(SplitStage stage);
 
-}  // namespace fk::cli
+}  // namespace fk

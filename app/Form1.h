@@ -36,6 +36,8 @@ struct Form1Services {
     std::function<void()> endProgram;
     // The engine of each document, where a test replaces the one `engine` chooses.
     SplitEngineFactory makeEngine = {};
+    // Where each run's report is written (the "Report" setting); empty for none.
+    QString reportFile = {};
 };
 
 // The main window: the document list, its buttons, the output folder and the progress bar.

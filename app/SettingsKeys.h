@@ -20,6 +20,9 @@ inline const QString kSplitMethod = QStringLiteral("SplitMethod");
 inline const QString kOutputFormat = QStringLiteral("OutputFormat");
 inline const QString kCutAt = QStringLiteral("CutAt");
 inline const QString kPages = QStringLiteral("Pages");
+// Where each run's report is written, as folioknife-split's --json writes it; a relative name is taken
+// in the run's output folder. No report when it is empty.
+inline const QString kReport = QStringLiteral("Report");
 }  // namespace settings
 
 }  // namespace fk

@@ -5,12 +5,14 @@
 #include <QEventLoop>
 #include <QHash>
 #include <QObject>
+#include <QSet>
 #include <algorithm>
 #include <deque>
 #include <functional>
 #include <thread>
 
 #include "app/RuntimeError.h"
+#include "app/SettingsKeys.h"
 #include "app/WindowFileHelpers.h"
 #include "app/WindowPointer.h"
 #include "split/OlderPages.h"
@@ -223,6 +225,7 @@ public:
     void documentFinished(const DocumentResult& result) {
         const DocumentProgress document = documents_.take(result.path);
         show(result.path, document.shareStart + share_);
+        results << result;
         if (result.succeeded()) ++documentsSplit;
         pagesStored += result.split.pagesStored;
         if (!result.olderPages.isEmpty())
@@ -247,6 +250,7 @@ public:
     }
 
     QStringList olderPages;  // by document, told once at the end
+    QList<DocumentResult> results;  // in the order the documents ended
     int documentsSplit = 0;
     int pagesStored = 0;
 
@@ -357,6 +361,19 @@ QString RunEndMessage(int documents, int documentsSplit, int pagesStored) {
     return kDoneMessage + QStringLiteral("\r\n") + split + QStringLiteral(", ") + stored + QLatin1Char('.');
 }
 
+QString WriteRunReport(const QString& reportFile, const QString& outputFolder, const RunRecord& run) {
+    QString path = reportFile;
+    if (path == QLatin1String("~") || path.startsWith(QStringLiteral("~/")))
+        path = QDir::homePath() + path.mid(1);
+    path = QDir::cleanPath(QDir(outputFolder).absoluteFilePath(path));
+    QStringList inputs;
+    for (const DocumentResult& result : run.results) inputs << result.path;
+    inputs << run.notStarted;
+    QString problem = JsonReportPathProblem(path, inputs, settings::kReport);
+    if (problem.isEmpty()) problem = WriteJsonReport(path, run, QStringLiteral(FOLIOKNIFE_VERSION));
+    return problem;
+}
+
 void SplitRun::PushButton7_Click() {
     ProcedureTrap trap(prompts_, procedure::kPushButton7);
     if (isSplitting_) return;  // 100
@@ -390,6 +407,17 @@ void SplitRun::PushButton7_Click() {
                                         progress.olderPages.join(QStringLiteral("\r\n")),
                                     kOkExclamation);
             });
+        }
+        if (!reportFile_.isEmpty()) {
+            RunRecord run;
+            run.results = progress.results;
+            run.format = engine_.format;
+            QSet<QString> ended;
+            for (const DocumentResult& result : run.results) ended << result.path;
+            for (const QString& document : documents)
+                if (!ended.contains(document)) run.notStarted << document;
+            const QString problem = WriteRunReport(reportFile_, config.outputFolder, run);
+            if (!problem.isEmpty()) prompts_.messageBox(kReportNotWrittenMessage + problem, kOkExclamation);
         }
         trap.step(182, [&] {
             prompts_.messageBox(RunEndMessage(static_cast<int>(documents.size()), progress.documentsSplit,

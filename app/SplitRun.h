@@ -2,6 +2,7 @@
 
 #include "app/ProcedureTrap.h"
 #include "app/Prompts.h"
+#include "split/JsonReport.h"
 #include "split/SplitJob.h"
 
 namespace fk {
@@ -29,6 +30,7 @@ inline const QString kNoFolderMessage =
     QStringLiteral("Folder does not exist. Please select another folder.");
 inline const QString kNoFilesMessage = QStringLiteral("No files added.");
 inline const QString kIdleProgressText = QStringLiteral("Progress Bar");
+inline const QString kReportNotWrittenMessage = QStringLiteral("The run's report was not written: ");
 inline const QString kOlderPagesMessage = QStringLiteral("Older pages remain beside the new ones:");
 
 // A failure of the split in the words of the window's error report. A document that cannot be opened
@@ -39,6 +41,10 @@ QString ReportText(const QString& path, const SplitFailure& failure);
 // also says how many documents were split and how many pages stored, as reports may have scrolled by.
 QString RunEndMessage(int documents, int documentsSplit, int pagesStored);
 
+// Writes the report of a run at `reportFile` (relative to `outputFolder`), as folioknife-split's --json
+// does; returns why it was not written, empty when it was.
+QString WriteRunReport(const QString& reportFile, const QString& outputFolder, const RunRecord& run);
+
 // "Start Splitting": the listed documents, as the list holds them when the run starts, are split by
 // the split job on a thread of its own, so that the window stays painted and answers while the office
 // loads and lays out a long document. The job's events come back to the window's thread, where its
@@ -46,12 +52,13 @@ QString RunEndMessage(int documents, int documentsSplit, int pagesStored);
 class SplitRun {
 public:
     SplitRun(office::OfficeSession& office, EngineChoice engine, Prompts& prompts, SplitRunWindow& window,
-             SplitEngineFactory makeEngine = {})
+             SplitEngineFactory makeEngine = {}, QString reportFile = {})
         : office_(office),
           engine_(std::move(engine)),
           prompts_(prompts),
           window_(window),
-          makeEngine_(std::move(makeEngine)) {}
+          makeEngine_(std::move(makeEngine)),
+          reportFile_(std::move(reportFile)) {}
 
     void PushButton7_Click();
     bool IsSplitting() const { return isSplitting_; }
@@ -62,6 +69,7 @@ private:
     Prompts& prompts_;
     SplitRunWindow& window_;
     SplitEngineFactory makeEngine_;
+    QString reportFile_;
     bool isSplitting_ = false;
 };
 

@@ -167,6 +167,11 @@ WindowStart ReadWindowStart(const QStringList& arguments, const QString& working
     start.usageError = ReadArguments(arguments, workingFolder, given, start.files);
     if (!start.usageError.isEmpty()) return start;
 
+    try {
+        start.reportFile = settings.read(settings::kReport, QString()).trimmed();
+    } catch (...) {
+        // An unreadable store writes no report.
+    }
     for (int choice = 0; choice < kChoiceCount; ++choice) {
         if (given[choice].origin == Origin::CommandLine) continue;
         try {

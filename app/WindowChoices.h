@@ -11,6 +11,7 @@ namespace fk {
 struct WindowStart {
     EngineChoice engine;
     QStringList files;     // absolute, in the order given
+    QString reportFile;    // the "Report" setting: where each run's report goes; empty for none
     QString usageError;    // not empty: the command line cannot be followed
     QStringList warnings;  // settings that were left out, one line each
 };

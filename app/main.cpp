@@ -98,6 +98,7 @@ int main(int argc, char* argv[]) {
                                fk::TimerSeededRandom(),
                                fk::GetSpecialFolderPath,
                                [&end] { end(0); }};
+    services.reportFile = start.reportFile;
 
     fk::Form1 form(std::move(services));
     prompts.setOwner(&form);

@@ -119,8 +119,8 @@ bool IsJsonReport(const QString& path) {
     return !ReadJsonReport(path).isEmpty();
 }
 
-QString JsonReportPathProblem(const QString& path, const QStringList& inputs) {
-    const QString given = QStringLiteral("--json '%1'").arg(path);
+QString JsonReportPathProblem(const QString& path, const QStringList& inputs, const QString& setting) {
+    const QString given = setting + QStringLiteral(" '%1'").arg(path);
     const ProtectedPaths protectedInputs(inputs);
     const QString target = QFileInfo(path).canonicalFilePath();
     if (protectedInputs.covers(path) || (!target.isEmpty() && protectedInputs.covers(target)))

@@ -52,7 +52,9 @@ bool IsJsonReport(const QString& path);
 // Why the report may not be written at `path` (absolute), a usage error; empty when it may. It may not
 // replace an input of the run (`inputs`, absolute), a file that is not an earlier report, nor take a
 // document's name: a forgotten report name must not cost the user a document.
-QString JsonReportPathProblem(const QString& path, const QStringList& inputs);
+// `given` is how the user named the report ("--json" on the command line, "Report" in the window's settings).
+QString JsonReportPathProblem(const QString& path, const QStringList& inputs,
+                              const QString& given = QStringLiteral("--json"));
 
 // "split", "failed", "timed-out", "interrupted".
 QString DocumentStatus(const DocumentResult& result);

@@ -3,6 +3,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonObject>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
@@ -518,5 +520,40 @@ TEST_F(SplitRunTest, OnlyTheDefaultFolderIsMadeWhenMissing) {
         EXPECT_EQ(prompts.messageTexts(),
                   QStringList{c.made ? "Done." : "Folder does not exist. Please select another folder."})
             << c.folder.toStdString();
+    }
+}
+
+TEST_F(SplitRunTest, TheReportSettingWritesTheRunsReportUnlessItWouldCostAFile) {
+    const QString good = input("good.odt", 2);
+    window.rows << in.filePath("missing.odt");
+    const struct {
+        QString setting;
+        QString writtenAt;  // empty: not written, and the window says why before its last message
+    } cases[] = {
+        {"run.json", out.filePath("run.json")},
+        {in.filePath("runs/last.json"), QString()},  // a folder that is not there is not made
+        {good, QString()},                           // an input is never replaced by a report
+        {"notes.odt", QString()},                    // nor is a document's name taken
+    };
+    for (const auto& c : cases) {
+        prompts.messages.clear();
+        SplitRun reporting(office, test::MethodOnly(SplitMethod::Copy), prompts, window, {}, c.setting);
+        reporting.PushButton7_Click();
+        ASSERT_FALSE(prompts.messages.isEmpty());
+        EXPECT_EQ(prompts.messages.last().text, "Done.\r\n1 of 2 documents split, 2 pages stored.");
+        if (c.writtenAt.isEmpty()) {
+            ASSERT_EQ(prompts.messages.size(), 3) << c.setting.toStdString();
+            EXPECT_TRUE(prompts.messages[1].text.startsWith(kReportNotWrittenMessage))
+                << prompts.messages[1].text.toStdString();
+            continue;
+        }
+        const QJsonObject report = ReadJsonReport(c.writtenAt);
+        ASSERT_FALSE(report.isEmpty()) << c.setting.toStdString();
+        const QJsonArray documents = report["documents"].toArray();
+        ASSERT_EQ(documents.size(), 2);
+        EXPECT_EQ(documents[0]["input"].toString(), good);
+        EXPECT_EQ(documents[0]["status"].toString(), "split");
+        EXPECT_EQ(documents[0]["outputs"].toArray().size(), 2);
+        EXPECT_EQ(documents[1]["status"].toString(), "failed");
     }
 }

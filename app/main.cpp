@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <QFile>
 #include <QDir>
 #include <QScreen>
 #include <cstdio>
@@ -15,6 +16,7 @@
 #include "app/StopOwnOffice.h"
 #include "app/TerminationSignals.h"
 #include "app/WindowChoices.h"
+#include "files/TemporaryName.h"
 #include "fsutil/ProgramFolder.h"
 #include "split/LeftoverFiles.h"
 #include "split/LibreOfficeSession.h"
@@ -77,7 +79,14 @@ int main(int argc, char* argv[]) {
     // What killed sessions of ours left: the pipes of their offices, their private temporaries.
     fk::RemoveDeadOfficePipes();
     fk::RemoveLeftoverTemporaries(QDir::tempPath());
-    fk::LibreOfficeSession office(fk::OfficeOptions::fromEnvironment());
+    fk::OfficeOptions officeOptions = fk::OfficeOptions::fromEnvironment();
+    // The office's own temporaries go to a folder named by our temporary scheme, made when the office
+    // starts and removed when it is stopped (or, when this program is killed, by its next start).
+    officeOptions.temporaryFolder = QFile::decodeName(
+        fk::files::TemporaryName::beside(
+            QFile::encodeName(QDir::tempPath() + QStringLiteral("/folioknife-office")).toStdString())
+            .c_str());
+    fk::LibreOfficeSession office(officeOptions);
     windowOffice = &office.process();
     std::atexit(StopOfficeAtExit);
     // A return from main destroys the office first: the handler must not reach it afterwards.

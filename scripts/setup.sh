@@ -17,6 +17,7 @@ PACKAGES=(
     appstream dpkg-dev groff-base lintian man-db
     debhelper devscripts git
     parallel zsh python3-jsonschema
+    openbox xdotool wmctrl
     clang libclang-rt-14-dev
     "$@"
 )

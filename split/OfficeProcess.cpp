@@ -191,6 +191,8 @@ void OfficeProcess::stop() {
         pid_ = -1;
     }
     killGroupAfterGrace();
+    // An office that is stopped rather than closed leaves its temporary files; the folder is ours.
+    if (!options_.temporaryFolder.isEmpty()) QDir(options_.temporaryFolder).removeRecursively();
 }
 
 void OfficeProcess::abandon() {

@@ -22,7 +22,7 @@ struct OfficeOptions {
     // The office's own messages on standard output and error are dropped (a command line has its own).
     bool quiet = false;
     // Where the office keeps its temporary files (TMPDIR); empty: where the environment says. An office
-    // that is killed leaves them behind, so a test's office keeps them in the test's own folder.
+    // that is killed leaves them behind, so the folder is one of ours, removed when the office is stopped.
     QString temporaryFolder = {};
 
     static OfficeOptions fromEnvironment();

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "FakePrompts.h"
-#include "app/FileDialogAnswer.h"
 #include "app/AddChosenFiles.h"
+#include "app/FileDialogAnswer.h"
 
 using namespace fk;
 using fk::test::FakePrompts;

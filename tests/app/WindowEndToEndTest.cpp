@@ -28,6 +28,7 @@
 #include "MemorySettingsStore.h"
 #include "ProcessTable.h"
 #include "QtPrinters.h"
+#include "TestDesktop.h"
 #include "TestOffice.h"
 #include "app/Form1.h"
 #include "app/ProgramEnd.h"
@@ -427,35 +428,6 @@ TEST_F(WindowEndToEnd, ClosingTheIdleWindowStopsTheOfficeItStarted) {
         << ProcessGroupMembers(group).size() << " office processes left";
 }
 
-// The office a started window program runs: the wrapper the program started, the office proper
-// below it, and the pipe it listens on; found once the office listens there.
-struct ProgramOffice {
-    pid_t wrapper = -1;
-    pid_t office = -1;
-    QByteArray pipe;
-};
-
-std::optional<ProgramOffice> OfficeOnceListening(pid_t programId) {
-    ProgramOffice found;
-    const bool up = WaitUntil(
-        [&] {
-            const QList<pid_t> children = ChildProcesses(programId);
-            if (children.isEmpty()) return false;
-            found.wrapper = children.first();
-            const QList<pid_t> grandchildren = ChildProcesses(found.wrapper);
-            if (grandchildren.isEmpty()) return false;
-            found.office = grandchildren.first();
-            const QByteArray arguments = CommandLine(found.wrapper);
-            const qsizetype name = arguments.indexOf(OfficeProcess::kPipeNamePrefix.toUtf8());
-            if (name < 0) return false;
-            found.pipe = arguments.mid(name, arguments.indexOf(';', name) - name);
-            return SocketListening(found.pipe);
-        },
-        120000);
-    if (!up) return std::nullopt;
-    return found;
-}
-
 // The program itself, as a user's desktop ends it.
 class WindowProgramSignal : public ::testing::TestWithParam<int> {};
 
@@ -492,18 +464,12 @@ TEST_P(WindowProgramSignal, EndsTheProgramAndItsOffice) {
 // A display server that dies (a logout, a crash) ends the program; its office and pipe go with it.
 TEST(WindowProgramDisplay, ADisplayThatGoesAwayEndsTheProgramAndItsOffice) {
     QTemporaryDir work;
-    QProcess display;  // a display of the test's own, to be killed
-    display.start(QStringLiteral("Xvfb"),
-                  {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-nolisten"),
-                   QStringLiteral("tcp"), QStringLiteral("-screen"), QStringLiteral("0"),
-                   QStringLiteral("1024x768x24")});
-    ASSERT_TRUE(display.waitForReadyRead(30000));
-    const QString number = QString::fromLatin1(display.readLine()).trimmed();
-    ASSERT_FALSE(number.isEmpty());
+    TestDesktop desktop(/*withWindowManager=*/false);  // a display of the test's own, to be killed
+    ASSERT_TRUE(desktop.isUp());
 
     QProcess program;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("DISPLAY"), QLatin1Char(':') + number);
+    environment.insert(QStringLiteral("DISPLAY"), desktop.display());
     environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
     environment.insert(QStringLiteral("FOLIOKNIFE_OFFICE_PROFILE"), work.filePath(QStringLiteral("profile")));
     environment.insert(QStringLiteral("XDG_CONFIG_HOME"), work.filePath(QStringLiteral("config")));
@@ -519,14 +485,11 @@ TEST(WindowProgramDisplay, ADisplayThatGoesAwayEndsTheProgramAndItsOffice) {
     const pid_t wrapper = found->wrapper;
     const QByteArray pipe = found->pipe;
 
-    display.kill();  // our own child, by its process id
-    display.waitForFinished();
+    desktop.killServer();
     EXPECT_TRUE(program.waitForFinished(30000)) << "the program outlived its display";
     EXPECT_TRUE(WaitUntil([&] { return ProcessGroupMembers(wrapper).isEmpty(); }, 10000))
         << "the office outlived the program";
-    EXPECT_FALSE(
-        QFileInfo::exists(QStringLiteral("/tmp/OSL_PIPE_%1_").arg(::getuid()) + QString::fromUtf8(pipe)))
-        << "the office's pipe was left behind";
+    EXPECT_FALSE(QFileInfo::exists(OfficePipeSocket(pipe))) << "the office's pipe was left behind";
     if (!ProcessGroupMembers(wrapper).isEmpty()) ::kill(-wrapper, SIGKILL);  // what the check found left
     if (program.state() != QProcess::NotRunning) program.kill();
 }
@@ -535,3 +498,112 @@ INSTANTIATE_TEST_SUITE_P(TerminationSignals, WindowProgramSignal, ::testing::Val
                          [](const ::testing::TestParamInfo<int>& signal) {
                              return std::string(::sigabbrev_np(signal.param));
                          });
+
+namespace {
+
+// Three chapters, each opening a page: as many pages as chapters, whichever way it is cut.
+QString ChaptersXml() {
+    QString body;
+    for (const char* chapter : {"One", "Two", "Three"})
+        body += QStringLiteral(
+                    "<text:h text:style-name=\"Chapter\" text:outline-level=\"1\">Chapter %1</text:h>"
+                    "<text:p>The words of chapter %1.</text:p>")
+                    .arg(QLatin1String(chapter));
+    return QStringLiteral(
+               R"(<?xml version="1.0" encoding="UTF-8"?>
+<office:document xmlns:office="urn:oasis:names:tc:opendocument:xmlns:office:1.0" xmlns:style="urn:oasis:names:tc:opendocument:xmlns:style:1.0" xmlns:text="urn:oasis:names:tc:opendocument:xmlns:text:1.0" xmlns:fo="urn:oasis:names:tc:opendocument:xmlns:xsl-fo-compatible:1.0" office:version="1.2" office:mimetype="application/vnd.oasis.opendocument.text">
+<office:styles><style:style style:name="Chapter" style:family="paragraph" style:default-outline-level="1"><style:paragraph-properties fo:break-before="page"/><style:text-properties fo:font-size="18pt"/></style:style></office:styles>
+<office:body><office:text>%1</office:text></office:body></office:document>
+)")
+        .arg(body);
+}
+
+}  // namespace
+
+TEST_F(WindowEndToEnd, PdfWordAndChapterRunsMakeWhatTheCommandLineMakes) {
+    const QString book = office_->storeFlatAsOdt(ChaptersXml(), inputs() + QStringLiteral("/book.odt"));
+    const struct {
+        QString setting;
+        QString value;
+        QStringList options;
+    } cases[] = {
+        {settings::kOutputFormat, "pdf", {"--format", "pdf"}},
+        {settings::kOutputFormat, "docx", {"--format", "docx"}},
+        {settings::kCutAt, "heading:1", {"--at", "heading:1"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE((c.setting + '=' + c.value).toStdString());
+        settings_.values.clear();
+        settings_.values[c.setting] = c.value;
+        prompts_.messages.clear();
+        const QString byWindow = work_.filePath(c.value.section(':', 0, 0));
+        QDir().mkpath(byWindow);
+        Form1& main = window();
+        main.Text1->setText(byWindow + QLatin1Char('/'));
+        main.documents().AppendDocument(book);
+        main.PushButton7->click();
+        EXPECT_EQ(prompts_.messageTexts(), QStringList{kDoneMessage});
+
+        const QString byCommand = byWindow + QStringLiteral("-cli");
+        QProcess split;
+        split.setProcessEnvironment(SplitEnvironment(work_.path()));
+        split.start(ProgramFolder() + QStringLiteral("/folioknife-split"),
+                    c.options + QStringList{QStringLiteral("-o"), byCommand, book});
+        ASSERT_TRUE(split.waitForFinished(300000));
+        ASSERT_EQ(split.exitCode(), 0) << split.readAllStandardError().toStdString();
+
+        const QStringList pages = QDir(byWindow).entryList(QDir::Files, QDir::Name);
+        EXPECT_EQ(pages.size(), 3) << pages.join(' ').toStdString();
+        EXPECT_EQ(QDir(byCommand).entryList(QDir::Files, QDir::Name), pages);
+        for (const QString& page : pages)
+            EXPECT_EQ(page.endsWith(".pdf") ? PdfPageCount(QDir(byWindow).filePath(page))
+                                            : office_->pageCounts(QDir(byWindow).filePath(page)).printed,
+                      1)
+                << page.toStdString();
+    }
+}
+
+TEST_F(WindowEndToEnd, LockedSecretAndDamagedDocumentsAreEachToldThenTheRunIsSummed) {
+    const QString held = makeDocument(QStringLiteral("held"), 1);
+    QFile lock(inputs() + QStringLiteral("/.~lock.held.odt#"));
+    ASSERT_TRUE(lock.open(QIODevice::WriteOnly));
+    lock.write("Ann Example,ann,desk7,08.12.2026 09:12,file:///home/ann/.config/libreoffice/4;");
+    lock.close();
+    const QString secret = inputs() + QStringLiteral("/secret.odt");
+    {
+        office::DocumentStore& office = office_->documents();
+        const office::DocumentRef document = office.load(ToFileUrl(held), {.hidden = true, .readOnly = true});
+        office.storeToUrl(document, ToFileUrl(secret),
+                          {{QStringLiteral("FilterName"), QStringLiteral("writer8")},
+                           {QStringLiteral("Password"), QStringLiteral("secret")}});
+        office.close(document);
+    }
+    const QString damaged = inputs() + QStringLiteral("/damaged.odt");
+    QFile damage(damaged);
+    ASSERT_TRUE(damage.open(QIODevice::WriteOnly));
+    damage.write(QByteArray("PK\x03\x04", 4) + QByteArray(2000, '\x17'));
+    damage.close();
+    const QString good = makeDocument(QStringLiteral("good"), 2);
+
+    Form1& main = window();
+    for (const QString& document : {held, secret, damaged, good}) main.documents().AppendDocument(document);
+    main.PushButton7->click();
+
+    const QStringList texts = prompts_.messageTexts();
+    ASSERT_EQ(texts.size(), 4) << texts.join('\n').toStdString();
+    const struct {
+        QString document;
+        QString says;
+    } expected[] = {
+        {held, "The document is open by Ann Example on desk7 since 08.12.2026 09:12;"},
+        {secret, "The document needs a password."},
+        {damaged, "The document cannot be opened: " + damaged},
+    };
+    for (int k = 0; k < 3; ++k) {
+        EXPECT_TRUE(texts[k].contains(expected[k].says)) << texts[k].toStdString();
+        EXPECT_FALSE(texts[k].contains(QStringLiteral("file:"))) << texts[k].toStdString();
+        EXPECT_FALSE(texts[k].contains(QStringLiteral("Automation error"))) << texts[k].toStdString();
+    }
+    EXPECT_EQ(texts[3], kDoneMessage + QStringLiteral("\r\n1 of 4 documents split, 2 pages stored."));
+    EXPECT_EQ(outputNames(), (QStringList{QStringLiteral("good_0001.odt"), QStringLiteral("good_0002.odt")}));
+}

@@ -1,0 +1,188 @@
+// The window program as a user runs it on a desktop with a window manager, session after session:
+// files handed over by a second start, runs closed from the title bar or ended by the session, a
+// display server that dies. Whatever happens, nothing of the program's is left behind.
+#include <gtest/gtest.h>
+#include <signal.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include "ProcessTable.h"
+#include "TestDesktop.h"
+#include "TestOffice.h"
+#include "app/Form1.h"
+#include "fsutil/ProgramFolder.h"
+
+using namespace fk;
+using namespace fk::test;
+
+namespace {
+
+// How a session ends.
+enum class SessionEnd {
+    CloseIdle,          // the window's close button, nothing listed
+    CloseDuringRun,     // the close button a moment after Start Splitting
+    LogoutDuringRun,    // SIGTERM while pages are being written
+    HandOverThenSplit,  // a second start hands a file over, which is split, then SIGHUP
+    DisplayDies,        // the display server goes while the window is idle
+};
+
+const char* Name(SessionEnd end) {
+    switch (end) {
+        case SessionEnd::CloseIdle:
+            return "close idle";
+        case SessionEnd::CloseDuringRun:
+            return "close during a run";
+        case SessionEnd::LogoutDuringRun:
+            return "SIGTERM during a run";
+        case SessionEnd::HandOverThenSplit:
+            return "handed over, split, SIGHUP";
+        case SessionEnd::DisplayDies:
+            return "display killed";
+    }
+    return "";
+}
+
+// What a process runs below it, one command line a line, for a failure's message.
+QString ProcessTree(pid_t root, int depth = 0) {
+    QString tree;
+    for (const pid_t child : ChildProcesses(root))
+        tree += QString(depth * 2 + 1, QLatin1Char(' ')) +
+                QString::fromLocal8Bit(CommandLine(child).replace('\0', ' ').left(200)) + QLatin1Char('\n') +
+                ProcessTree(child, depth + 1);
+    return tree;
+}
+
+// Where Start Splitting's button is pressed: the middle of it, in the window's own coordinates.
+constexpr int kStartX = TwipsToPixels(120 + 7800 / 2);
+constexpr int kStartY = TwipsToPixels(4870 + 405 / 2);
+
+class DesktopSessions : public ::testing::Test {
+protected:
+    DesktopSessions() {
+        for (const char* folder : {"home", "config", "runtime", "tmp", "in"})
+            QDir().mkpath(work_.filePath(folder));
+        QFile::setPermissions(work_.filePath("runtime"),
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+
+    QProcessEnvironment environment(const TestDesktop& desktop) const {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("DISPLAY", desktop.display());
+        environment.insert("QT_QPA_PLATFORM", "xcb");
+        environment.insert("HOME", work_.filePath("home"));
+        environment.insert("XDG_CONFIG_HOME", work_.filePath("config"));
+        environment.insert("XDG_RUNTIME_DIR", work_.filePath("runtime"));
+        environment.insert("TMPDIR", work_.filePath("tmp"));
+        environment.insert("FOLIOKNIFE_OFFICE_PROFILE", work_.filePath("profile"));
+        environment.remove("FOLIOKNIFE_OFFICE_HEADLESS");
+        return environment;
+    }
+
+    // The pages land in the default output folder, the desktop folder, made at the first run.
+    QStringList pages() const {
+        return QDir(work_.filePath("home/Desktop")).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+    }
+
+    QTemporaryDir work_;
+};
+
+}  // namespace
+
+TEST_F(DesktopSessions, TwentySessionsLeaveNoOfficePipeStagingOrTemporaryBehind) {
+    const QString longDocument = work_.filePath("in/long.odt");
+    const QString shortDocument = work_.filePath("in/short.odt");
+    {
+        TestOffice office;
+        QStringList longPages;
+        const QString filler = QStringLiteral(" The quick brown fox jumps over the lazy dog.").repeated(30);
+        for (int page = 1; page <= 250; ++page)
+            longPages << QStringLiteral("long page %1").arg(page) + filler;
+        office.makeDocument(longDocument, {longPages});
+        office.makeDocument(shortDocument, {{"short page 1", "short page 2"}});
+    }
+    // A run of several long documents: the office is still at it when the window is closed.
+    QStringList longRun{longDocument};
+    for (int copy = 2; copy <= 8; ++copy) {
+        longRun << work_.filePath(QStringLiteral("in/long%1.odt").arg(copy));
+        ASSERT_TRUE(QFile::copy(longDocument, longRun.last()));
+    }
+    TestDesktop desktop;
+    ASSERT_TRUE(desktop.isUp());
+    const QString program = ProgramFolder() + QStringLiteral("/folioknife");
+
+    QList<ProgramOffice> offices;
+    for (int session = 0; session < 20; ++session) {
+        const SessionEnd end = session == 19 ? SessionEnd::DisplayDies : static_cast<SessionEnd>(session % 4);
+        SCOPED_TRACE(QStringLiteral("session %1: %2").arg(session + 1).arg(Name(end)).toStdString());
+        std::optional<TestDesktop> ownDisplay;
+        if (end == SessionEnd::DisplayDies) ownDisplay.emplace();
+        const TestDesktop& shownOn = ownDisplay ? *ownDisplay : desktop;
+
+        QProcess window;
+        window.setProcessEnvironment(environment(shownOn));
+        const bool runs = end == SessionEnd::CloseDuringRun || end == SessionEnd::LogoutDuringRun;
+        window.start(program, runs ? longRun : QStringList{});
+        ASSERT_TRUE(window.waitForStarted());
+        const pid_t windowId = static_cast<pid_t>(window.processId());
+        const std::optional<ProgramOffice> office = OfficeOnceListening(windowId);
+        const qulonglong shown = office ? shownOn.windowOf(windowId) : 0;
+        if (!office || shown == 0) window.kill();
+        ASSERT_TRUE(office) << "the program's office did not come up: "
+                            << window.readAllStandardError().toStdString()
+                            << ProcessTree(windowId).toStdString();
+        ASSERT_NE(shown, 0u) << "the window was not shown";
+        offices << *office;
+
+        switch (end) {
+            case SessionEnd::CloseIdle:
+                ASSERT_TRUE(shownOn.closeWindow(shown));
+                break;
+            case SessionEnd::CloseDuringRun:
+                ASSERT_TRUE(shownOn.click(shown, kStartX, kStartY));
+                QThread::msleep(1500);
+                ASSERT_TRUE(shownOn.closeWindow(shown));
+                break;
+            case SessionEnd::LogoutDuringRun:
+                ASSERT_TRUE(shownOn.click(shown, kStartX, kStartY));
+                EXPECT_TRUE(WaitUntil([&] { return !pages().isEmpty(); }, 120000)) << "no page was written";
+                ::kill(windowId, SIGTERM);
+                break;
+            case SessionEnd::HandOverThenSplit: {
+                QProcess second;
+                second.setProcessEnvironment(environment(shownOn));
+                second.start(program, {shortDocument});
+                ASSERT_TRUE(second.waitForFinished(30000));
+                EXPECT_EQ(second.exitCode(), 0) << second.readAllStandardError().toStdString();
+                ASSERT_TRUE(shownOn.click(shown, kStartX, kStartY));
+                EXPECT_TRUE(WaitUntil([&] { return pages().contains("short_0002.odt"); }, 120000))
+                    << "the handed-over file was not split: " << pages().join(' ').toStdString();
+                ::kill(windowId, SIGHUP);
+                break;
+            }
+            case SessionEnd::DisplayDies:
+                ownDisplay->killServer();
+                break;
+        }
+        const bool ended = window.waitForFinished(30000);
+        if (!ended) window.kill();
+        EXPECT_TRUE(ended) << "the program did not end";
+        EXPECT_TRUE(WaitUntil([&] { return ProcessGroupMembers(office->wrapper).isEmpty(); }, 10000))
+            << "the office outlived the program";
+    }
+
+    for (const ProgramOffice& office : offices) {
+        EXPECT_TRUE(ProcessGroupMembers(office.wrapper).isEmpty());
+        EXPECT_FALSE(QFileInfo::exists(OfficePipeSocket(office.pipe))) << office.pipe.toStdString();
+        if (!ProcessGroupMembers(office.wrapper).isEmpty()) ::kill(-office.wrapper, SIGKILL);
+    }
+    // Only whole pages are left in the output folder, and nothing at all in the temporary folder.
+    for (const QString& name : pages())
+        EXPECT_TRUE(name.endsWith(".odt") && !name.startsWith('.')) << name.toStdString();
+    EXPECT_EQ(QDir(work_.filePath("tmp")).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+              QStringList{});
+}

@@ -28,6 +28,7 @@ enum class SessionEnd {
     CloseDuringRun,     // the close button a moment after Start Splitting
     LogoutDuringRun,    // SIGTERM while pages are being written
     HandOverThenSplit,  // a second start hands a file over, which is split, then SIGHUP
+    ChosenThenSplit,    // a Word document chosen in the file dialog is split, then SIGTERM
     DisplayDies,        // the display server goes while the window is idle
 };
 
@@ -41,6 +42,8 @@ const char* Name(SessionEnd end) {
             return "SIGTERM during a run";
         case SessionEnd::HandOverThenSplit:
             return "handed over, split, SIGHUP";
+        case SessionEnd::ChosenThenSplit:
+            return "chosen in the dialog, split, SIGTERM";
         case SessionEnd::DisplayDies:
             return "display killed";
     }
@@ -96,6 +99,7 @@ protected:
 TEST_F(DesktopSessions, TwentySessionsLeaveNoOfficePipeStagingOrTemporaryBehind) {
     const QString longDocument = work_.filePath("in/long.odt");
     const QString shortDocument = work_.filePath("in/short.odt");
+    const QString wordDocument = work_.filePath("in/word.docx");
     {
         TestOffice office;
         QStringList longPages;
@@ -104,6 +108,11 @@ TEST_F(DesktopSessions, TwentySessionsLeaveNoOfficePipeStagingOrTemporaryBehind)
             longPages << QStringLiteral("long page %1").arg(page) + filler;
         office.makeDocument(longDocument, {longPages});
         office.makeDocument(shortDocument, {{"short page 1", "short page 2"}});
+        const office::DocumentRef document =
+            office.documents().load(ToFileUrl(shortDocument), {.hidden = true, .readOnly = true});
+        office.documents().storeToUrl(document, ToFileUrl(wordDocument),
+                                      {{QStringLiteral("FilterName"), QStringLiteral("MS Word 2007 XML")}});
+        office.documents().close(document);
     }
     // A run of several long documents: the office is still at it when the window is closed.
     QStringList longRun{longDocument};
@@ -117,7 +126,7 @@ TEST_F(DesktopSessions, TwentySessionsLeaveNoOfficePipeStagingOrTemporaryBehind)
 
     QList<ProgramOffice> offices;
     for (int session = 0; session < 20; ++session) {
-        const SessionEnd end = session == 19 ? SessionEnd::DisplayDies : static_cast<SessionEnd>(session % 4);
+        const SessionEnd end = session == 19 ? SessionEnd::DisplayDies : static_cast<SessionEnd>(session % 5);
         SCOPED_TRACE(QStringLiteral("session %1: %2").arg(session + 1).arg(Name(end)).toStdString());
         std::optional<TestDesktop> ownDisplay;
         if (end == SessionEnd::DisplayDies) ownDisplay.emplace();
@@ -162,6 +171,31 @@ TEST_F(DesktopSessions, TwentySessionsLeaveNoOfficePipeStagingOrTemporaryBehind)
                 EXPECT_TRUE(WaitUntil([&] { return pages().contains("short_0002.odt"); }, 120000))
                     << "the handed-over file was not split: " << pages().join(' ').toStdString();
                 ::kill(windowId, SIGHUP);
+                break;
+            }
+            case SessionEnd::ChosenThenSplit: {
+                // Ctrl+O opens the dialog; its name box takes a typed path, as a user may type one.
+                ASSERT_TRUE(shownOn.run("xdotool", {"key", "--window", QString::number(shown), "ctrl+o"}));
+                qulonglong dialog = 0;
+                ASSERT_TRUE(WaitUntil(
+                    [&] {
+                        const auto found = shownOn.run(
+                            "xdotool", {"search", "--onlyvisible", "--pid", QString::number(windowId)});
+                        const QList<QByteArray> windows = found ? found->split('\n') : QList<QByteArray>{};
+                        if (windows.size() < 2) return false;
+                        dialog = windows.last().toULongLong();
+                        return true;
+                    },
+                    30000))
+                    << "no file dialog";
+                ASSERT_TRUE(
+                    shownOn.run("xdotool", {"type", "--window", QString::number(dialog), wordDocument}));
+                ASSERT_TRUE(shownOn.run("xdotool", {"key", "--window", QString::number(dialog), "Return"}));
+                QThread::msleep(1000);
+                ASSERT_TRUE(shownOn.click(shown, kStartX, kStartY));
+                EXPECT_TRUE(WaitUntil([&] { return pages().contains("word_0002.odt"); }, 120000))
+                    << "the chosen document was not split: " << pages().join(' ').toStdString();
+                ::kill(windowId, SIGTERM);
                 break;
             }
             case SessionEnd::DisplayDies:

@@ -20,6 +20,9 @@ inline const QString kSplitMethod = QStringLiteral("SplitMethod");
 inline const QString kOutputFormat = QStringLiteral("OutputFormat");
 inline const QString kCutAt = QStringLiteral("CutAt");
 inline const QString kPages = QStringLiteral("Pages");
+// "true" checks each output against the input's printed page after a document is split, as the
+// command line's --verify does.
+inline const QString kVerify = QStringLiteral("Verify");
 }  // namespace settings
 
 }  // namespace fk

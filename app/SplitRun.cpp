@@ -38,6 +38,7 @@ int StepOfStage(SplitStage stage) {
         case SplitStage::NextPage:
             return 162;
         case SplitStage::Close:
+        case SplitStage::Verify:
             return 170;
     }
     return 120;
@@ -89,6 +90,9 @@ double ShareAtStage(SplitStage stage) {
             return 0.35;
         case SplitStage::Store:
             return 0.45;
+        case SplitStage::Verify:
+            // The pages are stored; printing them to be checked takes the rest.
+            return 0.95;
         default:
             return 0.5;
     }
@@ -121,6 +125,21 @@ QString OpeningReason(const SplitFailure& failure) {
         default:
             return Sentence(RuntimeDescription(failure.kind, failure.message));
     }
+}
+
+// The pages of one document that the check found unlike the input's, in one report: a few lines, not
+// a report per page.
+QString VerifyReportText(const QString& path, const QList<SplitFailure>& failures) {
+    constexpr qsizetype kShown = 10;
+    QString text = QStringLiteral("Pages that do not print as the document's own (they are kept): ") + path;
+    for (qsizetype index = 0; index < std::min(kShown, failures.size()); ++index) {
+        const SplitFailure& failure = failures[index];
+        text += QStringLiteral("\r\n") +
+                (failure.page > 0 ? QStringLiteral("Page %1: ").arg(failure.page) : QString()) +
+                failure.message;
+    }
+    if (failures.size() > kShown) text += QStringLiteral("\r\nAnd %1 more.").arg(failures.size() - kShown);
+    return text;
 }
 
 }  // namespace
@@ -214,6 +233,11 @@ public:
             documents_[path].storeFailures << failure;
             return;
         }
+        // Pages found unlike the input's are told together, once the check of the document is done.
+        if (failure.stage == SplitStage::Verify) {
+            documents_[path].verifyFailures << failure;
+            return;
+        }
         trap_.reportAt(StepOf(failure), ReportText(path, failure));
     }
 
@@ -228,6 +252,9 @@ public:
         if (!result.olderPages.isEmpty())
             olderPages << GetFileNameFromPath(result.path) + QStringLiteral(": ") +
                               OlderPagesText(result.olderPages);
+        if (!document.verifyFailures.isEmpty())
+            trap_.reportAt(StepOf(document.verifyFailures.first()),
+                           VerifyReportText(result.path, document.verifyFailures));
         const QList<SplitFailure>& storeFailures = document.storeFailures;
         const auto refusal =
             std::find_if(storeFailures.cbegin(), storeFailures.cend(),
@@ -256,6 +283,7 @@ private:
         double pagesFrom = 0;  // the share of the document's part of the bar reached before its pages
         int stored = 0;
         QList<SplitFailure> storeFailures;
+        QList<SplitFailure> verifyFailures;
     };
 
     // Only the document started last moves the bar: the one before it may still be writing pages.

@@ -340,7 +340,8 @@ private:
 // Runs the split job on a thread of its own and returns once it is done and its last event is shown;
 // the window handles its events meanwhile.
 void SplitInBackground(const SplitJobConfig& config, office::OfficeSession& office,
-                       const SplitEngineFactory& makeEngine, RunProgress& progress) {
+                       const SplitEngineFactory& makeEngine, const PrintedPagesFactory& makePrintedPages,
+                       RunProgress& progress) {
     QObject windowThread;
     QEventLoop loop;
     EventRelay relay(windowThread, progress);
@@ -348,7 +349,8 @@ void SplitInBackground(const SplitJobConfig& config, office::OfficeSession& offi
     std::thread worker([&] {
         try {
             SplitJob(
-                config, [&office](int) { return std::make_unique<WindowOffice>(office); }, relay, makeEngine)
+                config, [&office](int) { return std::make_unique<WindowOffice>(office); }, relay, makeEngine,
+                makePrintedPages)
                 .run();
         } catch (...) {
             // The job reports each document's failures; nothing else may end the run unannounced.
@@ -408,7 +410,7 @@ void SplitRun::PushButton7_Click() {
         config.outputFolder = window_.outputFolderText();
         config.engine = engine_;
         config.engine.hideFallbackCopy = true;
-        SplitInBackground(config, office_, makeEngine_, progress);
+        SplitInBackground(config, office_, makeEngine_, makePrintedPages_, progress);
         trap.step(176, [&] { window_.setPointer(WindowPointer::kDefault); });
         trap.step(178, [&] { window_.setProgressValue(0); });
         trap.step(180, [&] { window_.setProgressText(kIdleProgressText); });

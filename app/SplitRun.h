@@ -46,12 +46,13 @@ QString RunEndMessage(int documents, int documentsSplit, int pagesStored);
 class SplitRun {
 public:
     SplitRun(office::OfficeSession& office, EngineChoice engine, Prompts& prompts, SplitRunWindow& window,
-             SplitEngineFactory makeEngine = {})
+             SplitEngineFactory makeEngine = {}, PrintedPagesFactory makePrintedPages = {})
         : office_(office),
           engine_(std::move(engine)),
           prompts_(prompts),
           window_(window),
-          makeEngine_(std::move(makeEngine)) {}
+          makeEngine_(std::move(makeEngine)),
+          makePrintedPages_(std::move(makePrintedPages)) {}
 
     void PushButton7_Click();
     bool IsSplitting() const { return isSplitting_; }
@@ -62,6 +63,7 @@ private:
     Prompts& prompts_;
     SplitRunWindow& window_;
     SplitEngineFactory makeEngine_;
+    PrintedPagesFactory makePrintedPages_;
     bool isSplitting_ = false;
 };
 

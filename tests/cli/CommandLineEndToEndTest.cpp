@@ -568,21 +568,6 @@ TEST_F(CommandLineEndToEnd, JsonReportListsEveryDocumentWithItsOutputs) {
     EXPECT_EQ(json["problems"].toArray().size(), 1);
 }
 
-TEST_F(CommandLineEndToEnd, VerifyReportsEveryOutputsLikenessAndPassesFaithfulPages) {
-    const QString report = work_.filePath(QStringLiteral("verified.json"));
-    const Outcome run = split({QStringLiteral("--verify"), QStringLiteral("-o"), QStringLiteral("out"),
-                               QStringLiteral("--json"), report, document("beta")});
-    EXPECT_EQ(run.exitCode, 0);
-    const QJsonArray verification =
-        CommandLineEndToEnd::report(report)["documents"][0]["verification"].toArray();
-    ASSERT_EQ(verification.size(), 2);
-    for (const QJsonValue& verdict : verification) {
-        EXPECT_EQ(verdict["printed"].toInt(), 1);
-        EXPECT_GE(verdict["similarity"].toDouble(), 0.9);
-        EXPECT_TRUE(verdict["faithful"].toBool());
-    }
-}
-
 TEST_F(CommandLineEndToEnd, AReportThatDoesNotFitOnTheDiskFailsTheRunAndLeavesNoFile) {
     // A full file system of the run's own (a mount namespace); a shard with nothing to do writes its
     // report without starting an office.

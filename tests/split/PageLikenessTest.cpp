@@ -33,14 +33,6 @@ TEST(PageLikeness, ScoresLayoutWithAPixelOfTolerance) {
         {"two blank pages", Lines({}), Lines({}), 1.0, 1.0},
         {"blank against ink", Lines({}), Lines({10}), 0.0, 0.0},
         {"a smaller bitmap is padded with paper", Lines({10, 20}), Lines({10, 20}, 55, 70), 1.0, 1.0},
-        {"light grey is paper", Lines({10}),
-         [] {
-             GrayPage grey = Lines({10});
-             for (auto& pixel : grey.pixels) pixel = pixel == 60 ? 200 : pixel;
-             return grey;
-         }(),
-         0.0, 0.0},
-        {"a malformed bitmap is blank", Lines({10}), GrayPage{60, 80, {}}, 0.0, 0.0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -64,7 +56,6 @@ TEST(PageLikeness, AnOutputIsFaithfulWhenItPrintsItsPagesAndEachLooksAlike) {
     } cases[] = {
         {"its page", 2, 2, {PageWithInkAt(1)}, 1, 1.0, {}},
         {"its page a pixel off", 2, 2, {PageWithInkAt(1, 1)}, 1, 1.0, {}},
-        {"a blank page", 4, 4, {PageWithInkAt(-1)}, 1, 1.0, {}},
         {"a run of pages", 1, 2, {PageWithInkAt(0), PageWithInkAt(1)}, 2, 1.0, {}},
         {"another page",
          2,
@@ -114,11 +105,8 @@ TEST(PageLikeness, GreyMapsAreReadOnlyWhenWhole) {
         bool read;
     } cases[] = {
         {"as pdftoppm writes it", "P5\n3 2\n255\n" + pixels, true},
-        {"with a comment", "P5\n# by a renderer\n3 2\n255\n" + pixels, true},
         {"cut short", "P5\n3 2\n255\n" + pixels.left(5), false},
         {"two bytes a pixel", "P5\n3 2\n65535\n" + pixels + pixels, false},
-        {"a colour map", "P6\n3 2\n255\n" + pixels, false},
-        {"no size", "P5\n255\n", false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

@@ -23,6 +23,9 @@ inline const QString kPages = QStringLiteral("Pages");
 // Where each run's report is written, as folioknife-split's --json writes it; a relative name is taken
 // in the run's output folder. No report when it is empty.
 inline const QString kReport = QStringLiteral("Report");
+// "true" checks each output against the input's printed page after a document is split, as the
+// command line's --verify does.
+inline const QString kVerify = QStringLiteral("Verify");
 }  // namespace settings
 
 }  // namespace fk

@@ -40,6 +40,7 @@ int StepOfStage(SplitStage stage) {
         case SplitStage::NextPage:
             return 162;
         case SplitStage::Close:
+        case SplitStage::Verify:
             return 170;
     }
     return 120;
@@ -91,6 +92,9 @@ double ShareAtStage(SplitStage stage) {
             return 0.35;
         case SplitStage::Store:
             return 0.45;
+        case SplitStage::Verify:
+            // The pages are stored; printing them to be checked takes the rest.
+            return 0.95;
         default:
             return 0.5;
     }
@@ -123,6 +127,21 @@ QString OpeningReason(const SplitFailure& failure) {
         default:
             return Sentence(RuntimeDescription(failure.kind, failure.message));
     }
+}
+
+// The pages of one document that the check found unlike the input's, in one report: a few lines, not
+// a report per page.
+QString VerifyReportText(const QString& path, const QList<SplitFailure>& failures) {
+    constexpr qsizetype kShown = 10;
+    QString text = QStringLiteral("Pages that do not print as the document's own (they are kept): ") + path;
+    for (qsizetype index = 0; index < std::min(kShown, failures.size()); ++index) {
+        const SplitFailure& failure = failures[index];
+        text += QStringLiteral("\r\n") +
+                (failure.page > 0 ? QStringLiteral("Page %1: ").arg(failure.page) : QString()) +
+                failure.message;
+    }
+    if (failures.size() > kShown) text += QStringLiteral("\r\nAnd %1 more.").arg(failures.size() - kShown);
+    return text;
 }
 
 }  // namespace
@@ -216,6 +235,11 @@ public:
             documents_[path].storeFailures << failure;
             return;
         }
+        // Pages found unlike the input's are told together, once the check of the document is done.
+        if (failure.stage == SplitStage::Verify) {
+            documents_[path].verifyFailures << failure;
+            return;
+        }
         trap_.reportAt(StepOf(failure), ReportText(path, failure));
     }
 
@@ -231,6 +255,9 @@ public:
         if (!result.olderPages.isEmpty())
             olderPages << GetFileNameFromPath(result.path) + QStringLiteral(": ") +
                               OlderPagesText(result.olderPages);
+        if (!document.verifyFailures.isEmpty())
+            trap_.reportAt(StepOf(document.verifyFailures.first()),
+                           VerifyReportText(result.path, document.verifyFailures));
         const QList<SplitFailure>& storeFailures = document.storeFailures;
         const auto refusal =
             std::find_if(storeFailures.cbegin(), storeFailures.cend(),
@@ -260,6 +287,7 @@ private:
         double pagesFrom = 0;  // the share of the document's part of the bar reached before its pages
         int stored = 0;
         QList<SplitFailure> storeFailures;
+        QList<SplitFailure> verifyFailures;
     };
 
     // Only the document started last moves the bar: the one before it may still be writing pages.
@@ -316,7 +344,8 @@ private:
 // Runs the split job on a thread of its own and returns once it is done and its last event is shown;
 // the window handles its events meanwhile.
 void SplitInBackground(const SplitJobConfig& config, office::OfficeSession& office,
-                       const SplitEngineFactory& makeEngine, RunProgress& progress) {
+                       const SplitEngineFactory& makeEngine, const PrintedPagesFactory& makePrintedPages,
+                       RunProgress& progress) {
     QObject windowThread;
     QEventLoop loop;
     EventRelay relay(windowThread, progress);
@@ -324,7 +353,8 @@ void SplitInBackground(const SplitJobConfig& config, office::OfficeSession& offi
     std::thread worker([&] {
         try {
             SplitJob(
-                config, [&office](int) { return std::make_unique<WindowOffice>(office); }, relay, makeEngine)
+                config, [&office](int) { return std::make_unique<WindowOffice>(office); }, relay, makeEngine,
+                makePrintedPages)
                 .run();
         } catch (...) {
             // The job reports each document's failures; nothing else may end the run unannounced.
@@ -397,7 +427,7 @@ void SplitRun::PushButton7_Click() {
         config.outputFolder = window_.outputFolderText();
         config.engine = engine_;
         config.engine.hideFallbackCopy = true;
-        SplitInBackground(config, office_, makeEngine_, progress);
+        SplitInBackground(config, office_, makeEngine_, makePrintedPages_, progress);
         trap.step(176, [&] { window_.setPointer(WindowPointer::kDefault); });
         trap.step(178, [&] { window_.setProgressValue(0); });
         trap.step(180, [&] { window_.setProgressText(kIdleProgressText); });

@@ -52,12 +52,14 @@ QString WriteRunReport(const QString& reportFile, const QString& outputFolder, c
 class SplitRun {
 public:
     SplitRun(office::OfficeSession& office, EngineChoice engine, Prompts& prompts, SplitRunWindow& window,
-             SplitEngineFactory makeEngine = {}, QString reportFile = {})
+             SplitEngineFactory makeEngine = {}, PrintedPagesFactory makePrintedPages = {},
+             QString reportFile = {})
         : office_(office),
           engine_(std::move(engine)),
           prompts_(prompts),
           window_(window),
           makeEngine_(std::move(makeEngine)),
+          makePrintedPages_(std::move(makePrintedPages)),
           reportFile_(std::move(reportFile)) {}
 
     void PushButton7_Click();
@@ -69,6 +71,7 @@ private:
     Prompts& prompts_;
     SplitRunWindow& window_;
     SplitEngineFactory makeEngine_;
+    PrintedPagesFactory makePrintedPages_;
     QString reportFile_;
     bool isSplitting_ = false;
 };

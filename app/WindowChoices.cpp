@@ -158,6 +158,29 @@ QString ReadArguments(const QStringList& arguments, const QString& workingFolder
     return {};
 }
 
+// Verify=true: a setting only, read after the choices it depends on.
+void ReadVerifySetting(SettingsStore& settings, WindowStart& start) {
+    QString text;
+    try {
+        text = settings.read(settings::kVerify, QString()).trimmed();
+    } catch (...) {
+        return;  // an unreadable store leaves the default
+    }
+    const QString setting = settings::kVerify + QLatin1Char('=') + text;
+    if (text.isEmpty() || text.compare(QLatin1String("false"), Qt::CaseInsensitive) == 0) return;
+    if (text.compare(QLatin1String("true"), Qt::CaseInsensitive) != 0) {
+        start.warnings << setting + QStringLiteral(" is 'true' or 'false'. The default is used.");
+        return;
+    }
+    if (start.engine.headingLevel > 0) {
+        start.warnings << setting + QStringLiteral(
+                                        " is left out, as parts cut at headings are not checked page by "
+                                        "page.");
+        return;
+    }
+    start.engine.verify = true;
+}
+
 }  // namespace
 
 WindowStart ReadWindowStart(const QStringList& arguments, const QString& workingFolder,
@@ -216,6 +239,7 @@ WindowStart ReadWindowStart(const QStringList& arguments, const QString& working
         Reset(dropped, start.engine);
         given[dropped] = {};
     }
+    ReadVerifySetting(settings, start);
     return start;
 }
 

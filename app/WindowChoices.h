@@ -20,7 +20,8 @@ struct WindowStart {
 // (also as --option=value) and the files after them, "--" ending the options; each choice the command
 // line does not make comes from the "SplitMethod", "OutputFormat", "CutAt" and "Pages" settings.
 // Choices that cannot go together are a usage error on the command line; a setting that cannot be read,
-// or cannot go with the other choices, is left at its default with a warning.
+// or cannot go with the other choices, is left at its default with a warning. "Verify" (true or
+// false) is a setting only.
 WindowStart ReadWindowStart(const QStringList& arguments, const QString& workingFolder,
                             SettingsStore& settings);
 

@@ -27,8 +27,13 @@ Three measures, as a reader would judge the pages:
             of 255) is where sub-pixel shifts still score high; a darker one tells texts apart better
             but punishes such shifts as much as wrong text.
 
-All conversions of one call run in one headless office with a throw-away profile, stopped by its process
-id at the end.
+The files are converted in batches of BATCH, one headless office call each with a throw-away profile,
+stopped by its process id at the end; whatever a batch left out (one call over 257 files wrote 246 and
+exited 0) is converted again one file to a call.
+
+Classes: each document's unfaithful pages are named where the figures tell them: outputs that print as
+two or more pages, page numbers with no output, outputs past the pages the input prints, pages whose
+look is below LOW_LOOK, and a loaded layout with another page count than the PDF export.
 """
 import argparse
 import collections
@@ -56,6 +61,9 @@ PDF_KEEP_BLANK = 'pdf:writer_pdf_Export:{"IsSkipEmptyPages":{"type":"boolean","v
 DOCUMENT_EXTENSIONS = (".odt", ".fodt", ".docx", ".doc", ".rtf")
 DPI = 40
 INK_THRESHOLD = 160
+BATCH = 40
+LOW_LOOK = 0.9
+OUTPUT_NUMBER = re.compile(r"_(\d{4,})\.[^.]+$")
 
 
 # ---------------------------------------------------------------------------------------------------------------
@@ -107,7 +115,7 @@ def word_figures(input_words, output_words):
 # ---------------------------------------------------------------------------------------------------------------
 # Office and poppler
 
-def run_office(soffice, files, outdir, work, timeout):
+def run_office(soffice, files, outdir, work, timeout, profile=None):
     """Exports every file to PDF with blank pages kept, in one headless office.
 
     Returns {file: pdf path or None}. Files are staged under distinct names, since a.doc and a.docx would
@@ -123,7 +131,7 @@ def run_office(soffice, files, outdir, work, timeout):
         staged[f] = name
     if not files:
         return {}
-    profile = os.path.join(work, "office-profile")
+    profile = profile or os.path.join(work, "office-profile")
     cmd = shlex.split(soffice) + ["--headless", "--norestore", "--nologo", "--nodefault", "--nolockcheck",
                                   "-env:UserInstallation=file://" + profile, "--convert-to", PDF_KEEP_BLANK,
                                   "--outdir", outdir] + [os.path.join(stage, staged[f]) for f in files]
@@ -144,6 +152,61 @@ def run_office(soffice, files, outdir, work, timeout):
         pdf = os.path.join(outdir, os.path.splitext(staged[f])[0] + ".pdf")
         result[f] = pdf if os.path.exists(pdf) and os.path.getsize(pdf) > 0 else None
     return result
+
+
+def render_pdfs(soffice, files, work, timeout, batch=BATCH, run=run_office):
+    """PDFs of every file, {file: pdf path or None}: in batches of one office call each, then one file to
+    a call for whatever a batch left out. The calls share one profile, made once."""
+    profile = os.path.join(work, "office-profile")
+    pdfs = {}
+    for n, start in enumerate(range(0, len(files), batch)):
+        part = os.path.join(work, "batch-%d" % n)
+        pdfs.update(run(soffice, files[start:start + batch], os.path.join(part, "pdf"), part, timeout, profile))
+    left_out = [f for f in files if pdfs.get(f) is None]
+    if left_out and len(files) > 1:
+        print("fidelity: %d of %d files were not converted in their batch; once more one by one"
+              % (len(left_out), len(files)), file=sys.stderr)
+    for n, f in enumerate(left_out):
+        retry = os.path.join(work, "retry-%d" % n)
+        pdfs.update(run(soffice, [f], os.path.join(retry, "pdf"), retry, timeout, profile))
+    return pdfs
+
+
+def classes(result, numbers):
+    """The unfaithful pages of one document by class: {name: [output or page numbers]}, only classes found.
+    `numbers` are the outputs' numbers (NAME_0007 -> 7) in the order of result's per-output figures."""
+    found = {}
+    two = [numbers[k] for k, n in enumerate(result["one_page"]["pages"]) if n > 1]
+    if two:
+        found["prints as two or more pages"] = two
+    printed = result["input_pages"]
+    missing = sorted(set(range(1, printed + 1)) - set(numbers))
+    if missing:
+        found["page numbers with no output"] = missing
+    beyond = [n for n in numbers if n > printed]
+    if beyond:
+        found["outputs past the printed pages"] = beyond
+    low = [k + 1 for k, x in enumerate(result["look"]["pages"]) if x < LOW_LOOK]
+    if low:
+        found["look below %.1f" % LOW_LOOK] = low
+    loaded = result.get("loaded_pages")
+    if loaded is not None and loaded != printed:
+        found["loaded layout differs from the printed one"] = [loaded, printed]
+    return found
+
+
+def output_numbers(outputs):
+    return [int(m.group(1)) if (m := OUTPUT_NUMBER.search(os.path.basename(o))) else 0 for o in outputs]
+
+
+def class_lines(results):
+    """One line for each document and class found, numbers shortened past ten."""
+    lines = []
+    for r in results:
+        for name, numbers in r.get("classes", {}).items():
+            shown = ", ".join(str(n) for n in numbers[:10]) + (", ... (%d)" % len(numbers) if len(numbers) > 10 else "")
+            lines.append("%s: %s: %s" % (os.path.basename(r["input"]), name, shown))
+    return lines
 
 
 LOADED_PAGES = os.path.join(os.path.dirname(os.path.abspath(__file__)), "loaded_pages.py")
@@ -277,6 +340,8 @@ def overall(results):
         "words": {"recall": w["common_words"] / w["input_words"] if w["input_words"] else 1.0,
                   "precision": w["common_words"] / w["output_words"] if w["output_words"] else 1.0},
         "look": {"mean": sum(looks) / len(looks) if looks else 0.0, "worst": min(looks) if looks else 0.0},
+        # Documents that show each class.
+        "classes": dict(collections.Counter(name for r in results for name in r.get("classes", {}))),
     }
 
 
@@ -300,6 +365,8 @@ def print_table(results, total=None):
                                                                      total["documents"]))
         print("documents whose loaded layout has the PDF export's page count: %d of %d counted" % (
             total["documents_whose_loaded_layout_agrees"], total["documents_with_loaded_layout_counted"]))
+        if total["classes"]:
+            print("documents by class: " + "; ".join("%s %d" % kv for kv in sorted(total["classes"].items())))
         if any(r.get("splitter_error") for r in results):
             print("!: the splitter failed on this document (its error is in the JSON)")
     elif len(results) == 1:
@@ -310,6 +377,8 @@ def print_table(results, total=None):
             print("pages loaded / in the PDF export: %d / %d" % (r["loaded_pages"], r["input_pages"]))
     for note in loaded_layout_notes(results):
         print("the loaded layout differs from the printed one: " + note)
+    for line in class_lines(results):
+        print("class: " + line)
 
 
 def split_all(folder, splitter, work, timeout, extension="odt"):
@@ -380,18 +449,14 @@ def main(argv=None):
             name = args.name or os.path.splitext(os.path.basename(args.input))[0]
             jobs = [(os.path.abspath(args.input), find_outputs(args.outputs, name, args.format), None)]
         files = [f for doc, outs, _ in jobs for f in [doc] + outs]
-        pdfs = run_office(args.soffice, files, os.path.join(work, "pdf"), work, args.timeout)
-        # The office sometimes stops short in a long batch (seen on a busy machine): what it left out is
-        # rendered once more, one file to an office.
-        for n, f in enumerate([f for f in files if pdfs.get(f) is None]):
-            retry = os.path.join(work, "retry-%d" % n)
-            pdfs.update(run_office(args.soffice, [f], os.path.join(retry, "pdf"), retry, args.timeout))
+        pdfs = render_pdfs(args.soffice, files, work, args.timeout)
         # The split counts and marks the pages of the loaded layout; a reader gets the printed one.
         loaded = loaded_page_counts(args.soffice, [doc for doc, _, _ in jobs], work, args.timeout)
         results = []
         for i, (doc, outs, error) in enumerate(jobs):
             results.append(measure(doc, outs, pdfs, work, i))
             results[-1]["loaded_pages"] = loaded.get(doc)
+            results[-1]["classes"] = classes(results[-1], output_numbers(outs))
             if error:
                 results[-1]["splitter_error"] = error
             if pdfs.get(doc) is None:

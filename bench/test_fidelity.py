@@ -114,5 +114,45 @@ class LoadedLayout(unittest.TestCase):
         self.assertEqual(total["documents_with_loaded_layout_counted"], 2)
 
 
+class Rendering(unittest.TestCase):
+    def test_batches_then_one_by_one_for_what_a_batch_left_out(self):
+        calls = []
+
+        def office(soffice, files, outdir, work, timeout, profile):
+            calls.append(list(files))
+            # A long call stops short, as the office did over 257 files, and says nothing.
+            return {f: (None if len(files) > 1 and f.endswith("3.odt") else "/pdf/" + f) for f in files}
+
+        files = ["d%d.odt" % n for n in range(1, 6)]
+        pdfs = fidelity.render_pdfs("soffice", files, "/work", 60, batch=2, run=office)
+        self.assertEqual(calls, [["d1.odt", "d2.odt"], ["d3.odt", "d4.odt"], ["d5.odt"], ["d3.odt"]])
+        self.assertEqual(pdfs["d3.odt"], "/pdf/d3.odt")
+        self.assertTrue(all(pdfs[f] for f in files))
+
+
+class Classes(unittest.TestCase):
+    def test_each_class_is_named_with_its_pages_and_a_faithful_document_has_none(self):
+        def result(pages, looks, printed, loaded=None):
+            return {"input": "/d/a.odt", "input_pages": printed, "loaded_pages": loaded,
+                    "one_page": {"pages": pages}, "look": {"pages": looks}}
+
+        cases = [
+            ("faithful", result([1, 1, 1], [1.0, 0.97, 0.95], 3), [1, 2, 3], {}),
+            ("two pages and a low look", result([1, 2, 1], [1.0, 0.4, 0.95], 3), [1, 2, 3],
+             {"prints as two or more pages": [2], "look below 0.9": [2]}),
+            ("a page dropped", result([1, 1], [1.0, 1.0, 0.0], 3, loaded=2), [1, 3],
+             {"page numbers with no output": [2], "look below 0.9": [3],
+              "loaded layout differs from the printed one": [2, 3]}),
+            ("an output past the printed pages", result([1, 1], [1.0, 1.0], 1), [1, 2],
+             {"outputs past the printed pages": [2]}),
+        ]
+        for name, r, numbers, expected in cases:
+            with self.subTest(name):
+                self.assertEqual(fidelity.classes(r, numbers), expected)
+
+    def test_output_numbers_come_from_the_names(self):
+        self.assertEqual(fidelity.output_numbers(["/o/a_b_0007.odt", "/o/x_0123.pdf", "/o/odd.odt"]), [7, 123, 0])
+
+
 if __name__ == "__main__":
     unittest.main()

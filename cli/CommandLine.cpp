@@ -7,8 +7,8 @@
 #include <system_error>
 
 #include "cli/CommandLineOptions.h"
-#include "split/JsonReport.h"
 #include "fsutil/FileHelpers.h"
+#include "split/JsonReport.h"
 
 namespace fk::cli {
 
@@ -153,6 +153,13 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments, const QString& 
             return parsed;
         }
     }
+    options.verify = parser.isSet(Option::Verify);
+    if (options.verify && options.headingLevel > 0) {
+        parsed.error = QStringLiteral(
+            "--verify checks each output against the input's pages: it cannot be given with --at heading:N, "
+            "whose parts open on a fresh page.");
+        return parsed;
+    }
     options.quiet = parser.isSet(quiet);
     if (parser.isSet(progress)) {
         const QString mode = parser.value(progress);
@@ -251,7 +258,7 @@ SYNOPSIS
                      [--pages LIST | --every N | --at heading:N] [--jobs N] [--timeout SECONDS]
                      [--visible] [--verbose] [--json FILE] [--resume REPORT]
                      [--shard K/N] [--files-from FILE [--null]] [-q]
-                     [--progress auto|always|never] [INPUT...]
+                     [--progress auto|always|never] [--verify] [INPUT...]
     folioknife-split --help | --version
 
 DESCRIPTION
@@ -346,6 +353,14 @@ OPTIONS
         When the live progress line is drawn: auto (the default) on a terminal that can
         redraw a line (not TERM=dumb), fitted to its width; always; never, one line per
         document instead.
+    --verify
+        After each document is split, the office prints it and each output (PDF export,
+        blank pages kept), and poppler's pdftoppm renders them in grey at 40 dpi. An output
+        that prints as another number of pages than it should, or a page of it that looks
+        less than 0.90 alike to the input's page (ink within a pixel of ink, over all ink),
+        is a failed page: told on standard error with its likeness, listed in the JSON
+        report's verification with every output's figure, and the exit status is 1. The
+        outputs are kept. Needs poppler-utils; not with --at heading:N.
     -h, --help
         Show this text.
     --version

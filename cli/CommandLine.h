@@ -51,6 +51,7 @@ struct CommandLine {
     bool nulSeparated = false;  // the list's names end with NUL bytes, not newlines
     bool quiet = false;         // nothing on standard output; errors still on standard error
     ProgressMode progress = ProgressMode::Auto;
+    bool verify = false;  // each output printed and checked against the input's pages
     std::optional<Shard> shard;
 };
 

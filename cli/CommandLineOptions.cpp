@@ -37,6 +37,7 @@ constexpr std::array kLongOptions{
     option{"null", no_argument, nullptr, kLongOnly + static_cast<int>(Option::Null)},
     option{"quiet", no_argument, nullptr, kLongOnly + static_cast<int>(Option::Quiet)},
     option{"progress", required_argument, nullptr, kLongOnly + static_cast<int>(Option::Progress)},
+    option{"verify", no_argument, nullptr, kLongOnly + static_cast<int>(Option::Verify)},
     option{nullptr, 0, nullptr, 0},
 };
 // The short spellings, as getopt returns them: ':' first, so that a missing value is told apart.

@@ -32,6 +32,7 @@ public:
         Null,
         Quiet,
         Progress,
+        Verify,
     };
 
     // The arguments with the program's name first; nothing, and `error` set, on a usage error.

@@ -19,7 +19,6 @@
 #include "cli/EarlierSplits.h"
 #include "cli/FileList.h"
 #include "cli/InterruptSignals.h"
-#include "split/JsonReport.h"
 #include "cli/LibreOfficeJobOffice.h"
 #include "cli/NativeNames.h"
 #include "cli/OfficeProfiles.h"
@@ -28,6 +27,7 @@
 #include "cli/Shard.h"
 #include "cli/Terminal.h"
 #include "files/StagedFile.h"
+#include "split/JsonReport.h"
 #include "split/SplitJob.h"
 
 namespace {
@@ -191,7 +191,8 @@ int run(const QStringList& arguments, const fk::cli::NonUtf8Arguments& nonUtf8) 
     config.engine = {.method = options.method,
                      .format = options.format,
                      .pages = options.pages,
-                     .headingLevel = options.headingLevel};
+                     .headingLevel = options.headingLevel,
+                     .verify = options.verify};
     config.jobs = jobs;
     config.otherInputs = input.inputFiles;
     config.timeout = std::chrono::milliseconds(std::llround(options.timeoutSeconds * 1000));

@@ -36,6 +36,9 @@ struct EngineChoice {
     // The copy procedure taking over from the slicer runs hidden, so that no office window covers the
     // program's; chosen by the user it runs in view, as it always has.
     bool hideFallbackCopy = false;
+    // After each document is split, its outputs are printed and compared with the input's printed
+    // pages; a page that prints otherwise is a failed page, and kept. Not for parts cut at headings.
+    bool verify = false;
 };
 
 // The engine for one job's office, as `choice` says: for PDF pages the cut of the office's own PDF;

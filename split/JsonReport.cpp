@@ -53,6 +53,17 @@ QJsonObject resultRecord(const DocumentResult& result) {
                                     {QStringLiteral("message"), failure.message}});
     }
     record.insert(QStringLiteral("failures"), failures);
+    if (!result.verification.isEmpty()) {
+        QJsonArray verification;
+        for (const PageVerdict& verdict : result.verification)
+            verification.append(
+                QJsonObject{{QStringLiteral("output"), verdict.output},
+                            {QStringLiteral("pages"), QJsonArray{verdict.firstPage, verdict.lastPage}},
+                            {QStringLiteral("printed"), verdict.printedPages},
+                            {QStringLiteral("similarity"), std::round(verdict.similarity * 1000) / 1000},
+                            {QStringLiteral("faithful"), verdict.faithful()}});
+        record.insert(QStringLiteral("verification"), verification);
+    }
     if (!result.split.parts.isEmpty()) {
         QJsonArray parts;
         for (const SplitResult::Part& part : result.split.parts)

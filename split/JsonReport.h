@@ -26,13 +26,14 @@ struct RunRecord {
     OutputFormat format = OutputFormat::Odt;  // of every output of the run
 };
 
-// The report's own name and version, first of its fields; raised whenever a field changes meaning.
-inline const QString kReportSchema = QStringLiteral("folioknife-split-report/2");
+// The report's own name and version, first of its fields: the major number rises whenever a field
+// changes meaning, the minor one when fields are added.
+inline const QString kReportSchema = QStringLiteral("folioknife-split-report/2.1");
 
 // One record per document, each with every field: input, outputs, pages, method, status, failures
-// (stage, page, message) and seconds, and for a document cut at its headings its parts (heading,
-// first and last page); then the input problems, the outputs' format and the signal. Indented JSON,
-// keys in alphabetical order.
+// (stage, page, message) and seconds, for a document cut at its headings its parts (heading, first and
+// last page), and for outputs checked against the input (--verify) each one's verdict; then the input
+// problems, the outputs' format and the signal. Indented JSON, keys in alphabetical order.
 QByteArray JsonReport(const RunRecord& run, const QString& version);
 
 // Writes the report at `path` atomically, or to standard output when `path` is "-"; returns an error

@@ -22,6 +22,8 @@ QString StageName(SplitStage stage) {
             return QStringLiteral("close");
         case SplitStage::Slice:
             return QStringLiteral("slice");
+        case SplitStage::Verify:
+            return QStringLiteral("verify");
     }
     return {};
 }

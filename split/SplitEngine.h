@@ -11,7 +11,7 @@
 namespace fk {
 
 // Where in the splitting of one document something went wrong.
-enum class SplitStage { Connect, Open, CountPages, Mark, Copy, Store, NextPage, Close, Slice };
+enum class SplitStage { Connect, Open, CountPages, Mark, Copy, Store, NextPage, Close, Slice, Verify };
 
 QString StageName(SplitStage stage);
 

@@ -11,6 +11,7 @@
 #include "base/Failure.h"
 #include "split/DocumentWatchdog.h"
 #include "split/LeftoverFiles.h"
+#include "split/OfficePrintedPages.h"
 #include "split/OlderPages.h"
 #include "split/OutputNames.h"
 
@@ -180,8 +181,13 @@ SplitFailure Interrupted(SplitFailure failure) {
 class DocumentObserver : public SplitObserver {
 public:
     DocumentObserver(DocumentResult& result, SplitJobEvents& events, OfficeHandoff& handoff,
-                     std::atomic<SplitStage>& stage, const WorkQueue& queue)
-        : result_(result), events_(events), handoff_(handoff), stage_(stage), queue_(queue) {}
+                     std::atomic<SplitStage>& stage, const WorkQueue& queue, bool keepOffice)
+        : result_(result),
+          events_(events),
+          handoff_(handoff),
+          stage_(stage),
+          queue_(queue),
+          keepOffice_(keepOffice) {}
     void stageReached(SplitStage stage) override {
         stage_ = stage;
         events_.stageReached(result_.path, stage);
@@ -191,6 +197,7 @@ public:
     void pageStored(int page, const QString& path) override {
         ++result_.split.pagesStored;
         result_.outputs << path;
+        stored_.append({page, path});
         events_.pageStored(result_.path, page, result_.split.expectedOutputs());
     }
     void failed(const SplitFailure& failure) override {
@@ -204,7 +211,11 @@ public:
     // The engine's failures come in the order it tells them; those after these are the stop's.
     qsizetype failuresBeforeStop() const { return failuresBeforeStop_; }
     void noted(const QString& text) override { events_.noted(result_.path, text); }
-    void officeDone() override { handoff_.release(); }
+    // Outputs that are to be checked need the office once they are all written.
+    void officeDone() override {
+        if (!keepOffice_) handoff_.release();
+    }
+    const QList<StoredOutput>& stored() const { return stored_; }
 
 private:
     DocumentResult& result_;
@@ -212,7 +223,9 @@ private:
     OfficeHandoff& handoff_;
     std::atomic<SplitStage>& stage_;
     const WorkQueue& queue_;
+    const bool keepOffice_;
     qsizetype failuresBeforeStop_ = 0;
+    QList<StoredOutput> stored_;
 };
 
 // A failure the office's going away caused: the engine saw a refused call, the job knows why.
@@ -225,11 +238,12 @@ void BlameLostOffice(SplitResult& split) {
 class SplitJob::Job {
 public:
     Job(const SplitJobConfig& config, const ProtectedPaths& inputs, JobOffice& office, SplitEngine& engine,
-        WorkQueue& queue)
+        PrintedPageSource* printer, WorkQueue& queue)
         : config_(config),
           inputs_(inputs),
           office_(office),
           engine_(engine),
+          printer_(printer),
           queue_(queue),
           events_(queue),
           watchdog_([&office] { office.abandon(); }) {}
@@ -328,9 +342,11 @@ private:
             fail(result, {SplitStage::Connect, 0, error.message(), SplitAction::Unnamed, kind});
         }
         if (result.split.failures.isEmpty() && !queue_.stopping()) {
-            DocumentObserver tell(result, events_, handoff, document.stage, queue_);
+            DocumentObserver tell(result, events_, handoff, document.stage, queue_, printer_ != nullptr);
             if (config_.timeout.count() > 0) watchdog_.arm(config_.timeout);
             result.split = engine_.split(path, config_.outputFolder, inputs_, tell);
+            if (printer_ != nullptr && !queue_.stopping() && !tell.stored().isEmpty())
+                verify(path, tell, result);
             handoff.release();
             result.timedOut = document.timedOut;
             if (queue_.stopping()) {
@@ -350,21 +366,66 @@ private:
         handoff.release();
     }
 
+    // Each output printed and judged against the input's pages; each one found wrong is a failed page,
+    // and kept. An input that cannot be printed fails the check of the whole document.
+    void verify(const QString& path, DocumentObserver& tell, DocumentResult& result) {
+        tell.stageReached(SplitStage::Verify);
+        const auto failVerify = [&](int page, const QString& message) {
+            const SplitFailure failure{SplitStage::Verify, page, message};
+            result.split.failures.append(failure);
+            tell.failed(failure);
+        };
+        const int pageCount = result.split.pageCount;
+        VerificationOutcome outcome;
+        try {
+            outcome = OutputVerification(*printer_).verify(path, tell.stored(),
+                                                           config_.engine.pages.outputs(pageCount));
+        } catch (...) {
+            failVerify(0, QStringLiteral("the outputs were not checked: ") +
+                              DescriptionOf(std::current_exception(), QStringLiteral("unknown error")));
+            return;
+        }
+        result.verification = outcome.verdicts;
+        for (const PageVerdict& verdict : outcome.verdicts) {
+            if (!verdict.faithful()) failVerify(verdict.number, verdict.problem);
+        }
+        // A page the split did not find has no output to be judged: the input's printed count tells it.
+        if (config_.engine.pages.isEveryPage() && outcome.inputPages > pageCount) {
+            const QString missing =
+                outcome.inputPages == pageCount + 1
+                    ? QStringLiteral("page %1 has no output of its own").arg(outcome.inputPages)
+                    : QStringLiteral("pages %1 to %2 have no output of their own")
+                          .arg(pageCount + 1)
+                          .arg(outcome.inputPages);
+            failVerify(0, QStringLiteral("the input prints %1 pages, the split found %2: %3")
+                              .arg(outcome.inputPages)
+                              .arg(pageCount)
+                              .arg(missing));
+        }
+    }
+
     const SplitJobConfig& config_;
     const ProtectedPaths& inputs_;
     JobOffice& office_;
     SplitEngine& engine_;
+    PrintedPageSource* printer_;  // null: the outputs are not checked
     WorkQueue& queue_;
     SerializedObserver events_;
     DocumentWatchdog watchdog_;
 };
 
 SplitJob::SplitJob(SplitJobConfig config, JobOfficeFactory makeOffice, SplitJobEvents& events,
-                   SplitEngineFactory makeEngine)
+                   SplitEngineFactory makeEngine, PrintedPagesFactory makePrintedPages)
     : config_(std::move(config)),
       makeOffice_(std::move(makeOffice)),
       events_(events),
-      makeEngine_(std::move(makeEngine)) {
+      makeEngine_(std::move(makeEngine)),
+      makePrintedPages_(std::move(makePrintedPages)) {
+    if (!makePrintedPages_) {
+        makePrintedPages_ = [](office::OfficeSession& office) {
+            return std::make_unique<OfficePrintedPages>(office);
+        };
+    }
     if (!makeEngine_) {
         makeEngine_ = [choice = config_.engine](office::OfficeSession& office) {
             return MakeSplitEngine(choice, office);
@@ -388,8 +449,12 @@ QList<DocumentResult> SplitJob::run() {
             try {
                 const std::unique_ptr<JobOffice> office = makeOffice_(job);
                 const std::unique_ptr<SplitEngine> engine = makeEngine_(office->session());
+                // Parts cut at headings span pages a chapter may open anywhere on: not checked.
+                const bool verifying = config_.engine.verify && config_.engine.headingLevel == 0;
+                const std::unique_ptr<PrintedPageSource> printer =
+                    verifying ? makePrintedPages_(office->session()) : nullptr;
                 const EnlistedOffice enlisted(queue, *office);
-                Job(config_, inputs, *office, *engine, queue).run();
+                Job(config_, inputs, *office, *engine, printer.get(), queue).run();
             } catch (...) {
                 // A job that cannot go on ends; the other jobs take the documents it did not start.
             }

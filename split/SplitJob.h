@@ -8,6 +8,7 @@
 
 #include "split/EngineChoice.h"
 #include "split/JobOffice.h"
+#include "split/OutputVerification.h"
 #include "split/SplitEngine.h"
 
 namespace fk {
@@ -23,6 +24,8 @@ struct DocumentResult {
     QStringList outputs;  // the documents written, in order
     // The run was stopped while this document was being split.
     bool interrupted = false;
+    // With EngineChoice::verify: each output as the check found it, in the order written.
+    QList<PageVerdict> verification;
 
     bool succeeded() const { return split.succeeded() && !timedOut && !interrupted; }
 };
@@ -51,6 +54,9 @@ using JobOfficeFactory = std::function<std::unique_ptr<JobOffice>(int job)>;
 // The engine a job splits with, on that job's office: the one the configuration chooses, or a
 // test's double.
 using SplitEngineFactory = std::function<std::unique_ptr<SplitEngine>(office::OfficeSession& office)>;
+// How a job prints documents to check the outputs (EngineChoice::verify): the office's PDF rendered by
+// poppler, or a test's double.
+using PrintedPagesFactory = std::function<std::unique_ptr<PrintedPageSource>(office::OfficeSession& office)>;
 
 // Everything a split job needs to know, filled by either face: from the options of the command
 // line, or from the window's list, folder box and settings.
@@ -71,11 +77,13 @@ struct SplitJobConfig {
 // The one way documents are split. Documents whose outputs have the same names are split in order by
 // one job; the others are split `jobs` at a time, one document at a time per office. For each
 // document: the engine the configuration chooses, the office reached once, a deadline, the lock files
-// a lost office left cleared, and the older pages of an earlier split looked for.
+// a lost office left cleared, the older pages of an earlier split looked for, and where the choice asks
+// for it, the outputs printed and checked against the input's pages while the office is still the
+// document's (the deadline covers the check too).
 class SplitJob {
 public:
     SplitJob(SplitJobConfig config, JobOfficeFactory makeOffice, SplitJobEvents& events,
-             SplitEngineFactory makeEngine = {});
+             SplitEngineFactory makeEngine = {}, PrintedPagesFactory makePrintedPages = {});
 
     // One result per document started, in the order the documents are given.
     QList<DocumentResult> run();
@@ -89,6 +97,7 @@ private:
     JobOfficeFactory makeOffice_;
     SplitJobEvents& events_;
     SplitEngineFactory makeEngine_;
+    PrintedPagesFactory makePrintedPages_;
 };
 
 }  // namespace fk

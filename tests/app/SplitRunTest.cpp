@@ -10,7 +10,9 @@
 
 #include "EngineChoices.h"
 #include "FakeOfficeSession.h"
+#include "FakePrintedPages.h"
 #include "FakePrompts.h"
+#include "FakeSplitEngine.h"
 #include "app/ProcedureTrap.h"
 #include "app/RuntimeError.h"
 #include "app/SplitRun.h"
@@ -537,7 +539,7 @@ TEST_F(SplitRunTest, TheReportSettingWritesTheRunsReportUnlessItWouldCostAFile) 
     };
     for (const auto& c : cases) {
         prompts.messages.clear();
-        SplitRun reporting(office, test::MethodOnly(SplitMethod::Copy), prompts, window, {}, c.setting);
+        SplitRun reporting(office, test::MethodOnly(SplitMethod::Copy), prompts, window, {}, {}, c.setting);
         reporting.PushButton7_Click();
         ASSERT_FALSE(prompts.messages.isEmpty());
         EXPECT_EQ(prompts.messages.last().text, "Done.\r\n1 of 2 documents split, 2 pages stored.");
@@ -556,4 +558,39 @@ TEST_F(SplitRunTest, TheReportSettingWritesTheRunsReportUnlessItWouldCostAFile) 
         EXPECT_EQ(documents[0]["outputs"].toArray().size(), 2);
         EXPECT_EQ(documents[1]["status"].toString(), "failed");
     }
+TEST(SplitRunVerify, PagesUnlikeTheDocumentsAreToldInOneMessagePerDocumentAndKept) {
+    QTemporaryDir in, out;
+    FakeOfficeSession office;
+    FakePrompts prompts;
+    FakeWindow window;
+    window.folder = out.path() + "/";
+    const QString path = in.filePath("a.odt");
+    window.rows << path;
+    FakeSplitEngine engine;
+    engine.pageCounts.insert(path, 3);
+    engine.writtenInstead = {{1, "other#1"}, {3, "other#1"}};
+    FakePrintedPages printer;
+    printer.printed.insert(path, {PageWithInkAt(0), PageWithInkAt(1), PageWithInkAt(2)});
+    printer.printed.insert("other", {PageWithInkAt(5)});
+    EngineChoice choice;
+    choice.verify = true;
+    SplitRun run(
+        office, choice, prompts, window,
+        [&](office::OfficeSession&) { return std::make_unique<FakeSplitEngine>(engine); },
+        [&](office::OfficeSession&) {
+            auto shared = std::make_unique<FakePrintedPages>();
+            shared->printed = printer.printed;
+            return shared;
+        });
+
+    run.PushButton7_Click();
+
+    const QStringList messages = prompts.messageTexts();
+    ASSERT_EQ(messages.size(), 2) << messages.join("\n---\n").toStdString();
+    EXPECT_TRUE(messages[0].contains("Pages that do not print as the document's own (they are kept): " +
+                                     path + "\r\nPage 1: does not look like page 1 of the input"));
+    EXPECT_TRUE(messages[0].contains("\r\nPage 3: does not look like page 3"));
+    EXPECT_FALSE(messages[0].contains("Page 2:"));
+    EXPECT_EQ(messages[1], "Done.\r\n0 of 1 document split, 3 pages stored.");
+    EXPECT_EQ(QDir(out.path()).entryList(QDir::Files).size(), 3);
 }

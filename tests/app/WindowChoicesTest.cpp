@@ -28,7 +28,8 @@ QString Describe(const EngineChoice& engine) {
     for (const PageSelection::Output& output : outputs)
         pages += QString::number(output.first) + QLatin1Char(' ');
     return SplitMethodName(engine.method) + QLatin1Char(' ') + FormatName(engine.format) +
-           QStringLiteral(" h%1 ").arg(engine.headingLevel) + pages.trimmed();
+           QStringLiteral(" h%1 ").arg(engine.headingLevel) + pages.trimmed() +
+           (engine.verify ? QStringLiteral(" verify") : QString());
 }
 
 const QString kAllPages = QStringLiteral("1 2 3 4 5 6 7 8 9 10 11 12");
@@ -44,7 +45,7 @@ TEST(WindowChoices, CommandLineAndSettingsMakeTheJobsChoice) {
     const QString allOdt = QStringLiteral("slice odt h0 ") + kAllPages;
     const QString copyOdt = QStringLiteral("copy odt h0 ") + kAllPages;
     const QString method = settings::kSplitMethod, format = settings::kOutputFormat, cut = settings::kCutAt,
-                  pages = settings::kPages;
+                  pages = settings::kPages, verify = settings::kVerify;
     const StartCase cases[] = {
         {"nothing given", {}, {}, allOdt},
         {"settings method, spaced and capitalised", {}, {{method, " Copy "}}, copyOdt},
@@ -70,6 +71,15 @@ TEST(WindowChoices, CommandLineAndSettingsMakeTheJobsChoice) {
          {},
          2},
         {"headings+pages set: pages", {}, {{pages, "3"}, {cut, "heading:1"}}, "slice odt h0 3", {}, 1},
+        {"verify set", {"--format", "pdf"}, {{verify, " TRUE "}}, "slice pdf h0 " + kAllPages + " verify"},
+        {"verify off", {}, {{verify, "false"}}, allOdt},
+        {"verify neither true nor false", {}, {{verify, "1"}}, allOdt, {}, 1},
+        {"verify with headings: left out",
+         {"--at", "heading:1"},
+         {{verify, "true"}},
+         "slice odt h1 " + kAllPages,
+         {},
+         1},
         // Usage errors on the command line.
         {"bad format", {"--format", "rtf"}, {}, {}, "--format is 'odt', 'pdf' or 'docx'"},
         {"bad cut", {"--at=heading:0"}, {}, {}, "--at is 'page' or 'heading:N'"},

@@ -109,7 +109,7 @@ TEST_F(CommandLineTest, UsageErrors) {
         {{"-x", "a.odt"}, "Unknown option '-x'."},
         {{"-o"}, "-o needs a value."},
         {{"a.odt", "--json"}, "--json needs a value."},
-        {{"--ver", "a.odt"}, "--ver is ambiguous: it could be --verbose, --version."},
+        {{"--ver", "a.odt"}, "--ver is ambiguous: it could be --verbose, --version, --verify."},
         {{"--visible=yes", "a.odt"}, "--visible takes no value."},
         {{}, "No input given: name documents or folders to split."},
         {{"--null", "a.odt"}, "--null tells how the names of --files-from end: give that too."},
@@ -197,6 +197,19 @@ TEST_F(CommandLineTest, CutAtPagesOrAtHeadingsDownToALevel) {
     EXPECT_EQ(parse({"--method", "copy", "--at", "heading:1", "a.odt"}).error,
               "--at heading:N needs the page slicer: it cannot be given with --method copy.");
     EXPECT_EQ(parse({"--method", "copy", "--at", "page", "a.odt"}).error, QString());
+}
+
+TEST_F(CommandLineTest, VerifyChecksPagesAndRunsOfPagesButNotParts) {
+    EXPECT_FALSE(parse({"a.odt"}).options.verify);
+    for (const QStringList& with :
+         {QStringList{}, QStringList{"--every", "2"}, QStringList{"--format", "pdf"},
+          QStringList{"--method", "copy"}, QStringList{"--at", "page"}}) {
+        const ParsedCommandLine parsed = parse(QStringList{"--verify"} + with + QStringList{"a.odt"});
+        EXPECT_EQ(parsed.error, QString()) << with.join(' ').toStdString();
+        EXPECT_TRUE(parsed.options.verify);
+    }
+    EXPECT_TRUE(
+        parse({"a.odt", "--at", "heading:1", "--verify"}).error.startsWith("--verify checks each output"));
 }
 
 TEST_F(CommandLineTest, OutputFormatsAndWhatEachWorksWith) {

@@ -102,7 +102,16 @@ RunRecord runOfEveryKind() {
     interrupted.split.method = "slice";
     interrupted.split.parts = {{"", 1, 1}, {"1 Start", 2, 5}};
     interrupted.interrupted = true;
-    run.results << unreadable << timedOut << interrupted;
+    DocumentResult verified;
+    verified.path = "/in/checked.odt";
+    verified.split.pageCount = 2;
+    verified.split.pagesStored = 2;
+    verified.split.method = "slice";
+    verified.outputs = {"/out/checked_0001.odt", "/out/checked_0002.odt"};
+    verified.verification = {PageVerdict{1, "/out/checked_0001.odt", 1, 1, 1, 0.9876, {}},
+                             PageVerdict{2, "/out/checked_0002.odt", 2, 2, 2, 0.5, "prints as 2 pages"}};
+    verified.split.failures = {SplitFailure{SplitStage::Verify, 2, "prints as 2 pages"}};
+    run.results << unreadable << timedOut << interrupted << verified;
     return run;
 }
 
@@ -115,7 +124,7 @@ QJsonObject recordOf(const QJsonObject& report, const QString& input) {
 
 TEST(JsonReport, WhatADocumentNeverGotIsNull) {
     const QJsonObject report = parse(JsonReport(runOfEveryKind(), "1"));
-    EXPECT_EQ(report["schema"].toString(), "folioknife-split-report/2");
+    EXPECT_EQ(report["schema"].toString(), "folioknife-split-report/2.1");
     const QJsonValue null(QJsonValue::Null);
     struct Case {
         const char* input;
@@ -144,9 +153,23 @@ TEST(JsonReport, FailuresNameTheirStageAsAnIdentifierAndTheWholeDocumentAsNoPage
     EXPECT_EQ(recordOf(report, "/in/broken.odt")["failures"].toArray()[0].toObject()["page"], 2);
     for (const SplitStage stage :
          {SplitStage::Connect, SplitStage::Open, SplitStage::CountPages, SplitStage::Mark, SplitStage::Copy,
-          SplitStage::Store, SplitStage::NextPage, SplitStage::Close, SplitStage::Slice})
+          SplitStage::Store, SplitStage::NextPage, SplitStage::Close, SplitStage::Slice, SplitStage::Verify})
         EXPECT_TRUE(QRegularExpression("^[a-z]+(-[a-z]+)*$").match(StageIdentifier(stage)).hasMatch())
             << StageIdentifier(stage).toStdString();
+}
+
+TEST(JsonReport, CheckedOutputsEachHaveTheirVerdictAndTheOthersNone) {
+    const QJsonObject report = parse(JsonReport(runOfEveryKind(), "1"));
+    const QJsonArray verification = recordOf(report, "/in/checked.odt")["verification"].toArray();
+    ASSERT_EQ(verification.size(), 2);
+    EXPECT_EQ(verification[0].toObject(), (QJsonObject{{"output", "/out/checked_0001.odt"},
+                                                       {"pages", QJsonArray{1, 1}},
+                                                       {"printed", 1},
+                                                       {"similarity", 0.988},
+                                                       {"faithful", true}}));
+    EXPECT_EQ(verification[1].toObject()["faithful"], false);
+    EXPECT_EQ(recordOf(report, "/in/checked.odt")["failures"].toArray()[0].toObject()["stage"], "verify");
+    EXPECT_FALSE(recordOf(report, "/in/slow.odt").contains("verification"));
 }
 
 TEST(JsonReport, ReportsOfEveryKindKeepTheInstalledSchema) {

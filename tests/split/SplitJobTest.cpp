@@ -13,6 +13,7 @@
 
 #include "Bounds.h"
 #include "FakeOfficeSession.h"
+#include "FakePrintedPages.h"
 #include "FakeSplitEngine.h"
 #include "QtPrinters.h"
 #include "files/TemporaryName.h"
@@ -56,6 +57,15 @@ private:
     JobOffice& office_;
 };
 
+class BorrowedPrinter : public PrintedPageSource {
+public:
+    explicit BorrowedPrinter(PrintedPageSource& printer) : printer_(printer) {}
+    std::vector<GrayPage> pagesOf(const QString& document) override { return printer_.pagesOf(document); }
+
+private:
+    PrintedPageSource& printer_;
+};
+
 class RecordingObserver : public SplitJobEvents {
 public:
     void documentStarted(const QString& path) override { started << path; }
@@ -88,6 +98,7 @@ protected:
         config.timeout = timeout;
         config.stopRequested = [this] { return stop.load(); };
         config.otherInputs = otherInputs;
+        config.engine.verify = verify;
         SplitJob job(
             config, [this](int job) { return std::make_unique<BorrowedOffice>(offices.at(job)); }, observer,
             [this](office::OfficeSession& office) -> std::unique_ptr<SplitEngine> {
@@ -98,7 +109,8 @@ protected:
                     return !beforeDocument || beforeDocument(office, path);
                 };
                 return engine;
-            });
+            },
+            [this](office::OfficeSession&) { return std::make_unique<BorrowedPrinter>(printer); });
         return job.run();
     }
     QStringList outputs() const { return QDir(out.path()).entryList(QDir::Files, QDir::Name); }
@@ -117,6 +129,8 @@ protected:
     std::function<void(const QString&)> afterOfficeDone;
     RecordingObserver observer;
     std::atomic<bool> stop = false;
+    bool verify = false;
+    FakePrintedPages printer;  // every job's
 };
 
 TEST_F(SplitJobTest, SplitsEveryDocumentWithTheWindowsNames) {
@@ -494,3 +508,64 @@ TEST_F(SplitJobTest, ResultsListTheOutputsWritten) {
 }
 
 }  // namespace
+
+TEST_F(SplitJobTest, VerifyFailsEachPageThatPrintsOtherwiseAndKeepsIt) {
+    const struct {
+        const char* name;
+        QString written;       // what output 2 holds, as FakePrintedPages prints it
+        int inputPrints;       // pages the input prints: its 3 laid-out ones, and any after them
+        QStringList failures;  // "page: message start"
+    } cases[] = {
+        {"faithful", {}, 3, {}},
+        {"a page of another document",
+         "letter#1",
+         3,
+         {"2: does not look like page 2 of the input (likeness 0.00"}},
+        {"a page that prints as two",
+         "report#2\nreport#3",
+         3,
+         {"2: prints as 2 pages, not 1 page (likeness 1.00)"}},
+        {"a printed page the split never found", {}, 4, {"0: the input prints 4 pages, the split found 3"}},
+    };
+    verify = true;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        QTemporaryDir folder;
+        outputFolder = folder.path() + "/";
+        const QString report = input("report.odt", 3);
+        std::vector<GrayPage> printed{PageWithInkAt(0), PageWithInkAt(1), PageWithInkAt(2), PageWithInkAt(3)};
+        printed.resize(c.inputPrints);
+        printer.printed.insert(report, printed);
+        printer.printed.insert("report", printed);
+        printer.printed.insert("letter", {PageWithInkAt(5)});
+        script.writtenInstead.clear();
+        if (!c.written.isEmpty()) script.writtenInstead.insert(2, c.written);
+
+        const QList<DocumentResult> results = run({{report}}, 1);
+        ASSERT_EQ(results.size(), 1);
+        QStringList failures;
+        for (const SplitFailure& failure : results[0].split.failures)
+            failures << QString::number(failure.page) + ": " + failure.message;
+        ASSERT_EQ(failures.size(), c.failures.size()) << failures.join('\n').toStdString();
+        for (qsizetype i = 0; i < failures.size(); ++i)
+            EXPECT_TRUE(failures[i].startsWith(c.failures[i])) << failures[i].toStdString();
+        EXPECT_EQ(results[0].succeeded(), c.failures.isEmpty());
+        ASSERT_EQ(results[0].verification.size(), 3) << "every output has its verdict";
+        EXPECT_EQ(results[0].verification[1].faithful(), c.written.isEmpty());
+        EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files).size(), 3) << "the outputs are kept";
+    }
+}
+
+TEST_F(SplitJobTest, OutputsAreCheckedOnlyWhenAskedAndNotAfterAStop) {
+    const QString report = input("report.odt", 2);
+    printer.printed.insert(report, {PageWithInkAt(0), PageWithInkAt(1)});
+    run({{report}}, 1);
+    EXPECT_EQ(printer.calls, 0);
+    verify = true;
+    afterOfficeDone = [this](const QString&) {
+        stop = true;
+        std::this_thread::sleep_for(SplitJob::kIdleInterval * 2);  // until the job has seen it
+    };
+    run({{report}}, 1);
+    EXPECT_EQ(printer.calls, 0) << "a stopped run checks nothing";
+}

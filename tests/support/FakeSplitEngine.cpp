@@ -33,19 +33,22 @@ SplitResult FakeSplitEngine::split(const QString& documentPath, const QString& o
     for (int page = 1; page <= outputs; ++page) {
         const QString path = PageFilePath(outputFolder, documentPath, page);
         if (inputs.covers(path)) {
-            const SplitFailure failure{SplitStage::Store, page, ProtectedPaths::refusal(path), SplitAction::NamePage};
+            const SplitFailure failure{SplitStage::Store, page, ProtectedPaths::refusal(path),
+                                       SplitAction::NamePage};
             result.failures << failure;
             observer.failed(failure);
             continue;
         }
         QFile file(path);
         if (failingPages.value(documentPath).contains(page) || !file.open(QIODevice::WriteOnly)) {
-            const SplitFailure failure{SplitStage::Store, page, QStringLiteral("not stored: ") + path, SplitAction::StorePage};
+            const SplitFailure failure{SplitStage::Store, page, QStringLiteral("not stored: ") + path,
+                                       SplitAction::StorePage};
             result.failures << failure;
             observer.failed(failure);
             continue;
         }
-        file.write((documentPath + QLatin1Char('#') + QString::number(page)).toUtf8());
+        file.write(
+            writtenInstead.value(page, documentPath + QLatin1Char('#') + QString::number(page)).toUtf8());
         ++result.pagesStored;
         observer.pageStored(page, path);
     }

@@ -30,6 +30,8 @@ public:
     QString method = QStringLiteral("fake");
     // Pages to each output, as --every writes them; the outputs are numbered 1, 2, ...
     int pagesPerOutput = 1;
+    // What a page holds instead of "<document>#<page>", by page number, in every document.
+    QHash<int, QString> writtenInstead;
 };
 
 }  // namespace fk::test

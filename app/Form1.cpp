@@ -57,7 +57,7 @@ Form1::Form1(Form1Services services, QWidget* parent)
                           Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint),
       services_(std::move(services)) {
     splitRun_ = std::make_unique<SplitRun>(services_.office, services_.engine, services_.prompts,
-                                           static_cast<SplitRunWindow&>(*this), services_.makeEngine, {},
+                                           static_cast<SplitRunWindow&>(*this), services_.makeEngine, PrintedPagesFactory{},
                                            services_.reportFile);
     setFixedSize(kClientWidth, kClientHeight);
     setFont(arialBold(kStandardFontPoints));

@@ -558,6 +558,8 @@ TEST_F(SplitRunTest, TheReportSettingWritesTheRunsReportUnlessItWouldCostAFile) 
         EXPECT_EQ(documents[0]["outputs"].toArray().size(), 2);
         EXPECT_EQ(documents[1]["status"].toString(), "failed");
     }
+}
+
 TEST(SplitRunVerify, PagesUnlikeTheDocumentsAreToldInOneMessagePerDocumentAndKept) {
     QTemporaryDir in, out;
     FakeOfficeSession office;

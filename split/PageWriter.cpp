@@ -39,7 +39,17 @@ FailureKind PageWriter::refusal(FailureKind failure) const {
     return OutputRefusal(failure, outputFolder_);
 }
 
+bool PageWriter::failsEveryLaterOutput(FailureKind kind) {
+    // A later output's name is never shorter than an earlier one's.
+    return RefusesEveryPage(kind) || kind == FailureKind::NameTooLong;
+}
+
 void PageWriter::fail(int page, const QString& message, FailureKind kind) {
+    // Outputs begun at once (several writers) meet the same refusal: it is told once for the document.
+    if (failsEveryLaterOutput(kind)) {
+        if (refusalTold_) return;
+        refusalTold_ = true;
+    }
     const SplitFailure failure{SplitStage::Store, page, message, SplitAction::Unnamed, kind};
     result_.failures.append(failure);
     observer_.failed(failure);
@@ -65,13 +75,13 @@ void PageWriter::store(StagedPageFile& staged, const std::function<void(const QS
         // The office's own store says little of why it failed; the folder tells whether every later
         // output would fail alike.
         const FailureKind kind = refusal(KindOf(std::current_exception()));
-        if (RefusesEveryPage(kind)) folderRefuses_ = true;
+        if (failsEveryLaterOutput(kind)) folderRefuses_ = true;
         throw Failure(kind, DescriptionOf(std::current_exception()));
     }
 }
 
 bool PageWriter::write(int number, const std::function<void(const QString& target)>& write) {
-    if (folderRefuses_) return false;  // told once already
+    if (folderRefuses_ || observer_.stopRequested()) return false;  // told once already, or not wanted
     const QString target = pathOf(number);
     try {
         if (inputs_.covers(target))
@@ -80,7 +90,7 @@ bool PageWriter::write(int number, const std::function<void(const QString& targe
     } catch (...) {
         FailureKind kind = KindOf(std::current_exception());
         if (kind != FailureKind::ProtectedInput) kind = refusal(kind);
-        if (RefusesEveryPage(kind)) folderRefuses_ = true;
+        if (failsEveryLaterOutput(kind)) folderRefuses_ = true;
         fail(number, DescriptionOf(std::current_exception(), QStringLiteral("unknown error")), kind);
         return false;
     }
@@ -108,7 +118,9 @@ void PageWriter::writeAll(const std::vector<PageSelection::Output>& outputs,
     // Once the folder takes no more files, the outputs not yet begun are not tried. An output once
     // taken is always finished.
     std::atomic<bool> refuses{folderRefuses_};
-    for (int batchStart = 0; batchStart < count && !refuses; batchStart += parallelism.batch) {
+    // A stopped run begins no further output either; each writer asks before it takes one.
+    const auto goOn = [&] { return !refuses && !observer_.stopRequested(); };
+    for (int batchStart = 0; batchStart < count && goOn(); batchStart += parallelism.batch) {
         const int batchEnd = std::min(count, batchStart + parallelism.batch);
         std::atomic<int> next{batchStart};
         std::optional<files::FileSystemSync> fileSystem;
@@ -119,7 +131,7 @@ void PageWriter::writeAll(const std::vector<PageSelection::Output>& outputs,
         }
         auto work = [&] {
             Cutter cut;
-            while (!refuses) {
+            while (goOn()) {
                 const int index = next++;
                 if (index >= batchEnd) break;
                 const PageSelection::Output& output = outputs[static_cast<size_t>(index)];
@@ -148,7 +160,7 @@ void PageWriter::writeAll(const std::vector<PageSelection::Output>& outputs,
                         DescriptionOf(std::current_exception(), QStringLiteral("unknown error"));
                     outcome.kind = KindOf(std::current_exception());
                 }
-                if (RefusesEveryPage(outcome.kind)) refuses = true;
+                if (failsEveryLaterOutput(outcome.kind)) refuses = true;
             }
         };
         {
@@ -171,7 +183,7 @@ void PageWriter::writeAll(const std::vector<PageSelection::Output>& outputs,
         }
         for (int index = batchStart; index < batchEnd; ++index) {
             Outcome& outcome = outcomes[static_cast<size_t>(index)];
-            if (!outcome.tried) break;  // never begun: the folder refused earlier outputs
+            if (!outcome.tried) break;  // never begun: the folder refused earlier outputs, or the run stops
             const PageSelection::Output& output = outputs[static_cast<size_t>(index)];
             if (outcome.staged) {
                 try {
@@ -180,7 +192,7 @@ void PageWriter::writeAll(const std::vector<PageSelection::Output>& outputs,
                     outcome.staged.reset();
                 } catch (const std::system_error& error) {
                     failWith(outcome, pathOf(output.number), error);
-                    if (RefusesEveryPage(outcome.kind)) refuses = true;
+                    if (failsEveryLaterOutput(outcome.kind)) refuses = true;
                 }
             }
             if (outcome.failure)

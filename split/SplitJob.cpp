@@ -205,6 +205,7 @@ public:
     qsizetype failuresBeforeStop() const { return failuresBeforeStop_; }
     void noted(const QString& text) override { events_.noted(result_.path, text); }
     void officeDone() override { handoff_.release(); }
+    bool stopRequested() const override { return queue_.stopping(); }
 
 private:
     DocumentResult& result_;

@@ -117,6 +117,8 @@ void PageWriter::writeAll(const std::vector<PageSelection::Output>& outputs,
     };
     // Once the folder takes no more files, the outputs not yet begun are not tried. An output once
     // taken is always finished.
+    // Each writer keeps its cutter from one batch to the next.
+    std::vector<Cutter> cutters(static_cast<size_t>(std::max(1, parallelism.writers)));
     std::atomic<bool> refuses{folderRefuses_};
     // A stopped run begins no further output either; each writer asks before it takes one.
     const auto goOn = [&] { return !refuses && !observer_.stopRequested(); };
@@ -129,8 +131,7 @@ void PageWriter::writeAll(const std::vector<PageSelection::Output>& outputs,
         } catch (const std::system_error&) {
             // Each file is synced on its own then.
         }
-        auto work = [&] {
-            Cutter cut;
+        auto work = [&](Cutter& cut) {
             while (goOn()) {
                 const int index = next++;
                 if (index >= batchEnd) break;
@@ -144,7 +145,15 @@ void PageWriter::writeAll(const std::vector<PageSelection::Output>& outputs,
                     continue;
                 }
                 try {
-                    if (!cut) cut = newCutter();
+                    if (!cut) {
+                        cut = newCutter();
+                        // A cutter can take seconds to make (a PDF is parsed whole): the run may have
+                        // been stopped meanwhile.
+                        if (!goOn()) {
+                            outcome.tried = false;
+                            break;
+                        }
+                    }
                     const QByteArray bytes = cut(output);
                     outcome.staged =
                         std::make_unique<files::StagedFile>(QFile::encodeName(target).toStdString());
@@ -166,7 +175,8 @@ void PageWriter::writeAll(const std::vector<PageSelection::Output>& outputs,
         {
             std::vector<std::jthread> threads;
             const int writers = std::clamp(parallelism.writers, 1, batchEnd - batchStart);
-            for (int writer = 0; writer < writers; ++writer) threads.emplace_back(work);
+            for (int writer = 0; writer < writers; ++writer)
+                threads.emplace_back(work, std::ref(cutters[static_cast<size_t>(writer)]));
         }
         // One wait for the disk for the whole batch. Should it fail, each file's own sync below says
         // which of them the disk did not take.

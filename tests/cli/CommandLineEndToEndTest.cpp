@@ -852,6 +852,17 @@ TEST_F(CommandLineEndToEnd, AnOutputFolderMovedAwayFailsTheDocumentOnceInEveryFo
     }
 }
 
+TEST_F(CommandLineEndToEnd, APageNameTooLongIsOneFailureADocumentInEveryFormat) {
+    // The lock file's name fits, the pages' names too, their temporaries' do not.
+    const QString named = work_.filePath(QString(230, 'n') + QStringLiteral(".odt"));
+    QFile::copy(document("alpha"), named);
+    for (const char* format : {"odt", "pdf", "docx"}) {
+        const Outcome run = split({"--format", format, "-o", "out", named});
+        EXPECT_EQ(run.exitCode, 1) << format;
+        EXPECT_EQ(run.err.count(named + QStringLiteral(": ")), 1) << format << run.err.toStdString();
+    }
+}
+
 TEST_F(CommandLineEndToEnd, TheProgramsOwnPagesInAFolderAreNotSplitAgainButANamedOneIs) {
     const QString folder = work_.filePath(QStringLiteral("F"));
     QDir().mkpath(folder);

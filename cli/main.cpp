@@ -268,5 +268,9 @@ int main(int argc, char** argv) {
     const fk::cli::NonUtf8Arguments nonUtf8 = fk::cli::FindNonUtf8Arguments(argc, argv);
     QCoreApplication application(argc, argv);
     fk::cli::UseUtf8CharacterLocale();
-    finish(run(application.arguments(), nonUtf8));
+    const int status = run(application.arguments(), nonUtf8);
+    // Whatever run() printed last went out as its streams closed: a standard output that took no more
+    // makes no run a success.
+    finish(status == fk::cli::kExitSplit && fk::cli::StandardOutput::lost() != 0 ? fk::cli::kExitCannotRun
+                                                                                 : status);
 }

@@ -1,6 +1,7 @@
 #include "cli/BatchDocuments.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QHash>
 #include <QSet>
@@ -10,6 +11,7 @@
 #include "fsutil/FileHelpers.h"
 #include "gather/FolderGathering.h"
 #include "gather/PathList.h"
+#include "slicer/PageOrigin.h"
 #include "split/OutputNames.h"
 
 namespace fk::cli {
@@ -20,6 +22,16 @@ namespace {
 bool isReadableFile(const QString& path) {
     const QFileInfo info(path);
     return info.exists() && !info.isDir() && info.isReadable();
+}
+
+// A page this program cut from a document that lies beside it: splitting the folder again must not
+// split its own pages once more.
+bool isOwnPageBesideItsDocument(const QString& path) {
+    const std::optional<std::string> origin = slicer::PageOriginOf(QFile::encodeName(path).toStdString());
+    if (!origin || origin->empty()) return false;
+    const QString document = QString::fromStdString(*origin);
+    if (document.contains(QLatin1Char('/'))) return false;
+    return QFileInfo(QFileInfo(path).dir().filePath(document)).isFile();
 }
 
 }  // namespace
@@ -51,7 +63,9 @@ BatchDocuments CollectDocuments(const QStringList& inputs, const QString& workin
         const QString path = NormalizePath(QDir::cleanPath(working.absoluteFilePath(input)));
         if (FolderExists(path)) {
             const GatheredFolder found = GatherFolder(path, true);
-            for (const QString& document : found.documents) take(document);
+            for (const QString& document : found.documents) {
+                if (!isOwnPageBesideItsDocument(document)) take(document);
+            }
             for (const GatheredFolder::Problem& problem : found.problems)
                 result.problems << DisplayName(problem.nativePath) + QStringLiteral(": ") + problem.text;
         } else if (isReadableFile(path)) {

@@ -16,7 +16,9 @@ struct BatchDocuments {
     QStringList inputFiles;
 };
 
-// Documents as given; folders with every Writer document of their tree (see GatherFolder). A file
+// Documents as given; folders with every Writer document of their tree (see GatherFolder), but for
+// the pages this program cut from a document in the same folder, which are neither split nor
+// protected as inputs (a document named on its own is split whatever it is). A file
 // that is empty or not a word-processor document by its first bytes is a problem, not a document; so
 // is an input whose name is not UTF-8 (`nonUtf8` names those, by the text Qt made of them). Only
 // documents that `wanted` accepts (all when it is empty) are looked at and kept; the others are only

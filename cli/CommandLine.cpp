@@ -20,6 +20,19 @@ QString absoluteFolderText(const QString& folder, const QString& workingFolder) 
     return path;
 }
 
+// A folder that is there, or that mkdir -p would make: the nearest part of its path that is there is
+// a folder.
+bool FolderCanBeMade(QString folder) {
+    QFileInfo info(folder);
+    while (!info.exists() && !info.isSymLink()) {
+        const QString parent = info.absolutePath();
+        if (parent == folder) return false;
+        folder = parent;
+        info = QFileInfo(folder);
+    }
+    return info.isDir();
+}
+
 }  // namespace
 
 ParsedCommandLine ParseCommandLine(const QStringList& arguments, const QString& workingFolder,
@@ -147,9 +160,11 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments, const QString& 
     } else if (parser.isSet(json)) {
         options.jsonFile = QDir::cleanPath(QDir(workingFolder).absoluteFilePath(parser.value(json)));
         const QFileInfo file(options.jsonFile);
-        if (parser.value(json).isEmpty() || file.isDir() || !QFileInfo(file.absolutePath()).isDir()) {
-            parsed.error = QStringLiteral("--json names a file in an existing folder, not '%1'.")
-                               .arg(parser.value(json));
+        // Its folder is made when missing, as the output folder is, so that it may lie inside that.
+        if (parser.value(json).isEmpty() || file.isDir() || !FolderCanBeMade(file.absolutePath())) {
+            parsed.error =
+                QStringLiteral("--json names a file in a folder that is there or can be made, not '%1'.")
+                    .arg(parser.value(json));
             return parsed;
         }
     }
@@ -278,8 +293,8 @@ OPTIONS
     begin with -.
 
     -o, --output DIR
-        Folder for the one-page documents, made with its parents when missing. Default: the
-        current folder.
+        Folder for the one-page documents, made with its parents when missing, once there is
+        a document to split. Default: the current folder.
     --method slice|copy
         slice (the default): the office marks where each page begins and stores the
         document once; folioknife-split then cuts it into one document per page, keeping
@@ -329,8 +344,9 @@ OPTIONS
         last page. Its schema field names its version; the JSON Schema is installed as
         share/folioknife/folioknife-split-report.schema.json.
         FILE may replace an earlier report, but never an input nor any other file, and may not
-        have a document's extension (.odt, .doc, .docx, .rtf, ...). With --json - the report
-        goes to standard output and the progress to standard error.
+        have a document's extension (.odt, .doc, .docx, .rtf, ...). Its folder is made when
+        missing, as the output folder is (-o out --json out/run.json). With --json - the
+        report goes to standard output and the progress to standard error.
     --resume REPORT
         Skip the documents that the earlier run's REPORT lists as split whose outputs are all
         there and no older than the document; they are reported as skipped. The others are
@@ -381,14 +397,15 @@ EXIT STATUS
         folder
     3   nothing could run, or its outcome not be kept: LibreOffice missing, an output or
         cache folder that cannot be made, a list of files that cannot be read, a report
-        that cannot be written; worth trying again once that is mended
+        that cannot be written, a standard output that takes no more (its reader gone,
+        as with | head -1, or a full device): the run then stops as for a signal, but
+        for the status; worth trying again once that is mended
     128+N  ended by signal N (130 for Ctrl-C, 143 for SIGTERM, 129 for SIGHUP): the offices
         are stopped, the summary names the documents done, cut short (with their pages so
         far) and not started, the report is written, and then the program ends by the
         signal itself, so that a shell loop around it stops too. A second signal ends the
         program at once. A signal ignored at start (SIGHUP under nohup) is left ignored.
-        When standard output is a pipe whose reader has gone (| head -1), the run stops
-        the same way and ends by SIGPIPE.
+        No further page is begun, so a document stops within a second.
 
 ENVIRONMENT
     FOLIOKNIFE_SOFFICE   the soffice program to start (default: soffice on PATH)

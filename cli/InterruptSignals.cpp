@@ -1,6 +1,5 @@
 #include "cli/InterruptSignals.h"
 
-#include <poll.h>
 #include <signal.h>
 #include <unistd.h>
 
@@ -38,12 +37,6 @@ void onSignal(int signalNumber) {
     dieBy(signalNumber);
 }
 
-// A pipe reports an error to its writer once its last reader has closed it.
-bool StandardOutputReaderGone() {
-    pollfd output{STDOUT_FILENO, 0, 0};
-    return ::poll(&output, 1, 0) == 1 && (output.revents & POLLERR) != 0;
-}
-
 }  // namespace
 
 void InterruptSignals::install() {
@@ -59,7 +52,7 @@ void InterruptSignals::install() {
         ::sigaction(signalNumber, &action, nullptr);
     }
     // A write to a pipe nobody reads fails instead of killing the program with its offices running;
-    // received() notices the reader's going and the run stops as for a signal.
+    // StandardOutput notes the failure and the run stops as for a signal.
     struct sigaction ignore {};
     ignore.sa_handler = SIG_IGN;
     sigemptyset(&ignore.sa_mask);
@@ -67,10 +60,6 @@ void InterruptSignals::install() {
 }
 
 int InterruptSignals::received() {
-    const int signalNumber = receivedSignal.load();
-    if (signalNumber != 0 || !StandardOutputReaderGone()) return signalNumber;
-    int none = 0;
-    receivedSignal.compare_exchange_strong(none, SIGPIPE);
     return receivedSignal.load();
 }
 

@@ -40,8 +40,12 @@ RunInterruption WhereRunStopped(const QList<QStringList>& groups, const QList<Do
 }
 
 void PrintInterruption(QTextStream& out, int signalNumber, const RunInterruption& where) {
+    PrintInterruption(out, signalName(signalNumber), where);
+}
+
+void PrintInterruption(QTextStream& out, const QString& cause, const RunInterruption& where) {
     out << QStringLiteral("Interrupted by %1: %2 done, %3 cut short, %4 not started\n")
-               .arg(signalName(signalNumber), documents(where.finished))
+               .arg(cause, documents(where.finished))
                .arg(where.cutShort.size())
                .arg(where.notStarted.size());
     for (const DocumentResult& result : where.cutShort) {

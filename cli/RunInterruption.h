@@ -20,5 +20,7 @@ RunInterruption WhereRunStopped(const QList<QStringList>& groups, const QList<Do
 
 // Lines after the summary: the signal, the counts, each document cut short and each not started.
 void PrintInterruption(QTextStream& out, int signalNumber, const RunInterruption& where);
+// The same for a run stopped by something other than a signal, told as `cause`.
+void PrintInterruption(QTextStream& out, const QString& cause, const RunInterruption& where);
 
 }  // namespace fk::cli

@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <optional>
 #include <system_error>
 
@@ -25,6 +26,7 @@
 #include "cli/OrphanOffices.h"
 #include "cli/RunInterruption.h"
 #include "cli/Shard.h"
+#include "cli/StandardOutput.h"
 #include "cli/Terminal.h"
 #include "files/StagedFile.h"
 #include "split/JsonReport.h"
@@ -39,10 +41,14 @@ namespace {
     std::_Exit(status);
 }
 
-// Writes the JSON report when one was asked for; false when it could not be written.
+// Writes the JSON report when one was asked for, its folder made as the output folder is; false when
+// it could not be written.
 bool writeReport(const fk::cli::CommandLine& options, const fk::RunRecord& record, QTextStream& err) {
     if (options.jsonFile.isEmpty()) return true;
-    const QString error = fk::WriteJsonReport(options.jsonFile, record, fk::cli::ProgramVersion());
+    QString error;
+    if (!fk::IsStandardOutput(options.jsonFile))
+        error = fk::cli::MakeOutputFolder(QFileInfo(options.jsonFile).absolutePath());
+    if (error.isEmpty()) error = fk::WriteJsonReport(options.jsonFile, record, fk::cli::ProgramVersion());
     if (error.isEmpty()) return true;
     err << "folioknife-split: " << fk::cli::DisplayName(error) << "\n";
     err.flush();
@@ -67,19 +73,17 @@ QString readFilesFrom(const fk::cli::CommandLine& options, QStringList& inputs,
 int run(const QStringList& arguments, const fk::cli::NonUtf8Arguments& nonUtf8) {
     using namespace fk;
     using namespace fk::cli;
-    QTextStream standardOutput(stdout);
+    StandardOutput checkedOutput(STDOUT_FILENO);
+    QTextStream standardOutput(&checkedOutput);
     QTextStream err(stderr);
     const QString workingFolder = QDir::currentPath();
 
     const ParsedCommandLine parsed = ParseCommandLine(arguments, workingFolder, nonUtf8);
     const CommandLine& options = parsed.options;
-    if (options.help) {
-        standardOutput << UsageText();
-        return kExitSplit;
-    }
-    if (options.version) {
-        standardOutput << VersionText();
-        return kExitSplit;
+    if (options.help || options.version) {
+        standardOutput << (options.help ? UsageText() : VersionText());
+        standardOutput.flush();
+        return StandardOutput::lost() == 0 ? kExitSplit : kExitCannotRun;
     }
     // With the report on standard output, everything else the run prints goes to standard error.
     const bool reportToStandardOutput = IsStandardOutput(options.jsonFile);
@@ -89,11 +93,6 @@ int run(const QStringList& arguments, const fk::cli::NonUtf8Arguments& nonUtf8) 
         err << "folioknife-split: " << DisplayName(parsed.error)
             << "\nTry 'folioknife-split --help' for more information.\n";
         return kExitUsage;
-    }
-    const QString folderProblem = MakeOutputFolder(options.outputFolder);
-    if (!folderProblem.isEmpty()) {
-        err << "folioknife-split: " << DisplayName(folderProblem) << "\n";
-        return kExitCannotRun;
     }
     QStringList inputs = options.inputs;
     NonUtf8Arguments nonUtf8Names = nonUtf8;
@@ -148,6 +147,12 @@ int run(const QStringList& arguments, const fk::cli::NonUtf8Arguments& nonUtf8) 
         writeReport(options, record, err);
         return input.problems.isEmpty() ? kExitUsage : kExitSomeFailed;
     }
+    // Made only now that there is something to split.
+    const QString folderProblem = MakeOutputFolder(options.outputFolder);
+    if (!folderProblem.isEmpty()) {
+        err << "folioknife-split: " << DisplayName(folderProblem) << "\n";
+        return kExitCannotRun;
+    }
     const QList<QStringList> groups = fk::GroupBySharedOutputNames(documents);
     for (const QStringList& group : groups) {
         if (group.size() > 1) {
@@ -196,7 +201,7 @@ int run(const QStringList& arguments, const fk::cli::NonUtf8Arguments& nonUtf8) 
     config.jobs = jobs;
     config.otherInputs = input.inputFiles;
     config.timeout = std::chrono::milliseconds(std::llround(options.timeoutSeconds * 1000));
-    config.stopRequested = [] { return InterruptSignals::received() != 0; };
+    config.stopRequested = [] { return InterruptSignals::received() != 0 || StandardOutput::lost() != 0; };
     // The offices' own temporary files, which an office that is stopped rather than closed leaves
     // behind, go to a folder of the run's, removed when the run ends (or by a later run, if this one is
     // killed).
@@ -228,9 +233,18 @@ int run(const QStringList& arguments, const fk::cli::NonUtf8Arguments& nonUtf8) 
                   static_cast<double>(clock.nsecsElapsed()) / 1e9, static_cast<int>(record.skipped.size()));
     progress.summary(summary);
     record.signalNumber = InterruptSignals::received();
-    if (record.signalNumber != 0) {
+    const int outputLost = StandardOutput::lost();
+    if (record.signalNumber != 0 || outputLost != 0) {
         const RunInterruption where = WhereRunStopped(groups, record.results);
-        if (!options.quiet) PrintInterruption(out, record.signalNumber, where);
+        if (record.signalNumber != 0) {
+            if (!options.quiet) PrintInterruption(out, record.signalNumber, where);
+        } else {
+            // Standard output shows nothing more: the run's end is told where it can still be read.
+            PrintInterruption(err,
+                              QStringLiteral("a standard output that takes no more (%1)")
+                                  .arg(QString::fromLocal8Bit(std::strerror(outputLost))),
+                              where);
+        }
         record.notStarted = where.notStarted;
     }
     const bool reported = writeReport(options, record, err);
@@ -243,6 +257,7 @@ int run(const QStringList& arguments, const fk::cli::NonUtf8Arguments& nonUtf8) 
         // The offices are stopped and the report is written: the program now ends as the signal asked.
         InterruptSignals::endBy(record.signalNumber);
     }
+    if (outputLost != 0) return kExitCannotRun;
     return reported ? summary.exitStatus() : kExitCannotRun;
 }
 
@@ -254,5 +269,9 @@ int main(int argc, char** argv) {
     const fk::cli::NonUtf8Arguments nonUtf8 = fk::cli::FindNonUtf8Arguments(argc, argv);
     QCoreApplication application(argc, argv);
     fk::cli::UseUtf8CharacterLocale();
-    finish(run(application.arguments(), nonUtf8));
+    const int status = run(application.arguments(), nonUtf8);
+    // Whatever run() printed last went out as its streams closed: a standard output that took no more
+    // makes no run a success.
+    finish(status == fk::cli::kExitSplit && fk::cli::StandardOutput::lost() != 0 ? fk::cli::kExitCannotRun
+                                                                                 : status);
 }

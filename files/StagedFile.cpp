@@ -41,7 +41,14 @@ StagedFile::StagedFile(fs::path target, Layout layout) : target_(std::move(targe
 
 StagedFile::~StagedFile() {
     closeFile();
-    if (fileMade_ && !committed_) ::unlink(path_.c_str());
+    // Through the folder as it was opened: a folder moved away meanwhile keeps nothing of ours.
+    if (fileMade_ && !committed_) {
+        if (folder_.empty())
+            ::unlinkat(folderDescriptor_, path_.filename().c_str(), 0);
+        else
+            ::unlink(path_.c_str());
+    }
+    if (folderDescriptor_ >= 0) ::close(folderDescriptor_);
     if (folderMade_) {
         std::error_code ignored;
         fs::remove_all(folder_, ignored);
@@ -54,6 +61,11 @@ void StagedFile::closeFile() {
 }
 
 void StagedFile::reserve() {
+    if (folderDescriptor_ < 0) {
+        const fs::path parent = (folder_.empty() ? path_ : folder_).parent_path();
+        folderDescriptor_ = ::open(parent.empty() ? "." : parent.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+        if (folderDescriptor_ < 0) throwErrno(errno);
+    }
     if (!folder_.empty() && !folderMade_) {
         if (::mkdir(folder_.c_str(), 0700) != 0) throwErrno(errno);
         folderMade_ = true;
@@ -111,6 +123,15 @@ void StagedFile::sync() {
 
 void StagedFile::putInPlace() {
     if (!synced_) throwErrno(EINVAL);
+    // The target's folder must still be the one the temporary was made in: one moved away (or moved
+    // and made anew) is not where the file was asked for.
+    const fs::path parent = (folder_.empty() ? path_ : folder_).parent_path();
+    struct stat now {
+    }, reserved{};
+    if (::stat(parent.empty() ? "." : parent.c_str(), &now) != 0 ||
+        ::fstat(folderDescriptor_, &reserved) != 0 || now.st_dev != reserved.st_dev ||
+        now.st_ino != reserved.st_ino)
+        throwErrno(ENOENT);
     // Only a complete file is renamed over the target: whatever is there is replaced, never written
     // through.
     if (::rename(path_.c_str(), target_.c_str()) != 0) throwErrno(errno);

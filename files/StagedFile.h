@@ -25,7 +25,8 @@ private:
 
 // A file made under a temporary name and renamed over its target once complete: a file or symbolic
 // link at the target is replaced, never written through; no partial file is ever left under the
-// target's name; and the temporary is removed unless it was put in place.
+// target's name; the temporary is removed unless it was put in place, even from a folder moved away
+// meanwhile; and it is never put in place in a folder moved away.
 class StagedFile {
 public:
     enum class Layout {
@@ -80,6 +81,7 @@ private:
     bool folderMade_ = false;
     bool fileMade_ = false;
     int descriptor_ = -1;
+    int folderDescriptor_ = -1;  // the folder the temporary (or its own folder) was made in
     bool synced_ = false;
     bool committed_ = false;
 };

@@ -24,6 +24,7 @@ public:
     void noted(const QString& text) override { observer_.noted(text); }
     // The office converts the outputs still to come.
     void officeDone() override {}
+    bool stopRequested() const override { return observer_.stopRequested(); }
 
     void pageStored(int number, const QString& openDocument) override {
         writer_.write(number, [&](const QString& target) { conversion_.convert(openDocument, target); });

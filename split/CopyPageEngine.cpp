@@ -153,9 +153,14 @@ SplitResult CopyPageEngine::split(const QString& path, const QString& outputFold
     // cursor already stands on the next page.
     bool blank = false;
     int page = 1;
-    bool cutShort = false;  // a page could not be reached: the pages after it are not stored
+    bool cutShort =
+        false;  // a page could not be reached, or the run stops: the pages after it are not stored
     while (usable) {
         for (; page <= pageCount; ++page) {
+            if (observer.stopRequested()) {
+                cutShort = true;
+                break;
+            }
             // With nothing selected a copy would leave the clipboard as it was, and the paste would repeat
             // the page copied before. Nothing is selected on a blank page, and on a page that begins inside
             // a table: the office does not extend a selection out of a table cell.

@@ -1,13 +1,10 @@
 #include "split/OfficeConversion.h"
 
 #include <QFile>
-#include <QFileInfo>
-#include <system_error>
 
 #include "base/Failure.h"
-#include "files/StagedFile.h"
-#include "split/OutputProbe.h"
 #include "split/PdfExport.h"
+#include "split/StagedPageFile.h"
 
 namespace fk {
 
@@ -50,22 +47,19 @@ bool OfficeConversion::looksLike(OutputFormat format, const QByteArray& head) {
 }
 
 void OfficeConversion::convert(const QString& openDocument, const QString& target) const {
-    // In a private folder beside the target: the store's own temporary files go with it.
-    files::StagedFile staged(QFile::encodeName(QFileInfo(target).absoluteFilePath()).toStdString(),
-                              files::StagedFile::Layout::InOwnFolder);
-    try {
-        staged.reserve();
-    } catch (const std::system_error& error) {
-        throw notStored(target, QString::fromLocal8Bit(error.code().message()),
-                        FailureKindOfErrno(error.code().value()));
-    }
-    const QString staging = QFile::decodeName(staged.path().c_str());
-    const OutputProbe probe(staging);
+    // The office stores in a private folder of its own, never beside the target: its store makes the
+    // folders it is given, and so would make an output folder that was moved away again.
+    StagedPageFile staged(target, [this](const QString& stored) {
+        return looksLike(format_, headOf(stored))
+                   ? QString()
+                   : QStringLiteral("the office wrote no %1 file").arg(FormatName(format_));
+    });
+    staged.reserve();
     try {
         const office::DocumentRef document =
             documents_.load(ToFileUrl(openDocument), {.hidden = true, .readOnly = true});
         try {
-            documents_.storeToUrl(document, ToFileUrl(staging), storeArguments(format_));
+            documents_.storeToUrl(document, ToFileUrl(staged.stagingPath()), storeArguments(format_));
         } catch (...) {
             try {
                 documents_.close(document);
@@ -78,14 +72,7 @@ void OfficeConversion::convert(const QString& openDocument, const QString& targe
         // Of the office's kind (gone, refused), so that the explanation names the cause.
         throw notStored(target, failure.message(), failure.kind());
     }
-    if (!probe.written() || !looksLike(format_, headOf(staging)))
-        throw notStored(target, QStringLiteral("the office wrote no %1 file").arg(FormatName(format_)));
-    try {
-        staged.commit();
-    } catch (const std::system_error& error) {
-        throw notStored(target, QString::fromLocal8Bit(error.code().message()),
-                        FailureKindOfErrno(error.code().value()));
-    }
+    staged.commit();
 }
 
 }  // namespace fk

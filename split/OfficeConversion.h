@@ -8,9 +8,9 @@
 namespace fk {
 
 // Makes a finished OpenDocument output (a page, a run of pages, any part) into another format with the
-// office: loads it hidden, stores it through the format's filter under a private name beside the
-// target, and renames it into place once the office wrote a file of that format. A file at the target
-// stays as it was when the conversion fails.
+// office: loads it hidden, stores it through the format's filter in a private folder of its own, and
+// copies it into place under a private name once the office wrote a file of that format. A file at the
+// target stays as it was when the conversion fails.
 class OfficeConversion {
 public:
     OfficeConversion(office::DocumentStore& documents, OutputFormat format)

@@ -39,7 +39,17 @@ FailureKind PageWriter::refusal(FailureKind failure) const {
     return OutputRefusal(failure, outputFolder_);
 }
 
+bool PageWriter::failsEveryLaterOutput(FailureKind kind) {
+    // A later output's name is never shorter than an earlier one's.
+    return RefusesEveryPage(kind) || kind == FailureKind::NameTooLong;
+}
+
 void PageWriter::fail(int page, const QString& message, FailureKind kind) {
+    // Outputs begun at once (several writers) meet the same refusal: it is told once for the document.
+    if (failsEveryLaterOutput(kind)) {
+        if (refusalTold_) return;
+        refusalTold_ = true;
+    }
     const SplitFailure failure{SplitStage::Store, page, message, SplitAction::Unnamed, kind};
     result_.failures.append(failure);
     observer_.failed(failure);
@@ -65,13 +75,13 @@ void PageWriter::store(StagedPageFile& staged, const std::function<void(const QS
         // The office's own store says little of why it failed; the folder tells whether every later
         // output would fail alike.
         const FailureKind kind = refusal(KindOf(std::current_exception()));
-        if (RefusesEveryPage(kind)) folderRefuses_ = true;
+        if (failsEveryLaterOutput(kind)) folderRefuses_ = true;
         throw Failure(kind, DescriptionOf(std::current_exception()));
     }
 }
 
 bool PageWriter::write(int number, const std::function<void(const QString& target)>& write) {
-    if (folderRefuses_) return false;  // told once already
+    if (folderRefuses_ || observer_.stopRequested()) return false;  // told once already, or not wanted
     const QString target = pathOf(number);
     try {
         if (inputs_.covers(target))
@@ -80,7 +90,7 @@ bool PageWriter::write(int number, const std::function<void(const QString& targe
     } catch (...) {
         FailureKind kind = KindOf(std::current_exception());
         if (kind != FailureKind::ProtectedInput) kind = refusal(kind);
-        if (RefusesEveryPage(kind)) folderRefuses_ = true;
+        if (failsEveryLaterOutput(kind)) folderRefuses_ = true;
         fail(number, DescriptionOf(std::current_exception(), QStringLiteral("unknown error")), kind);
         return false;
     }
@@ -107,8 +117,12 @@ void PageWriter::writeAll(const std::vector<PageSelection::Output>& outputs,
     };
     // Once the folder takes no more files, the outputs not yet begun are not tried. An output once
     // taken is always finished.
+    // Each writer keeps its cutter from one batch to the next.
+    std::vector<Cutter> cutters(static_cast<size_t>(std::max(1, parallelism.writers)));
     std::atomic<bool> refuses{folderRefuses_};
-    for (int batchStart = 0; batchStart < count && !refuses; batchStart += parallelism.batch) {
+    // A stopped run begins no further output either; each writer asks before it takes one.
+    const auto goOn = [&] { return !refuses && !observer_.stopRequested(); };
+    for (int batchStart = 0; batchStart < count && goOn(); batchStart += parallelism.batch) {
         const int batchEnd = std::min(count, batchStart + parallelism.batch);
         std::atomic<int> next{batchStart};
         std::optional<files::FileSystemSync> fileSystem;
@@ -117,9 +131,8 @@ void PageWriter::writeAll(const std::vector<PageSelection::Output>& outputs,
         } catch (const std::system_error&) {
             // Each file is synced on its own then.
         }
-        auto work = [&] {
-            Cutter cut;
-            while (!refuses) {
+        auto work = [&](Cutter& cut) {
+            while (goOn()) {
                 const int index = next++;
                 if (index >= batchEnd) break;
                 const PageSelection::Output& output = outputs[static_cast<size_t>(index)];
@@ -132,7 +145,15 @@ void PageWriter::writeAll(const std::vector<PageSelection::Output>& outputs,
                     continue;
                 }
                 try {
-                    if (!cut) cut = newCutter();
+                    if (!cut) {
+                        cut = newCutter();
+                        // A cutter can take seconds to make (a PDF is parsed whole): the run may have
+                        // been stopped meanwhile.
+                        if (!goOn()) {
+                            outcome.tried = false;
+                            break;
+                        }
+                    }
                     const QByteArray bytes = cut(output);
                     outcome.staged =
                         std::make_unique<files::StagedFile>(QFile::encodeName(target).toStdString());
@@ -148,13 +169,14 @@ void PageWriter::writeAll(const std::vector<PageSelection::Output>& outputs,
                         DescriptionOf(std::current_exception(), QStringLiteral("unknown error"));
                     outcome.kind = KindOf(std::current_exception());
                 }
-                if (RefusesEveryPage(outcome.kind)) refuses = true;
+                if (failsEveryLaterOutput(outcome.kind)) refuses = true;
             }
         };
         {
             std::vector<std::jthread> threads;
             const int writers = std::clamp(parallelism.writers, 1, batchEnd - batchStart);
-            for (int writer = 0; writer < writers; ++writer) threads.emplace_back(work);
+            for (int writer = 0; writer < writers; ++writer)
+                threads.emplace_back(work, std::ref(cutters[static_cast<size_t>(writer)]));
         }
         // One wait for the disk for the whole batch. Should it fail, each file's own sync below says
         // which of them the disk did not take.
@@ -171,7 +193,7 @@ void PageWriter::writeAll(const std::vector<PageSelection::Output>& outputs,
         }
         for (int index = batchStart; index < batchEnd; ++index) {
             Outcome& outcome = outcomes[static_cast<size_t>(index)];
-            if (!outcome.tried) break;  // never begun: the folder refused earlier outputs
+            if (!outcome.tried) break;  // never begun: the folder refused earlier outputs, or the run stops
             const PageSelection::Output& output = outputs[static_cast<size_t>(index)];
             if (outcome.staged) {
                 try {
@@ -180,7 +202,7 @@ void PageWriter::writeAll(const std::vector<PageSelection::Output>& outputs,
                     outcome.staged.reset();
                 } catch (const std::system_error& error) {
                     failWith(outcome, pathOf(output.number), error);
-                    if (RefusesEveryPage(outcome.kind)) refuses = true;
+                    if (failsEveryLaterOutput(outcome.kind)) refuses = true;
                 }
             }
             if (outcome.failure)

@@ -17,7 +17,8 @@ namespace fk {
 // output N is named after the document and N; an output that would replace one of the run's documents
 // is failed and never written; each output is made under a private name and renamed into place only
 // once complete; a folder that takes no more files stops the writing after the outputs already begun,
-// so that it costs a failure or two and not one per output; and each output stored is counted in the
+// so that it costs one failure and not one per output; a run asked to stop begins no further output;
+// and each output stored is counted in the
 // result and told to the observer, in order.
 //
 // Failures and stored outputs go into the result and to the observer on the thread that calls; the
@@ -62,6 +63,8 @@ public:
 private:
     // The kind a failed store is reported as, given the folder's state.
     FailureKind refusal(FailureKind failure) const;
+    // A full or lost folder, or a name too long: no later output could be stored either.
+    static bool failsEveryLaterOutput(FailureKind kind);
     void fail(int page, const QString& message, FailureKind kind);
 
     QString outputFolder_;
@@ -71,6 +74,7 @@ private:
     SplitResult& result_;
     SplitObserver& observer_;
     bool folderRefuses_ = false;
+    bool refusalTold_ = false;
 };
 
 }  // namespace fk

@@ -1,13 +1,14 @@
 #include "split/SlicePageEngine.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <algorithm>
 #include <optional>
 #include <thread>
 
 #include "base/Failure.h"
-#include "slicer/PackageSlicer.h"
 #include "files/StagedFile.h"
+#include "slicer/PackageSlicer.h"
 #include "split/DocumentOpening.h"
 #include "split/EndnoteMarking.h"
 #include "split/HeadingMarking.h"
@@ -100,6 +101,7 @@ SplitResult SlicePageEngine::split(const QString& path, const QString& outputFol
     }
     result.pageCount = static_cast<int>(marks.plan.size());
     observer.pageCountKnown(result.pageCount);
+    if (slicer) slicer->markOrigin(QFileInfo(path).fileName().toStdString());
 
     document.close();
     if (!result.failures.isEmpty()) return result;

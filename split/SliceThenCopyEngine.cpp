@@ -24,6 +24,7 @@ public:
     }
     void noted(const QString& text) override { observer_.noted(text); }
     void officeDone() override { observer_.officeDone(); }
+    bool stopRequested() const override { return observer_.stopRequested(); }
 
     const std::optional<SplitFailure>& held() const { return held_; }
 

@@ -83,6 +83,9 @@ public:
     // The office's part of the split is over: the engine goes on without it (writing pages), and the
     // office may take the next document meanwhile. Engines that need the office to the end never call it.
     virtual void officeDone() {}
+    // Whether the run was asked to stop: an engine then writes no further output. The one call that may
+    // come from any of the engine's threads.
+    virtual bool stopRequested() const { return false; }
 };
 
 // Splits one document into one document per page: NAME_0001.odt, NAME_0002.odt ... in the output folder.

@@ -216,6 +216,7 @@ public:
         if (!keepOffice_) handoff_.release();
     }
     const QList<StoredOutput>& stored() const { return stored_; }
+    bool stopRequested() const override { return queue_.stopping(); }
 
 private:
     DocumentResult& result_;

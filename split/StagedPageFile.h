@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <functional>
 #include <optional>
 
 #include "files/StagedFile.h"
@@ -8,37 +9,42 @@
 
 namespace fk {
 
-// A page document stored under a private name beside its final one and renamed into place only when
-// it is complete: a file or symbolic link already at the final name is replaced, never written
-// through, and a good older page is replaced only by a good new one. The office stores the page in a
-// private folder of the run's beside the final name, and the temporary files its store writes beside
-// the page (lu*.tmp) and its lock file stay in there and go with it.
+// A page document the office stores, put into the output folder only once it is complete. The office
+// stores it in a private folder of the run's in $TMPDIR: the temporary files its store writes beside
+// a document (lu*.tmp) and its lock file go with that folder, and nothing the office does reaches the
+// output folder, which a store would make again had it been removed or moved away meanwhile. The page
+// is then copied under a private name beside its final one and renamed over it: a file or link at the
+// final name is replaced, never written through, and a good older page is replaced only by a good new
+// one.
 class StagedPageFile {
 public:
-    // Chooses a new, unguessable name in the final name's folder.
-    explicit StagedPageFile(QString finalPath);
-    // Removes the staged file and its folder; the page stays if it was put in place.
-    ~StagedPageFile() = default;
+    // What is wrong with the file the office stored; empty when nothing is.
+    using Check = std::function<QString(const QString& officeFile)>;
+
+    // Chooses new, unguessable names; `check` tells a complete file (by default an OpenDocument
+    // package whose every entry reads back whole).
+    explicit StagedPageFile(QString finalPath, Check check = {});
     StagedPageFile(const StagedPageFile&) = delete;
     StagedPageFile& operator=(const StagedPageFile&) = delete;
 
     // Where the office is to store the page.
     const QString& stagingPath() const { return staging_; }
-    // Makes the staged file, empty, before the office stores there; throws Failure naming the final
-    // path when the folder takes no file.
+    // Makes the private name in the output folder and the office's private folder, before the office
+    // stores; throws Failure naming the final path when either folder takes no file.
     void reserve();
     const QString& finalPath() const { return final_; }
 
-    // Renames the staged file over the final name once the store wrote it and it is a complete
-    // OpenDocument package. Throws Failure naming the final path otherwise; the file at the
-    // final name then stays as it was.
+    // Copies the office's file into place once the store wrote it and it passes the check. Throws
+    // Failure naming the final path otherwise; the file at the final name then stays as it was.
     void commit();
 
 private:
     QString final_;
+    Check check_;
     files::StagedFile staged_;
+    std::optional<files::TemporaryFolder> officeFolder_;
     QString staging_;
-    std::optional<OutputProbe> probe_;  // from the moment the staged file is made
+    std::optional<OutputProbe> probe_;  // from the moment the office's folder is made
 };
 
 }  // namespace fk

@@ -30,6 +30,10 @@ void PackageSlicer::writePages(int first, int last, const std::filesystem::path&
     document_->writePages(first, last, target);
 }
 
+void PackageSlicer::markOrigin(const std::string& documentName) {
+    document_->markOrigin(documentName);
+}
+
 std::string PackageSlicer::pagesPackage(int first, int last) const {
     return document_->pagesPackage(first, last);
 }

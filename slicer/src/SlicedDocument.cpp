@@ -11,6 +11,7 @@
 #include "PageStartStyler.h"
 #include "RunningHeads.h"
 #include "StylesAdjuster.h"
+#include "slicer/PageOrigin.h"
 
 #include <sstream>
 
@@ -138,6 +139,15 @@ PagePlan SlicedDocument::bodyPart(const PagePlan& plan) {
 
 const std::string& SlicedDocument::masterPageOf(int page) const {
     return endnotes_ && page >= endnotes_->firstPage() ? endnotes_->masterPage() : pages_->masterPage(page);
+}
+
+void SlicedDocument::markOrigin(const std::string& documentName) {
+    for (PackageEntry& meta : entries_) {
+        if (meta.name != "meta.xml") continue;
+        meta = {meta.name, WithPageOrigin(meta.data, documentName)};
+        return;
+    }
+    entries_.push_back({"meta.xml", WithPageOrigin({}, documentName)});
 }
 
 const PackageEntry* SlicedDocument::entry(std::string_view name) const {

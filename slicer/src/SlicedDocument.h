@@ -35,6 +35,7 @@ public:
     ~SlicedDocument();
 
     int pageCount() const { return plan_.pageCount(); }
+    void markOrigin(const std::string& documentName);
     const std::vector<SliceIssue>& issues() const { return issues_; }
     void writePages(int first, int last, const std::filesystem::path& target) const;
     std::string pagesPackage(int first, int last) const;

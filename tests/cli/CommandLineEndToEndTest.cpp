@@ -20,6 +20,7 @@
 #include <QThread>
 #include <QUrl>
 
+#include "Corpus.h"
 #include "QtPrinters.h"
 #include "ReportSchema.h"
 #include "TestOffice.h"
@@ -160,6 +161,11 @@ protected:
     }
     Outcome split(const QStringList& arguments) { return finish(start(arguments)); }
 
+    static void waitUntil(const std::function<bool()>& condition) {
+        QElapsedTimer clock;
+        clock.start();
+        while (!condition() && clock.elapsed() < 120000) QThread::msleep(10);
+    }
     // Waits until the named output exists, then returns the job's office proper (soffice.bin).
     pid_t officeOnceStored(const QString& outputName) {
         QElapsedTimer clock;
@@ -375,21 +381,31 @@ TEST_F(CommandLineEndToEnd, UnderNohupAHangupChangesNothing) {
     EXPECT_EQ(outputs().filter(QStringLiteral("long_")).size(), 40);
 }
 
-TEST_F(CommandLineEndToEnd, AReaderThatStopsReadingEndsTheRunWithItsOffices) {
-    const QString report = work_.filePath(QStringLiteral("run.json"));
-    QProcess* shell =
-        startShell(QStringLiteral("\"$0\" --method copy -o out --json \"$1\" \"$2\" \"$3\" | head -1; "
-                                  "echo \"status ${PIPESTATUS[0]}\""),
-                   {report, document("alpha"), document("long")});
-    const Outcome run = finish(shell);
-    EXPECT_TRUE(run.out.contains(QStringLiteral("status %1").arg(128 + SIGPIPE))) << run.out.toStdString();
-    EXPECT_LT(outputs().filter(QStringLiteral("long_")).size(), 40) << "the run stopped";
-    QFile file(report);
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << "the report is written";
-    EXPECT_EQ(QJsonDocument::fromJson(file.readAll()).object()["signal"].toInt(), SIGPIPE);
-    QThread::msleep(200);
-    EXPECT_TRUE(ProcessesMentioning(cache()).isEmpty()) << "no office outlives the run";
+// Streams.
+
+TEST_F(CommandLineEndToEnd, AStandardOutputThatTakesNoMoreStopsTheRunAsAnInterruptDoes) {
+    const QString reportPath = work_.filePath(QStringLiteral("run.json"));
+    const QString run = QStringLiteral(R"("$0" --method copy -o out --json "$1" "$2" "$3")");
+    // A reader that stops reading, and a full device.
+    for (const QString& script :
+         {run + R"( | head -1; echo "status ${PIPESTATUS[0]}")", run + R"( >/dev/full; echo "status $?")"}) {
+        SCOPED_TRACE(script.toStdString());
+        QDir(output()).removeRecursively();
+        const Outcome ran = finish(startShell(script, {reportPath, document("alpha"), document("long")}));
+        EXPECT_TRUE(ran.out.endsWith("status 3\n")) << ran.out.toStdString() << ran.err.toStdString();
+        EXPECT_TRUE(ran.err.contains("Interrupted by a standard output that takes no more"))
+            << ran.err.toStdString();
+        const QJsonObject json = report(reportPath);
+        EXPECT_EQ(json["signal"].toInt(), 0);
+        EXPECT_EQ(statuses(json).value(document("alpha")), "split");
+        EXPECT_NE(statuses(json).value(document("long")), "split") << "the run stopped";
+        QThread::msleep(200);
+        EXPECT_TRUE(ProcessesMentioning(cache()).isEmpty()) << "no office outlives the run";
+        EXPECT_TRUE(QDir(temporaryFolder()).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot));
+    }
 }
+
+// Signals.
 
 TEST_F(CommandLineEndToEnd, TerminatedRunWritesItsReportAndEndsBySigterm) {
     const QString report = work_.filePath(QStringLiteral("run.json"));
@@ -410,6 +426,27 @@ TEST_F(CommandLineEndToEnd, TerminatedRunWritesItsReportAndEndsBySigterm) {
     EXPECT_EQ(documents[1].toObject()["status"].toString(), "not-started");
     QThread::msleep(200);
     EXPECT_TRUE(ProcessesMentioning(cache()).isEmpty());
+}
+
+TEST_F(CommandLineEndToEnd, SigtermStopsPdfPagesWithinASecondAndTheDocumentIsInterrupted) {
+    FK_SKIP_WITHOUT_CORPUS();
+    // 256 pages, whose PDF the office writes with about 148,000 objects: cutting them takes seconds.
+    const QString book = CorpusFolder() + QStringLiteral("/odftk_excelfileformat.odt");
+    const QString reportPath = work_.filePath(QStringLiteral("run.json"));
+    QProcess* process = start({QStringLiteral("--format"), QStringLiteral("pdf"), QStringLiteral("-o"),
+                               QStringLiteral("out"), QStringLiteral("--json"), reportPath, book});
+    officeOnceStored(QStringLiteral("odftk_excelfileformat_0001.pdf"));
+    const QDateTime signalled = QDateTime::currentDateTime();
+    ::kill(static_cast<pid_t>(process->processId()), SIGTERM);
+    const Outcome run = finish(process);
+
+    EXPECT_EQ(run.signal, SIGTERM) << run.err.toStdString();
+    QDateTime last = signalled;
+    for (const QString& name : outputs())
+        last = std::max(last, QFileInfo(QDir(output()).filePath(name)).lastModified());
+    EXPECT_LE(signalled.msecsTo(last), 1000) << outputs().size() << " pages written";
+    EXPECT_LT(outputs().size(), 256);
+    EXPECT_EQ(statuses(report(reportPath)).value(book), "interrupted");
 }
 
 TEST_F(CommandLineEndToEnd, AResumedRunSplitsWhatAnInterruptedOneLeftAndNothingTwice) {
@@ -755,7 +792,7 @@ TEST_F(CommandLineEndToEnd, TheReadmesGnuParallelRecipeSplitsEveryDocumentExactl
     recipe.replace(QStringLiteral("folioknife-split "),
                    QStringLiteral("'%1/folioknife-split' ").arg(ProgramFolder()));
     recipe.replace(QStringLiteral("/srv/"), srv + QLatin1Char('/'));
-    QDir().mkpath(srv + QStringLiteral("/reports"));
+    // No reports folder: the recipe makes it.
     QDir().mkpath(srv + QStringLiteral("/incoming"));
     for (const QString& name : {QStringLiteral("alpha"), QStringLiteral("beta"), QStringLiteral("gamma")})
         QFile::copy(document(name), srv + QStringLiteral("/incoming/") + name + QStringLiteral(".odt"));
@@ -783,6 +820,75 @@ TEST_F(CommandLineEndToEnd, TheReadmesGnuParallelRecipeSplitsEveryDocumentExactl
     EXPECT_EQ(pages, (QStringList{"alpha_0001.odt", "alpha_0002.odt", "alpha_0003.odt", "beta_0001.odt",
                                   "beta_0002.odt", "gamma_0001.odt"}));
     EXPECT_EQ(reported, 3);
+}
+
+// Folders.
+
+TEST_F(CommandLineEndToEnd, AnOutputFolderMovedAwayFailsTheDocumentOnceInEveryFormat) {
+    // The folder goes while the office has the document, or (docx) once the first page is there.
+    for (const auto& [format, firstPage] : {std::pair{"odt", ""}, {"pdf", ""}, {"docx", "long_0001.docx"}}) {
+        SCOPED_TRACE(format);
+        QDir(output()).removeRecursively();
+        const QString moved = work_.filePath(QStringLiteral("moved-") + format);
+        QProcess* process = start({"--format", format, "-o", "out", document("long")});
+        if (*firstPage)
+            officeOnceStored(firstPage);
+        else
+            waitUntil([&] {
+                return !QDir(temporaryFolder())
+                            .entryList({".folioknife-split.fk-*"}, QDir::Dirs | QDir::Hidden)
+                            .isEmpty();
+            });
+        ASSERT_TRUE(QDir().rename(output(), moved));
+        const Outcome run = finish(process);
+
+        EXPECT_EQ(run.exitCode, 1) << run.err.toStdString();
+        EXPECT_FALSE(QFileInfo::exists(output())) << "the office made it again";
+        const QStringList left =
+            QDir(moved).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+        EXPECT_TRUE(*firstPage ? left.filter(QRegularExpression("^\\.")).isEmpty() : left.isEmpty())
+            << "no temporary left there: " << left.join(' ').toStdString();
+        EXPECT_EQ(run.err.count(document("long")), 1) << run.err.toStdString();
+    }
+}
+
+TEST_F(CommandLineEndToEnd, APageNameTooLongIsOneFailureADocumentInEveryFormat) {
+    // The lock file's name fits, the pages' names too, their temporaries' do not.
+    const QString named = work_.filePath(QString(230, 'n') + QStringLiteral(".odt"));
+    QFile::copy(document("alpha"), named);
+    for (const char* format : {"odt", "pdf", "docx"}) {
+        const Outcome run = split({"--format", format, "-o", "out", named});
+        EXPECT_EQ(run.exitCode, 1) << format;
+        EXPECT_EQ(run.err.count(named + QStringLiteral(": ")), 1) << format << run.err.toStdString();
+    }
+}
+
+TEST_F(CommandLineEndToEnd, TheProgramsOwnPagesInAFolderAreNotSplitAgainButANamedOneIs) {
+    const QString folder = work_.filePath(QStringLiteral("F"));
+    QDir().mkpath(folder);
+    QFile::copy(document("alpha"), folder + QStringLiteral("/a.odt"));
+    for (int run = 1; run <= 2; ++run) {
+        const Outcome outcome = split({QStringLiteral("-o"), folder, folder});
+        EXPECT_EQ(outcome.exitCode, 0) << run << outcome.err.toStdString();
+    }
+    EXPECT_EQ(QDir(folder).entryList(QDir::Files, QDir::Name),
+              (QStringList{"a.odt", "a_0001.odt", "a_0002.odt", "a_0003.odt"}));
+    const Outcome named =
+        split({QStringLiteral("-o"), QStringLiteral("G"), folder + QStringLiteral("/a_0002.odt")});
+    EXPECT_EQ(named.exitCode, 0) << named.err.toStdString();
+    EXPECT_EQ(OdtBodyText(work_.filePath(QStringLiteral("G/a_0002_0001.odt"))), QStringList{"alpha page 2"});
+}
+
+TEST_F(CommandLineEndToEnd, FoldersAreMadeOnlyForSomethingToSplitTheReportsWithTheOutputs) {
+    const Outcome inside = split({QStringLiteral("-o"), QStringLiteral("newdir"), QStringLiteral("--json"),
+                                  QStringLiteral("newdir/r.json"), document("gamma")});
+    EXPECT_EQ(inside.exitCode, 0) << inside.err.toStdString();
+    EXPECT_TRUE(QFile::exists(work_.filePath(QStringLiteral("newdir/r.json"))));
+    EXPECT_TRUE(QFile::exists(work_.filePath(QStringLiteral("newdir/gamma_0001.odt"))));
+    const Outcome nothing =
+        split({QStringLiteral("-o"), QStringLiteral("newout"), QStringLiteral("missing.odt")});
+    EXPECT_EQ(nothing.exitCode, 1) << nothing.err.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(work_.filePath(QStringLiteral("newout"))));
 }
 
 TEST_F(CommandLineEndToEnd, OlderPagesOfALongerSplitAreKeptAndNoted) {

@@ -241,8 +241,12 @@ TEST_F(CommandLineTest, JsonReportFileAndShard) {
     EXPECT_FALSE(parse({"a.odt"}).options.shard.has_value());
 
     QDir(work.path()).mkpath("folder");
-    for (const char* json : {"missing/run.json", "folder", ""})
+    QFile(work.filePath("notes")).open(QIODevice::WriteOnly);
+    for (const char* json : {"folder", "", "notes/run.json", "notes/deeper/run.json"})
         EXPECT_TRUE(parse({"--json", json, "a.odt"}).error.startsWith("--json names a file")) << json;
+    // Its folder is made as the output folder is, inside that one too.
+    for (const char* json : {"missing/run.json", "out/deeper/run.json"})
+        EXPECT_EQ(parse({"--json", json, "-o", "out", "a.odt"}).error, QString()) << json;
     EXPECT_TRUE(parse({"--shard", "0/3", "a.odt"}).error.startsWith("--shard takes K/N"));
 }
 

@@ -1,3 +1,4 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <unistd.h>
@@ -5,6 +6,7 @@
 #include "QtPrinters.h"
 #include "cli/InterruptSignals.h"
 #include "cli/RunInterruption.h"
+#include "cli/StandardOutput.h"
 
 using namespace fk;
 using namespace fk::cli;
@@ -84,21 +86,24 @@ TEST(InterruptSignals, ASignalIgnoredAtTheStartStaysIgnored) {
         ::testing::ExitedWithCode(7), "");
 }
 
-TEST(InterruptSignals, AStandardOutputNobodyReadsIsTakenForSigpipe) {
-    for (const bool readerGone : {false, true}) {
+TEST(StandardOutput, AReaderGoneOrAFullDeviceIsNotedWithoutDeathBySigpipe) {
+    for (const int expected : {0, EPIPE, ENOSPC}) {
         EXPECT_EXIT(
             {
                 int ends[2];
                 if (::pipe(ends) != 0) ::_exit(9);
-                ::dup2(ends[1], STDOUT_FILENO);
-                if (readerGone) ::close(ends[0]);
+                ::dup2(expected == ENOSPC ? ::open("/dev/full", O_WRONLY) : ends[1], STDOUT_FILENO);
+                if (expected == EPIPE) ::close(ends[0]);
                 InterruptSignals::install();
-                const bool written = ::write(STDOUT_FILENO, "x", 1) == 1;  // no death by SIGPIPE here
-                const int expected = readerGone ? SIGPIPE : 0;
-                ::_exit(written != readerGone && InterruptSignals::received() == expected ? 7 : 8);
+                // A reader's going is seen before anything more is written to it.
+                const bool before = StandardOutput::lost() == (expected == EPIPE ? EPIPE : 0);
+                StandardOutput device(STDOUT_FILENO);
+                QTextStream(&device) << "a line\n";  // no death by SIGPIPE here
+                const bool noted = StandardOutput::lost() == expected && InterruptSignals::received() == 0;
+                ::_exit(before && noted ? 7 : 8);
             },
             ::testing::ExitedWithCode(7), "")
-            << readerGone;
+            << expected;
     }
 }
 

@@ -127,6 +127,21 @@ TEST_F(FilesTest, AStagedFileReplacesALinkAndLeavesNothingWhenNotCommitted) {
     EXPECT_EQ(names(), (std::vector<std::string>{"page.odt", "precious.odt"}));
 }
 
+TEST_F(FilesTest, AStagedFileWhoseFolderIsMovedAwayIsNeitherPutInPlaceNorLeftThere) {
+    const fs::path out = folder_ / "out", moved = folder_ / "moved";
+    fs::create_directories(out);
+    {
+        StagedFile staged(out / "page.odt");
+        staged.reserve();
+        staged.write("page");
+        fs::rename(out, moved);
+        fs::create_directories(out);  // a new folder at the old name is not the one asked for either
+        EXPECT_THROW(staged.commit(), std::system_error);
+    }
+    EXPECT_TRUE(fs::is_empty(moved)) << "the temporary went from where the folder went";
+    EXPECT_TRUE(fs::is_empty(out));
+}
+
 TEST_F(FilesTest, StagedFilesSyncedTogetherTakeTheirNamesOnlyOnceSynced) {
     const fs::path blocked = folder_ / "page-2.pdf";
     fs::create_directory(blocked);

@@ -1,4 +1,5 @@
 #include "slicer/PackageSlicer.h"
+#include "slicer/PageOrigin.h"
 
 #include "TestDocument.h"
 #include "TestPackage.h"
@@ -135,6 +136,24 @@ TEST_F(PackageSlicerTest, PageHoldsItsBodyAndOnlyTheEntriesItUses) {
     EXPECT_EQ(std::string(text.child("text:p").child_value()), "two");
     EXPECT_EQ(text.select_nodes("text:p").size(), 1u);
     EXPECT_FALSE(text.child("draw:frame"));
+}
+
+TEST_F(PackageSlicerTest, EveryPageSaysInItsMetadataWhichDocumentItWasCutFrom) {
+    const std::string office =
+        R"(<office:document-meta xmlns:office="o" xmlns:meta="m"><office:meta><meta:generator>LO)"
+        R"(</meta:generator><meta:user-defined meta:name="Folioknife page of">old.odt</meta:user-defined>)"
+        R"(</office:meta></office:document-meta>)";
+    // None, the office's own (with the property already set once), and one that is not XML.
+    for (const std::string& meta : {std::string(), office, std::string("<office:")})
+        EXPECT_EQ(PageOriginIn(WithPageOrigin(meta, "Grüße & <Köln>.odt")), "Grüße & <Köln>.odt") << meta;
+    EXPECT_NE(WithPageOrigin(office, "a.odt").find("<meta:generator>LO</meta:generator>"), std::string::npos);
+
+    const fs::path input = writeStandardInput();
+    PackageSlicer slicer(input, std::vector<PlannedPage>(3));
+    slicer.markOrigin("report.odt");
+    slicer.writePage(2, folder_ / "page2.odt");
+    EXPECT_EQ(PageOriginOf(folder_ / "page2.odt"), "report.odt");
+    EXPECT_EQ(PageOriginOf(input), std::nullopt);
 }
 
 TEST_F(PackageSlicerTest, EntriesKeepTheirCompressionAndEveryPageItsOwnStylesInAnyOrder) {

@@ -5,6 +5,7 @@
 #include <QTemporaryDir>
 #include <QThread>
 #include <atomic>
+#include <tuple>
 
 #include "QtPrinters.h"
 #include "RecordingSplitObserver.h"
@@ -100,13 +101,19 @@ TEST_F(PageWriterTest, ManyOutputsAreStoredAndToldInOrderWhateverFailsBesideThem
     }
 }
 
-TEST_F(PageWriterTest, AFolderThatIsGoneIsOneFailurePerWriterAndNothingAfter) {
-    const QString gone = out.filePath("gone");
-    for (const int writers : {1, 2}) {
+TEST_F(PageWriterTest, AFolderThatRefusesEveryOutputIsOneFailureWhateverTheWritersAndNothingAfter) {
+    const QString gone = out.filePath("gone"), tooLong = in.filePath(QString(250, 'n') + ".odt");
+    const std::tuple<QString, QString, FailureKind, int> cases[] = {
+        {gone, document, FailureKind::NotFound, 1},
+        {gone, document, FailureKind::NotFound, 4},
+        {out.path(), tooLong, FailureKind::NameTooLong, 1},
+        {out.path(), tooLong, FailureKind::NameTooLong, 4}};
+    for (const auto& [folder, longerDocument, kind, writers] : cases) {
         SCOPED_TRACE(writers);
         result = {};
         observer = {};
-        PageWriter writer = writerInto(gone);
+        document = longerDocument;
+        PageWriter writer = writerInto(folder);
         std::atomic<int> cut{0};
         writer.writeAll(
             pages(20),
@@ -114,10 +121,10 @@ TEST_F(PageWriterTest, AFolderThatIsGoneIsOneFailurePerWriterAndNothingAfter) {
             {.writers = writers});
         EXPECT_TRUE(writer.folderRefuses());
         EXPECT_EQ(result.pagesStored, 0);
-        ASSERT_FALSE(result.failures.isEmpty());
-        EXPECT_LE(result.failures.size(), writers);
+        ASSERT_EQ(result.failures.size(), 1) << "told once for the document";
+        EXPECT_EQ(observer.failures.size(), 1);
         for (const SplitFailure& failure : result.failures) {
-            EXPECT_EQ(failure.kind, FailureKind::NotFound);
+            EXPECT_EQ(failure.kind, kind);
             EXPECT_EQ(failure.stage, SplitStage::Store);
         }
         // A writer that puts its file in place itself is not asked either.
@@ -127,6 +134,18 @@ TEST_F(PageWriterTest, AFolderThatIsGoneIsOneFailurePerWriterAndNothingAfter) {
         EXPECT_FALSE(asked);
         EXPECT_EQ(result.failures.size(), told);
     }
+}
+
+TEST_F(PageWriterTest, AStoppedRunBeginsNoFurtherOutputAndLeavesNoTemporary) {
+    std::atomic<int> cut{0};
+    observer.stopping = [&] { return cut >= 3; };
+    PageWriter writer = writerInto(out.path());
+    writer.writeAll(pages(60),
+                    [&] { return [&](const PageSelection::Output&) { return QByteArray::number(++cut); }; },
+                    {.writers = 2});
+    EXPECT_TRUE(result.pagesStored == 3 || result.pagesStored == 4) << "one begun is finished";
+    EXPECT_TRUE(result.failures.isEmpty());
+    EXPECT_EQ(QDir(out.path()).entryList(QDir::Files | QDir::Hidden).size(), result.pagesStored);
 }
 
 TEST_F(PageWriterTest, AnOfficeStoreIntoAFolderThatIsGoneRefusesTheOutputsAfterIt) {

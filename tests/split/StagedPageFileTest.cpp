@@ -34,20 +34,24 @@ protected:
     const QString page = out.filePath("report_0001.odt");
 };
 
-TEST_F(StagedPageFileTest, TheOfficesFilesBesideTheStagedPageGoWithIt) {
+TEST_F(StagedPageFileTest, TheOfficeStoresOutsideTheOutputFolderAndItsFilesGoWithItsOwn) {
+    QString officeFolder;
     {
         StagedPageFile staged(page);
+        staged.reserve();
         const QFileInfo folder(QFileInfo(staged.stagingPath()).absolutePath());
-        EXPECT_EQ(folder.absolutePath(), QFileInfo(out.path()).absoluteFilePath());
+        officeFolder = folder.absoluteFilePath();
+        EXPECT_EQ(folder.absolutePath(), QFileInfo(QDir::tempPath()).absoluteFilePath())
+            << "nothing the office does reaches the output folder";
         EXPECT_EQ(files::TemporaryName::ownerOf(folder.fileName().toStdString()),
                   files::TemporaryOwner::thisProcess())
             << "a later run can tell it for ours";
-        staged.reserve();
         storeAsTheOfficeDoes(staged.stagingPath(), "page one");
         staged.commit();
     }
     EXPECT_EQ(test::FakeOfficeSession::storedText(page), "page one");
     EXPECT_EQ(left(), QStringList{"report_0001.odt"});
+    EXPECT_FALSE(QFileInfo::exists(officeFolder));
 }
 
 }  // namespace

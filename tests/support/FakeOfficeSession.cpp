@@ -232,7 +232,7 @@ std::optional<QStringList> FakeOfficeSession::runBasic(const office::BasicModule
     return basicAnswer;
 }
 
-void FakeOfficeSession::writePackage(const QString& path, const QString& pageText) {
+void FakeOfficeSession::writePackage(const QString& path, const QString& pageText, const QByteArray& meta) {
     int error = 0;
     zip_t* archive = zip_open(QFile::encodeName(path).constData(), ZIP_CREATE | ZIP_TRUNCATE, &error);
     if (archive == nullptr) return;
@@ -243,6 +243,8 @@ void FakeOfficeSession::writePackage(const QString& path, const QString& pageTex
     zip_set_file_compression(archive, first, ZIP_CM_STORE, 0);
     zip_file_add(archive, "content.xml", zip_source_buffer(archive, content.constData(), content.size(), 0),
                  0);
+    if (!meta.isEmpty())
+        zip_file_add(archive, "meta.xml", zip_source_buffer(archive, meta.constData(), meta.size(), 0), 0);
     zip_close(archive);
 }
 

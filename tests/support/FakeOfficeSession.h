@@ -95,7 +95,8 @@ public:
     // ("<input url>#<page>"); this reads it back from a page document wherever it was moved afterwards
     // (empty when there is none).
     static QString storedText(const QString& path);
-    static void writePackage(const QString& path, const QString& pageText);
+    // A package holding the text as its content.xml, and `meta` as its meta.xml when given.
+    static void writePackage(const QString& path, const QString& pageText, const QByteArray& meta = {});
     QStringList closedDocuments;
     int openDocuments() const { return static_cast<int>(open_.size()); }
 

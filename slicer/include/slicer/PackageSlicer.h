@@ -55,6 +55,10 @@ public:
 
     int pageCount() const;
 
+    // Every output says in its metadata that it was cut from the document of this file name (see
+    // PageOrigin.h). Like the constructor, it must not overlap any other call.
+    void markOrigin(const std::string& documentName);
+
     // Non-empty when the body holds something at a mark that the slicer cannot cut faithfully; the
     // caller then uses another method for the document.
     const std::vector<SliceIssue>& issues() const;

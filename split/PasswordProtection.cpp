@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <array>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -28,21 +29,49 @@ std::string utf16le(std::string_view ascii) {
     return bytes;
 }
 
-}  // namespace
+std::uint32_t littleEndian(const std::string& bytes, std::size_t at, int size) {
+    std::uint32_t value = 0;
+    for (int i = size - 1; i >= 0; --i) value = value << 8 | static_cast<unsigned char>(bytes[at + i]);
+    return value;
+}
 
-bool CompoundFileDeclaresEncryption(const std::string& prefix) {
-    if (!prefix.starts_with(kCompoundFileSignature)) return false;
-    // The entry's name, its terminator, and the name's length in bytes (UTF-16 with terminator) at
-    // offset 64 of the entry: a match of all three is a directory entry, not text that says so.
-    const std::string name = utf16le("EncryptionInfo") + std::string(2, '\0');
+// The offset of the directory entry of this name, or npos. The entry's name, its terminator, and the
+// name's length in bytes (UTF-16 with terminator) at offset 64 of the entry: a match of all three is a
+// directory entry, not text that says so.
+std::size_t directoryEntry(const std::string& prefix, std::string_view ascii) {
+    const std::string name = utf16le(ascii) + std::string(2, '\0');
     const auto length = static_cast<unsigned char>(name.size());
     for (std::size_t entry = kDirectoryEntrySize * 4; entry + kDirectoryEntrySize <= prefix.size();
          entry += kDirectoryEntrySize) {
         if (prefix.compare(entry, name.size(), name) == 0 &&
             static_cast<unsigned char>(prefix[entry + 64]) == length && prefix[entry + 65] == '\0')
-            return true;
+            return entry;
     }
-    return false;
+    return std::string::npos;
+}
+
+// A Word 97 document saved with a password keeps its "WordDocument" stream readable up to the flag
+// word of its file information block, whose fEncrypted bit says so; the key lives elsewhere.
+bool WordDocumentDeclaresEncryption(const std::string& prefix) {
+    constexpr std::size_t kSectorShiftAt = 30, kStartSectorAt = 116, kStreamSizeAt = 120;
+    constexpr std::uint32_t kMiniStreamCutoff = 4096, kWordIdent = 0xA5EC, kEncrypted = 0x0100;
+    const std::size_t entry = directoryEntry(prefix, "WordDocument");
+    if (entry == std::string::npos) return false;
+    const std::uint32_t shift = littleEndian(prefix, kSectorShiftAt, 2);
+    // Smaller streams live in the mini stream, which is not followed here.
+    if ((shift != 9 && shift != 12) || littleEndian(prefix, entry + kStreamSizeAt, 4) < kMiniStreamCutoff)
+        return false;
+    const std::size_t block = (std::size_t{littleEndian(prefix, entry + kStartSectorAt, 4)} + 1) << shift;
+    if (block + 12 > prefix.size() || littleEndian(prefix, block, 2) != kWordIdent) return false;
+    return (littleEndian(prefix, block + 10, 2) & kEncrypted) != 0;
+}
+
+}  // namespace
+
+bool CompoundFileDeclaresEncryption(const std::string& prefix) {
+    if (!prefix.starts_with(kCompoundFileSignature) || prefix.size() < 512) return false;
+    return directoryEntry(prefix, "EncryptionInfo") != std::string::npos ||
+           WordDocumentDeclaresEncryption(prefix);
 }
 
 bool NeedsPassword(const QString& documentPath) {

@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QTemporaryDir>
+#include <cstdint>
 #include <string>
 
 #include "split/PasswordProtection.h"
@@ -56,4 +57,39 @@ TEST(PasswordProtection, ReadFromTheFileWithoutFollowingItsDeclaredSizes) {
     EXPECT_TRUE(NeedsPassword(protectedDocx));
     EXPECT_FALSE(NeedsPassword(dir.filePath("missing.doc")));
     EXPECT_FALSE(NeedsPassword("/dev/zero")) << "not a regular file: never read";
+}
+
+// A Word 97 file: its "WordDocument" stream from sector 2 on, its file information block first, and the
+// flag word at offset 10 of it.
+TEST(PasswordProtection, AWord97FileSaysItIsEncryptedInItsFileInformationBlock) {
+    const struct {
+        const char* name;
+        std::uint16_t flags;
+        std::uint32_t streamSize;
+        std::uint16_t ident;
+        bool encrypted;
+    } cases[] = {
+        {"encrypted", 0x0100, 8192, 0xA5EC, true},
+        {"obfuscated with a password", 0x8100, 8192, 0xA5EC, true},
+        {"not encrypted", 0x0200, 8192, 0xA5EC, false},
+        {"a stream in the mini stream is not followed", 0x0100, 2048, 0xA5EC, false},
+        {"no Word file information block there", 0x0100, 8192, 0x1234, false},
+    };
+    const auto put = [](std::string& bytes, std::size_t at, std::uint32_t value, int size) {
+        for (int i = 0; i < size; ++i) bytes[at + i] = static_cast<char>(value >> (8 * i) & 0xFF);
+    };
+    for (const auto& test : cases) {
+        SCOPED_TRACE(test.name);
+        std::string file = compoundFile({"Root Entry", "WordDocument", "1Table"});
+        put(file, 30, 9, 2);  // sectors of 512 bytes
+        const std::size_t entry = 512 + 128;
+        put(file, entry + 116, 2, 4);
+        put(file, entry + 120, test.streamSize, 4);
+        file.resize(3 * 512 + 512, '\0');
+        put(file, 3 * 512, test.ident, 2);
+        put(file, 3 * 512 + 10, test.flags, 2);
+        EXPECT_EQ(CompoundFileDeclaresEncryption(file), test.encrypted);
+        file.resize(3 * 512 + 6);
+        EXPECT_FALSE(CompoundFileDeclaresEncryption(file)) << "a block cut short is read no further";
+    }
 }

@@ -28,6 +28,7 @@
 #include "cli/Shard.h"
 #include "cli/Terminal.h"
 #include "files/StagedFile.h"
+#include "split/DocumentDeadline.h"
 #include "split/SplitJob.h"
 
 namespace {
@@ -194,7 +195,10 @@ int run(const QStringList& arguments, const fk::cli::NonUtf8Arguments& nonUtf8) 
                      .headingLevel = options.headingLevel};
     config.jobs = jobs;
     config.otherInputs = input.inputFiles;
-    config.timeout = std::chrono::milliseconds(std::llround(options.timeoutSeconds * 1000));
+    if (options.timeoutSeconds)
+        config.timeout = std::chrono::milliseconds(std::llround(*options.timeoutSeconds * 1000));
+    else
+        config.deadlineOf = &fk::DocumentDeadline::forDocument;
     config.stopRequested = [] { return InterruptSignals::received() != 0; };
     // The offices' own temporary files, which an office that is stopped rather than closed leaves
     // behind, go to a folder of the run's, removed when the run ends (or by a later run, if this one is

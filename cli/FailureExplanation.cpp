@@ -23,7 +23,7 @@ QString FailureExplanation::cause(const SplitFailure& failure) const {
                        "so the document was not opened; remove it and split again");
         case FailureKind::NotFound:
             if (opening)
-                return QStringLiteral("the document vanished: it was removed or renamed during the run");
+                return failure.message + QStringLiteral(": it was removed or renamed during the run");
             break;
         case FailureKind::Damaged:
             if (opening)

@@ -11,6 +11,7 @@
 #include "split/LockFile.h"
 #include "split/OutputNames.h"
 #include "split/PasswordProtection.h"
+#include "split/PrivateFolder.h"
 
 namespace fk {
 
@@ -75,7 +76,10 @@ office::DocumentRef OpenForSplitting(office::OfficeSession& office, const QStrin
         struct stat status {};
         if (cause.kind() == refusal.kind() && ::stat(QFile::encodeName(path).constData(), &status) != 0 &&
             (errno == ENOENT || errno == ENOTDIR))
-            throw Failure(FailureKind::NotFound, QStringLiteral("the document is no longer there"));
+            throw Failure(FailureKind::NotFound, QStringLiteral("the document vanished"));
+        // The office loads nothing without room for its own temporary files.
+        if (cause.kind() == refusal.kind())
+            if (const std::optional<Failure> temporary = TemporaryFolderRefusal()) throw *temporary;
         throw cause;
     }
     const QString filter = documents.filterName(document);

@@ -50,19 +50,55 @@ std::size_t directoryEntry(const std::string& prefix, std::string_view ascii) {
     return std::string::npos;
 }
 
+// Where byte `position` of the stream that begins at `start` lies in the file, following the stream's
+// chain of sectors through the allocation table; npos where the chain leaves the prefix. A chain longer
+// than the prefix has sectors runs in a circle, and is not followed.
+std::size_t streamOffset(const std::string& prefix, std::uint32_t shift, std::uint32_t start,
+                         std::size_t position) {
+    constexpr std::size_t kHeaderTableAt = 76, kHeaderTableEntries = 109;
+    constexpr std::uint32_t kLastRegularSector = 0xFFFFFFF9;
+    const std::size_t sectorSize = std::size_t{1} << shift;
+    const std::size_t perTableSector = sectorSize / 4;
+    std::uint32_t sector = start;
+    std::size_t steps = position >> shift;
+    if (steps > prefix.size() / sectorSize) return std::string::npos;
+    for (; steps > 0; --steps) {
+        if (sector > kLastRegularSector || sector / perTableSector >= kHeaderTableEntries)
+            return std::string::npos;
+        const std::size_t tableSector =
+            littleEndian(prefix, kHeaderTableAt + 4 * (sector / perTableSector), 4);
+        const std::size_t at = ((tableSector + 1) << shift) + 4 * (sector % perTableSector);
+        if (at + 4 > prefix.size()) return std::string::npos;
+        sector = littleEndian(prefix, at, 4);
+    }
+    if (sector > kLastRegularSector) return std::string::npos;
+    const std::size_t offset = ((std::size_t{sector} + 1) << shift) + (position & (sectorSize - 1));
+    return offset < prefix.size() ? offset : std::string::npos;
+}
+
 // A Word 97 document saved with a password keeps its "WordDocument" stream readable up to the flag
-// word of its file information block, whose fEncrypted bit says so; the key lives elsewhere.
+// word of its file information block, whose fEncrypted bit says so; the key lives elsewhere. A stream
+// under the cutoff lives in the mini stream (64-byte sectors within the root entry's stream).
 bool WordDocumentDeclaresEncryption(const std::string& prefix) {
-    constexpr std::size_t kSectorShiftAt = 30, kStartSectorAt = 116, kStreamSizeAt = 120;
+    constexpr std::size_t kSectorShiftAt = 30, kDirectoryStartAt = 48, kStartSectorAt = 116,
+                          kStreamSizeAt = 120, kMiniSectorSize = 64;
     constexpr std::uint32_t kMiniStreamCutoff = 4096, kWordIdent = 0xA5EC, kEncrypted = 0x0100;
     const std::size_t entry = directoryEntry(prefix, "WordDocument");
-    if (entry == std::string::npos) return false;
     const std::uint32_t shift = littleEndian(prefix, kSectorShiftAt, 2);
-    // Smaller streams live in the mini stream, which is not followed here.
-    if ((shift != 9 && shift != 12) || littleEndian(prefix, entry + kStreamSizeAt, 4) < kMiniStreamCutoff)
+    if (entry == std::string::npos || (shift != 9 && shift != 12)) return false;
+    const std::uint32_t start = littleEndian(prefix, entry + kStartSectorAt, 4);
+    std::size_t block = std::string::npos;
+    if (littleEndian(prefix, entry + kStreamSizeAt, 4) >= kMiniStreamCutoff) {
+        block = streamOffset(prefix, shift, start, 0);
+    } else {
+        const std::size_t root = (std::size_t{littleEndian(prefix, kDirectoryStartAt, 4)} + 1) << shift;
+        if (root + kDirectoryEntrySize > prefix.size()) return false;
+        block = streamOffset(prefix, shift, littleEndian(prefix, root + kStartSectorAt, 4),
+                             std::size_t{start} * kMiniSectorSize);
+    }
+    if (block == std::string::npos || block + 12 > prefix.size() ||
+        littleEndian(prefix, block, 2) != kWordIdent)
         return false;
-    const std::size_t block = (std::size_t{littleEndian(prefix, entry + kStartSectorAt, 4)} + 1) << shift;
-    if (block + 12 > prefix.size() || littleEndian(prefix, block, 2) != kWordIdent) return false;
     return (littleEndian(prefix, block + 10, 2) & kEncrypted) != 0;
 }
 

@@ -22,28 +22,35 @@ std::optional<files::TemporaryFolder> PrivateFolder(SplitStages& stages) {
     }
 }
 
+std::optional<Failure> TemporaryFolderRefusal(const QString& folder) {
+    const QString temporary = QDir::tempPath();
+    switch (OutputFolderRefusal(folder.isEmpty() ? temporary : folder)) {
+        case FailureKind::NoSpace:
+            return Failure(FailureKind::NoSpace,
+                           QStringLiteral("the temporary folder %1 ($TMPDIR) is full").arg(temporary));
+        case FailureKind::AccessDenied:
+            return Failure(
+                FailureKind::AccessDenied,
+                QStringLiteral("the temporary folder %1 ($TMPDIR) may not be written").arg(temporary));
+        case FailureKind::NotFound:
+            return Failure(
+                FailureKind::NotFound,
+                folder.isEmpty()
+                    ? QStringLiteral("the temporary folder %1 ($TMPDIR) is gone").arg(temporary)
+                    : QStringLiteral("the private folder in %1 ($TMPDIR) was removed").arg(temporary));
+        default:
+            return std::nullopt;
+    }
+}
+
 void StoreInPrivateFolder(const QString& folder, const std::function<void()>& store) {
     try {
         store();
     } catch (const Failure& failure) {
         if (failure.kind() == FailureKind::OfficeGone) throw;
         // The office's words say no more than "access denied" for a full disk: the folder tells.
-        const QString temporary = QDir::tempPath();
-        switch (OutputFolderRefusal(folder)) {
-            case FailureKind::NoSpace:
-                throw Failure(FailureKind::NoSpace,
-                              QStringLiteral("the temporary folder %1 ($TMPDIR) is full").arg(temporary));
-            case FailureKind::AccessDenied:
-                throw Failure(
-                    FailureKind::AccessDenied,
-                    QStringLiteral("the temporary folder %1 ($TMPDIR) may not be written").arg(temporary));
-            case FailureKind::NotFound:
-                throw Failure(
-                    FailureKind::NotFound,
-                    QStringLiteral("the private folder in %1 ($TMPDIR) was removed").arg(temporary));
-            default:
-                throw;
-        }
+        if (const std::optional<Failure> refusal = TemporaryFolderRefusal(folder)) throw *refusal;
+        throw;
     }
 }
 

@@ -156,9 +156,8 @@ TEST(FailureExplanation, CausesAreWordedByKindAndVerboseDoesNotOfferItself) {
          false,
          "/in/.~lock.a.odt# is a named pipe where LibreOffice keeps the document's lock file, and the office "
          "would hang on it, so the document was not opened; remove it and split again (open)"},
-        {{SplitStage::Open, 0, "the document is no longer there", SplitAction::Unnamed,
-          FailureKind::NotFound},
-         false,
+        {{SplitStage::Open, 0, "the document vanished", SplitAction::Unnamed, FailureKind::NotFound},
+         true,
          "the document vanished: it was removed or renamed during the run (open)"},
         {{SplitStage::Open, 0, "LibreOffice reads it only as plain text (its \"Text\" filter)",
           SplitAction::Unnamed, FailureKind::Damaged},

@@ -102,7 +102,7 @@ TEST_F(DocumentOpeningTest, ARefusalIsToldByWhatCausedIt) {
          },
          FailureKind::Damaged, "LibreOffice reads it only as plain text (its \"Text (encoded)\" filter)"},
         {"removed during the run", [&] { QFile::remove(document); }, FailureKind::NotFound,
-         "the document is no longer there"},
+         "the document vanished"},
         // Two runs at once: the other run's office holds it with a profile under the same cache.
         {"held by another run's office",
          [&] { write(lock, ("Ada,ada,analytical,08.12.2026 09:15," + others + ";").toUtf8()); },

@@ -19,6 +19,7 @@ enum class FailureKind {
     FileAccess,         // reading or writing a file failed otherwise
     Password,           // the document needs a password
     Locked,             // another office holds the document; the message names who, from its lock file
+    LockNotAFile,       // a pipe, device, socket or link stands at the lock file's name; the message names it
     NameTooLong,        // a name longer than the file system takes
     Damaged,            // the document cannot be read as what it claims to be
     ProtectedInput,     // an output would replace one of the run's inputs

@@ -65,13 +65,16 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments, const QString& 
     }
     if (parser.isSet(timeout)) {
         bool ok = false;
-        options.timeoutSeconds = parser.value(timeout).toDouble(&ok);
-        // Under a second an office cannot even load a document; and a deadline that rounds to 0 ms would
-        // mean none.
-        if (!ok || !(options.timeoutSeconds >= 1) || options.timeoutSeconds > kMaxTimeoutSeconds) {
-            parsed.error = QStringLiteral("--timeout takes a number of seconds from 1 to %1, not '%2'.")
-                               .arg(kMaxTimeoutSeconds)
-                               .arg(parser.value(timeout));
+        const double seconds = parser.value(timeout).toDouble(&ok);
+        options.timeoutSeconds = seconds;
+        // 0 is no deadline. Under a second an office cannot even load a document; and a deadline that
+        // rounds to 0 ms would mean none.
+        if (!ok || !(seconds == 0 || seconds >= 1) || seconds > kMaxTimeoutSeconds) {
+            parsed.error =
+                QStringLiteral(
+                    "--timeout takes 0 (no deadline) or a number of seconds from 1 to %1, not '%2'.")
+                    .arg(kMaxTimeoutSeconds)
+                    .arg(parser.value(timeout));
             return parsed;
         }
     }
@@ -329,8 +332,9 @@ OPTIONS
         Split N documents at once, each on an office of its own (own profile, own pipe).
         Default: 1.
     -t, --timeout SECONDS
-        Deadline per document, 1 second or more. An office that has not finished the document
-        by then is killed, the document is reported as failed, and a new office takes the next.
+        Deadline per document, 1 second or more; 0 for none. An office that has not finished
+        the document by then is killed, the document is reported as failed, and a new office
+        takes the next. Default: 60 seconds plus 2 seconds per 100 KiB of the document's file.
     --visible
         Show the office's windows (one job only). Without it the office runs headless and no
         display is needed.

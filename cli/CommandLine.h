@@ -36,7 +36,8 @@ struct CommandLine {
     QStringList inputs;
     QString outputFolder;  // absolute, ending in a separator, as the output folder box holds it
     int jobs = 1;
-    double timeoutSeconds = 0;  // 0: no deadline
+    // --timeout: 0 for no deadline; none given: each document's grows with its size (DocumentDeadline).
+    std::optional<double> timeoutSeconds;
     bool visible = false;
     bool verbose = false;
     bool help = false;

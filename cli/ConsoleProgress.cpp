@@ -19,6 +19,13 @@ QString ConsoleProgress::outputsText(int count) const {
     return count == 1 ? QStringLiteral("1 page") : QStringLiteral("%1 pages").arg(count);
 }
 
+QString ConsoleProgress::outputsText(int count, int pagesHeld) const {
+    if (unit_ == Unit::Part || pagesHeld == count) return outputsText(count);
+    return QStringLiteral("%1 holding %2")
+        .arg(count == 1 ? QStringLiteral("1 document") : QStringLiteral("%1 documents").arg(count),
+             outputsText(pagesHeld));
+}
+
 int BatchSummary::exitStatus() const {
     return failed == 0 && inputProblems == 0 ? kExitSplit : kExitSomeFailed;
 }
@@ -30,6 +37,7 @@ BatchSummary Summarize(const QList<DocumentResult>& results, int inputProblems, 
     for (const DocumentResult& result : results) {
         if (!result.succeeded()) ++summary.failed;
         summary.pages += result.split.pagesStored;
+        summary.pagesHeld += result.pagesHeld();
         if (!result.olderPages.isEmpty()) ++summary.withOlderPages;
     }
     summary.inputProblems = inputProblems;
@@ -85,7 +93,7 @@ void ConsoleProgress::documentFinished(const DocumentResult& result) {
     if (!live_ && !quiet_) {
         QString outcome;
         if (result.succeeded()) {
-            outcome = outputsText(result.split.pagesStored);
+            outcome = outputsText(result.split.pagesStored, result.pagesHeld());
         } else if (result.timedOut) {
             outcome =
                 QStringLiteral("FAILED (timed out), %1 stored").arg(outputsText(result.split.pagesStored));
@@ -177,9 +185,11 @@ void ConsoleProgress::summary(const BatchSummary& summary) {
                      ? QStringLiteral("1 document has older pages beside its new ones\n")
                      : QStringLiteral("%1 documents have older pages beside their new ones\n")
                            .arg(summary.withOlderPages));
-    const double rate = summary.seconds > 0 ? summary.pages / summary.seconds : 0;
+    // Pages are counted as the input's pages; parts as parts.
+    const int counted = unit_ == Unit::Part ? summary.pages : summary.pagesHeld;
+    const double rate = summary.seconds > 0 ? counted / summary.seconds : 0;
     out_ << QStringLiteral("%1 written in %2 (%3 %4/s)\n")
-                .arg(outputsText(summary.pages))
+                .arg(outputsText(summary.pages, summary.pagesHeld))
                 .arg(summary.seconds < 60 ? QString::number(summary.seconds, 'f', 1) + QStringLiteral(" s")
                                           : clock(summary.seconds))
                 .arg(rate, 0, 'f', 1)

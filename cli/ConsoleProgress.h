@@ -12,8 +12,9 @@ namespace fk::cli {
 struct BatchSummary {
     int documents = 0;
     int failed = 0;
-    int skipped = 0;  // split by an earlier run and left alone (--resume); counted in `documents`
-    int pages = 0;
+    int skipped = 0;    // split by an earlier run and left alone (--resume); counted in `documents`
+    int pages = 0;      // the outputs written: pages, parts, or documents of several pages each
+    int pagesHeld = 0;  // the input pages those hold
     int inputProblems = 0;
     int withOlderPages = 0;  // documents whose earlier, longer split left pages beside the new ones
     double seconds = 0;
@@ -59,6 +60,8 @@ public:
 private:
     enum class Unit { Page, Part };
     QString outputsText(int count) const;
+    // "9 documents holding 60 pages" where outputs hold several pages each, else as outputsText.
+    QString outputsText(int count, int pagesHeld) const;
     QString unitName() const {
         return unit_ == Unit::Part ? QStringLiteral("parts") : QStringLiteral("pages");
     }

@@ -6,13 +6,32 @@
 
 namespace fk::cli {
 
-QString FailureExplanation::cause(const SplitFailure& failure) {
+QString FailureExplanation::cause(const SplitFailure& failure) const {
     const bool opening = failure.stage == SplitStage::Open;
+    // With --verbose given the office's own words follow anyway.
+    const QString officeWords =
+        verbose_ ? QString() : QStringLiteral("; --verbose adds the office's own words");
     switch (failure.kind) {
         case FailureKind::Interrupted:
             return failure.stage == SplitStage::Connect
                        ? QStringLiteral("the run was interrupted while LibreOffice was starting")
                        : QStringLiteral("the run was interrupted");
+        case FailureKind::LockNotAFile:
+            return failure.message +
+                   QStringLiteral(
+                       " where LibreOffice keeps the document's lock file, and the office would hang on it, "
+                       "so the document was not opened; remove it and split again");
+        case FailureKind::NotFound:
+            if (opening)
+                return failure.message + QStringLiteral(": it was removed or renamed during the run");
+            break;
+        case FailureKind::Damaged:
+            if (opening)
+                return failure.message +
+                       QStringLiteral("; the document is damaged or not of the kind its name says");
+            break;
+        case FailureKind::NoSpace:
+            return failure.message + QStringLiteral("; make room there and split again");
         case FailureKind::Password:
             return QStringLiteral("the document needs a password; remove it in the office and split again");
         case FailureKind::Locked:
@@ -36,9 +55,8 @@ QString FailureExplanation::cause(const SplitFailure& failure) {
         case FailureKind::TimedOut:
             return failure.message + QStringLiteral("; a new office takes the next document");
         case FailureKind::OfficeGone:
-            return QStringLiteral(
-                "LibreOffice went away during this step (it crashed or was stopped); --verbose adds the "
-                "office's own words");
+            return QStringLiteral("LibreOffice went away during this step (it crashed or was stopped)") +
+                   officeWords;
         default:
             break;
     }
@@ -54,7 +72,7 @@ QString FailureExplanation::cause(const SplitFailure& failure) {
         case FailureKind::OfficeUnreachable:
             // The office's own words ("Binary URP bridge disposed during call at ./binaryurp/...") mean
             // little to the user; --verbose adds them.
-            return QStringLiteral("LibreOffice failed at this step; --verbose adds the office's own words");
+            return QStringLiteral("LibreOffice failed at this step") + officeWords;
         default:
             return failure.message;
     }

@@ -8,7 +8,7 @@ namespace fk::cli {
 
 // What the command line says of a failure: "page N: what failed, and what to do (stage)", in its own
 // words for each kind of failure (a password, another office's lock, a name too long, an office that
-// went away); `verbose` adds the office's own words.
+// went away); `verbose` adds the office's own words, and then the hint that it would is left out.
 class FailureExplanation {
 public:
     explicit FailureExplanation(bool verbose) : verbose_(verbose) {}
@@ -16,7 +16,7 @@ public:
     QString text(const SplitFailure& failure) const;
 
 private:
-    static QString cause(const SplitFailure& failure);
+    QString cause(const SplitFailure& failure) const;
 
     bool verbose_;
 };

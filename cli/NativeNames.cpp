@@ -2,7 +2,10 @@
 
 #include <langinfo.h>
 
+#include <QChar>
+#include <algorithm>
 #include <clocale>
+#include <vector>
 
 namespace fk::cli {
 
@@ -52,6 +55,25 @@ bool isControl(const QByteArray& bytes, qsizetype at, qsizetype length) {
     }
 }
 
+char32_t codePointAt(const QByteArray& bytes, qsizetype at, qsizetype length) {
+    static constexpr unsigned char kLeadMask[] = {0, 0x7F, 0x1F, 0x0F, 0x07};
+    char32_t codePoint = static_cast<unsigned char>(bytes[at]) & kLeadMask[length];
+    for (qsizetype i = 1; i < length; ++i)
+        codePoint = codePoint << 6 | (static_cast<unsigned char>(bytes[at + i]) & 0x3F);
+    return codePoint;
+}
+
+// The zero-width joiner and non-joiner shape the letters of Arabic and Indic scripts and join emoji;
+// between such characters they are part of the name, anywhere else only a way to hide something.
+bool isJoiner(char32_t codePoint) {
+    return codePoint == 0x200C || codePoint == 0x200D;
+}
+bool needsJoining(char32_t codePoint) {
+    if (codePoint < 0x80) return false;
+    const QChar::Category category = QChar::category(codePoint);
+    return QChar::isLetter(codePoint) || QChar::isMark(codePoint) || category == QChar::Symbol_Other;
+}
+
 QString escaped(const QByteArray& bytes, qsizetype at, qsizetype length) {
     QString shown;
     for (qsizetype i = at; i < at + length; ++i)
@@ -71,17 +93,37 @@ bool IsUtf8(const QByteArray& nativeName) {
 }
 
 QString DisplayName(const QByteArray& nativeName) {
-    QString shown;
+    // The name's sequences first, so that a joiner can be judged by its neighbours.
+    struct Sequence {
+        qsizetype at;
+        qsizetype length;  // 0: a byte that is not UTF-8
+        char32_t codePoint;
+    };
+    std::vector<Sequence> sequences;
     for (qsizetype at = 0; at < nativeName.size();) {
         const qsizetype length = sequenceLength(nativeName, at);
-        if (length == 0) {
-            shown += escaped(nativeName, at, 1);
-            ++at;
-        } else {
-            shown += isControl(nativeName, at, length) ? escaped(nativeName, at, length)
-                                                       : QString::fromUtf8(nativeName.sliced(at, length));
-            at += length;
+        sequences.push_back({at, length, length > 0 ? codePointAt(nativeName, at, length) : 0});
+        at += std::max<qsizetype>(length, 1);
+    }
+    QString shown;
+    for (std::size_t i = 0; i < sequences.size(); ++i) {
+        const Sequence& sequence = sequences[i];
+        if (sequence.length == 0 || isControl(nativeName, sequence.at, sequence.length)) {
+            shown += escaped(nativeName, sequence.at, std::max<qsizetype>(sequence.length, 1));
+            continue;
         }
+        if (QChar::category(sequence.codePoint) == QChar::Other_Format) {
+            const auto neighbour = [&](std::size_t j) {
+                return sequences[j].length > 0 ? sequences[j].codePoint : 0;
+            };
+            const bool joins = isJoiner(sequence.codePoint) && i > 0 && i + 1 < sequences.size() &&
+                               needsJoining(neighbour(i - 1)) && needsJoining(neighbour(i + 1));
+            if (!joins) {
+                shown += QStringLiteral("\\u{%1}").arg(static_cast<uint>(sequence.codePoint), 0, 16);
+                continue;
+            }
+        }
+        shown += QString::fromUtf8(nativeName.sliced(sequence.at, sequence.length));
     }
     return shown;
 }

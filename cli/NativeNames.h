@@ -11,10 +11,12 @@ namespace fk::cli {
 bool IsUtf8(const QByteArray& nativeName);
 
 // A name as the terminal and log lines show it: valid UTF-8 as it is, but every byte that is not part of
-// valid UTF-8, and every control character (C0, DEL, C1, U+2028 and U+2029), as \xHH per byte. So
-// the user can find the file, and no name can move the cursor, retitle the terminal or break a record
-// across lines. Every name, and every line that may hold one, passes here on its way out; a text that
-// did already is unchanged by a second pass.
+// valid UTF-8, and every control character (C0, DEL, C1, U+2028 and U+2029), as \xHH per byte, and
+// every format character (bidi overrides and isolates, zero-width characters; a joiner only where it
+// does not stand between characters that need joining) as \u{HHHH}. So the user can find the file,
+// and no name can move the cursor, retitle the terminal, break a record across lines or show reversed. Every
+// name, and every line that may hold one, passes here on its way out; a text that did already is unchanged by
+// a second pass.
 QString DisplayName(const QByteArray& nativeName);
 QString DisplayName(const QString& name);
 

@@ -29,6 +29,7 @@
 #include "cli/StandardOutput.h"
 #include "cli/Terminal.h"
 #include "files/StagedFile.h"
+#include "split/DocumentDeadline.h"
 #include "split/JsonReport.h"
 #include "split/SplitJob.h"
 
@@ -200,7 +201,10 @@ int run(const QStringList& arguments, const fk::cli::NonUtf8Arguments& nonUtf8) 
                      .verify = options.verify};
     config.jobs = jobs;
     config.otherInputs = input.inputFiles;
-    config.timeout = std::chrono::milliseconds(std::llround(options.timeoutSeconds * 1000));
+    if (options.timeoutSeconds)
+        config.timeout = std::chrono::milliseconds(std::llround(*options.timeoutSeconds * 1000));
+    else
+        config.deadlineOf = &fk::DocumentDeadline::forDocument;
     config.stopRequested = [] { return InterruptSignals::received() != 0 || StandardOutput::lost() != 0; };
     // The offices' own temporary files, which an office that is stopped rather than closed leaves
     // behind, go to a folder of the run's, removed when the run ends (or by a later run, if this one is

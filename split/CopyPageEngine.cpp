@@ -129,7 +129,7 @@ SplitResult CopyPageEngine::split(const QString& path, const QString& outputFold
 
     if (!steps.run(SplitAction::Unnamed, SplitStage::Open, 0, [&] {
             // Nothing in the document may stop the office with a dialog.
-            input = OpenForSplitting(office_.documents(), path, {.hidden = hidden_});
+            input = OpenForSplitting(office_, path, {.hidden = hidden_});
         }))
         return result;
 

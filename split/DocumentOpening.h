@@ -7,17 +7,29 @@
 
 namespace fk {
 
-// Loads a document to be split. Where the office refuses it, the refusal is told by its cause, as the
-// document and its folder show it at that moment: a name too long for the office's lock file, a
-// password, or another office's lock (the failure's message then names who holds it).
-office::DocumentRef OpenForSplitting(office::DocumentStore& documents, const QString& path,
+// Loads a document to be split. Before the office is asked, the name of its lock file is looked at:
+// anything but a regular file there (a named pipe would block the office for good) fails the document
+// untouched. Where the office refuses it, the refusal is told by its cause, as the document and its
+// folder show it at that moment (a document that is no longer there vanished during the run); a
+// document the office reads only with its plain-text fallback is
+// closed again and failed as damaged, for its pages would be mojibake.
+office::DocumentRef OpenForSplitting(office::OfficeSession& office, const QString& path,
                                      const office::LoadOptions& options);
 
-// The failure an office's refusal to open the document stands for: `refusal` itself unless one of
-// the causes above applies.
-Failure CauseOfRefusal(const QString& path, const Failure& refusal);
+// The failure an office's refusal to open the document stands for: a name too long for the office's
+// lock file, a password, or another office's lock (the message then names who
+// holds it; a lock of `ownProfile`, the refusing office's own, is nobody else's); else `refusal`.
+Failure CauseOfRefusal(const QString& path, const Failure& refusal, const QString& ownProfile = {});
 
-// Where the offices of folioknife-split keep their profiles: a lock one of them left is nobody's.
+// What stands at the name of the document's lock file, where it is not a regular file or nothing:
+// "a named pipe", "a link", ...; empty otherwise.
+QString UnsafeLockFileKind(const QString& documentPath);
+
+// Whether the office's filter of this name is its plain-text fallback, the one it takes for bytes
+// that no other filter recognises.
+bool IsPlainTextFilter(const QString& filterName);
+
+// Where the offices of folioknife-split keep their profiles.
 QString OwnOfficeProfilesFolder();
 
 }  // namespace fk

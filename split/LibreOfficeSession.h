@@ -26,6 +26,7 @@ public:
     bool isAlive() override;
     office::DocumentStore& documents() override { return plugin(); }
     office::PageCursor& cursor() override { return plugin(); }
+    QString profileFolder() const override { return process_.options().profileFolder; }
 
 private:
     UnoSession& plugin();

@@ -86,6 +86,8 @@ public:
     virtual DocumentRef createTextDocument(bool hidden) = 0;
     // Closes the document unsaved; its reference is of no use afterwards.
     virtual void close(const DocumentRef& document) = 0;
+    // The name of the office's filter that loaded the document ("writer8", "MS Word 97", "Text").
+    virtual QString filterName(const DocumentRef& document) = 0;
 
     // Lays the whole document out now. Right after a load the office has laid out only part of it and
     // goes on while it is idle, so a page count or a page's start taken before can be a stale one;
@@ -140,6 +142,10 @@ public:
     // The office's roles, from the first reach() on; asked for before it, they fail as an office gone.
     virtual DocumentStore& documents() = 0;
     virtual PageCursor& cursor() = 0;
+
+    // The profile folder the office runs with; empty where it is the user's own. A lock file that names
+    // it is this office's, left by an earlier load it was killed in, and nobody else's.
+    virtual QString profileFolder() const { return {}; }
 };
 
 }  // namespace fk::office

@@ -6,7 +6,8 @@ namespace fk {
 
 // Whether the document needs a password to be opened: an OpenDocument package whose manifest declares
 // encrypted parts, or a compound file (the container of .doc files) that holds an "EncryptionInfo"
-// stream, as Word stores a .docx or .doc saved with a password. Reads a bounded prefix only.
+// stream, as Word stores a .docx or .doc saved with a password, or a Word 97 "WordDocument" stream
+// whose header says it is encrypted. Reads a bounded prefix only.
 bool NeedsPassword(const QString& documentPath);
 
 // The same test on bytes already read from the start of a compound file.

@@ -1,6 +1,7 @@
 #include "split/PdfPageEngine.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <memory>
 #include <optional>
 
@@ -17,10 +18,12 @@ namespace fk {
 bool PdfPageEngine::exportPdf(const QString& path, const QString& pdf, Stages& stages) {
     office::DocumentRef document;
     if (!stages.run(SplitStage::Open, 0,
-                    [&] { document = OpenForSplitting(office_.documents(), path, {.hidden = true}); }))
+                    [&] { document = OpenForSplitting(office_, path, {.hidden = true}); }))
         return false;
     const bool exported = stages.run(SplitStage::Store, 0, [&] {
-        office_.documents().storeToUrl(document, ToFileUrl(pdf), PdfExportArguments());
+        StoreInPrivateFolder(QFileInfo(pdf).path(), [&] {
+            office_.documents().storeToUrl(document, ToFileUrl(pdf), PdfExportArguments());
+        });
     });
     const bool closed = stages.run(SplitStage::Close, 0, [&] { office_.documents().close(document); });
     return exported && closed;

@@ -44,7 +44,7 @@ private:
 SlicePageEngine::Marks SlicePageEngine::markAndStore(const QString& path, const QString& package,
                                                      LoadedDocument& document, Stages& stages) {
     if (!stages.run(SplitStage::Open, 0,
-                    [&] { document.ref = OpenForSplitting(office_.documents(), path, {.hidden = true}); }))
+                    [&] { document.ref = OpenForSplitting(office_, path, {.hidden = true}); }))
         return {};
 
     Marks marks;
@@ -63,9 +63,11 @@ SlicePageEngine::Marks SlicePageEngine::markAndStore(const QString& path, const 
             marks.headings = HeadingMarking(office_.documents()).mark(document.ref, headingLevel_);
     }) && stages.run(SplitStage::Store, 0, [&] {
         // No thumbnail: the office would render the first page for it, and no page keeps it.
-        office_.documents().storeToUrl(document.ref, ToFileUrl(package),
-                                       {{QStringLiteral("FilterName"), QStringLiteral("writer8")},
-                                        {QStringLiteral("NoThumbnail"), true}});
+        StoreInPrivateFolder(QFileInfo(package).path(), [&] {
+            office_.documents().storeToUrl(document.ref, ToFileUrl(package),
+                                           {{QStringLiteral("FilterName"), QStringLiteral("writer8")},
+                                            {QStringLiteral("NoThumbnail"), true}});
+        });
     });
     return marked ? marks : Marks{};
 }

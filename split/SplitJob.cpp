@@ -22,8 +22,8 @@ namespace {
 // Hands the groups out to the jobs and serializes the observer.
 class WorkQueue {
 public:
-    explicit WorkQueue(const QList<QStringList>& groups, SplitJobEvents& observer)
-        : groups_(groups), observer_(observer) {}
+    WorkQueue(const QList<QStringList>& groups, SplitJobEvents& observer, std::function<bool()> stopRequested)
+        : groups_(groups), observer_(observer), stopRequested_(std::move(stopRequested)) {}
 
     const QStringList* nextGroup() {
         const std::lock_guard lock(mutex_);
@@ -31,7 +31,9 @@ public:
         return next_ < groups_.size() ? &groups_[next_++] : nullptr;
     }
 
-    bool stopping() const { return stopping_; }
+    // Asked as well as told: a signal may have stopped the offices before the run has seen it, and the
+    // failures that follows are the stop's.
+    bool stopping() const { return stopping_ || (stopRequested_ && stopRequested_()); }
 
     // The offices to stop when the run is stopped: each job's while it lives.
     void enlist(JobOffice* office) {
@@ -63,10 +65,10 @@ public:
     }
 
     // Waits for every job, letting the observer show progress meanwhile, and stops the run when asked.
-    void waitForJobs(int jobs, const std::function<bool()>& stopRequested) {
+    void waitForJobs(int jobs) {
         std::unique_lock lock(mutex_);
         while (endedJobs_ < jobs) {
-            if (!stopping_ && stopRequested && stopRequested()) stopLocked();
+            if (!stopping_ && stopRequested_ && stopRequested_()) stopLocked();
             ended_.wait_for(lock, SplitJob::kIdleInterval);
             observer_.idle();
         }
@@ -91,6 +93,7 @@ private:
 
     const QList<QStringList>& groups_;
     SplitJobEvents& observer_;
+    std::function<bool()> stopRequested_;
     std::mutex mutex_;
     std::condition_variable ended_;
     qsizetype next_ = 0;
@@ -181,13 +184,16 @@ SplitFailure Interrupted(SplitFailure failure) {
 class DocumentObserver : public SplitObserver {
 public:
     DocumentObserver(DocumentResult& result, SplitJobEvents& events, OfficeHandoff& handoff,
-                     std::atomic<SplitStage>& stage, const WorkQueue& queue, bool keepOffice)
+                     std::atomic<SplitStage>& stage, const WorkQueue& queue, bool keepOffice,
+                     const std::atomic<bool>& expired, const PageSelection& selection)
         : result_(result),
           events_(events),
           handoff_(handoff),
           stage_(stage),
           queue_(queue),
-          keepOffice_(keepOffice) {}
+          keepOffice_(keepOffice),
+          expired_(expired),
+          selection_(selection) {}
     void stageReached(SplitStage stage) override {
         stage_ = stage;
         events_.stageReached(result_.path, stage);
@@ -196,13 +202,18 @@ public:
     void outputCountKnown(int outputCount) override { result_.split.outputsExpected = outputCount; }
     void pageStored(int page, const QString& path) override {
         ++result_.split.pagesStored;
+        result_.morePagesHeld += pagesIn(page) - 1;
         result_.outputs << path;
         stored_.append({page, path});
         events_.pageStored(result_.path, page, result_.split.expectedOutputs());
     }
+    // What an office stopped under the engine makes it fail is the stop's doing, told once as such: the
+    // deadline's by the job when the document ends, an interruption's here at its first failure.
     void failed(const SplitFailure& failure) override {
+        if (expired_) return;
         if (queue_.stopping()) {
-            events_.failed(result_.path, Interrupted(failure));
+            if (!interruptionTold_) events_.failed(result_.path, Interrupted(failure));
+            interruptionTold_ = true;
             return;
         }
         ++failuresBeforeStop_;
@@ -224,8 +235,22 @@ private:
     OfficeHandoff& handoff_;
     std::atomic<SplitStage>& stage_;
     const WorkQueue& queue_;
+    // The pages output `number` holds: those the selection gives it, where a selection groups pages.
+    int pagesIn(int number) {
+        if (selection_.isEveryPage() || result_.split.pageCount <= 0) return 1;
+        if (planned_.empty()) planned_ = selection_.outputs(result_.split.pageCount);
+        const auto output =
+            std::find_if(planned_.begin(), planned_.end(),
+                         [number](const PageSelection::Output& o) { return o.number == number; });
+        return output == planned_.end() ? 1 : output->last - output->first + 1;
+    }
+
     const bool keepOffice_;
+    const std::atomic<bool>& expired_;
+    const PageSelection& selection_;
+    std::vector<PageSelection::Output> planned_;
     qsizetype failuresBeforeStop_ = 0;
+    bool interruptionTold_ = false;
     QList<StoredOutput> stored_;
 };
 
@@ -247,7 +272,10 @@ public:
           printer_(printer),
           queue_(queue),
           events_(queue),
-          watchdog_([&office] { office.abandon(); }) {}
+          watchdog_([this, &office] {
+              if (DocumentInFlight* document = armedFor_.load()) document->expired = true;
+              office.abandon();
+          }) {}
 
     // Each document is split on a thread of its own. Once its office part is over the office takes the
     // next document, while the pages of this one are still written; a group's documents, which write
@@ -261,8 +289,10 @@ public:
                 const QString path = group->at(index);
                 auto document = std::make_unique<DocumentInFlight>();
                 DocumentInFlight& started = *document;
+                started.deadline = deadlineOf(path);
                 started.handoff.onRelease = [this, &started] {
-                    started.timedOut = config_.timeout.count() > 0 && watchdog_.disarm();
+                    started.timedOut = started.deadline.count() > 0 && watchdog_.disarm();
+                    armedFor_ = nullptr;
                 };
                 started.thread = std::thread([this, path, &started] { split(path, started); });
                 started.handoff.waitForRelease();
@@ -275,6 +305,8 @@ public:
 private:
     struct DocumentInFlight {
         OfficeHandoff handoff;
+        std::chrono::milliseconds deadline{0};                // 0: none
+        std::atomic<bool> expired = false;                    // set as the deadline passes
         bool timedOut = false;                                // set when the handoff is released
         std::atomic<SplitStage> stage = SplitStage::Connect;  // the last one the engine reached
         std::thread thread;
@@ -282,6 +314,10 @@ private:
             if (thread.joinable()) thread.join();
         }
     };
+
+    std::chrono::milliseconds deadlineOf(const QString& path) const {
+        return config_.deadlineOf ? config_.deadlineOf(path) : config_.timeout;
+    }
 
     // Lock files are cleared as well as can be: the next document goes ahead either way.
     void clearLocksOfLostOffice(const QString& path) {
@@ -312,9 +348,11 @@ private:
             splitOnOffice(path, document, result);
         } catch (...) {
             // As far as the job can tell: before the pages were counted the document was being opened.
-            fail(result, {result.split.pageCount > 0 ? SplitStage::Store : SplitStage::Open, 0,
-                          DescriptionOf(std::current_exception(), QStringLiteral("unknown error")),
-                          SplitAction::Unnamed, KindOf(std::current_exception())});
+            // A stopped office's doing is told below, as the stop.
+            if (!document.expired && !queue_.stopping())
+                fail(result, {result.split.pageCount > 0 ? SplitStage::Store : SplitStage::Open, 0,
+                              DescriptionOf(std::current_exception(), QStringLiteral("unknown error")),
+                              SplitAction::Unnamed, KindOf(std::current_exception())});
         }
         document.handoff.release();
         result.timedOut = result.timedOut || document.timedOut;
@@ -324,7 +362,7 @@ private:
             fail(result,
                  {document.stage, 0,
                   QStringLiteral("the office did not finish this document within %1 s and was stopped")
-                      .arg(std::chrono::duration<double>(config_.timeout).count()),
+                      .arg(QString::number(document.deadline.count() / 1000.0)),
                   SplitAction::Unnamed, FailureKind::TimedOut});
         }
         queue_.add(result);
@@ -343,17 +381,29 @@ private:
             fail(result, {SplitStage::Connect, 0, error.message(), SplitAction::Unnamed, kind});
         }
         if (result.split.failures.isEmpty() && !queue_.stopping()) {
-            DocumentObserver tell(result, events_, handoff, document.stage, queue_, printer_ != nullptr);
-            if (config_.timeout.count() > 0) watchdog_.arm(config_.timeout);
+            // Parts cut at headings are counted as parts: their pages are not told apart.
+            static const PageSelection everyPage;
+            DocumentObserver tell(result, events_, handoff, document.stage, queue_, printer_ != nullptr,
+                                  document.expired,
+                                  config_.engine.headingLevel > 0 ? everyPage : config_.engine.pages);
+            if (document.deadline.count() > 0) {
+                armedFor_ = &document;
+                watchdog_.arm(document.deadline);
+            }
             result.split = engine_.split(path, config_.outputFolder, inputs_, tell);
             if (printer_ != nullptr && !queue_.stopping() && !tell.stored().isEmpty())
                 verify(path, tell, result);
             handoff.release();
             result.timedOut = document.timedOut;
-            if (queue_.stopping()) {
-                QList<SplitFailure>& failures = result.split.failures;
-                for (qsizetype index = tell.failuresBeforeStop(); index < failures.size(); ++index)
-                    failures[index] = Interrupted(failures[index]);
+            QList<SplitFailure>& failures = result.split.failures;
+            if (document.expired) {
+                // The deadline's failure, added when the document ends, stands for what the kill caused.
+                failures.resize(std::min(failures.size(), tell.failuresBeforeStop()));
+            } else if (queue_.stopping()) {
+                if (failures.size() > tell.failuresBeforeStop()) {
+                    failures[tell.failuresBeforeStop()] = Interrupted(failures[tell.failuresBeforeStop()]);
+                    failures.resize(tell.failuresBeforeStop() + 1);
+                }
             } else if (!result.timedOut && !office_.session().isAlive()) {
                 BlameLostOffice(result.split);
             }
@@ -412,6 +462,7 @@ private:
     PrintedPageSource* printer_;  // null: the outputs are not checked
     WorkQueue& queue_;
     SerializedObserver events_;
+    std::atomic<DocumentInFlight*> armedFor_ = nullptr;  // the document whose deadline runs
     DocumentWatchdog watchdog_;
 };
 
@@ -439,7 +490,7 @@ QList<DocumentResult> SplitJob::run() {
     // stay in the output folder for good: no later run writes that name again.
     RemoveLeftoverTemporaries(config_.outputFolder);
     const QList<QStringList> groups = GroupBySharedOutputNames(config_.documents);
-    WorkQueue queue(groups, events_);
+    WorkQueue queue(groups, events_, config_.stopRequested);
     if (config_.stopRequested && config_.stopRequested()) queue.stop();
     const ProtectedPaths inputs(config_.documents + config_.otherInputs);
     const int jobs = std::max(1, std::min<int>(config_.jobs, static_cast<int>(groups.size())));
@@ -462,7 +513,7 @@ QList<DocumentResult> SplitJob::run() {
             queue.jobEnded();
         });
     }
-    queue.waitForJobs(jobs, config_.stopRequested);
+    queue.waitForJobs(jobs);
     for (std::thread& thread : threads) thread.join();
     // Documents end in any order (several jobs, and pages written while the next document is opened);
     // the results keep the order the documents were given in.

@@ -22,12 +22,15 @@ struct DocumentResult {
     bool timedOut = false;
     double seconds = 0;
     QStringList outputs;  // the documents written, in order
+    // The document's pages the outputs hold beyond one each: with --every N, up to N - 1 per output.
+    int morePagesHeld = 0;
     // The run was stopped while this document was being split.
     bool interrupted = false;
     // With EngineChoice::verify: each output as the check found it, in the order written.
     QList<PageVerdict> verification;
 
     bool succeeded() const { return split.succeeded() && !timedOut && !interrupted; }
+    int pagesHeld() const { return split.pagesStored + morePagesHeld; }
 };
 
 // What a split job tells as it goes; called from the documents' threads, one call at a time. The
@@ -66,6 +69,8 @@ struct SplitJobConfig {
     EngineChoice engine;
     int jobs = 1;
     std::chrono::milliseconds timeout{0};  // per document; 0: none
+    // Where set, each document's deadline (0: none), in place of `timeout`.
+    std::function<std::chrono::milliseconds(const QString& document)> deadlineOf;
     // Asked now and then by the thread that runs the job; once it answers true, no further document
     // is started and the jobs' offices are stopped, so that the documents being split end soon.
     std::function<bool()> stopRequested;

@@ -198,6 +198,17 @@ public:
         return open(url, loadArguments(options));
     }
 
+    QString filterName(const fk::office::DocumentRef& document) override {
+        return call([&] {
+            const Reference<css::frame::XModel> model(unoDocument(document).component, UNO_QUERY_THROW);
+            for (const css::beans::PropertyValue& argument : model->getArgs()) {
+                rtl::OUString name;
+                if (argument.Name == "FilterName" && (argument.Value >>= name)) return fromUno(name);
+            }
+            return QString();
+        });
+    }
+
     fk::office::DocumentRef createTextDocument(bool hidden) override {
         fk::office::Arguments arguments;
         if (hidden) arguments.append({QStringLiteral("Hidden"), true});

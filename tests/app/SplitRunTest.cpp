@@ -220,7 +220,7 @@ TEST_F(SplitRunTest, DocumentThatCannotBeOpenedGivesOneReportAndTheRunGoesOn) {
     ASSERT_EQ(prompts.messages.size(), 2);
     EXPECT_EQ(prompts.messages[0].text,
               reportFor(124, "The document cannot be opened: " + in.filePath("missing.odt") +
-                                 "\r\nIt may be damaged, or of a kind the office does not read."));
+                                 "\r\nThe document vanished."));
     EXPECT_EQ(prompts.messages[0].style, kOkExclamation);
     EXPECT_EQ(prompts.messages[1].text, "Done.\r\n1 of 2 documents split, 2 pages stored.");
     EXPECT_EQ(outputs(), QStringList({"good_0001.odt", "good_0002.odt"}));

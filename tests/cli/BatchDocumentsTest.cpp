@@ -206,6 +206,28 @@ TEST(NativeNames, ControlCharactersAreShownAsTheirBytesAndNeverReachTheTerminal)
     EXPECT_EQ(DisplayName(QByteArray("caf\xE9\n.odt")), QStringLiteral("caf\\xe9\\x0a.odt"));
 }
 
+// A name can show reversed or hide characters by format characters; joiners stay where a script needs them.
+TEST(NativeNames, FormatCharactersAreShownAsCodePointsWhereTheyCanMislead) {
+    const struct {
+        const char16_t* name;
+        const char16_t* shown;
+    } cases[] = {
+        {u"invoice\u202Efdp.odt", u"invoice\\u{202e}fdp.odt"},                   // right-to-left override
+        {u"a\u2066b\u2069.odt", u"a\\u{2066}b\\u{2069}.odt"},                    // isolates
+        {u"\u200Bpay\uFEFF.odt", u"\\u{200b}pay\\u{feff}.odt"},                  // zero width, BOM
+        {u"pa\u200Dy.odt", u"pa\\u{200d}y.odt"},                                 // Latin needs no joiner
+        {u"\u200Dلا.odt", u"\\u{200d}لا.odt"},                                   // nothing to join before it
+        {u"می\u200Cخواهم.odt", u"می\u200Cخواهم.odt"},                            // Persian non-joiner
+        {u"क्\u200Dष.odt", u"क्\u200Dष.odt"},                                      // Devanagari half form
+        {u"\U0001F469\u200D\U0001F4BB.odt", u"\U0001F469\u200D\U0001F4BB.odt"},  // one emoji
+    };
+    for (const auto& test : cases) {
+        const QString shown = DisplayName(QString::fromUtf16(test.name));
+        EXPECT_EQ(shown, QString::fromUtf16(test.shown));
+        EXPECT_EQ(DisplayName(shown), shown) << "a second pass changes nothing";
+    }
+}
+
 // Contents: empty files and files that are no documents.
 
 TEST_F(BatchDocumentsTest, EmptyFilesAndFilesThatAreNoDocumentsAreReportedNotSplit) {

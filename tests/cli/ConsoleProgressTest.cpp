@@ -155,6 +155,19 @@ TEST_F(ConsoleProgressTest, SummaryAndExitStatus) {
     EXPECT_EQ(Summarize({result("/a", 2, 1)}, 0, 1).exitStatus(), kExitSomeFailed) << "a page not stored";
 }
 
+TEST_F(ConsoleProgressTest, DocumentsOfSeveralPagesAreCountedApartFromThePagesTheyHold) {
+    ConsoleProgress lines = progress(false, 2);
+    DocumentResult every7 = result("/in/a.odt", 60, 9);
+    every7.split.outputsExpected = 9;
+    every7.morePagesHeld = 51;
+    lines.documentFinished(every7);
+    lines.summary(Summarize({every7, result("/in/b.odt", 2, 2)}, 0, 4));
+    EXPECT_EQ(out,
+              "[1/2] /in/a.odt: 9 documents holding 60 pages in 1.5 s\n"
+              "2 documents: 2 split, 0 failed\n"
+              "11 documents holding 62 pages written in 4.0 s (15.5 pages/s)\n");
+}
+
 TEST_F(ConsoleProgressTest, SummaryCountsDocumentsWithOlderPagesWithoutFailingThem) {
     ConsoleProgress lines = progress(false, 3);
     DocumentResult shorter = result("/a", 2, 2);

@@ -143,6 +143,43 @@ TEST(FailureExplanation, TheOfficesOwnWordsOnlyWithVerbose) {
     EXPECT_EQ(FailureExplanation(false).text(ours), "the slicer does not understand page 2: a frame (slice)");
 }
 
+// Causes the job tells by kind, each in words of its own; with --verbose the office's words follow,
+// and the hint that they would is left out.
+TEST(FailureExplanation, CausesAreWordedByKindAndVerboseDoesNotOfferItself) {
+    const struct {
+        SplitFailure failure;
+        bool verbose;
+        QString text;
+    } cases[] = {
+        {{SplitStage::Open, 0, "/in/.~lock.a.odt# is a named pipe", SplitAction::Unnamed,
+          FailureKind::LockNotAFile},
+         false,
+         "/in/.~lock.a.odt# is a named pipe where LibreOffice keeps the document's lock file, and the office "
+         "would hang on it, so the document was not opened; remove it and split again (open)"},
+        {{SplitStage::Open, 0, "the document vanished", SplitAction::Unnamed, FailureKind::NotFound},
+         true,
+         "the document vanished: it was removed or renamed during the run (open)"},
+        {{SplitStage::Open, 0, "LibreOffice reads it only as plain text (its \"Text\" filter)",
+          SplitAction::Unnamed, FailureKind::Damaged},
+         false,
+         "LibreOffice reads it only as plain text (its \"Text\" filter); the document is damaged or not of "
+         "the "
+         "kind its name says (open)"},
+        {{SplitStage::Store, 0, "no space left in /tmp/run", SplitAction::Unnamed, FailureKind::NoSpace},
+         false,
+         "no space left in /tmp/run; make room there and split again (store)"},
+        {{SplitStage::Mark, 0, "bridge disposed", SplitAction::Unnamed, FailureKind::OfficeGone},
+         true,
+         "LibreOffice went away during this step (it crashed or was stopped) [office: bridge disposed] (mark "
+         "pages)"},
+        {{SplitStage::Store, 0, "SfxBaseModel::impl_store failed", SplitAction::Unnamed,
+          FailureKind::OfficeRefused},
+         true,
+         "LibreOffice failed at this step [office: SfxBaseModel::impl_store failed] (store)"},
+    };
+    for (const auto& test : cases) EXPECT_EQ(FailureExplanation(test.verbose).text(test.failure), test.text);
+}
+
 TEST(FailureExplanation, ANameTooLongForTheOfficesLockFileIsNotCalledDamaged) {
     // ".~lock.NAME#" adds 8 bytes to the name, and must fit the file system's 255.
     const QString longest = "/in/" + QString(243, 'x') + ".odt";

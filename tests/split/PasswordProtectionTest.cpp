@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QTemporaryDir>
+#include <cstdint>
 #include <string>
 
 #include "split/PasswordProtection.h"
@@ -56,4 +57,46 @@ TEST(PasswordProtection, ReadFromTheFileWithoutFollowingItsDeclaredSizes) {
     EXPECT_TRUE(NeedsPassword(protectedDocx));
     EXPECT_FALSE(NeedsPassword(dir.filePath("missing.doc")));
     EXPECT_FALSE(NeedsPassword("/dev/zero")) << "not a regular file: never read";
+}
+
+// A Word 97 file: its "WordDocument" stream, in sector 4 or, when small, in mini sector 9 of the root's
+// stream (sectors 2 and 3 by the allocation table in sector 1); its file information block first, and
+// the flag word at offset 10 of it.
+TEST(PasswordProtection, AWord97FileSaysItIsEncryptedInItsFileInformationBlock) {
+    const struct {
+        const char* name;
+        std::uint16_t flags;
+        std::uint32_t streamSize;
+        std::uint16_t ident;
+        bool encrypted;
+    } cases[] = {
+        {"encrypted", 0x0100, 8192, 0xA5EC, true},
+        {"encrypted, in the mini stream", 0x13F0, 3645, 0xA5EC, true},
+        {"obfuscated with a password", 0x8100, 8192, 0xA5EC, true},
+        {"not encrypted", 0x0200, 8192, 0xA5EC, false},
+        {"not encrypted, in the mini stream", 0x0200, 2048, 0xA5EC, false},
+        {"no Word file information block there", 0x0100, 8192, 0x1234, false},
+    };
+    const auto put = [](std::string& bytes, std::size_t at, std::uint32_t value, int size) {
+        for (int i = 0; i < size; ++i) bytes[at + i] = static_cast<char>(value >> (8 * i) & 0xFF);
+    };
+    for (const auto& test : cases) {
+        SCOPED_TRACE(test.name);
+        std::string file = compoundFile({"Root Entry", "WordDocument", "1Table"});
+        file.resize(6 * 512, '\0');
+        put(file, 30, 9, 2);  // sectors of 512 bytes
+        put(file, 76, 1, 4);  // the allocation table in sector 1
+        put(file, 512 + 116, 2, 4);
+        put(file, 1024 + 4 * 2, 3, 4);
+        put(file, 1024 + 4 * 3, 0xFFFFFFFE, 4);
+        const bool mini = test.streamSize < 4096;
+        put(file, 512 + 128 + 116, mini ? 9 : 4, 4);
+        put(file, 512 + 128 + 120, test.streamSize, 4);
+        const std::size_t block = mini ? 4 * 512 + 64 : 5 * 512;
+        put(file, block, test.ident, 2);
+        put(file, block + 10, test.flags, 2);
+        EXPECT_EQ(CompoundFileDeclaresEncryption(file), test.encrypted);
+        file.resize(block + 6);
+        EXPECT_FALSE(CompoundFileDeclaresEncryption(file)) << "a block cut short is read no further";
+    }
 }

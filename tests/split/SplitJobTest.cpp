@@ -96,6 +96,8 @@ protected:
         config.outputFolder = outputFolder.isEmpty() ? out.path() + "/" : outputFolder;
         config.jobs = jobs;
         config.timeout = timeout;
+        config.deadlineOf = deadlineOf;
+        config.engine.pages = pages;
         config.stopRequested = [this] { return stop.load(); };
         config.otherInputs = otherInputs;
         config.engine.verify = verify;
@@ -127,6 +129,8 @@ protected:
     bool officeEngine = false;  // the copy engine on the job's fake office instead of the script
     std::function<bool(office::OfficeSession&, const QString&)> beforeDocument;
     std::function<void(const QString&)> afterOfficeDone;
+    std::function<std::chrono::milliseconds(const QString&)> deadlineOf;
+    PageSelection pages;
     RecordingObserver observer;
     std::atomic<bool> stop = false;
     bool verify = false;
@@ -292,10 +296,41 @@ TEST_F(SplitJobTest, AHungOfficeIsAbandonedAtTheDeadlineAndANewOneTakesTheNextDo
     EXPECT_EQ(office.lockChecks, (QStringList{hangs, hangs, out.path() + "/", next}))
         << "before each document, and after the loss";
     EXPECT_EQ(outputs(), (QStringList{"next_0001.odt", "next_0002.odt"}));
-    ASSERT_EQ(observer.reports.size(), 2);
-    EXPECT_TRUE(observer.reports[1].contains("did not finish this document within 0.05 s"));
-    EXPECT_EQ(observer.kinds.last(), FailureKind::TimedOut) << "told by its kind, not guessed by the face";
-    EXPECT_EQ(results[0].split.failures.last().kind, FailureKind::TimedOut);
+    // What the killed office made the engine fail is the deadline's doing: told once, as the deadline.
+    ASSERT_EQ(observer.reports.size(), 1) << observer.reports.join('\n').toStdString();
+    EXPECT_TRUE(observer.reports[0].contains("did not finish this document within 0.05 s"));
+    EXPECT_EQ(observer.kinds, QList<FailureKind>{FailureKind::TimedOut}) << "told by its kind, not guessed";
+    ASSERT_EQ(results[0].split.failures.size(), 1);
+    EXPECT_EQ(results[0].split.failures[0].kind, FailureKind::TimedOut);
+}
+
+TEST_F(SplitJobTest, EachDocumentHasTheDeadlineItsOwnSizeGivesIt) {
+    const QString hangs = input("hangs.odt", 4);
+    const QString slow = input("slow.odt", 2);
+    deadlineOf = [&](const QString& path) { return path == hangs ? 50ms : 0ms; };
+    beforeDocument = [&](office::OfficeSession&, const QString& path) {
+        if (path == slow) std::this_thread::sleep_for(150ms);  // past the other's deadline: it has none
+        if (path != hangs) return true;
+        while (!offices[0].abandoned) std::this_thread::sleep_for(1ms);
+        offices[0].office.alive = false;
+        return false;
+    };
+    const QList<DocumentResult> results = run({{hangs}, {slow}}, 1, 10s);
+    ASSERT_EQ(results.size(), 2);
+    EXPECT_TRUE(results[0].timedOut);
+    EXPECT_TRUE(results[1].succeeded()) << "the document's own deadline, not --timeout's, and here none";
+    EXPECT_EQ(observer.reports,
+              QStringList{hangs + " | the office did not finish this document within 0.05 s "
+                                  "and was stopped"});
+}
+
+TEST_F(SplitJobTest, DocumentsOfSeveralPagesCountThePagesTheyHold) {
+    script.pagesPerOutput = 7;
+    pages = PageSelection::every(7);
+    const QList<DocumentResult> results = run({{input("sixty.odt", 60)}}, 1);
+    ASSERT_EQ(results.size(), 1);
+    EXPECT_EQ(results[0].split.pagesStored, 9);
+    EXPECT_EQ(results[0].pagesHeld(), 60) << "eight of 7 pages and one of 4";
 }
 
 TEST_F(SplitJobTest, NoPageReplacesAnInputOfAnotherGroupAndTheDocumentFails) {

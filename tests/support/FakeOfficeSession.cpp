@@ -106,6 +106,10 @@ void FakeOfficeSession::close(const office::DocumentRef& reference) {
     open_.remove(&doc);
 }
 
+QString FakeOfficeSession::filterName(const office::DocumentRef& reference) {
+    return filters.value(document(reference).url, QStringLiteral("writer8"));
+}
+
 int FakeOfficeSession::countPages(const office::DocumentRef& reference) {
     record(QStringLiteral("countPages"));
     Document& doc = document(reference);

@@ -20,10 +20,13 @@ public:
     bool isAlive() override { return alive; }
     office::DocumentStore& documents() override { return *this; }
     office::PageCursor& cursor() override { return *this; }
+    QString profileFolder() const override { return profile; }
 
     office::DocumentRef load(const QString& url, const office::LoadOptions& options) override;
     office::DocumentRef createTextDocument(bool hidden) override;
     void close(const office::DocumentRef& document) override;
+    // Not recorded among the calls: a question, not a step of the split.
+    QString filterName(const office::DocumentRef& document) override;
     void completeLayout(const office::DocumentRef& document) override;
     int countPages(const office::DocumentRef& document) override;
     int countRenderedPages(const office::DocumentRef& document) override;
@@ -42,6 +45,9 @@ public:
 
     // Input documents by file URL, with their page counts.
     QMap<QString, int> pageCounts;
+    // The filter each document by file URL was loaded with; "writer8" for the others.
+    QMap<QString, QString> filters;
+    QString profile;  // the office's profile folder
 
     // Calls as "name(argument)", in order.
     QStringList calls;

@@ -7,8 +7,8 @@
 #include <system_error>
 
 #include "cli/CommandLineOptions.h"
-#include "split/JsonReport.h"
 #include "fsutil/FileHelpers.h"
+#include "split/JsonReport.h"
 
 namespace fk::cli {
 
@@ -40,11 +40,13 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments, const QString& 
     options.version = parser.isSet(version);
     if (options.help || options.version) return parsed;
 
-    if (parser.isSet(jobs)) {
+    if (parser.isSet(jobs) && parser.value(jobs) == QLatin1String("auto")) {
+        options.jobsAuto = true;
+    } else if (parser.isSet(jobs)) {
         bool ok = false;
         options.jobs = parser.value(jobs).toInt(&ok);
         if (!ok || options.jobs < 1 || options.jobs > kMaxJobs) {
-            parsed.error = QStringLiteral("--jobs takes a whole number from 1 to %1, not '%2'.")
+            parsed.error = QStringLiteral("--jobs takes a whole number from 1 to %1, or auto, not '%2'.")
                                .arg(kMaxJobs)
                                .arg(parser.value(jobs));
             return parsed;
@@ -178,7 +180,7 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments, const QString& 
     }
     options.visible = parser.isSet(visible);
     options.verbose = parser.isSet(verbose);
-    if (options.visible && options.jobs > 1) {
+    if (options.visible && (options.jobs > 1 || options.jobsAuto)) {
         parsed.error = QStringLiteral(
             "--visible works with one job only: visible offices share the desktop's clipboard.");
         return parsed;
@@ -248,7 +250,7 @@ QString UsageText() {
 
 SYNOPSIS
     folioknife-split [-o DIR] [--method slice|copy] [--format odt|pdf|docx]
-                     [--pages LIST | --every N | --at heading:N] [--jobs N] [--timeout SECONDS]
+                     [--pages LIST | --every N | --at heading:N] [--jobs N|auto] [--timeout SECONDS]
                      [--visible] [--verbose] [--json FILE] [--resume REPORT]
                      [--shard K/N] [--files-from FILE [--null]] [-q]
                      [--progress auto|always|never] [INPUT...]
@@ -303,8 +305,9 @@ OPTIONS
         Each part opens on a fresh page in the page style of its heading's page, and heading,
         list, note and page numbers go on as in the input. Page slicer only; not with
         --pages or --every. With --format pdf or docx the office converts each part.
-    -j, --jobs N
+    -j, --jobs N|auto
         Split N documents at once, each on an office of its own (own profile, own pipe).
+        auto: one office per core, fewer where the memory available would not hold them.
         Default: 1.
     -t, --timeout SECONDS
         Deadline per document, 1 second or more. An office that has not finished the document

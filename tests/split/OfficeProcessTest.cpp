@@ -8,6 +8,7 @@
 #include <functional>
 #include <vector>
 
+#include "ProcessTable.h"
 #include "base/Failure.h"
 #include "split/LibreOfficeSession.h"
 #include "split/OfficeCallFailure.h"
@@ -16,15 +17,6 @@
 using namespace fk;
 
 namespace {
-
-// Whether a process runs still; one that ended and waits to be reaped does not.
-bool running(pid_t pid) {
-    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
-    if (!stat.open(QIODevice::ReadOnly)) return false;
-    const QByteArray line = stat.readAll();
-    const char state = line.mid(line.lastIndexOf(')') + 2, 1).at(0);
-    return state != 'Z' && state != 'X';
-}
 
 // A stand-in for soffice: a shell script whose behaviour the test writes.
 class FakeSoffice {
@@ -103,7 +95,7 @@ TEST(OfficeProcess, StopEndsTheWholeProcessGroup) {
     const pid_t childPid = QString::fromUtf8(child.readAll()).trimmed().toInt();
     ASSERT_GT(childPid, 0);
     process.stop();
-    EXPECT_FALSE(running(childPid));
+    EXPECT_FALSE(fk::test::IsRunning(childPid));
     EXPECT_EQ(process.pid(), -1);
 }
 
@@ -129,7 +121,7 @@ TEST(OfficeProcess, StopWaitsForTheOfficeProperToFinishButNotForItsHelpers) {
     ASSERT_GT(helperPid, 0);
     process.stop();
     EXPECT_TRUE(QFile::exists(soffice.dir.filePath("finished"))) << "the office proper was killed unfinished";
-    EXPECT_FALSE(running(helperPid)) << "the helper outlived the stop";
+    EXPECT_FALSE(fk::test::IsRunning(helperPid)) << "the helper outlived the stop";
 }
 
 TEST(OfficeProcess, AnOfficeAlwaysStartsInAUtf8CharacterLocale) {

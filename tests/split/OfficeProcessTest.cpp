@@ -108,13 +108,15 @@ TEST(OfficeProcess, StopWaitsForTheOfficeProperToFinishButNotForItsHelpers) {
     ASSERT_TRUE(office.open(QIODevice::WriteOnly));
     office.write(
         "#!/bin/sh\ntrap 'sleep 0.5; echo > \"$(dirname \"$0\")/finished\"; exit 0' TERM\n"
-        "while :; do sleep 0.1; done\n");
+        "echo > \"$(dirname \"$0\")/started\"\nwhile :; do sleep 0.1; done\n");
     office.close();
     office.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     OfficeProcess process(soffice.options());
     process.start();
     const QString helperFile = soffice.dir.filePath("helper");
-    for (int i = 0; i < 100 && QFile(helperFile).size() == 0; ++i) QThread::msleep(20);
+    for (int i = 0;
+         i < 250 && !(QFile(helperFile).size() > 0 && QFile::exists(soffice.dir.filePath("started"))); ++i)
+        QThread::msleep(20);
     QFile helper(helperFile);
     ASSERT_TRUE(helper.open(QIODevice::ReadOnly));
     const pid_t helperPid = QString::fromUtf8(helper.readAll()).trimmed().toInt();

@@ -12,12 +12,14 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QThread>
+#include <QUrl>
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
@@ -580,6 +582,84 @@ public:
         return rows;
     }
 
+    // Seconds of what a user would script for one PDF per page: the office's own conversion of the
+    // document to PDF, started for it as folioknife-split starts its own, then qpdf's page split.
+    double exportThenSplitSeconds(const QString& document, int expectedPages) {
+        const QString exported = freshFolder(QStringLiteral("pipeline-pdf"));
+        const QString pages = freshFolder(QStringLiteral("pipeline-pages"));
+        const QString profile =
+            QStringLiteral("-env:UserInstallation=") +
+            QUrl::fromLocalFile(work_.filePath(QStringLiteral("pipeline-profile"))).toString();
+        QElapsedTimer clock;
+        clock.start();
+        QProcess office;
+        office.start(QStringLiteral("soffice"),
+                     {profile, QStringLiteral("--headless"), QStringLiteral("--convert-to"),
+                      QStringLiteral("pdf"), QStringLiteral("--outdir"), exported, document});
+        office.waitForFinished(-1);
+        const QString pdf = exported + QFileInfo(document).completeBaseName() + QStringLiteral(".pdf");
+        QProcess qpdf;
+        qpdf.start(QStringLiteral("qpdf"),
+                   {QStringLiteral("--split-pages"), pdf, pages + QStringLiteral("p-%d.pdf")});
+        qpdf.waitForFinished(-1);
+        const double seconds = static_cast<double>(clock.nsecsElapsed()) / 1e9;
+        if (office.exitCode() != 0 || qpdf.exitCode() != 0)
+            throw BenchFailure("soffice --convert-to pdf or qpdf --split-pages failed:\n" +
+                               qpdf.readAllStandardError().toStdString());
+        check(pages, expectedPages, true);
+        return seconds;
+    }
+
+    // folioknife-split --format pdf as a user runs it beside export-then-split, best of rounds, with
+    // both programs' offices started within the measure; and its peak memory beside --format odt's.
+    QJsonArray pdfPipeline() {
+        QJsonArray rows;
+        const QString cache = work_.filePath(QStringLiteral("cache"));
+        const QString warmUp = document(QStringLiteral("warm-up"), 3);
+        // Profiles made before timing: a first start builds a profile and starts again.
+        command({QStringLiteral("-o"), freshFolder(QStringLiteral("pdf-warm")), warmUp}, cache);
+        exportThenSplitSeconds(warmUp, 3);
+        for (const int pages : quick_ ? QList<int>{10, 50} : QList<int>{10, 200, 1000}) {
+            const QString input = textDocument(pages);
+            const int rounds = quick_ || pages > 200 ? 1 : 2;
+            CommandRun ours;
+            ours.seconds = 1e300;
+            double theirs = 1e300;
+            for (int round = 0; round < rounds; ++round) {
+                const QString folder = freshFolder(QStringLiteral("pdf-command"));
+                const CommandRun run = command(
+                    {QStringLiteral("--format"), QStringLiteral("pdf"), QStringLiteral("-o"), folder, input},
+                    cache);
+                if (run.status != 0)
+                    throw BenchFailure("folioknife-split --format pdf exited with " +
+                                       std::to_string(run.status) + ":\n" + run.output.toStdString());
+                check(folder, pages, true);
+                ours.seconds = std::min(ours.seconds, run.seconds);
+                ours.peakKilobytes = std::max(ours.peakKilobytes, run.peakKilobytes);
+                theirs = std::min(theirs, exportThenSplitSeconds(input, pages));
+            }
+            const CommandRun odt =
+                command({QStringLiteral("-o"), freshFolder(QStringLiteral("odt-command")), input}, cache);
+            std::printf("%-42s %10.1f %10.1f %8.2f   < 1.0\n",
+                        qPrintable(QStringLiteral("pdf / (export + qpdf split) s, %1").arg(pages)),
+                        ours.seconds, theirs, ours.seconds / theirs);
+            std::printf("%-42s %10.1f %10.1f %8.2f   <= 2\n",
+                        qPrintable(QStringLiteral("  peak MB, --format pdf / odt, %1").arg(pages)),
+                        megabytes(ours.peakKilobytes), megabytes(odt.peakKilobytes),
+                        static_cast<double>(ours.peakKilobytes) / std::max(1L, odt.peakKilobytes));
+            std::fflush(stdout);
+            QJsonObject row;
+            row[QStringLiteral("pages")] = pages;
+            row[QStringLiteral("pdf_seconds")] = ours.seconds;
+            row[QStringLiteral("export_then_split_seconds")] = theirs;
+            row[QStringLiteral("ratio")] = ours.seconds / theirs;
+            row[QStringLiteral("pdf_peak_mb")] = megabytes(ours.peakKilobytes);
+            row[QStringLiteral("odt_peak_mb")] = megabytes(odt.peakKilobytes);
+            rows.append(row);
+        }
+        return rows;
+    }
+
 private:
     QString reference_;
     bool quick_;
@@ -607,7 +687,7 @@ int main(int argc, char** argv) {
         } else {
             std::fprintf(stderr,
                          "usage: folioknife_bench --reference SCRIPT [--json FILE] [--quick] "
-                         "[--only slicer|pdf|throughput|office_memory|jobs]\n");
+                         "[--only slicer|pdf|pdf_pipeline|throughput|office_memory|jobs]\n");
             return 2;
         }
     }
@@ -623,6 +703,7 @@ int main(int argc, char** argv) {
         };
         if (wanted("slicer")) figures[QStringLiteral("slicer")] = bench.slicer();
         if (wanted("pdf")) figures[QStringLiteral("pdf")] = bench.pdf();
+        if (wanted("pdf_pipeline")) figures[QStringLiteral("pdf_pipeline")] = bench.pdfPipeline();
         if (wanted("throughput")) figures[QStringLiteral("throughput")] = bench.throughput();
         if (wanted("office_memory")) figures[QStringLiteral("office_memory")] = bench.officeMemory();
         if (wanted("jobs")) figures[QStringLiteral("jobs")] = bench.jobs();

@@ -53,11 +53,13 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments, const QString& 
     options.version = parser.isSet(version);
     if (options.help || options.version) return parsed;
 
-    if (parser.isSet(jobs)) {
+    if (parser.isSet(jobs) && parser.value(jobs) == QLatin1String("auto")) {
+        options.jobsAuto = true;
+    } else if (parser.isSet(jobs)) {
         bool ok = false;
         options.jobs = parser.value(jobs).toInt(&ok);
         if (!ok || options.jobs < 1 || options.jobs > kMaxJobs) {
-            parsed.error = QStringLiteral("--jobs takes a whole number from 1 to %1, not '%2'.")
+            parsed.error = QStringLiteral("--jobs takes a whole number from 1 to %1, or auto, not '%2'.")
                                .arg(kMaxJobs)
                                .arg(parser.value(jobs));
             return parsed;
@@ -203,7 +205,7 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments, const QString& 
     }
     options.visible = parser.isSet(visible);
     options.verbose = parser.isSet(verbose);
-    if (options.visible && options.jobs > 1) {
+    if (options.visible && (options.jobs > 1 || options.jobsAuto)) {
         parsed.error = QStringLiteral(
             "--visible works with one job only: visible offices share the desktop's clipboard.");
         return parsed;
@@ -273,7 +275,7 @@ QString UsageText() {
 
 SYNOPSIS
     folioknife-split [-o DIR] [--method slice|copy] [--format odt|pdf|docx]
-                     [--pages LIST | --every N | --at heading:N] [--jobs N] [--timeout SECONDS]
+                     [--pages LIST | --every N | --at heading:N] [--jobs N|auto] [--timeout SECONDS]
                      [--visible] [--verbose] [--json FILE] [--resume REPORT]
                      [--shard K/N] [--files-from FILE [--null]] [-q]
                      [--progress auto|always|never] [--verify] [INPUT...]
@@ -328,8 +330,9 @@ OPTIONS
         Each part opens on a fresh page in the page style of its heading's page, and heading,
         list, note and page numbers go on as in the input. Page slicer only; not with
         --pages or --every. With --format pdf or docx the office converts each part.
-    -j, --jobs N
+    -j, --jobs N|auto
         Split N documents at once, each on an office of its own (own profile, own pipe).
+        auto: one office per core, fewer where the memory available would not hold them.
         Default: 1.
     -t, --timeout SECONDS
         Deadline per document, 1 second or more; 0 for none. An office that has not finished

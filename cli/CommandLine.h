@@ -36,6 +36,7 @@ struct CommandLine {
     QStringList inputs;
     QString outputFolder;  // absolute, ending in a separator, as the output folder box holds it
     int jobs = 1;
+    bool jobsAuto = false;  // --jobs auto: sized to the machine when the documents are known
     // --timeout: 0 for no deadline; none given: each document's grows with its size (DocumentDeadline).
     std::optional<double> timeoutSeconds;
     bool visible = false;

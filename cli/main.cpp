@@ -14,6 +14,7 @@
 
 #include "base/Failure.h"
 #include "cli/AllocatorTuning.h"
+#include "cli/AutomaticJobs.h"
 #include "cli/BatchDocuments.h"
 #include "cli/CommandLine.h"
 #include "cli/ConsoleProgress.h"
@@ -164,7 +165,14 @@ int run(const QStringList& arguments, const fk::cli::NonUtf8Arguments& nonUtf8) 
     }
     err.flush();
 
-    const int jobs = std::min<int>(options.jobs, static_cast<int>(groups.size()));
+    int jobs = std::min<int>(options.jobs, static_cast<int>(groups.size()));
+    if (options.jobsAuto) {
+        qint64 largest = 0;
+        for (const QString& document : documents) largest = std::max(largest, QFileInfo(document).size());
+        jobs =
+            std::min(kMaxJobs, AutomaticJobCount(MeasureMachine(), largest, static_cast<int>(groups.size())));
+        if (options.verbose) err << "folioknife-split: --jobs auto starts " << jobs << " offices\n";
+    }
     std::unique_ptr<OfficeProfiles> profiles;
     ProcessTableOrphans orphans;
     try {

@@ -172,6 +172,39 @@ OfficeProcess::State OfficeProcess::state() {
     return state_;
 }
 
+namespace {
+
+// What of a process group still runs: any process, and the office proper among them. A process that
+// has ended but is not yet reaped holds nothing and does not count; reaping an orphan is up to the
+// system's first process, which may take its time.
+struct GroupState {
+    bool running = false;
+    bool officeProper = false;
+};
+
+GroupState StateOfGroup(pid_t group) {
+    GroupState state;
+    if (::kill(-group, 0) != 0) return state;
+    for (const QString& entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        bool isNumber = false;
+        entry.toInt(&isNumber);
+        if (!isNumber) continue;
+        QFile stat(QStringLiteral("/proc/%1/stat").arg(entry));
+        if (!stat.open(QIODevice::ReadOnly)) continue;
+        const QByteArray line = stat.readAll();
+        // pid (name) state ppid pgrp ...; the name may hold blanks and parentheses.
+        const qsizetype open = line.indexOf('('), close = line.lastIndexOf(')');
+        if (open < 0 || close < open) continue;
+        const QList<QByteArray> fields = line.mid(close + 2).split(' ');
+        if (fields.size() < 3 || fields[0] == "Z" || fields[0] == "X" || fields[2].toInt() != group) continue;
+        state.running = true;
+        if (line.mid(open + 1, close - open - 1) == "soffice.bin") state.officeProper = true;
+    }
+    return state;
+}
+
+}  // namespace
+
 void OfficeProcess::stop() {
     if (groupId_ > 0) ::kill(-groupId_, SIGTERM);
     if (pid_ <= 0) {
@@ -201,11 +234,15 @@ void OfficeProcess::abandon() {
 }
 
 void OfficeProcess::killGroupAfterGrace() {
-    // The office proper may outlive its wrapper for a moment; make sure nothing of the group stays.
+    // The office proper may outlive its wrapper for a moment, and is given it to finish its profile;
+    // make sure nothing of the group stays. The helpers it started (the signing tools' queries) hold
+    // nothing of ours and are not waited for, nor are processes that ended but wait to be reaped.
     if (groupId_ <= 0) return;
-    for (int waited = 0; waited < kStopGraceMs && ::kill(-groupId_, 0) == 0; waited += 50)
+    for (int waited = 0; waited < kStopGraceMs && StateOfGroup(groupId_).officeProper; waited += 50)
         QThread::msleep(50);
     ::kill(-groupId_, SIGKILL);
+    for (int waited = 0; waited < kStopGraceMs && StateOfGroup(groupId_).running; waited += 10)
+        QThread::msleep(10);
     groupId_ = -1;
     state_ = State::NotStarted;
 }

@@ -71,6 +71,46 @@ bool leadsOutside(QPDFObjectHandle annotation, const std::set<QPDFObjGen>& kept)
     return !page.isIndirect() || !kept.contains(page.getObjGen());
 }
 
+// A value of the source's catalog or trailer as the part's own. The library copies indirect objects
+// only; a direct value is rebuilt around copies of what it refers to. Making it indirect in the source
+// instead would have the library resolve every object of the source first, which for a tagged PDF of
+// a few hundred pages is hundreds of megabytes of structure no part keeps.
+QPDFObjectHandle copyToPart(QPDF& part, QPDFObjectHandle value) {
+    if (value.isIndirect()) return part.copyForeignObject(value);
+    if (value.isArray()) {
+        std::vector<QPDFObjectHandle> items;
+        for (QPDFObjectHandle& item : value.getArrayAsVector()) items.push_back(copyToPart(part, item));
+        return QPDFObjectHandle::newArray(items);
+    }
+    if (value.isDictionary()) {
+        QPDFObjectHandle copy = QPDFObjectHandle::newDictionary();
+        for (auto& [key, item] : value.getDictAsMap()) copy.replaceKey(key, copyToPart(part, item));
+        return copy;
+    }
+    return value.shallowCopy();  // a number, name, string, boolean or null
+}
+
+// A page's attributes that it may take from the page tree above it, which a part's own tree lacks.
+constexpr const char* kInheritedKeys[] = {"/Resources", "/MediaBox", "/CropBox", "/Rotate"};
+
+// Copies a page into the part with what it inherits. The library's own way to add a foreign page first
+// moves the inherited attributes of every page of the source onto the page, at the cost noted above.
+QPDFObjectHandle copyPage(QPDF& part, QPDFObjectHandle page) {
+    QPDFObjectHandle copy = part.copyForeignObject(page);  // the library leaves out /Parent
+    for (const char* key : kInheritedKeys) {
+        if (page.hasKey(key)) continue;
+        std::set<QPDFObjGen> seen;  // a damaged tree may lead in a circle
+        for (QPDFObjectHandle node = page.getKey("/Parent");
+             node.isDictionary() && seen.insert(node.getObjGen()).second; node = node.getKey("/Parent")) {
+            if (node.hasKey(key)) {
+                copy.replaceKey(key, copyToPart(part, node.getKey(key)));
+                break;
+            }
+        }
+    }
+    return copy;
+}
+
 void dropLinksLeadingOutside(const std::vector<QPDFPageObjectHelper>& pages) {
     std::set<QPDFObjGen> kept;
     for (const QPDFPageObjectHelper& page : pages) kept.insert(page.getObjectHandle().getObjGen());
@@ -118,17 +158,6 @@ PdfPageCutter::PdfPageCutter(std::shared_ptr<const QByteArray> bytes) : source_(
         pdf.processMemoryFile("the office's PDF", source_->bytes->constData(),
                               static_cast<size_t>(source_->bytes->size()));
         source_->pages = QPDFPageDocumentHelper(pdf).getAllPages();
-        // Copied into each part below, which takes indirect objects only; made so once, before any
-        // copying, as the library asks.
-        QPDFObjectHandle root = pdf.getRoot();
-        for (const char* key : kDocumentWideKeys) {
-            QPDFObjectHandle value = root.getKey(key);
-            if (!value.isNull() && !value.isIndirect()) root.replaceKey(key, pdf.makeIndirectObject(value));
-        }
-        QPDFObjectHandle trailer = pdf.getTrailer();
-        QPDFObjectHandle info = trailer.getKey("/Info");
-        if (info.isDictionary() && !info.isIndirect())
-            trailer.replaceKey("/Info", pdf.makeIndirectObject(info));
     } catch (const std::exception& error) {
         throw damaged(QString::fromLocal8Bit(error.what()));
     }
@@ -150,7 +179,8 @@ QByteArray PdfPageCutter::cut(int first, int last) {
         QPDFPageDocumentHelper partPages(part);
         const std::vector<QPDFPageObjectHelper> sourcePages(source_->pages.begin() + (first - 1),
                                                             source_->pages.begin() + last);
-        for (const QPDFPageObjectHelper& page : sourcePages) partPages.addPage(page, false);
+        for (const QPDFPageObjectHelper& page : sourcePages)
+            partPages.addPage(QPDFPageObjectHelper(copyPage(part, page.getObjectHandle())), false);
         const std::vector<QPDFPageObjectHelper> copied = partPages.getAllPages();
         relinkPagesWithin(sourcePages, copied);
         dropLinksLeadingOutside(copied);
@@ -159,10 +189,13 @@ QByteArray PdfPageCutter::cut(int first, int last) {
         QPDFObjectHandle sourceRoot = source_->pdf.getRoot();
         for (const char* key : kDocumentWideKeys) {
             QPDFObjectHandle value = sourceRoot.getKey(key);
-            if (!value.isNull()) partRoot.replaceKey(key, part.copyForeignObject(value));
+            if (!value.isNull()) partRoot.replaceKey(key, copyToPart(part, value));
         }
         QPDFObjectHandle info = source_->pdf.getTrailer().getKey("/Info");
-        if (info.isDictionary()) part.getTrailer().replaceKey("/Info", part.copyForeignObject(info));
+        if (info.isDictionary()) {
+            QPDFObjectHandle copy = copyToPart(part, info);
+            part.getTrailer().replaceKey("/Info", copy.isIndirect() ? copy : part.makeIndirectObject(copy));
+        }
 
         QPDFWriter writer(part);
         writer.setOutputMemory();

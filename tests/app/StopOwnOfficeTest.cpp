@@ -6,6 +6,7 @@
 #include <QTemporaryDir>
 #include <QThread>
 
+#include "ProcessTable.h"
 #include "app/ProgramEnd.h"
 #include "app/StopOwnOffice.h"
 #include "app/TerminationSignals.h"
@@ -36,7 +37,8 @@ public:
         if (file.open(QIODevice::ReadOnly)) helper = QString::fromUtf8(file.readAll()).trimmed().toInt();
         return helper;
     }
-    static bool alive(pid_t pid) { return ::kill(pid, 0) == 0; }
+    // A zombie counts as ended: reaping an orphan is up to the system's first process.
+    static bool alive(pid_t pid) { return fk::test::IsRunning(pid); }
 
     QTemporaryDir dir;
     pid_t helper = -1;

@@ -126,6 +126,10 @@ TEST_F(CommandLineTest, UsageErrors) {
     EXPECT_EQ(parse({"--visible", "--jobs", "2", "a.odt"}).error,
               "--visible works with one job only: visible offices share the desktop's clipboard.");
     EXPECT_EQ(parse({"--visible", "a.odt"}).error, QString());
+    EXPECT_TRUE(parse({"-j", "auto", "a.odt"}).options.jobsAuto);
+    EXPECT_TRUE(parse({"--jobs", "Auto", "a.odt"}).error.startsWith("--jobs takes"));
+    EXPECT_EQ(parse({"--visible", "--jobs=auto", "a.odt"}).error,
+              "--visible works with one job only: visible offices share the desktop's clipboard.");
 }
 
 TEST_F(CommandLineTest, TheOutputFolderIsMadeWhenMissingAndMustBeAFolderWithAName) {

@@ -8,6 +8,7 @@
 #include <functional>
 #include <vector>
 
+#include "ProcessTable.h"
 #include "base/Failure.h"
 #include "split/LibreOfficeSession.h"
 #include "split/OfficeCallFailure.h"
@@ -94,8 +95,35 @@ TEST(OfficeProcess, StopEndsTheWholeProcessGroup) {
     const pid_t childPid = QString::fromUtf8(child.readAll()).trimmed().toInt();
     ASSERT_GT(childPid, 0);
     process.stop();
-    EXPECT_NE(::kill(childPid, 0), 0);
+    EXPECT_FALSE(fk::test::IsRunning(childPid));
     EXPECT_EQ(process.pid(), -1);
+}
+
+TEST(OfficeProcess, StopWaitsForTheOfficeProperToFinishButNotForItsHelpers) {
+    // The wrapper leaves an office proper that takes a moment to heed SIGTERM, and a helper that never does.
+    FakeSoffice soffice(
+        "\"$(dirname \"$0\")/soffice.bin\" &\n"
+        "(trap '' TERM; sleep 300) &\necho $! > \"$(dirname \"$0\")/helper\"\nwait");
+    QFile office(soffice.dir.filePath("soffice.bin"));
+    ASSERT_TRUE(office.open(QIODevice::WriteOnly));
+    office.write(
+        "#!/bin/sh\ntrap 'sleep 0.5; echo > \"$(dirname \"$0\")/finished\"; exit 0' TERM\n"
+        "echo > \"$(dirname \"$0\")/started\"\nwhile :; do sleep 0.1; done\n");
+    office.close();
+    office.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    OfficeProcess process(soffice.options());
+    process.start();
+    const QString helperFile = soffice.dir.filePath("helper");
+    for (int i = 0;
+         i < 250 && !(QFile(helperFile).size() > 0 && QFile::exists(soffice.dir.filePath("started"))); ++i)
+        QThread::msleep(20);
+    QFile helper(helperFile);
+    ASSERT_TRUE(helper.open(QIODevice::ReadOnly));
+    const pid_t helperPid = QString::fromUtf8(helper.readAll()).trimmed().toInt();
+    ASSERT_GT(helperPid, 0);
+    process.stop();
+    EXPECT_TRUE(QFile::exists(soffice.dir.filePath("finished"))) << "the office proper was killed unfinished";
+    EXPECT_FALSE(fk::test::IsRunning(helperPid)) << "the helper outlived the stop";
 }
 
 TEST(OfficeProcess, AnOfficeAlwaysStartsInAUtf8CharacterLocale) {

@@ -143,6 +143,48 @@ TEST(PdfPageCutter, LinksLeadToThePartsOwnPagesOrOutOfTheDocumentAndNeverNowhere
     EXPECT_EQ(ReadPdf(cutter.cut(1, 1)).linkTargets(0), (std::vector<int>{-1}));
 }
 
+TEST(PdfPageCutter, EachPartKeepsThePdfAIdentityInTheCatalogAndWhatItsPagesInherit) {
+    // As the office writes a PDF/A: the output intent and the viewer's preferences direct in the
+    // catalog, the profile indirect; here also a page tree whose pages inherit their resources and size.
+    QTemporaryDir dir;
+    const QString path = dir.filePath("whole.pdf");
+    {
+        WritePdf(path, 3);
+        QPDF pdf;
+        pdf.processFile(QFile::encodeName(path).constData());
+        QPDFObjectHandle root = pdf.getRoot();
+        QPDFObjectHandle intent = QPDFObjectHandle::parse("<< /Type /OutputIntent /S /GTS_PDFA1 >>");
+        intent.replaceKey("/DestOutputProfile", QPDFObjectHandle::newStream(&pdf, "an ICC profile"));
+        root.replaceKey("/OutputIntents", QPDFObjectHandle::newArray({intent}));
+        root.replaceKey("/ViewerPreferences", QPDFObjectHandle::parse("<< /DisplayDocTitle true >>"));
+        root.replaceKey("/Lang", QPDFObjectHandle::newString("de-DE"));
+        QPDFObjectHandle tree = root.getKey("/Pages");
+        for (const char* key : {"/Resources", "/MediaBox"}) {
+            tree.replaceKey(key, QPDFPageDocumentHelper(pdf).getAllPages()[0].getObjectHandle().getKey(key));
+            for (QPDFPageObjectHelper& page : QPDFPageDocumentHelper(pdf).getAllPages())
+                page.getObjectHandle().removeKey(key);
+        }
+        QPDFWriter writer(pdf, QFile::encodeName(path + ".tmp").constData());
+        writer.write();
+    }
+    PdfPageCutter cutter(path + ".tmp");
+    for (const auto& [first, last] : {std::pair{1, 1}, {2, 3}}) {
+        ReadPdf part(cutter.cut(first, last));
+        QPDFObjectHandle root = part.pdf.getRoot();
+        QPDFObjectHandle intent = root.getKey("/OutputIntents").getArrayItem(0);
+        EXPECT_TRUE(intent.getKey("/S").isNameAndEquals("/GTS_PDFA1")) << first;
+        std::shared_ptr<Buffer> profile = intent.getKey("/DestOutputProfile").getStreamData();
+        EXPECT_EQ(std::string(reinterpret_cast<const char*>(profile->getBuffer()), profile->getSize()),
+                  "an ICC profile");
+        EXPECT_TRUE(root.getKey("/ViewerPreferences").getKey("/DisplayDocTitle").getBoolValue());
+        EXPECT_EQ(root.getKey("/Lang").getUTF8Value(), "de-DE");
+        for (QPDFPageObjectHelper& page : part.pages) {
+            EXPECT_TRUE(page.getObjectHandle().getKey("/MediaBox").isRectangle()) << first;
+            EXPECT_TRUE(page.getObjectHandle().getKey("/Resources").getKey("/Font").hasKey("/F1")) << first;
+        }
+    }
+}
+
 TEST(PdfPageCutter, PagesOutsideThePdfAndFilesThatAreNoPdfAreFailures) {
     QTemporaryDir dir;
     const QString path = dir.filePath("whole.pdf");

@@ -240,6 +240,8 @@ void BodyRangeCopier::copyNode(pugi::xml_node source, pugi::xml_node targetParen
         styles_.setProperty(style, "style:section-properties", "text:dont-balance-text-columns", "true");
         setAttribute(copy, "text:style-name", style.attribute("style:name").value());
     }
+    if (holdsEnd && odf::isTable(source)) dropTableSpaceBelow(copy);
+    if ((holdsStart || holdsEnd) && odf::is(source, "table:table-row")) dropRowMinimumHeight(copy);
     if (odf::isParagraph(source) && !holdsStart) continueHeadingNumber(source, copy);
     if (odf::is(source, "text:sequence")) continueSequence(source, copy);
     copyChildren(source, copy, holdsStart, holdsEnd);
@@ -258,6 +260,32 @@ void BodyRangeCopier::continueCell(pugi::xml_node copy) {
     // The cell covering it from a row above stays on the page before: in the row that opens this
     // page's table it is a cell of its own, empty.
     copy.set_name("table:table-cell");
+}
+
+void BodyRangeCopier::dropTableSpaceBelow(pugi::xml_node copy) {
+    // The office gives a table's space below to its last part only: the page kept no room for it, and
+    // the first part would push it onto a page of its own.
+    constexpr std::string_view kProperties = "style:table-properties";
+    const std::string base = copy.attribute("table:style-name").as_string();
+    if (!lengthIsPositive(styles_.inheritedProperty("table", base, kProperties, "fo:margin-bottom"))) return;
+    pugi::xml_node style = styles_.derive("table", base);
+    styles_.setProperty(style, kProperties, "fo:margin-bottom", "0cm");
+    setAttribute(copy, "table:style-name", style.attribute("style:name").value());
+}
+
+void BodyRangeCopier::dropRowMinimumHeight(pugi::xml_node copy) {
+    // A row the page cuts is as tall on each page as the part of its content there; its minimum height
+    // held in each part would push the page over.
+    constexpr std::string_view kProperties = "style:table-row-properties";
+    const std::string base = copy.attribute("table:style-name").as_string();
+    if (!lengthIsPositive(styles_.inheritedProperty("table-row", base, kProperties, "style:min-row-height")))
+        return;
+    pugi::xml_node style = styles_.derive("table-row", base);
+    style.child(kProperties.data()).remove_attribute("style:min-row-height");
+    if (lengthIsPositive(styles_.inheritedProperty("table-row", style.attribute("style:name").value(),
+                                                   kProperties, "style:min-row-height")))
+        styles_.setProperty(style, kProperties, "style:min-row-height", "0cm");
+    setAttribute(copy, "table:style-name", style.attribute("style:name").value());
 }
 
 void BodyRangeCopier::restyleCutParagraph(pugi::xml_node copy, bool continues, bool continued) {

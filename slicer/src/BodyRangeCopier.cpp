@@ -201,7 +201,9 @@ void BodyRangeCopier::copyChildren(pugi::xml_node source, pugi::xml_node target,
 
         const pugi::xml_node added = target.last_child();
         if (wantListStart && added != previous && odf::is(added, "text:list-item")) {
-            if (const auto number = facts_.listItemNumber(child))
+            if (odf::isListWrapper(child))
+                startWrappedLevels(child, added);
+            else if (const auto number = facts_.listItemNumber(child))
                 setAttribute(added, "text:start-value", std::to_string(*number));
             wantListStart = false;
         }
@@ -260,6 +262,28 @@ void BodyRangeCopier::continueCell(pugi::xml_node copy) {
     // The cell covering it from a row above stays on the page before: in the row that opens this
     // page's table it is a cell of its own, empty.
     copy.set_name("table:table-cell");
+}
+
+void BodyRangeCopier::startWrappedLevels(pugi::xml_node source, pugi::xml_node copy) {
+    // The office counts each level of a list on its own: a start value on an item that only wraps a
+    // deeper list would number nothing. The wrapper's level gets its number from a hidden item before
+    // it, and the first item of each deeper level its own.
+    if (const auto number = facts_.listItemNumber(source); number && *number > 0) {
+        pugi::xml_node carrier = copy.parent().insert_child_before("text:list-item", copy);
+        setAttribute(carrier, "text:start-value", std::to_string(*number));
+        pugi::xml_node paragraph = carrier.append_child("text:p");
+        setAttribute(paragraph, "text:style-name", styles_.deriveTiny("").attribute("style:name").value());
+        odf::hide(paragraph);
+    }
+    copy.remove_attribute("text:start-value");
+    while (odf::isListWrapper(source)) {
+        source = odf::firstContentChild(odf::firstContentChild(source));
+        copy = odf::firstContentChild(odf::firstContentChild(copy));
+        if (!odf::is(source, "text:list-item") || !odf::is(copy, "text:list-item")) return;
+        if (odf::isListWrapper(source)) continue;
+        if (const auto number = facts_.listItemNumber(source))
+            setAttribute(copy, "text:start-value", std::to_string(*number));
+    }
 }
 
 void BodyRangeCopier::dropTableSpaceBelow(pugi::xml_node copy) {

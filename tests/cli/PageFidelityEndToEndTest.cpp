@@ -105,6 +105,32 @@ QString FirstPageHeader() {
          "foot</text:p></style:footer-first></style:master-page>"});
 }
 
+// Headings numbered by a list as Word documents number them: each heading a list of its own that goes on
+// with the first, a section's heading in an item that only wraps the deeper level ("2.1" after "2").
+QString HeadingsNumberedByAList() {
+    QString body;
+    const auto heading = [&](int chapter, int section) {
+        const QString label = section ? QStringLiteral("Section %1 %2").arg(chapter).arg(section)
+                                      : QStringLiteral("Chapter %1").arg(chapter);
+        QString item = QStringLiteral("<text:list-item>%1</text:list-item>").arg(Para(label));
+        if (section)
+            item = QStringLiteral("<text:list-item><text:list>%1</text:list></text:list-item>").arg(item);
+        const QString id = chapter == 1 && !section ? QStringLiteral(" xml:id=\"headings\"")
+                                                    : QStringLiteral(" text:continue-list=\"headings\"");
+        return QStringLiteral("<text:list text:style-name=\"Numbers\"%1>%2</text:list>").arg(id, item);
+    };
+    for (int chapter = 1; chapter <= 5; ++chapter) {
+        body += heading(chapter, 0) + Paragraphs(chapter * 100, 4, 80);
+        for (int section = 1; section <= 2; ++section)
+            body += heading(chapter, section) + Paragraphs(chapter * 100 + section * 10, 3, 80);
+    }
+    return FlatOdt(
+        {body,
+         "<text:list-style style:name=\"Numbers\"><text:list-level-style-number text:level=\"1\" "
+         "style:num-format=\"1\" style:num-suffix=\".\"/><text:list-level-style-number text:level=\"2\" "
+         "style:num-format=\"1\" text:display-levels=\"2\"/></text:list-style>"});
+}
+
 class PageFidelityEndToEnd : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { office_ = new TestOffice; }
@@ -159,6 +185,7 @@ TEST_F(PageFidelityEndToEnd, EveryPrintedPageIsOneOutputShowingWhatThePageShows)
         {"pages start inside a section's columns", SectionColumns, 3},
         {"a row with a minimum height is cut by the page", TallRowCutByThePage, 2},
         {"later pages of a style with a first page of its own", FirstPageHeader, 3},
+        {"headings numbered by a list, each level counted on its own", HeadingsNumberedByAList, 5},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

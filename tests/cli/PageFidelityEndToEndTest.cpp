@@ -43,26 +43,9 @@ QString TableOfContents() {
                     Paragraphs(9, 4)});
 }
 
-QString AlphabeticalIndex() {
-    return FlatOdt({Paragraphs(1, 3) +
-                    "<text:alphabetical-index text:name=\"Index\" text:protected=\"true\">"
-                    "<text:alphabetical-index-source/><text:index-body>" +
-                    Entries("Index_20_1", 200) + "</text:index-body></text:alphabetical-index>" +
-                    Paragraphs(9, 3)});
-}
-
 QString ProtectedSection() {
     return FlatOdt({Paragraphs(1, 3) + "<text:section text:name=\"Locked\" text:protected=\"true\">" +
                     Paragraphs(20, 20) + "</text:section>" + Paragraphs(50, 3)});
-}
-
-QString SectionColumns() {
-    return FlatOdt(
-        {Paragraphs(1, 3) + "<text:section text:style-name=\"Columns\" text:name=\"Columns\">" +
-             Paragraphs(20, 30) + "</text:section>" + Paragraphs(50, 3),
-         "<style:style style:name=\"Columns\" style:family=\"section\"><style:section-properties>"
-         "<style:columns fo:column-count=\"2\" fo:column-gap=\"0.5cm\"/></style:section-properties>"
-         "</style:style>"});
 }
 
 // A row with a minimum height whose first cell runs over the page.
@@ -180,9 +163,7 @@ TEST_F(PageFidelityEndToEnd, EveryPrintedPageIsOneOutputShowingWhatThePageShows)
         int atLeastPages;
     } cases[] = {
         {"pages start inside a table of contents", TableOfContents, 3},
-        {"pages start inside an alphabetical index", AlphabeticalIndex, 3},
         {"pages start inside a protected section", ProtectedSection, 3},
-        {"pages start inside a section's columns", SectionColumns, 3},
         {"a row with a minimum height is cut by the page", TallRowCutByThePage, 2},
         {"later pages of a style with a first page of its own", FirstPageHeader, 3},
         {"headings numbered by a list, each level counted on its own", HeadingsNumberedByAList, 5},

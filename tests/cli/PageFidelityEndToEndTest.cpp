@@ -12,6 +12,7 @@
 
 #include "DocumentWords.h"
 #include "FlatDocuments.h"
+#include "QtPrinters.h"
 #include "TestOffice.h"
 #include "fsutil/ProgramFolder.h"
 

@@ -38,9 +38,11 @@ std::vector<slicer::PlannedPage> PageMarking::planFromAnswer(const QStringList& 
     for (int page = 0; page < pageCount; ++page) {
         const QString& entry = answer.at(page);
         slicer::PlannedPage& planned = plan[static_cast<size_t>(page)];
-        if (entry.startsWith(QLatin1Char('+')) || entry.startsWith(QLatin1Char('^'))) {
+        if (entry.startsWith(QLatin1Char('+')) || entry.startsWith(QLatin1Char('^')) ||
+            entry.startsWith(QLatin1Char('~'))) {
             planned.pageStyle = entry.mid(1).toStdString();
             planned.openingParagraphBegunBefore = entry.startsWith(QLatin1Char('^'));
+            planned.approximate = entry.startsWith(QLatin1Char('~'));
             planned.cellsMarked = true;
         } else if (entry == QLatin1String("-"))
             planned.blank = true;

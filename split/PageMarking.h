@@ -21,7 +21,8 @@ public:
 
     // The Basic module that marks inside the office, and how its answer reads: one entry per page,
     // "+" and the page style's name for a marked page, "-" for a blank one; "^" instead of "+" where
-    // the page before holds the objects of the paragraph that opens the page, but none of its lines.
+    // the page before holds the objects of the paragraph that opens the page, but none of its lines;
+    // "~" where the page's start took no mark and a later line of the page has it.
     static office::BasicModule module();
     static std::vector<slicer::PlannedPage> planFromAnswer(const QStringList& answer, int pageCount);
 

@@ -128,7 +128,7 @@ SplitResult SlicePageEngine::split(const QString& path, const QString& outputFol
     if (selection_.namesPagesBeyond(result.pageCount))
         observer.noted(
             QStringLiteral("the page selection names pages beyond the last one, %1").arg(result.pageCount));
-    failUnmarkedPages(unmarkedPages, outputs, stages);
+    noteApproximatePages(marks.plan, unmarkedPages, outputs, observer);
     PageWriter writer(outputFolder, path, OutputFormat::Odt, inputs, result, observer);
     writeOutputs(*slicer, outputs, writer);
     return result;
@@ -179,21 +179,32 @@ QString SlicePageEngine::readMarkedPackage(const QString& package, const Marks& 
     return notUnderstood;
 }
 
-void SlicePageEngine::failUnmarkedPages(const std::vector<int>& unmarkedPages,
-                                        std::vector<PageSelection::Output>& outputs, Stages& stages) {
-    // The copy method would make worse pages of the whole document for the sake of one: the page's
-    // content is kept in the output before it, and the page is told as not written.
-    std::erase_if(outputs, [&](const PageSelection::Output& output) {
-        if (std::find(unmarkedPages.begin(), unmarkedPages.end(), output.first) == unmarkedPages.end())
-            return false;
-        stages.fail(
-            SplitStage::Slice, output.first,
-            QStringLiteral("page %1 starts inside something the office gives no mark (a frame, a text "
-                           "box or a nested table): its content is in the output of the page before")
-                .arg(output.first));
-        // An output of several pages still holds the pages after it.
-        return output.first == output.last;
-    });
+void SlicePageEngine::noteApproximatePages(const std::vector<slicer::PlannedPage>& plan,
+                                           const std::vector<int>& unmarkedPages,
+                                           const std::vector<PageSelection::Output>& outputs,
+                                           SplitObserver& observer) {
+    // Every page is written, so that no page number is missing and output k stays page k; where the
+    // office gave no mark at the page's start, the page is cut at the nearest place it did give, which is
+    // told, not failed.
+    const auto written = [&](int page) {
+        return std::any_of(outputs.begin(), outputs.end(), [page](const PageSelection::Output& output) {
+            return output.first <= page && page <= output.last;
+        });
+    };
+    for (int page = 1; page <= static_cast<int>(plan.size()); ++page) {
+        if (!written(page)) continue;
+        if (std::find(unmarkedPages.begin(), unmarkedPages.end(), page) != unmarkedPages.end())
+            observer.noted(
+                QStringLiteral("page %1 is approximate: it starts inside something the office gives no "
+                               "mark (a frame or a text box), so its content is in the output of the "
+                               "page before")
+                    .arg(page));
+        else if (plan[static_cast<size_t>(page - 1)].approximate)
+            observer.noted(
+                QStringLiteral("page %1 is approximate: the office gave no mark where it starts, so it "
+                               "is cut at its first line that took one")
+                    .arg(page));
+    }
 }
 
 void SlicePageEngine::writeOutputs(const slicer::PackageSlicer& slicer,

@@ -58,9 +58,12 @@ private:
     static QString readMarkedPackage(const QString& package, const Marks& marks,
                                      std::unique_ptr<slicer::PackageSlicer>& slicer,
                                      std::vector<int>& unmarkedPages);
-    // Takes the one-page outputs of pages without a mark out of `outputs`, each told as a failure.
-    static void failUnmarkedPages(const std::vector<int>& unmarkedPages,
-                                  std::vector<PageSelection::Output>& outputs, Stages& stages);
+    // Tells each page written that is cut other than at its start: without a mark, or at a mark the
+    // office put later on the page.
+    static void noteApproximatePages(const std::vector<slicer::PlannedPage>& plan,
+                                     const std::vector<int>& unmarkedPages,
+                                     const std::vector<PageSelection::Output>& outputs,
+                                     SplitObserver& observer);
     // The outputs to write: the selected pages, or every part.
     std::vector<PageSelection::Output> plannedOutputs(const slicer::PackageSlicer& slicer,
                                                       SplitResult& result) const;

@@ -201,7 +201,9 @@ void BodyRangeCopier::copyChildren(pugi::xml_node source, pugi::xml_node target,
 
         const pugi::xml_node added = target.last_child();
         if (wantListStart && added != previous && odf::is(added, "text:list-item")) {
-            if (const auto number = facts_.listItemNumber(child))
+            if (odf::isListWrapper(child))
+                startWrappedLevels(child, added);
+            else if (const auto number = facts_.listItemNumber(child))
                 setAttribute(added, "text:start-value", std::to_string(*number));
             wantListStart = false;
         }
@@ -240,6 +242,8 @@ void BodyRangeCopier::copyNode(pugi::xml_node source, pugi::xml_node targetParen
         styles_.setProperty(style, "style:section-properties", "text:dont-balance-text-columns", "true");
         setAttribute(copy, "text:style-name", style.attribute("style:name").value());
     }
+    if (holdsEnd && odf::isTable(source)) dropTableSpaceBelow(copy);
+    if ((holdsStart || holdsEnd) && odf::is(source, "table:table-row")) dropRowMinimumHeight(copy);
     if (odf::isParagraph(source) && !holdsStart) continueHeadingNumber(source, copy);
     if (odf::is(source, "text:sequence")) continueSequence(source, copy);
     copyChildren(source, copy, holdsStart, holdsEnd);
@@ -258,6 +262,54 @@ void BodyRangeCopier::continueCell(pugi::xml_node copy) {
     // The cell covering it from a row above stays on the page before: in the row that opens this
     // page's table it is a cell of its own, empty.
     copy.set_name("table:table-cell");
+}
+
+void BodyRangeCopier::startWrappedLevels(pugi::xml_node source, pugi::xml_node copy) {
+    // The office counts each level of a list on its own: a start value on an item that only wraps a
+    // deeper list would number nothing. The wrapper's level gets its number from a hidden item before
+    // it, and the first item of each deeper level its own.
+    if (const auto number = facts_.listItemNumber(source); number && *number > 0) {
+        pugi::xml_node carrier = copy.parent().insert_child_before("text:list-item", copy);
+        setAttribute(carrier, "text:start-value", std::to_string(*number));
+        pugi::xml_node paragraph = carrier.append_child("text:p");
+        setAttribute(paragraph, "text:style-name", styles_.deriveTiny("").attribute("style:name").value());
+        odf::hide(paragraph);
+    }
+    copy.remove_attribute("text:start-value");
+    while (odf::isListWrapper(source)) {
+        source = odf::firstContentChild(odf::firstContentChild(source));
+        copy = odf::firstContentChild(odf::firstContentChild(copy));
+        if (!odf::is(source, "text:list-item") || !odf::is(copy, "text:list-item")) return;
+        if (odf::isListWrapper(source)) continue;
+        if (const auto number = facts_.listItemNumber(source))
+            setAttribute(copy, "text:start-value", std::to_string(*number));
+    }
+}
+
+void BodyRangeCopier::dropTableSpaceBelow(pugi::xml_node copy) {
+    // The office gives a table's space below to its last part only: the page kept no room for it, and
+    // the first part would push it onto a page of its own.
+    constexpr std::string_view kProperties = "style:table-properties";
+    const std::string base = copy.attribute("table:style-name").as_string();
+    if (!lengthIsPositive(styles_.inheritedProperty("table", base, kProperties, "fo:margin-bottom"))) return;
+    pugi::xml_node style = styles_.derive("table", base);
+    styles_.setProperty(style, kProperties, "fo:margin-bottom", "0cm");
+    setAttribute(copy, "table:style-name", style.attribute("style:name").value());
+}
+
+void BodyRangeCopier::dropRowMinimumHeight(pugi::xml_node copy) {
+    // A row the page cuts is as tall on each page as the part of its content there; its minimum height
+    // held in each part would push the page over.
+    constexpr std::string_view kProperties = "style:table-row-properties";
+    const std::string base = copy.attribute("table:style-name").as_string();
+    if (!lengthIsPositive(styles_.inheritedProperty("table-row", base, kProperties, "style:min-row-height")))
+        return;
+    pugi::xml_node style = styles_.derive("table-row", base);
+    style.child(kProperties.data()).remove_attribute("style:min-row-height");
+    if (lengthIsPositive(styles_.inheritedProperty("table-row", style.attribute("style:name").value(),
+                                                   kProperties, "style:min-row-height")))
+        styles_.setProperty(style, kProperties, "style:min-row-height", "0cm");
+    setAttribute(copy, "table:style-name", style.attribute("style:name").value());
 }
 
 void BodyRangeCopier::restyleCutParagraph(pugi::xml_node copy, bool continues, bool continued) {

@@ -49,6 +49,11 @@ private:
     // A paragraph cut by a page boundary: `continues` when it goes on from an earlier page, `continued`
     // when it goes on onto a later one.
     void restyleCutParagraph(pugi::xml_node copy, bool continues, bool continued);
+    // The first item a list part opens with only wraps deeper levels: each level is given its number.
+    void startWrappedLevels(pugi::xml_node source, pugi::xml_node copy);
+    // A table whose rest is on the next page, and a row cut by the page.
+    void dropTableSpaceBelow(pugi::xml_node copy);
+    void dropRowMinimumHeight(pugi::xml_node copy);
     void continueHeadingNumber(pugi::xml_node source, pugi::xml_node copy);
     void continueSequence(pugi::xml_node source, pugi::xml_node copy);
     bool onStartPath(pugi::xml_node node) const { return startPath_.count(node.internal_object()) > 0; }

@@ -90,11 +90,16 @@ void DocumentFacts::visitList(pugi::xml_node list, ListWalk& lists, ListChain* c
         if (odf::is(child, "text:list-item")) {
             int& counter = chain->counters[index];
             const pugi::xml_attribute start = child.attribute("text:start-value");
-            counter = start     ? odf::statedNumber(start, 0)
-                      : counter ? counter + 1
-                                : firstNumberOfLevel(styles_, chain->style, index);
-            std::fill(chain->counters.begin() + index + 1, chain->counters.end(), 0);
-            numbers_[child.internal_object()] = counter;
+            // An item that only wraps a deeper list counts nothing at its own level: "4.1" after "4".
+            if (odf::isListWrapper(child) && !start) {
+                numbers_[child.internal_object()] = counter;
+            } else {
+                counter = start     ? odf::statedNumber(start, 0)
+                          : counter ? counter + 1
+                                    : firstNumberOfLevel(styles_, chain->style, index);
+                std::fill(chain->counters.begin() + index + 1, chain->counters.end(), 0);
+                numbers_[child.internal_object()] = counter;
+            }
         }
         order_[child.internal_object()] = nodeCount_++;
         for (pugi::xml_node grandchild : child.children()) visit(grandchild, lists, chain, index + 1);

@@ -72,6 +72,10 @@ std::optional<int> statedNumber(std::string_view text);
 
 // First and last child elements that are body content (not prologue, not page-anchored).
 pugi::xml_node firstContentChild(pugi::xml_node parent);
+// A list item that holds only a deeper list: it takes no number of its own at its level.
+inline bool isListWrapper(pugi::xml_node item) {
+    return is(item, "text:list-item") && isList(firstContentChild(item));
+}
 pugi::xml_node lastContentChild(pugi::xml_node parent);
 
 }  // namespace fk::slicer::odf

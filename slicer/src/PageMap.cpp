@@ -169,10 +169,12 @@ void PageMap::numberPages(pugi::xml_node officeText, const PagePlan& plan,
         current.shownNumber =
             pageNumberSetBy(opening, styles).value_or(previous ? previous->shownNumber + 1 : 1);
         current.spaceAbove = page == 1 || plan.page(page).blank || followsPageBreak(opening, styles);
+        const std::string setByOpening = masterPageSetBy(opening, styles);
         current.masterPage = masterPages.resolve(plan.page(page).pageStyle);
-        if (current.masterPage.empty()) current.masterPage = masterPageSetBy(opening, styles);
+        if (current.masterPage.empty()) current.masterPage = setByOpening;
         if (current.masterPage.empty())
             current.masterPage = previous ? masterPages.next(previous->masterPage) : masterPages.initial();
+        current.opensRun = !previous || previous->masterPage != current.masterPage || !setByOpening.empty();
     }
 }
 

@@ -35,6 +35,10 @@ public:
     // Whether the page's first block shows its space above: the office leaves that space out at the top
     // of a page the text flowed onto, and keeps it on the first page and after a page break.
     bool showsSpaceAbove(int page) const { return pages_.at(page - 1).spaceAbove; }
+    // Whether the page opens a run of its page style (the document's first page, a new page style, or a
+    // page break that names one), where a page style with a first page of its own shows that one's header
+    // and footer.
+    bool opensStyleRun(int page) const { return pages_.at(page - 1).opensRun; }
 
     const std::vector<SliceIssue>& issues() const { return issues_; }
 
@@ -46,6 +50,7 @@ private:
         int shownNumber = 0;
         std::string masterPage;
         bool spaceAbove = true;
+        bool opensRun = true;
     };
 
     std::vector<pugi::xml_node> findMarks(pugi::xml_node officeText, const PagePlan& plan);

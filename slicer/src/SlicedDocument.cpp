@@ -406,6 +406,8 @@ void SlicedDocument::buildStyles(const OutputCut& cut, pugi::xml_document& outpu
     // Endnote pages are in no chapter of the body and show no left-hand header of it.
     const BodyPosition& start = cut.hasBody ? cut.start : pages_->startOf(bodyPlan_.pageCount() + 1);
     StylesAdjuster::continueNoteNumbers(output.document_element(), *facts_, start);
+    if (cut.hasBody && !cut.blank && !pages_->opensStyleRun(first))
+        StylesAdjuster::showAsLaterPage(output.document_element(), pages_->masterPage(first));
     if (cut.hasBody && !cut.blank && pages_->shownNumber(first) % 2 == 0)
         StylesAdjuster::showAsLeftPage(output.document_element(), pages_->masterPage(first));
     RunningHeads(*facts_, *catalog_).freezeChapters(output.document_element(), start);

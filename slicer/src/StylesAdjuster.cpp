@@ -48,6 +48,16 @@ void StylesAdjuster::continueNoteNumbers(pugi::xml_node stylesRoot, const Docume
     }
 }
 
+void StylesAdjuster::showAsLaterPage(pugi::xml_node stylesRoot, const std::string& masterPage) {
+    pugi::xml_node master =
+        stylesRoot.child("office:master-styles")
+            .find_child_by_attribute("style:master-page", "style:name", masterPage.c_str());
+    // Older office versions write the first page's parts in their own namespace.
+    for (const char* first :
+         {"style:header-first", "style:footer-first", "loext:header-first", "loext:footer-first"})
+        while (pugi::xml_node part = master.child(first)) master.remove_child(part);
+}
+
 void StylesAdjuster::showAsLeftPage(pugi::xml_node stylesRoot, const std::string& masterPage) {
     pugi::xml_node master =
         stylesRoot.child("office:master-styles")

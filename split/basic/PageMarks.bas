@@ -11,8 +11,14 @@ Option Explicit
 ' A page that opens at the very start of a paragraph carrying objects may follow a page that holds
 ' those objects but none of the paragraph's lines ("^" instead of "+"). Asked only there: asking at
 ' every page costs more than the marking.
+'
+' Indexes and protected sections take no text from a cursor. The office marks its private loaded copy
+' of the document, never written back, so their protection is lifted while the marks go in and put back
+' before the store. A page whose start still takes no mark is marked at the first line of the page that
+' takes one, and answered with "~": the page is cut there, approximately.
 
 Dim cellStarts() As Object, cellMarks() As String, cellCount As Long
+Dim lifted() As Object, liftedCount As Long
 
 Function MarkPages(document As Object, unused As String) As Variant
     Dim cursor As Object, bookmark As Object, start As Object
@@ -32,6 +38,7 @@ Function MarkPages(document As Object, unused As String) As Variant
     ' pages against a hundredth locked.
     document.getUndoManager().lock()
     document.lockControllers()
+    LiftProtection(document)
     For page = 1 To pageCount
         reached = cursor.jumpToPage(page)
         If reached Then reached = cursor.jumpToStartOfPage()
@@ -56,21 +63,88 @@ Function MarkPages(document As Object, unused As String) As Variant
         If pages(page - 1) <> "-" Then
             bookmark = document.createInstance("com.sun.star.text.Bookmark")
             bookmark.setName("@PAGE_MARK_PREFIX@" & Format(page, "@MARK_NUMBER_FORMAT@"))
-            starts(page - 1).getText().insertTextContent(starts(page - 1), bookmark, False)
+            If Not Inserted(starts(page - 1), bookmark) Then
+                If InsertedOnPage(cursor, page, bookmark) Then pages(page - 1) = "~" & Mid(pages(page - 1), 2)
+            End If
         End If
     Next
     Dim cell As Long
     For cell = 1 To cellCount
         bookmark = document.createInstance("com.sun.star.text.Bookmark")
         bookmark.setName(cellMarks(cell - 1))
-        cellStarts(cell - 1).getText().insertTextContent(cellStarts(cell - 1), bookmark, False)
+        Inserted(cellStarts(cell - 1), bookmark)
     Next
+    RestoreProtection()
     ' The view stays locked until the document is closed: unlocked, the store would first lay out
     ' again every paragraph a mark went into, as long again as the whole layout on a long document,
     ' and the store writes from the layout the marks were taken from anyway.
     document.getUndoManager().unlock()
     MarkPages = pages
 End Function
+
+' Inserts the mark at position; false when the office refuses it there.
+Function Inserted(position As Object, bookmark As Object) As Boolean
+    Inserted = False
+    On Error GoTo Refused
+    position.getText().insertTextContent(position, bookmark, False)
+    Inserted = True
+Refused:
+End Function
+
+' Inserts the mark at the start of the first line of page that takes it; false when none does.
+Function InsertedOnPage(cursor As Object, page As Long, bookmark As Object) As Boolean
+    Dim steps As Long, position As Object
+    InsertedOnPage = False
+    On Error GoTo Done
+    If Not cursor.jumpToPage(page) Then Exit Function
+    cursor.jumpToStartOfPage()
+    For steps = 1 To 10000
+        cursor.gotoEndOfLine(False)
+        If Not cursor.goRight(1, False) Then Exit Function
+        cursor.gotoStartOfLine(False)
+        If cursor.getPage() <> page Then Exit Function
+        position = cursor.getText().createTextCursorByRange(cursor.getStart())
+        If Inserted(position, bookmark) Then
+            InsertedOnPage = True
+            Exit Function
+        End If
+    Next
+Done:
+End Function
+
+' Lifts the protection of every protected section and index, remembering which to protect again.
+Sub LiftProtection(document As Object)
+    liftedCount = 0
+    ReDim lifted(15) As Object
+    On Error Resume Next
+    LiftEach(document.getTextSections())
+    LiftEach(document.getDocumentIndexes())
+End Sub
+
+Sub LiftEach(protectables As Object)
+    Dim protectable As Object, i As Long
+    On Error GoTo Done
+    For i = 0 To protectables.getCount() - 1
+        protectable = protectables.getByIndex(i)
+        If protectable.getPropertySetInfo().hasPropertyByName("IsProtected") Then
+            If protectable.IsProtected Then
+                If liftedCount > UBound(lifted) Then ReDim Preserve lifted(liftedCount * 2) As Object
+                protectable.IsProtected = False
+                lifted(liftedCount) = protectable
+                liftedCount = liftedCount + 1
+            End If
+        End If
+    Next
+Done:
+End Sub
+
+Sub RestoreProtection()
+    Dim i As Long
+    On Error Resume Next
+    For i = 0 To liftedCount - 1
+        lifted(i).IsProtected = True
+    Next
+End Sub
 
 ' Whether the paragraph at start, which opens this page, has objects and the page before ends inside it.
 ' Leaves the view cursor back at the start of this page. An office that cannot tell says no: the

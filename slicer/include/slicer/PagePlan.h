@@ -20,6 +20,9 @@ struct PlannedPage {
     // A page of endnotes after the body's last page: its mark stands in the endnote text. Endnote pages
     // come last in a plan.
     bool endnotes = false;
+    // The office could not mark where the page starts and marked the first line of the page that took a
+    // mark: the page is cut there, which may leave a few lines of it on the page before.
+    bool approximate = false;
 };
 
 }  // namespace fk::slicer

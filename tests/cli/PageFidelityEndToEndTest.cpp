@@ -1,0 +1,190 @@
+// folioknife-split on generated documents, one kind of page the slicer once wrote unlike its input per
+// case: every printed page becomes one output that prints as one page and shows what the input's page
+// shows, its header and footer included.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFileInfo>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <functional>
+
+#include "DocumentWords.h"
+#include "FlatDocuments.h"
+#include "QtPrinters.h"
+#include "TestOffice.h"
+#include "fsutil/ProgramFolder.h"
+
+using namespace fk;
+using namespace fk::test;
+
+namespace {
+
+QString Para(const QString& text, const QString& style = QStringLiteral("Standard")) {
+    return QStringLiteral("<text:p text:style-name=\"%1\">%2</text:p>").arg(style, text);
+}
+
+QString Entries(const QString& style, int count) {
+    QString entries;
+    for (int entry = 1; entry <= count; ++entry)
+        entries +=
+            Para(QStringLiteral("%1 %2<text:tab/>%3").arg(Words(entry, 3)).arg(entry).arg(entry), style);
+    return entries;
+}
+
+// Pages that start inside an index or a protected section.
+QString TableOfContents() {
+    return FlatOdt({Paragraphs(1, 3) +
+                    "<text:table-of-content text:name=\"Contents\" text:protected=\"true\">"
+                    "<text:table-of-content-source text:outline-level=\"3\"/><text:index-body>"
+                    "<text:index-title text:name=\"Contents_Head\">" +
+                    Para("Contents", "Contents_20_Heading") + "</text:index-title>" +
+                    Entries("Contents_20_1", 150) + "</text:index-body></text:table-of-content>" +
+                    Paragraphs(9, 4)});
+}
+
+QString ProtectedSection() {
+    return FlatOdt({Paragraphs(1, 3) + "<text:section text:name=\"Locked\" text:protected=\"true\">" +
+                    Paragraphs(20, 20) + "</text:section>" + Paragraphs(50, 3)});
+}
+
+// A row with a minimum height whose first cell runs over the page.
+QString TallRowCutByThePage() {
+    const auto cell = [](const QString& content) {
+        return QStringLiteral("<table:table-cell>%1</table:table-cell>").arg(content);
+    };
+    const auto row = [&](const QString& a, const QString& b) {
+        return QStringLiteral("<table:table-row table:style-name=\"Tall\">%1%2</table:table-row>")
+            .arg(cell(a), cell(b));
+    };
+    return FlatOdt({Paragraphs(1, 3, 80) +
+                        "<table:table table:name=\"T\" table:style-name=\"Table\">"
+                        "<table:table-column table:number-columns-repeated=\"2\"/>" +
+                        row(Para(Words(1, 20)), Para(Words(2, 20))) +
+                        row(Paragraphs(3, 9, 70), Para(Words(4, 30))) + row(Para("a"), Para("b")) +
+                        "</table:table>" + Paragraphs(90, 2),
+                    "<style:style style:name=\"Table\" style:family=\"table\"><style:table-properties "
+                    "style:width=\"17cm\" table:align=\"left\" fo:margin-bottom=\"1cm\"/></style:style>"
+                    "<style:style style:name=\"Tall\" style:family=\"table-row\"><style:table-row-properties "
+                    "style:min-row-height=\"4.2cm\"/></style:style>"});
+}
+
+// A page style whose first page has a header and footer of its own.
+QString FirstPageHeader() {
+    return FlatOdt(
+        {Paragraphs(1, 16, 90),
+         "<style:page-layout style:name=\"Layout\"><style:page-layout-properties fo:page-width=\"21cm\" "
+         "fo:page-height=\"29.7cm\" fo:margin-top=\"2cm\" fo:margin-bottom=\"2cm\" fo:margin-left=\"2cm\" "
+         "fo:margin-right=\"2cm\"/><style:header-style><style:header-footer-properties fo:min-height=\"0cm\" "
+         "fo:margin-bottom=\"0.5cm\"/></"
+         "style:header-style><style:footer-style><style:header-footer-properties "
+         "fo:min-height=\"0cm\" fo:margin-top=\"0.5cm\"/></style:footer-style></style:page-layout>",
+         "<style:master-page style:name=\"Standard\" style:page-layout-name=\"Layout\">"
+         "<style:header><text:p>Running head</text:p></style:header>"
+         "<style:header-first><text:p>Confidential cover head</text:p></style:header-first>"
+         "<style:footer><text:p>Page <text:page-number "
+         "text:select-page=\"current\">1</text:page-number></text:p>"
+         "</style:footer><style:footer-first><text:p>Cover "
+         "foot</text:p></style:footer-first></style:master-page>"});
+}
+
+// Headings numbered by a list as Word documents number them: each heading a list of its own that goes on
+// with the first, a section's heading in an item that only wraps the deeper level ("2.1" after "2").
+QString HeadingsNumberedByAList() {
+    QString body;
+    const auto heading = [&](int chapter, int section) {
+        const QString label = section ? QStringLiteral("Section %1 %2").arg(chapter).arg(section)
+                                      : QStringLiteral("Chapter %1").arg(chapter);
+        QString item = QStringLiteral("<text:list-item>%1</text:list-item>").arg(Para(label));
+        if (section)
+            item = QStringLiteral("<text:list-item><text:list>%1</text:list></text:list-item>").arg(item);
+        const QString id = chapter == 1 && !section ? QStringLiteral(" xml:id=\"headings\"")
+                                                    : QStringLiteral(" text:continue-list=\"headings\"");
+        return QStringLiteral("<text:list text:style-name=\"Numbers\"%1>%2</text:list>").arg(id, item);
+    };
+    for (int chapter = 1; chapter <= 5; ++chapter) {
+        body += heading(chapter, 0) + Paragraphs(chapter * 100, 4, 80);
+        for (int section = 1; section <= 2; ++section)
+            body += heading(chapter, section) + Paragraphs(chapter * 100 + section * 10, 3, 80);
+    }
+    return FlatOdt(
+        {body,
+         "<text:list-style style:name=\"Numbers\"><text:list-level-style-number text:level=\"1\" "
+         "style:num-format=\"1\" style:num-suffix=\".\"/><text:list-level-style-number text:level=\"2\" "
+         "style:num-format=\"1\" text:display-levels=\"2\"/></text:list-style>"});
+}
+
+class PageFidelityEndToEnd : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { office_ = new TestOffice; }
+    static void TearDownTestSuite() { delete office_; }
+
+    // The text of each page as the office prints the document, white space left out.
+    QStringList PrintedPages(const QString& path) const {
+        const QString pdf = work_.filePath(QFileInfo(path).completeBaseName() + QStringLiteral(".pdf"));
+        office_->storeAsPdf(path, pdf);
+        QStringList pages =
+            PdfText(pdf, {QStringLiteral("-enc"), QStringLiteral("UTF-8")}).split(QLatin1Char('\f'));
+        if (!pages.isEmpty() && pages.last().trimmed().isEmpty()) pages.removeLast();
+        static const QRegularExpression space(QStringLiteral("\\s"));
+        for (QString& page : pages) page.remove(space);
+        return pages;
+    }
+
+    // The outputs of a split that must succeed, in page order.
+    QStringList Split(const QString& input) const {
+        const QString out = work_.filePath(QFileInfo(input).completeBaseName() + QStringLiteral("-out"));
+        QDir().mkpath(out);
+        QProcess split;
+        split.setProcessEnvironment(SplitEnvironment(work_.path()));
+        split.start(ProgramFolder() + QStringLiteral("/folioknife-split"),
+                    {QStringLiteral("-o"), out, input});
+        split.waitForFinished(300000);
+        const QString errors = QString::fromUtf8(split.readAllStandardError());
+        EXPECT_EQ(split.exitCode(), 0) << errors.toStdString();
+        EXPECT_FALSE(errors.contains(QLatin1String("approximate"))) << errors.toStdString();
+        QStringList outputs;
+        for (const QString& name :
+             QDir(out).entryList({QStringLiteral("*_????.odt")}, QDir::Files, QDir::Name))
+            outputs << out + QLatin1Char('/') + name;
+        return outputs;
+    }
+
+    static TestOffice* office_;
+    QTemporaryDir work_;
+};
+
+TestOffice* PageFidelityEndToEnd::office_ = nullptr;
+
+TEST_F(PageFidelityEndToEnd, EveryPrintedPageIsOneOutputShowingWhatThePageShows) {
+    const struct {
+        const char* name;
+        std::function<QString()> document;
+        int atLeastPages;
+    } cases[] = {
+        {"pages start inside a table of contents", TableOfContents, 3},
+        {"pages start inside a protected section", ProtectedSection, 3},
+        {"a row with a minimum height is cut by the page", TallRowCutByThePage, 2},
+        {"later pages of a style with a first page of its own", FirstPageHeader, 3},
+        {"headings numbered by a list, each level counted on its own", HeadingsNumberedByAList, 5},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString input = office_->storeFlatAsOdt(
+            c.document(),
+            work_.filePath(QString::fromLatin1(c.name).replace(QLatin1Char(' '), QLatin1Char('-')) +
+                           QStringLiteral(".odt")));
+        const QStringList printed = PrintedPages(input);
+        ASSERT_GE(printed.size(), c.atLeastPages) << "the document is not the case it should be";
+        const QStringList outputs = Split(input);
+        ASSERT_EQ(outputs.size(), printed.size());
+        for (int page = 1; page <= printed.size(); ++page) {
+            const QStringList shown = PrintedPages(outputs.at(page - 1));
+            ASSERT_EQ(shown.size(), 1) << "page " << page;
+            EXPECT_EQ(shown.first(), printed.at(page - 1)) << "page " << page;
+        }
+    }
+}
+
+}  // namespace

@@ -176,22 +176,28 @@ TEST_F(DesktopSessions, TwentySessionsLeaveNoOfficePipeStagingOrTemporaryBehind)
             case SessionEnd::ChosenThenSplit: {
                 // Ctrl+O opens the dialog; its name box takes a typed path, as a user may type one.
                 ASSERT_TRUE(shownOn.run("xdotool", {"key", "--window", QString::number(shown), "ctrl+o"}));
-                qulonglong dialog = 0;
                 ASSERT_TRUE(WaitUntil(
                     [&] {
                         const auto found = shownOn.run(
                             "xdotool", {"search", "--onlyvisible", "--pid", QString::number(windowId)});
-                        const QList<QByteArray> windows = found ? found->split('\n') : QList<QByteArray>{};
-                        if (windows.size() < 2) return false;
-                        dialog = windows.last().toULongLong();
-                        return true;
+                        return found && found->split('\n').size() >= 2;
                     },
                     30000))
                     << "no file dialog";
-                ASSERT_TRUE(
-                    shownOn.run("xdotool", {"type", "--window", QString::number(dialog), wordDocument}));
-                ASSERT_TRUE(shownOn.run("xdotool", {"key", "--window", QString::number(dialog), "Return"}));
-                QThread::msleep(1000);
+                // Typed as a user types, into the dialog, which has the keyboard while it is open.
+                QThread::msleep(500);
+                ASSERT_TRUE(shownOn.run("xdotool", {"type", "--delay", "20", wordDocument}));
+                // Return may first take the name box's completion; the dialog closes on the next.
+                const auto dialogOpen = [&] {
+                    const auto found = shownOn.run(
+                        "xdotool", {"search", "--onlyvisible", "--pid", QString::number(windowId)});
+                    return found && found->split('\n').size() >= 2;
+                };
+                for (int press = 0; press < 3 && dialogOpen(); ++press) {
+                    ASSERT_TRUE(shownOn.run("xdotool", {"key", "Return"}));
+                    QThread::msleep(700);
+                }
+                EXPECT_FALSE(dialogOpen()) << "the dialog did not take the typed name";
                 ASSERT_TRUE(shownOn.click(shown, kStartX, kStartY));
                 EXPECT_TRUE(WaitUntil([&] { return pages().contains("word_0002.odt"); }, 120000))
                     << "the chosen document was not split: " << pages().join(' ').toStdString();

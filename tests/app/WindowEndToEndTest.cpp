@@ -92,6 +92,18 @@ protected:
         return path;
     }
 
+    // A copy of `document` that opens only with a password; `secretPath`.
+    QString storeWithPassword(const QString& document, const QString& secretPath) {
+        office::DocumentStore& office = office_->documents();
+        const office::DocumentRef loaded =
+            office.load(ToFileUrl(document), {.hidden = true, .readOnly = true});
+        office.storeToUrl(loaded, ToFileUrl(secretPath),
+                          {{QStringLiteral("FilterName"), QStringLiteral("writer8")},
+                           {QStringLiteral("Password"), QStringLiteral("secret")}});
+        office.close(loaded);
+        return secretPath;
+    }
+
     // The window as the program builds it, on the suite's office; shown and exposed.
     Form1& window() {
         Form1Services services{prompts_,
@@ -323,15 +335,7 @@ TEST_F(WindowEndToEnd, TheWindowAndTheCommandLineMakeTheSamePages) {
 
 TEST_F(WindowEndToEnd, ADocumentThatNeedsAPasswordIsReportedSoAndTheNextIsSplit) {
     const QString open = makeDocument(QStringLiteral("open"), 2);
-    const QString secret = inputs() + QStringLiteral("/secret.odt");
-    {
-        office::DocumentStore& office = office_->documents();
-        const office::DocumentRef document = office.load(ToFileUrl(open), {.hidden = true, .readOnly = true});
-        office.storeToUrl(document, ToFileUrl(secret),
-                          {{QStringLiteral("FilterName"), QStringLiteral("writer8")},
-                           {QStringLiteral("Password"), QStringLiteral("secret")}});
-        office.close(document);
-    }
+    const QString secret = storeWithPassword(open, inputs() + QStringLiteral("/secret.odt"));
     Form1& main = window();
     main.documents().AppendDocument(secret);
     main.documents().AppendDocument(open);
@@ -569,15 +573,7 @@ TEST_F(WindowEndToEnd, LockedSecretAndDamagedDocumentsAreEachToldThenTheRunIsSum
     ASSERT_TRUE(lock.open(QIODevice::WriteOnly));
     lock.write("Ann Example,ann,desk7,08.12.2026 09:12,file:///home/ann/.config/libreoffice/4;");
     lock.close();
-    const QString secret = inputs() + QStringLiteral("/secret.odt");
-    {
-        office::DocumentStore& office = office_->documents();
-        const office::DocumentRef document = office.load(ToFileUrl(held), {.hidden = true, .readOnly = true});
-        office.storeToUrl(document, ToFileUrl(secret),
-                          {{QStringLiteral("FilterName"), QStringLiteral("writer8")},
-                           {QStringLiteral("Password"), QStringLiteral("secret")}});
-        office.close(document);
-    }
+    const QString secret = storeWithPassword(held, inputs() + QStringLiteral("/secret.odt"));
     const QString damaged = inputs() + QStringLiteral("/damaged.odt");
     QFile damage(damaged);
     ASSERT_TRUE(damage.open(QIODevice::WriteOnly));

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 
+#include <iostream>
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -135,10 +137,21 @@ TEST_F(DesktopSessions, TwentySessionsLeaveNoOfficePipeStagingOrTemporaryBehind)
         QProcess window;
         window.setProcessEnvironment(environment(shownOn));
         const bool runs = end == SessionEnd::CloseDuringRun || end == SessionEnd::LogoutDuringRun;
-        window.start(program, runs ? longRun : QStringList{});
-        ASSERT_TRUE(window.waitForStarted());
-        const pid_t windowId = static_cast<pid_t>(window.processId());
-        const std::optional<ProgramOffice> office = OfficeOnceListening(windowId);
+        // On a loaded machine a start now and then never brings its office up; it is told and tried
+        // once more, and what it left is checked with the rest.
+        pid_t windowId = -1;
+        std::optional<ProgramOffice> office;
+        for (int attempt = 0; attempt < 2 && !office; ++attempt) {
+            if (attempt > 0) {
+                std::cerr << "office of session " << session + 1 << " did not come up; started again\n";
+                window.kill();
+                window.waitForFinished();
+            }
+            window.start(program, runs ? longRun : QStringList{});
+            ASSERT_TRUE(window.waitForStarted());
+            windowId = static_cast<pid_t>(window.processId());
+            office = OfficeOnceListening(windowId, 90000);
+        }
         const qulonglong shown = office ? shownOn.windowOf(windowId) : 0;
         if (!office || shown == 0) window.kill();
         ASSERT_TRUE(office) << "the program's office did not come up: "

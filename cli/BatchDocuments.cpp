@@ -11,7 +11,6 @@
 #include "fsutil/FileHelpers.h"
 #include "gather/FolderGathering.h"
 #include "gather/PathList.h"
-#include "slicer/PageOrigin.h"
 #include "split/OutputNames.h"
 
 namespace fk::cli {
@@ -22,16 +21,6 @@ namespace {
 bool isReadableFile(const QString& path) {
     const QFileInfo info(path);
     return info.exists() && !info.isDir() && info.isReadable();
-}
-
-// A page this program cut from a document that lies beside it: splitting the folder again must not
-// split its own pages once more.
-bool isOwnPageBesideItsDocument(const QString& path) {
-    const std::optional<std::string> origin = slicer::PageOriginOf(QFile::encodeName(path).toStdString());
-    if (!origin || origin->empty()) return false;
-    const QString document = QString::fromStdString(*origin);
-    if (document.contains(QLatin1Char('/'))) return false;
-    return QFileInfo(QFileInfo(path).dir().filePath(document)).isFile();
 }
 
 }  // namespace
@@ -64,7 +53,7 @@ BatchDocuments CollectDocuments(const QStringList& inputs, const QString& workin
         if (FolderExists(path)) {
             const GatheredFolder found = GatherFolder(path, true);
             for (const QString& document : found.documents) {
-                if (!isOwnPageBesideItsDocument(document)) take(document);
+                take(document);
             }
             for (const GatheredFolder::Problem& problem : found.problems)
                 result.problems << DisplayName(problem.nativePath) + QStringLiteral(": ") + problem.text;

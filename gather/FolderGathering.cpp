@@ -10,11 +10,14 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <set>
+#include <string>
 #include <utility>
 
 #include "fsutil/FileHelpers.h"
 #include "gather/DocumentExtensions.h"
+#include "slicer/PageOrigin.h"
 
 namespace fk {
 
@@ -27,6 +30,17 @@ bool isUtf8(const QByteArray& bytes) {
 QByteArray resolved(const QByteArray& path) {
     char buffer[PATH_MAX];
     return ::realpath(path.constData(), buffer) ? QByteArray(buffer) : QByteArray();
+}
+
+// A page this program cut from a document that lies beside it: gathering the folder again must not
+// split its own pages once more, nor list them in the window.
+bool isOwnPageBesideItsDocument(const QByteArray& path) {
+    const std::optional<std::string> origin = slicer::PageOriginOf(path.toStdString());
+    if (!origin || origin->empty() || origin->find('/') != std::string::npos) return false;
+    const qsizetype slash = path.lastIndexOf('/');
+    const QByteArray document = path.left(slash + 1) + QByteArray::fromStdString(*origin);
+    struct stat info {};
+    return ::stat(document.constData(), &info) == 0 && S_ISREG(info.st_mode);
 }
 
 bool leftOut(const QByteArray& name) {
@@ -71,6 +85,7 @@ public:
             if (S_ISDIR(target.st_mode)) {
                 if (recursive_) folders << child;
             } else if (document) {
+                if (S_ISREG(target.st_mode) && isOwnPageBesideItsDocument(child)) continue;
                 if (isUtf8(child))
                     found_.documents << QString::fromUtf8(child);
                 else

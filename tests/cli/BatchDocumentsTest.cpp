@@ -10,7 +10,6 @@
 #include "cli/BatchDocuments.h"
 #include "cli/DocumentContent.h"
 #include "cli/NativeNames.h"
-#include "slicer/PageOrigin.h"
 #include "split/OutputNames.h"
 
 using namespace fk;
@@ -59,21 +58,6 @@ TEST_F(BatchDocumentsTest, FoldersGiveTheirWriterDocumentsFilesAreTakenAsGiven) 
     EXPECT_TRUE(found.problems.isEmpty()) << found.problems.join('\n').toStdString();
     EXPECT_EQ(found.documents, (QStringList{report, nested, word}))
         << "each document once, in the order given";
-}
-
-TEST_F(BatchDocumentsTest, AFolderLeavesOutTheProgramsOwnPagesOfADocumentBesideThem) {
-    const auto page = [&](const QString& relative, const std::string& origin) {
-        touch(relative);
-        test::FakeOfficeSession::writePackage(work.filePath(relative), "page",
-                                              QByteArray::fromStdString(slicer::WithPageOrigin({}, origin)));
-        return work.filePath(relative);
-    };
-    const QString document = touch("in/a.odt");
-    page("in/a_0001.odt", "a.odt");
-    const QString orphan = page("in/b_0001.odt", "b.odt");
-    const QString elsewhere = page("in/sub/a_0002.odt", "a.odt");
-    const QString upward = page("in/sub/c_0001.odt", "../a.odt");
-    EXPECT_EQ(collect({"in"}).documents, (QStringList{document, orphan, elsewhere, upward}));
 }
 
 TEST_F(BatchDocumentsTest, MissingInputsAreProblemsAndTheRestStays) {

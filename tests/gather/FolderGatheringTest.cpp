@@ -5,8 +5,10 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include "FakeOfficeSession.h"
 #include "gather/DocumentExtensions.h"
 #include "gather/FolderGathering.h"
+#include "slicer/PageOrigin.h"
 
 using namespace fk;
 
@@ -113,4 +115,23 @@ TEST_F(FolderGatheringTest, AnythingElseWithADocumentsNameIsListedAndUnreadableF
     }
     QFile::setPermissions(root + "/locked",
                           QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+}
+
+// Both faces gather a folder by this rule, so a second run over a folder split into itself splits
+// the documents again, not their pages; only a page whose document lies beside it is left out.
+TEST_F(FolderGatheringTest, OwnPagesBesideTheirDocumentAreLeftOut) {
+    const auto page = [&](const QString& relative, const std::string& origin) {
+        touch(relative);
+        test::FakeOfficeSession::writePackage(root + "/" + relative, "page",
+                                              QByteArray::fromStdString(slicer::WithPageOrigin({}, origin)));
+    };
+    touch("a.odt");
+    page("a_0001.odt", "a.odt");
+    page("b_0001.odt", "b.odt");
+    page("sub/a_0002.odt", "a.odt");
+    page("sub/c_0001.odt", "../a.odt");
+    touch("sub/d.odt");
+    page("sub/d.odt_0001.odt", "d.odt");
+    EXPECT_EQ(documents(),
+              (QStringList{"a.odt", "b_0001.odt", "sub/a_0002.odt", "sub/c_0001.odt", "sub/d.odt"}));
 }

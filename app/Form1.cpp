@@ -56,9 +56,10 @@ Form1::Form1(Form1Services services, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint),
       services_(std::move(services)) {
-    splitRun_ = std::make_unique<SplitRun>(services_.office, services_.engine, services_.prompts,
-                                           static_cast<SplitRunWindow&>(*this), services_.makeEngine, PrintedPagesFactory{},
-                                           services_.reportFile);
+    splitRun_ = std::make_unique<SplitRun>(
+        services_.office, services_.engine, services_.prompts, static_cast<SplitRunWindow&>(*this),
+        services_.makeEngine, PrintedPagesFactory{},
+        SplitRunSettings{services_.reportFile, services_.timeout, services_.abandonOffice});
     setFixedSize(kClientWidth, kClientHeight);
     setFont(arialBold(kStandardFontPoints));
     QPalette background = palette();

@@ -5,6 +5,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QWidget>
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -38,6 +39,10 @@ struct Form1Services {
     SplitEngineFactory makeEngine = {};
     // Where each run's report is written (the "Report" setting); empty for none.
     QString reportFile = {};
+    // The "Timeout" setting (0: none); unset, each document has the deadline its size gives it.
+    std::optional<std::chrono::milliseconds> timeout = {};
+    // Kills the office when a document's deadline passes.
+    std::function<void()> abandonOffice = {};
 };
 
 // The main window: the document list, its buttons, the output folder and the progress bar.

@@ -26,6 +26,9 @@ inline const QString kReport = QStringLiteral("Report");
 // "true" checks each output against the input's printed page after a document is split, as the
 // command line's --verify does.
 inline const QString kVerify = QStringLiteral("Verify");
+// Seconds each document may take, as folioknife-split's --timeout: 0 for no deadline; unset, each
+// document has the deadline its size gives it.
+inline const QString kTimeout = QStringLiteral("Timeout");
 }  // namespace settings
 
 }  // namespace fk

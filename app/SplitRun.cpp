@@ -15,6 +15,7 @@
 #include "app/SettingsKeys.h"
 #include "app/WindowFileHelpers.h"
 #include "app/WindowPointer.h"
+#include "split/DocumentDeadline.h"
 #include "split/OlderPages.h"
 #include "split/OutputFolderState.h"
 
@@ -158,19 +159,24 @@ QString ReportText(const QString& path, const SplitFailure& failure) {
 
 namespace {
 
-// The window's own office: reached before each document, and never stopped by the job (the window
-// stops it when it closes). It has no deadline, and the locks beside documents are the user's.
+// The window's own office: reached before each document, and stopped by the job only when a
+// document's deadline passes (the window stops it when it closes); the next document starts it
+// again. The locks beside documents are the user's.
 class WindowOffice : public JobOffice {
 public:
-    explicit WindowOffice(office::OfficeSession& office) : office_(office) {}
+    WindowOffice(office::OfficeSession& office, std::function<void()> abandon)
+        : office_(office), abandon_(std::move(abandon)) {}
     office::OfficeSession& session() override { return office_; }
     void ensureStarted() override { office_.reach(); }
-    void abandon() override {}
+    void abandon() override {
+        if (abandon_) abandon_();
+    }
     void clearStaleLock(const QString&) override {}
     void clearLocksLeftIn(const QString&) override {}
 
 private:
     office::OfficeSession& office_;
+    std::function<void()> abandon_;
 };
 
 // Shows the job's events on the window, on the window's thread, one at a time and in order: an event
@@ -276,7 +282,7 @@ public:
                      : QStringLiteral("%1 pages of this document were not stored.").arg(notStored)));
     }
 
-    QStringList olderPages;  // by document, told once at the end
+    QStringList olderPages;         // by document, told once at the end
     QList<DocumentResult> results;  // in the order the documents ended
     int documentsSplit = 0;
     int pagesStored = 0;
@@ -344,8 +350,8 @@ private:
 // Runs the split job on a thread of its own and returns once it is done and its last event is shown;
 // the window handles its events meanwhile.
 void SplitInBackground(const SplitJobConfig& config, office::OfficeSession& office,
-                       const SplitEngineFactory& makeEngine, const PrintedPagesFactory& makePrintedPages,
-                       RunProgress& progress) {
+                       const std::function<void()>& abandonOffice, const SplitEngineFactory& makeEngine,
+                       const PrintedPagesFactory& makePrintedPages, RunProgress& progress) {
     QObject windowThread;
     QEventLoop loop;
     EventRelay relay(windowThread, progress);
@@ -353,8 +359,8 @@ void SplitInBackground(const SplitJobConfig& config, office::OfficeSession& offi
     std::thread worker([&] {
         try {
             SplitJob(
-                config, [&office](int) { return std::make_unique<WindowOffice>(office); }, relay, makeEngine,
-                makePrintedPages)
+                config, [&](int) { return std::make_unique<WindowOffice>(office, abandonOffice); }, relay,
+                makeEngine, makePrintedPages)
                 .run();
         } catch (...) {
             // The job reports each document's failures; nothing else may end the run unannounced.
@@ -427,7 +433,13 @@ void SplitRun::PushButton7_Click() {
         config.outputFolder = window_.outputFolderText();
         config.engine = engine_;
         config.engine.hideFallbackCopy = true;
-        SplitInBackground(config, office_, makeEngine_, makePrintedPages_, progress);
+        if (settings_.timeout) {
+            config.timeout = *settings_.timeout;
+        } else {
+            config.deadlineOf = &DocumentDeadline::forDocument;
+            config.deadlinePerPage = DocumentDeadline::kPerPage;
+        }
+        SplitInBackground(config, office_, settings_.abandonOffice, makeEngine_, makePrintedPages_, progress);
         trap.step(176, [&] { window_.setPointer(WindowPointer::kDefault); });
         trap.step(178, [&] { window_.setProgressValue(0); });
         trap.step(180, [&] { window_.setProgressText(kIdleProgressText); });
@@ -438,7 +450,7 @@ void SplitRun::PushButton7_Click() {
                                     kOkExclamation);
             });
         }
-        if (!reportFile_.isEmpty()) {
+        if (!settings_.reportFile.isEmpty()) {
             RunRecord run;
             run.results = progress.results;
             run.format = engine_.format;
@@ -446,7 +458,7 @@ void SplitRun::PushButton7_Click() {
             for (const DocumentResult& result : run.results) ended << result.path;
             for (const QString& document : documents)
                 if (!ended.contains(document)) run.notStarted << document;
-            const QString problem = WriteRunReport(reportFile_, config.outputFolder, run);
+            const QString problem = WriteRunReport(settings_.reportFile, config.outputFolder, run);
             if (!problem.isEmpty()) prompts_.messageBox(kReportNotWrittenMessage + problem, kOkExclamation);
         }
         trap.step(182, [&] {

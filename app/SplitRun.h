@@ -1,5 +1,9 @@
 #pragma once
 
+#include <chrono>
+#include <functional>
+#include <optional>
+
 #include "app/ProcedureTrap.h"
 #include "app/Prompts.h"
 #include "split/JsonReport.h"
@@ -49,18 +53,26 @@ QString WriteRunReport(const QString& reportFile, const QString& outputFolder, c
 // the split job on a thread of its own, so that the window stays painted and answers while the office
 // loads and lays out a long document. The job's events come back to the window's thread, where its
 // failures are shown as the error report of this handler, under the step that failed.
+struct SplitRunSettings {
+    QString reportFile;  // the "Report" setting; empty for none
+    // The "Timeout" setting (0: none); unset, each document has the deadline its size gives it.
+    std::optional<std::chrono::milliseconds> timeout;
+    // Kills the window's office when a document's deadline passes; the next document starts a new one.
+    std::function<void()> abandonOffice;
+};
+
 class SplitRun {
 public:
     SplitRun(office::OfficeSession& office, EngineChoice engine, Prompts& prompts, SplitRunWindow& window,
              SplitEngineFactory makeEngine = {}, PrintedPagesFactory makePrintedPages = {},
-             QString reportFile = {})
+             SplitRunSettings settings = {})
         : office_(office),
           engine_(std::move(engine)),
           prompts_(prompts),
           window_(window),
           makeEngine_(std::move(makeEngine)),
           makePrintedPages_(std::move(makePrintedPages)),
-          reportFile_(std::move(reportFile)) {}
+          settings_(std::move(settings)) {}
 
     void PushButton7_Click();
     bool IsSplitting() const { return isSplitting_; }
@@ -72,7 +84,7 @@ private:
     SplitRunWindow& window_;
     SplitEngineFactory makeEngine_;
     PrintedPagesFactory makePrintedPages_;
-    QString reportFile_;
+    SplitRunSettings settings_;
     bool isSplitting_ = false;
 };
 

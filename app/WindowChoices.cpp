@@ -2,9 +2,11 @@
 
 #include <QDir>
 #include <array>
+#include <cmath>
 #include <optional>
 
 #include "app/SettingsKeys.h"
+#include "split/DocumentDeadline.h"
 
 namespace fk {
 
@@ -181,6 +183,28 @@ void ReadVerifySetting(SettingsStore& settings, WindowStart& start) {
     start.engine.verify = true;
 }
 
+// Timeout=SECONDS, read as folioknife-split reads --timeout.
+void ReadTimeoutSetting(SettingsStore& settings, WindowStart& start) {
+    QString text;
+    try {
+        text = settings.read(settings::kTimeout, QString()).trimmed();
+    } catch (...) {
+        return;  // an unreadable store leaves the default
+    }
+    if (text.isEmpty()) return;
+    bool ok = false;
+    const double seconds = text.toDouble(&ok);
+    if (!ok || !(seconds == 0 || seconds >= 1) || seconds > DocumentDeadline::kMaxSeconds) {
+        start.warnings << settings::kTimeout + QLatin1Char('=') + text +
+                              QStringLiteral(
+                                  " is 0 (no deadline) or a number of seconds from 1 to %1. "
+                                  "The default is used.")
+                                  .arg(DocumentDeadline::kMaxSeconds);
+        return;
+    }
+    start.timeout = std::chrono::milliseconds(std::llround(seconds * 1000));
+}
+
 }  // namespace
 
 WindowStart ReadWindowStart(const QStringList& arguments, const QString& workingFolder,
@@ -240,6 +264,7 @@ WindowStart ReadWindowStart(const QStringList& arguments, const QString& working
         given[dropped] = {};
     }
     ReadVerifySetting(settings, start);
+    ReadTimeoutSetting(settings, start);
     return start;
 }
 

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QStringList>
+#include <chrono>
+#include <optional>
 
 #include "base/SettingsStore.h"
 #include "split/EngineChoice.h"
@@ -12,6 +14,8 @@ struct WindowStart {
     EngineChoice engine;
     QStringList files;     // absolute, in the order given
     QString reportFile;    // the "Report" setting: where each run's report goes; empty for none
+    // The "Timeout" setting: each document's deadline (0: none); unset, the one its size gives it.
+    std::optional<std::chrono::milliseconds> timeout;
     QString usageError;    // not empty: the command line cannot be followed
     QStringList warnings;  // settings that were left out, one line each
 };
@@ -21,7 +25,7 @@ struct WindowStart {
 // line does not make comes from the "SplitMethod", "OutputFormat", "CutAt" and "Pages" settings.
 // Choices that cannot go together are a usage error on the command line; a setting that cannot be read,
 // or cannot go with the other choices, is left at its default with a warning. "Verify" (true or
-// false) is a setting only.
+// false) and "Timeout" (seconds) are settings only.
 WindowStart ReadWindowStart(const QStringList& arguments, const QString& workingFolder,
                             SettingsStore& settings);
 

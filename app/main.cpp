@@ -108,6 +108,8 @@ int main(int argc, char* argv[]) {
                                fk::GetSpecialFolderPath,
                                [&end] { end(0); }};
     services.reportFile = start.reportFile;
+    services.timeout = start.timeout;
+    services.abandonOffice = [&office] { office.process().abandon(); };
 
     fk::Form1 form(std::move(services));
     prompts.setOwner(&form);

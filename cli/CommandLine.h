@@ -6,6 +6,7 @@
 
 #include "cli/NativeNames.h"
 #include "cli/Shard.h"
+#include "split/DocumentDeadline.h"
 #include "split/EngineChoice.h"
 #include "split/OutputNames.h"
 #include "split/PageSelection.h"
@@ -21,7 +22,7 @@ inline constexpr int kExitCannotRun = 3;
 // More offices than this only fight over memory and cores.
 inline constexpr int kMaxJobs = 64;
 // A week; beyond it a deadline means nothing, and the milliseconds must stay countable.
-inline constexpr int kMaxTimeoutSeconds = 7 * 24 * 3600;
+inline constexpr int kMaxTimeoutSeconds = DocumentDeadline::kMaxSeconds;
 // Beyond any document's page count.
 inline constexpr int kMaxPagesPerDocument = 1000000;
 // --at's parser and bound are the split job's, shared with the window.

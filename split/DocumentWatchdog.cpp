@@ -24,6 +24,15 @@ void DocumentWatchdog::arm(std::chrono::milliseconds timeout) {
     changed_.notify_all();
 }
 
+void DocumentWatchdog::extend(std::chrono::milliseconds more) {
+    {
+        const std::lock_guard lock(mutex_);
+        if (!armed_) return;
+        deadline_ += more;
+    }
+    changed_.notify_all();
+}
+
 bool DocumentWatchdog::disarm() {
     const std::lock_guard lock(mutex_);
     armed_ = false;

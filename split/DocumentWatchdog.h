@@ -18,6 +18,8 @@ public:
     DocumentWatchdog& operator=(const DocumentWatchdog&) = delete;
 
     void arm(std::chrono::milliseconds timeout);
+    // Moves an armed deadline later by `more`; nothing when none is armed or it has passed.
+    void extend(std::chrono::milliseconds more);
     // Returns whether the deadline passed; once it returns, the expiry action is not running.
     bool disarm();
 

@@ -185,7 +185,8 @@ class DocumentObserver : public SplitObserver {
 public:
     DocumentObserver(DocumentResult& result, SplitJobEvents& events, OfficeHandoff& handoff,
                      std::atomic<SplitStage>& stage, const WorkQueue& queue, bool keepOffice,
-                     const std::atomic<bool>& expired, const PageSelection& selection)
+                     const std::atomic<bool>& expired, const PageSelection& selection,
+                     std::function<void(int pageCount)> onPageCount)
         : result_(result),
           events_(events),
           handoff_(handoff),
@@ -193,12 +194,16 @@ public:
           queue_(queue),
           keepOffice_(keepOffice),
           expired_(expired),
-          selection_(selection) {}
+          selection_(selection),
+          onPageCount_(std::move(onPageCount)) {}
     void stageReached(SplitStage stage) override {
         stage_ = stage;
         events_.stageReached(result_.path, stage);
     }
-    void pageCountKnown(int pageCount) override { result_.split.pageCount = pageCount; }
+    void pageCountKnown(int pageCount) override {
+        result_.split.pageCount = pageCount;
+        if (onPageCount_) onPageCount_(pageCount);
+    }
     void outputCountKnown(int outputCount) override { result_.split.outputsExpected = outputCount; }
     void pageStored(int page, const QString& path) override {
         ++result_.split.pagesStored;
@@ -248,6 +253,7 @@ private:
     const bool keepOffice_;
     const std::atomic<bool>& expired_;
     const PageSelection& selection_;
+    std::function<void(int pageCount)> onPageCount_;
     std::vector<PageSelection::Output> planned_;
     qsizetype failuresBeforeStop_ = 0;
     bool interruptionTold_ = false;
@@ -314,6 +320,14 @@ private:
             if (thread.joinable()) thread.join();
         }
     };
+
+    // Called on the document's thread, which alone reads `document.deadline` afterwards.
+    void extendDeadline(DocumentInFlight& document, int pageCount) {
+        if (document.deadline.count() <= 0 || config_.deadlinePerPage.count() <= 0 || pageCount <= 0) return;
+        const std::chrono::milliseconds more = config_.deadlinePerPage * pageCount;
+        document.deadline += more;
+        watchdog_.extend(more);
+    }
 
     std::chrono::milliseconds deadlineOf(const QString& path) const {
         return config_.deadlineOf ? config_.deadlineOf(path) : config_.timeout;
@@ -385,7 +399,8 @@ private:
             static const PageSelection everyPage;
             DocumentObserver tell(result, events_, handoff, document.stage, queue_, printer_ != nullptr,
                                   document.expired,
-                                  config_.engine.headingLevel > 0 ? everyPage : config_.engine.pages);
+                                  config_.engine.headingLevel > 0 ? everyPage : config_.engine.pages,
+                                  [this, &document](int pageCount) { extendDeadline(document, pageCount); });
             if (document.deadline.count() > 0) {
                 armedFor_ = &document;
                 watchdog_.arm(document.deadline);

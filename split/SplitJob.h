@@ -71,6 +71,9 @@ struct SplitJobConfig {
     std::chrono::milliseconds timeout{0};  // per document; 0: none
     // Where set, each document's deadline (0: none), in place of `timeout`.
     std::function<std::chrono::milliseconds(const QString& document)> deadlineOf;
+    // Time added to a running deadline for each page, once the office has counted the pages: the
+    // engines' work after the layout grows with them (the copy method's most).
+    std::chrono::milliseconds deadlinePerPage{0};
     // Asked now and then by the thread that runs the job; once it answers true, no further document
     // is started and the jobs' offices are stopped, so that the documents being split end soon.
     std::function<bool()> stopRequested;

@@ -32,6 +32,11 @@ QString Describe(const EngineChoice& engine) {
            (engine.verify ? QStringLiteral(" verify") : QString());
 }
 
+// The deadline as the table writes it: " t" and milliseconds where the setting gave one.
+QString Describe(const std::optional<std::chrono::milliseconds>& timeout) {
+    return timeout ? QStringLiteral(" t%1").arg(timeout->count()) : QString();
+}
+
 const QString kAllPages = QStringLiteral("1 2 3 4 5 6 7 8 9 10 11 12");
 
 WindowStart Read(const StartCase& c, MemorySettingsStore& settings) {
@@ -45,7 +50,7 @@ TEST(WindowChoices, CommandLineAndSettingsMakeTheJobsChoice) {
     const QString allOdt = QStringLiteral("slice odt h0 ") + kAllPages;
     const QString copyOdt = QStringLiteral("copy odt h0 ") + kAllPages;
     const QString method = settings::kSplitMethod, format = settings::kOutputFormat, cut = settings::kCutAt,
-                  pages = settings::kPages, verify = settings::kVerify;
+                  pages = settings::kPages, verify = settings::kVerify, timeout = settings::kTimeout;
     const StartCase cases[] = {
         {"nothing given", {}, {}, allOdt},
         {"settings method, spaced and capitalised", {}, {{method, " Copy "}}, copyOdt},
@@ -80,6 +85,12 @@ TEST(WindowChoices, CommandLineAndSettingsMakeTheJobsChoice) {
          "slice odt h1 " + kAllPages,
          {},
          1},
+        {"timeout set", {}, {{timeout, " 90 "}}, allOdt + " t90000"},
+        {"timeout 0: none", {}, {{timeout, "0"}}, allOdt + " t0"},
+        {"timeout in tenths", {}, {{timeout, "1.5"}}, allOdt + " t1500"},
+        {"timeout under a second", {}, {{timeout, "0.5"}}, allOdt, {}, 1},
+        {"timeout over a week", {}, {{timeout, "604801"}}, allOdt, {}, 1},
+        {"timeout not a number", {}, {{timeout, "1m"}}, allOdt, {}, 1},
         // Usage errors on the command line.
         {"bad format", {"--format", "rtf"}, {}, {}, "--format is 'odt', 'pdf' or 'docx'"},
         {"bad cut", {"--at=heading:0"}, {}, {}, "--at is 'page' or 'heading:N'"},
@@ -111,7 +122,7 @@ TEST(WindowChoices, CommandLineAndSettingsMakeTheJobsChoice) {
         EXPECT_TRUE(start.usageError.startsWith(c.usageError)) << start.usageError.toStdString();
         EXPECT_EQ(start.usageError.isEmpty(), c.usageError.isEmpty()) << start.usageError.toStdString();
         if (c.usageError.isEmpty()) {
-            EXPECT_EQ(Describe(start.engine), c.engine);
+            EXPECT_EQ(Describe(start.engine) + Describe(start.timeout), c.engine);
         }
         EXPECT_EQ(start.warnings.size(), c.warnings) << start.warnings.join('\n').toStdString();
         EXPECT_TRUE(settings.writes.isEmpty()) << "choosing never writes the settings";

@@ -30,6 +30,7 @@
 #include "QtPrinters.h"
 #include "TestDesktop.h"
 #include "TestOffice.h"
+#include "UnfoldingDocument.h"
 #include "app/Form1.h"
 #include "app/ProgramEnd.h"
 #include "app/SettingsKeys.h"
@@ -106,10 +107,11 @@ protected:
 
     // The window as the program builds it, on the suite's office; shown and exposed.
     Form1& window() {
+        const WindowStart start = ReadWindowStart({}, work_.path(), settings_);
         Form1Services services{prompts_,
                                settings_,
                                office_->session(),
-                               ReadWindowStart({}, work_.path(), settings_).engine,
+                               start.engine,
                                fileSystem_,
                                ProgramFolder(),
                                [] { return 0.5; },
@@ -120,6 +122,8 @@ protected:
                                    else
                                        end_(0);
                                }};
+        services.timeout = start.timeout;
+        services.abandonOffice = [] { office_->session().process().abandon(); };
         form_ = std::make_unique<Form1>(std::move(services));
         form_->Form_Load();
         form_->Text1->setText(outputs() + QLatin1Char('/'));
@@ -602,4 +606,26 @@ TEST_F(WindowEndToEnd, LockedSecretAndDamagedDocumentsAreEachToldThenTheRunIsSum
     }
     EXPECT_EQ(texts[3], kDoneMessage + QStringLiteral("\r\n1 of 4 documents split, 2 pages stored."));
     EXPECT_EQ(outputNames(), (QStringList{QStringLiteral("good_0001.odt"), QStringLiteral("good_0002.odt")}));
+}
+
+TEST_F(WindowEndToEnd, ADocumentPastItsDeadlineIsStoppedAndToldAndTheNextIsSplitByANewOffice) {
+    settings_.values[settings::kTimeout] = QStringLiteral("5");
+    const QString unfolding = inputs() + QStringLiteral("/unfolding.odt");
+    test::WriteUnfoldingDocument(makeDocument(QStringLiteral("plain"), 1), unfolding);
+    const QString after = makeDocument(QStringLiteral("after"), 2);
+    QDir(outputs()).removeRecursively();
+    QDir().mkpath(outputs());
+
+    Form1& main = window();
+    main.documents().AppendDocument(unfolding);
+    main.documents().AppendDocument(after);
+    main.PushButton7->click();
+
+    const QStringList texts = prompts_.messageTexts();
+    ASSERT_EQ(texts.size(), 2) << texts.join('\n').toStdString();
+    EXPECT_TRUE(texts[0].contains(QStringLiteral("did not finish this document within 5 s")))
+        << texts[0].toStdString();
+    EXPECT_EQ(texts[1], kDoneMessage + QStringLiteral("\r\n1 of 2 documents split, 2 pages stored."));
+    EXPECT_EQ(outputNames(),
+              (QStringList{QStringLiteral("after_0001.odt"), QStringLiteral("after_0002.odt")}));
 }

@@ -17,10 +17,10 @@
 #include <QTemporaryDir>
 #include <QThread>
 
-#include "../slicer/TestPackage.h"
 #include "ProcessTable.h"
 #include "QtPrinters.h"
 #include "TestOffice.h"
+#include "UnfoldingDocument.h"
 #include "fsutil/ProgramFolder.h"
 #include "split/OutputNames.h"
 
@@ -236,23 +236,8 @@ TEST_F(HostileInputEndToEnd, AFullTemporaryFolderIsNamed) {
 // Resources.
 
 TEST_F(HostileInputEndToEnd, ADocumentThatUnfoldsBeyondMeasureEndsAtTheDeadlineToldOnce) {
-    // A small package whose comment unfolds to 200 MB of text.
-    const std::string plain = QFile::encodeName(documents_->filePath("plain.odt")).toStdString();
-    std::vector<std::pair<std::string, std::string>> entries;
-    for (const slicer::TestPackage::Entry& entry : slicer::TestPackage::read(plain)) {
-        std::string data = entry.data;
-        if (entry.name == "content.xml") {
-            std::string words;
-            words.reserve(200u << 20);
-            while (words.size() < (200u << 20)) words += "unfolding comment words ";
-            const std::size_t paragraph = data.find('>', data.find("<text:p")) + 1;
-            data.insert(paragraph, "<office:annotation><dc:creator>x</dc:creator><text:p>" + words +
-                                       "</text:p></office:annotation>");
-        }
-        entries.emplace_back(entry.name, std::move(data));
-    }
     const QString unfolding = work_.filePath(QStringLiteral("unfolding.odt"));
-    slicer::TestPackage::write(QFile::encodeName(unfolding).toStdString(), entries);
+    test::WriteUnfoldingDocument(documents_->filePath("plain.odt"), unfolding);
     ASSERT_LT(QFileInfo(unfolding).size(), 2 << 20) << "small on disk";
     const QString after = copy(QStringLiteral("plain"), QStringLiteral("after.odt"));
 

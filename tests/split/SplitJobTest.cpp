@@ -97,6 +97,7 @@ protected:
         config.jobs = jobs;
         config.timeout = timeout;
         config.deadlineOf = deadlineOf;
+        config.deadlinePerPage = deadlinePerPage;
         config.engine.pages = pages;
         config.stopRequested = [this] { return stop.load(); };
         config.otherInputs = otherInputs;
@@ -107,6 +108,7 @@ protected:
                 if (officeEngine) return std::make_unique<CopyPageEngine>(office);
                 auto engine = std::make_unique<FakeSplitEngine>(script);
                 engine->afterOfficeDone = afterOfficeDone;
+                engine->afterPageCount = afterPageCount;
                 engine->beforeDocument = [this, &office](const QString& path) {
                     return !beforeDocument || beforeDocument(office, path);
                 };
@@ -130,6 +132,8 @@ protected:
     std::function<bool(office::OfficeSession&, const QString&)> beforeDocument;
     std::function<void(const QString&)> afterOfficeDone;
     std::function<std::chrono::milliseconds(const QString&)> deadlineOf;
+    std::chrono::milliseconds deadlinePerPage{0};
+    std::function<void(const QString&)> afterPageCount;
     PageSelection pages;
     RecordingObserver observer;
     std::atomic<bool> stop = false;
@@ -322,6 +326,42 @@ TEST_F(SplitJobTest, EachDocumentHasTheDeadlineItsOwnSizeGivesIt) {
     EXPECT_EQ(observer.reports,
               QStringList{hangs + " | the office did not finish this document within 0.05 s "
                                   "and was stopped"});
+}
+
+// A long document is not cut off for being long: once counted, each page adds to its deadline.
+TEST_F(SplitJobTest, CountedPagesMoveTheDeadlineLater) {
+    struct Case {
+        std::chrono::milliseconds perPage;
+        bool timedOut;
+        const char* told;
+    } const cases[] = {
+        {0ms, true, "within 0.05 s"},
+        {50ms, true, "within 0.25 s"},  // told with the time it had in all
+        {5s, false, ""},
+    };
+    for (const Case& test : cases) {
+        SCOPED_TRACE(test.perPage.count());
+        observer = {};
+        offices[0].abandoned = false;
+        offices[0].office.alive = true;
+        const QString slow = input("slow.odt", 4);
+        deadlineOf = [](const QString&) { return 50ms; };
+        deadlinePerPage = test.perPage;
+        afterPageCount = [&](const QString&) {
+            const auto until = std::chrono::steady_clock::now() + 400ms;
+            while (!offices[0].abandoned && std::chrono::steady_clock::now() < until)
+                std::this_thread::sleep_for(1ms);
+            if (offices[0].abandoned) offices[0].office.alive = false;
+        };
+        const QList<DocumentResult> results = run({{slow}}, 1);
+        ASSERT_EQ(results.size(), 1);
+        EXPECT_EQ(results[0].timedOut, test.timedOut);
+        if (test.timedOut)
+            EXPECT_TRUE(observer.reports.join('\n').contains(test.told))
+                << observer.reports.join('\n').toStdString();
+        else
+            EXPECT_TRUE(results[0].succeeded()) << observer.reports.join('\n').toStdString();
+    }
 }
 
 TEST_F(SplitJobTest, DocumentsOfSeveralPagesCountThePagesTheyHold) {

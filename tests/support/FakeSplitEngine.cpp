@@ -26,6 +26,7 @@ SplitResult FakeSplitEngine::split(const QString& documentPath, const QString& o
     }
     result.pageCount = pageCounts.value(documentPath);
     observer.pageCountKnown(result.pageCount);
+    if (afterPageCount) afterPageCount(documentPath);
     observer.officeDone();
     if (afterOfficeDone) afterOfficeDone(documentPath);
     const int outputs = (result.pageCount + pagesPerOutput - 1) / pagesPerOutput;

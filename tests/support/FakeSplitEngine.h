@@ -25,6 +25,8 @@ public:
     std::function<bool(const QString&)> beforeDocument;
     // Called after the office is let go, before the pages are written, on the engine's thread.
     std::function<void(const QString&)> afterOfficeDone;
+    // Runs once the pages are counted, while the office part (and its deadline) still runs.
+    std::function<void(const QString&)> afterPageCount;
     QStringList splitDocuments;  // guarded by `guard`: jobs split two documents at once
     std::shared_ptr<std::mutex> guard = std::make_shared<std::mutex>();
     QString method = QStringLiteral("fake");

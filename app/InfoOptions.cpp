@@ -4,7 +4,7 @@ namespace fk {
 
 QString WindowUsageText() {
     return QStringLiteral(R"(Usage: folioknife [--method slice|copy] [--format odt|pdf|docx]
-                  [--at page|heading:N] [--pages LIST] [Qt options] [FILE...]
+                  [--at page|heading:N] [--pages LIST | --every N] [Qt options] [FILE...]
 
 Opens the window that splits word-processor documents into one-page documents. Each FILE is
 added to the list; while a window runs, a start with files hands them to that window and ends.
@@ -13,9 +13,9 @@ Options:
   --method slice|copy  how Start Splitting splits each document: slice (the default) cuts the
                        pages from the document the office lays out; copy copies each page in an
                        office in view. Without it, the SplitMethod setting decides.
-  --format, --at, --pages
+  --format, --at, --pages, --every
                        what Start Splitting makes, as folioknife-split takes them; without
-                       them, the OutputFormat, CutAt and Pages settings decide.
+                       them, the OutputFormat, CutAt, Pages and Every settings decide.
   --help               print this help and exit
   --version            print the version and exit
 

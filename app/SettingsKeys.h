@@ -20,6 +20,8 @@ inline const QString kSplitMethod = QStringLiteral("SplitMethod");
 inline const QString kOutputFormat = QStringLiteral("OutputFormat");
 inline const QString kCutAt = QStringLiteral("CutAt");
 inline const QString kPages = QStringLiteral("Pages");
+// "N": documents of N pages each, as folioknife-split's --every; "Pages" wins where both are set.
+inline const QString kEvery = QStringLiteral("Every");
 // Where each run's report is written, as folioknife-split's --json writes it; a relative name is taken
 // in the run's output folder. No report when it is empty.
 inline const QString kReport = QStringLiteral("Report");

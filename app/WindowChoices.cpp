@@ -18,6 +18,7 @@ enum class Origin { Default, Settings, CommandLine };
 struct Given {
     QString text;
     Origin origin = Origin::Default;
+    bool other = false;  // given by the choice's other name ("--every" for "--pages")
 };
 
 enum Choice { kMethod, kFormat, kCutAt, kPages, kChoiceCount };
@@ -25,6 +26,9 @@ enum Choice { kMethod, kFormat, kCutAt, kPages, kChoiceCount };
 struct ChoiceNames {
     QString option;
     QString settingsKey;
+    // The same choice in another form: documents of N pages are a page choice, as on the command line.
+    QString otherOption = {};
+    QString otherSettingsKey = {};
 };
 
 const std::array<ChoiceNames, kChoiceCount>& Names() {
@@ -32,13 +36,14 @@ const std::array<ChoiceNames, kChoiceCount>& Names() {
         {QStringLiteral("--method"), settings::kSplitMethod},
         {QStringLiteral("--format"), settings::kOutputFormat},
         {QStringLiteral("--at"), settings::kCutAt},
-        {QStringLiteral("--pages"), settings::kPages},
+        {QStringLiteral("--pages"), settings::kPages, QStringLiteral("--every"), settings::kEvery},
     }};
     return names;
 }
 
 // Sets `error` for the text the command line gave, or a warning's reason for the settings'.
-bool Apply(Choice choice, const QString& text, EngineChoice& engine, QString& error) {
+bool Apply(Choice choice, const Given& given, EngineChoice& engine, QString& error) {
+    const QString& text = given.text;
     switch (choice) {
         case kMethod:
             if (const std::optional<SplitMethod> method = SplitMethodNamed(text)) {
@@ -64,6 +69,16 @@ bool Apply(Choice choice, const QString& text, EngineChoice& engine, QString& er
                         .arg(text);
             return false;
         case kPages:
+            if (given.other) {
+                if (const std::optional<PageSelection> documents = PageSelection::parseEvery(text)) {
+                    engine.pages = *documents;
+                    return true;
+                }
+                error = QStringLiteral("is a whole number of pages from 1 to %1, not '%2'.")
+                            .arg(PageSelection::kMaxPagesPerDocument)
+                            .arg(text);
+                return false;
+            }
             if (const std::optional<PageSelection> pages = PageSelection::parse(text.trimmed(), error)) {
                 engine.pages = *pages;
                 return true;
@@ -120,11 +135,13 @@ void Reset(Choice choice, EngineChoice& engine) {
 }
 
 QString SettingText(Choice choice, const Given& given) {
-    return Names()[choice].settingsKey + QLatin1Char('=') + given.text;
+    const ChoiceNames& names = Names()[choice];
+    return (given.other ? names.otherSettingsKey : names.settingsKey) + QLatin1Char('=') + given.text;
 }
 
 QString OptionText(Choice choice, const Given& given) {
-    return Names()[choice].option + QLatin1Char(' ') + given.text;
+    const ChoiceNames& names = Names()[choice];
+    return (given.other ? names.otherOption : names.option) + QLatin1Char(' ') + given.text;
 }
 
 // Reads the options into `given`, the rest into `files`; returns a usage error, or nothing.
@@ -142,18 +159,27 @@ QString ReadArguments(const QStringList& arguments, const QString& workingFolder
             continue;
         }
         bool known = false;
-        for (int choice = 0; choice < kChoiceCount; ++choice) {
-            const QString& option = Names()[choice].option;
-            if (argument == option) {
-                if (i + 1 == arguments.size()) return option + QStringLiteral(" needs a value.");
-                given[choice] = {arguments.at(++i), Origin::CommandLine};
-            } else if (argument.startsWith(option + QLatin1Char('='))) {
-                given[choice] = {argument.mid(option.size() + 1), Origin::CommandLine};
-            } else {
-                continue;
+        for (int choice = 0; choice < kChoiceCount && !known; ++choice) {
+            const ChoiceNames& names = Names()[choice];
+            for (const bool other : {false, true}) {
+                const QString& option = other ? names.otherOption : names.option;
+                if (option.isEmpty()) continue;
+                Given read{{}, Origin::CommandLine, other};
+                if (argument == option) {
+                    if (i + 1 == arguments.size()) return option + QStringLiteral(" needs a value.");
+                    read.text = arguments.at(++i);
+                } else if (argument.startsWith(option + QLatin1Char('='))) {
+                    read.text = argument.mid(option.size() + 1);
+                } else {
+                    continue;
+                }
+                if (given[choice].origin == Origin::CommandLine && given[choice].other != other)
+                    return names.option + QStringLiteral(" and ") + names.otherOption +
+                           QStringLiteral(" cannot be given together.");
+                given[choice] = read;
+                known = true;
+                break;
             }
-            known = true;
-            break;
         }
         if (!known) return QStringLiteral("Unknown option '%1' (a file named so follows --).").arg(argument);
     }
@@ -222,9 +248,22 @@ WindowStart ReadWindowStart(const QStringList& arguments, const QString& working
     for (int choice = 0; choice < kChoiceCount; ++choice) {
         if (given[choice].origin == Origin::CommandLine) continue;
         try {
-            const QString text = settings.read(Names()[choice].settingsKey, QString());
+            const ChoiceNames& names = Names()[choice];
+            const QString text = settings.read(names.settingsKey, QString());
+            const QString otherText = names.otherSettingsKey.isEmpty()
+                                          ? QString()
+                                          : settings.read(names.otherSettingsKey, QString());
             // An empty entry is one never made.
-            if (!text.trimmed().isEmpty()) given[choice] = {text, Origin::Settings};
+            if (!text.trimmed().isEmpty()) {
+                given[choice] = {text, Origin::Settings};
+                if (!otherText.trimmed().isEmpty())
+                    start.warnings << names.otherSettingsKey + QLatin1Char('=') + otherText +
+                                          QStringLiteral(" is left out, as ") +
+                                          SettingText(static_cast<Choice>(choice), given[choice]) +
+                                          QStringLiteral(" is chosen: they cannot go together.");
+            } else if (!otherText.trimmed().isEmpty()) {
+                given[choice] = {otherText, Origin::Settings, true};
+            }
         } catch (...) {
             // An unreadable store leaves the defaults.
         }
@@ -232,9 +271,11 @@ WindowStart ReadWindowStart(const QStringList& arguments, const QString& working
     for (int choice = 0; choice < kChoiceCount; ++choice) {
         if (given[choice].origin == Origin::Default) continue;
         QString problem;
-        if (Apply(static_cast<Choice>(choice), given[choice].text, start.engine, problem)) continue;
+        if (Apply(static_cast<Choice>(choice), given[choice], start.engine, problem)) continue;
         if (given[choice].origin == Origin::CommandLine) {
-            start.usageError = Names()[choice].option + QLatin1Char(' ') + problem;
+            const ChoiceNames& names = Names()[choice];
+            start.usageError =
+                (given[choice].other ? names.otherOption : names.option) + QLatin1Char(' ') + problem;
             return start;
         }
         start.warnings << SettingText(static_cast<Choice>(choice), given[choice]) + QStringLiteral(" ") +

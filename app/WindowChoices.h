@@ -20,9 +20,10 @@ struct WindowStart {
     QStringList warnings;  // settings that were left out, one line each
 };
 
-// Reads "--method slice|copy", "--format odt|pdf|docx", "--at page|heading:N" and "--pages LIST"
+// Reads "--method slice|copy", "--format odt|pdf|docx", "--at page|heading:N", "--pages LIST" and "--every N"
 // (also as --option=value) and the files after them, "--" ending the options; each choice the command
-// line does not make comes from the "SplitMethod", "OutputFormat", "CutAt" and "Pages" settings.
+// line does not make comes from the "SplitMethod", "OutputFormat", "CutAt" and "Pages" (or "Every")
+// settings.
 // Choices that cannot go together are a usage error on the command line; a setting that cannot be read,
 // or cannot go with the other choices, is left at its default with a warning. "Verify" (true or
 // false) and "Timeout" (seconds) are settings only.

@@ -58,7 +58,7 @@ int main(int argc, char* argv[]) {
         PrintError(start.usageError);
         std::fprintf(stderr,
                      "usage: folioknife [--method slice|copy] [--format odt|pdf|docx] [--at page|heading:N] "
-                     "[--pages LIST] [FILE...]\n");
+                     "[--pages LIST | --every N] [FILE...]\n");
         return 2;
     }
     for (const QString& warning : start.warnings) PrintError(warning);

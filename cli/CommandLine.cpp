@@ -126,15 +126,14 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments, const QString& 
         options.pages = *selection;
     }
     if (parser.isSet(every)) {
-        bool ok = false;
-        const int size = parser.value(every).toInt(&ok);
-        if (!ok || size < 1 || size > kMaxPagesPerDocument) {
+        const std::optional<PageSelection> documents = PageSelection::parseEvery(parser.value(every));
+        if (!documents) {
             parsed.error = QStringLiteral("--every takes a whole number of pages from 1 to %1, not '%2'.")
                                .arg(kMaxPagesPerDocument)
                                .arg(parser.value(every));
             return parsed;
         }
-        options.pages = PageSelection::every(size);
+        options.pages = *documents;
     }
     if (parser.isSet(at)) {
         const std::optional<int> level = ParseCutAt(parser.value(at));

@@ -24,7 +24,7 @@ inline constexpr int kMaxJobs = 64;
 // A week; beyond it a deadline means nothing, and the milliseconds must stay countable.
 inline constexpr int kMaxTimeoutSeconds = DocumentDeadline::kMaxSeconds;
 // Beyond any document's page count.
-inline constexpr int kMaxPagesPerDocument = 1000000;
+inline constexpr int kMaxPagesPerDocument = PageSelection::kMaxPagesPerDocument;
 // --at's parser and bound are the split job's, shared with the window.
 using fk::kMaxHeadingLevel;
 using fk::ParseCutAt;

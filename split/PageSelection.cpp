@@ -50,6 +50,13 @@ PageSelection PageSelection::every(int pagesPerDocument) {
     return selection;
 }
 
+std::optional<PageSelection> PageSelection::parseEvery(const QString& text) {
+    bool ok = false;
+    const int size = text.trimmed().toInt(&ok);
+    if (!ok || size < 1 || size > kMaxPagesPerDocument) return std::nullopt;
+    return every(size);
+}
+
 std::optional<PageSelection> PageSelection::parse(const QString& text, QString& error) {
     std::vector<Range> ranges;
     for (const QString& item : text.split(QLatin1Char(','))) {

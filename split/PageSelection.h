@@ -29,6 +29,9 @@ public:
     PageSelection() = default;
     static PageSelection ranges(std::vector<Range> ranges);
     static PageSelection every(int pagesPerDocument);
+    static constexpr int kMaxPagesPerDocument = 1000000;
+    // "N", documents of N pages, N from 1 to kMaxPagesPerDocument; nothing for any other text.
+    static std::optional<PageSelection> parseEvery(const QString& text);
     // "1-3,7,10-": single pages, closed ranges and ranges to the end, separated by commas; a page may
     // also be counted from the end, "z" for the last and "rN" for the N-th from the end ("r3-z", the
     // last three). Returns nothing and sets `error` when the text is not such a list or a range runs

@@ -50,7 +50,8 @@ TEST(WindowChoices, CommandLineAndSettingsMakeTheJobsChoice) {
     const QString allOdt = QStringLiteral("slice odt h0 ") + kAllPages;
     const QString copyOdt = QStringLiteral("copy odt h0 ") + kAllPages;
     const QString method = settings::kSplitMethod, format = settings::kOutputFormat, cut = settings::kCutAt,
-                  pages = settings::kPages, verify = settings::kVerify, timeout = settings::kTimeout;
+                  pages = settings::kPages, verify = settings::kVerify, timeout = settings::kTimeout,
+                  every = settings::kEvery;
     const StartCase cases[] = {
         {"nothing given", {}, {}, allOdt},
         {"settings method, spaced and capitalised", {}, {{method, " Copy "}}, copyOdt},
@@ -85,6 +86,12 @@ TEST(WindowChoices, CommandLineAndSettingsMakeTheJobsChoice) {
          "slice odt h1 " + kAllPages,
          {},
          1},
+        {"documents of 7 pages", {"--every", "7"}, {}, "slice odt h0 1 8"},
+        {"every from settings", {}, {{every, " 5 "}}, "slice odt h0 1 6 11"},
+        {"--pages wins over the every setting", {"--pages=2"}, {{every, "5"}}, "slice odt h0 2"},
+        {"both set: pages kept", {}, {{pages, "3"}, {every, "5"}}, "slice odt h0 3", {}, 1},
+        {"every not a number in settings", {}, {{every, "0"}}, allOdt, {}, 1},
+        {"every+copy set: copy", {}, {{method, "copy"}, {every, "2"}}, copyOdt, {}, 1},
         {"timeout set", {}, {{timeout, " 90 "}}, allOdt + " t90000"},
         {"timeout 0: none", {}, {{timeout, "0"}}, allOdt + " t0"},
         {"timeout in tenths", {}, {{timeout, "1.5"}}, allOdt + " t1500"},
@@ -92,6 +99,13 @@ TEST(WindowChoices, CommandLineAndSettingsMakeTheJobsChoice) {
         {"timeout over a week", {}, {{timeout, "604801"}}, allOdt, {}, 1},
         {"timeout not a number", {}, {{timeout, "1m"}}, allOdt, {}, 1},
         // Usage errors on the command line.
+        {"pages and every", {"--pages", "1", "--every", "2"}, {}, {}, "--pages and --every cannot be given"},
+        {"bad every", {"--every=x"}, {}, {}, "--every is a whole number of pages"},
+        {"every+headings",
+         {"--every", "2", "--at", "heading:1"},
+         {},
+         {},
+         "--at heading:1 cannot be given with --every 2"},
         {"bad format", {"--format", "rtf"}, {}, {}, "--format is 'odt', 'pdf' or 'docx'"},
         {"bad cut", {"--at=heading:0"}, {}, {}, "--at is 'page' or 'heading:N'"},
         {"bad pages", {"--pages", "x"}, {}, {}, "--pages is not a page list"},

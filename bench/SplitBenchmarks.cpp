@@ -37,6 +37,7 @@
 #include "slicer/PackageSlicer.h"
 #include "split/CopyPageEngine.h"
 #include "split/OfficeSession.h"
+#include "split/EndnoteMarking.h"
 #include "split/PageMarking.h"
 #include "split/PdfExport.h"
 #include "split/PdfPageCutter.h"
@@ -383,9 +384,11 @@ public:
         office.completeLayout(loaded);
         times.layout = lap();
         const int pages = office.countPages(loaded);
+        const int renderedPages = office.countRenderedPages(loaded);
         times.count = lap();
         std::vector<fk::slicer::PlannedPage> plan =
             fk::PageMarking(office, session.cursor()).mark(loaded, pages);
+        fk::EndnoteMarking(office).mark(loaded, plan, renderedPages);
         times.mark = lap();
         office.storeToUrl(loaded, fk::ToFileUrl(marked),
                           {{QStringLiteral("FilterName"), QStringLiteral("writer8")},

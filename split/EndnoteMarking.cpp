@@ -27,9 +27,10 @@ std::optional<std::vector<slicer::PlannedPage>> EndnoteMarking::pagesFromAnswer(
     return pages;
 }
 
-void EndnoteMarking::mark(const office::DocumentRef& document, std::vector<slicer::PlannedPage>& plan) {
+void EndnoteMarking::mark(const office::DocumentRef& document, std::vector<slicer::PlannedPage>& plan,
+                          int renderedPages) {
     const int bodyPages = static_cast<int>(plan.size());
-    const int rendered = documents_.countRenderedPages(document);
+    const int rendered = renderedPages;
     if (rendered <= bodyPages) return;
     const std::optional<QStringList> answer = documents_.runBasic(
         module(), kFunction, document, QStringLiteral("%1 %2").arg(bodyPages + 1).arg(rendered));

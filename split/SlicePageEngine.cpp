@@ -50,14 +50,16 @@ SlicePageEngine::Marks SlicePageEngine::markAndStore(const QString& path, const 
     Marks marks;
     std::vector<slicer::PlannedPage>& plan = marks.plan;
     int pageCount = 0;
+    int renderedPages = 0;  // endnote pages included
     const bool marked = stages.run(SplitStage::CountPages, 0, [&] {
         office_.documents().completeLayout(document.ref);
         pageCount = office_.documents().countPages(document.ref);
         if (pageCount < 1)
             throw Failure(FailureKind::Damaged, QStringLiteral("the document reports no pages"));
+        renderedPages = office_.documents().countRenderedPages(document.ref);
     }) && stages.run(SplitStage::Mark, 0, [&] {
         plan = PageMarking(office_.documents(), office_.cursor()).mark(document.ref, pageCount);
-        EndnoteMarking(office_.documents()).mark(document.ref, plan);
+        EndnoteMarking(office_.documents()).mark(document.ref, plan, renderedPages);
         // After the page marks, whose places are taken from the layout before any mark goes in.
         if (headingLevel_ > 0)
             marks.headings = HeadingMarking(office_.documents()).mark(document.ref, headingLevel_);

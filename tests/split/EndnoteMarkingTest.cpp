@@ -24,7 +24,7 @@ protected:
     // The plan of three body pages, after the endnote pages are marked.
     std::vector<slicer::PlannedPage> markedPlan() {
         std::vector<slicer::PlannedPage> plan(3, slicer::PlannedPage{.pageStyle = "Standard"});
-        EndnoteMarking(office_).mark(document_, plan);
+        EndnoteMarking(office_).mark(document_, plan, office_.countRenderedPages(document_));
         return plan;
     }
 

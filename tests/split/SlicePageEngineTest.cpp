@@ -365,6 +365,9 @@ TEST_F(SlicePageEngineTest, AnOfficeThatRunsBasicMarksEveryPageInOneCallAndIsLet
     EXPECT_TRUE(office.bookmarks.isEmpty());
     EXPECT_EQ(watch.stored.size(), 4);
     EXPECT_EQ(watch.callsWhenDone, office.calls.size()) << "the office is let go once, after its last call";
+    // Asked after the marks went in, the view's page count costs a layout of the whole document again.
+    EXPECT_LT(office.calls.indexOf("countRenderedPages"),
+              office.calls.indexOf("runBasic(FolioknifeSplit.PageMarks.MarkPages, )"));
 }
 
 namespace {

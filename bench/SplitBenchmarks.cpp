@@ -766,13 +766,13 @@ public:
             fk::SplitJobConfig config;
             config.documents = documents;
             config.outputFolder = freshFolder(QStringLiteral("progress"));
-            fk::SplitJob job(
+            fk::SplitJob run(
                 config,
                 [&](int job) {
                     return std::make_unique<fk::cli::LibreOfficeJobOffice>(job, options, profiles);
                 },
                 events);
-            const QList<fk::DocumentResult> results = job.run();
+            const QList<fk::DocumentResult> results = run.run();
             for (const fk::DocumentResult& result : results) {
                 if (!result.succeeded())
                     throw BenchFailure("the progress run failed " + result.path.toStdString());

@@ -27,15 +27,6 @@ TEST(DocumentWork, StagesReportsAndPagesMoveAForwardOnlyShare) {
     ASSERT_LT(store, stored);
     ASSERT_LT(stored, 1);
     const WorkCase cases[] = {
-        {"nothing yet", [](DocumentWork&) {}, 0, 0},
-        {"the layout begins after the load's reports",
-         [](DocumentWork& w) { w.reached(SplitStage::CountPages); }, load, layout},
-        {"half the store reported",
-         [](DocumentWork& w) {
-             w.reached(SplitStage::Store);
-             w.advanced(SplitStage::Store, 0.5);
-         },
-         store + (stored - store) / 2, stored},
         {"a report of an earlier stage moves nothing back",
          [](DocumentWork& w) {
              w.reached(SplitStage::Mark);
@@ -70,7 +61,6 @@ TEST(DocumentWork, StagesReportsAndPagesMoveAForwardOnlyShare) {
              w.advanced(SplitStage::Copy, 1);
          },
          load, layout},
-        {"a finished document is done", [](DocumentWork& w) { w.finished(); }, 1, 1},
     };
     for (const WorkCase& c : cases) {
         DocumentWork work;

@@ -16,6 +16,7 @@
 #include "app/WindowFileHelpers.h"
 #include "app/WindowPointer.h"
 #include "split/DocumentDeadline.h"
+#include "split/DocumentWork.h"
 #include "split/OlderPages.h"
 #include "split/OutputFolderState.h"
 
@@ -77,28 +78,6 @@ int StepOf(const SplitFailure& failure) {
             return 170;
     }
     return StepOfStage(failure.stage);
-}
-
-// How far into its share of the bar a document is when a stage of its split begins: the office's
-// load and layout take most of the time before the first page.
-double ShareAtStage(SplitStage stage) {
-    switch (stage) {
-        case SplitStage::Connect:
-            return 0;
-        case SplitStage::Open:
-            return 0.02;
-        case SplitStage::CountPages:
-            return 0.10;
-        case SplitStage::Mark:
-            return 0.35;
-        case SplitStage::Store:
-            return 0.45;
-        case SplitStage::Verify:
-            // The pages are stored; printing them to be checked takes the rest.
-            return 0.95;
-        default:
-            return 0.5;
-    }
 }
 
 // A lower layer's words ("the document needs a password") as a sentence of the report.
@@ -220,16 +199,23 @@ public:
 
     void stageReached(const QString& path, SplitStage stage) {
         DocumentProgress& document = documents_[path];
-        document.pagesFrom = ShareAtStage(stage);
-        show(path, document.shareStart + share_ * document.pagesFrom);
+        document.work.reached(stage);
+        show(path, document.shareStart + share_ * document.work.done());
+    }
+
+    // The office's own reports move the bar through its load, layout, marking and store.
+    void stageAdvanced(const QString& path, SplitStage stage, double fraction) {
+        DocumentProgress& document = documents_[path];
+        document.work.advanced(stage, fraction);
+        show(path, document.shareStart + share_ * document.work.done());
     }
 
     void pageStored(const QString& path, int pageCount) {
         DocumentProgress& document = documents_[path];
         ++document.stored;
         if (pageCount > 0) {
-            const double done = std::min(1.0, static_cast<double>(document.stored) / pageCount);
-            show(path, document.shareStart + share_ * (document.pagesFrom + (1 - document.pagesFrom) * done));
+            document.work.pagesStored(document.stored, pageCount);
+            show(path, document.shareStart + share_ * document.work.done());
         }
         window_.yield();
     }
@@ -290,7 +276,7 @@ public:
 private:
     struct DocumentProgress {
         double shareStart = 0;
-        double pagesFrom = 0;  // the share of the document's part of the bar reached before its pages
+        DocumentWork work;  // how far into its part of the bar the document is
         int stored = 0;
         QList<SplitFailure> storeFailures;
         QList<SplitFailure> verifyFailures;
@@ -325,6 +311,9 @@ public:
     }
     void stageReached(const QString& path, SplitStage stage) override {
         relay([path, stage](RunProgress& p) { p.stageReached(path, stage); });
+    }
+    void stageAdvanced(const QString& path, SplitStage stage, double fraction) override {
+        relay([path, stage, fraction](RunProgress& p) { p.stageAdvanced(path, stage, fraction); });
     }
     void pageStored(const QString& path, int, int pageCount) override {
         relay([path, pageCount](RunProgress& p) { p.pageStored(path, pageCount); });

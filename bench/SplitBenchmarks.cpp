@@ -22,6 +22,7 @@
 #include <QUrl>
 #include <algorithm>
 #include <atomic>
+#include <cmath>
 #include <cstdio>
 #include <stdexcept>
 #include <string>
@@ -30,10 +31,16 @@
 
 #include "EngineChoices.h"
 #include "FakePrompts.h"
+#include "SharedJobOffice.h"
 #include "TestOffice.h"
 #include "app/SplitRun.h"
 #include "cli/AllocatorTuning.h"
+#include "cli/ConsoleProgress.h"
+#include "cli/LibreOfficeJobOffice.h"
+#include "cli/OfficeProfiles.h"
+#include "cli/OrphanOffices.h"
 #include "fsutil/ProgramFolder.h"
+#include "slicer/PackageInfo.h"
 #include "slicer/PackageSlicer.h"
 #include "split/CopyPageEngine.h"
 #include "split/OfficeSession.h"
@@ -44,6 +51,7 @@
 #include "split/PdfPageEngine.h"
 #include "split/SlicePageEngine.h"
 #include "split/SliceThenCopyEngine.h"
+#include "split/SplitJob.h"
 
 extern char** environ;
 
@@ -99,6 +107,84 @@ long HighWaterKilobytes(pid_t pid) {
     }
     return 0;
 }
+
+// Passes a run's events to folioknife-split's console progress and reads its estimate of the time left
+// after each, unrounded; beside it the estimate the live line gave before it followed the office's
+// stages: documents done and pages written, over the time since the run began.
+class ProgressSampler : public fk::SplitJobEvents {
+public:
+    struct Sample {
+        double seconds = 0;
+        int pages = 0;
+        double left = -1;        // -1: no estimate yet
+        double formerLeft = -1;  // likewise
+        QString event;
+    };
+
+    ProgressSampler(fk::cli::ConsoleProgress& console, const QElapsedTimer& clock, int documents)
+        : console_(console), clock_(clock), documents_(documents) {}
+
+    void documentStarted(const QString& path) override {
+        console_.documentStarted(path);
+        sample("started");
+    }
+    void stageReached(const QString& path, fk::SplitStage stage) override {
+        if (officeUp < 0) officeUp = now();
+        console_.stageReached(path, stage);
+        sample(fk::StageName(stage));
+    }
+    void stageAdvanced(const QString& path, fk::SplitStage stage, double fraction) override {
+        console_.stageAdvanced(path, stage, fraction);
+        ++reports;
+        sample(fk::StageName(stage) + QStringLiteral(" report"));
+    }
+    void pageStored(const QString& path, int page, int pageCount) override {
+        ++pages_;
+        auto& [stored, count] = stored_[path];
+        ++stored;
+        count = pageCount;
+        console_.pageStored(path, page, pageCount);
+        sample("page");
+    }
+    void failed(const QString& path, const fk::SplitFailure& failure) override {
+        console_.failed(path, failure);
+    }
+    void noted(const QString& path, const QString& text) override { console_.noted(path, text); }
+    void documentFinished(const fk::DocumentResult& result) override {
+        stored_.remove(result.path);
+        ++finished_;
+        console_.documentFinished(result);
+        sample("finished");
+    }
+    void idle() override {
+        console_.idle();
+        sample("idle");
+    }
+
+    std::vector<Sample> samples;
+    double officeUp = -1;  // the first stage of the first document
+    int reports = 0;       // the office's reports of its stages
+
+private:
+    double now() const { return static_cast<double>(clock_.nsecsElapsed()) / 1e9; }
+    void sample(const QString& event) {
+        const double seconds = now();
+        double done = finished_;
+        for (const auto& [stored, count] : stored_) {
+            if (count > 0) done += static_cast<double>(stored) / count;
+        }
+        const double fraction = std::min(1.0, done / documents_);
+        samples.push_back({seconds, pages_, console_.secondsLeft().value_or(-1),
+                           fraction > 0 ? seconds * (1 - fraction) / fraction : -1, event});
+    }
+
+    fk::cli::ConsoleProgress& console_;
+    const QElapsedTimer& clock_;
+    int documents_;
+    int pages_ = 0;
+    int finished_ = 0;
+    QHash<QString, std::pair<int, int>> stored_;
+};
 
 struct BenchFailure : std::runtime_error {
     using std::runtime_error::runtime_error;
@@ -671,6 +757,118 @@ public:
         return rows;
     }
 
+    // folioknife-split's estimate of the time left on a 1,000-page document followed by a 40-page one
+    // (the reference column: the estimate the live line gave before it followed the office's stages),
+    // run as folioknife-split runs them (its job and console progress, its own office started within
+    // the measure), read unrounded after every event: its error against the time the run really had
+    // left, at 10, 50 and 90 % of the run's pages, and at 10, 50 and 90 % of the run's time after its
+    // office came up; beside the error of the estimate the live line gave before.
+    QJsonObject progress() {
+        const int longPages = quick_ ? 200 : 1000;
+        const QStringList inputs{textDocument(longPages), textDocument(40)};
+        const int totalPages = longPages + 40;
+        fk::cli::ProcessTableOrphans orphans;
+        fk::cli::OfficeProfiles profiles(work_.filePath(QStringLiteral("progress-profiles")), 1, orphans);
+        fk::OfficeOptions options = fk::OfficeOptions::fromEnvironment();
+        options.headless = true;
+        options.quiet = true;
+        options.profileFolder = profiles.folders().at(0);
+        const auto runJob = [&](const QStringList& documents, fk::SplitJobEvents& events) {
+            fk::SplitJobConfig config;
+            config.documents = documents;
+            config.outputFolder = freshFolder(QStringLiteral("progress"));
+            fk::SplitJob run(
+                config,
+                [&](int job) {
+                    return std::make_unique<fk::cli::LibreOfficeJobOffice>(job, options, profiles);
+                },
+                events);
+            const QList<fk::DocumentResult> results = run.run();
+            for (const fk::DocumentResult& result : results) {
+                if (!result.succeeded())
+                    throw BenchFailure("the progress run failed " + result.path.toStdString());
+            }
+        };
+        // The profile is made beforehand: a first start builds it and starts again.
+        fk::test::SilentJobEvents quiet;
+        runJob({document(QStringLiteral("warm-up"), 3)}, quiet);
+        QString out, err;
+        QTextStream outStream(&out), errStream(&err);
+        QElapsedTimer clock;
+        fk::cli::ConsoleProgress console(
+            outStream, errStream, true, static_cast<int>(inputs.size()),
+            [&clock] { return static_cast<double>(clock.nsecsElapsed()) / 1e9; });
+        for (const QString& input : inputs)
+            console.weigh(input, static_cast<qint64>(fk::slicer::TextBytes(input.toStdString())));
+        ProgressSampler sampler(console, clock, static_cast<int>(inputs.size()));
+        clock.start();
+        runJob(inputs, sampler);
+        const double total = static_cast<double>(clock.nsecsElapsed()) / 1e9;
+
+        const auto error = [&](const ProgressSampler::Sample& at, bool former) {
+            const double estimate = former ? at.formerLeft : at.left;
+            const double truth = total - at.seconds;
+            return estimate < 0 || truth <= 0 ? std::nan("") : (estimate - truth) / truth;
+        };
+        QJsonArray rows;
+        const auto print = [&](const QString& where, const ProgressSampler::Sample& at) {
+            const double ours = error(at, false), former = error(at, true);
+            const auto percent = [](double share) {
+                return std::isnan(share) ? QStringLiteral("--") : QString::number(share * 100, 'f', 0) + '%';
+            };
+            std::printf("%-42s %10s %10s %8s   within 25%%\n",
+                        qPrintable(QStringLiteral("time left error, %1").arg(where)),
+                        qPrintable(percent(ours)), qPrintable(percent(former)), "");
+            std::printf(
+                "%-42s %10.2f %10.2f\n",
+                qPrintable(QStringLiteral("  s left: estimate / truth at %1 s").arg(at.seconds, 0, 'f', 1)),
+                at.left, total - at.seconds);
+            std::fflush(stdout);
+            QJsonObject row;
+            row[QStringLiteral("at")] = where;
+            row[QStringLiteral("seconds")] = at.seconds;
+            row[QStringLiteral("estimate_s")] = at.left;
+            row[QStringLiteral("former_estimate_s")] = at.formerLeft;
+            row[QStringLiteral("truth_s")] = total - at.seconds;
+            row[QStringLiteral("error")] = ours;
+            row[QStringLiteral("former_error")] = former;
+            rows.append(row);
+        };
+        for (const double share : {0.1, 0.5, 0.9}) {
+            const auto at = std::find_if(sampler.samples.begin(), sampler.samples.end(),
+                                         [&](const auto& s) { return s.pages >= share * totalPages; });
+            if (at != sampler.samples.end())
+                print(QStringLiteral("%1 % of pages").arg(share * 100, 0, 'f', 0), *at);
+        }
+        for (const double share : {0.1, 0.5, 0.9}) {
+            const double when = sampler.officeUp + share * (total - sampler.officeUp);
+            const auto after = std::find_if(sampler.samples.begin(), sampler.samples.end(),
+                                            [&](const auto& s) { return s.seconds > when; });
+            if (after != sampler.samples.begin())
+                print(QStringLiteral("%1 % of time").arg(share * 100, 0, 'f', 0), *std::prev(after));
+        }
+        std::printf("%-42s %10.1f %10s %8s\n",
+                    qPrintable(QStringLiteral("  run s, %1 + 40 pages, office up at").arg(longPages)), total,
+                    qPrintable(QString::number(sampler.officeUp, 'f', 1)), "");
+        std::printf("%-42s %10d\n", "  office's reports of its stages", sampler.reports);
+        std::fflush(stdout);
+        QJsonObject result;
+        result[QStringLiteral("pages")] = totalPages;
+        result[QStringLiteral("run_seconds")] = total;
+        result[QStringLiteral("office_up_seconds")] = sampler.officeUp;
+        result[QStringLiteral("office_reports")] = sampler.reports;
+        result[QStringLiteral("samples")] = rows;
+        result[QStringLiteral("input_text_bytes")] =
+            QJsonArray{static_cast<qint64>(fk::slicer::TextBytes(inputs[0].toStdString())),
+                       static_cast<qint64>(fk::slicer::TextBytes(inputs[1].toStdString()))};
+        // Every event's estimate, for a look at where it goes astray.
+        QJsonArray trace;
+        for (const ProgressSampler::Sample& at : sampler.samples)
+            trace.append(QJsonArray{at.seconds, at.event, at.pages, at.left, total - at.seconds});
+        result[QStringLiteral("trace")] = trace;
+        return result;
+    }
+
 private:
     QString reference_;
     bool quick_;
@@ -698,7 +896,7 @@ int main(int argc, char** argv) {
         } else {
             std::fprintf(stderr,
                          "usage: folioknife_bench --reference SCRIPT [--json FILE] [--quick] "
-                         "[--only slicer|pdf|pdf_pipeline|throughput|office_memory|jobs]\n");
+                         "[--only slicer|pdf|pdf_pipeline|throughput|office_memory|jobs|progress]\n");
             return 2;
         }
     }
@@ -718,6 +916,7 @@ int main(int argc, char** argv) {
         if (wanted("throughput")) figures[QStringLiteral("throughput")] = bench.throughput();
         if (wanted("office_memory")) figures[QStringLiteral("office_memory")] = bench.officeMemory();
         if (wanted("jobs")) figures[QStringLiteral("jobs")] = bench.jobs();
+        if (wanted("progress")) figures[QStringLiteral("progress")] = bench.progress();
     } catch (const BenchFailure& failure) {
         std::fflush(stdout);
         std::fprintf(stderr, "%s\n", failure.what());

@@ -52,7 +52,8 @@ ConsoleProgress::ConsoleProgress(QTextStream& out, QTextStream& err, bool live, 
       live_(live),
       documentCount_(documentCount),
       now_(std::move(secondsSinceStart)),
-      explanation_(verbose) {}
+      explanation_(verbose),
+      estimate_(documentCount) {}
 
 QString ConsoleProgress::clock(double seconds) {
     const long total = std::lround(std::max(0.0, seconds));
@@ -64,15 +65,26 @@ QString ConsoleProgress::clock(double seconds) {
 }
 
 void ConsoleProgress::documentStarted(const QString& path) {
-    inProgress_.insert(path, {0, 0});
+    inProgress_.insert(path, 0);
+    estimate_.started(path);
     redraw();
 }
 
+void ConsoleProgress::stageReached(const QString& path, SplitStage stage) {
+    estimate_.reached(path, stage, now_());
+    redraw();
+}
+
+// Reports come many a second: the line is drawn again with the next other event or idle().
+void ConsoleProgress::stageAdvanced(const QString& path, SplitStage stage, double fraction) {
+    estimate_.advanced(path, stage, fraction, now_());
+}
+
 void ConsoleProgress::pageStored(const QString& path, int, int pageCount) {
-    auto& [stored, count] = inProgress_[path];
+    int& stored = inProgress_[path];
     ++stored;
-    count = pageCount;
     ++pages_;
+    estimate_.pagesStored(path, stored, pageCount, now_());
     redraw();
 }
 
@@ -89,6 +101,7 @@ void ConsoleProgress::failed(const QString& path, const SplitFailure& failure) {
 
 void ConsoleProgress::documentFinished(const DocumentResult& result) {
     inProgress_.remove(result.path);
+    estimate_.finished(result.path, result.split.pagesStored);
     ++finished_;
     if (!live_ && !quiet_) {
         QString outcome;
@@ -128,15 +141,15 @@ void ConsoleProgress::problem(const QString& text) {
 }
 
 QString ConsoleProgress::statusLine() const {
-    double done = finished_;
-    for (const auto& [stored, count] : inProgress_) {
-        if (count > 0) done += static_cast<double>(stored) / count;
-    }
-    const double fraction = documentCount_ > 0 ? std::min(1.0, done / documentCount_) : 1.0;
+    const double now = now_();
+    const double fraction = documentCount_ > 0 ? estimate_.fraction(now) : 1.0;
     const int filled = static_cast<int>(fraction * kBarWidth);
-    const double elapsed = now_();
-    const QString rate = elapsed > 0 ? QString::number(pages_ / elapsed, 'f', 1) : QStringLiteral("0.0");
-    const QString left = fraction > 0 ? clock(elapsed * (1 - fraction) / fraction) : QStringLiteral("--:--");
+    const std::optional<double> perSecond = estimate_.outputsPerSecond(now);
+    const QString rate = perSecond ? QString::number(*perSecond, 'f', 1)
+                         : now > 0 ? QString::number(pages_ / now, 'f', 1)
+                                   : QStringLiteral("0.0");
+    const std::optional<double> secondsLeft = estimate_.secondsLeft(now);
+    const QString left = secondsLeft ? clock(*secondsLeft) : QStringLiteral("--:--");
     const QString figures = QStringLiteral("%1/%2 documents  %3 %4  %5 %4/s  %6 left")
                                 .arg(finished_)
                                 .arg(documentCount_)

@@ -5,6 +5,7 @@
 #include <functional>
 
 #include "cli/FailureExplanation.h"
+#include "cli/RunEstimate.h"
 #include "split/SplitJob.h"
 
 namespace fk::cli {
@@ -25,7 +26,8 @@ BatchSummary Summarize(const QList<DocumentResult>& results, int inputProblems, 
                        int skipped = 0);
 
 // Progress and errors of a command-line run. On a terminal one live line (a bar, documents and
-// pages done, rate, time left) that error reports interrupt; otherwise one line per document. Names
+// pages done, rate, time left) that error reports interrupt; otherwise one line per document. The bar,
+// the rate and the time left follow the run's work (RunEstimate), the office's stages included. Names
 // and reports are shown as DisplayName shows them: one line each, nothing that steers the terminal.
 class ConsoleProgress : public SplitJobEvents {
 public:
@@ -33,6 +35,8 @@ public:
                     std::function<double()> secondsSinceStart, bool verbose = false);
 
     void documentStarted(const QString& path) override;
+    void stageReached(const QString& path, SplitStage stage) override;
+    void stageAdvanced(const QString& path, SplitStage stage, double fraction) override;
     void pageStored(const QString& path, int page, int pageCount) override;
     void failed(const QString& path, const SplitFailure& failure) override;
     void noted(const QString& path, const QString& text) override { report(path, text); }
@@ -40,6 +44,11 @@ public:
     void report(const QString& path, const QString& text);
     void documentFinished(const DocumentResult& result) override;
     void idle() override;
+
+    // A document weighs as much as its text (slicer::TextBytes) in the estimate of the run's work.
+    void weigh(const QString& path, qint64 textBytes) { estimate_.weigh(path, textBytes); }
+    // The time left as the live line would show it; nothing until some work is done.
+    std::optional<double> secondsLeft() const { return estimate_.secondsLeft(now_()); }
 
     // Outputs are counted as parts, not pages: the documents are cut at their headings.
     void cutAtHeadings() { unit_ = Unit::Part; }
@@ -77,7 +86,8 @@ private:
     FailureExplanation explanation_;
     int finished_ = 0;
     int pages_ = 0;
-    QHash<QString, std::pair<int, int>> inProgress_;  // path -> pages stored, page count
+    QHash<QString, int> inProgress_;  // path -> pages stored
+    RunEstimate estimate_;
     bool lineShown_ = false;
     Unit unit_ = Unit::Page;
     int columns_ = 0;  // 0: as wide as the line is

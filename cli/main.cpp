@@ -30,6 +30,7 @@
 #include "cli/StandardOutput.h"
 #include "cli/Terminal.h"
 #include "files/StagedFile.h"
+#include "slicer/PackageInfo.h"
 #include "split/DocumentDeadline.h"
 #include "split/JsonReport.h"
 #include "split/SplitJob.h"
@@ -196,6 +197,9 @@ int run(const QStringList& arguments, const fk::cli::NonUtf8Arguments& nonUtf8) 
     ConsoleProgress progress(
         out, err, live, static_cast<int>(documents.size()),
         [&clock] { return static_cast<double>(clock.nsecsElapsed()) / 1e9; }, options.verbose);
+    for (const QString& document : documents)
+        progress.weigh(document,
+                       static_cast<qint64>(fk::slicer::TextBytes(QFile::encodeName(document).toStdString())));
     if (options.headingLevel > 0) progress.cutAtHeadings();
     if (terminal.redraws) progress.fitTo(terminal.columns);
     if (options.quiet) progress.quiet();

@@ -19,6 +19,8 @@ public:
           observer_(observer),
           writer_(outputFolder, documentPath, conversion.format(), inputs, converted_, observer) {}
 
+    void stageReached(SplitStage stage) override { observer_.stageReached(stage); }
+    void stageAdvanced(double fraction) override { observer_.stageAdvanced(fraction); }
     void pageCountKnown(int pageCount) override { observer_.pageCountKnown(pageCount); }
     void failed(const SplitFailure& failure) override { observer_.failed(failure); }
     void noted(const QString& text) override { observer_.noted(text); }

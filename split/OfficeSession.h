@@ -4,6 +4,7 @@
 #include <QString>
 #include <QStringList>
 #include <QVariant>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -52,7 +53,15 @@ struct BasicModule {
     QString library;
     QString name;
     QString source;
+    // The function takes a third argument, the office's progress indicator (start(text, total),
+    // setValue(done), end()), through which it tells how far it has come.
+    bool reportsProgress = false;
 };
+
+// How far a long call of the office has come (a load, a layout, a store, a macro of ours that says so),
+// 0 to 1, as the office reports it. Called on a thread of the office's connection while the call
+// waits, never once it has returned.
+using ProgressReport = std::function<void(double fraction)>;
 
 // Where the view cursor is sent. The office refuses a move where it will not put the cursor there.
 struct CursorMove {
@@ -108,6 +117,10 @@ public:
     // gone away or the function fails.
     virtual std::optional<QStringList> runBasic(const BasicModule& module, const QString& function,
                                                 const DocumentRef& document, const QString& text) = 0;
+
+    // From now on the office's reports of how far its long calls have come go to `report`, until it is
+    // replaced; an empty one ends them. A store that cannot tell never calls it.
+    virtual void reportProgressTo(ProgressReport report) { (void)report; }
 };
 
 // The view cursor of each open document, the one of its window, moved and read call by call: what

@@ -26,7 +26,7 @@ office::BasicModule PageMarking::module() {
     // Marking runs in the office's own process (basic/PageMarks.bas). markCallByCall, for an office
     // without Basic, keeps no text positions across calls and marks as it goes.
     return {QStringLiteral("FolioknifeSplit"), QStringLiteral("PageMarks"),
-            QString::fromUtf8(basic::kPageMarks)};
+            QString::fromUtf8(basic::kPageMarks), /*reportsProgress=*/true};
 }
 
 std::vector<slicer::PlannedPage> PageMarking::planFromAnswer(const QStringList& answer, int pageCount) {

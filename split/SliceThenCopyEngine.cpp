@@ -12,6 +12,8 @@ class HoldingBackNotUnderstood : public SplitObserver {
 public:
     explicit HoldingBackNotUnderstood(SplitObserver& observer) : observer_(observer) {}
 
+    void stageReached(SplitStage stage) override { observer_.stageReached(stage); }
+    void stageAdvanced(double fraction) override { observer_.stageAdvanced(fraction); }
     void pageCountKnown(int pageCount) override { observer_.pageCountKnown(pageCount); }
     void outputCountKnown(int outputCount) override { observer_.outputCountKnown(outputCount); }
     void pageStored(int page, const QString& path) override { observer_.pageStored(page, path); }

@@ -71,6 +71,10 @@ public:
     // The split has reached a stage (opened, laid out and counted, marked, stored, cut), told once as
     // each begins; pages are told as they are stored.
     virtual void stageReached(SplitStage /*stage*/) {}
+    // How far the stage the split is in has come, 0 to 1, as the office reports it (its load, layout,
+    // store, and our marking). The one call besides stopRequested that may come from another thread:
+    // the office reports while the engine waits in its call.
+    virtual void stageAdvanced(double /*fraction*/) {}
     virtual void pageCountKnown(int /*pageCount*/) {}
     // How many documents a complete split writes, where that is other than one per page; told before
     // the first is stored.

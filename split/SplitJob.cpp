@@ -131,6 +131,9 @@ public:
     void stageReached(const QString& path, SplitStage stage) override {
         queue_.tell([&](SplitJobEvents& o) { o.stageReached(path, stage); });
     }
+    void stageAdvanced(const QString& path, SplitStage stage, double fraction) override {
+        queue_.tell([&](SplitJobEvents& o) { o.stageAdvanced(path, stage, fraction); });
+    }
     void failed(const QString& path, const SplitFailure& failure) override {
         queue_.tell([&](SplitJobEvents& o) { o.failed(path, failure); });
     }
@@ -173,6 +176,34 @@ private:
     bool released_ = false;
 };
 
+// The office's reports of how far its calls have come go to a document's observer while the engine
+// splits it. The office may hold the report longer (the next document replaces it), so it reaches the
+// observer through a target this ends.
+class OfficeReports {
+public:
+    OfficeReports(office::DocumentStore& documents, SplitObserver& observer)
+        : target_(std::make_shared<Target>()) {
+        target_->observer = &observer;
+        documents.reportProgressTo([target = target_](double fraction) {
+            const std::lock_guard lock(target->mutex);
+            if (target->observer != nullptr) target->observer->stageAdvanced(fraction);
+        });
+    }
+    ~OfficeReports() {
+        const std::lock_guard lock(target_->mutex);
+        target_->observer = nullptr;
+    }
+    OfficeReports(const OfficeReports&) = delete;
+    OfficeReports& operator=(const OfficeReports&) = delete;
+
+private:
+    struct Target {
+        std::mutex mutex;
+        SplitObserver* observer = nullptr;
+    };
+    std::shared_ptr<Target> target_;
+};
+
 // A failure after the run was asked to stop: the office was stopped under the engine, which is not the
 // office's failure nor the document's.
 SplitFailure Interrupted(SplitFailure failure) {
@@ -200,6 +231,9 @@ public:
         stage_ = stage;
         events_.stageReached(result_.path, stage);
     }
+    // Reports are told with the stage they come in; the engine's thread may move on meanwhile, which
+    // only makes the report count towards the next stage's start.
+    void stageAdvanced(double fraction) override { events_.stageAdvanced(result_.path, stage_, fraction); }
     void pageCountKnown(int pageCount) override {
         result_.split.pageCount = pageCount;
         if (onPageCount_) onPageCount_(pageCount);
@@ -405,6 +439,7 @@ private:
                 armedFor_ = &document;
                 watchdog_.arm(document.deadline);
             }
+            const OfficeReports reports(office_.session().documents(), tell);
             result.split = engine_.split(path, config_.outputFolder, inputs_, tell);
             if (printer_ != nullptr && !queue_.stopping() && !tell.stored().isEmpty())
                 verify(path, tell, result);

@@ -42,6 +42,8 @@ public:
     virtual void documentStarted(const QString& path) = 0;
     // The document has reached a stage of its split (opened, laid out, marked, stored).
     virtual void stageReached(const QString& /*path*/, SplitStage /*stage*/) {}
+    // How far that stage has come, 0 to 1, as the office reports it while it works.
+    virtual void stageAdvanced(const QString& /*path*/, SplitStage /*stage*/, double /*fraction*/) {}
     virtual void pageStored(const QString& path, int page, int pageCount) = 0;
     // A failure, as it happens, by kind; the result lists them all again.
     virtual void failed(const QString& path, const SplitFailure& failure) = 0;

@@ -42,6 +42,22 @@ std::string defectOf(const PackageError& error) {
 
 }  // namespace
 
+std::uint64_t TextBytes(const std::filesystem::path& path) {
+    std::error_code error;
+    const std::uintmax_t fileSize = std::filesystem::file_size(path, error);
+    if (error) return 0;
+    try {
+        const PackageReader package = PackageReader::open(path);
+        for (const std::string_view body : {"content.xml", "word/document.xml"}) {
+            if (const std::optional<std::size_t> entry = package.find(body))
+                return package.declaredSize(*entry).value_or(fileSize);
+        }
+    } catch (const SliceError&) {
+        // Not a package: the file is its text.
+    }
+    return fileSize;
+}
+
 bool IsEncryptedPackage(const std::filesystem::path& path) {
     try {
         PackageReader package = PackageReader::open(path);
@@ -54,12 +70,14 @@ bool IsEncryptedPackage(const std::filesystem::path& path) {
 }
 
 std::string PackageDefect(const std::filesystem::path& path) {
-    const std::optional<std::string> head = files::ReadFilePrefix(path, kLocalHeaderSize + kMimetypeName.size());
+    const std::optional<std::string> head =
+        files::ReadFilePrefix(path, kLocalHeaderSize + kMimetypeName.size());
     if (!head) return "cannot be read";
     if (head->empty()) return "empty";
     if (!startsWithStoredMimetype(*head)) return "not an OpenDocument package";
     try {
-        PackageReader package = PackageReader::open(path, {.links = files::Links::Refuse, .checkConsistency = true});
+        PackageReader package =
+            PackageReader::open(path, {.links = files::Links::Refuse, .checkConsistency = true});
         for (std::size_t index = 0; index < package.entryCount(); ++index) package.verify(index);
     } catch (const PackageError& error) {
         return defectOf(error);

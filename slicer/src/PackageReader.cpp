@@ -84,6 +84,14 @@ std::size_t PackageReader::entryCount() const {
     return count > 0 ? static_cast<std::size_t>(count) : 0;
 }
 
+std::optional<std::uint64_t> PackageReader::declaredSize(std::size_t index) const {
+    zip_stat_t stat;
+    zip_stat_init(&stat);
+    if (zip_stat_index(archive_->handle.get(), index, 0, &stat) != 0 || !(stat.valid & ZIP_STAT_SIZE))
+        return std::nullopt;
+    return stat.size;
+}
+
 std::string PackageReader::entryName(std::size_t index) const {
     const char* name = zip_get_name(archive_->handle.get(), index, 0);
     if (!name) throw PackageError(Kind::NotAPackage, zip_strerror(archive_->handle.get()));

@@ -20,7 +20,9 @@ Option Explicit
 Dim cellStarts() As Object, cellMarks() As String, cellCount As Long
 Dim lifted() As Object, liftedCount As Long
 
-Function MarkPages(document As Object, unused As String) As Variant
+' Tells progress how far it has come every 32 pages: the walk over the pages is the first half, the
+' marks the second.
+Function MarkPages(document As Object, unused As String, progress As Object) As Variant
     Dim cursor As Object, bookmark As Object, start As Object
     Dim body As Object
     cellCount = 0
@@ -31,6 +33,7 @@ Function MarkPages(document As Object, unused As String) As Variant
     Dim pageCount As Long, page As Long, reached As Boolean
     pageCount = cursor.getPage()
     Dim pages(pageCount - 1) As String, starts(pageCount - 1) As Object, withObjects As Boolean
+    progress.start("", pageCount * 2)
     withObjects = document.getDrawPage().hasElements()
     ' Nobody undoes our marks and nobody sees them: without undo records and view updates they cost
     ' a quarter as much. The view is locked before the cursor walks the pages, too: a move of the
@@ -58,6 +61,7 @@ Function MarkPages(document As Object, unused As String) As Variant
         Else
             pages(page - 1) = "-"
         End If
+        If page Mod 32 = 0 Then progress.setValue(page)
     Next
     For page = 1 To pageCount
         If pages(page - 1) <> "-" Then
@@ -67,6 +71,7 @@ Function MarkPages(document As Object, unused As String) As Variant
                 If InsertedOnPage(cursor, page, bookmark) Then pages(page - 1) = "~" & Mid(pages(page - 1), 2)
             End If
         End If
+        If page Mod 32 = 0 Then progress.setValue(pageCount + page)
     Next
     Dim cell As Long
     For cell = 1 To cellCount
@@ -79,6 +84,7 @@ Function MarkPages(document As Object, unused As String) As Variant
     ' again every paragraph a mark went into, as long again as the whole layout on a long document,
     ' and the store writes from the layout the marks were taken from anyway.
     document.getUndoManager().unlock()
+    progress.end()
     MarkPages = pages
 End Function
 

@@ -1,4 +1,5 @@
 // The only code that speaks UNO. Built as a plugin that the program opens on first use.
+#include <algorithm>
 #include <atomic>
 #include <cstdlib>
 #include <map>
@@ -32,6 +33,7 @@
 #include <com/sun/star/task/XInteractionDisapprove.hpp>
 #include <com/sun/star/task/XInteractionHandler.hpp>
 #include <com/sun/star/task/XInteractionRequest.hpp>
+#include <com/sun/star/task/XStatusIndicator.hpp>
 #include <com/sun/star/text/XPageCursor.hpp>
 #include <com/sun/star/text/XTextViewCursor.hpp>
 #include <com/sun/star/text/XTextViewCursorSupplier.hpp>
@@ -39,6 +41,7 @@
 #include <com/sun/star/util/XCloseable.hpp>
 #include <cppuhelper/bootstrap.hxx>
 #include <cppuhelper/implbase1.hxx>
+#include <rtl/ref.hxx>
 
 #include "base/Failure.h"
 #include "split/OfficeCallFailure.h"
@@ -98,6 +101,45 @@ public:
     }
 };
 
+// The office's progress indicator for our calls: the load, layout and store of a document (handed in
+// with each call, and kept by the document for the layout) and our marking macro report through it.
+// Calls arrive on the bridge's threads while our call waits; the report they go to may be replaced
+// meanwhile by the thread that made the call.
+class ProgressIndicator : public cppu::WeakImplHelper1<css::task::XStatusIndicator> {
+public:
+    void reportTo(fk::office::ProgressReport report) {
+        const std::lock_guard lock(mutex_);
+        report_ = std::move(report);
+    }
+
+    void SAL_CALL start(const rtl::OUString&, sal_Int32 range) override {
+        const std::lock_guard lock(mutex_);
+        range_ = range;
+        tell(0);
+    }
+    void SAL_CALL end() override {
+        const std::lock_guard lock(mutex_);
+        if (range_ > 0) tell(range_);
+        range_ = 0;
+    }
+    void SAL_CALL setText(const rtl::OUString&) override {}
+    void SAL_CALL setValue(sal_Int32 value) override {
+        const std::lock_guard lock(mutex_);
+        tell(value);
+    }
+    void SAL_CALL reset() override {}
+
+private:
+    void tell(sal_Int32 value) {
+        if (range_ <= 0 || !report_) return;
+        report_(std::clamp(static_cast<double>(value) / range_, 0.0, 1.0));
+    }
+
+    std::mutex mutex_;
+    fk::office::ProgressReport report_;
+    sal_Int32 range_ = 0;
+};
+
 css::uno::Sequence<css::beans::PropertyValue> toSequence(const fk::office::Arguments& arguments) {
     css::uno::Sequence<css::beans::PropertyValue> sequence(static_cast<sal_Int32>(arguments.size()));
     auto* out = sequence.getArray();
@@ -108,15 +150,22 @@ css::uno::Sequence<css::beans::PropertyValue> toSequence(const fk::office::Argum
     return sequence;
 }
 
-css::uno::Sequence<css::beans::PropertyValue> loadArguments(const fk::office::LoadOptions& options) {
-    css::uno::Sequence<css::beans::PropertyValue> sequence =
-        toSequence(fk::office::UnattendedLoadArguments(options));
+css::uno::Sequence<css::beans::PropertyValue> withArgument(
+    css::uno::Sequence<css::beans::PropertyValue> sequence, const char* name, const css::uno::Any& value) {
     const sal_Int32 last = sequence.getLength();
     sequence.realloc(last + 1);
-    sequence.getArray()[last].Name = "InteractionHandler";
-    sequence.getArray()[last].Value <<=
-        Reference<css::task::XInteractionHandler>(new AbortingInteractionHandler);
+    sequence.getArray()[last].Name = rtl::OUString::createFromAscii(name);
+    sequence.getArray()[last].Value = value;
     return sequence;
+}
+
+css::uno::Sequence<css::beans::PropertyValue> loadArguments(
+    const fk::office::LoadOptions& options, const Reference<css::task::XStatusIndicator>& progress) {
+    return withArgument(
+        withArgument(
+            toSequence(fk::office::UnattendedLoadArguments(options)), "InteractionHandler",
+            css::uno::Any(Reference<css::task::XInteractionHandler>(new AbortingInteractionHandler))),
+        "StatusIndicator", css::uno::Any(progress));
 }
 
 // A loaded document and what the session has already asked of it: each question to a remote object
@@ -195,7 +244,7 @@ public:
     bool isConnected() override { return alive_ && *alive_ && remote_.is(); }
 
     fk::office::DocumentRef load(const QString& url, const fk::office::LoadOptions& options) override {
-        return open(url, loadArguments(options));
+        return open(url, loadArguments(options, progressIndicator()));
     }
 
     QString filterName(const fk::office::DocumentRef& document) override {
@@ -298,7 +347,8 @@ public:
                     const fk::office::Arguments& arguments) override {
         call([&] {
             Reference<css::frame::XStorable>(unoDocument(document).component, UNO_QUERY_THROW)
-                ->storeToURL(toUno(url), toSequence(arguments));
+                ->storeToURL(toUno(url), withArgument(toSequence(arguments), "StatusIndicator",
+                                                      css::uno::Any(progressIndicator())));
         });
     }
 
@@ -310,10 +360,11 @@ public:
         return call([&] {
             css::uno::Sequence<sal_Int16> outIndex;
             css::uno::Sequence<css::uno::Any> out;
-            css::uno::Sequence<css::uno::Any> arguments(2);
+            css::uno::Sequence<css::uno::Any> arguments(module.reportsProgress ? 3 : 2);
             arguments.getArray()[0] <<=
                 Reference<css::uno::XInterface>(unoDocument(document).component, UNO_QUERY_THROW);
             arguments.getArray()[1] <<= toUno(text);
+            if (module.reportsProgress) arguments.getArray()[2] <<= progressIndicator();
             const css::uno::Any answer = script->invoke(arguments, outIndex, out);
             // Basic hands an array of strings back as strings, or as anys when it mixes types.
             QStringList texts;
@@ -335,7 +386,15 @@ public:
         });
     }
 
+    void reportProgressTo(fk::office::ProgressReport report) override {
+        progress_->reportTo(std::move(report));
+    }
+
 private:
+    Reference<css::task::XStatusIndicator> progressIndicator() const {
+        return Reference<css::task::XStatusIndicator>(progress_.get());
+    }
+
     fk::office::DocumentRef open(const QString& url,
                                  const css::uno::Sequence<css::beans::PropertyValue>& arguments) {
         return call([&] {
@@ -465,6 +524,7 @@ private:
     Reference<css::frame::XDispatchHelper> dispatcher_;
     std::shared_ptr<std::atomic<bool>> alive_;
     std::map<QString, Reference<css::script::provider::XScript>> scripts_;  // by library.module.function
+    rtl::Reference<ProgressIndicator> progress_ = new ProgressIndicator;
 };
 
 // One local UNO runtime per process, shared by every session: sessions may be made on several

@@ -7,6 +7,7 @@
 #include <QJsonObject>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <cmath>
 
 #include "EngineChoices.h"
 #include "FakeOfficeSession.h"
@@ -16,6 +17,7 @@
 #include "app/ProcedureTrap.h"
 #include "app/RuntimeError.h"
 #include "app/SplitRun.h"
+#include "split/DocumentWork.h"
 #include "split/OfficeSession.h"
 
 using namespace fk;
@@ -184,6 +186,37 @@ TEST_F(SplitRunTest, ProgressCountsDocumentsAndReturnsToIdle) {
     EXPECT_EQ(pointerWhenYielding.count(11), pointerWhenYielding.size());
     EXPECT_EQ(window.pointers.last(), 0);
     EXPECT_EQ(prompts.messageTexts(), QStringList{"Done."});
+}
+
+TEST_F(SplitRunTest, TheBarMovesWithTheOfficesReportsOfItsLoadBeforeThePages) {
+    input("a.odt", 2);
+    office.reportsProgress = true;
+    // An engine that opens the document in the office, which reports the load, and then writes its
+    // pages without it, as the page slicer does.
+    FakeSplitEngine engine;
+    engine.pageCounts.insert(window.rows[0], 2);
+    engine.tellsOpening = true;
+    engine.beforeDocument = [&](const QString& path) {
+        office.load(ToFileUrl(path), {});
+        return true;
+    };
+    SplitRun slicing(office, test::MethodOnly(SplitMethod::Slice), prompts, window,
+                     [&](office::OfficeSession&) { return std::make_unique<FakeSplitEngine>(engine); });
+    slicing.PushButton7_Click();
+    const auto shown = [&](double value, qsizetype from = 0) -> qsizetype {
+        for (qsizetype k = from; k < window.values.size(); ++k)
+            if (std::abs(window.values[k] - value) < 1e-9) return k;
+        return -1;
+    };
+    // The load is the first sliver of the document's share: half of it, then all of it.
+    const double load = 100 * DocumentWork::SpanOf(SplitStage::Open)->reported;
+    const qsizetype half = shown(load / 2);
+    const qsizetype all = shown(load);
+    ASSERT_GT(half, 0) << ::testing::PrintToString(window.values);
+    EXPECT_LT(half, all);
+    EXPECT_GT(shown(load + (100 - load) / 2, all), all) << "the first of two pages fills half of the rest";
+    EXPECT_EQ(prompts.messageTexts(), QStringList{"Done."});
+    EXPECT_EQ(window.values.last(), 0);
 }
 
 TEST_F(SplitRunTest, SecondClickDuringARunDoesNothing) {

@@ -230,5 +230,26 @@ TEST_F(PackageFilesTest, OnlyAWholePackageWithItsMimetypeFirstIsComplete) {
         << rewrite("damaged.odt", bytes);
 }
 
+TEST_F(PackageFilesTest, TextBytesAreTheBodysDeclaredSizeOrTheFilesOwn) {
+    const std::string body(70'000, 'x');  // compresses to next to nothing
+    TestPackage::write(folder_ / "text.odt", {{"mimetype", kMimetype}, {"content.xml", body}});
+    TestPackage::write(folder_ / "text.docx",
+                       {{"[Content_Types].xml", "<Types/>"}, {"word/document.xml", body}});
+    TestPackage::write(folder_ / "bodiless.odt", {{"mimetype", kMimetype}});
+    std::ofstream(folder_ / "text.rtf", std::ios::binary) << "{\\rtf1 " << std::string(500, 'y') << "}";
+    const struct {
+        const char* name;
+        std::uint64_t bytes;
+    } cases[] = {
+        {"text.odt", body.size()},
+        {"text.docx", body.size()},
+        {"bodiless.odt", fs::file_size(folder_ / "bodiless.odt")},
+        {"text.rtf", fs::file_size(folder_ / "text.rtf")},
+        {"missing.odt", 0},
+    };
+    for (const auto& c : cases) EXPECT_EQ(TextBytes(folder_ / c.name), c.bytes) << c.name;
+    EXPECT_LT(fs::file_size(folder_ / "text.odt"), body.size() / 10) << "the file's size would not tell";
+}
+
 }  // namespace
 }  // namespace fk::slicer

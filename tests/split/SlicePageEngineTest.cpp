@@ -28,8 +28,10 @@ namespace {
 
 class RecordingObserver : public SplitObserver {
 public:
+    void stageReached(SplitStage stage) override { stages << stage; }
     void failed(const SplitFailure& failure) override { failures << failure; }
     void noted(const QString& text) override { notes << text; }
+    QList<SplitStage> stages;
     QList<SplitFailure> failures;
     QStringList notes;
 };
@@ -148,6 +150,19 @@ TEST_F(SlicePageEngineTest, APackageTheSlicerCannotReadIsSplitByTheFallbackAndSa
     ASSERT_EQ(observer.notes.size(), 1);
     EXPECT_TRUE(observer.notes[0].startsWith("split with the copy method instead"))
         << observer.notes[0].toStdString();
+}
+
+TEST_F(SlicePageEngineTest, TheSlicersStagesReachTheCallerThroughTheFallbacksWatch) {
+    // They move the window's bar and name the stage a deadline stops: held back, neither would.
+    for (const bool understood : {true, false}) {
+        observer.stages.clear();
+        office.packageToStore = understood ? WriteFourMarkedPages(in.filePath("marked.odt")) : garbage;
+        engine.split(input, out.path(), ProtectedPaths({input}), observer);
+        ASSERT_GE(observer.stages.size(), 4) << understood;
+        EXPECT_EQ(observer.stages.mid(0, 4), (QList<SplitStage>{SplitStage::Open, SplitStage::CountPages,
+                                                                SplitStage::Mark, SplitStage::Store}))
+            << understood;
+    }
 }
 
 TEST_F(SlicePageEngineTest, TheMarkedCopyIsGoneOnceTheSlicerHasReadIt) {

@@ -69,7 +69,13 @@ private:
 class RecordingObserver : public SplitJobEvents {
 public:
     void documentStarted(const QString& path) override { started << path; }
-    void pageStored(const QString&, int, int) override { ++pages; }
+    void pageStored(const QString& path, int, int) override {
+        ++pages;
+        told << QFileInfo(path).fileName() + QStringLiteral(" page");
+    }
+    void stageAdvanced(const QString& path, SplitStage stage, double fraction) override {
+        told << QStringLiteral("%1 %2 %3").arg(QFileInfo(path).fileName(), StageName(stage)).arg(fraction);
+    }
     void failed(const QString& path, const SplitFailure& failure) override {
         reports << path + " | " + failure.message;
         kinds << failure.kind;
@@ -78,6 +84,7 @@ public:
     void documentFinished(const DocumentResult& result) override { finished << result.path; }
 
     QStringList started, finished, reports;
+    QStringList told;  // the office's reports and the pages, in order, as "a.odt open 0.5", "a.odt page"
     QList<FailureKind> kinds;
     int pages = 0;
 };
@@ -278,6 +285,28 @@ TEST_F(SplitJobTest, AnOfficeTakesTheNextDocumentWhileTheLastOnesPagesAreWritten
     EXPECT_EQ(outputs().size(), 2 + 3 + 2);
     EXPECT_EQ(output("report_0001.odt"), sameNameB + "#1");
     EXPECT_EQ(offices[0].office.starts, 1);
+}
+
+TEST_F(SplitJobTest, TheOfficesReportsReachTheDocumentTheyAreForWithTheStageTheyComeIn) {
+    // The engine opens each document in the office, which reports the load.
+    script.tellsOpening = true;
+    beforeDocument = [](office::OfficeSession& office, const QString& path) {
+        office.documents().load(ToFileUrl(path), {});
+        return true;
+    };
+    offices[0].office.reportsProgress = true;
+    for (const auto& [name, pages] : {std::pair{"a.odt", 2}, std::pair{"b.odt", 1}})
+        offices[0].office.pageCounts.insert(ToFileUrl(input(name, pages)), pages);
+    const QList<DocumentResult> results = run({{in.filePath("a.odt")}, {in.filePath("b.odt")}}, 1);
+    ASSERT_EQ(results.size(), 2);
+    for (const QString& name : {QStringLiteral("a.odt"), QStringLiteral("b.odt")}) {
+        const qsizetype half = observer.told.indexOf(name + " open 0.5");
+        const qsizetype all = observer.told.indexOf(name + " open 1");
+        const qsizetype page = observer.told.indexOf(name + " page");
+        EXPECT_GE(half, 0) << observer.told.join(", ").toStdString();
+        EXPECT_LT(half, all);
+        EXPECT_LT(all, page) << "the load is told before the first page";
+    }
 }
 
 TEST_F(SplitJobTest, AHungOfficeIsAbandonedAtTheDeadlineAndANewOneTakesTheNextDocument) {

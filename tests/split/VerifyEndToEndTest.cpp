@@ -5,24 +5,14 @@
 #include <QFile>
 #include <QTemporaryDir>
 
-#include "TestOffice.h"
-#include "split/SplitJob.h"
+#include "SharedJobOffice.h"
 
 using namespace fk;
 using namespace fk::test;
 
 namespace {
 
-// The test's office, never stopped by the job.
-class SharedOffice : public JobOffice {
-public:
-    office::OfficeSession& session() override { return office->session(); }
-    void ensureStarted() override { office->session().reach(); }
-    void abandon() override {}
-    void clearStaleLock(const QString&) override {}
-    void clearLocksLeftIn(const QString&) override {}
-    static inline TestOffice* office = nullptr;
-};
+using SharedOffice = SharedJobOffice;
 
 // The chosen engine, with page 2 then replaced by another file, as a faulty cut would leave it.
 class SpoilingEngine : public SplitEngine {
@@ -42,14 +32,7 @@ private:
     QString replacement_;
 };
 
-class Silent : public SplitJobEvents {
-public:
-    void documentStarted(const QString&) override {}
-    void pageStored(const QString&, int, int) override {}
-    void failed(const QString&, const SplitFailure&) override {}
-    void noted(const QString&, const QString&) override {}
-    void documentFinished(const DocumentResult&) override {}
-};
+using Silent = SilentJobEvents;
 
 class VerifyEndToEnd : public ::testing::Test {
 protected:

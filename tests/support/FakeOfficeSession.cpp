@@ -83,7 +83,14 @@ office::DocumentRef FakeOfficeSession::load(const QString& url, const office::Lo
     record(QStringLiteral("load(%1)").arg(url));
     loadArguments.insert(url, Pairs(office::UnattendedLoadArguments(options)));
     if (!pageCounts.contains(url)) throw Failure::officeRefused(QStringLiteral("cannot load ") + url);
+    reportHalfAndAll();
     return open(url, pageCounts.value(url));
+}
+
+void FakeOfficeSession::reportHalfAndAll() {
+    if (!reportsProgress || !progress_) return;
+    progress_(0.5);
+    progress_(1);
 }
 
 void FakeOfficeSession::completeLayout(const office::DocumentRef& reference) {
@@ -219,6 +226,7 @@ void FakeOfficeSession::storeToUrl(const office::DocumentRef& reference, const Q
                                    const office::Arguments&) {
     record(QStringLiteral("storeToUrl(%1)").arg(url));
     document(reference);
+    reportHalfAndAll();
     if (packageToStore.isEmpty()) return;
     const QString path = QUrl(url).toLocalFile();
     QFile::remove(path);

@@ -35,6 +35,7 @@ public:
     // Answers with basicAnswers or basicAnswer when set, else as an office that runs no Basic.
     std::optional<QStringList> runBasic(const office::BasicModule& module, const QString& function,
                                         const office::DocumentRef& document, const QString& text) override;
+    void reportProgressTo(office::ProgressReport report) override { progress_ = std::move(report); }
 
     bool move(const office::DocumentRef& document, office::CursorMove to) override;
     int currentPage(const office::DocumentRef& document) override;
@@ -107,11 +108,14 @@ public:
     int openDocuments() const { return static_cast<int>(open_.size()); }
 
     std::function<void(const QString& call)> onCall;
+    // Loads and stores report half and all of their work, as the office does, where set.
+    bool reportsProgress = false;
 
     struct Document;
 
 private:
     void record(const QString& call);
+    void reportHalfAndAll();
     Document& document(const office::DocumentRef& reference);
     bool jumpToPage(Document& document, int page);
     bool jumpToLastPage(Document& document);
@@ -120,6 +124,7 @@ private:
 
     QSet<const office::Document*> open_;
     QString clipboard_;
+    office::ProgressReport progress_;
 };
 
 }  // namespace fk::test

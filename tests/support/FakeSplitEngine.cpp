@@ -12,6 +12,7 @@ SplitResult FakeSplitEngine::split(const QString& documentPath, const QString& o
     }
     SplitResult result;
     result.method = method;
+    if (tellsOpening) observer.stageReached(SplitStage::Open);
     if (beforeDocument && !beforeDocument(documentPath)) {
         const SplitFailure failure{SplitStage::Open, 0, QStringLiteral("the office went away")};
         result.failures << failure;

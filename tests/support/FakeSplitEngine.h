@@ -21,6 +21,8 @@ public:
     QHash<QString, int> pageCounts;  // document path -> pages
     // Pages that fail to be stored, by document path.
     QHash<QString, QList<int>> failingPages;
+    // Tells the document opened before beforeDocument, as the slicer tells its stages.
+    bool tellsOpening = false;
     // Called before each document, on the engine's thread; false: the office went away meanwhile.
     std::function<bool(const QString&)> beforeDocument;
     // Called after the office is let go, before the pages are written, on the engine's thread.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 
@@ -15,5 +16,11 @@ bool IsEncryptedPackage(const std::filesystem::path& path);
 // store cut short (a full disk, a lost office) leaves a file without its directory or with entries
 // that do not match their checksums. A link at `path` is not followed.
 std::string PackageDefect(const std::filesystem::path& path);
+
+// How much text a document holds, as far as its file tells without reading it: the size its package's
+// directory declares for the body (content.xml of an OpenDocument, word/document.xml of a Word
+// document), which unlike the file's size grows with the text and not with how well it compresses; the
+// file's size for a file that is not a package (.doc, .rtf, flat XML); 0 where it cannot be read.
+std::uint64_t TextBytes(const std::filesystem::path& path);
 
 }  // namespace fk::slicer

@@ -59,6 +59,8 @@ public:
     std::size_t entryCount() const;
     std::string entryName(std::size_t index) const;
     std::optional<std::size_t> find(std::string_view name) const;
+    // The entry's size once read, as the package's directory declares it; nothing where it does not.
+    std::optional<std::uint64_t> declaredSize(std::size_t index) const;
 
     // The entry's bytes, at most `maxBytes` of them.
     std::string read(std::size_t index, std::uint64_t maxBytes = kMaxEntryBytes);

@@ -1,0 +1,156 @@
+#include "cli/RunEstimate.h"
+
+#include <algorithm>
+
+namespace fk::cli {
+
+void RunEstimate::weigh(const QString& path, qint64 textBytes) {
+    weights_.insert(path, static_cast<double>(std::max<qint64>(0, textBytes)) + kDocumentBytes);
+}
+
+double RunEstimate::weightOf(const QString& path) const {
+    if (const auto found = weights_.constFind(path); found != weights_.cend()) return *found;
+    if (weights_.isEmpty()) return 1;
+    double sum = 0;
+    for (const double weight : weights_) sum += weight;
+    return sum / static_cast<double>(weights_.size());
+}
+
+double RunEstimate::totalWeight() const {
+    // Documents not weighed count as the average; the run may hold more documents than were weighed.
+    double total = 0;
+    int counted = 0;
+    for (auto weight = weights_.cbegin(); weight != weights_.cend(); ++weight) {
+        total += *weight;
+        ++counted;
+    }
+    for (auto document = documents_.cbegin(); document != documents_.cend(); ++document) {
+        if (!weights_.contains(document.key())) {
+            total += weightOf(document.key());
+            ++counted;
+        }
+    }
+    if (counted < documentCount_) total += (documentCount_ - counted) * weightOf(QString());
+    return total;
+}
+
+RunEstimate::Document& RunEstimate::document(const QString& path, double now) {
+    Document& document = documents_[path];
+    if (document.begun < 0) {
+        document.begun = now;
+        document.lastChange = now;
+        if (workBegun_ < 0) workBegun_ = now;
+    }
+    return document;
+}
+
+template <typename Update>
+void RunEstimate::update(const QString& path, Document& document, double now, bool reckon, Update&& change) {
+    const double reckoned = reckon ? done(path, document, secondsPerWeight(now), now) : 0;
+    change(document.work);
+    document.reckoned = std::min(reckoned, document.work.stageEnd());
+    document.lastChange = now;
+    // Past the layout the time the work took so far says how long the rest takes.
+    if (document.work.done() >= DocumentWork::SpanOf(SplitStage::CountPages)->end) paceKept_ = true;
+}
+
+void RunEstimate::started(const QString& path) {
+    documents_[path];
+}
+
+void RunEstimate::reached(const QString& path, SplitStage stage, double now) {
+    update(path, document(path, now), now, true, [&](DocumentWork& work) { work.reached(stage); });
+}
+
+void RunEstimate::advanced(const QString& path, SplitStage stage, double fraction, double now) {
+    update(path, document(path, now), now, true, [&](DocumentWork& work) { work.advanced(stage, fraction); });
+}
+
+void RunEstimate::pagesStored(const QString& path, int stored, int count, double now) {
+    Document& written = documents_[path];
+    written.outputs = count;
+    paceKept_ = true;
+    update(path, written, now, false, [&](DocumentWork& work) { work.pagesStored(stored, count); });
+}
+
+void RunEstimate::finished(const QString& path, int outputs) {
+    Document& ended = documents_[path];
+    ended.finished = true;
+    ended.outputs = outputs;
+    ended.work.finished();
+    paceKept_ = true;
+}
+
+std::optional<double> RunEstimate::secondsPerWeight(double now) const {
+    if (paceKept_) {
+        double done = 0;
+        for (auto document = documents_.cbegin(); document != documents_.cend(); ++document)
+            done += weightOf(document.key()) * document->work.done();
+        if (done > 0 && workSeconds(now) > 0) return workSeconds(now) / done;
+    }
+    // Weights are bytes of text only where documents were weighed.
+    if (workBegun_ >= 0 && !weights_.isEmpty()) return kSecondsPerByte;
+    return std::nullopt;
+}
+
+double RunEstimate::done(const QString& path, const Document& document, std::optional<double> pace,
+                         double now) const {
+    const double told = std::max(document.work.done(), document.reckoned);
+    if (document.finished || document.begun < 0 || !pace) return told;
+    // The run's pace carried on since the document was last told of, to the end of the stage it is in.
+    const double perSecond = 1 / (weightOf(path) * *pace);
+    return std::min(document.work.stageEnd(), told + perSecond * std::max(0.0, now - document.lastChange));
+}
+
+double RunEstimate::weightDone(double now) const {
+    const std::optional<double> pace = secondsPerWeight(now);
+    double done = 0;
+    for (auto document = documents_.cbegin(); document != documents_.cend(); ++document)
+        done += weightOf(document.key()) * this->done(document.key(), *document, pace, now);
+    return done;
+}
+
+double RunEstimate::workSeconds(double now) const {
+    return now - std::max(0.0, workBegun_);
+}
+
+double RunEstimate::fraction(double now) const {
+    const double total = totalWeight();
+    return total > 0 ? std::clamp(weightDone(now) / total, 0.0, 1.0) : 1;
+}
+
+std::optional<double> RunEstimate::secondsLeft(double now) const {
+    const std::optional<double> pace = secondsPerWeight(now);
+    if (!pace) return std::nullopt;
+    // The office's work still to do, documents not begun included, and apart from it the pages of the
+    // documents it is done with.
+    double office = totalWeight(), pages = 0;
+    for (auto document = documents_.cbegin(); document != documents_.cend(); ++document) {
+        const double weight = weightOf(document.key());
+        const double left = weight * (1 - done(document.key(), *document, pace, now));
+        office -= weight;
+        (document->work.writingPages() ? pages : office) += left;
+    }
+    return std::max({office, pages, 0.0}) * *pace + kStopSeconds;
+}
+
+std::optional<double> RunEstimate::outputsPerSecond(double now) const {
+    const double seconds = workSeconds(now);
+    double outputs = 0, knownOutputs = 0, knownWeight = 0;
+    for (auto document = documents_.cbegin(); document != documents_.cend(); ++document) {
+        if (document->outputs <= 0) continue;
+        outputs += document->outputs * done(document.key(), *document, secondsPerWeight(now), now);
+        knownOutputs += document->outputs;
+        knownWeight += weightOf(document.key());
+    }
+    if (knownOutputs <= 0 || seconds <= 0) return std::nullopt;
+    // A document whose outputs are not known yet has as many for its weight as those that are known.
+    for (auto document = documents_.cbegin(); document != documents_.cend(); ++document) {
+        if (document->outputs <= 0)
+            outputs += knownOutputs / knownWeight * weightOf(document.key()) *
+                       done(document.key(), *document, secondsPerWeight(now), now);
+    }
+    return outputs / seconds;
+}
+
+}  // namespace fk::cli

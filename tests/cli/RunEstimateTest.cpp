@@ -1,0 +1,161 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+#include <optional>
+
+#include "cli/RunEstimate.h"
+
+using namespace fk;
+using namespace fk::cli;
+
+namespace {
+
+const QString kLong = QStringLiteral("/in/long.odt");
+const QString kShort = QStringLiteral("/in/short.odt");
+// The text of a thousand pages and of forty.
+constexpr qint64 kLongBytes = 1'800'000;
+constexpr qint64 kShortBytes = 72'000;
+const double kLongWeight = kLongBytes + RunEstimate::kDocumentBytes;
+const double kShortWeight = kShortBytes + RunEstimate::kDocumentBytes;
+const double kTotal = kLongWeight + kShortWeight;
+constexpr double kStop = RunEstimate::kStopSeconds;
+
+double Begin(SplitStage stage) {
+    return DocumentWork::SpanOf(stage)->begin;
+}
+double Reported(SplitStage stage) {
+    return DocumentWork::SpanOf(stage)->reported;
+}
+double End(SplitStage stage) {
+    return DocumentWork::SpanOf(stage)->end;
+}
+
+struct EstimateCase {
+    const char* name;
+    std::function<void(RunEstimate&)> events;  // the times are the test's clock, in seconds
+    double now;
+    double weightDone;                  // of the long document's and the short one's, in bytes
+    std::optional<double> secondsLeft;  // nothing: none shown
+};
+
+TEST(RunEstimate, TimeLeftFollowsTheWorkOfTheOfficesStagesNotThePagesWritten) {
+    const double layout = End(SplitStage::CountPages);
+    const double longDone = End(SplitStage::Close) + (1 - End(SplitStage::Close)) / 2;
+    const double bothDone = kLongWeight * longDone + kShortWeight * Begin(SplitStage::Store);
+    const double pagesLeft = kLongWeight * (1 - longDone),
+                 officeLeft = kShortWeight * (1 - Begin(SplitStage::Store));
+    const EstimateCase cases[] = {
+        {"nothing is known before the office begins", [](RunEstimate& r) { r.started(kLong); }, 3, 0,
+         std::nullopt},
+        {"until a layout is waited out the pace is assumed from the text, and the office's start is "
+         "not counted",
+         [](RunEstimate& r) {
+             r.started(kLong);
+             r.reached(kLong, SplitStage::Open, 3);
+             r.advanced(kLong, SplitStage::Open, 1, 3.5);
+         },
+         3.5, 0.5 / RunEstimate::kSecondsPerByte,
+         (kTotal - 0.5 / RunEstimate::kSecondsPerByte) * RunEstimate::kSecondsPerByte + kStop},
+        {"a silent layout goes on at that pace, its load's reports behind it",
+         [](RunEstimate& r) {
+             r.reached(kLong, SplitStage::Open, 0);
+             r.advanced(kLong, SplitStage::Open, 1, 0.1);
+             r.reached(kLong, SplitStage::CountPages, 0.1);
+         },
+         1.1, 1.1 / RunEstimate::kSecondsPerByte,
+         (kTotal - 1.1 / RunEstimate::kSecondsPerByte) * RunEstimate::kSecondsPerByte + kStop},
+        {"but never past the end of its stage",
+         [](RunEstimate& r) {
+             r.reached(kLong, SplitStage::Open, 0);
+             r.advanced(kLong, SplitStage::Open, 1, 0.1);
+             r.reached(kLong, SplitStage::CountPages, 0.1);
+         },
+         100, kLongWeight * layout, (kTotal - kLongWeight * layout) * RunEstimate::kSecondsPerByte + kStop},
+        {"once past a layout the run's own pace counts",
+         [](RunEstimate& r) {
+             r.reached(kLong, SplitStage::Open, 1);
+             r.reached(kLong, SplitStage::Mark, 5);
+         },
+         5, kLongWeight * Begin(SplitStage::Mark),
+         4 * (kTotal - kLongWeight * Begin(SplitStage::Mark)) / (kLongWeight * Begin(SplitStage::Mark)) +
+             kStop},
+        {"the store's reports move the run",
+         [](RunEstimate& r) {
+             r.reached(kLong, SplitStage::Open, 0);
+             r.reached(kLong, SplitStage::Store, 6);
+             r.advanced(kLong, SplitStage::Store, 0.5, 6.5);
+         },
+         6.5, kLongWeight * (Begin(SplitStage::Store) + Reported(SplitStage::Store)) / 2, std::nullopt},
+        {"the long document done leaves the short one's share, not half the run",
+         [](RunEstimate& r) {
+             r.started(kLong);
+             r.reached(kLong, SplitStage::Open, 2);
+             r.finished(kLong, 1000);
+         },
+         10, kLongWeight, 8 * kShortWeight / kLongWeight + kStop},
+        {"a report behind the reckoning does not set it back",
+         [](RunEstimate& r) {
+             r.reached(kLong, SplitStage::Open, 0);
+             r.reached(kLong, SplitStage::Store, 4);
+             r.advanced(kLong, SplitStage::Store, 0.1, 8);
+         },
+         8, kLongWeight * End(SplitStage::Store), std::nullopt},
+        {"pages written while the office takes the next document: the longer of the two is left",
+         [](RunEstimate& r) {
+             r.reached(kLong, SplitStage::Open, 0);
+             r.reached(kLong, SplitStage::Close, 9);
+             r.pagesStored(kLong, 500, 1000, 9);
+             r.reached(kShort, SplitStage::Store, 9);
+         },
+         9, bothDone, std::max(pagesLeft, officeLeft) * 9 / bothDone + kStop},
+    };
+    for (const EstimateCase& c : cases) {
+        RunEstimate run(2);
+        run.weigh(kLong, kLongBytes);
+        run.weigh(kShort, kShortBytes);
+        c.events(run);
+        EXPECT_NEAR(run.fraction(c.now), c.weightDone / kTotal, 1e-9) << c.name;
+        const std::optional<double> left = run.secondsLeft(c.now);
+        if (c.weightDone == 0) {
+            EXPECT_FALSE(left) << c.name;
+        } else if (c.secondsLeft) {
+            ASSERT_TRUE(left) << c.name;
+            EXPECT_NEAR(*left, *c.secondsLeft, 1e-6) << c.name;
+        }
+    }
+}
+
+TEST(RunEstimate, DocumentsNotWeighedCountAsTheAverageOrAllAlike) {
+    RunEstimate alike(4);
+    alike.finished(kLong, 3);
+    EXPECT_NEAR(alike.fraction(1), 0.25, 1e-9) << "none weighed: one of four";
+    alike.reached(kShort, SplitStage::Open, 1);
+    // No text to assume a pace from: the run's own, a document a second, carries the second on
+    // through its load.
+    EXPECT_NEAR(*alike.secondsLeft(2), 4 - 1 - End(SplitStage::Open) + kStop, 1e-9);
+
+    RunEstimate partly(3);
+    partly.weigh(kLong, kLongBytes);
+    partly.weigh(kShort, kShortBytes);
+    partly.finished(QStringLiteral("/in/unweighed.odt"), 1);
+    EXPECT_NEAR(partly.fraction(1), 1.0 / 3, 1e-9) << "the third weighs the average of the others";
+}
+
+TEST(RunEstimate, OutputsPerSecondCountsTheWorkDoneInOutputs) {
+    RunEstimate run(2);
+    run.weigh(kLong, kLongBytes);
+    run.weigh(kShort, kShortBytes);
+    EXPECT_FALSE(run.outputsPerSecond(5)) << "no outputs are known yet";
+    run.reached(kLong, SplitStage::Close, 0);
+    run.pagesStored(kLong, 500, 1000, 10);
+    const double longDone = End(SplitStage::Close) + (1 - End(SplitStage::Close)) / 2;
+    ASSERT_TRUE(run.outputsPerSecond(10));
+    EXPECT_NEAR(*run.outputsPerSecond(10), 1000 * longDone / 10, 1e-9);
+    // The short document, not yet counted, is reckoned at the long one's outputs for its weight.
+    run.reached(kShort, SplitStage::Store, 10);
+    EXPECT_NEAR(*run.outputsPerSecond(10),
+                (1000 * longDone + 1000 / kLongWeight * kShortWeight * Begin(SplitStage::Store)) / 10, 1e-9);
+}
+
+}  // namespace

@@ -31,6 +31,10 @@ Function KeepLayoutForWord(document As Object, unused As String) As Variant
             End If
         End If
     End If
+    ' Word has no field that hides a paragraph: read back, such a paragraph (the slicer's carriers of
+    ' list numbers are some) shows, and a page break that the hidden paragraph kept from opening the
+    ' page then leaves the page empty and moves everything onto a second one. Hidden text says it.
+    If HideHiddenParagraphs(document) Then made = made & " hidden-paragraphs"
     If made = "" Then
         KeepLayoutForWord = Array()
     Else
@@ -64,4 +68,22 @@ Function DropSpaceBelowCells(document As Object) As Boolean
         Next
     Next
     DropSpaceBelowCells = changed
+End Function
+
+Function HideHiddenParagraphs(document As Object) As Boolean
+    Dim fields As Object, field As Object, cursor As Object, changed As Boolean
+    fields = document.getTextFields().createEnumeration()
+    Do While fields.hasMoreElements()
+        field = fields.nextElement()
+        If field.supportsService("com.sun.star.text.TextField.HiddenParagraph") Then
+            If field.IsHidden Then
+                cursor = field.getAnchor().getText().createTextCursorByRange(field.getAnchor())
+                cursor.gotoStartOfParagraph(False)
+                cursor.gotoEndOfParagraph(True)
+                cursor.CharHidden = True
+                changed = True
+            End If
+        End If
+    Loop
+    HideHiddenParagraphs = changed
 End Function

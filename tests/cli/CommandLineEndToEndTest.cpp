@@ -1151,12 +1151,15 @@ TEST_F(FormatEndToEnd, EachDocxPageReadBackKeepsItsPageSizeMarginsAndOnePage) {
         QStringList pages;  // the pages split, as --pages takes them; empty: every page
         bool fromCorpus;
     };
-    // A landscape page between portrait ones, with a header and footer; and pages of a file from an
-    // older office, which lays lines out without the fonts' leading: read back from Word with it, each
-    // full page ran onto a second one.
+    // A landscape page between portrait ones, with a header and footer; pages of a file from an older
+    // office, which lays lines out without the fonts' leading: read back from Word with it, each full
+    // page ran onto a second one.
     const QList<Case> cases{
         {QStringLiteral(FOLIOKNIFE_SOURCE_DIR "/tests/data/hard-cases/landscape-middle.odt"), {}, false},
-        {CorpusFolder() + QStringLiteral("/odfpy_api-for-odfpy.odt"), {"3", "4", "5"}, true}};
+        {CorpusFolder() + QStringLiteral("/odfpy_api-for-odfpy.odt"), {"3", "4", "5"}, true},
+        // Pages that open inside a chapter, on a heading that breaks to a new page: the page carries
+        // the chapter's number in a paragraph a field hides, which Word's format cannot hide so.
+        {CorpusFolder() + QStringLiteral("/odftk_excelfileformat.odt"), {"7", "13"}, true}};
     for (const Case& c : cases) {
         if (c.fromCorpus) FK_SKIP_WITHOUT_CORPUS();
         const QString name = QFileInfo(c.document).completeBaseName();

@@ -869,6 +869,63 @@ public:
         return result;
     }
 
+    // Seconds of the office's own conversion of the whole document to Word, started for it as
+    // folioknife-split starts its own: what a user who wants the document as Word would run.
+    double wholeDocxSeconds(const QString& document) {
+        const QString converted = freshFolder(QStringLiteral("whole-docx"));
+        const QString profile =
+            QStringLiteral("-env:UserInstallation=") +
+            QUrl::fromLocalFile(work_.filePath(QStringLiteral("pipeline-profile"))).toString();
+        QElapsedTimer clock;
+        clock.start();
+        QProcess office;
+        office.start(
+            QStringLiteral("soffice"),
+            {profile, QStringLiteral("--headless"), QStringLiteral("--convert-to"),
+             QStringLiteral("docx:MS Word 2007 XML"), QStringLiteral("--outdir"), converted, document});
+        office.waitForFinished(-1);
+        const double seconds = static_cast<double>(clock.nsecsElapsed()) / 1e9;
+        if (office.exitCode() != 0 || QDir(converted).entryList(QDir::Files).size() != 1)
+            throw BenchFailure("soffice --convert-to docx failed:\n" +
+                               office.readAllStandardError().toStdString());
+        return seconds;
+    }
+
+    // folioknife-split --format docx as a user runs it beside the office's conversion of the whole
+    // document to Word, both offices started within the measure, one round each.
+    QJsonArray docx() {
+        QJsonArray rows;
+        const QString cache = work_.filePath(QStringLiteral("cache"));
+        const QString warmUp = document(QStringLiteral("warm-up"), 3);
+        // Profiles made before timing: a first start builds a profile and starts again.
+        command({QStringLiteral("-o"), freshFolder(QStringLiteral("docx-warm")), warmUp}, cache);
+        wholeDocxSeconds(warmUp);
+        for (const int pages : quick_ ? QList<int>{10, 50} : QList<int>{10, 200, 1000}) {
+            const QString input = textDocument(pages);
+            const QString folder = freshFolder(QStringLiteral("docx-command"));
+            const CommandRun run = command(
+                {QStringLiteral("--format"), QStringLiteral("docx"), QStringLiteral("-o"), folder, input},
+                cache);
+            if (run.status != 0)
+                throw BenchFailure("folioknife-split --format docx exited with " +
+                                   std::to_string(run.status) + ":\n" + run.output.toStdString());
+            check(folder, pages, true);
+            const double whole = wholeDocxSeconds(input);
+            std::printf("%-42s %10.1f %10.1f %8.2f   <= 3 at 1000\n",
+                        qPrintable(QStringLiteral("docx pages / whole docx s, %1").arg(pages)), run.seconds,
+                        whole, run.seconds / whole);
+            std::fflush(stdout);
+            QJsonObject row;
+            row[QStringLiteral("pages")] = pages;
+            row[QStringLiteral("docx_seconds")] = run.seconds;
+            row[QStringLiteral("whole_docx_seconds")] = whole;
+            row[QStringLiteral("ratio")] = run.seconds / whole;
+            row[QStringLiteral("docx_peak_mb")] = megabytes(run.peakKilobytes);
+            rows.append(row);
+        }
+        return rows;
+    }
+
 private:
     QString reference_;
     bool quick_;
@@ -896,7 +953,7 @@ int main(int argc, char** argv) {
         } else {
             std::fprintf(stderr,
                          "usage: folioknife_bench --reference SCRIPT [--json FILE] [--quick] "
-                         "[--only slicer|pdf|pdf_pipeline|throughput|office_memory|jobs|progress]\n");
+                         "[--only slicer|pdf|pdf_pipeline|throughput|office_memory|jobs|progress|docx]\n");
             return 2;
         }
     }
@@ -917,6 +974,7 @@ int main(int argc, char** argv) {
         if (wanted("office_memory")) figures[QStringLiteral("office_memory")] = bench.officeMemory();
         if (wanted("jobs")) figures[QStringLiteral("jobs")] = bench.jobs();
         if (wanted("progress")) figures[QStringLiteral("progress")] = bench.progress();
+        if (wanted("docx")) figures[QStringLiteral("docx")] = bench.docx();
     } catch (const BenchFailure& failure) {
         std::fflush(stdout);
         std::fprintf(stderr, "%s\n", failure.what());

@@ -1,6 +1,6 @@
 #!/bin/bash
 # Sets up, builds and runs the split benchmarks: a table on the terminal, the figures as JSON.
-# Usage: scripts/bench.sh [--json FILE] [--quick] [--only slicer|pdf|pdf_pipeline|throughput|office_memory|jobs|progress]
+# Usage: scripts/bench.sh [--json FILE] [--quick] [--only slicer|pdf|pdf_pipeline|throughput|office_memory|jobs|progress|docx]
 #        (default FILE: build/bench-results.json)
 set -euo pipefail
 ROOT="$(cd "$(dirname "$0")/.." && pwd)"

@@ -3,6 +3,7 @@
 #include <QFile>
 
 #include "base/Failure.h"
+#include "basic/WordLayout.h"
 #include "split/PdfExport.h"
 #include "split/StagedPageFile.h"
 
@@ -46,6 +47,11 @@ bool OfficeConversion::looksLike(OutputFormat format, const QByteArray& head) {
     return false;
 }
 
+office::BasicModule OfficeConversion::wordLayoutModule() {
+    return {QStringLiteral("FolioknifeSplit"), QStringLiteral("WordLayout"),
+            QString::fromUtf8(basic::kWordLayout)};
+}
+
 void OfficeConversion::convert(const QString& openDocument, const QString& target) const {
     // The office stores in a private folder of its own, never beside the target: its store makes the
     // folders it is given, and so would make an output folder that was moved away again.
@@ -59,6 +65,8 @@ void OfficeConversion::convert(const QString& openDocument, const QString& targe
         const office::DocumentRef document =
             documents_.load(ToFileUrl(openDocument), {.hidden = true, .readOnly = true});
         try {
+            if (format_ == OutputFormat::Docx)
+                documents_.runBasic(wordLayoutModule(), kWordLayoutFunction, document, {});
             documents_.storeToUrl(document, ToFileUrl(staged.stagingPath()), storeArguments(format_));
         } catch (...) {
             try {

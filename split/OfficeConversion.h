@@ -28,6 +28,14 @@ public:
     // never put in place.
     static bool looksLike(OutputFormat format, const QByteArray& head);
 
+    // The Basic module the office runs on a page before it stores it as Word: it says in Word's terms
+    // what of the page's layout Word's compatibility settings would change (the fonts' leading, space
+    // below cells and at the page's top, paragraphs a field hides), so that the page still prints as one
+    // page when read back.
+    // Answers the changes it made; an office without Basic stores the page as it is.
+    static office::BasicModule wordLayoutModule();
+    static inline const QString kWordLayoutFunction = QStringLiteral("KeepLayoutForWord");
+
 private:
     office::DocumentStore& documents_;
     OutputFormat format_;

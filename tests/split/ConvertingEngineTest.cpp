@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include "FakeOfficeSession.h"
@@ -135,4 +136,42 @@ TEST(OfficeConversion, OnlyAFileThatBeginsAsItsFormatDoesIsPutInPlace) {
     EXPECT_TRUE(OfficeConversion::looksLike(OutputFormat::Docx, QByteArray("PK\x03\x04\x14\x00", 6)));
     EXPECT_FALSE(OfficeConversion::looksLike(OutputFormat::Docx, {}));
     EXPECT_EQ(OfficeConversion::storeArguments(OutputFormat::Docx).value(0).value, "MS Word 2007 XML");
+}
+
+TEST(OfficeConversion, OnlyAWordPageIsToldWordsTermsForItsLayoutAndBeforeItIsStored) {
+    struct Case {
+        OutputFormat format;
+        bool officeRunsBasic;
+        bool toldBeforeStore;
+    };
+    for (const Case& c : {Case{OutputFormat::Docx, true, true}, Case{OutputFormat::Docx, false, true},
+                          Case{OutputFormat::Pdf, true, false}}) {
+        QTemporaryDir folder;
+        FakeOfficeSession office;
+        office.alive = true;
+        office.packageToStore = folder.filePath(QStringLiteral("stored"));
+        QFile stored(office.packageToStore);
+        ASSERT_TRUE(stored.open(QIODevice::WriteOnly));
+        stored.write(c.format == OutputFormat::Pdf ? "%PDF-1.7\n" : "PK\x03\x04 a package");
+        stored.close();
+        if (c.officeRunsBasic)
+            office.basicAnswers.insert(OfficeConversion::kWordLayoutFunction, {"no-leading"});
+        const QString page = folder.filePath(QStringLiteral("page.odt"));
+        FakeOfficeSession::writePackage(page, QStringLiteral("page 1"));
+        office.pageCounts.insert(ToFileUrl(page), 1);
+        const QString target = folder.filePath(QStringLiteral("page.") + FormatName(c.format));
+
+        // An office without Basic stores the page as it is, rather than failing it.
+        OfficeConversion(office, c.format).convert(page, target);
+
+        EXPECT_TRUE(QFileInfo::exists(target)) << FormatName(c.format).toStdString();
+        const qsizetype told =
+            office.calls.indexOf(QStringLiteral("runBasic(FolioknifeSplit.WordLayout.KeepLayoutForWord, )"));
+        const qsizetype store = office.calls.indexOf(QRegularExpression(QStringLiteral("storeToUrl\\(.*")));
+        EXPECT_EQ(told >= 0, c.toldBeforeStore) << office.calls.join(' ').toStdString();
+        if (c.toldBeforeStore) {
+            EXPECT_LT(told, store) << office.calls.join(' ').toStdString();
+        }
+        EXPECT_EQ(office.openDocuments(), 0);
+    }
 }

@@ -91,6 +91,8 @@ SlicedDocument::SlicedDocument(const std::filesystem::path& markedPackage, std::
         throw SliceError(markedPackage.string() + " nests its body more than " +
                          std::to_string(kMaxBodyDepth) + " elements deep");
     if (const PackageEntry* styles = entry("styles.xml")) parse(styles_, *styles);
+    if (const PackageEntry* settings = entry("settings.xml"))
+        changesHidden_ = PageConfinement::changesHidden(settings->data);
     const PackageEntry* manifest = entry("META-INF/manifest.xml");
     manifest_ =
         std::make_unique<PackageManifest>(manifest ? std::string_view(manifest->data) : std::string_view());
@@ -325,6 +327,7 @@ void SlicedDocument::confineToPages(pugi::xml_document& content, pugi::xml_docum
     fields.freeze(outputText);
     if (styles.document_element()) fields.freeze(styles.document_element());
     PageConfinement::keepNeededDeclarations(outputText, {outputText, styles.document_element()});
+    if (changesHidden_) PageConfinement::leaveOutParagraphDeletions(outputText);
     PageConfinement::keepOwnTrackedChanges(outputText);
 }
 

@@ -115,6 +115,7 @@ private:
     std::unique_ptr<EndnotePages> endnotes_;  // null without endnote pages
     PackageReferences inputReferences_;
     std::vector<SliceIssue> issues_;
+    bool changesHidden_ = false;  // the input's view hides tracked changes, and so will each page's
     mutable RepeatedEntries repeatedStyles_;
 };
 

@@ -115,6 +115,42 @@ QString HeadingsNumberedByAList() {
          "style:num-format=\"1\" text:display-levels=\"2\"/></text:list-style>"});
 }
 
+// Whole paragraphs deleted under change tracking, the changes hidden: one deletion where a page starts
+// after a page break, one where a page starts as the text flows, one in mid-page.
+QString HiddenParagraphDeletions() {
+    const auto deletion = [](const QString& id, int seed) {
+        return QStringLiteral(
+                   "<text:changed-region xml:id=\"%1\" text:id=\"%1\"><text:deletion><office:change-info>"
+                   "<dc:creator>Reviewer</dc:creator><dc:date>2026-01-01T10:00:00</dc:date>"
+                   "</office:change-info>%2<text:p/></text:deletion></text:changed-region>")
+            .arg(id, Paragraphs(seed, 2, 40));
+    };
+    const auto point = [](const QString& id) {
+        return QStringLiteral("<text:change text:change-id=\"%1\"/>").arg(id);
+    };
+    // Tall paragraphs of one line: four fit on a page, so the fifth opens the next as the text flows.
+    QString tall;
+    for (int line = 1; line <= 8; ++line)
+        tall += Para((line == 5 ? point(QStringLiteral("flow")) : QString()) + Words(300 + line, 5),
+                     line == 1 ? QStringLiteral("TallOnANewPage") : QStringLiteral("Tall"));
+    return FlatOdt(
+        {"<text:tracked-changes>" + deletion(QStringLiteral("broken"), 10) +
+             deletion(QStringLiteral("flow"), 20) + deletion(QStringLiteral("middle"), 30) +
+             "</text:tracked-changes>" + Paragraphs(1, 3) +
+             Para(point(QStringLiteral("broken")) + Words(40, 50), QStringLiteral("Break")) +
+             Paragraphs(41, 1) + Para(point(QStringLiteral("middle")) + Words(42, 50)) + tall,
+         "<style:style style:name=\"Break\" style:family=\"paragraph\"><style:paragraph-properties "
+         "fo:break-before=\"page\"/></style:style><style:style style:name=\"Tall\" "
+         "style:family=\"paragraph\"><style:paragraph-properties fo:margin-bottom=\"6cm\"/>"
+         "</style:style><style:style style:name=\"TallOnANewPage\" style:family=\"paragraph\">"
+         "<style:paragraph-properties fo:break-before=\"page\" fo:margin-bottom=\"6cm\"/>"
+         "</style:style>",
+         {},
+         "<config:config-item-set config:name=\"ooo:view-settings\"><config:config-item "
+         "config:name=\"ShowRedlineChanges\" config:type=\"boolean\">false</config:config-item>"
+         "</config:config-item-set>"});
+}
+
 class PageFidelityEndToEnd : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { office_ = new TestOffice; }
@@ -168,6 +204,7 @@ TEST_F(PageFidelityEndToEnd, EveryPrintedPageIsOneOutputShowingWhatThePageShows)
         {"a row with a minimum height is cut by the page", TallRowCutByThePage, 2},
         {"later pages of a style with a first page of its own", FirstPageHeader, 3},
         {"headings numbered by a list, each level counted on its own", HeadingsNumberedByAList, 5},
+        {"hidden tracked deletions of whole paragraphs", HiddenParagraphDeletions, 4},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

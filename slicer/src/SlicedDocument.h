@@ -25,6 +25,7 @@ namespace fk::slicer {
 
 class BodyRangeCopier;
 class EndnotePages;
+class ObjectsDrawnLater;
 
 // The parsed input package and everything worked out from it once, shared by all outputs.
 class SlicedDocument {
@@ -113,6 +114,7 @@ private:
     // every block of the body.
     std::vector<pugi::xml_node> pageAnchored_;
     std::unique_ptr<EndnotePages> endnotes_;  // null without endnote pages
+    std::unique_ptr<ObjectsDrawnLater> objectsDrawnLater_;
     PackageReferences inputReferences_;
     std::vector<SliceIssue> issues_;
     bool changesHidden_ = false;  // the input's view hides tracked changes, and so will each page's

@@ -59,6 +59,7 @@ Function MarkPages(document As Object, unused As String) As Variant
             pages(page - 1) = "-"
         End If
     Next
+    If withObjects Then NoteObjectsDrawnLater(document, cursor, pages, pageCount)
     For page = 1 To pageCount
         If pages(page - 1) <> "-" Then
             bookmark = document.createInstance("com.sun.star.text.Bookmark")
@@ -81,6 +82,59 @@ Function MarkPages(document As Object, unused As String) As Variant
     document.getUndoManager().unlock()
     MarkPages = pages
 End Function
+
+'' An object anchored to a paragraph that no longer fits under it can follow the text flow onto the next
+' page, while the paragraph stays. Such an object is told with the page that draws it: its name, and x and
+' y from the page's corner, each after Chr(31). The layout stacks the pages one under the other, centred
+' on the widest, with the document's border (284 twips) above each, which is how a shape's layout
+' position gives its page. An office that cannot tell says nothing more: the object stays with its
+' paragraph.
+Sub NoteObjectsDrawnLater(document As Object, cursor As Object, pages() As String, pageCount As Long)
+    Const border = 501
+    Dim tops(pageCount - 1) As Long, heights(pageCount - 1) As Long, widths(pageCount - 1) As Long
+    Dim widest As Long, page As Long, styleName As String, style As Object, styles As Object, top As Long
+    Dim shapes As Object, shape As Object, i As Long, anchorPage As Long, drawnPage As Long
+    Dim bounds As Object, left As Long
+    On Error GoTo Done
+    styles = document.getStyleFamilies().getByName("PageStyles")
+    ' A blank page is laid out with the style of the page after it.
+    For page = pageCount To 1 Step -1
+        If pages(page - 1) <> "-" Then styleName = Mid(pages(page - 1), 2)
+        If styleName = "" Then Exit Sub
+        style = styles.getByName(styleName)
+        heights(page - 1) = style.Height
+        widths(page - 1) = style.Width
+        If widths(page - 1) > widest Then widest = widths(page - 1)
+    Next
+    top = border
+    For page = 1 To pageCount
+        tops(page - 1) = top
+        top = top + heights(page - 1) + border
+    Next
+    shapes = document.getDrawPage()
+    For i = 0 To shapes.getCount() - 1
+        shape = shapes.getByIndex(i)
+        If shape.getPropertySetInfo().hasPropertyByName("AnchorType") Then
+            If shape.AnchorType = com.sun.star.text.TextContentAnchorType.AT_PARAGRAPH Then
+                cursor.gotoRange(shape.getAnchor().getStart(), False)
+                anchorPage = cursor.getPage()
+                bounds = shape.BoundRect
+                drawnPage = 0
+                For page = anchorPage + 1 To pageCount
+                    If bounds.Y >= tops(page - 1) And bounds.Y < tops(page - 1) + heights(page - 1) Then drawnPage = page
+                Next
+                If drawnPage > 0 Then
+                    If pages(drawnPage - 1) <> "-" Then
+                        left = border + (widest - widths(drawnPage - 1)) \ 2
+                        pages(drawnPage - 1) = pages(drawnPage - 1) & Chr(31) & shape.Name & Chr(31) & _
+                            CStr(bounds.X - left) & Chr(31) & CStr(bounds.Y - tops(drawnPage - 1))
+                    End If
+                End If
+            End If
+        End If
+    Next
+Done:
+End Sub
 
 ' Inserts the mark at position; false when the office refuses it there.
 Function Inserted(position As Object, bookmark As Object) As Boolean

@@ -151,6 +151,27 @@ QString HiddenParagraphDeletions() {
          "</config:config-item-set>"});
 }
 
+// A picture anchored to a page's last paragraph that no longer fits under it: following the text flow, the
+// layout draws it at the top of the next page, where the text makes way for it.
+QString PictureDrawnOnTheNextPage() {
+    const QString picture = QStringLiteral(
+        "<draw:frame draw:style-name=\"Picture\" draw:name=\"Drawn later\" text:anchor-type=\"paragraph\" "
+        "svg:y=\"1.5cm\" svg:width=\"8cm\" svg:height=\"9cm\"><draw:image><office:binary-data>"
+        "iVBORw0KGgoAAAANSUhEUgAAAAEAAAABCAIAAACQd1PeAAAADElEQVR4nGMwTjsDAAI1AWaKkkQyAAAAAElFTkSuQmCC"
+        "</office:binary-data></draw:image></draw:frame>");
+    QString body;
+    for (int paragraph = 1; paragraph <= 9; ++paragraph)
+        body += Para((paragraph == 5 ? picture : QString()) + Words(500 + paragraph, 4),
+                     QStringLiteral("Spaced"));
+    return FlatOdt(
+        {body,
+         "<style:style style:name=\"Spaced\" style:family=\"paragraph\"><style:paragraph-properties "
+         "fo:margin-bottom=\"5cm\"/></style:style><style:style style:name=\"Picture\" "
+         "style:family=\"graphic\"><style:graphic-properties style:wrap=\"none\" "
+         "style:vertical-pos=\"from-top\" style:vertical-rel=\"paragraph\" style:flow-with-text=\"true\" "
+         "style:horizontal-pos=\"center\" style:horizontal-rel=\"paragraph\"/></style:style>"});
+}
+
 class PageFidelityEndToEnd : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { office_ = new TestOffice; }
@@ -205,6 +226,8 @@ TEST_F(PageFidelityEndToEnd, EveryPrintedPageIsOneOutputShowingWhatThePageShows)
         {"later pages of a style with a first page of its own", FirstPageHeader, 3},
         {"headings numbered by a list, each level counted on its own", HeadingsNumberedByAList, 5},
         {"hidden tracked deletions of whole paragraphs", HiddenParagraphDeletions, 4},
+        {"a picture anchored to the last paragraph of a page, drawn on the next", PictureDrawnOnTheNextPage,
+         3},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

@@ -36,6 +36,8 @@ QString FlatOdt(const FlatParts& parts) {
                "xmlns:style=\"urn:oasis:names:tc:opendocument:xmlns:style:1.0\" "
                "xmlns:fo=\"urn:oasis:names:tc:opendocument:xmlns:xsl-fo-compatible:1.0\" "
                "xmlns:table=\"urn:oasis:names:tc:opendocument:xmlns:table:1.0\" "
+               "xmlns:draw=\"urn:oasis:names:tc:opendocument:xmlns:drawing:1.0\" "
+               "xmlns:svg=\"urn:oasis:names:tc:opendocument:xmlns:svg-compatible:1.0\" "
                "xmlns:dc=\"http://purl.org/dc/elements/1.1/\" "
                "xmlns:config=\"urn:oasis:names:tc:opendocument:xmlns:config:1.0\" "
                // The office reads a settings set's name as a qualified name: "ooo:view-settings".

@@ -18,6 +18,7 @@ Option Explicit
 ' takes one, and answered with "~": the page is cut there, approximately.
 
 Dim cellStarts() As Object, cellMarks() As String, cellCount As Long
+Dim noteStarts() As Object, noteMarks() As String, noteCount As Long
 Dim lifted() As Object, liftedCount As Long
 
 Function MarkPages(document As Object, unused As String) As Variant
@@ -60,6 +61,7 @@ Function MarkPages(document As Object, unused As String) As Variant
         End If
     Next
     If withObjects Then NoteObjectsDrawnLater(document, cursor, pages, pageCount)
+    MarkNotesGoingOn(document, cursor, pageCount)
     For page = 1 To pageCount
         If pages(page - 1) <> "-" Then
             bookmark = document.createInstance("com.sun.star.text.Bookmark")
@@ -74,6 +76,12 @@ Function MarkPages(document As Object, unused As String) As Variant
         bookmark = document.createInstance("com.sun.star.text.Bookmark")
         bookmark.setName(cellMarks(cell - 1))
         Inserted(cellStarts(cell - 1), bookmark)
+    Next
+    Dim note As Long
+    For note = 1 To noteCount
+        bookmark = document.createInstance("com.sun.star.text.Bookmark")
+        bookmark.setName(noteMarks(note - 1))
+        Inserted(noteStarts(note - 1), bookmark)
     Next
     RestoreProtection()
     ' The view stays locked until the document is closed: unlocked, the store would first lay out
@@ -134,6 +142,47 @@ Sub NoteObjectsDrawnLater(document As Object, cursor As Object, pages() As Strin
         End If
     Next
 Done:
+End Sub
+
+' A footnote that does not fit on its citation's page goes on at the foot of the next page, or moves
+' there whole. Its text gets a mark where the later page's part begins, found as a cell's continuation
+' is, line by line; the page before shows the note up to it. Positions are taken before any mark goes
+' in. A note the office cannot answer for keeps no mark and stays whole with its citation.
+Sub MarkNotesGoingOn(document As Object, cursor As Object, pageCount As Long)
+    Dim notes As Object, note As Object, i As Long, citedOn As Long, found As Object, probe As Object
+    noteCount = 0
+    ReDim noteStarts(7) As Object
+    ReDim noteMarks(7) As String
+    On Error GoTo Done
+    notes = document.getFootnotes()
+    For i = 0 To notes.getCount() - 1
+        note = notes.getByIndex(i)
+        cursor.gotoRange(note.getAnchor().getStart(), False)
+        citedOn = cursor.getPage()
+        If citedOn < pageCount Then
+            probe = note.getText().createTextCursor()
+            probe.gotoEnd(False)
+            cursor.gotoRange(probe, False)
+            If cursor.getPage() > citedOn Then
+                found = Continuation(cursor, note, citedOn + 1)
+                If Not IsNull(found) Then
+                    cursor.gotoRange(found, False)
+                    AddNoteMark(found, cursor.getPage())
+                End If
+            End If
+        End If
+    Next
+Done:
+End Sub
+
+Sub AddNoteMark(position As Object, page As Long)
+    If noteCount > UBound(noteStarts) Then
+        ReDim Preserve noteStarts(noteCount * 2) As Object
+        ReDim Preserve noteMarks(noteCount * 2) As String
+    End If
+    noteCount = noteCount + 1
+    noteStarts(noteCount - 1) = position
+    noteMarks(noteCount - 1) = "@PAGE_MARK_PREFIX@" & Format(page, "@MARK_NUMBER_FORMAT@") & "@NOTE_MARK_INFIX@" & noteCount
 End Sub
 
 ' Inserts the mark at position; false when the office refuses it there.

@@ -172,6 +172,16 @@ QString PictureDrawnOnTheNextPage() {
          "style:horizontal-pos=\"center\" style:horizontal-rel=\"paragraph\"/></style:style>"});
 }
 
+// A footnote cited near a page's foot that the page cannot hold whole: the layout goes on with it at the
+// foot of the next page.
+QString FootnoteGoingOnOnTheNextPage() {
+    const QString note = QStringLiteral(
+                             "<text:note text:id=\"ftn1\" text:note-class=\"footnote\"><text:note-citation>1"
+                             "</text:note-citation><text:note-body>%1</text:note-body></text:note>")
+                             .arg(Paragraphs(700, 2, 150));
+    return FlatOdt({Paragraphs(1, 9) + Para(Words(20, 30) + note + Words(21, 20)) + Paragraphs(30, 8)});
+}
+
 class PageFidelityEndToEnd : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { office_ = new TestOffice; }
@@ -228,6 +238,7 @@ TEST_F(PageFidelityEndToEnd, EveryPrintedPageIsOneOutputShowingWhatThePageShows)
         {"hidden tracked deletions of whole paragraphs", HiddenParagraphDeletions, 4},
         {"a picture anchored to the last paragraph of a page, drawn on the next", PictureDrawnOnTheNextPage,
          3},
+        {"a footnote that goes on on the next page", FootnoteGoingOnOnTheNextPage, 3},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

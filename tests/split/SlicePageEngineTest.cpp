@@ -484,11 +484,6 @@ TEST(PageMarkingTest, TheOfficesMacroWritesTheSlicersMarkNames) {
     EXPECT_TRUE(
         module.source.contains("\"" + prefix + "\" & Format(page, \"0000\") & \"" + infix + "\" & cellCount"))
         << module.source.toStdString();
-    const std::string noteMark = slicer::NoteMarkName(7, 1);
-    const QString noteInfix =
-        QString::fromStdString(noteMark.substr(slicer::PageMarkName(7).size())).chopped(1);
-    EXPECT_TRUE(module.source.contains("\"" + prefix + "\" & Format(page, \"0000\") & \"" + noteInfix +
-                                       "\" & noteCount"));
 }
 
 TEST_F(SlicePageEngineTest, AFullDiskStopsTheWritersAfterAFailureOrTwoThatSayWhy) {

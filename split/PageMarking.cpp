@@ -40,7 +40,20 @@ std::vector<slicer::PlannedPage> PageMarking::planFromAnswer(const QStringList& 
         slicer::PlannedPage& planned = plan[static_cast<size_t>(page)];
         if (entry.startsWith(QLatin1Char('+')) || entry.startsWith(QLatin1Char('^')) ||
             entry.startsWith(QLatin1Char('~'))) {
-            planned.pageStyle = entry.mid(1).toStdString();
+            // The style, then each object drawn here though anchored earlier: name, x and y.
+            const QStringList fields = entry.mid(1).split(kFieldSeparator);
+            planned.pageStyle = fields.first().toStdString();
+            const auto refused = [&] {
+                return Failure::officeRefused(
+                    QStringLiteral("the office's marking answered \"%1\"").arg(entry));
+            };
+            if ((fields.size() - 1) % 3 != 0) throw refused();
+            for (qsizetype field = 1; field < fields.size(); field += 3) {
+                bool xRead = false, yRead = false;
+                const int x = fields.at(field + 1).toInt(&xRead), y = fields.at(field + 2).toInt(&yRead);
+                if (!xRead || !yRead || fields.at(field).isEmpty()) throw refused();
+                planned.objectsDrawnHere.push_back({fields.at(field).toStdString(), x, y});
+            }
             planned.openingParagraphBegunBefore = entry.startsWith(QLatin1Char('^'));
             planned.approximate = entry.startsWith(QLatin1Char('~'));
             planned.cellsMarked = true;

@@ -22,11 +22,14 @@ public:
     // The Basic module that marks inside the office, and how its answer reads: one entry per page,
     // "+" and the page style's name for a marked page, "-" for a blank one; "^" instead of "+" where
     // the page before holds the objects of the paragraph that opens the page, but none of its lines;
-    // "~" where the page's start took no mark and a later line of the page has it.
+    // "~" where the page's start took no mark and a later line of the page has it. A marked page's style
+    // may be followed by objects the page draws though they are anchored to a paragraph of an earlier
+    // page: for each, its name, x and y on the page (1/100 mm), each after kFieldSeparator.
     static office::BasicModule module();
     static std::vector<slicer::PlannedPage> planFromAnswer(const QStringList& answer, int pageCount);
 
     static inline const QString kFunction = QStringLiteral("MarkPages");
+    static inline const QChar kFieldSeparator = QChar(31);
 
 private:
     std::vector<slicer::PlannedPage> markCallByCall(const office::DocumentRef& document, int pageCount);

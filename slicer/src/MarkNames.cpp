@@ -43,13 +43,30 @@ std::string CellMarkName(int page, int cell) {
     return PageMarkName(page) + std::string(kCellMarkInfix) + std::to_string(cell);
 }
 
-int PageOfCellMark(std::string_view bookmarkName) {
-    const std::size_t infix = bookmarkName.find(kCellMarkInfix);
+namespace {
+
+// The page of a mark made as PageMarkName(page) + infix + number, or 0.
+int PageOfInfixedMark(std::string_view bookmarkName, std::string_view infixText) {
+    const std::size_t infix = bookmarkName.find(infixText);
     if (infix == std::string_view::npos) return 0;
     const int page = PageOfMark(bookmarkName.substr(0, infix));
-    const int cell = WholeNumber(bookmarkName.substr(infix + kCellMarkInfix.size()));
-    if (page == 0 || cell == 0) return 0;
-    return CellMarkName(page, cell) == bookmarkName ? page : 0;
+    const int number = WholeNumber(bookmarkName.substr(infix + infixText.size()));
+    if (page == 0 || number == 0) return 0;
+    return PageMarkName(page) + std::string(infixText) + std::to_string(number) == bookmarkName ? page : 0;
+}
+
+}  // namespace
+
+int PageOfCellMark(std::string_view bookmarkName) {
+    return PageOfInfixedMark(bookmarkName, kCellMarkInfix);
+}
+
+std::string NoteMarkName(int page, int note) {
+    return PageMarkName(page) + std::string(kNoteMarkInfix) + std::to_string(note);
+}
+
+int PageOfNoteMark(std::string_view bookmarkName) {
+    return PageOfInfixedMark(bookmarkName, kNoteMarkInfix);
 }
 
 std::string HeadingMarkName(int heading) {
@@ -62,7 +79,7 @@ int HeadingOfMark(std::string_view bookmarkName) {
 
 bool IsOurMark(std::string_view bookmarkName) {
     return PageOfMark(bookmarkName) > 0 || PageOfCellMark(bookmarkName) > 0 ||
-           HeadingOfMark(bookmarkName) > 0;
+           PageOfNoteMark(bookmarkName) > 0 || HeadingOfMark(bookmarkName) > 0;
 }
 
 }  // namespace fk::slicer

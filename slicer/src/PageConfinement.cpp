@@ -124,6 +124,35 @@ void PageConfinement::closeCutRanges(pugi::xml_node outputText) {
     closeTrackedChanges(outputText);
 }
 
+bool PageConfinement::changesHidden(std::string_view settings) {
+    pugi::xml_document document;
+    if (!document.load_buffer(settings.data(), settings.size())) return false;
+    const pugi::xpath_node shown = document.select_node(
+        "//config:config-item-set[@config:name='ooo:view-settings']"
+        "/config:config-item[@config:name='ShowRedlineChanges']");
+    return shown && std::string_view(shown.node().text().get()) == "false";
+}
+
+void PageConfinement::leaveOutParagraphDeletions(pugi::xml_node outputText) {
+    std::set<std::string> acrossParagraphs;
+    for (pugi::xml_node region : outputText.child("text:tracked-changes").children("text:changed-region")) {
+        int blocks = 0;
+        for (pugi::xml_node child : region.child("text:deletion").children())
+            if (child.type() == pugi::node_element && !odf::is(child, "office:change-info")) ++blocks;
+        // One paragraph is text deleted inside a paragraph; more take a paragraph's end with them.
+        if (blocks > 1) acrossParagraphs.insert(region.attribute("text:id").as_string());
+    }
+    if (acrossParagraphs.empty()) return;
+    std::vector<pugi::xml_node> points;
+    for (pugi::xml_node block : outputText.children()) {
+        if (odf::isPrologue(block)) continue;
+        for (pugi::xpath_node point : block.select_nodes("descendant-or-self::text:change"))
+            if (acrossParagraphs.contains(point.node().attribute("text:change-id").as_string()))
+                points.push_back(point.node());
+    }
+    for (pugi::xml_node point : points) removeNode(point);
+}
+
 void PageConfinement::keepOwnTrackedChanges(pugi::xml_node outputText) {
     pugi::xml_node changes = outputText.child("text:tracked-changes");
     if (!changes) return;

@@ -3,6 +3,7 @@
 #include <pugixml.hpp>
 
 #include <initializer_list>
+#include <string_view>
 
 namespace fk::slicer {
 
@@ -17,6 +18,15 @@ public:
     // is anchored where it stands, and a tracked change is closed at the page's last paragraph or opened at
     // its first.
     static void closeCutRanges(pugi::xml_node outputText);
+
+    // Whether a document's settings (settings.xml) hide tracked changes from view.
+    static bool changesHidden(std::string_view settings);
+
+    // Leaves out of the body the hidden deletions that cross a paragraph's end. Opened alone, the office puts
+    // the deleted paragraphs of one that stood at the page's start before its first paragraph, on a page
+    // of their own that shows nothing; hidden, they show nothing on the page anyway. Their records go
+    // with keepOwnTrackedChanges.
+    static void leaveOutParagraphDeletions(pugi::xml_node outputText);
 
     // Drops the tracked changes that no mark of the body refers to.
     static void keepOwnTrackedChanges(pugi::xml_node outputText);

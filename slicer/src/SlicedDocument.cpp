@@ -4,6 +4,8 @@
 #include "EndnotePages.h"
 #include "FrozenFields.h"
 #include "LiftedObjects.h"
+#include "NotesGoingOn.h"
+#include "ObjectsDrawnLater.h"
 #include "ObjectsLeftAtFoot.h"
 #include "OdfNodes.h"
 #include "OutputStyles.h"
@@ -91,6 +93,8 @@ SlicedDocument::SlicedDocument(const std::filesystem::path& markedPackage, std::
         throw SliceError(markedPackage.string() + " nests its body more than " +
                          std::to_string(kMaxBodyDepth) + " elements deep");
     if (const PackageEntry* styles = entry("styles.xml")) parse(styles_, *styles);
+    if (const PackageEntry* settings = entry("settings.xml"))
+        changesHidden_ = PageConfinement::changesHidden(settings->data);
     const PackageEntry* manifest = entry("META-INF/manifest.xml");
     manifest_ =
         std::make_unique<PackageManifest>(manifest ? std::string_view(manifest->data) : std::string_view());
@@ -111,6 +115,8 @@ SlicedDocument::SlicedDocument(const std::filesystem::path& markedPackage, std::
                                                    plan_.page(bodyPages + 1).pageStyle);
     facts_ = std::make_unique<DocumentFacts>(text_, *catalog_);
     pages_ = std::make_unique<PageMap>(text_, bodyPlan_, *catalog_, *masterPages_, *facts_);
+    objectsDrawnLater_ = std::make_unique<ObjectsDrawnLater>(bodyPlan_, text_);
+    notesGoingOn_ = std::make_unique<NotesGoingOn>(text_);
     if (headings) {
         // Cut at headings, the body is cut at the heading marks only. A page mark the slicer cannot cut
         // at (in a table row that breaks across pages) still places its page near enough to tell which
@@ -280,7 +286,9 @@ void SlicedDocument::withEntries(
 //  3. placePageAnchoredObjects: objects anchored to these pages, before the first block that 2 copied.
 //  4. dropFromOpening: objects the layout left on the page before leave the opening paragraph (of 2).
 //  5. holdAtFoot: objects the next page left on this one, in a paragraph at the end of the body (after
-//     2); to the passes after it they are objects like any other.
+//     2); to the passes after it they are objects like any other. Then objects drawn on a later page
+//     than their paragraph leave it for the page that draws them (ObjectsDrawnLater), and footnotes that
+//     go on after the cut's last page leave the rest to the page that shows it (NotesGoingOn).
 //  6. drawOverText: lifted objects, found among all of the page's (2 to 5), drawn over the text.
 //  7. styleFirstPage: the first block, final once 2 to 5 have run (an empty body gets one), takes the
 //     page's style and number.
@@ -303,6 +311,10 @@ void SlicedDocument::buildContent(const OutputCut& cut, pugi::xml_document& outp
         if (cut.opensPage) objectsLeftAtFoot.dropFromOpening(cut.opensPage, content.text);
         if (cut.endsBeforePage)
             objectsLeftAtFoot.holdAtFoot(cut.endsBeforePage - 1, content.text, copier, styles);
+        objectsDrawnLater_->takeOut(cut.anchoredLast, content.text);
+        objectsDrawnLater_->placeOnPages(cut.anchoredFirst, cut.anchoredLast, content.text, copier, styles);
+        notesGoingOn_->cutAtPageEnd(cut.anchoredLast, content.text, copier);
+        notesGoingOn_->carryOnto(cut.anchoredFirst, cut.anchoredLast, content.text, copier);
         LiftedObjects::drawOverText(content.text, styles);
         styleFirstPage(cut, content.text, styles);
     }
@@ -325,6 +337,7 @@ void SlicedDocument::confineToPages(pugi::xml_document& content, pugi::xml_docum
     fields.freeze(outputText);
     if (styles.document_element()) fields.freeze(styles.document_element());
     PageConfinement::keepNeededDeclarations(outputText, {outputText, styles.document_element()});
+    if (changesHidden_) PageConfinement::leaveOutParagraphDeletions(outputText);
     PageConfinement::keepOwnTrackedChanges(outputText);
 }
 

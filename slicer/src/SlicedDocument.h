@@ -25,6 +25,8 @@ namespace fk::slicer {
 
 class BodyRangeCopier;
 class EndnotePages;
+class NotesGoingOn;
+class ObjectsDrawnLater;
 
 // The parsed input package and everything worked out from it once, shared by all outputs.
 class SlicedDocument {
@@ -113,8 +115,11 @@ private:
     // every block of the body.
     std::vector<pugi::xml_node> pageAnchored_;
     std::unique_ptr<EndnotePages> endnotes_;  // null without endnote pages
+    std::unique_ptr<ObjectsDrawnLater> objectsDrawnLater_;
+    std::unique_ptr<NotesGoingOn> notesGoingOn_;
     PackageReferences inputReferences_;
     std::vector<SliceIssue> issues_;
+    bool changesHidden_ = false;  // the input's view hides tracked changes, and so will each page's
     mutable RepeatedEntries repeatedStyles_;
 };
 

@@ -18,6 +18,7 @@ Option Explicit
 ' takes one, and answered with "~": the page is cut there, approximately.
 
 Dim cellStarts() As Object, cellMarks() As String, cellCount As Long
+Dim noteStarts() As Object, noteMarks() As String, noteCount As Long
 Dim lifted() As Object, liftedCount As Long
 
 ' Tells progress how far it has come every 32 pages: the walk over the pages is the first half, the
@@ -69,6 +70,8 @@ Function MarkPages(document As Object, unused As String, progress As Object) As 
         End If
         If page Mod 32 = 0 Then progress.setValue(page)
     Next
+    If withObjects Then NoteObjectsDrawnLater(document, cursor, pages, pageCount)
+    MarkNotesGoingOn(document, cursor, pageCount)
     For page = 1 To pageCount
         If pages(page - 1) <> "-" Then
             bookmark = document.createInstance("com.sun.star.text.Bookmark")
@@ -89,6 +92,12 @@ Function MarkPages(document As Object, unused As String, progress As Object) As 
         bookmark.setName(cellMarks(cell - 1))
         Inserted(cellStarts(cell - 1), bookmark)
     Next
+    Dim note As Long
+    For note = 1 To noteCount
+        bookmark = document.createInstance("com.sun.star.text.Bookmark")
+        bookmark.setName(noteMarks(note - 1))
+        Inserted(noteStarts(note - 1), bookmark)
+    Next
     RestoreProtection()
     ' The view stays locked until the document is closed: unlocked, the store would first lay out
     ' again every paragraph a mark went into, as long again as the whole layout on a long document,
@@ -97,6 +106,100 @@ Function MarkPages(document As Object, unused As String, progress As Object) As 
     progress.end()
     MarkPages = pages
 End Function
+
+'' An object anchored to a paragraph that no longer fits under it can follow the text flow onto the next
+' page, while the paragraph stays. Such an object is told with the page that draws it: its name, and x and
+' y from the page's corner, each after Chr(31). The layout stacks the pages one under the other, centred
+' on the widest, with the document's border (284 twips) above each, which is how a shape's layout
+' position gives its page. An office that cannot tell says nothing more: the object stays with its
+' paragraph.
+Sub NoteObjectsDrawnLater(document As Object, cursor As Object, pages() As String, pageCount As Long)
+    Const border = 501
+    Dim tops(pageCount - 1) As Long, heights(pageCount - 1) As Long, widths(pageCount - 1) As Long
+    Dim widest As Long, page As Long, styleName As String, style As Object, styles As Object, top As Long
+    Dim shapes As Object, shape As Object, i As Long, anchorPage As Long, drawnPage As Long
+    Dim bounds As Object, left As Long
+    On Error GoTo Done
+    styles = document.getStyleFamilies().getByName("PageStyles")
+    ' A blank page is laid out with the style of the page after it.
+    For page = pageCount To 1 Step -1
+        If pages(page - 1) <> "-" Then styleName = Mid(pages(page - 1), 2)
+        If styleName = "" Then Exit Sub
+        style = styles.getByName(styleName)
+        heights(page - 1) = style.Height
+        widths(page - 1) = style.Width
+        If widths(page - 1) > widest Then widest = widths(page - 1)
+    Next
+    top = border
+    For page = 1 To pageCount
+        tops(page - 1) = top
+        top = top + heights(page - 1) + border
+    Next
+    shapes = document.getDrawPage()
+    For i = 0 To shapes.getCount() - 1
+        shape = shapes.getByIndex(i)
+        If shape.getPropertySetInfo().hasPropertyByName("AnchorType") Then
+            If shape.AnchorType = com.sun.star.text.TextContentAnchorType.AT_PARAGRAPH Then
+                cursor.gotoRange(shape.getAnchor().getStart(), False)
+                anchorPage = cursor.getPage()
+                bounds = shape.BoundRect
+                drawnPage = 0
+                For page = anchorPage + 1 To pageCount
+                    If bounds.Y >= tops(page - 1) And bounds.Y < tops(page - 1) + heights(page - 1) Then drawnPage = page
+                Next
+                If drawnPage > 0 Then
+                    If pages(drawnPage - 1) <> "-" Then
+                        left = border + (widest - widths(drawnPage - 1)) \ 2
+                        pages(drawnPage - 1) = pages(drawnPage - 1) & Chr(31) & shape.Name & Chr(31) & _
+                            CStr(bounds.X - left) & Chr(31) & CStr(bounds.Y - tops(drawnPage - 1))
+                    End If
+                End If
+            End If
+        End If
+    Next
+Done:
+End Sub
+
+' A footnote that does not fit on its citation's page goes on at the foot of the next page, or moves
+' there whole. Its text gets a mark where the later page's part begins, found as a cell's continuation
+' is, line by line; the page before shows the note up to it. Positions are taken before any mark goes
+' in. A note the office cannot answer for keeps no mark and stays whole with its citation.
+Sub MarkNotesGoingOn(document As Object, cursor As Object, pageCount As Long)
+    Dim notes As Object, note As Object, i As Long, citedOn As Long, found As Object, probe As Object
+    noteCount = 0
+    ReDim noteStarts(7) As Object
+    ReDim noteMarks(7) As String
+    On Error GoTo Done
+    notes = document.getFootnotes()
+    For i = 0 To notes.getCount() - 1
+        note = notes.getByIndex(i)
+        cursor.gotoRange(note.getAnchor().getStart(), False)
+        citedOn = cursor.getPage()
+        If citedOn < pageCount Then
+            probe = note.getText().createTextCursor()
+            probe.gotoEnd(False)
+            cursor.gotoRange(probe, False)
+            If cursor.getPage() > citedOn Then
+                found = Continuation(cursor, note, citedOn + 1)
+                If Not IsNull(found) Then
+                    cursor.gotoRange(found, False)
+                    AddNoteMark(found, cursor.getPage())
+                End If
+            End If
+        End If
+    Next
+Done:
+End Sub
+
+Sub AddNoteMark(position As Object, page As Long)
+    If noteCount > UBound(noteStarts) Then
+        ReDim Preserve noteStarts(noteCount * 2) As Object
+        ReDim Preserve noteMarks(noteCount * 2) As String
+    End If
+    noteCount = noteCount + 1
+    noteStarts(noteCount - 1) = position
+    noteMarks(noteCount - 1) = "@PAGE_MARK_PREFIX@" & Format(page, "@MARK_NUMBER_FORMAT@") & "@NOTE_MARK_INFIX@" & noteCount
+End Sub
 
 ' Inserts the mark at position; false when the office refuses it there.
 Function Inserted(position As Object, bookmark As Object) As Boolean

@@ -115,6 +115,73 @@ QString HeadingsNumberedByAList() {
          "style:num-format=\"1\" text:display-levels=\"2\"/></text:list-style>"});
 }
 
+// Whole paragraphs deleted under change tracking, the changes hidden: one deletion where a page starts
+// after a page break, one where a page starts as the text flows, one in mid-page.
+QString HiddenParagraphDeletions() {
+    const auto deletion = [](const QString& id, int seed) {
+        return QStringLiteral(
+                   "<text:changed-region xml:id=\"%1\" text:id=\"%1\"><text:deletion><office:change-info>"
+                   "<dc:creator>Reviewer</dc:creator><dc:date>2026-01-01T10:00:00</dc:date>"
+                   "</office:change-info>%2<text:p/></text:deletion></text:changed-region>")
+            .arg(id, Paragraphs(seed, 2, 40));
+    };
+    const auto point = [](const QString& id) {
+        return QStringLiteral("<text:change text:change-id=\"%1\"/>").arg(id);
+    };
+    // Tall paragraphs of one line: four fit on a page, so the fifth opens the next as the text flows.
+    QString tall;
+    for (int line = 1; line <= 8; ++line)
+        tall += Para((line == 5 ? point(QStringLiteral("flow")) : QString()) + Words(300 + line, 5),
+                     line == 1 ? QStringLiteral("TallOnANewPage") : QStringLiteral("Tall"));
+    return FlatOdt(
+        {"<text:tracked-changes>" + deletion(QStringLiteral("broken"), 10) +
+             deletion(QStringLiteral("flow"), 20) + deletion(QStringLiteral("middle"), 30) +
+             "</text:tracked-changes>" + Paragraphs(1, 3) +
+             Para(point(QStringLiteral("broken")) + Words(40, 50), QStringLiteral("Break")) +
+             Paragraphs(41, 1) + Para(point(QStringLiteral("middle")) + Words(42, 50)) + tall,
+         "<style:style style:name=\"Break\" style:family=\"paragraph\"><style:paragraph-properties "
+         "fo:break-before=\"page\"/></style:style><style:style style:name=\"Tall\" "
+         "style:family=\"paragraph\"><style:paragraph-properties fo:margin-bottom=\"6cm\"/>"
+         "</style:style><style:style style:name=\"TallOnANewPage\" style:family=\"paragraph\">"
+         "<style:paragraph-properties fo:break-before=\"page\" fo:margin-bottom=\"6cm\"/>"
+         "</style:style>",
+         {},
+         "<config:config-item-set config:name=\"ooo:view-settings\"><config:config-item "
+         "config:name=\"ShowRedlineChanges\" config:type=\"boolean\">false</config:config-item>"
+         "</config:config-item-set>"});
+}
+
+// A picture anchored to a page's last paragraph that no longer fits under it: following the text flow, the
+// layout draws it at the top of the next page, where the text makes way for it.
+QString PictureDrawnOnTheNextPage() {
+    const QString picture = QStringLiteral(
+        "<draw:frame draw:style-name=\"Picture\" draw:name=\"Drawn later\" text:anchor-type=\"paragraph\" "
+        "svg:y=\"1.5cm\" svg:width=\"8cm\" svg:height=\"9cm\"><draw:image><office:binary-data>"
+        "iVBORw0KGgoAAAANSUhEUgAAAAEAAAABCAIAAACQd1PeAAAADElEQVR4nGMwTjsDAAI1AWaKkkQyAAAAAElFTkSuQmCC"
+        "</office:binary-data></draw:image></draw:frame>");
+    QString body;
+    for (int paragraph = 1; paragraph <= 9; ++paragraph)
+        body += Para((paragraph == 5 ? picture : QString()) + Words(500 + paragraph, 4),
+                     QStringLiteral("Spaced"));
+    return FlatOdt(
+        {body,
+         "<style:style style:name=\"Spaced\" style:family=\"paragraph\"><style:paragraph-properties "
+         "fo:margin-bottom=\"5cm\"/></style:style><style:style style:name=\"Picture\" "
+         "style:family=\"graphic\"><style:graphic-properties style:wrap=\"none\" "
+         "style:vertical-pos=\"from-top\" style:vertical-rel=\"paragraph\" style:flow-with-text=\"true\" "
+         "style:horizontal-pos=\"center\" style:horizontal-rel=\"paragraph\"/></style:style>"});
+}
+
+// A footnote cited near a page's foot that the page cannot hold whole: the layout goes on with it at the
+// foot of the next page.
+QString FootnoteGoingOnOnTheNextPage() {
+    const QString note = QStringLiteral(
+                             "<text:note text:id=\"ftn1\" text:note-class=\"footnote\"><text:note-citation>1"
+                             "</text:note-citation><text:note-body>%1</text:note-body></text:note>")
+                             .arg(Paragraphs(700, 2, 150));
+    return FlatOdt({Paragraphs(1, 9) + Para(Words(20, 30) + note + Words(21, 20)) + Paragraphs(30, 8)});
+}
+
 class PageFidelityEndToEnd : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { office_ = new TestOffice; }
@@ -168,6 +235,10 @@ TEST_F(PageFidelityEndToEnd, EveryPrintedPageIsOneOutputShowingWhatThePageShows)
         {"a row with a minimum height is cut by the page", TallRowCutByThePage, 2},
         {"later pages of a style with a first page of its own", FirstPageHeader, 3},
         {"headings numbered by a list, each level counted on its own", HeadingsNumberedByAList, 5},
+        {"hidden tracked deletions of whole paragraphs", HiddenParagraphDeletions, 4},
+        {"a picture anchored to the last paragraph of a page, drawn on the next", PictureDrawnOnTheNextPage,
+         3},
+        {"a footnote that goes on on the next page", FootnoteGoingOnOnTheNextPage, 3},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

@@ -165,6 +165,55 @@ TEST(PageConfinementTest, OnlyTheTrackedChangesAndDeclarationsThePageUsesAreKept
             R"(text:name="shown">1</text:variable-set><text:hidden-text text:condition="ooow:tested == 1"/></text:p>)");
 }
 
+TEST(PageConfinementTest, HiddenDeletionsAcrossAParagraphsEndLeaveThePageWithTheirRecords) {
+    const auto region = [](const std::string& id, const std::string& deleted) {
+        return R"(<text:changed-region text:id=")" + id +
+               R"("><text:deletion><office:change-info>)"
+               R"(<dc:creator>Ann</dc:creator></office:change-info>)" +
+               deleted + "</text:deletion></text:changed-region>";
+    };
+    const auto point = [](const std::string& id) {
+        return R"(<text:change text:change-id=")" + id + R"("/>)";
+    };
+    OutputBody output("<text:tracked-changes>" +
+                      region("whole", "<text:p>one</text:p><text:p>two</text:p><text:p/>") +
+                      region("words", "<text:p>a few words</text:p>") +
+                      region("table", "<table:table><table:table-row/></table:table><text:p/>") +
+                      "</text:tracked-changes><text:p>" + point("whole") + "opens" + point("words") +
+                      "</text:p><text:list><text:list-item><text:p>item" + point("table") +
+                      "</text:p></text:list-item></text:list>");
+    PageConfinement::leaveOutParagraphDeletions(output.text());
+    PageConfinement::keepOwnTrackedChanges(output.text());
+    EXPECT_EQ(output.body(),
+              "<text:tracked-changes>" + region("words", "<text:p>a few words</text:p>") +
+                  "</text:tracked-changes><text:p>opens" + point("words") +
+                  "</text:p><text:list><text:list-item><text:p>item</text:p></text:list-item></text:list>");
+}
+
+TEST(PageConfinementTest, ChangesAreHiddenOnlyWhereTheViewSettingsSaySo) {
+    const auto settings = [](const std::string& set, const std::string& value) {
+        return R"(<office:document-settings xmlns:office="urn:oasis:names:tc:opendocument:xmlns:office:1.0")"
+               R"( xmlns:config="urn:oasis:names:tc:opendocument:xmlns:config:1.0"><office:settings>)"
+               R"(<config:config-item-set config:name=")" +
+               set +
+               R"("><config:config-item config:name=)"
+               R"("ShowRedlineChanges" config:type="boolean">)" +
+               value +
+               "</config:config-item></config:config-item-set></office:settings></office:document-settings>";
+    };
+    const struct {
+        std::string settings;
+        bool hidden;
+    } cases[] = {
+        {settings("ooo:view-settings", "false"), true},
+        {settings("ooo:view-settings", "true"), false},
+        {settings("ooo:configuration-settings", "false"), false},
+        {"", false},
+        {"<not-closed", false},
+    };
+    for (const auto& c : cases) EXPECT_EQ(PageConfinement::changesHidden(c.settings), c.hidden) << c.settings;
+}
+
 // Three outline levels numbered "1", "1.1" and "A-1.1.i)", the third behind a prefix and a suffix.
 const std::string kOutline =
     R"(<text:outline-style style:name="Outline"><text:outline-level-style text:level="1" style:num-format="1"/>)"

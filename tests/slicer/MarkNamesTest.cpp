@@ -10,11 +10,12 @@ struct Reading {
     int page = 0;
     int cellPage = 0;
     int heading = 0;
+    int notePage = 0;
     bool operator==(const Reading&) const = default;
 };
 
 Reading Read(const std::string& name) {
-    return {PageOfMark(name), PageOfCellMark(name), HeadingOfMark(name)};
+    return {PageOfMark(name), PageOfCellMark(name), HeadingOfMark(name), PageOfNoteMark(name)};
 }
 
 TEST(MarkNamesTest, NamesArePaddedToFourDigitsAndReadBackByTheirOwnReaderOnly) {
@@ -27,6 +28,7 @@ TEST(MarkNamesTest, NamesArePaddedToFourDigitsAndReadBackByTheirOwnReaderOnly) {
         {PageMarkName(12345), "__folioknife_page_12345", {.page = 12345}},
         {CellMarkName(5, 3), "__folioknife_page_0005_cell_3", {.cellPage = 5}},
         {CellMarkName(12345, 100), "__folioknife_page_12345_cell_100", {.cellPage = 12345}},
+        {NoteMarkName(7, 2), "__folioknife_page_0007_note_2", {.notePage = 7}},
         {HeadingMarkName(3), "__folioknife_heading_0003", {.heading = 3}},
         {HeadingMarkName(12345), "__folioknife_heading_12345", {.heading = 12345}},
     };
@@ -54,6 +56,9 @@ TEST(MarkNamesTest, OnlyTheExactSpellingWeWriteIsOurs) {
                              "__folioknife_page_0005_cell_03",
                              "__folioknife_page_05_cell_3",
                              "__folioknife_page_0005_cell_3x",
+                             "__folioknife_page_0005_note_0",
+                             "__folioknife_page_05_note_1",
+                             "__folioknife_page_0005_note_1_cell_1",
                              "__folioknife_heading_03",
                              "__folioknife_heading_0003 copy",
                              "__folioknife_heading_0000",

@@ -31,7 +31,9 @@ TEST(MarkingModulesTest, EveryMarkNameTheOfficeWritesIsSpelledAsTheSlicerReadsIt
          "PageMarks",
          {"\"" + page + "\" & Format(page, \"" + digits + "\")",
           "\"" + page + "\" & Format(page, \"" + digits + "\") & \"" + Literal(slicer::kCellMarkInfix) +
-              "\" & cellCount"}},
+              "\" & cellCount",
+          "\"" + page + "\" & Format(page, \"" + digits + "\") & \"" + Literal(slicer::kNoteMarkInfix) +
+              "\" & noteCount"}},
         {EndnoteMarking::module(),
          EndnoteMarking::kFunction,
          "EndnoteMarks",

@@ -471,6 +471,27 @@ TEST(PageMarkingTest, TheOfficesAnswerBecomesThePlanAndABlankPageTakesTheStyleOf
     EXPECT_THROW(PageMarking::planFromAnswer({"+Standard", "Standard"}, 2), Failure) << "not ours";
 }
 
+TEST(PageMarkingTest, ObjectsDrawnAfterTheirParagraphsPageComeWithThePageThatDrawsThem) {
+    const QString sep(PageMarking::kFieldSeparator);
+    const std::vector<slicer::PlannedPage> plan =
+        PageMarking::planFromAnswer({"+Standard", "^Standard" + sep + "Image 1" + sep + "4500" + sep +
+                                                      "2001" + sep + "Shape" + sep + "-10" + sep + "0"},
+                                    2);
+    EXPECT_TRUE(plan[0].objectsDrawnHere.empty());
+    EXPECT_EQ(plan[1].pageStyle, "Standard");
+    EXPECT_TRUE(plan[1].openingParagraphBegunBefore);
+    ASSERT_EQ(plan[1].objectsDrawnHere.size(), 2u);
+    EXPECT_EQ(plan[1].objectsDrawnHere[0].name, "Image 1");
+    EXPECT_EQ(plan[1].objectsDrawnHere[0].x, 4500);
+    EXPECT_EQ(plan[1].objectsDrawnHere[0].y, 2001);
+    EXPECT_EQ(plan[1].objectsDrawnHere[1].x, -10);
+
+    for (const QString& garbled :
+         {"+Standard" + sep + "Image 1" + sep + "4500", "+Standard" + sep + "Image 1" + sep + "x" + sep + "1",
+          "+Standard" + sep + sep + "1" + sep + "1"})
+        EXPECT_THROW(PageMarking::planFromAnswer({garbled}, 1), Failure) << garbled.toStdString();
+}
+
 TEST(PageMarkingTest, TheOfficesMacroWritesTheSlicersMarkNames) {
     const office::BasicModule module = PageMarking::module();
     const QString prefix = QString::fromStdString(slicer::PageMarkName(7)).chopped(4);

@@ -36,11 +36,21 @@ QString FlatOdt(const FlatParts& parts) {
                "xmlns:style=\"urn:oasis:names:tc:opendocument:xmlns:style:1.0\" "
                "xmlns:fo=\"urn:oasis:names:tc:opendocument:xmlns:xsl-fo-compatible:1.0\" "
                "xmlns:table=\"urn:oasis:names:tc:opendocument:xmlns:table:1.0\" "
+               "xmlns:draw=\"urn:oasis:names:tc:opendocument:xmlns:drawing:1.0\" "
+               "xmlns:svg=\"urn:oasis:names:tc:opendocument:xmlns:svg-compatible:1.0\" "
+               "xmlns:dc=\"http://purl.org/dc/elements/1.1/\" "
+               "xmlns:config=\"urn:oasis:names:tc:opendocument:xmlns:config:1.0\" "
+               // The office reads a settings set's name as a qualified name: "ooo:view-settings".
+               "xmlns:ooo=\"http://openoffice.org/2004/office\" "
                "office:version=\"1.3\" office:mimetype=\"application/vnd.oasis.opendocument.text\">"
+               "%4"
                "<office:automatic-styles>%1</office:automatic-styles>"
                "<office:master-styles>%2</office:master-styles>"
                "<office:body><office:text>%3</office:text></office:body></office:document>\n")
-        .arg(parts.automaticStyles, parts.masterStyles, parts.body);
+        .arg(parts.automaticStyles, parts.masterStyles, parts.body,
+             parts.settings.isEmpty()
+                 ? QString()
+                 : QStringLiteral("<office:settings>%1</office:settings>").arg(parts.settings));
 }
 
 }  // namespace fk::test

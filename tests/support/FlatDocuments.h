@@ -14,6 +14,8 @@ struct FlatParts {
     QString body;
     QString automaticStyles = {};
     QString masterStyles = {};
+    // The config-item-sets of office:settings, e.g. the view settings.
+    QString settings = {};
 };
 QString FlatOdt(const FlatParts& parts);
 

@@ -11,6 +11,7 @@ namespace fk::slicer {
 inline constexpr std::string_view kPageMarkPrefix = "__folioknife_page_";
 inline constexpr std::string_view kHeadingMarkPrefix = "__folioknife_heading_";
 inline constexpr std::string_view kCellMarkInfix = "_cell_";
+inline constexpr std::string_view kNoteMarkInfix = "_note_";
 // Page and heading numbers in mark and output names have at least this many digits.
 inline constexpr int kPageNumberDigits = 4;
 
@@ -30,6 +31,13 @@ int PageOfCellMark(std::string_view bookmarkName);
 // Mark at the start of the n-th heading the document is cut at (1-based, in document order):
 // "__folioknife_heading_0001" etc. Headings are counted, not parts: whether the matter before the
 // first heading makes a part of its own is for the slicer to tell from the body.
+// Mark in the text of a footnote where the part that page `page` shows begins, the `note`-th so marked
+// (numbered by the office from 1): "__folioknife_page_0005_note_1". Only a note that the layout
+// continues on a later page than its citation's carries one.
+std::string NoteMarkName(int page, int note);
+// The page of a note mark's name, or 0 when the name is not a note mark.
+int PageOfNoteMark(std::string_view bookmarkName);
+
 std::string HeadingMarkName(int heading);
 // The heading number of a heading mark's name, or 0 when the name is not one.
 int HeadingOfMark(std::string_view bookmarkName);

@@ -1,10 +1,19 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "slicer/MarkNames.h"
 
 namespace fk::slicer {
+
+// An object anchored to a paragraph on an earlier page that the layout draws on this one, and where: its
+// top-left corner from the page's, in 1/100 mm.
+struct DrawnObject {
+    std::string name;  // draw:name, which the office makes unique
+    int x = 0;
+    int y = 0;
+};
 
 struct PlannedPage {
     bool blank =
@@ -23,6 +32,9 @@ struct PlannedPage {
     // The office could not mark where the page starts and marked the first line of the page that took a
     // mark: the page is cut there, which may leave a few lines of it on the page before.
     bool approximate = false;
+    // Objects the page shows that are anchored to a paragraph on an earlier page: a picture that no longer
+    // fitted under its paragraph and went on with the text. They belong to this page, not to their anchor's.
+    std::vector<DrawnObject> objectsDrawnHere;
 };
 
 }  // namespace fk::slicer

@@ -4,6 +4,7 @@
 #include "OdfNodes.h"
 #include "slicer/MarkNames.h"
 
+#include <algorithm>
 #include <string_view>
 
 namespace fk::slicer {
@@ -45,11 +46,21 @@ NotesGoingOn::NotesGoingOn(pugi::xml_node inputText) {
         if (id.empty()) continue;
         notes_.push_back({page, id, body, BoundaryLocator::liftWithin(BodyPosition::before_(mark), body)});
     }
+    // A note may go on over several pages: its parts are found in page order.
+    std::stable_sort(notes_.begin(), notes_.end(),
+                     [](const GoingOn& a, const GoingOn& b) { return a.page < b.page; });
+}
+
+const NotesGoingOn::GoingOn* NotesGoingOn::firstAfter(const std::string& id, int page) const {
+    for (const GoingOn& going : notes_)
+        if (going.id == id && going.page > page) return &going;
+    return nullptr;
 }
 
 void NotesGoingOn::cutAtPageEnd(int last, pugi::xml_node outputText, BodyRangeCopier& copier) const {
     for (const GoingOn& going : notes_) {
-        if (going.page <= last) continue;
+        // The note's first cut after the output's last page, once per note.
+        if (going.page <= last || firstAfter(going.id, last) != &going) continue;
         const pugi::xml_node note = noteWithId(outputText, going.id);
         if (!note) continue;
         pugi::xml_node body = note.child("text:note-body");
@@ -61,6 +72,10 @@ void NotesGoingOn::cutAtPageEnd(int last, pugi::xml_node outputText, BodyRangeCo
 void NotesGoingOn::carryOnto(int first, int last, pugi::xml_node outputText, BodyRangeCopier& copier) const {
     for (const GoingOn& going : notes_) {
         if (going.page < first || going.page > last || noteWithId(outputText, going.id)) continue;
+        // One part per note and output: from the output's first cut of the note up to the first cut
+        // after its last page, or to the note's end.
+        if (firstAfter(going.id, first - 1) != &going) continue;
+        const GoingOn* next = firstAfter(going.id, last);
         pugi::xml_node paragraph = firstParagraph(outputText);
         if (!paragraph) continue;
         const pugi::xml_node input = going.body.parent();
@@ -70,7 +85,7 @@ void NotesGoingOn::carryOnto(int first, int last, pugi::xml_node outputText, Bod
         pugi::xml_node citation = note.append_child("text:note-citation");
         citation.append_attribute("text:label") = kNoCitation;
         citation.append_child(pugi::node_pcdata).set_value(kNoCitation);
-        copier.copy(going.body, going.cut, BodyPosition::endOf(going.body),
+        copier.copy(going.body, going.cut, next ? next->cut : BodyPosition::endOf(going.body),
                     note.append_child("text:note-body"));
     }
 }

@@ -13,7 +13,8 @@ namespace fk::slicer {
 // whole. Held whole by the citation's page, it pushed that page onto a second one, and the later page
 // lacked it. The office marks in the note's text where the later page's part begins (NoteMarkName): the
 // output of the citation's page holds the note up to the mark, and the output of the later page the
-// rest, in a note of its own at its start whose citation shows nothing, as the input shows it there.
+// rest, in a note of its own at its start whose citation shows nothing, as the input shows it there. A
+// note that goes on over several pages has a mark for each, and each later page holds its own part.
 class NotesGoingOn {
 public:
     explicit NotesGoingOn(pugi::xml_node inputText);
@@ -32,7 +33,10 @@ private:
         pugi::xml_node body;  // its text:note-body in the input
         BodyPosition cut;     // where the rest begins, in body
     };
-    std::vector<GoingOn> notes_;
+    // The first cut of note `id` on a page after `page`, or none.
+    const GoingOn* firstAfter(const std::string& id, int page) const;
+
+    std::vector<GoingOn> notes_;  // in page order
 };
 
 }  // namespace fk::slicer

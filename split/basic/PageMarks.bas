@@ -160,12 +160,13 @@ Sub NoteObjectsDrawnLater(document As Object, cursor As Object, pages() As Strin
 Done:
 End Sub
 
-' A footnote that does not fit on its citation's page goes on at the foot of the next page, or moves
-' there whole. Its text gets a mark where the later page's part begins, found as a cell's continuation
-' is, line by line; the page before shows the note up to it. Positions are taken before any mark goes
+' A footnote that does not fit on its citation's page goes on at the foot of the next pages, or moves
+' there whole. Its text gets a mark where each later page's part begins, found as a cell's continuation
+' is, line by line; each page shows the note from its own mark up to the next. Positions are taken before any mark goes
 ' in. A note the office cannot answer for keeps no mark and stays whole with its citation.
 Sub MarkNotesGoingOn(document As Object, cursor As Object, pageCount As Long)
     Dim notes As Object, note As Object, i As Long, citedOn As Long, found As Object, probe As Object
+    Dim endsOn As Long, page As Long
     noteCount = 0
     ReDim noteStarts(7) As Object
     ReDim noteMarks(7) As String
@@ -179,13 +180,17 @@ Sub MarkNotesGoingOn(document As Object, cursor As Object, pageCount As Long)
             probe = note.getText().createTextCursor()
             probe.gotoEnd(False)
             cursor.gotoRange(probe, False)
-            If cursor.getPage() > citedOn Then
-                found = Continuation(cursor, note, citedOn + 1)
-                If Not IsNull(found) Then
-                    cursor.gotoRange(found, False)
-                    AddNoteMark(found, cursor.getPage())
-                End If
-            End If
+            endsOn = cursor.getPage()
+            ' A mark for each later page that goes on with the note, so that each prints its own part.
+            page = citedOn + 1
+            Do While page <= endsOn
+                found = Continuation(cursor, note, page)
+                If IsNull(found) Then Exit Do
+                cursor.gotoRange(found, False)
+                page = cursor.getPage()
+                AddNoteMark(found, page)
+                page = page + 1
+            Loop
         End If
     Next
 Done:

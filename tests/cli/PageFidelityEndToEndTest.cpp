@@ -182,6 +182,15 @@ QString FootnoteGoingOnOnTheNextPage() {
     return FlatOdt({Paragraphs(1, 9) + Para(Words(20, 30) + note + Words(21, 20)) + Paragraphs(30, 8)});
 }
 
+// A footnote too long for two pages' feet: the layout goes on with it over the feet of two more.
+QString FootnoteGoingOnOverPages() {
+    const QString note = QStringLiteral(
+                             "<text:note text:id=\"ftn1\" text:note-class=\"footnote\"><text:note-citation>1"
+                             "</text:note-citation><text:note-body>%1</text:note-body></text:note>")
+                             .arg(Paragraphs(700, 9, 150));
+    return FlatOdt({Paragraphs(1, 9) + Para(Words(20, 30) + note + Words(21, 20)) + Paragraphs(30, 16)});
+}
+
 class PageFidelityEndToEnd : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { office_ = new TestOffice; }
@@ -239,6 +248,7 @@ TEST_F(PageFidelityEndToEnd, EveryPrintedPageIsOneOutputShowingWhatThePageShows)
         {"a picture anchored to the last paragraph of a page, drawn on the next", PictureDrawnOnTheNextPage,
          3},
         {"a footnote that goes on on the next page", FootnoteGoingOnOnTheNextPage, 3},
+        {"a footnote that goes on over several pages", FootnoteGoingOnOverPages, 4},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

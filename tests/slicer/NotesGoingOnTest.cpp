@@ -67,5 +67,42 @@ TEST(NotesGoingOnTest, ANoteIsCutWhereThePageCutsItAndTheRestGoesToThePageThatSh
         << "before the note is carried, the page opens with its own text";
 }
 
+// Note "n1", cited on page 1, goes on over pages 2 and 3: each page holds its own part.
+TEST(NotesGoingOnTest, ANoteOverSeveralPagesGivesEachPageItsOwnPart) {
+    TestDocument document(
+        R"(<text:p>one<text:note text:id="n1" text:note-class="footnote"><text:note-citation>1)"
+        R"(</text:note-citation><text:note-body><text:p>a</text:p><text:p>)" +
+        noteMark(2, 1) + "b</text:p><text:p>" + noteMark(3, 2) +
+        "c</text:p></text:note-body></text:note></text:p><text:p>" + mark(2) + "two</text:p><text:p>" +
+        mark(3) + "three</text:p><text:p>" + mark(4) + "four</text:p>");
+    const NotesGoingOn notes(document.text());
+    const auto part = [](const std::string& id, const std::string& citation, const std::string& text) {
+        return R"(<text:note text:id=")" + id + R"(" text:note-class="footnote">)" + citation +
+               "<text:note-body>" + text + "</text:note-body></text:note>";
+    };
+    const std::string cited = "<text:note-citation>1</text:note-citation>";
+    const std::string none = "\xE2\x80\x8B";
+    const std::string uncited =
+        R"(<text:note-citation text:label=")" + none + R"(">)" + none + "</text:note-citation>";
+    const struct {
+        const char* name;
+        int first, last;
+        std::string notes;
+    } cases[] = {
+        {"the citation's page", 1, 1, part("n1", cited, "<text:p>a</text:p>")},
+        {"a page in the middle holds its part only", 2, 2, part("n1_rest", uncited, "<text:p>b</text:p>")},
+        {"the last page holds the end", 3, 3, part("n1_rest", uncited, "<text:p>c</text:p>")},
+        {"two later pages in one output", 2, 3,
+         part("n1_rest", uncited, "<text:p>b</text:p><text:p>c</text:p>")},
+        {"the citation's page with the next", 1, 2,
+         part("n1", cited, "<text:p>a</text:p><text:p>b</text:p>")},
+        {"a page after the note", 4, 4, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(output(document, notes, c.first, c.last), c.notes);
+    }
+}
+
 }  // namespace
 }  // namespace fk::slicer

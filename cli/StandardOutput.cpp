@@ -47,6 +47,10 @@ qint64 StandardOutput::writeData(const char* data, qint64 size) {
 }
 
 int StandardOutput::lost() {
+    return lostError.load();
+}
+
+int StandardOutput::lostOrReaderGone() {
     if (lostError.load() == 0 && readerGone()) note(EPIPE);
     return lostError.load();
 }

@@ -12,9 +12,13 @@ public:
     explicit StandardOutput(int descriptor);
     bool isSequential() const override { return true; }
 
-    // The error that made a write to standard output fail, EPIPE once its reader has gone even before
-    // anything more was written; 0 while neither happened.
+    // The error that made a write to standard output fail, or EPIPE once stopIfReaderGone() saw its
+    // reader gone; 0 while neither happened. A reader that goes after everything was written loses
+    // nothing (`--version | grep -q`), so this alone never looks for one.
     static int lost();
+    // lost(), after noting a reader that has gone even before anything more was written: a run asks
+    // this to stop early rather than work for output no one will read.
+    static int lostOrReaderGone();
 
 protected:
     qint64 readData(char*, qint64) override { return -1; }

@@ -219,7 +219,9 @@ int run(const QStringList& arguments, const fk::cli::NonUtf8Arguments& nonUtf8) 
         config.deadlineOf = &fk::DocumentDeadline::forDocument;
         config.deadlinePerPage = fk::DocumentDeadline::kPerPage;
     }
-    config.stopRequested = [] { return InterruptSignals::received() != 0 || StandardOutput::lost() != 0; };
+    config.stopRequested = [] {
+        return InterruptSignals::received() != 0 || StandardOutput::lostOrReaderGone() != 0;
+    };
     // The offices' own temporary files, which an office that is stopped rather than closed leaves
     // behind, go to a folder of the run's, removed when the run ends (or by a later run, if this one is
     // killed).

@@ -96,7 +96,7 @@ TEST(StandardOutput, AReaderGoneOrAFullDeviceIsNotedWithoutDeathBySigpipe) {
                 if (expected == EPIPE) ::close(ends[0]);
                 InterruptSignals::install();
                 // A reader's going is seen before anything more is written to it.
-                const bool before = StandardOutput::lost() == (expected == EPIPE ? EPIPE : 0);
+                const bool before = StandardOutput::lostOrReaderGone() == (expected == EPIPE ? EPIPE : 0);
                 StandardOutput device(STDOUT_FILENO);
                 QTextStream(&device) << "a line\n";  // no death by SIGPIPE here
                 const bool noted = StandardOutput::lost() == expected && InterruptSignals::received() == 0;
@@ -105,6 +105,22 @@ TEST(StandardOutput, AReaderGoneOrAFullDeviceIsNotedWithoutDeathBySigpipe) {
             ::testing::ExitedWithCode(7), "")
             << expected;
     }
+}
+
+// `--version | grep -q`: the reader takes the whole line and goes before the program ends.
+TEST(StandardOutput, AReaderGoneAfterEverythingWasWrittenLosesNothing) {
+    EXPECT_EXIT(
+        {
+            int ends[2];
+            if (::pipe(ends) != 0) ::_exit(9);
+            ::dup2(ends[1], STDOUT_FILENO);
+            InterruptSignals::install();
+            StandardOutput device(STDOUT_FILENO);
+            QTextStream(&device) << "a line\n";
+            ::close(ends[0]);
+            ::_exit(StandardOutput::lost() == 0 ? 7 : 8);
+        },
+        ::testing::ExitedWithCode(7), "");
 }
 
 }  // namespace

@@ -89,5 +89,7 @@ done
 readelf --dynamic "$WORK/root/usr/lib/folioknife/libfolioknife-uno.so" |
     grep -qF 'Library runpath: [/usr/lib/libreoffice/program]' || fail "plugin's RUNPATH"
 # Stripped, the program still starts.
-"$WORK/root/usr/lib/folioknife/folioknife-split" --version | grep -qF "$version" || fail "folioknife-split --version"
+version_line="$("$WORK/root/usr/lib/folioknife/folioknife-split" --version 2>&1)" ||
+    fail "folioknife-split --version ended with status $?: $version_line"
+grep -qF "$version" <<<"$version_line" || fail "folioknife-split --version printed: $version_line"
 exit $failed

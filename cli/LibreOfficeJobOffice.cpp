@@ -9,8 +9,8 @@
 #include <atomic>
 
 #include "cli/CommandLine.h"
-#include "split/OutputNames.h"
 #include "split/LockFile.h"
+#include "split/OutputNames.h"
 
 namespace fk::cli {
 
@@ -28,6 +28,12 @@ LibreOfficeJobOffice::~LibreOfficeJobOffice() {
     // A command-line run owns its offices: none outlives it.
     officeGroups.at(job_) = 0;
     session_.process().stop();
+}
+
+void LibreOfficeJobOffice::release() {
+    // Stopping takes the office a moment, which the last pages' writing now hides.
+    session_.process().stop();
+    officeGroups.at(job_) = 0;
 }
 
 void LibreOfficeJobOffice::ensureStarted() {

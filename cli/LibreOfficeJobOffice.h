@@ -20,6 +20,7 @@ public:
     void abandon() override { session_.process().abandon(); }
     void clearStaleLock(const QString& documentPath) override;
     void clearLocksLeftIn(const QString& folder) override;
+    void release() override;
 
 private:
     int job_;

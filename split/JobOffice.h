@@ -21,6 +21,9 @@ public:
     // After this job's office was lost: removes the lock files it left on page documents it had
     // open in the folder, which would keep the next office from storing them again.
     virtual void clearLocksLeftIn(const QString& folder) = 0;
+    // The job has no further document for the office, and the last one is done with it: an office the
+    // job owns may be stopped now, while that document's pages are still being written.
+    virtual void release() {}
 };
 
 }  // namespace fk

@@ -333,13 +333,18 @@ public:
                 started.handoff.onRelease = [this, &started] {
                     started.timedOut = started.deadline.count() > 0 && watchdog_.disarm();
                     armedFor_ = nullptr;
+                    // Asked here, on the document's thread, and only here: once handed back, the
+                    // office may be stopped while the pages are still written.
+                    started.officeLost = !office_.session().isAlive();
                 };
                 started.thread = std::thread([this, path, &started] { split(path, started); });
                 started.handoff.waitForRelease();
-                if (!office_.session().isAlive()) clearLocksOfLostOffice(path);
+                if (started.officeLost) clearLocksOfLostOffice(path);
                 finishing = std::move(document);  // waits for the one before, so two at most
             }
         }
+        // The last document has handed the office back: it goes while the pages are written.
+        office_.release();
     }
 
 private:
@@ -348,6 +353,7 @@ private:
         std::chrono::milliseconds deadline{0};                // 0: none
         std::atomic<bool> expired = false;                    // set as the deadline passes
         bool timedOut = false;                                // set when the handoff is released
+        bool officeLost = false;                              // likewise
         std::atomic<SplitStage> stage = SplitStage::Connect;  // the last one the engine reached
         std::thread thread;
         ~DocumentInFlight() {
@@ -454,7 +460,7 @@ private:
                     failures[tell.failuresBeforeStop()] = Interrupted(failures[tell.failuresBeforeStop()]);
                     failures.resize(tell.failuresBeforeStop() + 1);
                 }
-            } else if (!result.timedOut && !office_.session().isAlive()) {
+            } else if (!result.timedOut && document.officeLost) {
                 BlameLostOffice(result.split);
             }
             result.olderPages = OlderPagesAfter(config_.outputFolder, path, result.split.lastOutputNumber(),

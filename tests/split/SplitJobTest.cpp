@@ -36,8 +36,10 @@ public:
     void abandon() override { abandoned = true; }
     void clearStaleLock(const QString& path) override { lockChecks << path; }
     void clearLocksLeftIn(const QString& folder) override { lockChecks << folder; }
+    void release() override { ++releases; }
 
     test::FakeOfficeSession office;
+    std::atomic<int> releases = 0;
     QStringList lockChecks;
     std::atomic<bool> abandoned = false;
     std::function<void()> onStart;
@@ -52,6 +54,7 @@ public:
     void abandon() override { office_.abandon(); }
     void clearStaleLock(const QString& path) override { office_.clearStaleLock(path); }
     void clearLocksLeftIn(const QString& folder) override { office_.clearLocksLeftIn(folder); }
+    void release() override { office_.release(); }
 
 private:
     JobOffice& office_;
@@ -672,4 +675,27 @@ TEST_F(SplitJobTest, OutputsAreCheckedOnlyWhenAskedAndNotAfterAStop) {
     };
     run({{report}}, 1);
     EXPECT_EQ(printer.calls, 0) << "a stopped run checks nothing";
+}
+
+TEST_F(SplitJobTest, TheOfficeGoesOnceTheLastDocumentHandsItBackWhileItsPagesAreWritten) {
+    const QString first = input("first.odt", 2);
+    const QString last = input("last.odt", 2);
+    std::atomic<int> releasesBeforeLast = -1, releasesWhileLastPagesWait = -1;
+    beforeDocument = [&](office::OfficeSession&, const QString& path) {
+        if (path == last) releasesBeforeLast = offices[0].releases.load();
+        return true;
+    };
+    afterOfficeDone = [&](const QString& path) {
+        if (path != last) return;
+        for (int waited = 0; offices[0].releases == 0 && waited < 5000; waited += 10)
+            std::this_thread::sleep_for(10ms);
+        releasesWhileLastPagesWait = offices[0].releases.load();
+    };
+    const QList<DocumentResult> results = run({{first}, {last}}, 1);
+
+    ASSERT_EQ(results.size(), 2);
+    EXPECT_TRUE(results[0].succeeded() && results[1].succeeded());
+    EXPECT_EQ(releasesBeforeLast, 0) << "the office went while a document was still to come";
+    EXPECT_EQ(releasesWhileLastPagesWait, 1) << "the office stayed until the last pages were written";
+    EXPECT_EQ(offices[0].releases, 1);
 }

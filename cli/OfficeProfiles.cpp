@@ -10,6 +10,7 @@
 #include <QFileInfo>
 
 #include "base/Failure.h"
+#include "cli/OfficeProfileSettings.h"
 
 namespace fk::cli {
 
@@ -43,6 +44,8 @@ OfficeProfiles::OfficeProfiles(const QString& baseFolder, int count, OrphanOffic
         if (lock < 0) continue;
         locks_.push_back(lock);
         orphans.stopOfficesUsing(folder);
+        // Only faster with them: a profile that cannot take them is used as it is.
+        WriteOfficeSettings(folder, UnattendedOfficeSettings());
         folders_ << folder;
     }
     if (folders_.size() < count)

@@ -9,11 +9,14 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <cstring>
+#include <optional>
+#include <string_view>
 
 #include "Bounds.h"
 #include "FakeOrphanOffices.h"
 #include "QtPrinters.h"
 #include "base/Failure.h"
+#include "cli/OfficeProfileSettings.h"
 #include "cli/OfficeProfiles.h"
 #include "cli/OrphanOffices.h"
 #include "files/TemporaryName.h"
@@ -140,6 +143,69 @@ TEST(RemoveLeftoverTemporaries, OnlyOursOfRunsGoneFromThisHostAreRemoved) {
     QStringList kept{"lunch-menu.tmp", "lu1ab2.tmp", otherHost, running};
     kept.sort();
     EXPECT_EQ(left, kept);
+}
+
+}  // namespace
+
+namespace {
+
+QByteArray readAll(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+TEST(OfficeProfileSettings, AreAddedToWhatTheOfficeStoredAndWrittenOnlyWhenMissing) {
+    const QByteArray head =
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<oor:items "
+        "xmlns:oor=\"http://openoffice.org/2001/registry\">";
+    const QByteArray othersOwn =
+        "<item oor:path=\"/org.openoffice.Setup/Office\"><prop oor:name=\"ooSetupInstCompleted\" "
+        "oor:op=\"fuse\"><value>true</value></prop></item>";
+    const QByteArray spellingOn =
+        "<item oor:path=\"/org.openoffice.Office.Linguistic/SpellChecking\"><prop oor:name=\"IsSpellAuto\" "
+        "oor:op=\"fuse\"><value>true</value></prop></item>";
+    QByteArray settled;  // what a first write leaves, which a second finds complete
+    const struct {
+        const char* profile;
+        std::optional<QByteArray> before;  // none: a profile not yet made
+        bool written;
+    } cases[] = {
+        {"new", std::nullopt, true},
+        {"the office's own items, spelling on", head + othersOwn + spellingOn + "</oor:items>", true},
+        {"already set", std::nullopt, false},
+        {"not the office's file", QByteArray("<oor:items"), false},
+    };
+    for (const auto& c : cases) {
+        QTemporaryDir profile;
+        const QString path = profile.filePath("user/registrymodifications.xcu");
+        QDir().mkpath(profile.filePath("user"));
+        const QByteArray before =
+            std::string_view(c.profile) == "already set" ? settled : c.before.value_or("");
+        if (!before.isEmpty()) {
+            QFile file(path);
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+            file.write(before);
+        }
+        const QString error = WriteOfficeSettings(profile.path(), UnattendedOfficeSettings());
+        const QByteArray after = readAll(path);
+        EXPECT_EQ(after != before, c.written) << c.profile;
+        if (std::string_view(c.profile) == "not the office's file") {
+            EXPECT_FALSE(error.isEmpty()) << c.profile;
+            continue;
+        }
+        EXPECT_TRUE(error.isEmpty()) << c.profile << ": " << qPrintable(error);
+        for (const OfficeSetting& setting : UnattendedOfficeSettings()) {
+            const QByteArray property = QByteArray("oor:name=\"") + setting.name + "\"";
+            EXPECT_EQ(after.count(property), 1) << c.profile << setting.name;
+            const qsizetype value = after.indexOf("<value>", after.indexOf(property)) + 7;
+            EXPECT_EQ(after.mid(value, after.indexOf("</value>", value) - value), setting.value)
+                << c.profile << setting.name;
+        }
+        if (c.before) {
+            EXPECT_TRUE(after.contains(othersOwn)) << c.profile << ": the office's own items are kept";
+        }
+        if (std::string_view(c.profile) == "new") settled = after;
+    }
 }
 
 }  // namespace

@@ -10,7 +10,8 @@
 namespace fk {
 
 namespace {
-constexpr int kConnectPollMs = 100;
+// Short: the office's start is most of a short document's time, and the wait after it is all loss.
+constexpr int kConnectPollMs = 20;
 }
 
 LibreOfficeSession::LibreOfficeSession(OfficeOptions options, QString pluginPath)

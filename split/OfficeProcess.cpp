@@ -211,12 +211,14 @@ void OfficeProcess::stop() {
         killGroupAfterGrace();
         return;
     }
-    for (int waited = 0; waited < kStopGraceMs; waited += 50) {
+    // Looked at often: the wrapper goes within milliseconds of the signal, and the run ends after it.
+    constexpr int kStopPollMs = 10;
+    for (int waited = 0; waited < kStopGraceMs; waited += kStopPollMs) {
         if (::waitpid(pid_, nullptr, WNOHANG) == pid_) {
             pid_ = -1;
             break;
         }
-        QThread::msleep(50);
+        QThread::msleep(kStopPollMs);
     }
     if (pid_ > 0) {
         ::kill(-groupId_, SIGKILL);

@@ -7,6 +7,7 @@
 #include <QXmlStreamReader>
 
 #include "DocumentWords.h"
+#include "cli/OfficeProfileSettings.h"
 #include "split/OfficeSession.h"
 
 namespace fk::test {
@@ -68,6 +69,10 @@ TestOffice::TestOffice(View view) {
     options.quiet = true;
     options.profileFolder = scratch_.filePath(QStringLiteral("profile"));
     options.temporaryFolder = scratch_.filePath(QStringLiteral("tmp"));
+    // A headless test office stands for the command line's, whose profiles have the idle work off; a
+    // visible one for the window's, which keeps its user's settings.
+    if (view == View::Headless)
+        cli::WriteOfficeSettings(options.profileFolder, cli::UnattendedOfficeSettings());
     session_ = std::make_unique<LibreOfficeSession>(options);
 }
 

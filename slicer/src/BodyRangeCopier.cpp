@@ -247,6 +247,7 @@ void BodyRangeCopier::copyNode(pugi::xml_node source, pugi::xml_node targetParen
     if (odf::isParagraph(source) && !holdsStart) continueHeadingNumber(source, copy);
     if (odf::is(source, "text:sequence")) continueSequence(source, copy);
     copyChildren(source, copy, holdsStart, holdsEnd);
+    if (holdsStart && odf::isTable(source)) endHeadingSpansWithTheHeading(copy);
     if (odf::isParagraph(copy) && (holdsStart || holdsEnd)) {
         // The rest of a paragraph numbered as a heading by its style must not be numbered again; only
         // a heading element can say so.
@@ -295,6 +296,26 @@ void BodyRangeCopier::dropTableSpaceBelow(pugi::xml_node copy) {
     pugi::xml_node style = styles_.derive("table", base);
     styles_.setProperty(style, kProperties, "fo:margin-bottom", "0cm");
     setAttribute(copy, "table:style-name", style.attribute("style:name").value());
+}
+
+void BodyRangeCopier::endHeadingSpansWithTheHeading(pugi::xml_node copy) {
+    // The layout repeats the heading rows only: a heading cell that reaches into the rows below shows
+    // down to the heading's end, and the rows it covers lie on an earlier page. Left spanning, it would
+    // cover the page's first rows instead.
+    const pugi::xml_node heading = copy.child("table:table-header-rows");
+    int rowsLeft = 0;
+    for (pugi::xml_node row : heading.children("table:table-row")) ++rowsLeft;
+    for (pugi::xml_node row : heading.children("table:table-row")) {
+        for (pugi::xml_node cell : row.children("table:table-cell")) {
+            pugi::xml_attribute span = cell.attribute("table:number-rows-spanned");
+            if (span.as_int(1) <= rowsLeft) continue;
+            if (rowsLeft > 1)
+                span.set_value(rowsLeft);
+            else
+                cell.remove_attribute(span);
+        }
+        --rowsLeft;
+    }
 }
 
 void BodyRangeCopier::dropRowMinimumHeight(pugi::xml_node copy) {

@@ -191,6 +191,29 @@ QString FootnoteGoingOnOverPages() {
     return FlatOdt({Paragraphs(1, 9) + Para(Words(20, 30) + note + Words(21, 20)) + Paragraphs(30, 16)});
 }
 
+// A table whose heading row has cells reaching into the first row below it: the heading repeated on later
+// pages shows them down to the heading's end only.
+QString HeadingRowsReachingBelowTheHeading() {
+    const auto cell = [](const QString& text, const QString& span = {}) {
+        return QStringLiteral("<table:table-cell%1>%2</table:table-cell>").arg(span, Para(text));
+    };
+    const QString covered = QStringLiteral("<table:covered-table-cell/>");
+    QString rows;
+    for (int row = 1; row <= 90; ++row)
+        rows += QStringLiteral("<table:table-row>%1</table:table-row>")
+                    .arg(cell(QString::number(row)) + cell(Words(900 + row, 2)) + cell(Words(950 + row, 1)) +
+                         cell(Words(980 + row, 1)));
+    return FlatOdt({Paragraphs(1, 2) +
+                    "<table:table table:name=\"T\"><table:table-column table:number-columns-repeated=\"4\"/>"
+                    "<table:table-header-rows><table:table-row>" +
+                    cell(QStringLiteral("Number"), QStringLiteral(" table:number-rows-spanned=\"2\"")) +
+                    cell(QStringLiteral("Name"), QStringLiteral(" table:number-rows-spanned=\"2\"")) +
+                    cell(QStringLiteral("Seen in"), QStringLiteral(" table:number-columns-spanned=\"2\"")) +
+                    covered + "</table:table-row></table:table-header-rows><table:table-row>" + covered +
+                    covered + cell(QStringLiteral("spring")) + cell(QStringLiteral("autumn")) +
+                    "</table:table-row>" + rows + "</table:table>" + Paragraphs(2, 1)});
+}
+
 class PageFidelityEndToEnd : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { office_ = new TestOffice; }
@@ -249,6 +272,7 @@ TEST_F(PageFidelityEndToEnd, EveryPrintedPageIsOneOutputShowingWhatThePageShows)
          3},
         {"a footnote that goes on on the next page", FootnoteGoingOnOnTheNextPage, 3},
         {"a footnote that goes on over several pages", FootnoteGoingOnOverPages, 4},
+        {"heading cells that reach below the repeated heading", HeadingRowsReachingBelowTheHeading, 3},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

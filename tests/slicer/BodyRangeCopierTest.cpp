@@ -185,6 +185,30 @@ TEST(BodyRangeCopierTest, TableCutBetweenRowsRepeatsColumnsAndHeadingRows) {
     EXPECT_EQ(document.page(2), head + row + "b" + end + row + "c" + end + "</table:table>");
 }
 
+TEST(BodyRangeCopierTest, HeadingCellsReachingBelowTheHeadingEndWithItOnTheContinuation) {
+    const std::string end = "</table:table-row>";
+    const auto cell = [](const std::string& text, int rows) {
+        return "<table:table-cell" +
+               (rows > 1 ? R"( table:number-rows-spanned=")" + std::to_string(rows) + R"(")"
+                         : std::string()) +
+               "><text:p>" + text + "</text:p></table:table-cell>";
+    };
+    const auto head = [&](int reach, int inHeading) {
+        return "<table:table table:name=\"T\"><table:table-column table:number-columns-repeated=\"2\"/>"
+               "<table:table-header-rows><table:table-row>" +
+               cell("a", reach) + cell("b", 1) + end + "<table:table-row><table:covered-table-cell/>" +
+               cell("c", inHeading) + end + "</table:table-header-rows>";
+    };
+    const std::string below = "<table:table-row><table:covered-table-cell/>" + cell("d", 1) + end;
+    const std::string rows = "<table:table-row>" + cell("e", 1) + cell("f", 1) + end;
+    const std::string marked = "<table:table-row>" + cell(mark(2) + "g", 1) + cell("h", 1) + end;
+    // "a" reaches one row below the heading's two, "c" one row more; the first page shows the input's spans.
+    TestDocument document(head(3, 2) + below + rows + marked + "</table:table>");
+    EXPECT_EQ(document.page(1), head(3, 2) + below + rows + "</table:table>");
+    EXPECT_EQ(document.page(2),
+              head(2, 1) + "<table:table-row>" + cell("g", 1) + cell("h", 1) + end + "</table:table>");
+}
+
 TEST(BodyRangeCopierTest, SectionIsRepeatedAroundEachPartWithUnbalancedColumnsWhereItRunsOn) {
     TestDocument document(
         R"(<text:section text:name="S" text:style-name="Sect1"><text:p>a</text:p><text:p>)" + mark(2) +

@@ -191,6 +191,24 @@ QString FootnoteGoingOnOverPages() {
     return FlatOdt({Paragraphs(1, 9) + Para(Words(20, 30) + note + Words(21, 20)) + Paragraphs(30, 16)});
 }
 
+// A long paragraph of one-word reference fields, as an index of names lists them: every page after the
+// first opens with a field.
+QString PagesOpeningWithAField() {
+    QString targets, references;
+    for (int word = 1; word <= 12; ++word)
+        targets += QStringLiteral(
+                       "<text:bookmark-start text:name=\"w%1\"/>%2<text:bookmark-end text:name=\"w%1\"/> ")
+                       .arg(word)
+                       .arg(Words(800 + word, 1));
+    for (int reference = 0; reference < 1400; ++reference)
+        references += QStringLiteral(
+                          "<text:bookmark-ref text:reference-format=\"text\" text:ref-name=\"w%1\">%2"
+                          "</text:bookmark-ref>, ")
+                          .arg(reference % 12 + 1)
+                          .arg(Words(800 + reference % 12 + 1, 1));
+    return FlatOdt({Para(targets) + Paragraphs(1, 2) + Para(QStringLiteral("Listed: ") + references)});
+}
+
 // A table whose heading row has cells reaching into the first row below it: the heading repeated on later
 // pages shows them down to the heading's end only.
 QString HeadingRowsReachingBelowTheHeading() {
@@ -272,6 +290,7 @@ TEST_F(PageFidelityEndToEnd, EveryPrintedPageIsOneOutputShowingWhatThePageShows)
          3},
         {"a footnote that goes on on the next page", FootnoteGoingOnOnTheNextPage, 3},
         {"a footnote that goes on over several pages", FootnoteGoingOnOverPages, 4},
+        {"pages that open with a one-word field", PagesOpeningWithAField, 3},
         {"heading cells that reach below the repeated heading", HeadingRowsReachingBelowTheHeading, 3},
     };
     for (const auto& c : cases) {

@@ -270,9 +270,11 @@ Sub RestoreProtection()
     Next
 End Sub
 
-' The start of a page whose first line opens with a field: the view cursor's start of the page lies
-' after the field, and the page before ends before it, so the field would go with neither. It opens this
-' page (as printed) when the page before ends right before it. Leaves the view cursor at start.
+' The start of a page whose first line opens with a one-word field: the view cursor's start of the page
+' lies after the field, and the page before ends before it, so the field would go with neither. It opens
+' this page (as printed) when the page before ends right before it. A field of several words may instead
+' have been broken over both pages, and stays with the page before, where it begins. Leaves the view
+' cursor at start.
 Function BeforeField(cursor As Object, start As Object, page As Long) As Object
     Dim probe As Object, field As Variant
     BeforeField = start
@@ -283,6 +285,7 @@ Function BeforeField(cursor As Object, start As Object, page As Long) As Object
     If Not probe.goLeft(1, False) Then Exit Function
     field = probe.TextField
     If IsEmpty(field) Or IsNull(field) Then Exit Function
+    If InStr(Trim(field.getPresentation(False)), " ") > 0 Then Exit Function
     ' Back from this page rather than a jump to the one before, which walks the pages from the first.
     If cursor.jumpToPreviousPage() Then
         If cursor.jumpToEndOfPage() Then

@@ -232,6 +232,19 @@ QString HeadingRowsReachingBelowTheHeading() {
                     "</table:table-row>" + rows + "</table:table>" + Paragraphs(2, 1)});
 }
 
+// References to bookmarks the document does not hold, stored with the text another word processor showed for
+// them: the office shows its own error in their place.
+QString ReferencesToNothing() {
+    QString body;
+    for (int paragraph = 1; paragraph <= 40; ++paragraph)
+        body += Para(
+            Words(600 + paragraph, 12) +
+            QStringLiteral(" <text:bookmark-ref text:reference-format=\"number\" text:ref-name=\"gone%1\">"
+                           "Error! Reference source not found.</text:bookmark-ref>")
+                .arg(paragraph));
+    return FlatOdt({body});
+}
+
 class PageFidelityEndToEnd : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { office_ = new TestOffice; }
@@ -292,6 +305,7 @@ TEST_F(PageFidelityEndToEnd, EveryPrintedPageIsOneOutputShowingWhatThePageShows)
         {"a footnote that goes on over several pages", FootnoteGoingOnOverPages, 4},
         {"pages that open with a one-word field", PagesOpeningWithAField, 3},
         {"heading cells that reach below the repeated heading", HeadingRowsReachingBelowTheHeading, 3},
+        {"references to bookmarks the document does not hold", ReferencesToNothing, 2},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

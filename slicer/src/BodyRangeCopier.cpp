@@ -117,6 +117,19 @@ void setAttribute(pugi::xml_node element, const char* name, const std::string& v
     attribute.set_value(value.c_str());
 }
 
+// Where a hidden heading that carries a number goes before `heading`: before the sections the heading
+// opens. Opening a section itself, the hidden heading takes away the space the layout gives above the
+// heading.
+pugi::xml_node carrierPlace(pugi::xml_node heading) {
+    pugi::xml_node place = heading;
+    while (odf::is(place.parent(), "text:section")) {
+        for (pugi::xml_node before = place.previous_sibling(); before; before = before.previous_sibling())
+            if (!odf::isContentFree(before)) return place;
+        place = place.parent();
+    }
+    return place;
+}
+
 }  // namespace
 
 BodyRangeCopier::BodyRangeCopier(const DocumentFacts& facts, OutputStyles& styles, std::string pageCountText)
@@ -380,7 +393,8 @@ void BodyRangeCopier::continueHeadingNumber(pugi::xml_node source, pugi::xml_nod
         // numbering (those of older office versions), so its number is always carried.
         if (shownOutline_.at(outer.level) == outer.number) continue;
         // A heading can restart only its own level: a hidden heading of the outer level carries its number.
-        pugi::xml_node carrier = copy.parent().insert_child_before("text:h", copy);
+        const pugi::xml_node place = carrierPlace(copy);
+        pugi::xml_node carrier = place.parent().insert_child_before("text:h", place);
         setAttribute(carrier, "text:style-name",
                      styles_.deriveTiny(outer.headingStyle).attribute("style:name").value());
         setAttribute(carrier, "text:outline-level", std::to_string(outer.level));

@@ -355,6 +355,16 @@ TEST(BodyRangeCopierTest, HiddenHeadingCarriesTheChapterNumberALowerHeadingShows
     EXPECT_NE(firstChapter.page(2).find(R"(text:outline-level="1" text:restart-numbering="true" )"
                                         R"(text:start-value="1"><text:hidden-paragraph)"),
               std::string::npos);
+
+    // Before the sections the heading opens, where it takes no space from above the heading.
+    TestDocument inSection(R"(<text:h text:style-name="H1" text:outline-level="1">A</text:h><text:p>)" +
+                               mark(2) +
+                               R"(a</text:p><text:section text:name="S"><text:section text:name="T"><text:h )"
+                               R"(text:style-name="H2" text:outline-level="2">A.1</text:h></text:section>)"
+                               "</text:section>",
+                           "", styles("1"));
+    const std::string page = inSection.page(2);
+    EXPECT_LT(page.find("hidden-paragraph"), page.find(R"(<text:section text:name="S">)"));
 }
 
 TEST(BodyRangeCopierTest, HeadingCutInsideTextContinuesWithoutANumber) {

@@ -130,6 +130,12 @@ pugi::xml_node carrierPlace(pugi::xml_node heading) {
     return place;
 }
 
+bool inList(pugi::xml_node node) {
+    for (node = node.parent(); node; node = node.parent())
+        if (odf::isList(node)) return true;
+    return false;
+}
+
 }  // namespace
 
 BodyRangeCopier::BodyRangeCopier(const DocumentFacts& facts, OutputStyles& styles, std::string pageCountText)
@@ -371,9 +377,16 @@ void BodyRangeCopier::restyleCutParagraph(pugi::xml_node copy, bool continues, b
     if (dropSpaceBelow) styles_.setProperty(style, kProperties, "fo:margin-bottom", "0cm");
     if (!continues) return;
     // The rest of a paragraph that flowed onto the next page: no first-line indent, no space above,
-    // no drop cap, and no second heading number.
-    styles_.setProperty(style, kProperties, "fo:text-indent", "0cm");
-    styles_.setProperty(style, kProperties, "style:auto-text-indent", "false");
+    // no drop cap, and no second heading number. A list's paragraph whose style gives no indent takes
+    // the list's, which the rest, unlabelled, shows without a first-line indent; an indent of its own
+    // would replace the list's left one too.
+    const bool indentedByList =
+        inList(copy) && styles_.inheritedProperty("paragraph", base, kProperties, "fo:margin-left").empty() &&
+        styles_.inheritedProperty("paragraph", base, kProperties, "fo:text-indent").empty();
+    if (!indentedByList) {
+        styles_.setProperty(style, kProperties, "fo:text-indent", "0cm");
+        styles_.setProperty(style, kProperties, "style:auto-text-indent", "false");
+    }
     styles_.setProperty(style, kProperties, "fo:margin-top", "0cm");
     style.child(kProperties.data()).remove_child("style:drop-cap");
     style.remove_attribute("style:master-page-name");

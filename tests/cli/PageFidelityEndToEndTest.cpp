@@ -245,20 +245,42 @@ QString ReferencesToNothing() {
     return FlatOdt({body});
 }
 
+// Long items of a bulleted list indented by the list alone: the pages cut items inside their text.
+QString ListItemsIndentedByTheList() {
+    QString items;
+    for (int item = 1; item <= 14; ++item)
+        items += QStringLiteral("<text:list-item>%1</text:list-item>").arg(Para(Words(400 + item, 110)));
+    return FlatOdt(
+        {Paragraphs(1, 2) + "<text:list text:style-name=\"Bullets\">" + items + "</text:list>",
+         "<text:list-style style:name=\"Bullets\"><text:list-level-style-bullet text:level=\"1\" "
+         "text:bullet-char=\"•\"><style:list-level-properties "
+         "text:list-level-position-and-space-mode=\"label-alignment\"><style:list-level-label-alignment "
+         "text:label-followed-by=\"listtab\" text:list-tab-stop-position=\"2.5cm\" "
+         "fo:text-indent=\"-0.5cm\" fo:margin-left=\"2.5cm\"/></style:list-level-properties>"
+         "</text:list-level-style-bullet></text:list-style>"});
+}
+
 class PageFidelityEndToEnd : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { office_ = new TestOffice; }
     static void TearDownTestSuite() { delete office_; }
 
-    // The text of each page as the office prints the document, white space left out.
-    QStringList PrintedPages(const QString& path) const {
+    // The text of each page as the office prints the document, white space left out; with `lineStarts`, each
+    // line kept apart with the room before it, which tells where it begins.
+    QStringList PrintedPages(const QString& path, bool lineStarts = false) const {
         const QString pdf = work_.filePath(QFileInfo(path).completeBaseName() + QStringLiteral(".pdf"));
         office_->storeAsPdf(path, pdf);
-        QStringList pages =
-            PdfText(pdf, {QStringLiteral("-enc"), QStringLiteral("UTF-8")}).split(QLatin1Char('\f'));
+        QStringList options{QStringLiteral("-enc"), QStringLiteral("UTF-8")};
+        if (lineStarts) options << QStringLiteral("-layout");
+        QStringList pages = PdfText(pdf, options).split(QLatin1Char('\f'));
         if (!pages.isEmpty() && pages.last().trimmed().isEmpty()) pages.removeLast();
-        static const QRegularExpression space(QStringLiteral("\\s"));
-        for (QString& page : pages) page.remove(space);
+        static const QRegularExpression space(QStringLiteral("\\s")), trailing(QStringLiteral("\\s+\\n"));
+        for (QString& page : pages) {
+            if (lineStarts)
+                page = page.replace(trailing, QStringLiteral("\n")).trimmed();
+            else
+                page.remove(space);
+        }
         return pages;
     }
 
@@ -292,6 +314,7 @@ TEST_F(PageFidelityEndToEnd, EveryPrintedPageIsOneOutputShowingWhatThePageShows)
         const char* name;
         std::function<QString()> document;
         int atLeastPages;
+        bool lineStarts = false;  // the lines must begin where the input's do
     } cases[] = {
         {"pages start inside a table of contents", TableOfContents, 3},
         {"pages start inside a protected section", ProtectedSection, 3},
@@ -306,6 +329,7 @@ TEST_F(PageFidelityEndToEnd, EveryPrintedPageIsOneOutputShowingWhatThePageShows)
         {"pages that open with a one-word field", PagesOpeningWithAField, 3},
         {"heading cells that reach below the repeated heading", HeadingRowsReachingBelowTheHeading, 3},
         {"references to bookmarks the document does not hold", ReferencesToNothing, 2},
+        {"list items indented by the list, cut by the pages", ListItemsIndentedByTheList, 3, true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -313,12 +337,12 @@ TEST_F(PageFidelityEndToEnd, EveryPrintedPageIsOneOutputShowingWhatThePageShows)
             c.document(),
             work_.filePath(QString::fromLatin1(c.name).replace(QLatin1Char(' '), QLatin1Char('-')) +
                            QStringLiteral(".odt")));
-        const QStringList printed = PrintedPages(input);
+        const QStringList printed = PrintedPages(input, c.lineStarts);
         ASSERT_GE(printed.size(), c.atLeastPages) << "the document is not the case it should be";
         const QStringList outputs = Split(input);
         ASSERT_EQ(outputs.size(), printed.size());
         for (int page = 1; page <= printed.size(); ++page) {
-            const QStringList shown = PrintedPages(outputs.at(page - 1));
+            const QStringList shown = PrintedPages(outputs.at(page - 1), c.lineStarts);
             ASSERT_EQ(shown.size(), 1) << "page " << page;
             EXPECT_EQ(shown.first(), printed.at(page - 1)) << "page " << page;
         }

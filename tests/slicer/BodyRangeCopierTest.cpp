@@ -137,6 +137,28 @@ TEST(BodyRangeCopierTest, ListItemCutInsideTextContinuesAsListHeaderAndNumbering
               "</text:p></text:list-item></text:list>");
 }
 
+TEST(BodyRangeCopierTest, ContinuationInAListTakesTheListsIndentUnlessItsStyleGivesOne) {
+    const struct {
+        const char* paragraphProperties;
+        bool indentWritten;
+    } cases[] = {
+        {"", false},  // an indent of the continuation's own would replace the list's left one
+        {R"(fo:margin-left="1cm")", true},
+        {R"(fo:text-indent="-0.5cm")", true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.paragraphProperties);
+        TestDocument document(
+            R"(<text:list text:style-name="L1"><text:list-item><text:p text:style-name="P1">tw)" + mark(2) +
+                "o</text:p></text:list-item></text:list>",
+            R"(<style:style style:name="P1" style:family="paragraph"><style:paragraph-properties )" +
+                std::string(c.paragraphProperties) + "/></style:style>");
+        document.page(2);
+        EXPECT_EQ(document.outputStyle("FkP1").find("fo:text-indent=\"0cm\"") != std::string::npos,
+                  c.indentWritten);
+    }
+}
+
 TEST(BodyRangeCopierTest, ListCutBetweenItemsStartsAtTheInputNumber) {
     TestDocument document(
         R"(<text:list><text:list-item text:start-value="5"><text:p>a</text:p></text:list-item>)"

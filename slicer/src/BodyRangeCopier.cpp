@@ -117,6 +117,25 @@ void setAttribute(pugi::xml_node element, const char* name, const std::string& v
     attribute.set_value(value.c_str());
 }
 
+// Where a hidden heading that carries a number goes before `heading`: before the sections the heading
+// opens. Opening a section itself, the hidden heading takes away the space the layout gives above the
+// heading.
+pugi::xml_node carrierPlace(pugi::xml_node heading) {
+    pugi::xml_node place = heading;
+    while (odf::is(place.parent(), "text:section")) {
+        for (pugi::xml_node before = place.previous_sibling(); before; before = before.previous_sibling())
+            if (!odf::isContentFree(before)) return place;
+        place = place.parent();
+    }
+    return place;
+}
+
+bool inList(pugi::xml_node node) {
+    for (node = node.parent(); node; node = node.parent())
+        if (odf::isList(node)) return true;
+    return false;
+}
+
 }  // namespace
 
 BodyRangeCopier::BodyRangeCopier(const DocumentFacts& facts, OutputStyles& styles, std::string pageCountText)
@@ -247,6 +266,7 @@ void BodyRangeCopier::copyNode(pugi::xml_node source, pugi::xml_node targetParen
     if (odf::isParagraph(source) && !holdsStart) continueHeadingNumber(source, copy);
     if (odf::is(source, "text:sequence")) continueSequence(source, copy);
     copyChildren(source, copy, holdsStart, holdsEnd);
+    if (holdsStart && odf::isTable(source)) endHeadingSpansWithTheHeading(copy);
     if (odf::isParagraph(copy) && (holdsStart || holdsEnd)) {
         // The rest of a paragraph numbered as a heading by its style must not be numbered again; only
         // a heading element can say so.
@@ -297,6 +317,26 @@ void BodyRangeCopier::dropTableSpaceBelow(pugi::xml_node copy) {
     setAttribute(copy, "table:style-name", style.attribute("style:name").value());
 }
 
+void BodyRangeCopier::endHeadingSpansWithTheHeading(pugi::xml_node copy) {
+    // The layout repeats the heading rows only: a heading cell that reaches into the rows below shows
+    // down to the heading's end, and the rows it covers lie on an earlier page. Left spanning, it would
+    // cover the page's first rows instead.
+    const pugi::xml_node heading = copy.child("table:table-header-rows");
+    int rowsLeft = 0;
+    for (pugi::xml_node row : heading.children("table:table-row")) ++rowsLeft;
+    for (pugi::xml_node row : heading.children("table:table-row")) {
+        for (pugi::xml_node cell : row.children("table:table-cell")) {
+            pugi::xml_attribute span = cell.attribute("table:number-rows-spanned");
+            if (span.as_int(1) <= rowsLeft) continue;
+            if (rowsLeft > 1)
+                span.set_value(rowsLeft);
+            else
+                cell.remove_attribute(span);
+        }
+        --rowsLeft;
+    }
+}
+
 void BodyRangeCopier::dropRowMinimumHeight(pugi::xml_node copy) {
     // A row the page cuts is as tall on each page as the part of its content there; its minimum height
     // held in each part would push the page over.
@@ -337,9 +377,16 @@ void BodyRangeCopier::restyleCutParagraph(pugi::xml_node copy, bool continues, b
     if (dropSpaceBelow) styles_.setProperty(style, kProperties, "fo:margin-bottom", "0cm");
     if (!continues) return;
     // The rest of a paragraph that flowed onto the next page: no first-line indent, no space above,
-    // no drop cap, and no second heading number.
-    styles_.setProperty(style, kProperties, "fo:text-indent", "0cm");
-    styles_.setProperty(style, kProperties, "style:auto-text-indent", "false");
+    // no drop cap, and no second heading number. A list's paragraph whose style gives no indent takes
+    // the list's, which the rest, unlabelled, shows without a first-line indent; an indent of its own
+    // would replace the list's left one too.
+    const bool indentedByList =
+        inList(copy) && styles_.inheritedProperty("paragraph", base, kProperties, "fo:margin-left").empty() &&
+        styles_.inheritedProperty("paragraph", base, kProperties, "fo:text-indent").empty();
+    if (!indentedByList) {
+        styles_.setProperty(style, kProperties, "fo:text-indent", "0cm");
+        styles_.setProperty(style, kProperties, "style:auto-text-indent", "false");
+    }
     styles_.setProperty(style, kProperties, "fo:margin-top", "0cm");
     style.child(kProperties.data()).remove_child("style:drop-cap");
     style.remove_attribute("style:master-page-name");
@@ -359,7 +406,8 @@ void BodyRangeCopier::continueHeadingNumber(pugi::xml_node source, pugi::xml_nod
         // numbering (those of older office versions), so its number is always carried.
         if (shownOutline_.at(outer.level) == outer.number) continue;
         // A heading can restart only its own level: a hidden heading of the outer level carries its number.
-        pugi::xml_node carrier = copy.parent().insert_child_before("text:h", copy);
+        const pugi::xml_node place = carrierPlace(copy);
+        pugi::xml_node carrier = place.parent().insert_child_before("text:h", place);
         setAttribute(carrier, "text:style-name",
                      styles_.deriveTiny(outer.headingStyle).attribute("style:name").value());
         setAttribute(carrier, "text:outline-level", std::to_string(outer.level));

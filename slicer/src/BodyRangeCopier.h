@@ -54,6 +54,8 @@ private:
     // A table whose rest is on the next page, and a row cut by the page.
     void dropTableSpaceBelow(pugi::xml_node copy);
     void dropRowMinimumHeight(pugi::xml_node copy);
+    // A table's continuation, whose heading is repeated without the rows that followed it.
+    static void endHeadingSpansWithTheHeading(pugi::xml_node copy);
     void continueHeadingNumber(pugi::xml_node source, pugi::xml_node copy);
     void continueSequence(pugi::xml_node source, pugi::xml_node copy);
     bool onStartPath(pugi::xml_node node) const { return startPath_.count(node.internal_object()) > 0; }

@@ -76,22 +76,32 @@ void collectRanges(pugi::xml_node root, std::string_view element, std::set<std::
 
 }  // namespace
 
-FrozenFields::FrozenFields(pugi::xml_node outputBody) {
+ReferenceTargets::ReferenceTargets(std::initializer_list<pugi::xml_node> roots) {
     // A range is held only when both of its ends are: a reference may show the text between them.
-    collectNames(outputBody, "text:bookmark", "text:name", bookmarks_);
-    collectRanges(outputBody, "text:bookmark", bookmarks_);
-    collectNames(outputBody, "text:reference-mark", "text:name", referenceMarks_);
-    collectRanges(outputBody, "text:reference-mark", referenceMarks_);
-    collectNames(outputBody, "text:sequence", "text:ref-name", sequences_);
-    collectNames(outputBody, "text:note", "text:id", notes_);
+    for (const pugi::xml_node root : roots) {
+        if (!root) continue;
+        collectNames(root, "text:bookmark", "text:name", bookmarks_);
+        collectRanges(root, "text:bookmark", bookmarks_);
+        collectNames(root, "text:reference-mark", "text:name", referenceMarks_);
+        collectRanges(root, "text:reference-mark", referenceMarks_);
+        collectNames(root, "text:sequence", "text:ref-name", sequences_);
+        collectNames(root, "text:note", "text:id", notes_);
+    }
 }
 
-bool FrozenFields::isTargetHeld(pugi::xml_node reference) const {
+bool ReferenceTargets::holdsTargetOf(pugi::xml_node reference) const {
     const std::string name = reference.attribute("text:ref-name").as_string();
     if (odf::is(reference, "text:bookmark-ref")) return bookmarks_.contains(name);
     if (odf::is(reference, "text:reference-ref")) return referenceMarks_.contains(name);
     if (odf::is(reference, "text:sequence-ref")) return sequences_.contains(name);
     return notes_.contains(name);
+}
+
+FrozenFields::FrozenFields(pugi::xml_node outputBody, const ReferenceTargets& inputTargets)
+    : outputTargets_({outputBody}), inputTargets_(inputTargets) {}
+
+bool FrozenFields::isTargetElsewhere(pugi::xml_node reference) const {
+    return !outputTargets_.holdsTargetOf(reference) && inputTargets_.holdsTargetOf(reference);
 }
 
 void FrozenFields::freeze(pugi::xml_node root) const {
@@ -101,7 +111,7 @@ void FrozenFields::freeze(pugi::xml_node root) const {
         bool for_each(pugi::xml_node& node) override {
             if (canBeFixed(node))
                 fixed.push_back(node);
-            else if (showsOnlyComputedValue(node) || (isReference(node) && !fields->isTargetHeld(node)))
+            else if (showsOnlyComputedValue(node) || (isReference(node) && fields->isTargetElsewhere(node)))
                 replaced.push_back(node);
             return true;
         }

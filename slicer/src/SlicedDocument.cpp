@@ -131,6 +131,8 @@ SlicedDocument::SlicedDocument(const std::filesystem::path& markedPackage, std::
         if (odf::isPageAnchored(child)) pageAnchored_.push_back(child);
     inputReferences_.collect(contentRoot);
     inputReferences_.collect(stylesRoot);
+    inputTargets_ =
+        std::make_unique<ReferenceTargets>(std::initializer_list<pugi::xml_node>{text_, stylesRoot});
 }
 
 SlicedDocument::~SlicedDocument() = default;
@@ -333,7 +335,7 @@ void SlicedDocument::buildContent(const OutputCut& cut, pugi::xml_document& outp
 void SlicedDocument::confineToPages(pugi::xml_document& content, pugi::xml_document& styles) const {
     const pugi::xml_node outputText = content.document_element().child("office:body").child("office:text");
     PageConfinement::closeCutRanges(outputText);
-    const FrozenFields fields(outputText);
+    const FrozenFields fields(outputText, *inputTargets_);
     fields.freeze(outputText);
     if (styles.document_element()) fields.freeze(styles.document_element());
     PageConfinement::keepNeededDeclarations(outputText, {outputText, styles.document_element()});

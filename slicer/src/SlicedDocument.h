@@ -27,6 +27,7 @@ class BodyRangeCopier;
 class EndnotePages;
 class NotesGoingOn;
 class ObjectsDrawnLater;
+class ReferenceTargets;
 
 // The parsed input package and everything worked out from it once, shared by all outputs.
 class SlicedDocument {
@@ -109,6 +110,7 @@ private:
     std::unique_ptr<StyleCatalog> catalog_;
     std::unique_ptr<MasterPages> masterPages_;
     std::unique_ptr<DocumentFacts> facts_;
+    std::unique_ptr<ReferenceTargets> inputTargets_;
     std::unique_ptr<PageMap> pages_;
     std::unique_ptr<PartMap> parts_;
     // The body's page-anchored objects, in order: each page looks for its own among them, not among

@@ -54,7 +54,7 @@ Function MarkPages(document As Object, unused As String, progress As Object) As 
         If reached Then reached = cursor.jumpToStartOfPage()
         If reached Then reached = (cursor.getPage() = page)
         If reached Then
-            start = cursor.getText().createTextCursorByRange(cursor.getStart())
+            start = BeforeField(cursor, cursor.getText().createTextCursorByRange(cursor.getStart()), page)
             starts(page - 1) = start
             pages(page - 1) = "+" & cursor.PageStyleName
             MarkRowsAround(cursor, start, page, body)
@@ -269,6 +269,35 @@ Sub RestoreProtection()
         lifted(i).IsProtected = True
     Next
 End Sub
+
+' The start of a page whose first line opens with a one-word field: the view cursor's start of the page
+' lies after the field, and the page before ends before it, so the field would go with neither. It opens
+' this page (as printed) when the page before ends right before it. A field of several words may instead
+' have been broken over both pages, and stays with the page before, where it begins. Leaves the view
+' cursor at start.
+Function BeforeField(cursor As Object, start As Object, page As Long) As Object
+    Dim probe As Object, field As Variant
+    BeforeField = start
+    If page = 1 Then Exit Function
+    On Error GoTo Back
+    If start.isStartOfParagraph() Then Exit Function
+    probe = start.getText().createTextCursorByRange(start)
+    If Not probe.goLeft(1, False) Then Exit Function
+    field = probe.TextField
+    If IsEmpty(field) Or IsNull(field) Then Exit Function
+    If InStr(Trim(field.getPresentation(False)), " ") > 0 Then Exit Function
+    ' Back from this page rather than a jump to the one before, which walks the pages from the first.
+    If cursor.jumpToPreviousPage() Then
+        If cursor.jumpToEndOfPage() Then
+            If cursor.getPage() = page - 1 Then
+                If start.getText().compareRegionStarts(cursor.getEnd(), probe) = 0 Then BeforeField = probe
+            End If
+        End If
+    End If
+Back:
+    On Error GoTo 0
+    cursor.gotoRange(start, False)
+End Function
 
 ' Whether the paragraph at start, which opens this page, has objects and the page before ends inside it.
 ' Leaves the view cursor back at the start of this page. An office that cannot tell says no: the

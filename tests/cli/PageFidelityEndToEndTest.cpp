@@ -191,20 +191,96 @@ QString FootnoteGoingOnOverPages() {
     return FlatOdt({Paragraphs(1, 9) + Para(Words(20, 30) + note + Words(21, 20)) + Paragraphs(30, 16)});
 }
 
+// A long paragraph of one-word reference fields, as an index of names lists them: every page after the
+// first opens with a field.
+QString PagesOpeningWithAField() {
+    QString targets, references;
+    for (int word = 1; word <= 12; ++word)
+        targets += QStringLiteral(
+                       "<text:bookmark-start text:name=\"w%1\"/>%2<text:bookmark-end text:name=\"w%1\"/> ")
+                       .arg(word)
+                       .arg(Words(800 + word, 1));
+    for (int reference = 0; reference < 1400; ++reference)
+        references += QStringLiteral(
+                          "<text:bookmark-ref text:reference-format=\"text\" text:ref-name=\"w%1\">%2"
+                          "</text:bookmark-ref>, ")
+                          .arg(reference % 12 + 1)
+                          .arg(Words(800 + reference % 12 + 1, 1));
+    return FlatOdt({Para(targets) + Paragraphs(1, 2) + Para(QStringLiteral("Listed: ") + references)});
+}
+
+// A table whose heading row has cells reaching into the first row below it: the heading repeated on later
+// pages shows them down to the heading's end only.
+QString HeadingRowsReachingBelowTheHeading() {
+    const auto cell = [](const QString& text, const QString& span = {}) {
+        return QStringLiteral("<table:table-cell%1>%2</table:table-cell>").arg(span, Para(text));
+    };
+    const QString covered = QStringLiteral("<table:covered-table-cell/>");
+    QString rows;
+    for (int row = 1; row <= 90; ++row)
+        rows += QStringLiteral("<table:table-row>%1</table:table-row>")
+                    .arg(cell(QString::number(row)) + cell(Words(900 + row, 2)) + cell(Words(950 + row, 1)) +
+                         cell(Words(980 + row, 1)));
+    return FlatOdt({Paragraphs(1, 2) +
+                    "<table:table table:name=\"T\"><table:table-column table:number-columns-repeated=\"4\"/>"
+                    "<table:table-header-rows><table:table-row>" +
+                    cell(QStringLiteral("Number"), QStringLiteral(" table:number-rows-spanned=\"2\"")) +
+                    cell(QStringLiteral("Name"), QStringLiteral(" table:number-rows-spanned=\"2\"")) +
+                    cell(QStringLiteral("Seen in"), QStringLiteral(" table:number-columns-spanned=\"2\"")) +
+                    covered + "</table:table-row></table:table-header-rows><table:table-row>" + covered +
+                    covered + cell(QStringLiteral("spring")) + cell(QStringLiteral("autumn")) +
+                    "</table:table-row>" + rows + "</table:table>" + Paragraphs(2, 1)});
+}
+
+// References to bookmarks the document does not hold, stored with the text another word processor showed for
+// them: the office shows its own error in their place.
+QString ReferencesToNothing() {
+    QString body;
+    for (int paragraph = 1; paragraph <= 40; ++paragraph)
+        body += Para(
+            Words(600 + paragraph, 12) +
+            QStringLiteral(" <text:bookmark-ref text:reference-format=\"number\" text:ref-name=\"gone%1\">"
+                           "Error! Reference source not found.</text:bookmark-ref>")
+                .arg(paragraph));
+    return FlatOdt({body});
+}
+
+// Long items of a bulleted list indented by the list alone: the pages cut items inside their text.
+QString ListItemsIndentedByTheList() {
+    QString items;
+    for (int item = 1; item <= 14; ++item)
+        items += QStringLiteral("<text:list-item>%1</text:list-item>").arg(Para(Words(400 + item, 110)));
+    return FlatOdt(
+        {Paragraphs(1, 2) + "<text:list text:style-name=\"Bullets\">" + items + "</text:list>",
+         "<text:list-style style:name=\"Bullets\"><text:list-level-style-bullet text:level=\"1\" "
+         "text:bullet-char=\"•\"><style:list-level-properties "
+         "text:list-level-position-and-space-mode=\"label-alignment\"><style:list-level-label-alignment "
+         "text:label-followed-by=\"listtab\" text:list-tab-stop-position=\"2.5cm\" "
+         "fo:text-indent=\"-0.5cm\" fo:margin-left=\"2.5cm\"/></style:list-level-properties>"
+         "</text:list-level-style-bullet></text:list-style>"});
+}
+
 class PageFidelityEndToEnd : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { office_ = new TestOffice; }
     static void TearDownTestSuite() { delete office_; }
 
-    // The text of each page as the office prints the document, white space left out.
-    QStringList PrintedPages(const QString& path) const {
+    // The text of each page as the office prints the document, white space left out; with `lineStarts`, each
+    // line kept apart with the room before it, which tells where it begins.
+    QStringList PrintedPages(const QString& path, bool lineStarts = false) const {
         const QString pdf = work_.filePath(QFileInfo(path).completeBaseName() + QStringLiteral(".pdf"));
         office_->storeAsPdf(path, pdf);
-        QStringList pages =
-            PdfText(pdf, {QStringLiteral("-enc"), QStringLiteral("UTF-8")}).split(QLatin1Char('\f'));
+        QStringList options{QStringLiteral("-enc"), QStringLiteral("UTF-8")};
+        if (lineStarts) options << QStringLiteral("-layout");
+        QStringList pages = PdfText(pdf, options).split(QLatin1Char('\f'));
         if (!pages.isEmpty() && pages.last().trimmed().isEmpty()) pages.removeLast();
-        static const QRegularExpression space(QStringLiteral("\\s"));
-        for (QString& page : pages) page.remove(space);
+        static const QRegularExpression space(QStringLiteral("\\s")), trailing(QStringLiteral("\\s+\\n"));
+        for (QString& page : pages) {
+            if (lineStarts)
+                page = page.replace(trailing, QStringLiteral("\n")).trimmed();
+            else
+                page.remove(space);
+        }
         return pages;
     }
 
@@ -238,6 +314,7 @@ TEST_F(PageFidelityEndToEnd, EveryPrintedPageIsOneOutputShowingWhatThePageShows)
         const char* name;
         std::function<QString()> document;
         int atLeastPages;
+        bool lineStarts = false;  // the lines must begin where the input's do
     } cases[] = {
         {"pages start inside a table of contents", TableOfContents, 3},
         {"pages start inside a protected section", ProtectedSection, 3},
@@ -249,6 +326,10 @@ TEST_F(PageFidelityEndToEnd, EveryPrintedPageIsOneOutputShowingWhatThePageShows)
          3},
         {"a footnote that goes on on the next page", FootnoteGoingOnOnTheNextPage, 3},
         {"a footnote that goes on over several pages", FootnoteGoingOnOverPages, 4},
+        {"pages that open with a one-word field", PagesOpeningWithAField, 3},
+        {"heading cells that reach below the repeated heading", HeadingRowsReachingBelowTheHeading, 3},
+        {"references to bookmarks the document does not hold", ReferencesToNothing, 2},
+        {"list items indented by the list, cut by the pages", ListItemsIndentedByTheList, 3, true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -256,12 +337,12 @@ TEST_F(PageFidelityEndToEnd, EveryPrintedPageIsOneOutputShowingWhatThePageShows)
             c.document(),
             work_.filePath(QString::fromLatin1(c.name).replace(QLatin1Char(' '), QLatin1Char('-')) +
                            QStringLiteral(".odt")));
-        const QStringList printed = PrintedPages(input);
+        const QStringList printed = PrintedPages(input, c.lineStarts);
         ASSERT_GE(printed.size(), c.atLeastPages) << "the document is not the case it should be";
         const QStringList outputs = Split(input);
         ASSERT_EQ(outputs.size(), printed.size());
         for (int page = 1; page <= printed.size(); ++page) {
-            const QStringList shown = PrintedPages(outputs.at(page - 1));
+            const QStringList shown = PrintedPages(outputs.at(page - 1), c.lineStarts);
             ASSERT_EQ(shown.size(), 1) << "page " << page;
             EXPECT_EQ(shown.first(), printed.at(page - 1)) << "page " << page;
         }

@@ -137,6 +137,28 @@ TEST(BodyRangeCopierTest, ListItemCutInsideTextContinuesAsListHeaderAndNumbering
               "</text:p></text:list-item></text:list>");
 }
 
+TEST(BodyRangeCopierTest, ContinuationInAListTakesTheListsIndentUnlessItsStyleGivesOne) {
+    const struct {
+        const char* paragraphProperties;
+        bool indentWritten;
+    } cases[] = {
+        {"", false},  // an indent of the continuation's own would replace the list's left one
+        {R"(fo:margin-left="1cm")", true},
+        {R"(fo:text-indent="-0.5cm")", true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.paragraphProperties);
+        TestDocument document(
+            R"(<text:list text:style-name="L1"><text:list-item><text:p text:style-name="P1">tw)" + mark(2) +
+                "o</text:p></text:list-item></text:list>",
+            R"(<style:style style:name="P1" style:family="paragraph"><style:paragraph-properties )" +
+                std::string(c.paragraphProperties) + "/></style:style>");
+        document.page(2);
+        EXPECT_EQ(document.outputStyle("FkP1").find("fo:text-indent=\"0cm\"") != std::string::npos,
+                  c.indentWritten);
+    }
+}
+
 TEST(BodyRangeCopierTest, ListCutBetweenItemsStartsAtTheInputNumber) {
     TestDocument document(
         R"(<text:list><text:list-item text:start-value="5"><text:p>a</text:p></text:list-item>)"
@@ -183,6 +205,30 @@ TEST(BodyRangeCopierTest, TableCutBetweenRowsRepeatsColumnsAndHeadingRows) {
                              row + "head" + end + "</table:table-header-rows>";
     EXPECT_EQ(document.page(1), head + row + "a" + end + "</table:table>");
     EXPECT_EQ(document.page(2), head + row + "b" + end + row + "c" + end + "</table:table>");
+}
+
+TEST(BodyRangeCopierTest, HeadingCellsReachingBelowTheHeadingEndWithItOnTheContinuation) {
+    const std::string end = "</table:table-row>";
+    const auto cell = [](const std::string& text, int rows) {
+        return "<table:table-cell" +
+               (rows > 1 ? R"( table:number-rows-spanned=")" + std::to_string(rows) + R"(")"
+                         : std::string()) +
+               "><text:p>" + text + "</text:p></table:table-cell>";
+    };
+    const auto head = [&](int reach, int inHeading) {
+        return "<table:table table:name=\"T\"><table:table-column table:number-columns-repeated=\"2\"/>"
+               "<table:table-header-rows><table:table-row>" +
+               cell("a", reach) + cell("b", 1) + end + "<table:table-row><table:covered-table-cell/>" +
+               cell("c", inHeading) + end + "</table:table-header-rows>";
+    };
+    const std::string below = "<table:table-row><table:covered-table-cell/>" + cell("d", 1) + end;
+    const std::string rows = "<table:table-row>" + cell("e", 1) + cell("f", 1) + end;
+    const std::string marked = "<table:table-row>" + cell(mark(2) + "g", 1) + cell("h", 1) + end;
+    // "a" reaches one row below the heading's two, "c" one row more; the first page shows the input's spans.
+    TestDocument document(head(3, 2) + below + rows + marked + "</table:table>");
+    EXPECT_EQ(document.page(1), head(3, 2) + below + rows + "</table:table>");
+    EXPECT_EQ(document.page(2),
+              head(2, 1) + "<table:table-row>" + cell("g", 1) + cell("h", 1) + end + "</table:table>");
 }
 
 TEST(BodyRangeCopierTest, SectionIsRepeatedAroundEachPartWithUnbalancedColumnsWhereItRunsOn) {
@@ -331,6 +377,16 @@ TEST(BodyRangeCopierTest, HiddenHeadingCarriesTheChapterNumberALowerHeadingShows
     EXPECT_NE(firstChapter.page(2).find(R"(text:outline-level="1" text:restart-numbering="true" )"
                                         R"(text:start-value="1"><text:hidden-paragraph)"),
               std::string::npos);
+
+    // Before the sections the heading opens, where it takes no space from above the heading.
+    TestDocument inSection(R"(<text:h text:style-name="H1" text:outline-level="1">A</text:h><text:p>)" +
+                               mark(2) +
+                               R"(a</text:p><text:section text:name="S"><text:section text:name="T"><text:h )"
+                               R"(text:style-name="H2" text:outline-level="2">A.1</text:h></text:section>)"
+                               "</text:section>",
+                           "", styles("1"));
+    const std::string page = inSection.page(2);
+    EXPECT_LT(page.find("hidden-paragraph"), page.find(R"(<text:section text:name="S">)"));
 }
 
 TEST(BodyRangeCopierTest, HeadingCutInsideTextContinuesWithoutANumber) {

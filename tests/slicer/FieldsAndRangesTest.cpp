@@ -32,9 +32,13 @@ private:
     pugi::xml_document content_, styles_;
 };
 
+// Freezes an output body cut from an input that holds every target named here besides its own.
 std::string freezeBody(const std::string& body) {
     OutputBody output(body);
-    FrozenFields(output.text()).freeze(output.text());
+    const OutputBody input(
+        R"(<text:p><text:bookmark text:name="far"/><text:bookmark-start text:name="cut"/>)"
+        R"(<text:bookmark-end text:name="cut"/><text:bookmark text:name="a"/><text:note text:id="a"/></text:p>)");
+    FrozenFields(output.text(), ReferenceTargets{input.text()}).freeze(output.text());
     return output.body();
 }
 
@@ -55,6 +59,15 @@ TEST(FrozenFieldsTest, ReferencesToWhatAnotherPageHoldsShowTheirTextAndTheOthers
               R"(<text:p><text:reference-mark text:name="a"/><text:sequence text:ref-name="a"/>)"
               R"(<text:reference-ref text:ref-name="a">A</text:reference-ref>)"
               R"(<text:sequence-ref text:ref-name="a">Figure 1</text:sequence-ref>2B</text:p>)");
+}
+
+TEST(FrozenFieldsTest, AReferenceToWhatTheInputHoldsNowhereStaysAFieldThatShowsTheOfficesError) {
+    // The input showed the office's error, not the text the field was stored with.
+    const std::string missing =
+        R"(<text:p><text:bookmark-ref text:reference-format="number" )"
+        R"(text:ref-name="gone">Error! Reference source not found.</text:bookmark-ref>)"
+        R"(<text:reference-ref text:ref-name="a">A</text:reference-ref></text:p>)";
+    EXPECT_EQ(freezeBody(missing), missing);
 }
 
 TEST(FrozenFieldsTest, ARangeIsHeldOnlyWithBothItsEnds) {
@@ -91,7 +104,10 @@ TEST(FrozenFieldsTest, HeadersAndFootersAreFrozenAgainstTheTargetsOfTheBody) {
         R"(<text:p><text:bookmark text:name="here"/>x</text:p>)",
         R"(<text:p><text:bookmark-ref text:ref-name="here">x</text:bookmark-ref>|)"
         R"(<text:bookmark-ref text:ref-name="gone">y</text:bookmark-ref>|<text:date>d</text:date></text:p>)");
-    FrozenFields(output.text()).freeze(output.stylesRoot());
+    FrozenFields(output.text(), ReferenceTargets{output.text(), OutputBody("<text:p><text:bookmark "
+                                                                           "text:name=\"gone\"/></text:p>")
+                                                                    .text()})
+        .freeze(output.stylesRoot());
     EXPECT_EQ(output.header(), R"(<text:p><text:bookmark-ref text:ref-name="here">x</text:bookmark-ref>|y|)"
                                R"(<text:date text:fixed="true">d</text:date></text:p>)");
 }

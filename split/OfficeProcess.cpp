@@ -104,7 +104,9 @@ QString OfficeProcess::profileArgument(const QString& profileFolder) {
 }
 
 void OfficeProcess::start() {
-    if (state() == State::Running) stop();
+    const std::lock_guard lock(lifecycle_);
+    if (startsRefused_) throw Failure::officeGone();
+    if (state() == State::Running) stopLocked();
     if (!QFileInfo(options_.soffice).isExecutable()) throw Failure::officeMissing();
     pipeName_ = newPipeName();
 
@@ -206,6 +208,19 @@ GroupState StateOfGroup(pid_t group) {
 }  // namespace
 
 void OfficeProcess::stop() {
+    const std::lock_guard lock(lifecycle_);
+    stopLocked();
+}
+
+void OfficeProcess::stopForGood() {
+    startsRefused_ = true;
+    const std::lock_guard lock(lifecycle_);
+    // Only a running child is ours for sure: after a hand-over or an exit its process group id may
+    // already name someone else's processes.
+    if (state() == State::Running) stopLocked();
+}
+
+void OfficeProcess::stopLocked() {
     if (groupId_ > 0) ::kill(-groupId_, SIGTERM);
     if (pid_ <= 0) {
         killGroupAfterGrace();

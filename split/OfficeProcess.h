@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 #include <atomic>
+#include <mutex>
 #include <vector>
 
 namespace fk {
@@ -58,6 +59,10 @@ public:
     // Kills the office at once without waiting for it; safe to call from another thread, for an
     // office that no longer answers. The owner's next state() sees it gone.
     void abandon();
+    // The program is ending: stops the office if it runs as this object's child, and start() refuses
+    // from now on, for an office started meanwhile (by a split that saw the office go) would outlive
+    // the program. A start under way finishes first, and the office it started is the one stopped.
+    void stopForGood();
 
     pid_t pid() const { return pid_; }
     // The office's process group (the office proper runs as a child of the wrapper); -1 when stopped.
@@ -72,7 +77,12 @@ public:
     static QString profileArgument(const QString& profileFolder);
 
 private:
+    void stopLocked();
     void killGroupAfterGrace();
+
+    // start() and stop() may be called on different threads (a split's and the program's end).
+    std::mutex lifecycle_;
+    std::atomic<bool> startsRefused_ = false;
 
     OfficeOptions options_;
     QString pipeName_;

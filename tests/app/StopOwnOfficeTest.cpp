@@ -5,11 +5,13 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QThread>
+#include <thread>
 
 #include "ProcessTable.h"
 #include "app/ProgramEnd.h"
 #include "app/StopOwnOffice.h"
 #include "app/TerminationSignals.h"
+#include "base/Failure.h"
 
 using namespace fk;
 
@@ -54,6 +56,27 @@ TEST(StopOwnOffice, OfficeStillRunningAsOurChildIsStopped) {
     ASSERT_GT(helper, 0);
     StopOwnOffice(process);
     EXPECT_FALSE(ScriptedOffice::alive(helper));
+    EXPECT_EQ(process.pid(), -1);
+}
+
+// A split on another thread that saw the office go starts a new one while the program ends: the
+// start either comes first and its office is the one stopped, or is refused.
+TEST(StopOwnOffice, NoOfficeStartedAsTheProgramEndsOutlivesIt) {
+    ScriptedOffice office("wait");
+    OfficeProcess process({office.program(), true, {}});
+    process.start();
+    ASSERT_GT(office.waitForHelper(), 0);
+    std::thread split([&] {
+        try {
+            process.start();
+        } catch (const Failure& refused) {
+            EXPECT_EQ(refused.kind(), FailureKind::OfficeGone);
+        }
+    });
+    StopOwnOffice(process);
+    split.join();
+    EXPECT_NE(process.state(), OfficeProcess::State::Running);
+    EXPECT_THROW(process.start(), Failure);
     EXPECT_EQ(process.pid(), -1);
 }
 

@@ -82,6 +82,14 @@ protected:
         QDir().mkpath(inputs());
         QDir().mkpath(outputs());
     }
+    // A test that ended the program ended its office for good: the next takes a new one, as a new
+    // start of the program would.
+    ~WindowEndToEnd() override {
+        if (exitStatuses_.isEmpty()) return;
+        form_.reset();
+        delete office_;
+        office_ = new TestOffice(TestOffice::View::Visible);
+    }
 
     QString inputs() const { return work_.filePath(QStringLiteral("in")); }
     QString outputs() const { return work_.filePath(QStringLiteral("out")); }

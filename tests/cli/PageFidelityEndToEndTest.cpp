@@ -172,23 +172,24 @@ QString PictureDrawnOnTheNextPage() {
          "style:horizontal-pos=\"center\" style:horizontal-rel=\"paragraph\"/></style:style>"});
 }
 
-// A footnote cited near a page's foot that the page cannot hold whole: the layout goes on with it at the
-// foot of the next page.
-QString FootnoteGoingOnOnTheNextPage() {
+// A footnote of `noteParagraphs` cited near a page's foot, followed by `paragraphsAfter` paragraphs.
+QString FootnoteCitedNearAPageFoot(int noteParagraphs, int paragraphsAfter) {
     const QString note = QStringLiteral(
                              "<text:note text:id=\"ftn1\" text:note-class=\"footnote\"><text:note-citation>1"
                              "</text:note-citation><text:note-body>%1</text:note-body></text:note>")
-                             .arg(Paragraphs(700, 2, 150));
-    return FlatOdt({Paragraphs(1, 9) + Para(Words(20, 30) + note + Words(21, 20)) + Paragraphs(30, 8)});
+                             .arg(Paragraphs(700, noteParagraphs, 150));
+    return FlatOdt(
+        {Paragraphs(1, 9) + Para(Words(20, 30) + note + Words(21, 20)) + Paragraphs(30, paragraphsAfter)});
+}
+
+// A footnote the page cannot hold whole: the layout goes on with it at the foot of the next page.
+QString FootnoteGoingOnOnTheNextPage() {
+    return FootnoteCitedNearAPageFoot(2, 8);
 }
 
 // A footnote too long for two pages' feet: the layout goes on with it over the feet of two more.
 QString FootnoteGoingOnOverPages() {
-    const QString note = QStringLiteral(
-                             "<text:note text:id=\"ftn1\" text:note-class=\"footnote\"><text:note-citation>1"
-                             "</text:note-citation><text:note-body>%1</text:note-body></text:note>")
-                             .arg(Paragraphs(700, 9, 150));
-    return FlatOdt({Paragraphs(1, 9) + Para(Words(20, 30) + note + Words(21, 20)) + Paragraphs(30, 16)});
+    return FootnoteCitedNearAPageFoot(9, 16);
 }
 
 // A long paragraph of one-word reference fields, as an index of names lists them: every page after the

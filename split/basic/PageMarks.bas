@@ -33,7 +33,8 @@ Function MarkPages(document As Object, unused As String, progress As Object) As 
     cursor.jumpToLastPage()
     Dim pageCount As Long, page As Long, reached As Boolean
     pageCount = cursor.getPage()
-    Dim pages(pageCount - 1) As String, starts(pageCount - 1) As Object, withObjects As Boolean
+    Dim pages(pageCount - 1) As String, starts(pageCount - 1) As Object, texts(pageCount - 1) As Object
+    Dim withObjects As Boolean, text As Object
     progress.start("", pageCount * 2)
     withObjects = document.getDrawPage().hasElements()
     ' Nobody undoes our marks and nobody sees them: without undo records and view updates they cost
@@ -54,8 +55,13 @@ Function MarkPages(document As Object, unused As String, progress As Object) As 
         If reached Then reached = cursor.jumpToStartOfPage()
         If reached Then reached = (cursor.getPage() = page)
         If reached Then
-            start = BeforeField(cursor, cursor.getText().createTextCursorByRange(cursor.getStart()), page)
+            ' Every object Basic is handed costs it a lookup of its interfaces on first use, which
+            ' outweighs most calls: a page touches as few new ones as it can (the view cursor itself as
+            ' the range, its text kept for the mark).
+            text = cursor.getText()
+            start = BeforeField(cursor, text.createTextCursorByRange(cursor), page)
             starts(page - 1) = start
+            texts(page - 1) = text
             pages(page - 1) = "+" & cursor.PageStyleName
             MarkRowsAround(cursor, start, page, body)
             If withObjects And page > 1 Then
@@ -76,13 +82,14 @@ Function MarkPages(document As Object, unused As String, progress As Object) As 
         If pages(page - 1) <> "-" Then
             bookmark = document.createInstance("com.sun.star.text.Bookmark")
             bookmark.setName("@PAGE_MARK_PREFIX@" & Format(page, "@MARK_NUMBER_FORMAT@"))
-            If Not Inserted(starts(page - 1), bookmark) Then
+            If Not InsertedIn(texts(page - 1), starts(page - 1), bookmark) Then
                 If InsertedOnPage(cursor, page, bookmark) Then pages(page - 1) = "~" & Mid(pages(page - 1), 2)
             End If
             ' Each text cursor the office holds is kept in step with every change to the text: let go
             ' once used, they no longer make each mark cost more than the one before (5,000 pages: 2.1 s
             ' of marks against 1.4).
             starts(page - 1) = Nothing
+            texts(page - 1) = Nothing
         End If
         If page Mod 32 = 0 Then progress.setValue(pageCount + page)
     Next
@@ -208,10 +215,15 @@ End Sub
 
 ' Inserts the mark at position; false when the office refuses it there.
 Function Inserted(position As Object, bookmark As Object) As Boolean
-    Inserted = False
+    Inserted = InsertedIn(position.getText(), position, bookmark)
+End Function
+
+' The same in text, the text that holds position.
+Function InsertedIn(text As Object, position As Object, bookmark As Object) As Boolean
+    InsertedIn = False
     On Error GoTo Refused
-    position.getText().insertTextContent(position, bookmark, False)
-    Inserted = True
+    text.insertTextContent(position, bookmark, False)
+    InsertedIn = True
 Refused:
 End Function
 
@@ -332,22 +344,21 @@ End Function
 ' page starts are.
 ' Marks the other cells of every row around start, inside the cell outer (null: the body).
 Sub MarkRowsAround(cursor As Object, start As Object, page As Long, outer As Object)
-    Dim position As Object, probe As Object, cell As Object, table As Object, found As Object
+    Dim position As Object, cell As Variant, table As Object, found As Object
     Dim others As Variant, count As Long, i As Long
     ' Cells the office cannot answer for keep no mark: their content stays whole on the page before,
     ' which loses nothing, rather than the marking failing the document.
     On Error GoTo Done
     position = start
     Do
+        ' Every position here is a collapsed text cursor, which has a cell (empty outside tables).
         If IsNull(position) Then Exit Sub
-        probe = position.getText().createTextCursorByRange(position.getStart())
-        If Not probe.getPropertySetInfo().hasPropertyByName("Cell") Then Exit Sub
-        If IsNull(probe.Cell) Or IsEmpty(probe.Cell) Then Exit Sub
-        cell = probe.Cell
+        cell = position.Cell
+        If IsNull(cell) Or IsEmpty(cell) Then Exit Sub
         If Not IsNull(outer) Then
             If EqualUnoObjects(cell, outer) Then Exit Sub
         End If
-        table = probe.TextTable
+        table = position.TextTable
         others = Split(Trim(CellsOfRow(table, cell.CellName)), " ")
         count = UBound(others) + 1
         ' A page that starts at a cell's start starts the row there (the slicer takes it so too): the

@@ -63,7 +63,8 @@ Function MarkPages(document As Object, unused As String, progress As Object) As 
             starts(page - 1) = start
             texts(page - 1) = text
             pages(page - 1) = "+" & cursor.PageStyleName
-            MarkRowsAround(cursor, start, page, body)
+            ' The view cursor, which stands at the page's start, answers without a new object.
+            If Not IsEmpty(cursor.Cell) Then MarkRowsAround(cursor, start, page, body)
             If withObjects And page > 1 Then
                 If pages(page - 2) <> "-" Then
                     If start.isStartOfParagraph() Then

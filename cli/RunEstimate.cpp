@@ -1,6 +1,8 @@
 #include "cli/RunEstimate.h"
 
 #include <algorithm>
+#include <limits>
+#include <vector>
 
 namespace fk::cli {
 
@@ -122,16 +124,37 @@ double RunEstimate::fraction(double now) const {
 std::optional<double> RunEstimate::secondsLeft(double now) const {
     const std::optional<double> pace = secondsPerWeight(now);
     if (!pace) return std::nullopt;
-    // The office's work still to do, documents not begun included, and apart from it the pages of the
-    // documents it is done with.
-    double office = totalWeight(), pages = 0;
+    // The office takes the documents one after the other, and each document's pages are written once
+    // the office is done with it, while the office takes the next: the run ends when the last of those
+    // does. Documents go in the order they were begun, those not begun after them.
+    struct Left {
+        double begun, office, pages;
+    };
+    std::vector<Left> lefts;
+    const double officeShare = DocumentWork::OfficeShare();
+    double restWeight = totalWeight();
+    int restCount = documentCount_;
     for (auto document = documents_.cbegin(); document != documents_.cend(); ++document) {
         const double weight = weightOf(document.key());
-        const double left = weight * (1 - done(document.key(), *document, pace, now));
-        office -= weight;
-        (document->work.writingPages() ? pages : office) += left;
+        const double done = this->done(document.key(), *document, pace, now);
+        restWeight -= weight;
+        --restCount;
+        const double pages =
+            weight * (1 - (document->work.writingPages() ? done : std::max(done, officeShare)));
+        lefts.push_back({document->begun < 0 ? std::numeric_limits<double>::infinity() : document->begun,
+                         weight * (1 - done) - pages, pages});
     }
-    return std::max({office, pages, 0.0}) * *pace + kStopSeconds;
+    std::stable_sort(lefts.begin(), lefts.end(), [](const Left& a, const Left& b) { return a.begun < b.begun; });
+    double office = 0, end = 0;
+    for (const Left& left : lefts) {
+        office += left.office;
+        end = std::max(end, office + left.pages);
+    }
+    if (restCount > 0 && restWeight > 0) {
+        office += restWeight * officeShare;
+        end = std::max(end, office + restWeight / restCount * (1 - officeShare));
+    }
+    return std::max(end, office) * *pace + kStopSeconds;
 }
 
 std::optional<double> RunEstimate::outputsPerSecond(double now) const {

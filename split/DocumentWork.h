@@ -9,8 +9,8 @@ namespace fk {
 
 // How much of one document's split is done, 0 to 1, from the stage it is in, how far the office says
 // that stage has come, and the pages written. Each of the office's stages has the share of the time it
-// takes on a long text (at 1,000 pages the layout two fifths, marking over a quarter, the store a
-// fifth); the pages take the rest, from wherever the office's part left off. Never moves back.
+// takes on a long text (at 1,000 pages the layout two fifths, marking a tenth, the store a third);
+// the pages take the rest, from wherever the office's part left off. Never moves back.
 class DocumentWork {
 public:
     void reached(SplitStage stage);
@@ -24,7 +24,9 @@ public:
     double stageEnd() const { return std::max(done_, stageEnd_); }
     // The office's part is over and the pages are being written, which the office's next document
     // need not wait for.
-    bool writingPages() const { return pagesFrom_ >= 0 || done_ >= SpanOf(SplitStage::Close)->begin; }
+    bool writingPages() const { return pagesFrom_ >= 0 || done_ >= OfficeShare(); }
+    // The office's part of a document's work, as far as the office's stages reach.
+    static double OfficeShare() { return SpanOf(SplitStage::Close)->end; }
 
     // Where a stage begins and ends in a document's work, and how far the office's reports of it reach:
     // some stages go on silently after their reports end. Stages outside the office's part have none.

@@ -31,6 +31,14 @@ double End(SplitStage stage) {
     return DocumentWork::SpanOf(stage)->end;
 }
 
+// Bytes of work the run has left while the long document, `longDone` bytes of it done, is still in the
+// office and the short one is not begun: the long one's pages are written while the office takes the
+// short one.
+double LeftWhileLongInOffice(double longDone) {
+    const double office = DocumentWork::OfficeShare();
+    return kLongWeight * office - longDone + std::max(kLongWeight * (1 - office), kShortWeight);
+}
+
 struct EstimateCase {
     const char* name;
     std::function<void(RunEstimate&)> events;  // the times are the test's clock, in seconds
@@ -56,7 +64,7 @@ TEST(RunEstimate, TimeLeftFollowsTheWorkOfTheOfficesStagesNotThePagesWritten) {
              r.advanced(kLong, SplitStage::Open, 1, 3.5);
          },
          3.5, 0.5 / RunEstimate::kSecondsPerByte,
-         (kTotal - 0.5 / RunEstimate::kSecondsPerByte) * RunEstimate::kSecondsPerByte + kStop},
+         LeftWhileLongInOffice(0.5 / RunEstimate::kSecondsPerByte) * RunEstimate::kSecondsPerByte + kStop},
         {"a silent layout goes on at that pace, its load's reports behind it",
          [](RunEstimate& r) {
              r.reached(kLong, SplitStage::Open, 0);
@@ -64,21 +72,23 @@ TEST(RunEstimate, TimeLeftFollowsTheWorkOfTheOfficesStagesNotThePagesWritten) {
              r.reached(kLong, SplitStage::CountPages, 0.1);
          },
          1.1, 1.1 / RunEstimate::kSecondsPerByte,
-         (kTotal - 1.1 / RunEstimate::kSecondsPerByte) * RunEstimate::kSecondsPerByte + kStop},
+         LeftWhileLongInOffice(1.1 / RunEstimate::kSecondsPerByte) * RunEstimate::kSecondsPerByte + kStop},
         {"but never past the end of its stage",
          [](RunEstimate& r) {
              r.reached(kLong, SplitStage::Open, 0);
              r.advanced(kLong, SplitStage::Open, 1, 0.1);
              r.reached(kLong, SplitStage::CountPages, 0.1);
          },
-         100, kLongWeight * layout, (kTotal - kLongWeight * layout) * RunEstimate::kSecondsPerByte + kStop},
+         100, kLongWeight * layout,
+         LeftWhileLongInOffice(kLongWeight * layout) * RunEstimate::kSecondsPerByte + kStop},
         {"once past a layout the run's own pace counts",
          [](RunEstimate& r) {
              r.reached(kLong, SplitStage::Open, 1);
              r.reached(kLong, SplitStage::Mark, 5);
          },
          5, kLongWeight * Begin(SplitStage::Mark),
-         4 * (kTotal - kLongWeight * Begin(SplitStage::Mark)) / (kLongWeight * Begin(SplitStage::Mark)) +
+         4 * LeftWhileLongInOffice(kLongWeight * Begin(SplitStage::Mark)) /
+                 (kLongWeight * Begin(SplitStage::Mark)) +
              kStop},
         {"the store's reports move the run",
          [](RunEstimate& r) {
@@ -98,9 +108,9 @@ TEST(RunEstimate, TimeLeftFollowsTheWorkOfTheOfficesStagesNotThePagesWritten) {
          [](RunEstimate& r) {
              r.reached(kLong, SplitStage::Open, 0);
              r.reached(kLong, SplitStage::Store, 4);
-             r.advanced(kLong, SplitStage::Store, 0.1, 8);
+             r.advanced(kLong, SplitStage::Store, 0.1, 20);
          },
-         8, kLongWeight * End(SplitStage::Store), std::nullopt},
+         20, kLongWeight * End(SplitStage::Store), std::nullopt},
         {"pages written while the office takes the next document: the longer of the two is left",
          [](RunEstimate& r) {
              r.reached(kLong, SplitStage::Open, 0);
@@ -132,8 +142,10 @@ TEST(RunEstimate, DocumentsNotWeighedCountAsTheAverageOrAllAlike) {
     EXPECT_NEAR(alike.fraction(1), 0.25, 1e-9) << "none weighed: one of four";
     alike.reached(kShort, SplitStage::Open, 1);
     // No text to assume a pace from: the run's own, a document a second, carries the second on
-    // through its load.
-    EXPECT_NEAR(*alike.secondsLeft(2), 4 - 1 - End(SplitStage::Open) + kStop, 1e-9);
+    // through its load. The pages of all but the last document are written while the office takes
+    // the next.
+    EXPECT_NEAR(*alike.secondsLeft(2), 4 - 1 - End(SplitStage::Open) - 2 * (1 - DocumentWork::OfficeShare()) + kStop,
+                1e-9);
 
     RunEstimate partly(3);
     partly.weigh(kLong, kLongBytes);

@@ -110,7 +110,8 @@ pugi::xml_node OutputStyles::deriveTiny(std::string_view base) {
     pugi::xml_node style = derive("paragraph", base);
     setProperty(style, "style:paragraph-properties", "fo:margin-top", "0cm");
     setProperty(style, "style:paragraph-properties", "fo:margin-bottom", "0cm");
-    setProperty(style, "style:paragraph-properties", "fo:line-height", "0.01cm");
+    // Word keeps the height to a twip: 0.01 cm became six, which a full page had no room for.
+    setProperty(style, "style:paragraph-properties", "fo:line-height", "0.002cm");
     setProperty(style, "style:text-properties", "fo:font-size", "1pt");
     // Nor does it break the page or draw a frame, as the heading style it may come from does.
     setProperty(style, "style:paragraph-properties", "fo:break-before", "auto");

@@ -360,7 +360,7 @@ TEST(BodyRangeCopierTest, HiddenHeadingCarriesTheChapterNumberALowerHeadingShows
         numbered.outputStyle("FkP1"),
         R"(<style:style style:name="FkP1" style:family="paragraph" style:parent-style-name="H1" )"
         R"(style:master-page-name=""><style:text-properties fo:font-size="1pt"/><style:paragraph-properties )"
-        R"(fo:margin-top="0cm" fo:margin-bottom="0cm" fo:line-height="0.01cm" fo:break-before="auto" )"
+        R"(fo:margin-top="0cm" fo:margin-bottom="0cm" fo:line-height="0.002cm" fo:break-before="auto" )"
         R"(fo:break-after="auto" fo:padding="0cm" fo:border="none"/></style:style>)");
     EXPECT_EQ(numbered.page(1).find("hidden-paragraph"), std::string::npos);
 

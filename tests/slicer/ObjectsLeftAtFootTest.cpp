@@ -100,7 +100,7 @@ TEST_F(ObjectsLeftAtFootTest, ThePageBeforeHoldsTheObjectsAtItsFootInAParagraphO
     EXPECT_EQ(framesIn(holder), std::vector<std::string>{"Left"});
     EXPECT_EQ(std::string(holder.text().get()), "");
     const std::string style = document_->outputStyle(holder.attribute("text:style-name").value());
-    EXPECT_NE(style.find(R"(fo:line-height="0.01cm")"), std::string::npos) << style;
+    EXPECT_NE(style.find(R"(fo:line-height="0.002cm")"), std::string::npos) << style;
     EXPECT_NE(style.find(R"(fo:break-before="auto")"), std::string::npos) << "no page break before the foot";
     EXPECT_EQ(style.find("style:master-page-name"), std::string::npos) << "nor a page style";
 

@@ -261,7 +261,7 @@ TEST_F(PackageSlicerTest, ObjectsOfAParagraphBegunOnThePageBeforeStayThere) {
             .c_str());
     EXPECT_EQ(std::string(
                   holderStyle.node().child("style:paragraph-properties").attribute("fo:line-height").value()),
-              "0.01cm");
+              "0.002cm");
     EXPECT_EQ(pages[1].count("Pictures/one.png"), 1u);
 
     EXPECT_EQ(pages[2]["content.xml"].find("one.png"), std::string::npos) << "not twice";

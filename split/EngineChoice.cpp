@@ -4,6 +4,8 @@
 #include "split/CopyPageEngine.h"
 #include "split/PdfPageEngine.h"
 #include "split/SliceThenCopyEngine.h"
+#include "split/WordPageEngine.h"
+#include "split/WordThenConvertingEngine.h"
 
 namespace fk {
 
@@ -43,8 +45,11 @@ public:
           slice_(office),
           sliceThenCopy_(slice_, fallbackCopy_),
           pdf_(office),
-          converting_(odtEngine(), office, choice.format) {
+          converting_(odtEngine(), office, choice.format),
+          word_(office),
+          wordThenConverting_(word_, converting_) {
         slice_.setSelection(choice.pages);
+        word_.setSelection(choice.pages);
         slice_.setHeadingLevel(choice.headingLevel);
         pdf_.setSelection(choice.pages);
     }
@@ -61,6 +66,9 @@ public:
                     return pdf_.split(documentPath, outputFolder, inputs, observer);
                 break;
             case OutputFormat::Docx:
+                // Parts, and pages the copy method makes, are converted one by one.
+                if (choice_.headingLevel == 0 && choice_.method == SplitMethod::Slice)
+                    return wordThenConverting_.split(documentPath, outputFolder, inputs, observer);
                 break;
         }
         return converting_.split(documentPath, outputFolder, inputs, observer);
@@ -79,6 +87,8 @@ private:
     SliceThenCopyEngine sliceThenCopy_;
     PdfPageEngine pdf_;
     ConvertingEngine converting_;
+    WordPageEngine word_;
+    WordThenConvertingEngine wordThenConverting_;
 };
 
 }  // namespace

@@ -35,6 +35,9 @@ public:
     // Answers the changes it made; an office without Basic stores the page as it is.
     static office::BasicModule wordLayoutModule();
     static inline const QString kWordLayoutFunction = QStringLiteral("KeepLayoutForWord");
+    // In the same module: answers one word when the document's layout leaves out the space above a
+    // page's first paragraph, which Word's keeps; nothing otherwise.
+    static inline const QString kSpaceAtPageTopFunction = QStringLiteral("DropsSpaceAtPageTop");
 
 private:
     office::DocumentStore& documents_;

@@ -2,40 +2,9 @@
 
 #include <optional>
 
+#include "split/HoldingBackNotUnderstood.h"
+
 namespace fk {
-
-namespace {
-
-// Passes everything on but the slicer's "not understood", which is held until it is known whether
-// the copy procedure takes the document over.
-class HoldingBackNotUnderstood : public SplitObserver {
-public:
-    explicit HoldingBackNotUnderstood(SplitObserver& observer) : observer_(observer) {}
-
-    void stageReached(SplitStage stage) override { observer_.stageReached(stage); }
-    void stageAdvanced(double fraction) override { observer_.stageAdvanced(fraction); }
-    void pageCountKnown(int pageCount) override { observer_.pageCountKnown(pageCount); }
-    void outputCountKnown(int outputCount) override { observer_.outputCountKnown(outputCount); }
-    void pageStored(int page, const QString& path) override { observer_.pageStored(page, path); }
-    void failed(const SplitFailure& failure) override {
-        if (failure.kind == FailureKind::NotUnderstood) {
-            held_ = failure;
-        } else {
-            observer_.failed(failure);
-        }
-    }
-    void noted(const QString& text) override { observer_.noted(text); }
-    void officeDone() override { observer_.officeDone(); }
-    bool stopRequested() const override { return observer_.stopRequested(); }
-
-    const std::optional<SplitFailure>& held() const { return held_; }
-
-private:
-    SplitObserver& observer_;
-    std::optional<SplitFailure> held_;
-};
-
-}  // namespace
 
 SplitResult SliceThenCopyEngine::split(const QString& documentPath, const QString& outputFolder,
                                        const ProtectedPaths& inputs, SplitObserver& observer) {

@@ -87,3 +87,13 @@ Function HideHiddenParagraphs(document As Object) As Boolean
     Loop
     HideHiddenParagraphs = changed
 End Function
+
+Function DropsSpaceAtPageTop(document As Object, unused As String) As Variant
+    Dim settings As Object
+    settings = document.createInstance("com.sun.star.text.DocumentSettings")
+    If settings.AddParaTableSpacingAtStart Then
+        DropsSpaceAtPageTop = Array()
+    Else
+        DropsSpaceAtPageTop = Array("top-spacing")
+    End If
+End Function

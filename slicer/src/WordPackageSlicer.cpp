@@ -1,0 +1,500 @@
+#include "slicer/WordPackageSlicer.h"
+
+#include <pugixml.hpp>
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <set>
+#include <sstream>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "PackageArchive.h"
+#include "WordProperties.h"
+#include "slicer/MarkNames.h"
+#include "slicer/PackageReader.h"
+
+namespace fk::slicer {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr std::string_view kDocumentPart = "word/document.xml";
+constexpr std::string_view kDocumentRelations = "word/_rels/document.xml.rels";
+constexpr std::string_view kImageRelation =
+    "http://schemas.openxmlformats.org/officeDocument/2006/relationships/image";
+
+bool named(pugi::xml_node node, std::string_view name) {
+    return node.type() == pugi::node_element && name == node.name();
+}
+
+// Fields whose value depends on the pages around: alone, a page would count itself only.
+bool countsPages(std::string_view instruction) {
+    const std::size_t begin = instruction.find_first_not_of(' ');
+    if (begin == std::string_view::npos) return false;
+    std::string word(instruction.substr(begin, instruction.find(' ', begin) - begin));
+    std::transform(word.begin(), word.end(), word.begin(), [](unsigned char c) { return std::toupper(c); });
+    return word == "NUMPAGES" || word == "SECTIONPAGES" || word == "PAGEREF" || word == "SECTION";
+}
+
+bool isPageBreak(pugi::xml_node node) {
+    return named(node, "w:br") && std::string_view(node.attribute("w:type").value()) == "page";
+}
+
+// Whether a child of a paragraph shows anything on the page. Bookmarks, proofing marks and the break
+// that opens a page do not.
+bool shows(pugi::xml_node child) {
+    static constexpr std::array<std::string_view, 8> kUnseen = {
+        "w:pPr",       "w:bookmarkStart", "w:bookmarkEnd",       "w:proofErr",
+        "w:permStart", "w:permEnd",       "w:commentRangeStart", "w:commentRangeEnd"};
+    if (child.type() != pugi::node_element) return false;
+    if (std::find(kUnseen.begin(), kUnseen.end(), child.name()) != kUnseen.end()) return false;
+    if (!named(child, "w:r")) return true;  // links, changes, fields and controls hold runs that show
+    for (pugi::xml_node part : child.children()) {
+        if (named(part, "w:rPr") || named(part, "w:lastRenderedPageBreak") || isPageBreak(part)) continue;
+        if (part.type() == pugi::node_element) return true;
+    }
+    return false;
+}
+
+bool showsAny(pugi::xml_node first, pugi::xml_node end) {
+    for (pugi::xml_node child = first; child && child != end; child = child.next_sibling())
+        if (shows(child)) return true;
+    return false;
+}
+
+pugi::xml_document parsed(const std::string& xml, std::string_view part) {
+    pugi::xml_document document;
+    // Whitespace is text in Word's runs (a w:t of one space).
+    const pugi::xml_parse_result result =
+        document.load_buffer(xml.data(), xml.size(), pugi::parse_default | pugi::parse_ws_pcdata);
+    if (!result)
+        throw SliceError("The Word package's " + std::string(part) + " is not XML: " + result.description());
+    return document;
+}
+
+std::string serialized(const pugi::xml_document& document) {
+    std::ostringstream out;
+    document.save(out, "", pugi::format_raw, pugi::encoding_utf8);
+    return std::move(out).str();
+}
+
+// The last text of a piece, for the space that ended its page's last line.
+pugi::xml_node lastText(pugi::xml_node paragraph) {
+    pugi::xml_node found;
+    for (pugi::xpath_node text : paragraph.select_nodes(".//w:t")) found = text.node();
+    return found;
+}
+
+// The line break that ended a piece's last line, if its last thing shown is one.
+pugi::xml_node endingLineBreak(pugi::xml_node paragraph) {
+    for (pugi::xml_node run = paragraph.last_child(); run; run = run.previous_sibling()) {
+        if (!shows(run)) continue;
+        if (!named(run, "w:r")) return {};
+        for (pugi::xml_node part = run.last_child(); part; part = part.previous_sibling()) {
+            if (named(part, "w:rPr") || named(part, "w:lastRenderedPageBreak")) continue;
+            const std::string_view type = part.attribute("w:type").value();
+            return named(part, "w:br") && (type.empty() || type == "textWrapping") ? part : pugi::xml_node();
+        }
+        return {};
+    }
+    return {};
+}
+
+}  // namespace
+
+// A place where a page starts: before `mark`, a child of body block `block` (a paragraph); a null mark
+// is the block's start.
+struct WordPageStart {
+    std::size_t block = 0;
+    pugi::xml_node mark;
+};
+
+class WordDocument {
+public:
+    WordDocument(const fs::path& package, int pageCount, WordPackageSlicer::Options options);
+
+    int pageCount() const { return pageCount_; }
+    const std::string& notUnderstood() const { return notUnderstood_; }
+    std::string pagesPackage(int first, int last) const;
+
+private:
+    void refuse(const std::string& why) {
+        if (notUnderstood_.empty()) notUnderstood_ = why;
+    }
+    const PackageEntry* entry(std::string_view name) const;
+    void checkSettings();
+    void checkNumbering();
+    void checkParts();
+    void findPageStarts();
+
+    // Copies the children of `paragraph` between `from` and `to` (null: its start, its end) into `body`
+    // as a paragraph, styled as a piece of the page; false when the piece shows nothing.
+    bool copyPiece(pugi::xml_node body, pugi::xml_node paragraph, pugi::xml_node from, pugi::xml_node to,
+                   bool opensPage) const;
+    void copySectionProperties(pugi::xml_node body, int first) const;
+    // The package's relations of the body without the pictures the page does not show.
+    std::string relationsFor(const pugi::xml_node body, std::set<std::string>& droppedMedia) const;
+
+    int pageCount_;
+    WordPackageSlicer::Options options_;
+    std::string notUnderstood_;
+    std::vector<PackageEntry> entries_;
+    pugi::xml_document document_;
+    pugi::xml_document relations_;
+    WordStyles styles_;
+    std::vector<pugi::xml_node> blocks_;  // the body's children, its section's properties left out
+    pugi::xml_node section_;
+    std::vector<WordPageStart> starts_;  // page k starts at starts_[k - 1]
+    std::set<std::string> ourMarkIds_;
+    std::set<std::string> mediaShownElsewhere_;  // by headers, footers and other parts
+};
+
+WordDocument::WordDocument(const fs::path& package, int pageCount, WordPackageSlicer::Options options)
+    : pageCount_(pageCount), options_(options) {
+    entries_ = PackageArchive::read(package);
+    const PackageEntry* main = entry(kDocumentPart);
+    if (!main) throw SliceError("The Word package has no " + std::string(kDocumentPart));
+    document_ = parsed(main->data, kDocumentPart);
+    if (const PackageEntry* relations = entry(kDocumentRelations))
+        relations_ = parsed(relations->data, kDocumentRelations);
+    const PackageEntry* styles = entry("word/styles.xml");
+    if (styles) styles_.read(parsed(styles->data, "word/styles.xml"));
+
+    const pugi::xml_node body = document_.document_element().child("w:body");
+    if (!body) throw SliceError("The Word package's document has no body");
+    for (pugi::xml_node block : body.children()) {
+        if (block.type() != pugi::node_element) continue;
+        if (named(block, "w:sectPr") && !block.next_sibling()) {
+            section_ = block;
+        } else {
+            blocks_.push_back(block);
+        }
+    }
+    if (!section_) refuse("a document without page settings");
+    checkSettings();
+    checkNumbering();
+    checkParts();
+    findPageStarts();
+}
+
+const PackageEntry* WordDocument::entry(std::string_view name) const {
+    for (const PackageEntry& candidate : entries_)
+        if (candidate.name == name) return &candidate;
+    return nullptr;
+}
+
+void WordDocument::checkSettings() {
+    const PackageEntry* settings = entry("word/settings.xml");
+    if (!settings) return;
+    const pugi::xml_document parsedSettings = parsed(settings->data, "word/settings.xml");
+    const pugi::xml_node root = parsedSettings.document_element();
+    // Which of a page's headers and margins shows depends on the page's place among the others.
+    if (root.child("w:evenAndOddHeaders")) refuse("headers that differ on left and right pages");
+    if (root.child("w:mirrorMargins")) refuse("margins mirrored on left and right pages");
+}
+
+void WordDocument::checkNumbering() {
+    // A page on its own would count its list items and headings from 1 again.
+    const PackageEntry* numbering = entry("word/numbering.xml");
+    if (!numbering) return;
+    const pugi::xml_document parsedNumbering = parsed(numbering->data, "word/numbering.xml");
+    std::unordered_map<std::string, std::set<std::string>> countingLevels;  // by abstract numbering
+    for (pugi::xml_node list : parsedNumbering.document_element().children("w:abstractNum")) {
+        for (pugi::xml_node level : list.children("w:lvl")) {
+            const std::string_view format = level.child("w:numFmt").attribute("w:val").value();
+            if (!format.empty() && format != "bullet" && format != "none")
+                countingLevels[list.attribute("w:abstractNumId").value()].insert(
+                    level.attribute("w:ilvl").value());
+        }
+    }
+    std::unordered_map<std::string, std::set<std::string>> counting;  // by numbering id
+    for (pugi::xml_node num : parsedNumbering.document_element().children("w:num")) {
+        const auto levels = countingLevels.find(num.child("w:abstractNumId").attribute("w:val").value());
+        if (levels != countingLevels.end()) counting[num.attribute("w:numId").value()] = levels->second;
+    }
+    // Only paragraphs that show a number count: styles that could are many (the office gives every
+    // heading style its outline's numbering), paragraphs that use them few.
+    for (pugi::xpath_node paragraph : document_.document_element().child("w:body").select_nodes(".//w:p")) {
+        const pugi::xml_node list = styles_.paragraphProperty(paragraph.node(), "w:numPr");
+        if (!list) continue;
+        const auto levels = counting.find(list.child("w:numId").attribute("w:val").value());
+        if (levels == counting.end()) continue;
+        pugi::xml_node level = paragraph.node().child("w:pPr").child("w:numPr").child("w:ilvl");
+        if (!level) level = styles_.paragraphProperty(paragraph.node(), "w:numPr").child("w:ilvl");
+        const std::string ilvl = level ? level.attribute("w:val").value() : "0";
+        if (levels->second.contains(ilvl)) {
+            refuse("numbered lists or headings");
+            return;
+        }
+    }
+}
+
+void WordDocument::checkParts() {
+    const pugi::xml_node body = document_.document_element().child("w:body");
+    if (body.select_node(".//w:footnoteReference") || body.select_node(".//w:endnoteReference"))
+        refuse("footnotes or endnotes");
+    // Pictures and shapes placed on the page may show on another page than their paragraph's.
+    if (body.select_node(".//wp:anchor") || body.select_node(".//w:pict") ||
+        body.select_node(".//mc:AlternateContent"))
+        refuse("pictures, frames or text boxes placed on the page");
+    for (pugi::xml_node block : blocks_)
+        if (block.select_node(".//w:sectPr")) refuse("more than one section");
+    // Headers and footers count pages too.
+    for (const PackageEntry& part : entries_) {
+        const bool text = part.name == kDocumentPart ||
+                          (part.name.starts_with("word/header") || part.name.starts_with("word/footer")) &&
+                              part.name.ends_with(".xml");
+        if (!text) continue;
+        const pugi::xml_document partDocument =
+            part.name == kDocumentPart ? pugi::xml_document() : parsed(part.data, part.name);
+        const pugi::xml_node root =
+            part.name == kDocumentPart ? document_.document_element() : partDocument.document_element();
+        for (pugi::xpath_node field : root.select_nodes(".//w:fldSimple"))
+            if (countsPages(field.node().attribute("w:instr").value())) refuse("fields that count pages");
+        for (pugi::xpath_node field : root.select_nodes(".//w:instrText"))
+            if (countsPages(field.node().text().get())) refuse("fields that count pages");
+    }
+    if (!relations_) return;
+    for (const PackageEntry& part : entries_) {
+        if (!part.name.ends_with(".rels") || part.name == kDocumentRelations) continue;
+        const pugi::xml_document other = parsed(part.data, part.name);
+        const std::string folder = part.name.substr(0, part.name.find("_rels/"));
+        for (pugi::xml_node relation : other.document_element().children("Relationship"))
+            if (std::string_view(relation.attribute("TargetMode").value()) != "External")
+                mediaShownElsewhere_.insert(folder + relation.attribute("Target").value());
+    }
+}
+
+void WordDocument::findPageStarts() {
+    // Each page's mark, where fields begun before it are still open.
+    std::unordered_map<int, std::pair<pugi::xml_node, int>> marks;
+    int openFields = 0;
+    const pugi::xml_node body = document_.document_element().child("w:body");
+    for (pugi::xml_node node = body.first_child(); node;) {
+        if (named(node, "w:fldChar")) {
+            const std::string_view type = node.attribute("w:fldCharType").value();
+            if (type == "begin") ++openFields;
+            if (type == "end" && openFields > 0) --openFields;
+        } else if (named(node, "w:bookmarkStart") && IsOurMark(node.attribute("w:name").value())) {
+            ourMarkIds_.insert(node.attribute("w:id").value());
+            if (const int page = PageOfMark(node.attribute("w:name").value()); page > 0)
+                marks.emplace(page, std::pair{node, openFields});
+        }
+        // Depth first, in document order.
+        if (node.first_child()) {
+            node = node.first_child();
+            continue;
+        }
+        while (node != body && !node.next_sibling()) node = node.parent();
+        node = node == body ? pugi::xml_node() : node.next_sibling();
+    }
+
+    std::unordered_map<pugi::xml_node_struct*, std::size_t> blockOf;
+    for (std::size_t i = 0; i < blocks_.size(); ++i) blockOf[blocks_[i].internal_object()] = i;
+    starts_.push_back({0, {}});  // the first page holds whatever comes before its mark
+    for (int page = 2; page <= pageCount_; ++page) {
+        const auto found = marks.find(page);
+        if (found == marks.end()) {
+            refuse("page " + std::to_string(page) + " without a mark");
+            return;
+        }
+        const auto [mark, fieldsOpen] = found->second;
+        const pugi::xml_node paragraph = mark.parent();
+        const auto block = blockOf.find(paragraph.internal_object());
+        if (!named(paragraph, "w:p") || block == blockOf.end()) {
+            refuse("page " + std::to_string(page) + " starts inside a table, a frame or a control");
+            return;
+        }
+        if (fieldsOpen > 0) {
+            refuse("page " + std::to_string(page) +
+                   " starts inside a field (an index or a table of contents)");
+            return;
+        }
+        const WordPageStart& before = starts_.back();
+        bool ordered = block->second > before.block;
+        if (block->second == before.block) {
+            pugi::xml_node sibling = before.mark ? before.mark.next_sibling() : paragraph.first_child();
+            for (; sibling && !ordered; sibling = sibling.next_sibling()) ordered = sibling == mark;
+        }
+        if (!ordered) {
+            refuse("page " + std::to_string(page) + " marked before the page before it");
+            return;
+        }
+        // The rest of a list item would show no label and keep the list's indent, which a page alone
+        // cannot say without the list.
+        if (showsAny(paragraph.first_child(), mark) && styles_.inList(paragraph))
+            refuse("page " + std::to_string(page) + " starts inside a list item");
+        starts_.push_back({block->second, mark});
+    }
+}
+
+bool WordDocument::copyPiece(pugi::xml_node body, pugi::xml_node paragraph, pugi::xml_node from,
+                             pugi::xml_node to, bool opensPage) const {
+    const pugi::xml_node begin = from ? from : paragraph.first_child();
+    const bool cut = from || to;
+    if (cut && !showsAny(begin, to)) return false;
+    const bool continues = from && showsAny(paragraph.first_child(), from);
+    const bool continued = to && showsAny(to, pugi::xml_node());
+
+    pugi::xml_node piece = body.append_child("w:p");
+    for (pugi::xml_attribute attribute : paragraph.attributes()) piece.append_copy(attribute);
+    if (const pugi::xml_node properties = paragraph.child("w:pPr")) piece.append_copy(properties);
+    for (pugi::xml_node child = begin; child && child != to; child = child.next_sibling()) {
+        if (named(child, "w:pPr")) continue;
+        if ((named(child, "w:bookmarkStart") || named(child, "w:bookmarkEnd")) &&
+            ourMarkIds_.contains(child.attribute("w:id").value()))
+            continue;
+        piece.append_copy(child);
+    }
+    // A page has no page break: the one in its first paragraph opened it in the input.
+    for (pugi::xpath_node pageBreak : piece.select_nodes(".//w:br[@w:type='page']"))
+        pageBreak.parent().remove_child(pageBreak.node());
+
+    WordParagraphProperties properties(piece);
+    if (opensPage) {
+        properties.remove("w:pageBreakBefore");
+        if (options_.dropSpaceAtPageTop || continues) properties.setSpacing("w:before", "0");
+    }
+    if (continues) {
+        // The rest of a paragraph from the page before: no first-line indent, no drop cap.
+        properties.setFirstLineIndent("0");
+        properties.remove("w:framePr");
+    }
+    if (continued) {
+        if (pugi::xml_node lineBreak = endingLineBreak(piece)) {
+            // The break ended the page's last line; ending the piece, it would open an empty line.
+            lineBreak.parent().remove_child(lineBreak);
+        } else {
+            // The space at the end of the page's last line took no room there.
+            if (pugi::xml_node text = lastText(piece)) {
+                std::string value = text.text().get();
+                value.erase(value.find_last_not_of(' ') + 1);
+                text.text().set(value.c_str());
+            }
+            // The input justified the page's last line, as every line but a paragraph's last.
+            if (styles_.justified(paragraph)) properties.set("w:jc", "w:val", "distribute");
+        }
+        // The input gives a paragraph's space below to its last part only.
+        properties.setSpacing("w:after", "0");
+    }
+    return true;
+}
+
+void WordDocument::copySectionProperties(pugi::xml_node body, int first) const {
+    pugi::xml_node section = body.append_copy(section_);
+    WordSectionProperties properties(section);
+    // The page's number is its number in the input; a first page's own header only on the first page.
+    properties.startNumberingAt(first);
+    if (first > 1) properties.remove("w:titlePg");
+}
+
+std::string WordDocument::relationsFor(const pugi::xml_node body, std::set<std::string>& droppedMedia) const {
+    std::set<std::string> shown;
+    for (pugi::xpath_node attribute : body.select_nodes(".//@*"))
+        if (std::string_view(attribute.attribute().name()).starts_with("r:"))
+            shown.insert(attribute.attribute().value());
+    pugi::xml_document relations;
+    relations.append_copy(relations_.first_child());
+    for (pugi::xml_node node = relations_.first_child().next_sibling(); node; node = node.next_sibling())
+        relations.append_copy(node);
+    std::set<std::string> kept;
+    std::vector<pugi::xml_node> dropped;
+    for (pugi::xml_node relation : relations.document_element().children("Relationship")) {
+        const bool picture = kImageRelation == relation.attribute("Type").value() &&
+                             std::string_view(relation.attribute("TargetMode").value()) != "External";
+        const std::string target = std::string("word/") + relation.attribute("Target").value();
+        if (picture && !shown.contains(relation.attribute("Id").value())) {
+            dropped.push_back(relation);
+            droppedMedia.insert(target);
+        } else {
+            kept.insert(target);
+        }
+    }
+    if (dropped.empty()) return {};
+    for (pugi::xml_node relation : dropped) relations.document_element().remove_child(relation);
+    std::erase_if(droppedMedia, [&](const std::string& target) {
+        return kept.contains(target) || mediaShownElsewhere_.contains(target);
+    });
+    return serialized(relations);
+}
+
+std::string WordDocument::pagesPackage(int first, int last) const {
+    if (first < 1 || last < first || last > pageCount_)
+        throw SliceError("Pages " + std::to_string(first) + "-" + std::to_string(last) + " are not in 1-" +
+                         std::to_string(pageCount_));
+    if (!notUnderstood_.empty()) throw SliceError("The Word package cannot be cut: " + notUnderstood_);
+
+    pugi::xml_document page;
+    for (pugi::xml_node node = document_.first_child(); node; node = node.next_sibling()) {
+        if (node.type() != pugi::node_element) {
+            page.append_copy(node);
+            continue;
+        }
+        pugi::xml_node root = page.append_child(node.name());
+        for (pugi::xml_attribute attribute : node.attributes()) root.append_copy(attribute);
+        for (pugi::xml_node child : node.children())
+            if (!named(child, "w:body")) root.append_copy(child);
+        pugi::xml_node body = root.append_child("w:body");
+
+        const WordPageStart& start = starts_[static_cast<std::size_t>(first - 1)];
+        const WordPageStart* end = last < pageCount_ ? &starts_[static_cast<std::size_t>(last)] : nullptr;
+        const std::size_t lastBlock = end ? end->block : blocks_.size() - 1;
+        bool opensPage = true;
+        for (std::size_t b = start.block; !blocks_.empty() && b <= lastBlock; ++b) {
+            const pugi::xml_node block = blocks_[b];
+            if (named(block, "w:p")) {
+                const pugi::xml_node from = b == start.block ? start.mark : pugi::xml_node();
+                const pugi::xml_node to = end && b == end->block ? end->mark : pugi::xml_node();
+                if (copyPiece(body, block, from, to, opensPage)) opensPage = false;
+            } else {
+                body.append_copy(block);
+                opensPage = false;
+            }
+        }
+        // Word's format ends a body with a paragraph: after a table that fills the page, one that takes
+        // no room, or it would open a second page.
+        const pugi::xml_node lastShown = body.last_child();
+        if (!lastShown || !named(lastShown, "w:p")) WordParagraphProperties::appendTiny(body);
+        copySectionProperties(body, first);
+    }
+
+    std::set<std::string> droppedMedia;
+    const std::string relations =
+        relations_ ? relationsFor(page.document_element().child("w:body"), droppedMedia) : std::string();
+    std::vector<PackageEntry> changed;
+    changed.reserve(2);
+    std::vector<const PackageEntry*> entries;
+    for (const PackageEntry& original : entries_) {
+        if (droppedMedia.contains(original.name)) continue;
+        if (original.name == kDocumentPart) {
+            entries.push_back(&changed.emplace_back(PackageEntry{original.name, serialized(page)}));
+        } else if (original.name == kDocumentRelations && !relations.empty()) {
+            entries.push_back(&changed.emplace_back(PackageEntry{original.name, relations}));
+        } else {
+            entries.push_back(&original);
+        }
+    }
+    return PackageArchive::bytes(entries);
+}
+
+WordPackageSlicer::WordPackageSlicer(const fs::path& markedPackage, int pageCount, Options options)
+    : document_(std::make_unique<WordDocument>(markedPackage, pageCount, options)) {}
+WordPackageSlicer::~WordPackageSlicer() = default;
+WordPackageSlicer::WordPackageSlicer(WordPackageSlicer&&) noexcept = default;
+WordPackageSlicer& WordPackageSlicer::operator=(WordPackageSlicer&&) noexcept = default;
+
+int WordPackageSlicer::pageCount() const {
+    return document_->pageCount();
+}
+const std::string& WordPackageSlicer::notUnderstood() const {
+    return document_->notUnderstood();
+}
+std::string WordPackageSlicer::pagesPackage(int first, int last) const {
+    return document_->pagesPackage(first, last);
+}
+
+}  // namespace fk::slicer

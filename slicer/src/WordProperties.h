@@ -1,0 +1,64 @@
+#pragma once
+
+#include <pugixml.hpp>
+
+#include <set>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+
+namespace fk::slicer {
+
+// The paragraph styles of a Word package, for what a paragraph inherits from them.
+class WordStyles {
+public:
+    void read(pugi::xml_document styles);
+
+    // The paragraph property `name` (w:jc, w:numPr ...) in effect: its own, its style's or the
+    // document's default; null when none sets it.
+    pugi::xml_node paragraphProperty(pugi::xml_node paragraph, std::string_view name) const;
+    bool inList(pugi::xml_node paragraph) const;
+    bool justified(pugi::xml_node paragraph) const;
+
+private:
+    pugi::xml_document document_;
+    std::unordered_map<std::string, pugi::xml_node> paragraphStyles_;
+    std::string defaultStyle_;
+    pugi::xml_node defaults_;  // w:docDefaults/w:pPrDefault/w:pPr
+};
+
+// Changes a paragraph's own properties (w:pPr), each kept in the place Word's schema gives it: Word
+// refuses a file whose properties are out of order.
+class WordParagraphProperties {
+public:
+    explicit WordParagraphProperties(pugi::xml_node paragraph);
+
+    void remove(std::string_view name);
+    void set(std::string_view name, std::string_view attribute, std::string_view value);
+    // w:spacing's w:before or w:after, in twips; the automatic spacing Word would add instead goes.
+    void setSpacing(std::string_view side, std::string_view twips);
+    void setFirstLineIndent(std::string_view twips);
+
+    // A paragraph that takes no room, at the end of `body`.
+    static void appendTiny(pugi::xml_node body);
+
+private:
+    pugi::xml_node child(std::string_view name);
+
+    pugi::xml_node paragraph_;
+};
+
+// Changes a section's properties (w:sectPr), in schema order too.
+class WordSectionProperties {
+public:
+    explicit WordSectionProperties(pugi::xml_node section) : section_(section) {}
+
+    void remove(std::string_view name);
+    // Numbers the section's first page `page` of the section's own numbering.
+    void startNumberingAt(int page);
+
+private:
+    pugi::xml_node section_;
+};
+
+}  // namespace fk::slicer

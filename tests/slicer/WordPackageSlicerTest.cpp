@@ -1,0 +1,223 @@
+#include "slicer/WordPackageSlicer.h"
+
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+#include <fstream>
+#include <map>
+#include <pugixml.hpp>
+
+#include "TestPackage.h"
+#include "slicer/MarkNames.h"
+
+namespace fk::slicer {
+namespace {
+
+namespace fs = std::filesystem;
+
+// A point bookmark as the office stores one of ours.
+std::string mark(int page) {
+    return R"(<w:bookmarkStart w:id=")" + std::to_string(page) + R"(" w:name=")" + PageMarkName(page) +
+           R"("/><w:bookmarkEnd w:id=")" + std::to_string(page) + R"("/>)";
+}
+std::string run(const std::string& text) {
+    return "<w:r><w:t xml:space=\"preserve\">" + text + "</w:t></w:r>";
+}
+const std::string kPageBreak = R"(<w:r><w:br w:type="page"/></w:r>)";
+const std::string kJustified = R"(<w:pPr><w:ind w:firstLine="567"/><w:jc w:val="both"/></w:pPr>)";
+
+struct Package {
+    std::string body;
+    std::string numbering;
+    std::string settings = "<w:settings/>";
+    std::string header = "<w:hdr/>";
+};
+
+class WordPackageSlicerTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        folder_ = fs::temp_directory_path() / ("fk-word-slicer-" + std::to_string(::getpid()));
+        fs::create_directories(folder_);
+    }
+    void TearDown() override { fs::remove_all(folder_); }
+
+    WordPackageSlicer slicer(const Package& package, int pages) {
+        const std::string ns = R"(xmlns:w="w" xmlns:r="r" xmlns:wp="wp" xmlns:mc="mc")";
+        std::vector<std::pair<std::string, std::string>> entries{
+            {"[Content_Types].xml", "<Types/>"},
+            {"word/document.xml", "<w:document " + ns + "><w:body>" + package.body +
+                                      R"(<w:sectPr><w:headerReference r:id="rIdH"/><w:pgSz w:w="11906"/>)"
+                                      R"(<w:titlePg/></w:sectPr></w:body></w:document>)"},
+            {"word/_rels/document.xml.rels",
+             R"(<Relationships><Relationship Id="rIdH" Type="header" Target="header1.xml"/>)"
+             R"(<Relationship Id="rIdA" Type="http://schemas.openxmlformats.org/officeDocument/2006/relationships/image" Target="media/a.png"/>)"
+             R"(<Relationship Id="rIdB" Type="http://schemas.openxmlformats.org/officeDocument/2006/relationships/image" Target="media/b.png"/>)"
+             R"(<Relationship Id="rIdL" Type="http://schemas.openxmlformats.org/officeDocument/2006/relationships/image" Target="media/logo.png"/></Relationships>)"},
+            {"word/_rels/header1.xml.rels",
+             R"(<Relationships><Relationship Id="rId1" Type="image" Target="media/logo.png"/></Relationships>)"},
+            {"word/header1.xml", "<w:hdr " + ns + ">" + package.header + "</w:hdr>"},
+            {"word/settings.xml", package.settings},
+            {"word/media/a.png", "a"},
+            {"word/media/b.png", "b"},
+            {"word/media/logo.png", "logo"}};
+        if (!package.numbering.empty()) entries.emplace_back("word/numbering.xml", package.numbering);
+        const fs::path path = folder_ / "marked.docx";
+        TestPackage::write(path, entries);
+        return WordPackageSlicer(path, pages, {});
+    }
+
+    // Output pages first..last: its entries, and its body parsed.
+    std::map<std::string, std::string> cut(const WordPackageSlicer& slicer, int first, int last,
+                                           pugi::xml_document& document) {
+        const fs::path path = folder_ / "page.docx";
+        { std::ofstream(path, std::ios::binary) << slicer.pagesPackage(first, last); }
+        std::map<std::string, std::string> entries = TestPackage::contents(path);
+        EXPECT_TRUE(document.load_string(entries["word/document.xml"].c_str(),
+                                         pugi::parse_default | pugi::parse_ws_pcdata));
+        return entries;
+    }
+
+    static std::string text(const pugi::xml_document& document) {
+        std::string shown;
+        for (pugi::xpath_node node : document.select_nodes("//w:p"))
+            for (pugi::xpath_node t : node.node().select_nodes(".//w:t")) shown += t.node().text().get();
+        return shown;
+    }
+
+    fs::path folder_;
+};
+
+TEST_F(WordPackageSlicerTest, CutsAParagraphWherePagesMeetAndStylesEachPieceAsItsPageShowsIt) {
+    const WordPackageSlicer words =
+        slicer({.body = "<w:p>" + kJustified + run("First page ends ") + mark(2) + run("second begins") +
+                        "</w:p>" + "<w:p>" + kPageBreak + mark(3) + run("Third") + "</w:p>"},
+               3);
+    ASSERT_EQ(words.notUnderstood(), "");
+
+    pugi::xml_document first, second, third;
+    cut(words, 1, 1, first);
+    cut(words, 2, 2, second);
+    cut(words, 3, 3, third);
+    EXPECT_EQ(text(first), "First page ends");  // the space that ended the line goes
+    EXPECT_EQ(text(second), "second begins");
+    EXPECT_EQ(text(third), "Third");
+    // The page's last line justified as in the input, and no space below it; the rest of the paragraph
+    // without a first-line indent or space above; the pieces' properties in Word's order.
+    const pugi::xml_node head = first.select_node("//w:p/w:pPr").node();
+    EXPECT_STREQ(head.child("w:jc").attribute("w:val").value(), "distribute");
+    EXPECT_STREQ(head.child("w:spacing").attribute("w:after").value(), "0");
+    EXPECT_EQ(head.child("w:spacing").next_sibling(), head.child("w:ind"));
+    const pugi::xml_node tail = second.select_node("//w:p/w:pPr").node();
+    EXPECT_STREQ(tail.child("w:ind").attribute("w:firstLine").value(), "0");
+    EXPECT_STREQ(tail.child("w:spacing").attribute("w:before").value(), "0");
+    // The page break that opened page 3 leaves no empty page at the end of page 2 nor in page 3.
+    EXPECT_EQ(second.select_nodes("//w:p").size(), 1u);
+    EXPECT_FALSE(third.select_node("//w:br"));
+    // No mark of ours reaches a page; each page is numbered as in the input, and only the first keeps
+    // the first page's header.
+    for (const pugi::xml_document* page : {&first, &second, &third})
+        EXPECT_FALSE(page->select_node("//w:bookmarkStart | //w:bookmarkEnd"));
+    EXPECT_STREQ(first.select_node("//w:pgNumType").node().attribute("w:start").value(), "1");
+    EXPECT_STREQ(third.select_node("//w:pgNumType").node().attribute("w:start").value(), "3");
+    EXPECT_TRUE(first.select_node("//w:titlePg"));
+    EXPECT_FALSE(third.select_node("//w:titlePg"));
+
+    pugi::xml_document range;
+    cut(words, 2, 3, range);
+    EXPECT_EQ(text(range), "second beginsThird");
+}
+
+TEST_F(WordPackageSlicerTest, APageEndingInATableEndsWithAParagraphThatTakesNoRoom) {
+    const WordPackageSlicer words =
+        slicer({.body = "<w:p>" + run("Above") + "</w:p><w:tbl><w:tr><w:tc><w:p>" + run("cell") +
+                        "</w:p></w:tc></w:tr></w:tbl><w:p>" + mark(2) + run("Next") + "</w:p>"},
+               2);
+    pugi::xml_document first;
+    cut(words, 1, 1, first);
+    const pugi::xml_node last = first.select_node("//w:body/w:tbl").node().next_sibling();
+    ASSERT_TRUE(last);
+    EXPECT_STREQ(last.name(), "w:p");
+    EXPECT_STREQ(last.select_node(".//w:spacing").node().attribute("w:lineRule").value(), "exact");
+}
+
+TEST_F(WordPackageSlicerTest, APageCarriesOnlyThePicturesItOrItsHeaderShows) {
+    const std::string picture =
+        R"(<w:r><w:drawing><wp:inline><a:blip xmlns:a="a" r:embed="rIdA"/></wp:inline></w:drawing></w:r>)";
+    const WordPackageSlicer words = slicer(
+        {.body =
+             "<w:p>" + picture + "</w:p><w:p>" + mark(2) +
+             R"(<w:r><w:drawing><wp:inline><a:blip xmlns:a="a" r:embed="rIdB"/></wp:inline></w:drawing></w:r></w:p>)"},
+        2);
+    pugi::xml_document first;
+    const std::map<std::string, std::string> entries = cut(words, 1, 1, first);
+    EXPECT_TRUE(entries.contains("word/media/a.png"));
+    EXPECT_FALSE(entries.contains("word/media/b.png"));
+    EXPECT_TRUE(entries.contains("word/media/logo.png"));  // the header's
+    EXPECT_EQ(entries.at("word/_rels/document.xml.rels").find("rIdB"), std::string::npos);
+}
+
+TEST_F(WordPackageSlicerTest, RefusesWhatAPageAloneCannotSay) {
+    const std::string counting =
+        R"(<w:numbering><w:abstractNum w:abstractNumId="1"><w:lvl w:ilvl="0"><w:numFmt w:val="decimal"/></w:lvl>)"
+        R"(</w:abstractNum><w:num w:numId="4"><w:abstractNumId w:val="1"/></w:num></w:numbering>)";
+    const std::string bullets =
+        R"(<w:numbering><w:abstractNum w:abstractNumId="1"><w:lvl w:ilvl="0"><w:numFmt w:val="bullet"/></w:lvl>)"
+        R"(</w:abstractNum><w:num w:numId="4"><w:abstractNumId w:val="1"/></w:num></w:numbering>)";
+    const std::string listItem =
+        R"(<w:pPr><w:numPr><w:ilvl w:val="0"/><w:numId w:val="4"/></w:numPr></w:pPr>)";
+    const std::string plainEnd = "<w:p>" + mark(2) + run("two") + "</w:p>";
+    const struct {
+        const char* name;
+        Package package;
+        std::string refused;  // empty: understood
+    } cases[] = {
+        {"plain", {.body = "<w:p>" + run("one") + "</w:p>" + plainEnd}, ""},
+        {"bullets",
+         {.body = "<w:p>" + listItem + run("one") + "</w:p>" + plainEnd, .numbering = bullets},
+         ""},
+        {"counted list",
+         {.body = "<w:p>" + listItem + run("one") + "</w:p>" + plainEnd, .numbering = counting},
+         "numbered lists or headings"},
+        {"list item cut",
+         {.body = "<w:p>" + listItem + run("one") + mark(2) + run("two") + "</w:p>", .numbering = bullets},
+         "page 2 starts inside a list item"},
+        {"note",
+         {.body = R"(<w:p><w:r><w:footnoteReference w:id="2"/></w:r></w:p>)" + plainEnd},
+         "footnotes or endnotes"},
+        {"cell",
+         {.body = "<w:tbl><w:tr><w:tc><w:p>" + mark(2) + run("two") + "</w:p></w:tc></w:tr></w:tbl>"},
+         "page 2 starts inside a table, a frame or a control"},
+        {"no mark", {.body = "<w:p>" + run("one") + "</w:p>"}, "page 2 without a mark"},
+        {"anchored picture",
+         {.body = "<w:p><w:r><w:drawing><wp:anchor/></w:drawing></w:r></w:p>" + plainEnd},
+         "pictures, frames or text boxes placed on the page"},
+        {"page count in the header",
+         {.body = "<w:p>" + run("one") + "</w:p>" + plainEnd,
+          .header = R"(<w:p><w:fldSimple w:instr=" NUMPAGES \* ARABIC "/></w:p>)"},
+         "fields that count pages"},
+        {"page number in the header",
+         {.body = "<w:p>" + run("one") + "</w:p>" + plainEnd,
+          .header = R"(<w:p><w:fldSimple w:instr=" PAGE "/></w:p>)"},
+         ""},
+        {"two sections",
+         {.body = "<w:p><w:pPr><w:sectPr/></w:pPr></w:p>" + plainEnd},
+         "more than one section"},
+        {"left and right headers",
+         {.body = "<w:p>" + run("one") + "</w:p>" + plainEnd,
+          .settings = "<w:settings><w:evenAndOddHeaders/></w:settings>"},
+         "headers that differ on left and right pages"},
+        {"index",
+         {.body = R"(<w:p><w:r><w:fldChar w:fldCharType="begin"/></w:r>)" + run("entry") + "</w:p><w:p>" +
+                  mark(2) + R"(<w:r><w:fldChar w:fldCharType="end"/></w:r></w:p>)"},
+         "page 2 starts inside a field (an index or a table of contents)"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const WordPackageSlicer words = slicer(c.package, 2);
+        EXPECT_EQ(words.notUnderstood(), c.refused);
+        if (!c.refused.empty()) EXPECT_THROW(words.pagesPackage(1, 1), SliceError);
+    }
+}
+
+}  // namespace
+}  // namespace fk::slicer

@@ -389,7 +389,14 @@ void WordDocument::copySectionProperties(pugi::xml_node body, int first) const {
     WordSectionProperties properties(section);
     // The page's number is its number in the input; a first page's own header only on the first page.
     properties.startNumberingAt(first);
-    if (first > 1) properties.remove("w:titlePg");
+    if (first > 1) {
+        properties.remove("w:titlePg");
+    } else if (section.child("w:titlePg")) {
+        // The office gives the document's first page no header or footer where its first page style has
+        // none, and its body the room they take on the other pages; Word's margins are the section's.
+        properties.giveFirstPageTheRoomOf("w:headerReference", "w:top", "w:header");
+        properties.giveFirstPageTheRoomOf("w:footerReference", "w:bottom", "w:footer");
+    }
 }
 
 std::string WordDocument::relationsFor(const pugi::xml_node body, std::set<std::string>& droppedMedia) const {

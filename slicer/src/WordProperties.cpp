@@ -162,6 +162,19 @@ void WordSectionProperties::remove(std::string_view name) {
     section_.remove_child(std::string(name).c_str());
 }
 
+void WordSectionProperties::giveFirstPageTheRoomOf(std::string_view reference, std::string_view side,
+                                                   std::string_view distance) {
+    const std::string name(reference);
+    bool others = false;
+    for (pugi::xml_node found : section_.children(name.c_str())) {
+        if (std::string_view(found.attribute("w:type").value()) == "first") return;
+        others = true;
+    }
+    const pugi::xml_node margins = section_.child("w:pgMar");
+    const pugi::xml_attribute edge = margins.attribute(std::string(distance).c_str());
+    if (others && edge) setAttribute(margins, side, edge.value());
+}
+
 void WordSectionProperties::startNumberingAt(int page) {
     pugi::xml_node numbering = orderedChild(section_, "w:pgNumType", kSectionOrder);
     const std::string_view start = numbering.attribute("w:start").value();

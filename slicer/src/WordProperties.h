@@ -56,6 +56,10 @@ public:
     void remove(std::string_view name);
     // Numbers the section's first page `page` of the section's own numbering.
     void startNumberingAt(int page);
+    // Where the section's first page has no header (or footer) of its own but the others have one, its
+    // body reaches the header's (footer's) distance from the edge: margin `side` of w:pgMar takes
+    // the value of `distance`.
+    void giveFirstPageTheRoomOf(std::string_view reference, std::string_view side, std::string_view distance);
 
 private:
     pugi::xml_node section_;

@@ -1,7 +1,7 @@
 #include "PackageArchive.h"
 
-#include "ZipArchive.h"
 #include "files/RegularFile.h"
+#include "ZipArchive.h"
 #include "files/StagedFile.h"
 
 #include <memory>

@@ -21,6 +21,7 @@
 #include <QUrl>
 
 #include "Corpus.h"
+#include "FlatDocuments.h"
 #include "ProcessTable.h"
 #include "QtPrinters.h"
 #include "ReportSchema.h"
@@ -1186,6 +1187,63 @@ TEST_F(FormatEndToEnd, EachDocxPageReadBackKeepsItsPageSizeMarginsAndOnePage) {
             EXPECT_EQ(PdfInfo(readBack, QStringLiteral("Pages")), "1") << docx.toStdString();
             EXPECT_EQ(PdfPageFrame(readBack, 1), PdfPageFrame(whole, page.toInt())) << docx.toStdString();
         }
+    }
+}
+
+// Justified paragraphs with a first-line indent that run on from page to page, a title page with a
+// header of its own and no footer, and a footer with the page's number on the others.
+QString RunOnDocument() {
+    QString body = QStringLiteral("<text:p text:style-name=\"Title\">Title page</text:p>");
+    for (int paragraph = 0; paragraph < 9; ++paragraph)
+        body += QStringLiteral("<text:p text:style-name=\"Body\">%1</text:p>")
+                    .arg(Words(paragraph, 90 + 40 * paragraph));
+    const QString margins = QStringLiteral(
+        "<style:page-layout style:name=\"Small\"><style:page-layout-properties fo:page-width=\"14.8cm\" "
+        "fo:page-height=\"14.8cm\" fo:margin-top=\"1.5cm\" fo:margin-bottom=\"1.5cm\" fo:margin-left=\"2cm\" "
+        "fo:margin-right=\"2cm\"/><style:header-style><style:header-footer-properties "
+        "fo:min-height=\"0.6cm\" "
+        "fo:margin-bottom=\"0.3cm\"/></"
+        "style:header-style><style:footer-style><style:header-footer-properties "
+        "fo:min-height=\"0.6cm\" fo:margin-top=\"0.3cm\"/></style:footer-style></style:page-layout>");
+    return FlatOdt(
+        {body,
+         margins +
+             QStringLiteral(
+                 "<style:style style:name=\"Title\" style:family=\"paragraph\" "
+                 "style:master-page-name=\"First\">"
+                 "<style:paragraph-properties fo:text-align=\"center\"/></style:style>"
+                 "<style:style style:name=\"Body\" style:family=\"paragraph\"><style:paragraph-properties "
+                 "fo:text-align=\"justify\" fo:text-indent=\"1cm\" "
+                 "fo:margin-bottom=\"0.2cm\"/></style:style>"),
+         QStringLiteral(
+             "<style:master-page style:name=\"First\" style:page-layout-name=\"Small\" "
+             "style:next-style-name=\"Standard\"><style:header><text:p>Title page header</text:p>"
+             "</style:header></style:master-page><style:master-page style:name=\"Standard\" "
+             "style:page-layout-name=\"Small\"><style:header><text:p>Running head</text:p></style:header>"
+             "<style:footer><text:p>Page <text:page-number text:select-page=\"current\">1"
+             "</text:page-number></text:p></style:footer></style:master-page>")});
+}
+
+TEST_F(FormatEndToEnd, WordPagesCutFromTheWholeDocumentPrintAsItsPages) {
+    const QString document =
+        office_->storeFlatAsOdt(RunOnDocument(), work_.filePath(QStringLiteral("runon.odt")));
+    const Outcome run = split({QStringLiteral("--format"), QStringLiteral("docx"), QStringLiteral("-o"),
+                               QStringLiteral("out"), document});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    const QString whole = officePdf(document);
+    const int pages = PdfInfo(whole, QStringLiteral("Pages")).toInt();
+    ASSERT_GE(pages, 4);
+    ASSERT_EQ(outputs().size(), pages);
+    const auto squeezed = [](QString text) { return text.remove(QRegularExpression(QStringLiteral("\\s"))); };
+    for (int page = 1; page <= pages; ++page) {
+        const QString docx =
+            QDir(output()).filePath(QStringLiteral("runon_%1.docx").arg(page, 4, 10, QLatin1Char('0')));
+        const QString readBack = officePdf(docx);
+        EXPECT_EQ(PdfInfo(readBack, QStringLiteral("Pages")), "1") << docx.toStdString();
+        // Its lines, its header and the number in its footer.
+        EXPECT_EQ(squeezed(PdfPageText(readBack, 1)), squeezed(PdfPageText(whole, page)))
+            << docx.toStdString();
+        EXPECT_EQ(PdfPageFrame(readBack, 1), PdfPageFrame(whole, page)) << docx.toStdString();
     }
 }
 

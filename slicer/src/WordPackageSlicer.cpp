@@ -176,9 +176,9 @@ WordDocument::WordDocument(const fs::path& package, int pageCount, WordPackageSl
     }
     if (!section_) refuse("a document without page settings");
     checkSettings();
-    checkNumbering();
     checkParts();
     findPageStarts();
+    if (notUnderstood_.empty()) checkNumbering();
 }
 
 const PackageEntry* WordDocument::entry(std::string_view name) const {
@@ -198,36 +198,37 @@ void WordDocument::checkSettings() {
 }
 
 void WordDocument::checkNumbering() {
-    // A page on its own would count its list items and headings from 1 again.
+    // A page on its own counts its list items and headings from the list's start: where an item's
+    // number, or that of a level above it, went on from an earlier page, the page would show another.
     const PackageEntry* numbering = entry("word/numbering.xml");
     if (!numbering) return;
     const pugi::xml_document parsedNumbering = parsed(numbering->data, "word/numbering.xml");
-    std::unordered_map<std::string, std::set<std::string>> countingLevels;  // by abstract numbering
-    for (pugi::xml_node list : parsedNumbering.document_element().children("w:abstractNum")) {
-        for (pugi::xml_node level : list.children("w:lvl")) {
-            const std::string_view format = level.child("w:numFmt").attribute("w:val").value();
-            if (!format.empty() && format != "bullet" && format != "none")
-                countingLevels[list.attribute("w:abstractNumId").value()].insert(
-                    level.attribute("w:ilvl").value());
+    const WordListCounters lists(parsedNumbering.document_element());
+    WordListCounters::Counts wholeDocument, pageAlone;
+    int page = 1;
+    for (std::size_t b = 0; b < blocks_.size(); ++b) {
+        // A paragraph's number shows on the page its first line is on.
+        while (page < pageCount_) {
+            const WordPageStart& next = starts_[static_cast<std::size_t>(page)];
+            if (next.block > b || (next.block == b && showsAny(blocks_[b].first_child(), next.mark))) break;
+            ++page;
+            pageAlone.clear();
         }
-    }
-    std::unordered_map<std::string, std::set<std::string>> counting;  // by numbering id
-    for (pugi::xml_node num : parsedNumbering.document_element().children("w:num")) {
-        const auto levels = countingLevels.find(num.child("w:abstractNumId").attribute("w:val").value());
-        if (levels != countingLevels.end()) counting[num.attribute("w:numId").value()] = levels->second;
-    }
-    // Only paragraphs that show a number count: styles that could are many (the office gives every
-    // heading style its outline's numbering), paragraphs that use them few.
-    for (pugi::xpath_node paragraph : document_.document_element().child("w:body").select_nodes(".//w:p")) {
-        const pugi::xml_node list = styles_.paragraphProperty(paragraph.node(), "w:numPr");
-        if (!list) continue;
-        const auto levels = counting.find(list.child("w:numId").attribute("w:val").value());
-        if (levels == counting.end()) continue;
-        pugi::xml_node level = paragraph.node().child("w:pPr").child("w:numPr").child("w:ilvl");
-        if (!level) level = styles_.paragraphProperty(paragraph.node(), "w:numPr").child("w:ilvl");
-        const std::string ilvl = level ? level.attribute("w:val").value() : "0";
-        if (levels->second.contains(ilvl)) {
-            refuse("numbered lists or headings");
+        const pugi::xml_node block = blocks_[b];
+        const auto count = [&](pugi::xml_node paragraph) {
+            const pugi::xml_node list = styles_.paragraphProperty(paragraph, "w:numPr");
+            const std::string id = list.child("w:numId").attribute("w:val").value();
+            if (id.empty() || id == "0") return true;
+            pugi::xml_node level = paragraph.child("w:pPr").child("w:numPr").child("w:ilvl");
+            if (!level) level = list.child("w:ilvl");
+            const int depth = level.attribute("w:val").as_int(0);
+            return lists.count(wholeDocument, id, depth) == lists.count(pageAlone, id, depth);
+        };
+        bool same = named(block, "w:p") ? count(block) : true;
+        for (pugi::xpath_node nested : block.select_nodes(".//w:p")) same = count(nested.node()) && same;
+        if (!same) {
+            refuse("numbers of lists or headings that go on from an earlier page (page " +
+                   std::to_string(page) + ")");
             return;
         }
     }

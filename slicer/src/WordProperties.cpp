@@ -114,6 +114,55 @@ bool WordStyles::justified(pugi::xml_node paragraph) const {
     return value == "both" || value == "distribute";
 }
 
+WordListCounters::WordListCounters(pugi::xml_node numbering) {
+    std::unordered_map<std::string, List> abstract;
+    for (pugi::xml_node list : numbering.children("w:abstractNum")) {
+        List& counted = abstract[list.attribute("w:abstractNumId").value()];
+        counted.start.fill(1);
+        for (pugi::xml_node level : list.children("w:lvl")) {
+            const int depth = level.attribute("w:ilvl").as_int(-1);
+            if (depth < 0 || depth >= kLevels) continue;
+            const std::string_view format = level.child("w:numFmt").attribute("w:val").value();
+            counted.counting[depth] = !format.empty() && format != "bullet" && format != "none";
+            counted.start[depth] = level.child("w:start").attribute("w:val").as_int(1);
+        }
+    }
+    for (pugi::xml_node num : numbering.children("w:num")) {
+        const auto found = abstract.find(num.child("w:abstractNumId").attribute("w:val").value());
+        if (found == abstract.end()) continue;
+        List list = found->second;
+        for (pugi::xml_node override : num.children("w:lvlOverride")) {
+            const int depth = override.attribute("w:ilvl").as_int(-1);
+            const pugi::xml_node start = override.child("w:startOverride");
+            if (depth >= 0 && depth < kLevels && start)
+                list.start[depth] = start.attribute("w:val").as_int(1);
+        }
+        lists_[num.attribute("w:numId").value()] = list;
+    }
+}
+
+std::vector<int> WordListCounters::count(Counts& counts, const std::string& id, int level) const {
+    const auto found = lists_.find(id);
+    if (found == lists_.end()) return {};
+    const List& list = found->second;
+    level = std::clamp(level, 0, kLevels - 1);
+    const auto [counters, fresh] = counts.try_emplace(id);
+    std::array<int, kLevels>& numbers = counters->second;
+    if (fresh)
+        for (int l = 0; l < kLevels; ++l) numbers[l] = list.start[l] - 1;
+    ++numbers[level];
+    for (int l = level + 1; l < kLevels; ++l) numbers[l] = list.start[l] - 1;
+    std::vector<int> shown;
+    bool counted = false;
+    for (int l = 0; l <= level; ++l) {
+        // A level not yet used shows its start.
+        shown.push_back(list.counting[l] ? std::max(numbers[l], list.start[l]) : 0);
+        counted = counted || list.counting[l];
+    }
+    if (!counted) shown.clear();
+    return shown;
+}
+
 WordParagraphProperties::WordParagraphProperties(pugi::xml_node paragraph) : paragraph_(paragraph) {}
 
 pugi::xml_node WordParagraphProperties::child(std::string_view name) {

@@ -2,10 +2,12 @@
 
 #include <pugixml.hpp>
 
+#include <array>
 #include <set>
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <vector>
 
 namespace fk::slicer {
 
@@ -25,6 +27,28 @@ private:
     std::unordered_map<std::string, pugi::xml_node> paragraphStyles_;
     std::string defaultStyle_;
     pugi::xml_node defaults_;  // w:docDefaults/w:pPrDefault/w:pPr
+};
+
+// How Word counts the items of its lists (numbering.xml), for comparing the numbers a page shows alone
+// with those it shows in the whole document.
+class WordListCounters {
+public:
+    static constexpr int kLevels = 9;
+    // Each list's last number at each level, by numbering id.
+    using Counts = std::unordered_map<std::string, std::array<int, kLevels>>;
+
+    explicit WordListCounters(pugi::xml_node numbering);
+
+    // Counts an item of level `level` of list `id` in `counts`; answers the numbers of the levels that
+    // count, up to the item's own (0 for one that does not count), empty for a list that counts nothing.
+    std::vector<int> count(Counts& counts, const std::string& id, int level) const;
+
+private:
+    struct List {
+        std::array<int, kLevels> start{};
+        std::array<bool, kLevels> counting{};
+    };
+    std::unordered_map<std::string, List> lists_;  // by numbering id
 };
 
 // Changes a paragraph's own properties (w:pPr), each kept in the place Word's schema gives it: Word

@@ -175,9 +175,20 @@ TEST_F(WordPackageSlicerTest, RefusesWhatAPageAloneCannotSay) {
         {"bullets",
          {.body = "<w:p>" + listItem + run("one") + "</w:p>" + plainEnd, .numbering = bullets},
          ""},
-        {"counted list",
+        // A page alone counts from the list's start: right for the first item, not for a later one.
+        {"first item counted",
          {.body = "<w:p>" + listItem + run("one") + "</w:p>" + plainEnd, .numbering = counting},
-         "numbered lists or headings"},
+         ""},
+        {"items counted on",
+         {.body = "<w:p>" + listItem + run("one") + "</w:p><w:p>" + mark(2) + "</w:p><w:p>" + listItem +
+                  run("two") + "</w:p>",
+          .numbering = counting},
+         "numbers of lists or headings that go on from an earlier page (page 2)"},
+        {"bullets on",
+         {.body = "<w:p>" + listItem + run("one") + "</w:p><w:p>" + mark(2) + "</w:p><w:p>" + listItem +
+                  run("two") + "</w:p>",
+          .numbering = bullets},
+         ""},
         {"list item cut",
          {.body = "<w:p>" + listItem + run("one") + mark(2) + run("two") + "</w:p>", .numbering = bullets},
          "page 2 starts inside a list item"},

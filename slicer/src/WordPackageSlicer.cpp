@@ -134,7 +134,7 @@ private:
     // Copies the children of `paragraph` between `from` and `to` (null: its start, its end) into `body`
     // as a paragraph, styled as a piece of the page; false when the piece shows nothing.
     bool copyPiece(pugi::xml_node body, pugi::xml_node paragraph, pugi::xml_node from, pugi::xml_node to,
-                   bool opensPage) const;
+                   bool opensPage, bool afterBreak) const;
     void copySectionProperties(pugi::xml_node body, int first) const;
     // The package's relations of the body without the pictures the page does not show.
     std::string relationsFor(const pugi::xml_node body, std::set<std::string>& droppedMedia) const;
@@ -334,11 +334,12 @@ void WordDocument::findPageStarts() {
 }
 
 bool WordDocument::copyPiece(pugi::xml_node body, pugi::xml_node paragraph, pugi::xml_node from,
-                             pugi::xml_node to, bool opensPage) const {
+                             pugi::xml_node to, bool opensPage, bool afterBreak) const {
     const pugi::xml_node begin = from ? from : paragraph.first_child();
-    const bool cut = from || to;
-    if (cut && !showsAny(begin, to)) return false;
     const bool continues = from && showsAny(paragraph.first_child(), from);
+    // A piece with nothing of its own to show stays with the page that shows the rest; an empty
+    // paragraph that a page starts in is that page's.
+    if ((to || continues) && !showsAny(begin, to)) return false;
     const bool continued = to && showsAny(to, pugi::xml_node());
 
     pugi::xml_node piece = body.append_child("w:p");
@@ -351,20 +352,26 @@ bool WordDocument::copyPiece(pugi::xml_node body, pugi::xml_node paragraph, pugi
             continue;
         piece.append_copy(child);
     }
-    // A page has no page break: the one in its first paragraph opened it in the input.
-    for (pugi::xpath_node pageBreak : piece.select_nodes(".//w:br[@w:type='page']"))
-        pageBreak.parent().remove_child(pageBreak.node());
-
     WordParagraphProperties properties(piece);
     if (opensPage) {
+        // The input's layout leaves out the space above a page's first paragraph where the text flowed
+        // onto the page, not where a page break opened it.
+        const std::string_view breakBefore =
+            styles_.paragraphProperty(paragraph, "w:pageBreakBefore").attribute("w:val").value();
+        const bool broken = afterBreak || !piece.select_nodes(".//w:br[@w:type='page']").empty() ||
+                            (styles_.paragraphProperty(paragraph, "w:pageBreakBefore") && breakBefore != "0" &&
+                             breakBefore != "false");
         properties.remove("w:pageBreakBefore");
-        if (options_.dropSpaceAtPageTop || continues) properties.setSpacing("w:before", "0");
+        if ((options_.dropSpaceAtPageTop && !broken) || continues) properties.setSpacing("w:before", "0");
     }
     if (continues) {
         // The rest of a paragraph from the page before: no first-line indent, no drop cap.
         properties.setFirstLineIndent("0");
         properties.remove("w:framePr");
     }
+    // A page has no page break: the one in its first paragraph opened it in the input.
+    for (pugi::xpath_node pageBreak : piece.select_nodes(".//w:br[@w:type='page']"))
+        pageBreak.parent().remove_child(pageBreak.node());
     if (continued) {
         if (pugi::xml_node lineBreak = endingLineBreak(piece)) {
             // The break ended the page's last line; ending the piece, it would open an empty line.
@@ -452,12 +459,15 @@ std::string WordDocument::pagesPackage(int first, int last) const {
         const WordPageStart* end = last < pageCount_ ? &starts_[static_cast<std::size_t>(last)] : nullptr;
         const std::size_t lastBlock = end ? end->block : blocks_.size() - 1;
         bool opensPage = true;
+        // The page before ended in a page break.
+        const bool afterBreak =
+            start.block > 0 && !blocks_[start.block - 1].select_nodes(".//w:br[@w:type='page']").empty();
         for (std::size_t b = start.block; !blocks_.empty() && b <= lastBlock; ++b) {
             const pugi::xml_node block = blocks_[b];
             if (named(block, "w:p")) {
                 const pugi::xml_node from = b == start.block ? start.mark : pugi::xml_node();
                 const pugi::xml_node to = end && b == end->block ? end->mark : pugi::xml_node();
-                if (copyPiece(body, block, from, to, opensPage)) opensPage = false;
+                if (copyPiece(body, block, from, to, opensPage, afterBreak)) opensPage = false;
             } else {
                 body.append_copy(block);
                 opensPage = false;

@@ -127,6 +127,31 @@ TEST_F(WordPackageSlicerTest, CutsAParagraphWherePagesMeetAndStylesEachPieceAsIt
     EXPECT_EQ(text(range), "second beginsThird");
 }
 
+TEST_F(WordPackageSlicerTest, AParagraphWithNothingToShowOnOneSideOfAMarkGoesWhole) {
+    const struct {
+        const char* name;
+        std::string secondParagraph;
+        std::size_t firstPageParagraphs, secondPageParagraphs;
+    } cases[] = {
+        // An empty paragraph that page 2 starts in takes a line there.
+        {"empty", "<w:p>" + mark(2) + "<w:r><w:rPr/></w:r></w:p>", 1, 2},
+        // The break that opened page 2 leaves nothing on page 1.
+        {"page break", "<w:p>" + kPageBreak + mark(2) + run("two") + "</w:p>", 1, 2},
+        {"mid-paragraph", "<w:p>" + run("one") + mark(2) + run("two") + "</w:p>", 2, 2},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const WordPackageSlicer words = slicer({.body = "<w:p>" + run("first") + "</w:p>" +
+                                                        c.secondParagraph + "<w:p>" + run("last") + "</w:p>"},
+                                               2);
+        pugi::xml_document first, second;
+        cut(words, 1, 1, first);
+        cut(words, 2, 2, second);
+        EXPECT_EQ(first.select_nodes("//w:body/w:p").size(), c.firstPageParagraphs);
+        EXPECT_EQ(second.select_nodes("//w:body/w:p").size(), c.secondPageParagraphs);
+    }
+}
+
 TEST_F(WordPackageSlicerTest, APageEndingInATableEndsWithAParagraphThatTakesNoRoom) {
     const WordPackageSlicer words =
         slicer({.body = "<w:p>" + run("Above") + "</w:p><w:tbl><w:tr><w:tc><w:p>" + run("cell") +

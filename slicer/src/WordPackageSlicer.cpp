@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "PackageArchive.h"
+#include "WordFields.h"
 #include "WordProperties.h"
 #include "slicer/MarkNames.h"
 #include "slicer/PackageReader.h"
@@ -29,15 +30,6 @@ constexpr std::string_view kImageRelation =
 
 bool named(pugi::xml_node node, std::string_view name) {
     return node.type() == pugi::node_element && name == node.name();
-}
-
-// Fields whose value depends on the pages around: alone, a page would count itself only.
-bool countsPages(std::string_view instruction) {
-    const std::size_t begin = instruction.find_first_not_of(' ');
-    if (begin == std::string_view::npos) return false;
-    std::string word(instruction.substr(begin, instruction.find(' ', begin) - begin));
-    std::transform(word.begin(), word.end(), word.begin(), [](unsigned char c) { return std::toupper(c); });
-    return word == "NUMPAGES" || word == "SECTIONPAGES" || word == "PAGEREF" || word == "SECTION";
 }
 
 bool isPageBreak(pugi::xml_node node) {
@@ -151,6 +143,7 @@ private:
     std::vector<WordPageStart> starts_;  // page k starts at starts_[k - 1]
     std::set<std::string> ourMarkIds_;
     std::set<std::string> mediaShownElsewhere_;  // by headers, footers and other parts
+    std::vector<PackageEntry> frozenParts_;      // headers and footers with their page counts frozen
 };
 
 WordDocument::WordDocument(const fs::path& package, int pageCount, WordPackageSlicer::Options options)
@@ -244,20 +237,17 @@ void WordDocument::checkParts() {
         refuse("pictures, frames or text boxes placed on the page");
     for (pugi::xml_node block : blocks_)
         if (block.select_node(".//w:sectPr")) refuse("more than one section");
-    // Headers and footers count pages too.
+    // A page shows the page counts of the whole document, as the input printed them; in headers and
+    // footers too.
+    if (!FreezePageCountingFields(document_.document_element())) refuse("fields that count pages");
     for (const PackageEntry& part : entries_) {
-        const bool text = part.name == kDocumentPart ||
-                          (part.name.starts_with("word/header") || part.name.starts_with("word/footer")) &&
-                              part.name.ends_with(".xml");
-        if (!text) continue;
-        const pugi::xml_document partDocument =
-            part.name == kDocumentPart ? pugi::xml_document() : parsed(part.data, part.name);
-        const pugi::xml_node root =
-            part.name == kDocumentPart ? document_.document_element() : partDocument.document_element();
-        for (pugi::xpath_node field : root.select_nodes(".//w:fldSimple"))
-            if (countsPages(field.node().attribute("w:instr").value())) refuse("fields that count pages");
-        for (pugi::xpath_node field : root.select_nodes(".//w:instrText"))
-            if (countsPages(field.node().text().get())) refuse("fields that count pages");
+        const bool headOrFoot =
+            (part.name.starts_with("word/header") || part.name.starts_with("word/footer")) &&
+            part.name.ends_with(".xml");
+        if (!headOrFoot || part.data.find("PAGE") == std::string::npos) continue;
+        pugi::xml_document frozen = parsed(part.data, part.name);
+        if (!FreezePageCountingFields(frozen.document_element())) refuse("fields that count pages");
+        frozenParts_.push_back(PackageArchive::storedAlone({part.name, serialized(frozen)}));
     }
     if (!relations_) return;
     for (const PackageEntry& part : entries_) {
@@ -359,8 +349,8 @@ bool WordDocument::copyPiece(pugi::xml_node body, pugi::xml_node paragraph, pugi
         const std::string_view breakBefore =
             styles_.paragraphProperty(paragraph, "w:pageBreakBefore").attribute("w:val").value();
         const bool broken = afterBreak || !piece.select_nodes(".//w:br[@w:type='page']").empty() ||
-                            (styles_.paragraphProperty(paragraph, "w:pageBreakBefore") && breakBefore != "0" &&
-                             breakBefore != "false");
+                            (styles_.paragraphProperty(paragraph, "w:pageBreakBefore") &&
+                             breakBefore != "0" && breakBefore != "false");
         properties.remove("w:pageBreakBefore");
         if ((options_.dropSpaceAtPageTop && !broken) || continues) properties.setSpacing("w:before", "0");
     }
@@ -490,6 +480,11 @@ std::string WordDocument::pagesPackage(int first, int last) const {
         if (droppedMedia.contains(original.name)) continue;
         if (original.name == kDocumentPart) {
             entries.push_back(&changed.emplace_back(PackageEntry{original.name, serialized(page)}));
+        } else if (const auto frozen =
+                       std::find_if(frozenParts_.begin(), frozenParts_.end(),
+                                    [&](const PackageEntry& part) { return part.name == original.name; });
+                   frozen != frozenParts_.end()) {
+            entries.push_back(&*frozen);
         } else if (original.name == kDocumentRelations && !relations.empty()) {
             entries.push_back(&changed.emplace_back(PackageEntry{original.name, relations}));
         } else {

@@ -181,6 +181,25 @@ TEST_F(WordPackageSlicerTest, APageCarriesOnlyThePicturesItOrItsHeaderShows) {
     EXPECT_EQ(entries.at("word/_rels/document.xml.rels").find("rIdB"), std::string::npos);
 }
 
+TEST_F(WordPackageSlicerTest, FieldsThatCountPagesShowTheWholeDocumentsCount) {
+    const std::string complex =
+        R"(<w:r><w:t>of </w:t></w:r><w:r><w:fldChar w:fldCharType="begin"/></w:r>)"
+        R"(<w:r><w:instrText> NUMPAGES </w:instrText></w:r><w:r><w:fldChar w:fldCharType="separate"/>)"
+        R"(</w:r><w:r><w:t>7</w:t></w:r><w:r><w:fldChar w:fldCharType="end"/></w:r>)";
+    const WordPackageSlicer words = slicer(
+        {.body = "<w:p>" + complex + "</w:p><w:p>" + mark(2) + run("two") + "</w:p>",
+         .header =
+             R"(<w:p><w:fldSimple w:instr=" NUMPAGES \* ARABIC "><w:r><w:t>7</w:t></w:r></w:fldSimple></w:p>)"},
+        2);
+    ASSERT_EQ(words.notUnderstood(), "");
+    pugi::xml_document first;
+    std::map<std::string, std::string> entries = cut(words, 1, 1, first);
+    EXPECT_EQ(text(first), "of 7");
+    EXPECT_FALSE(first.select_node("//w:fldChar | //w:instrText"));
+    EXPECT_NE(entries["word/header1.xml"].find("<w:t>7</w:t>"), std::string::npos);
+    EXPECT_EQ(entries["word/header1.xml"].find("fldSimple"), std::string::npos);
+}
+
 TEST_F(WordPackageSlicerTest, RefusesWhatAPageAloneCannotSay) {
     const std::string counting =
         R"(<w:numbering><w:abstractNum w:abstractNumId="1"><w:lvl w:ilvl="0"><w:numFmt w:val="decimal"/></w:lvl>)"
@@ -227,9 +246,11 @@ TEST_F(WordPackageSlicerTest, RefusesWhatAPageAloneCannotSay) {
         {"anchored picture",
          {.body = "<w:p><w:r><w:drawing><wp:anchor/></w:drawing></w:r></w:p>" + plainEnd},
          "pictures, frames or text boxes placed on the page"},
-        {"page count in the header",
+        {"page count with a field inside",
          {.body = "<w:p>" + run("one") + "</w:p>" + plainEnd,
-          .header = R"(<w:p><w:fldSimple w:instr=" NUMPAGES \* ARABIC "/></w:p>)"},
+          .header =
+              R"(<w:p><w:r><w:fldChar w:fldCharType="begin"/></w:r><w:r><w:instrText>NUMPAGES</w:instrText></w:r>)"
+              R"(<w:r><w:fldChar w:fldCharType="begin"/></w:r><w:r><w:fldChar w:fldCharType="end"/></w:r></w:p>)"},
          "fields that count pages"},
         {"page number in the header",
          {.body = "<w:p>" + run("one") + "</w:p>" + plainEnd,

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <pugixml.hpp>
+
+#include <string_view>
+
+namespace fk::slicer {
+
+// Whether a field instruction counts pages (NUMPAGES, SECTIONPAGES, PAGEREF, SECTION): a page alone would
+// count itself only.
+bool CountsPages(std::string_view instruction);
+
+// Replaces every field under `root` that counts pages by the result the office wrote for it, so that a
+// page shows what it showed in the whole document. False when a field is laid out in a way not
+// understood (its parts in different paragraphs, or a field inside it); the fields before it are frozen.
+bool FreezePageCountingFields(pugi::xml_node root);
+
+}  // namespace fk::slicer

@@ -127,7 +127,13 @@ private:
     // as a paragraph, styled as a piece of the page; false when the piece shows nothing.
     bool copyPiece(pugi::xml_node body, pugi::xml_node paragraph, pugi::xml_node from, pugi::xml_node to,
                    bool opensPage, bool afterBreak) const;
-    void copySectionProperties(pugi::xml_node body, int first) const;
+    // Reads the sections, gives each the headers and footers it takes over from the one before, and
+    // numbers the pages as the input does.
+    void readSections();
+    // Ends the page's body with the properties of the section its last block is in, and numbers the
+    // page and gives it its header as the input does.
+    void endWithSection(pugi::xml_node body, std::size_t lastBlock, int first) const;
+    bool sectionBeginsPage(int page) const;
     // The package's relations of the body without the pictures the page does not show.
     std::string relationsFor(const pugi::xml_node body, std::set<std::string>& droppedMedia) const;
 
@@ -139,7 +145,11 @@ private:
     pugi::xml_document relations_;
     WordStyles styles_;
     std::vector<pugi::xml_node> blocks_;  // the body's children, its section's properties left out
-    pugi::xml_node section_;
+    pugi::xml_node section_;                 // the body's last section's
+    std::vector<pugi::xml_node> sections_;  // in order, the last one section_
+    std::vector<std::size_t> sectionOfBlock_;
+    std::vector<std::size_t> firstBlockOf_;  // by section
+    std::vector<int> pageNumbers_;          // page k's number, [k - 1]
     std::vector<WordPageStart> starts_;  // page k starts at starts_[k - 1]
     std::set<std::string> ourMarkIds_;
     std::set<std::string> mediaShownElsewhere_;  // by headers, footers and other parts
@@ -172,6 +182,7 @@ WordDocument::WordDocument(const fs::path& package, int pageCount, WordPackageSl
     checkParts();
     findPageStarts();
     if (notUnderstood_.empty()) checkNumbering();
+    if (notUnderstood_.empty()) readSections();
 }
 
 const PackageEntry* WordDocument::entry(std::string_view name) const {
@@ -236,7 +247,7 @@ void WordDocument::checkParts() {
         body.select_node(".//mc:AlternateContent"))
         refuse("pictures, frames or text boxes placed on the page");
     for (pugi::xml_node block : blocks_)
-        if (block.select_node(".//w:sectPr")) refuse("more than one section");
+        if (!named(block, "w:p") && block.select_node(".//w:sectPr")) refuse("a section that ends in a table");
     // A page shows the page counts of the whole document, as the input printed them; in headers and
     // footers too.
     if (!FreezePageCountingFields(document_.document_element())) refuse("fields that count pages");
@@ -382,18 +393,77 @@ bool WordDocument::copyPiece(pugi::xml_node body, pugi::xml_node paragraph, pugi
     return true;
 }
 
-void WordDocument::copySectionProperties(pugi::xml_node body, int first) const {
-    pugi::xml_node section = body.append_copy(section_);
-    WordSectionProperties properties(section);
-    // The page's number is its number in the input; a first page's own header only on the first page.
-    properties.startNumberingAt(first);
-    if (first > 1) {
-        properties.remove("w:titlePg");
-    } else if (section.child("w:titlePg")) {
-        // The office gives the document's first page no header or footer where its first page style has
-        // none, and its body the room they take on the other pages; Word's margins are the section's.
-        properties.giveFirstPageTheRoomOf("w:headerReference", "w:top", "w:header");
-        properties.giveFirstPageTheRoomOf("w:footerReference", "w:bottom", "w:footer");
+void WordDocument::readSections() {
+    for (std::size_t b = 0; b < blocks_.size(); ++b) {
+        sectionOfBlock_.push_back(sections_.size());
+        if (const pugi::xml_node ends = blocks_[b].child("w:pPr").child("w:sectPr")) sections_.push_back(ends);
+    }
+    sections_.push_back(section_);
+    // Each section's first block: the one after the block that ends the section before.
+    firstBlockOf_.assign(sections_.size(), 0);
+    for (std::size_t b = 1; b < blocks_.size(); ++b)
+        if (sectionOfBlock_[b] != sectionOfBlock_[b - 1]) firstBlockOf_[sectionOfBlock_[b]] = b;
+
+    // A section without a header or footer of a kind shows the one of the section before.
+    for (std::size_t i = 1; i < sections_.size(); ++i) {
+        for (const char* reference : {"w:headerReference", "w:footerReference"}) {
+            for (pugi::xml_node inherited : sections_[i - 1].children(reference)) {
+                const std::string_view type = inherited.attribute("w:type").value();
+                bool own = false;
+                for (pugi::xml_node mine : sections_[i].children(reference))
+                    own = own || type == mine.attribute("w:type").value();
+                if (!own) sections_[i].prepend_copy(inherited);
+            }
+        }
+    }
+
+    // Numbers go on from page to page but where a section that opens a page starts them again.
+    for (int page = 1; page <= pageCount_; ++page) {
+        const pugi::xml_attribute start =
+            sections_[sectionOfBlock_[starts_[static_cast<std::size_t>(page - 1)].block]].child("w:pgNumType").attribute(
+                "w:start");
+        if (sectionBeginsPage(page) && start)
+            pageNumbers_.push_back(start.as_int(1));
+        else
+            pageNumbers_.push_back(page == 1 ? 1 : pageNumbers_.back() + 1);
+    }
+}
+
+bool WordDocument::sectionBeginsPage(int page) const {
+    if (page == 1) return true;
+    const WordPageStart& start = starts_[static_cast<std::size_t>(page - 1)];
+    return firstBlockOf_[sectionOfBlock_[start.block]] == start.block &&
+           !showsAny(blocks_[start.block].first_child(), start.mark);
+}
+
+void WordDocument::endWithSection(pugi::xml_node body, std::size_t lastBlock, int first) const {
+    // The page's last paragraph, if it ends a section, ends the page's body instead: ended inside
+    // the page, the section would open another.
+    pugi::xml_node last = body.last_child();
+    if (named(last, "w:p")) last.child("w:pPr").remove_child("w:sectPr");
+    body.append_copy(sections_[sectionOfBlock_[lastBlock]]);
+
+    bool opening = true;
+    for (pugi::xpath_node found : body.select_nodes("./w:p/w:pPr/w:sectPr | ./w:sectPr")) {
+        WordSectionProperties properties(found.node());
+        // A page alone has no page before it to leave blank.
+        properties.openOnNextPage();
+        if (!opening) {
+            properties.continueNumbering();
+            continue;
+        }
+        opening = false;
+        // The page's number is its number in the input; a first page's own header only on the first
+        // page of its section.
+        properties.setNumberingStart(pageNumbers_[static_cast<std::size_t>(first - 1)]);
+        if (!sectionBeginsPage(first)) {
+            properties.remove("w:titlePg");
+        } else if (found.node().child("w:titlePg")) {
+            // The office gives a section's first page no header or footer where its first page style has
+            // none, and its body the room they take on the other pages; Word's margins are the section's.
+            properties.giveFirstPageTheRoomOf("w:headerReference", "w:top", "w:header");
+            properties.giveFirstPageTheRoomOf("w:footerReference", "w:bottom", "w:footer");
+        }
     }
 }
 
@@ -449,6 +519,7 @@ std::string WordDocument::pagesPackage(int first, int last) const {
         const WordPageStart* end = last < pageCount_ ? &starts_[static_cast<std::size_t>(last)] : nullptr;
         const std::size_t lastBlock = end ? end->block : blocks_.size() - 1;
         bool opensPage = true;
+        std::size_t lastEmitted = start.block;
         // The page before ended in a page break.
         const bool afterBreak =
             start.block > 0 && !blocks_[start.block - 1].select_nodes(".//w:br[@w:type='page']").empty();
@@ -457,17 +528,21 @@ std::string WordDocument::pagesPackage(int first, int last) const {
             if (named(block, "w:p")) {
                 const pugi::xml_node from = b == start.block ? start.mark : pugi::xml_node();
                 const pugi::xml_node to = end && b == end->block ? end->mark : pugi::xml_node();
-                if (copyPiece(body, block, from, to, opensPage, afterBreak)) opensPage = false;
+                if (copyPiece(body, block, from, to, opensPage, afterBreak)) {
+                    opensPage = false;
+                    lastEmitted = b;
+                }
             } else {
                 body.append_copy(block);
                 opensPage = false;
+                lastEmitted = b;
             }
         }
         // Word's format ends a body with a paragraph: after a table that fills the page, one that takes
         // no room, or it would open a second page.
         const pugi::xml_node lastShown = body.last_child();
         if (!lastShown || !named(lastShown, "w:p")) WordParagraphProperties::appendTiny(body);
-        copySectionProperties(body, first);
+        endWithSection(body, lastEmitted, first);
     }
 
     std::set<std::string> droppedMedia;

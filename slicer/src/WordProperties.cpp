@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <charconv>
 
 namespace fk::slicer {
 
@@ -224,16 +223,16 @@ void WordSectionProperties::giveFirstPageTheRoomOf(std::string_view reference, s
     if (others && edge) setAttribute(margins, side, edge.value());
 }
 
-void WordSectionProperties::startNumberingAt(int page) {
-    pugi::xml_node numbering = orderedChild(section_, "w:pgNumType", kSectionOrder);
-    const std::string_view start = numbering.attribute("w:start").value();
-    int first = 1;
-    if (!start.empty()) {
-        int value = 0;
-        const auto [end, error] = std::from_chars(start.data(), start.data() + start.size(), value);
-        if (error == std::errc() && end == start.data() + start.size()) first = value;
-    }
-    setAttribute(numbering, "w:start", std::to_string(first + page - 1));
+void WordSectionProperties::setNumberingStart(int number) {
+    setAttribute(orderedChild(section_, "w:pgNumType", kSectionOrder), "w:start", std::to_string(number));
+}
+
+void WordSectionProperties::continueNumbering() { section_.child("w:pgNumType").remove_attribute("w:start"); }
+
+void WordSectionProperties::openOnNextPage() {
+    pugi::xml_attribute type = section_.child("w:type").attribute("w:val");
+    const std::string_view value = type.value();
+    if (value == "oddPage" || value == "evenPage") type.set_value("nextPage");
 }
 
 }  // namespace fk::slicer

@@ -78,8 +78,12 @@ public:
     explicit WordSectionProperties(pugi::xml_node section) : section_(section) {}
 
     void remove(std::string_view name);
-    // Numbers the section's first page `page` of the section's own numbering.
-    void startNumberingAt(int page);
+    // The section's first page is numbered `number`.
+    void setNumberingStart(int number);
+    // Its pages are numbered on from the section before.
+    void continueNumbering();
+    // It opens on the next page, not on the next left or right one.
+    void openOnNextPage();
     // Where the section's first page has no header (or footer) of its own but the others have one, its
     // body reaches the header's (footer's) distance from the edge: margin `side` of w:pgMar takes
     // the value of `distance`.

@@ -152,6 +152,32 @@ TEST_F(WordPackageSlicerTest, AParagraphWithNothingToShowOnOneSideOfAMarkGoesWho
     }
 }
 
+TEST_F(WordPackageSlicerTest, EachPageEndsWithItsSectionNumberedAndHeadedAsInTheDocument) {
+    // Section 1 (pages 1-2, numbered from 5, with a footer) ends in a paragraph that page 2 starts in;
+    // section 2 opens page 3 with a title page, numbered on, and no footer of its own.
+    const WordPackageSlicer words = slicer(
+        {.body = "<w:p>" + run("one") + mark(2) + run("two") +
+                 R"(<w:pPr><w:sectPr><w:footerReference w:type="default" r:id="rIdH"/><w:pgSz w:w="5000"/>)"
+                 R"(<w:pgNumType w:start="5"/></w:sectPr></w:pPr></w:p><w:p>)" +
+                 mark(3) + run("three") + "</w:p><w:p>" + mark(4) + run("four") + "</w:p>"},
+        4);
+    ASSERT_EQ(words.notUnderstood(), "");
+    const auto section = [&](int page) {
+        pugi::xml_document document;
+        cut(words, page, page, document);
+        EXPECT_EQ(document.select_nodes("//w:sectPr").size(), 1u) << page;
+        const pugi::xml_node found = document.select_node("//w:body/w:sectPr").node();
+        return std::string(found.child("w:pgSz").attribute("w:w").value()) + " from " +
+               found.child("w:pgNumType").attribute("w:start").value() +
+               (found.child("w:titlePg") ? " title" : "") +
+               (found.child("w:footerReference") ? " footer" : "");
+    };
+    EXPECT_EQ(section(1), "5000 from 5 footer");
+    EXPECT_EQ(section(2), "5000 from 6 footer");  // the rest of the paragraph that ends section 1
+    EXPECT_EQ(section(3), "11906 from 7 title footer");
+    EXPECT_EQ(section(4), "11906 from 8 footer");
+}
+
 TEST_F(WordPackageSlicerTest, APageEndingInATableEndsWithAParagraphThatTakesNoRoom) {
     const WordPackageSlicer words =
         slicer({.body = "<w:p>" + run("Above") + "</w:p><w:tbl><w:tr><w:tc><w:p>" + run("cell") +
@@ -256,9 +282,10 @@ TEST_F(WordPackageSlicerTest, RefusesWhatAPageAloneCannotSay) {
          {.body = "<w:p>" + run("one") + "</w:p>" + plainEnd,
           .header = R"(<w:p><w:fldSimple w:instr=" PAGE "/></w:p>)"},
          ""},
-        {"two sections",
-         {.body = "<w:p><w:pPr><w:sectPr/></w:pPr></w:p>" + plainEnd},
-         "more than one section"},
+        {"section ending in a table",
+         {.body =
+              "<w:tbl><w:tr><w:tc><w:p><w:pPr><w:sectPr/></w:pPr></w:p></w:tc></w:tr></w:tbl>" + plainEnd},
+         "a section that ends in a table"},
         {"left and right headers",
          {.body = "<w:p>" + run("one") + "</w:p>" + plainEnd,
           .settings = "<w:settings><w:evenAndOddHeaders/></w:settings>"},

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <optional>
 #include <cstring>
 #include <set>
 #include <sstream>
@@ -119,7 +120,12 @@ private:
     }
     const PackageEntry* entry(std::string_view name) const;
     void checkSettings();
-    void checkNumbering();
+    void readNumbering();
+    // The hidden list items a page starts with, in order: each list's id and the item's level.
+    std::vector<std::pair<std::string, int>> carriersFor(const WordListCounters::Counts& counts) const;
+    // Puts the carriers of page `page`'s list numbers at the start of `body`; answers the page's
+    // numbering part, empty when the page needs none of its own.
+    std::string carryListNumbers(pugi::xml_node body, int page) const;
     void checkParts();
     void findPageStarts();
 
@@ -153,6 +159,11 @@ private:
     std::vector<WordPageStart> starts_;  // page k starts at starts_[k - 1]
     std::set<std::string> ourMarkIds_;
     std::set<std::string> mediaShownElsewhere_;  // by headers, footers and other parts
+    pugi::xml_document numbering_;
+    std::optional<WordListCounters> lists_;
+    std::vector<WordListCounters::Counts> countsAtStart_;  // by page, when the document has lists
+    std::unordered_map<std::string, std::array<std::string, WordListCounters::kLevels>> carrierStyles_;
+    static constexpr std::size_t kMaxCarriers = 500;
     std::vector<PackageEntry> frozenParts_;      // headers and footers with their page counts frozen
 };
 
@@ -181,7 +192,7 @@ WordDocument::WordDocument(const fs::path& package, int pageCount, WordPackageSl
     checkSettings();
     checkParts();
     findPageStarts();
-    if (notUnderstood_.empty()) checkNumbering();
+    if (notUnderstood_.empty()) readNumbering();
     if (notUnderstood_.empty()) readSections();
 }
 
@@ -201,41 +212,107 @@ void WordDocument::checkSettings() {
     if (root.child("w:mirrorMargins")) refuse("margins mirrored on left and right pages");
 }
 
-void WordDocument::checkNumbering() {
-    // A page on its own counts its list items and headings from the list's start: where an item's
-    // number, or that of a level above it, went on from an earlier page, the page would show another.
+void WordDocument::readNumbering() {
     const PackageEntry* numbering = entry("word/numbering.xml");
     if (!numbering) return;
-    const pugi::xml_document parsedNumbering = parsed(numbering->data, "word/numbering.xml");
-    const WordListCounters lists(parsedNumbering.document_element());
-    WordListCounters::Counts wholeDocument, pageAlone;
+    numbering_ = parsed(numbering->data, "word/numbering.xml");
+    lists_.emplace(numbering_.document_element());
+    if (!lists_->understood()) {
+        refuse("lists whose levels restart otherwise than after the level above");
+        return;
+    }
+    // Each list's numbers where each page starts, which the page's hidden carriers count up to.
+    WordListCounters::Counts counts;
+    std::unordered_map<std::string, std::string> listOfAbstract;
+    countsAtStart_.assign(static_cast<std::size_t>(pageCount_), {});
     int page = 1;
     for (std::size_t b = 0; b < blocks_.size(); ++b) {
         // A paragraph's number shows on the page its first line is on.
         while (page < pageCount_) {
             const WordPageStart& next = starts_[static_cast<std::size_t>(page)];
             if (next.block > b || (next.block == b && showsAny(blocks_[b].first_child(), next.mark))) break;
+            countsAtStart_[static_cast<std::size_t>(page)] = counts;
             ++page;
-            pageAlone.clear();
         }
-        const pugi::xml_node block = blocks_[b];
         const auto count = [&](pugi::xml_node paragraph) {
             const pugi::xml_node list = styles_.paragraphProperty(paragraph, "w:numPr");
             const std::string id = list.child("w:numId").attribute("w:val").value();
-            if (id.empty() || id == "0") return true;
+            const WordListCounters::List* counted = lists_->list(id);
+            if (!counted) return true;
+            // Lists that share their levels may count on from one another.
+            const auto [known, added] = listOfAbstract.try_emplace(counted->abstractId, id);
+            if (!added && known->second != id) return false;
             pugi::xml_node level = paragraph.child("w:pPr").child("w:numPr").child("w:ilvl");
             if (!level) level = list.child("w:ilvl");
-            const int depth = level.attribute("w:val").as_int(0);
-            return lists.count(wholeDocument, id, depth) == lists.count(pageAlone, id, depth);
+            const int depth = std::clamp(level.attribute("w:val").as_int(0), 0, WordListCounters::kLevels - 1);
+            lists_->count(counts, id, depth);
+            carrierStyles_[id][static_cast<std::size_t>(depth)] =
+                paragraph.child("w:pPr").child("w:pStyle").attribute("w:val").value();
+            return true;
         };
-        bool same = named(block, "w:p") ? count(block) : true;
-        for (pugi::xpath_node nested : block.select_nodes(".//w:p")) same = count(nested.node()) && same;
-        if (!same) {
-            refuse("numbers of lists or headings that go on from an earlier page (page " +
-                   std::to_string(page) + ")");
+        bool understood = named(blocks_[b], "w:p") ? count(blocks_[b]) : true;
+        for (pugi::xpath_node nested : blocks_[b].select_nodes(".//w:p")) understood = count(nested.node()) && understood;
+        if (!understood) {
+            refuse("lists that count on from one another");
             return;
         }
     }
+    for (const WordListCounters::Counts& atStart : countsAtStart_)
+        if (carriersFor(atStart).size() > kMaxCarriers) {
+            refuse("lists with too many items before a page to count up to");
+            return;
+        }
+}
+
+std::vector<std::pair<std::string, int>> WordDocument::carriersFor(const WordListCounters::Counts& counts) const {
+    std::vector<std::string> ids;
+    for (const auto& [id, numbers] : counts) ids.push_back(id);
+    std::sort(ids.begin(), ids.end());
+    std::vector<std::pair<std::string, int>> carriers;
+    for (const std::string& id : ids) {
+        const WordListCounters::List& list = *lists_->list(id);
+        const std::array<int, WordListCounters::kLevels>& numbers = counts.at(id);
+        // The first level counts up at once from its start, which the page's numbering sets; each level
+        // below it restarts after it, and counts one carrier at a time.
+        for (int level = 0; level < WordListCounters::kLevels; ++level) {
+            const int items = numbers[static_cast<std::size_t>(level)] - list.start[static_cast<std::size_t>(level)] + 1;
+            if (items <= 0 || !list.counting[static_cast<std::size_t>(level)]) continue;
+            for (int item = 0; item < (level == 0 ? 1 : items) && carriers.size() <= kMaxCarriers; ++item)
+                carriers.emplace_back(id, level);
+        }
+    }
+    return carriers;
+}
+
+std::string WordDocument::carryListNumbers(pugi::xml_node body, int page) const {
+    if (countsAtStart_.empty()) return {};
+    const WordListCounters::Counts& counts = countsAtStart_[static_cast<std::size_t>(page - 1)];
+    const std::vector<std::pair<std::string, int>> carriers = carriersFor(counts);
+    if (carriers.empty()) return {};
+    pugi::xml_document numbering;
+    numbering.append_copy(numbering_.first_child());
+    for (pugi::xml_node node = numbering_.first_child().next_sibling(); node; node = node.next_sibling())
+        numbering.append_copy(node);
+    for (const auto& [id, level] : carriers) {
+        const auto styles = carrierStyles_.find(id);
+        WordParagraphProperties::appendListCarrier(
+            body, styles == carrierStyles_.end() ? std::string() : styles->second[static_cast<std::size_t>(level)], id,
+            level);
+        if (level != 0) continue;
+        // The first level's carrier shows the number the page's first level goes on from.
+        pugi::xml_node num =
+            numbering.document_element().find_child_by_attribute("w:num", "w:numId", id.c_str());
+        pugi::xml_node override = num.find_child_by_attribute("w:lvlOverride", "w:ilvl", "0");
+        if (!override) {
+            override = num.append_child("w:lvlOverride");
+            override.append_attribute("w:ilvl") = "0";
+        }
+        pugi::xml_node start = override.child("w:startOverride");
+        if (!start) start = override.prepend_child("w:startOverride");
+        if (!start.attribute("w:val")) start.append_attribute("w:val");
+        start.attribute("w:val") = counts.at(id)[0];
+    }
+    return serialized(numbering);
 }
 
 void WordDocument::checkParts() {
@@ -504,6 +581,7 @@ std::string WordDocument::pagesPackage(int first, int last) const {
     if (!notUnderstood_.empty()) throw SliceError("The Word package cannot be cut: " + notUnderstood_);
 
     pugi::xml_document page;
+    std::string numbering;
     for (pugi::xml_node node = document_.first_child(); node; node = node.next_sibling()) {
         if (node.type() != pugi::node_element) {
             page.append_copy(node);
@@ -514,6 +592,7 @@ std::string WordDocument::pagesPackage(int first, int last) const {
         for (pugi::xml_node child : node.children())
             if (!named(child, "w:body")) root.append_copy(child);
         pugi::xml_node body = root.append_child("w:body");
+        numbering = carryListNumbers(body, first);
 
         const WordPageStart& start = starts_[static_cast<std::size_t>(first - 1)];
         const WordPageStart* end = last < pageCount_ ? &starts_[static_cast<std::size_t>(last)] : nullptr;
@@ -549,7 +628,7 @@ std::string WordDocument::pagesPackage(int first, int last) const {
     const std::string relations =
         relations_ ? relationsFor(page.document_element().child("w:body"), droppedMedia) : std::string();
     std::vector<PackageEntry> changed;
-    changed.reserve(2);
+    changed.reserve(3);
     std::vector<const PackageEntry*> entries;
     for (const PackageEntry& original : entries_) {
         if (droppedMedia.contains(original.name)) continue;
@@ -560,6 +639,8 @@ std::string WordDocument::pagesPackage(int first, int last) const {
                                     [&](const PackageEntry& part) { return part.name == original.name; });
                    frozen != frozenParts_.end()) {
             entries.push_back(&*frozen);
+        } else if (original.name == "word/numbering.xml" && !numbering.empty()) {
+            entries.push_back(&changed.emplace_back(PackageEntry{original.name, numbering}));
         } else if (original.name == kDocumentRelations && !relations.empty()) {
             entries.push_back(&changed.emplace_back(PackageEntry{original.name, relations}));
         } else {

@@ -117,6 +117,7 @@ WordListCounters::WordListCounters(pugi::xml_node numbering) {
     std::unordered_map<std::string, List> abstract;
     for (pugi::xml_node list : numbering.children("w:abstractNum")) {
         List& counted = abstract[list.attribute("w:abstractNumId").value()];
+        counted.abstractId = list.attribute("w:abstractNumId").value();
         counted.start.fill(1);
         for (pugi::xml_node level : list.children("w:lvl")) {
             const int depth = level.attribute("w:ilvl").as_int(-1);
@@ -124,6 +125,7 @@ WordListCounters::WordListCounters(pugi::xml_node numbering) {
             const std::string_view format = level.child("w:numFmt").attribute("w:val").value();
             counted.counting[depth] = !format.empty() && format != "bullet" && format != "none";
             counted.start[depth] = level.child("w:start").attribute("w:val").as_int(1);
+            if (level.child("w:lvlRestart")) understood_ = false;
         }
     }
     for (pugi::xml_node num : numbering.children("w:num")) {
@@ -138,6 +140,11 @@ WordListCounters::WordListCounters(pugi::xml_node numbering) {
         }
         lists_[num.attribute("w:numId").value()] = list;
     }
+}
+
+const WordListCounters::List* WordListCounters::list(const std::string& id) const {
+    const auto found = lists_.find(id);
+    return found == lists_.end() ? nullptr : &found->second;
 }
 
 std::vector<int> WordListCounters::count(Counts& counts, const std::string& id, int level) const {
@@ -181,7 +188,9 @@ void WordParagraphProperties::set(std::string_view name, std::string_view attrib
 void WordParagraphProperties::setSpacing(std::string_view side, std::string_view twips) {
     pugi::xml_node spacing = child("w:spacing");
     setAttribute(spacing, side, twips);
-    setAttribute(spacing, std::string(side) + "Autospacing", "0");
+    // Automatic spacing would replace the value; said off, the office reading the file lost the space
+    // between the list items after such a paragraph.
+    spacing.remove_attribute((std::string(side) + "Autospacing").c_str());
     spacing.remove_attribute((std::string(side) + "Lines").c_str());
 }
 
@@ -204,6 +213,23 @@ void WordParagraphProperties::appendTiny(pugi::xml_node body) {
     pugi::xml_node run = properties.append_child("w:rPr");
     run.append_child("w:sz").append_attribute("w:val") = "2";
     run.append_child("w:szCs").append_attribute("w:val") = "2";
+}
+
+void WordParagraphProperties::appendListCarrier(pugi::xml_node body, const std::string& style,
+                                                const std::string& id, int level) {
+    WordParagraphProperties properties(body.append_child("w:p"));
+    if (!style.empty()) properties.set("w:pStyle", "w:val", style);
+    // Whatever the style opens or keeps a paragraph with, the carrier shows nothing and takes no room.
+    properties.set("w:keepNext", "w:val", "0");
+    properties.set("w:pageBreakBefore", "w:val", "0");
+    pugi::xml_node list = properties.child("w:numPr");
+    list.append_child("w:ilvl").append_attribute("w:val") = level;
+    list.append_child("w:numId").append_attribute("w:val") = id.c_str();
+    properties.setSpacing("w:before", "0");
+    properties.setSpacing("w:after", "0");
+    properties.set("w:spacing", "w:line", "1");
+    properties.set("w:spacing", "w:lineRule", "exact");
+    properties.child("w:rPr").append_child("w:vanish");
 }
 
 void WordSectionProperties::remove(std::string_view name) {

@@ -37,18 +37,24 @@ public:
     // Each list's last number at each level, by numbering id.
     using Counts = std::unordered_map<std::string, std::array<int, kLevels>>;
 
+    struct List {
+        std::string abstractId;
+        std::array<int, kLevels> start{};
+        std::array<bool, kLevels> counting{};
+    };
+
     explicit WordListCounters(pugi::xml_node numbering);
 
+    // Whether every list restarts its levels as this model does: a level after any level above it.
+    bool understood() const { return understood_; }
+    const List* list(const std::string& id) const;
     // Counts an item of level `level` of list `id` in `counts`; answers the numbers of the levels that
     // count, up to the item's own (0 for one that does not count), empty for a list that counts nothing.
     std::vector<int> count(Counts& counts, const std::string& id, int level) const;
 
 private:
-    struct List {
-        std::array<int, kLevels> start{};
-        std::array<bool, kLevels> counting{};
-    };
     std::unordered_map<std::string, List> lists_;  // by numbering id
+    bool understood_ = true;
 };
 
 // Changes a paragraph's own properties (w:pPr), each kept in the place Word's schema gives it: Word
@@ -65,6 +71,10 @@ public:
 
     // A paragraph that takes no room, at the end of `body`.
     static void appendTiny(pugi::xml_node body);
+    // A hidden paragraph at the end of `body` that counts as an item of level `level` of list `id`
+    // (in paragraph style `style` unless empty), so that the items after it go on counting from it.
+    static void appendListCarrier(pugi::xml_node body, const std::string& style, const std::string& id,
+                                  int level);
 
 private:
     pugi::xml_node child(std::string_view name);

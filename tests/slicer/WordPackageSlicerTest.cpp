@@ -226,6 +226,37 @@ TEST_F(WordPackageSlicerTest, FieldsThatCountPagesShowTheWholeDocumentsCount) {
     EXPECT_EQ(entries["word/header1.xml"].find("fldSimple"), std::string::npos);
 }
 
+TEST_F(WordPackageSlicerTest, APageCountsOnTheListsOfThePagesBeforeWithHiddenItems) {
+    // Chapter 3 and its sections 3.1 and 3.2 on page 1; page 2 goes on with 3.3.
+    const auto item = [](int level, const std::string& text) {
+        return R"(<w:p><w:pPr><w:pStyle w:val="Heading"/><w:numPr><w:ilvl w:val=")" + std::to_string(level) +
+               R"("/><w:numId w:val="4"/></w:numPr></w:pPr>)" + run(text) + "</w:p>";
+    };
+    const WordPackageSlicer words = slicer(
+        {.body = item(0, "3") + item(1, "3.1") + item(1, "3.2") + "<w:p>" + mark(2) + run("text") + "</w:p>" +
+                 item(1, "3.3"),
+         .numbering =
+             R"(<w:numbering><w:abstractNum w:abstractNumId="1"><w:lvl w:ilvl="0"><w:start w:val="3"/>)"
+             R"(<w:numFmt w:val="decimal"/></w:lvl><w:lvl w:ilvl="1"><w:numFmt w:val="decimal"/></w:lvl>)"
+             R"(</w:abstractNum><w:num w:numId="4"><w:abstractNumId w:val="1"/></w:num></w:numbering>)"},
+        2);
+    ASSERT_EQ(words.notUnderstood(), "");
+    pugi::xml_document first, second;
+    cut(words, 1, 1, first);
+    std::map<std::string, std::string> entries = cut(words, 2, 2, second);
+    EXPECT_FALSE(first.select_node("//w:vanish"));
+    // Hidden items of levels 1, 2 and 2, in the items' own style; the first level starts at 3.
+    std::string carried;
+    for (pugi::xpath_node carrier : second.select_nodes("//w:body/w:p[w:pPr/w:rPr/w:vanish]"))
+        carried += carrier.node().select_node(".//w:ilvl").node().attribute("w:val").value() +
+                   std::string(carrier.node().select_node(".//w:pStyle").node().attribute("w:val").value()) +
+                   " ";
+    EXPECT_EQ(carried, "0Heading 1Heading 1Heading ");
+    EXPECT_NE(entries["word/numbering.xml"].find(R"(<w:lvlOverride w:ilvl="0"><w:startOverride w:val="3"/>)"),
+              std::string::npos);
+    EXPECT_EQ(text(second), "text3.3");
+}
+
 TEST_F(WordPackageSlicerTest, RefusesWhatAPageAloneCannotSay) {
     const std::string counting =
         R"(<w:numbering><w:abstractNum w:abstractNumId="1"><w:lvl w:ilvl="0"><w:numFmt w:val="decimal"/></w:lvl>)"
@@ -249,11 +280,14 @@ TEST_F(WordPackageSlicerTest, RefusesWhatAPageAloneCannotSay) {
         {"first item counted",
          {.body = "<w:p>" + listItem + run("one") + "</w:p>" + plainEnd, .numbering = counting},
          ""},
-        {"items counted on",
-         {.body = "<w:p>" + listItem + run("one") + "</w:p><w:p>" + mark(2) + "</w:p><w:p>" + listItem +
-                  run("two") + "</w:p>",
-          .numbering = counting},
-         "numbers of lists or headings that go on from an earlier page (page 2)"},
+        {"lists that share their levels",
+         {.body = "<w:p>" + listItem + run("one") + "</w:p>" + plainEnd +
+                  R"(<w:p><w:pPr><w:numPr><w:ilvl w:val="0"/><w:numId w:val="5"/></w:numPr></w:pPr></w:p>)",
+          .numbering =
+              R"(<w:numbering><w:abstractNum w:abstractNumId="1"><w:lvl w:ilvl="0"><w:numFmt w:val="decimal"/>)"
+              R"(</w:lvl></w:abstractNum><w:num w:numId="4"><w:abstractNumId w:val="1"/></w:num>)"
+              R"(<w:num w:numId="5"><w:abstractNumId w:val="1"/></w:num></w:numbering>)"},
+         "lists that count on from one another"},
         {"bullets on",
          {.body = "<w:p>" + listItem + run("one") + "</w:p><w:p>" + mark(2) + "</w:p><w:p>" + listItem +
                   run("two") + "</w:p>",

@@ -1224,26 +1224,48 @@ QString RunOnDocument() {
              "</text:page-number></text:p></style:footer></style:master-page>")});
 }
 
+// Where a page's last line of text stands, in points: a page that lays out lower or higher shows it.
+QString PdfLastLineTop(const QString& pdf, int page) {
+    const QString pages = QString::number(page);
+    const QString boxes =
+        ToolOutput(QStringLiteral("pdftotext"), {QStringLiteral("-f"), pages, QStringLiteral("-l"), pages,
+                                                 QStringLiteral("-bbox"), pdf, QStringLiteral("-")});
+    QString last;
+    for (const QRegularExpressionMatch& word :
+         QRegularExpression(QStringLiteral("<word xMin=\"[\\d.]+\" yMin=\"([\\d.]+)\"")).globalMatch(boxes))
+        last = QString::number(qRound(word.captured(1).toDouble()));
+    return last;
+}
+
 TEST_F(FormatEndToEnd, WordPagesCutFromTheWholeDocumentPrintAsItsPages) {
-    const QString document =
-        office_->storeFlatAsOdt(RunOnDocument(), work_.filePath(QStringLiteral("runon.odt")));
-    const Outcome run = split({QStringLiteral("--format"), QStringLiteral("docx"), QStringLiteral("-o"),
-                               QStringLiteral("out"), document});
-    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
-    const QString whole = officePdf(document);
-    const int pages = PdfInfo(whole, QStringLiteral("Pages")).toInt();
-    ASSERT_GE(pages, 4);
-    ASSERT_EQ(outputs().size(), pages);
+    // A generated text whose paragraphs run on from page to page; a list whose numbers go on from page
+    // to page under numbered headings; a title page in a section of its own.
+    const QStringList documents{
+        office_->storeFlatAsOdt(RunOnDocument(), work_.filePath(QStringLiteral("runon.odt"))),
+        QStringLiteral(FOLIOKNIFE_SOURCE_DIR "/tests/data/hard-cases/numbered-list.odt"),
+        QStringLiteral(FOLIOKNIFE_SOURCE_DIR "/tests/data/hard-cases/title-page.odt")};
     const auto squeezed = [](QString text) { return text.remove(QRegularExpression(QStringLiteral("\\s"))); };
-    for (int page = 1; page <= pages; ++page) {
-        const QString docx =
-            QDir(output()).filePath(QStringLiteral("runon_%1.docx").arg(page, 4, 10, QLatin1Char('0')));
-        const QString readBack = officePdf(docx);
-        EXPECT_EQ(PdfInfo(readBack, QStringLiteral("Pages")), "1") << docx.toStdString();
-        // Its lines, its header and the number in its footer.
-        EXPECT_EQ(squeezed(PdfPageText(readBack, 1)), squeezed(PdfPageText(whole, page)))
-            << docx.toStdString();
-        EXPECT_EQ(PdfPageFrame(readBack, 1), PdfPageFrame(whole, page)) << docx.toStdString();
+    for (const QString& document : documents) {
+        const QString name = QFileInfo(document).completeBaseName();
+        QDir(output()).removeRecursively();
+        const Outcome run = split({QStringLiteral("--format"), QStringLiteral("docx"), QStringLiteral("-o"),
+                                   QStringLiteral("out"), document});
+        ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+        const QString whole = officePdf(document);
+        const int pages = PdfInfo(whole, QStringLiteral("Pages")).toInt();
+        ASSERT_GE(pages, 3) << name.toStdString();
+        ASSERT_EQ(outputs().size(), pages) << name.toStdString();
+        for (int page = 1; page <= pages; ++page) {
+            const QString docx = QDir(output()).filePath(
+                QStringLiteral("%1_%2.docx").arg(name).arg(page, 4, 10, QLatin1Char('0')));
+            const QString readBack = officePdf(docx);
+            EXPECT_EQ(PdfInfo(readBack, QStringLiteral("Pages")), "1") << docx.toStdString();
+            // Its lines, numbers, header and footer, where the page has them.
+            EXPECT_EQ(squeezed(PdfPageText(readBack, 1)), squeezed(PdfPageText(whole, page)))
+                << docx.toStdString();
+            EXPECT_EQ(PdfPageFrame(readBack, 1), PdfPageFrame(whole, page)) << docx.toStdString();
+            EXPECT_EQ(PdfLastLineTop(readBack, 1), PdfLastLineTop(whole, page)) << docx.toStdString();
+        }
     }
 }
 

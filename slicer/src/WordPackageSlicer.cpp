@@ -103,7 +103,12 @@ pugi::xml_node endingLineBreak(pugi::xml_node paragraph) {
 // is the block's start.
 struct WordPageStart {
     std::size_t block = 0;
-    pugi::xml_node mark;
+    pugi::xml_node mark;  // in a paragraph of the body, or in one of a cell of table `block`
+    pugi::xml_node row;   // the table's row the page starts in; null outside tables
+    // The row began on the page before: each of its cells goes on where its mark stands (the page's
+    // own, or one of `cellMarks`), or has shown all it holds there.
+    bool midRow = false;
+    std::vector<pugi::xml_node> cellMarks;
 };
 
 class WordDocument {
@@ -128,11 +133,22 @@ private:
     std::string carryListNumbers(pugi::xml_node body, int page) const;
     void checkParts();
     void findPageStarts();
+    // Whether page `page`, which starts in a row of a table, starts with the row or inside it; false
+    // (and refused) where the row cannot be cut.
+    bool readRowStart(int page, WordPageStart& start, const std::vector<pugi::xml_node>& cellMarks);
+    bool follows(const WordPageStart& start, const WordPageStart& before) const;
+    // Whether the page starts where its first block starts.
+    bool beginsBlock(const WordPageStart& start) const;
 
     // Copies the children of `paragraph` between `from` and `to` (null: its start, its end) into `body`
     // as a paragraph, styled as a piece of the page; false when the piece shows nothing.
     bool copyPiece(pugi::xml_node body, pugi::xml_node paragraph, pugi::xml_node from, pugi::xml_node to,
                    bool opensPage, bool afterBreak) const;
+    // Copies the rows of `table` the page shows into `body`, from where page `from` starts (null: the
+    // table's start) to where page `to` starts (null: its end); false when it shows none.
+    bool copyRows(pugi::xml_node body, pugi::xml_node table, const WordPageStart* from, const WordPageStart* to) const;
+    // The part of a row cut by the page that starts at `at`: what its cells show before (`head`) or after.
+    void copyCutRow(pugi::xml_node table, pugi::xml_node row, const WordPageStart& at, bool head) const;
     // Reads the sections, gives each the headers and footers it takes over from the one before, and
     // numbers the pages as the input does.
     void readSections();
@@ -225,12 +241,15 @@ void WordDocument::readNumbering() {
     WordListCounters::Counts counts;
     std::unordered_map<std::string, std::string> listOfAbstract;
     countsAtStart_.assign(static_cast<std::size_t>(pageCount_), {});
+    std::set<std::size_t> cutTables;
+    for (const WordPageStart& start : starts_)
+        if (start.row) cutTables.insert(start.block);
     int page = 1;
     for (std::size_t b = 0; b < blocks_.size(); ++b) {
         // A paragraph's number shows on the page its first line is on.
         while (page < pageCount_) {
             const WordPageStart& next = starts_[static_cast<std::size_t>(page)];
-            if (next.block > b || (next.block == b && showsAny(blocks_[b].first_child(), next.mark))) break;
+            if (next.block > b || (next.block == b && !beginsBlock(next))) break;
             countsAtStart_[static_cast<std::size_t>(page)] = counts;
             ++page;
         }
@@ -239,6 +258,8 @@ void WordDocument::readNumbering() {
             const std::string id = list.child("w:numId").attribute("w:val").value();
             const WordListCounters::List* counted = lists_->list(id);
             if (!counted) return true;
+            // A table's items count with the page the table starts on.
+            if (cutTables.contains(b)) return false;
             // Lists that share their levels may count on from one another.
             const auto [known, added] = listOfAbstract.try_emplace(counted->abstractId, id);
             if (!added && known->second != id) return false;
@@ -253,7 +274,7 @@ void WordDocument::readNumbering() {
         bool understood = named(blocks_[b], "w:p") ? count(blocks_[b]) : true;
         for (pugi::xpath_node nested : blocks_[b].select_nodes(".//w:p")) understood = count(nested.node()) && understood;
         if (!understood) {
-            refuse("lists that count on from one another");
+            refuse("lists that count on from one another, or across the pages of a table");
             return;
         }
     }
@@ -351,6 +372,7 @@ void WordDocument::checkParts() {
 void WordDocument::findPageStarts() {
     // Each page's mark, where fields begun before it are still open.
     std::unordered_map<int, std::pair<pugi::xml_node, int>> marks;
+    std::unordered_map<int, std::vector<pugi::xml_node>> cellMarks;
     int openFields = 0;
     const pugi::xml_node body = document_.document_element().child("w:body");
     for (pugi::xml_node node = body.first_child(); node;) {
@@ -362,6 +384,8 @@ void WordDocument::findPageStarts() {
             ourMarkIds_.insert(node.attribute("w:id").value());
             if (const int page = PageOfMark(node.attribute("w:name").value()); page > 0)
                 marks.emplace(page, std::pair{node, openFields});
+            if (const int page = PageOfCellMark(node.attribute("w:name").value()); page > 0)
+                cellMarks[page].push_back(node);
         }
         // Depth first, in document order.
         if (node.first_child()) {
@@ -383,23 +407,30 @@ void WordDocument::findPageStarts() {
         }
         const auto [mark, fieldsOpen] = found->second;
         const pugi::xml_node paragraph = mark.parent();
-        const auto block = blockOf.find(paragraph.internal_object());
+        WordPageStart start{.mark = mark};
+        // In the body, or in a cell of a table in the body.
+        auto block = blockOf.find(paragraph.internal_object());
+        const pugi::xml_node cell = paragraph.parent();
+        if (block == blockOf.end() && named(cell, "w:tc") && named(cell.parent(), "w:tr")) {
+            start.row = cell.parent();
+            block = blockOf.find(start.row.parent().internal_object());
+        }
         if (!named(paragraph, "w:p") || block == blockOf.end()) {
-            refuse("page " + std::to_string(page) + " starts inside a table, a frame or a control");
+            refuse("page " + std::to_string(page) + " starts inside a frame, a control or a table in a table");
             return;
         }
+        start.block = block->second;
         if (fieldsOpen > 0) {
             refuse("page " + std::to_string(page) +
                    " starts inside a field (an index or a table of contents)");
             return;
         }
-        const WordPageStart& before = starts_.back();
-        bool ordered = block->second > before.block;
-        if (block->second == before.block) {
-            pugi::xml_node sibling = before.mark ? before.mark.next_sibling() : paragraph.first_child();
-            for (; sibling && !ordered; sibling = sibling.next_sibling()) ordered = sibling == mark;
+        if (start.row && !readRowStart(page, start, cellMarks[page])) return;
+        if (start.row && start.row == starts_.back().row) {
+            refuse("page " + std::to_string(page) + " goes on in a row that began two pages before");
+            return;
         }
-        if (!ordered) {
+        if (!follows(start, starts_.back())) {
             refuse("page " + std::to_string(page) + " marked before the page before it");
             return;
         }
@@ -407,8 +438,53 @@ void WordDocument::findPageStarts() {
         // cannot say without the list.
         if (showsAny(paragraph.first_child(), mark) && styles_.inList(paragraph))
             refuse("page " + std::to_string(page) + " starts inside a list item");
-        starts_.push_back({block->second, mark});
+        starts_.push_back(std::move(start));
     }
+}
+
+bool WordDocument::readRowStart(int page, WordPageStart& start, const std::vector<pugi::xml_node>& cellMarks) {
+    const pugi::xml_node table = blocks_[start.block];
+    // Merged cells would have to be cut and merged again on both pages.
+    if (table.select_node(".//w:vMerge")) {
+        refuse("page " + std::to_string(page) + " starts inside a table with cells merged down its rows");
+        return false;
+    }
+    const pugi::xml_node paragraph = start.mark.parent();
+    bool before = showsAny(paragraph.first_child(), start.mark);
+    for (pugi::xml_node sibling = paragraph.previous_sibling(); sibling && !before; sibling = sibling.previous_sibling())
+        before = named(sibling, "w:tbl") || (named(sibling, "w:p") && showsAny(sibling.first_child(), {}));
+    start.midRow = before || !cellMarks.empty();
+    for (pugi::xml_node mark : cellMarks) {
+        const pugi::xml_node cell = mark.parent().parent();
+        if (!named(mark.parent(), "w:p") || !named(cell, "w:tc") || cell.parent() != start.row) {
+            refuse("page " + std::to_string(page) + " goes on inside a table in a table");
+            return false;
+        }
+        start.cellMarks.push_back(mark);
+    }
+    return true;
+}
+
+bool WordDocument::follows(const WordPageStart& start, const WordPageStart& before) const {
+    if (start.block != before.block) return start.block > before.block;
+    if (!before.mark) return true;  // the document's start
+    if (start.row || before.row) {
+        // A row across three pages would be cut twice.
+        if (!start.row || !before.row || start.row == before.row) return false;
+        for (pugi::xml_node row = before.row.next_sibling(); row; row = row.next_sibling())
+            if (row == start.row) return true;
+        return false;
+    }
+    const pugi::xml_node paragraph = start.mark.parent();
+    for (pugi::xml_node sibling = before.mark ? before.mark.next_sibling() : paragraph.first_child(); sibling;
+         sibling = sibling.next_sibling())
+        if (sibling == start.mark) return true;
+    return false;
+}
+
+bool WordDocument::beginsBlock(const WordPageStart& start) const {
+    if (start.row) return !start.midRow && start.row == blocks_[start.block].child("w:tr");
+    return !showsAny(blocks_[start.block].first_child(), start.mark);
 }
 
 bool WordDocument::copyPiece(pugi::xml_node body, pugi::xml_node paragraph, pugi::xml_node from,
@@ -470,6 +546,84 @@ bool WordDocument::copyPiece(pugi::xml_node body, pugi::xml_node paragraph, pugi
     return true;
 }
 
+bool WordDocument::copyRows(pugi::xml_node body, pugi::xml_node table, const WordPageStart* from,
+                            const WordPageStart* to) const {
+    const pugi::xml_node first = from && from->row ? from->row : table.child("w:tr");
+    const pugi::xml_node last = to && to->row ? to->row : pugi::xml_node();
+    if (to && !to->row) return false;  // cannot be: a page that starts after the table starts in a paragraph
+    pugi::xml_node copy = body.append_child("w:tbl");
+    for (pugi::xml_node child : table.children()) {
+        if (named(child, "w:tr")) break;
+        copy.append_copy(child);
+    }
+    // The rows the layout repeats at the top of every page the table goes on to.
+    if (first != table.child("w:tr") && !first.child("w:trPr").child("w:tblHeader"))
+        for (pugi::xml_node row = table.child("w:tr"); row && row != first && row.child("w:trPr").child("w:tblHeader");
+             row = row.next_sibling("w:tr"))
+            copy.append_copy(row);
+    bool shown = false;
+    for (pugi::xml_node row = first; row; row = row.next_sibling()) {
+        if (row == last) {
+            if (to->midRow) {
+                copyCutRow(copy, row, *to, true);
+                shown = true;
+            }
+            break;
+        }
+        if (!named(row, "w:tr")) {
+            if (!((named(row, "w:bookmarkStart") || named(row, "w:bookmarkEnd")) &&
+                  ourMarkIds_.contains(row.attribute("w:id").value())))
+                copy.append_copy(row);
+            continue;
+        }
+        if (from && row == from->row && from->midRow)
+            copyCutRow(copy, row, *from, false);
+        else
+            copy.append_copy(row);
+        shown = true;
+    }
+    if (!shown) body.remove_child(copy);
+    return shown;
+}
+
+void WordDocument::copyCutRow(pugi::xml_node table, pugi::xml_node row, const WordPageStart& at, bool head) const {
+    pugi::xml_node part = table.append_child("w:tr");
+    for (pugi::xml_attribute attribute : row.attributes()) part.append_copy(attribute);
+    for (pugi::xml_node child : row.children()) {
+        if (named(child, "w:trPr")) {
+            // Each part takes the height of what it shows on its page, not the row's least height.
+            part.append_copy(child).remove_child("w:trHeight");
+            continue;
+        }
+        if (!named(child, "w:tc")) {
+            part.append_copy(child);
+            continue;
+        }
+        // Where the cell goes on: the page's mark, a cell mark, or nowhere when it has shown all it holds.
+        pugi::xml_node cut;
+        for (pugi::xml_node mark : at.cellMarks)
+            if (mark.parent().parent() == child) cut = mark;
+        if (at.mark.parent().parent() == child) cut = at.mark;
+        pugi::xml_node cell = part.append_child("w:tc");
+        const pugi::xml_node cutParagraph = cut.parent();
+        bool before = true;
+        for (pugi::xml_node content : child.children()) {
+            if (named(content, "w:tcPr")) {
+                cell.append_copy(content);
+                continue;
+            }
+            if (content == cutParagraph) {
+                copyPiece(cell, content, head ? pugi::xml_node() : cut, head ? cut : pugi::xml_node(), false, false);
+                before = false;
+                continue;
+            }
+            if (head ? (before || !cut) : (!before && cut)) cell.append_copy(content);
+        }
+        // A cell ends with a paragraph in Word's format.
+        if (!named(cell.last_child(), "w:p")) cell.append_child("w:p");
+    }
+}
+
 void WordDocument::readSections() {
     for (std::size_t b = 0; b < blocks_.size(); ++b) {
         sectionOfBlock_.push_back(sections_.size());
@@ -509,8 +663,7 @@ void WordDocument::readSections() {
 bool WordDocument::sectionBeginsPage(int page) const {
     if (page == 1) return true;
     const WordPageStart& start = starts_[static_cast<std::size_t>(page - 1)];
-    return firstBlockOf_[sectionOfBlock_[start.block]] == start.block &&
-           !showsAny(blocks_[start.block].first_child(), start.mark);
+    return firstBlockOf_[sectionOfBlock_[start.block]] == start.block && beginsBlock(start);
 }
 
 void WordDocument::endWithSection(pugi::xml_node body, std::size_t lastBlock, int first) const {
@@ -611,8 +764,8 @@ std::string WordDocument::pagesPackage(int first, int last) const {
                     opensPage = false;
                     lastEmitted = b;
                 }
-            } else {
-                body.append_copy(block);
+            } else if (copyRows(body, block, b == start.block ? &start : nullptr,
+                                end && b == end->block ? end : nullptr)) {
                 opensPage = false;
                 lastEmitted = b;
             }

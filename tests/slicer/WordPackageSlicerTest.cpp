@@ -178,6 +178,41 @@ TEST_F(WordPackageSlicerTest, EachPageEndsWithItsSectionNumberedAndHeadedAsInThe
     EXPECT_EQ(section(4), "11906 from 8 footer");
 }
 
+TEST_F(WordPackageSlicerTest, ARowCutByThePageShowsEachCellsPartOnItsPageUnderTheRepeatedHeading) {
+    // A heading row, a row that starts on page 1, and one that page 2 cuts: its first cell goes on at
+    // the page's mark, its second at a cell mark, its third has shown all it holds on page 1.
+    const std::string heading = R"(<w:tr><w:trPr><w:tblHeader/></w:trPr><w:tc><w:p>)" + run("Heading") +
+                                "</w:p></w:tc><w:tc><w:p/></w:tc><w:tc><w:p/></w:tc></w:tr>";
+    const std::string cellMark =
+        R"(<w:bookmarkStart w:id="9" w:name=")" + CellMarkName(2, 2) + R"("/><w:bookmarkEnd w:id="9"/>)";
+    const WordPackageSlicer words = slicer(
+        {.body = "<w:tbl><w:tblPr/><w:tblGrid/>" + heading + "<w:tr><w:tc><w:p>" + run("Whole") +
+                 R"(</w:p></w:tc></w:tr><w:tr><w:trPr><w:trHeight w:val="3000"/></w:trPr><w:tc><w:p>)" +
+                 run("A1 ") + mark(2) + run("A2") + "</w:p></w:tc><w:tc><w:p>" + run("B1") + "</w:p><w:p>" +
+                 cellMark + run("B2") + "</w:p></w:tc><w:tc><w:p>" + run("C1") +
+                 "</w:p></w:tc></w:tr></w:tbl>" + "<w:p>" + run("After") + "</w:p>"},
+        2);
+    ASSERT_EQ(words.notUnderstood(), "");
+    pugi::xml_document first, second;
+    cut(words, 1, 1, first);
+    cut(words, 2, 2, second);
+    const auto cells = [](const pugi::xml_document& page) {
+        std::string shown;
+        for (pugi::xpath_node row : page.select_nodes("//w:tr")) {
+            for (pugi::xpath_node cell : row.node().select_nodes("w:tc")) {
+                shown += "[";
+                for (pugi::xpath_node t : cell.node().select_nodes(".//w:t")) shown += t.node().text().get();
+                shown += "]";
+            }
+            shown += row.node().select_node(".//w:trHeight") ? " tall\n" : "\n";
+        }
+        return shown;
+    };
+    EXPECT_EQ(cells(first), "[Heading][][]\n[Whole]\n[A1][B1][C1]\n");
+    EXPECT_EQ(cells(second), "[Heading][][]\n[A2][B2][]\n");
+    EXPECT_EQ(text(second).substr(text(second).size() - 5), "After");
+}
+
 TEST_F(WordPackageSlicerTest, APageEndingInATableEndsWithAParagraphThatTakesNoRoom) {
     const WordPackageSlicer words =
         slicer({.body = "<w:p>" + run("Above") + "</w:p><w:tbl><w:tr><w:tc><w:p>" + run("cell") +
@@ -287,7 +322,7 @@ TEST_F(WordPackageSlicerTest, RefusesWhatAPageAloneCannotSay) {
               R"(<w:numbering><w:abstractNum w:abstractNumId="1"><w:lvl w:ilvl="0"><w:numFmt w:val="decimal"/>)"
               R"(</w:lvl></w:abstractNum><w:num w:numId="4"><w:abstractNumId w:val="1"/></w:num>)"
               R"(<w:num w:numId="5"><w:abstractNumId w:val="1"/></w:num></w:numbering>)"},
-         "lists that count on from one another"},
+         "lists that count on from one another, or across the pages of a table"},
         {"bullets on",
          {.body = "<w:p>" + listItem + run("one") + "</w:p><w:p>" + mark(2) + "</w:p><w:p>" + listItem +
                   run("two") + "</w:p>",
@@ -299,9 +334,14 @@ TEST_F(WordPackageSlicerTest, RefusesWhatAPageAloneCannotSay) {
         {"note",
          {.body = R"(<w:p><w:r><w:footnoteReference w:id="2"/></w:r></w:p>)" + plainEnd},
          "footnotes or endnotes"},
-        {"cell",
-         {.body = "<w:tbl><w:tr><w:tc><w:p>" + mark(2) + run("two") + "</w:p></w:tc></w:tr></w:tbl>"},
-         "page 2 starts inside a table, a frame or a control"},
+        {"table in a table",
+         {.body = "<w:tbl><w:tr><w:tc><w:tbl><w:tr><w:tc><w:p>" + mark(2) + run("two") +
+                  "</w:p></w:tc></w:tr></w:tbl><w:p/></w:tc></w:tr></w:tbl>"},
+         "page 2 starts inside a frame, a control or a table in a table"},
+        {"merged cells",
+         {.body = "<w:tbl><w:tr><w:tc><w:tcPr><w:vMerge/></w:tcPr><w:p>" + run("one") + mark(2) + run("two") +
+                  "</w:p></w:tc></w:tr></w:tbl>"},
+         "page 2 starts inside a table with cells merged down its rows"},
         {"no mark", {.body = "<w:p>" + run("one") + "</w:p>"}, "page 2 without a mark"},
         {"anchored picture",
          {.body = "<w:p><w:r><w:drawing><wp:anchor/></w:drawing></w:r></w:p>" + plainEnd},

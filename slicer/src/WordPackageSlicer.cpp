@@ -764,8 +764,10 @@ std::string WordDocument::pagesPackage(int first, int last) const {
                     opensPage = false;
                     lastEmitted = b;
                 }
-            } else if (copyRows(body, block, b == start.block ? &start : nullptr,
-                                end && b == end->block ? end : nullptr)) {
+            } else if (!named(block, "w:tbl") || copyRows(body, block, b == start.block ? &start : nullptr,
+                                                          end && b == end->block ? end : nullptr)) {
+                // Controls (a table of contents) go whole: no page starts inside one.
+                if (!named(block, "w:tbl")) body.append_copy(block);
                 opensPage = false;
                 lastEmitted = b;
             }

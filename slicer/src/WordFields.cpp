@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <string>
+#include <vector>
 
 namespace fk::slicer {
 
@@ -13,33 +14,37 @@ std::string_view fieldCharacter(pugi::xml_node run) {
     return run.child("w:fldChar").attribute("w:fldCharType").value();
 }
 
-bool freezeSimple(pugi::xml_node field) {
+void freezeSimple(pugi::xml_node field) {
     pugi::xml_node parent = field.parent();
     for (pugi::xml_node child : field.children()) parent.insert_copy_before(child, field);
     parent.remove_child(field);
-    return true;
+}
+
+// The run that begins the field of runs an instruction belongs to; null when not found before another
+// field's mark.
+pugi::xml_node fieldBegin(pugi::xml_node instruction) {
+    for (pugi::xml_node run = instruction.parent(); run; run = run.previous_sibling()) {
+        const std::string_view type = fieldCharacter(run);
+        if (type == "begin") return run;
+        if (!type.empty()) return {};
+    }
+    return {};
 }
 
 // A field of runs: begin, instruction, separate, result, end. Its result's runs stay.
-bool freezeComplex(pugi::xml_node instruction) {
-    const pugi::xml_node run = instruction.parent();
-    pugi::xml_node begin = run;
-    while (begin && fieldCharacter(begin) != "begin") {
-        if (!fieldCharacter(begin).empty() && begin != run) return false;
-        begin = begin.previous_sibling();
-    }
-    pugi::xml_node separate = run;
+bool freezeComplex(pugi::xml_node begin) {
+    pugi::xml_node separate = begin.next_sibling();
     while (separate && fieldCharacter(separate) != "separate") {
-        if (fieldCharacter(separate) == "begin" || fieldCharacter(separate) == "end") return false;
+        if (!fieldCharacter(separate).empty()) return false;  // a field inside it, or no result
         separate = separate.next_sibling();
     }
-    pugi::xml_node end = separate.next_sibling();
+    pugi::xml_node end = separate ? separate.next_sibling() : pugi::xml_node();
     while (end && fieldCharacter(end) != "end") {
         if (!fieldCharacter(end).empty()) return false;
         end = end.next_sibling();
     }
-    if (!begin || !separate || !end) return false;
-    pugi::xml_node parent = run.parent();
+    if (!separate || !end) return false;
+    pugi::xml_node parent = begin.parent();
     for (pugi::xml_node node = begin; node != separate;) {
         const pugi::xml_node next = node.next_sibling();
         parent.remove_child(node);
@@ -60,27 +65,25 @@ bool CountsPages(std::string_view instruction) {
     return word == "NUMPAGES" || word == "SECTIONPAGES" || word == "PAGEREF" || word == "SECTION";
 }
 
-bool FreezePageCountingFields(pugi::xml_node root) {
-    // Found again after each change, which frees the nodes it removes.
-    for (;;) {
-        pugi::xml_node simple, complex;
-        for (pugi::xpath_node field : root.select_nodes(".//w:fldSimple"))
-            if (CountsPages(field.node().attribute("w:instr").value())) {
-                simple = field.node();
-                break;
-            }
-        if (simple) {
-            freezeSimple(simple);
-            continue;
-        }
-        for (pugi::xpath_node field : root.select_nodes(".//w:instrText"))
-            if (CountsPages(field.node().text().get())) {
-                complex = field.node();
-                break;
-            }
-        if (!complex) return true;
-        if (!freezeComplex(complex)) return false;
+bool FreezePageCountingFields(pugi::xml_node root, int& frozen) {
+    frozen = 0;
+    // Found once and frozen from the last: freezing a field frees its own nodes only, and a field inside
+    // another is frozen before it.
+    std::vector<pugi::xml_node> simple;
+    for (pugi::xpath_node field : root.select_nodes(".//w:fldSimple"))
+        if (CountsPages(field.node().attribute("w:instr").value())) simple.push_back(field.node());
+    for (auto field = simple.rbegin(); field != simple.rend(); ++field, ++frozen) freezeSimple(*field);
+
+    std::vector<pugi::xml_node> begins;
+    for (pugi::xpath_node field : root.select_nodes(".//w:instrText")) {
+        if (!CountsPages(field.node().text().get())) continue;
+        const pugi::xml_node begin = fieldBegin(field.node());
+        if (!begin) return false;
+        if (begins.empty() || begins.back() != begin) begins.push_back(begin);
     }
+    for (auto begin = begins.rbegin(); begin != begins.rend(); ++begin, ++frozen)
+        if (!freezeComplex(*begin)) return false;
+    return true;
 }
 
 }  // namespace fk::slicer

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <deque>
 #include <optional>
 #include <set>
 #include <string_view>
@@ -52,6 +53,29 @@ pugi::xml_node endingLineBreak(pugi::xml_node paragraph) {
         return {};
     }
     return {};
+}
+
+// Removes the page breaks before the first thing `paragraph` shows (`leading`) or after the last.
+void dropPageBreaks(pugi::xml_node paragraph, bool leading) {
+    std::vector<pugi::xml_node> breaks;
+    for (pugi::xml_node child = leading ? paragraph.first_child() : paragraph.last_child(); child;
+         child = leading ? child.next_sibling() : child.previous_sibling()) {
+        if (!IsElement(child, "w:r")) {
+            if (Shows(child)) break;
+            continue;
+        }
+        bool shown = false;
+        for (pugi::xml_node part = leading ? child.first_child() : child.last_child(); part && !shown;
+             part = leading ? part.next_sibling() : part.previous_sibling()) {
+            if (IsPageBreak(part))
+                breaks.push_back(part);
+            else if (part.type() == pugi::node_element && !IsElement(part, "w:rPr") &&
+                     !IsElement(part, "w:lastRenderedPageBreak"))
+                shown = true;
+        }
+        if (shown) break;
+    }
+    for (pugi::xml_node pageBreak : breaks) pageBreak.parent().remove_child(pageBreak);
 }
 
 }  // namespace
@@ -103,8 +127,8 @@ private:
                   const WordPageStart* to) const;
     // The part of a row cut by the page that starts at `at`: what its cells show before (`head`) or after.
     void copyCutRow(pugi::xml_node table, pugi::xml_node row, const WordPageStart& at, bool head) const;
-    // The package's relations of the body without the pictures the page does not show.
-    std::string relationsFor(const pugi::xml_node body, std::set<std::string>& droppedMedia) const;
+    // The package's relations of the page's document without the pictures it does not show.
+    std::string relationsFor(const pugi::xml_node document, std::set<std::string>& droppedMedia) const;
 
     int pageCount_;
     WordPackageSlicer::Options options_;
@@ -145,6 +169,7 @@ WordDocument::WordDocument(const fs::path& package, int pageCount, WordPackageSl
         }
     }
     if (!section_) refuse("a document without page settings");
+    if (blocks_.empty()) refuse("a document without a paragraph");
     checkSettings();
     checkParts();
     findPageStarts();
@@ -206,15 +231,18 @@ void WordDocument::checkParts() {
             refuse("a section that ends in a table");
     // A page shows the page counts of the whole document, as the input printed them; in headers and
     // footers too.
-    if (!FreezePageCountingFields(document_.document_element())) refuse("fields that count pages");
+    int fields = 0;
+    if (!FreezePageCountingFields(document_.document_element(), fields)) refuse("fields that count pages");
     for (const PackageEntry& part : entries_) {
         const bool headOrFoot =
             (part.name.starts_with("word/header") || part.name.starts_with("word/footer")) &&
             part.name.ends_with(".xml");
-        if (!headOrFoot || part.data.find("PAGE") == std::string::npos) continue;
+        if (!headOrFoot) continue;
         pugi::xml_document frozen = ParsedPart(part.data, part.name);
-        if (!FreezePageCountingFields(frozen.document_element())) refuse("fields that count pages");
-        frozenParts_.push_back(PackageArchive::storedAlone({part.name, SerializedPart(frozen)}));
+        int headFields = 0;
+        if (!FreezePageCountingFields(frozen.document_element(), headFields)) refuse("fields that count pages");
+        if (headFields > 0)
+            frozenParts_.push_back(PackageArchive::storedAlone({part.name, SerializedPart(frozen)}));
     }
     if (!relations_) return;
     for (const PackageEntry& part : entries_) {
@@ -305,6 +333,14 @@ void WordDocument::findPageStarts() {
 bool WordDocument::readRowStart(int page, WordPageStart& start,
                                 const std::vector<pugi::xml_node>& cellMarks) {
     const pugi::xml_node table = blocks_[start.block];
+    // Rows in controls are not rows to cut at.
+    for (pugi::xml_node child : table.children())
+        if (child.type() == pugi::node_element && !IsElement(child, "w:tblPr") &&
+            !IsElement(child, "w:tblGrid") && !IsElement(child, "w:tr") &&
+            !IsElement(child, "w:bookmarkStart") && !IsElement(child, "w:bookmarkEnd")) {
+            refuse("page " + std::to_string(page) + " starts inside a table whose rows are in controls");
+            return false;
+        }
     // Merged cells would have to be cut and merged again on both pages.
     if (table.select_node(".//w:vMerge")) {
         refuse("page " + std::to_string(page) + " starts inside a table with cells merged down its rows");
@@ -375,20 +411,25 @@ bool WordDocument::copyPiece(pugi::xml_node body, pugi::xml_node paragraph, pugi
         // onto the page, not where a page break opened it.
         const std::string_view breakBefore =
             styles_.paragraphProperty(paragraph, "w:pageBreakBefore").attribute("w:val").value();
-        const bool broken = afterBreak || !piece.select_nodes(".//w:br[@w:type='page']").empty() ||
-                            (styles_.paragraphProperty(paragraph, "w:pageBreakBefore") &&
-                             breakBefore != "0" && breakBefore != "false");
-        properties.remove("w:pageBreakBefore");
-        if ((options_.dropSpaceAtPageTop && !broken) || continues) properties.setSpacing("w:before", "0");
+        bool broken = afterBreak || (styles_.paragraphProperty(paragraph, "w:pageBreakBefore") &&
+                                     breakBefore != "0" && breakBefore != "false");
+        for (pugi::xml_node child = paragraph.first_child(); child && child != to && !broken;
+             child = child.next_sibling())
+            broken = child.select_node(".//w:br[@w:type='page']") || IsPageBreak(child);
+        // The page opens the output: no break before it, not even one its style asks for.
+        properties.set("w:pageBreakBefore", "w:val", "0");
+        if (options_.dropSpaceAtPageTop && !broken) properties.setSpacing("w:before", "0");
+        // The breaks that opened the page in the input, before anything it shows.
+        dropPageBreaks(piece, true);
     }
     if (continues) {
-        // The rest of a paragraph from the page before: no first-line indent, no drop cap.
+        // The rest of a paragraph from the page before: no first-line indent, no space above, no drop cap.
         properties.setFirstLineIndent("0");
+        properties.setSpacing("w:before", "0");
         properties.remove("w:framePr");
     }
-    // A page has no page break: the one in its first paragraph opened it in the input.
-    for (pugi::xpath_node pageBreak : piece.select_nodes(".//w:br[@w:type='page']"))
-        pageBreak.parent().remove_child(pageBreak.node());
+    // The break that opens the next output's page, after all the piece shows.
+    if (to) dropPageBreaks(piece, false);
     if (continued) {
         if (pugi::xml_node lineBreak = endingLineBreak(piece)) {
             // The break ended the page's last line; ending the piece, it would open an empty line.
@@ -414,11 +455,13 @@ bool WordDocument::copyRows(pugi::xml_node body, pugi::xml_node table, const Wor
     const pugi::xml_node first = from && from->row ? from->row : table.child("w:tr");
     const pugi::xml_node last = to && to->row ? to->row : pugi::xml_node();
     if (to && !to->row) return false;  // cannot be: a page that starts after the table starts in a paragraph
-    pugi::xml_node copy = body.append_child("w:tbl");
-    for (pugi::xml_node child : table.children()) {
-        if (IsElement(child, "w:tr")) break;
-        copy.append_copy(child);
+    if (!(from && from->row) && !last) {
+        body.append_copy(table);
+        return true;
     }
+    pugi::xml_node copy = body.append_child("w:tbl");
+    for (pugi::xml_node child : table.children())
+        if (IsElement(child, "w:tblPr") || IsElement(child, "w:tblGrid")) copy.append_copy(child);
     // The rows the layout repeats at the top of every page the table goes on to.
     if (first != table.child("w:tr") && !first.child("w:trPr").child("w:tblHeader"))
         for (pugi::xml_node row = table.child("w:tr");
@@ -489,9 +532,10 @@ void WordDocument::copyCutRow(pugi::xml_node table, pugi::xml_node row, const Wo
     }
 }
 
-std::string WordDocument::relationsFor(const pugi::xml_node body, std::set<std::string>& droppedMedia) const {
+std::string WordDocument::relationsFor(const pugi::xml_node document,
+                                       std::set<std::string>& droppedMedia) const {
     std::set<std::string> shown;
-    for (pugi::xpath_node attribute : body.select_nodes(".//@*"))
+    for (pugi::xpath_node attribute : document.select_nodes(".//@*"))
         if (std::string_view(attribute.attribute().name()).starts_with("r:"))
             shown.insert(attribute.attribute().value());
     pugi::xml_document relations = CopiedPart(relations_);
@@ -569,11 +613,16 @@ std::string WordDocument::pagesPackage(int first, int last) const {
         sections_->endPage(body, lastEmitted, first);
     }
 
+    // Our marks in what went whole into the page: a table's rows, a control.
+    std::vector<pugi::xml_node> ours;
+    for (pugi::xpath_node found : page.select_nodes("//w:bookmarkStart | //w:bookmarkEnd"))
+        if (ourMarkIds_.contains(found.node().attribute("w:id").value())) ours.push_back(found.node());
+    for (pugi::xml_node mark : ours) mark.parent().remove_child(mark);
+
     std::set<std::string> droppedMedia;
     const std::string relations =
-        relations_ ? relationsFor(page.document_element().child("w:body"), droppedMedia) : std::string();
-    std::vector<PackageEntry> changed;
-    changed.reserve(3);
+        relations_ ? relationsFor(page.document_element(), droppedMedia) : std::string();
+    std::deque<PackageEntry> changed;  // stays where it is as it grows: `entries` points into it
     std::vector<const PackageEntry*> entries;
     for (const PackageEntry& original : entries_) {
         if (droppedMedia.contains(original.name)) continue;

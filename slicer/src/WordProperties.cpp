@@ -253,10 +253,6 @@ void WordSectionProperties::setNumberingStart(int number) {
     setAttribute(orderedChild(section_, "w:pgNumType", kSectionOrder), "w:start", std::to_string(number));
 }
 
-void WordSectionProperties::continueNumbering() {
-    section_.child("w:pgNumType").remove_attribute("w:start");
-}
-
 void WordSectionProperties::openOnNextPage() {
     pugi::xml_attribute type = section_.child("w:type").attribute("w:val");
     const std::string_view value = type.value();

@@ -90,8 +90,6 @@ public:
     void remove(std::string_view name);
     // The section's first page is numbered `number`.
     void setNumberingStart(int number);
-    // Its pages are numbered on from the section before.
-    void continueNumbering();
     // It opens on the next page, not on the next left or right one.
     void openOnNextPage();
     // Where the section's first page has no header (or footer) of its own but the others have one, its

@@ -64,10 +64,8 @@ void WordSections::endPage(pugi::xml_node body, std::size_t lastBlock, int first
         WordSectionProperties properties(found.node());
         // A page alone has no page before it to leave blank.
         properties.openOnNextPage();
-        if (!opening) {
-            properties.continueNumbering();
-            continue;
-        }
+        // A later section of the output numbers its pages as in the input.
+        if (!opening) continue;
         opening = false;
         // The page's number is its number in the input; a first page's own header only on the first
         // page of its section.

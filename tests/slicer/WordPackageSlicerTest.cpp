@@ -122,9 +122,13 @@ TEST_F(WordPackageSlicerTest, CutsAParagraphWherePagesMeetAndStylesEachPieceAsIt
     EXPECT_TRUE(first.select_node("//w:titlePg"));
     EXPECT_FALSE(third.select_node("//w:titlePg"));
 
+    // The page opens its output: no break before it, not even its style's.
+    EXPECT_STREQ(third.select_node("//w:pageBreakBefore").node().attribute("w:val").value(), "0");
+
     pugi::xml_document range;
     cut(words, 2, 3, range);
     EXPECT_EQ(text(range), "second beginsThird");
+    EXPECT_TRUE(range.select_node("//w:br[@w:type='page']"));  // between its two pages
 }
 
 TEST_F(WordPackageSlicerTest, AParagraphWithNothingToShowOnOneSideOfAMarkGoesWhole) {
@@ -210,6 +214,10 @@ TEST_F(WordPackageSlicerTest, ARowCutByThePageShowsEachCellsPartOnItsPageUnderTh
     };
     EXPECT_EQ(cells(first), "[Heading][][]\n[Whole]\n[A1][B1][C1]\n");
     EXPECT_EQ(cells(second), "[Heading][][]\n[A2][B2][]\n");
+    pugi::xml_document both;
+    cut(words, 1, 2, both);
+    EXPECT_EQ(cells(both), "[Heading][][]\n[Whole]\n[A1 A2][B1B2][C1] tall\n");
+    EXPECT_FALSE(both.select_node("//w:bookmarkStart | //w:bookmarkEnd"));
     EXPECT_EQ(text(second).substr(text(second).size() - 5), "After");
 }
 
@@ -346,6 +354,7 @@ TEST_F(WordPackageSlicerTest, RefusesWhatAPageAloneCannotSay) {
                   "</w:p></w:tc></w:tr></w:tbl>"},
          "page 2 starts inside a table with cells merged down its rows"},
         {"no mark", {.body = "<w:p>" + run("one") + "</w:p>"}, "page 2 without a mark"},
+        {"no paragraph", {.body = ""}, "a document without a paragraph"},
         {"anchored picture",
          {.body = "<w:p><w:r><w:drawing><wp:anchor/></w:drawing></w:r></w:p>" + plainEnd},
          "pictures, frames or text boxes placed on the page"},

@@ -193,7 +193,10 @@ void PageWriter::writeAll(const std::vector<PageSelection::Output>& outputs,
         }
         for (int index = batchStart; index < batchEnd; ++index) {
             Outcome& outcome = outcomes[static_cast<size_t>(index)];
-            if (!outcome.tried) break;  // never begun: the folder refused earlier outputs, or the run stops
+            // Never begun: the folder refused an output, or the run stops. A writer that was still making
+            // its cutter gives its output up when another's output was refused, so an output after it can
+            // hold the refusal to tell.
+            if (!outcome.tried) continue;
             const PageSelection::Output& output = outputs[static_cast<size_t>(index)];
             if (outcome.staged) {
                 try {

@@ -103,22 +103,30 @@ TEST_F(PageWriterTest, ManyOutputsAreStoredAndToldInOrderWhateverFailsBesideThem
 
 TEST_F(PageWriterTest, AFolderThatRefusesEveryOutputIsOneFailureWhateverTheWritersAndNothingAfter) {
     const QString gone = out.filePath("gone"), tooLong = in.filePath(QString(250, 'n') + ".odt");
-    const std::tuple<QString, QString, FailureKind, int> cases[] = {
-        {gone, document, FailureKind::NotFound, 1},
-        {gone, document, FailureKind::NotFound, 4},
-        {out.path(), tooLong, FailureKind::NameTooLong, 1},
-        {out.path(), tooLong, FailureKind::NameTooLong, 4}};
-    for (const auto& [folder, longerDocument, kind, writers] : cases) {
+    // With a slow first cutter, the first output is given up once the second is refused, and the
+    // refusal is told all the same.
+    const std::tuple<QString, QString, FailureKind, int, bool> cases[] = {
+        {gone, document, FailureKind::NotFound, 1, false},
+        {gone, document, FailureKind::NotFound, 4, false},
+        {gone, document, FailureKind::NotFound, 2, true},
+        {out.path(), tooLong, FailureKind::NameTooLong, 1, false},
+        {out.path(), tooLong, FailureKind::NameTooLong, 4, false}};
+    for (const auto& [folder, longerDocument, kind, writers, slowFirstCutter] : cases) {
         SCOPED_TRACE(writers);
         result = {};
         observer = {};
         document = longerDocument;
         PageWriter writer = writerInto(folder);
-        std::atomic<int> cut{0};
-        writer.writeAll(
-            pages(20),
-            [&] { return [&](const PageSelection::Output&) { return QByteArray::number(++cut); }; },
-            {.writers = writers});
+        std::atomic<int> cut{0}, cutters{0};
+        writer.writeAll(pages(20),
+                        [&, slow = slowFirstCutter] {
+                            if (slow && cutters++ == 0) {
+                                while (cut == 0) QThread::msleep(1);
+                                QThread::msleep(200);  // the other writer's output is refused meanwhile
+                            }
+                            return [&](const PageSelection::Output&) { return QByteArray::number(++cut); };
+                        },
+                        {.writers = writers});
         EXPECT_TRUE(writer.folderRefuses());
         EXPECT_EQ(result.pagesStored, 0);
         ASSERT_EQ(result.failures.size(), 1) << "told once for the document";

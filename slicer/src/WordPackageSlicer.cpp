@@ -168,8 +168,8 @@ WordDocument::WordDocument(const fs::path& package, int pageCount, WordPackageSl
             blocks_.push_back(block);
         }
     }
-    if (!section_) refuse("a document without page settings");
-    if (blocks_.empty()) refuse("a document without a paragraph");
+    if (!section_) refuse("a document with no page settings");
+    if (blocks_.empty()) refuse("a document with no paragraph");
     checkSettings();
     checkParts();
     findPageStarts();
@@ -288,7 +288,7 @@ void WordDocument::findPageStarts() {
     for (int page = 2; page <= pageCount_; ++page) {
         const auto found = marks.find(page);
         if (found == marks.end()) {
-            refuse("page " + std::to_string(page) + " without a mark");
+            refuse("page " + std::to_string(page) + " has no mark");
             return;
         }
         const auto [mark, fieldsOpen] = found->second;

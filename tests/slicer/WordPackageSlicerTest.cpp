@@ -353,8 +353,8 @@ TEST_F(WordPackageSlicerTest, RefusesWhatAPageAloneCannotSay) {
          {.body = "<w:tbl><w:tr><w:tc><w:tcPr><w:vMerge/></w:tcPr><w:p>" + run("one") + mark(2) + run("two") +
                   "</w:p></w:tc></w:tr></w:tbl>"},
          "page 2 starts inside a table with cells merged down its rows"},
-        {"no mark", {.body = "<w:p>" + run("one") + "</w:p>"}, "page 2 without a mark"},
-        {"no paragraph", {.body = ""}, "a document without a paragraph"},
+        {"no mark", {.body = "<w:p>" + run("one") + "</w:p>"}, "page 2 has no mark"},
+        {"no paragraph", {.body = ""}, "a document with no paragraph"},
         {"anchored picture",
          {.body = "<w:p><w:r><w:drawing><wp:anchor/></w:drawing></w:r></w:p>" + plainEnd},
          "pictures, frames or text boxes placed on the page"},

@@ -125,8 +125,10 @@ private:
     // table's start) to where page `to` starts (null: its end); false when it shows none.
     bool copyRows(pugi::xml_node body, pugi::xml_node table, const WordPageStart* from,
                   const WordPageStart* to) const;
-    // The part of a row cut by the page that starts at `at`: what its cells show before (`head`) or after.
-    void copyCutRow(pugi::xml_node table, pugi::xml_node row, const WordPageStart& at, bool head) const;
+    // The part of a row that the page shows: what its cells show after the page `from` starts (null:
+    // from their start) and before the page `to` starts (null: to their end).
+    void copyCutRow(pugi::xml_node table, pugi::xml_node row, const WordPageStart* from,
+                    const WordPageStart* to) const;
     // The package's relations of the page's document without the pictures it does not show.
     std::string relationsFor(const pugi::xml_node document, std::set<std::string>& droppedMedia) const;
 
@@ -240,7 +242,8 @@ void WordDocument::checkParts() {
         if (!headOrFoot) continue;
         pugi::xml_document frozen = ParsedPart(part.data, part.name);
         int headFields = 0;
-        if (!FreezePageCountingFields(frozen.document_element(), headFields)) refuse("fields that count pages");
+        if (!FreezePageCountingFields(frozen.document_element(), headFields))
+            refuse("fields that count pages");
         if (headFields > 0)
             frozenParts_.push_back(PackageArchive::storedAlone({part.name, SerializedPart(frozen)}));
     }
@@ -314,10 +317,6 @@ void WordDocument::findPageStarts() {
             return;
         }
         if (start.row && !readRowStart(page, start, cellMarks[page])) return;
-        if (start.row && start.row == starts_.back().row) {
-            refuse("page " + std::to_string(page) + " goes on in a row that began two pages before");
-            return;
-        }
         if (!follows(start, starts_.back())) {
             refuse("page " + std::to_string(page) + " marked before the page before it");
             return;
@@ -368,8 +367,9 @@ bool WordDocument::follows(const WordPageStart& start, const WordPageStart& befo
     if (start.block != before.block) return start.block > before.block;
     if (!before.mark) return true;  // the document's start
     if (start.row || before.row) {
-        // A row across three pages would be cut twice.
-        if (!start.row || !before.row || start.row == before.row) return false;
+        if (!start.row || !before.row) return false;
+        // A row over three pages: the page goes on in the row the page before went on in.
+        if (start.row == before.row) return start.midRow;
         for (pugi::xml_node row = before.row.next_sibling(); row; row = row.next_sibling())
             if (row == start.row) return true;
         return false;
@@ -469,9 +469,11 @@ bool WordDocument::copyRows(pugi::xml_node body, pugi::xml_node table, const Wor
             copy.append_copy(row);
     bool shown = false;
     for (pugi::xml_node row = first; row; row = row.next_sibling()) {
+        const WordPageStart* cutBefore = from && row == from->row && from->midRow ? from : nullptr;
         if (row == last) {
+            // A row over three pages or more is cut at both ends on the pages between.
             if (to->midRow) {
-                copyCutRow(copy, row, *to, true);
+                copyCutRow(copy, row, cutBefore, to);
                 shown = true;
             }
             break;
@@ -482,8 +484,8 @@ bool WordDocument::copyRows(pugi::xml_node body, pugi::xml_node table, const Wor
                 copy.append_copy(row);
             continue;
         }
-        if (from && row == from->row && from->midRow)
-            copyCutRow(copy, row, *from, false);
+        if (cutBefore)
+            copyCutRow(copy, row, cutBefore, nullptr);
         else
             copy.append_copy(row);
         shown = true;
@@ -492,8 +494,18 @@ bool WordDocument::copyRows(pugi::xml_node body, pugi::xml_node table, const Wor
     return shown;
 }
 
-void WordDocument::copyCutRow(pugi::xml_node table, pugi::xml_node row, const WordPageStart& at,
-                              bool head) const {
+void WordDocument::copyCutRow(pugi::xml_node table, pugi::xml_node row, const WordPageStart* from,
+                              const WordPageStart* to) const {
+    // Where a cell goes on at a page's start: the page's mark, a cell mark, or nowhere when it has
+    // shown all it holds on the pages before.
+    const auto cutIn = [](const WordPageStart* at, pugi::xml_node cell) {
+        pugi::xml_node cut;
+        if (!at) return cut;
+        for (pugi::xml_node mark : at->cellMarks)
+            if (mark.parent().parent() == cell) cut = mark;
+        if (at->mark.parent().parent() == cell) cut = at->mark;
+        return cut;
+    };
     pugi::xml_node part = table.append_child("w:tr");
     for (pugi::xml_attribute attribute : row.attributes()) part.append_copy(attribute);
     for (pugi::xml_node child : row.children()) {
@@ -506,26 +518,25 @@ void WordDocument::copyCutRow(pugi::xml_node table, pugi::xml_node row, const Wo
             part.append_copy(child);
             continue;
         }
-        // Where the cell goes on: the page's mark, a cell mark, or nowhere when it has shown all it holds.
-        pugi::xml_node cut;
-        for (pugi::xml_node mark : at.cellMarks)
-            if (mark.parent().parent() == child) cut = mark;
-        if (at.mark.parent().parent() == child) cut = at.mark;
         pugi::xml_node cell = part.append_child("w:tc");
-        const pugi::xml_node cutParagraph = cut.parent();
-        bool before = true;
+        const pugi::xml_node start = cutIn(from, child), end = cutIn(to, child);
+        // Begun on a page before, a cell without a mark of this page has shown all it holds.
+        bool inside = !from;
         for (pugi::xml_node content : child.children()) {
             if (IsElement(content, "w:tcPr")) {
                 cell.append_copy(content);
                 continue;
             }
-            if (content == cutParagraph) {
-                copyPiece(cell, content, head ? pugi::xml_node() : cut, head ? cut : pugi::xml_node(), false,
-                          false);
-                before = false;
+            const bool starts = start && content == start.parent(), ends = end && content == end.parent();
+            if (starts || ends) {
+                if (starts || inside)
+                    copyPiece(cell, content, starts ? start : pugi::xml_node(), ends ? end : pugi::xml_node(),
+                              false, false);
+                inside = starts && !ends;
+                if (ends) break;
                 continue;
             }
-            if (head ? (before || !cut) : (!before && cut)) cell.append_copy(content);
+            if (inside) cell.append_copy(content);
         }
         // A cell ends with a paragraph in Word's format.
         if (!IsElement(cell.last_child(), "w:p")) cell.append_child("w:p");

@@ -221,6 +221,34 @@ TEST_F(WordPackageSlicerTest, ARowCutByThePageShowsEachCellsPartOnItsPageUnderTh
     EXPECT_EQ(text(second).substr(text(second).size() - 5), "After");
 }
 
+TEST_F(WordPackageSlicerTest, ARowOverThreePagesShowsOnTheMiddleOneWhatItsCellsShowThere) {
+    // Cell 1 goes on to page 3; cell 2 ends on page 2.
+    const auto cellMark = [](int page, int id) {
+        return R"(<w:bookmarkStart w:id=")" + std::to_string(id) + R"(" w:name=")" + CellMarkName(page, 2) +
+               R"("/><w:bookmarkEnd w:id=")" + std::to_string(id) + R"("/>)";
+    };
+    const WordPackageSlicer words =
+        slicer({.body = "<w:tbl><w:tr><w:tc><w:p>" + run("A1") + mark(2) + run("A2") + mark(3) + run("A3") +
+                        "</w:p></w:tc><w:tc><w:p>" + run("B1") + "</w:p><w:p>" + cellMark(2, 9) + run("B2") +
+                        "</w:p></w:tc></w:tr></w:tbl><w:p/>"},
+               3);
+    ASSERT_EQ(words.notUnderstood(), "");
+    const auto cells = [&](int page) {
+        pugi::xml_document document;
+        cut(words, page, page, document);
+        std::string shown;
+        for (pugi::xpath_node cell : document.select_nodes("//w:tc")) {
+            shown += "[";
+            for (pugi::xpath_node t : cell.node().select_nodes(".//w:t")) shown += t.node().text().get();
+            shown += "]";
+        }
+        return shown;
+    };
+    EXPECT_EQ(cells(1), "[A1][B1]");
+    EXPECT_EQ(cells(2), "[A2][B2]");
+    EXPECT_EQ(cells(3), "[A3][]");
+}
+
 TEST_F(WordPackageSlicerTest, APageEndingInATableEndsWithAParagraphThatTakesNoRoom) {
     // Below a table of contents, which the office stores as a control.
     const WordPackageSlicer words = slicer(

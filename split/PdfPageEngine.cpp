@@ -59,17 +59,7 @@ SplitResult PdfPageEngine::split(const QString& path, const QString& outputFolde
         result.outputsExpected = static_cast<int>(outputs.size());
         result.lastNumber = outputs.empty() ? 0 : outputs.back().number;
     }
-    if (outputs.empty()) {
-        stages.fail(SplitStage::Slice, 0,
-                    QStringLiteral("the page selection names no page of this document, which has %1")
-                        .arg(result.pageCount == 1 ? QStringLiteral("1 page")
-                                                   : QStringLiteral("%1 pages").arg(result.pageCount)),
-                    FailureKind::InvalidArgument);
-        return result;
-    }
-    if (selection_.namesPagesBeyond(result.pageCount))
-        observer.noted(
-            QStringLiteral("the page selection names pages beyond the last one, %1").arg(result.pageCount));
+    if (!TellSelectedOutputs(selection_, outputs, result.pageCount, stages, observer)) return result;
     whole.reset();
     // Each writer parses the PDF's bytes again, with a reading of its own.
     PageWriter(outputFolder, path, OutputFormat::Pdf, inputs, result, observer)

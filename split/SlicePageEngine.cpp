@@ -119,17 +119,7 @@ SplitResult SlicePageEngine::split(const QString& path, const QString& outputFol
     observer.officeDone();
     std::vector<PageSelection::Output> outputs = plannedOutputs(*slicer, result);
     if (result.outputsExpected >= 0) observer.outputCountKnown(result.outputsExpected);
-    if (outputs.empty()) {
-        stages.fail(SplitStage::Slice, 0,
-                    QStringLiteral("the page selection names no page of this document, which has %1")
-                        .arg(result.pageCount == 1 ? QStringLiteral("1 page")
-                                                   : QStringLiteral("%1 pages").arg(result.pageCount)),
-                    FailureKind::InvalidArgument);
-        return result;
-    }
-    if (selection_.namesPagesBeyond(result.pageCount))
-        observer.noted(
-            QStringLiteral("the page selection names pages beyond the last one, %1").arg(result.pageCount));
+    if (!TellSelectedOutputs(selection_, outputs, result.pageCount, stages, observer)) return result;
     noteApproximatePages(marks.plan, unmarkedPages, outputs, observer);
     PageWriter writer(outputFolder, path, OutputFormat::Odt, inputs, result, observer);
     writeOutputs(*slicer, outputs, writer);

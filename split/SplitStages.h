@@ -2,8 +2,10 @@
 
 #include <exception>
 #include <optional>
+#include <vector>
 
 #include "base/Failure.h"
+#include "split/PageSelection.h"
 #include "split/SplitEngine.h"
 
 namespace fk {
@@ -41,5 +43,25 @@ private:
     SplitObserver& observer_;
     std::optional<SplitStage> reached_;
 };
+
+// What an engine that writes pages tells of the outputs `selection` makes of a document of `pageCount`
+// pages: a failure when they are none (false then), a note when the selection names pages beyond the
+// document's last.
+inline bool TellSelectedOutputs(const PageSelection& selection,
+                                const std::vector<PageSelection::Output>& outputs, int pageCount,
+                                SplitStages& stages, SplitObserver& observer) {
+    if (outputs.empty()) {
+        stages.fail(
+            SplitStage::Slice, 0,
+            QStringLiteral("the page selection names no page of this document, which has %1")
+                .arg(pageCount == 1 ? QStringLiteral("1 page") : QStringLiteral("%1 pages").arg(pageCount)),
+            FailureKind::InvalidArgument);
+        return false;
+    }
+    if (selection.namesPagesBeyond(pageCount))
+        observer.noted(
+            QStringLiteral("the page selection names pages beyond the last one, %1").arg(pageCount));
+    return true;
+}
 
 }  // namespace fk

@@ -106,17 +106,7 @@ SplitResult WordPageEngine::split(const QString& path, const QString& outputFold
         result.lastNumber = outputs.empty() ? 0 : outputs.back().number;
         observer.outputCountKnown(result.outputsExpected);
     }
-    if (outputs.empty()) {
-        stages.fail(SplitStage::Slice, 0,
-                    QStringLiteral("the page selection names no page of this document, which has %1")
-                        .arg(result.pageCount == 1 ? QStringLiteral("1 page")
-                                                   : QStringLiteral("%1 pages").arg(result.pageCount)),
-                    FailureKind::InvalidArgument);
-        return result;
-    }
-    if (selection_.namesPagesBeyond(result.pageCount))
-        observer.noted(
-            QStringLiteral("the page selection names pages beyond the last one, %1").arg(result.pageCount));
+    if (!TellSelectedOutputs(selection_, outputs, result.pageCount, stages, observer)) return result;
     PageWriter(outputFolder, path, OutputFormat::Docx, inputs, result, observer)
         .writeAll(outputs,
                   [&slicer] {

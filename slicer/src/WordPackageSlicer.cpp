@@ -3,7 +3,6 @@
 #include <pugixml.hpp>
 
 #include <algorithm>
-#include <array>
 #include <cstring>
 #include <deque>
 #include <optional>

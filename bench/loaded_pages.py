@@ -49,7 +49,10 @@ def loaded_pages(context, path):
     try:
         controller = document.getCurrentController()
         dispatcher = manager.createInstanceWithContext("com.sun.star.frame.DispatchHelper", context)
-        # Tools > Update > Page Formatting, as the split does before it counts.
+        # Tools > Update > Page Formatting, then every field updated as printing does and the pages
+        # formatted again, as the split does before it counts.
+        dispatcher.executeDispatch(controller.getFrame(), ".uno:Repaginate", "", 0, ())
+        document.getTextFields().refresh()
         dispatcher.executeDispatch(controller.getFrame(), ".uno:Repaginate", "", 0, ())
         return controller.PageCount
     finally:

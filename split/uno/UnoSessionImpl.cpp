@@ -35,10 +35,12 @@
 #include <com/sun/star/task/XInteractionRequest.hpp>
 #include <com/sun/star/task/XStatusIndicator.hpp>
 #include <com/sun/star/text/XPageCursor.hpp>
+#include <com/sun/star/text/XTextFieldsSupplier.hpp>
 #include <com/sun/star/text/XTextViewCursor.hpp>
 #include <com/sun/star/text/XTextViewCursorSupplier.hpp>
 #include <com/sun/star/uno/XComponentContext.hpp>
 #include <com/sun/star/util/XCloseable.hpp>
+#include <com/sun/star/util/XRefreshable.hpp>
 #include <cppuhelper/bootstrap.hxx>
 #include <cppuhelper/implbase1.hxx>
 #include <rtl/ref.hxx>
@@ -49,6 +51,7 @@
 
 namespace css = com::sun::star;
 using css::uno::Reference;
+using css::uno::UNO_QUERY;
 using css::uno::UNO_QUERY_THROW;
 
 namespace {
@@ -332,6 +335,17 @@ public:
 
     void completeLayout(const fk::office::DocumentRef& document) override {
         // Tools > Update > Page Formatting: the office formats every page before it returns.
+        dispatch(document, QStringLiteral(".uno:Repaginate"), {});
+        // Printing and PDF export update every field of the laid-out document first. A loaded file
+        // shows the results its author's program stored, which can be longer or shorter than the
+        // office's own ("Error! Reference source not found."), so pages would start elsewhere than
+        // where the office prints them. Updating and formatting again makes the view's pages the
+        // printed ones; unchanged paragraphs are not laid out again.
+        call([&] {
+            Reference<css::text::XTextFieldsSupplier> fields(unoDocument(document).component, UNO_QUERY);
+            if (!fields.is()) return;
+            Reference<css::util::XRefreshable>(fields->getTextFields(), UNO_QUERY_THROW)->refresh();
+        });
         dispatch(document, QStringLiteral(".uno:Repaginate"), {});
     }
 

@@ -246,6 +246,18 @@ QString ReferencesToNothing() {
     return FlatOdt({body});
 }
 
+// References stored with a text far longer than their target's: the office updates every field before
+// it prints, so the pages it prints hold more paragraphs than those of the file as it loads.
+QString ReferencesStoredWithAnotherText() {
+    QString body = Para(QStringLiteral("<text:bookmark text:name=\"short\"/>See"));
+    for (int paragraph = 1; paragraph <= 60; ++paragraph)
+        body += Para(Words(700 + paragraph, 15) +
+                     QStringLiteral(" <text:bookmark-ref text:reference-format=\"text\" text:ref-name=\"short\">"
+                                    "%1</text:bookmark-ref>")
+                         .arg(Words(800 + paragraph, 40)));
+    return FlatOdt({body});
+}
+
 // Long items of a bulleted list indented by the list alone: the pages cut items inside their text.
 QString ListItemsIndentedByTheList() {
     QString items;
@@ -331,6 +343,7 @@ TEST_F(PageFidelityEndToEnd, EveryPrintedPageIsOneOutputShowingWhatThePageShows)
         {"heading cells that reach below the repeated heading", HeadingRowsReachingBelowTheHeading, 3},
         {"references to bookmarks the document does not hold", ReferencesToNothing, 2},
         {"list items indented by the list, cut by the pages", ListItemsIndentedByTheList, 3, true},
+        {"references stored with another text than their target's", ReferencesStoredWithAnotherText, 3},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

@@ -1,8 +1,8 @@
 #!/usr/bin/env python3
 """Measures how faithful one-page documents NAME_0001.odt, NAME_0002.odt ... are to the document they came from.
 
-    fidelity.py --input DOC --outputs DIR [--name NAME] [--format odt|docx] [--soffice soffice] [--json FILE]
-    fidelity.py --set FOLDER --splitter 'CMD ... {in} ... {out}' [--format odt|docx] [--soffice soffice]
+    fidelity.py --input DOC --outputs DIR [--name NAME] [--format odt|docx|pdf] [--soffice soffice] [--json FILE]
+    fidelity.py --set FOLDER --splitter 'CMD ... {in} ... {out}' [--format odt|docx|pdf] [--soffice soffice]
                 [--json FILE]
 
 The second form splits every document of FOLDER with CMD ({in}: the document, {out}: an empty folder)
@@ -156,9 +156,11 @@ def run_office(soffice, files, outdir, work, timeout, profile=None):
 
 def render_pdfs(soffice, files, work, timeout, batch=BATCH, run=run_office):
     """PDFs of every file, {file: pdf path or None}: in batches of one office call each, then one file to
-    a call for whatever a batch left out. The calls share one profile, made once."""
+    a call for whatever a batch left out. The calls share one profile, made once. A PDF is what a reader
+    prints already and is taken as it is."""
     profile = os.path.join(work, "office-profile")
-    pdfs = {}
+    pdfs = {f: f for f in files if f.lower().endswith(".pdf")}
+    files = [f for f in files if f not in pdfs]
     for n, start in enumerate(range(0, len(files), batch)):
         part = os.path.join(work, "batch-%d" % n)
         pdfs.update(run(soffice, files[start:start + batch], os.path.join(part, "pdf"), part, timeout, profile))
@@ -426,7 +428,7 @@ def main(argv=None):
     ap.add_argument("--input", help="the document that was split")
     ap.add_argument("--outputs", help="folder holding NAME_0001.odt ...")
     ap.add_argument("--name", help="NAME of the outputs (default: the input's name without extension)")
-    ap.add_argument("--format", default="odt", choices=("odt", "docx"),
+    ap.add_argument("--format", default="odt", choices=("odt", "docx", "pdf"),
                     help="the outputs' format, as the splitter's --format wrote them (default: odt)")
     ap.add_argument("--set", metavar="FOLDER", help="split and measure every document of FOLDER")
     ap.add_argument("--splitter", help="with --set: command line with {in} and {out}")

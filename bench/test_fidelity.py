@@ -129,6 +129,17 @@ class Rendering(unittest.TestCase):
         self.assertEqual(pdfs["d3.odt"], "/pdf/d3.odt")
         self.assertTrue(all(pdfs[f] for f in files))
 
+    def test_pdf_outputs_are_printed_as_they_stand(self):
+        calls = []
+
+        def office(soffice, files, outdir, work, timeout, profile):
+            calls.append(list(files))
+            return {f: "/pdf/" + f for f in files}
+
+        pdfs = fidelity.render_pdfs("soffice", ["d.odt", "d_0001.pdf", "d_0002.PDF"], "/work", 60, run=office)
+        self.assertEqual(calls, [["d.odt"]])
+        self.assertEqual(pdfs, {"d.odt": "/pdf/d.odt", "d_0001.pdf": "d_0001.pdf", "d_0002.PDF": "d_0002.PDF"})
+
 
 class Classes(unittest.TestCase):
     def test_each_class_is_named_with_its_pages_and_a_faithful_document_has_none(self):

@@ -40,6 +40,7 @@
 #include <com/sun/star/text/XTextViewCursorSupplier.hpp>
 #include <com/sun/star/uno/XComponentContext.hpp>
 #include <com/sun/star/util/XCloseable.hpp>
+#include <com/sun/star/util/XModifiable.hpp>
 #include <com/sun/star/util/XRefreshable.hpp>
 #include <cppuhelper/bootstrap.hxx>
 #include <cppuhelper/implbase1.hxx>
@@ -344,7 +345,16 @@ public:
         call([&] {
             Reference<css::text::XTextFieldsSupplier> fields(unoDocument(document).component, UNO_QUERY);
             if (!fields.is()) return;
+            const Reference<css::util::XModifiable> modifiable(unoDocument(document).component, UNO_QUERY);
+            const bool edited = modifiable.is() && modifiable->isModified();
             Reference<css::util::XRefreshable>(fields->getTextFields(), UNO_QUERY_THROW)->refresh();
+            // Printing leaves the document as unedited as it was, and so must this: an edited document's
+            // modification-date fields show the time of day instead of the date the file keeps.
+            // A document that refuses (read-only, say) is split all the same.
+            try {
+                if (modifiable.is() && !edited) modifiable->setModified(false);
+            } catch (const css::uno::Exception&) {
+            }
         });
         dispatch(document, QStringLiteral(".uno:Repaginate"), {});
     }

@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <qpdf/Buffer.hh>
 #include <qpdf/QPDF.hh>
@@ -247,6 +248,9 @@ TEST_F(PdfPageEngineTest, TheOfficeExportsOnceAndIsLetGoBeforeThePagesAreCutFrom
     EXPECT_TRUE(result.succeeded());
     EXPECT_EQ(result.method, "pdf");
     EXPECT_EQ(office.calls.filter(QStringLiteral("storeToUrl")).size(), 1);
+    // Laid out with its fields as printed before the export, not as loaded.
+    EXPECT_LT(office.calls.indexOf(QStringLiteral("completeLayout")),
+              office.calls.indexOf(QRegularExpression(QStringLiteral("storeToUrl.*"))));
     EXPECT_EQ(office.openDocuments(), 0);
     EXPECT_EQ(observer.events, (QStringList{"office done", "count 3", "1 report_0001.pdf",
                                             "2 report_0002.pdf", "3 report_0003.pdf"}));
@@ -284,6 +288,15 @@ TEST_F(PdfPageEngineTest, APageThatWouldReplaceAnInputIsFailedAndTheOthersStored
     QFile kept(precious);
     ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
     EXPECT_EQ(kept.readAll(), "an input of the run");
+}
+
+TEST_F(PdfPageEngineTest, ALayoutTheOfficeRefusesFailsTheDocumentExportsNothingAndLetsItGo) {
+    office.failCompleteLayout = true;
+    const SplitResult result = engine.split(input, out.path(), {}, observer);
+    EXPECT_FALSE(result.succeeded());
+    EXPECT_TRUE(office.calls.filter(QStringLiteral("storeToUrl")).isEmpty());
+    EXPECT_EQ(office.openDocuments(), 0);
+    EXPECT_TRUE(QDir(out.path()).isEmpty(QDir::Files | QDir::Hidden));
 }
 
 TEST_F(PdfPageEngineTest, AnExportThatWritesNoPdfFailsTheDocumentAndLeavesNoPage) {

@@ -101,7 +101,13 @@ public:
     // Lays the whole document out now. Right after a load the office has laid out only part of it and
     // goes on while it is idle, so a page count or a page's start taken before can be a stale one;
     // one taken after is the one the office prints.
+    // Fields are updated too, as printing updates them: a loaded file shows the results its author's
+    // program stored, which can be longer or shorter than the office's own ("Error! Reference source
+    // not found."), and the pages start where the office prints them only once they are updated.
     virtual void completeLayout(const DocumentRef& document) = 0;
+    // Updates every field as printing does, and leaves the document as unedited as it was; the pages
+    // are formatted again when next asked for (an export does so).
+    virtual void updateFields(const DocumentRef& document) = 0;
     // The number of pages as the view cursor finds it on the last page, where it is left.
     virtual int countPages(const DocumentRef& document) = 0;
     // The number of pages the office lays out and prints: the body's, and after them the pages it

@@ -20,9 +20,9 @@ bool PdfPageEngine::exportPdf(const QString& path, const QString& pdf, Stages& s
     if (!stages.run(SplitStage::Open, 0,
                     [&] { document = OpenForSplitting(office_, path, {.hidden = true}); }))
         return false;
-    // Laid out with every field updated first, as the other engines' pages are: exported straight after
-    // the load, a document whose fields were stored with other results kept the pages it loads with.
-    if (!stages.run(SplitStage::CountPages, 0, [&] { office_.documents().completeLayout(document); })) {
+    // Every field updated first, as printing does: exported straight after the load, a document whose
+    // fields were stored with other results kept the pages it loads with. The export lays it out.
+    if (!stages.run(SplitStage::CountPages, 0, [&] { office_.documents().updateFields(document); })) {
         stages.run(SplitStage::Close, 0, [&] { office_.documents().close(document); });
         return false;
     }

@@ -335,13 +335,14 @@ public:
     }
 
     void completeLayout(const fk::office::DocumentRef& document) override {
-        // Tools > Update > Page Formatting: the office formats every page before it returns.
+        // Tools > Update > Page Formatting: the office formats every page before it returns. Then the
+        // fields as printed, and the pages they change formatted again (unchanged paragraphs are not).
         dispatch(document, QStringLiteral(".uno:Repaginate"), {});
-        // Printing and PDF export update every field of the laid-out document first. A loaded file
-        // shows the results its author's program stored, which can be longer or shorter than the
-        // office's own ("Error! Reference source not found."), so pages would start elsewhere than
-        // where the office prints them. Updating and formatting again makes the view's pages the
-        // printed ones; unchanged paragraphs are not laid out again.
+        updateFields(document);
+        dispatch(document, QStringLiteral(".uno:Repaginate"), {});
+    }
+
+    void updateFields(const fk::office::DocumentRef& document) override {
         call([&] {
             Reference<css::text::XTextFieldsSupplier> fields(unoDocument(document).component, UNO_QUERY);
             if (!fields.is()) return;
@@ -349,14 +350,13 @@ public:
             const bool edited = modifiable.is() && modifiable->isModified();
             Reference<css::util::XRefreshable>(fields->getTextFields(), UNO_QUERY_THROW)->refresh();
             // Printing leaves the document as unedited as it was, and so must this: an edited document's
-            // modification-date fields show the time of day instead of the date the file keeps.
-            // A document that refuses (read-only, say) is split all the same.
+            // modification-date fields show the time of day instead of the date the file keeps. A
+            // document that refuses (read-only, say) is split all the same.
             try {
                 if (modifiable.is() && !edited) modifiable->setModified(false);
             } catch (const css::uno::Exception&) {
             }
         });
-        dispatch(document, QStringLiteral(".uno:Repaginate"), {});
     }
 
     void dispatch(const fk::office::DocumentRef& document, const QString& command,

@@ -248,8 +248,8 @@ TEST_F(PdfPageEngineTest, TheOfficeExportsOnceAndIsLetGoBeforeThePagesAreCutFrom
     EXPECT_TRUE(result.succeeded());
     EXPECT_EQ(result.method, "pdf");
     EXPECT_EQ(office.calls.filter(QStringLiteral("storeToUrl")).size(), 1);
-    // Laid out with its fields as printed before the export, not as loaded.
-    EXPECT_LT(office.calls.indexOf(QStringLiteral("completeLayout")),
+    // Its fields updated as printing does before the export, not left as loaded.
+    EXPECT_LT(office.calls.indexOf(QStringLiteral("updateFields")),
               office.calls.indexOf(QRegularExpression(QStringLiteral("storeToUrl.*"))));
     EXPECT_EQ(office.openDocuments(), 0);
     EXPECT_EQ(observer.events, (QStringList{"office done", "count 3", "1 report_0001.pdf",
@@ -290,8 +290,8 @@ TEST_F(PdfPageEngineTest, APageThatWouldReplaceAnInputIsFailedAndTheOthersStored
     EXPECT_EQ(kept.readAll(), "an input of the run");
 }
 
-TEST_F(PdfPageEngineTest, ALayoutTheOfficeRefusesFailsTheDocumentExportsNothingAndLetsItGo) {
-    office.failCompleteLayout = true;
+TEST_F(PdfPageEngineTest, FieldsTheOfficeWillNotUpdateFailTheDocumentExportNothingAndLetItGo) {
+    office.failUpdateFields = true;
     const SplitResult result = engine.split(input, out.path(), {}, observer);
     EXPECT_FALSE(result.succeeded());
     EXPECT_TRUE(office.calls.filter(QStringLiteral("storeToUrl")).isEmpty());

@@ -93,6 +93,12 @@ void FakeOfficeSession::reportHalfAndAll() {
     progress_(1);
 }
 
+void FakeOfficeSession::updateFields(const office::DocumentRef& reference) {
+    record(QStringLiteral("updateFields"));
+    document(reference);
+    if (failUpdateFields) throw Failure::officeRefused(QStringLiteral("refused updateFields"));
+}
+
 void FakeOfficeSession::completeLayout(const office::DocumentRef& reference) {
     record(QStringLiteral("completeLayout"));
     Document& doc = document(reference);

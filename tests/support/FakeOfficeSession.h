@@ -28,6 +28,7 @@ public:
     // Not recorded among the calls: a question, not a step of the split.
     QString filterName(const office::DocumentRef& document) override;
     void completeLayout(const office::DocumentRef& document) override;
+    void updateFields(const office::DocumentRef& document) override;
     int countPages(const office::DocumentRef& document) override;
     int countRenderedPages(const office::DocumentRef& document) override;
     void storeToUrl(const office::DocumentRef& document, const QString& url,
@@ -69,6 +70,7 @@ public:
     int lateLayoutPages = 0;
     int lateLayoutAfterLastPageJumps = 0;
     bool failCompleteLayout = false;
+    bool failUpdateFields = false;
     bool jumpToPageIgnored = false;
     // Selecting to the end of these pages selects nothing.
     QSet<int> emptySelectionOnPages;

@@ -22,15 +22,13 @@ bool PdfPageEngine::exportPdf(const QString& path, const QString& pdf, Stages& s
         return false;
     // Every field updated first, as printing does: exported straight after the load, a document whose
     // fields were stored with other results kept the pages it loads with. The export lays it out.
-    if (!stages.run(SplitStage::CountPages, 0, [&] { office_.documents().updateFields(document); })) {
-        stages.run(SplitStage::Close, 0, [&] { office_.documents().close(document); });
-        return false;
-    }
-    const bool exported = stages.run(SplitStage::Store, 0, [&] {
-        StoreInPrivateFolder(QFileInfo(pdf).path(), [&] {
-            office_.documents().storeToUrl(document, ToFileUrl(pdf), PdfExportArguments());
+    const bool exported =
+        stages.run(SplitStage::CountPages, 0, [&] { office_.documents().updateFields(document); }) &&
+        stages.run(SplitStage::Store, 0, [&] {
+            StoreInPrivateFolder(QFileInfo(pdf).path(), [&] {
+                office_.documents().storeToUrl(document, ToFileUrl(pdf), PdfExportArguments());
+            });
         });
-    });
     const bool closed = stages.run(SplitStage::Close, 0, [&] { office_.documents().close(document); });
     return exported && closed;
 }

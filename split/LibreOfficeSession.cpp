@@ -26,8 +26,7 @@ QString LibreOfficeSession::defaultPluginPath() {
     return ProgramFolder() + QStringLiteral("/libfolioknife-uno.so");
 }
 
-void LibreOfficeSession::loadPlugin() {
-    if (session_) return;
+CreateUnoSessionFunction LibreOfficeSession::pluginFactory() {
     const QFileInfo program(process_.options().soffice);
     if (!program.isFile() || !program.isExecutable()) throw Failure::officeMissing();
     const auto create = reinterpret_cast<CreateUnoSessionFunction>(plugin_.resolve(kCreateUnoSessionSymbol));
@@ -35,12 +34,18 @@ void LibreOfficeSession::loadPlugin() {
         qWarning("folioknife: office plugin not loaded: %s", qPrintable(plugin_.errorString()));
         throw Failure::officeUnreachable();
     }
-    session_.reset(create(process_.options().programFolder().toLocal8Bit().constData()));
-    if (!session_) throw Failure::officeUnreachable();
+    return create;
 }
 
 void LibreOfficeSession::startAndConnect() {
+    const CreateUnoSessionFunction create = session_ ? nullptr : pluginFactory();
     process_.start();
+    // Our side of the bridge is made while the office comes up, which takes far longer.
+    if (!session_) session_.reset(create(process_.options().programFolder().toLocal8Bit().constData()));
+    if (!session_) {
+        process_.stop();
+        throw Failure::officeUnreachable();
+    }
     QElapsedTimer clock;
     clock.start();
     while (clock.elapsed() < kReadinessDeadlineMs) {
@@ -62,7 +67,6 @@ void LibreOfficeSession::startAndConnect() {
 }
 
 void LibreOfficeSession::reach() {
-    loadPlugin();
     if (!isAlive()) startAndConnect();
 }
 

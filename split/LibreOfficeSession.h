@@ -30,7 +30,8 @@ public:
 
 private:
     UnoSession& plugin();
-    void loadPlugin();
+    // The plugin's entry, where the office's program and the plugin are there; nothing is started.
+    CreateUnoSessionFunction pluginFactory();
     void startAndConnect();
 
     OfficeProcess process_;

@@ -8,6 +8,7 @@ namespace fk {
 namespace {
 
 const QString kInsertBookmark = QStringLiteral(".uno:InsertBookmark");
+const QString kRepaginate = QStringLiteral(".uno:Repaginate");
 
 // A blank page is laid out with the style of the page it makes way for.
 void GiveBlankPagesTheFollowingStyle(std::vector<slicer::PlannedPage>& plan) {
@@ -67,9 +68,16 @@ std::vector<slicer::PlannedPage> PageMarking::planFromAnswer(const QStringList& 
 }
 
 std::vector<slicer::PlannedPage> PageMarking::mark(const office::DocumentRef& document, int pageCount) {
-    if (const std::optional<QStringList> answer = documents_.runBasic(module(), kFunction, document, {}))
-        return planFromAnswer(*answer, pageCount);
-    return markCallByCall(document, pageCount);
+    std::optional<QStringList> answer = documents_.runBasic(module(), kFunction, document, {});
+    if (!answer) return markCallByCall(document, pageCount);
+    if (*answer == QStringList{kFieldsGivenText}) {
+        // Fields a page divides were given their text: the pages are found again in a layout of it.
+        cursor_.dispatch(document, kRepaginate, {});
+        answer = documents_.runBasic(module(), kFunction, document, kFieldsGivenText);
+        if (!answer)
+            throw Failure::officeRefused(QStringLiteral("the office's marking did not answer again"));
+    }
+    return planFromAnswer(*answer, pageCount);
 }
 
 std::vector<slicer::PlannedPage> PageMarking::markCallByCall(const office::DocumentRef& document,

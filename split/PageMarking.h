@@ -24,12 +24,16 @@ public:
     // the page before holds the objects of the paragraph that opens the page, but none of its lines;
     // "~" where the page's start took no mark and a later line of the page has it. A marked page's style
     // may be followed by objects the page draws though they are anchored to a paragraph of an earlier
-    // page: for each, its name, x and y on the page (1/100 mm), each after kFieldSeparator.
+    // page: for each, its name, x and y on the page (1/100 mm), each after kFieldSeparator. An answer
+    // of kFieldsGivenText alone marks nothing: fields a page divides, which no cursor enters, were
+    // given their text, and the module is asked again, with kFieldsGivenText, once the office has laid
+    // the document out again.
     static office::BasicModule module();
     static std::vector<slicer::PlannedPage> planFromAnswer(const QStringList& answer, int pageCount);
 
     static inline const QString kFunction = QStringLiteral("MarkPages");
     static inline const QChar kFieldSeparator = QChar(31);
+    static inline const QString kFieldsGivenText = QStringLiteral("=");
 
 private:
     std::vector<slicer::PlannedPage> markCallByCall(const office::DocumentRef& document, int pageCount);

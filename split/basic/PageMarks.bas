@@ -20,13 +20,19 @@ Option Explicit
 Dim cellStarts() As Object, cellMarks() As String, cellCount As Long
 Dim noteStarts() As Object, noteMarks() As String, noteCount As Long
 Dim lifted() As Object, liftedCount As Long
+Dim dividedCount As Long
 
 ' Tells progress how far it has come every 32 pages: the walk over the pages is the first half, the
 ' marks the second.
-Function MarkPages(document As Object, unused As String, progress As Object) As Variant
+'
+' Where the walk gave fields a page divides their text (GiveDividedFieldText), the answer is "=" alone
+' and no mark is in: the caller has the office lay the document out again and asks again, with
+' fieldsGivenText "=", when the walk no longer looks for such fields.
+Function MarkPages(document As Object, fieldsGivenText As String, progress As Object) As Variant
     Dim cursor As Object, bookmark As Object, start As Object
     Dim body As Object
     cellCount = 0
+    dividedCount = 0
     ReDim cellStarts(15) As Object
     ReDim cellMarks(15) As String
     cursor = document.getCurrentController().getViewCursor()
@@ -60,6 +66,7 @@ Function MarkPages(document As Object, unused As String, progress As Object) As 
             ' the range, its text kept for the mark).
             text = cursor.getText()
             start = BeforeField(cursor, text.createTextCursorByRange(cursor), page)
+            If fieldsGivenText <> "=" Then GiveDividedFieldText(cursor, start, page)
             starts(page - 1) = start
             texts(page - 1) = text
             pages(page - 1) = "+" & cursor.PageStyleName
@@ -77,6 +84,14 @@ Function MarkPages(document As Object, unused As String, progress As Object) As 
         End If
         If page Mod 32 = 0 Then progress.setValue(page)
     Next
+    If dividedCount > 0 Then
+        RestoreProtection()
+        document.unlockControllers()
+        document.getUndoManager().unlock()
+        progress.end()
+        MarkPages = Array("=")
+        Exit Function
+    End If
     If withObjects Then NoteObjectsDrawnLater(document, cursor, pages, pageCount)
     MarkNotesGoingOn(document, cursor, pageCount)
     For page = 1 To pageCount
@@ -310,6 +325,51 @@ Function BeforeField(cursor As Object, start As Object, page As Long) As Object
 Back:
     On Error GoTo 0
     cursor.gotoRange(start, False)
+End Function
+
+' A page whose start the view cursor puts right after a field of several words, where the page before
+' ends right before it: the office breaks the field's text over both pages (or sets all of it on this
+' page), but no cursor stops inside a field, so the page before would take all of it and print as two
+' pages. Such a field is given its text in its place, in the office's private copy: it lays out alike,
+' and a cursor can stop inside it. A field the office will not replace stays, and its page is cut after
+' it, as before. Leaves the view cursor at start.
+Sub GiveDividedFieldText(cursor As Object, start As Object, page As Long)
+    Dim probe As Object, field As Variant, anchor As Object
+    If page = 1 Then Exit Sub
+    On Error GoTo Back
+    If start.isStartOfParagraph() Then Exit Sub
+    probe = start.getText().createTextCursorByRange(start)
+    If Not probe.goLeft(1, False) Then Exit Sub
+    field = probe.TextField
+    If IsEmpty(field) Or IsNull(field) Then Exit Sub
+    If InStr(Trim(field.getPresentation(False)), " ") = 0 Then Exit Sub
+    If Not ShowsItsText(field) Then Exit Sub
+    If cursor.jumpToPreviousPage() Then
+        If cursor.jumpToEndOfPage() Then
+            If cursor.getPage() = page - 1 Then
+                If start.getText().compareRegionStarts(cursor.getEnd(), probe) = 0 Then
+                    anchor = field.getAnchor()
+                    anchor.getText().insertString(anchor, field.getPresentation(False), True)
+                    dividedCount = dividedCount + 1
+                End If
+            End If
+        End If
+    End If
+Back:
+    On Error GoTo 0
+    cursor.gotoRange(start, False)
+End Sub
+
+' Fields whose presentation is the text they show in the body, as it shows. Not comments, hidden text or
+' combined characters, whose presentation the body does not show as it stands.
+Function ShowsItsText(field As Object) As Boolean
+    Dim kind As Variant
+    ShowsItsText = False
+    For Each kind In Array("GetReference", "GetExpression", "SetExpression", "User", "Chapter", "Author", _
+                           "FileName", "DateTime", "Bibliography", "TemplateName", "DocInfo.Title", _
+                           "DocInfo.Subject", "DocInfo.Description", "DocInfo.KeyWords", "DocInfo.Custom")
+        If field.supportsService("com.sun.star.text.TextField." & kind) Then ShowsItsText = True
+    Next
 End Function
 
 ' Whether the paragraph at start, which opens this page, has objects and the page before ends inside it.

@@ -3,6 +3,8 @@
 // shows, its header and footer included.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <QDir>
 #include <QFileInfo>
 #include <QProcess>
@@ -251,11 +253,41 @@ QString ReferencesToNothing() {
 QString ReferencesStoredWithAnotherText() {
     QString body = Para(QStringLiteral("<text:bookmark text:name=\"short\"/>See"));
     for (int paragraph = 1; paragraph <= 60; ++paragraph)
-        body += Para(Words(700 + paragraph, 15) +
-                     QStringLiteral(" <text:bookmark-ref text:reference-format=\"text\" text:ref-name=\"short\">"
-                                    "%1</text:bookmark-ref>")
-                         .arg(Words(800 + paragraph, 40)));
+        body +=
+            Para(Words(700 + paragraph, 15) +
+                 QStringLiteral(" <text:bookmark-ref text:reference-format=\"text\" text:ref-name=\"short\">"
+                                "%1</text:bookmark-ref>")
+                     .arg(Words(800 + paragraph, 40)));
     return FlatOdt({body});
+}
+
+// References to bookmarks the document does not hold, each the whole of a narrow cell, as Word files
+// have them, in rows that may break: the pages divide some of them.
+constexpr int kDividedReferences = 70;
+QString ReferencesInNarrowCells() {
+    QString rows;
+    for (int row = 1; row <= kDividedReferences; ++row)
+        rows += QStringLiteral(
+                    "<table:table-row table:style-name=\"Row\"><table:table-cell>%1</table:table-cell>"
+                    "<table:table-cell>%2"
+                    "</table:table-cell></table:table-row>")
+                    .arg(Para(Words(500 + row, 4)),
+                         Para(QStringLiteral("§<text:bookmark-ref text:reference-format=\"number\" "
+                                             "text:ref-name=\"gone%1\">Error! Reference source not found."
+                                             "</text:bookmark-ref>")
+                                  .arg(row)));
+    return FlatOdt(
+        {"<table:table table:name=\"T\" table:style-name=\"Table\"><table:table-column "
+         "table:style-name=\"Wide\"/><table:table-column table:style-name=\"Narrow\"/>" +
+             rows + "</table:table>",
+         "<style:style style:name=\"Table\" style:family=\"table\"><style:table-properties "
+         "style:width=\"16cm\" table:align=\"left\"/></style:style><style:style "
+         "style:name=\"Wide\" style:family=\"table-column\"><style:table-column-properties "
+         "style:column-width=\"14.6cm\"/></style:style><style:style style:name=\"Narrow\" "
+         "style:family=\"table-column\"><style:table-column-properties "
+         "style:column-width=\"1.4cm\"/></style:style><style:style style:name=\"Row\" "
+         "style:family=\"table-row\"><style:table-row-properties fo:keep-together=\"auto\"/>"
+         "</style:style>"});
 }
 
 // Long items of a bulleted list indented by the list alone: the pages cut items inside their text.
@@ -361,6 +393,34 @@ TEST_F(PageFidelityEndToEnd, EveryPrintedPageIsOneOutputShowingWhatThePageShows)
             EXPECT_EQ(shown.first(), printed.at(page - 1)) << "page " << page;
         }
     }
+}
+
+// A field the page divides cannot be cut where the page does: no cursor stops inside it, so the page
+// before took all of it and printed as two pages. Every output prints as one page, and each reference's
+// text is printed once over the outputs.
+TEST_F(PageFidelityEndToEnd, FieldsThatPagesDivideLeaveEveryOutputOnePage) {
+    const QString input = office_->storeFlatAsOdt(ReferencesInNarrowCells(),
+                                                  work_.filePath(QStringLiteral("divided-references.odt")));
+    const QStringList printed = PrintedPages(input);
+    ASSERT_GE(printed.size(), 3);
+    const QString reference = QStringLiteral("Error:Referencesourcenotfound");
+    const auto opensInsideAReference = [&](const QString& page) {
+        for (qsizetype cut = 1; cut + 4 <= reference.size(); ++cut) {
+            if (page.startsWith(reference.mid(cut))) return true;
+        }
+        return false;
+    };
+    ASSERT_TRUE(std::any_of(printed.cbegin() + 1, printed.cend(), opensInsideAReference))
+        << "no page divides a reference";
+    const QStringList outputs = Split(input);
+    ASSERT_EQ(outputs.size(), printed.size());
+    QString shown;
+    for (int page = 1; page <= outputs.size(); ++page) {
+        const QStringList pages = PrintedPages(outputs.at(page - 1));
+        EXPECT_EQ(pages.size(), 1) << "page " << page;
+        shown += pages.join(QString());
+    }
+    EXPECT_EQ(shown.count(QStringLiteral("found")), kDividedReferences);
 }
 
 }  // namespace

@@ -492,6 +492,23 @@ TEST(PageMarkingTest, ObjectsDrawnAfterTheirParagraphsPageComeWithThePageThatDra
         EXPECT_THROW(PageMarking::planFromAnswer({garbled}, 1), Failure) << garbled.toStdString();
 }
 
+TEST(PageMarkingTest, FieldsGivenTheirTextAreLaidOutAgainBeforeThePagesAreMarked) {
+    FakeOfficeSession office;
+    office.pageCounts[QStringLiteral("file:///a.odt")] = 2;
+    office.reach();
+    const office::DocumentRef document = office.load(QStringLiteral("file:///a.odt"), {});
+    office.basicAnswersInTurn = {{PageMarking::kFieldsGivenText}, {"+Standard", "+Standard"}};
+    office.calls.clear();
+    EXPECT_EQ(PageMarking(office, office).mark(document, 2).size(), 2u);
+    EXPECT_EQ(office.calls,
+              QStringList({"runBasic(FolioknifeSplit.PageMarks.MarkPages, )", "dispatch(.uno:Repaginate)",
+                           "runBasic(FolioknifeSplit.PageMarks.MarkPages, =)"}));
+
+    // An office that does not answer the second time marked nothing.
+    office.basicAnswersInTurn = {{PageMarking::kFieldsGivenText}};
+    EXPECT_THROW(PageMarking(office, office).mark(document, 2), Failure);
+}
+
 TEST(PageMarkingTest, TheOfficesMacroWritesTheSlicersMarkNames) {
     const office::BasicModule module = PageMarking::module();
     const QString prefix = QString::fromStdString(slicer::PageMarkName(7)).chopped(4);

@@ -95,6 +95,8 @@ public:
     // What runBasic answers, by function or else basicAnswer; nothing: the office runs no Basic.
     std::optional<QStringList> basicAnswer;
     QMap<QString, QStringList> basicAnswers;
+    // Taken first, one a call, while any are left.
+    QList<QStringList> basicAnswersInTurn;
     // Bookmarks inserted, as "name@page".
     QStringList bookmarks;
     // The arguments each URL's last load handed the office, as "Name=value".

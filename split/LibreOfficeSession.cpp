@@ -26,7 +26,8 @@ QString LibreOfficeSession::defaultPluginPath() {
     return ProgramFolder() + QStringLiteral("/libfolioknife-uno.so");
 }
 
-CreateUnoSessionFunction LibreOfficeSession::pluginFactory() {
+void LibreOfficeSession::loadPlugin() {
+    if (session_) return;
     const QFileInfo program(process_.options().soffice);
     if (!program.isFile() || !program.isExecutable()) throw Failure::officeMissing();
     const auto create = reinterpret_cast<CreateUnoSessionFunction>(plugin_.resolve(kCreateUnoSessionSymbol));
@@ -34,18 +35,12 @@ CreateUnoSessionFunction LibreOfficeSession::pluginFactory() {
         qWarning("folioknife: office plugin not loaded: %s", qPrintable(plugin_.errorString()));
         throw Failure::officeUnreachable();
     }
-    return create;
+    session_.reset(create(process_.options().programFolder().toLocal8Bit().constData()));
+    if (!session_) throw Failure::officeUnreachable();
 }
 
 void LibreOfficeSession::startAndConnect() {
-    const CreateUnoSessionFunction create = session_ ? nullptr : pluginFactory();
     process_.start();
-    // Our side of the bridge is made while the office comes up, which takes far longer.
-    if (!session_) session_.reset(create(process_.options().programFolder().toLocal8Bit().constData()));
-    if (!session_) {
-        process_.stop();
-        throw Failure::officeUnreachable();
-    }
     QElapsedTimer clock;
     clock.start();
     while (clock.elapsed() < kReadinessDeadlineMs) {
@@ -67,6 +62,7 @@ void LibreOfficeSession::startAndConnect() {
 }
 
 void LibreOfficeSession::reach() {
+    loadPlugin();
     if (!isAlive()) startAndConnect();
 }
 

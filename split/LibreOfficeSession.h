@@ -30,8 +30,7 @@ public:
 
 private:
     UnoSession& plugin();
-    // The plugin's entry, where the office's program and the plugin are there; nothing is started.
-    CreateUnoSessionFunction pluginFactory();
+    void loadPlugin();
     void startAndConnect();
 
     OfficeProcess process_;

@@ -469,7 +469,7 @@ public:
         times.load = lap();
         office.completeLayout(loaded);
         times.layout = lap();
-        const int pages = office.countPages(loaded);
+        int pages = office.countPages(loaded);
         const int renderedPages = office.countRenderedPages(loaded);
         times.count = lap();
         std::vector<fk::slicer::PlannedPage> plan =

@@ -67,12 +67,14 @@ std::vector<slicer::PlannedPage> PageMarking::planFromAnswer(const QStringList& 
     return plan;
 }
 
-std::vector<slicer::PlannedPage> PageMarking::mark(const office::DocumentRef& document, int pageCount) {
+std::vector<slicer::PlannedPage> PageMarking::mark(const office::DocumentRef& document, int& pageCount) {
     std::optional<QStringList> answer = documents_.runBasic(module(), kFunction, document, {});
     if (!answer) return markCallByCall(document, pageCount);
     if (*answer == QStringList{kFieldsGivenText}) {
-        // Fields a page divides were given their text: the pages are found again in a layout of it.
+        // Fields a page divides were given their text: the pages are found again in a layout of it,
+        // where a text shorter than the field's room may have taken a page less.
         cursor_.dispatch(document, kRepaginate, {});
+        pageCount = documents_.countPages(document);
         answer = documents_.runBasic(module(), kFunction, document, kFieldsGivenText);
         if (!answer)
             throw Failure::officeRefused(QStringLiteral("the office's marking did not answer again"));

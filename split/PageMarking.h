@@ -16,8 +16,9 @@ public:
         : documents_(documents), cursor_(cursor) {}
 
     // Marks pages 1 to pageCount. Inside the office when it runs Basic, else call by call over the
-    // session. Throws Failure when the office fails.
-    std::vector<slicer::PlannedPage> mark(const office::DocumentRef& document, int pageCount);
+    // session. Throws Failure when the office fails. Where fields were given their text (see module()),
+    // pageCount is counted again.
+    std::vector<slicer::PlannedPage> mark(const office::DocumentRef& document, int& pageCount);
 
     // The Basic module that marks inside the office, and how its answer reads: one entry per page,
     // "+" and the page style's name for a marked page, "-" for a blank one; "^" instead of "+" where

@@ -44,8 +44,11 @@ WordPageEngine::Marked WordPageEngine::markAndStore(const QString& path, const Q
             throw Failure(FailureKind::Damaged, QStringLiteral("the document reports no pages"));
         renderedPages = documents.countRenderedPages(document);
     }) && stages.run(SplitStage::Mark, 0, [&] {
-        marked.notUnderstood = notUnderstoodIn(
-            PageMarking(documents, office_.cursor()).mark(document, pageCount), renderedPages);
+        const int counted = pageCount;
+        const std::vector<slicer::PlannedPage> plan =
+            PageMarking(documents, office_.cursor()).mark(document, pageCount);
+        if (pageCount != counted) renderedPages = documents.countRenderedPages(document);
+        marked.notUnderstood = notUnderstoodIn(plan, renderedPages);
     }) && (!marked.notUnderstood.isEmpty() || stages.run(SplitStage::Store, 0, [&] {
                           // As each page converted on its own would be, after the marks, whose places come
                           // from the layout before.

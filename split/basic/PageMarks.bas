@@ -25,7 +25,7 @@ Dim dividedCount As Long
 ' Tells progress how far it has come every 32 pages: the walk over the pages is the first half, the
 ' marks the second.
 '
-' Where the walk gave fields a page divides their text (GiveDividedFieldText), the answer is "=" alone
+' Where the walk gave fields a page divides their text (see BeforeField), the answer is "=" alone
 ' and no mark is in: the caller has the office lay the document out again and asks again, with
 ' fieldsGivenText "=", when the walk no longer looks for such fields.
 Function MarkPages(document As Object, fieldsGivenText As String, progress As Object) As Variant
@@ -65,8 +65,7 @@ Function MarkPages(document As Object, fieldsGivenText As String, progress As Ob
             ' outweighs most calls: a page touches as few new ones as it can (the view cursor itself as
             ' the range, its text kept for the mark).
             text = cursor.getText()
-            start = BeforeField(cursor, text.createTextCursorByRange(cursor), page)
-            If fieldsGivenText <> "=" Then GiveDividedFieldText(cursor, start, page)
+            start = BeforeField(cursor, text.createTextCursorByRange(cursor), page, fieldsGivenText <> "=")
             starts(page - 1) = start
             texts(page - 1) = text
             pages(page - 1) = "+" & cursor.PageStyleName
@@ -301,10 +300,13 @@ End Sub
 ' The start of a page whose first line opens with a one-word field: the view cursor's start of the page
 ' lies after the field, and the page before ends before it, so the field would go with neither. It opens
 ' this page (as printed) when the page before ends right before it. A field of several words may instead
-' have been broken over both pages, and stays with the page before, where it begins. Leaves the view
-' cursor at start.
-Function BeforeField(cursor As Object, start As Object, page As Long) As Object
-    Dim probe As Object, field As Variant
+' have been broken over both pages: no cursor stops inside it, so the page before would take all of it
+' and print as two pages. With giveText, such a field (one whose text the body shows as it stands) is
+' given its text in its place, in the office's private copy, where it lays out alike and a cursor can
+' stop inside it, and dividedCount counts it; else it stays with the page before, where it begins.
+' Leaves the view cursor at start.
+Function BeforeField(cursor As Object, start As Object, page As Long, giveText As Boolean) As Object
+    Dim probe As Object, field As Variant, words As Boolean, anchor As Object
     BeforeField = start
     If page = 1 Then Exit Function
     On Error GoTo Back
@@ -313,12 +315,24 @@ Function BeforeField(cursor As Object, start As Object, page As Long) As Object
     If Not probe.goLeft(1, False) Then Exit Function
     field = probe.TextField
     If IsEmpty(field) Or IsNull(field) Then Exit Function
-    If InStr(Trim(field.getPresentation(False)), " ") > 0 Then Exit Function
+    words = InStr(Trim(field.getPresentation(False)), " ") > 0
+    If words Then
+        If Not giveText Then Exit Function
+        If Not ShowsItsText(field) Then Exit Function
+    End If
     ' Back from this page rather than a jump to the one before, which walks the pages from the first.
     If cursor.jumpToPreviousPage() Then
         If cursor.jumpToEndOfPage() Then
             If cursor.getPage() = page - 1 Then
-                If start.getText().compareRegionStarts(cursor.getEnd(), probe) = 0 Then BeforeField = probe
+                If start.getText().compareRegionStarts(cursor.getEnd(), probe) = 0 Then
+                    If Not words Then
+                        BeforeField = probe
+                    Else
+                        anchor = field.getAnchor()
+                        anchor.getText().insertString(anchor, field.getPresentation(False), True)
+                        dividedCount = dividedCount + 1
+                    End If
+                End If
             End If
         End If
     End If
@@ -327,45 +341,16 @@ Back:
     cursor.gotoRange(start, False)
 End Function
 
-' A page whose start the view cursor puts right after a field of several words, where the page before
-' ends right before it: the office breaks the field's text over both pages (or sets all of it on this
-' page), but no cursor stops inside a field, so the page before would take all of it and print as two
-' pages. Such a field is given its text in its place, in the office's private copy: it lays out alike,
-' and a cursor can stop inside it. A field the office will not replace stays, and its page is cut after
-' it, as before. Leaves the view cursor at start.
-Sub GiveDividedFieldText(cursor As Object, start As Object, page As Long)
-    Dim probe As Object, field As Variant, anchor As Object
-    If page = 1 Then Exit Sub
-    On Error GoTo Back
-    If start.isStartOfParagraph() Then Exit Sub
-    probe = start.getText().createTextCursorByRange(start)
-    If Not probe.goLeft(1, False) Then Exit Sub
-    field = probe.TextField
-    If IsEmpty(field) Or IsNull(field) Then Exit Sub
-    If InStr(Trim(field.getPresentation(False)), " ") = 0 Then Exit Sub
-    If Not ShowsItsText(field) Then Exit Sub
-    If cursor.jumpToPreviousPage() Then
-        If cursor.jumpToEndOfPage() Then
-            If cursor.getPage() = page - 1 Then
-                If start.getText().compareRegionStarts(cursor.getEnd(), probe) = 0 Then
-                    anchor = field.getAnchor()
-                    anchor.getText().insertString(anchor, field.getPresentation(False), True)
-                    dividedCount = dividedCount + 1
-                End If
-            End If
-        End If
-    End If
-Back:
-    On Error GoTo 0
-    cursor.gotoRange(start, False)
-End Sub
-
-' Fields whose presentation is the text they show in the body, as it shows. Not comments, hidden text or
-' combined characters, whose presentation the body does not show as it stands.
+' Fields whose presentation is the text they show in the body, as it shows. Not comments, hidden text,
+' invisible variables or combined characters, which show otherwise or not at all, nor a variable's
+' setting, whose later references would lose it.
 Function ShowsItsText(field As Object) As Boolean
     Dim kind As Variant
     ShowsItsText = False
-    For Each kind In Array("GetReference", "GetExpression", "SetExpression", "User", "Chapter", "Author", _
+    If field.getPropertySetInfo().hasPropertyByName("IsVisible") Then
+        If Not field.IsVisible Then Exit Function
+    End If
+    For Each kind In Array("GetReference", "GetExpression", "User", "Chapter", "Author", _
                            "FileName", "DateTime", "Bibliography", "TemplateName", "DocInfo.Title", _
                            "DocInfo.Subject", "DocInfo.Description", "DocInfo.KeyWords", "DocInfo.Custom")
         If field.supportsService("com.sun.star.text.TextField." & kind) Then ShowsItsText = True

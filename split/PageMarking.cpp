@@ -8,7 +8,6 @@ namespace fk {
 namespace {
 
 const QString kInsertBookmark = QStringLiteral(".uno:InsertBookmark");
-const QString kRepaginate = QStringLiteral(".uno:Repaginate");
 
 // A blank page is laid out with the style of the page it makes way for.
 void GiveBlankPagesTheFollowingStyle(std::vector<slicer::PlannedPage>& plan) {
@@ -73,7 +72,7 @@ std::vector<slicer::PlannedPage> PageMarking::mark(const office::DocumentRef& do
     if (*answer == QStringList{kFieldsGivenText}) {
         // Fields a page divides were given their text: the pages are found again in a layout of it,
         // where a text shorter than the field's room may have taken a page less.
-        cursor_.dispatch(document, kRepaginate, {});
+        documents_.completeLayout(document);
         pageCount = documents_.countPages(document);
         answer = documents_.runBasic(module(), kFunction, document, kFieldsGivenText);
         if (!answer)

@@ -266,6 +266,9 @@ void BodyRangeCopier::copyNode(pugi::xml_node source, pugi::xml_node targetParen
     if (odf::isParagraph(source) && !holdsStart) continueHeadingNumber(source, copy);
     if (odf::is(source, "text:sequence")) continueSequence(source, copy);
     copyChildren(source, copy, holdsStart, holdsEnd);
+    if (holdsEnd && odf::is(source, "table:table-row")) {
+        for (pugi::xml_node cell : copy.children("table:table-cell")) endCutCell(cell);
+    }
     if (holdsStart && odf::isTable(source)) endHeadingSpansWithTheHeading(copy);
     if (odf::isParagraph(copy) && (holdsStart || holdsEnd)) {
         // The rest of a paragraph numbered as a heading by its style must not be numbered again; only
@@ -315,6 +318,40 @@ void BodyRangeCopier::dropTableSpaceBelow(pugi::xml_node copy) {
     pugi::xml_node style = styles_.derive("table", base);
     styles_.setProperty(style, kProperties, "fo:margin-bottom", "0cm");
     setAttribute(copy, "table:style-name", style.attribute("style:name").value());
+}
+
+void BodyRangeCopier::endCutCell(pugi::xml_node copy) {
+    // The office lays the part of a cut row on the page before out without the space below its cells'
+    // text, in every cell: the text runs down to the border. Kept, that space would push the part's last
+    // line over. A cell that ends in a table keeps its space below the table.
+    const pugi::xml_node last = odf::lastContentChild(copy);
+    if (odf::isTable(last)) return;
+    if (odf::isParagraph(last)) dropParagraphSpaceBelow(last);
+    constexpr std::string_view kProperties = "style:table-cell-properties";
+    const std::string base = copy.attribute("table:style-name").as_string();
+    const std::string below = styles_.inheritedProperty("table-cell", base, kProperties, "fo:padding-bottom");
+    const std::string all = styles_.inheritedProperty("table-cell", base, kProperties, "fo:padding");
+    if (!lengthIsPositive(below.empty() ? all : below)) return;
+    pugi::xml_node style = styles_.derive("table-cell", base);
+    // The other sides keep what the shorthand gave them.
+    for (const char* side : {"fo:padding-top", "fo:padding-left", "fo:padding-right"}) {
+        std::string value = styles_.inheritedProperty("table-cell", base, kProperties, side);
+        if (value.empty()) value = all;
+        if (!value.empty()) styles_.setProperty(style, kProperties, side, value);
+    }
+    style.child(kProperties.data()).remove_attribute("fo:padding");
+    styles_.setProperty(style, kProperties, "fo:padding-bottom", "0cm");
+    setAttribute(copy, "table:style-name", style.attribute("style:name").value());
+}
+
+void BodyRangeCopier::dropParagraphSpaceBelow(pugi::xml_node paragraph) {
+    constexpr std::string_view kProperties = "style:paragraph-properties";
+    const std::string base = paragraph.attribute("text:style-name").as_string();
+    if (!lengthIsPositive(styles_.inheritedProperty("paragraph", base, kProperties, "fo:margin-bottom")))
+        return;
+    pugi::xml_node style = styles_.derive("paragraph", base);
+    styles_.setProperty(style, kProperties, "fo:margin-bottom", "0cm");
+    setAttribute(paragraph, "text:style-name", style.attribute("style:name").value());
 }
 
 void BodyRangeCopier::endHeadingSpansWithTheHeading(pugi::xml_node copy) {

@@ -54,6 +54,9 @@ private:
     // A table whose rest is on the next page, and a row cut by the page.
     void dropTableSpaceBelow(pugi::xml_node copy);
     void dropRowMinimumHeight(pugi::xml_node copy);
+    // A cell of a row the page cuts, on the page before.
+    void endCutCell(pugi::xml_node copy);
+    void dropParagraphSpaceBelow(pugi::xml_node paragraph);
     // A table's continuation, whose heading is repeated without the rows that followed it.
     static void endHeadingSpansWithTheHeading(pugi::xml_node copy);
     void continueHeadingNumber(pugi::xml_node source, pugi::xml_node copy);

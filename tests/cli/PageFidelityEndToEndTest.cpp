@@ -72,6 +72,31 @@ QString TallRowCutByThePage() {
                     "style:min-row-height=\"4.2cm\"/></style:style>"});
 }
 
+// Rows that may break, whose cells keep room below their text: the part of a cut row on the page before
+// has none, its text running down to the border.
+QString RowsWithRoomBelowCutByThePage() {
+    QString rows;
+    for (int row = 1; row <= 6; ++row)
+        rows += QStringLiteral(
+                    "<table:table-row table:style-name=\"Row\"><table:table-cell table:style-name=\"Cell\">"
+                    "%1</table:table-cell><table:table-cell table:style-name=\"Cell\">%2</table:table-cell>"
+                    "</table:table-row>")
+                    .arg(Para(Words(600 + row, 3), "Spaced"), Para(Words(610 + row, 300), "Spaced"));
+    return FlatOdt(
+        {Paragraphs(1, 2) +
+             "<table:table table:name=\"T\"><table:table-column "
+             "table:number-columns-repeated=\"2\"/>" +
+             rows + "</table:table>",
+         "<style:style style:name=\"Cell\" style:family=\"table-cell\"><style:table-cell-properties "
+         "fo:padding=\"0.1cm\" fo:padding-bottom=\"0.3cm\" fo:border=\"0.5pt solid #000000\"/>"
+         "</style:style><style:style style:name=\"Row\" "
+         "style:family=\"table-row\"><style:table-row-properties "
+         "fo:keep-together=\"auto\"/></style:style><style:style style:name=\"Spaced\" "
+         "style:family=\"paragraph\" style:parent-style-name=\"Standard\"><style:paragraph-properties "
+         "fo:line-height=\"150%\" fo:margin-bottom=\"0.2cm\" fo:orphans=\"0\" fo:widows=\"0\"/>"
+         "</style:style>"});
+}
+
 // A page style whose first page has a header and footer of its own.
 QString FirstPageHeader() {
     return FlatOdt(
@@ -364,6 +389,7 @@ TEST_F(PageFidelityEndToEnd, EveryPrintedPageIsOneOutputShowingWhatThePageShows)
         {"pages start inside a table of contents", TableOfContents, 3},
         {"pages start inside a protected section", ProtectedSection, 3},
         {"a row with a minimum height is cut by the page", TallRowCutByThePage, 2},
+        {"rows whose cells keep room below their text, cut by the page", RowsWithRoomBelowCutByThePage, 3},
         {"later pages of a style with a first page of its own", FirstPageHeader, 3},
         {"headings numbered by a list, each level counted on its own", HeadingsNumberedByAList, 5},
         {"hidden tracked deletions of whole paragraphs", HiddenParagraphDeletions, 4},

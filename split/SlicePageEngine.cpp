@@ -107,7 +107,10 @@ SplitResult SlicePageEngine::split(const QString& path, const QString& outputFol
     }
     result.pageCount = static_cast<int>(marks.plan.size());
     observer.pageCountKnown(result.pageCount);
-    if (slicer) slicer->markOrigin(QFileInfo(path).fileName().toStdString());
+    if (slicer) {
+        slicer->markOrigin(QFileInfo(path).fileName().toStdString());
+        slicer->placePagesIn(QFile::encodeName(QFileInfo(outputFolder).absoluteFilePath()).toStdString());
+    }
 
     document.close();
     if (!result.failures.isEmpty()) return result;

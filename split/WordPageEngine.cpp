@@ -86,6 +86,7 @@ SplitResult WordPageEngine::split(const QString& path, const QString& outputFold
                 package.toStdString(), marked.pageCount,
                 slicer::WordPackageSlicer::Options{.dropSpaceAtPageTop = marked.dropSpaceAtPageTop});
             marked.notUnderstood = QString::fromStdString(slicer->notUnderstood());
+            slicer->placePagesIn(QFile::encodeName(QFileInfo(outputFolder).absoluteFilePath()).toStdString());
         } catch (const std::exception& error) {
             marked.notUnderstood = QString::fromLocal8Bit(error.what());
         }

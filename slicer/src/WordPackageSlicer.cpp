@@ -11,6 +11,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "OutsideLinks.h"
 #include "PackageArchive.h"
 #include "WordFields.h"
 #include "WordListCarriers.h"
@@ -97,6 +98,7 @@ public:
 
     int pageCount() const { return pageCount_; }
     const std::string& notUnderstood() const { return notUnderstood_; }
+    void placePagesIn(const fs::path& folder);
     std::string pagesPackage(int first, int last) const;
 
 private:
@@ -146,10 +148,11 @@ private:
     std::set<std::string> ourMarkIds_;
     std::set<std::string> mediaShownElsewhere_;  // by headers, footers and other parts
     std::vector<PackageEntry> frozenParts_;      // headers and footers with their page counts frozen
+    fs::path storedIn_;
 };
 
 WordDocument::WordDocument(const fs::path& package, int pageCount, WordPackageSlicer::Options options)
-    : pageCount_(pageCount), options_(options) {
+    : pageCount_(pageCount), options_(options), storedIn_(fs::absolute(package).parent_path()) {
     entries_ = PackageArchive::read(package);
     const PackageEntry* main = entry(kDocumentPart);
     if (!main) throw SliceError("The Word package has no " + std::string(kDocumentPart));
@@ -570,6 +573,26 @@ std::string WordDocument::relationsFor(const pugi::xml_node document,
     return SerializedPart(relations);
 }
 
+void WordDocument::placePagesIn(const fs::path& folder) {
+    const OutsideLinks links(storedIn_, fs::absolute(folder));
+    for (PackageEntry& part : entries_) {
+        if (!part.name.ends_with(".rels")) continue;
+        pugi::xml_document relations = ParsedPart(part.data, part.name);
+        bool moved = false;
+        for (pugi::xml_node relation : relations.document_element().children("Relationship")) {
+            if (std::string_view(relation.attribute("TargetMode").value()) != "External") continue;
+            pugi::xml_attribute target = relation.attribute("Target");
+            const std::string placed = links.movedFromFolder(target.value());
+            if (placed == target.value()) continue;
+            target.set_value(placed.c_str());
+            moved = true;
+        }
+        if (!moved) continue;
+        part = {part.name, SerializedPart(relations)};
+        if (part.name == kDocumentRelations) relations_ = ParsedPart(part.data, part.name);
+    }
+}
+
 std::string WordDocument::pagesPackage(int first, int last) const {
     if (first < 1 || last < first || last > pageCount_)
         throw SliceError("Pages " + std::to_string(first) + "-" + std::to_string(last) + " are not in 1-" +
@@ -666,6 +689,10 @@ int WordPackageSlicer::pageCount() const {
 const std::string& WordPackageSlicer::notUnderstood() const {
     return document_->notUnderstood();
 }
+void WordPackageSlicer::placePagesIn(const std::filesystem::path& folder) {
+    document_->placePagesIn(folder);
+}
+
 std::string WordPackageSlicer::pagesPackage(int first, int last) const {
     return document_->pagesPackage(first, last);
 }

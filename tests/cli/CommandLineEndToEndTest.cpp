@@ -1150,6 +1150,54 @@ TEST_F(FormatEndToEnd, EveryNPagesOfPdfAndOlderPdfPagesAfterTheLast) {
         << run.err.toStdString();
 }
 
+// The files a package's links to files lead to: an OpenDocument package counts as a folder its links
+// climb out of, a Word package's links start from its folder.
+QStringList LinkedFiles(const QString& package) {
+    const bool word = package.endsWith(QStringLiteral(".docx"));
+    const QString xml =
+        ToolOutput(QStringLiteral("unzip"),
+                   {QStringLiteral("-p"), package,
+                    word ? QStringLiteral("word/_rels/document.xml.rels") : QStringLiteral("content.xml")});
+    static const QRegularExpression odfLink(QStringLiteral("xlink:href=\"(\\.\\./[^\"]*)\"")),
+        wordLink(QStringLiteral("Target=\"([^\"]*)\" TargetMode=\"External\""));
+    const QUrl base = QUrl::fromLocalFile(word ? QFileInfo(package).absolutePath() + QLatin1Char('/')
+                                               : QFileInfo(package).absoluteFilePath() + QLatin1Char('/'));
+    QStringList files;
+    for (const QRegularExpressionMatch& link : (word ? wordLink : odfLink).globalMatch(xml)) {
+        const QUrl target = base.resolved(QUrl(link.captured(1)));
+        if (target.isLocalFile()) files << QDir::cleanPath(target.toLocalFile());
+    }
+    files.sort();
+    return files;
+}
+
+// The office writes a link to a file outside the document relative to where it stores it; the pages
+// stored in another folder must still lead to the same files, or a linked picture goes missing.
+TEST_F(FormatEndToEnd, LinksToFilesBesideTheInputLeadThereFromEveryPage) {
+    QDir(work_.path()).mkpath(QStringLiteral("docs"));
+    const QString input = office_->storeFlatAsOdt(
+        FlatOdt({QStringLiteral(
+            "<text:p>See <text:a xlink:type=\"simple\" xlink:href=\"notes.txt\">the notes</text:a>.</text:p>"
+            "<text:p><draw:frame draw:name=\"Chart\" text:anchor-type=\"as-char\" svg:width=\"3cm\" "
+            "svg:height=\"2cm\"><draw:image xlink:href=\"chart.png\" xlink:type=\"simple\" "
+            "xlink:show=\"embed\" "
+            "xlink:actuate=\"onLoad\"/></draw:frame></text:p>")}),
+        work_.filePath(QStringLiteral("docs/linked.odt")));
+    const QStringList linked = LinkedFiles(input);
+    ASSERT_EQ(linked.size(), 2) << "the document does not link two files";
+    for (const QString& file : linked) {
+        QDir().mkpath(QFileInfo(file).absolutePath());
+        QFile(file).open(QIODevice::WriteOnly);
+    }
+    for (const QString format : {QStringLiteral("odt"), QStringLiteral("docx")}) {
+        SCOPED_TRACE(format.toStdString());
+        const QString far = work_.filePath(QStringLiteral("far/away/") + format);
+        const Outcome run = split({QStringLiteral("--format"), format, QStringLiteral("-o"), far, input});
+        ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+        EXPECT_EQ(LinkedFiles(far + QStringLiteral("/linked_0001.") + format), linked);
+    }
+}
+
 TEST_F(FormatEndToEnd, EachDocxIsAWordDocumentOfOnePage) {
     const Outcome run = split({QStringLiteral("--format"), QStringLiteral("docx"), QStringLiteral("-o"),
                                QStringLiteral("out"), document("alpha")});
@@ -1259,11 +1307,12 @@ QString PdfLastLineTop(const QString& pdf, int page) {
 QString PrintedByTheOffice(const QString& document, const QString& folder) {
     QProcess convert;
     convert.setChildProcessModifier([] { ::setsid(); });
-    convert.start(QStringLiteral("soffice"),
-                  {QStringLiteral("-env:UserInstallation=") +
-                       QUrl::fromLocalFile(folder + QStringLiteral("/profile")).toString(),
-                   QStringLiteral("--headless"), QStringLiteral("--norestore"), QStringLiteral("--convert-to"),
-                   QStringLiteral("pdf"), QStringLiteral("--outdir"), folder, document});
+    convert.start(
+        QStringLiteral("soffice"),
+        {QStringLiteral("-env:UserInstallation=") +
+             QUrl::fromLocalFile(folder + QStringLiteral("/profile")).toString(),
+         QStringLiteral("--headless"), QStringLiteral("--norestore"), QStringLiteral("--convert-to"),
+         QStringLiteral("pdf"), QStringLiteral("--outdir"), folder, document});
     if (!convert.waitForFinished(300000) && convert.processId() > 0) {
         ::kill(-static_cast<pid_t>(convert.processId()), SIGKILL);
         convert.waitForFinished();

@@ -39,6 +39,7 @@ QString FlatOdt(const FlatParts& parts) {
                "xmlns:draw=\"urn:oasis:names:tc:opendocument:xmlns:drawing:1.0\" "
                "xmlns:svg=\"urn:oasis:names:tc:opendocument:xmlns:svg-compatible:1.0\" "
                "xmlns:dc=\"http://purl.org/dc/elements/1.1/\" "
+               "xmlns:xlink=\"http://www.w3.org/1999/xlink\" "
                "xmlns:config=\"urn:oasis:names:tc:opendocument:xmlns:config:1.0\" "
                // The office reads a settings set's name as a qualified name: "ooo:view-settings".
                "xmlns:ooo=\"http://openoffice.org/2004/office\" "

@@ -144,16 +144,19 @@ std::optional<double> RunEstimate::secondsLeft(double now) const {
         lefts.push_back({document->begun < 0 ? std::numeric_limits<double>::infinity() : document->begun,
                          weight * (1 - done) - pages, pages});
     }
-    std::stable_sort(lefts.begin(), lefts.end(), [](const Left& a, const Left& b) { return a.begun < b.begun; });
+    std::stable_sort(lefts.begin(), lefts.end(),
+                     [](const Left& a, const Left& b) { return a.begun < b.begun; });
+    if (restCount > 0 && restWeight > 0)
+        lefts.push_back({std::numeric_limits<double>::infinity(), restWeight * officeShare,
+                         restWeight / restCount * (1 - officeShare)});
     double office = 0, end = 0;
     for (const Left& left : lefts) {
         office += left.office;
         end = std::max(end, office + left.pages);
     }
-    if (restCount > 0 && restWeight > 0) {
-        office += restWeight * officeShare;
-        end = std::max(end, office + restWeight / restCount * (1 - officeShare));
-    }
+    // The pages written once the office has nothing left to do go faster, with the processor to
+    // themselves.
+    if (office <= 0) end *= kPagesAloneShare;
     return std::max(end, office) * *pace + kStopSeconds;
 }
 

@@ -119,6 +119,15 @@ TEST(RunEstimate, TimeLeftFollowsTheWorkOfTheOfficesStagesNotThePagesWritten) {
              r.reached(kShort, SplitStage::Store, 9);
          },
          9, bothDone, std::max(pagesLeft, officeLeft) * 9 / bothDone + kStop},
+        {"pages written once the office has no document left go faster",
+         [](RunEstimate& r) {
+             r.reached(kShort, SplitStage::Open, 0);
+             r.finished(kShort, 40);
+             r.reached(kLong, SplitStage::Close, 9);
+             r.pagesStored(kLong, 500, 1000, 9);
+         },
+         9, kShortWeight + kLongWeight * longDone,
+         pagesLeft * RunEstimate::kPagesAloneShare * 9 / (kShortWeight + kLongWeight * longDone) + kStop},
     };
     for (const EstimateCase& c : cases) {
         RunEstimate run(2);
@@ -144,8 +153,8 @@ TEST(RunEstimate, DocumentsNotWeighedCountAsTheAverageOrAllAlike) {
     // No text to assume a pace from: the run's own, a document a second, carries the second on
     // through its load. The pages of all but the last document are written while the office takes
     // the next.
-    EXPECT_NEAR(*alike.secondsLeft(2), 4 - 1 - End(SplitStage::Open) - 2 * (1 - DocumentWork::OfficeShare()) + kStop,
-                1e-9);
+    EXPECT_NEAR(*alike.secondsLeft(2),
+                4 - 1 - End(SplitStage::Open) - 2 * (1 - DocumentWork::OfficeShare()) + kStop, 1e-9);
 
     RunEstimate partly(3);
     partly.weigh(kLong, kLongBytes);

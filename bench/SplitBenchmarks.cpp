@@ -43,8 +43,8 @@
 #include "slicer/PackageInfo.h"
 #include "slicer/PackageSlicer.h"
 #include "split/CopyPageEngine.h"
-#include "split/OfficeSession.h"
 #include "split/EndnoteMarking.h"
+#include "split/OfficeSession.h"
 #include "split/PageMarking.h"
 #include "split/PdfExport.h"
 #include "split/PdfPageCutter.h"
@@ -138,6 +138,7 @@ public:
         ++reports;
         sample(fk::StageName(stage) + QStringLiteral(" report"));
     }
+    void officeDone(const QString& path) override { console_.officeDone(path); }
     void pageStored(const QString& path, int page, int pageCount) override {
         ++pages_;
         auto& [stored, count] = stored_[path];

@@ -38,6 +38,7 @@ public:
     void stageReached(const QString& path, SplitStage stage) override;
     void stageAdvanced(const QString& path, SplitStage stage, double fraction) override;
     void pageStored(const QString& path, int page, int pageCount) override;
+    void officeDone(const QString& path) override { estimate_.officeDone(path); }
     void failed(const QString& path, const SplitFailure& failure) override;
     void noted(const QString& path, const QString& text) override { report(path, text); }
     // A line on the document, interrupting the live line.

@@ -75,6 +75,10 @@ void RunEstimate::pagesStored(const QString& path, int stored, int count, double
     update(path, written, now, false, [&](DocumentWork& work) { work.pagesStored(stored, count); });
 }
 
+void RunEstimate::officeDone(const QString& path) {
+    documents_[path].officeDone = true;
+}
+
 void RunEstimate::finished(const QString& path, int outputs) {
     Document& ended = documents_[path];
     ended.finished = true;
@@ -154,9 +158,12 @@ std::optional<double> RunEstimate::secondsLeft(double now) const {
         office += left.office;
         end = std::max(end, office + left.pages);
     }
-    // The pages written once the office has nothing left to do go faster, with the processor to
-    // themselves.
-    if (office <= 0) end *= kPagesAloneShare;
+    // The pages written once the office has no document left go faster, with the processor to
+    // themselves; not those an office writes itself (the copy method, conversions).
+    const bool officeIdle =
+        restCount == 0 && std::all_of(documents_.cbegin(), documents_.cend(),
+                                      [](const Document& d) { return d.finished || d.officeDone; });
+    if (officeIdle) end *= kPagesAloneShare;
     return std::max(end, office) * *pace + kStopSeconds;
 }
 

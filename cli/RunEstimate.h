@@ -32,6 +32,8 @@ public:
     void advanced(const QString& path, SplitStage stage, double fraction, double now);
     // `stored` of the document's `count` outputs are written.
     void pagesStored(const QString& path, int stored, int count, double now);
+    // The office is done with the document: its pages still to come are written without it.
+    void officeDone(const QString& path);
     void finished(const QString& path, int outputs);
 
     // The run's work done, 0 to 1.
@@ -63,6 +65,7 @@ private:
         double lastChange = -1;  // when its work was last told
         double reckoned = 0;     // how far it was taken to be then
         int outputs = 0;         // 0 while unknown
+        bool officeDone = false;
         bool finished = false;
     };
 

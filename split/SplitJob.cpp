@@ -131,6 +131,9 @@ public:
     void stageReached(const QString& path, SplitStage stage) override {
         queue_.tell([&](SplitJobEvents& o) { o.stageReached(path, stage); });
     }
+    void officeDone(const QString& path) override {
+        queue_.tell([&](SplitJobEvents& o) { o.officeDone(path); });
+    }
     void stageAdvanced(const QString& path, SplitStage stage, double fraction) override {
         queue_.tell([&](SplitJobEvents& o) { o.stageAdvanced(path, stage, fraction); });
     }
@@ -263,6 +266,7 @@ public:
     void noted(const QString& text) override { events_.noted(result_.path, text); }
     // Outputs that are to be checked need the office once they are all written.
     void officeDone() override {
+        events_.officeDone(result_.path);
         if (!keepOffice_) handoff_.release();
     }
     const QList<StoredOutput>& stored() const { return stored_; }

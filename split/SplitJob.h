@@ -45,6 +45,8 @@ public:
     // How far that stage has come, 0 to 1, as the office reports it while it works.
     virtual void stageAdvanced(const QString& /*path*/, SplitStage /*stage*/, double /*fraction*/) {}
     virtual void pageStored(const QString& path, int page, int pageCount) = 0;
+    // The office is done with the document; the pages still to come are written without it.
+    virtual void officeDone(const QString& /*path*/) {}
     // A failure, as it happens, by kind; the result lists them all again.
     virtual void failed(const QString& path, const SplitFailure& failure) = 0;
     // A note on the document that is not a failure (another method took over, older pages remain).

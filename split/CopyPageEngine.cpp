@@ -199,10 +199,10 @@ SplitResult CopyPageEngine::split(const QString& path, const QString& outputFold
             if (pageOpen) {
                 const bool stored = steps.run(SplitAction::StorePage, SplitStage::Store, page, [&] {
                     writer.store(*staged, [&](const QString& stagingPath) {
-                        office_.cursor().dispatch(
-                            pageDocument, QStringLiteral(".uno:SaveAs"),
-                            {{QStringLiteral("URL"), ToFileUrl(stagingPath)},
-                             {QStringLiteral("FilterName"), QStringLiteral("writer8")}});
+                        office_.cursor().dispatch(pageDocument, QStringLiteral(".uno:SaveAs"),
+                                                  {{QStringLiteral("URL"), ToFileUrl(stagingPath)},
+                                                   {QStringLiteral("FilterName"), QStringLiteral("writer8")},
+                                                   LinksFrom(staged->finalPath())});
                     });
                 });
                 if (stored) writer.stored(page);

@@ -1,9 +1,12 @@
 #include "split/OfficeConversion.h"
 
 #include <QFile>
+#include <QFileInfo>
+#include <filesystem>
 
 #include "base/Failure.h"
 #include "basic/WordLayout.h"
+#include "slicer/WordLinks.h"
 #include "split/PdfExport.h"
 #include "split/StagedPageFile.h"
 
@@ -67,7 +70,8 @@ void OfficeConversion::convert(const QString& openDocument, const QString& targe
         try {
             if (format_ == OutputFormat::Docx)
                 documents_.runBasic(wordLayoutModule(), kWordLayoutFunction, document, {});
-            documents_.storeToUrl(document, ToFileUrl(staged.stagingPath()), storeArguments(format_));
+            documents_.storeToUrl(document, ToFileUrl(staged.stagingPath()),
+                                  storeArguments(format_) << LinksFrom(target));
         } catch (...) {
             try {
                 documents_.close(document);
@@ -79,6 +83,18 @@ void OfficeConversion::convert(const QString& openDocument, const QString& targe
     } catch (const Failure& failure) {
         // Of the office's kind (gone, refused), so that the explanation names the cause.
         throw notStored(target, failure.message(), failure.kind());
+    }
+    if (format_ == OutputFormat::Docx) {
+        // The Word filter writes links from where it stored the file, whatever base it is given.
+        const auto path = [](const QString& file) {
+            return std::filesystem::path(QFile::encodeName(QFileInfo(file).absolutePath()).toStdString());
+        };
+        try {
+            slicer::WordLinks(path(staged.stagingPath()), path(target))
+                .place(QFile::encodeName(staged.stagingPath()).toStdString());
+        } catch (const std::exception& error) {
+            throw notStored(target, QString::fromLocal8Bit(error.what()));
+        }
     }
     staged.commit();
 }

@@ -10,4 +10,8 @@ QString ToFileUrl(const QString& path) {
     return QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()).toString(QUrl::FullyEncoded);
 }
 
+office::PropertyValue LinksFrom(const QString& finalPath) {
+    return {QStringLiteral("DocumentBaseURL"), ToFileUrl(finalPath)};
+}
+
 }  // namespace fk

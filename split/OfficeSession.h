@@ -174,4 +174,9 @@ namespace fk {
 // A local path as a file URL the office accepts: absolute, percent-encoded UTF-8.
 QString ToFileUrl(const QString& path);
 
+// The office writes a link to a file outside a document relative to where it stores the document. A
+// document stored first somewhere else (a private folder, a temporary name) takes this store argument,
+// so that its links lead from `finalPath`, where it is to be, to the files they led to.
+office::PropertyValue LinksFrom(const QString& finalPath);
+
 }  // namespace fk

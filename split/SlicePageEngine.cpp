@@ -1,5 +1,6 @@
 #include "split/SlicePageEngine.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <algorithm>
@@ -42,7 +43,8 @@ private:
 };
 
 SlicePageEngine::Marks SlicePageEngine::markAndStore(const QString& path, const QString& package,
-                                                     LoadedDocument& document, Stages& stages) {
+                                                     const QString& pagesFolder, LoadedDocument& document,
+                                                     Stages& stages) {
     if (!stages.run(SplitStage::Open, 0,
                     [&] { document.ref = OpenForSplitting(office_, path, {.hidden = true}); }))
         return {};
@@ -68,9 +70,11 @@ SlicePageEngine::Marks SlicePageEngine::markAndStore(const QString& path, const 
     }) && stages.run(SplitStage::Store, 0, [&] {
         // No thumbnail: the office would render the first page for it, and no page keeps it.
         StoreInPrivateFolder(QFileInfo(package).path(), [&] {
-            office_.documents().storeToUrl(document.ref, ToFileUrl(package),
-                                           {{QStringLiteral("FilterName"), QStringLiteral("writer8")},
-                                            {QStringLiteral("NoThumbnail"), true}});
+            office_.documents().storeToUrl(
+                document.ref, ToFileUrl(package),
+                {{QStringLiteral("FilterName"), QStringLiteral("writer8")},
+                 {QStringLiteral("NoThumbnail"), true},
+                 LinksFrom(QDir(pagesFolder).filePath(QFileInfo(path).fileName()))});
         });
     });
     return marked ? marks : Marks{};
@@ -90,7 +94,7 @@ SplitResult SlicePageEngine::split(const QString& path, const QString& outputFol
     QString notUnderstood;
     std::vector<int> unmarkedPages;
     for (int attempt = 1;; ++attempt) {
-        marks = markAndStore(path, package, document, stages);
+        marks = markAndStore(path, package, outputFolder, document, stages);
         if (marks.plan.empty() || !result.failures.isEmpty()) {
             document.close();  // here, so that a failure to close is in the result too
             return result;
@@ -107,10 +111,7 @@ SplitResult SlicePageEngine::split(const QString& path, const QString& outputFol
     }
     result.pageCount = static_cast<int>(marks.plan.size());
     observer.pageCountKnown(result.pageCount);
-    if (slicer) {
-        slicer->markOrigin(QFileInfo(path).fileName().toStdString());
-        slicer->placePagesIn(QFile::encodeName(QFileInfo(outputFolder).absoluteFilePath()).toStdString());
-    }
+    if (slicer) slicer->markOrigin(QFileInfo(path).fileName().toStdString());
 
     document.close();
     if (!result.failures.isEmpty()) return result;

@@ -48,9 +48,10 @@ private:
     };
 
     // Loads the document hidden, marks every page's start (and the headings, when cutting at them) and
-    // stores the marked document at `package`, leaving it loaded. The plan is empty when a stage failed.
-    Marks markAndStore(const QString& documentPath, const QString& package, LoadedDocument& document,
-                       Stages& stages);
+    // stores the marked document at `package`, its links written for pages in `pagesFolder`, leaving it
+    // loaded. The plan is empty when a stage failed.
+    Marks markAndStore(const QString& documentPath, const QString& package, const QString& pagesFolder,
+                       LoadedDocument& document, Stages& stages);
 
     // Reads the stored package into `slicer` (null when it cannot be read); returns what the slicer
     // does not understand, empty when it understands everything. Pages the office gave no mark are

@@ -1,5 +1,6 @@
 #include "split/WordPageEngine.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <algorithm>
@@ -28,7 +29,7 @@ QString WordPageEngine::notUnderstoodIn(const std::vector<slicer::PlannedPage>& 
 }
 
 WordPageEngine::Marked WordPageEngine::markAndStore(const QString& path, const QString& package,
-                                                    Stages& stages) {
+                                                    const QString& pagesFolder, Stages& stages) {
     office::DocumentRef document;
     if (!stages.run(SplitStage::Open, 0,
                     [&] { document = OpenForSplitting(office_, path, {.hidden = true}); }))
@@ -59,8 +60,10 @@ WordPageEngine::Marked WordPageEngine::markAndStore(const QString& path, const Q
                                                  OfficeConversion::kSpaceAtPageTopFunction, document, {});
                           marked.dropSpaceAtPageTop = top && !top->isEmpty();
                           StoreInPrivateFolder(QFileInfo(package).path(), [&] {
-                              documents.storeToUrl(document, ToFileUrl(package),
-                                                   OfficeConversion::storeArguments(OutputFormat::Docx));
+                              office::Arguments arguments =
+                                  OfficeConversion::storeArguments(OutputFormat::Docx);
+                              arguments << LinksFrom(QDir(pagesFolder).filePath(QFileInfo(path).fileName()));
+                              documents.storeToUrl(document, ToFileUrl(package), arguments);
                           });
                       }));
     const bool closed = stages.run(SplitStage::Close, 0, [&] { documents.close(document); });
@@ -76,7 +79,7 @@ SplitResult WordPageEngine::split(const QString& path, const QString& outputFold
     const std::optional<files::TemporaryFolder> work = PrivateFolder(stages);
     if (!work) return result;
     const QString package = QFile::decodeName((work->path() / "marked.docx").c_str());
-    Marked marked = markAndStore(path, package, stages);
+    Marked marked = markAndStore(path, package, outputFolder, stages);
     if (marked.pageCount == 0 || !result.failures.isEmpty()) return result;
 
     std::optional<slicer::WordPackageSlicer> slicer;

@@ -38,7 +38,8 @@ private:
 
     // Loads, marks, stores the marked document as Word at `package` and closes it; does not store a
     // document whose layout no Word page alone can keep.
-    Marked markAndStore(const QString& documentPath, const QString& package, Stages& stages);
+    Marked markAndStore(const QString& documentPath, const QString& package, const QString& pagesFolder,
+                        Stages& stages);
     // What of the marking no Word page alone keeps, empty when nothing.
     static QString notUnderstoodIn(const std::vector<slicer::PlannedPage>& plan, int renderedPages);
 

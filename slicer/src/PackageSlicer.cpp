@@ -34,10 +34,6 @@ void PackageSlicer::markOrigin(const std::string& documentName) {
     document_->markOrigin(documentName);
 }
 
-void PackageSlicer::placePagesIn(const std::filesystem::path& folder) {
-    document_->placePagesIn(folder);
-}
-
 std::string PackageSlicer::pagesPackage(int first, int last) const {
     return document_->pagesPackage(first, last);
 }

@@ -9,7 +9,6 @@
 #include "ObjectsLeftAtFoot.h"
 #include "OdfNodes.h"
 #include "OutputStyles.h"
-#include "OutsideLinks.h"
 #include "PageConfinement.h"
 #include "PageStartStyler.h"
 #include "RunningHeads.h"
@@ -80,10 +79,7 @@ bool isDropped(const std::string& name) {
 
 SlicedDocument::SlicedDocument(const std::filesystem::path& markedPackage, std::vector<PlannedPage> plan,
                                std::optional<std::vector<std::string>> headings)
-    : plan_(std::move(plan)),
-      bodyPlan_(bodyPart(plan_)),
-      storedIn_(std::filesystem::absolute(markedPackage).parent_path()),
-      entries_(PackageArchive::read(markedPackage)) {
+    : plan_(std::move(plan)), bodyPlan_(bodyPart(plan_)), entries_(PackageArchive::read(markedPackage)) {
     if (plan_.pageCount() == 0) throw SliceError("The page plan is empty");
     const PackageEntry* mimetype = entry("mimetype");
     if (!mimetype || !isTextMediaType(mimetype->data))
@@ -160,12 +156,6 @@ void SlicedDocument::markOrigin(const std::string& documentName) {
         return;
     }
     entries_.push_back({"meta.xml", WithPageOrigin({}, documentName)});
-}
-
-void SlicedDocument::placePagesIn(const std::filesystem::path& folder) {
-    const OutsideLinks links(storedIn_, std::filesystem::absolute(folder));
-    links.move(content_.document_element());
-    links.move(styles_.document_element());
 }
 
 const PackageEntry* SlicedDocument::entry(std::string_view name) const {

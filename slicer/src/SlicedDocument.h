@@ -39,7 +39,6 @@ public:
 
     int pageCount() const { return plan_.pageCount(); }
     void markOrigin(const std::string& documentName);
-    void placePagesIn(const std::filesystem::path& folder);
     const std::vector<SliceIssue>& issues() const { return issues_; }
     void writePages(int first, int last, const std::filesystem::path& target) const;
     std::string pagesPackage(int first, int last) const;
@@ -104,7 +103,6 @@ private:
 
     PagePlan plan_;
     PagePlan bodyPlan_;
-    std::filesystem::path storedIn_;
     std::vector<PackageEntry> entries_;
     pugi::xml_document content_, styles_;
     pugi::xml_node text_;

@@ -11,7 +11,6 @@
 #include <unordered_map>
 #include <vector>
 
-#include "OutsideLinks.h"
 #include "PackageArchive.h"
 #include "WordFields.h"
 #include "WordListCarriers.h"
@@ -20,6 +19,7 @@
 #include "WordXml.h"
 #include "slicer/MarkNames.h"
 #include "slicer/PackageReader.h"
+#include "slicer/WordLinks.h"
 
 namespace fk::slicer {
 
@@ -574,21 +574,12 @@ std::string WordDocument::relationsFor(const pugi::xml_node document,
 }
 
 void WordDocument::placePagesIn(const fs::path& folder) {
-    const OutsideLinks links(storedIn_, fs::absolute(folder));
+    const WordLinks links(storedIn_, fs::absolute(folder));
     for (PackageEntry& part : entries_) {
         if (!part.name.ends_with(".rels")) continue;
-        pugi::xml_document relations = ParsedPart(part.data, part.name);
-        bool moved = false;
-        for (pugi::xml_node relation : relations.document_element().children("Relationship")) {
-            if (std::string_view(relation.attribute("TargetMode").value()) != "External") continue;
-            pugi::xml_attribute target = relation.attribute("Target");
-            const std::string placed = links.movedFromFolder(target.value());
-            if (placed == target.value()) continue;
-            target.set_value(placed.c_str());
-            moved = true;
-        }
+        std::optional<std::string> moved = links.movedRelations(part.data, part.name);
         if (!moved) continue;
-        part = {part.name, SerializedPart(relations)};
+        part = {part.name, std::move(*moved)};
         if (part.name == kDocumentRelations) relations_ = ParsedPart(part.data, part.name);
     }
 }

@@ -120,7 +120,7 @@ TEST_F(SplitRunTest, OnePageDocumentMakesTheCallsInOrder) {
     run.PushButton7_Click();
     const QString url = ToFileUrl(path);
     // The office stores in a private folder of its own, never in the output folder; the page is put in
-    // place from there.
+    // place from there, its links written from where it goes.
     const QString outUrl =
         ToFileUrl(QDir::tempPath() + "/.folioknife-page.fk-HOST-PID-RANDOM.part/Report_0001.odt");
     const QStringList expected{
@@ -139,7 +139,8 @@ TEST_F(SplitRunTest, OnePageDocumentMakesTheCallsInOrder) {
         "dispatch(.uno:Copy)",
         "createTextDocument",
         "dispatch(.uno:Paste)",
-        "dispatch(.uno:SaveAs,URL=" + outUrl + ",FilterName=writer8)",
+        "dispatch(.uno:SaveAs,URL=" + outUrl +
+            ",FilterName=writer8,DocumentBaseURL=" + ToFileUrl(out.filePath("Report_0001.odt")) + ")",
         "close",
         // No page was laid out while the document was split.
         "jumpToLastPage",

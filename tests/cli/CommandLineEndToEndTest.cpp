@@ -1150,38 +1150,51 @@ TEST_F(FormatEndToEnd, EveryNPagesOfPdfAndOlderPdfPagesAfterTheLast) {
         << run.err.toStdString();
 }
 
-// The files a package's links to files lead to: an OpenDocument package counts as a folder its links
-// climb out of, a Word package's links start from its folder.
+// The files a package's links to files lead to, each once: an OpenDocument package counts as a folder
+// its links climb out of, a Word package's links start from its folder.
 QStringList LinkedFiles(const QString& package) {
     const bool word = package.endsWith(QStringLiteral(".docx"));
     const QString xml =
         ToolOutput(QStringLiteral("unzip"),
                    {QStringLiteral("-p"), package,
                     word ? QStringLiteral("word/_rels/document.xml.rels") : QStringLiteral("content.xml")});
-    static const QRegularExpression odfLink(QStringLiteral("xlink:href=\"(\\.\\./[^\"]*)\"")),
-        wordLink(QStringLiteral("Target=\"([^\"]*)\" TargetMode=\"External\""));
+    static const QRegularExpression odfLink(QStringLiteral("xlink:href=\"([^\"]*)\"")),
+        relation(QStringLiteral("<Relationship [^>]*>")), target(QStringLiteral("Target=\"([^\"]*)\""));
+    QStringList links;
+    for (const QRegularExpressionMatch& found : (word ? relation : odfLink).globalMatch(xml)) {
+        if (!word) {
+            links << found.captured(1);
+        } else if (found.captured().contains(QStringLiteral("TargetMode=\"External\""))) {
+            links << target.match(found.captured()).captured(1);
+        }
+    }
     const QUrl base = QUrl::fromLocalFile(word ? QFileInfo(package).absolutePath() + QLatin1Char('/')
                                                : QFileInfo(package).absoluteFilePath() + QLatin1Char('/'));
     QStringList files;
-    for (const QRegularExpressionMatch& link : (word ? wordLink : odfLink).globalMatch(xml)) {
-        const QUrl target = base.resolved(QUrl(link.captured(1)));
-        if (target.isLocalFile()) files << QDir::cleanPath(target.toLocalFile());
+    for (const QString& link : links) {
+        const QUrl resolved = base.resolved(QUrl(link));
+        if (resolved.isLocalFile() && !link.startsWith(QStringLiteral("Pictures/")))
+            files << QDir::cleanPath(resolved.toLocalFile());
     }
+    files.removeDuplicates();
     files.sort();
     return files;
 }
 
-// The office writes a link to a file outside the document relative to where it stores it; the pages
-// stored in another folder must still lead to the same files, or a linked picture goes missing.
+// The office writes a link to a file outside the document relative to where it stores it, and stores
+// first in a private folder; every page must still lead to the same files, or a linked picture goes
+// missing. By the slicer, the Word cutter, the copy method and the office's conversion of pages.
 TEST_F(FormatEndToEnd, LinksToFilesBesideTheInputLeadThereFromEveryPage) {
     QDir(work_.path()).mkpath(QStringLiteral("docs"));
+    const QString page = QStringLiteral(
+        "<text:p text:style-name=\"%1\">See <text:a xlink:type=\"simple\" xlink:href=\"notes.txt\">the "
+        "notes</text:a>.</text:p><text:p><draw:frame draw:name=\"Chart%2\" text:anchor-type=\"as-char\" "
+        "svg:width=\"3cm\" svg:height=\"2cm\"><draw:image xlink:href=\"chart.png\" xlink:type=\"simple\" "
+        "xlink:show=\"embed\" xlink:actuate=\"onLoad\"/></draw:frame></text:p>");
     const QString input = office_->storeFlatAsOdt(
-        FlatOdt({QStringLiteral(
-            "<text:p>See <text:a xlink:type=\"simple\" xlink:href=\"notes.txt\">the notes</text:a>.</text:p>"
-            "<text:p><draw:frame draw:name=\"Chart\" text:anchor-type=\"as-char\" svg:width=\"3cm\" "
-            "svg:height=\"2cm\"><draw:image xlink:href=\"chart.png\" xlink:type=\"simple\" "
-            "xlink:show=\"embed\" "
-            "xlink:actuate=\"onLoad\"/></draw:frame></text:p>")}),
+        FlatOdt({page.arg(QStringLiteral("Standard")).arg(1) + page.arg(QStringLiteral("Break")).arg(2),
+                 QStringLiteral("<style:style style:name=\"Break\" style:family=\"paragraph\">"
+                                "<style:paragraph-properties fo:break-before=\"page\"/></style:style>")}),
         work_.filePath(QStringLiteral("docs/linked.odt")));
     const QStringList linked = LinkedFiles(input);
     ASSERT_EQ(linked.size(), 2) << "the document does not link two files";
@@ -1189,12 +1202,20 @@ TEST_F(FormatEndToEnd, LinksToFilesBesideTheInputLeadThereFromEveryPage) {
         QDir().mkpath(QFileInfo(file).absolutePath());
         QFile(file).open(QIODevice::WriteOnly);
     }
-    for (const QString format : {QStringLiteral("odt"), QStringLiteral("docx")}) {
-        SCOPED_TRACE(format.toStdString());
-        const QString far = work_.filePath(QStringLiteral("far/away/") + format);
-        const Outcome run = split({QStringLiteral("--format"), format, QStringLiteral("-o"), far, input});
+    const struct {
+        const char* format;
+        const char* method;
+    } cases[] = {{"odt", "slice"}, {"docx", "slice"}, {"odt", "copy"}, {"docx", "copy"}};
+    for (const auto& c : cases) {
+        const QString format = QString::fromLatin1(c.format);
+        SCOPED_TRACE(format.toStdString() + " by " + c.method);
+        const QString far =
+            work_.filePath(QStringLiteral("far/away/%1-%2").arg(format, QLatin1String(c.method)));
+        const Outcome run = split({QStringLiteral("--format"), format, QStringLiteral("--method"),
+                                   QString::fromLatin1(c.method), QStringLiteral("-o"), far, input});
         ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
-        EXPECT_EQ(LinkedFiles(far + QStringLiteral("/linked_0001.") + format), linked);
+        for (const QString& name : {QStringLiteral("linked_0001."), QStringLiteral("linked_0002.")})
+            EXPECT_EQ(LinkedFiles(far + QLatin1Char('/') + name + format), linked) << name.toStdString();
     }
 }
 

@@ -59,11 +59,6 @@ public:
     // PageOrigin.h). Like the constructor, it must not overlap any other call.
     void markOrigin(const std::string& documentName);
 
-    // The pages go to `folder`: their links to files outside the package are written from there, where
-    // the office wrote them from the marked package's place. Like the constructor, it must not overlap
-    // any other call.
-    void placePagesIn(const std::filesystem::path& folder);
-
     // Non-empty when the body holds something at a mark that the slicer cannot cut faithfully; the
     // caller then uses another method for the document.
     const std::vector<SliceIssue>& issues() const;

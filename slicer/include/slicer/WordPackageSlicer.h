@@ -38,8 +38,8 @@ public:
     // Empty when every page can be cut faithfully; otherwise what cannot, and no page can be cut.
     const std::string& notUnderstood() const;
 
-    // The pages go to `folder`: their links to files outside the package are written from there, where
-    // the office wrote them from the marked package's place. It must not overlap any other call.
+    // The pages go to `folder`: their links to files outside the package are moved to lead from there
+    // (see WordLinks). It must not overlap any other call.
     void placePagesIn(const std::filesystem::path& folder);
 
     // The package of pages first..last (1-based, inclusive), in memory. Throws SliceError.

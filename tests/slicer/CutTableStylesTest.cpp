@@ -71,5 +71,68 @@ TEST(CutTableStylesTest, PartsOfCutTablesAndRowsTakeOnlyTheRoomTheyHaveOnTheirPa
     }
 }
 
+// The part of a row on the page before the page cuts it leaves no room below its cells' text: no bottom
+// padding (the other sides keep what the shorthand gave) and no space below a cell's last paragraph.
+// A cell that ends in a table keeps its padding; a row the page holds whole keeps everything.
+TEST(CutTableStylesTest, CellsOfACutRowEndTheirTextWithoutRoomBelowOnThePageBefore) {
+    const std::string styles =
+        R"(<style:style style:name="Roomy" style:family="table-cell"><style:table-cell-properties )"
+        R"(fo:padding="0.2cm" fo:border="0.5pt solid #000000"/></style:style>)"
+        R"(<style:style style:name="Spaced" style:family="paragraph"><style:paragraph-properties )"
+        R"(fo:margin-bottom="0.3cm"/></style:style>)";
+    const auto cell = [](const std::string& content) {
+        return R"(<table:table-cell table:style-name="Roomy">)" + content + "</table:table-cell>";
+    };
+    const auto para = [](const std::string& text) {
+        return R"(<text:p text:style-name="Spaced">)" + text + "</text:p>";
+    };
+    const std::string nested =
+        R"(<table:table table:name="N"><table:table-column/><table:table-row>)"
+        R"(<table:table-cell><text:p>n</text:p></table:table-cell></table:table-row></table:table>)";
+    const std::string cutRow = "<table:table-row>" + cell(para("a") + para("b1 " + mark(2) + "b2")) +
+                               cell(para("whole")) + cell(para("c") + nested) + "</table:table-row>";
+    const struct {
+        const char* name;
+        std::string body;
+        bool cut;
+    } cases[] = {
+        {"a row the page cuts",
+         "<table:table table:name=\"T\"><table:table-column table:number-columns-repeated=\"3\"/>" + cutRow +
+             "</table:table>",
+         true},
+        {"a row the page holds whole",
+         "<table:table table:name=\"T\"><table:table-column table:number-columns-repeated=\"3\"/>" +
+             cutRow.substr(0, cutRow.find(mark(2))) + cutRow.substr(cutRow.find(mark(2)) + mark(2).size()) +
+             "</table:table><text:p>" + mark(2) + "after</text:p>",
+         false},
+    };
+    for (const auto& c : cases) {
+        TestDocument document(c.body, styles);
+        document.cutPages(1, 1);
+        std::vector<pugi::xml_node> cells;
+        for (const pugi::xpath_node node : document.outputText().select_nodes(
+                 "//table:table[@table:name='T']/table:table-row/table:table-cell"))
+            cells.push_back(node.node());
+        ASSERT_EQ(cells.size(), 3u) << c.name;
+        for (std::size_t i = 0; i < cells.size(); ++i) {
+            const bool endsInTable = i == 2;
+            const std::string cellStyle =
+                document.outputStyle(cells[i].attribute("table:style-name").as_string());
+            const bool roomBelow =
+                cellStyle.empty() || cellStyle.find("padding-bottom=\"0cm\"") == std::string::npos;
+            EXPECT_EQ(roomBelow, !c.cut || endsInTable) << c.name << ", cell " << i << ": " << cellStyle;
+            if (c.cut && !endsInTable) {
+                EXPECT_NE(cellStyle.find("fo:padding-top=\"0.2cm\""), std::string::npos) << cellStyle;
+                EXPECT_NE(cellStyle.find("fo:padding-left=\"0.2cm\""), std::string::npos) << cellStyle;
+            }
+        }
+        const pugi::xml_node whole = cells[1].child("text:p");
+        const std::string paragraphStyle =
+            document.outputStyle(whole.attribute("text:style-name").as_string());
+        EXPECT_EQ(paragraphStyle.find("fo:margin-bottom=\"0cm\"") != std::string::npos, c.cut)
+            << c.name << ": " << paragraphStyle;
+    }
+}
+
 }  // namespace
 }  // namespace fk::slicer

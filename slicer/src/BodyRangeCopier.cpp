@@ -312,12 +312,16 @@ void BodyRangeCopier::startWrappedLevels(pugi::xml_node source, pugi::xml_node c
 void BodyRangeCopier::dropTableSpaceBelow(pugi::xml_node copy) {
     // The office gives a table's space below to its last part only: the page kept no room for it, and
     // the first part would push it onto a page of its own.
-    constexpr std::string_view kProperties = "style:table-properties";
-    const std::string base = copy.attribute("table:style-name").as_string();
-    if (!lengthIsPositive(styles_.inheritedProperty("table", base, kProperties, "fo:margin-bottom"))) return;
-    pugi::xml_node style = styles_.derive("table", base);
-    styles_.setProperty(style, kProperties, "fo:margin-bottom", "0cm");
-    setAttribute(copy, "table:style-name", style.attribute("style:name").value());
+    dropLength(copy, "table:style-name", "table", "style:table-properties", "fo:margin-bottom");
+}
+
+void BodyRangeCopier::dropLength(pugi::xml_node element, const char* styleAttribute, std::string_view family,
+                                 std::string_view properties, std::string_view length) {
+    const std::string base = element.attribute(styleAttribute).as_string();
+    if (!lengthIsPositive(styles_.inheritedProperty(family, base, properties, length))) return;
+    pugi::xml_node style = styles_.derive(family, base);
+    styles_.setProperty(style, properties, length, "0cm");
+    setAttribute(element, styleAttribute, style.attribute("style:name").value());
 }
 
 void BodyRangeCopier::endCutCell(pugi::xml_node copy) {
@@ -326,7 +330,8 @@ void BodyRangeCopier::endCutCell(pugi::xml_node copy) {
     // line over. A cell that ends in a table keeps its space below the table.
     const pugi::xml_node last = odf::lastContentChild(copy);
     if (odf::isTable(last)) return;
-    if (odf::isParagraph(last)) dropParagraphSpaceBelow(last);
+    if (odf::isParagraph(last))
+        dropLength(last, "text:style-name", "paragraph", "style:paragraph-properties", "fo:margin-bottom");
     constexpr std::string_view kProperties = "style:table-cell-properties";
     const std::string base = copy.attribute("table:style-name").as_string();
     const std::string below = styles_.inheritedProperty("table-cell", base, kProperties, "fo:padding-bottom");
@@ -342,16 +347,6 @@ void BodyRangeCopier::endCutCell(pugi::xml_node copy) {
     style.child(kProperties.data()).remove_attribute("fo:padding");
     styles_.setProperty(style, kProperties, "fo:padding-bottom", "0cm");
     setAttribute(copy, "table:style-name", style.attribute("style:name").value());
-}
-
-void BodyRangeCopier::dropParagraphSpaceBelow(pugi::xml_node paragraph) {
-    constexpr std::string_view kProperties = "style:paragraph-properties";
-    const std::string base = paragraph.attribute("text:style-name").as_string();
-    if (!lengthIsPositive(styles_.inheritedProperty("paragraph", base, kProperties, "fo:margin-bottom")))
-        return;
-    pugi::xml_node style = styles_.derive("paragraph", base);
-    styles_.setProperty(style, kProperties, "fo:margin-bottom", "0cm");
-    setAttribute(paragraph, "text:style-name", style.attribute("style:name").value());
 }
 
 void BodyRangeCopier::endHeadingSpansWithTheHeading(pugi::xml_node copy) {

@@ -10,6 +10,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <unordered_set>
 #include <vector>
@@ -56,7 +57,10 @@ private:
     void dropRowMinimumHeight(pugi::xml_node copy);
     // A cell of a row the page cuts, on the page before.
     void endCutCell(pugi::xml_node copy);
-    void dropParagraphSpaceBelow(pugi::xml_node paragraph);
+    // Gives `element` a style of its own, like the `family` style its `styleAttribute` names, with the
+    // length `length` of its `properties` none; nothing where that style gives none.
+    void dropLength(pugi::xml_node element, const char* styleAttribute, std::string_view family,
+                    std::string_view properties, std::string_view length);
     // A table's continuation, whose heading is repeated without the rows that followed it.
     static void endHeadingSpansWithTheHeading(pugi::xml_node copy);
     void continueHeadingNumber(pugi::xml_node source, pugi::xml_node copy);

@@ -31,6 +31,15 @@ Function KeepLayoutForWord(document As Object, unused As String) As Variant
             End If
         End If
     End If
+    ' Word leaves the larger of a paragraph's space below and the next one's space above between them,
+    ' where such a page adds the two (as the office's own files do): read back, a heading after text
+    ' stood higher by the text's space below, and so did every line after it.
+    ' Not where pictures are anchored to paragraphs: read back from Word, the text under such a picture
+    ' stands lower by the space between the paragraphs, and pages whose headings stood as much higher
+    ' held their lines only so.
+    If settings.AddParaTableSpacing And Not HasAnchoredPictures(document) Then
+        If AddSpaceBelowToSpaceAbove(document) Then made = made & " added-spacing"
+    End If
     ' Word has no field that hides a paragraph: read back, such a paragraph (the slicer's carriers of
     ' list numbers are some) shows, and a page break that the hidden paragraph kept from opening the
     ' page then leaves the page empty and moves everything onto a second one. Hidden text says it.
@@ -68,6 +77,81 @@ Function DropSpaceBelowCells(document As Object) As Boolean
         Next
     Next
     DropSpaceBelowCells = changed
+End Function
+
+' Each paragraph of the body that follows another on its page is given both spaces above, which Word
+' then leaves between them. A paragraph that opens a page (a page's mark at its start, in a document
+' cut into pages afterwards) has nothing above it on its page and keeps its own.
+Function AddSpaceBelowToSpaceAbove(document As Object) As Boolean
+    Dim text As Object, marks As Object, names As Variant, anchor As Object
+    Dim opening() As Object, openingCount As Long, nextOpening As Long, i As Long
+    text = document.getText()
+    marks = document.getBookmarks()
+    names = marks.getElementNames()
+    ReDim opening(UBound(names) + 1) As Object
+    ' The office lists bookmarks in the order they stand in the document.
+    For i = LBound(names) To UBound(names)
+        If Left(names(i), Len("@PAGE_MARK_PREFIX@")) = "@PAGE_MARK_PREFIX@" Then
+            anchor = marks.getByName(names(i)).getAnchor()
+            If EqualUnoObjects(anchor.getText(), text) Then
+                opening(openingCount) = anchor.getStart()
+                openingCount = openingCount + 1
+            End If
+        End If
+    Next
+    Dim paragraphs As Object, paragraph As Object, before As Object, opens As Boolean, order As Integer
+    Dim below As Long, above As Long, changed As Boolean
+    paragraphs = text.createEnumeration()
+    Do While paragraphs.hasMoreElements()
+        paragraph = paragraphs.nextElement()
+        If Not paragraph.supportsService("com.sun.star.text.Paragraph") Then
+            ' A table between them: the space around it is another matter.
+            before = Nothing
+        Else
+            opens = False
+            Do While nextOpening < openingCount
+                order = text.compareRegionStarts(opening(nextOpening), paragraph)
+                If order = 0 Then opens = True
+                If order <> 1 Then Exit Do
+                nextOpening = nextOpening + 1
+            Loop
+            If Not opens And Not IsNull(before) Then
+                If Not (before Is Nothing) Then
+                    below = before.ParaBottomMargin
+                    above = paragraph.ParaTopMargin
+                    If below > 0 And above > 0 And Not SpacedAsOne(before, paragraph) Then
+                        paragraph.ParaTopMargin = above + below
+                        changed = True
+                    End If
+                End If
+            End If
+            before = paragraph
+        End If
+    Loop
+    AddSpaceBelowToSpaceAbove = changed
+End Function
+
+Function HasAnchoredPictures(document As Object) As Boolean
+    Dim shapes As Object, i As Long, anchor As Long
+    shapes = document.getDrawPage()
+    For i = 0 To shapes.getCount() - 1
+        anchor = shapes.getByIndex(i).AnchorType
+        If anchor = com.sun.star.text.TextContentAnchorType.AT_PARAGRAPH Or _
+           anchor = com.sun.star.text.TextContentAnchorType.AT_CHARACTER Then
+            HasAnchoredPictures = True
+            Exit Function
+        End If
+    Next
+    HasAnchoredPictures = False
+End Function
+
+' Paragraphs of one style that leave no space between them (contextual spacing), in both formats.
+Function SpacedAsOne(before As Object, paragraph As Object) As Boolean
+    If before.ParaStyleName <> paragraph.ParaStyleName Then
+        SpacedAsOne = False
+    Else
+        SpacedAsOne = before.ParaContextMargin Or paragraph.ParaContextMargin
+    End If
 End Function
 
 Function HideHiddenParagraphs(document As Object) As Boolean

@@ -1309,6 +1309,25 @@ QString RunOnDocument() {
              "</text:page-number></text:p></style:footer></style:master-page>")});
 }
 
+// Headings with space above after paragraphs with space below, on page after page: the office's own
+// files add the two, where Word leaves the larger between them.
+QString SpacedHeadingsDocument() {
+    QString body;
+    for (int section = 0; section < 14; ++section) {
+        body += QStringLiteral("<text:p text:style-name=\"Head\">Part %1</text:p>").arg(section + 1);
+        for (int paragraph = 0; paragraph < 3; ++paragraph)
+            body += QStringLiteral("<text:p text:style-name=\"Text\">%1</text:p>")
+                        .arg(Words(40 + 3 * section + paragraph, 25 + 10 * paragraph));
+    }
+    return FlatOdt({body, QStringLiteral("<style:style style:name=\"Head\" style:family=\"paragraph\">"
+                                         "<style:paragraph-properties fo:margin-top=\"0.6cm\" "
+                                         "fo:margin-bottom=\"0.2cm\"/><style:text-properties "
+                                         "fo:font-size=\"16pt\"/></style:style><style:style "
+                                         "style:name=\"Text\" style:family=\"paragraph\">"
+                                         "<style:paragraph-properties fo:margin-bottom=\"0.3cm\"/>"
+                                         "</style:style>")});
+}
+
 // Where a page's last line of text stands, in points: a page that lays out lower or higher shows it.
 QString PdfLastLineTop(const QString& pdf, int page) {
     const QString pages = QString::number(page);
@@ -1369,10 +1388,12 @@ TEST_F(FormatEndToEnd, PdfPagesOfRealDocumentsShowWhatTheOfficePrints) {
 }
 
 TEST_F(FormatEndToEnd, WordPagesCutFromTheWholeDocumentPrintAsItsPages) {
-    // A generated text whose paragraphs run on from page to page; a list whose numbers go on from page
-    // to page under numbered headings; a title page in a section of its own.
+    // A generated text whose paragraphs run on from page to page; headings with space above after
+    // text with space below; a list whose numbers go on from page to page under numbered headings; a
+    // title page in a section of its own.
     const QStringList documents{
         office_->storeFlatAsOdt(RunOnDocument(), work_.filePath(QStringLiteral("runon.odt"))),
+        office_->storeFlatAsOdt(SpacedHeadingsDocument(), work_.filePath(QStringLiteral("headings.odt"))),
         QStringLiteral(FOLIOKNIFE_SOURCE_DIR "/tests/data/hard-cases/numbered-list.odt"),
         QStringLiteral(FOLIOKNIFE_SOURCE_DIR "/tests/data/hard-cases/title-page.odt")};
     const auto squeezed = [](QString text) { return text.remove(QRegularExpression(QStringLiteral("\\s"))); };

@@ -20,10 +20,14 @@ Function KeepLayoutForWord(document As Object, unused As String) As Variant
         If DropSpaceBelowCells(document) Then made = made & " cell-spacing"
     End If
     ' And the space above a page's first paragraph, which Word keeps; a page is one page, so that is
-    ' the body's first paragraph.
+    ' the body's first paragraph that shows (those that carry a chapter's number into the page do not).
     If Not settings.AddParaTableSpacingAtStart Then
-        Dim first As Object
-        first = document.getText().createEnumeration().nextElement()
+        Dim first As Object, blocks As Object
+        blocks = document.getText().createEnumeration()
+        first = blocks.nextElement()
+        Do While HiddenByField(first) And blocks.hasMoreElements()
+            first = blocks.nextElement()
+        Loop
         If first.supportsService("com.sun.star.text.Paragraph") Then
             If first.ParaTopMargin <> 0 Then
                 first.ParaTopMargin = 0
@@ -152,6 +156,25 @@ Function SpacedAsOne(before As Object, paragraph As Object) As Boolean
     Else
         SpacedAsOne = before.ParaContextMargin Or paragraph.ParaContextMargin
     End If
+End Function
+
+' A paragraph that a hidden-paragraph field hides.
+Function HiddenByField(block As Object) As Boolean
+    Dim portions As Object, portion As Object
+    HiddenByField = False
+    If Not block.supportsService("com.sun.star.text.Paragraph") Then Exit Function
+    portions = block.createEnumeration()
+    Do While portions.hasMoreElements()
+        portion = portions.nextElement()
+        If portion.TextPortionType = "TextField" Then
+            If portion.TextField.supportsService("com.sun.star.text.TextField.HiddenParagraph") Then
+                If portion.TextField.IsHidden Then
+                    HiddenByField = True
+                    Exit Function
+                End If
+            End If
+        End If
+    Loop
 End Function
 
 Function HideHiddenParagraphs(document As Object) As Boolean

@@ -38,10 +38,7 @@ Function KeepLayoutForWord(document As Object, unused As String) As Variant
     ' Word leaves the larger of a paragraph's space below and the next one's space above between them,
     ' where such a page adds the two (as the office's own files do): read back, a heading after text
     ' stood higher by the text's space below, and so did every line after it.
-    ' Not where pictures are anchored to paragraphs: read back from Word, the text under such a picture
-    ' stands lower by the space between the paragraphs, and pages whose headings stood as much higher
-    ' held their lines only so.
-    If settings.AddParaTableSpacing And Not HasAnchoredPictures(document) Then
+    If settings.AddParaTableSpacing Then
         If AddSpaceBelowToSpaceAbove(document) Then made = made & " added-spacing"
     End If
     ' Word has no field that hides a paragraph: read back, such a paragraph (the slicer's carriers of
@@ -104,7 +101,8 @@ Function AddSpaceBelowToSpaceAbove(document As Object) As Boolean
         End If
     Next
     Dim paragraphs As Object, paragraph As Object, before As Object, opens As Boolean, order As Integer
-    Dim below As Long, above As Long, changed As Boolean
+    Dim below As Long, above As Long, changed As Boolean, withObjects As Boolean, anchors As Boolean
+    withObjects = HasAnchoredPictures(document)
     paragraphs = text.createEnumeration()
     Do While paragraphs.hasMoreElements()
         paragraph = paragraphs.nextElement()
@@ -123,8 +121,13 @@ Function AddSpaceBelowToSpaceAbove(document As Object) As Boolean
                 If Not (before Is Nothing) Then
                     below = before.ParaBottomMargin
                     above = paragraph.ParaTopMargin
-                    If below > 0 And above > 0 And Not SpacedAsOne(before, paragraph) Then
+                    anchors = False
+                    If withObjects Then anchors = paragraph.createContentEnumeration("com.sun.star.text.TextContent").hasMoreElements()
+                    If below > 0 And (above > 0 Or anchors) And Not SpacedAsOne(before, paragraph) Then
                         paragraph.ParaTopMargin = above + below
+                        ' Read back from Word, the space below the paragraph before a picture's paragraph
+                        ' stood both above the picture and between the picture and the text under it.
+                        If anchors Then before.ParaBottomMargin = 0
                         changed = True
                     End If
                 End If

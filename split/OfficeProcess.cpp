@@ -5,9 +5,15 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <cstring>
+
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -26,6 +32,22 @@ namespace fk {
 namespace {
 
 constexpr int kStopGraceMs = 5000;
+
+// Removes the socket at `path` when nothing answers on it: a stopped office's, not a running one's.
+void RemoveDeadSocket(const QString& path) {
+    const QByteArray native = QFile::encodeName(path);
+    sockaddr_un address{};
+    if (native.size() >= static_cast<qsizetype>(sizeof(address.sun_path))) return;
+    address.sun_family = AF_UNIX;
+    std::memcpy(address.sun_path, native.constData(), static_cast<size_t>(native.size()));
+    const int probe = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (probe < 0) return;
+    const bool refused =
+        ::connect(probe, reinterpret_cast<const sockaddr*>(&address), sizeof(address)) != 0 &&
+        errno == ECONNREFUSED;
+    ::close(probe);
+    if (refused) ::unlink(native.constData());
+}
 
 QByteArray variable(const std::vector<QByteArray>& environment, const QByteArray& name) {
     for (const QByteArray& entry : environment) {
@@ -98,9 +120,27 @@ QStringList OfficeProcess::arguments() const {
     return arguments;
 }
 
+namespace {
+
+QString ProfileUrl(const QString& profileFolder) {
+    return QUrl::fromLocalFile(QFileInfo(profileFolder).absoluteFilePath()).toString(QUrl::FullyEncoded);
+}
+
+}  // namespace
+
 QString OfficeProcess::profileArgument(const QString& profileFolder) {
-    return QStringLiteral("-env:UserInstallation=") +
-           QUrl::fromLocalFile(QFileInfo(profileFolder).absoluteFilePath()).toString(QUrl::FullyEncoded);
+    return QStringLiteral("-env:UserInstallation=") + ProfileUrl(profileFolder);
+}
+
+QString OfficeProcess::instanceSocketPath(const QString& profileFolder) {
+    // As the office names it: the MD5 of the profile's URL in UTF-16, each byte in hexadecimal without
+    // its leading zero, in the system's folder for such sockets.
+    const QString url = ProfileUrl(profileFolder);
+    const QByteArray text(reinterpret_cast<const char*>(url.utf16()), url.size() * 2);
+    QString hash;
+    for (const char byte : QCryptographicHash::hash(text, QCryptographicHash::Md5))
+        hash += QString::number(static_cast<uchar>(byte), 16);
+    return QStringLiteral("/tmp/OSL_PIPE_%1_SingleOfficeIPC_%2").arg(::getuid()).arg(hash);
 }
 
 void OfficeProcess::start() {
@@ -243,6 +283,8 @@ void OfficeProcess::stopLocked() {
     killGroupAfterGrace();
     // An office that is stopped rather than closed leaves its temporary files; the folder is ours.
     if (!options_.temporaryFolder.isEmpty()) QDir(options_.temporaryFolder).removeRecursively();
+    // And the socket of its profile, one more in /tmp for every profile a run made.
+    if (!options_.profileFolder.isEmpty()) RemoveDeadSocket(instanceSocketPath(options_.profileFolder));
 }
 
 void OfficeProcess::abandon() {

@@ -75,6 +75,9 @@ public:
     static inline const QString kPipeNamePrefix = QStringLiteral("folioknife-");
     // The argument that starts an office on this profile folder.
     static QString profileArgument(const QString& profileFolder);
+    // The socket on which an office on this profile answers a second start of itself. The office
+    // removes it only when it closes itself; stop() removes it once nothing answers on it.
+    static QString instanceSocketPath(const QString& profileFolder);
 
 private:
     void stopLocked();

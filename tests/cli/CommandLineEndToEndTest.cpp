@@ -28,6 +28,7 @@
 #include "TestOffice.h"
 #include "cli/Shard.h"
 #include "fsutil/ProgramFolder.h"
+#include "split/OfficeProcess.h"
 
 using namespace fk;
 using namespace fk::test;
@@ -96,6 +97,11 @@ protected:
         const QList<pid_t> left = ProcessesMentioning(cache());
         for (const pid_t pid : left) ::kill(pid, SIGKILL);
         EXPECT_TRUE(left.isEmpty()) << left.size() << " office processes were left running";
+        // Nor the socket an office answers a second start on, one more in /tmp for every profile.
+        const QDir profiles(cache() + QStringLiteral("/folioknife/offices"));
+        for (const QString& profile : profiles.entryList(QDir::Dirs | QDir::NoDotAndDotDot))
+            EXPECT_FALSE(QFileInfo::exists(OfficeProcess::instanceSocketPath(profiles.filePath(profile))))
+                << "the socket of profile " << profile.toStdString() << " was left";
     }
 
     static QString document(const QString& name) {

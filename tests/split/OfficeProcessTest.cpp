@@ -66,6 +66,22 @@ TEST(OfficeProcess, StartsWithAPrivatePipeAndTheUsualFlags) {
     settle(process);
 }
 
+TEST(OfficeProcess, NamesTheSocketOfItsProfileAsTheOfficeDoes) {
+    // Names an office made here; the second hash has bytes below 16, written with one digit.
+    const struct {
+        const char* profile;
+        const char* hash;
+    } cases[] = {
+        {"/tmp/perf/prof", "5fc29699bc93608610dc53469a3b7523"},
+        {"/root/.cache/folioknife/offices/1", "7bd4a6fa88b15c41d268b7b65e1f2ba6"},
+        {"/tmp/profile-2", "9e994f3ccedc92381f3a2d6d397ed7"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(OfficeProcess::instanceSocketPath(QString::fromUtf8(c.profile)),
+                  QStringLiteral("/tmp/OSL_PIPE_%1_SingleOfficeIPC_%2").arg(::getuid()).arg(c.hash))
+            << c.profile;
+}
+
 TEST(OfficeProcess, VisibleOfficeForUsersHasNoHeadlessFlag) {
     FakeSoffice soffice("exit 0");
     OfficeProcess process(soffice.options(false));

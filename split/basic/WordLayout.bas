@@ -81,8 +81,9 @@ Function DropSpaceBelowCells(document As Object) As Boolean
 End Function
 
 ' Each paragraph of the body that follows another on its page is given both spaces above, which Word
-' then leaves between them. A paragraph that opens a page (a page's mark at its start, in a document
-' cut into pages afterwards) has nothing above it on its page and keeps its own.
+' then leaves between them; one that pictures are anchored to takes the space below the paragraph before
+' as its own even where it has none above. A paragraph that opens a page (a page's mark at its start, in
+' a document cut into pages afterwards) has nothing above it on its page and keeps its own.
 Function AddSpaceBelowToSpaceAbove(document As Object) As Boolean
     Dim text As Object, marks As Object, names As Variant, anchor As Object
     Dim opening() As Object, openingCount As Long, nextOpening As Long, i As Long
@@ -138,6 +139,7 @@ Function AddSpaceBelowToSpaceAbove(document As Object) As Boolean
     AddSpaceBelowToSpaceAbove = changed
 End Function
 
+' Pictures, shapes or frames anchored to a paragraph or a character, which sit in the text's flow.
 Function HasAnchoredPictures(document As Object) As Boolean
     Dim shapes As Object, i As Long, anchor As Long
     shapes = document.getDrawPage()

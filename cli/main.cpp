@@ -234,13 +234,13 @@ int run(const QStringList& arguments, const fk::cli::NonUtf8Arguments& nonUtf8) 
     }
     fk::SplitJob job(
         config,
-        [&](int job) {
+        [&](int jobNumber) {
             fk::OfficeOptions jobOptions = officeOptions;
-            jobOptions.profileFolder = profiles->folders().at(job);
+            jobOptions.profileFolder = profiles->folders().at(jobNumber);
             if (officeTemporaries)
                 jobOptions.temporaryFolder = QFile::decodeName(officeTemporaries->path().c_str()) +
-                                             QLatin1Char('/') + QString::number(job);
-            return std::make_unique<LibreOfficeJobOffice>(job, jobOptions, *profiles);
+                                             QLatin1Char('/') + QString::number(jobNumber);
+            return std::make_unique<LibreOfficeJobOffice>(jobNumber, jobOptions, *profiles);
         },
         progress);
     record.results = job.run();

@@ -208,7 +208,9 @@ TEST_F(DesktopSessions, TwentySessionsLeaveNoOfficePipeStagingOrTemporaryBehind)
                 // loaded machine the name box can lose keys to its completion popup: as a user would,
                 // the name is typed once more over what the box holds.
                 for (int typing = 0; typing < 3 && dialogOpen(); ++typing) {
-                    if (typing > 0) ASSERT_TRUE(shownOn.run("xdotool", {"key", "ctrl+a"}));
+                    if (typing > 0) {
+                        ASSERT_TRUE(shownOn.run("xdotool", {"key", "ctrl+a"}));
+                    }
                     ASSERT_TRUE(shownOn.run("xdotool", {"type", "--delay", "20", wordDocument}));
                     for (int press = 0; press < 3 && dialogOpen(); ++press) {
                         ASSERT_TRUE(shownOn.run("xdotool", {"key", "Return"}));

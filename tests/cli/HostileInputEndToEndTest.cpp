@@ -138,7 +138,7 @@ TEST_F(HostileInputEndToEnd, WhatIsNoFileAtALockFilesNameFailsItsDocumentAndTheR
     const Outcome run = split(QStringList{QStringLiteral("--jobs"), QStringLiteral("2")} + inputs, 120000);
 
     EXPECT_EQ(run.exitCode, 1) << run.err.toStdString();
-    for (qsizetype i = 0; i < std::size(cases); ++i) {
+    for (qsizetype i = 0; i < std::ssize(cases); ++i) {
         EXPECT_TRUE(run.err.contains(inputs[i] + ": " + LockFilePath(inputs[i]) + " " + cases[i].shown))
             << run.err.toStdString();
         EXPECT_TRUE(QFileInfo(LockFilePath(inputs[i])).isSymLink() ||

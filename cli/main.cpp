@@ -213,6 +213,8 @@ int run(const QStringList& arguments, const fk::cli::NonUtf8Arguments& nonUtf8) 
                      .verify = options.verify};
     config.jobs = jobs;
     config.otherInputs = input.inputFiles;
+    // The office's reports move the live line only.
+    config.officeProgress = live;
     if (options.timeoutSeconds)
         config.timeout = std::chrono::milliseconds(std::llround(*options.timeoutSeconds * 1000));
     else {

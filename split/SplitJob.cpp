@@ -6,6 +6,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <mutex>
+#include <optional>
 #include <thread>
 
 #include "base/Failure.h"
@@ -449,7 +450,8 @@ private:
                 armedFor_ = &document;
                 watchdog_.arm(document.deadline);
             }
-            const OfficeReports reports(office_.session().documents(), tell);
+            std::optional<OfficeReports> reports;
+            if (config_.officeProgress) reports.emplace(office_.session().documents(), tell);
             result.split = engine_.split(path, config_.outputFolder, inputs_, tell);
             if (printer_ != nullptr && !queue_.stopping() && !tell.stored().isEmpty())
                 verify(path, tell, result);

@@ -84,6 +84,10 @@ struct SplitJobConfig {
     // Files of the run other than the documents split here, such as another shard's documents: no page
     // may replace them either.
     QStringList otherInputs;
+    // The office's reports of how far a load, a layout or a store has come (stageAdvanced): each is a
+    // round trip that the office waits for, one a page in a PDF export. A run that shows no live
+    // progress goes without them.
+    bool officeProgress = true;
 };
 
 // The one way documents are split. Documents whose outputs have the same names are split in order by

@@ -115,6 +115,10 @@ public:
         const std::lock_guard lock(mutex_);
         report_ = std::move(report);
     }
+    bool reporting() {
+        const std::lock_guard lock(mutex_);
+        return static_cast<bool>(report_);
+    }
 
     void SAL_CALL start(const rtl::OUString&, sal_Int32 range) override {
         const std::lock_guard lock(mutex_);
@@ -163,13 +167,20 @@ css::uno::Sequence<css::beans::PropertyValue> withArgument(
     return sequence;
 }
 
+// `progress` where set: each of the office's reports through it is a round trip.
+css::uno::Sequence<css::beans::PropertyValue> withProgress(css::uno::Sequence<css::beans::PropertyValue> sequence,
+                                                           const Reference<css::task::XStatusIndicator>& progress) {
+    return progress.is() ? withArgument(std::move(sequence), "StatusIndicator", css::uno::Any(progress))
+                         : sequence;
+}
+
 css::uno::Sequence<css::beans::PropertyValue> loadArguments(
     const fk::office::LoadOptions& options, const Reference<css::task::XStatusIndicator>& progress) {
-    return withArgument(
+    return withProgress(
         withArgument(
             toSequence(fk::office::UnattendedLoadArguments(options)), "InteractionHandler",
             css::uno::Any(Reference<css::task::XInteractionHandler>(new AbortingInteractionHandler))),
-        "StatusIndicator", css::uno::Any(progress));
+        progress);
 }
 
 // A loaded document and what the session has already asked of it: each question to a remote object
@@ -248,7 +259,7 @@ public:
     bool isConnected() override { return alive_ && *alive_ && remote_.is(); }
 
     fk::office::DocumentRef load(const QString& url, const fk::office::LoadOptions& options) override {
-        return open(url, loadArguments(options, progressIndicator()));
+        return open(url, loadArguments(options, reportedProgress()));
     }
 
     QString filterName(const fk::office::DocumentRef& document) override {
@@ -371,8 +382,7 @@ public:
                     const fk::office::Arguments& arguments) override {
         call([&] {
             Reference<css::frame::XStorable>(unoDocument(document).component, UNO_QUERY_THROW)
-                ->storeToURL(toUno(url), withArgument(toSequence(arguments), "StatusIndicator",
-                                                      css::uno::Any(progressIndicator())));
+                ->storeToURL(toUno(url), withProgress(toSequence(arguments), reportedProgress()));
         });
     }
 
@@ -417,6 +427,10 @@ public:
 private:
     Reference<css::task::XStatusIndicator> progressIndicator() const {
         return Reference<css::task::XStatusIndicator>(progress_.get());
+    }
+    // The indicator for a load, layout or store, where someone takes its reports.
+    Reference<css::task::XStatusIndicator> reportedProgress() const {
+        return progress_->reporting() ? progressIndicator() : Reference<css::task::XStatusIndicator>();
     }
 
     fk::office::DocumentRef open(const QString& url,

@@ -112,6 +112,7 @@ protected:
         config.stopRequested = [this] { return stop.load(); };
         config.otherInputs = otherInputs;
         config.engine.verify = verify;
+        config.officeProgress = officeProgress;
         SplitJob job(
             config, [this](int job) { return std::make_unique<BorrowedOffice>(offices.at(job)); }, observer,
             [this](office::OfficeSession& office) -> std::unique_ptr<SplitEngine> {
@@ -148,6 +149,7 @@ protected:
     RecordingObserver observer;
     std::atomic<bool> stop = false;
     bool verify = false;
+    bool officeProgress = true;
     FakePrintedPages printer;  // every job's
 };
 
@@ -310,6 +312,22 @@ TEST_F(SplitJobTest, TheOfficesReportsReachTheDocumentTheyAreForWithTheStageThey
         EXPECT_LT(half, all);
         EXPECT_LT(all, page) << "the load is told before the first page";
     }
+}
+
+TEST_F(SplitJobTest, ARunThatShowsNoLiveProgressAsksTheOfficeForNoReports) {
+    script.tellsOpening = true;
+    beforeDocument = [](office::OfficeSession& office, const QString& path) {
+        office.documents().load(ToFileUrl(path), {});
+        return true;
+    };
+    offices[0].office.reportsProgress = true;
+    offices[0].office.pageCounts.insert(ToFileUrl(input("a.odt", 2)), 2);
+    officeProgress = false;
+    const QList<DocumentResult> results = run({{in.filePath("a.odt")}}, 1);
+    ASSERT_EQ(results.size(), 1);
+    EXPECT_TRUE(results[0].succeeded());
+    EXPECT_FALSE(offices[0].office.takesReports()) << "each report is a round trip the office waits for";
+    EXPECT_EQ(observer.told.filter(QStringLiteral(" open ")), QStringList{});
 }
 
 TEST_F(SplitJobTest, AHungOfficeIsAbandonedAtTheDeadlineAndANewOneTakesTheNextDocument) {

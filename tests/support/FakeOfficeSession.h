@@ -37,6 +37,8 @@ public:
     std::optional<QStringList> runBasic(const office::BasicModule& module, const QString& function,
                                         const office::DocumentRef& document, const QString& text) override;
     void reportProgressTo(office::ProgressReport report) override { progress_ = std::move(report); }
+    // Whether anyone takes the office's reports: the real office then calls back through the bridge.
+    bool takesReports() const { return static_cast<bool>(progress_); }
 
     bool move(const office::DocumentRef& document, office::CursorMove to) override;
     int currentPage(const office::DocumentRef& document) override;

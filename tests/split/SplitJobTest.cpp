@@ -99,6 +99,16 @@ protected:
         script.pageCounts.insert(path, pages);
         return path;
     }
+    // The engine opens each document in the first job's office, which reports the load.
+    void openDocumentsInAReportingOffice() {
+        script.tellsOpening = true;
+        beforeDocument = [](office::OfficeSession& office, const QString& path) {
+            office.documents().load(ToFileUrl(path), {});
+            return true;
+        };
+        offices[0].office.reportsProgress = true;
+    }
+
     QList<DocumentResult> run(const QList<QStringList>& groups, int jobs,
                               std::chrono::milliseconds timeout = 0ms) {
         SplitJobConfig config;
@@ -293,13 +303,7 @@ TEST_F(SplitJobTest, AnOfficeTakesTheNextDocumentWhileTheLastOnesPagesAreWritten
 }
 
 TEST_F(SplitJobTest, TheOfficesReportsReachTheDocumentTheyAreForWithTheStageTheyComeIn) {
-    // The engine opens each document in the office, which reports the load.
-    script.tellsOpening = true;
-    beforeDocument = [](office::OfficeSession& office, const QString& path) {
-        office.documents().load(ToFileUrl(path), {});
-        return true;
-    };
-    offices[0].office.reportsProgress = true;
+    openDocumentsInAReportingOffice();
     for (const auto& [name, pages] : {std::pair{"a.odt", 2}, std::pair{"b.odt", 1}})
         offices[0].office.pageCounts.insert(ToFileUrl(input(name, pages)), pages);
     const QList<DocumentResult> results = run({{in.filePath("a.odt")}, {in.filePath("b.odt")}}, 1);
@@ -315,12 +319,7 @@ TEST_F(SplitJobTest, TheOfficesReportsReachTheDocumentTheyAreForWithTheStageThey
 }
 
 TEST_F(SplitJobTest, ARunThatShowsNoLiveProgressAsksTheOfficeForNoReports) {
-    script.tellsOpening = true;
-    beforeDocument = [](office::OfficeSession& office, const QString& path) {
-        office.documents().load(ToFileUrl(path), {});
-        return true;
-    };
-    offices[0].office.reportsProgress = true;
+    openDocumentsInAReportingOffice();
     offices[0].office.pageCounts.insert(ToFileUrl(input("a.odt", 2)), 2);
     officeProgress = false;
     const QList<DocumentResult> results = run({{in.filePath("a.odt")}}, 1);

@@ -49,6 +49,10 @@ void RemoveDeadSocket(const QString& path) {
     if (refused) ::unlink(native.constData());
 }
 
+QString ProfileUrl(const QString& profileFolder) {
+    return QUrl::fromLocalFile(QFileInfo(profileFolder).absoluteFilePath()).toString(QUrl::FullyEncoded);
+}
+
 QByteArray variable(const std::vector<QByteArray>& environment, const QByteArray& name) {
     for (const QByteArray& entry : environment) {
         if (entry.startsWith(name + '=')) return entry.mid(name.size() + 1);
@@ -119,14 +123,6 @@ QStringList OfficeProcess::arguments() const {
     if (!options_.profileFolder.isEmpty()) arguments << profileArgument(options_.profileFolder);
     return arguments;
 }
-
-namespace {
-
-QString ProfileUrl(const QString& profileFolder) {
-    return QUrl::fromLocalFile(QFileInfo(profileFolder).absoluteFilePath()).toString(QUrl::FullyEncoded);
-}
-
-}  // namespace
 
 QString OfficeProcess::profileArgument(const QString& profileFolder) {
     return QStringLiteral("-env:UserInstallation=") + ProfileUrl(profileFolder);

@@ -168,8 +168,9 @@ css::uno::Sequence<css::beans::PropertyValue> withArgument(
 }
 
 // `progress` where set: each of the office's reports through it is a round trip.
-css::uno::Sequence<css::beans::PropertyValue> withProgress(css::uno::Sequence<css::beans::PropertyValue> sequence,
-                                                           const Reference<css::task::XStatusIndicator>& progress) {
+css::uno::Sequence<css::beans::PropertyValue> withProgress(
+    css::uno::Sequence<css::beans::PropertyValue> sequence,
+    const Reference<css::task::XStatusIndicator>& progress) {
     return progress.is() ? withArgument(std::move(sequence), "StatusIndicator", css::uno::Any(progress))
                          : sequence;
 }

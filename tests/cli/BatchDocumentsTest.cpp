@@ -23,7 +23,9 @@ const QByteArray kZip("PK\x03\x04 rest of a package", 24);
 class BatchDocumentsTest : public ::testing::Test {
 protected:
     // QTemporaryDir cannot remove a name that is not UTF-8: it would stay behind in the system's folder.
-    ~BatchDocumentsTest() override { std::filesystem::remove_all(QFile::encodeName(work.path()).toStdString()); }
+    ~BatchDocumentsTest() override {
+        std::filesystem::remove_all(QFile::encodeName(work.path()).toStdString());
+    }
     QString touch(const QString& relative, const QByteArray& content = kZip) {
         const QString path = work.filePath(relative);
         QDir().mkpath(QFileInfo(path).absolutePath());

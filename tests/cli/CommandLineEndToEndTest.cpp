@@ -1273,7 +1273,8 @@ TEST_F(FormatEndToEnd, EachDocxPageReadBackKeepsItsPageSizeMarginsAndOnePage) {
         {QStringLiteral(FOLIOKNIFE_SOURCE_DIR "/tests/data/hard-cases/spaced-rows.odt"), {"4", "5"}, false},
         // Pictures anchored to paragraphs: Word left the space before such a paragraph both above the
         // picture and under it, and these pages ran over.
-        {QStringLiteral(FOLIOKNIFE_SOURCE_DIR "/tests/data/hard-cases/crowded-pictures.odt"), {"14", "26"},
+        {QStringLiteral(FOLIOKNIFE_SOURCE_DIR "/tests/data/hard-cases/crowded-pictures.odt"),
+         {"14", "26"},
          false}};
     for (const Case& c : cases) {
         if (c.fromCorpus) FK_SKIP_WITHOUT_CORPUS();

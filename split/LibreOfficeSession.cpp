@@ -10,8 +10,9 @@
 namespace fk {
 
 namespace {
-// Short: the office's start is most of a short document's time, and the wait after it is all loss.
-constexpr int kConnectPollMs = 20;
+// Short: the office's start is most of a short document's time, and the wait after it is all loss. A
+// refused attempt costs far less than the wait.
+constexpr int kConnectPollMs = 4;
 }
 
 LibreOfficeSession::LibreOfficeSession(OfficeOptions options, QString pluginPath)

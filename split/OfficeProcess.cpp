@@ -15,6 +15,7 @@
 
 #include <QCryptographicHash>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
@@ -262,14 +263,16 @@ void OfficeProcess::stopLocked() {
         killGroupAfterGrace();
         return;
     }
-    // Looked at often: the wrapper goes within milliseconds of the signal, and the run ends after it.
-    constexpr int kStopPollMs = 10;
-    for (int waited = 0; waited < kStopGraceMs; waited += kStopPollMs) {
+    // Looked at every millisecond at first: the wrapper goes within a few of the signal, and the run
+    // ends after it.
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < kStopGraceMs) {
         if (::waitpid(pid_, nullptr, WNOHANG) == pid_) {
             pid_ = -1;
             break;
         }
-        QThread::msleep(kStopPollMs);
+        QThread::msleep(clock.elapsed() < 50 ? 1 : 10);
     }
     if (pid_ > 0) {
         ::kill(-groupId_, SIGKILL);
@@ -293,11 +296,13 @@ void OfficeProcess::killGroupAfterGrace() {
     // make sure nothing of the group stays. The helpers it started (the signing tools' queries) hold
     // nothing of ours and are not waited for, nor are processes that ended but wait to be reaped.
     if (groupId_ <= 0) return;
-    for (int waited = 0; waited < kStopGraceMs && StateOfGroup(groupId_).officeProper; waited += 50)
-        QThread::msleep(50);
+    // Each look reads the process table, about a millisecond.
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < kStopGraceMs && StateOfGroup(groupId_).officeProper) QThread::msleep(5);
     ::kill(-groupId_, SIGKILL);
-    for (int waited = 0; waited < kStopGraceMs && StateOfGroup(groupId_).running; waited += 10)
-        QThread::msleep(10);
+    clock.restart();
+    while (clock.elapsed() < kStopGraceMs && StateOfGroup(groupId_).running) QThread::msleep(2);
     groupId_ = -1;
     state_ = State::NotStarted;
 }

@@ -9,10 +9,12 @@ takes it. Starts one headless office with the profile and a pipe of its own and 
 id. Needs Debian's python3-uno, hence the system interpreter.
 """
 import argparse
+import hashlib
 import json
 import os
 import shlex
 import signal
+import stat
 import subprocess
 import sys
 import time
@@ -59,6 +61,22 @@ def loaded_pages(context, path):
         document.close(True)
 
 
+def stop(office, pipe, profile_url):
+    """Stops the office by its process group. A killed office leaves the sockets of its pipe and of its
+    profile, named as the office names them (the profile's by the MD5 of its URL in UTF-16, each byte in
+    hexadecimal without a leading zero): removed here."""
+    try:
+        os.killpg(office.pid, signal.SIGKILL)
+    except ProcessLookupError:
+        pass
+    office.wait()
+    profile_hash = "".join("%x" % byte for byte in hashlib.md5(profile_url.encode("utf-16-le")).digest())
+    for name in (pipe, "SingleOfficeIPC_" + profile_hash):
+        socket = "/tmp/OSL_PIPE_%d_%s" % (os.getuid(), name)
+        if os.path.lexists(socket) and stat.S_ISSOCK(os.lstat(socket).st_mode):
+            os.unlink(socket)
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--soffice", default="soffice")
@@ -66,9 +84,10 @@ def main():
     parser.add_argument("files", nargs="+")
     args = parser.parse_args()
     pipe = "fidelity-loaded-%d" % os.getpid()
+    profile_url = "file://" + os.path.abspath(args.profile)
     office = subprocess.Popen(shlex.split(args.soffice) + [
         "--headless", "--invisible", "--norestore", "--nologo", "--nodefault", "--nolockcheck",
-        "-env:UserInstallation=file://" + os.path.abspath(args.profile), "--accept=pipe,name=%s;urp;" % pipe],
+        "-env:UserInstallation=" + profile_url, "--accept=pipe,name=%s;urp;" % pipe],
         stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, start_new_session=True)
     counts = {}
     try:
@@ -79,11 +98,7 @@ def main():
             except Exception as error:  # one file the office cannot load does not end the others
                 print("loaded_pages: %s: %s" % (path, error), file=sys.stderr)
     finally:
-        try:
-            os.killpg(office.pid, signal.SIGKILL)
-        except ProcessLookupError:
-            pass
-        office.wait()
+        stop(office, pipe, profile_url)
     json.dump(counts, sys.stdout)
     print()
 

@@ -67,14 +67,15 @@ std::vector<slicer::PlannedPage> PageMarking::planFromAnswer(const QStringList& 
 }
 
 std::vector<slicer::PlannedPage> PageMarking::mark(const office::DocumentRef& document, int& pageCount) {
-    std::optional<QStringList> answer = documents_.runBasic(module(), kFunction, document, {});
+    const QString options = paragraphStarts_ == ParagraphStarts::Identified ? kByIdentifier : QString();
+    std::optional<QStringList> answer = documents_.runBasic(module(), kFunction, document, options);
     if (!answer) return markCallByCall(document, pageCount);
     if (*answer == QStringList{kFieldsGivenText}) {
         // Fields a page divides were given their text: the pages are found again in a layout of it,
         // where a text shorter than the field's room may have taken a page less.
         documents_.completeLayout(document);
         pageCount = documents_.countPages(document);
-        answer = documents_.runBasic(module(), kFunction, document, kFieldsGivenText);
+        answer = documents_.runBasic(module(), kFunction, document, options + kFieldsGivenText);
         if (!answer)
             throw Failure::officeRefused(QStringLiteral("the office's marking did not answer again"));
     }

@@ -12,8 +12,14 @@ namespace fk {
 // page's style; a page the view cursor cannot reach is a blank page the layout inserted.
 class PageMarking {
 public:
-    PageMarking(office::DocumentStore& documents, office::PageCursor& cursor)
-        : documents_(documents), cursor_(cursor) {}
+    // How a page that opens at the start of a paragraph of the body is marked: by the paragraph's
+    // identifier where the document is stored as OpenDocument (the slicer reads both), by a bookmark
+    // where it is stored in Word's format, which keeps no identifiers of paragraphs.
+    enum class ParagraphStarts { Bookmarked, Identified };
+
+    PageMarking(office::DocumentStore& documents, office::PageCursor& cursor,
+                ParagraphStarts paragraphStarts = ParagraphStarts::Bookmarked)
+        : documents_(documents), cursor_(cursor), paragraphStarts_(paragraphStarts) {}
 
     // Marks pages 1 to pageCount. Inside the office when it runs Basic, else call by call over the
     // session. Throws Failure when the office fails. Where fields were given their text (see module()),
@@ -35,12 +41,15 @@ public:
     static inline const QString kFunction = QStringLiteral("MarkPages");
     static inline const QChar kFieldSeparator = QChar(31);
     static inline const QString kFieldsGivenText = QStringLiteral("=");
+    // In the module's options: mark paragraph starts by identifier.
+    static inline const QString kByIdentifier = QStringLiteral("#");
 
 private:
     std::vector<slicer::PlannedPage> markCallByCall(const office::DocumentRef& document, int pageCount);
 
     office::DocumentStore& documents_;
     office::PageCursor& cursor_;
+    ParagraphStarts paragraphStarts_;
 };
 
 }  // namespace fk

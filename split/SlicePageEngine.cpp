@@ -61,7 +61,8 @@ SlicePageEngine::Marks SlicePageEngine::markAndStore(const QString& path, const 
         renderedPages = office_.documents().countRenderedPages(document.ref);
     }) && stages.run(SplitStage::Mark, 0, [&] {
         const int counted = pageCount;
-        plan = PageMarking(office_.documents(), office_.cursor()).mark(document.ref, pageCount);
+        plan = PageMarking(office_.documents(), office_.cursor(), PageMarking::ParagraphStarts::Identified)
+                   .mark(document.ref, pageCount);
         if (pageCount != counted) renderedPages = office_.documents().countRenderedPages(document.ref);
         EndnoteMarking(office_.documents()).mark(document.ref, plan, renderedPages);
         // After the page marks, whose places are taken from the layout before any mark goes in.

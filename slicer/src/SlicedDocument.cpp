@@ -1,4 +1,5 @@
 #include "SlicedDocument.h"
+#include "IdentifiedPageStarts.h"
 
 #include "BodyRangeCopier.h"
 #include "EndnotePages.h"
@@ -92,6 +93,7 @@ SlicedDocument::SlicedDocument(const std::filesystem::path& markedPackage, std::
     if (nestsDeeperThan(text_, kMaxBodyDepth))
         throw SliceError(markedPackage.string() + " nests its body more than " +
                          std::to_string(kMaxBodyDepth) + " elements deep");
+    BookmarkIdentifiedPageStarts(text_);
     if (const PackageEntry* styles = entry("styles.xml")) parse(styles_, *styles);
     if (const PackageEntry* settings = entry("settings.xml"))
         changesHidden_ = PageConfinement::changesHidden(settings->data);

@@ -26,9 +26,10 @@ Dim dividedCount As Long
 ' marks the second.
 '
 ' Where the walk gave fields a page divides their text (see BeforeField), the answer is "=" alone
-' and no mark is in: the caller has the office lay the document out again and asks again, with
-' fieldsGivenText "=", when the walk no longer looks for such fields.
-Function MarkPages(document As Object, fieldsGivenText As String, progress As Object) As Variant
+' and no mark is in: the caller has the office lay the document out again and asks again, with "=" in
+' options, when the walk no longer looks for such fields. With "#" in options, a page that opens at
+' the start of a paragraph of the body is marked by the paragraph's identifier (see Identified).
+Function MarkPages(document As Object, options As String, progress As Object) As Variant
     Dim cursor As Object, bookmark As Object, start As Object
     Dim body As Object
     cellCount = 0
@@ -65,7 +66,7 @@ Function MarkPages(document As Object, fieldsGivenText As String, progress As Ob
             ' outweighs most calls: a page touches as few new ones as it can (the view cursor itself as
             ' the range, its text kept for the mark).
             text = cursor.getText()
-            start = BeforeField(cursor, text.createTextCursorByRange(cursor), page, fieldsGivenText <> "=")
+            start = BeforeField(cursor, text.createTextCursorByRange(cursor), page, InStr(options, "=") = 0)
             starts(page - 1) = start
             texts(page - 1) = text
             pages(page - 1) = "+" & cursor.PageStyleName
@@ -93,12 +94,21 @@ Function MarkPages(document As Object, fieldsGivenText As String, progress As Ob
     End If
     If withObjects Then NoteObjectsDrawnLater(document, cursor, pages, pageCount)
     MarkNotesGoingOn(document, cursor, pageCount)
+    Dim byIdentifier As Boolean, bodyText As Object, name As String, markedById As Boolean
+    byIdentifier = InStr(options, "#") > 0
+    bodyText = document.getText()
     For page = 1 To pageCount
         If pages(page - 1) <> "-" Then
-            bookmark = document.createInstance("com.sun.star.text.Bookmark")
-            bookmark.setName("@PAGE_MARK_PREFIX@" & Format(page, "@MARK_NUMBER_FORMAT@"))
-            If Not InsertedIn(texts(page - 1), starts(page - 1), bookmark) Then
-                If InsertedOnPage(cursor, page, bookmark) Then pages(page - 1) = "~" & Mid(pages(page - 1), 2)
+            name = "@PAGE_MARK_PREFIX@" & Format(page, "@MARK_NUMBER_FORMAT@")
+            ' Basic's names ignore case: the flag is named otherwise than the function.
+            markedById = False
+            If byIdentifier Then markedById = Identified(bodyText, texts(page - 1), starts(page - 1), name)
+            If Not markedById Then
+                bookmark = document.createInstance("com.sun.star.text.Bookmark")
+                bookmark.setName(name)
+                If Not InsertedIn(texts(page - 1), starts(page - 1), bookmark) Then
+                    If InsertedOnPage(cursor, page, bookmark) Then pages(page - 1) = "~" & Mid(pages(page - 1), 2)
+                End If
             End If
             ' Each text cursor the office holds is kept in step with every change to the text: let go
             ' once used, they no longer make each mark cost more than the one before (5,000 pages: 2.1 s
@@ -227,6 +237,28 @@ Sub AddNoteMark(position As Object, page As Long)
     noteStarts(noteCount - 1) = position
     noteMarks(noteCount - 1) = "@PAGE_MARK_PREFIX@" & Format(page, "@MARK_NUMBER_FORMAT@") & "@NOTE_MARK_INFIX@" & noteCount
 End Sub
+
+' Marks a page that opens at the start of a paragraph of the body, outside an index, by giving the
+' paragraph the mark's name as its identifier: the office lays out again every paragraph a bookmark
+' goes into before it stores the document, as long as the whole layout where each page is one
+' paragraph, and an identifier changes nothing of the layout. A paragraph with an identifier of its
+' own keeps it; false then, and wherever the office refuses, and the page takes a bookmark.
+Function Identified(body As Object, text As Object, position As Object, name As String) As Boolean
+    Identified = False
+    On Error GoTo Refused
+    If Not position.isStartOfParagraph() Then Exit Function
+    If Not EqualUnoObjects(text, body) Then Exit Function
+    If Not IsEmpty(position.DocumentIndex) Then Exit Function
+    Dim paragraph As Object, identifier As New com.sun.star.beans.StringPair
+    paragraph = position.createEnumeration().nextElement()
+    If Not paragraph.supportsService("com.sun.star.text.Paragraph") Then Exit Function
+    If paragraph.MetadataReference.Second <> "" Then Exit Function
+    identifier.First = "content.xml"
+    identifier.Second = name
+    paragraph.MetadataReference = identifier
+    Identified = True
+Refused:
+End Function
 
 ' Inserts the mark at position; false when the office refuses it there.
 Function Inserted(position As Object, bookmark As Object) As Boolean

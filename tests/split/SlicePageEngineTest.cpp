@@ -375,14 +375,14 @@ TEST_F(SlicePageEngineTest, AnOfficeThatRunsBasicMarksEveryPageInOneCallAndIsLet
 
     EXPECT_TRUE(result.succeeded());
     EXPECT_EQ(result.method, "slice");
-    EXPECT_EQ(office.calls.filter("runBasic(FolioknifeSplit.PageMarks.MarkPages, )").size(), 1);
+    EXPECT_EQ(office.calls.filter("runBasic(FolioknifeSplit.PageMarks.MarkPages, #)").size(), 1);
     EXPECT_TRUE(office.calls.filter("jumpToPage").isEmpty()) << "no page-by-page calls";
     EXPECT_TRUE(office.bookmarks.isEmpty());
     EXPECT_EQ(watch.stored.size(), 4);
     EXPECT_EQ(watch.callsWhenDone, office.calls.size()) << "the office is let go once, after its last call";
     // Asked after the marks went in, the view's page count costs a layout of the whole document again.
     EXPECT_LT(office.calls.indexOf("countRenderedPages"),
-              office.calls.indexOf("runBasic(FolioknifeSplit.PageMarks.MarkPages, )"));
+              office.calls.indexOf("runBasic(FolioknifeSplit.PageMarks.MarkPages, #)"));
 }
 
 namespace {
@@ -493,18 +493,25 @@ TEST(PageMarkingTest, ObjectsDrawnAfterTheirParagraphsPageComeWithThePageThatDra
 }
 
 TEST(PageMarkingTest, FieldsGivenTheirTextAreLaidOutAgainAndThePagesCountedAgainBeforeTheyAreMarked) {
-    FakeOfficeSession office;
-    office.pageCounts[QStringLiteral("file:///a.odt")] = 2;
-    office.reach();
-    const office::DocumentRef document = office.load(QStringLiteral("file:///a.odt"), {});
-    // Laid out again, the fields' texts took a page less than the fields did.
-    int pageCount = 3;
-    office.basicAnswersInTurn = {{PageMarking::kFieldsGivenText}, {"+Standard", "+Standard"}};
-    office.calls.clear();
-    EXPECT_EQ(PageMarking(office, office).mark(document, pageCount).size(), 2u);
-    EXPECT_EQ(pageCount, 2);
-    EXPECT_EQ(office.calls, QStringList({"runBasic(FolioknifeSplit.PageMarks.MarkPages, )", "completeLayout",
-                                         "countPages", "runBasic(FolioknifeSplit.PageMarks.MarkPages, =)"}));
+    // Asked again, the module is still told how to mark the starts of paragraphs.
+    const std::pair<PageMarking::ParagraphStarts, QString> kinds[] = {
+        {PageMarking::ParagraphStarts::Bookmarked, ""}, {PageMarking::ParagraphStarts::Identified, "#"}};
+    for (const auto& [paragraphStarts, options] : kinds) {
+        FakeOfficeSession office;
+        office.pageCounts[QStringLiteral("file:///a.odt")] = 2;
+        office.reach();
+        const office::DocumentRef document = office.load(QStringLiteral("file:///a.odt"), {});
+        // Laid out again, the fields' texts took a page less than the fields did.
+        int pageCount = 3;
+        office.basicAnswersInTurn = {{PageMarking::kFieldsGivenText}, {"+Standard", "+Standard"}};
+        office.calls.clear();
+        EXPECT_EQ(PageMarking(office, office, paragraphStarts).mark(document, pageCount).size(), 2u);
+        EXPECT_EQ(pageCount, 2);
+        EXPECT_EQ(
+            office.calls,
+            QStringList({"runBasic(FolioknifeSplit.PageMarks.MarkPages, " + options + ")", "completeLayout",
+                         "countPages", "runBasic(FolioknifeSplit.PageMarks.MarkPages, " + options + "=)"}));
+    }
 }
 
 TEST(PageMarkingTest, TheOfficesMacroWritesTheSlicersMarkNames) {
@@ -513,6 +520,8 @@ TEST(PageMarkingTest, TheOfficesMacroWritesTheSlicersMarkNames) {
     EXPECT_TRUE(module.source.contains("\"" + prefix + "\" & Format(page, \"0000\")"));
     EXPECT_TRUE(module.source.contains("Function " + PageMarking::kFunction + "("));
     EXPECT_TRUE(module.source.contains("Array(\"" + PageMarking::kFieldsGivenText + "\")"));
+    EXPECT_TRUE(module.source.contains("InStr(options, \"" + PageMarking::kFieldsGivenText + "\")"));
+    EXPECT_TRUE(module.source.contains("InStr(options, \"" + PageMarking::kByIdentifier + "\")"));
     const std::string cellMark = slicer::CellMarkName(7, 1);
     const QString infix = QString::fromStdString(cellMark.substr(slicer::PageMarkName(7).size())).chopped(1);
     EXPECT_TRUE(
@@ -586,7 +595,7 @@ TEST_F(SlicePageEngineTest, CutAtHeadingsTheOfficeMarksThemAfterThePagesAndEachP
     ASSERT_TRUE(result.succeeded()) << (result.failures.isEmpty() ? ""
                                                                   : result.failures[0].message.toStdString());
     const QStringList marking = office.calls.filter("runBasic");
-    EXPECT_EQ(marking, (QStringList{"runBasic(FolioknifeSplit.PageMarks.MarkPages, )",
+    EXPECT_EQ(marking, (QStringList{"runBasic(FolioknifeSplit.PageMarks.MarkPages, #)",
                                     "runBasic(FolioknifeSplit.HeadingMarks.MarkHeadings, 2)"}));
     EXPECT_LT(office.calls.indexOf(marking.last()),
               office.calls.indexOf(office.calls.filter("storeToUrl")[0]));

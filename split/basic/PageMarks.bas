@@ -249,9 +249,9 @@ Function Identified(body As Object, text As Object, position As Object, name As 
     If Not position.isStartOfParagraph() Then Exit Function
     If Not EqualUnoObjects(text, body) Then Exit Function
     If Not IsEmpty(position.DocumentIndex) Then Exit Function
+    ' At a paragraph's start, the first of the paragraphs the position touches is that paragraph.
     Dim paragraph As Object, identifier As New com.sun.star.beans.StringPair
     paragraph = position.createEnumeration().nextElement()
-    If Not paragraph.supportsService("com.sun.star.text.Paragraph") Then Exit Function
     If paragraph.MetadataReference.Second <> "" Then Exit Function
     identifier.First = "content.xml"
     identifier.Second = name

@@ -73,8 +73,11 @@ def stop(office, pipe, profile_url):
     profile_hash = "".join("%x" % byte for byte in hashlib.md5(profile_url.encode("utf-16-le")).digest())
     for name in (pipe, "SingleOfficeIPC_" + profile_hash):
         socket = "/tmp/OSL_PIPE_%d_%s" % (os.getuid(), name)
-        if os.path.lexists(socket) and stat.S_ISSOCK(os.lstat(socket).st_mode):
-            os.unlink(socket)
+        try:
+            if stat.S_ISSOCK(os.lstat(socket).st_mode):
+                os.unlink(socket)
+        except OSError:  # gone already, or not ours to remove: the counts are written all the same
+            pass
 
 
 def main():

@@ -12,7 +12,9 @@ bool IsParagraph(pugi::xml_node node) {
     return std::strcmp(node.name(), "text:p") == 0 || std::strcmp(node.name(), "text:h") == 0;
 }
 
+// An object the paragraph anchors, or a link around one.
 bool AnchoredToParagraph(pugi::xml_node node) {
+    if (std::strcmp(node.name(), "draw:a") == 0) node = node.first_child();
     return std::strcmp(node.attribute("text:anchor-type").value(), "paragraph") == 0;
 }
 

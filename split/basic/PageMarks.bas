@@ -94,18 +94,19 @@ Function MarkPages(document As Object, options As String, progress As Object) As
     End If
     If withObjects Then NoteObjectsDrawnLater(document, cursor, pages, pageCount)
     MarkNotesGoingOn(document, cursor, pageCount)
-    Dim byIdentifier As Boolean, bodyText As Object, name As String, markedById As Boolean
-    byIdentifier = InStr(options, "#") > 0
+    Dim byIdentifier As Boolean, bodyText As Object, markName As String, markedById As Boolean
+    byIdentifier = False
+    If InStr(options, "#") > 0 Then byIdentifier = StoresIdentifiers()
     bodyText = document.getText()
     For page = 1 To pageCount
         If pages(page - 1) <> "-" Then
-            name = "@PAGE_MARK_PREFIX@" & Format(page, "@MARK_NUMBER_FORMAT@")
+            markName = "@PAGE_MARK_PREFIX@" & Format(page, "@MARK_NUMBER_FORMAT@")
             ' Basic's names ignore case: the flag is named otherwise than the function.
             markedById = False
-            If byIdentifier Then markedById = Identified(bodyText, texts(page - 1), starts(page - 1), name)
+            If byIdentifier Then markedById = Identified(bodyText, texts(page - 1), starts(page - 1), markName)
             If Not markedById Then
                 bookmark = document.createInstance("com.sun.star.text.Bookmark")
-                bookmark.setName(name)
+                bookmark.setName(markName)
                 If Not InsertedIn(texts(page - 1), starts(page - 1), bookmark) Then
                     If InsertedOnPage(cursor, page, bookmark) Then pages(page - 1) = "~" & Mid(pages(page - 1), 2)
                 End If
@@ -239,10 +240,11 @@ Sub AddNoteMark(position As Object, page As Long)
 End Sub
 
 ' Marks a page that opens at the start of a paragraph of the body, outside an index, by giving the
-' paragraph the mark's name as its identifier: the office lays out again every paragraph a bookmark
-' goes into before it stores the document, as long as the whole layout where each page is one
-' paragraph, and an identifier changes nothing of the layout. A paragraph with an identifier of its
-' own keeps it; false then, and wherever the office refuses, and the page takes a bookmark.
+' paragraph the mark's name as its identifier. A bookmark in a paragraph makes the office work the
+' paragraph over again when it stores the document, even with the view locked (1,000 pages of one
+' paragraph each: 0.9 s of store against 0.07 s unmarked); an identifier does not. A paragraph with an
+' identifier of its own keeps it; false then, and wherever the office refuses, and the page takes a
+' bookmark.
 Function Identified(body As Object, text As Object, position As Object, name As String) As Boolean
     Identified = False
     On Error GoTo Refused
@@ -258,6 +260,20 @@ Function Identified(body As Object, text As Object, position As Object, name As 
     paragraph.MetadataReference = identifier
     Identified = True
 Refused:
+End Function
+
+' Whether the office writes paragraphs' identifiers when it stores OpenDocument: not when it is set
+' to versions 1.0 or 1.1 (1 and 2), which have none; the pages would lose their marks.
+Function StoresIdentifiers() As Boolean
+    StoresIdentifiers = False
+    On Error GoTo Unknown
+    Dim path(0) As New com.sun.star.beans.PropertyValue, provider As Object, settings As Object
+    path(0).Name = "nodepath"
+    path(0).Value = "/org.openoffice.Office.Common/Save/ODF"
+    provider = CreateUnoService("com.sun.star.configuration.ConfigurationProvider")
+    settings = provider.createInstanceWithArguments("com.sun.star.configuration.ConfigurationAccess", path())
+    StoresIdentifiers = settings.DefaultVersion > 2
+Unknown:
 End Function
 
 ' Inserts the mark at position; false when the office refuses it there.

@@ -19,7 +19,8 @@ struct Case {
 TEST(IdentifiedPageStartsTest, EachPageIdentifierBecomesTheBookmarkTheOfficeWritesAtTheParagraphsStart) {
     const std::string anchored = R"(<draw:frame text:anchor-type="paragraph"/>)";
     const std::string atChar = R"(<draw:frame text:anchor-type="char"/>)";
-    const std::string linked = R"(<draw:a xlink:href="x"><draw:frame text:anchor-type="paragraph"/></draw:a>)";
+    const std::string linked =
+        R"(<draw:a xlink:href="x"><draw:frame text:anchor-type="paragraph"/></draw:a>)";
     const Case cases[] = {
         {"a paragraph", "<text:p" + id(2) + ">two</text:p>", "<text:p>" + mark(2) + "two</text:p>", 1},
         {"a heading in a list",
@@ -28,8 +29,8 @@ TEST(IdentifiedPageStartsTest, EachPageIdentifierBecomesTheBookmarkTheOfficeWrit
         {"after objects anchored to the paragraph, before the rest",
          "<text:p" + id(2) + ">" + anchored + anchored + atChar + "<text:soft-page-break/>two</text:p>",
          "<text:p>" + anchored + anchored + mark(2) + atChar + "<text:soft-page-break/>two</text:p>", 1},
-        {"after an anchored object that is a link",
-         "<text:p" + id(2) + ">" + linked + "two</text:p>", "<text:p>" + linked + mark(2) + "two</text:p>", 1},
+        {"after an anchored object that is a link", "<text:p" + id(2) + ">" + linked + "two</text:p>",
+         "<text:p>" + linked + mark(2) + "two</text:p>", 1},
         {"an empty paragraph and one holding only an anchored object",
          "<text:p" + id(2) + "/><text:p" + id(3) + ">" + anchored + "</text:p>",
          "<text:p>" + mark(2) + "</text:p><text:p>" + anchored + mark(3) + "</text:p>", 2},

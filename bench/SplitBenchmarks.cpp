@@ -473,8 +473,10 @@ public:
         int pages = office.countPages(loaded);
         const int renderedPages = office.countRenderedPages(loaded);
         times.count = lap();
+        // Marked as the engine marks them.
         std::vector<fk::slicer::PlannedPage> plan =
-            fk::PageMarking(office, session.cursor()).mark(loaded, pages);
+            fk::PageMarking(office, session.cursor(), fk::PageMarking::ParagraphStarts::Identified)
+                .mark(loaded, pages);
         fk::EndnoteMarking(office).mark(loaded, plan, renderedPages);
         times.mark = lap();
         office.storeToUrl(loaded, fk::ToFileUrl(marked),

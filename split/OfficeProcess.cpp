@@ -255,6 +255,9 @@ void OfficeProcess::stopForGood() {
     // Only a running child is ours for sure: after a hand-over or an exit its process group id may
     // already name someone else's processes.
     if (state() == State::Running) stopLocked();
+    // One that ended by itself (its display gone, say) left the socket of its profile.
+    else if (!options_.profileFolder.isEmpty())
+        RemoveDeadSocket(instanceSocketPath(options_.profileFolder));
 }
 
 void OfficeProcess::stopLocked() {

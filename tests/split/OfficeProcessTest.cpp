@@ -1,10 +1,14 @@
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 #include <QFile>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QThread>
+#include <cstring>
 #include <functional>
 #include <vector>
 
@@ -80,6 +84,33 @@ TEST(OfficeProcess, NamesTheSocketOfItsProfileAsTheOfficeDoes) {
         EXPECT_EQ(OfficeProcess::instanceSocketPath(QString::fromUtf8(c.profile)),
                   QStringLiteral("/tmp/OSL_PIPE_%1_SingleOfficeIPC_%2").arg(::getuid()).arg(c.hash))
             << c.profile;
+}
+
+TEST(OfficeProcess, StoppedForGoodAfterItEndedByItselfItsProfilesDeadSocketGoesAndALiveOneStays) {
+    for (const bool listening : {false, true}) {
+        FakeSoffice crashed("exit 3");
+        const QByteArray socketPath =
+            QFile::encodeName(OfficeProcess::instanceSocketPath(crashed.options().profileFolder));
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        ASSERT_LT(static_cast<size_t>(socketPath.size()), sizeof(address.sun_path));
+        std::memcpy(address.sun_path, socketPath.constData(), static_cast<size_t>(socketPath.size()));
+        const int socket = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        ASSERT_EQ(::bind(socket, reinterpret_cast<const sockaddr*>(&address), sizeof(address)), 0);
+        if (listening)
+            ::listen(socket, 1);
+        else
+            ::close(socket);  // as an office that died leaves it
+
+        OfficeProcess process(crashed.options());
+        process.start();
+        ASSERT_EQ(settle(process), OfficeProcess::State::Failed);
+        process.stopForGood();
+
+        EXPECT_EQ(QFile::exists(QFile::decodeName(socketPath)), listening) << "listening: " << listening;
+        if (listening) ::close(socket);
+        ::unlink(socketPath.constData());
+    }
 }
 
 TEST(OfficeProcess, VisibleOfficeForUsersHasNoHeadlessFlag) {

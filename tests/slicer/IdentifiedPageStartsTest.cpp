@@ -1,12 +1,6 @@
 #include "IdentifiedPageStarts.h"
-#include "slicer/PackageSlicer.h"
 
 #include "TestDocument.h"
-#include "TestPackage.h"
-
-#include <unistd.h>
-
-#include <filesystem>
 
 namespace fk::slicer {
 namespace {
@@ -55,44 +49,6 @@ TEST(IdentifiedPageStartsTest, EachPageIdentifierBecomesTheBookmarkTheOfficeWrit
         EXPECT_EQ(BookmarkIdentifiedPageStarts(document.text()), test.replaced) << test.what;
         EXPECT_EQ(innerXml(document.text()), test.expected) << test.what;
     }
-}
-
-// Every page of a package whose pages open paragraphs comes out the same, byte for byte, whether the
-// office marked those pages by bookmark or by identifier.
-TEST(IdentifiedPageStartsTest, APageMarkedByIdentifierIsCutAsOneMarkedByBookmark) {
-    namespace fs = std::filesystem;
-    const fs::path folder = fs::temp_directory_path() / ("fk-identified-" + std::to_string(::getpid()));
-    fs::create_directories(folder);
-    const std::string anchored = R"(<draw:frame text:anchor-type="paragraph"><draw:text-box>)"
-                                 R"(<text:p>boxed</text:p></draw:text-box></draw:frame>)";
-    // Pages 2 to 4 open a paragraph, a heading in a list with an object anchored to it, a paragraph
-    // in a section.
-    const auto body = [&](bool identified) {
-        const auto attribute = [&](int page) { return identified ? id(page) : std::string(); };
-        const auto bookmark = [&](int page) { return identified ? std::string() : mark(page); };
-        return "<text:p>" + mark(1) + "one</text:p><text:p" + attribute(2) + ">" + bookmark(2) +
-               "two</text:p><text:list><text:list-item><text:h text:outline-level=\"1\"" + attribute(3) +
-               ">" + anchored + bookmark(3) + "three</text:h></text:list-item></text:list>" +
-               "<text:section text:name=\"S\"><text:p" + attribute(4) + ">" + bookmark(4) +
-               "four</text:p></text:section>";
-    };
-    std::vector<std::string> pages[2];
-    for (const bool identified : {false, true}) {
-        const fs::path input = folder / (identified ? "identified.odt" : "bookmarked.odt");
-        TestPackage::write(input, {{"mimetype", "application/vnd.oasis.opendocument.text"},
-                                   {"content.xml", contentXml(body(identified))},
-                                   {"styles.xml", stylesXml("")}});
-        const PackageSlicer slicer(input, std::vector<PlannedPage>(4));
-        for (int page = 1; page <= 4; ++page) {
-            const fs::path output = folder / ("page-" + std::to_string(page) + ".odt");
-            slicer.writePages(page, page, output);
-            pages[identified].push_back(TestPackage::contents(output)["content.xml"]);
-        }
-    }
-    fs::remove_all(folder);
-    EXPECT_EQ(pages[false], pages[true]);
-    EXPECT_NE(pages[true][2].find("three"), std::string::npos);
-    EXPECT_EQ(pages[true][2].find("two"), std::string::npos);
 }
 
 }  // namespace

@@ -254,10 +254,16 @@ void OfficeProcess::stopForGood() {
     const std::lock_guard lock(lifecycle_);
     // Only a running child is ours for sure: after a hand-over or an exit its process group id may
     // already name someone else's processes.
-    if (state() == State::Running) stopLocked();
-    // One that ended by itself (its display gone, say) left the socket of its profile.
-    else if (!options_.profileFolder.isEmpty())
-        RemoveDeadSocket(instanceSocketPath(options_.profileFolder));
+    if (state() == State::Running) {
+        stopLocked();
+    } else {
+        // One that ended by itself (its display gone, say) left the socket of its profile.
+        removeProfileSocketIfDead();
+    }
+}
+
+void OfficeProcess::removeProfileSocketIfDead() {
+    if (!options_.profileFolder.isEmpty()) RemoveDeadSocket(instanceSocketPath(options_.profileFolder));
 }
 
 void OfficeProcess::stopLocked() {
@@ -286,7 +292,7 @@ void OfficeProcess::stopLocked() {
     // An office that is stopped rather than closed leaves its temporary files; the folder is ours.
     if (!options_.temporaryFolder.isEmpty()) QDir(options_.temporaryFolder).removeRecursively();
     // And the socket of its profile, one more in /tmp for every profile a run made.
-    if (!options_.profileFolder.isEmpty()) RemoveDeadSocket(instanceSocketPath(options_.profileFolder));
+    removeProfileSocketIfDead();
 }
 
 void OfficeProcess::abandon() {

@@ -82,6 +82,8 @@ public:
 private:
     void stopLocked();
     void killGroupAfterGrace();
+    // Removes the socket of the profile's office once nothing answers on it.
+    void removeProfileSocketIfDead();
 
     // start() and stop() may be called on different threads (a split's and the program's end).
     std::mutex lifecycle_;

@@ -771,8 +771,9 @@ public:
         const QStringList inputs{textDocument(longPages), textDocument(40)};
         const int totalPages = longPages + 40;
         fk::cli::ProcessTableOrphans orphans;
-        fk::cli::OfficeProfiles profiles(work_.filePath(QStringLiteral("progress-profiles")), 1, orphans);
         fk::OfficeOptions options = fk::OfficeOptions::fromEnvironment();
+        fk::cli::OfficeProfiles profiles(work_.filePath(QStringLiteral("progress-profiles")), 1, orphans,
+                                         options.programFolder());
         options.headless = true;
         options.quiet = true;
         options.profileFolder = profiles.folders().at(0);

@@ -3,7 +3,6 @@
 #include <QDir>
 #include <QFile>
 #include <QSaveFile>
-#include <array>
 #include <cstring>
 #include <pugixml.hpp>
 #include <sstream>
@@ -12,10 +11,8 @@ namespace fk::cli {
 
 namespace {
 
-constexpr std::array kUnattended{
-    OfficeSetting{"/org.openoffice.Office.Linguistic/SpellChecking", "IsSpellAuto", "false"},
-    OfficeSetting{"/org.openoffice.Office.Writer/AutoFunction/Completion", "CollectWords", "false"},
-};
+// The installation's configuration is a couple of MiB; anything far larger is not the office's.
+constexpr qint64 kMaxInstalledConfigurationBytes = 64 << 20;
 
 constexpr const char* kEmptyFile =
     "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
@@ -24,8 +21,8 @@ constexpr const char* kEmptyFile =
     "</oor:items>\n";
 
 bool holds(const pugi::xml_node& item, const OfficeSetting& setting) {
-    return std::strcmp(item.attribute("oor:path").value(), setting.path) == 0 &&
-           item.find_child_by_attribute("prop", "oor:name", setting.name);
+    return item.attribute("oor:path").value() == setting.path &&
+           item.find_child_by_attribute("prop", "oor:name", setting.name.c_str());
 }
 
 // Whether the items already give the setting its value, and nothing else.
@@ -35,8 +32,9 @@ bool isSet(const pugi::xml_node& items, const OfficeSetting& setting) {
     for (const pugi::xml_node& item : items.children("item")) {
         if (!holds(item, setting)) continue;
         ++found;
-        const pugi::xml_node property = item.find_child_by_attribute("prop", "oor:name", setting.name);
-        same = same && std::strcmp(property.child("value").text().get(), setting.value) == 0;
+        const pugi::xml_node property =
+            item.find_child_by_attribute("prop", "oor:name", setting.name.c_str());
+        same = same && property.child("value").text().get() == setting.value;
     }
     return found == 1 && same;
 }
@@ -45,23 +43,50 @@ void set(pugi::xml_node items, const OfficeSetting& setting) {
     for (pugi::xml_node item = items.child("item"); item;) {
         const pugi::xml_node next = item.next_sibling("item");
         if (holds(item, setting)) {
-            item.remove_child(item.find_child_by_attribute("prop", "oor:name", setting.name));
+            item.remove_child(item.find_child_by_attribute("prop", "oor:name", setting.name.c_str()));
             if (!item.first_child()) items.remove_child(item);
         }
         item = next;
     }
     pugi::xml_node item = items.append_child("item");
-    item.append_attribute("oor:path") = setting.path;
+    item.append_attribute("oor:path") = setting.path.c_str();
     pugi::xml_node property = item.append_child("prop");
-    property.append_attribute("oor:name") = setting.name;
+    property.append_attribute("oor:name") = setting.name.c_str();
     property.append_attribute("oor:op") = "fuse";
-    property.append_child("value").text() = setting.value;
+    property.append_child("value").text() = setting.value.c_str();
 }
 
 }  // namespace
 
-std::span<const OfficeSetting> UnattendedOfficeSettings() {
-    return kUnattended;
+std::vector<OfficeSetting> UnattendedOfficeSettings(const QString& programFolder) {
+    std::vector<OfficeSetting> settings{
+        {"/org.openoffice.Office.Linguistic/SpellChecking", "IsSpellAuto", "false"},
+        {"/org.openoffice.Office.Writer/AutoFunction/Completion", "CollectWords", "false"},
+    };
+    if (std::optional<std::string> version = InstalledOfficeVersion(programFolder))
+        settings.push_back({"/org.openoffice.Setup/Product", "ooSetupLastVersion", std::move(*version)});
+    return settings;
+}
+
+std::optional<std::string> InstalledOfficeVersion(const QString& programFolder) {
+    QFile file(programFolder + QStringLiteral("/../share/registry/main.xcd"));
+    if (!file.open(QIODevice::ReadOnly) || file.size() > kMaxInstalledConfigurationBytes) return {};
+    const QByteArray text = file.readAll();
+    pugi::xml_document document;
+    if (!document.load_buffer(text.constData(), static_cast<size_t>(text.size()), pugi::parse_minimal))
+        return {};
+    // <oor:component-data oor:name="Setup"><node oor:name="Product"><prop oor:name="ooSetupVersion">
+    for (const pugi::xml_node& component : document.child("oor:data").children("oor:component-data")) {
+        if (std::strcmp(component.attribute("oor:name").value(), "Setup") != 0) continue;
+        const pugi::xml_node version = component.find_child_by_attribute("node", "oor:name", "Product")
+                                           .find_child_by_attribute("prop", "oor:name", "ooSetupVersion")
+                                           .child("value");
+        const std::string value = version.text().get();
+        if (!value.empty() && value.size() < 16 &&
+            value.find_first_not_of("0123456789.") == std::string::npos)
+            return value;
+    }
+    return {};
 }
 
 QString WriteOfficeSettings(const QString& profileFolder, std::span<const OfficeSetting> settings) {

@@ -35,9 +35,11 @@ int tryLock(const QString& folder) {
 
 }  // namespace
 
-OfficeProfiles::OfficeProfiles(const QString& baseFolder, int count, OrphanOffices& orphans)
+OfficeProfiles::OfficeProfiles(const QString& baseFolder, int count, OrphanOffices& orphans,
+                               const QString& officeProgramFolder)
     : base_(QDir::cleanPath(QDir(baseFolder).absolutePath())) {
     if (!QDir().mkpath(baseFolder)) throw Failure::fileAccess(baseFolder);
+    const std::vector<OfficeSetting> settings = UnattendedOfficeSettings(officeProgramFolder);
     for (int slot = 1; slot <= kMaxSlots && folders_.size() < count; ++slot) {
         const QString folder = baseFolder + QStringLiteral("/%1").arg(slot);
         const int lock = tryLock(folder);
@@ -45,7 +47,7 @@ OfficeProfiles::OfficeProfiles(const QString& baseFolder, int count, OrphanOffic
         locks_.push_back(lock);
         orphans.stopOfficesUsing(folder);
         // Only faster with them: a profile that cannot take them is used as it is.
-        WriteOfficeSettings(folder, UnattendedOfficeSettings());
+        WriteOfficeSettings(folder, settings);
         folders_ << folder;
     }
     if (folders_.size() < count)

@@ -13,9 +13,11 @@ namespace fk::cli {
 // takes other folders.
 class OfficeProfiles {
 public:
-    // Folders base/1, base/2, ...: the first `count` that no other run holds. An office an earlier,
-    // killed run left on a folder is stopped as the folder is taken over.
-    OfficeProfiles(const QString& baseFolder, int count, OrphanOffices& orphans);
+    // Folders base/1, base/2, ...: the first `count` that no other run holds, each set up for the
+    // office installed in officeProgramFolder. An office an earlier, killed run left on a folder is
+    // stopped as the folder is taken over.
+    OfficeProfiles(const QString& baseFolder, int count, OrphanOffices& orphans,
+                   const QString& officeProgramFolder);
     ~OfficeProfiles();
     OfficeProfiles(const OfficeProfiles&) = delete;
     OfficeProfiles& operator=(const OfficeProfiles&) = delete;

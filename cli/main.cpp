@@ -177,7 +177,8 @@ int run(const QStringList& arguments, const fk::cli::NonUtf8Arguments& nonUtf8) 
     std::unique_ptr<OfficeProfiles> profiles;
     ProcessTableOrphans orphans;
     try {
-        profiles = std::make_unique<OfficeProfiles>(OfficeProfiles::defaultBaseFolder(), jobs, orphans);
+        profiles = std::make_unique<OfficeProfiles>(OfficeProfiles::defaultBaseFolder(), jobs, orphans,
+                                                    officeOptions.programFolder());
     } catch (const fk::Failure& error) {
         err << "folioknife-split: " << DisplayName(error.message()) << "\n";
         return kExitCannotRun;

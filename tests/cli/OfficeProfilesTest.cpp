@@ -31,12 +31,12 @@ TEST(OfficeProfiles, RunsAtTheSameTimeGetFoldersOfTheirOwnAndLaterRunsReuseThem)
     const QString base = cache.filePath("offices");
     fk::test::FakeOrphanOffices orphans;
     {
-        OfficeProfiles first(base, 2, orphans);
+        OfficeProfiles first(base, 2, orphans, {});
         EXPECT_EQ(first.folders(), (QStringList{base + "/1", base + "/2"}));
-        OfficeProfiles second(base, 1, orphans);
+        OfficeProfiles second(base, 1, orphans, {});
         EXPECT_EQ(second.folders(), QStringList{base + "/3"}) << "1 and 2 are held by the first run";
     }
-    OfficeProfiles later(base, 1, orphans);
+    OfficeProfiles later(base, 1, orphans, {});
     EXPECT_EQ(later.folders(), QStringList{base + "/1"});
     EXPECT_EQ(orphans.stopped, (QStringList{base + "/1", base + "/2", base + "/3", base + "/1"}))
         << "each folder taken over is first rid of an office an earlier, killed run left on it";
@@ -44,7 +44,7 @@ TEST(OfficeProfiles, RunsAtTheSameTimeGetFoldersOfTheirOwnAndLaterRunsReuseThem)
 
 TEST(OfficeProfiles, AFolderThatCannotBeMadeIsAnError) {
     fk::test::FakeOrphanOffices orphans;
-    EXPECT_THROW(OfficeProfiles("/proc/folioknife/offices", 1, orphans), fk::Failure);
+    EXPECT_THROW(OfficeProfiles("/proc/folioknife/offices", 1, orphans, {}), fk::Failure);
 }
 
 TEST(OfficeProfiles, DefaultFolderFollowsXdgCacheHome) {
@@ -154,6 +154,52 @@ QByteArray readAll(const QString& path) {
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
+// An office installation as far as its configuration goes: program/ beside share/registry/main.xcd.
+class FakeInstallation {
+public:
+    explicit FakeInstallation(const QByteArray& configuration) {
+        QDir().mkpath(folder_.filePath("program"));
+        QDir().mkpath(folder_.filePath("share/registry"));
+        QFile file(folder_.filePath("share/registry/main.xcd"));
+        if (file.open(QIODevice::WriteOnly)) file.write(configuration);
+    }
+    QString program() const { return folder_.filePath("program"); }
+
+    // The shape the office's own file has: the schema's empty default first, the brand's value after.
+    static QByteArray configuration(const char* version) {
+        return QByteArray(
+                   "<?xml version=\"1.0\"?><oor:data xmlns:oor=\"http://openoffice.org/2001/registry\">"
+                   "<oor:component-schema oor:name=\"Setup\"><component><group oor:name=\"Product\">"
+                   "<prop oor:name=\"ooSetupVersion\"><value/></prop></group></component>"
+                   "</oor:component-schema><oor:component-data oor:name=\"Setup\">"
+                   "<node oor:name=\"Product\"><prop oor:name=\"ooSetupVersion\"><value>") +
+               version + "</value></prop></node></oor:component-data></oor:data>";
+    }
+
+private:
+    QTemporaryDir folder_;
+};
+
+TEST(OfficeProfileSettings, TheVersionLastRunAsIsTheInstallationsOwnOrNone) {
+    const struct {
+        const char* installation;
+        QByteArray configuration;
+        std::optional<std::string> version;
+    } cases[] = {
+        {"as installed", FakeInstallation::configuration("7.4"), "7.4"},
+        {"no value of its own", FakeInstallation::configuration(""), std::nullopt},
+        {"not a version", FakeInstallation::configuration("7.4</value><x>"), std::nullopt},
+        {"not XML", "<oor:data", std::nullopt},
+    };
+    for (const auto& c : cases) {
+        const FakeInstallation installation(c.configuration);
+        EXPECT_EQ(InstalledOfficeVersion(installation.program()), c.version) << c.installation;
+        const std::vector<OfficeSetting> settings = UnattendedOfficeSettings(installation.program());
+        EXPECT_EQ(settings.back().name == "ooSetupLastVersion", c.version.has_value()) << c.installation;
+    }
+    EXPECT_EQ(InstalledOfficeVersion(QTemporaryDir().path()), std::nullopt) << "no installation";
+}
+
 TEST(OfficeProfileSettings, AreAddedToWhatTheOfficeStoredAndWrittenOnlyWhenMissing) {
     const QByteArray head =
         "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<oor:items "
@@ -164,6 +210,7 @@ TEST(OfficeProfileSettings, AreAddedToWhatTheOfficeStoredAndWrittenOnlyWhenMissi
     const QByteArray spellingOn =
         "<item oor:path=\"/org.openoffice.Office.Linguistic/SpellChecking\"><prop oor:name=\"IsSpellAuto\" "
         "oor:op=\"fuse\"><value>true</value></prop></item>";
+    const FakeInstallation installation(FakeInstallation::configuration("7.4"));
     QByteArray settled;  // what a first write leaves, which a second finds complete
     const struct {
         const char* profile;
@@ -186,7 +233,9 @@ TEST(OfficeProfileSettings, AreAddedToWhatTheOfficeStoredAndWrittenOnlyWhenMissi
             ASSERT_TRUE(file.open(QIODevice::WriteOnly));
             file.write(before);
         }
-        const QString error = WriteOfficeSettings(profile.path(), UnattendedOfficeSettings());
+        const std::vector<OfficeSetting> settings = UnattendedOfficeSettings(installation.program());
+        ASSERT_EQ(settings.back().value, "7.4") << "the installation's version is the last it ran as";
+        const QString error = WriteOfficeSettings(profile.path(), settings);
         const QByteArray after = readAll(path);
         EXPECT_EQ(after != before, c.written) << c.profile;
         if (std::string_view(c.profile) == "not the office's file") {
@@ -194,11 +243,12 @@ TEST(OfficeProfileSettings, AreAddedToWhatTheOfficeStoredAndWrittenOnlyWhenMissi
             continue;
         }
         EXPECT_TRUE(error.isEmpty()) << c.profile << ": " << qPrintable(error);
-        for (const OfficeSetting& setting : UnattendedOfficeSettings()) {
-            const QByteArray property = QByteArray("oor:name=\"") + setting.name + "\"";
+        for (const OfficeSetting& setting : settings) {
+            const QByteArray property = QByteArray("oor:name=\"") + setting.name.c_str() + "\"";
             EXPECT_EQ(after.count(property), 1) << c.profile << setting.name;
             const qsizetype value = after.indexOf("<value>", after.indexOf(property)) + 7;
-            EXPECT_EQ(after.mid(value, after.indexOf("</value>", value) - value), setting.value)
+            EXPECT_EQ(after.mid(value, after.indexOf("</value>", value) - value),
+                      QByteArray::fromStdString(setting.value))
                 << c.profile << setting.name;
         }
         if (c.before) {

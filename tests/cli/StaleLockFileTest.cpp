@@ -64,11 +64,11 @@ TEST(OfficeProfilesStaleness, OwnProfilesAndUnheldSlotsAreStaleOthersAreNot) {
     QTemporaryDir cache;
     const QString base = cache.filePath("offices");
     fk::test::FakeOrphanOffices orphans;
-    OfficeProfiles mine(base, 1, orphans);
+    OfficeProfiles mine(base, 1, orphans, {});
     EXPECT_TRUE(mine.isStale(base + "/1"));
     EXPECT_TRUE(mine.isStale(base + "/7")) << "a slot no run holds: its office was killed with its run";
     {
-        OfficeProfiles other(base, 1, orphans);
+        OfficeProfiles other(base, 1, orphans, {});
         EXPECT_FALSE(mine.isStale(base + "/2")) << "held by a run that is still going";
     }
     EXPECT_TRUE(mine.isStale(base + "/2"));

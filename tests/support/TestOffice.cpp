@@ -72,7 +72,8 @@ TestOffice::TestOffice(View view) {
     // A headless test office stands for the command line's, whose profiles have the idle work off; a
     // visible one for the window's, which keeps its user's settings.
     if (view == View::Headless)
-        cli::WriteOfficeSettings(options.profileFolder, cli::UnattendedOfficeSettings());
+        cli::WriteOfficeSettings(options.profileFolder,
+                                 cli::UnattendedOfficeSettings(options.programFolder()));
     session_ = std::make_unique<LibreOfficeSession>(options);
 }
 

@@ -37,6 +37,7 @@
 #include "cli/AllocatorTuning.h"
 #include "cli/ConsoleProgress.h"
 #include "cli/LibreOfficeJobOffice.h"
+#include "cli/OfficeProfileSettings.h"
 #include "cli/OfficeProfiles.h"
 #include "cli/OrphanOffices.h"
 #include "fsutil/ProgramFolder.h"
@@ -684,12 +685,12 @@ public:
 
     // Seconds of what a user would script for one PDF per page: the office's own conversion of the
     // document to PDF, started for it as folioknife-split starts its own, then qpdf's page split.
-    double exportThenSplitSeconds(const QString& document, int expectedPages) {
+    double exportThenSplitSeconds(const QString& document, int expectedPages,
+                                  const QString& profileName = QStringLiteral("pipeline-profile")) {
         const QString exported = freshFolder(QStringLiteral("pipeline-pdf"));
         const QString pages = freshFolder(QStringLiteral("pipeline-pages"));
-        const QString profile =
-            QStringLiteral("-env:UserInstallation=") +
-            QUrl::fromLocalFile(work_.filePath(QStringLiteral("pipeline-profile"))).toString();
+        const QString profile = QStringLiteral("-env:UserInstallation=") +
+                                QUrl::fromLocalFile(work_.filePath(profileName)).toString();
         QElapsedTimer clock;
         clock.start();
         QProcess office;
@@ -719,12 +720,21 @@ public:
         // Profiles made before timing: a first start builds a profile and starts again.
         command({QStringLiteral("-o"), freshFolder(QStringLiteral("pdf-warm")), warmUp}, cache);
         exportThenSplitSeconds(warmUp, 3);
+        // A headless office runs its graphics self-test at every start until an office with a window
+        // has recorded its version, as it has for a user who once opened it; folioknife-split records
+        // it in its own profiles. The pipeline is measured both ways.
+        const QString settledProfile = QStringLiteral("pipeline-profile-settled");
+        exportThenSplitSeconds(warmUp, 3, settledProfile);
+        std::vector<fk::cli::OfficeSetting> settled = fk::cli::UnattendedOfficeSettings(
+            fk::OfficeOptions::fromEnvironment().programFolder());
+        std::erase_if(settled, [](const auto& setting) { return setting.name != "ooSetupLastVersion"; });
+        fk::cli::WriteOfficeSettings(work_.filePath(settledProfile), settled);
         for (const int pages : quick_ ? QList<int>{10, 50} : QList<int>{10, 200, 1000}) {
             const QString input = textDocument(pages);
             const int rounds = quick_ || pages > 200 ? 1 : 2;
             CommandRun ours;
             ours.seconds = 1e300;
-            double theirs = 1e300;
+            double theirs = 1e300, theirsSettled = 1e300;
             for (int round = 0; round < rounds; ++round) {
                 const QString folder = freshFolder(QStringLiteral("pdf-command"));
                 const CommandRun run = command(
@@ -737,12 +747,16 @@ public:
                 ours.seconds = std::min(ours.seconds, run.seconds);
                 ours.peakKilobytes = std::max(ours.peakKilobytes, run.peakKilobytes);
                 theirs = std::min(theirs, exportThenSplitSeconds(input, pages));
+                theirsSettled = std::min(theirsSettled, exportThenSplitSeconds(input, pages, settledProfile));
             }
             const CommandRun odt =
                 command({QStringLiteral("-o"), freshFolder(QStringLiteral("odt-command")), input}, cache);
             std::printf("%-42s %10.1f %10.1f %8.2f   < 1.0\n",
                         qPrintable(QStringLiteral("pdf / (export + qpdf split) s, %1").arg(pages)),
                         ours.seconds, theirs, ours.seconds / theirs);
+            std::printf("%-42s %10.1f %10.1f %8.2f   < 1.0\n",
+                        qPrintable(QStringLiteral("  beside an office once opened, %1").arg(pages)),
+                        ours.seconds, theirsSettled, ours.seconds / theirsSettled);
             std::printf("%-42s %10.1f %10.1f %8.2f   <= 2\n",
                         qPrintable(QStringLiteral("  peak MB, --format pdf / odt, %1").arg(pages)),
                         megabytes(ours.peakKilobytes), megabytes(odt.peakKilobytes),
@@ -753,6 +767,8 @@ public:
             row[QStringLiteral("pdf_seconds")] = ours.seconds;
             row[QStringLiteral("export_then_split_seconds")] = theirs;
             row[QStringLiteral("ratio")] = ours.seconds / theirs;
+            row[QStringLiteral("export_then_split_settled_seconds")] = theirsSettled;
+            row[QStringLiteral("ratio_settled")] = ours.seconds / theirsSettled;
             row[QStringLiteral("pdf_peak_mb")] = megabytes(ours.peakKilobytes);
             row[QStringLiteral("odt_peak_mb")] = megabytes(odt.peakKilobytes);
             rows.append(row);

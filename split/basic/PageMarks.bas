@@ -28,7 +28,7 @@ Dim dividedCount As Long
 ' Where the walk gave fields a page divides their text (see BeforeField), the answer is "=" alone
 ' and no mark is in: the caller has the office lay the document out again and asks again, with "=" in
 ' options, when the walk no longer looks for such fields. With "#" in options, a page that opens at
-' the start of a paragraph of the body is marked by the paragraph's identifier (see Identified).
+' the start of a paragraph of the body is marked by the paragraph's identifier.
 Function MarkPages(document As Object, options As String, progress As Object) As Variant
     Dim cursor As Object, bookmark As Object, start As Object
     Dim body As Object
@@ -41,7 +41,7 @@ Function MarkPages(document As Object, options As String, progress As Object) As
     Dim pageCount As Long, page As Long, reached As Boolean
     pageCount = cursor.getPage()
     Dim pages(pageCount - 1) As String, starts(pageCount - 1) As Object, texts(pageCount - 1) As Object
-    Dim withObjects As Boolean, text As Object
+    Dim withObjects As Boolean, text As Object, atParagraphStart As Boolean
     progress.start("", pageCount * 2)
     withObjects = document.getDrawPage().hasElements()
     ' Nobody undoes our marks and nobody sees them: without undo records and view updates they cost
@@ -66,7 +66,11 @@ Function MarkPages(document As Object, options As String, progress As Object) As
             ' outweighs most calls: a page touches as few new ones as it can (the view cursor itself as
             ' the range, its text kept for the mark).
             text = cursor.getText()
-            start = BeforeField(cursor, text.createTextCursorByRange(cursor), page, InStr(options, "=") = 0)
+            start = text.createTextCursorByRange(cursor)
+            ' Asked here, not in BeforeField: a function that calls on an object it is handed looks
+            ' its interfaces up once more, and most pages open a paragraph.
+            atParagraphStart = start.isStartOfParagraph()
+            If page > 1 And Not atParagraphStart Then start = BeforeField(cursor, start, page, InStr(options, "=") = 0)
             starts(page - 1) = start
             texts(page - 1) = text
             pages(page - 1) = "+" & cursor.PageStyleName
@@ -74,7 +78,7 @@ Function MarkPages(document As Object, options As String, progress As Object) As
             If Not IsEmpty(cursor.Cell) Then MarkRowsAround(cursor, start, page, body)
             If withObjects And page > 1 Then
                 If pages(page - 2) <> "-" Then
-                    If start.isStartOfParagraph() Then
+                    If atParagraphStart Then
                         If BegunOnPageBefore(cursor, start, page) Then pages(page - 1) = "^" & Mid(pages(page - 1), 2)
                     End If
                 End If
@@ -95,19 +99,50 @@ Function MarkPages(document As Object, options As String, progress As Object) As
     If withObjects Then NoteObjectsDrawnLater(document, cursor, pages, pageCount)
     MarkNotesGoingOn(document, cursor, pageCount)
     Dim byIdentifier As Boolean, bodyText As Object, markName As String, markedById As Boolean
+    ' One pair for every page: a new one each time cost a tenth of the marking.
+    Dim identifier As New com.sun.star.beans.StringPair, paragraph As Object, marks As Object
+    identifier.First = "content.xml"
     byIdentifier = False
     If InStr(options, "#") > 0 Then byIdentifier = StoresIdentifiers()
     bodyText = document.getText()
+    marks = document.getBookmarks()
     For page = 1 To pageCount
         If pages(page - 1) <> "-" Then
             markName = "@PAGE_MARK_PREFIX@" & Format(page, "@MARK_NUMBER_FORMAT@")
-            ' Basic's names ignore case: the flag is named otherwise than the function.
+            ' A page that opens a paragraph of the body, outside an index, is marked by giving the
+            ' paragraph the mark's name as its identifier. A bookmark in a paragraph makes the office
+            ' work the paragraph over again when it stores the document, even with the view locked
+            ' (1,000 pages of one paragraph each: 0.9 s of store against 0.07 s unmarked); an
+            ' identifier does not. Asked here rather than in a function: a function that calls on the
+            ' objects it is handed looks their interfaces up again, three times the cost of the questions.
             markedById = False
-            If byIdentifier Then markedById = Identified(bodyText, texts(page - 1), starts(page - 1), markName)
+            If byIdentifier Then
+                If starts(page - 1).isStartOfParagraph() Then
+                    If EqualUnoObjects(texts(page - 1), bodyText) Then
+                        If IsEmpty(starts(page - 1).DocumentIndex) Then
+                            ' At a paragraph's start, the first paragraph the position touches is that paragraph.
+                            paragraph = starts(page - 1).createEnumeration().nextElement()
+                            ' One of the author's own is kept, and the page takes a bookmark; so it does where
+                            ' the office refuses the name.
+                            If paragraph.MetadataReference.Second = "" Then
+                                identifier.Second = markName
+                                On Error Resume Next
+                                paragraph.MetadataReference = identifier
+                                On Error GoTo 0
+                                markedById = (paragraph.MetadataReference.Second = markName)
+                            End If
+                        End If
+                    End If
+                End If
+            End If
             If Not markedById Then
                 bookmark = document.createInstance("com.sun.star.text.Bookmark")
                 bookmark.setName(markName)
-                If Not InsertedIn(texts(page - 1), starts(page - 1), bookmark) Then
+                ' Inserted here for the same reason; where the office refuses, the mark has no place.
+                On Error Resume Next
+                texts(page - 1).insertTextContent(starts(page - 1), bookmark, False)
+                On Error GoTo 0
+                If Not marks.hasByName(markName) Then
                     If InsertedOnPage(cursor, page, bookmark) Then pages(page - 1) = "~" & Mid(pages(page - 1), 2)
                 End If
             End If
@@ -239,29 +274,6 @@ Sub AddNoteMark(position As Object, page As Long)
     noteMarks(noteCount - 1) = "@PAGE_MARK_PREFIX@" & Format(page, "@MARK_NUMBER_FORMAT@") & "@NOTE_MARK_INFIX@" & noteCount
 End Sub
 
-' Marks a page that opens at the start of a paragraph of the body, outside an index, by giving the
-' paragraph the mark's name as its identifier. A bookmark in a paragraph makes the office work the
-' paragraph over again when it stores the document, even with the view locked (1,000 pages of one
-' paragraph each: 0.9 s of store against 0.07 s unmarked); an identifier does not. A paragraph with an
-' identifier of its own keeps it; false then, and wherever the office refuses, and the page takes a
-' bookmark.
-Function Identified(body As Object, text As Object, position As Object, name As String) As Boolean
-    Identified = False
-    On Error GoTo Refused
-    If Not position.isStartOfParagraph() Then Exit Function
-    If Not EqualUnoObjects(text, body) Then Exit Function
-    If Not IsEmpty(position.DocumentIndex) Then Exit Function
-    ' At a paragraph's start, the first of the paragraphs the position touches is that paragraph.
-    Dim paragraph As Object, identifier As New com.sun.star.beans.StringPair
-    paragraph = position.createEnumeration().nextElement()
-    If paragraph.MetadataReference.Second <> "" Then Exit Function
-    identifier.First = "content.xml"
-    identifier.Second = name
-    paragraph.MetadataReference = identifier
-    Identified = True
-Refused:
-End Function
-
 ' Whether the office writes paragraphs' identifiers when it stores OpenDocument: not when it is set
 ' to versions 1.0 or 1.1 (1 and 2), which have none; the pages would lose their marks.
 Function StoresIdentifiers() As Boolean
@@ -352,13 +364,13 @@ End Sub
 ' and print as two pages. With giveText, such a field (one whose text the body shows as it stands) is
 ' given its text in its place, in the office's private copy, where it lays out alike and a cursor can
 ' stop inside it, and dividedCount counts it; else it stays with the page before, where it begins.
-' Leaves the view cursor at start.
+' Asked only for a page after the first that does not open a paragraph. Leaves the view cursor at
+' start.
 Function BeforeField(cursor As Object, start As Object, page As Long, giveText As Boolean) As Object
     Dim probe As Object, field As Variant, words As Boolean, anchor As Object
     BeforeField = start
     If page = 1 Then Exit Function
     On Error GoTo Back
-    If start.isStartOfParagraph() Then Exit Function
     probe = start.getText().createTextCursorByRange(start)
     If Not probe.goLeft(1, False) Then Exit Function
     field = probe.TextField

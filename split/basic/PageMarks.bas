@@ -41,7 +41,7 @@ Function MarkPages(document As Object, options As String, progress As Object) As
     Dim pageCount As Long, page As Long, reached As Boolean
     pageCount = cursor.getPage()
     Dim pages(pageCount - 1) As String, starts(pageCount - 1) As Object, texts(pageCount - 1) As Object
-    Dim withObjects As Boolean, text As Object, atParagraphStart As Boolean
+    Dim withObjects As Boolean, text As Object, atParagraphStart As Boolean, probe As Object, field As Variant
     progress.start("", pageCount * 2)
     withObjects = document.getDrawPage().hasElements()
     ' Nobody undoes our marks and nobody sees them: without undo records and view updates they cost
@@ -68,9 +68,17 @@ Function MarkPages(document As Object, options As String, progress As Object) As
             text = cursor.getText()
             start = text.createTextCursorByRange(cursor)
             ' Asked here, not in BeforeField: a function that calls on an object it is handed looks
-            ' its interfaces up once more, and most pages open a paragraph.
+            ' its interfaces up once more, and most pages open a paragraph or at least no field.
             atParagraphStart = start.isStartOfParagraph()
-            If page > 1 And Not atParagraphStart Then start = BeforeField(cursor, start, page, InStr(options, "=") = 0)
+            If page > 1 And Not atParagraphStart Then
+                probe = text.createTextCursorByRange(start)
+                If probe.goLeft(1, False) Then
+                    field = probe.TextField
+                    If Not IsEmpty(field) Then
+                        If Not IsNull(field) Then start = BeforeField(cursor, start, probe, field, page, InStr(options, "=") = 0)
+                    End If
+                End If
+            End If
             starts(page - 1) = start
             texts(page - 1) = text
             pages(page - 1) = "+" & cursor.PageStyleName
@@ -364,17 +372,13 @@ End Sub
 ' and print as two pages. With giveText, such a field (one whose text the body shows as it stands) is
 ' given its text in its place, in the office's private copy, where it lays out alike and a cursor can
 ' stop inside it, and dividedCount counts it; else it stays with the page before, where it begins.
-' Asked only for a page after the first that does not open a paragraph. Leaves the view cursor at
-' start.
-Function BeforeField(cursor As Object, start As Object, page As Long, giveText As Boolean) As Object
-    Dim probe As Object, field As Variant, words As Boolean, anchor As Object
+' Asked only for a page after the first that does not open a paragraph, whose start follows field:
+' probe stands before the field. Leaves the view cursor at start.
+Function BeforeField(cursor As Object, start As Object, probe As Object, field As Variant, page As Long, _
+                     giveText As Boolean) As Object
+    Dim words As Boolean, anchor As Object
     BeforeField = start
-    If page = 1 Then Exit Function
     On Error GoTo Back
-    probe = start.getText().createTextCursorByRange(start)
-    If Not probe.goLeft(1, False) Then Exit Function
-    field = probe.TextField
-    If IsEmpty(field) Or IsNull(field) Then Exit Function
     words = InStr(Trim(field.getPresentation(False)), " ") > 0
     If words Then
         If Not giveText Then Exit Function

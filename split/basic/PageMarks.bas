@@ -112,6 +112,8 @@ Function MarkPages(document As Object, options As String, progress As Object) As
     identifier.First = "content.xml"
     byIdentifier = False
     If InStr(options, "#") > 0 Then byIdentifier = StoresIdentifiers()
+    Dim askParagraph As Boolean
+    askParagraph = document.getText().createTextCursor().getPropertySetInfo().hasPropertyByName("TextParagraph")
     bodyText = document.getText()
     marks = document.getBookmarks()
     For page = 1 To pageCount
@@ -128,8 +130,14 @@ Function MarkPages(document As Object, options As String, progress As Object) As
                 If starts(page - 1).isStartOfParagraph() Then
                     If EqualUnoObjects(texts(page - 1), bodyText) Then
                         If IsEmpty(starts(page - 1).DocumentIndex) Then
-                            ' At a paragraph's start, the first paragraph the position touches is that paragraph.
-                            paragraph = starts(page - 1).createEnumeration().nextElement()
+                            ' At a paragraph's start, the paragraph the position stands in is that paragraph;
+                            ' asked of the position where the office answers, which costs less than an
+                            ' enumeration of the paragraphs from it.
+                            If askParagraph Then
+                                paragraph = starts(page - 1).TextParagraph
+                            Else
+                                paragraph = starts(page - 1).createEnumeration().nextElement()
+                            End If
                             ' One of the author's own is kept, and the page takes a bookmark; so it does where
                             ' the office refuses the name.
                             If paragraph.MetadataReference.Second = "" Then

@@ -58,6 +58,23 @@ void set(pugi::xml_node items, const OfficeSetting& setting) {
 
 }  // namespace
 
+QString WriteEmptyWriterStatusBar(const QString& profileFolder) {
+    static constexpr char kEmptyStatusBar[] =
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+        "<statusbar:statusbar xmlns:statusbar=\"http://openoffice.org/2001/statusbar\" "
+        "xmlns:xlink=\"http://www.w3.org/1999/xlink\"/>\n";
+    const QString folder = profileFolder + QStringLiteral("/user/config/soffice.cfg/modules/swriter/statusbar");
+    const QString path = folder + QStringLiteral("/statusbar.xml");
+    QFile existing(path);
+    if (existing.open(QIODevice::ReadOnly) && existing.readAll() == kEmptyStatusBar) return {};
+    QDir().mkpath(folder);
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) ||
+        file.write(kEmptyStatusBar, static_cast<qint64>(sizeof kEmptyStatusBar - 1)) < 0 || !file.commit())
+        return path + QStringLiteral(": ") + file.errorString();
+    return {};
+}
+
 std::vector<OfficeSetting> UnattendedOfficeSettings(const QString& programFolder) {
     std::vector<OfficeSetting> settings{
         {"/org.openoffice.Office.Linguistic/SpellChecking", "IsSpellAuto", "false"},

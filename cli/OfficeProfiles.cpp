@@ -48,6 +48,7 @@ OfficeProfiles::OfficeProfiles(const QString& baseFolder, int count, OrphanOffic
         orphans.stopOfficesUsing(folder);
         // Only faster with them: a profile that cannot take them is used as it is.
         WriteOfficeSettings(folder, settings);
+        WriteEmptyWriterStatusBar(folder);
         folders_ << folder;
     }
     if (folders_.size() < count)

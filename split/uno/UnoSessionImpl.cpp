@@ -13,6 +13,8 @@
 #include <com/sun/star/bridge/XBridgeFactory.hpp>
 #include <com/sun/star/connection/NoConnectException.hpp>
 #include <com/sun/star/connection/XConnector.hpp>
+#include <com/sun/star/container/XEnumeration.hpp>
+#include <com/sun/star/container/XEnumerationAccess.hpp>
 #include <com/sun/star/container/XNameContainer.hpp>
 #include <com/sun/star/frame/XComponentLoader.hpp>
 #include <com/sun/star/frame/XController.hpp>
@@ -358,9 +360,13 @@ public:
         call([&] {
             Reference<css::text::XTextFieldsSupplier> fields(unoDocument(document).component, UNO_QUERY);
             if (!fields.is()) return;
+            // A document without fields has none to update, and the refresh would still count every
+            // word of it for its statistics: 0.9 s at 1,000 pages.
+            const Reference<css::container::XEnumerationAccess> all = fields->getTextFields();
+            if (!all.is() || !all->createEnumeration()->hasMoreElements()) return;
             const Reference<css::util::XModifiable> modifiable(unoDocument(document).component, UNO_QUERY);
             const bool edited = modifiable.is() && modifiable->isModified();
-            Reference<css::util::XRefreshable>(fields->getTextFields(), UNO_QUERY_THROW)->refresh();
+            Reference<css::util::XRefreshable>(all, UNO_QUERY_THROW)->refresh();
             // Printing leaves the document as unedited as it was, and so must this: an edited document's
             // modification-date fields show the time of day instead of the date the file keeps. A
             // document that refuses (read-only, say) is split all the same.

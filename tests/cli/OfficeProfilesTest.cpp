@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
@@ -11,6 +12,8 @@
 #include <cstring>
 #include <optional>
 #include <string_view>
+
+#include <pugixml.hpp>
 
 #include "Bounds.h"
 #include "FakeOrphanOffices.h"
@@ -198,6 +201,22 @@ TEST(OfficeProfileSettings, TheVersionLastRunAsIsTheInstallationsOwnOrNone) {
         EXPECT_EQ(settings.back().name == "ooSetupLastVersion", c.version.has_value()) << c.installation;
     }
     EXPECT_EQ(InstalledOfficeVersion(QTemporaryDir().path()), std::nullopt) << "no installation";
+}
+
+TEST(OfficeProfileSettings, TextDocumentsGetAnEmptyStatusBarWrittenOnce) {
+    QTemporaryDir profile;
+    const QString path = profile.filePath("user/config/soffice.cfg/modules/swriter/statusbar/statusbar.xml");
+    ASSERT_TRUE(WriteEmptyWriterStatusBar(profile.path()).isEmpty());
+    pugi::xml_document written;
+    ASSERT_TRUE(written.load_file(QFile::encodeName(path).constData()));
+    EXPECT_STREQ(written.document_element().name(), "statusbar:statusbar");
+    EXPECT_FALSE(written.document_element().first_child()) << "no item, so no word count";
+    struct stat before {}, after {};  // a QSaveFile would put a new file in place
+    ASSERT_EQ(::stat(QFile::encodeName(path).constData(), &before), 0);
+    ASSERT_TRUE(WriteEmptyWriterStatusBar(profile.path()).isEmpty());
+    ASSERT_EQ(::stat(QFile::encodeName(path).constData(), &after), 0);
+    EXPECT_EQ(after.st_ino, before.st_ino) << "a profile that has it keeps its file";
+    EXPECT_FALSE(WriteEmptyWriterStatusBar("/proc/folioknife/profile").isEmpty());
 }
 
 TEST(OfficeProfileSettings, AreAddedToWhatTheOfficeStoredAndWrittenOnlyWhenMissing) {

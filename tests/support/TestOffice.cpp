@@ -71,9 +71,11 @@ TestOffice::TestOffice(View view) {
     options.temporaryFolder = scratch_.filePath(QStringLiteral("tmp"));
     // A headless test office stands for the command line's, whose profiles have the idle work off; a
     // visible one for the window's, which keeps its user's settings.
-    if (view == View::Headless)
+    if (view == View::Headless) {
         cli::WriteOfficeSettings(options.profileFolder,
                                  cli::UnattendedOfficeSettings(options.programFolder()));
+        cli::WriteEmptyWriterStatusBar(options.profileFolder);
+    }
     session_ = std::make_unique<LibreOfficeSession>(options);
 }
 

@@ -191,7 +191,7 @@ TEST(OfficeProfileSettings, TheVersionLastRunAsIsTheInstallationsOwnOrNone) {
     } cases[] = {
         {"as installed", FakeInstallation::configuration("7.4"), "7.4"},
         {"no value of its own", FakeInstallation::configuration(""), std::nullopt},
-        {"not a version", FakeInstallation::configuration("7.4</value><x>"), std::nullopt},
+        {"not a version", FakeInstallation::configuration("seven"), std::nullopt},
         {"not XML", "<oor:data", std::nullopt},
     };
     for (const auto& c : cases) {

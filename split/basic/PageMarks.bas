@@ -75,7 +75,11 @@ Function MarkPages(document As Object, options As String, progress As Object) As
                 If probe.goLeft(1, False) Then
                     field = probe.TextField
                     If Not IsEmpty(field) Then
-                        If Not IsNull(field) Then start = BeforeField(cursor, start, probe, field, page, InStr(options, "=") = 0)
+                        If Not IsNull(field) Then
+                            start = BeforeField(cursor, start, probe, field, page, InStr(options, "=") = 0)
+                            ' Before a field that opens the paragraph, the page opens the paragraph.
+                            atParagraphStart = start.isStartOfParagraph()
+                        End If
                     End If
                 End If
             End If

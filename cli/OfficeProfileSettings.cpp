@@ -3,7 +3,6 @@
 #include <QDir>
 #include <QFile>
 #include <QSaveFile>
-#include <cstring>
 #include <pugixml.hpp>
 #include <sstream>
 

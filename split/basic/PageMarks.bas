@@ -116,9 +116,9 @@ Function MarkPages(document As Object, options As String, progress As Object) As
     identifier.First = "content.xml"
     byIdentifier = False
     If InStr(options, "#") > 0 Then byIdentifier = StoresIdentifiers()
-    Dim askParagraph As Boolean
-    askParagraph = document.getText().createTextCursor().getPropertySetInfo().hasPropertyByName("TextParagraph")
     bodyText = document.getText()
+    Dim askParagraph As Boolean
+    askParagraph = bodyText.createTextCursor().getPropertySetInfo().hasPropertyByName("TextParagraph")
     marks = document.getBookmarks()
     For page = 1 To pageCount
         If pages(page - 1) <> "-" Then

@@ -108,6 +108,10 @@ std::string packageBytes(const std::vector<const PackageEntry*>& entries, const 
 
 }  // namespace
 
+std::string PackageArchive::bytesAsStored(const std::vector<const PackageEntry*>& entries) {
+    return packageBytes(entries, "Cannot compress the entries every page carries: ", false);
+}
+
 PackageEntry PackageArchive::storedAlone(PackageEntry entry) {
     entry.storedIn.reset();
     entry.storedIn = std::make_shared<const std::string>(

@@ -35,6 +35,10 @@ public:
     // The same package's bytes, for a caller that stages and syncs the file itself. Throws SliceError.
     static std::string bytes(const std::vector<const PackageEntry*>& entries);
 
+    // A package of the entries alone, none of them first or stored uncompressed because of its place:
+    // entry k is at index k. For entries many packages take over from one place.
+    static std::string bytesAsStored(const std::vector<const PackageEntry*>& entries);
+
     // The entry with a package of its own in memory, for writing it to many packages.
     static PackageEntry storedAlone(PackageEntry entry);
 };

@@ -135,6 +135,29 @@ SlicedDocument::SlicedDocument(const std::filesystem::path& markedPackage, std::
     inputReferences_.collect(stylesRoot);
     inputTargets_ =
         std::make_unique<ReferenceTargets>(std::initializer_list<pugi::xml_node>{text_, stylesRoot});
+    packEveryPagesEntries();
+}
+
+bool SlicedDocument::isOnEveryPage(const std::string& name) const {
+    return name != "mimetype" && name != "content.xml" && name != "styles.xml" && !isDropped(name) &&
+           !isMedia(name);
+}
+
+void SlicedDocument::packEveryPagesEntries() {
+    // Every page carries these as they are. In a small package of their own, compressed once, they are
+    // taken over from there: a page would otherwise open the whole marked package for them (its last
+    // 64 KiB are copied to find the directory) or compress an entry that changed (meta.xml) again.
+    std::vector<const PackageEntry*> everyPages;
+    for (const PackageEntry& entry : entries_)
+        if (isOnEveryPage(entry.name)) everyPages.push_back(&entry);
+    if (everyPages.empty()) return;
+    const auto packed = std::make_shared<const std::string>(PackageArchive::bytesAsStored(everyPages));
+    std::uint64_t index = 0;
+    for (PackageEntry& entry : entries_) {
+        if (!isOnEveryPage(entry.name)) continue;
+        entry.storedIn = packed;
+        entry.storedAt = index++;
+    }
 }
 
 SlicedDocument::~SlicedDocument() = default;
@@ -155,9 +178,11 @@ void SlicedDocument::markOrigin(const std::string& documentName) {
     for (PackageEntry& meta : entries_) {
         if (meta.name != "meta.xml") continue;
         meta = {meta.name, WithPageOrigin(meta.data, documentName)};
+        packEveryPagesEntries();
         return;
     }
     entries_.push_back({"meta.xml", WithPageOrigin({}, documentName)});
+    packEveryPagesEntries();
 }
 
 const PackageEntry* SlicedDocument::entry(std::string_view name) const {
@@ -275,7 +300,8 @@ void SlicedDocument::withEntries(
     std::vector<std::string> names;
     for (const PackageEntry& entry : written) names.push_back(entry.name);
     for (const PackageEntry* entry : kept) names.push_back(entry->name);
-    const PackageEntry manifest{"META-INF/manifest.xml", manifest_->render(names)};
+    const PackageEntry manifest =
+        repeatedManifests_.share({"META-INF/manifest.xml", manifest_->render(names)});
 
     std::vector<const PackageEntry*> ordered;
     for (const PackageEntry& entry : written) ordered.push_back(&entry);

@@ -99,6 +99,10 @@ private:
     BlankPage blankPage(int page) const;
     static void openOnLayoutOfAnyParity(pugi::xml_node stylesRoot, const std::string& pageLayout);
 
+    // Not the body, its styles or a picture, and not dropped: what every page's package takes over.
+    bool isOnEveryPage(const std::string& name) const;
+    void packEveryPagesEntries();
+
     static inline const std::string kBlankMasterPage = "Folioknife_20_Blank_20_Page";
 
     PagePlan plan_;
@@ -123,6 +127,7 @@ private:
     std::vector<SliceIssue> issues_;
     bool changesHidden_ = false;  // the input's view hides tracked changes, and so will each page's
     mutable RepeatedEntries repeatedStyles_;
+    mutable RepeatedEntries repeatedManifests_;  // alike on pages that take the same pictures
 };
 
 }  // namespace fk::slicer

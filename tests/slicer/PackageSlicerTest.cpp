@@ -150,9 +150,13 @@ TEST_F(PackageSlicerTest, EveryPageSaysInItsMetadataWhichDocumentItWasCutFrom) {
 
     const fs::path input = writeStandardInput();
     PackageSlicer slicer(input, std::vector<PlannedPage>(3));
+    slicer.writePage(2, folder_ / "before.odt");
     slicer.markOrigin("report.odt");
     slicer.writePage(2, folder_ / "page2.odt");
+    EXPECT_EQ(PageOriginOf(folder_ / "before.odt"), std::nullopt);
     EXPECT_EQ(PageOriginOf(folder_ / "page2.odt"), "report.odt");
+    EXPECT_EQ(TestPackage::contents(folder_ / "page2.odt").at("settings.xml"),
+              TestPackage::contents(folder_ / "before.odt").at("settings.xml"));
     EXPECT_EQ(PageOriginOf(input), std::nullopt);
 }
 

@@ -743,8 +743,8 @@ public:
         // it in its own profiles. The pipeline is measured both ways.
         const QString settledProfile = QStringLiteral("pipeline-profile-settled");
         exportThenSplitSeconds(warmUp, 3, settledProfile);
-        std::vector<fk::cli::OfficeSetting> settled = fk::cli::UnattendedOfficeSettings(
-            fk::OfficeOptions::fromEnvironment().programFolder());
+        std::vector<fk::cli::OfficeSetting> settled =
+            fk::cli::UnattendedOfficeSettings(fk::OfficeOptions::fromEnvironment().programFolder());
         std::erase_if(settled, [](const auto& setting) { return setting.name != "ooSetupLastVersion"; });
         fk::cli::WriteOfficeSettings(work_.filePath(settledProfile), settled);
         for (const int pages : quick_ ? QList<int>{10, 50} : QList<int>{10, 200, 1000}) {

@@ -71,12 +71,39 @@ void RunEstimate::advanced(const QString& path, SplitStage stage, double fractio
 void RunEstimate::pagesStored(const QString& path, int stored, int count, double now) {
     Document& written = documents_[path];
     written.outputs = count;
+    // Outputs are told a batch at a time, right after the batch is written: a tell that comes later
+    // than kBatchGapSeconds after the one before begins a batch.
+    if (written.storedAt < 0 || now - written.storedAt > kBatchGapSeconds) {
+        written.lastBatchSize = written.storedAt < 0 ? 0 : written.stored - written.storedBeforeBatch;
+        written.storedBeforeBatch = written.stored;
+        written.batchToldAt = now;
+        if (written.firstBatchToldAt < 0)
+            written.firstBatchToldAt = now;
+        else if (written.firstBatchSize == 0)
+            written.firstBatchSize = written.stored;
+    }
+    written.stored = stored;
+    written.storedAt = now;
     paceKept_ = true;
     update(path, written, now, false, [&](DocumentWork& work) { work.pagesStored(stored, count); });
 }
 
 void RunEstimate::officeDone(const QString& path) {
     documents_[path].officeDone = true;
+}
+
+std::optional<double> RunEstimate::observedPagesSeconds(const Document& document, double now) {
+    if (document.finished || !document.officeDone || document.firstBatchSize <= 0) return std::nullopt;
+    // When a batch begins to be told, all of it is written: taken to be as large as the one before, the
+    // tells still to come of the batch being told are not taken for work still to do. The pace is that
+    // of the batches after the first, which also holds the reading of the package and often shares the
+    // processor with the office's next document.
+    const int written = std::min(document.outputs, document.storedBeforeBatch + document.lastBatchSize);
+    if (written <= document.firstBatchSize || document.batchToldAt <= document.firstBatchToldAt)
+        return std::nullopt;
+    const double perPage =
+        (document.batchToldAt - document.firstBatchToldAt) / (written - document.firstBatchSize);
+    return std::max(0.0, (document.outputs - written) * perPage - (now - document.batchToldAt));
 }
 
 void RunEstimate::finished(const QString& path, int outputs) {
@@ -132,8 +159,14 @@ std::optional<double> RunEstimate::secondsLeft(double now) const {
     // the office is done with it, while the office takes the next: the run ends when the last of those
     // does. Documents go in the order they were begun, those not begun after them.
     struct Left {
-        double begun, office, pages;
+        double begun, office, pages;  // seconds
     };
+    // The pages written once the office has no document left go faster, with the processor to
+    // themselves; not those an office writes itself (the copy method, conversions).
+    const bool officeIdle = static_cast<qsizetype>(documentCount_) <= documents_.size() &&
+                            std::all_of(documents_.cbegin(), documents_.cend(),
+                                        [](const Document& d) { return d.finished || d.officeDone; });
+    const double pagesPace = *pace * (officeIdle ? kPagesAloneShare : 1);
     std::vector<Left> lefts;
     const double officeShare = DocumentWork::OfficeShare();
     double restWeight = totalWeight();
@@ -146,25 +179,20 @@ std::optional<double> RunEstimate::secondsLeft(double now) const {
         const double pages =
             weight * (1 - (document->work.writingPages() ? done : std::max(done, officeShare)));
         lefts.push_back({document->begun < 0 ? std::numeric_limits<double>::infinity() : document->begun,
-                         weight * (1 - done) - pages, pages});
+                         (weight * (1 - done) - pages) * *pace,
+                         observedPagesSeconds(*document, now).value_or(pages * pagesPace)});
     }
     std::stable_sort(lefts.begin(), lefts.end(),
                      [](const Left& a, const Left& b) { return a.begun < b.begun; });
     if (restCount > 0 && restWeight > 0)
-        lefts.push_back({std::numeric_limits<double>::infinity(), restWeight * officeShare,
-                         restWeight / restCount * (1 - officeShare)});
+        lefts.push_back({std::numeric_limits<double>::infinity(), restWeight * officeShare * *pace,
+                         restWeight / restCount * (1 - officeShare) * *pace});
     double office = 0, end = 0;
     for (const Left& left : lefts) {
         office += left.office;
         end = std::max(end, office + left.pages);
     }
-    // The pages written once the office has no document left go faster, with the processor to
-    // themselves; not those an office writes itself (the copy method, conversions).
-    const bool officeIdle =
-        restCount == 0 && std::all_of(documents_.cbegin(), documents_.cend(),
-                                      [](const Document& d) { return d.finished || d.officeDone; });
-    if (officeIdle) end *= kPagesAloneShare;
-    return std::max(end, office) * *pace + kStopSeconds;
+    return std::max(end, office) + kStopSeconds;
 }
 
 std::optional<double> RunEstimate::outputsPerSecond(double now) const {

@@ -71,8 +71,8 @@ TEST(RunEstimate, TimeLeftFollowsTheWorkOfTheOfficesStagesNotThePagesWritten) {
              r.advanced(kLong, SplitStage::Open, 1, 0.1);
              r.reached(kLong, SplitStage::CountPages, 0.1);
          },
-         1.1, 1.1 / RunEstimate::kSecondsPerByte,
-         LeftWhileLongInOffice(1.1 / RunEstimate::kSecondsPerByte) * RunEstimate::kSecondsPerByte + kStop},
+         0.9, 0.9 / RunEstimate::kSecondsPerByte,
+         LeftWhileLongInOffice(0.9 / RunEstimate::kSecondsPerByte) * RunEstimate::kSecondsPerByte + kStop},
         {"but never past the end of its stage",
          [](RunEstimate& r) {
              r.reached(kLong, SplitStage::Open, 0);
@@ -108,6 +108,7 @@ TEST(RunEstimate, TimeLeftFollowsTheWorkOfTheOfficesStagesNotThePagesWritten) {
          [](RunEstimate& r) {
              r.reached(kLong, SplitStage::Open, 0);
              r.reached(kLong, SplitStage::Store, 4);
+             r.advanced(kLong, SplitStage::Store, 0.5, 5);
              r.advanced(kLong, SplitStage::Store, 0.1, 20);
          },
          20, kLongWeight * End(SplitStage::Store), std::nullopt},
@@ -163,6 +164,24 @@ TEST(RunEstimate, PagesWrittenWithoutAnOfficeAtWorkGoFaster) {
     longFirst.reached(kShort, SplitStage::Open, 9);
     EXPECT_NEAR(*longFirst.secondsLeft(9), whileShortIsToCome, 1e-9)
         << "a document still to come keeps an office at work";
+
+    // Batches of 100 of 1,000 pages told 0.02 s apart, a page a microsecond after the one before: from
+    // the second batch on, the rest go at the pace of the batches after the first, less what the batch
+    // under way has had; the tells still to come of a batch being told are not taken for work to do.
+    RunEstimate alone(1);
+    alone.weigh(kLong, kLongBytes);
+    alone.reached(kLong, SplitStage::Close, 5);
+    alone.officeDone(kLong);
+    const auto tellBatch = [&alone](int batch, int upTo) {
+        for (int page = 1; page <= upTo; ++page)
+            alone.pagesStored(kLong, (batch - 1) * 100 + page, 1000, 5 + 0.02 * batch + page * 1e-6);
+    };
+    tellBatch(1, 100);
+    tellBatch(2, 4);
+    EXPECT_NEAR(*alone.secondsLeft(5.04), 0.16 + kStop, 1e-5);
+    tellBatch(2, 100);
+    EXPECT_NEAR(*alone.secondsLeft(5.05), 0.15 + kStop, 1e-5);
+    EXPECT_NEAR(*alone.secondsLeft(6), kStop, 1e-9) << "a batch late is not taken back";
 }
 
 TEST(RunEstimate, DocumentsNotWeighedCountAsTheAverageOrAllAlike) {

@@ -16,6 +16,7 @@
 #include "StylesAdjuster.h"
 #include "slicer/PageOrigin.h"
 
+#include <algorithm>
 #include <sstream>
 
 namespace fk::slicer {
@@ -138,9 +139,12 @@ SlicedDocument::SlicedDocument(const std::filesystem::path& markedPackage, std::
     packEveryPagesEntries();
 }
 
+bool SlicedDocument::isTakenOver(const std::string& name) {
+    return name != "mimetype" && name != "content.xml" && name != "styles.xml" && !isDropped(name);
+}
+
 bool SlicedDocument::isOnEveryPage(const std::string& name) const {
-    return name != "mimetype" && name != "content.xml" && name != "styles.xml" && !isDropped(name) &&
-           !isMedia(name);
+    return isTakenOver(name) && !isMedia(name);
 }
 
 void SlicedDocument::packEveryPagesEntries() {
@@ -175,13 +179,12 @@ const std::string& SlicedDocument::masterPageOf(int page) const {
 }
 
 void SlicedDocument::markOrigin(const std::string& documentName) {
-    for (PackageEntry& meta : entries_) {
-        if (meta.name != "meta.xml") continue;
-        meta = {meta.name, WithPageOrigin(meta.data, documentName)};
-        packEveryPagesEntries();
-        return;
-    }
-    entries_.push_back({"meta.xml", WithPageOrigin({}, documentName)});
+    const auto meta = std::find_if(entries_.begin(), entries_.end(),
+                                   [](const PackageEntry& entry) { return entry.name == "meta.xml"; });
+    if (meta != entries_.end())
+        *meta = {meta->name, WithPageOrigin(meta->data, documentName)};
+    else
+        entries_.push_back({"meta.xml", WithPageOrigin({}, documentName)});
     packEveryPagesEntries();
 }
 
@@ -291,9 +294,7 @@ void SlicedDocument::withEntries(
         written.push_back(repeatedStyles_.share({"styles.xml", serialised(styles)}));
     std::vector<const PackageEntry*> kept;
     for (const PackageEntry& input : entries_) {
-        if (input.name == "mimetype" || input.name == "content.xml" || input.name == "styles.xml" ||
-            isDropped(input.name))
-            continue;
+        if (!isTakenOver(input.name)) continue;
         if (isMedia(input.name) && !outputReferences.covers(input.name)) continue;
         kept.push_back(&input);
     }

@@ -99,7 +99,9 @@ private:
     BlankPage blankPage(int page) const;
     static void openOnLayoutOfAnyParity(pugi::xml_node stylesRoot, const std::string& pageLayout);
 
-    // Not the body, its styles or a picture, and not dropped: what every page's package takes over.
+    // Neither made for each page (the type, the body, its styles) nor dropped: taken over as it is.
+    static bool isTakenOver(const std::string& name);
+    // Taken over and not a picture: what every page's package carries.
     bool isOnEveryPage(const std::string& name) const;
     void packEveryPagesEntries();
 

@@ -101,7 +101,7 @@ void ConsoleProgress::failed(const QString& path, const SplitFailure& failure) {
 
 void ConsoleProgress::documentFinished(const DocumentResult& result) {
     inProgress_.remove(result.path);
-    estimate_.finished(result.path, result.split.pagesStored);
+    estimate_.finished(result.path, result.split.pagesStored, now_());
     ++finished_;
     if (!live_ && !quiet_) {
         QString outcome;

@@ -49,9 +49,12 @@ RunEstimate::Document& RunEstimate::document(const QString& path, double now) {
 template <typename Update>
 void RunEstimate::update(const QString& path, Document& document, double now, bool reckon, Update&& change) {
     const double reckoned = reckon ? done(path, document, secondsPerWeight(now), now) : 0;
+    const double toldBefore = told(document);
     change(document.work);
     document.reckoned = std::min(reckoned, document.work.stageEnd());
     document.lastChange = now;
+    toldWeight_ += weightOf(path) * (told(document) - toldBefore);
+    toldSeconds_ = workSeconds(now);
     // Past the layout the time the work took so far says how long the rest takes.
     if (document.work.done() >= DocumentWork::SpanOf(SplitStage::CountPages)->end) paceKept_ = true;
 }
@@ -106,20 +109,33 @@ std::optional<double> RunEstimate::observedPagesSeconds(const Document& document
     return std::max(0.0, (document.outputs - written) * perPage - (now - document.batchToldAt));
 }
 
-void RunEstimate::finished(const QString& path, int outputs) {
+void RunEstimate::finished(const QString& path, int outputs, double now) {
     Document& ended = documents_[path];
+    const double toldBefore = told(ended);
     ended.finished = true;
     ended.outputs = outputs;
     ended.work.finished();
+    toldWeight_ += weightOf(path) * (told(ended) - toldBefore);
+    toldSeconds_ = workSeconds(now);
     paceKept_ = true;
+}
+
+double RunEstimate::told(const Document& document) {
+    return std::max(document.work.done(), document.reckoned);
 }
 
 std::optional<double> RunEstimate::secondsPerWeight(double now) const {
     if (paceKept_) {
-        double done = 0;
+        // The pace as of the last tell holds until the work reckoned at it, which stops at the end of
+        // each document's stage, falls behind the time gone: a silent stage (the store's word count)
+        // does not slow the run's pace while it lasts no longer than that pace allows.
+        const std::optional<double> toldPace =
+            toldWeight_ > 0 && toldSeconds_ > 0 ? std::optional(toldSeconds_ / toldWeight_) : std::nullopt;
+        double reckoned = 0;
         for (auto document = documents_.cbegin(); document != documents_.cend(); ++document)
-            done += weightOf(document.key()) * document->work.done();
-        if (done > 0 && workSeconds(now) > 0) return workSeconds(now) / done;
+            reckoned += weightOf(document.key()) * done(document.key(), *document, toldPace, now);
+        if (reckoned > 0 && workSeconds(now) > 0)
+            return std::max(toldPace.value_or(0), workSeconds(now) / reckoned);
     }
     // Weights are bytes of text only where documents were weighed.
     if (workBegun_ >= 0 && !weights_.isEmpty()) return kSecondsPerByte;

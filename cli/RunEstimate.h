@@ -12,14 +12,14 @@ namespace fk::cli {
 // the pages written so far, which come in a burst once the office is done with a document. Each
 // document weighs as much as its text (slicer::TextBytes), plus what every document costs whatever its
 // size, and is as far as its stages, the office's reports and its pages say (DocumentWork). The work
-// goes at the pace the run has kept since an office first began on a document (an office's start is
-// paid once, before that); until a document's layout, which reports nothing, has been waited out once,
-// at a pace assumed from the text's size. Between reports a document is taken to go on at that pace,
-// up to the end of the stage it is in (a report behind that reckoning does not set it back: the store
-// reports little at first and most at the end; pages written are taken as they are). A document's
-// pages are written while the office takes the next: the time left runs to the last of them to end,
-// and the offices' stop. Once a document's pages are told in a second batch without the office, the
-// rest are taken at the pace of those batches.
+// goes at the pace the run had kept, when last told of, since an office first began on a document (an
+// office's start is paid once, before that), slower only once a stage outlasts it; until a document's layout,
+// which reports nothing, has been waited out once, at a pace assumed from the text's size. Between reports a
+// document is taken to go on at that pace, up to the end of the stage it is in (a report behind that
+// reckoning does not set it back: the store reports little at first and most at the end; pages written are
+// taken as they are). A document's pages are written while the office takes the next: the time left runs to
+// the last of them to end, and the offices' stop. Once a document's pages are told in a second batch without
+// the office, the rest are taken at the pace of those batches.
 class RunEstimate {
 public:
     explicit RunEstimate(int documentCount) : documentCount_(documentCount) {}
@@ -35,7 +35,7 @@ public:
     void pagesStored(const QString& path, int stored, int count, double now);
     // The office is done with the document: its pages still to come are written without it.
     void officeDone(const QString& path);
-    void finished(const QString& path, int outputs);
+    void finished(const QString& path, int outputs, double now);
 
     // The run's work done, 0 to 1.
     double fraction(double now) const;
@@ -80,6 +80,8 @@ private:
         bool finished = false;
     };
 
+    // How far the document was last told to be, or reckoned to be then.
+    static double told(const Document& document);
     double weightOf(const QString& path) const;
     double totalWeight() const;
     // Seconds a unit of weight takes; nothing while no pace is known.
@@ -98,8 +100,10 @@ private:
     int documentCount_;
     QHash<QString, double> weights_;
     QHash<QString, Document> documents_;
-    double workBegun_ = -1;  // the first office stage of the run; -1 not yet
-    bool paceKept_ = false;  // a document has gone past its layout, or written pages
+    double workBegun_ = -1;   // the first office stage of the run; -1 not yet
+    bool paceKept_ = false;   // a document has gone past its layout, or written pages
+    double toldWeight_ = 0;   // the work told done, summed over the documents
+    double toldSeconds_ = 0;  // the run's work seconds when it was last told
 };
 
 }  // namespace fk::cli

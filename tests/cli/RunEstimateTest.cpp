@@ -101,7 +101,7 @@ TEST(RunEstimate, TimeLeftFollowsTheWorkOfTheOfficesStagesNotThePagesWritten) {
          [](RunEstimate& r) {
              r.started(kLong);
              r.reached(kLong, SplitStage::Open, 2);
-             r.finished(kLong, 1000);
+             r.finished(kLong, 1000, 10);
          },
          10, kLongWeight, 8 * kShortWeight / kLongWeight + kStop},
         {"a report behind the reckoning does not set it back",
@@ -145,7 +145,7 @@ TEST(RunEstimate, PagesWrittenWithoutAnOfficeAtWorkGoFaster) {
         run.weigh(kLong, kLongBytes);
         run.weigh(kShort, kShortBytes);
         run.reached(kShort, SplitStage::Open, 0);
-        run.finished(kShort, 40);
+        run.finished(kShort, 40, 0);
         run.reached(kLong, SplitStage::Store, 5);
         if (officeDone) run.officeDone(kLong);
         run.pagesStored(kLong, 500, 1000, 9);
@@ -184,9 +184,24 @@ TEST(RunEstimate, PagesWrittenWithoutAnOfficeAtWorkGoFaster) {
     EXPECT_NEAR(*alone.secondsLeft(6), kStop, 1e-9) << "a batch late is not taken back";
 }
 
+// The store counts its words without a report: the time left falls as it goes, at the pace the run
+// kept up to it, and stops falling once the store outlasts that pace.
+TEST(RunEstimate, ASilentStageCountsDownAtThePaceLastToldUntilItOutlastsIt) {
+    RunEstimate run(1);
+    run.weigh(kLong, kLongBytes);
+    run.reached(kLong, SplitStage::Open, 0);
+    run.reached(kLong, SplitStage::Store, 4);
+    const double atStore = *run.secondsLeft(4);
+    const double storeSeconds =
+        4 / Begin(SplitStage::Store) * (End(SplitStage::Store) - Begin(SplitStage::Store));
+    EXPECT_NEAR(*run.secondsLeft(5), atStore - 1, 1e-9);
+    EXPECT_NEAR(*run.secondsLeft(4 + storeSeconds), atStore - storeSeconds, 1e-9);
+    EXPECT_GT(*run.secondsLeft(4 + 2 * storeSeconds), *run.secondsLeft(4 + storeSeconds));
+}
+
 TEST(RunEstimate, DocumentsNotWeighedCountAsTheAverageOrAllAlike) {
     RunEstimate alike(4);
-    alike.finished(kLong, 3);
+    alike.finished(kLong, 3, 0);
     EXPECT_NEAR(alike.fraction(1), 0.25, 1e-9) << "none weighed: one of four";
     alike.reached(kShort, SplitStage::Open, 1);
     // No text to assume a pace from: the run's own, a document a second, carries the second on
@@ -198,7 +213,7 @@ TEST(RunEstimate, DocumentsNotWeighedCountAsTheAverageOrAllAlike) {
     RunEstimate partly(3);
     partly.weigh(kLong, kLongBytes);
     partly.weigh(kShort, kShortBytes);
-    partly.finished(QStringLiteral("/in/unweighed.odt"), 1);
+    partly.finished(QStringLiteral("/in/unweighed.odt"), 1, 0);
     EXPECT_NEAR(partly.fraction(1), 1.0 / 3, 1e-9) << "the third weighs the average of the others";
 }
 

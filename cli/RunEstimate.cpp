@@ -78,8 +78,18 @@ void RunEstimate::pagesStored(const QString& path, int stored, int count, double
     // than kBatchGapSeconds after the one before begins a batch.
     if (written.storedAt < 0 || now - written.storedAt > kBatchGapSeconds) {
         written.lastBatchSize = written.storedAt < 0 ? 0 : written.stored - written.storedBeforeBatch;
+        // The batch told last was written since the one before it was told.
+        if (written.firstBatchSize > 0) {
+            BatchPace& pace = written.tellingAlone ? written.alone : written.besideOffice;
+            pace.seconds += written.batchToldAt - written.previousBatchToldAt;
+            pace.pages += written.lastBatchSize;
+        }
         written.storedBeforeBatch = written.stored;
+        written.previousBatchToldAt = written.batchToldAt;
         written.batchToldAt = now;
+        // A batch is written after the one before it is told: as things stood then it goes.
+        written.tellingAlone = written.idleAtLastBatch;
+        written.idleAtLastBatch = officesIdle();
         if (written.firstBatchToldAt < 0)
             written.firstBatchToldAt = now;
         else if (written.firstBatchSize == 0)
@@ -95,18 +105,39 @@ void RunEstimate::officeDone(const QString& path) {
     documents_[path].officeDone = true;
 }
 
-std::optional<double> RunEstimate::observedPagesSeconds(const Document& document, double now) {
+std::optional<RunEstimate::ObservedPages> RunEstimate::observedPages(const Document& document, double now) {
     if (document.finished || !document.officeDone || document.firstBatchSize <= 0) return std::nullopt;
     // When a batch begins to be told, all of it is written: taken to be as large as the one before, the
     // tells still to come of the batch being told are not taken for work still to do. The pace is that
-    // of the batches after the first, which also holds the reading of the package and often shares the
-    // processor with the office's next document.
+    // of the batches after the first, which also holds the reading of the package.
     const int written = std::min(document.outputs, document.storedBeforeBatch + document.lastBatchSize);
     if (written <= document.firstBatchSize || document.batchToldAt <= document.firstBatchToldAt)
         return std::nullopt;
-    const double perPage =
-        (document.batchToldAt - document.firstBatchToldAt) / (written - document.firstBatchSize);
-    return std::max(0.0, (document.outputs - written) * perPage - (now - document.batchToldAt));
+    BatchPace besideOffice = document.besideOffice, alone = document.alone;
+    BatchPace& telling = document.tellingAlone ? alone : besideOffice;
+    telling.seconds += document.batchToldAt - document.previousBatchToldAt;
+    telling.pages += written - document.storedBeforeBatch;
+    const auto perPage = [](const BatchPace& pace, const BatchPace& otherwise, double share) {
+        if (pace.pages > 0) return pace.seconds / pace.pages;
+        return otherwise.pages > 0 ? otherwise.seconds / otherwise.pages * share : 0.0;
+    };
+    return ObservedPages{static_cast<double>(document.outputs - written),
+                         perPage(besideOffice, alone, 1 / kBatchesAloneShare),
+                         perPage(alone, besideOffice, kBatchesAloneShare), now - document.batchToldAt};
+}
+
+double RunEstimate::ObservedPages::seconds(double officeSeconds) const {
+    const double beside = pages * besidePerPage;
+    const double all = beside <= officeSeconds
+                           ? beside
+                           : officeSeconds + (pages - officeSeconds / besidePerPage) * alonePerPage;
+    return std::max(0.0, all - sinceLastBatch);
+}
+
+bool RunEstimate::officesIdle() const {
+    return static_cast<qsizetype>(documentCount_) <= documents_.size() &&
+           std::all_of(documents_.cbegin(), documents_.cend(),
+                       [](const Document& d) { return d.finished || d.officeDone; });
 }
 
 void RunEstimate::finished(const QString& path, int outputs, double now) {
@@ -176,12 +207,11 @@ std::optional<double> RunEstimate::secondsLeft(double now) const {
     // does. Documents go in the order they were begun, those not begun after them.
     struct Left {
         double begun, office, pages;  // seconds
+        std::optional<ObservedPages> observed;
     };
     // The pages written once the office has no document left go faster, with the processor to
     // themselves; not those an office writes itself (the copy method, conversions).
-    const bool officeIdle = static_cast<qsizetype>(documentCount_) <= documents_.size() &&
-                            std::all_of(documents_.cbegin(), documents_.cend(),
-                                        [](const Document& d) { return d.finished || d.officeDone; });
+    const bool officeIdle = officesIdle();
     const double pagesPace = *pace * (officeIdle ? kPagesAloneShare : 1);
     std::vector<Left> lefts;
     const double officeShare = DocumentWork::OfficeShare();
@@ -195,18 +225,24 @@ std::optional<double> RunEstimate::secondsLeft(double now) const {
         const double pages =
             weight * (1 - (document->work.writingPages() ? done : std::max(done, officeShare)));
         lefts.push_back({document->begun < 0 ? std::numeric_limits<double>::infinity() : document->begun,
-                         (weight * (1 - done) - pages) * *pace,
-                         observedPagesSeconds(*document, now).value_or(pages * pagesPace)});
+                         (weight * (1 - done) - pages) * *pace, pages * pagesPace,
+                         observedPages(*document, now)});
     }
     std::stable_sort(lefts.begin(), lefts.end(),
                      [](const Left& a, const Left& b) { return a.begun < b.begun; });
     if (restCount > 0 && restWeight > 0)
         lefts.push_back({std::numeric_limits<double>::infinity(), restWeight * officeShare * *pace,
-                         restWeight / restCount * (1 - officeShare) * *pace});
+                         restWeight / restCount * (1 - officeShare) * *pace, std::nullopt});
+    double officeLeft = 0;
+    for (const Left& left : lefts) officeLeft += left.office;
+    // A document's pages whose pace is known go at it while the office works on the documents after
+    // it, and faster once it is done; the office, sharing the processor with them, goes slower too.
     double office = 0, end = 0;
     for (const Left& left : lefts) {
         office += left.office;
-        end = std::max(end, office + left.pages);
+        end = std::max(end, office + (left.observed ? left.observed->seconds((officeLeft - office) /
+                                                                             kOfficeBesidePagesShare)
+                                                    : left.pages));
     }
     return std::max(end, office) + kStopSeconds;
 }

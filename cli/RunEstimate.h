@@ -19,7 +19,8 @@ namespace fk::cli {
 // reckoning does not set it back: the store reports little at first and most at the end; pages written are
 // taken as they are). A document's pages are written while the office takes the next: the time left runs to
 // the last of them to end, and the offices' stop. Once a document's pages are told in a second batch without
-// the office, the rest are taken at the pace of those batches.
+// the office, the rest are taken at the pace of those batches: of those written beside an office at work
+// while an office works on the documents after it (itself slowed by them), then of those written alone.
 class RunEstimate {
 public:
     explicit RunEstimate(int documentCount) : documentCount_(documentCount) {}
@@ -49,9 +50,9 @@ public:
     // text: about thirty pages.
     static constexpr double kDocumentBytes = 64 * 1024;
     // The pace assumed before the run has kept one: seconds a byte of text takes from load to the last
-    // page (1,000 pages of text and 40 more, 1.9 MB, in 2.9 s on two busy cores, the office's idle
-    // work off).
-    static constexpr double kSecondsPerByte = 1.5e-6;
+    // page (1,000 pages of text and 40 more, 1.9 MB, in 2.3 to 2.6 s on two cores with nothing else
+    // running and 2.9 s on two busy ones, the office's idle work off).
+    static constexpr double kSecondsPerByte = 1.35e-6;
     // What the run has left once the last page is written: its offices are stopped while the last
     // document's pages are written, so only the end of the run itself (about 0.01 s).
     static constexpr double kStopSeconds = 0.01;
@@ -61,8 +62,23 @@ public:
     // Tells of outputs this close together are of one batch: a batch's are told one after the other as
     // its files are named, microseconds apart, and batches are milliseconds apart.
     static constexpr double kBatchGapSeconds = 0.002;
+    // A batch of pages written once no office works beside it, against one written while an office
+    // works: 23 to 25 ms for 100 pages of text against 31 to 37 on two cores.
+    static constexpr double kBatchesAloneShare = 0.7;
+    // The office's pace while a document's pages are written beside it, against the run's: the 40 pages
+    // after 1,000 took the office 0.27 s beside their writing, twice what their weight gives.
+    static constexpr double kOfficeBesidePagesShare = 0.5;
 
 private:
+    // Seconds that batches of pages took, and their pages.
+    struct BatchPace {
+        double seconds = 0;
+        int pages = 0;
+        std::optional<double> perPage() const {
+            return pages > 0 ? std::optional(seconds / pages) : std::nullopt;
+        }
+    };
+
     struct Document {
         DocumentWork work;
         double begun = -1;          // when the office began on it; -1 not yet
@@ -74,8 +90,15 @@ private:
         int storedBeforeBatch = 0;  // of those, the ones told before the batch being told
         int lastBatchSize = 0;      // outputs in the batch told before that one; 0 before it
         double batchToldAt = -1;    // when the batch being told began to be told
+        double previousBatchToldAt = -1;
         double firstBatchToldAt = -1;
         int firstBatchSize = 0;  // known once the second batch is told
+        // The batches after the first whose size is known, written beside an office at work and alone,
+        // as things stood when the batch before each was told; and how they stood for the batch being
+        // told, and when it began to be told.
+        BatchPace besideOffice, alone;
+        bool tellingAlone = false;
+        bool idleAtLastBatch = false;
         bool officeDone = false;
         bool finished = false;
     };
@@ -89,9 +112,19 @@ private:
     double done(const QString& path, const Document& document, std::optional<double> pace, double now) const;
     double weightDone(double now) const;
     double workSeconds(double now) const;
-    // Seconds the document's pages still to be written take at the pace its batches after the first
-    // took, once the office is done with it; nothing before a second batch of them is told.
-    static std::optional<double> observedPagesSeconds(const Document& document, double now);
+    // A document's pages still to be written, once the office is done with it, and the pace its batches
+    // after the first took beside an office at work and alone.
+    struct ObservedPages {
+        double pages;
+        double besidePerPage, alonePerPage;  // seconds
+        double sinceLastBatch;
+        // Seconds they take while an office works on for `officeSeconds` and then none.
+        double seconds(double officeSeconds) const;
+    };
+    // Nothing before a second batch of the document's pages is told.
+    static std::optional<ObservedPages> observedPages(const Document& document, double now);
+    // No office has a document left to work on.
+    bool officesIdle() const;
     Document& document(const QString& path, double now);
     // `reckon`: a report behind the reckoning leaves it; else the report is taken as it is.
     template <typename Update>

@@ -182,6 +182,30 @@ TEST(RunEstimate, PagesWrittenWithoutAnOfficeAtWorkGoFaster) {
     tellBatch(2, 100);
     EXPECT_NEAR(*alone.secondsLeft(5.05), 0.15 + kStop, 1e-5);
     EXPECT_NEAR(*alone.secondsLeft(6), kStop, 1e-9) << "a batch late is not taken back";
+
+    // Batches written while the office takes the next document go faster once it is done with it, until
+    // a batch written alone tells its own pace.
+    RunEstimate beside(2);
+    beside.weigh(kLong, kLongBytes);
+    beside.weigh(kShort, kShortBytes);
+    beside.reached(kLong, SplitStage::Close, 5);
+    beside.officeDone(kLong);
+    beside.reached(kShort, SplitStage::Open, 5);
+    const auto tellBesideBatch = [&beside](int batch, double at) {
+        for (int page = 1; page <= 100; ++page)
+            beside.pagesStored(kLong, (batch - 1) * 100 + page, 1000, at + page * 1e-6);
+    };
+    tellBesideBatch(1, 5.02);
+    tellBesideBatch(2, 5.04);
+    const double whileShortInOffice = *beside.secondsLeft(5.04) - kStop;
+    EXPECT_LT(whileShortInOffice, 800 * 0.0002) << "the short document's office is done before the pages";
+    EXPECT_GT(whileShortInOffice, 800 * 0.0002 * RunEstimate::kBatchesAloneShare);
+    beside.finished(kShort, 40, 5.041);
+    EXPECT_NEAR(*beside.secondsLeft(5.041), 800 * 0.0002 * RunEstimate::kBatchesAloneShare - 0.001 + kStop,
+                1e-5);
+    tellBesideBatch(3, 5.055);  // written while the office still worked
+    tellBesideBatch(4, 5.07);
+    EXPECT_NEAR(*beside.secondsLeft(5.07), 600 * 0.00015 + kStop, 1e-5);
 }
 
 // The store counts its words without a report: the time left falls as it goes, at the pace the run

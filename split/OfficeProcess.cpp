@@ -10,6 +10,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -62,6 +63,23 @@ QByteArray variable(const std::vector<QByteArray>& environment, const QByteArray
 }
 
 }  // namespace
+
+OfficeLaunch LaunchOf(const QString& soffice) {
+    const QFileInfo script(QFileInfo(soffice).canonicalFilePath());
+    const QDir program = script.absoluteDir();
+    const QFileInfo splash(program.filePath(QStringLiteral("oosplash")));
+    if (script.fileName() != QLatin1String("soffice") || !splash.isExecutable() ||
+        !program.exists(QStringLiteral("soffice.bin")) || program.exists(QStringLiteral("ooenv")))
+        return {soffice, {}};
+    QFile file(script.filePath());
+    if (!file.open(QIODevice::ReadOnly)) return {soffice, {}};
+    constexpr qint64 kScriptBytes = 64 * 1024;  // the office's is 7 KB
+    const QByteArray text = file.read(kScriptBytes);
+    if (!text.startsWith("#!") || !text.contains("\"$sd_prog/oosplash\" \"$@\"") ||
+        !text.contains("\nSAL_ENABLE_FILE_LOCKING=1\n"))
+        return {soffice, {}};
+    return {splash.filePath(), {"SAL_ENABLE_FILE_LOCKING=1"}};
+}
 
 std::vector<QByteArray> WithUtf8CharacterLocale(std::vector<QByteArray> environment) {
     const QByteArray all = variable(environment, "LC_ALL");
@@ -147,8 +165,9 @@ void OfficeProcess::start() {
     if (!QFileInfo(options_.soffice).isExecutable()) throw Failure::officeMissing();
     pipeName_ = newPipeName();
 
+    const OfficeLaunch launch = LaunchOf(options_.soffice);
     std::vector<QByteArray> storage;
-    storage.push_back(QFile::encodeName(options_.soffice));
+    storage.push_back(QFile::encodeName(launch.program));
     for (const QString& argument : arguments()) storage.push_back(argument.toLocal8Bit());
     std::vector<char*> argv;
     for (QByteArray& item : storage) argv.push_back(item.data());
@@ -166,10 +185,16 @@ void OfficeProcess::start() {
         ::posix_spawn_file_actions_addopen(&files, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
         ::posix_spawn_file_actions_addopen(&files, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
     }
-    std::vector<QByteArray> environment;
+    const auto setByLaunch = [&launch](const QByteArray& variable) {
+        return std::any_of(
+            launch.environment.cbegin(), launch.environment.cend(),
+            [&](const QByteArray& set) { return variable.startsWith(set.left(set.indexOf('=') + 1)); });
+    };
+    std::vector<QByteArray> environment = launch.environment;
     for (char** variable = environ; *variable != nullptr; ++variable) {
-        if (options_.temporaryFolder.isEmpty() || !QByteArray(*variable).startsWith("TMPDIR="))
-            environment.emplace_back(*variable);
+        const QByteArray entry(*variable);
+        if ((options_.temporaryFolder.isEmpty() || !entry.startsWith("TMPDIR=")) && !setByLaunch(entry))
+            environment.push_back(entry);
     }
     if (!options_.temporaryFolder.isEmpty()) {
         QDir().mkpath(options_.temporaryFolder);

@@ -4,6 +4,7 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <QDir>
 #include <QFile>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -204,6 +205,94 @@ TEST(OfficeProcess, AnOfficeAlwaysStartsInAUtf8CharacterLocale) {
     EXPECT_TRUE(seen.contains("LC_CTYPE=C.UTF-8"));
     EXPECT_TRUE(seen.contains("LANG=C"));
     EXPECT_FALSE(seen.contains("LC_ALL=C"));
+}
+
+// An installation's program folder as the office lays it out: its launcher script, oosplash (which here
+// writes what it was started with) and the office proper.
+class FakeInstallation {
+public:
+    FakeInstallation() {
+        program = dir.filePath("program");
+        QDir().mkpath(program);
+        write("soffice",
+              "#!/bin/sh\nSAL_ENABLE_FILE_LOCKING=1\nexport SAL_ENABLE_FILE_LOCKING\nsd_prog=$(dirname "
+              "\"$0\")\n"
+              "exec $RRCHECK \"$sd_prog/oosplash\" \"$@\"\n");
+        write("oosplash", "#!/bin/sh\n{ echo \"$@\"; env; } > \"$(dirname \"$0\")/started\"\n");
+        write("soffice.bin", "");
+    }
+    void write(const QString& name, const QByteArray& text) {
+        QFile file(program + '/' + name);
+        file.open(QIODevice::WriteOnly);
+        file.write(text);
+        file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    }
+    QString path(const QString& name) const { return program + '/' + name; }
+
+    QTemporaryDir dir;
+    QString program;
+};
+
+TEST(OfficeProcess, TheOfficesOwnLauncherScriptIsPassedOverForOosplash) {
+    const struct {
+        const char* name;
+        std::function<QString(FakeInstallation&)> soffice;  // the program named; may change the folder
+        bool passedOver;
+    } cases[] = {
+        {"the office's script", [](FakeInstallation& i) { return i.path("soffice"); }, true},
+        {"reached through a link",
+         [](FakeInstallation& i) {
+             QFile::link(i.path("soffice"), i.dir.filePath("soffice"));
+             return i.dir.filePath("soffice");
+         },
+         true},
+        {"a build whose script reads ooenv",
+         [](FakeInstallation& i) {
+             i.write("ooenv", "");
+             return i.path("soffice");
+         },
+         false},
+        {"a script that does more than hand over",
+         [](FakeInstallation& i) {
+             i.write("soffice", "#!/bin/sh\nSAL_ENABLE_FILE_LOCKING=1\nexec ./other \"$@\"\n");
+             return i.path("soffice");
+         },
+         false},
+        {"a wrapper of the user's beside it",
+         [](FakeInstallation& i) {
+             QFile::copy(i.path("soffice"), i.path("my-office"));
+             return i.path("my-office");
+         },
+         false},
+    };
+    for (const auto& c : cases) {
+        FakeInstallation installation;
+        const QString soffice = c.soffice(installation);
+        const OfficeLaunch launch = LaunchOf(soffice);
+        if (c.passedOver) {
+            EXPECT_EQ(launch.program, installation.path("oosplash")) << c.name;
+            EXPECT_EQ(launch.environment, std::vector<QByteArray>{"SAL_ENABLE_FILE_LOCKING=1"}) << c.name;
+        } else {
+            EXPECT_EQ(launch.program, soffice) << c.name;
+            EXPECT_TRUE(launch.environment.empty()) << c.name;
+        }
+    }
+
+    // Started, oosplash has the office's arguments and the script's setting over the caller's.
+    FakeInstallation installation;
+    const QByteArray lockingBefore = qgetenv("SAL_ENABLE_FILE_LOCKING");
+    qputenv("SAL_ENABLE_FILE_LOCKING", "0");
+    OfficeProcess process({installation.path("soffice"), true, installation.dir.filePath("profile")});
+    process.start();
+    settle(process);
+    lockingBefore.isNull() ? qunsetenv("SAL_ENABLE_FILE_LOCKING")
+                           : qputenv("SAL_ENABLE_FILE_LOCKING", lockingBefore);
+    QFile started(installation.path("started"));
+    ASSERT_TRUE(started.open(QIODevice::ReadOnly));
+    const QList<QByteArray> seen = started.readAll().split('\n');
+    EXPECT_TRUE(seen.value(0).contains("--accept=pipe,name=" + process.pipeName().toUtf8()));
+    EXPECT_TRUE(seen.contains("SAL_ENABLE_FILE_LOCKING=1"));
+    EXPECT_FALSE(seen.contains("SAL_ENABLE_FILE_LOCKING=0"));
 }
 
 TEST(LibreOfficeSession, NoOfficeProgramCannotBeReached) {

@@ -4,8 +4,10 @@
 // speed-up of two jobs. Prints a table and writes the figures as JSON.
 // Usage: folioknife_bench --reference SCRIPT [--json FILE] [--quick] [--only SECTION]
 #include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -406,13 +408,21 @@ public:
         if (posix_spawn(&pid, argv[0], &files, nullptr, argv.data(), envp.data()) != 0) return run;
         posix_spawn_file_actions_destroy(&files);
         // The process's own high-water mark, read while it runs: wait4's figure would include the
-        // offices it reaped.
+        // offices it reaped. Its end is waited for on a descriptor of the process, which wakes the
+        // wait as it ends: a run of 0.2 s measured by looks every 20 ms came out up to 20 ms long.
+        const int process = static_cast<int>(syscall(SYS_pidfd_open, pid, 0));
         int status = 0;
         while (waitpid(pid, &status, WNOHANG) == 0) {
             run.peakKilobytes = std::max(run.peakKilobytes, HighWaterKilobytes(pid));
-            QThread::msleep(20);
+            if (process >= 0) {
+                pollfd ended{process, POLLIN, 0};
+                poll(&ended, 1, 20);
+            } else {
+                QThread::msleep(1);
+            }
         }
         run.seconds = static_cast<double>(clock.nsecsElapsed()) / 1e9;
+        if (process >= 0) close(process);
         run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -128 - WTERMSIG(status);
         QFile printed(QFile::decodeName(log));
         if (run.status != 0 && printed.open(QIODevice::ReadOnly))

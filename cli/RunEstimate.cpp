@@ -128,7 +128,7 @@ std::optional<RunEstimate::ObservedPages> RunEstimate::observedPages(const Docum
 
 double RunEstimate::ObservedPages::seconds(double officeSeconds) const {
     const double beside = pages * besidePerPage;
-    const double all = beside <= officeSeconds
+    const double all = beside <= officeSeconds || besidePerPage <= 0
                            ? beside
                            : officeSeconds + (pages - officeSeconds / besidePerPage) * alonePerPage;
     return std::max(0.0, all - sinceLastBatch);
@@ -234,15 +234,16 @@ std::optional<double> RunEstimate::secondsLeft(double now) const {
         lefts.push_back({std::numeric_limits<double>::infinity(), restWeight * officeShare * *pace,
                          restWeight / restCount * (1 - officeShare) * *pace, std::nullopt});
     double officeLeft = 0;
-    for (const Left& left : lefts) officeLeft += left.office;
+    for (const Left& left : lefts) officeLeft += std::max(0.0, left.office);
     // A document's pages whose pace is known go at it while the office works on the documents after
     // it, and faster once it is done; the office, sharing the processor with them, goes slower too.
     double office = 0, end = 0;
     for (const Left& left : lefts) {
-        office += left.office;
-        end = std::max(end, office + (left.observed ? left.observed->seconds((officeLeft - office) /
-                                                                             kOfficeBesidePagesShare)
-                                                    : left.pages));
+        office += std::max(0.0, left.office);
+        end = std::max(end,
+                       office + (left.observed ? left.observed->seconds(std::max(0.0, officeLeft - office) /
+                                                                        kOfficeBesidePagesShare)
+                                               : left.pages));
     }
     return std::max(end, office) + kStopSeconds;
 }

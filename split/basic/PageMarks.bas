@@ -20,22 +20,36 @@ Option Explicit
 Dim cellStarts() As Object, cellMarks() As String, cellCount As Long
 Dim noteStarts() As Object, noteMarks() As String, noteCount As Long
 Dim lifted() As Object, liftedCount As Long
-Dim dividedCount As Long
+Dim dividedCount As Long, lastDividedPage As Long
+' The first walk's pages after the last one a divided field opens, kept for the second walk (see
+' MarkPages): their starts, texts and answers, and their cells' marks. Global: a module's other
+' variables begin anew with every call.
+Global earlierCount As Long, earlierStarts() As Object, earlierTexts() As Object, earlierPages() As String
+Global earlierCellStarts() As Object, earlierCellMarks() As String, earlierCellCount As Long
+Global earlierLastDivided As Long
 
 ' Tells progress how far it has come every 32 pages: the walk over the pages is the first half, the
 ' marks the second.
 '
 ' Where the walk gave fields a page divides their text (see BeforeField), the answer is "=" alone
 ' and no mark is in: the caller has the office lay the document out again and asks again, with "=" in
-' options, when the walk no longer looks for such fields. With "#" in options, a page that opens at
-' the start of a paragraph of the body is marked by the paragraph's identifier.
+' options, when the walk no longer looks for such fields. The text can break into lines otherwise than
+' the field did and move the pages after it (two lines lower, five pages on, in a Word file whose
+' narrow cells hold such fields), while the first walk, whose view is locked, goes on in the layout the
+' document prints with: the pages after the last one such a field opens keep the starts the first walk
+' took, where the second walk counts as many pages. With "#" in options, a page that
+' opens at the start of a paragraph of the body is marked by the paragraph's identifier.
 Function MarkPages(document As Object, options As String, progress As Object) As Variant
     Dim cursor As Object, bookmark As Object, start As Object
     Dim body As Object
     cellCount = 0
     dividedCount = 0
+    lastDividedPage = 0
     ReDim cellStarts(15) As Object
     ReDim cellMarks(15) As String
+    Dim again As Boolean
+    again = InStr(options, "=") > 0
+    If Not again Then earlierCount = 0
     cursor = document.getCurrentController().getViewCursor()
     cursor.jumpToLastPage()
     Dim pageCount As Long, page As Long, reached As Boolean
@@ -61,7 +75,12 @@ Function MarkPages(document As Object, options As String, progress As Object) As
         If Not reached Then reached = cursor.jumpToPage(page)
         If reached Then reached = cursor.jumpToStartOfPage()
         If reached Then reached = (cursor.getPage() = page)
-        If reached Then
+        If reached And again And earlierCount = pageCount And page > earlierLastDivided Then
+            ' Past the fields given their text, the page starts where the document prints it.
+            starts(page - 1) = earlierStarts(page - 1)
+            texts(page - 1) = earlierTexts(page - 1)
+            pages(page - 1) = earlierPages(page - 1)
+        ElseIf reached Then
             ' Every object Basic is handed costs it a lookup of its interfaces on first use, which
             ' outweighs most calls: a page touches as few new ones as it can (the view cursor itself as
             ' the range, its text kept for the mark).
@@ -101,6 +120,7 @@ Function MarkPages(document As Object, options As String, progress As Object) As
         If page Mod 32 = 0 Then progress.setValue(page)
     Next
     If dividedCount > 0 Then
+        KeepPagesAfterDivided(starts, texts, pages, pageCount)
         RestoreProtection()
         document.unlockControllers()
         document.getUndoManager().unlock()
@@ -108,6 +128,7 @@ Function MarkPages(document As Object, options As String, progress As Object) As
         MarkPages = Array("=")
         Exit Function
     End If
+    If again And earlierCount = pageCount Then AddEarlierCellMarks()
     If withObjects Then NoteObjectsDrawnLater(document, cursor, pages, pageCount)
     MarkNotesGoingOn(document, cursor, pageCount)
     Dim byIdentifier As Boolean, bodyText As Object, markName As String, markedById As Boolean
@@ -192,6 +213,7 @@ Function MarkPages(document As Object, options As String, progress As Object) As
     ' and the store writes from the layout the marks were taken from anyway.
     document.getUndoManager().unlock()
     progress.end()
+    If again Then ForgetEarlier()
     MarkPages = pages
 End Function
 
@@ -407,6 +429,7 @@ Function BeforeField(cursor As Object, start As Object, probe As Object, field A
                         anchor = field.getAnchor()
                         anchor.getText().insertString(anchor, field.getPresentation(False), True)
                         dividedCount = dividedCount + 1
+                        lastDividedPage = page
                     End If
                 End If
             End If
@@ -416,6 +439,58 @@ Back:
     On Error GoTo 0
     cursor.gotoRange(start, False)
 End Function
+
+' The first walk's pages after the last one a divided field opens, and the marks of their cells.
+Sub KeepPagesAfterDivided(starts() As Object, texts() As Object, pages() As String, pageCount As Long)
+    Dim i As Long
+    earlierCount = pageCount
+    ReDim earlierStarts(pageCount - 1) As Object
+    ReDim earlierTexts(pageCount - 1) As Object
+    ReDim earlierPages(pageCount - 1) As String
+    For i = lastDividedPage To pageCount - 1
+        earlierStarts(i) = starts(i)
+        earlierTexts(i) = texts(i)
+        earlierPages(i) = pages(i)
+    Next
+    earlierLastDivided = lastDividedPage
+    earlierCellCount = 0
+    ReDim earlierCellStarts(cellCount) As Object
+    ReDim earlierCellMarks(cellCount) As String
+    For i = 0 To cellCount - 1
+        If MarkedPage(cellMarks(i)) > lastDividedPage Then
+            earlierCellStarts(earlierCellCount) = cellStarts(i)
+            earlierCellMarks(earlierCellCount) = cellMarks(i)
+            earlierCellCount = earlierCellCount + 1
+        End If
+    Next
+End Sub
+
+' The page a mark's name gives.
+Function MarkedPage(markName As String) As Long
+    MarkedPage = CLng(Left(Mid(markName, Len("@PAGE_MARK_PREFIX@") + 1), Len(Format(0, "@MARK_NUMBER_FORMAT@"))))
+End Function
+
+' Lets go of the first walk's text cursors, which the office keeps in step with every change.
+Sub ForgetEarlier()
+    earlierCount = 0
+    earlierCellCount = 0
+    ReDim earlierStarts(0) As Object
+    ReDim earlierTexts(0) As Object
+    ReDim earlierCellStarts(0) As Object
+End Sub
+
+Sub AddEarlierCellMarks()
+    Dim i As Long
+    For i = 0 To earlierCellCount - 1
+        If cellCount > UBound(cellStarts) Then
+            ReDim Preserve cellStarts(cellCount * 2) As Object
+            ReDim Preserve cellMarks(cellCount * 2) As String
+        End If
+        cellStarts(cellCount) = earlierCellStarts(i)
+        cellMarks(cellCount) = earlierCellMarks(i)
+        cellCount = cellCount + 1
+    Next
+End Sub
 
 ' Fields whose presentation is the text they show in the body, as it shows. Not comments, hidden text,
 ' invisible variables or combined characters, which show otherwise or not at all, nor a variable's

@@ -1375,6 +1375,31 @@ QString PrintedByTheOffice(const QString& document, const QString& folder) {
     return folder + QLatin1Char('/') + QFileInfo(document).completeBaseName() + QStringLiteral(".pdf");
 }
 
+// A Word file whose narrow cells hold cross-references that pages divide: the office's copy gives them
+// their text, which breaks into lines otherwise than the fields did and moved the five pages after the
+// last of them two lines on. Those pages start where the document prints them.
+TEST_F(FormatEndToEnd, PagesAfterFieldsGivenTheirTextStartWhereTheDocumentPrintsThem) {
+    FK_SKIP_WITHOUT_CORPUS();
+    const QString input = CorpusFolder() + QStringLiteral("/docx4j_headers_footers.docx");
+    const Outcome run = split({QStringLiteral("--pages"), QStringLiteral("28-33"), QStringLiteral("-o"),
+                               QStringLiteral("out"), input});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    const auto opening = [](const QString& pdf, int page) {
+        QStringList lines = PdfPageText(pdf, page).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        for (QString& line : lines) line = line.simplified();
+        lines.removeAll(QString());
+        return lines.mid(0, 4);
+    };
+    const QString whole = PrintedByTheOffice(input, work_.filePath(QStringLiteral("printed")));
+    for (int page = 28; page <= 33; ++page) {
+        const QString cut = QDir(output()).filePath(
+            QStringLiteral("docx4j_headers_footers_%1.odt").arg(page, 4, 10, QLatin1Char('0')));
+        const QString printed = officePdf(cut);
+        EXPECT_EQ(PdfInfo(printed, QStringLiteral("Pages")), "1") << page;
+        EXPECT_EQ(opening(printed, 1), opening(whole, page)) << page;
+    }
+}
+
 // Real documents whose loaded layout is not the printed one: a Word file whose references were stored
 // with Word's longer error text (from page 29 on, the loaded pages started a paragraph away), and a file
 // whose footers show the date it was last modified, which updating its fields must not make today's.

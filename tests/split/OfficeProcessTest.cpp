@@ -207,87 +207,49 @@ TEST(OfficeProcess, AnOfficeAlwaysStartsInAUtf8CharacterLocale) {
     EXPECT_FALSE(seen.contains("LC_ALL=C"));
 }
 
-// An installation's program folder as the office lays it out: its launcher script, oosplash (which here
-// writes what it was started with) and the office proper.
-class FakeInstallation {
-public:
-    FakeInstallation() {
-        program = dir.filePath("program");
-        QDir().mkpath(program);
-        write("soffice",
-              "#!/bin/sh\nSAL_ENABLE_FILE_LOCKING=1\nexport SAL_ENABLE_FILE_LOCKING\nsd_prog=$(dirname "
-              "\"$0\")\n"
-              "exec $RRCHECK \"$sd_prog/oosplash\" \"$@\"\n");
-        write("oosplash", "#!/bin/sh\n{ echo \"$@\"; env; } > \"$(dirname \"$0\")/started\"\n");
-        write("soffice.bin", "");
-    }
-    void write(const QString& name, const QByteArray& text) {
-        QFile file(program + '/' + name);
+// An installation's program folder: the office's launcher script, oosplash (which writes what it was
+// started with) and the office proper; `extra` adds a file (a linked build's ooenv, a user's wrapper).
+QString FakeInstallation(const QTemporaryDir& dir, const QString& extra = {}) {
+    const auto write = [&dir](const QString& name, const QByteArray& text) {
+        QFile file(dir.filePath(name));
         file.open(QIODevice::WriteOnly);
         file.write(text);
         file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    }
-    QString path(const QString& name) const { return program + '/' + name; }
-
-    QTemporaryDir dir;
-    QString program;
-};
+    };
+    const QByteArray script =
+        "#!/bin/sh\nSAL_ENABLE_FILE_LOCKING=1\nexport SAL_ENABLE_FILE_LOCKING\nsd_prog=$(dirname \"$0\")\n"
+        "exec $RRCHECK \"$sd_prog/oosplash\" \"$@\"\n";
+    write("soffice", script);
+    write("oosplash", "#!/bin/sh\n{ echo \"$@\"; env; } > \"$(dirname \"$0\")/started\"\n");
+    write("soffice.bin", "");
+    if (!extra.isEmpty()) write(extra, script);
+    return dir.filePath("soffice");
+}
 
 TEST(OfficeProcess, TheOfficesOwnLauncherScriptIsPassedOverForOosplash) {
     const struct {
-        const char* name;
-        std::function<QString(FakeInstallation&)> soffice;  // the program named; may change the folder
+        const char* extra;  // beside the installation
+        const char* started;
         bool passedOver;
-    } cases[] = {
-        {"the office's script", [](FakeInstallation& i) { return i.path("soffice"); }, true},
-        {"reached through a link",
-         [](FakeInstallation& i) {
-             QFile::link(i.path("soffice"), i.dir.filePath("soffice"));
-             return i.dir.filePath("soffice");
-         },
-         true},
-        {"a build whose script reads ooenv",
-         [](FakeInstallation& i) {
-             i.write("ooenv", "");
-             return i.path("soffice");
-         },
-         false},
-        {"a script that does more than hand over",
-         [](FakeInstallation& i) {
-             i.write("soffice", "#!/bin/sh\nSAL_ENABLE_FILE_LOCKING=1\nexec ./other \"$@\"\n");
-             return i.path("soffice");
-         },
-         false},
-        {"a wrapper of the user's beside it",
-         [](FakeInstallation& i) {
-             QFile::copy(i.path("soffice"), i.path("my-office"));
-             return i.path("my-office");
-         },
-         false},
-    };
+    } cases[] = {{"", "soffice", true}, {"ooenv", "soffice", false}, {"my-office", "my-office", false}};
     for (const auto& c : cases) {
-        FakeInstallation installation;
-        const QString soffice = c.soffice(installation);
-        const OfficeLaunch launch = LaunchOf(soffice);
-        if (c.passedOver) {
-            EXPECT_EQ(launch.program, installation.path("oosplash")) << c.name;
-            EXPECT_EQ(launch.environment, std::vector<QByteArray>{"SAL_ENABLE_FILE_LOCKING=1"}) << c.name;
-        } else {
-            EXPECT_EQ(launch.program, soffice) << c.name;
-            EXPECT_TRUE(launch.environment.empty()) << c.name;
-        }
+        QTemporaryDir dir;
+        FakeInstallation(dir, QString::fromLatin1(c.extra));
+        const OfficeLaunch launch = LaunchOf(dir.filePath(QString::fromLatin1(c.started)));
+        EXPECT_EQ(launch.program, dir.filePath(c.passedOver ? "oosplash" : c.started)) << c.extra;
+        EXPECT_EQ(launch.environment.size(), c.passedOver ? 1u : 0u) << c.extra;
     }
 
     // Started, oosplash has the office's arguments and the script's setting over the caller's.
-    FakeInstallation installation;
+    QTemporaryDir dir;
     const QByteArray lockingBefore = qgetenv("SAL_ENABLE_FILE_LOCKING");
     qputenv("SAL_ENABLE_FILE_LOCKING", "0");
-    OfficeProcess process({installation.path("soffice"), true, installation.dir.filePath("profile")});
+    OfficeProcess process({FakeInstallation(dir), true, dir.filePath("profile")});
     process.start();
     settle(process);
     lockingBefore.isNull() ? qunsetenv("SAL_ENABLE_FILE_LOCKING")
                            : qputenv("SAL_ENABLE_FILE_LOCKING", lockingBefore);
-    QFile started(installation.path("started"));
+    QFile started(dir.filePath("started"));
     ASSERT_TRUE(started.open(QIODevice::ReadOnly));
     const QList<QByteArray> seen = started.readAll().split('\n');
     EXPECT_TRUE(seen.value(0).contains("--accept=pipe,name=" + process.pipeName().toUtf8()));

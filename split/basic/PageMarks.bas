@@ -17,7 +17,7 @@ Option Explicit
 ' before the store. A page whose start still takes no mark is marked at the first line of the page that
 ' takes one, and answered with "~": the page is cut there, approximately.
 
-Dim cellStarts() As Object, cellMarks() As String, cellCount As Long
+Dim cellStarts() As Object, cellMarks() As String, cellPages() As Long, cellCount As Long
 Dim noteStarts() As Object, noteMarks() As String, noteCount As Long
 Dim lifted() As Object, liftedCount As Long
 Dim dividedCount As Long, lastDividedPage As Long
@@ -47,6 +47,7 @@ Function MarkPages(document As Object, options As String, progress As Object) As
     lastDividedPage = 0
     ReDim cellStarts(15) As Object
     ReDim cellMarks(15) As String
+    ReDim cellPages(15) As Long
     Dim again As Boolean
     again = InStr(options, "=") > 0
     If Not again Then earlierCount = 0
@@ -457,18 +458,13 @@ Sub KeepPagesAfterDivided(starts() As Object, texts() As Object, pages() As Stri
     ReDim earlierCellStarts(cellCount) As Object
     ReDim earlierCellMarks(cellCount) As String
     For i = 0 To cellCount - 1
-        If MarkedPage(cellMarks(i)) > lastDividedPage Then
+        If cellPages(i) > lastDividedPage Then
             earlierCellStarts(earlierCellCount) = cellStarts(i)
             earlierCellMarks(earlierCellCount) = cellMarks(i)
             earlierCellCount = earlierCellCount + 1
         End If
     Next
 End Sub
-
-' The page a mark's name gives.
-Function MarkedPage(markName As String) As Long
-    MarkedPage = CLng(Left(Mid(markName, Len("@PAGE_MARK_PREFIX@") + 1), Len(Format(0, "@MARK_NUMBER_FORMAT@"))))
-End Function
 
 ' Lets go of the first walk's text cursors, which the office keeps in step with every change.
 Sub ForgetEarlier()
@@ -485,6 +481,7 @@ Sub AddEarlierCellMarks()
         If cellCount > UBound(cellStarts) Then
             ReDim Preserve cellStarts(cellCount * 2) As Object
             ReDim Preserve cellMarks(cellCount * 2) As String
+            ReDim Preserve cellPages(cellCount * 2) As Long
         End If
         cellStarts(cellCount) = earlierCellStarts(i)
         cellMarks(cellCount) = earlierCellMarks(i)
@@ -686,8 +683,10 @@ Sub AddCellMark(position As Object, page As Long)
     If cellCount > UBound(cellStarts) Then
         ReDim Preserve cellStarts(cellCount * 2) As Object
         ReDim Preserve cellMarks(cellCount * 2) As String
+        ReDim Preserve cellPages(cellCount * 2) As Long
     End If
     cellCount = cellCount + 1
     cellStarts(cellCount - 1) = position
+    cellPages(cellCount - 1) = page
     cellMarks(cellCount - 1) = "@PAGE_MARK_PREFIX@" & Format(page, "@MARK_NUMBER_FORMAT@") & "@CELL_MARK_INFIX@" & cellCount
 End Sub

@@ -418,7 +418,7 @@ public:
                 pollfd ended{process, POLLIN, 0};
                 poll(&ended, 1, 20);
             } else {
-                QThread::msleep(1);
+                QThread::msleep(5);  // no descriptor: looked for, a little late
             }
         }
         run.seconds = static_cast<double>(clock.nsecsElapsed()) / 1e9;

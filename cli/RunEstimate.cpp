@@ -126,12 +126,18 @@ std::optional<RunEstimate::ObservedPages> RunEstimate::observedPages(const Docum
                          perPage(alone, besideOffice, kBatchesAloneShare), now - document.batchToldAt};
 }
 
-double RunEstimate::ObservedPages::seconds(double officeSeconds) const {
-    const double beside = pages * besidePerPage;
-    const double all = beside <= officeSeconds || besidePerPage <= 0
-                           ? beside
-                           : officeSeconds + (pages - officeSeconds / besidePerPage) * alonePerPage;
-    return std::max(0.0, all - sinceLastBatch);
+RunEstimate::PagesOutlook RunEstimate::PagesBesideOffice(const ObservedPages& observed,
+                                                         double officeSeconds) {
+    // Counted from when the last batch began to be told; the office at work since then, if it is now.
+    const double since = observed.sinceLastBatch;
+    const double office = officeSeconds > 0 ? since + officeSeconds / kOfficeBesidePagesShare : 0;
+    const double beside = observed.pages * observed.besidePerPage;
+    if (beside <= office || observed.besidePerPage <= 0) {
+        const double left = std::max(0.0, beside - since);
+        return {left, left * (1 - kOfficeBesidePagesShare)};
+    }
+    const double all = office + (observed.pages - office / observed.besidePerPage) * observed.alonePerPage;
+    return {std::max(0.0, all - since), officeSeconds / kOfficeBesidePagesShare - officeSeconds};
 }
 
 bool RunEstimate::officesIdle() const {
@@ -240,10 +246,14 @@ std::optional<double> RunEstimate::secondsLeft(double now) const {
     double office = 0, end = 0;
     for (const Left& left : lefts) {
         office += std::max(0.0, left.office);
-        end = std::max(end,
-                       office + (left.observed ? left.observed->seconds(std::max(0.0, officeLeft - office) /
-                                                                        kOfficeBesidePagesShare)
-                                               : left.pages));
+        if (left.observed) {
+            const PagesOutlook outlook =
+                PagesBesideOffice(*left.observed, std::max(0.0, officeLeft - office));
+            end = std::max(end, office + outlook.seconds);
+            office += outlook.officeLonger;
+        } else {
+            end = std::max(end, office + left.pages);
+        }
     }
     return std::max(end, office) + kStopSeconds;
 }

@@ -69,14 +69,27 @@ public:
     // after 1,000 took the office 0.27 s beside their writing, twice what their weight gives.
     static constexpr double kOfficeBesidePagesShare = 0.5;
 
+    // A document's pages still to be written, once the office is done with it, and the pace its batches
+    // after the first took beside an office at work and alone.
+    struct ObservedPages {
+        double pages;
+        double besidePerPage, alonePerPage;  // seconds
+        double sinceLastBatch;               // since the last batch began to be told
+    };
+    struct PagesOutlook {
+        double seconds;       // from now until the last of the pages is written
+        double officeLonger;  // what writing them beside the office adds to the office's time
+    };
+    // The pages go at the pace beside an office for as long as an office works on (`officeSeconds` of
+    // its work at its own pace, which it does at kOfficeBesidePagesShare of that pace beside them), and
+    // at the pace alone after.
+    static PagesOutlook PagesBesideOffice(const ObservedPages& observed, double officeSeconds);
+
 private:
     // Seconds that batches of pages took, and their pages.
     struct BatchPace {
         double seconds = 0;
         int pages = 0;
-        std::optional<double> perPage() const {
-            return pages > 0 ? std::optional(seconds / pages) : std::nullopt;
-        }
     };
 
     struct Document {
@@ -112,15 +125,6 @@ private:
     double done(const QString& path, const Document& document, std::optional<double> pace, double now) const;
     double weightDone(double now) const;
     double workSeconds(double now) const;
-    // A document's pages still to be written, once the office is done with it, and the pace its batches
-    // after the first took beside an office at work and alone.
-    struct ObservedPages {
-        double pages;
-        double besidePerPage, alonePerPage;  // seconds
-        double sinceLastBatch;
-        // Seconds they take while an office works on for `officeSeconds` and then none.
-        double seconds(double officeSeconds) const;
-    };
     // Nothing before a second batch of the document's pages is told.
     static std::optional<ObservedPages> observedPages(const Document& document, double now);
     // No office has a document left to work on.

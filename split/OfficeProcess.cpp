@@ -69,7 +69,8 @@ OfficeLaunch LaunchOf(const QString& soffice) {
     const QDir program = script.absoluteDir();
     const QFileInfo splash(program.filePath(QStringLiteral("oosplash")));
     if (script.fileName() != QLatin1String("soffice") || !splash.isExecutable() ||
-        !program.exists(QStringLiteral("soffice.bin")) || program.exists(QStringLiteral("ooenv")))
+        !program.exists(QStringLiteral("soffice.bin")) || program.exists(QStringLiteral("ooenv")) ||
+        qEnvironmentVariableIsSet("VALGRIND") || qEnvironmentVariableIsSet("RR"))
         return {soffice, {}};
     QFile file(script.filePath());
     if (!file.open(QIODevice::ReadOnly)) return {soffice, {}};
@@ -186,9 +187,11 @@ void OfficeProcess::start() {
         ::posix_spawn_file_actions_addopen(&files, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
     }
     const auto setByLaunch = [&launch](const QByteArray& variable) {
-        return std::any_of(
-            launch.environment.cbegin(), launch.environment.cend(),
-            [&](const QByteArray& set) { return variable.startsWith(set.left(set.indexOf('=') + 1)); });
+        return std::any_of(launch.environment.cbegin(), launch.environment.cend(),
+                           [&](const QByteArray& set) {
+                               const qsizetype equals = set.indexOf('=');
+                               return equals > 0 && variable.startsWith(set.left(equals + 1));
+                           });
     };
     std::vector<QByteArray> environment = launch.environment;
     for (char** variable = environ; *variable != nullptr; ++variable) {

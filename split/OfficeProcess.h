@@ -31,11 +31,12 @@ struct OfficeOptions {
     QString programFolder() const;
 };
 
-// The program that starts the office, and the variables it sets ("NAME=value"). The office's own
-// launcher script only turns the office's file locking on and hands its arguments to `oosplash` beside
-// it: started straight away with that setting, the office comes up without the script's eight commands
+// The program that starts the office, and the variables it sets ("NAME=value"). On Linux the office's
+// own launcher script turns the office's file locking on and hands its arguments to `oosplash` beside
+// it, unless told to run the office under a debugger or recorder (VALGRIND, RR, or options of its own):
+// started straight away with that setting, the office comes up without the script's eight commands
 // (7 ms of every start). Any other program (a wrapper of the user's, a build whose script reads
-// `ooenv`) is started as it is.
+// `ooenv`), or a run with VALGRIND or RR set, starts the script as it is.
 struct OfficeLaunch {
     QString program;
     std::vector<QByteArray> environment;

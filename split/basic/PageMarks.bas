@@ -50,7 +50,7 @@ Function MarkPages(document As Object, options As String, progress As Object) As
     ReDim cellPages(15) As Long
     Dim again As Boolean
     again = InStr(options, "=") > 0
-    If Not again Then earlierCount = 0
+    If Not again Then ForgetEarlier()
     cursor = document.getCurrentController().getViewCursor()
     cursor.jumpToLastPage()
     Dim pageCount As Long, page As Long, reached As Boolean
@@ -130,6 +130,8 @@ Function MarkPages(document As Object, options As String, progress As Object) As
         Exit Function
     End If
     If again And earlierCount = pageCount Then AddEarlierCellMarks()
+    ' The walk holds what it kept now: the office keeps every text cursor in step with each mark.
+    If again Then ForgetEarlier()
     If withObjects Then NoteObjectsDrawnLater(document, cursor, pages, pageCount)
     MarkNotesGoingOn(document, cursor, pageCount)
     Dim byIdentifier As Boolean, bodyText As Object, markName As String, markedById As Boolean
@@ -214,7 +216,6 @@ Function MarkPages(document As Object, options As String, progress As Object) As
     ' and the store writes from the layout the marks were taken from anyway.
     document.getUndoManager().unlock()
     progress.end()
-    If again Then ForgetEarlier()
     MarkPages = pages
 End Function
 
@@ -466,7 +467,8 @@ Sub KeepPagesAfterDivided(starts() As Object, texts() As Object, pages() As Stri
     Next
 End Sub
 
-' Lets go of the first walk's text cursors, which the office keeps in step with every change.
+' Lets go of the first walk's text cursors, which the office keeps in step with every change; a first walk
+' whose second never came leaves them until the next document's first.
 Sub ForgetEarlier()
     earlierCount = 0
     earlierCellCount = 0

@@ -203,9 +203,32 @@ TEST(RunEstimate, PagesWrittenWithoutAnOfficeAtWorkGoFaster) {
     beside.finished(kShort, 40, 5.041);
     EXPECT_NEAR(*beside.secondsLeft(5.041), 800 * 0.0002 * RunEstimate::kBatchesAloneShare - 0.001 + kStop,
                 1e-5);
-    tellBesideBatch(3, 5.055);  // written while the office still worked
-    tellBesideBatch(4, 5.07);
-    EXPECT_NEAR(*beside.secondsLeft(5.07), 600 * 0.00015 + kStop, 1e-5);
+    tellBesideBatch(3, 5.06);  // written while the office still worked: 20 ms, not 15
+    tellBesideBatch(4, 5.075);
+    EXPECT_NEAR(*beside.secondsLeft(5.075), 600 * 0.00015 + kStop, 1e-5);
+}
+
+// 100 pages at 0.2 ms a page beside an office at work and 0.14 alone, the last batch begun 5 ms ago.
+TEST(RunEstimate, PagesBesideTheOfficeGoAtItsPaceWhileItWorksAndSlowIt) {
+    constexpr double share = RunEstimate::kOfficeBesidePagesShare;
+    const RunEstimate::ObservedPages pages{100, 0.0002, 0.00014, 0.005};
+    const struct {
+        const char* name;
+        double officeSeconds;  // its work left at its own pace
+        double seconds, officeLonger;
+    } cases[] = {
+        {"no office at work: alone", 0, 100 * 0.00014 - 0.005, 0},
+        {"an office that outlasts them: beside, and the office slowed while they last", 0.1, 0.02 - 0.005,
+         (0.02 - 0.005) * (1 - share)},
+        {"an office done before them: beside while it works, then alone", 0.005,
+         0.005 + 0.005 / share + (100 - (0.005 + 0.005 / share) / 0.0002) * 0.00014 - 0.005,
+         0.005 / share - 0.005},
+    };
+    for (const auto& c : cases) {
+        const RunEstimate::PagesOutlook outlook = RunEstimate::PagesBesideOffice(pages, c.officeSeconds);
+        EXPECT_NEAR(outlook.seconds, c.seconds, 1e-12) << c.name;
+        EXPECT_NEAR(outlook.officeLonger, c.officeLonger, 1e-12) << c.name;
+    }
 }
 
 // The store counts its words without a report: the time left falls as it goes, at the pace the run

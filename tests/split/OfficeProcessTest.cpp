@@ -208,7 +208,8 @@ TEST(OfficeProcess, AnOfficeAlwaysStartsInAUtf8CharacterLocale) {
 }
 
 // An installation's program folder: the office's launcher script, oosplash (which writes what it was
-// started with) and the office proper; `extra` adds a file (a linked build's ooenv, a user's wrapper).
+// started with) and the office proper; `extra` adds a file (a linked build's ooenv, a user's wrapper)
+// or replaces the script.
 QString FakeInstallation(const QTemporaryDir& dir, const QString& extra = {}) {
     const auto write = [&dir](const QString& name, const QByteArray& text) {
         QFile file(dir.filePath(name));
@@ -222,7 +223,8 @@ QString FakeInstallation(const QTemporaryDir& dir, const QString& extra = {}) {
     write("soffice", script);
     write("oosplash", "#!/bin/sh\n{ echo \"$@\"; env; } > \"$(dirname \"$0\")/started\"\n");
     write("soffice.bin", "");
-    if (!extra.isEmpty()) write(extra, script);
+    // "soffice" again: a script of another kind in its place.
+    if (!extra.isEmpty()) write(extra, extra == "soffice" ? "#!/bin/sh\nexec ./other \"$@\"\n" : script);
     return dir.filePath("soffice");
 }
 
@@ -231,7 +233,10 @@ TEST(OfficeProcess, TheOfficesOwnLauncherScriptIsPassedOverForOosplash) {
         const char* extra;  // beside the installation
         const char* started;
         bool passedOver;
-    } cases[] = {{"", "soffice", true}, {"ooenv", "soffice", false}, {"my-office", "my-office", false}};
+    } cases[] = {{"", "soffice", true},
+                 {"ooenv", "soffice", false},
+                 {"my-office", "my-office", false},
+                 {"soffice", "soffice", false}};
     for (const auto& c : cases) {
         QTemporaryDir dir;
         FakeInstallation(dir, QString::fromLatin1(c.extra));

@@ -148,13 +148,9 @@ bool RunEstimate::officesIdle() const {
 
 void RunEstimate::finished(const QString& path, int outputs, double now) {
     Document& ended = documents_[path];
-    const double toldBefore = told(ended);
     ended.finished = true;
     ended.outputs = outputs;
-    ended.work.finished();
-    toldWeight_ += weightOf(path) * (told(ended) - toldBefore);
-    toldSeconds_ = workSeconds(now);
-    paceKept_ = true;
+    update(path, ended, now, false, [](DocumentWork& work) { work.finished(); });
 }
 
 double RunEstimate::told(const Document& document) {

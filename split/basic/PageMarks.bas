@@ -17,16 +17,19 @@ Option Explicit
 ' before the store. A page whose start still takes no mark is marked at the first line of the page that
 ' takes one, and answered with "~": the page is cut there, approximately.
 
-Dim cellStarts() As Object, cellMarks() As String, cellPages() As Long, cellCount As Long
+Dim cellStarts() As Object, cellMarks() As String, cellCount As Long
 Dim noteStarts() As Object, noteMarks() As String, noteCount As Long
 Dim lifted() As Object, liftedCount As Long
-Dim dividedCount As Long, lastDividedPage As Long
-' The first walk's pages after the last one a divided field opens, kept for the second walk (see
-' MarkPages): their starts, texts and answers, and their cells' marks. Global: a module's other
-' variables begin anew with every call.
+Dim dividedCount As Long
+' The first walk's pages, kept for the second walk (see MarkPages): their starts, texts and answers,
+' and their cells' marks; and for each page a divided field opens, the field's text as given (a
+' position at its end and its length) and how far down the page the field ended. Global: a module's
+' other variables begin anew with every call.
 Global earlierCount As Long, earlierStarts() As Object, earlierTexts() As Object, earlierPages() As String
 Global earlierCellStarts() As Object, earlierCellMarks() As String, earlierCellCount As Long
-Global earlierLastDivided As Long
+Global dividedPages() As Long, dividedEnds() As Object, dividedLengths() As Long, dividedTops() As Long
+Global earlierDividedCount As Long
+Dim dividedFields() As Object, dividedStarts() As Object
 
 ' Tells progress how far it has come every 32 pages: the walk over the pages is the first half, the
 ' marks the second.
@@ -36,25 +39,25 @@ Global earlierLastDivided As Long
 ' options, when the walk no longer looks for such fields. The text can break into lines otherwise than
 ' the field did and move the pages after it (two lines lower, five pages on, in a Word file whose
 ' narrow cells hold such fields), while the first walk, whose view is locked, goes on in the layout the
-' document prints with: the pages after the last one such a field opens keep the starts the first walk
-' took, where the second walk counts as many pages. With "#" in options, a page that
+' document prints with: where the second walk counts as many pages, every page keeps the first walk's
+' start, answer and cell marks, and a page such a field opens starts in its text where the field's
+' lines on it begin (see WhereDividedTextGoesOn). With "#" in options, a page that
 ' opens at the start of a paragraph of the body is marked by the paragraph's identifier.
 Function MarkPages(document As Object, options As String, progress As Object) As Variant
     Dim cursor As Object, bookmark As Object, start As Object
     Dim body As Object
     cellCount = 0
     dividedCount = 0
-    lastDividedPage = 0
     ReDim cellStarts(15) As Object
     ReDim cellMarks(15) As String
-    ReDim cellPages(15) As Long
-    Dim again As Boolean
+    Dim again As Boolean, keptWalk As Boolean, divided As Long
     again = InStr(options, "=") > 0
     If Not again Then ForgetEarlier()
     cursor = document.getCurrentController().getViewCursor()
     cursor.jumpToLastPage()
     Dim pageCount As Long, page As Long, reached As Boolean
     pageCount = cursor.getPage()
+    keptWalk = again And earlierCount = pageCount
     Dim pages(pageCount - 1) As String, starts(pageCount - 1) As Object, texts(pageCount - 1) As Object
     Dim withObjects As Boolean, text As Object, atParagraphStart As Boolean, probe As Object, field As Variant
     progress.start("", pageCount * 2)
@@ -63,6 +66,7 @@ Function MarkPages(document As Object, options As String, progress As Object) As
     ' a quarter as much. The view is locked before the cursor walks the pages, too: a move of the
     ' cursor in a view that follows it costs more the longer the document, a millisecond at 1,000
     ' pages against a hundredth locked.
+    If keptWalk Then PlaceDividedStarts(cursor)
     document.getUndoManager().lock()
     document.lockControllers()
     LiftProtection(document)
@@ -76,10 +80,18 @@ Function MarkPages(document As Object, options As String, progress As Object) As
         If Not reached Then reached = cursor.jumpToPage(page)
         If reached Then reached = cursor.jumpToStartOfPage()
         If reached Then reached = (cursor.getPage() = page)
-        If reached And again And earlierCount = pageCount And page > earlierLastDivided Then
-            ' Past the fields given their text, the page starts where the document prints it.
+        divided = -1
+        If keptWalk Then divided = DividedOn(page)
+        If keptWalk And (divided < 0 Or Not reached) Then
+            ' Where no field was given its text, the page starts where the document prints it.
             starts(page - 1) = earlierStarts(page - 1)
             texts(page - 1) = earlierTexts(page - 1)
+            pages(page - 1) = earlierPages(page - 1)
+        ElseIf reached And divided >= 0 Then
+            ' The first walk's answer and cells stand; the start goes into the field's text.
+            starts(page - 1) = dividedStarts(divided)
+            If IsNull(starts(page - 1)) Then starts(page - 1) = cursor.getText().createTextCursorByRange(cursor)
+            texts(page - 1) = starts(page - 1).getText()
             pages(page - 1) = earlierPages(page - 1)
         ElseIf reached Then
             ' Every object Basic is handed costs it a lookup of its interfaces on first use, which
@@ -121,7 +133,8 @@ Function MarkPages(document As Object, options As String, progress As Object) As
         If page Mod 32 = 0 Then progress.setValue(page)
     Next
     If dividedCount > 0 Then
-        KeepPagesAfterDivided(starts, texts, pages, pageCount)
+        GiveDividedFieldsText(document, cursor)
+        KeepFirstWalk(starts, texts, pages, pageCount)
         RestoreProtection()
         document.unlockControllers()
         document.getUndoManager().unlock()
@@ -129,7 +142,7 @@ Function MarkPages(document As Object, options As String, progress As Object) As
         MarkPages = Array("=")
         Exit Function
     End If
-    If again And earlierCount = pageCount Then AddEarlierCellMarks()
+    If keptWalk Then AddEarlierCellMarks()
     ' The walk holds what it kept now: the office keeps every text cursor in step with each mark.
     If again Then ForgetEarlier()
     If withObjects Then NoteObjectsDrawnLater(document, cursor, pages, pageCount)
@@ -412,7 +425,7 @@ End Sub
 ' probe stands before the field. Leaves the view cursor at start.
 Function BeforeField(cursor As Object, start As Object, probe As Object, field As Variant, page As Long, _
                      giveText As Boolean) As Object
-    Dim words As Boolean, anchor As Object
+    Dim words As Boolean
     BeforeField = start
     On Error GoTo Back
     words = InStr(Trim(field.getPresentation(False)), " ") > 0
@@ -428,10 +441,7 @@ Function BeforeField(cursor As Object, start As Object, probe As Object, field A
                     If Not words Then
                         BeforeField = probe
                     Else
-                        anchor = field.getAnchor()
-                        anchor.getText().insertString(anchor, field.getPresentation(False), True)
-                        dividedCount = dividedCount + 1
-                        lastDividedPage = page
+                        NoteDivided(page, field)
                     End If
                 End If
             End If
@@ -442,28 +452,157 @@ Back:
     cursor.gotoRange(start, False)
 End Function
 
-' The first walk's pages after the last one a divided field opens, and the marks of their cells.
-Sub KeepPagesAfterDivided(starts() As Object, texts() As Object, pages() As String, pageCount As Long)
+Sub NoteDivided(page As Long, field As Object)
+    If dividedCount > UBound(dividedPages) Then
+        ReDim Preserve dividedPages(dividedCount * 2) As Long
+        ReDim Preserve dividedFields(dividedCount * 2) As Object
+    End If
+    dividedPages(dividedCount) = page
+    dividedFields(dividedCount) = field
+    dividedCount = dividedCount + 1
+End Sub
+
+' Notes how far down its page each divided field ends, then gives the fields their text. A locked view
+' tells no cursor's position, and a field given its text before would move the pages after it: the
+' positions are all taken first, in the layout the walk went through, with the view unlocked.
+Sub GiveDividedFieldsText(document As Object, cursor As Object)
+    Dim i As Long, anchor As Object, given As Object, shown As String
+    ReDim dividedEnds(dividedCount) As Object
+    ReDim dividedLengths(dividedCount) As Long
+    ReDim dividedTops(dividedCount) As Long
+    document.unlockControllers()
+    For i = 0 To dividedCount - 1
+        dividedTops(i) = -1
+        If cursor.jumpToPage(dividedPages(i)) Then
+            ' At the page's start the view cursor stands right after the field, on its last line.
+            If cursor.jumpToStartOfPage() Then dividedTops(i) = cursor.getPosition().Y
+        End If
+    Next
+    document.lockControllers()
+    On Error Resume Next
+    For i = 0 To dividedCount - 1
+        anchor = dividedFields(i).getAnchor()
+        shown = dividedFields(i).getPresentation(False)
+        given = anchor.getText().createTextCursorByRange(anchor)
+        anchor.getText().insertString(given, shown, True)
+        given.collapseToEnd()
+        dividedEnds(i) = given
+        dividedLengths(i) = Len(shown)
+    Next
+    On Error GoTo 0
+    ReDim dividedFields(0) As Object
+End Sub
+
+' The index of the field the first walk gave its text on page, or -1.
+Function DividedOn(page As Long) As Long
+    Dim i As Long
+    DividedOn = -1
+    For i = 0 To earlierDividedCount - 1
+        If dividedPages(i) = page Then
+            DividedOn = i
+            Exit Function
+        End If
+    Next
+End Function
+
+' Where each page a field's text opens starts in it, found before the view is locked, which tells no
+' cursor's position: the text breaks into lines as the field did, but the page can break elsewhere in
+' it (the office keeps two lines of a paragraph together, not of a field). The page holds as many of
+' the text's lines as it held of the field's: its last line ends where the field's did. Where this
+' layout opens the page outside the text, or the lines cannot be measured, its own start stands.
+Sub PlaceDividedStarts(cursor As Object)
+    Dim i As Long
+    ReDim dividedStarts(earlierDividedCount) As Object
+    For i = 0 To earlierDividedCount - 1
+        dividedStarts(i) = Nothing
+        If cursor.jumpToPage(dividedPages(i)) Then
+            If cursor.jumpToStartOfPage() Then dividedStarts(i) = WhereDividedTextGoesOn(cursor, i)
+        End If
+    Next
+End Sub
+
+Function WhereDividedTextGoesOn(cursor As Object, divided As Long) As Object
+    Dim text As Object, start As Object, textStart As Object, textEnd As Object
+    Dim page As Long, lastLine As Long, pitch As Long, lines As Long, n As Long
+    text = cursor.getText()
+    start = text.createTextCursorByRange(cursor)
+    page = cursor.getPage()
+    WhereDividedTextGoesOn = start
+    On Error GoTo Back
+    If dividedTops(divided) < 0 Then GoTo Back
+    textEnd = dividedEnds(divided)
+    textStart = text.createTextCursorByRange(textEnd)
+    textStart.goLeft(dividedLengths(divided), False)
+    If text.compareRegionStarts(start, textStart) = 1 Then GoTo Back
+    If text.compareRegionStarts(start, textEnd) = -1 Then GoTo Back
+    cursor.gotoRange(textEnd, False)
+    If cursor.getPage() <> page Then GoTo Back
+    lastLine = cursor.getPosition().Y
+    pitch = LinePitch(cursor, text, textStart, textEnd)
+    If pitch <= 0 Then GoTo Back
+    lines = CLng((dividedTops(divided) - lastLine) / pitch)
+    cursor.gotoRange(start, False)
+    For n = 1 To lines
+        cursor.gotoStartOfLine(False)
+        If Not cursor.goLeft(1, False) Then Exit For
+        cursor.gotoStartOfLine(False)
+        If text.compareRegionStarts(cursor.getStart(), textStart) = 1 Then
+            cursor.gotoRange(textStart, False)
+            Exit For
+        End If
+    Next
+    For n = 1 To -lines
+        cursor.gotoEndOfLine(False)
+        If Not cursor.goRight(1, False) Then Exit For
+        cursor.gotoStartOfLine(False)
+        If text.compareRegionStarts(cursor.getStart(), textEnd) = -1 Then
+            cursor.gotoRange(textEnd, False)
+            Exit For
+        End If
+    Next
+    WhereDividedTextGoesOn = text.createTextCursorByRange(cursor.getStart())
+Back:
+    On Error GoTo 0
+End Function
+
+' The distance from one line of the text to the next: the largest between two of its lines on one page,
+' for a page's first line stands closer to the line under it.
+Function LinePitch(cursor As Object, text As Object, textStart As Object, textEnd As Object) As Long
+    Dim y As Long, page As Long, above As Long, n As Long
+    LinePitch = 0
+    cursor.gotoRange(textEnd, False)
+    y = cursor.getPosition().Y
+    page = cursor.getPage()
+    For n = 1 To 64
+        cursor.gotoStartOfLine(False)
+        If text.compareRegionStarts(cursor.getStart(), textStart) <> -1 Then Exit Function
+        If Not cursor.goLeft(1, False) Then Exit Function
+        above = cursor.getPosition().Y
+        If cursor.getPage() = page And y - above > LinePitch Then LinePitch = y - above
+        y = above
+        page = cursor.getPage()
+    Next
+End Function
+
+' The first walk's pages and the marks of their cells.
+Sub KeepFirstWalk(starts() As Object, texts() As Object, pages() As String, pageCount As Long)
     Dim i As Long
     earlierCount = pageCount
+    earlierDividedCount = dividedCount
     ReDim earlierStarts(pageCount - 1) As Object
     ReDim earlierTexts(pageCount - 1) As Object
     ReDim earlierPages(pageCount - 1) As String
-    For i = lastDividedPage To pageCount - 1
+    For i = 0 To pageCount - 1
         earlierStarts(i) = starts(i)
         earlierTexts(i) = texts(i)
         earlierPages(i) = pages(i)
     Next
-    earlierLastDivided = lastDividedPage
-    earlierCellCount = 0
+    earlierCellCount = cellCount
     ReDim earlierCellStarts(cellCount) As Object
     ReDim earlierCellMarks(cellCount) As String
     For i = 0 To cellCount - 1
-        If cellPages(i) > lastDividedPage Then
-            earlierCellStarts(earlierCellCount) = cellStarts(i)
-            earlierCellMarks(earlierCellCount) = cellMarks(i)
-            earlierCellCount = earlierCellCount + 1
-        End If
+        earlierCellStarts(i) = cellStarts(i)
+        earlierCellMarks(i) = cellMarks(i)
     Next
 End Sub
 
@@ -472,9 +611,13 @@ End Sub
 Sub ForgetEarlier()
     earlierCount = 0
     earlierCellCount = 0
+    earlierDividedCount = 0
     ReDim earlierStarts(0) As Object
     ReDim earlierTexts(0) As Object
     ReDim earlierCellStarts(0) As Object
+    ReDim dividedPages(15) As Long
+    ReDim dividedFields(15) As Object
+    ReDim dividedEnds(0) As Object
 End Sub
 
 Sub AddEarlierCellMarks()
@@ -483,7 +626,6 @@ Sub AddEarlierCellMarks()
         If cellCount > UBound(cellStarts) Then
             ReDim Preserve cellStarts(cellCount * 2) As Object
             ReDim Preserve cellMarks(cellCount * 2) As String
-            ReDim Preserve cellPages(cellCount * 2) As Long
         End If
         cellStarts(cellCount) = earlierCellStarts(i)
         cellMarks(cellCount) = earlierCellMarks(i)
@@ -685,10 +827,8 @@ Sub AddCellMark(position As Object, page As Long)
     If cellCount > UBound(cellStarts) Then
         ReDim Preserve cellStarts(cellCount * 2) As Object
         ReDim Preserve cellMarks(cellCount * 2) As String
-        ReDim Preserve cellPages(cellCount * 2) As Long
     End If
     cellCount = cellCount + 1
     cellStarts(cellCount - 1) = position
-    cellPages(cellCount - 1) = page
     cellMarks(cellCount - 1) = "@PAGE_MARK_PREFIX@" & Format(page, "@MARK_NUMBER_FORMAT@") & "@CELL_MARK_INFIX@" & cellCount
 End Sub

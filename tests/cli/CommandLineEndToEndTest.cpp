@@ -1375,28 +1375,43 @@ QString PrintedByTheOffice(const QString& document, const QString& folder) {
     return folder + QLatin1Char('/') + QFileInfo(document).completeBaseName() + QStringLiteral(".pdf");
 }
 
-// A Word file whose narrow cells hold cross-references that pages divide: the office's copy gives them
-// their text, which breaks into lines otherwise than the fields did and moved the five pages after the
-// last of them two lines on. Those pages start where the document prints them.
-TEST_F(FormatEndToEnd, PagesAfterFieldsGivenTheirTextStartWhereTheDocumentPrintsThem) {
+// Each word a page shows, with where it stands on the page, in whole points.
+QSet<QString> PdfPlacedWords(const QString& pdf, int page) {
+    const QString pages = QString::number(page);
+    const QString boxes =
+        ToolOutput(QStringLiteral("pdftotext"), {QStringLiteral("-f"), pages, QStringLiteral("-l"), pages,
+                                                 QStringLiteral("-bbox"), pdf, QStringLiteral("-")});
+    QSet<QString> placed;
+    for (const QRegularExpressionMatch& word :
+         QRegularExpression(QStringLiteral("<word xMin=\"([\\d.]+)\" yMin=\"([\\d.]+)\"[^>]*>([^<]*)<"))
+             .globalMatch(boxes))
+        placed.insert(QStringLiteral("%1 at %2,%3")
+                          .arg(word.captured(3))
+                          .arg(qRound(word.captured(1).toDouble()))
+                          .arg(qRound(word.captured(2).toDouble())));
+    return placed;
+}
+
+// A Word file whose narrow cells hold cross-references that pages divide (pages 16 to 27): the office's
+// copy gives them their text, which breaks into pages otherwise than the fields did (two lines of a
+// paragraph kept together) and moved the pages after the last of them two lines on. Every word the
+// office prints stands where it prints it; a page may show more, for the office paints a divided
+// field's lines on the next page empty.
+TEST_F(FormatEndToEnd, PagesFieldsDivideStartWhereTheDocumentPrintsThem) {
     FK_SKIP_WITHOUT_CORPUS();
     const QString input = CorpusFolder() + QStringLiteral("/docx4j_headers_footers.docx");
-    const Outcome run = split({QStringLiteral("--pages"), QStringLiteral("28-33"), QStringLiteral("-o"),
+    const Outcome run = split({QStringLiteral("--pages"), QStringLiteral("17-33"), QStringLiteral("-o"),
                                QStringLiteral("out"), input});
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
-    const auto opening = [](const QString& pdf, int page) {
-        QStringList lines = PdfPageText(pdf, page).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-        for (QString& line : lines) line = line.simplified();
-        lines.removeAll(QString());
-        return lines.mid(0, 4);
-    };
     const QString whole = PrintedByTheOffice(input, work_.filePath(QStringLiteral("printed")));
-    for (int page = 28; page <= 33; ++page) {
+    for (int page = 17; page <= 33; ++page) {
         const QString cut = QDir(output()).filePath(
             QStringLiteral("docx4j_headers_footers_%1.odt").arg(page, 4, 10, QLatin1Char('0')));
         const QString printed = officePdf(cut);
         EXPECT_EQ(PdfInfo(printed, QStringLiteral("Pages")), "1") << page;
-        EXPECT_EQ(opening(printed, 1), opening(whole, page)) << page;
+        const QSet<QString> missing = PdfPlacedWords(whole, page) - PdfPlacedWords(printed, 1);
+        EXPECT_TRUE(missing.isEmpty()) << "page " << page << ": " << QStringList(missing.values()).join(
+            QStringLiteral("; ")).left(300).toStdString();
     }
 }
 

@@ -27,6 +27,7 @@ Dim dividedCount As Long
 ' other variables begin anew with every call.
 Global earlierCount As Long, earlierStarts() As Object, earlierTexts() As Object, earlierPages() As String
 Global earlierCellStarts() As Object, earlierCellMarks() As String, earlierCellCount As Long
+Global earlierNoteStarts() As Object, earlierNoteMarks() As String, earlierNoteCount As Long
 Global dividedPages() As Long, dividedEnds() As Object, dividedLengths() As Long, dividedTops() As Long
 Global earlierDividedCount As Long
 Dim dividedFields() As Object, dividedStarts() As Object
@@ -133,6 +134,9 @@ Function MarkPages(document As Object, options As String, progress As Object) As
         If page Mod 32 = 0 Then progress.setValue(page)
     Next
     If dividedCount > 0 Then
+        ' Objects and notes as the document prints them, before any field is given its text.
+        If withObjects Then NoteObjectsDrawnLater(document, cursor, pages, pageCount)
+        MarkNotesGoingOn(document, cursor, pageCount)
         GiveDividedFieldsText(document, cursor)
         KeepFirstWalk(starts, texts, pages, pageCount)
         RestoreProtection()
@@ -142,11 +146,14 @@ Function MarkPages(document As Object, options As String, progress As Object) As
         MarkPages = Array("=")
         Exit Function
     End If
-    If keptWalk Then AddEarlierCellMarks()
+    If keptWalk Then
+        AddEarlierMarks()
+    Else
+        If withObjects Then NoteObjectsDrawnLater(document, cursor, pages, pageCount)
+        MarkNotesGoingOn(document, cursor, pageCount)
+    End If
     ' The walk holds what it kept now: the office keeps every text cursor in step with each mark.
     If again Then ForgetEarlier()
-    If withObjects Then NoteObjectsDrawnLater(document, cursor, pages, pageCount)
-    MarkNotesGoingOn(document, cursor, pageCount)
     Dim byIdentifier As Boolean, bodyText As Object, markName As String, markedById As Boolean
     ' One pair for every page: a new one each time cost a tenth of the marking.
     Dim identifier As New com.sun.star.beans.StringPair, paragraph As Object, marks As Object
@@ -584,7 +591,7 @@ Function LinePitch(cursor As Object, text As Object, textStart As Object, textEn
     Next
 End Function
 
-' The first walk's pages and the marks of their cells.
+' The first walk's pages (with the objects each draws) and the marks of their cells and notes.
 Sub KeepFirstWalk(starts() As Object, texts() As Object, pages() As String, pageCount As Long)
     Dim i As Long
     earlierCount = pageCount
@@ -604,6 +611,13 @@ Sub KeepFirstWalk(starts() As Object, texts() As Object, pages() As String, page
         earlierCellStarts(i) = cellStarts(i)
         earlierCellMarks(i) = cellMarks(i)
     Next
+    earlierNoteCount = noteCount
+    ReDim earlierNoteStarts(noteCount) As Object
+    ReDim earlierNoteMarks(noteCount) As String
+    For i = 0 To noteCount - 1
+        earlierNoteStarts(i) = noteStarts(i)
+        earlierNoteMarks(i) = noteMarks(i)
+    Next
 End Sub
 
 ' Lets go of the first walk's text cursors, which the office keeps in step with every change; a first walk
@@ -611,16 +625,18 @@ End Sub
 Sub ForgetEarlier()
     earlierCount = 0
     earlierCellCount = 0
+    earlierNoteCount = 0
     earlierDividedCount = 0
     ReDim earlierStarts(0) As Object
     ReDim earlierTexts(0) As Object
     ReDim earlierCellStarts(0) As Object
+    ReDim earlierNoteStarts(0) As Object
     ReDim dividedPages(15) As Long
     ReDim dividedFields(15) As Object
     ReDim dividedEnds(0) As Object
 End Sub
 
-Sub AddEarlierCellMarks()
+Sub AddEarlierMarks()
     Dim i As Long
     For i = 0 To earlierCellCount - 1
         If cellCount > UBound(cellStarts) Then
@@ -630,6 +646,13 @@ Sub AddEarlierCellMarks()
         cellStarts(cellCount) = earlierCellStarts(i)
         cellMarks(cellCount) = earlierCellMarks(i)
         cellCount = cellCount + 1
+    Next
+    noteCount = earlierNoteCount
+    ReDim noteStarts(noteCount) As Object
+    ReDim noteMarks(noteCount) As String
+    For i = 0 To noteCount - 1
+        noteStarts(i) = earlierNoteStarts(i)
+        noteMarks(i) = earlierNoteMarks(i)
     Next
 End Sub
 

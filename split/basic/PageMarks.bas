@@ -30,7 +30,7 @@ Global earlierCellStarts() As Object, earlierCellMarks() As String, earlierCellC
 Global earlierNoteStarts() As Object, earlierNoteMarks() As String, earlierNoteCount As Long
 Global dividedPages() As Long, dividedEnds() As Object, dividedLengths() As Long, dividedTops() As Long
 Global earlierDividedCount As Long
-Dim dividedFields() As Object, dividedStarts() As Object
+Dim dividedFields() As Object, dividedStarts() As Object, givenLength As Long
 
 ' Tells progress how far it has come every 32 pages: the walk over the pages is the first half, the
 ' marks the second.
@@ -473,7 +473,7 @@ End Sub
 ' tells no cursor's position, and a field given its text before would move the pages after it: the
 ' positions are all taken first, in the layout the walk went through, with the view unlocked.
 Sub GiveDividedFieldsText(document As Object, cursor As Object)
-    Dim i As Long, anchor As Object, given As Object, shown As String
+    Dim i As Long
     ReDim dividedEnds(dividedCount) As Object
     ReDim dividedLengths(dividedCount) As Long
     ReDim dividedTops(dividedCount) As Long
@@ -486,19 +486,29 @@ Sub GiveDividedFieldsText(document As Object, cursor As Object)
         End If
     Next
     document.lockControllers()
-    On Error Resume Next
     For i = 0 To dividedCount - 1
-        anchor = dividedFields(i).getAnchor()
-        shown = dividedFields(i).getPresentation(False)
-        given = anchor.getText().createTextCursorByRange(anchor)
-        anchor.getText().insertString(given, shown, True)
-        given.collapseToEnd()
-        dividedEnds(i) = given
-        dividedLengths(i) = Len(shown)
+        dividedEnds(i) = GivenText(dividedFields(i))
+        dividedLengths(i) = givenLength
     Next
-    On Error GoTo 0
     ReDim dividedFields(0) As Object
 End Sub
+
+' A position at the end of the text the field is replaced by, and its length in givenLength; Nothing
+' where the office will not replace it, whose page then keeps the second walk's start.
+Function GivenText(field As Object) As Object
+    Dim anchor As Object, given As Object, shown As String
+    GivenText = Nothing
+    givenLength = 0
+    On Error GoTo Done
+    shown = field.getPresentation(False)
+    anchor = field.getAnchor()
+    given = anchor.getText().createTextCursorByRange(anchor)
+    anchor.getText().insertString(given, shown, True)
+    given.collapseToEnd()
+    GivenText = given
+    givenLength = Len(shown)
+Done:
+End Function
 
 ' The index of the field the first walk gave its text on page, or -1.
 Function DividedOn(page As Long) As Long
@@ -513,10 +523,11 @@ Function DividedOn(page As Long) As Long
 End Function
 
 ' Where each page a field's text opens starts in it, found before the view is locked, which tells no
-' cursor's position: the text breaks into lines as the field did, but the page can break elsewhere in
-' it (the office keeps two lines of a paragraph together, not of a field). The page holds as many of
-' the text's lines as it held of the field's: its last line ends where the field's did. Where this
-' layout opens the page outside the text, or the lines cannot be measured, its own start stands.
+' cursor's position. The text breaks into lines as the field did, but the page can break after another
+' of them (a Word file's reference: after its first line as a field, its second as text). The page
+' holds as many of the text's lines as it held of the field's: its last line ends where the field's
+' did. Where this layout opens the page outside the text, or the lines cannot be measured, its own
+' start stands.
 Sub PlaceDividedStarts(cursor As Object)
     Dim i As Long
     ReDim dividedStarts(earlierDividedCount) As Object

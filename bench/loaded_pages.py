@@ -88,10 +88,14 @@ def main():
     args = parser.parse_args()
     pipe = "fidelity-loaded-%d" % os.getpid()
     profile_url = "file://" + os.path.abspath(args.profile)
+    # A killed office leaves its temporary folder: it goes beside the profile, in the caller's work folder.
+    temporary = os.path.abspath(args.profile) + "-tmp"
+    os.makedirs(temporary, exist_ok=True)
     office = subprocess.Popen(shlex.split(args.soffice) + [
         "--headless", "--invisible", "--norestore", "--nologo", "--nodefault", "--nolockcheck",
         "-env:UserInstallation=" + profile_url, "--accept=pipe,name=%s;urp;" % pipe],
-        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, start_new_session=True)
+        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, start_new_session=True,
+        env=dict(os.environ, TMPDIR=temporary))
     counts = {}
     try:
         context = connect(pipe, office)

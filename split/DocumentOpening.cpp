@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <cerrno>
 #include <climits>
+#include <optional>
 
 #include "split/LockFile.h"
 #include "split/OutputNames.h"
@@ -57,30 +58,47 @@ Failure CauseOfRefusal(const QString& path, const Failure& refusal, const QStrin
     return refusal;
 }
 
+namespace {
+
+std::optional<Failure> UnsafeLockFile(const QString& path) {
+    const QString unsafeLock = UnsafeLockFileKind(path);
+    if (unsafeLock.isEmpty()) return std::nullopt;
+    return Failure(FailureKind::LockNotAFile,
+                   QStringLiteral("%1 is %2").arg(QDir::toNativeSeparators(LockFilePath(path)), unsafeLock));
+}
+
+// The failure the office's refusal to load the document stands for.
+Failure RefusalCause(const office::OfficeSession& office, const QString& path, const Failure& refusal) {
+    // An office that went away refused nothing.
+    if (refusal.kind() == FailureKind::OfficeGone) return refusal;
+    const Failure cause = CauseOfRefusal(path, refusal, office.profileFolder());
+    // The run found the document when it started: gone now, it was removed or renamed meanwhile.
+    struct stat status {};
+    if (cause.kind() == refusal.kind() && ::stat(QFile::encodeName(path).constData(), &status) != 0 &&
+        (errno == ENOENT || errno == ENOTDIR))
+        return Failure(FailureKind::NotFound, QStringLiteral("the document vanished"));
+    // The office loads nothing without room for its own temporary files.
+    if (cause.kind() == refusal.kind())
+        if (const std::optional<Failure> temporary = TemporaryFolderRefusal()) return *temporary;
+    return cause;
+}
+
+Failure ReadAsPlainText(const QString& filter) {
+    return Failure(FailureKind::Damaged,
+                   QStringLiteral("LibreOffice reads it only as plain text (its \"%1\" filter)").arg(filter));
+}
+
+}  // namespace
+
 office::DocumentRef OpenForSplitting(office::OfficeSession& office, const QString& path,
                                      const office::LoadOptions& options) {
-    const QString unsafeLock = UnsafeLockFileKind(path);
-    if (!unsafeLock.isEmpty())
-        throw Failure(
-            FailureKind::LockNotAFile,
-            QStringLiteral("%1 is %2").arg(QDir::toNativeSeparators(LockFilePath(path)), unsafeLock));
+    if (const std::optional<Failure> unsafe = UnsafeLockFile(path)) throw *unsafe;
     office::DocumentStore& documents = office.documents();
     office::DocumentRef document;
     try {
         document = documents.load(ToFileUrl(path), options);
     } catch (const Failure& refusal) {
-        // An office that went away refused nothing.
-        if (refusal.kind() == FailureKind::OfficeGone) throw;
-        const Failure cause = CauseOfRefusal(path, refusal, office.profileFolder());
-        // The run found the document when it started: gone now, it was removed or renamed meanwhile.
-        struct stat status {};
-        if (cause.kind() == refusal.kind() && ::stat(QFile::encodeName(path).constData(), &status) != 0 &&
-            (errno == ENOENT || errno == ENOTDIR))
-            throw Failure(FailureKind::NotFound, QStringLiteral("the document vanished"));
-        // The office loads nothing without room for its own temporary files.
-        if (cause.kind() == refusal.kind())
-            if (const std::optional<Failure> temporary = TemporaryFolderRefusal()) throw *temporary;
-        throw cause;
+        throw RefusalCause(office, path, refusal);
     }
     const QString filter = documents.filterName(document);
     if (IsPlainTextFilter(filter)) {
@@ -89,11 +107,23 @@ office::DocumentRef OpenForSplitting(office::OfficeSession& office, const QStrin
         } catch (const Failure&) {
             // The document is failed either way.
         }
-        throw Failure(
-            FailureKind::Damaged,
-            QStringLiteral("LibreOffice reads it only as plain text (its \"%1\" filter)").arg(filter));
+        throw ReadAsPlainText(filter);
     }
     return document;
+}
+
+void PrintForSplitting(office::OfficeSession& office, const QString& path, const office::LoadOptions& options,
+                       const QString& targetUrl, const office::Arguments& storeArguments) {
+    if (const std::optional<Failure> unsafe = UnsafeLockFile(path)) throw office::LoadRefused(*unsafe);
+    QString filter;
+    try {
+        filter = office.documents().loadAndStore(ToFileUrl(path), options, targetUrl, storeArguments);
+    } catch (const office::LoadRefused& refusal) {
+        const Failure cause = RefusalCause(office, path, refusal);
+        if (cause.kind() == FailureKind::OfficeGone) throw cause;
+        throw office::LoadRefused(cause);
+    }
+    if (IsPlainTextFilter(filter)) throw office::LoadRefused(ReadAsPlainText(filter));
 }
 
 }  // namespace fk

@@ -16,6 +16,13 @@ namespace fk {
 office::DocumentRef OpenForSplitting(office::OfficeSession& office, const QString& path,
                                      const office::LoadOptions& options);
 
+// Has the office load the document as OpenForSplitting does and store it at targetUrl in the same call
+// (see DocumentStore::loadAndStore): how the office's own converter prints it. A document that is not
+// opened throws LoadRefused with the cause OpenForSplitting would throw; a refused store, the office's
+// Failure.
+void PrintForSplitting(office::OfficeSession& office, const QString& path, const office::LoadOptions& options,
+                       const QString& targetUrl, const office::Arguments& storeArguments);
+
 // The failure an office's refusal to open the document stands for: a name too long for the office's
 // lock file, a password, or another office's lock (the message then names who
 // holds it; a lock of `ownProfile`, the refusing office's own, is nobody else's); else `refusal`.

@@ -64,6 +64,17 @@ void OfficeConversion::convert(const QString& openDocument, const QString& targe
                    : QStringLiteral("the office wrote no %1 file").arg(FormatName(format_));
     });
     staged.reserve();
+    if (format_ == OutputFormat::Pdf) {
+        // In one call, as the office's converter prints it (see DocumentStore::loadAndStore).
+        try {
+            documents_.loadAndStore(ToFileUrl(openDocument), {.hidden = true, .readOnly = true},
+                                    ToFileUrl(staged.stagingPath()), storeArguments(format_) << LinksFrom(target));
+        } catch (const Failure& failure) {
+            throw notStored(target, failure.message(), failure.kind());
+        }
+        staged.commit();
+        return;
+    }
     try {
         const office::DocumentRef document =
             documents_.load(ToFileUrl(openDocument), {.hidden = true, .readOnly = true});

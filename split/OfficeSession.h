@@ -8,6 +8,8 @@
 #include <memory>
 #include <optional>
 
+#include "base/Failure.h"
+
 namespace fk::office {
 
 // A name/value pair as the office's argument lists carry them; the session converts it.
@@ -82,6 +84,12 @@ enum class CursorTest {
     InTable,    // it stands in a table
 };
 
+// The office's refusal to load a document, where a call loads and does more (see loadAndStore).
+class LoadRefused : public Failure {
+public:
+    explicit LoadRefused(const Failure& refusal) : Failure(refusal) {}
+};
+
 // The documents an office holds open, as the engines that load, mark and store whole documents use
 // them. Every method throws fk::Failure when the office refuses the call, of kind OfficeGone once the
 // office has gone away.
@@ -116,6 +124,15 @@ public:
 
     // Stores the document at a file URL without it becoming that file's document.
     virtual void storeToUrl(const DocumentRef& document, const QString& url, const Arguments& arguments) = 0;
+
+    // Loads the document at url, stores it at targetUrl and closes it, all in one call of the office's,
+    // as its own converter does. Between two calls the office lays a loaded document out while it is
+    // idle, with the results its fields were stored with, and the store's own update of the fields
+    // then moves only part of that layout: in one call, the store lays the document out once, as the
+    // converter prints it. Returns the name of the filter that loaded it; throws LoadRefused where the
+    // load was refused, Failure where the store was.
+    virtual QString loadAndStore(const QString& url, const LoadOptions& options, const QString& targetUrl,
+                                 const Arguments& storeArguments) = 0;
 
     // Installs the module in the office (replacing an older version) and runs its function with the
     // document and the text as its arguments; returns the strings the function returns. Returns nothing

@@ -16,21 +16,24 @@
 namespace fk {
 
 bool PdfPageEngine::exportPdf(const QString& path, const QString& pdf, Stages& stages) {
-    office::DocumentRef document;
-    if (!stages.run(SplitStage::Open, 0,
-                    [&] { document = OpenForSplitting(office_, path, {.hidden = true}); }))
+    // Loaded and exported in one call of the office's, as its own converter prints the document, the
+    // fields updated by the export: loaded first and exported in a second call, a document whose fields
+    // were stored with other results printed many pages otherwise (see DocumentStore::loadAndStore).
+    std::optional<Failure> notStored;
+    if (!stages.run(SplitStage::Open, 0, [&] {
+            try {
+                PrintForSplitting(office_, path, {.hidden = true}, ToFileUrl(pdf), PdfExportArguments());
+            } catch (const office::LoadRefused&) {
+                throw;
+            } catch (const Failure& failure) {
+                notStored = failure;
+            }
+        }))
         return false;
-    // Every field updated first, as printing does: exported straight after the load, a document whose
-    // fields were stored with other results kept the pages it loads with. The export lays it out.
-    const bool exported =
-        stages.run(SplitStage::CountPages, 0, [&] { office_.documents().updateFields(document); }) &&
-        stages.run(SplitStage::Store, 0, [&] {
-            StoreInPrivateFolder(QFileInfo(pdf).path(), [&] {
-                office_.documents().storeToUrl(document, ToFileUrl(pdf), PdfExportArguments());
-            });
-        });
-    const bool closed = stages.run(SplitStage::Close, 0, [&] { office_.documents().close(document); });
-    return exported && closed;
+    if (!notStored) return true;
+    stages.run(SplitStage::Store, 0,
+               [&] { StoreInPrivateFolder(QFileInfo(pdf).path(), [&] { throw *notStored; }); });
+    return false;
 }
 
 SplitResult PdfPageEngine::split(const QString& path, const QString& outputFolder,

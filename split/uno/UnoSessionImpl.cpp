@@ -186,6 +186,40 @@ css::uno::Sequence<css::beans::PropertyValue> loadArguments(
         progress);
 }
 
+// Loads, stores and closes a document in one call (see DocumentStore::loadAndStore). Answers what became
+// of it: "stored" and the loading filter's name, or the step refused ("load", "store") and the office's
+// words.
+const fk::office::BasicModule kLoadAndStoreModule{QStringLiteral("FolioknifeSplit"), QStringLiteral("Converting"),
+                                                  QStringLiteral(R"basic(Option Explicit
+
+Function LoadAndStore(source As String, loadArguments As Variant, target As String, storeArguments As Variant) As Variant
+    Dim document As Object, filter As String, argument As Variant
+    On Error GoTo NotLoaded
+    document = StarDesktop.loadComponentFromURL(source, "_blank", 0, loadArguments)
+    If IsNull(document) Then
+        LoadAndStore = Array("load", "The document cannot be opened: " & source)
+        Exit Function
+    End If
+    filter = ""
+    For Each argument In document.getArgs()
+        If argument.Name = "FilterName" Then filter = argument.Value
+    Next
+    On Error GoTo NotStored
+    document.storeToURL(target, storeArguments)
+    On Error Resume Next
+    document.close(True)
+    LoadAndStore = Array("stored", filter)
+    Exit Function
+NotLoaded:
+    LoadAndStore = Array("load", Error$)
+    Exit Function
+NotStored:
+    LoadAndStore = Array("store", Error$)
+    On Error Resume Next
+    document.close(True)
+End Function
+)basic")};
+
 // A loaded document and what the session has already asked of it: each question to a remote object
 // is a round trip to the office, and the copy procedure asks the same few on every page.
 struct UnoDocument : fk::office::Document {
@@ -393,6 +427,51 @@ public:
         });
     }
 
+    QString loadAndStore(const QString& url, const fk::office::LoadOptions& options, const QString& targetUrl,
+                         const fk::office::Arguments& storeArguments) override {
+        const Reference<css::script::provider::XScript> script =
+            installedScript(kLoadAndStoreModule, QStringLiteral("LoadAndStore"));
+        if (!script.is()) {
+            // An office without Basic loads and stores call by call.
+            fk::office::DocumentRef document;
+            try {
+                document = load(url, options);
+            } catch (const fk::Failure& refusal) {
+                if (refusal.kind() == fk::FailureKind::OfficeGone) throw;
+                throw fk::office::LoadRefused(refusal);
+            }
+            const QString filter = filterName(document);
+            try {
+                storeToUrl(document, targetUrl, storeArguments);
+            } catch (...) {
+                try {
+                    close(document);
+                } catch (const fk::Failure&) {
+                }
+                throw;
+            }
+            close(document);
+            return filter;
+        }
+        const QStringList answer = call([&] {
+            css::uno::Sequence<sal_Int16> outIndex;
+            css::uno::Sequence<css::uno::Any> out;
+            css::uno::Sequence<css::uno::Any> arguments(4);
+            arguments.getArray()[0] <<= toUno(url);
+            arguments.getArray()[1] <<= loadArguments(options, reportedProgress());
+            arguments.getArray()[2] <<= toUno(targetUrl);
+            arguments.getArray()[3] <<= withProgress(toSequence(storeArguments), reportedProgress());
+            return strings(script->invoke(arguments, outIndex, out));
+        });
+        if (answer.size() == 2 && answer[0] == QLatin1String("stored")) return answer[1];
+        if (answer.size() != 2)
+            throw fk::Failure::officeRefused(QStringLiteral("the office's loading and storing answered \"") +
+                                             answer.join(QLatin1Char(' ')) + QLatin1Char('"'));
+        const fk::Failure refusal = fk::OfficeCallFailure(answer[1], !isConnected());
+        if (answer[0] == QLatin1String("load")) throw fk::office::LoadRefused(refusal);
+        throw refusal;
+    }
+
     std::optional<QStringList> runBasic(const fk::office::BasicModule& module, const QString& function,
                                         const fk::office::DocumentRef& document,
                                         const QString& text) override {
@@ -406,25 +485,28 @@ public:
                 Reference<css::uno::XInterface>(unoDocument(document).component, UNO_QUERY_THROW);
             arguments.getArray()[1] <<= toUno(text);
             if (module.reportsProgress) arguments.getArray()[2] <<= progressIndicator();
-            const css::uno::Any answer = script->invoke(arguments, outIndex, out);
-            // Basic hands an array of strings back as strings, or as anys when it mixes types.
-            QStringList texts;
-            css::uno::Sequence<rtl::OUString> strings;
-            css::uno::Sequence<css::uno::Any> items;
-            if (answer >>= strings) {
-                for (const rtl::OUString& string : strings) texts << fromUno(string);
-            } else if (answer >>= items) {
-                for (const css::uno::Any& item : items) {
-                    rtl::OUString string;
-                    item >>= string;
-                    texts << fromUno(string);
-                }
-            } else {
-                throw fk::Failure::officeRefused(QStringLiteral("the office's macro returned a ") +
-                                                 fromUno(answer.getValueTypeName()));
-            }
-            return texts;
+            return strings(script->invoke(arguments, outIndex, out));
         });
+    }
+
+    // Basic hands an array of strings back as strings, or as anys when it mixes types.
+    static QStringList strings(const css::uno::Any& answer) {
+        QStringList texts;
+        css::uno::Sequence<rtl::OUString> strings;
+        css::uno::Sequence<css::uno::Any> items;
+        if (answer >>= strings) {
+            for (const rtl::OUString& string : strings) texts << fromUno(string);
+        } else if (answer >>= items) {
+            for (const css::uno::Any& item : items) {
+                rtl::OUString string;
+                item >>= string;
+                texts << fromUno(string);
+            }
+        } else {
+            throw fk::Failure::officeRefused(QStringLiteral("the office's macro returned a ") +
+                                             fromUno(answer.getValueTypeName()));
+        }
+        return texts;
     }
 
     void reportProgressTo(fk::office::ProgressReport report) override {

@@ -1416,14 +1416,15 @@ TEST_F(FormatEndToEnd, PagesFieldsDivideStartWhereTheDocumentPrintsThem) {
 }
 
 // Real documents whose loaded layout is not the printed one: a Word file whose references were stored
-// with Word's longer error text (from page 29 on, the loaded pages started a paragraph away), and a file
-// whose footers show the date it was last modified, which updating its fields must not make today's.
+// with Word's longer error text (from page 29 on, the loaded pages started a paragraph away; exported
+// in a call after its load, pages 19 to 28 broke its divided references otherwise), and a file whose
+// footers show the date it was last modified, which updating its fields must not make today's.
 TEST_F(FormatEndToEnd, PdfPagesOfRealDocumentsShowWhatTheOfficePrints) {
     FK_SKIP_WITHOUT_CORPUS();
     const struct {
         const char* name;
         int firstPage, lastPage;
-    } cases[] = {{"docx4j_headers_footers.docx", 29, 40}, {"odfpy_api-for-odfpy.odt", 1, 3}};
+    } cases[] = {{"docx4j_headers_footers.docx", 1, 40}, {"odfpy_api-for-odfpy.odt", 1, 3}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         const QString input = CorpusFolder() + QLatin1Char('/') + QLatin1String(c.name);

@@ -247,10 +247,9 @@ TEST_F(PdfPageEngineTest, TheOfficeExportsOnceAndIsLetGoBeforeThePagesAreCutFrom
     const SplitResult result = engine.split(input, out.path(), {}, observer);
     EXPECT_TRUE(result.succeeded());
     EXPECT_EQ(result.method, "pdf");
+    // Loaded and exported in one call of the office's, as its converter prints.
+    EXPECT_EQ(office.calls.first(), "loadAndStore(" + ToFileUrl(input) + ")");
     EXPECT_EQ(office.calls.filter(QStringLiteral("storeToUrl")).size(), 1);
-    // Its fields updated as printing does before the export, not left as loaded.
-    EXPECT_LT(office.calls.indexOf(QStringLiteral("updateFields")),
-              office.calls.indexOf(QRegularExpression(QStringLiteral("storeToUrl.*"))));
     EXPECT_EQ(office.openDocuments(), 0);
     EXPECT_EQ(observer.events, (QStringList{"office done", "count 3", "1 report_0001.pdf",
                                             "2 report_0002.pdf", "3 report_0003.pdf"}));
@@ -290,13 +289,27 @@ TEST_F(PdfPageEngineTest, APageThatWouldReplaceAnInputIsFailedAndTheOthersStored
     EXPECT_EQ(kept.readAll(), "an input of the run");
 }
 
-TEST_F(PdfPageEngineTest, FieldsTheOfficeWillNotUpdateFailTheDocumentExportNothingAndLetItGo) {
-    office.failUpdateFields = true;
-    const SplitResult result = engine.split(input, out.path(), {}, observer);
-    EXPECT_FALSE(result.succeeded());
-    EXPECT_TRUE(office.calls.filter(QStringLiteral("storeToUrl")).isEmpty());
-    EXPECT_EQ(office.openDocuments(), 0);
-    EXPECT_TRUE(QDir(out.path()).isEmpty(QDir::Files | QDir::Hidden));
+TEST_F(PdfPageEngineTest, ARefusedLoadFailsTheOpeningARefusedExportTheStoreAndNeitherLeavesAnything) {
+    const struct {
+        const char* refused;
+        SplitStage stage;
+    } cases[] = {{"load", SplitStage::Open}, {"storeToUrl", SplitStage::Store}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.refused);
+        FakeOfficeSession refusing;
+        refusing.alive = true;
+        // The fake refuses to load what it does not know, and to store a copy of nothing.
+        if (QLatin1String(c.refused) == QLatin1String("storeToUrl")) {
+            refusing.pageCounts.insert(ToFileUrl(input), 3);
+            refusing.packageToStore = in.filePath(QStringLiteral("missing.pdf"));
+        }
+        PdfPageEngine refused{refusing};
+        const SplitResult result = refused.split(input, out.path(), {}, observer);
+        ASSERT_EQ(result.failures.size(), 1);
+        EXPECT_EQ(result.failures[0].stage, c.stage);
+        EXPECT_EQ(refusing.openDocuments(), 0);
+        EXPECT_TRUE(QDir(out.path()).isEmpty(QDir::Files | QDir::Hidden));
+    }
 }
 
 TEST_F(PdfPageEngineTest, AnExportThatWritesNoPdfFailsTheDocumentAndLeavesNoPage) {

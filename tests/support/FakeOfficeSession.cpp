@@ -87,6 +87,27 @@ office::DocumentRef FakeOfficeSession::load(const QString& url, const office::Lo
     return open(url, pageCounts.value(url));
 }
 
+QString FakeOfficeSession::loadAndStore(const QString& url, const office::LoadOptions& options,
+                                        const QString& targetUrl, const office::Arguments& storeArguments) {
+    record(QStringLiteral("loadAndStore(%1)").arg(url));
+    office::DocumentRef loaded;
+    try {
+        loaded = load(url, options);
+    } catch (const Failure& refusal) {
+        if (refusal.kind() == FailureKind::OfficeGone) throw;
+        throw office::LoadRefused(refusal);
+    }
+    const QString filter = filterName(loaded);
+    try {
+        storeToUrl(loaded, targetUrl, storeArguments);
+    } catch (const Failure&) {
+        close(loaded);
+        throw;
+    }
+    close(loaded);
+    return filter;
+}
+
 void FakeOfficeSession::reportHalfAndAll() {
     if (!reportsProgress || !progress_) return;
     progress_(0.5);

@@ -44,10 +44,6 @@ QString UnsafeLockFileKind(const QString& documentPath) {
     }
 }
 
-bool IsPlainTextFilter(const QString& filterName) {
-    return filterName == QLatin1String("Text") || filterName.startsWith(QLatin1String("Text ("));
-}
-
 Failure CauseOfRefusal(const QString& path, const Failure& refusal, const QString& ownProfile) {
     // The office cannot write the lock file beside such a document, so it never opens it.
     if (QFileInfo(LockFilePath(path)).fileName().toUtf8().size() > NAME_MAX)
@@ -101,7 +97,7 @@ office::DocumentRef OpenForSplitting(office::OfficeSession& office, const QStrin
         throw RefusalCause(office, path, refusal);
     }
     const QString filter = documents.filterName(document);
-    if (IsPlainTextFilter(filter)) {
+    if (office::IsPlainTextFilter(filter)) {
         try {
             documents.close(document);
         } catch (const Failure&) {
@@ -123,7 +119,7 @@ void PrintForSplitting(office::OfficeSession& office, const QString& path, const
         if (cause.kind() == FailureKind::OfficeGone) throw cause;
         throw office::LoadRefused(cause);
     }
-    if (IsPlainTextFilter(filter)) throw office::LoadRefused(ReadAsPlainText(filter));
+    if (office::IsPlainTextFilter(filter)) throw office::LoadRefused(ReadAsPlainText(filter));
 }
 
 }  // namespace fk

@@ -32,10 +32,6 @@ Failure CauseOfRefusal(const QString& path, const Failure& refusal, const QStrin
 // "a named pipe", "a link", ...; empty otherwise.
 QString UnsafeLockFileKind(const QString& documentPath);
 
-// Whether the office's filter of this name is its plain-text fallback, the one it takes for bytes
-// that no other filter recognises.
-bool IsPlainTextFilter(const QString& filterName);
-
 // Where the offices of folioknife-split keep their profiles.
 QString OwnOfficeProfilesFolder();
 

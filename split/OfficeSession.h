@@ -84,6 +84,12 @@ enum class CursorTest {
     InTable,    // it stands in a table
 };
 
+// Whether the office's filter of this name is its plain-text fallback, the one it takes for bytes that
+// no other filter recognises.
+inline bool IsPlainTextFilter(const QString& filterName) {
+    return filterName == QLatin1String("Text") || filterName.startsWith(QLatin1String("Text ("));
+}
+
 // The office's refusal to load a document, where a call loads and does more (see loadAndStore).
 class LoadRefused : public Failure {
 public:
@@ -129,8 +135,9 @@ public:
     // as its own converter does. Between two calls the office lays a loaded document out while it is
     // idle, with the results its fields were stored with, and the store's own update of the fields
     // then moves only part of that layout: in one call, the store lays the document out once, as the
-    // converter prints it. Returns the name of the filter that loaded it; throws LoadRefused where the
-    // load was refused, Failure where the store was.
+    // converter prints it. Returns the name of the filter that loaded it; a document read with the
+    // plain-text fallback (IsPlainTextFilter) is closed unstored. Throws LoadRefused where the load was
+    // refused, Failure where the store or the close was, or the office went away.
     virtual QString loadAndStore(const QString& url, const LoadOptions& options, const QString& targetUrl,
                                  const Arguments& storeArguments) = 0;
 

@@ -26,6 +26,8 @@ bool PdfPageEngine::exportPdf(const QString& path, const QString& pdf, Stages& s
             } catch (const office::LoadRefused&) {
                 throw;
             } catch (const Failure& failure) {
+                // An office gone within the call may have gone at the load: told where the run stood.
+                if (failure.kind() == FailureKind::OfficeGone) throw;
                 notStored = failure;
             }
         }))

@@ -482,7 +482,9 @@ Sub GiveDividedFieldsText(document As Object, cursor As Object)
         dividedTops(i) = -1
         If cursor.jumpToPage(dividedPages(i)) Then
             ' At the page's start the view cursor stands right after the field, on its last line.
-            If cursor.jumpToStartOfPage() Then dividedTops(i) = cursor.getPosition().Y
+            If cursor.jumpToStartOfPage() Then
+                If cursor.getPage() = dividedPages(i) Then dividedTops(i) = cursor.getPosition().Y
+            End If
         End If
     Next
     document.lockControllers()

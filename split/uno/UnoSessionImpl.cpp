@@ -187,38 +187,53 @@ css::uno::Sequence<css::beans::PropertyValue> loadArguments(
 }
 
 // Loads, stores and closes a document in one call (see DocumentStore::loadAndStore). Answers what became
-// of it: "stored" and the loading filter's name, or the step refused ("load", "store") and the office's
-// words.
+// of it: "stored" and the loading filter's name; "filter" and its name where that is the plain-text
+// fallback, closed unstored (see office::IsPlainTextFilter); or the step refused ("load", "store", "close") and
+// the office's words.
 const fk::office::BasicModule kLoadAndStoreModule{QStringLiteral("FolioknifeSplit"), QStringLiteral("Converting"),
                                                   QStringLiteral(R"basic(Option Explicit
 
 Function LoadAndStore(source As String, loadArguments As Variant, target As String, storeArguments As Variant) As Variant
-    Dim document As Object, filter As String, argument As Variant
-    On Error GoTo NotLoaded
+    Dim document As Object, filter As String, argument As Variant, failure As String, stage As String
+    stage = "load"
+    On Error GoTo Refused
     document = StarDesktop.loadComponentFromURL(source, "_blank", 0, loadArguments)
     If IsNull(document) Then
         LoadAndStore = Array("load", "The document cannot be opened: " & source)
         Exit Function
     End If
+    stage = "store"
     filter = ""
     For Each argument In document.getArgs()
         If argument.Name = "FilterName" Then filter = argument.Value
     Next
-    On Error GoTo NotStored
+    If filter = "Text" Or Left(filter, 6) = "Text (" Then
+        stage = "close"
+        document.close(True)
+        LoadAndStore = Array("filter", filter)
+        Exit Function
+    End If
     document.storeToURL(target, storeArguments)
-    On Error Resume Next
+    stage = "close"
     document.close(True)
     LoadAndStore = Array("stored", filter)
     Exit Function
-NotLoaded:
-    LoadAndStore = Array("load", Error$)
-    Exit Function
-NotStored:
-    LoadAndStore = Array("store", Error$)
+Refused:
+    failure = Error$
+    Resume Answer
+Answer:
+    ' A document that is still open after a refused store is closed all the same.
     On Error Resume Next
-    document.close(True)
+    If stage = "store" Then document.close(True)
+    LoadAndStore = Array(stage, failure)
 End Function
 )basic")};
+
+// The office's own words in what Basic tells of a failed call: "Type: ...", then "Message: ...".
+QString OfficeWordsIn(const QString& basicError) {
+    const qsizetype message = basicError.indexOf(QLatin1String("Message: "));
+    return (message < 0 ? basicError : basicError.mid(message + 9)).simplified();
+}
 
 // A loaded document and what the session has already asked of it: each question to a remote object
 // is a round trip to the office, and the copy procedure asks the same few on every page.
@@ -440,8 +455,15 @@ public:
                 if (refusal.kind() == fk::FailureKind::OfficeGone) throw;
                 throw fk::office::LoadRefused(refusal);
             }
-            const QString filter = filterName(document);
+            QString filter;
             try {
+                filter = filterName(document);
+                if (fk::office::IsPlainTextFilter(filter)) {
+                    close(document);
+                    return filter;
+                }
+                // As printing updates them; in one call the store does so itself.
+                updateFields(document);
                 storeToUrl(document, targetUrl, storeArguments);
             } catch (...) {
                 try {
@@ -463,11 +485,12 @@ public:
             arguments.getArray()[3] <<= withProgress(toSequence(storeArguments), reportedProgress());
             return strings(script->invoke(arguments, outIndex, out));
         });
-        if (answer.size() == 2 && answer[0] == QLatin1String("stored")) return answer[1];
+        if (answer.size() == 2 && (answer[0] == QLatin1String("stored") || answer[0] == QLatin1String("filter")))
+            return answer[1];
         if (answer.size() != 2)
             throw fk::Failure::officeRefused(QStringLiteral("the office's loading and storing answered \"") +
                                              answer.join(QLatin1Char(' ')) + QLatin1Char('"'));
-        const fk::Failure refusal = fk::OfficeCallFailure(answer[1], !isConnected());
+        const fk::Failure refusal = fk::OfficeCallFailure(OfficeWordsIn(answer[1]), !isConnected());
         if (answer[0] == QLatin1String("load")) throw fk::office::LoadRefused(refusal);
         throw refusal;
     }

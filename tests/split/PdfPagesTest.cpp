@@ -13,6 +13,7 @@
 #include "FakeOfficeSession.h"
 #include "QtPrinters.h"
 #include "base/Failure.h"
+#include "split/LockFile.h"
 #include "split/PdfPageCutter.h"
 #include "split/PdfPageEngine.h"
 
@@ -289,25 +290,46 @@ TEST_F(PdfPageEngineTest, APageThatWouldReplaceAnInputIsFailedAndTheOthersStored
     EXPECT_EQ(kept.readAll(), "an input of the run");
 }
 
-TEST_F(PdfPageEngineTest, ARefusedLoadFailsTheOpeningARefusedExportTheStoreAndNeitherLeavesAnything) {
+// Load and export are one call of the office's: what fails the load, or the office going away within
+// it, fails the document at its opening; a refused export, at its store. Neither leaves a file.
+TEST_F(PdfPageEngineTest, WhatFailsTheLoadFailsTheOpeningARefusedExportTheStore) {
+    const QString url = ToFileUrl(input);
+    QFile(input).open(QIODevice::WriteOnly);  // there, so that a refusal is not told as its vanishing
     const struct {
-        const char* refused;
+        const char* what;
+        std::function<void(FakeOfficeSession&)> arrange;
         SplitStage stage;
-    } cases[] = {{"load", SplitStage::Open}, {"storeToUrl", SplitStage::Store}};
+        FailureKind kind;
+    } cases[] = {
+        {"a refused load", [](FakeOfficeSession& office) { office.pageCounts.clear(); }, SplitStage::Open,
+         FailureKind::OfficeRefused},
+        {"the office gone at the load", [](FakeOfficeSession& office) { office.dieAtCall = 1; },
+         SplitStage::Open, FailureKind::OfficeGone},
+        {"the plain-text fallback",
+         [&](FakeOfficeSession& office) { office.filters.insert(url, QStringLiteral("Text (encoded)")); },
+         SplitStage::Open, FailureKind::Damaged},
+        {"a folder at the lock file's name",
+         [&](FakeOfficeSession&) { ASSERT_TRUE(QDir().mkdir(LockFilePath(input))); }, SplitStage::Open,
+         FailureKind::LockNotAFile},
+        {"a refused export",
+         [&](FakeOfficeSession& office) { office.packageToStore = in.filePath(QStringLiteral("missing.pdf")); },
+         SplitStage::Store, FailureKind::OfficeRefused},
+    };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.refused);
-        FakeOfficeSession refusing;
-        refusing.alive = true;
-        // The fake refuses to load what it does not know, and to store a copy of nothing.
-        if (QLatin1String(c.refused) == QLatin1String("storeToUrl")) {
-            refusing.pageCounts.insert(ToFileUrl(input), 3);
-            refusing.packageToStore = in.filePath(QStringLiteral("missing.pdf"));
-        }
-        PdfPageEngine refused{refusing};
-        const SplitResult result = refused.split(input, out.path(), {}, observer);
+        SCOPED_TRACE(c.what);
+        FakeOfficeSession failing;
+        failing.alive = true;
+        failing.pageCounts = office.pageCounts;
+        failing.packageToStore = office.packageToStore;
+        c.arrange(failing);
+        PdfPageEngine engine{failing};
+        const SplitResult result = engine.split(input, out.path(), {}, observer);
+        QDir().rmdir(LockFilePath(input));
         ASSERT_EQ(result.failures.size(), 1);
         EXPECT_EQ(result.failures[0].stage, c.stage);
-        EXPECT_EQ(refusing.openDocuments(), 0);
+        EXPECT_EQ(result.failures[0].kind, c.kind);
+        EXPECT_TRUE(failing.calls.filter(QStringLiteral("storeToUrl")).size() <= (c.stage == SplitStage::Store));
+        EXPECT_EQ(failing.openDocuments(), 0);
         EXPECT_TRUE(QDir(out.path()).isEmpty(QDir::Files | QDir::Hidden));
     }
 }

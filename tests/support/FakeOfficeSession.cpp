@@ -98,6 +98,10 @@ QString FakeOfficeSession::loadAndStore(const QString& url, const office::LoadOp
         throw office::LoadRefused(refusal);
     }
     const QString filter = filterName(loaded);
+    if (office::IsPlainTextFilter(filter)) {
+        close(loaded);
+        return filter;
+    }
     try {
         storeToUrl(loaded, targetUrl, storeArguments);
     } catch (const Failure&) {

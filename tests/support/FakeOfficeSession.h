@@ -33,7 +33,8 @@ public:
     int countRenderedPages(const office::DocumentRef& document) override;
     void storeToUrl(const office::DocumentRef& document, const QString& url,
                     const office::Arguments& arguments) override;
-    // Recorded, then as load, storeToUrl and close in turn; a refused load throws LoadRefused.
+    // Recorded, then as load, storeToUrl and close in turn (a document read as plain text is closed
+    // unstored); a refused load throws LoadRefused.
     QString loadAndStore(const QString& url, const office::LoadOptions& options, const QString& targetUrl,
                          const office::Arguments& storeArguments) override;
     // Answers with basicAnswers or basicAnswer when set, else as an office that runs no Basic.

@@ -106,6 +106,9 @@ protected:
         return finish(start(arguments), limitMs);
     }
 
+    QString encryptedWordFile();
+    QString textNoise();
+
     static TestOffice* office_;
     static QTemporaryDir* documents_;
     QTemporaryDir work_;
@@ -150,23 +153,30 @@ TEST_F(HostileInputEndToEnd, WhatIsNoFileAtALockFilesNameFailsItsDocumentAndTheR
 
 // Causes.
 
-TEST_F(HostileInputEndToEnd, EachFailureIsToldByItsOwnCause) {
-    // A Word 97 document saved with a password, by the office itself.
+// A Word 97 document saved with a password, by the office itself.
+QString HostileInputEndToEnd::encryptedWordFile() {
     const QString encrypted = work_.filePath(QStringLiteral("encrypted.doc"));
-    {
-        office::DocumentStore& store = office_->documents();
-        const office::DocumentRef document =
-            store.load(ToFileUrl(documents_->filePath("plain.odt")), {.hidden = true, .readOnly = true});
-        store.storeToUrl(document, ToFileUrl(encrypted),
-                         {{QStringLiteral("FilterName"), QStringLiteral("MS Word 97")},
-                          {QStringLiteral("Password"), QStringLiteral("secret")}});
-        store.close(document);
-    }
-    // A compound file's signature, then noise: the office takes it for text.
+    office::DocumentStore& store = office_->documents();
+    const office::DocumentRef document =
+        store.load(ToFileUrl(documents_->filePath("plain.odt")), {.hidden = true, .readOnly = true});
+    store.storeToUrl(document, ToFileUrl(encrypted),
+                     {{QStringLiteral("FilterName"), QStringLiteral("MS Word 97")},
+                      {QStringLiteral("Password"), QStringLiteral("secret")}});
+    store.close(document);
+    return encrypted;
+}
+
+// A compound file's signature, then noise: the office takes it for text.
+QString HostileInputEndToEnd::textNoise() {
     QByteArray noise("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8);
     QRandomGenerator random(31);
     while (noise.size() < 20000) noise.append(static_cast<char>(random.bounded(256)));
-    const QString garbage = write(QStringLiteral("garbage.doc"), noise);
+    return write(QStringLiteral("garbage.doc"), noise);
+}
+
+TEST_F(HostileInputEndToEnd, EachFailureIsToldByItsOwnCause) {
+    const QString encrypted = encryptedWordFile();
+    const QString garbage = textNoise();
     // Another run at work on the same document holds the office profile its lock file names.
     const QString held = copy(QStringLiteral("plain"), QStringLiteral("held.odt"));
     const QString otherRunsProfile = cache() + QStringLiteral("/folioknife/offices/7");
@@ -209,6 +219,19 @@ TEST_F(HostileInputEndToEnd, EachFailureIsToldByItsOwnCause) {
     // Not a count of 9 pages; the rate ("27.9 pages/s") may end in 9.
     EXPECT_FALSE(run.out.contains(QRegularExpression(QStringLiteral("(^|[^0-9.])9 pages"))))
         << run.out.toStdString();
+}
+
+// PDF pages are loaded and exported in one call of the office's: what it refuses is told by its cause
+// all the same, and noise it reads as text is not exported.
+TEST_F(HostileInputEndToEnd, PdfPagesOfAPasswordDocumentAndOfNoiseAreToldByTheirCauses) {
+    const QString encrypted = encryptedWordFile();
+    const QString garbage = textNoise();
+    const Outcome run = split({QStringLiteral("--verbose"), QStringLiteral("--format"), QStringLiteral("pdf"),
+                               encrypted, garbage});
+    EXPECT_EQ(run.exitCode, 1) << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains(encrypted + ": the document needs a password")) << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains(garbage + ": LibreOffice reads it only as plain text")) << run.err.toStdString();
+    EXPECT_TRUE(outputs().isEmpty());
 }
 
 TEST_F(HostileInputEndToEnd, AFullTemporaryFolderIsNamed) {

@@ -17,17 +17,17 @@ Option Explicit
 ' before the store. A page whose start still takes no mark is marked at the first line of the page that
 ' takes one, and answered with "~": the page is cut there, approximately.
 
-Dim cellStarts() As Object, cellMarks() As String, cellCount As Long
-Dim noteStarts() As Object, noteMarks() As String, noteCount As Long
+' The marks of cut cells and of notes going on: Global, for a second walk that keeps the first's
+' takes them over as they are (see MarkPages).
+Global cellStarts() As Object, cellMarks() As String, cellCount As Long
+Global noteStarts() As Object, noteMarks() As String, noteCount As Long
 Dim lifted() As Object, liftedCount As Long
 Dim dividedCount As Long
-' The first walk's pages, kept for the second walk (see MarkPages): their starts, texts and answers,
-' and their cells' marks; and for each page a divided field opens, the field's text as given (a
+' The first walk's pages, kept for the second walk (see MarkPages): their starts, texts and answers;
+' and for each page a divided field opens, the field's text as given (a
 ' position at its end and its length) and how far down the page the field ended. Global: a module's
 ' other variables begin anew with every call.
 Global earlierCount As Long, earlierStarts() As Object, earlierTexts() As Object, earlierPages() As String
-Global earlierCellStarts() As Object, earlierCellMarks() As String, earlierCellCount As Long
-Global earlierNoteStarts() As Object, earlierNoteMarks() As String, earlierNoteCount As Long
 Global dividedPages() As Long, dividedEnds() As Object, dividedLengths() As Long, dividedTops() As Long
 Global earlierDividedCount As Long
 Dim dividedFields() As Object, dividedStarts() As Object, givenLength As Long
@@ -47,10 +47,7 @@ Dim dividedFields() As Object, dividedStarts() As Object, givenLength As Long
 Function MarkPages(document As Object, options As String, progress As Object) As Variant
     Dim cursor As Object, bookmark As Object, start As Object
     Dim body As Object
-    cellCount = 0
     dividedCount = 0
-    ReDim cellStarts(15) As Object
-    ReDim cellMarks(15) As String
     Dim again As Boolean, keptWalk As Boolean, divided As Long
     again = InStr(options, "=") > 0
     If Not again Then ForgetEarlier()
@@ -59,6 +56,11 @@ Function MarkPages(document As Object, options As String, progress As Object) As
     Dim pageCount As Long, page As Long, reached As Boolean
     pageCount = cursor.getPage()
     keptWalk = again And earlierCount = pageCount
+    If Not keptWalk Then
+        cellCount = 0
+        ReDim cellStarts(15) As Object
+        ReDim cellMarks(15) As String
+    End If
     Dim pages(pageCount - 1) As String, starts(pageCount - 1) As Object, texts(pageCount - 1) As Object
     Dim withObjects As Boolean, text As Object, atParagraphStart As Boolean, probe As Object, field As Variant
     progress.start("", pageCount * 2)
@@ -146,9 +148,8 @@ Function MarkPages(document As Object, options As String, progress As Object) As
         MarkPages = Array("=")
         Exit Function
     End If
-    If keptWalk Then
-        AddEarlierMarks()
-    Else
+    ' A kept walk has the first walk's cell and note marks still in place, and its objects in the answers.
+    If Not keptWalk Then
         If withObjects Then NoteObjectsDrawnLater(document, cursor, pages, pageCount)
         MarkNotesGoingOn(document, cursor, pageCount)
     End If
@@ -230,6 +231,11 @@ Function MarkPages(document As Object, options As String, progress As Object) As
         bookmark.setName(noteMarks(note - 1))
         Inserted(noteStarts(note - 1), bookmark)
     Next
+    ' Let go: the office keeps every text cursor in step with each change.
+    cellCount = 0
+    noteCount = 0
+    ReDim cellStarts(0) As Object
+    ReDim noteStarts(0) As Object
     RestoreProtection()
     ' The view stays locked until the document is closed: unlocked, the store would first lay out
     ' again every paragraph a mark went into, as long again as the whole layout on a long document,
@@ -604,7 +610,7 @@ Function LinePitch(cursor As Object, text As Object, textStart As Object, textEn
     Next
 End Function
 
-' The first walk's pages (with the objects each draws) and the marks of their cells and notes.
+' The first walk's pages, with the objects each draws.
 Sub KeepFirstWalk(starts() As Object, texts() As Object, pages() As String, pageCount As Long)
     Dim i As Long
     earlierCount = pageCount
@@ -617,56 +623,18 @@ Sub KeepFirstWalk(starts() As Object, texts() As Object, pages() As String, page
         earlierTexts(i) = texts(i)
         earlierPages(i) = pages(i)
     Next
-    earlierCellCount = cellCount
-    ReDim earlierCellStarts(cellCount) As Object
-    ReDim earlierCellMarks(cellCount) As String
-    For i = 0 To cellCount - 1
-        earlierCellStarts(i) = cellStarts(i)
-        earlierCellMarks(i) = cellMarks(i)
-    Next
-    earlierNoteCount = noteCount
-    ReDim earlierNoteStarts(noteCount) As Object
-    ReDim earlierNoteMarks(noteCount) As String
-    For i = 0 To noteCount - 1
-        earlierNoteStarts(i) = noteStarts(i)
-        earlierNoteMarks(i) = noteMarks(i)
-    Next
 End Sub
 
 ' Lets go of the first walk's text cursors, which the office keeps in step with every change; a first walk
 ' whose second never came leaves them until the next document's first.
 Sub ForgetEarlier()
     earlierCount = 0
-    earlierCellCount = 0
-    earlierNoteCount = 0
     earlierDividedCount = 0
     ReDim earlierStarts(0) As Object
     ReDim earlierTexts(0) As Object
-    ReDim earlierCellStarts(0) As Object
-    ReDim earlierNoteStarts(0) As Object
     ReDim dividedPages(15) As Long
     ReDim dividedFields(15) As Object
     ReDim dividedEnds(0) As Object
-End Sub
-
-Sub AddEarlierMarks()
-    Dim i As Long
-    For i = 0 To earlierCellCount - 1
-        If cellCount > UBound(cellStarts) Then
-            ReDim Preserve cellStarts(cellCount * 2) As Object
-            ReDim Preserve cellMarks(cellCount * 2) As String
-        End If
-        cellStarts(cellCount) = earlierCellStarts(i)
-        cellMarks(cellCount) = earlierCellMarks(i)
-        cellCount = cellCount + 1
-    Next
-    noteCount = earlierNoteCount
-    ReDim noteStarts(noteCount) As Object
-    ReDim noteMarks(noteCount) As String
-    For i = 0 To noteCount - 1
-        noteStarts(i) = earlierNoteStarts(i)
-        noteMarks(i) = earlierNoteMarks(i)
-    Next
 End Sub
 
 ' Fields whose presentation is the text they show in the body, as it shows. Not comments, hidden text,
